@@ -1,0 +1,62 @@
+# Test helpers: GoogleTest executables built into build/tests (they find the
+# project's libraries in build/bin), registered with CTest.
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+find_package(Threads REQUIRED)
+
+# zk_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [QT] [LABELS l] [TIMEOUT s])
+function(zk_add_test name)
+  cmake_parse_arguments(T "QT" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(ZK_FUZZ)
+    return()
+  endif()
+  if(T_QT AND NOT ZK_WITH_QT)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock Threads::Threads)
+  if(NOT T_QT)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${ZK_TEST_DIR}
+    BUILD_RPATH "${ZK_BIN_DIR}")
+  target_compile_definitions(${name} PRIVATE
+    ZK_FIXTURE_DIR="${ZK_FIXTURE_DIR}"
+    ZK_BIN_DIR="${ZK_BIN_DIR}"
+    ZK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  if(TARGET arm_fixtures)
+    add_dependencies(${name} arm_fixtures)
+  endif()
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QEMU_AUDIO_DRV=none")
+  if(T_TIMEOUT)
+    list(APPEND props TIMEOUT ${T_TIMEOUT})
+  endif()
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+# zk_add_fuzzer(NAME SOURCES ... LIBS ... [SECONDS n]): a libFuzzer target,
+# built only in the clang tree (ZK_FUZZ), run by CTest for a bounded time.
+function(zk_add_fuzzer name)
+  cmake_parse_arguments(F "" "SECONDS" "SOURCES;LIBS;CORPUS" ${ARGN})
+  if(NOT ZK_FUZZ)
+    return()
+  endif()
+  if(NOT F_SECONDS)
+    set(F_SECONDS 20)
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${ZK_TEST_DIR}
+    BUILD_RPATH "${ZK_BIN_DIR}")
+  add_test(NAME ${name}
+    COMMAND ${name} -max_total_time=${F_SECONDS} -rss_limit_mb=2048 ${F_CORPUS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS fuzz)
+endfunction()
