@@ -31,7 +31,7 @@ endif()
 function(arm_fixture name)
   cmake_parse_arguments(A "THUMB;BIG_ENDIAN;RDIMON;NO_START;NO_LIBGCC"
                           "LINKER_SCRIPT" "SOURCES;CFLAGS;LDFLAGS" ${ARGN})
-  if(NOT ARM_CC)
+  if(NOT ARM_CC OR ZK_FUZZ)
     return()
   endif()
   set(out ${ZK_FIXTURE_DIR}/${name}.elf)
