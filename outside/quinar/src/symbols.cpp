@@ -142,36 +142,41 @@ SymResult Store::LookupNamedSymbol(uint32_t scope, std::string_view name, uint32
         module = ModulePosition(scope);
         break;
     case SYM_KIND_FUNCTION:
-        if (uint32_t f = functionHandles_.PositionIn(scope, functions_);
-            f != kNone)
+        if (uint32_t f = functionHandles_.PositionIn(scope, functions_); f != kNone)
             module = functions_[f].module;
         break;
     case SYM_KIND_VARIABLE:
-        if (uint32_t v = variableHandles_.PositionIn(scope, variables_);
-            v != kNone)
+        if (uint32_t v = variableHandles_.PositionIn(scope, variables_); v != kNone)
             module = variables_[v].module;
         break;
     default:
         break;
     }
+    // Within the module the newest match wins: a reader asks for the
+    // function it has just added (overloads share a name). Across the
+    // store the first one does.
     auto search = [&](bool inModuleOnly) {
-        return names_.FindIf(name, [&](NameRef ref) {
+        bool found = false;
+        names_.FindIf(name, [&](NameRef ref) {
+            uint32_t owner = kNone;
+            std::string_view recordName;
             if (ref.kind == SYM_KIND_FUNCTION) {
-                const Function& f = functions_[ref.position];
-                if (!SameName(f.name, name, caseSensitive)) return false;
-                if (inModuleOnly && f.module != module) return false;
-                *handle = functionHandles_.HandleOf(ref.position);
-                return true;
+                owner = functions_[ref.position].module;
+                recordName = functions_[ref.position].name;
+            } else if (ref.kind == SYM_KIND_VARIABLE) {
+                owner = variables_[ref.position].module;
+                recordName = variables_[ref.position].name;
+            } else {
+                return false;
             }
-            if (ref.kind == SYM_KIND_VARIABLE) {
-                const Variable& v = variables_[ref.position];
-                if (!SameName(v.name, name, caseSensitive)) return false;
-                if (inModuleOnly && v.module != module) return false;
-                *handle = variableHandles_.HandleOf(ref.position);
-                return true;
-            }
-            return false;
+            if (!SameName(recordName, name, caseSensitive)) return false;
+            if (inModuleOnly && owner != module) return false;
+            *handle = ref.kind == SYM_KIND_FUNCTION ? functionHandles_.HandleOf(ref.position)
+                                                    : variableHandles_.HandleOf(ref.position);
+            found = true;
+            return !inModuleOnly;
         });
+        return found;
     };
     if (module != kNone && search(true)) return SYM_OK;
     return search(false) ? SYM_OK : SYM_E_NOT_FOUND;

@@ -232,6 +232,23 @@ TEST_F(StoreTest, RangesSetLaterByHandle) {
     EXPECT_EQ(SymSetModuleRange(&vRange, 0x4000FFFF), SYM_E_BAD_HANDLE);
 }
 
+TEST_F(StoreTest, LookupInAModuleFindsTheFunctionJustAdded) {
+    // Two overloads of one name in one unit, each looked up right after it
+    // is added (the stabs reader sets its range by that handle).
+    uint32_t m = OpenModule("over.cpp");
+    AddFunction("draw", 0x600, 0x600);
+    uint32_t first = 0, second = 0, any = 0;
+    ASSERT_EQ(SymLookupNamedSymbol(m, "draw", &first), SYM_OK);
+    SymEndSymbolBlock();
+    AddFunction("draw", 0x640, 0x640);
+    ASSERT_EQ(SymLookupNamedSymbol(m, "draw", &second), SYM_OK);
+    SymEndSymbolBlock();
+    EXPECT_NE(first, second);
+    EXPECT_EQ(DetailsOf(second).start, 0x640u);
+    ASSERT_EQ(SymLookupNamedSymbol(0, "draw", &any), SYM_OK);
+    EXPECT_EQ(any, first);
+}
+
 TEST_F(StoreTest, BlockLeftOpenByAFailedReaderDoesNotSwallowTheNext) {
     OpenModule("broken");
     AddFunction("a", 0x300, 0x3FF);   // never closed

@@ -299,8 +299,10 @@ const SymClassInfo* SymGetAllClassInfo();
 // next belong to, until SymEndSymbolBlock. range: {section, first, last}.
 SymResult SymAddPublicSymbol(const char* name, uint32_t isStatic, uint32_t reserved,
                              const SymModuleDesc* range, uint32_t procType);
-// The function or global/static variable of that name; scope (a module or a
-// symbol of one, 0 for all) is searched first, then the whole store.
+// The function or global/static variable of that name. The module of scope
+// (a module or a symbol of one, 0 for none) is searched first, newest match
+// first (the function a reader has just added), then the whole store,
+// oldest first.
 SymResult SymLookupNamedSymbol(uint32_t scope, const char* name, uint32_t* handle);
 SymResult SymEndSymbolBlock();
 // location: three words. Register: word 0 = register number. Frame: word 0 =
@@ -310,8 +312,9 @@ SymResult SymAddVariable(const char* name, uint32_t type, uint32_t storage, uint
                          const uint32_t* location, uint32_t constVolatile, uint32_t mode,
                          uint32_t* handle);
 SymResult SymAddLabel(const char* name, uint32_t value);
-// With a module open: a label of that module. Without: a new module of that
-// name, which the following labels belong to.
+// With a module open: a label of that module at value. Without: a new
+// module of that name (an S-record module line), which the following
+// labels belong to.
 SymResult SymAddModuleByName(const char* name, uint32_t value);
 SymResult SymAddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section,
                           uint32_t address2);
@@ -350,9 +353,10 @@ SymResult SymSrcLinenum2NextRange(uint32_t key, uint32_t line, uint32_t* start, 
 SymResult SymLineToAddrRange(uint32_t key, uint32_t line, ADDR* start, ADDR* end,
                              int32_t keepLine);
 // What lies at an address (SYM_ADDR_CODE: innermost function, else the
-// nearest label below, else the module; SYM_ADDR_DATA: the variable or data
-// label). handle: the function (the key of its frame information), variable
-// or label; offset: address - start.
+// nearest label below in the same module, else the module; SYM_ADDR_DATA:
+// the global or static variable, else the data label). kind: SymKind;
+// start, end: its range, both inclusive; handle: the function (the key of
+// its frame information), variable, label or module; offset: address - start.
 SymResult SymGetAddrInfo(uint32_t mode, uint32_t address, uint32_t* module, uint32_t* kind,
                          uint32_t* start, uint32_t* end, uint32_t* handle, uint32_t* offset);
 // Names may carry one leading '#'.
