@@ -26,3 +26,18 @@ enum CompilerKind : uint32_t {
     COMPILER_GNU_C = 4,
     COMPILER_ARM = 8,  // ARM/Thumb
 };
+
+// Stamp of an image file, made from its creation time as FAT date and time;
+// the loaders hand it to the symbol library with the image and every module.
+// The year is not part of it.
+struct ImageStamp {
+    uint16_t zero;      // always 0
+    uint8_t month;      // FAT date bits 5-8
+    uint8_t day;        // FAT date bits 0-4
+    uint8_t hour;       // FAT time bits 11-15
+    uint8_t minute;     // FAT time bits 5-10
+    uint8_t seconds2;   // seconds divided by 2, FAT time bits 0-4
+    uint8_t pad;        // always 0
+    friend bool operator==(const ImageStamp&, const ImageStamp&) = default;
+};
+static_assert(sizeof(ImageStamp) == 8);
