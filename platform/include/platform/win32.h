@@ -150,7 +150,7 @@ short GetAsyncKeyState(int vk);
 // --- Modal interaction (through the replaceable platform::ModalUi) --------
 int MessageBox(HWND owner, const char* text, const char* caption, UINT type);
 // Caption = the application name (platform::SetAppName).
-int AfxMessageBox(const char* text, UINT type);
+int AfxMessageBox(const char* text, UINT type = MB_OK);
 
 // --- Modules ---------------------------------------------------------------
 // "Dorvel.dll", "fendrix", "Corvane.DLL" -> lib<Name>.so in the module folder

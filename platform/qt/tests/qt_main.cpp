@@ -12,8 +12,6 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
-    platform::qt::InstallQtLoop();
-    int result = RUN_ALL_TESTS();
-    platform::qt::UninstallQtLoop();
-    return result;
+    platform::qt::QtLoop loop;
+    return RUN_ALL_TESTS();
 }

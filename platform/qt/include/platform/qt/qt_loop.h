@@ -14,4 +14,13 @@ void InstallQtLoop();
 // Before QApplication goes away.
 void UninstallQtLoop();
 
+// Installs the loop for its lifetime.
+class QtLoop {
+public:
+    QtLoop() { InstallQtLoop(); }
+    ~QtLoop() { UninstallQtLoop(); }
+    QtLoop(const QtLoop&) = delete;
+    QtLoop& operator=(const QtLoop&) = delete;
+};
+
 }  // namespace platform::qt
