@@ -33,7 +33,9 @@ function(zk_add_test name)
   if(TARGET arm_fixtures)
     add_dependencies(${name} arm_fixtures)
   endif()
-  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QEMU_AUDIO_DRV=none")
+  # Tests never touch the user's own registry file (platform/registry.h).
+  set(props ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;QEMU_AUDIO_DRV=none;ZK_REGISTRY_FILE=${ZK_TEST_DIR}/registry/${name}")
   if(T_TIMEOUT)
     list(APPEND props TIMEOUT ${T_TIMEOUT})
   endif()
