@@ -16,6 +16,7 @@ int program_muldiv64(void);
 int program_switch_table(void);
 int program_struct_copy(void);
 int program_funcptr(void);
+int program_interwork(void);
 }
 
 namespace zk::sim {
@@ -30,6 +31,7 @@ const Program kPrograms[] = {
     {"crc32", program_crc32},         {"sort", program_sort},
     {"muldiv64", program_muldiv64},   {"switch_table", program_switch_table},
     {"struct_copy", program_struct_copy}, {"funcptr", program_funcptr},
+    {"interwork", program_interwork},
 };
 
 // Each program runs once on the host: their static data is not re-initialised.
@@ -73,7 +75,8 @@ std::vector<Build> AllBuilds(std::initializer_list<const char*> variants) {
     return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Arm, Programs, ::testing::ValuesIn(AllBuilds({"arm_O0", "arm_O2"})),
+INSTANTIATE_TEST_SUITE_P(Builds, Programs,
+                         ::testing::ValuesIn(AllBuilds({"arm_O0", "arm_O2", "thumb_O0", "thumb_O2"})),
                          [](const auto& info) { return std::string(info.param.program.name) + "_" + info.param.variant; });
 
 }  // namespace

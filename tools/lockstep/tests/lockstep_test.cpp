@@ -7,7 +7,9 @@
 #include <regex>
 #include <string>
 
+#include "elf_image.h"
 #include "host_tools.h"
+#include "simcore/simulator.h"
 
 namespace {
 
@@ -71,17 +73,28 @@ TEST_P(Lockstep, MatchesQemuUpToTheNormalEnd) {
     }
     // Every instruction qemu ran is one here, and so is each half of a BL pair.
     EXPECT_EQ(o.simCount, o.matched + o.blPairs) << o.output;
+
+    // A free run of the image counts the same instructions.
+    zk::sim::Simulator sim;
+    std::string error;
+    ASSERT_TRUE(zk::tools::LoadElfFile(zk::test::FixturePath(c.fixture), sim, error)) << error;
+    ASSERT_EQ(sim.Run(0), zk::sim::kNormalEnd);
+    EXPECT_EQ(static_cast<long>(sim.InstructionCount()), o.simCount);
 }
 
 std::vector<Case> ProgramCases(std::initializer_list<const char*> variants) {
     std::vector<Case> out;
-    for (const char* p : {"crc32", "sort", "muldiv64", "switch_table", "struct_copy", "funcptr"}) {
+    for (const char* p : {"crc32", "sort", "muldiv64", "switch_table", "struct_copy", "funcptr", "interwork"}) {
         for (const char* v : variants) out.push_back({std::string("sim_") + p + "_" + v, {}});
     }
     return out;
 }
 
 INSTANTIATE_TEST_SUITE_P(ArmPrograms, Lockstep, ::testing::ValuesIn(ProgramCases({"arm_O0", "arm_O2"})),
+                         [](const auto& info) { return info.param.fixture; });
+INSTANTIATE_TEST_SUITE_P(ThumbPrograms, Lockstep, ::testing::ValuesIn(ProgramCases({"thumb_O0", "thumb_O2"})),
+                         [](const auto& info) { return info.param.fixture; });
+INSTANTIATE_TEST_SUITE_P(BlWithFedeSecondHalf, Lockstep, ::testing::Values(Case{"sim_bl_fede", {}}),
                          [](const auto& info) { return info.param.fixture; });
 
 TEST(LockstepCategories, EachKnownDifferenceIsCountedAndTheRunGoesOn) {
