@@ -69,6 +69,17 @@ int Simulator::RunLoop(uint64_t limit) {
     CpuState& cpu = core_.cpu;
     MemorySystem& mem = core_.mem;
     History& history = core_.history;
+    // The newest history slot lives in a register while the loop runs.
+    unsigned head = history.Head();
+    struct HeadWriteBack {
+        History& history;
+        const unsigned& head;
+        ~HeadWriteBack() { history.SetHead(head); }
+    } writeBack{history, head};
+    auto record = [&](uint32_t pc, uint32_t word, int code) {
+        head = (head + 1) & (History::kSize - 1);
+        history.Put(head, pc, word, code);
+    };
     uint64_t executed = 0;
     int code;
     for (;;) {
@@ -83,7 +94,7 @@ int Simulator::RunLoop(uint64_t limit) {
                 word = 0;
                 code = kPrefetchAbort;
             } else if (word == kNormalEndWord || word == kBreakWord) {
-                history.Record(pc, word, kNormalEnd);
+                record(pc, word, kNormalEnd);
                 return kNormalEnd;
             } else {
                 cpu.nextPc = pc + 4;
@@ -105,9 +116,9 @@ int Simulator::RunLoop(uint64_t limit) {
                 // continues a call when the instruction executed just before
                 // it was the BL's first half at PC - 2.
                 if (word == kBreakHalfword) {
-                    const HistoryRecord& prev = history.Back(1);
+                    const HistoryRecord& prev = history.At(head);
                     if (!(prev.valid && prev.code == kThumbBlFirst && prev.pc == pc - 2)) {
-                        history.Record(pc, word, kNormalEnd);
+                        record(pc, word, kNormalEnd);
                         return kNormalEnd;
                     }
                 }
@@ -116,7 +127,7 @@ int Simulator::RunLoop(uint64_t limit) {
                 code = kThumbHandlers[armdecode::ThumbKey(word)](core_, word);
             }
         }
-        history.Record(pc, word, code);
+        record(pc, word, code);
         if (IsEvent(code)) [[unlikely]] {
             switch (code) {
             case kUndefined:
@@ -137,7 +148,10 @@ int Simulator::RunLoop(uint64_t limit) {
         cpu.pc = cpu.nextPc & (cpu.thumb ? ~1u : ~3u);
         cpu.r[kRegPc] = cpu.pc;
         if constexpr (kChecked) {
-            if (hook_) hook_(hookContext_, history.Back(1));
+            if (hook_) {
+                history.SetHead(head);
+                hook_(hookContext_, history.Back(1));
+            }
         }
         if (++executed >= limit) return code;
         if (stopRequest_.load(std::memory_order_relaxed)) [[unlikely]] {

@@ -24,6 +24,15 @@ public:
     }
     // back = 1 is the newest record, 4 the oldest.
     const HistoryRecord& Back(unsigned back) const { return ring_[(head_ + kSize + 1 - back) & (kSize - 1)]; }
+
+    // The run loop keeps the index of the newest record in a register and
+    // hands it back whenever anything else may look at the ring.
+    unsigned Head() const { return head_; }
+    void SetHead(unsigned head) { head_ = head & (kSize - 1); }
+    void Put(unsigned slot, uint32_t pc, uint32_t word, int32_t code) {
+        ring_[slot & (kSize - 1)] = {pc, word, code, true};
+    }
+    const HistoryRecord& At(unsigned slot) const { return ring_[slot & (kSize - 1)]; }
     void Clear() {
         ring_.fill({});
         head_ = 0;
