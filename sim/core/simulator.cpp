@@ -1,0 +1,164 @@
+#include "simcore/simulator.h"
+
+#include <limits>
+
+#include "alu.h"
+#include "exec_tables.h"
+
+namespace zk::sim {
+
+void Simulator::Init() {
+    core_.mem.Store().Clear();
+    core_.mem.SelfModified().Clear();
+    core_.history.Clear();
+    core_.cpu.Reset();
+}
+
+bool Simulator::ReadRegister(int number, uint32_t& value) const {
+    const CpuState& cpu = core_.cpu;
+    if (number == 0) {
+        value = cpu.cpsr;
+    } else if (number >= 1 && number <= 16) {
+        value = cpu.Read(static_cast<unsigned>(number - 1), cpu.mode);
+    } else if (number == 17) {
+        value = cpu.Read(kLogicalSpsr, cpu.mode);
+    } else if (number >= 18 && number <= 37) {
+        value = cpu.ReadPhysical(static_cast<unsigned>(number));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool Simulator::WriteRegister(int number, uint32_t value) {
+    CpuState& cpu = core_.cpu;
+    if (number == 0) {
+        cpu.WriteCpsr(value);
+    } else if (number >= 1 && number <= 16) {
+        cpu.Write(static_cast<unsigned>(number - 1), cpu.mode, value);
+    } else if (number == 17) {
+        cpu.Write(kLogicalSpsr, cpu.mode, value);
+    } else if (number >= 18 && number <= 37) {
+        cpu.WritePhysical(static_cast<unsigned>(number), value);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool Simulator::ReadMemory(uint32_t addr, AccessKind kind, unsigned width, uint32_t& value) {
+    return core_.mem.Read(addr, core_.cpu.mode, kind, width, value);
+}
+
+bool Simulator::WriteMemory(uint32_t addr, AccessKind kind, unsigned width, uint32_t value) {
+    return core_.mem.Write(addr, core_.cpu.mode, kind, width, value);
+}
+
+int Simulator::Run(uint32_t count) {
+    core_.cpu.ClearDirty();
+    const uint64_t limit = count ? count : std::numeric_limits<uint64_t>::max();
+    if (hook_ || core_.mem.SelfModifyCheck()) return RunLoop<true>(limit);
+    return RunLoop<false>(limit);
+}
+
+// One instruction per pass: fetch, test the normal-end words, execute, record
+// the history, act on the result code, advance. kChecked adds the self-modify
+// check and the instruction hook.
+template <bool kChecked>
+int Simulator::RunLoop(uint64_t limit) {
+    CpuState& cpu = core_.cpu;
+    MemorySystem& mem = core_.mem;
+    History& history = core_.history;
+    // The newest history slot lives in a register while the loop runs.
+    unsigned head = history.Head();
+    struct HeadWriteBack {
+        History& history;
+        const unsigned& head;
+        ~HeadWriteBack() { history.SetHead(head); }
+    } writeBack{history, head};
+    auto record = [&](uint32_t pc, uint32_t word, int code) {
+        head = (head + 1) & (History::kSize - 1);
+        history.Put(head, pc, word, code);
+    };
+    uint64_t executed = 0;
+    int code;
+    for (;;) {
+        const uint32_t pc = cpu.pc;
+        cpu.branch = false;
+        if constexpr (kChecked) {
+            if (mem.SelfModifyCheck() && mem.SelfModified().Contains(pc)) return kSelfModify;
+        }
+        uint32_t word;
+        if (!cpu.thumb) {
+            if (!mem.Fetch(pc, cpu.mode, 4, word)) {
+                word = 0;
+                code = kPrefetchAbort;
+            } else if (word == kNormalEndWord || word == kBreakWord) {
+                record(pc, word, kNormalEnd);
+                return kNormalEnd;
+            } else {
+                cpu.nextPc = pc + 4;
+                cpu.r[kRegPc] = pc + 8;
+                const unsigned cond = word >> 28;
+                if (cond == 0xE || ConditionPasses(cond, cpu.cpsr)) {
+                    code = kArmHandlers[armdecode::ArmKey(word)](core_, word);
+                } else {
+                    code = kConditionFailed;
+                }
+            }
+        } else {
+            if (!mem.Fetch(pc, cpu.mode, 2, word)) {
+                word = 0;
+                code = kPrefetchAbort;
+            } else {
+                // 0xFEDE is the Thumb break halfword, but it is also the
+                // second half of a BL whose offset low part is 0x6DE. It
+                // continues a call when the instruction executed just before
+                // it was the BL's first half at PC - 2.
+                if (word == kBreakHalfword) {
+                    const HistoryRecord& prev = history.At(head);
+                    if (!(prev.valid && prev.code == kThumbBlFirst && prev.pc == pc - 2)) {
+                        record(pc, word, kNormalEnd);
+                        return kNormalEnd;
+                    }
+                }
+                cpu.nextPc = pc + 2;
+                cpu.r[kRegPc] = pc + 4;
+                code = kThumbHandlers[armdecode::ThumbKey(word)](core_, word);
+            }
+        }
+        record(pc, word, code);
+        if (IsEvent(code)) [[unlikely]] {
+            switch (code) {
+            case kUndefined:
+                cpu.EnterException(Exception::Undefined);
+                ++cpu.icount;
+                break;
+            case kSwi:
+                cpu.EnterException(Exception::Swi);
+                ++cpu.icount;
+                break;
+            case kPrefetchAbort: cpu.EnterException(Exception::PrefetchAbort); break;
+            case kDataAbort: cpu.EnterException(Exception::DataAbort); break;
+            default: ++cpu.icount; break;  // condition failed
+            }
+        } else {
+            ++cpu.icount;
+        }
+        cpu.pc = cpu.nextPc & (cpu.thumb ? ~1u : ~3u);
+        cpu.r[kRegPc] = cpu.pc;
+        if constexpr (kChecked) {
+            if (hook_) {
+                history.SetHead(head);
+                hook_(hookContext_, history.Back(1));
+            }
+        }
+        if (++executed >= limit) return code;
+        if (stopRequest_.load(std::memory_order_relaxed)) [[unlikely]] {
+            stopRequest_.store(false, std::memory_order_relaxed);
+            return code;
+        }
+    }
+}
+
+}  // namespace zk::sim
