@@ -328,11 +328,14 @@ int CoprocRegister(Core& c, uint32_t w) {
         uint32_t v;
         if (!c.cp15->Read(opc1, crn, crm, opc2, cpu.mode, v)) return kUndefined;
         if (rd != kRegPc) cpu.SetReg(rd, v);
-    } else {
-        const uint32_t v = rd == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rd];
-        if (!c.cp15->Write(opc1, crn, crm, opc2, cpu.mode, v)) return kUndefined;
+        return kArmCoprocRegister;
     }
-    return kArmCoprocRegister;
+    const uint32_t v = rd == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rd];
+    switch (c.cp15->Write(opc1, crn, crm, opc2, cpu.mode, v)) {
+    case Cp15Write::Refused: return kUndefined;
+    case Cp15Write::ResetRequested: return kReset;  // the run loop resets after this instruction
+    default: return kArmCoprocRegister;
+    }
 }
 
 // ---- dispatch ------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "simcore/simulator.h"
 
+#include <cstdio>
 #include <limits>
 
 #include "alu.h"
@@ -7,11 +8,65 @@
 
 namespace zk::sim {
 
-void Simulator::Init() {
+void Simulator::FreeCachesAndBuffer() {
+    core_.mem.CacheOf(Side::Instruction).Free();
+    core_.mem.CacheOf(Side::Data).Free();
+    cp15_.Btb().Free();
+}
+
+bool Simulator::AllocateCachesAndBuffer() {
+    const char* failure = nullptr;
+    if (!core_.mem.CacheOf(Side::Instruction).Allocate(geometry_[0])) {
+        failure = "Can not allocate memory for simulator ICACHE!!!\n";
+    } else if (!core_.mem.CacheOf(Side::Data).Allocate(geometry_[1])) {
+        failure = "Can not allocate memory for simulator DCACHE!!!\n";
+    } else if (!cp15_.Btb().Allocate()) {
+        failure = "Can not allocate memory for simulator BTB!!!\n";
+    }
+    if (!failure) return true;
+    // Reported whatever the print switches say.
+    std::fputs(failure, stdout);
+    std::fflush(stdout);
+    return false;
+}
+
+bool Simulator::Initialise(bool secondCp15Reset) {
+    FreeCachesAndBuffer();
+    core_.mem.Store().Clear();
+    const bool allocated = AllocateCachesAndBuffer();
+    if (allocated) {
+        core_.mem.SelfModified().Clear();
+        core_.history.Clear();
+        core_.cpu.Reset();
+        cp15_.Reset();
+    }
+    if (secondCp15Reset) cp15_.Reset();
+    return allocated;
+}
+
+void Simulator::Close() {
+    FreeCachesAndBuffer();
     core_.mem.Store().Clear();
     core_.mem.SelfModified().Clear();
     core_.history.Clear();
-    core_.cpu.Reset();
+}
+
+bool Simulator::SetCacheGeometry(Side side, const CacheGeometry& geometry) {
+    if (!geometry.Valid()) return false;
+    geometry_[static_cast<unsigned>(side)] = geometry;
+    return true;
+}
+
+bool Simulator::ReadCoprocessorRegister(unsigned crn, unsigned index, uint32_t& value) {
+    return cp15_.Read(0, crn, index, 0, core_.cpu.mode, value);
+}
+
+bool Simulator::WriteCoprocessorRegister(unsigned crn, unsigned index, uint32_t value) {
+    switch (cp15_.Write(0, crn, index, 0, core_.cpu.mode, value)) {
+    case Cp15Write::Refused: return false;
+    case Cp15Write::ResetRequested: Reset(); return true;
+    default: return true;
+    }
 }
 
 bool Simulator::ReadRegister(int number, uint32_t& value) const {
@@ -57,8 +112,10 @@ bool Simulator::WriteMemory(uint32_t addr, AccessKind kind, unsigned width, uint
 int Simulator::Run(uint32_t count) {
     core_.cpu.ClearDirty();
     const uint64_t limit = count ? count : std::numeric_limits<uint64_t>::max();
-    if (hook_ || core_.mem.SelfModifyCheck()) return RunLoop<true>(limit);
-    return RunLoop<false>(limit);
+    const int code = hook_ || core_.mem.SelfModifyCheck() ? RunLoop<true>(limit) : RunLoop<false>(limit);
+    // Performed here, once the instruction that asked for it has finished.
+    if (code == kReset) Reset();
+    return code;
 }
 
 // One instruction per pass: fetch, test the normal-end words, execute, record
@@ -140,6 +197,7 @@ int Simulator::RunLoop(uint64_t limit) {
                 break;
             case kPrefetchAbort: cpu.EnterException(Exception::PrefetchAbort); break;
             case kDataAbort: cpu.EnterException(Exception::DataAbort); break;
+            case kReset: return code;
             default: ++cpu.icount; break;  // condition failed
             }
         } else {

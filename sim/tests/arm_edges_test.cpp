@@ -209,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExceptionCase{"undefined_space_enters_undef", 0x04, Mode::Undef, 4},
                       ExceptionCase{"ldc_is_undefined", 0x04, Mode::Undef, 4},
                       ExceptionCase{"cdp_is_undefined", 0x04, Mode::Undef, 4},
-                      ExceptionCase{"mrc_without_cp15_is_undefined", 0x04, Mode::Undef, 4},
+                      ExceptionCase{"mrc_other_coprocessor_is_undefined", 0x04, Mode::Undef, 4},
                       ExceptionCase{"cmp_without_s_is_undefined", 0x04, Mode::Undef, 4}),
     [](const auto& info) { return std::string(info.param.label); });
 

@@ -1,5 +1,4 @@
-// The sparse store and the access kinds, with a protection unit and caches
-// stood in by recording fakes.
+// The sparse store and the access kinds.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -46,49 +45,24 @@ TEST(SparseStore, AddressesSharingABucketKeepTheirValues) {
     EXPECT_EQ(store.AllocatedPages(), 0u);
 }
 
-struct Access {
-    Side side;
-    uint32_t addr;
-    Mode mode;
-    bool write;
-};
-
-class RecordingProtection : public ProtectionUnit {
-public:
-    Protection Check(Side side, uint32_t addr, Mode mode, bool write) override {
-        log.push_back({side, addr, mode, write});
-        if (addr >= refusedFrom && addr < refusedTo) return Protection::Refused;
-        return answer;
-    }
-    std::vector<Access> log;
-    uint32_t refusedFrom = 0, refusedTo = 0;
-    Protection answer = Protection::NonCacheable;
-};
-
-class RecordingCache : public CacheModel {
-public:
-    bool ReadHit(uint32_t, unsigned, uint32_t&) override {
-        calls.push_back("read");
-        return false;
-    }
-    bool Fill(uint32_t) override {
-        calls.push_back("fill");
-        return false;  // every way locked: the store is used
-    }
-    bool WriteHit(uint32_t, unsigned, uint32_t, bool dirty) override {
-        calls.push_back(dirty ? "write dirty" : "write");
-        return false;
-    }
-    void CleanInvalidateLine(uint32_t) override { calls.push_back("invalidate"); }
-    std::vector<std::string> calls;
-};
+// Protection on: region 0 covers everything with full access and the given
+// data policy, region 1 (0x2000-0x2FFF) allows nothing.
+ProtectionSettings EverythingBut0x2000(Protection dataPolicy = Protection::NonCacheable) {
+    ProtectionSettings s;
+    s.enabled = true;
+    s.cacheEnabled = {true, true};
+    s.regions[0] = {true, 0, uint64_t{1} << 32};
+    s.regions[1] = {true, 0x2000, 0x1000};
+    s.permission[0][0] = s.permission[1][0] = Permission::Full;
+    s.policy[0][0] = Protection::WriteBack;
+    s.policy[1][0] = dataPolicy;
+    return s;
+}
 
 TEST(MemorySystem, RefusedStoreLeavesMemoryUnchanged) {
     MemorySystem mem;
-    RecordingProtection unit;
-    unit.refusedFrom = 0x2000;
-    unit.refusedTo = 0x3000;
-    mem.SetProtectionUnit(&unit);
+    mem.ConfigureProtection(EverythingBut0x2000());
+    EXPECT_FALSE(mem.Direct());
     EXPECT_FALSE(mem.Write(0x2004, Mode::Svc, AccessKind::Data, 4, 7));
     EXPECT_EQ(mem.Store().Read(0x2004, 4), 0u);
     uint32_t v = 9;
@@ -99,24 +73,26 @@ TEST(MemorySystem, RefusedStoreLeavesMemoryUnchanged) {
 
 TEST(MemorySystem, KindsPickTheSideAndTheCacheOperation) {
     MemorySystem mem;
-    RecordingProtection unit;
-    unit.answer = Protection::WriteBack;
-    RecordingCache icache, dcache;
-    mem.SetProtectionUnit(&unit);
-    mem.SetCaches(&icache, &dcache);
+    ASSERT_TRUE(mem.CacheOf(Side::Instruction).Allocate({}));
+    ASSERT_TRUE(mem.CacheOf(Side::Data).Allocate({}));
+    mem.ConfigureProtection(EverythingBut0x2000(Protection::WriteBack));
+    Cache& icache = mem.CacheOf(Side::Instruction);
+    Cache& dcache = mem.CacheOf(Side::Data);
+    mem.Store().Write(0x100, 4, 0xAA);
     uint32_t v;
-    mem.Read(0x100, Mode::User, AccessKind::Fetch, 4, v);
     mem.Read(0x100, Mode::User, AccessKind::DebugData, 4, v);
+    EXPECT_FALSE(dcache.Lookup(0x100)) << "a debug read does not allocate";
+    mem.Read(0x100, Mode::User, AccessKind::Fetch, 4, v);
+    EXPECT_TRUE(icache.Lookup(0x100));
     mem.Write(0x100, Mode::User, AccessKind::Data, 4, 1);
-    mem.Write(0x100, Mode::User, AccessKind::InvalidateBoth, 4, 2);
-    EXPECT_EQ(icache.calls, (std::vector<std::string>{"read", "fill", "invalidate"}));
-    EXPECT_EQ(dcache.calls, (std::vector<std::string>{"read", "write dirty", "fill", "invalidate"}));
-    EXPECT_EQ(mem.Store().Read(0x100, 4), 2u);
-    ASSERT_EQ(unit.log.size(), 5u);
-    EXPECT_EQ(unit.log[0].side, Side::Instruction);
-    EXPECT_EQ(unit.log[1].side, Side::Data);
-    EXPECT_EQ(unit.log[3].side, Side::Data);
-    EXPECT_EQ(unit.log[4].side, Side::Instruction);
+    ASSERT_TRUE(dcache.Lookup(0x100)) << "a write-back miss allocates";
+    EXPECT_TRUE(dcache.Lookup(0x100)->dirty);
+    EXPECT_EQ(mem.Store().Read(0x100, 4), 0xAAu);
+    mem.Write(0x104, Mode::User, AccessKind::InvalidateBoth, 4, 2);
+    EXPECT_FALSE(icache.Lookup(0x100));
+    EXPECT_FALSE(dcache.Lookup(0x100));
+    EXPECT_EQ(mem.Store().Read(0x100, 4), 1u) << "the dirty line was written back first";
+    EXPECT_EQ(mem.Store().Read(0x104, 4), 2u);
 }
 
 TEST(MemorySystem, WriteHookSeesEveryWriteBeforeTheCheck) {
@@ -140,32 +116,32 @@ TEST(SelfModifyList, KeepsWordAddressesOnceInAscendingOrder) {
 
 // The user-mode (T) forms of LDR/STR are post-indexed with W set; a
 // pre-indexed store with write-back (push of one register) keeps the
-// current mode's permissions.
+// current mode's permissions. Data access is for privileged modes only here.
 TEST(MemorySystem, OnlyTheTFormsOfLdrStrCheckWithUserPermissions) {
     struct Case {
         uint32_t word;
-        Mode mode;
+        bool userChecked;
         const char* text;
     };
     const Case cases[] = {
-        {0xE4B10004, Mode::User, "ldrt r0, [r1], #4"},
-        {0xE4A10004, Mode::User, "strt r0, [r1], #4"},
-        {0xE5210004, Mode::Svc, "str r0, [r1, #-4]!"},
-        {0xE5B10004, Mode::Svc, "ldr r0, [r1, #4]!"},
-        {0xE4910004, Mode::Svc, "ldr r0, [r1], #4"},
+        {0xE4B10004, true, "ldrt r0, [r1], #4"},
+        {0xE4A10004, true, "strt r0, [r1], #4"},
+        {0xE5210004, false, "str r0, [r1, #-4]!"},
+        {0xE5B10004, false, "ldr r0, [r1, #4]!"},
+        {0xE4910004, false, "ldr r0, [r1], #4"},
     };
     for (const Case& c : cases) {
         Simulator sim;
-        RecordingProtection unit;
         sim.Memory().Store().Write(0x100, 4, c.word);
         sim.Memory().Store().Write(0x104, 4, kNormalEndWord);
         sim.WriteRegister(2, 0x1000);
         sim.WriteRegister(16, 0x100);
-        sim.Memory().SetProtectionUnit(&unit);
+        sim.WriteCoprocessorRegister(6, 0, 0x3F);  // region 0: all 4 GB
+        sim.WriteCoprocessorRegister(5, 0, 3);     // instruction side: full access
+        sim.WriteCoprocessorRegister(5, 1, 1);     // data side: privileged only
+        sim.WriteCoprocessorRegister(1, 0, 1);
         sim.Run(1);
-        ASSERT_EQ(unit.log.size(), 2u) << c.text;
-        EXPECT_EQ(unit.log[1].mode, c.mode) << c.text;
-        EXPECT_EQ(unit.log[1].side, Side::Data) << c.text;
+        EXPECT_EQ(sim.GetHistory().Back(1).code == kDataAbort, c.userChecked) << c.text;
     }
 }
 

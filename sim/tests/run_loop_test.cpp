@@ -74,14 +74,11 @@ TEST_F(RunLoop, StopRequestedBeforeTheRunEndsItAfterOneInstruction) {
 }
 
 TEST_F(RunLoop, UndefinedCountsAndDataAbortDoesNot) {
-    class RefuseData : public ProtectionUnit {
-    public:
-        Protection Check(Side side, uint32_t addr, Mode, bool) override {
-            return side == Side::Data && addr >= 0x8000 ? Protection::Refused : Protection::NonCacheable;
-        }
-    } unit;
     Load({0xE3A01902, 0xE5910000});  // mov r1, #0x8000; ldr r0, [r1]
-    sim_.Memory().SetProtectionUnit(&unit);
+    sim_.WriteCoprocessorRegister(6, 0, 0x1D);  // region 0: 0-0x7FFF
+    sim_.WriteCoprocessorRegister(5, 0, 3);
+    sim_.WriteCoprocessorRegister(5, 1, 3);
+    sim_.WriteCoprocessorRegister(1, 0, 1);
     EXPECT_EQ(sim_.Run(0), kNormalEnd);
     EXPECT_EQ(sim_.Cpu().pc, 0x10u);
     EXPECT_EQ(sim_.Cpu().mode, Mode::Abort);
@@ -99,20 +96,16 @@ TEST_F(RunLoop, UndefinedCountsAndDataAbortDoesNot) {
 }
 
 TEST_F(RunLoop, RefusedFetchTakesAPrefetchAbort) {
-    class RefuseFetch : public ProtectionUnit {
-    public:
-        Protection Check(Side side, uint32_t addr, Mode, bool) override {
-            return side == Side::Instruction && addr == 0x100 ? Protection::Refused : Protection::NonCacheable;
-        }
-    } unit;
-    Load({0xE1A00000});
-    sim_.Memory().SetProtectionUnit(&unit);
+    Load({0xE1A00000}, 0x1000);
+    sim_.WriteCoprocessorRegister(6, 0, 0x17);  // region 0: 0-0xFFF
+    sim_.WriteCoprocessorRegister(5, 0, 3);
+    sim_.WriteCoprocessorRegister(1, 0, 1);
     EXPECT_EQ(sim_.Run(0), kNormalEnd);
     EXPECT_EQ(sim_.Cpu().pc, 0x0Cu);
-    EXPECT_EQ(sim_.Cpu().r[kRegLr], 0x104u);
+    EXPECT_EQ(sim_.Cpu().r[kRegLr], 0x1004u);
     EXPECT_EQ(sim_.InstructionCount(), 0u);
     const HistoryRecord& abort = sim_.GetHistory().Back(2);
-    EXPECT_EQ(abort.pc, 0x100u);
+    EXPECT_EQ(abort.pc, 0x1000u);
     EXPECT_EQ(abort.word, 0u);
     EXPECT_EQ(abort.code, kPrefetchAbort);
 }

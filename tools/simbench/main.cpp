@@ -1,6 +1,7 @@
 // simbench IMAGE...: runs each freestanding ARM image in the simulator to its
-// normal end (caches and protection off) and prints the instruction count,
-// the time and the instructions per second.
+// normal end and prints the instruction count, the time and the
+// instructions per second. The images choose whether they turn on the
+// protection unit and the caches.
 #include <chrono>
 #include <cstdio>
 #include <string>

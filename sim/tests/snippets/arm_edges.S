@@ -1,25 +1,7 @@
 @ ARM edge cases of the simulator, one labelled snippet each. Every snippet
 @ ends on the normal-end word (SWI 0x11); every exception vector holds that
 @ word too, so a snippet that raises an exception stops at its vector.
-        .syntax unified
-        .arm
-        .section .vectors, "ax"
-        .global _start
-_start:
-        .rept 8
-        swi     0x11
-        .endr
-
-        .text
-        .macro  case name
-        .global \name
-        .type   \name, %function
-\name:
-        .endm
-        .macro  done
-        swi     0x11
-        .ltorg
-        .endm
+#include "snippets.inc"
 
 @ ---- shifter -------------------------------------------------------------
 case movs_lsr32                 @ LSR #32 is encoded as LSR #0
@@ -358,8 +340,8 @@ case ldc_is_undefined
         ldc     p5, c0, [r0]
 case cdp_is_undefined
         cdp     p5, 0, c0, c0, c0, 0
-case mrc_without_cp15_is_undefined
-        mrc     p15, 0, r0, c0, c0, 0
+case mrc_other_coprocessor_is_undefined
+        mrc     p14, 0, r0, c0, c0, 0
 case nv_condition_never_executes
         mov     r0, #1
         .word   0xF3A00002      @ MOVNV r0, #2

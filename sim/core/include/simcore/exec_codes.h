@@ -54,6 +54,7 @@ enum ExecCode : int {
     kConditionFailed = 1007, // ARM condition failed, instruction skipped
     kNormalEnd = 1008,       // a normal-end or break word was fetched
     kSelfModify = 1010,      // the self-modify check stopped the run
+    kReset = 1011,           // a coprocessor write asked for a reset of the whole simulator
 };
 
 constexpr bool IsEvent(int code) {

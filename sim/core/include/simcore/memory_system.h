@@ -3,17 +3,18 @@
 // data side, the protection unit answers for the address and mode, the side's
 // cache serves cacheable lines, and the sparse store backs everything.
 //
-// The protection unit and the caches are plugged in from outside (the system
-// control coprocessor owns them). With no protection unit installed the
-// protection is off: every access is allowed and non-cacheable, so the
-// accesses go straight to the store. Install a unit only while the control
-// register enables it; that keeps the executors on their direct path.
+// The memory system owns both caches and the protection unit; the system
+// control coprocessor configures them. While the protection unit is off
+// every access is allowed and non-cacheable, so the executors' paths go
+// straight to the store.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
+#include "simcore/cache.h"
 #include "simcore/cpu_state.h"
+#include "simcore/protection_unit.h"
 #include "simcore/self_modify_list.h"
 #include "simcore/sparse_store.h"
 
@@ -32,43 +33,15 @@ enum class AccessKind : uint8_t {
     DebugData = 7,         // read: data side, no allocation
 };
 
-enum class Side : uint8_t { Instruction, Data };
-
-// The protection unit's answer for one access.
-enum class Protection : int8_t {
-    Refused = -1,
-    NonCacheable = 0,
-    WriteBack = 1,     // cacheable (the instruction side's only cacheable policy)
-    WriteThrough = 2,
-    LocalMemory = 3,   // inside an enabled local-memory window: served by the store
-};
-
-class ProtectionUnit {
-public:
-    virtual ~ProtectionUnit() = default;
-    virtual Protection Check(Side side, uint32_t addr, Mode mode, bool write) = 0;
-};
-
-// One side's cache, as the access routines use it. Lines are 16 bytes; a
-// line written back goes to the store the cache was built over.
-class CacheModel {
-public:
-    virtual ~CacheModel() = default;
-    // Reads width bytes when the line holding addr is valid.
-    virtual bool ReadHit(uint32_t addr, unsigned width, uint32_t& out) = 0;
-    // Allocates and fills the line of addr; false when every way of its set is locked.
-    virtual bool Fill(uint32_t addr) = 0;
-    // Writes width bytes into the line when it is valid.
-    virtual bool WriteHit(uint32_t addr, unsigned width, uint32_t value, bool markDirty) = 0;
-    // Writes the line back when valid and dirty, then invalidates it.
-    virtual void CleanInvalidateLine(uint32_t addr) = 0;
-};
-
 class MemorySystem {
 public:
     // Observer of every write (address, width, the written bytes in a zeroed
     // word), called before the protection check; for the write-data log.
     using WriteHook = std::function<void(uint32_t addr, unsigned width, uint32_t value)>;
+
+    MemorySystem() = default;
+    MemorySystem(const MemorySystem&) = delete;
+    MemorySystem& operator=(const MemorySystem&) = delete;
 
     SparseStore& Store() { return store_; }
     const SparseStore& Store() const { return store_; }
@@ -83,14 +56,14 @@ public:
             out = store_.Read(addr, width);
             return true;
         }
-        return Read(addr, mode, AccessKind::Fetch, width, out);
+        return ReadSide<Side::Instruction, true>(addr, mode, width, out);
     }
     bool Load(uint32_t addr, Mode mode, unsigned width, uint32_t& out) {
         if (direct_) {
             out = store_.Read(addr, width);
             return true;
         }
-        return Read(addr, mode, AccessKind::Data, width, out);
+        return ReadSide<Side::Data, true>(addr, mode, width, out);
     }
     bool StoreData(uint32_t addr, Mode mode, unsigned width, uint32_t value) {
         if (direct_) return store_.Write(addr, width, value);
@@ -99,9 +72,18 @@ public:
     // True when every access goes straight to the store.
     bool Direct() const { return direct_; }
 
-    void SetProtectionUnit(ProtectionUnit* unit);
-    ProtectionUnit* GetProtectionUnit() const { return protection_; }
-    void SetCaches(CacheModel* instruction, CacheModel* data);
+    // The protection unit; the system control coprocessor configures it.
+    const ProtectionUnit& GetProtectionUnit() const { return protection_; }
+    void ConfigureProtection(const ProtectionSettings& settings);
+
+    Cache& CacheOf(Side side) { return side == Side::Instruction ? icache_ : dcache_; }
+    const Cache& CacheOf(Side side) const { return side == Side::Instruction ? icache_ : dcache_; }
+
+    // The complement option: every word of a line written back from a
+    // cache is stored bit-inverted.
+    void SetComplementOnWriteBack(bool on) { backing_.complement = on; }
+    bool ComplementOnWriteBack() const { return backing_.complement; }
+
     void SetWriteHook(WriteHook hook);
 
     // The self-modify check: while on, every write adds its word address.
@@ -111,21 +93,41 @@ public:
     const SelfModifyList& SelfModified() const { return selfModified_; }
 
 private:
-    Protection Ask(Side side, uint32_t addr, Mode mode, bool write);
-    CacheModel* CacheOf(Side side) const { return side == Side::Instruction ? icache_ : dcache_; }
-    bool ReadSide(Side side, bool allocate, uint32_t addr, Mode mode, unsigned width, uint32_t& out);
-    bool WriteCached(Side side, uint32_t addr, Mode mode, unsigned width, uint32_t value);
-    bool WriteInvalidating(Side side, uint32_t addr, Mode mode, unsigned width, uint32_t value);
+    template <Side kSide, bool kAllocate>
+    bool ReadSide(uint32_t addr, Mode mode, unsigned width, uint32_t& out);
+    template <Side kSide>
+    bool WriteCached(uint32_t addr, Mode mode, unsigned width, uint32_t value);
+    template <Side kSide>
+    bool WriteInvalidating(uint32_t addr, Mode mode, unsigned width, uint32_t value);
     void UpdateDirect();
 
     SparseStore store_;
-    ProtectionUnit* protection_ = nullptr;
-    CacheModel* icache_ = nullptr;
-    CacheModel* dcache_ = nullptr;
+    LineBacking backing_{&store_};
+    Cache icache_{backing_};
+    Cache dcache_{backing_};
+    ProtectionUnit protection_;
     WriteHook writeHook_;
     bool selfModifyOn_ = false;
     SelfModifyList selfModified_;
     bool direct_ = true;
 };
+
+// A read through one side: refused, or served by the side's cache when the
+// answer is cacheable, else by the store. A miss allocates only for kinds 1
+// and 2; when no way can be allocated the store is read.
+template <Side kSide, bool kAllocate>
+inline bool MemorySystem::ReadSide(uint32_t addr, Mode mode, unsigned width, uint32_t& out) {
+    const Protection p = protection_.Check(kSide, addr, mode, false);
+    if (p == Protection::WriteBack || p == Protection::WriteThrough) [[likely]] {
+        Cache& cache = CacheOf(kSide);
+        const CacheLine* line = cache.Lookup(addr);
+        if (kAllocate && !line) line = cache.Fill(addr);
+        out = line ? Cache::ReadFrom(*line, addr, width) : store_.Read(addr, width);
+        return true;
+    }
+    if (p == Protection::Refused) return false;
+    out = store_.Read(addr, width);
+    return true;
+}
 
 }  // namespace zk::sim

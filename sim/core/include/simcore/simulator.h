@@ -1,7 +1,8 @@
 // One simulated ARM7TDMI-class core with its memory, owned by one object (no
-// globals): processor state, memory system, execution history, software
-// breakpoint list, self-modify check, instruction count, and the run loop
-// with its stop conditions and result codes.
+// globals): processor state, memory system with caches and protection unit,
+// system control coprocessor, execution history, software breakpoint list,
+// self-modify check, instruction count, and the run loop with its stop
+// conditions and result codes.
 //
 // Threads: Run() executes on the caller's thread. RequestStop() may be called
 // from any thread while a run goes; everything else belongs to the thread that
@@ -13,6 +14,7 @@
 
 #include "simcore/breakpoint_list.h"
 #include "simcore/core.h"
+#include "simcore/cp15.h"
 #include "simcore/exec_codes.h"
 
 namespace zk::sim {
@@ -23,19 +25,32 @@ public:
     // history record just written; the hook may read the simulator's state.
     using InstructionHook = void (*)(void* context, const HistoryRecord& record);
 
-    Simulator() { Init(); }
+    Simulator() {
+        core_.cp15 = &cp15_;
+        Init();
+    }
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    // Empties the memory store, the self-modify list and the history, and
-    // resets the processor.
-    void Init();
+    // Frees the caches and the branch target buffer and empties the memory
+    // store, allocates the caches (configured geometry) and the buffer anew,
+    // empties the self-modify list and the history, resets the processor and
+    // resets the system control coprocessor twice. When an allocation fails
+    // its message goes to standard output, the steps up to the coprocessor's
+    // first reset are skipped, and the result is false.
+    bool Init() { return Initialise(true); }
+    // The "reset" command: as Init with one reset of the coprocessor.
+    bool Reset() { return Initialise(false); }
+    // Frees the caches, the branch target buffer and the memory store.
+    void Close();
     // Processor reset: SVC mode, ARM state, CPSR 0xD3, PC 0, count 0.
     void ResetProcessor() { core_.cpu.Reset(); }
 
     // Runs until `count` instructions have been executed (0: no limit), a
     // normal-end or break word is fetched (kNormalEnd, PC left on it), the
-    // self-modify check stops it (kSelfModify), or a stop request arrives.
+    // self-modify check stops it (kSelfModify), a write of the coprocessor's
+    // control register asks for a reset (kReset: the run ends after that
+    // instruction and the simulator is reset), or a stop request arrives.
     // Returns the last result code. At least one instruction is executed
     // unless the run stops before it. Dirty flags are cleared first.
     int Run(uint32_t count);
@@ -77,8 +92,20 @@ public:
     uint32_t InstructionCount() const { return core_.cpu.icount; }
     void SetInstructionCount(uint32_t n) { core_.cpu.icount = n; }
 
-    // The system control coprocessor behind MRC/MCR (none: both are refused).
-    void SetCoprocessor15(Coprocessor15* cp15) { core_.cp15 = cp15; }
+    // The system control coprocessor behind MRC and MCR.
+    SystemControlCoprocessor& Cp15() { return cp15_; }
+    const SystemControlCoprocessor& Cp15() const { return cp15_; }
+    // CRn[index] with opcode1 and opcode2 0, in the current mode, under the
+    // rules of MRC and MCR; false when refused. A write asking for a reset
+    // performs it before returning.
+    bool ReadCoprocessorRegister(unsigned crn, unsigned index, uint32_t& value);
+    bool WriteCoprocessorRegister(unsigned crn, unsigned index, uint32_t value);
+
+    // Cache geometry used by the next Init or Reset; false (nothing changed)
+    // when the geometry is not valid.
+    bool SetCacheGeometry(Side side, const CacheGeometry& geometry);
+    const CacheGeometry& ConfiguredCacheGeometry(Side side) const { return geometry_[static_cast<unsigned>(side)]; }
+
     void SetInstructionHook(InstructionHook hook, void* context) {
         hook_ = hook;
         hookContext_ = context;
@@ -87,8 +114,13 @@ public:
 private:
     template <bool kChecked>
     int RunLoop(uint64_t limit);
+    bool Initialise(bool secondCp15Reset);
+    bool AllocateCachesAndBuffer();
+    void FreeCachesAndBuffer();
 
     Core core_;
+    SystemControlCoprocessor cp15_{core_};
+    CacheGeometry geometry_[2];
     BreakpointList breakpoints_;
     std::atomic<bool> stopRequest_{false};
     InstructionHook hook_ = nullptr;
