@@ -89,7 +89,11 @@ std::optional<Text> Split(const std::string& mnemonic, const std::string& operan
     }
     auto parts = SplitMnemonic(m, thumb ? ThumbRules() : ArmRules());
     if (!parts) return std::nullopt;
-    return Text{*parts, SplitOperands(Squash(operands))};
+    Text t{*parts, SplitOperands(Squash(operands))};
+    for (const std::string& op : t.operands) {
+        if (op.empty()) return std::nullopt;  // "r0,,r1": no text of either side
+    }
+    return t;
 }
 
 // The branch target operand "1c <sym+0x1c>" or "0x1c" as a number.
@@ -240,6 +244,7 @@ std::vector<std::string> ArmForms(const ObjdumpLine& line, Text t) {
         if (!t.operands.empty() && !t.operands[0].empty() && std::isdigit(static_cast<unsigned char>(t.operands[0][0]))) {
             t.operands[0] = "p" + t.operands[0];
         }
+        if (t.operands.empty()) return {t.Canonical()};
         std::string& last = t.operands.back();
         if (last.size() > 2 && last.front() == '{' && last.back() == '}') last = last.substr(1, last.size() - 2);
         // MRC to r15 sets the flags: objdump names the destination "APSR_nzcv".
