@@ -150,4 +150,22 @@ TEST_F(RegistersTest, PeripheralBaseFollowsTheLastSetting)
     EXPECT_THAT(sim().Trace(), ElementsAre("6(4,0x10004,4)"));
 }
 
+
+// Register 2146 lies outside the simulator's set; 27 is read, and only with
+// bit 4 or 5 set is the translation table at 0 read, 1 KiB at a time.
+TEST_F(RegistersTest, MmuMapUpdateReadsTheTableOnlyWhenTranslationIsOn)
+{
+    EXPECT_EQ(MMUMapUpdate(), 1);
+    EXPECT_THAT(sim().Trace(), ElementsAre("2(27)"));
+    sim().Clear();
+    sim().regs[27] = 0x10;
+    EXPECT_EQ(MMUMapUpdate(), 1);
+    ASSERT_EQ(sim().calls.size(), 17u);
+    EXPECT_EQ(sim().Trace()[1], "6(4,0x0,1024)");
+    EXPECT_EQ(sim().Trace()[16], "6(4,0x3c00,1024)");
+    sim().Clear();
+    sim().FailCall(SIM_CMD_READ_MEM, 0, 2);
+    EXPECT_EQ(MMUMapUpdate(), 0);
+}
+
 }  // namespace

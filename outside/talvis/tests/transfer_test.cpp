@@ -74,7 +74,7 @@ TEST_F(TransferTest, FailuresOfTheTargetArePassedOn)
 
 TEST(TalvisOrdinals, ImportersFindTheOperationsByNumber)
 {
-    HMODULE m = LoadLibrary(ZK_BIN_DIR "/libtalvis.so");
+    HMODULE m = LoadLibrary((platform::ProgramFolder() + "/libtalvis.so").c_str());
     ASSERT_NE(m, nullptr);
     const struct {
         int ordinal;
