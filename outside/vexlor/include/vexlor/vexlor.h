@@ -3,40 +3,61 @@
 // registers, the program counter and the run state. The run state is the
 // target's real state, asked of the target on every call; when the program
 // connects with its main window, the end of every free run is posted to that
-// window at once as WM_EMU_ERROR with the halt cause.
+// window at once as WM_EMU_ERROR with the halt cause (wParam bit 31 set: the
+// frame refreshes its views after showing the halt).
 #pragma once
 
 #include <cstdint>
 
 #include "win_types.h"
 
+// Register ids: r0-r15 are 0-15 (13 the stack pointer, 14 the link register,
+// 15 the PC), then the CPSR and the SPSR of the current mode.
+inline constexpr DWORD VEXLOR_REG_CPSR = 16;
+inline constexpr DWORD VEXLOR_REG_SPSR = 17;
+
+// Processor families of ProcReturnProcFamily.
+inline constexpr DWORD VEXLOR_FAMILY_UNKNOWN = 0;
+inline constexpr DWORD VEXLOR_FAMILY_ARM = 1;
+
+// Results of the processor queries besides 0. Register calls give Falcrest's
+// EmuResult codes (-1 for an unknown id or name).
+inline constexpr int VEXLOR_NOT_CONFIGURED = -1;  // no processor yet, or a null argument
+inline constexpr int VEXLOR_BAD_PATTERN = -2;     // not exactly one "%s", or too long
+
 extern "C" {
 
 // Starts the model for a processor at connect: the application's value for
 // this library, the main frame's window (receives WM_EMU_ERROR at the end of
-// every free run), the processor name and its byte order (non-zero: big).
+// every free run; null: no announcements), the processor name (at most 63
+// characters are kept) and its byte order (non-zero: big). Result 0.
 int InitDLL_CpuServer(intptr_t appValue, HWND mainFrame, const char* processorName, int byteOrder);
 
-// Run state: bit 0 set while the target runs.
+// Run state: bit 0 set while the target runs. Both ask the target; without a
+// target the state is 0.
 DWORD CpuGetCpuStatus(int a, int b);
 DWORD CpuGetCpuStatus1(void);
+// Accepted with 0; the state reported stays the target's.
 int CpuSetCpuStatus(int running);
 
 int CpuGetPC(DWORD* pc);
 int CpuSetPC(DWORD pc);
 int CpuGetLR(DWORD* lr);  // link register of the current mode
 
-// Registers by id (13 is the stack pointer) or by name ("cpsr", "r0" .. "r12",
-// "r13"/"sp", "r14"/"lr", "pc").
+// Registers by id or by name ("cpsr", "spsr", "r0" .. "r15", "sp", "lr",
+// "pc"; case ignored).
 int CpuFindRegisterId(const char* name, DWORD* id);
 int CpuGetRegister(DWORD id, DWORD* value);
 int CpuSetRegister(DWORD id, DWORD value);
 
-int ProcReturnByteOrder(int* order);   // non-zero: big-endian target
+// The processor queries answer once InitDLL_CpuServer has run.
+int ProcReturnByteOrder(int* order);   // 1: big-endian target, 0: little-endian
 int ProcDefaultStackSize(int* size);
-int ProcReturnProcessorName(char* buffer128);
+int ProcReturnProcessorName(char* buffer64);
+// The pattern with its one "%s" replaced by the processor name.
 int ProcInsertSpecificProcessor(const char* pattern, char* out128);
 int ProcReturnProcFamily(DWORD* family);
-int ProcGetCpuType(char* buffer);
+// The processor name up to its first '-' (at most 31 characters).
+int ProcGetCpuType(char* buffer32);
 
 }  // extern "C"

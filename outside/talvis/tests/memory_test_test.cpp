@@ -1,0 +1,76 @@
+// The memory test: passes on sound memory, finds a cell that ignores writes,
+// and puts back what the memory held.
+#include <gmock/gmock.h>
+
+#include <cstring>
+
+#include "fake_sim_session.h"
+#include "talvis/talvis.h"
+
+using ::testing::HasSubstr;
+
+namespace {
+
+class MemoryTestTest : public FakeSimTest {
+protected:
+    void SetUp() override
+    {
+        FakeSimTest::SetUp();
+        for (uint32_t i = 0; i < 0x2000; ++i)
+            sim().Poke(0x20000 + i, static_cast<uint8_t>(i * 3));
+        before_ = sim().PeekBytes(0x20000, 0x2000);
+    }
+    int Run(uint32_t first, uint32_t last, int kind, int width)
+    {
+        std::memset(text_, 0, sizeof text_);
+        return MemTestRange({first, 1}, {last, 1}, text_, kind, width);
+    }
+    void ExpectRestored() { EXPECT_EQ(sim().PeekBytes(0x20000, 0x2000), before_); }
+
+    char text_[1024];
+    std::vector<uint8_t> before_;
+};
+
+TEST_F(MemoryTestTest, SoundMemoryPassesEveryKindAndWidth)
+{
+    for (int kind : {0, 1, 2}) {
+        for (int width : {0, 1, 2}) {
+            EXPECT_EQ(Run(0x20000, 0x21FFF, kind, width), 0) << kind << "/" << width;
+            EXPECT_STREQ(text_, "Test Successful!");
+            ExpectRestored();
+        }
+    }
+}
+
+TEST_F(MemoryTestTest, AStuckCellFailsWithItsAddress)
+{
+    sim().stuckBytes.insert(0x20000 + 0x1235);
+    EXPECT_EQ(Run(0x20000, 0x21FFF, 0, 2), MEM_TEST_FAILED);
+    EXPECT_THAT(text_, HasSubstr("0x00021234"));  // the word holding it
+    ExpectRestored();
+    EXPECT_EQ(Run(0x20000, 0x21FFF, 0, 0), MEM_TEST_FAILED);
+    EXPECT_THAT(text_, HasSubstr("0x00021235"));
+    EXPECT_EQ(Run(0x20000, 0x211FF, 0, 0), 0);  // outside the range
+}
+
+TEST_F(MemoryTestTest, BusTestsFindAStuckCellOnTheirPath)
+{
+    sim().stuckBytes.insert(0x20000);
+    EXPECT_EQ(Run(0x20000, 0x21FFF, 1, 2), MEM_TEST_FAILED);
+    EXPECT_THAT(text_, HasSubstr("Data bus"));
+    sim().stuckBytes = {0x20000 + 0x400};
+    EXPECT_EQ(Run(0x20000, 0x21FFF, 2, 2), MEM_TEST_FAILED);
+    EXPECT_THAT(text_, HasSubstr("Address bus"));
+    ExpectRestored();
+}
+
+TEST_F(MemoryTestTest, UnknownKindsAndWidthsAreNotSupported)
+{
+    for (auto [kind, width] : {std::pair{3, 0}, {0, 3}, {-1, 0}}) {
+        EXPECT_EQ(Run(0x20000, 0x200FF, kind, width), MEM_LIBRARY_ERROR);
+        EXPECT_STREQ(text_, "Command Not Support!");
+    }
+    EXPECT_TRUE(sim().calls.empty());
+}
+
+}  // namespace

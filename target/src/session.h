@@ -1,0 +1,71 @@
+// Falcrest's process-wide state: the bound simulator, the access size, the
+// peripheral base record and the hooks registered by the libraries above.
+// Touched only on the GUI thread.
+#pragma once
+
+#include <cstdint>
+
+#include "falcrest.h"
+
+namespace falcrest {
+
+using SimCommandFn = int (*)(int, intptr_t, intptr_t, intptr_t, intptr_t);
+using SimSetStopHookFn = void (*)(SimStopHook, void*);
+
+struct PeriBase {
+    uint32_t current = EMU_PERI_BASE_DEFAULT;
+    uint32_t reset = EMU_PERI_BASE_DEFAULT;
+    uint32_t mask = EMU_PERI_BASE_DEFAULT;
+};
+
+struct Session {
+    HMODULE simLibrary = nullptr;
+    SimCommandFn simCommand = nullptr;
+    SimSetStopHookFn simSetStopHook = nullptr;
+    bool simulatorSelected = false;  // once a connection was opened; never cleared
+    uint16_t accessSize = 4;
+    PeriBase peri;
+    EMU_VERIFY_ERROR verifyError = {};
+    uint32_t memCacheOptions[2] = {};
+
+    SimStopHook stopHook = nullptr;
+    void* stopContext = nullptr;
+    EmuRunStateHook runStateHook = nullptr;
+    EmuPeriResetHook periResetHook = nullptr;
+};
+
+Session& State();
+
+// Whether an operation may reach the simulator.
+inline bool Bound()
+{
+    const Session& s = State();
+    return s.simulatorSelected && s.simCommand != nullptr;
+}
+
+// Sends one command; the caller has checked Bound().
+inline int Send(int code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0)
+{
+    return State().simCommand(code, a1, a2, a3, a4);
+}
+
+// One command when bound, else no back end.
+inline int SendBound(int code, intptr_t a1 = 0)
+{
+    return Bound() ? Send(code, a1) : EMU_NO_BACKEND;
+}
+
+inline intptr_t Ptr(const void* p) { return reinterpret_cast<intptr_t>(p); }
+
+// The unit for a transfer between two addresses: the access size when both
+// are multiples of it, else bytes. The simulator rounds an unaligned unit
+// address down, which would move the wrong bytes.
+unsigned PairUnit(uint32_t a, uint32_t b, unsigned unit);
+
+// Moves exactly `length` bytes at `address` in units of `unit` (as chosen by
+// PairUnit): the whole units, then a tail shorter than a unit byte by byte,
+// so that no transfer reaches past the range. One or two commands.
+int ReadUnits(uint32_t address, void* buffer, uint32_t length, unsigned unit);
+int WriteUnits(uint32_t address, const void* buffer, uint32_t length, unsigned unit);
+
+}  // namespace falcrest
