@@ -2,7 +2,7 @@
 // line and the disassembly listing.
 #include "simdisasm/console_text.h"
 #include "simdisasm/disassembler.h"
-#include "text_format.h"
+#include "simdisasm/text_format.h"
 
 namespace zk::sim {
 
