@@ -107,7 +107,7 @@ TEST_F(CommandLanguageTest, RunEndsTheCommandLine) {
 }
 
 TEST_F(CommandLanguageTest, CloseFreesSymbolsAndClosesScriptAndLog) {
-    const std::string log = testing::TempDir() + "close_test.log";
+    const std::string log = std::string(ZK_BIN_DIR) + "/../tests/close_test.log";
     language.Dispatch("config -logfile " + log + "; script " + log);
     ASSERT_TRUE(language.Output().LogFileOpen());
     ASSERT_TRUE(language.ScriptOpen());
