@@ -55,7 +55,9 @@ enum SimStopReason : int {
 // Called once on the run thread after a free run ended, with the reason, the
 // run loop's last result code and the PC where the run stopped; the status
 // already reads "stopped". It must not call back into the simulator on that
-// thread (halt and close wait for the thread); post, never send.
+// thread (halt and close wait for the thread): there only STATUS and HALT
+// (which then just asks the run to stop) act, every other code returns -1.
+// Post, never send.
 using SimStopHook = void (*)(void* context, int reason, int lastResult, uint32_t pc);
 
 extern "C" {

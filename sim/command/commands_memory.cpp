@@ -2,7 +2,9 @@
 // getfile.
 #include <cctype>
 #include <cstdio>
+#include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "command_table.h"
@@ -14,6 +16,9 @@
 namespace zk::sim {
 
 namespace {
+
+// Long outputs are printed in pieces of about this many bytes (a multiple of 4).
+constexpr uint32_t kPrintPiece = 4096;
 
 // A length in bytes: end - start + 1 with "-e", else the count, else the
 // default. Lengths are signed 32-bit: anything not above 0 (or beyond
@@ -95,7 +100,11 @@ int DoRead(Session& s, const ParsedCommand& c, std::string* area) {
     std::string text;
     uint32_t addr = range->start;
     for (int64_t remaining = range->length; remaining > 0; remaining -= range->unit, addr += range->unit) {
-        if (addr != range->start && addr % 16 == 0) text += Format("\n|    0x%08x:  ", addr);
+        if (addr != range->start && addr % 16 == 0) {
+            // The text goes out a piece at a time: a read may span gigabytes.
+            if (text.size() >= kPrintPiece) s.Print(std::exchange(text, std::string()));
+            text += Format("\n|    0x%08x:  ", addr);
+        }
         uint32_t value = 0;
         if (!s.sim.ReadMemory(addr, kind, range->unit, value)) {
             s.Print(text);
@@ -162,9 +171,17 @@ int DoDisassemble(Session& s, const ParsedCommand& c, std::string*) {
     const uint32_t start = c.Positional(0) ? c.operands[0].value : DefaultListingStart(cpu.pc, thumb);
     const std::optional<uint32_t> bytes = RangeLength(start, end, length, DefaultListingLength(thumb));
     if (!bytes) return kShowHelp;
-    s.Print(DisassemblyListing(start, *bytes, thumb, cpu.pc, [&](uint32_t addr, unsigned width, uint32_t& value) {
-        return s.sim.ReadMemory(addr, AccessKind::Fetch, width, value);
-    }));
+    // A piece at a time, so that a long listing never sits in memory whole.
+    const uint32_t base = start & ~3u;
+    for (uint32_t offset = 0; offset < *bytes; offset += kPrintPiece) {
+        const std::string text =
+            DisassemblyListing(base + offset, std::min<uint32_t>(kPrintPiece, *bytes - offset), thumb, cpu.pc,
+                               [&](uint32_t addr, unsigned width, uint32_t& value) {
+                                   return s.sim.ReadMemory(addr, AccessKind::Fetch, width, value);
+                               });
+        s.Print(text);
+        if (text.ends_with(kMemoryRefusedText)) break;
+    }
     return kNextCommand;
 }
 

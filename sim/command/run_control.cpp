@@ -22,7 +22,7 @@ RunControl::~RunControl() {
 }
 
 bool RunControl::Go() {
-    if (Running()) return false;
+    if (Running() || OnRunThread()) return false;
     if (thread_.joinable()) thread_.join();
     language_.Sim().ClearStopRequest();
     stopped_.store(0, std::memory_order_release);
@@ -71,6 +71,7 @@ void RunControl::RunThread() {
     // From here on the simulator belongs to the controlling thread again.
     stopped_.store(1, std::memory_order_release);
     if (hook) hook(context, reason, code, pc);
+    runThreadId_.store(std::thread::id());
 }
 
 }  // namespace zk::sim

@@ -87,16 +87,15 @@ int Command(Dorvel& d, int cmd, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t 
 extern "C" __attribute__((visibility("default"))) int Sim_Command(int cmd, intptr_t a1, intptr_t a2, intptr_t a3,
                                                                    intptr_t a4) {
     Dorvel& d = Instance();
+    // A stop hook runs on the run thread: only status and halt serve it.
+    if (d.run.OnRunThread() && cmd != SIM_CMD_STATUS && cmd != SIM_CMD_HALT) return -1;
     switch (cmd) {
     case SIM_CMD_STATUS:
         if (a1 == 0) return -1;
         *reinterpret_cast<char*>(a1) = static_cast<char>(d.run.Status() & 0xFF);
         return 0;
     case SIM_CMD_HALT: d.run.Halt(); return 0;
-    case SIM_CMD_CLOSE:
-        if (d.run.OnRunThread()) return -1;
-        d.run.Halt();
-        break;
+    case SIM_CMD_CLOSE: d.run.Halt(); break;
     default:
         if (d.run.Running()) return -1;
         break;

@@ -247,6 +247,31 @@ TEST_F(SimCommandTest, CloseDuringARunEndsItCleanly) {
     EXPECT_EQ(stops[1].reason, SIM_STOP_NORMAL_END);
 }
 
+TEST_F(SimCommandTest, OnTheRunThreadTheHookGetsOnlyStatusAndHalt) {
+    struct Seen {
+        zk::test::DorvelBinding::Command command;
+        int go = 0, step = 0, status = 0;
+        char state = 0;
+    } seen{dorvel.command};
+    dorvel.setStopHook(
+        [](void* context, int, int, uint32_t) {
+            Seen& s = *static_cast<Seen*>(context);
+            s.go = s.command(SIM_CMD_GO, 0, 0, 0, 0);
+            s.step = s.command(SIM_CMD_STEP, 0, 0, 0, 0);
+            s.status = s.command(SIM_CMD_STATUS, reinterpret_cast<intptr_t>(&s.state), 0, 0, 0);
+        },
+        &seen);
+    Write(0, {0xEF000011});
+    ASSERT_EQ(Cmd(SIM_CMD_GO), 0);
+    WaitStopped();
+    EXPECT_EQ(seen.go, -1);
+    EXPECT_EQ(seen.step, -1);
+    EXPECT_EQ(seen.status, 0);
+    EXPECT_EQ(seen.state, 1);
+    EXPECT_EQ(Reg(16), 0u);
+    EXPECT_EQ(Status(), 1);
+}
+
 TEST_F(SimCommandTest, StepBreakAndHelpCodesPrintNothing) {
     Write(0, {0xE3A00005, 0xE2800001});
     testing::internal::CaptureStdout();

@@ -32,7 +32,8 @@ public:
     RunControl(const RunControl&) = delete;
     RunControl& operator=(const RunControl&) = delete;
 
-    // Starts the run thread; false (nothing done) while a run goes.
+    // Starts the run thread; false (nothing done) while a run goes or when
+    // called from the run thread (a stop hook).
     bool Go();
     // Stops a run that goes and waits for its thread; afterwards no stop
     // request is left over. On the run thread itself (a stop hook) it only
@@ -41,6 +42,7 @@ public:
     bool Running() const { return stopped_.load(std::memory_order_acquire) == 0; }
     // 1 stopped, 0 running.
     uint32_t Status() const { return stopped_.load(std::memory_order_acquire); }
+    // True on the run thread until it ends (while the stop hook runs, too).
     bool OnRunThread() const { return std::this_thread::get_id() == runThreadId_.load(); }
 
     void SetStopHook(SimStopHook hook, void* context);
