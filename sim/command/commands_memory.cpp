@@ -1,8 +1,8 @@
 // Commands on memory and caches: read, write, readcache, disassemble and
 // getfile.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>

@@ -54,6 +54,9 @@ TEST(StopReason, FromTheLastResultCode) {
 }
 
 TEST_F(RunControlTest, HaltStopsAnEndlessRunAndWaitsForTheThread) {
+    std::string console;  // written on the run thread, read after the halt joined it
+    language.Output().SetConsole([&console](std::string_view text) { console += text; });
+    language.Output().SetPrinting(true);
     test::LoadWords(sim, 0x100, {test::kLoopForever});
     sim.WriteRegister(16, 0x100);
     EXPECT_EQ(run.Status(), 1u);
@@ -68,6 +71,11 @@ TEST_F(RunControlTest, HaltStopsAnEndlessRunAndWaitsForTheThread) {
     EXPECT_EQ(stops[0].pc, 0x100u);
     EXPECT_GT(language.Symbols().Find("ICount")->value, 0u);
     EXPECT_FALSE(sim.StopRequested());
+    // A halted run has no end message of its own, only the next instruction
+    // and the count.
+    EXPECT_EQ(console.find("terminated"), std::string::npos);
+    EXPECT_EQ(console.rfind("| Next>>> 0x00000100: 0xeafffffe  .... :    b        0x100\n| Program execute ", 0), 0u)
+        << console;
 }
 
 TEST_F(RunControlTest, EveryKindOfEndReachesTheHookOnce) {
