@@ -6,7 +6,7 @@
 #include "armdecode/arm_decode.h"
 #include "condition_text.h"
 #include "simdisasm/disassembler.h"
-#include "text_format.h"
+#include "simdisasm/text_format.h"
 
 namespace zk::sim {
 

@@ -2,7 +2,7 @@
 // line and the disassembly listing.
 #include "simdisasm/console_text.h"
 #include "simdisasm/disassembler.h"
-#include "text_format.h"
+#include "simdisasm/text_format.h"
 
 namespace zk::sim {
 
@@ -33,8 +33,9 @@ std::string CoprocessorDisplay(const Cp15Registers& c) {
         "| CR7[0] =0x%08x CR8[0] =0x%08x CR8[1] =0x%08x CR9[0] =0x%08x\n"
         "| CR10[0]=0x%08x CR11[0]=Reserved   CR12[0]=Reserved   CR13[0]=Reserved\n"
         "| CR14[0]=Reserved   CR15[0]= Reserved\n",
-        c.cr0, c.cr1, c.cr2, c.cr3, c.cr5[0], c.cr5[1], c.cr6[0], c.cr6[1], c.cr6[2], c.cr6[3], c.cr6[4], c.cr6[5],
-        c.cr6[6], c.cr6[7], kCr7, c.cr8[0], c.cr8[1], c.cr9, c.cr10);
+        c.id, c.control, c.cacheability, c.writeBuffer, c.permission[0], c.permission[1], c.region[0], c.region[1],
+        c.region[2], c.region[3], c.region[4], c.region[5], c.region[6], c.region[7], kCr7, c.localMemory[0],
+        c.localMemory[1], c.cr9, c.cr10);
 }
 
 std::string ConfigurationBlock(const ConfigDisplay& c) {

@@ -3,7 +3,7 @@
 
 #include "condition_text.h"
 #include "simdisasm/disassembler.h"
-#include "text_format.h"
+#include "simdisasm/text_format.h"
 
 namespace zk::sim {
 

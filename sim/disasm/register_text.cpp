@@ -1,6 +1,6 @@
 // PSR text and the register displays.
 #include "simdisasm/console_text.h"
-#include "text_format.h"
+#include "simdisasm/text_format.h"
 
 namespace zk::sim {
 

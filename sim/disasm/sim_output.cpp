@@ -1,6 +1,6 @@
 #include "simdisasm/sim_output.h"
 
-#include "text_format.h"
+#include "simdisasm/text_format.h"
 
 namespace zk::sim {
 

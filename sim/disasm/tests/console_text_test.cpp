@@ -122,10 +122,10 @@ TEST(DirtyRegisterDisplay, FiqBankWhileInFiqMode) {
 
 TEST(CoprocessorDisplay, ResetValues) {
     Cp15Registers regs;
-    regs.cr0 = 0x11;
-    regs.cr1 = 0x300;
-    regs.cr6.fill(0x16);
-    regs.cr8.fill(0x80);
+    regs.id = 0x11;
+    regs.control = 0x300;
+    regs.region.fill(0x16);
+    regs.localMemory.fill(0x80);
     EXPECT_EQ(CoprocessorDisplay(regs),
               "| CR0[0] =0x00000011 CR1[0] =0x00000300 CR2[0] =0x00000000 CR3[0] =0x00000000\n"
               "| CR4[0] =Reserved   CR5[0] =0x00000000 CR5[1] =0x00000000\n"
@@ -138,13 +138,13 @@ TEST(CoprocessorDisplay, ResetValues) {
 
 TEST(CoprocessorDisplay, EveryRegisterInItsPlace) {
     Cp15Registers r;
-    r.cr0 = 0x1;
-    r.cr1 = 0x2;
-    r.cr2 = 0x3;
-    r.cr3 = 0x4;
-    r.cr5 = {0x50, 0x51};
-    r.cr6 = {0x60, 0x61, 0x62, 0x63, 0x64, 0x65, 0x66, 0x67};
-    r.cr8 = {0x80, 0x81};
+    r.id = 0x1;
+    r.control = 0x2;
+    r.cacheability = 0x3;
+    r.writeBuffer = 0x4;
+    r.permission = {0x50, 0x51};
+    r.region = {0x60, 0x61, 0x62, 0x63, 0x64, 0x65, 0x66, 0x67};
+    r.localMemory = {0x80, 0x81};
     r.cr9 = 0x9;
     r.cr10 = 0xA;
     EXPECT_EQ(CoprocessorDisplay(r),

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "simcore/cp15.h"
 #include "simcore/cpu_state.h"
 
 namespace zk::sim {
@@ -25,20 +26,8 @@ std::string RegisterDisplay(const CpuState& cpu, Mode mode);
 // "register -d": the dirty banked registers, " R%du=0x%08x " ... "\n".
 std::string DirtyRegisterDisplay(const CpuState& cpu);
 
-// The readable CP15 registers, as the coprocessor gives them.
-struct Cp15Registers {
-    uint32_t cr0 = 0;  // identification
-    uint32_t cr1 = 0;  // control
-    uint32_t cr2 = 0;  // cacheability
-    uint32_t cr3 = 0;  // write buffer
-    std::array<uint32_t, 2> cr5{};  // access permissions: instruction, data
-    std::array<uint32_t, 8> cr6{};  // protection regions 0-7
-    std::array<uint32_t, 2> cr8{};  // local-memory regions: instruction, data
-    uint32_t cr9 = 0;
-    uint32_t cr10 = 0;
-};
-
-// "cregister". CR7 holds operations, not a value: CR7[0] shows 0.
+// "cregister": the coprocessor's registers (simcore/cp15.h). CR7 holds
+// operations, not a value: CR7[0] shows 0.
 std::string CoprocessorDisplay(const Cp15Registers& regs);
 
 // What "config" without options shows.

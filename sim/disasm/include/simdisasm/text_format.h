@@ -1,5 +1,5 @@
 // printf-style formatting into a std::string, for the fixed text layouts of
-// the disassembler and the console displays.
+// the disassembler, the console displays and the command language.
 #pragma once
 
 #include <cstdarg>

@@ -1,0 +1,165 @@
+// The run thread: go, halt, the stopped state, and the stop hook with the
+// reason for each kind of end.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "simcmd/command_language.h"
+#include "simcmd/run_control.h"
+#include "test_programs.h"
+
+namespace zk::sim {
+namespace {
+
+struct Stop {
+    int reason;
+    int lastResult;
+    uint32_t pc;
+};
+
+struct RunControlTest : testing::Test {
+    Simulator sim;
+    CommandLanguage language{sim};
+    RunControl run{language};
+    std::vector<Stop> stops;  // written on the run thread before it ends
+
+    void SetUp() override {
+        language.Init();
+        run.SetStopHook(
+            [](void* context, int reason, int lastResult, uint32_t pc) {
+                static_cast<RunControlTest*>(context)->stops.push_back({reason, lastResult, pc});
+            },
+            this);
+    }
+
+    // Waits for a run that ends by itself; Halt then only joins the thread.
+    void WaitForEnd() {
+        for (int i = 0; i < 10000 && run.Running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_FALSE(run.Running());
+        run.Halt();
+    }
+};
+
+TEST(StopReason, FromTheLastResultCode) {
+    EXPECT_EQ(StopReasonFor(kNormalEnd, kNormalEndWord), SIM_STOP_NORMAL_END);
+    EXPECT_EQ(StopReasonFor(kNormalEnd, kBreakWord), SIM_STOP_BREAK_WORD);
+    EXPECT_EQ(StopReasonFor(kNormalEnd, kBreakHalfword), SIM_STOP_BREAK_WORD);
+    EXPECT_EQ(StopReasonFor(kSelfModify, 0), SIM_STOP_SELF_MODIFY);
+    EXPECT_EQ(StopReasonFor(kReset, 0), SIM_STOP_RESET);
+    EXPECT_EQ(StopReasonFor(kArmBranch, 0), SIM_STOP_HALT_REQUEST);
+    EXPECT_EQ(StopReasonFor(kSwi, 0), SIM_STOP_HALT_REQUEST);
+}
+
+TEST_F(RunControlTest, HaltStopsAnEndlessRunAndWaitsForTheThread) {
+    std::string console;  // written on the run thread, read after the halt joined it
+    language.Output().SetConsole([&console](std::string_view text) { console += text; });
+    language.Output().SetPrinting(true);
+    test::LoadWords(sim, 0x100, {test::kLoopForever});
+    sim.WriteRegister(16, 0x100);
+    EXPECT_EQ(run.Status(), 1u);
+    ASSERT_TRUE(run.Go());
+    EXPECT_EQ(run.Status(), 0u);
+    EXPECT_FALSE(run.Go());  // a second go while running is ignored
+    run.Halt();
+    EXPECT_EQ(run.Status(), 1u);
+    ASSERT_EQ(stops.size(), 1u);
+    EXPECT_EQ(stops[0].reason, SIM_STOP_HALT_REQUEST);
+    EXPECT_EQ(stops[0].lastResult, kArmBranch);
+    EXPECT_EQ(stops[0].pc, 0x100u);
+    EXPECT_GT(language.Symbols().Find("ICount")->value, 0u);
+    EXPECT_FALSE(sim.StopRequested());
+    // A halted run has no end message of its own, only the next instruction
+    // and the count.
+    EXPECT_EQ(console.find("terminated"), std::string::npos);
+    EXPECT_EQ(console.rfind("| Next>>> 0x00000100: 0xeafffffe  .... :    b        0x100\n| Program execute ", 0), 0u)
+        << console;
+}
+
+TEST_F(RunControlTest, EveryKindOfEndReachesTheHookOnce) {
+    struct Program {
+        const char* name;
+        uint32_t cpsr;
+        std::vector<uint32_t> words;
+        const char* setup;
+        int reason;
+        int lastResult;
+        uint32_t pc;
+    };
+    const Program programs[] = {
+        {"normal end", 0xD3, {0xE3A00005, test::kNormalEnd}, "", SIM_STOP_NORMAL_END, kNormalEnd, 0x204},
+        {"break word", 0xD3, {0xE3A00005, test::kBreakWord}, "", SIM_STOP_BREAK_WORD, kNormalEnd, 0x204},
+        {"thumb break", 0xF3, {0xFEDE2005}, "", SIM_STOP_BREAK_WORD, kNormalEnd, 0x202},  // movs r0,#5
+        // mov r0,#0x20C; str r0,[r0]; nop: the check stops before the written word.
+        {"self-modify", 0xD3, {0xE3A00F83, 0xE5800000, 0xE1A00000, 0xE1A00000}, "config -selfcheck on",
+         SIM_STOP_SELF_MODIFY, kSelfModify, 0x20C},
+        // mov r0,#0x4000; mcr p15,0,r0,c1,c0,0: a reset of the whole simulator.
+        {"reset", 0xD3, {0xE3A00901, 0xEE010F10}, "", SIM_STOP_RESET, kReset, 0},
+    };
+    for (const Program& p : programs) {
+        SCOPED_TRACE(p.name);
+        sim.Init();
+        language.Dispatch("config -selfcheck off");
+        stops.clear();
+        uint32_t addr = 0x200;
+        for (uint32_t w : p.words) {
+            sim.WriteMemory(addr, AccessKind::StoreOnly, 4, w);
+            addr += 4;
+        }
+        language.Dispatch(p.setup);
+        sim.WriteRegister(0, p.cpsr);
+        sim.WriteRegister(16, 0x200);
+        ASSERT_TRUE(run.Go());
+        WaitForEnd();
+        ASSERT_EQ(stops.size(), 1u);
+        EXPECT_EQ(stops[0].reason, p.reason);
+        EXPECT_EQ(stops[0].lastResult, p.lastResult);
+        EXPECT_EQ(stops[0].pc, p.pc);
+    }
+}
+
+TEST_F(RunControlTest, HaltWithoutARunLeavesNoRequestBehind) {
+    run.Halt();
+    test::LoadWords(sim, 0, {0xE2800001, 0xE2800001, 0xE2800001, test::kNormalEnd});  // add r0,r0,#1
+    language.Dispatch("step -d 3");
+    EXPECT_EQ(sim.InstructionCount(), 3u);
+    EXPECT_TRUE(stops.empty());
+}
+
+TEST_F(RunControlTest, HaltAfterTheRunEndedByItselfDoesNotCutTheNextRun) {
+    test::LoadWords(sim, 0, {0xE2800001, 0xE2800001, test::kNormalEnd});
+    ASSERT_TRUE(run.Go());
+    WaitForEnd();
+    sim.RequestStop();  // as a halt that came too late would
+    run.Halt();
+    sim.WriteRegister(16, 0);
+    ASSERT_TRUE(run.Go());
+    WaitForEnd();
+    EXPECT_EQ(sim.InstructionCount(), 4u);
+    ASSERT_EQ(stops.size(), 2u);
+    EXPECT_EQ(stops[1].reason, SIM_STOP_NORMAL_END);
+}
+
+TEST_F(RunControlTest, DestructionHaltsARunThatStillGoes) {
+    auto local = std::make_unique<RunControl>(language);
+    test::LoadWords(sim, 0, {test::kLoopForever});
+    ASSERT_TRUE(local->Go());
+    local.reset();
+    EXPECT_EQ(sim.Cpu().pc, 0u);
+}
+
+TEST_F(RunControlTest, TheHookMayAskForAHaltOnTheRunThread) {
+    static std::atomic<RunControl*> control;
+    control = &run;
+    run.SetStopHook([](void*, int, int, uint32_t) { control.load()->Halt(); }, nullptr);
+    test::LoadWords(sim, 0, {test::kNormalEnd});
+    ASSERT_TRUE(run.Go());
+    WaitForEnd();
+    EXPECT_FALSE(run.Running());
+    sim.ClearStopRequest();
+}
+
+}  // namespace
+}  // namespace zk::sim
