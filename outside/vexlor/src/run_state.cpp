@@ -26,6 +26,9 @@ HaltCause HaltCauseForStop(int reason)
     case SIM_STOP_SELF_MODIFY:
         // The simulated machine's own consistency check fired.
         return HALT_MACHINE_CHECK;
+    case SIM_STOP_RESET:
+        // The program reset the whole simulator through the control register.
+        return HALT_BOARD_RESET;
     default:
         return static_cast<HaltCause>(0);  // shown as an unsupported exception
     }
