@@ -47,45 +47,46 @@ uint16_t ByteCursor::U16() { return static_cast<uint16_t>(Fixed(2)); }
 uint32_t ByteCursor::U32() { return static_cast<uint32_t>(Fixed(4)); }
 uint64_t ByteCursor::U64() { return Fixed(8); }
 
-uint64_t ByteCursor::ULeb128()
+bool ByteCursor::Leb128(uint64_t& value, unsigned& bits, uint8_t& last)
 {
-    uint64_t value = 0;
-    for (unsigned shift = 0;; shift += 7) {
+    value = 0;
+    for (bits = 0;; bits += 7) {
         const uint8_t* p = nullptr;
         if (!Take(1, &p))
-            return 0;
+            return false;
         // Bits beyond 64 are dropped; a number longer than 10 bytes is damage.
-        if (shift < 64)
-            value |= static_cast<uint64_t>(*p & 0x7F) << shift;
-        if (!(*p & 0x80))
-            return value;
-        if (shift >= 63) {
+        if (bits < 64)
+            value |= static_cast<uint64_t>(*p & 0x7F) << bits;
+        if (!(*p & 0x80)) {
+            last = *p;
+            bits += 7;
+            return true;
+        }
+        if (bits >= 63) {
             Fail("LEB128 number longer than 64 bits");
-            return 0;
+            return false;
         }
     }
 }
 
+uint64_t ByteCursor::ULeb128()
+{
+    uint64_t value;
+    unsigned bits;
+    uint8_t last;
+    return Leb128(value, bits, last) ? value : 0;
+}
+
 int64_t ByteCursor::SLeb128()
 {
-    uint64_t value = 0;
-    for (unsigned shift = 0;; shift += 7) {
-        const uint8_t* p = nullptr;
-        if (!Take(1, &p))
-            return 0;
-        if (shift < 64)
-            value |= static_cast<uint64_t>(*p & 0x7F) << shift;
-        if (!(*p & 0x80)) {
-            shift += 7;
-            if (shift < 64 && (*p & 0x40))
-                value |= ~uint64_t{0} << shift;
-            return static_cast<int64_t>(value);
-        }
-        if (shift >= 63) {
-            Fail("LEB128 number longer than 64 bits");
-            return 0;
-        }
-    }
+    uint64_t value;
+    unsigned bits;
+    uint8_t last;
+    if (!Leb128(value, bits, last))
+        return 0;
+    if (bits < 64 && (last & 0x40))
+        value |= ~uint64_t{0} << bits;
+    return static_cast<int64_t>(value);
 }
 
 std::string_view ByteCursor::CString()

@@ -62,6 +62,8 @@ public:
 
 private:
     bool Take(uint64_t count, const uint8_t** at);
+    // The payload bits of a LEB128 number, how many there are, and its last byte.
+    bool Leb128(uint64_t& value, unsigned& bits, uint8_t& last);
 
     std::span<const uint8_t> bytes_;
     bool bigEndian_ = false;
