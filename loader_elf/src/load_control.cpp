@@ -209,7 +209,7 @@ extern "C" LdrResult LdrLoadWinElf(const char* path, int mode, unsigned flags, H
 {
     ElfLoadState& s = State();
     // An Esc pending from before the load is no abort of it.
-    PollUserAbort();
+    EscPressed();
     if (s.busy) {
         // Refused without touching the running load; the caller's bar ends.
         SendProgress(progress, 100);

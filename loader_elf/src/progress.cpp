@@ -37,11 +37,17 @@ void SendProgress(HWND window, uint32_t percent)
         SendMessage(window, PBM_SETPOS, percent, 0);
 }
 
-bool PollUserAbort()
+bool EscPressed()
 {
     const bool pressed = (GetAsyncKeyState(VK_ESCAPE) & 0x8001) != 0;
     if (pressed)
         platform::DiscardKeyMessages();
+    return pressed;
+}
+
+bool PollUserAbort()
+{
+    const bool pressed = EscPressed();
     platform::PumpPending();
     return pressed;
 }

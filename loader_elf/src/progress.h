@@ -8,9 +8,11 @@
 
 namespace tarnel {
 
-// Pumps the calling thread's pending messages and asks whether Esc was
-// pressed; a pressed Esc's key messages are taken out of the queue so that
-// the key stroke reaches no window.
+// Whether Esc was pressed; a pressed Esc's key messages are taken out of
+// the queue so that the key stroke reaches no window.
+bool EscPressed();
+// EscPressed, then the calling thread's pending messages are dispatched, so
+// that the windows stay alive during a load.
 bool PollUserAbort();
 
 // Between phases and after every downloaded chunk: one PBM_SETPOS to the

@@ -16,9 +16,10 @@
 
 namespace tarnel::test {
 
-class TarnelTest : public ::testing::Test {
+// What every load test begins and ends with, for test bases of their own.
+class LoadSurroundings {
 protected:
-    void SetUp() override
+    void BeginLoads()
     {
         SymClearSymbolTables(0);
         ResetOnCloseELF();
@@ -31,7 +32,7 @@ protected:
         });
     }
 
-    void TearDown() override
+    void EndLoads()
     {
         platform::DestroySink(window_);
         ResetReaders();
@@ -52,6 +53,12 @@ protected:
 
 private:
     HWND window_ = nullptr;
+};
+
+class TarnelTest : public ::testing::Test, protected LoadSurroundings {
+protected:
+    void SetUp() override { BeginLoads(); }
+    void TearDown() override { EndLoads(); }
 };
 
 }  // namespace tarnel::test
