@@ -65,6 +65,14 @@ LdrResult ImageFile::Open(const std::string& path)
     return LDR_OK;
 }
 
+void ImageFile::Assign(std::vector<uint8_t> bytes, const std::string& path)
+{
+    bytes_ = std::move(bytes);
+    path_ = path;
+    position_ = 0;
+    open_ = true;
+}
+
 void ImageFile::Close()
 {
     open_ = false;

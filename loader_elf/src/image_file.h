@@ -20,6 +20,8 @@ public:
     // LDR_E_OPEN_ELF when the file cannot be opened or read, or its buffer
     // cannot be allocated. The path may use either separator.
     LdrResult Open(const std::string& path);
+    // An image held in memory already (the fuzz targets): opened as if read.
+    void Assign(std::vector<uint8_t> bytes, const std::string& path);
     void Close();
     bool IsOpen() const { return open_; }
 
