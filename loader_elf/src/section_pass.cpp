@@ -81,11 +81,16 @@ LdrResult NoteSections(const ImageFile& file, const ElfImage& image, bool symbol
         else if (s.name == "stack" || s.name == ".stack" || (s.name == ".bss" && !stack.found))
             stack = StackNote{s.addr, s.size, true};
     }
+    // The DWARF 1 reader's sections must be there. An image without
+    // section headers has no debug information to read, and its segments
+    // still load.
     uint32_t index = 0;
-    if (LdrResult r = FindSectionByName(image, CODE_SECTION_NAME, &index); r != LDR_OK)
-        return r;
-    if (LdrResult r = FindSectionByName(image, DATA_SECTION_NAME, &index); r != LDR_OK)
-        return r;
+    if (!image.sections.empty()) {
+        if (LdrResult r = FindSectionByName(image, CODE_SECTION_NAME, &index); r != LDR_OK)
+            return r;
+        if (LdrResult r = FindSectionByName(image, DATA_SECTION_NAME, &index); r != LDR_OK)
+            return r;
+    }
     if (!stack.found && notes.debugKind == DEBUG_KIND_DWARF1)
         FindStackSymbols(file, image.header.BigEndian(), notes[Noted::Symtab], notes[Noted::Strtab], stack);
     return LDR_OK;

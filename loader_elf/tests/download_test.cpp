@@ -190,6 +190,22 @@ TEST_F(DownloadTest, ASegmentBeyondTheFilesEndIsAReadError)
     EXPECT_EQ(LdrLoadWinElf(image.Path().c_str(), 0, SEGMENTS, Window()), LDR_E_READ);
 }
 
+// Section headers are no part of what loads: an image stripped of them
+// still downloads its segments.
+TEST_F(DownloadTest, AnImageWithoutSectionHeadersDownloadsItsSegments)
+{
+    TargetByteOrder(false);
+    TestElf elf;
+    elf.segments.push_back({1, 0x8000, 0, Words({0xE3A00001, 0xEF000011})});
+    std::vector<uint8_t> bytes = elf.Build();
+    std::fill(bytes.begin() + 32, bytes.begin() + 36, 0);  // e_shoff
+    std::fill(bytes.begin() + 46, bytes.begin() + 52, 0);  // e_shentsize, e_shnum, e_shstrndx
+    const TempFile image("nosections.elf", bytes);
+    ASSERT_EQ(LdrLoadWinElf(image.Path().c_str(), 0, LDR_FLAG_SYMBOLS | SEGMENTS, Window()), LDR_OK);
+    EXPECT_TRUE(LoadedElfImage().sections.empty());
+    EXPECT_EQ(sim().PeekBytes(0x8000, 8), Words({0xE3A00001, 0xEF000011}));
+}
+
 TEST_F(DownloadTest, EscDuringTheDownloadEndsItBeforeTheFirstWrite)
 {
     TargetByteOrder(false);

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include <platform/file_time.h>
+
 #include "elf_writer.h"
 #include "quinar/listing.h"
 #include "tarnel_fixture.h"
@@ -55,6 +57,16 @@ TEST_F(TarnelTest, FlagsZeroReadsTheHeadersAndLeavesQuinarAlone)
     EXPECT_EQ(LdrIsBigEndian_ELF(), 0);
     EXPECT_EQ(LdrGetMachineType(), COMPILER_NONE);
     EXPECT_EQ(LdrIsInCode(0), 1);
+    // The stamp quinar gets: the file's creation time, without the year.
+    platform::DosDateTime created;
+    ASSERT_TRUE(platform::FileCreationDosDateTime(image.Path(), created));
+    const ImageStamp& stamp = State().stamp;
+    EXPECT_EQ(stamp.zero, 0);
+    EXPECT_EQ(stamp.month, (created.date >> 5) & 0xF);
+    EXPECT_EQ(stamp.day, created.date & 0x1F);
+    EXPECT_EQ(stamp.hour, created.time >> 11);
+    EXPECT_EQ(stamp.minute, (created.time >> 5) & 0x3F);
+    EXPECT_EQ(stamp.seconds2, created.time & 0x1F);
 
     // With symbols, quinar gets the image's sections that have an address
     // (and .text, wherever it lies); its earlier image is gone.
