@@ -65,10 +65,12 @@ protected:
 
     static std::string Objcopy(const std::string& elf)
     {
-        const std::string out = ::testing::TempDir() + "tarnel_objcopy.bin";
+        const std::string out = ::testing::TempDir() + "tarnel_objcopy_" + std::to_string(::getpid()) + ".bin";
         auto r = RunProcess({"arm-none-eabi-objcopy", "-O", "binary", elf, out});
         EXPECT_EQ(r.exitStatus, 0) << r.err;
-        return ReadFileBytes(out);
+        std::string bytes = ReadFileBytes(out);
+        std::remove(out.c_str());
+        return bytes;
     }
 
 };

@@ -54,5 +54,23 @@ TEST(Ldrdump, PrintsTheSymbolLibraryPartsAndFailsOnABadImage)
     EXPECT_EQ(RunProcess({LDRDUMP}).exitStatus, 2);
 }
 
+// With --download the simulator library is loaded by name: here the
+// recording simulator of Falcrest's tests, through ZK_MODULE_DIR.
+TEST(Ldrdump, DownloadsThroughTheSimulatorLibraryInTheTargetsByteOrder)
+{
+    const std::vector<std::string> env = {std::string("ZK_MODULE_DIR=") + ZK_FAKE_SIM_DIR};
+    auto le = RunProcess({LDRDUMP, "--download", "--sections", FixturePath("ldr_le")}, {}, std::chrono::seconds(60), env);
+    EXPECT_EQ(le.exitStatus, 0) << le.err;
+    auto be = RunProcess({LDRDUMP, "--download", "--big-endian-target", "--sections", FixturePath("ldr_be")}, {},
+                         std::chrono::seconds(60), env);
+    EXPECT_EQ(be.exitStatus, 0) << be.err;
+    auto mismatch = RunProcess({LDRDUMP, "--download", FixturePath("ldr_be")}, {}, std::chrono::seconds(60), env);
+    EXPECT_EQ(mismatch.exitStatus, 1);
+    EXPECT_NE(mismatch.err.find("0x8094"), std::string::npos) << mismatch.err;
+    auto none = RunProcess({LDRDUMP, "--download", FixturePath("ldr_le")}, {}, std::chrono::seconds(60),
+                           {"ZK_MODULE_DIR=/nonexistent"});
+    EXPECT_EQ(none.exitStatus, 1);
+}
+
 }  // namespace
 }  // namespace tarnel::test
