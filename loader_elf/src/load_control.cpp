@@ -1,7 +1,7 @@
 // LdrLoadWinElf: the load of one image, phase by phase, with one way out
 // that clears the busy flag and ends the progress bar.
 #include <algorithm>
-#include <new>
+#include <exception>
 
 #include "debug_dispatch.h"
 #include "download.h"
@@ -231,7 +231,8 @@ extern "C" LdrResult LdrLoadWinElf(const char* path, int mode, unsigned flags, H
     LdrResult result;
     try {
         result = load.Run();
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+        // Out of memory for a table or record (bad_alloc, length_error).
         result = load.Fail(LDR_E_NO_MEMORY, true, true);
     }
     FinishLoadProgress(result);

@@ -128,6 +128,12 @@ TEST_F(DispatchTest, AFailingDispatchLeavesQuinarEmpty)
     }
     // A mode-0 load that fails frees the section table.
     EXPECT_TRUE(LoadedElfImage().sections.empty());
+
+    // Memory running out inside a reader ends the load the same way.
+    Readers().elfSymtab = [](ReaderCall&) -> LdrResult { throw std::bad_alloc(); };
+    EXPECT_EQ(LdrLoadWinElf(image.Path().c_str(), 0, LDR_FLAG_SYMBOLS, Window()), LDR_E_NO_MEMORY);
+    EXPECT_EQ(ModuleCount(), 0u);
+    EXPECT_FALSE(State().busy);
 }
 
 TEST_F(DispatchTest, TablesLiveForADispatchOrForTheLoadedImage)

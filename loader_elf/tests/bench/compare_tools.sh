@@ -14,9 +14,8 @@ run() {
         t0=$(stamp)
         "$@" >/dev/null 2>&1
         t1=$(stamp)
-        local t
-        t=$(echo "$t1 - $t0" | bc)
-        if [ -z "$best" ] || [ "$(echo "$t < $best" | bc)" = 1 ]; then best=$t; fi
+        best=$(awk -v a="$t0" -v b="$t1" -v best="$best" \
+            'BEGIN { t = b - a; if (best == "" || t < best) best = t; print best }')
     done
     printf '%-48s %8.3f s\n' "$what" "$best"
 }
