@@ -18,6 +18,7 @@ inline constexpr LdrResult LDR_S_UNCHANGED = 0x400003E2;    // symbols already l
 inline constexpr LdrResult LDR_E_MODULE = 0x40000251;       // a module could not be opened
 inline constexpr LdrResult LDR_E_SYMBOL_CALL = 0x400003FC;  // a symbol-library call failed
 inline constexpr LdrResult LDR_E_STABS = 0x5000031B;        // stabs reader failure
+inline constexpr LdrResult LDR_E_NO_SECTION = 0x500003A2;   // no section of the asked name
 
 // The compiler that produced an image, from its debug information.
 enum CompilerKind : uint32_t {

@@ -83,7 +83,7 @@ SymResult SymGetSourceFileOfAddr(uint32_t key, char** text) {
     std::string name;
     if (SymResult r = TheStore().SourceNameOfKey(key, &name); r != SYM_OK) return r;
     *text = NewReturnedText(name);
-    return SYM_OK;
+    return *text ? SYM_OK : SYM_E_NO_MEMORY;
 }
 
 }  // extern "C"

@@ -157,6 +157,8 @@ public:
     SymResult AddLineRow(uint32_t line, uint32_t column, uint32_t address);
     SymResult EndLineTable();
     const LineIndex& Lines();
+    // The rows as the readers added them, table by table.
+    const LineTables& LineRows() const { return lineTables_; }
 
     // Symbols
     SymResult AddPublicSymbol(const char* name, bool isStatic, const SymModuleDesc* range,

@@ -1,50 +1,45 @@
 #include "text_block.h"
 
 #include <cstring>
-#include <memory>
-#include <unordered_map>
+#include <unordered_set>
+
+#include <platform/global_memory.h>
 
 namespace quinar {
 
 namespace {
 
-// Stand-in for the platform's handle table of global blocks: handles are
-// small numbers naming an allocation here, never pointers cut to 32 bits.
-struct BlockTable {
-    std::unordered_map<uint32_t, std::unique_ptr<char[]>> blocks;
-    uint32_t nextHandle = 1;
-};
-
-BlockTable& Blocks() {
-    static BlockTable table;
-    return table;
+// Blocks handed out; a receiver may free them through the platform layer
+// directly, so the live ones are counted by asking it.
+std::unordered_set<const char*>& HandedOut() {
+    static std::unordered_set<const char*> blocks;
+    return blocks;
 }
 
 }  // namespace
 
 char* NewReturnedText(std::string_view text) {
-    BlockTable& t = Blocks();
-    uint32_t handle = t.nextHandle++;
-    if (t.nextHandle == 0) t.nextHandle = 1;
-    auto block = std::make_unique<char[]>(4 + text.size() + 1);
-    std::memcpy(block.get(), &handle, 4);
-    std::memcpy(block.get() + 4, text.data(), text.size());
-    block[4 + text.size()] = '\0';
-    char* data = block.get() + 4;
-    t.blocks[handle] = std::move(block);
+    auto* data = static_cast<char*>(platform::AllocHandleBlock(text.size() + 1));
+    if (!data) return nullptr;
+    std::memcpy(data, text.data(), text.size());
+    data[text.size()] = '\0';
+    HandedOut().insert(data);
     return data;
 }
 
 uint32_t ReturnedTextHandle(const char* data) {
-    uint32_t handle = 0;
-    if (data) std::memcpy(&handle, data - 4, 4);
-    return handle;
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(platform::HandleOfBlock(data)));
 }
 
 void FreeReturnedText(char* data) {
-    if (data) Blocks().blocks.erase(ReturnedTextHandle(data));
+    if (!data) return;
+    HandedOut().erase(data);
+    platform::FreeHandleBlock(data);
 }
 
-size_t ReturnedTextsOutstanding() { return Blocks().blocks.size(); }
+size_t ReturnedTextsOutstanding() {
+    std::erase_if(HandedOut(), [](const char* data) { return !platform::HandleOfBlock(data); });
+    return HandedOut().size();
+}
 
 }  // namespace quinar

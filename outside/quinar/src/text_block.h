@@ -1,10 +1,10 @@
 // Texts the library hands to its callers: blocks with the block's handle in
 // the 4 bytes in front of the data, which the caller frees by that handle.
 //
-// Every returned text is made by NewReturnedText alone, so that the blocks
-// can move to the platform layer's global-heap allocator (GlobalAlloc with
-// the handle stored in front, as the loaders' own blocks) by changing this
-// one function and its release twin.
+// Every returned text is made by NewReturnedText alone: a block of the
+// platform layer's global heap (GlobalAlloc with the handle stored in front,
+// as the loaders' own blocks), which a receiver frees with
+// platform::FreeHandleBlock or GlobalFree on that handle.
 #pragma once
 
 #include <cstdint>

@@ -73,6 +73,8 @@ public:
     TypeRecord* FindMutable(uint32_t index);
     bool Known(uint32_t index) const { return Find(index) != nullptr; }
     size_t Count() const { return records_.size(); }
+    // Every record, the predefined ones first, then in the order stored.
+    const std::vector<TypeRecord>& Records() const { return records_; }
 
     SymResult SetBase(uint32_t index, uint32_t base);
     SymResult SetSize(uint32_t index, uint32_t size);

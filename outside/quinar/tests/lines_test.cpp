@@ -1,5 +1,7 @@
 // Source lines: address to line and back, line ranges, source files of a
 // module, module look-ups by file name and by address.
+#include <platform/global_memory.h>
+
 #include "store_fixture.h"
 
 namespace quinar::test {
@@ -267,8 +269,14 @@ TEST_F(StoreTest, ReturnedTextsCarryTheirHandleInFront) {
     EXPECT_NE(ReturnedTextHandle(a), 0u);
     EXPECT_NE(ReturnedTextHandle(a), ReturnedTextHandle(b));
     EXPECT_EQ(ReturnedTextsOutstanding(), before + 2);
+    // Global-heap blocks of the platform layer: a receiver frees them by the
+    // handle in front as well.
+    HGLOBAL handleOfB = platform::HandleOfBlock(b);
+    ASSERT_NE(handleOfB, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(handleOfB), ReturnedTextHandle(b));
     FreeReturnedText(a);
-    FreeReturnedText(b);
+    GlobalUnlock(handleOfB);
+    EXPECT_EQ(GlobalFree(handleOfB), nullptr);
     EXPECT_EQ(ReturnedTextsOutstanding(), before);
 }
 

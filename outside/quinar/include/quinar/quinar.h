@@ -42,6 +42,7 @@ inline constexpr SymResult SYM_E_WRONG_TYPE = 0x40000E06;     // the operation d
 inline constexpr SymResult SYM_E_NO_LINE_TABLE = 0x40000E07;  // a row or end without an open line table
 inline constexpr SymResult SYM_E_NO_SOURCE = 0x40000E08;      // the address has no source line
 inline constexpr SymResult SYM_E_FULL = 0x40000E09;           // the type index space is used up
+inline constexpr SymResult SYM_E_NO_MEMORY = 0x40000E0A;      // a returned text could not be allocated
 
 // Kinds of what a handle names (its top four bits) and of SymGetSymbolDetails.
 enum SymKind : uint32_t {

@@ -1,0 +1,72 @@
+#include "debug_dispatch.h"
+
+#include "load_state.h"
+#include "quinar/quinar.h"
+
+namespace tarnel {
+namespace {
+
+LdrResult Run(const UnitReader& reader, ReaderCall& call)
+{
+    return reader ? reader(call) : LDR_OK;
+}
+
+void Run(const ReaderStep& step)
+{
+    if (step)
+        step();
+}
+
+}  // namespace
+
+DebugReaders& Readers()
+{
+    static DebugReaders readers = DefaultReaders();
+    return readers;
+}
+
+void ResetReaders() { Readers() = DefaultReaders(); }
+
+LdrResult LoadDebugInfo(ImageFile& file, uint32_t loadFlag, uint32_t kind, uint16_t, uint32_t* moduleCount)
+{
+    ElfLoadState& s = State();
+    LoaderTables& t = s.tables;
+    const DebugReaders& readers = Readers();
+    ReaderCall call{file, loadFlag, kind, moduleCount};
+
+    s.compilerKind = COMPILER_NONE;
+    t.dwarf1ThumbRanges.clear();
+    t.dwarf1ProducerSeen = false;
+    t.units.clear();
+    SymInitClassTypeArray();
+    SymInitFuncNameMap();
+    t.globalNames.clear();
+    t.externalVariables.clear();
+    t.sourceFiles.clear();
+
+    uint32_t highest = 0;
+    if (SymResult r = SymAllocTypeIndex(&highest); r != SYM_OK)
+        return static_cast<LdrResult>(r);
+    const uint32_t firstTypeIndex = highest + 1;
+
+    if (s.notes[Noted::Debug].present)
+        Run(readers.dwarf1Units, call);
+    if (readers.dwarf1Pointers)
+        readers.dwarf1Pointers(firstTypeIndex, 1);
+    if (s.notes[Noted::DebugInfo].present)
+        Run(readers.dwarf2Units, call);
+    if (readers.dwarf1Pointers)
+        readers.dwarf1Pointers(firstTypeIndex, 2);
+    Run(readers.stabs, call);
+    const LdrResult result = Run(readers.elfSymtab, call);
+
+    t.dwarf2Types.clear();
+    t.globalNames.clear();
+    t.externalVariables.clear();
+    t.memberNames.clear();
+    Run(readers.sortThumbTables);
+    Run(readers.freeDwarf1Pending);
+    return result;
+}
+
+}  // namespace tarnel

@@ -1,0 +1,33 @@
+#include "load_state.h"
+
+#include "debug_dispatch.h"
+
+namespace tarnel {
+
+ElfLoadState& State()
+{
+    static ElfLoadState state;
+    return state;
+}
+
+const ElfImage& LoadedElfImage() { return State().image; }
+
+void FreeSectionTable()
+{
+    ElfLoadState& s = State();
+    s.image.sections.clear();
+    s.image.sections.shrink_to_fit();
+    s.notes.Clear();
+}
+
+void ForgetLoadedImage()
+{
+    ElfLoadState& s = State();
+    s.startPC = 0;
+    s.tables.sourceFiles.clear();
+    s.tables.classRanges.clear();
+    if (Readers().forgetImage)
+        Readers().forgetImage();
+}
+
+}  // namespace tarnel

@@ -1,0 +1,33 @@
+# Writes the sources of the benchmark's large image: FILES units of
+# FUNCTIONS functions each, every unit with structure, union, enumeration
+# and array types, static tables, and functions with parameters, locals and
+# nested blocks, so that the DWARF 2 of the image runs to a few megabytes.
+#   cmake -DOUT=<folder> -DFILES=20 -DFUNCTIONS=250 -P generate_big_image.cmake
+file(MAKE_DIRECTORY ${OUT})
+set(main "")
+foreach(f RANGE 1 ${FILES})
+  set(text "/* Unit ${f} of the benchmark image. */\n")
+  string(APPEND text "enum state_${f} { IDLE_${f}, RUN_${f}, WAIT_${f}, DONE_${f} };\n")
+  string(APPEND text "union value_${f} { int i; unsigned u; float f; char bytes[4]; };\n")
+  string(APPEND text "struct rec_${f} {\n  int id;\n  short flags;\n  char name[16];\n")
+  string(APPEND text "  struct rec_${f} *next;\n  union value_${f} value;\n  enum state_${f} state;\n")
+  string(APPEND text "  unsigned bits : 5;\n  unsigned more : 11;\n};\n")
+  string(APPEND text "typedef struct rec_${f} rec_${f}_t;\n")
+  string(APPEND text "static int table_${f}[64];\nrec_${f}_t pool_${f}[8];\n\n")
+  foreach(n RANGE 1 ${FUNCTIONS})
+    string(APPEND text "int f_${f}_${n}(rec_${f}_t *r, int a, int b)\n{\n")
+    string(APPEND text "  int local = a * ${n} + b;\n  char buf[8];\n  buf[0] = (char)local;\n")
+    string(APPEND text "  if (r) {\n    int inner = r->id + ${n};\n    r->id += local;\n")
+    string(APPEND text "    r->state = (enum state_${f})(inner & 3);\n    local += r->flags + inner;\n  }\n")
+    string(APPEND text "  table_${f}[${n} & 63] += buf[0];\n  return local + ${n};\n}\n\n")
+  endforeach()
+  string(APPEND text "int unit_${f}(void)\n{\n  return f_${f}_1(&pool_${f}[0], ${f}, 1);\n}\n")
+  file(WRITE ${OUT}/big_${f}.c "${text}")
+  string(APPEND main "int unit_${f}(void);\n")
+endforeach()
+string(APPEND main "\nint main(void)\n{\n  int sum = 0;\n")
+foreach(f RANGE 1 ${FILES})
+  string(APPEND main "  sum += unit_${f}();\n")
+endforeach()
+string(APPEND main "  return sum == 0;\n}\n")
+file(WRITE ${OUT}/big_main.c "${main}")

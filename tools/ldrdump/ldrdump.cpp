@@ -1,0 +1,214 @@
+// ldrdump: loads an ELF image through tarnel into quinar and prints what
+// was loaded. The headers print in the columns of `readelf -W -h -S -l`, so
+// that the two can be compared line by line; the symbol-library parts print
+// the rows quinar holds.
+//
+//   ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]
+//           [--download [--big-endian-target]] image.elf
+//
+// Without a part named, every part prints. --download connects the
+// simulator library (Dorvel.dll, found in the program's folder or in
+// $ZK_MODULE_DIR) and downloads the program segments as well.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "falcrest.h"
+#include "quinar/listing.h"
+#include "tarnel.h"
+#include "tarnel/elf_image.h"
+#include "vexlor/vexlor.h"
+
+namespace {
+
+using tarnel::ElfImage;
+
+const char* SectionTypeName(uint32_t type)
+{
+    switch (type) {
+    case 0: return "NULL";
+    case 1: return "PROGBITS";
+    case 2: return "SYMTAB";
+    case 3: return "STRTAB";
+    case 4: return "RELA";
+    case 5: return "HASH";
+    case 6: return "DYNAMIC";
+    case 7: return "NOTE";
+    case 8: return "NOBITS";
+    case 9: return "REL";
+    case 14: return "INIT_ARRAY";
+    case 15: return "FINI_ARRAY";
+    case 0x70000001: return "ARM_EXIDX";
+    case 0x70000003: return "ARM_ATTRIBUTES";
+    default: return nullptr;
+    }
+}
+
+const char* SegmentTypeName(uint32_t type)
+{
+    switch (type) {
+    case 0: return "NULL";
+    case 1: return "LOAD";
+    case 2: return "DYNAMIC";
+    case 3: return "INTERP";
+    case 4: return "NOTE";
+    case 6: return "PHDR";
+    case 7: return "TLS";
+    case 0x70000001: return "EXIDX";
+    case 0x6474E551: return "GNU_STACK";
+    case 0x6474E552: return "GNU_RELRO";
+    default: return nullptr;
+    }
+}
+
+std::string TypeText(const char* name, uint32_t type)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", type);
+    return name ? name : text;
+}
+
+// readelf's letters for sh_flags, lowest bit first.
+std::string FlagLetters(uint32_t flags)
+{
+    static const std::pair<uint32_t, char> letters[] = {
+        {0x1, 'W'},   {0x2, 'A'},   {0x4, 'X'},   {0x10, 'M'},  {0x20, 'S'},       {0x40, 'I'},
+        {0x80, 'L'},  {0x100, 'O'}, {0x200, 'G'}, {0x400, 'T'}, {0x800, 'C'},      {0x80000000, 'E'},
+        {0x20000000, 'y'},
+    };
+    std::string text;
+    for (const auto& [bit, letter] : letters)
+        if (flags & bit)
+            text += letter;
+    return text;
+}
+
+const char* FileType(uint16_t type)
+{
+    switch (type) {
+    case 1: return "REL (Relocatable file)";
+    case 2: return "EXEC (Executable file)";
+    case 3: return "DYN (Shared object file)";
+    case 4: return "CORE (Core file)";
+    default: return "NONE (None)";
+    }
+}
+
+void PrintHeaders(const ElfImage& image)
+{
+    const tarnel::ElfHeader& h = image.header;
+    std::printf("ELF Header:\n");
+    std::printf("  Data:                              2's complement, %s endian\n", h.BigEndian() ? "big" : "little");
+    std::printf("  Type:                              %s\n", FileType(h.type));
+    if (h.machine == tarnel::EM_ARM)
+        std::printf("  Machine:                           ARM\n");
+    else
+        std::printf("  Machine:                           %u\n", h.machine);
+    std::printf("  Version:                           0x%x\n", h.version);
+    std::printf("  Entry point address:               0x%x\n", h.entry);
+    std::printf("  Start of program headers:          %u (bytes into file)\n", h.phoff);
+    std::printf("  Start of section headers:          %u (bytes into file)\n", h.shoff);
+    std::printf("  Flags:                             0x%x\n", h.flags);
+    std::printf("  Size of this header:               %u (bytes)\n", h.ehsize);
+    std::printf("  Size of program headers:           %u (bytes)\n", h.phentsize);
+    std::printf("  Number of program headers:         %u\n", h.phnum);
+    std::printf("  Size of section headers:           %u (bytes)\n", h.shentsize);
+    std::printf("  Number of section headers:         %u\n", h.shnum);
+    std::printf("  Section header string table index: %u\n\n", image.nameTableIndex);
+
+    std::printf("Section Headers:\n");
+    std::printf("  [Nr] Name              Type            Addr     Off    Size   ES Flg Lk Inf Al\n");
+    for (size_t i = 0; i < image.sections.size(); ++i) {
+        const tarnel::SectionRecord& s = image.sections[i];
+        std::printf("  [%2zu] %-17s %-15s %08x %06x %06x %02x %3s %2u %3u %2u\n", i, s.name.c_str(),
+                    TypeText(SectionTypeName(s.type), s.type).c_str(), s.addr, s.offset, s.size, s.entsize,
+                    FlagLetters(s.flags).c_str(), s.link, s.info, s.addralign);
+    }
+    std::printf("Key to Flags: W write, A alloc, X execute, M merge, S strings, I info, L link order,\n"
+                "  O OS-specific, G group, T TLS, C compressed, E exclude, y pure code\n\n");
+
+    std::printf("Program Headers:\n");
+    std::printf("  Type           Offset   VirtAddr   PhysAddr   FileSiz MemSiz  Flg Align\n");
+    for (const tarnel::ProgramHeader& p : image.segments) {
+        std::printf("  %-14s 0x%06x 0x%08x 0x%08x 0x%05x 0x%05x %c%c%c 0x%x\n",
+                    TypeText(SegmentTypeName(p.type), p.type).c_str(), p.offset, p.vaddr, p.paddr, p.filesz,
+                    p.memsz, (p.flags & 4) ? 'R' : ' ', (p.flags & 2) ? 'W' : ' ', (p.flags & 1) ? 'E' : ' ',
+                    p.align);
+    }
+    std::printf("\n");
+}
+
+void PrintRows(const char* title, const std::vector<std::string>& rows)
+{
+    std::printf("%s (%zu):\n", title, rows.size());
+    for (const std::string& row : rows)
+        std::printf("  %s\n", row.c_str());
+    std::printf("\n");
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]\n"
+                 "               [--download [--big-endian-target]] image.elf\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool sections = false, symbols = false, lines = false, types = false, functions = false;
+    bool download = false, bigTarget = false;
+    const char* path = nullptr;
+    const std::pair<const char*, bool*> options[] = {
+        {"--sections", &sections}, {"--symbols", &symbols},   {"--lines", &lines},
+        {"--types", &types},       {"--functions", &functions}, {"--download", &download},
+        {"--big-endian-target", &bigTarget},
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto option = std::find_if(std::begin(options), std::end(options),
+                                   [&](const auto& o) { return a == o.first; });
+        if (option != std::end(options))
+            *option->second = true;
+        else if (a.rfind("--", 0) == 0 || path)
+            return Usage();
+        else
+            path = argv[i];
+    }
+    if (!path)
+        return Usage();
+    if (!sections && !symbols && !lines && !types && !functions)
+        sections = symbols = lines = types = functions = true;
+
+    unsigned flags = LDR_FLAG_SYMBOLS;
+    if (download) {
+        if (NewABIDLL(1, "ARM7TDMI", nullptr, "Simulator", 1) != 1) {
+            std::fprintf(stderr, "ldrdump: the simulator library cannot be loaded\n");
+            return 1;
+        }
+        InitDLL_CpuServer(0, nullptr, "ARM7TDMI", bigTarget ? 1 : 0);
+        flags |= LDR_FLAG_DOWNLOAD | LDR_FLAG_SEGMENTS;
+    }
+    const LdrResult result = LdrLoadWinElf(path, 1, flags, nullptr);
+    if (download)
+        ExitABIDLL();
+    if (result != LDR_OK) {
+        std::fprintf(stderr, "ldrdump: %s: the load failed with 0x%x\n", path, result);
+        return 1;
+    }
+    if (sections)
+        PrintHeaders(tarnel::LoadedElfImage());
+    if (symbols)
+        PrintRows("Symbols", quinar::ListSymbols());
+    if (lines)
+        PrintRows("Lines", quinar::ListLines());
+    if (types)
+        PrintRows("Types", quinar::ListTypes());
+    if (functions)
+        PrintRows("Functions", quinar::ListFunctions());
+    return 0;
+}

@@ -1,0 +1,76 @@
+// ldrdump's listing of real images against readelf's, and its parts.
+#include <gtest/gtest.h>
+
+#include "host_tools.h"
+#include "readelf_parse.h"
+
+namespace tarnel::test {
+namespace {
+
+using zk::test::FixturePath;
+using zk::test::RunProcess;
+
+const std::string LDRDUMP = std::string(ZK_BIN_DIR) + "/ldrdump";
+
+class LdrdumpTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LdrdumpTest, TheSectionsPartEqualsReadelf)
+{
+    const std::string elf = FixturePath(GetParam());
+    auto ours = RunProcess({LDRDUMP, "--sections", elf});
+    ASSERT_EQ(ours.exitStatus, 0) << ours.err;
+    auto theirs = RunProcess({"arm-none-eabi-readelf", "-W", "-h", "-S", "-l", elf});
+    ASSERT_EQ(theirs.exitStatus, 0) << theirs.err;
+    const ReadelfDump a = ParseReadelf(ours.out), b = ParseReadelf(theirs.out);
+    ASSERT_FALSE(b.sections.empty());
+    EXPECT_EQ(a.sections, b.sections);
+    EXPECT_EQ(a.segments, b.segments);
+    for (const char* key : {"Entry point address", "Start of program headers", "Start of section headers", "Flags",
+                            "Size of this header", "Size of program headers", "Number of program headers",
+                            "Size of section headers", "Number of section headers",
+                            "Section header string table index"})
+        EXPECT_EQ(a.HeaderNumber(key), b.HeaderNumber(key)) << key;
+    for (const char* key : {"Data", "Type", "Machine"})
+        EXPECT_EQ(a.header.at(key), b.header.at(key)) << key;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, LdrdumpTest,
+                         ::testing::Values("ldr_le", "ldr_be", "ldr_thumb", "ldr_sections"));
+
+TEST(Ldrdump, PrintsTheSymbolLibraryPartsAndFailsOnABadImage)
+{
+    auto r = RunProcess({LDRDUMP, "--symbols", "--lines", "--types", "--functions", FixturePath("ldr_le")});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(r.out.find("Section Headers:"), std::string::npos);
+    EXPECT_NE(r.out.find("Symbols ("), std::string::npos);
+    EXPECT_NE(r.out.find("  section 1 .text attribute 1\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Lines ("), std::string::npos);
+    EXPECT_NE(r.out.find("Types ("), std::string::npos);
+    EXPECT_NE(r.out.find("Functions ("), std::string::npos);
+
+    auto bad = RunProcess({LDRDUMP, "/nonexistent/image.elf"});
+    EXPECT_EQ(bad.exitStatus, 1);
+    EXPECT_NE(bad.err.find("0x8017"), std::string::npos) << bad.err;
+    EXPECT_EQ(RunProcess({LDRDUMP}).exitStatus, 2);
+}
+
+// With --download the simulator library is loaded by name: here the
+// recording simulator of Falcrest's tests, through ZK_MODULE_DIR.
+TEST(Ldrdump, DownloadsThroughTheSimulatorLibraryInTheTargetsByteOrder)
+{
+    const std::vector<std::string> env = {std::string("ZK_MODULE_DIR=") + ZK_FAKE_SIM_DIR};
+    auto le = RunProcess({LDRDUMP, "--download", "--sections", FixturePath("ldr_le")}, {}, std::chrono::seconds(60), env);
+    EXPECT_EQ(le.exitStatus, 0) << le.err;
+    auto be = RunProcess({LDRDUMP, "--download", "--big-endian-target", "--sections", FixturePath("ldr_be")}, {},
+                         std::chrono::seconds(60), env);
+    EXPECT_EQ(be.exitStatus, 0) << be.err;
+    auto mismatch = RunProcess({LDRDUMP, "--download", FixturePath("ldr_be")}, {}, std::chrono::seconds(60), env);
+    EXPECT_EQ(mismatch.exitStatus, 1);
+    EXPECT_NE(mismatch.err.find("0x8094"), std::string::npos) << mismatch.err;
+    auto none = RunProcess({LDRDUMP, "--download", FixturePath("ldr_le")}, {}, std::chrono::seconds(60),
+                           {"ZK_MODULE_DIR=/nonexistent"});
+    EXPECT_EQ(none.exitStatus, 1);
+}
+
+}  // namespace
+}  // namespace tarnel::test
