@@ -9,7 +9,7 @@
 #include <iomanip>
 #include <sstream>
 
-#include "elf_segments.h"
+#include "elf_image.h"
 #include "emu_messages.h"
 #include "expected_results.h"
 #include "falcrest.h"
@@ -67,10 +67,12 @@ TEST_F(EndToEndTest, AFreeRunStopsOnTheNormalEndWithQemusState)
     const std::string image = zk::test::FixturePath(E2E_FIXTURE);
     const QemuReference ref = QemuStateAtNormalEnd(image, "result", RESULT_WORDS);
     ASSERT_TRUE(ref.ok) << ref.error;
-    const ElfImage elf = ReadElfImage(image);
+    zk::tools::ElfImage elf;
+    std::string error;
+    ASSERT_TRUE(zk::tools::ReadElfImage(image, elf, error)) << error;
     ASSERT_FALSE(elf.segments.empty());
 
-    for (const LoadSegment& s : elf.segments) {
+    for (const zk::tools::ElfSegment& s : elf.segments) {
         const uint32_t n = static_cast<uint32_t>(s.bytes.size());
         ASSERT_EQ(MemWriteBlock({s.address, 1}, s.bytes.data(), n, -1), 0);
         std::vector<uint8_t> back(n);

@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "elf_segments.h"
+#include "elf_image.h"
 #include "expected_results.h"
 #include "host_tools.h"
 #include "qemu_reference.h"
@@ -33,7 +33,9 @@ uint32_t SymbolAddress(const std::string& image, const std::string& name)
 TEST(QemuReference, TheImageReaderAgreesWithReadelf)
 {
     const std::string image = FixturePath(E2E_FIXTURE);
-    const ElfImage elf = ReadElfImage(image);
+    zk::tools::ElfImage elf;
+    std::string error;
+    ASSERT_TRUE(zk::tools::ReadElfImage(image, elf, error)) << error;
     ASSERT_FALSE(elf.segments.empty());
 
     const auto p = RunProcess({"arm-none-eabi-readelf", "-hlW", image});
@@ -51,7 +53,7 @@ TEST(QemuReference, TheImageReaderAgreesWithReadelf)
             in >> offset >> virt >> phys >> fileSize >> memSize;
             ASSERT_LT(loads, elf.segments.size());
             EXPECT_EQ(elf.segments[loads].address, std::stoul(phys, nullptr, 16));
-            EXPECT_EQ(elf.segments[loads].bytes.size(), std::stoul(memSize, nullptr, 16));
+            EXPECT_EQ(elf.segments[loads].memSize, std::stoul(memSize, nullptr, 16));
             ++loads;
         }
     }
@@ -64,7 +66,10 @@ TEST(QemuReference, QemuStopsOnTheNormalEndWordWithTheProgramsResults)
     const QemuReference ref = QemuStateAtNormalEnd(image, "result", RESULT_WORDS);
     ASSERT_TRUE(ref.ok) << ref.error;
 
-    EXPECT_EQ(ref.atEntry.r[15], ReadElfImage(image).entry);
+    zk::tools::ElfImage elf;
+    std::string error;
+    ASSERT_TRUE(zk::tools::ReadElfImage(image, elf, error)) << error;
+    EXPECT_EQ(ref.atEntry.r[15], elf.entry);
     EXPECT_EQ(ref.normalEnd, SymbolAddress(image, "__normal_end"));
     EXPECT_EQ(ref.atNormalEnd.r[15], ref.normalEnd);
     EXPECT_EQ(ref.atNormalEnd.r[13], 0x100000u);  // the start code's stack top
