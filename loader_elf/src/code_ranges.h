@@ -22,6 +22,7 @@
 
 #include "ldr_types.h"
 #include "loader_tables.h"
+#include "tarnel/loaded_tables.h"
 
 namespace tarnel {
 
@@ -34,13 +35,6 @@ enum class CodeState : uint8_t {
 // The state a mapping symbol names ("$a", "$t", "$d", or one of them
 // followed by '.' and more; the letter in either case), none for other names.
 std::optional<CodeState> MappingSymbolState(std::string_view name);
-
-// A run of addresses of one instruction set, for the developer tools.
-struct CodeSpan {
-    uint32_t first = 0;
-    uint32_t last = 0;  // inclusive
-    bool thumb = false;
-};
 
 class CodeRanges {
 public:
@@ -96,9 +90,5 @@ private:
 
 // The tables of the image loaded last.
 CodeRanges& LoadedCodeRanges();
-
-// The instruction-set runs over [first, last], address by address in steps
-// of 2, as LdrIsInThumbRange answers them.
-std::vector<CodeSpan> CodeSpansOver(uint32_t first, uint32_t last);
 
 }  // namespace tarnel

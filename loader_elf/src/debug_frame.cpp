@@ -4,6 +4,7 @@
 
 #include "load_state.h"
 #include "quinar/quinar.h"
+#include "tarnel/loaded_tables.h"
 
 namespace tarnel {
 namespace {
@@ -142,6 +143,16 @@ FrameTable& LoadedFrames()
 {
     static FrameTable frames;
     return frames;
+}
+
+std::vector<FdeSummary> LoadedFdes()
+{
+    const FrameTable& frames = LoadedFrames();
+    std::vector<FdeSummary> out;
+    for (const FrameFde& fde : frames.fdes)
+        out.push_back({fde.initialLocation, fde.initialLocation + fde.addressRange - 1, fde.cieOffset,
+                       SavedRegistersOf(fde.instructions, frames.bigEndian)});
+    return out;
 }
 
 LdrResult ReadDebugFrame(ImageFile& file)
