@@ -4,6 +4,7 @@
 
 #include "load_progress.h"
 #include "quinar/quinar.h"
+#include "tarnel.h"
 
 namespace quentor {
 namespace {
@@ -64,6 +65,9 @@ private:
         }
         for (uint32_t type : WORD_SIZED_TYPES)
             SymSetTypeSize(type, 4);
+        // This image's symbols replace those of an ELF image loaded before:
+        // tarnel's answers for that one (Thumb code, frames, sources) go too.
+        ResetOnCloseELF();
         return LDR_OK;
     }
 

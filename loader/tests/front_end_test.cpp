@@ -156,6 +156,25 @@ TEST_F(FrontEndTest, ADownloadOnlyLoadKeepsTheProgramsSymbols)
     EXPECT_EQ(LdrIsSymbolLoaded(), 1);
 }
 
+// S-record symbols replace an ELF image's: tarnel no longer answers for
+// that image's Thumb code. A download alone leaves both alone.
+TEST_F(FrontEndTest, SRecordSymbolsReplaceTheElfImagesAnswers)
+{
+    const std::string elf = zk::test::FixturePath("ldr_thumb");
+    ASSERT_EQ(Load(elf, LDR_LOAD_SYMBOLS), LDR_OK);
+    uint32_t thumbAddress = 0;
+    for (uint32_t a = 0x80; a < 0x400 && !thumbAddress; a += 2)
+        thumbAddress = LdrIsInThumbRange(a) ? a : 0;
+    ASSERT_NE(thumbAddress, 0u);
+
+    const std::string srec = File("replace.srec", SYMBOL_HEADER + Srec('1', 0x1000, Ramp(0, 16)));
+    ASSERT_EQ(Load(srec, LDR_LOAD_CODE), LDR_OK);
+    EXPECT_EQ(LdrIsInThumbRange(thumbAddress), 1);
+    ASSERT_EQ(Load(srec, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE), LDR_OK);
+    EXPECT_EQ(LdrIsInThumbRange(thumbAddress), 0);
+    EXPECT_EQ(LdrIsHasFrame(), 0);
+}
+
 TEST_F(FrontEndTest, DamagedRecordsFailAndWriteNothingOfThemselves)
 {
     const std::string good = Srec('1', 0x1000, Ramp(0, 16));
