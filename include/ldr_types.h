@@ -19,6 +19,8 @@ inline constexpr LdrResult LDR_E_MODULE = 0x40000251;       // a module could no
 inline constexpr LdrResult LDR_E_SYMBOL_CALL = 0x400003FC;  // a symbol-library call failed
 inline constexpr LdrResult LDR_E_STABS = 0x5000031B;        // stabs reader failure
 inline constexpr LdrResult LDR_E_NO_SECTION = 0x500003A2;   // no section of the asked name
+inline constexpr LdrResult LDR_E_BAD_RECORD = 0x10000366;   // a record of the image is damaged or unexpected
+inline constexpr LdrResult LDR_E_NO_DATA = 0xFFFFFFFF;      // S-records: no data record
 
 // The compiler that produced an image, from its debug information.
 enum CompilerKind : uint32_t {

@@ -23,6 +23,14 @@ inline constexpr uint32_t LDR_FLAG_SEGMENTS = 0x1000000;  // with 0x2: the progr
 inline constexpr uint32_t LDR_FLAG_DATA = 0x2000000;      // with 0x2: ".data"
 inline constexpr uint32_t LDR_FLAG_RODATA = 0x4000000;    // with 0x2: ".romdata", ".rodata", ".rodata1"
 
+// The registers that a function's frame instructions save (DW_CFA_offset
+// rules), in the order the instructions name them. Owned by tarnel; valid
+// until the next load that reads symbols, or ResetOnCloseELF.
+struct LdrSavedRegisters {
+    const uint32_t* registers;
+    uint32_t count;
+};
+
 extern "C" {
 
 // mode: nonzero or 0; the debug-information readers register modules with
@@ -52,6 +60,12 @@ int LdrGetMachineType();
 void ResetOnCloseELF();
 // Every address counts as code: 1.
 int LdrIsInCode(unsigned address);
+// 1 when the address is Thumb code of the image loaded last, else 0 (also
+// for address 0). Images of the ARM tools (compiler kind 8): the nearest
+// "$a"/"$t" or function start at or below the address. Others: the Thumb
+// ranges of the debug information and STT_ARM_TFUNC symbols, then the EABI
+// marks: the mapping symbols "$a", "$t", "$d" and FUNC symbols with bit 0 set.
+int LdrIsInThumbRange(unsigned address);
 // range = {low, high} of the class's member functions, {0, 0} when unknown. Returns 0.
 LdrResult LdrGetClsFuncRange(const char* className, DWORD range[2]);
 void LdrClearClsFuncRange();
@@ -59,5 +73,11 @@ void LdrClearClsFuncRange();
 // resolved path of its source file when `name` is the file's name (base
 // name and extension, case counts) and the file exists; else *path stays.
 int LdrGetSrcInfo(const char* name, const DWORD* moduleHandle, ZkString* path);
+// *savedRegs = the saved registers of the function whose quinar handle is
+// functionKey, when its frame information names it; else *savedRegs stays.
+// *second is never written. Returns 1.
+int MapFuncToRegArr(unsigned functionKey, const LdrSavedRegisters** savedRegs, DWORD* second);
+// 1 when the image read last with symbols has a .debug_frame section.
+int LdrIsHasFrame();
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 
 #include <platform/messages.h>
 
+#include "ldr_progress.h"
 #include "load_state.h"
 #include "quinar/quinar.h"
 #include "vexlor/vexlor.h"
@@ -16,17 +17,6 @@ constexpr DWORD STACK_POINTER = 13;
 void RefreshSymbolCounts(LoadProgressRecord& r)
 {
     SymGetLoadCounts(&r.countA, &r.countB, &r.countC, &r.countD);
-}
-
-// How far one report may move the bar's position: a small file in fifths,
-// a middle one in tenths, a large one in twentieths.
-uint64_t StepLimit(uint64_t size)
-{
-    if (size < 1000)
-        return size / 5;
-    if (size < 10000)
-        return size / 10;
-    return size / 20;
 }
 
 }  // namespace
@@ -61,8 +51,7 @@ void ReportLoadProgress()
         RefreshSymbolCounts(r);
 
     const uint64_t size = r.imageSize;
-    uint64_t position = std::max(r.filePosition, m.previousPosition);
-    position = std::min({position, m.previousPosition + StepLimit(size), size});
+    uint64_t position = NextLoadPosition(r.filePosition, m.previousPosition, size);
     // While symbols and code both load, the reading stays below 80 % until
     // the symbol table has grown past its functions.
     if ((s.flags & LOAD_SYMBOLS) && (s.flags & LOAD_DOWNLOAD) && r.countB < uint64_t{r.countC} + 1)

@@ -1,11 +1,21 @@
 // The debug-information readers of this library, one slot each.
+#include "code_ranges.h"
 #include "debug_dispatch.h"
+#include "debug_frame.h"
+#include "elf_symtab.h"
 
 namespace tarnel {
 
 DebugReaders DefaultReaders()
 {
     DebugReaders readers;
+    readers.elfSymtab = ReadElfSymtab;
+    readers.sortThumbTables = SortThumbTables;
+    readers.debugFrame = ReadDebugFrame;
+    readers.forgetImage = [] {
+        LoadedCodeRanges().Clear();
+        LoadedFrames().Clear();
+    };
     return readers;
 }
 

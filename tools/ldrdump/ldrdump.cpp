@@ -1,14 +1,18 @@
-// ldrdump: loads an ELF image through tarnel into quinar and prints what
-// was loaded. The headers print in the columns of `readelf -W -h -S -l`, so
-// that the two can be compared line by line; the symbol-library parts print
-// the rows quinar holds.
+// ldrdump: loads an image through the loader front end (LdrLoadWin: ELF
+// images through tarnel, S-record files by the front end itself) into
+// quinar and prints what was loaded. The headers print in the columns of
+// `readelf -W -h -S -l`, so that the two can be compared line by line; the
+// symbol-library parts print the rows quinar holds; --code prints the ARM
+// and Thumb runs of the executable sections as LdrIsInThumbRange answers
+// them, --frames the FDEs of .debug_frame with the registers they save.
 //
 //   ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]
-//           [--download [--big-endian-target]] image.elf
+//           [--code] [--frames] [--download [--big-endian-target]] image
 //
-// Without a part named, every part prints. --download connects the
-// simulator library (Dorvel.dll, found in the program's folder or in
-// $ZK_MODULE_DIR) and downloads the program segments as well.
+// Without a part named, every part prints (the ELF parts only for ELF
+// images). --download connects the simulator library (Dorvel.dll, found in
+// the program's folder or in $ZK_MODULE_DIR) and downloads the program
+// segments (or the S-records) as well.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -16,9 +20,11 @@
 #include <vector>
 
 #include "falcrest.h"
+#include "quentor.h"
 #include "quinar/listing.h"
 #include "tarnel.h"
 #include "tarnel/elf_image.h"
+#include "tarnel/loaded_tables.h"
 #include "vexlor/vexlor.h"
 
 namespace {
@@ -140,6 +146,33 @@ void PrintHeaders(const ElfImage& image)
     std::printf("\n");
 }
 
+// The instruction-set runs of every executable section.
+void PrintCode(const ElfImage& image)
+{
+    std::printf("Code:\n");
+    for (const tarnel::SectionRecord& s : image.sections) {
+        if (!(s.flags & tarnel::SHF_EXECINSTR) || s.size == 0)
+            continue;
+        std::printf("  %s %08x-%08x\n", s.name.c_str(), s.addr, s.addr + s.size - 1);
+        for (const tarnel::CodeSpan& span : tarnel::CodeSpansOver(s.addr, s.addr + s.size - 1))
+            std::printf("    %-5s %08x-%08x\n", span.thumb ? "thumb" : "arm", span.first, span.last);
+    }
+    std::printf("\n");
+}
+
+void PrintFrames()
+{
+    const std::vector<tarnel::FdeSummary> fdes = tarnel::LoadedFdes();
+    std::printf("Frames (%zu):\n", fdes.size());
+    for (const tarnel::FdeSummary& f : fdes) {
+        std::printf("  fde %08x-%08x cie %08x saves", f.first, f.last, f.cieOffset);
+        for (uint32_t r : f.savedRegisters)
+            std::printf(" r%u", r);
+        std::printf("\n");
+    }
+    std::printf("\n");
+}
+
 void PrintRows(const char* title, const std::vector<std::string>& rows)
 {
     std::printf("%s (%zu):\n", title, rows.size());
@@ -152,7 +185,7 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]\n"
-                 "               [--download [--big-endian-target]] image.elf\n");
+                 "               [--code] [--frames] [--download [--big-endian-target]] image\n");
     return 2;
 }
 
@@ -161,12 +194,12 @@ int Usage()
 int main(int argc, char** argv)
 {
     bool sections = false, symbols = false, lines = false, types = false, functions = false;
-    bool download = false, bigTarget = false;
+    bool code = false, frames = false, download = false, bigTarget = false;
     const char* path = nullptr;
     const std::pair<const char*, bool*> options[] = {
         {"--sections", &sections}, {"--symbols", &symbols},   {"--lines", &lines},
-        {"--types", &types},       {"--functions", &functions}, {"--download", &download},
-        {"--big-endian-target", &bigTarget},
+        {"--types", &types},       {"--functions", &functions}, {"--code", &code},
+        {"--frames", &frames},     {"--download", &download},   {"--big-endian-target", &bigTarget},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -181,26 +214,27 @@ int main(int argc, char** argv)
     }
     if (!path)
         return Usage();
-    if (!sections && !symbols && !lines && !types && !functions)
-        sections = symbols = lines = types = functions = true;
+    if (!sections && !symbols && !lines && !types && !functions && !code && !frames)
+        sections = symbols = lines = types = functions = code = frames = true;
 
-    unsigned flags = LDR_FLAG_SYMBOLS;
+    unsigned flags = LDR_LOAD_SYMBOLS;
     if (download) {
         if (NewABIDLL(1, "ARM7TDMI", nullptr, "Simulator", 1) != 1) {
             std::fprintf(stderr, "ldrdump: the simulator library cannot be loaded\n");
             return 1;
         }
         InitDLL_CpuServer(0, nullptr, "ARM7TDMI", bigTarget ? 1 : 0);
-        flags |= LDR_FLAG_DOWNLOAD | LDR_FLAG_SEGMENTS;
+        flags |= LDR_LOAD_CODE | LDR_FLAG_SEGMENTS;
     }
-    const LdrResult result = LdrLoadWinElf(path, 1, flags, nullptr);
+    const LdrResult result = LdrLoadWin(path, 1, flags, nullptr);
     if (download)
         ExitABIDLL();
     if (result != LDR_OK) {
         std::fprintf(stderr, "ldrdump: %s: the load failed with 0x%x\n", path, result);
         return 1;
     }
-    if (sections)
+    const bool elf = LdrFileFormat() == LDR_FORMAT_ELF;
+    if (sections && elf)
         PrintHeaders(tarnel::LoadedElfImage());
     if (symbols)
         PrintRows("Symbols", quinar::ListSymbols());
@@ -210,5 +244,9 @@ int main(int argc, char** argv)
         PrintRows("Types", quinar::ListTypes());
     if (functions)
         PrintRows("Functions", quinar::ListFunctions());
+    if (code && elf)
+        PrintCode(tarnel::LoadedElfImage());
+    if (frames && elf)
+        PrintFrames();
     return 0;
 }

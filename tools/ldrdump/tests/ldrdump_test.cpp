@@ -50,8 +50,45 @@ TEST(Ldrdump, PrintsTheSymbolLibraryPartsAndFailsOnABadImage)
 
     auto bad = RunProcess({LDRDUMP, "/nonexistent/image.elf"});
     EXPECT_EQ(bad.exitStatus, 1);
-    EXPECT_NE(bad.err.find("0x8017"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("0x8037"), std::string::npos) << bad.err;
     EXPECT_EQ(RunProcess({LDRDUMP}).exitStatus, 2);
+}
+
+// The instruction-set runs of an interworking image follow its FUNC
+// symbols; its frames list the registers in readelf's order.
+TEST(Ldrdump, PrintsTheCodeRunsAndTheFrames)
+{
+    const std::string elf = FixturePath("ldr_interwork_O2");
+    auto r = RunProcess({LDRDUMP, "--code", "--frames", elf});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(r.out.find("Symbols ("), std::string::npos);
+    auto symbols = RunProcess({"arm-none-eabi-readelf", "-s", "-W", elf});
+    for (const std::string line : {"iw_scale", "iw_classify", "main"}) {
+        const size_t at = symbols.out.find(" " + line + "\n");
+        ASSERT_NE(at, std::string::npos) << line;
+        const std::vector<std::string> t = Tokens(symbols.out.substr(symbols.out.rfind(':', at) + 1));
+        const uint32_t value = Hex(t[0]), size = std::stoul(t[1]);
+        char run[64];
+        std::snprintf(run, sizeof run, "    %-5s %08x-", value & 1 ? "thumb" : "arm", value & ~1u);
+        EXPECT_NE(r.out.find(run), std::string::npos) << line << "\n" << r.out;
+        std::snprintf(run, sizeof run, "  fde %08x-%08x", value & ~1u, (value & ~1u) + size - 1);
+        EXPECT_NE(r.out.find(run), std::string::npos) << line << "\n" << r.out;
+    }
+}
+
+// S-record files load through the front end too; the ELF parts stay away.
+TEST(Ldrdump, PrintsTheSymbolsOfAnSRecordFile)
+{
+    const std::string srec = ::testing::TempDir() + "ldrdump_" + std::to_string(::getpid()) + ".srec";
+    auto made = RunProcess({"arm-none-eabi-objcopy", "-O", "symbolsrec", FixturePath("ldr_le"), srec});
+    ASSERT_EQ(made.exitStatus, 0) << made.err;
+    auto r = RunProcess({LDRDUMP, srec});
+    std::remove(srec.c_str());
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_NE(r.out.find("  section 1 BASE_CODE attribute 1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" main\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Section Headers:"), std::string::npos);
+    EXPECT_EQ(r.out.find("Code:"), std::string::npos);
 }
 
 // With --download the simulator library is loaded by name: here the

@@ -1,0 +1,350 @@
+#include "elf_symtab.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <string_view>
+
+#include "code_ranges.h"
+#include "load_state.h"
+#include "progress.h"
+#include "quinar/quinar.h"
+#include "source_paths.h"
+
+namespace tarnel {
+namespace {
+
+// ELF symbol types (the low four bits of st_info).
+constexpr uint8_t STT_NOTYPE = 0;
+constexpr uint8_t STT_OBJECT = 1;
+constexpr uint8_t STT_FUNC = 2;
+constexpr uint8_t STT_FILE = 4;
+constexpr uint8_t STT_ARM_TFUNC = 13;  // Thumb function of the pre-EABI ARM tools
+
+// Entries between two progress reports and Esc polls.
+constexpr uint32_t PROGRESS_BATCH = 1024;
+
+// The module descriptor of a module reopened at its FILE symbol: section
+// word 2 and no code range (a FILE symbol's value is no address, and a
+// range at 0 would stretch the module over the vectors).
+constexpr SymModuleDesc FILE_MODULE_DESC{2, 0xFFFFFFFF, 0};
+
+struct ElfSymbol {
+    uint32_t nameOffset = 0;
+    uint32_t value = 0;
+    uint32_t size = 0;
+    uint8_t info = 0;
+    uint8_t other = 0;
+    uint16_t section = 0;
+    std::string name;
+
+    uint8_t Type() const { return info & 0x0F; }
+    // A code symbol's address; bit 0 of an EABI function marks Thumb code.
+    uint32_t CodeAddress() const { return value & ~1u; }
+    bool ThumbBit() const { return (value & 1) != 0; }
+};
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// "$" names are mapping and tool symbols, "x$" names the ARM tools' own.
+bool IsPlainName(std::string_view name) { return !StartsWith(name, "$") && !StartsWith(name, "x$"); }
+
+bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The class of a member function's qualified name ("Point::move" gives
+// "Point"); a name without "::" stands for its class itself.
+std::string ClassOf(const std::string& qualified)
+{
+    const size_t cut = qualified.rfind("::");
+    return cut == std::string::npos ? qualified : qualified.substr(0, cut);
+}
+
+class SymtabPass {
+public:
+    explicit SymtabPass(ReaderCall& call)
+        : s_(State()), t_(s_.tables), call_(call), ranges_(LoadedCodeRanges()), open_(SharedModuleState()),
+          armTools_(s_.compilerKind == COMPILER_ARM)
+    {
+    }
+
+    LdrResult Run()
+    {
+        const NotedSection& symtab = s_.notes[Noted::Symtab];
+        const NotedSection& strtab = s_.notes[Noted::Strtab];
+        ByteCursor entries = call_.file.Cursor(symtab.offset, symtab.size, s_.bigEndian, ".symtab");
+        strings_ = call_.file.Range(strtab.offset, strtab.size);
+        SymInitSymTable();
+
+        uint32_t count = 0;
+        while (entries.Remaining() >= SYMBOL_SIZE) {
+            ElfSymbol symbol;
+            symbol.nameOffset = entries.U32();
+            symbol.value = entries.U32();
+            symbol.size = entries.U32();
+            symbol.info = entries.U8();
+            symbol.other = entries.U8();
+            symbol.section = entries.U16();
+            if (LdrResult r = OnSymbol(symbol); r != LDR_OK)
+                return r;
+            if (++count % PROGRESS_BATCH == 0) {
+                s_.record.filePosition = uint64_t{symtab.offset} + entries.Offset();
+                if (PollUserAbort())
+                    return LDR_E_USER_ABORT;
+                ReportLoadProgress();
+            }
+        }
+        if (LdrResult r = CloseModule(); r != LDR_OK)
+            return r;
+        s_.record.filePosition = uint64_t{symtab.offset} + symtab.size;
+        return LDR_OK;
+    }
+
+private:
+    LdrResult OnSymbol(ElfSymbol& symbol)
+    {
+        if (symbol.nameOffset == 0 || !ReadName(symbol))
+            return LDR_OK;
+        const std::string& name = symbol.name;
+        if (StartsWith(name, "BuildAttributes") || name == "!!!")
+            return LDR_OK;
+        const std::optional<CodeState> mapping = MappingSymbolState(name);
+        if (armTools_ && StartsWith(name, "$")) {
+            if (mapping == CodeState::Arm)
+                ranges_.AddArmStart(symbol.value);
+            else if (mapping == CodeState::Thumb)
+                ranges_.AddThumbStart(symbol.value);
+            else
+                return LDR_OK;
+        } else if (mapping) {
+            ranges_.AddMappingSymbol(symbol.value, *mapping, SectionLast(symbol.section));
+        }
+
+        switch (symbol.Type()) {
+        case STT_NOTYPE:
+            if (name != ".gcc2_compiled.")
+                SymAddLabel(name.c_str(), symbol.value);
+            return LDR_OK;
+        case STT_OBJECT:
+            OnObject(symbol);
+            return LDR_OK;
+        case STT_FUNC:
+            OnFunction(symbol);
+            return LDR_OK;
+        case STT_FILE:
+            return OnFile(symbol);
+        case STT_ARM_TFUNC:
+            OnThumbFunction(symbol);
+            return LDR_OK;
+        default:
+            return LDR_OK;
+        }
+    }
+
+    // The name from the string table; an offset outside the table names
+    // nothing (the symbol is passed over), a name that runs to the table's
+    // end is cut there.
+    bool ReadName(ElfSymbol& symbol)
+    {
+        if (symbol.nameOffset >= strings_.size())
+            return false;
+        const std::string_view rest(reinterpret_cast<const char*>(strings_.data()) + symbol.nameOffset,
+                                    strings_.size() - symbol.nameOffset);
+        symbol.name = rest.substr(0, rest.find('\0'));
+        return !symbol.name.empty();
+    }
+
+    // The last byte of an allocated section, for the reach of a mapping symbol.
+    uint32_t SectionLast(uint16_t index) const
+    {
+        const std::vector<SectionRecord>& sections = s_.image.sections;
+        if (index == 0 || index >= SHN_LORESERVE || index >= sections.size() || sections[index].size == 0)
+            return 0xFFFFFFFFu;
+        const SectionRecord& section = sections[index];
+        const uint64_t last = uint64_t{section.addr} + section.size - 1;
+        return last > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(last);
+    }
+
+    void OnObject(const ElfSymbol& symbol)
+    {
+        const std::string& name = symbol.name;
+        auto external = t_.externalVariables.find(name);
+        if (symbol.value != 0 && external != t_.externalVariables.end()) {
+            const uint32_t handle = external->second.symbolHandle;
+            uint32_t size = symbol.size;
+            if (size == 0) {
+                uint32_t start = 0, end = 0;
+                SymGetSymbolDetails(handle, nullptr, nullptr, &start, &end, nullptr, nullptr, nullptr, nullptr,
+                                    nullptr, nullptr);
+                size = end - start;
+                if (start == symbol.value)
+                    return;
+            }
+            if (handle != 0) {
+                const SymRange range{symbol.value, symbol.value + size, 1, 1};
+                SymSetModuleRange(&range, handle);
+            }
+            return;
+        }
+        if (symbol.size == 0 && IsPlainName(name))
+            SymAddLabel(name.c_str(), symbol.value);
+    }
+
+    void OnFunction(const ElfSymbol& symbol)
+    {
+        const std::string& name = symbol.name;
+        const uint32_t code = symbol.CodeAddress();
+        const uint32_t last = symbol.size == 0 ? code : code + symbol.size - 1;
+        if (armTools_) {
+            if (!StartsWith(name, "$")) {
+                if (symbol.ThumbBit())
+                    ranges_.AddThumbStart(code);
+                else
+                    ranges_.AddArmStart(code);
+            }
+        } else if (symbol.size != 0) {
+            ranges_.AddFunction(code, last, symbol.ThumbBit());
+        }
+
+        if (symbol.size == 0 && IsPlainName(name)) {
+            SymAddLabel(name.c_str(), code);
+            return;
+        }
+        if (auto member = t_.memberNames.find(name); member != t_.memberNames.end()) {
+            // Every member function widens its class's range.
+            const std::string className = ClassOf(member->second);
+            auto [it, added] = t_.classRanges.try_emplace(className, ClassRange{code, last});
+            if (!added) {
+                it->second.low = std::min(it->second.low, code);
+                it->second.high = std::max(it->second.high, last);
+            }
+            SetFunctionRange(symbol, code, last);
+            return;
+        }
+        if (SetFunctionRange(symbol, code, last))
+            return;
+        if (IsPlainName(name))
+            SymAddLabel(name.c_str(), code);
+    }
+
+    // True when a reader registered the function by this name.
+    bool SetFunctionRange(const ElfSymbol& symbol, uint32_t code, uint32_t last)
+    {
+        auto global = t_.globalNames.find(symbol.name);
+        if (global == t_.globalNames.end())
+            return false;
+        uint32_t handle = 0;
+        SymLookupNamedSymbol(global->second.symbolHandle, symbol.name.c_str(), &handle);
+        if (handle != 0) {
+            const SymRange range{code, last, 1, 1};
+            SymSetModuleRange(&range, handle);
+        }
+        return true;
+    }
+
+    void OnThumbFunction(const ElfSymbol& symbol)
+    {
+        const std::string& name = symbol.name;
+        const uint32_t code = symbol.CodeAddress();
+        if ((symbol.size == 0 || !open_.moduleOpen) && IsPlainName(name))
+            SymAddLabel(name.c_str(), code);
+        if (armTools_) {
+            if (!StartsWith(name, "$"))
+                ranges_.AddThumbStart(code);
+        } else if (symbol.size != 0) {
+            t_.dwarf1ThumbRanges.push_back({code, code + symbol.size - 1});
+        }
+    }
+
+    LdrResult OnFile(const ElfSymbol& symbol)
+    {
+        if (LdrResult r = CloseModule(); r != LDR_OK)
+            return r;
+        const UnitRange* unit = FindUnit(symbol.name);
+        if (!unit)
+            return LDR_OK;
+        open_.module = unit->module;
+        const std::string baseName = SplitFileName(symbol.name);
+        const SymResult r = SymAddModuleOpenByDescNew(open_.module, baseName.c_str(), &s_.stamp, &FILE_MODULE_DESC, 0,
+                                                      call_.loadFlag, 0);
+        if (r != SYM_OK)
+            return static_cast<LdrResult>(r);
+        open_.moduleOpen = true;
+        return LDR_OK;
+    }
+
+    // The unit of a FILE symbol: the one of that path, or, for a bare file
+    // name (today's GNU tools write no directory there), the first unit of
+    // that file name. Names compare without regard to case.
+    const UnitRange* FindUnit(const std::string& name) const
+    {
+        const bool bare = name.find_first_of("/\\") == std::string::npos;
+        const UnitRange* sameFile = nullptr;
+        for (const UnitRange& u : t_.units) {
+            if (u.module == 0)
+                continue;
+            if (EqualNoCase(u.name, name))
+                return &u;
+            const size_t cut = u.name.find_last_of("/\\");
+            if (bare && !sameFile && cut != std::string::npos && EqualNoCase(u.name.substr(cut + 1), name))
+                sameFile = &u;
+        }
+        return sameFile;
+    }
+
+    LdrResult CloseModule()
+    {
+        if (!open_.moduleOpen)
+            return LDR_OK;
+        if (open_.symbolBlockOpen) {
+            open_.symbolBlockOpen = false;
+            if (SymEndSymbolBlock() != SYM_OK)
+                return LDR_E_SYMBOL_CALL;
+        }
+        SymCloseModule((call_.kind >> 1) & 1);
+        open_.moduleOpen = false;
+        return LDR_OK;
+    }
+
+    ElfLoadState& s_;
+    LoaderTables& t_;
+    ReaderCall& call_;
+    CodeRanges& ranges_;
+    OpenModuleState& open_;
+    const bool armTools_;
+    std::span<const uint8_t> strings_;
+};
+
+}  // namespace
+
+OpenModuleState& SharedModuleState()
+{
+    static OpenModuleState state;
+    return state;
+}
+
+LdrResult ReadElfSymtab(ReaderCall& call)
+{
+    ElfLoadState& s = State();
+    // Cleared whether or not the image has symbols: an image without them
+    // must not answer with the tables of the image before it.
+    LoadedCodeRanges().Clear();
+    SharedModuleState().moduleOpen = false;
+    if (!s.notes[Noted::Symtab].present)
+        return LDR_OK;
+    const LdrResult result = SymtabPass(call).Run();
+    s.tables.stabsTypes.clear();
+    *call.moduleCount = static_cast<uint32_t>(s.tables.units.size());
+    return result;
+}
+
+void SortThumbTables() { LoadedCodeRanges().Sort(State().tables.dwarf1ThumbRanges); }
+
+}  // namespace tarnel

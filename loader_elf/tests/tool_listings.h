@@ -1,0 +1,118 @@
+// What the binutils print about an image's symbols, frames and
+// instructions, parsed for comparison with what tarnel loaded:
+// `readelf -s -W`, `readelf --debug-dump=frames` and `objdump -d`.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host_tools.h"
+#include "readelf_parse.h"
+
+namespace tarnel::test {
+
+struct ReadelfSymbol {
+    uint32_t value = 0;
+    uint32_t size = 0;
+    std::string type;  // NOTYPE, OBJECT, FUNC, SECTION, FILE
+    std::string bind;
+    std::string ndx;   // UND, ABS or the section number
+    std::string name;
+};
+
+// One FDE: its code range and the registers of its DW_CFA_offset rules.
+struct ReadelfFde {
+    uint32_t pc = 0;
+    uint32_t end = 0;
+    std::vector<uint32_t> savedRegisters;
+};
+
+// One instruction objdump disassembled, and whether it read it as Thumb.
+struct ObjdumpInstruction {
+    uint32_t address = 0;
+    bool thumb = false;
+};
+
+inline std::string ToolOutput(std::vector<std::string> argv)
+{
+    const zk::test::ProcessResult r = zk::test::RunProcess(argv, "", std::chrono::seconds(60));
+    EXPECT_EQ(r.exitStatus, 0) << argv[0] << ": " << r.err;
+    return r.out;
+}
+
+inline std::vector<ReadelfSymbol> ReadelfSymbols(const std::string& image)
+{
+    std::vector<ReadelfSymbol> symbols;
+    std::istringstream in(ToolOutput({"arm-none-eabi-readelf", "-s", "-W", image}));
+    for (std::string line; std::getline(in, line);) {
+        // "    12: 000000a4    44 FUNC    GLOBAL DEFAULT    1 iw_scale"
+        const std::vector<std::string> t = Tokens(line);
+        if (t.size() < 7 || t[0].empty() || t[0].back() != ':' || t[0] == "Num:")
+            continue;
+        ReadelfSymbol s;
+        s.value = Hex(t[1]);
+        s.size = static_cast<uint32_t>(std::stoul(t[2], nullptr, 0));
+        s.type = t[3];
+        s.bind = t[4];
+        s.ndx = t[6];
+        s.name = t.size() > 7 ? t[7] : "";
+        symbols.push_back(s);
+    }
+    return symbols;
+}
+
+inline std::vector<ReadelfFde> ReadelfFrames(const std::string& image)
+{
+    std::vector<ReadelfFde> fdes;
+    std::istringstream in(ToolOutput({"arm-none-eabi-readelf", "--debug-dump=frames", image}));
+    bool inFde = false;
+    for (std::string line; std::getline(in, line);) {
+        // "00000010 0000001c 00000000 FDE cie=00000000 pc=00000080..000000a8"
+        const size_t pc = line.find(" pc=");
+        if (line.find(" FDE ") != std::string::npos && pc != std::string::npos) {
+            const size_t dots = line.find("..", pc);
+            fdes.push_back({Hex(line.substr(pc + 4, dots - pc - 4)), Hex(line.substr(dots + 2)), {}});
+            inFde = true;
+        } else if (line.find(" CIE") != std::string::npos) {
+            inFde = false;
+        } else if (inFde) {
+            // "  DW_CFA_offset: r14 at cfa-4"
+            const std::vector<std::string> t = Tokens(line);
+            if (t.size() >= 2 && t[0] == "DW_CFA_offset:" && t[1].size() > 1 && t[1][0] == 'r')
+                fdes.back().savedRegisters.push_back(static_cast<uint32_t>(std::stoul(t[1].substr(1))));
+        }
+    }
+    return fdes;
+}
+
+// The instructions of the image's code: objdump prints an ARM instruction as
+// one 8-digit word and a Thumb one as 4-digit halfwords; data (".word" and
+// the like) is left out.
+inline std::vector<ObjdumpInstruction> ObjdumpInstructions(const std::string& image)
+{
+    std::vector<ObjdumpInstruction> out;
+    std::istringstream in(ToolOutput({"arm-none-eabi-objdump", "-d", image}));
+    for (std::string line; std::getline(in, line);) {
+        // "  a4:\te92d4070 \tpush\t{r4, r5, r6, lr}"
+        const size_t colon = line.find(":\t");
+        if (colon == std::string::npos || line.find_first_not_of(' ') == colon)
+            continue;
+        const size_t rawEnd = line.find('\t', colon + 2);
+        if (rawEnd == std::string::npos)
+            continue;
+        const std::string mnemonic = line.substr(rawEnd + 1);
+        if (mnemonic.empty() || mnemonic[0] == '.')
+            continue;
+        const std::vector<std::string> raw = Tokens(line.substr(colon + 2, rawEnd - colon - 2));
+        if (raw.empty())
+            continue;
+        out.push_back({Hex(line.substr(0, colon)), raw[0].size() == 4});
+    }
+    return out;
+}
+
+}  // namespace tarnel::test
