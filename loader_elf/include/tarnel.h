@@ -52,6 +52,8 @@ int LdrGetMachineType();
 void ResetOnCloseELF();
 // Every address counts as code: 1.
 int LdrIsInCode(unsigned address);
+// 1 when the address lies in Thumb code of the loaded image, else 0.
+int LdrIsInThumbRange(unsigned address);
 // range = {low, high} of the class's member functions, {0, 0} when unknown. Returns 0.
 LdrResult LdrGetClsFuncRange(const char* className, DWORD range[2]);
 void LdrClearClsFuncRange();
