@@ -69,8 +69,9 @@ int WriteSite(uint32_t address, uint8_t size, uint32_t value)
 
 bool Overlaps(uint32_t address, uint8_t size)
 {
+    const uint64_t first = address;
     for (const PlantedSite& s : Sites()) {
-        if (address < s.address + s.size && s.address < address + size)
+        if (first < uint64_t{s.address} + s.size && s.address < first + size)
             return true;
     }
     return false;
