@@ -57,15 +57,14 @@ EmuResult BptClearBp(const ADDR* addr, int hwUnit)
             List().RemoveIf(atOffset);
         return r;
     }
-    if (IsAll(*addr)) {
-        const EmuResult r = emuClrBp(*addr);
-        if (r == EMU_OK)
-            List().RemoveAll();
-        return r;
-    }
+    // {0, 0} clears every breakpoint of the target and every record.
     const EmuResult r = emuClrBp(*addr);
-    if (r == EMU_OK)
-        List().RemoveIf(atOffset);
+    if (r == EMU_OK) {
+        if (IsAll(*addr))
+            List().RemoveAll();
+        else
+            List().RemoveIf(atOffset);
+    }
     return r;
 }
 
