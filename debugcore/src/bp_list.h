@@ -1,0 +1,45 @@
+// The one breakpoint list and the address matching that BptFindBp and the
+// watchpoint units share.
+#pragma once
+
+#include <functional>
+
+#include "sarvik.h"
+
+namespace sarvik {
+
+class BreakpointList {
+public:
+    const CBpList& Records() const { return records_; }
+    bool Full() const { return records_.size() >= BPT_LIST_CAPACITY; }
+    void Append(CBpDataEx* record) { records_.push_back(record); }
+    // Removes and deletes the records for which `drop` holds, in list order.
+    void RemoveIf(const std::function<bool(const CBpDataEx&)>& drop);
+    void RemoveAll();
+    // Removes and deletes one record.
+    void Remove(const CBpDataEx* record);
+
+private:
+    CBpList records_;
+};
+
+BreakpointList& List();
+
+// An address range query: from..to with the range flag of BptFindBp, or a
+// source position (both spaces 0: line in from.off, module key in to.off).
+struct AddressQuery {
+    ADDR from;
+    ADDR to;
+    bool range;
+
+    // BptFindBp's range flag: to in a space: a range unless to.off is 0;
+    // to in space 0: a range when from is in space 0 too.
+    static AddressQuery Find(const ADDR& from, const ADDR& to);
+    static AddressQuery Exact(const ADDR& at) { return {at, at, false}; }
+
+    // Whether an address matches, every value ANDed with `care` first (the
+    // compared bits of a watchpoint unit's address).
+    bool Matches(uint32_t address, uint32_t care = 0xFFFFFFFFu) const;
+};
+
+}  // namespace sarvik

@@ -1,0 +1,168 @@
+// The breakpoint manager's exports: set, clear, enable, find and test
+// breakpoints; planting around a run and the stop entry.
+#include <platform/win32.h>
+
+#include "bp_list.h"
+#include "exception_catch.h"
+#include "falcrest.h"
+#include "library.h"
+#include "planting.h"
+#include "tarnel.h"
+#include "watch_units.h"
+
+using namespace sarvik;
+
+namespace {
+
+constexpr const char* kOutOfRangeQuestion = "The address is out of range,\n do you want to set it really?";
+
+bool IsAll(const ADDR& a) { return a.off == 0 && a.seg == ADDR_SPACE_NONE; }
+
+// The first record that matches, in list order.
+CBpDataEx* FindRecord(const AddressQuery& query)
+{
+    for (CBpDataEx* record : List().Records()) {
+        if (query.Matches(record->GetAddr().off))
+            return record;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+const CBpList* BptGetList(void) { return &List().Records(); }
+
+EmuResult BptClearAll(void)
+{
+    const ADDR all{};
+    return BptClearBp(&all, 0);
+}
+
+void BptDeleteAllObjects(void) { List().RemoveAll(); }
+
+EmuResult BptClearBp(const ADDR* addr, int hwUnit)
+{
+    if (!addr)
+        return EMU_REFUSED;
+    const uint32_t offset = addr->off;
+    const auto atOffset = [offset](const CBpDataEx& r) { return r.GetAddr().off == offset; };
+    if (hwUnit) {
+        const int u = Units().Find(AddressQuery::Exact(*addr));
+        if (u < 0)
+            return EMU_REFUSED;
+        const EmuResult r = Units().Clear(u);
+        if (r == EMU_OK)
+            List().RemoveIf(atOffset);
+        return r;
+    }
+    // {0, 0} clears every breakpoint of the target and every record.
+    const EmuResult r = emuClrBp(*addr);
+    if (r == EMU_OK) {
+        if (IsAll(*addr))
+            List().RemoveAll();
+        else
+            List().RemoveIf(atOffset);
+    }
+    return r;
+}
+
+EmuResult BptSetBp(const ADDR* addr, const char* condition, UINT count, int hwUnit, int enable,
+                   DWORD accessAddr)
+{
+    if (!addr)
+        return EMU_REFUSED;
+    if (LdrIsInCode(addr->off) == 0 &&
+        AfxMessageBox(kOutOfRangeQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return 1;
+    if (hwUnit)
+        return Units().SetBreakpoint(addr->off);
+    if (List().Full())
+        return 1;
+    if (enable) {
+        const EmuResult r = emuSetBp(*addr);
+        if (r != EMU_OK)
+            return r;
+    }
+    const std::string text = condition ? condition : "";
+    auto* record = new CBpDataEx(*addr, "", enable, 0, text, BP_NO_ACCESS_ADDR, "", 0);
+    record->SetCount(count);
+    if (accessAddr != 0xFFFFFFFFu && accessAddr != 0)
+        record->SetAccessAddr({accessAddr, ADDR_SPACE_TARGET});
+    if (!text.empty())
+        record->SetBpType(1);
+    List().Append(record);
+    return EMU_OK;
+}
+
+BPT_MARK BptFindBp(const ADDR* from, ADDR to, CBpData** found)
+{
+    if (!from)
+        return BPT_MARK_NONE;
+    const AddressQuery query = AddressQuery::Find(*from, to);
+    if (CBpDataEx* record = FindRecord(query)) {
+        if (found)
+            *found = record;
+        return record->IsEnable() ? BPT_MARK_SW_ENABLED : BPT_MARK_SW_DISABLED;
+    }
+    const int u = Units().Find(query);
+    return u < 0 ? BPT_MARK_NONE : Units().MarkOf(u);
+}
+
+EmuResult BptResetHitCounts(void)
+{
+    for (CBpDataEx* record : List().Records())
+        record->ResetHitCount();
+    return EMU_OK;
+}
+
+int BptCheckHit(const ADDR* pc)
+{
+    if (!pc)
+        return 0;
+    for (CBpDataEx* record : List().Records()) {
+        // A user's disabled breakpoint that a go-till enabled is that
+        // go-till's target: it stops whatever its count or condition says.
+        const bool tillTarget = record->GetLife() == BPLIFE_ENABLED_ONCE && record->IsEnable() &&
+                                record->GetAddr().off == pc->off;
+        if (tillTarget || record->BpHit(*pc)) {
+            ReportCaughtException(pc->off);
+            return record->GetLife() == BPLIFE_PERMANENT ? BPT_HIT_PERMANENT : BPT_HIT_TEMPORARY;
+        }
+    }
+    const int u = Units().Find(AddressQuery::Exact(*pc));
+    if (u < 0)
+        return 0;
+    return Units().MarkOf(u) == BPT_MARK_UNIT_ENABLED ? BPT_HIT_UNIT_ENABLED : BPT_HIT_UNIT_DISABLED;
+}
+
+EmuResult BptEnableBp(const ADDR* addr, int, int enable)
+{
+    if (!addr)
+        return EMU_REFUSED;
+    CBpData* record = nullptr;
+    const BPT_MARK mark = BptFindBp(addr, *addr, &record);
+    if (enable && mark == BPT_MARK_SW_DISABLED) {
+        record->Enable(1);
+        return emuSetBp(*addr);
+    }
+    if (!enable && mark == BPT_MARK_SW_ENABLED) {
+        record->Enable(0);
+        return emuClrBp(*addr);
+    }
+    if (!enable && mark == BPT_MARK_UNIT_ENABLED) {
+        const int u = Units().Find(AddressQuery::Find(*addr, *addr));
+        if (u >= 0)
+            Units().Disable(u);
+    }
+    return EMU_OK;
+}
+
+EmuResult BptLoadBreakpoints(BYTE) { return LoadBreakpoints(); }
+
+EmuResult BptUnloadBreakpoints(void) { return UnloadBreakpoints(); }
+
+EmuResult EmuTargetStopped(void) { return UnloadBreakpoints(); }
+
+}  // extern "C"

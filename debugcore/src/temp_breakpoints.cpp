@@ -1,0 +1,64 @@
+// Temporary breakpoints of go-till and Step Over.
+#include <vector>
+
+#include "bp_list.h"
+#include "falcrest.h"
+#include "library.h"
+#include "watch_units.h"
+
+using namespace sarvik;
+
+extern "C" {
+
+EmuResult AddTempBp(DWORD offset, DWORD space)
+{
+    // On a unit in hardware-breakpoint mode, when the target has units: the
+    // simulator has none, and a unit that never fires would make the go-till
+    // run on for ever.
+    if (Lib().config.hwBreakpoints && TargetHasWatchpointUnits())
+        return Units().ProgramTemporary(offset);
+    const ADDR at{offset, static_cast<uint16_t>(space)};
+    CBpData* found = nullptr;
+    switch (BptFindBp(&at, at, &found)) {
+    case BPT_MARK_NONE: {
+        const EmuResult r = BptSetBp(&at, "", 1, 0, 1, 0xFFFFFFFFu);
+        if (r == EMU_OK)
+            List().Records().back()->SetLife(BPLIFE_TEMPORARY);
+        return r;
+    }
+    case BPT_MARK_SW_DISABLED:
+        found->SetLife(BPLIFE_ENABLED_ONCE);
+        found->Enable(1);
+        return EMU_OK;
+    default:
+        return EMU_OK;
+    }
+}
+
+EmuResult RemoveTempBp(ADDR)
+{
+    Units().ReleaseTemporary();
+    std::vector<ADDR> temporary;
+    for (const CBpDataEx* record : List().Records()) {
+        if (record->GetLife() == BPLIFE_TEMPORARY)
+            temporary.push_back(record->GetAddr());
+    }
+    for (const ADDR& at : temporary)
+        BptClearBp(&at, 0);
+
+    // The user's breakpoint goes back to disabled and permanent; its symbol,
+    // count, condition, task qualifier and place in the list stay.
+    EmuResult result = EMU_OK;
+    for (CBpDataEx* record : List().Records()) {
+        if (record->GetLife() != BPLIFE_ENABLED_ONCE)
+            continue;
+        result = emuClrBp(record->GetAddr());
+        if (result == EMU_OK) {
+            record->Enable(0);
+            record->SetLife(BPLIFE_PERMANENT);
+        }
+    }
+    return result;
+}
+
+}  // extern "C"

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include "dolmer/dolmer.h"
+#include "quinar/quinar.h"
+
+namespace {
+
+class DolmerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(AdrSetExtAddrRange(0, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0), 1); }
+    void TearDown() override { AdrSetExtAddrRange(0, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0); }
+};
+
+TEST_F(DolmerTest, AddressTextsReadBackWhatAdrAddrToHexWrites)
+{
+    struct Case {
+        const char* text;
+        int inSpace;
+        int result;
+        ADDR addr;
+    };
+    const Case cases[] = {
+        {"8000", 1, 1, {0x8000, 1}},
+        {" 0x0000FFFC ", 1, 1, {0xFFFC, 1}},
+        {"0XfedeFEDE", 1, 1, {0xFEDEFEDE, 1}},
+        {"20", 0, 1, {0x20, 0}},
+        {"123456789", 1, 0, {7, 7}},  // nine digits
+        {"0x", 1, 0, {7, 7}},
+        {"12g4", 1, 0, {7, 7}},
+        {"", 1, 0, {7, 7}},
+        {"#", 1, 0, {7, 7}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ADDR a{7, 7};
+        EXPECT_EQ(AdrTextToAddr(c.text, &a, c.inSpace), c.result);
+        EXPECT_EQ(a, c.addr);
+    }
+    char text[16];
+    ASSERT_EQ(AdrAddrToHex({0x8004, 1}, text), 1);
+    EXPECT_STREQ(text, "0x00008004");
+    ADDR back{};
+    ASSERT_EQ(AdrTextToAddr(text, &back, 1), 1);
+    EXPECT_EQ(back, (ADDR{0x8004, 1}));
+    EXPECT_EQ(AdrAddrToHex({12, 0}, text), 0) << "a source position has no address text";
+}
+
+TEST_F(DolmerTest, FunctionNamesGiveTheirFirstAddress)
+{
+    SymClearSymbolTables(0);
+    const ImageStamp stamp{};
+    SymModuleDesc desc{2, 0x100, 0x1FF};
+    uint32_t module = 0;
+    ASSERT_EQ(SymOpenModule("m.c", &stamp, &desc, 0, 1, 0, &module, 0), SYM_OK);
+    SymModuleDesc range{2, 0x120, 0x17F};
+    ASSERT_EQ(SymAddPublicSymbol("main", 0, 0, &range, 0), SYM_OK);
+    ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
+    SymCloseModule(0);
+    ASSERT_EQ(SymEndLoad(), SYM_OK);
+
+    ADDR a{};
+    ASSERT_EQ(AdrTextToAddr("#main", &a, 1), 1);
+    EXPECT_EQ(a, (ADDR{0x120, 1}));
+    EXPECT_EQ(AdrTextToAddr("#nothing", &a, 1), 0);
+    SymClearSymbolTables(0);
+}
+
+TEST_F(DolmerTest, RangesBoundTextsAndChecks)
+{
+    ASSERT_EQ(AdrSetExtAddrRange(0x1000, 0x1FFF, 0, 0, 0), 1);
+    EXPECT_EQ(AdrSetExtAddrRange(5, 4, 0, 0, 0), 0);
+    uint32_t first = 0;
+    uint32_t last = 0;
+    ASSERT_EQ(AdrGetAddrRange(1, &first, &last), 1);
+    EXPECT_EQ(first, 0x1000u);
+    EXPECT_EQ(last, 0x1FFFu);
+    EXPECT_EQ(AdrGetAddrRange(0, &first, &last), 0);
+
+    ADDR a{};
+    EXPECT_EQ(AdrTextToAddr("2000", &a, 1), 0) << "outside space 1";
+    EXPECT_EQ(AdrTextToAddr("2000", &a, 0), 1) << "a plain value has no range";
+    EXPECT_EQ(AdrCheckAddrRange({0x1FFF, 1}), 1);
+    EXPECT_EQ(AdrCheckAddrRange({0x2000, 1}), ADR_E_OUT_OF_RANGE);
+    EXPECT_EQ(AdrCheck2Addr({0x1000, 1}, {0x1FFF, 1}), 1);
+    EXPECT_EQ(AdrCheck2Addr({0x1800, 1}, {0x1000, 1}), ADR_E_END_BEFORE_START);
+    EXPECT_EQ(AdrCheck2Addr({0x1000, 1}, {0x3000, 1}), ADR_E_OUT_OF_RANGE);
+}
+
+}  // namespace

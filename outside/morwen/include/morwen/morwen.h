@@ -1,0 +1,27 @@
+// morwen: the error-text library. Every numbered message of the system (the
+// 0x8000 range shared with the loaders' result codes, and the captions) has
+// one short text here; ReportError shows a message by number through the
+// platform's modal service, so tests answer it and nothing blocks.
+#pragma once
+
+#include "win_types.h"
+#include "zk_string.h"
+
+// Numbers that callers name.
+inline constexpr UINT ERR_CAPTION = 0x8001;                 // the caption of the program's messages
+inline constexpr UINT ERR_BP_LIST_WHILE_RUNNING = 0x8005;   // the breakpoint list needs a stopped target
+inline constexpr UINT ERR_CONDITION_OPERATOR = 0x8006;      // a condition with a lone "="
+inline constexpr UINT ERR_CONDITION_TOO_LONG = 0x8007;      // more than 9 clauses
+
+extern "C" {
+
+// Keeps the window that owns the message boxes (the main frame). Result 0.
+int ErrInit(HWND owner);
+// *text = the message's text; a number without a text of its own gets
+// "Error 0x%X." with the number. Returns 1 for a known number, else 0.
+int ErrGetText(UINT id, ZkString* text);
+// Shows message `id` with the text of `caption` as its caption and the MB_
+// flags (buttons, icon, default button); returns the button (IDOK, IDYES...).
+int ReportError(UINT id, UINT caption, UINT flags);
+
+}  // extern "C"

@@ -1,0 +1,38 @@
+// The one table of numbered texts.
+#include <cstdio>
+#include <iterator>
+
+#include "morwen/morwen.h"
+
+namespace {
+
+struct ErrorText {
+    UINT id;
+    const char* text;
+};
+
+constexpr ErrorText kTexts[] = {
+    {ERR_CAPTION, "Zelkor for Arm"},
+    {ERR_BP_LIST_WHILE_RUNNING, "The breakpoint list can only be opened while the target is stopped."},
+    {ERR_CONDITION_OPERATOR, "The condition has no valid comparison (use <, <=, <>, ==, >= or >)."},
+    {ERR_CONDITION_TOO_LONG, "A condition may have at most 9 clauses."},
+};
+
+}  // namespace
+
+extern "C" int ErrGetText(UINT id, ZkString* text)
+{
+    for (const ErrorText& e : kTexts) {
+        if (e.id == id) {
+            if (text)
+                *text = e.text;
+            return 1;
+        }
+    }
+    if (text) {
+        char fallback[32];
+        std::snprintf(fallback, sizeof fallback, "Error 0x%X.", id);
+        *text = fallback;
+    }
+    return 0;
+}
