@@ -4,10 +4,9 @@
 // memory must hold the image's own bytes (arm-none-eabi-objcopy -O binary),
 // while planted it must hold the break instruction at every breakpoint.
 //
-// The Thumb answer comes from the image's mapping symbols ($a, $t, $d as
-// arm-none-eabi-readelf lists them) unless the loader library defines
-// LdrIsInThumbRange itself, which is then asked instead.
-#include <dlfcn.h>
+// The Thumb answers come from the loader (LdrIsInThumbRange) and are
+// checked against the image's mapping symbols ($a, $t, $d as
+// arm-none-eabi-readelf lists them).
 #include <unistd.h>
 #include <gmock/gmock.h>
 #include <platform/messages.h>
@@ -36,27 +35,6 @@ std::map<uint32_t, bool>& MappingSymbols()
     static std::map<uint32_t, bool> symbols;
     return symbols;
 }
-
-using ThumbQuery = int (*)(unsigned);
-
-ThumbQuery LoaderThumbQuery()
-{
-    static const auto query = reinterpret_cast<ThumbQuery>(dlsym(RTLD_NEXT, "LdrIsInThumbRange"));
-    return query;
-}
-
-}  // namespace
-
-extern "C" int LdrIsInThumbRange(unsigned address)
-{
-    if (ThumbQuery loader = LoaderThumbQuery())
-        return loader(address);
-    const auto& symbols = MappingSymbols();
-    auto it = symbols.upper_bound(address);
-    return it == symbols.begin() ? 0 : std::prev(it)->second ? 1 : 0;
-}
-
-namespace {
 
 struct ImageFacts {
     std::vector<uint8_t> bytes;  // from address 0
