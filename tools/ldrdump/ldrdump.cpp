@@ -1,7 +1,7 @@
 // ldrdump: loads an ELF image through tarnel into quinar and prints what
 // was loaded. The headers print in the columns of `readelf -W -h -S -l`, so
 // that the two can be compared line by line; the symbol-library parts print
-// the rows quinar holds.
+// the rows quinar holds. What the readers found damaged goes to stderr.
 //
 //   ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]
 //           [--download [--big-endian-target]] image.elf
@@ -196,6 +196,8 @@ int main(int argc, char** argv)
     const LdrResult result = LdrLoadWinElf(path, 1, flags, nullptr);
     if (download)
         ExitABIDLL();
+    for (const std::string& message : tarnel::LoadMessages())
+        std::fprintf(stderr, "ldrdump: %s\n", message.c_str());
     if (result != LDR_OK) {
         std::fprintf(stderr, "ldrdump: %s: the load failed with 0x%x\n", path, result);
         return 1;
