@@ -11,6 +11,7 @@
 #include "dwarf2_test_images.h"
 #include "dwarf2_units.h"
 #include "quinar/listing.h"
+#include "quinar_rows.h"
 #include "tarnel/elf_image.h"
 #include "tarnel_fixture.h"
 
@@ -36,15 +37,6 @@ protected:
 
     std::string Where(const std::string& place) const { return file->Path() + ": " + place; }
 
-    static std::vector<std::string> Modules()
-    {
-        std::vector<std::string> modules;
-        for (const std::string& row : quinar::ListSymbols())
-            if (row.rfind("module ", 0) == 0)
-                modules.push_back(row.substr(7));
-        return modules;
-    }
-
     std::unique_ptr<TempFile> file;
     LdrResult unitResult = 0xDEAD;
     StringTable strings;
@@ -68,7 +60,7 @@ TEST_F(Dwarf2UnitsTest, UnitsOfOtherVersionsAreSteppedOverByTheirLength)
                          UnitOfVersion(9, {0})});
     image.str = strings.bytes;
     ASSERT_EQ(Load(image), LDR_OK);
-    EXPECT_EQ(Modules(), (std::vector<std::string>{"00000100-0000017f one", "00000200-0000023f two"}));
+    EXPECT_EQ(ModuleRows(), (std::vector<std::string>{"00000100-0000017f one", "00000200-0000023f two"}));
     const uint32_t version9 = static_cast<uint32_t>(image.info.size() - 7);
     char place[64];
     std::snprintf(place, sizeof place, ".debug_info+0x%x: unit of unknown version stepped over", version9);
@@ -91,7 +83,7 @@ TEST_F(Dwarf2UnitsTest, UnitsOfOneNameShareTheirModule)
                          Ended(UnitOf(strings, {"A.C", 0x300, 0x400}))});
     image.str = strings.bytes;
     ASSERT_EQ(Load(image), LDR_OK);
-    EXPECT_EQ(Modules(), (std::vector<std::string>{"00000100-000003ff a", "00000200-000002ff b"}));
+    EXPECT_EQ(ModuleRows(), (std::vector<std::string>{"00000100-000003ff a", "00000200-000002ff b"}));
     EXPECT_EQ(State().tables.units.size(), 2u);
     EXPECT_EQ(unitResult, LDR_OK);
     EXPECT_TRUE(LoadMessages().empty());
@@ -111,7 +103,7 @@ TEST_F(Dwarf2UnitsTest, ARangeListGivesTheModuleItsRanges)
     ranges.U32(0x20).U32(0x40).U32(0xFFFFFFFF).U32(0x8000).U32(0x0).U32(0x10).U32(0).U32(0);
     image.ranges = ranges.bytes;
     ASSERT_EQ(Load(image), LDR_OK);
-    EXPECT_EQ(Modules(), std::vector<std::string>{"00001020-0000800f start"});
+    EXPECT_EQ(ModuleRows(), std::vector<std::string>{"00001020-0000800f start"});
 }
 
 TEST_F(Dwarf2UnitsTest, TheCompilerKindIsTheCompilersNotTheAssemblers)
@@ -142,7 +134,7 @@ TEST_F(Dwarf2UnitsTest, ACompileUnitWithoutChildrenEndsItsUnit)
     image.info = Concat({u.Bytes(), Ended(UnitOf(strings, {"next.c", 0x40, 0x80}))});
     image.str = strings.bytes;
     ASSERT_EQ(Load(image), LDR_OK);
-    EXPECT_EQ(Modules(), (std::vector<std::string>{"- leaf", "00000040-0000007f next"}));
+    EXPECT_EQ(ModuleRows(), (std::vector<std::string>{"- leaf", "00000040-0000007f next"}));
     EXPECT_TRUE(LoadMessages().empty());
 }
 
@@ -211,7 +203,7 @@ TEST_F(Dwarf2UnitsTest, DamageEndsItsUnitWithAMessageAndTheOthersLoad)
         image.str = s.bytes;
         ASSERT_EQ(Load(image), LDR_OK);
         EXPECT_EQ(unitResult, LDR_E_READ);
-        EXPECT_EQ(Modules(), c.modules);
+        EXPECT_EQ(ModuleRows(), c.modules);
         EXPECT_EQ(LoadMessages(), std::vector<std::string>{Where(c.message)});
     }
 }
