@@ -55,6 +55,10 @@ void ReadAttributes(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, UnitAttributes
 bool RangeListHull(ByteCursor c, uint32_t offset, uint8_t addressSize, uint64_t base, uint32_t& start,
                    uint32_t& end)
 {
+    if (offset >= c.Remaining()) {
+        ReportReaderMessage(PlaceText(State().imagePath, ".debug_ranges", offset, "range list offset outside the section"));
+        return false;
+    }
     c.SeekTo(offset);
     const uint64_t largest = addressSize >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * addressSize)) - 1;
     uint64_t low = ~uint64_t{0}, high = 0;

@@ -97,13 +97,20 @@ TEST_F(Dwarf2UnitsTest, ARangeListGivesTheModuleItsRanges)
     image.abbrev = TestAbbrevs();
     UnitBytes u;
     u.entries.ULeb(AB_UNIT_RANGES).Str("start.S").U32(0x1000).U32(8);
-    image.info = Ended(u);
+    // Lists outside the section or running out of it: no range, and a message.
+    UnitBytes beyond;
+    beyond.entries.ULeb(AB_UNIT_RANGES).Str("late.S").U32(0).U32(0x38);
+    UnitBytes cut;
+    cut.entries.ULeb(AB_UNIT_RANGES).Str("cut.S").U32(0).U32(0x24);
+    image.info = Concat({Ended(u), Ended(beyond), Ended(cut)});
     DwarfBytes ranges;
     ranges.U32(0x11).U32(0x22);  // another unit's list
     ranges.U32(0x20).U32(0x40).U32(0xFFFFFFFF).U32(0x8000).U32(0x0).U32(0x10).U32(0).U32(0);
     image.ranges = ranges.bytes;
     ASSERT_EQ(Load(image), LDR_OK);
-    EXPECT_EQ(ModuleRows(), std::vector<std::string>{"00001020-0000800f start"});
+    EXPECT_EQ(ModuleRows(), (std::vector<std::string>{"00001020-0000800f start", "- late", "- cut"}));
+    EXPECT_EQ(LoadMessages(), (std::vector<std::string>{Where(".debug_ranges+0x38: range list offset outside the section"),
+                                                        Where(".debug_ranges+0x28: read past the end")}));
 }
 
 TEST_F(Dwarf2UnitsTest, TheCompilerKindIsTheCompilersNotTheAssemblers)
