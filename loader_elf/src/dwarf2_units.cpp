@@ -1,6 +1,5 @@
 #include "dwarf2_units.h"
 
-#include <cstdio>
 
 #include "dwarf2_abbrev.h"
 #include "dwarf2_compile_unit.h"
