@@ -11,6 +11,16 @@ class DolmerTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(AdrSetExtAddrRange(0, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0), 1); }
     void TearDown() override { AdrSetExtAddrRange(0, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0); }
+
+    // An empty store with the module "m.c" open over first..last.
+    static void OpenModule(uint32_t first, uint32_t last)
+    {
+        SymClearSymbolTables(0);
+        const ImageStamp stamp{};
+        SymModuleDesc desc{2, first, last};
+        uint32_t module = 0;
+        ASSERT_EQ(SymOpenModule("m.c", &stamp, &desc, 0, 1, 0, &module, 0), SYM_OK);
+    }
 };
 
 TEST_F(DolmerTest, AddressTextsReadBackWhatAdrAddrToHexWrites)
@@ -49,11 +59,7 @@ TEST_F(DolmerTest, AddressTextsReadBackWhatAdrAddrToHexWrites)
 
 TEST_F(DolmerTest, FunctionNamesGiveTheirFirstAddress)
 {
-    SymClearSymbolTables(0);
-    const ImageStamp stamp{};
-    SymModuleDesc desc{2, 0x100, 0x1FF};
-    uint32_t module = 0;
-    ASSERT_EQ(SymOpenModule("m.c", &stamp, &desc, 0, 1, 0, &module, 0), SYM_OK);
+    OpenModule(0x100, 0x1FF);
     SymModuleDesc range{2, 0x120, 0x17F};
     ASSERT_EQ(SymAddPublicSymbol("main", 0, 0, &range, 0), SYM_OK);
     ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
@@ -69,11 +75,7 @@ TEST_F(DolmerTest, FunctionNamesGiveTheirFirstAddress)
 
 TEST_F(DolmerTest, TheSymbolTextOfAFunctionsFirstAddressReadsBack)
 {
-    SymClearSymbolTables(0);
-    const ImageStamp stamp{};
-    SymModuleDesc desc{2, 0x100, 0x2FF};
-    uint32_t module = 0;
-    ASSERT_EQ(SymOpenModule("m.c", &stamp, &desc, 0, 1, 0, &module, 0), SYM_OK);
+    OpenModule(0x100, 0x2FF);
     for (const SymModuleDesc& range : {SymModuleDesc{2, 0x120, 0x17F}, SymModuleDesc{2, 0x200, 0x23F}}) {
         ASSERT_EQ(SymAddPublicSymbol(range.start == 0x120 ? "main" : "helper", 0, 0, &range, 0), SYM_OK);
         ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
