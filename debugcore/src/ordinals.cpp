@@ -5,6 +5,8 @@
 
 ZK_ORDINAL_TABLE_BEGIN
 ZK_ORDINAL(SARVIK_ORD_EmuSetTargetConfig, EmuSetTargetConfig)
+ZK_ORDINAL(SARVIK_ORD_BptSetCmd, BptSetCmd)
+ZK_ORDINAL(SARVIK_ORD_BptClearCmd, BptClearCmd)
 ZK_ORDINAL(SARVIK_ORD_BptGetList, BptGetList)
 ZK_ORDINAL(SARVIK_ORD_BptClearAll, BptClearAll)
 ZK_ORDINAL(SARVIK_ORD_BptDeleteAllObjects, BptDeleteAllObjects)
