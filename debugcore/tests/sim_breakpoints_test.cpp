@@ -19,6 +19,7 @@
 #include "emu_messages.h"
 #include "falcrest.h"
 #include "host_tools.h"
+#include "sim_connect.h"
 #include "sarvik.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
@@ -27,7 +28,6 @@
 namespace {
 
 constexpr int STOP_WAIT_MS = 10000;
-constexpr const char* PROCESSOR = "ARM7TDMI";
 
 // Mapping symbols of the image under test: address -> Thumb code follows.
 std::map<uint32_t, bool>& MappingSymbols()
@@ -79,21 +79,11 @@ protected:
                 stops_.push_back(l);
             return 1;
         });
-        // The connect order of the program.
-        InitDLL_CpuServer(0, frame_, PROCESSOR, 0);
-        int port = 0;
-        ASSERT_EQ(NewABIDLL(1, PROCESSOR, &port, "Simulator", 1), 1) << "libDorvel.so in the program's folder";
-        MemInitServer(frame_);
-        EmuInit(frame_);
-        const EMU_TARGET_CONFIG config{0x101, 8, 0x100000, EMU_PROTOCOL_SIMULATOR, EMU_CATCH_DEFAULT};
-        EmuSetTargetConfig(&config);
+        sarvik::test::ConnectSimulator(frame_, EMU_CATCH_DEFAULT);
     }
     void TearDown() override
     {
-        EmuTargetStopped();
-        BptDeleteAllObjects();
-        MemExitServer();
-        ExitABIDLL();
+        sarvik::test::DisconnectSimulator();
         platform::DestroySink(frame_);
     }
 
