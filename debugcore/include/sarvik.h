@@ -156,10 +156,11 @@ EmuResult EmuRun(int mode, ADDR addr);
 EmuResult EmuHalt(void);
 // The halt-action flag (a halt was given since the last go), cleared.
 int EmuIsHaltAction(void);
-// Resets the target and sets the PC (aligned to its code); the program's
-// host files are closed. No refresh.
+// Resets the target and sets the PC (aligned to its code, the CPSR's T bit
+// for that code); the program's host files are closed. No refresh.
 EmuResult EmuResetTarget(ADDR pc);
-// Sets the PC (aligned); -1 while a step command or the target runs.
+// Sets the PC (aligned, with the T bit for its code) and refreshes; -1
+// while a step command or the target runs.
 EmuResult EmuSetPC(ADDR addr);
 // What Restart does: stop at the image's start, or run to the function
 // (a leading '#' is dropped). The default runs to "main".

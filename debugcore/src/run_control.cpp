@@ -19,6 +19,7 @@
 #include "quentor.h"
 #include "semihosting.h"
 #include "target_access.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 namespace sarvik {
@@ -112,6 +113,22 @@ bool WaitForStop()
     return true;
 }
 
+// The PC at an address of code, with the CPSR's T bit for that code: a PC
+// put into Thumb code in ARM state would run the halfwords as ARM
+// instructions.
+EmuResult SetPcForCode(uint32_t offset)
+{
+    const bool thumb = LdrIsInThumbRange(offset) != 0;
+    uint32_t cpsr = 0;
+    EmuResult r = GetTargetReg(SIM_REG_CPSR, cpsr);
+    if (r != EMU_OK)
+        return r;
+    const uint32_t state = thumb ? cpsr | CPSR_THUMB : cpsr & ~CPSR_THUMB;
+    if (state != cpsr && (r = SetTargetReg(SIM_REG_CPSR, state)) != EMU_OK)
+        return r;
+    return CpuSetPC(AlignToCode(offset));
+}
+
 }  // namespace
 
 bool TargetRuns() { return (CpuGetCpuStatus(0, 1) & 1) != 0; }
@@ -201,15 +218,14 @@ EmuResult EmuResetTarget(ADDR pc)
     if (r != EMU_OK)
         return r;
     SemihostProgramStarts();
-    return CpuSetPC(pc.off);
+    return SetPcForCode(pc.off);
 }
 
 EmuResult EmuSetPC(ADDR addr)
 {
-    addr.off = AlignToCode(addr.off);
     if (Lib().run.runCommandActive || TargetRuns())
         return EMU_REFUSED;
-    const EmuResult r = CpuSetPC(addr.off);
+    const EmuResult r = SetPcForCode(addr.off);
     if (r == EMU_OK)
         SendToMain(WM_EMU_REFRESH, 0, 0);
     return r;
@@ -229,7 +245,7 @@ EmuResult EmuRestart(int, int)
 {
     ADDR start{0, ADDR_SPACE_TARGET};
     if (LdrGetStartPC(&start) == 0)
-        CpuSetPC(start.off);
+        SetPcForCode(start.off);
     SemihostProgramStarts();
     const RunState& run = Lib().run;
     if (run.restartStopAtEntry) {

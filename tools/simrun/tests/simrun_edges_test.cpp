@@ -151,6 +151,21 @@ TEST_P(Edges, AWaitForInputIsHaltedAtTheBoundToo)
 
 INSTANTIATE_TEST_SUITE_P(Code, Edges, ::testing::Values("simrun_edges_arm", "simrun_edges_thumb"));
 
+// Without symbols the loader knows no Thumb code: the caller's state comes
+// from the saved status register alone.
+TEST(Stripped, AThumbImageWithoutSymbolsIsServed)
+{
+    Folder folder;
+    const std::string stripped = folder.Path() + "/edges_thumb_stripped.elf";
+    const auto strip = zk::test::RunProcess({"arm-none-eabi-strip", "-o", stripped, FixturePath("simrun_edges_thumb")});
+    ASSERT_EQ(strip.exitStatus, 0) << strip.err;
+    const auto symbols = zk::test::RunProcess({"arm-none-eabi-readelf", "-s", stripped});
+    ASSERT_EQ(symbols.out.find("main"), std::string::npos) << "no symbol table left";
+    const auto run = RunSimrun(folder, stripped, {}, "xyz\n");
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out.rfind(kExpected, 0), 0u) << run.out;
+}
+
 // The program's own SWI (not a semihosting number) runs its handler, which
 // ends the program through semihosting from SVC mode.
 TEST(OwnSwi, TheProgramsHandlerRunsFromTheVector)
