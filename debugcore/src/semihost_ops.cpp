@@ -336,6 +336,8 @@ SemihostAnswer ExitExtended(const Call& c) { return Ended(SYS_EXIT_EXTENDED, c.p
 // The elapsed ticks since the program started, 64 bits, low word first.
 SemihostAnswer Elapsed(const Call& c)
 {
+    if (c.r1 == 0)
+        return Fail(EFAULT);
     const uint64_t ticks = MillisecondsSinceStart() * kTickFrequency / 1000;
     const uint32_t words[2] = {static_cast<uint32_t>(ticks), static_cast<uint32_t>(ticks >> 32)};
     return WriteTargetWords(c.r1, words, 2) == 0 ? Result(0) : Fail(EFAULT);

@@ -49,6 +49,7 @@ constexpr const char* kExpected =
     "\n"
     "iserror: 1 0 1\n"
     "elapsed: 0 high 0 low below a minute 1\n"
+    "elapsed without a block: -1\n"
     "tickfreq: 1000\n"
     "clock below a minute: 1\n";
 
