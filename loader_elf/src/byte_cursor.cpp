@@ -141,18 +141,23 @@ ByteCursor ByteCursor::Split(uint64_t count)
     return ByteCursor({p, static_cast<size_t>(count)}, bigEndian_, section_, at);
 }
 
+std::string PlaceText(std::string_view file, std::string_view section, uint64_t offset, std::string_view what)
+{
+    char at[32];
+    std::snprintf(at, sizeof at, "+0x%llx", static_cast<unsigned long long>(offset));
+    std::string text;
+    if (!file.empty())
+        text.append(file).append(": ");
+    text.append(section.empty() ? std::string_view("image") : section);
+    text.append(at).append(": ").append(what);
+    return text;
+}
+
 std::string ByteCursor::ErrorText(std::string_view file) const
 {
     if (Ok())
         return {};
-    char offset[32];
-    std::snprintf(offset, sizeof offset, "+0x%llx", static_cast<unsigned long long>(error_.offset));
-    std::string text;
-    if (!file.empty())
-        text.append(file).append(": ");
-    text.append(error_.section.empty() ? std::string_view("image") : error_.section);
-    text.append(offset).append(": ").append(error_.what);
-    return text;
+    return PlaceText(file, error_.section, error_.offset, error_.what);
 }
 
 }  // namespace tarnel

@@ -20,6 +20,10 @@ struct CursorError {
     const char* what = nullptr;
 };
 
+// "<file>: <section>+0x1c: <what>" (file left out when empty, "image" for
+// an unnamed section): the form of every message about damaged data.
+std::string PlaceText(std::string_view file, std::string_view section, uint64_t offset, std::string_view what);
+
 class ByteCursor {
 public:
     ByteCursor() = default;

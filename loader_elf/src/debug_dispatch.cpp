@@ -49,16 +49,20 @@ LdrResult LoadDebugInfo(ImageFile& file, uint32_t loadFlag, uint32_t kind, uint1
         return static_cast<LdrResult>(r);
     const uint32_t firstTypeIndex = highest + 1;
 
+    // Esc in a unit reader ends the dispatch, and with it the load.
+    bool escaped = false;
+    auto units = [&](const UnitReader& reader) { escaped = Run(reader, call) == LDR_E_USER_ABORT; };
     if (s.notes[Noted::Debug].present)
-        Run(readers.dwarf1Units, call);
-    if (readers.dwarf1Pointers)
+        units(readers.dwarf1Units);
+    if (!escaped && readers.dwarf1Pointers)
         readers.dwarf1Pointers(firstTypeIndex, 1);
-    if (s.notes[Noted::DebugInfo].present)
-        Run(readers.dwarf2Units, call);
-    if (readers.dwarf1Pointers)
+    if (!escaped && s.notes[Noted::DebugInfo].present)
+        units(readers.dwarf2Units);
+    if (!escaped && readers.dwarf1Pointers)
         readers.dwarf1Pointers(firstTypeIndex, 2);
-    Run(readers.stabs, call);
-    const LdrResult result = Run(readers.elfSymtab, call);
+    if (!escaped)
+        units(readers.stabs);
+    const LdrResult result = escaped ? LDR_E_USER_ABORT : Run(readers.elfSymtab, call);
 
     t.dwarf2Types.clear();
     t.globalNames.clear();

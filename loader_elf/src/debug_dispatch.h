@@ -61,7 +61,8 @@ void ResetReaders();
 // pass, DWARF 2, the pointer pass again, stabs, .symtab; sets up and tears
 // down the per-dispatch tables. The result is the .symtab pass's, or that
 // of quinar's SymAllocTypeIndex when it fails (then no reader runs).
-// Unit readers that fail leave what they registered and the next one runs.
+// Unit readers that fail leave what they registered and the next one runs;
+// one that ends with LDR_E_USER_ABORT (Esc) ends the dispatch with it.
 LdrResult LoadDebugInfo(ImageFile& file, uint32_t loadFlag, uint32_t kind, uint16_t debugKind,
                         uint32_t* moduleCount);
 

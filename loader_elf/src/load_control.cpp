@@ -224,6 +224,7 @@ extern "C" LdrResult LdrLoadWinElf(const char* path, int mode, unsigned flags, H
     s.record = LoadProgressRecord{};
     s.record.pathTail = PathTail(s.imagePath);
     s.progress = ProgressMemory{};
+    s.messages.clear();
     s.startPC = 0;
     s.stack = StackNote{0, STACK_SIZE_UNKNOWN, false};
 

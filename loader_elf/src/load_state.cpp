@@ -12,6 +12,27 @@ ElfLoadState& State()
 
 const ElfImage& LoadedElfImage() { return State().image; }
 
+const std::vector<std::string>& LoadMessages() { return State().messages; }
+
+void ReportReaderMessage(std::string text)
+{
+    std::vector<std::string>& m = State().messages;
+    if (m.size() < MAX_READER_MESSAGES)
+        m.push_back(std::move(text));
+}
+
+void ReaderDamage::Failed(const ByteCursor& c)
+{
+    ReportReaderMessage(c.ErrorText(State().imagePath));
+    result = LDR_E_READ;
+}
+
+void ReaderDamage::At(uint64_t offset, const char* what)
+{
+    ReportReaderMessage(PlaceText(State().imagePath, section, offset, what));
+    result = LDR_E_READ;
+}
+
 void FreeSectionTable()
 {
     ElfLoadState& s = State();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image_file.h"
 #include "ldr_types.h"
@@ -60,6 +61,8 @@ struct ElfLoadState {
     ImageFile file;
     LoadProgressRecord record;
     ProgressMemory progress;
+    // What the readers found damaged ("<file>: <section>+0x1c: <what>").
+    std::vector<std::string> messages;
 
     // --- The image loaded last ---
     ElfImage image;
@@ -76,6 +79,22 @@ struct ElfLoadState {
 };
 
 ElfLoadState& State();
+
+// Keeps a reader's message about damaged debug information (the first
+// MAX_READER_MESSAGES of a load).
+inline constexpr size_t MAX_READER_MESSAGES = 200;
+void ReportReaderMessage(std::string text);
+
+// The damage a reader finds in one section: each is reported with its
+// place, and LDR_E_READ becomes the reader's result.
+struct ReaderDamage {
+    std::string_view section;
+    LdrResult result = LDR_OK;
+    // The cursor's failure.
+    void Failed(const ByteCursor& c);
+    // What the reader found wrong at an offset of the section.
+    void At(uint64_t offset, const char* what);
+};
 
 // Frees the section records and forgets the noted sections.
 void FreeSectionTable();

@@ -55,6 +55,7 @@ void LoaderTables::ClearPerLoad()
 {
     dwarf2Types.clear();
     dwarf2Abbrevs.clear();
+    dwarf2LineUnits.clear();
     globalNames.clear();
     externalVariables.clear();
     memberNames.clear();

@@ -85,6 +85,9 @@ struct LoaderTables {
     std::unordered_map<uint32_t, uint32_t> dwarf1Types;
 
     std::vector<UnitRange> units;
+    // .debug_line offset of a DWARF 2 unit's line program (DW_AT_stmt_list)
+    // -> the row of `units` that holds the unit's module.
+    std::unordered_map<uint32_t, uint32_t> dwarf2LineUnits;
     std::vector<ThumbRange> dwarf1ThumbRanges;
     std::vector<FunctionListEntry> functionList;
     // The DWARF 1 reader's producer-seen flag, cleared by every dispatch.

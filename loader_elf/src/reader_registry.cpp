@@ -3,6 +3,8 @@
 #include "debug_dispatch.h"
 #include "debug_frame.h"
 #include "elf_symtab.h"
+#include "dwarf2_lines.h"
+#include "dwarf2_units.h"
 
 namespace tarnel {
 
@@ -16,6 +18,8 @@ DebugReaders DefaultReaders()
         LoadedCodeRanges().Clear();
         LoadedFrames().Clear();
     };
+    readers.dwarf2Units = ReadDwarf2Units;
+    readers.dwarf2Lines = ReadDwarf2LineProgram;
     return readers;
 }
 

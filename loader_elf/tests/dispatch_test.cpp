@@ -104,6 +104,21 @@ TEST_F(DispatchTest, AFailingUnitReaderIsFollowedByTheNext)
     EXPECT_EQ(ModuleCount(), 1u);
 }
 
+// Esc in a unit reader ends the dispatch there: no later reader runs, the
+// line tables are not read, and the load ends with LDR_E_USER_ABORT.
+TEST_F(DispatchTest, EscInAUnitReaderEndsTheDispatch)
+{
+    RecordAllReaders();
+    Readers().dwarf1Units = [this](ReaderCall&) {
+        calls.push_back("dwarf1");
+        return LDR_E_USER_ABORT;
+    };
+    const TempFile both("esc.elf", Image({".debug", ".debug_info", ".line", ".debug_line"}));
+    EXPECT_EQ(LdrLoadWinElf(both.Path().c_str(), 0, LDR_FLAG_SYMBOLS, Window()), LDR_E_USER_ABORT);
+    EXPECT_EQ(calls, (std::vector<std::string>{"dwarf1", "sort thumb", "free pending"}));
+    EXPECT_EQ(ModuleCount(), 0u);
+}
+
 // The .symtab pass's failure (or Esc in a reader) fails the load, and quinar
 // does not keep the half of the image that was read.
 TEST_F(DispatchTest, AFailingDispatchLeavesQuinarEmpty)

@@ -103,16 +103,19 @@ protected:
     LdrResult Load() { return LdrLoadWinElf(Image().c_str(), 1, LDR_FLAG_SYMBOLS, Window()); }
 
     // The DWARF readers' slots: nothing read (kind 0), or the unit registered
-    // as a DWARF reader would; returns the names registered.
+    // as a DWARF reader would; returns the names registered. The line reader
+    // stays out: its modules are not what these tests look at.
     void ReadNoDebugInformation()
     {
         Readers().dwarf1Units = nullptr;
         Readers().dwarf2Units = StandInReader(COMPILER_NONE);
+        Readers().dwarf2Lines = nullptr;
     }
     std::set<std::string> RegisterUnit(CompilerKind kind, const std::vector<ReadelfSymbol>& symbols)
     {
         StandInUnit unit{UnitPath(GetParam()), UnitSymbols(symbols, UnitFileName())};
         Readers().dwarf2Units = StandInReader(kind, {unit});
+        Readers().dwarf2Lines = nullptr;
         std::set<std::string> names;
         for (const ReadelfSymbol& s : unit.symbols)
             if (s.type == "OBJECT" || s.size != 0)

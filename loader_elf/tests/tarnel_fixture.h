@@ -23,6 +23,9 @@ protected:
     {
         SymClearSymbolTables(0);
         ResetOnCloseELF();
+        // The compiler kind outlives ResetOnCloseELF (a load without
+        // symbols keeps it): each test starts as a fresh library.
+        State().compilerKind = COMPILER_NONE;
         ResetReaders();
         platform::ResetKeyState();
         window_ = platform::CreateSink([this](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {

@@ -5,6 +5,7 @@
 // symbol-library parts print the rows quinar holds; --code prints the ARM
 // and Thumb runs of the executable sections as LdrIsInThumbRange answers
 // them, --frames the FDEs of .debug_frame with the registers they save.
+// What the readers found damaged goes to stderr.
 //
 //   ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]
 //           [--code] [--frames] [--download [--big-endian-target]] image
@@ -229,6 +230,8 @@ int main(int argc, char** argv)
     const LdrResult result = LdrLoadWin(path, 1, flags, nullptr);
     if (download)
         ExitABIDLL();
+    for (const std::string& message : tarnel::LoadMessages())
+        std::fprintf(stderr, "ldrdump: %s\n", message.c_str());
     if (result != LDR_OK) {
         std::fprintf(stderr, "ldrdump: %s: the load failed with 0x%x\n", path, result);
         return 1;

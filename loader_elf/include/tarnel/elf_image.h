@@ -1,7 +1,8 @@
 // ELF32 as tarnel reads it: the identification bytes, the file header, the
 // program and section header records in file order, and the constants of
 // the format that the loader acts on. LoadedElfImage gives the headers of
-// the image that LdrLoadWinElf read last, for the developer tools.
+// the image that LdrLoadWinElf read last, for the developer tools, and
+// LoadMessages what its readers found damaged.
 #pragma once
 
 #include <cstdint>
@@ -93,5 +94,9 @@ struct ElfImage {
 // The headers of the last image LdrLoadWinElf read (its sections are gone
 // after a failed load with mode 0, which frees the section table).
 const ElfImage& LoadedElfImage();
+
+// The readers' messages about damaged debug information of the last load
+// ("<file>: <section>+0x<offset>: <what>").
+const std::vector<std::string>& LoadMessages();
 
 }  // namespace tarnel

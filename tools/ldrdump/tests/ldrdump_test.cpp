@@ -1,7 +1,10 @@
 // ldrdump's listing of real images against readelf's, and its parts.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host_tools.h"
+#include "readelf_dwarf.h"
 #include "readelf_parse.h"
 
 namespace tarnel::test {
@@ -90,6 +93,37 @@ TEST(Ldrdump, PrintsTheSymbolsOfAnSRecordFile)
     EXPECT_EQ(r.out.find("Section Headers:"), std::string::npos);
     EXPECT_EQ(r.out.find("Code:"), std::string::npos);
 }
+
+// --lines lists quinar's rows in the order the line programs gave them:
+// with the rows of line 0 that end each table left out, the rows readelf
+// decodes from the tables of versions 2 and 3 (gcc 12 -gdwarf-2: ARM and
+// Thumb, -O0 and -O2, inline functions of a shared header, newlib).
+class LdrdumpLinesTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LdrdumpLinesTest, TheLinesPartListsTheRowsReadelfDecodes)
+{
+    const std::string elf = FixturePath(GetParam());
+    auto ours = RunProcess({LDRDUMP, "--lines", elf});
+    ASSERT_EQ(ours.exitStatus, 0) << ours.err;
+    EXPECT_EQ(ours.err, "");
+    using Row = std::tuple<uint32_t, std::string, uint32_t>;
+    std::vector<Row> listed, decoded;
+    for (const std::string& line : TextLines(ours.out)) {
+        const std::vector<std::string> w = Tokens(line);
+        if (line.rfind("  ", 0) != 0 || w.size() != 3 || w[2] == "0")
+            continue;
+        listed.emplace_back(static_cast<uint32_t>(std::stoul(w[0], nullptr, 16)), FilePartOf(w[1]),
+                            static_cast<uint32_t>(std::stoul(w[2])));
+    }
+    for (const ReadelfRow& r : RowsWithLines(ReadelfDwarfOf(elf)))
+        decoded.emplace_back(r.address, r.file, r.line);
+    EXPECT_GT(decoded.size(), 50u);
+    EXPECT_EQ(listed, decoded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, LdrdumpLinesTest,
+                         ::testing::Values("d2_arm_o0", "d2_arm_o2", "d2_thumb_o0", "d2_thumb_o2", "d2_be_o1",
+                                           "d2_newlib"));
 
 // With --download the simulator library is loaded by name: here the
 // recording simulator of Falcrest's tests, through ZK_MODULE_DIR.

@@ -1,0 +1,217 @@
+#include "dwarf2_compile_unit.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <string>
+
+#include "dwarf2_constants.h"
+#include "dwarf2_forms.h"
+#include "dwarf2_paths.h"
+#include "load_state.h"
+#include "progress.h"
+#include "quinar/quinar.h"
+#include "source_paths.h"
+
+namespace tarnel {
+namespace {
+
+struct UnitAttributes {
+    std::string_view name, compDir, producer;
+    std::optional<uint32_t> lowPc, highPc, stmtList, ranges;
+};
+
+// An address or constant; nothing for a value of another class.
+std::optional<uint32_t> Number(Dwarf2Unit& unit, uint16_t form)
+{
+    FormValue v;
+    if (!ReadFormValue(unit, form, v) || (v.kind != FormClass::Address && v.kind != FormClass::Constant))
+        return std::nullopt;
+    return static_cast<uint32_t>(v.number);
+}
+
+void ReadAttributes(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, UnitAttributes& u)
+{
+    for (const auto& [name, form] : abbrev.attributes) {
+        switch (name) {
+        case DW_AT_name: u.name = ReadString(unit, form); break;
+        case DW_AT_comp_dir: u.compDir = ReadString(unit, form); break;
+        case DW_AT_producer: u.producer = ReadString(unit, form); break;
+        case DW_AT_low_pc: u.lowPc = Number(unit, form); break;
+        case DW_AT_high_pc: u.highPc = Number(unit, form); break;
+        case DW_AT_stmt_list: u.stmtList = Number(unit, form); break;
+        case DW_AT_ranges: u.ranges = Number(unit, form); break;
+        default: SkipValue(unit, form); break;
+        }
+        if (!unit.entries.Ok())
+            return;
+    }
+}
+
+// The hull of a range list of .debug_ranges: pairs of addresses (the end
+// is the first address after the range) relative to the base address, a
+// pair with the largest address first setting a new base, (0, 0) ending
+// the list. False when the list runs out of the section.
+bool RangeListHull(ByteCursor c, uint32_t offset, uint8_t addressSize, uint64_t base, uint32_t& start,
+                   uint32_t& end)
+{
+    if (offset >= c.Remaining()) {
+        ReportReaderMessage(PlaceText(State().imagePath, ".debug_ranges", offset, "range list offset outside the section"));
+        return false;
+    }
+    c.SeekTo(offset);
+    const uint64_t largest = addressSize >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * addressSize)) - 1;
+    uint64_t low = ~uint64_t{0}, high = 0;
+    for (;;) {
+        const uint64_t first = c.Fixed(addressSize);
+        const uint64_t after = c.Fixed(addressSize);
+        if (!c.Ok()) {
+            ReportReaderMessage(c.ErrorText(State().imagePath));
+            return false;
+        }
+        if (first == 0 && after == 0)
+            break;
+        if (first == largest) {
+            base = after;
+        } else if (after > first) {
+            low = std::min(low, base + first);
+            high = std::max(high, base + after - 1);
+        }
+    }
+    if (low <= high) {
+        start = static_cast<uint32_t>(low);
+        end = static_cast<uint32_t>(high);
+    }
+    return true;
+}
+
+void SetUnitRange(const CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttributes& u)
+{
+    unit.start = NO_RANGE_START;
+    unit.end = 0;
+    if (u.ranges) {
+        RangeListHull(pass.ranges, *u.ranges, unit.addressSize, u.lowPc.value_or(0), unit.start, unit.end);
+    } else if (u.lowPc && u.highPc && *u.highPc > *u.lowPc) {
+        unit.start = *u.lowPc;
+        unit.end = *u.highPc - 1;  // high_pc is the first address after the unit
+    }
+}
+
+// The unit's row of UnitRangeTable: an earlier unit of the same name gives
+// its module to this one.
+const UnitRange* RowNamed(const LoaderTables& t, std::string_view name, uint32_t* index)
+{
+    for (uint32_t i = 0; i < t.units.size(); ++i) {
+        if (t.units[i].module != 0 && SameTextIgnoringCase(t.units[i].name, name)) {
+            *index = i;
+            return &t.units[i];
+        }
+    }
+    return nullptr;
+}
+
+LdrResult OpenUnitModule(CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttributes& u,
+                         SourceFileRecord record)
+{
+    ElfLoadState& s = State();
+    LoaderTables& t = s.tables;
+    const SymModuleDesc desc{2, unit.start, unit.end};
+    const uint32_t position = s.notes[Noted::DebugInfo].offset + unit.entriesOffset;
+    const uint32_t kindFlag = pass.call.kind == 1 ? 1 : 0;
+
+    uint32_t row = 0;
+    if (const UnitRange* earlier = u.name.empty() ? nullptr : RowNamed(t, u.name, &row)) {
+        const uint32_t module = earlier->module;
+        if (SymResult r = SymAddModuleOpenByDescNew(module, record.baseName.c_str(), &s.stamp, &desc, position,
+                                                    kindFlag, 0);
+            r != SYM_OK)
+            return static_cast<LdrResult>(r);
+        unit.module = module;
+    } else {
+        uint32_t module = 0;
+        const SymResult r =
+            SymOpenModule(record.baseName.c_str(), &s.stamp, &desc, position, kindFlag, 0, &module, 0);
+        if (r == SYM_S_MODULE_NO_HANDLE)
+            module = 0;
+        else if (r != SYM_OK)
+            return LDR_E_MODULE;
+        unit.module = module;
+        if (module != 0) {
+            row = static_cast<uint32_t>(t.units.size());
+            t.units.push_back({unit.start, unit.end, module, std::string(u.name)});
+            ++pass.rowsAdded;
+            record.module = module;
+            t.AddSourceFile(std::move(record));
+        }
+    }
+    unit.moduleOpen = true;
+    if (unit.module != 0 && u.stmtList)
+        t.dwarf2LineUnits.insert_or_assign(*u.stmtList, row);
+    return LDR_OK;
+}
+
+}  // namespace
+
+ProducerKind KindOfProducer(std::string_view producer)
+{
+    std::string upper(producer);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (upper.find("GHS C") != std::string::npos)
+        return {COMPILER_GREEN_HILLS, false};
+    if (upper.find("GNU C") != std::string::npos)
+        return {COMPILER_GNU_C, false};
+    if (upper.find("ARM") != std::string::npos)
+        return {COMPILER_ARM, false};
+    if (upper.find("THUMB C") != std::string::npos)
+        return {COMPILER_ARM, true};
+    return {};
+}
+
+LdrResult ReadCompileUnitEntry(CompileUnitPass& pass, Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev)
+{
+    ElfLoadState& s = State();
+    if (PollUserAbort())
+        return LDR_E_USER_ABORT;
+    const uint64_t position = uint64_t{s.notes[Noted::DebugInfo].offset} + unit.entries.Offset();
+    pass.call.file.SetPosition(position);
+    s.record.filePosition = position;
+    ReportLoadProgress();
+
+    UnitAttributes u;
+    ReadAttributes(unit, abbrev, u);
+    if (!unit.entries.Ok())
+        return LDR_OK;  // the walk reports the place
+    SetUnitRange(pass, unit, u);
+
+    if (!u.producer.empty()) {
+        const ProducerKind p = KindOfProducer(u.producer);
+        unit.kind = p.kind;
+        // An assembler's or unknown producer does not undo the kind that
+        // the compiler's units of the image gave.
+        if (p.kind != COMPILER_NONE)
+            s.compilerKind = p.kind;
+        if (p.thumb && unit.start <= unit.end)
+            s.tables.dwarf1ThumbRanges.push_back({unit.start, unit.end});
+    }
+
+    SourceFileRecord record;
+    record.name = std::string(u.name);
+    record.baseName = SplitFileName(record.name);
+    ResolveSourceRecord(record, std::string(u.compDir), s.imageDirectory);
+    return OpenUnitModule(pass, unit, u, std::move(record));
+}
+
+void CloseUnitModule(const CompileUnitPass& pass, Dwarf2Unit& unit)
+{
+    if (!unit.moduleOpen)
+        return;
+    SymCloseModule(pass.call.kind == 3 ? 1 : 0);
+    if (unit.module != 0 && unit.start <= unit.end) {
+        const SymRange range{unit.start, unit.end, 1, 1};
+        SymSetModuleRange(&range, unit.module);
+    }
+    unit.moduleOpen = false;
+}
+
+}  // namespace tarnel

@@ -1,0 +1,65 @@
+// The line program of one unit of .debug_line (DWARF 2 and 3): its header
+// and the state machine that turns its opcodes into rows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "byte_cursor.h"
+
+namespace tarnel {
+
+struct LineFile {
+    std::string_view name;
+    uint64_t directory = 0;  // 0: the compilation directory; n: include directory n
+};
+
+struct LineProgramHeader {
+    uint32_t offset = 0;  // of the program's unit in .debug_line
+    uint16_t version = 0;
+    uint8_t minimumInstructionLength = 1;
+    int8_t lineBase = 0;
+    uint8_t lineRange = 1;
+    uint8_t opcodeBase = 1;
+    std::vector<uint8_t> standardOpcodeLengths;  // operands of opcodes 1 .. opcodeBase - 1
+    std::vector<std::string_view> directories;   // include directory 1 first
+    std::vector<LineFile> files;                 // file 1 first; DW_LNE_define_file adds to them
+
+    // File n (1-based), or null when the table does not list it.
+    const LineFile* File(uint64_t n) const { return n >= 1 && n <= files.size() ? &files[n - 1] : nullptr; }
+    // File n's name after its include directory.
+    std::string FilePath(uint64_t n) const;
+};
+
+// Reads the header from after its version field (which the caller read into
+// header.version) and leaves the cursor at the first opcode. False when the
+// cursor failed (a line range or opcode base of 0 fails it too).
+bool ReadLineProgramHeader(ByteCursor& unit, LineProgramHeader& header);
+
+struct LineRegisters {
+    uint32_t address = 0;
+    uint32_t file = 1;
+    uint32_t line = 1;
+    uint32_t column = 0;
+};
+
+class LineRowSink {
+public:
+    virtual ~LineRowSink() = default;
+    // A row (copy or special opcode). False stops the program.
+    virtual bool Row(const LineRegisters& r) = 0;
+    // DW_LNE_end_sequence: r.address is the first address after the
+    // sequence. False stops the program.
+    virtual bool EndSequence(const LineRegisters& r) = 0;
+};
+
+// Runs the opcodes from the cursor's place to its end, or until the sink
+// stops it or the cursor fails. Standard opcodes that the program's header
+// declares beyond the nine of DWARF 2 are stepped over by their operand
+// counts; extended opcodes other than end_sequence, set_address and
+// define_file by their length. Gives the registers at the end.
+LineRegisters RunLineProgram(ByteCursor& program, LineProgramHeader& header, LineRowSink& sink);
+
+}  // namespace tarnel

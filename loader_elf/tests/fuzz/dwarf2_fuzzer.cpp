@@ -1,0 +1,46 @@
+// The DWARF 2 unit pass and the line programs over any image: the header
+// and section passes as a load runs them, then the two readers, with quinar
+// taking what they give and building its indexes over it. Only asks "no
+// crash, no read outside the buffer".
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "dwarf2_lines.h"
+#include "dwarf2_units.h"
+#include "elf_reader.h"
+#include "load_state.h"
+#include "quinar/quinar.h"
+#include "section_pass.h"
+
+using namespace tarnel;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    ElfLoadState& s = State();
+    s.file.Assign(std::vector<uint8_t>(data, data + size), "fuzz.elf");
+    ElfHeader header;
+    ImageFormat format;
+    if (DetectImageFormat(s.file.Bytes(), header, format) != LDR_OK || format != ImageFormat::Elf)
+        return 0;
+    if (ReadElfImage(s.file.Bytes(), s.image) != LDR_OK)
+        return 0;
+    s.bigEndian = header.BigEndian();
+    s.imagePath = "fuzz.elf";
+    s.messages.clear();
+    s.compilerKind = COMPILER_NONE;
+    s.tables.ClearPerLoad();
+    s.tables.units.clear();
+    SymClearSymbolTables(0);
+    StackNote stack;
+    if (NoteSections(s.file, s.image, true, s.notes, stack) != LDR_OK)
+        return 0;
+
+    uint32_t modules = 0;
+    ReaderCall call{s.file, 1, (size & 1) ? 1u : 3u, &modules};
+    if (s.notes[Noted::DebugInfo].present)
+        ReadDwarf2Units(call);
+    ReadDwarf2LineProgram(s.file, true, 1);
+    SymEndLoad();
+    return 0;
+}

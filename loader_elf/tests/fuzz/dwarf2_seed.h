@@ -1,0 +1,1 @@
+static inline int twice(int v) { return v < 1000 ? v * 2 : v; }
