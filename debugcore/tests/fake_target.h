@@ -42,6 +42,10 @@ struct FakeTarget {
     bool unitsPresent = true;  // false: every unit register reads -1 (the simulator)
     std::map<int, int> unitRegs;
 
+    // --- CPU model: the PC (CpuGetPC fails while `pcReadable` is false) ----
+    uint32_t pc = 0;
+    bool pcReadable = true;
+
     // --- Loader and symbol answers -----------------------------------------
     int inCode = 1;
     std::vector<std::pair<uint32_t, uint32_t>> thumbRanges;  // inclusive

@@ -93,6 +93,10 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
         int ordinal;
         void* function;
     } table[] = {
+        {13, reinterpret_cast<void*>(&EmuHalt)},
+        {15, reinterpret_cast<void*>(&EmuSetPC)},
+        {16, reinterpret_cast<void*>(&EmuRun)},
+        {18, reinterpret_cast<void*>(&EmuRestart)},
         {22, reinterpret_cast<void*>(&EmuSetTargetConfig)},
         {102, reinterpret_cast<void*>(&BptGetList)},
         {103, reinterpret_cast<void*>(&BptClearAll)},
@@ -101,6 +105,7 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
         {106, reinterpret_cast<void*>(&BptSetBp)},
         {107, reinterpret_cast<void*>(&BptFindBp)},
         {112, reinterpret_cast<void*>(&EmuInit)},
+        {114, reinterpret_cast<void*>(&EmuResetTarget)},
         {115, reinterpret_cast<void*>(&EmuSetSourceLevel)},
         {116, reinterpret_cast<void*>(&EmuIsBusy)},
         {117, reinterpret_cast<void*>(&BptResetHitCounts)},
@@ -111,7 +116,9 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
             << "ordinal " << row.ordinal;
     }
     EXPECT_EQ(GetProcAddress(sarvik, platform::OrdinalName(100)), nullptr) << "not exported yet";
-    EXPECT_NE(GetProcAddress(sarvik, "EmuTargetStopped"), nullptr);
+    for (const char* name : {"EmuTargetStopped", "EmuIsHaltAction", "SetRestartOption", "HandleSemiHosting",
+                             "SemihostSetCommandLine", "SemihostGetExit", "SemihostExitText"})
+        EXPECT_NE(GetProcAddress(sarvik, name), nullptr) << name;
     FreeLibrary(sarvik);
 }
 

@@ -197,7 +197,7 @@ TEST_P(SimBreakpointTest, AGoTillInHardwareModeStops)
     const std::string elf = zk::test::FixturePath(GetParam());
     ASSERT_EQ(LdrLoadWinElf(elf.c_str(), 1, LDR_FLAG_SYMBOLS | LDR_FLAG_DOWNLOAD | LDR_FLAG_SEGMENTS, nullptr),
               LDR_OK);
-    const EMU_TARGET_CONFIG hardwareMode{0x105, 8, 0x100000, EMU_PROTOCOL_SIMULATOR, 0};
+    const EMU_TARGET_CONFIG hardwareMode{0x005, 8, 0x100000, EMU_PROTOCOL_SIMULATOR, 0};
     EmuSetTargetConfig(&hardwareMode);
     const uint32_t stepB = image.functions.at("step_b");
 
@@ -211,7 +211,10 @@ TEST_P(SimBreakpointTest, AGoTillInHardwareModeStops)
     DWORD pc = 0;
     ASSERT_EQ(CpuGetPC(&pc), 0);
     EXPECT_EQ(pc, stepB);
-    EXPECT_TRUE(BptGetList()->empty()) << "the temporary breakpoint went with the stop";
+    const ADDR at{pc, 1};
+    EXPECT_EQ(BptCheckHit(&at), BPT_HIT_TEMPORARY);
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    EXPECT_TRUE(BptGetList()->empty()) << "the temporary breakpoint went with the shown stop";
     EXPECT_EQ(Read(0, static_cast<uint32_t>(image.bytes.size())), image.bytes);
 }
 
