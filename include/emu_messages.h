@@ -39,9 +39,16 @@ inline constexpr UINT WM_EMU_CLASSES_CHANGED = WM_USER + 0xC8;    // 0x4C8
 // WM_EMU_ERROR: wParam bit 31 asks the frame to refresh afterwards.
 inline constexpr WPARAM EMU_ERROR_REFRESH_AFTER = 0x80000000u;
 
-// WM_EMU_SEMIHOST_IO output buffer kinds (byte 0 of the buffer).
+// WM_EMU_SEMIHOST_IO output buffer kinds (byte 0 of the buffer): a
+// zero-terminated text from byte 1, or the one character in byte 1. Kinds 3
+// and 4 are the program's standard error (":tt" opened for appending).
+// Input (wParam n > 0): the window copies at most n bytes of the next typed
+// line (ending with a line feed) into the lParam buffer and answers the
+// number of bytes copied.
 inline constexpr BYTE SEMIHOST_IO_TEXT = 1;
 inline constexpr BYTE SEMIHOST_IO_CHAR = 2;
+inline constexpr BYTE SEMIHOST_IO_ERROR_TEXT = 3;
+inline constexpr BYTE SEMIHOST_IO_ERROR_CHAR = 4;
 
 // The debug window kinds of WM_EMU_UPDATE_VIEWS, WM_EMU_VIEW_CLOSED and the
 // saved window placements.

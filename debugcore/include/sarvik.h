@@ -20,6 +20,10 @@
 #include "win_types.h"
 
 // Ordinals of the library's exports.
+inline constexpr int SARVIK_ORD_EmuHalt = 13;
+inline constexpr int SARVIK_ORD_EmuSetPC = 15;
+inline constexpr int SARVIK_ORD_EmuRun = 16;
+inline constexpr int SARVIK_ORD_EmuRestart = 18;
 inline constexpr int SARVIK_ORD_EmuSetTargetConfig = 22;
 inline constexpr int SARVIK_ORD_BptSetCmd = 100;
 inline constexpr int SARVIK_ORD_BptClearCmd = 101;
@@ -30,6 +34,7 @@ inline constexpr int SARVIK_ORD_BptClearBp = 105;
 inline constexpr int SARVIK_ORD_BptSetBp = 106;
 inline constexpr int SARVIK_ORD_BptFindBp = 107;
 inline constexpr int SARVIK_ORD_EmuInit = 112;
+inline constexpr int SARVIK_ORD_EmuResetTarget = 114;
 inline constexpr int SARVIK_ORD_EmuSetSourceLevel = 115;
 inline constexpr int SARVIK_ORD_EmuIsBusy = 116;
 inline constexpr int SARVIK_ORD_BptResetHitCounts = 117;
@@ -44,6 +49,30 @@ inline constexpr int BPT_HIT_PERMANENT = 1;
 inline constexpr int BPT_HIT_TEMPORARY = 2;
 inline constexpr int BPT_HIT_UNIT_DISABLED = 3;
 inline constexpr int BPT_HIT_UNIT_ENABLED = 4;
+
+// EmuRun's modes.
+inline constexpr int EMU_RUN_GO = 1;            // from the PC
+inline constexpr int EMU_RUN_GO_FROM = 2;       // the address is stored, the PC stays
+inline constexpr int EMU_RUN_GO_TILL = 3;       // till the address (a temporary breakpoint)
+inline constexpr int EMU_RUN_FLY_GO = 4;        // 4, 5, 6: as 1, 2, 3 with the fly flag
+inline constexpr int EMU_RUN_FLY_GO_FROM = 5;
+inline constexpr int EMU_RUN_FLY_GO_TILL = 6;
+inline constexpr int EMU_RUN_FREE = 7;          // plants nothing, stops only on a halt
+inline constexpr int EMU_RUN_COUNT = 8;         // addr.off stored as a count
+
+// EmuTargetStopped's answers besides a failed restore of the break words
+// (whose result it passes on).
+inline constexpr int EMU_STOP_HALTED = 0;   // the target stays stopped
+inline constexpr int EMU_STOP_RESUMED = 2;  // a semihosting call was served and the run goes on
+inline constexpr int EMU_STOP_EXITED = 3;   // the program reported its end through semihosting
+
+// HandleSemiHosting's state.
+inline constexpr int SEMIHOST_NOT_SERVED = 0;
+inline constexpr int SEMIHOST_SERVED = 1;   // the target may go on
+inline constexpr int SEMIHOST_EXITED = 2;   // the program reported its end
+
+// Semihosting exit reasons (ARM semihosting, ADP_Stopped_*).
+inline constexpr uint32_t SEMIHOST_REASON_APPLICATION_EXIT = 0x20026;
 
 extern "C" {
 
@@ -110,9 +139,50 @@ EmuResult BptUnloadBreakpoints(void);
 // --- The stop entry ------------------------------------------------------------
 // Called at every stop of the target (end of a free run, end of a go-till,
 // halt, Esc) before anything reads target memory: takes every break
-// instruction out of target memory (BptUnloadBreakpoints). The result is
-// the restore's.
-EmuResult EmuTargetStopped(void);
+// instruction out of target memory (the records stay, temporary ones too:
+// the go-till ends when its stop is shown, RemoveTempBp). A stop at the
+// semihosting vector (not after a halt) is served here and the run resumed:
+// EMU_STOP_RESUMED; the program's reported end gives EMU_STOP_EXITED;
+// otherwise EMU_STOP_HALTED, or the failed restore's result.
+int EmuTargetStopped(void);
+
+// --- Run control ---------------------------------------------------------------
+// A go (EMU_RUN_*): WM_EMU_BUSY to the main window, a temporary breakpoint
+// for a go-till, one step off the PC, a semihosting call that step reached
+// served, then either a stop at once (a breakpoint hit at the new PC, the
+// program ended: WM_EMU_REFRESH, result 0) or the break words planted and
+// the target started; returns while the target runs.
+EmuResult EmuRun(int mode, ADDR addr);
+// Aborts the target, waits for the stop, takes the break words out and
+// refreshes the main window's views. The halt-action flag is set.
+EmuResult EmuHalt(void);
+// The halt-action flag (a halt was given since the last go), cleared.
+int EmuIsHaltAction(void);
+// Resets the target and sets the PC (aligned to its code, the CPSR's T bit
+// for that code); the program's host files are closed. No refresh.
+EmuResult EmuResetTarget(ADDR pc);
+// Sets the PC (aligned, with the T bit for its code) and refreshes; -1
+// while a step command or the target runs.
+EmuResult EmuSetPC(ADDR addr);
+// What Restart does: stop at the image's start, or run to the function
+// (a leading '#' is dropped). The default runs to "main".
+void SetRestartOption(int stopAtEntry, const char* symbol);
+// The PC to the image's start, the program's host files closed, then
+// either a refresh or a go till the restart function.
+EmuResult EmuRestart(int, int);
+
+// --- Semihosting ---------------------------------------------------------------
+// Serves a semihosting call at the vector (the target stopped there):
+// *state SEMIHOST_*; the result is the last target call's.
+int HandleSemiHosting(int* state);
+// The command line that SYS_GET_CMDLINE gives the program (empty until
+// set; a runner passes the image and its arguments).
+void SemihostSetCommandLine(const char* line);
+// 1 when the program reported its end (SYS_EXIT, SYS_EXIT_EXTENDED) since
+// the last go or reset: its reason and status (0 without one).
+int SemihostGetExit(DWORD* reason, DWORD* status);
+// The console line of a reported end's reason ("Stop Emulation for ...").
+const char* SemihostExitText(DWORD reason);
 
 // --- The breakpoint file -------------------------------------------------------
 // Writes every breakpoint and both watchpoint units to path, replacing the

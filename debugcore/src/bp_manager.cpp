@@ -1,5 +1,5 @@
 // The breakpoint manager's exports: set, clear, enable, find and test
-// breakpoints; planting around a run and the stop entry.
+// breakpoints; planting around a run.
 #include <platform/win32.h>
 
 #include "bp_list.h"
@@ -162,7 +162,5 @@ EmuResult BptEnableBp(const ADDR* addr, int, int enable)
 EmuResult BptLoadBreakpoints(BYTE) { return LoadBreakpoints(); }
 
 EmuResult BptUnloadBreakpoints(void) { return UnloadBreakpoints(); }
-
-EmuResult EmuTargetStopped(void) { return UnloadBreakpoints(); }
 
 }  // extern "C"

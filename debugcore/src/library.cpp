@@ -7,6 +7,7 @@
 #include "bp_list.h"
 #include "exception_catch.h"
 #include "planting.h"
+#include "semihosting.h"
 #include "watch_units.h"
 
 namespace sarvik {
@@ -43,6 +44,7 @@ void ResetLibrary()
     List().RemoveAll();
     Units().Reset();
     FreeKernelView();
+    ResetSemihosting();
     Library& lib = Lib();
     lib.mainWindow = nullptr;
     lib.config = TargetConfig{};
@@ -65,6 +67,7 @@ intptr_t EmuInit(HWND mainWindow)
 {
     Library& lib = Lib();
     lib.mainWindow = mainWindow;
+    SemihostProgramStarts();
     FreeKernelView();
     lib.kernelView = LoadLibrary("Corvane.dll");
     if (!lib.kernelView)

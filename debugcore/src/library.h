@@ -2,6 +2,8 @@
 // target configuration and the run flags. GUI thread only.
 #pragma once
 
+#include <string>
+
 #include "sarvik.h"
 
 namespace sarvik {
@@ -25,6 +27,8 @@ struct RunState {
     int haltAction = 0;        // a halt was given since the last go
     bool freeRun = false;      // the current run plants nothing
     int sourceLevel = 0;       // step by source line
+    int restartStopAtEntry = 0;          // Restart stops at the image's start
+    std::string restartSymbol = "main";  // else Restart runs to this function
 };
 
 struct Library {

@@ -7,8 +7,8 @@
 #include "falcrest.h"
 #include "library.h"
 #include "talvis/talvis.h"
+#include "target_access.h"
 #include "tarnel.h"
-#include "vexlor/vexlor.h"
 #include "watch_units.h"
 
 namespace sarvik {
@@ -25,12 +25,6 @@ BeforePlantHook& Hook()
 {
     static auto* hook = new BeforePlantHook;
     return *hook;
-}
-
-bool BigEndianTarget()
-{
-    int order = 0;
-    return ProcReturnByteOrder(&order) == 0 && order != 0;
 }
 
 // The break instruction's bytes at a site, in memory order from bit 0: the
@@ -176,7 +170,7 @@ EmuResult LoadBreakpoints()
     return result;
 }
 
-EmuResult UnloadBreakpoints()
+EmuResult UnloadBreakpoints(bool dropTemporary)
 {
     RunState& run = Lib().run;
     if (run.freeRun) {
@@ -196,7 +190,8 @@ EmuResult UnloadBreakpoints()
 
     for (CBpDataEx* record : List().Records())
         record->SetStatus(BKPT_STATUS_RESTORED);
-    List().RemoveIf([](const CBpDataEx& r) { return r.GetLife() == BPLIFE_TEMPORARY; });
+    if (dropTemporary)
+        List().RemoveIf([](const CBpDataEx& r) { return r.GetLife() == BPLIFE_TEMPORARY; });
     if (restored) {
         if (Units().Unit(1).used)
             Units().Reprogram(1);

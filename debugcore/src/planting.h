@@ -24,7 +24,11 @@ struct PlantedSite {
 PlantedSite SiteOf(uint32_t offset);
 
 EmuResult LoadBreakpoints();
-EmuResult UnloadBreakpoints();
+// Restores every planted site. `dropTemporary`: the temporary records leave
+// the list too (the unload's rule); the stop entry keeps them, so that a
+// run resumed after a semihosting call or a breakpoint whose count is not
+// reached still stops at its go-till.
+EmuResult UnloadBreakpoints(bool dropTemporary = true);
 
 // The site planted at an aligned address, or null.
 const PlantedSite* PlantedAt(uint32_t address);

@@ -53,8 +53,13 @@ protected:
     // The condition of a breakpoint at `at`, evaluated at a stop there.
     static bool Holds(const char* condition, uint32_t at = 0x104)
     {
-        Fake().regs[SIM_REG_PC] = at;
+        StopAt(at);
         return SymbolConditionEvaluator().Evaluate(condition, {at, 1}) == 1;
+    }
+    static void StopAt(uint32_t pc)
+    {
+        Fake().pc = pc;
+        Fake().regs[SIM_REG_PC] = pc;
     }
     static void Ints(uint32_t i, uint32_t j, uint32_t k)
     {
@@ -222,7 +227,7 @@ TEST_F(ConditionTest, AClauseThatCannotBeEvaluatedMakesTheConditionFalse)
 TEST_F(ConditionTest, AConditionalBreakpointHitsOnlyWhenItsConditionHolds)
 {
     Set(0x104, 1, "i > 2 && fast <> 0");
-    Fake().regs[SIM_REG_PC] = 0x104;
+    StopAt(0x104);
     Fake().regs[SIM_REG_R0 + 4] = 1;
     const ADDR pc{0x104, 1};
     Ints(1, 0, 0);

@@ -210,6 +210,14 @@ int MemWriteBlock(ADDR addr, const void* data, uint32_t count, int width)
 
 // --- vexlor ------------------------------------------------------------------
 
+int CpuGetPC(DWORD* pc)
+{
+    if (!Fake().pcReadable)
+        return EMU_REFUSED;
+    *pc = Fake().pc;
+    return 0;
+}
+
 int ProcReturnByteOrder(int* order)
 {
     *order = Fake().bigEndian ? 1 : 0;

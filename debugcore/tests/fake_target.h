@@ -53,6 +53,10 @@ struct FakeTarget {
     // --- Processor registers by simulator number (SIM_REG_R0 + n, SIM_REG_PC)
     std::map<int, uint32_t> regs;
 
+    // --- CPU model: the PC (CpuGetPC fails while `pcReadable` is false) ----
+    uint32_t pc = 0;
+    bool pcReadable = true;
+
     // --- Loader and symbol answers -----------------------------------------
     int inCode = 1;
     std::vector<std::pair<uint32_t, uint32_t>> thumbRanges;  // inclusive

@@ -192,12 +192,21 @@ TEST_F(PlantingTest, AFailedRestoreKeepsTheRestForTheNextStop)
     EXPECT_TRUE(ImageIntact());
 }
 
-TEST_F(PlantingTest, TheStopDropsTemporaryRecordsOnly)
+// The stop entry keeps the go-till's record, so that a run resumed from that
+// stop (a semihosting call, a count not reached) still ends at the go-till;
+// the unload drops temporary records only.
+TEST_F(PlantingTest, TheStopKeepsTheGoTillAndTheUnloadDropsTemporaryRecordsOnly)
 {
     Set(0x80A0);
     ASSERT_EQ(AddTempBp(0x80A4, 1), EMU_OK);
     ASSERT_EQ(BptLoadBreakpoints(1), EMU_OK);
     ASSERT_EQ(EmuTargetStopped(), EMU_OK);
+    EXPECT_THAT(ListOffsets(), ElementsAre(0x80A0u, 0x80A4u));
+    EXPECT_TRUE(ImageIntact());
+
+    ASSERT_EQ(BptLoadBreakpoints(1), EMU_OK);
+    EXPECT_EQ(Fake().PeekWord(0x80A4), EMU_BREAK_WORD) << "planted again for the resumed run";
+    ASSERT_EQ(BptUnloadBreakpoints(), EMU_OK);
     EXPECT_THAT(ListOffsets(), ElementsAre(0x80A0u));
     EXPECT_TRUE(ImageIntact());
 }

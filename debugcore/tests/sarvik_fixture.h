@@ -1,6 +1,7 @@
 // A fresh library per test: sarvik back at its load-time state, the fakes
 // reset, a recording main window handed to EmuInit, and a configuration that
-// catches no exception (so that no vector breakpoint joins the list).
+// catches no exception and serves no semihosting (so that no vector
+// breakpoint joins the list).
 #pragma once
 
 #include <gmock/gmock.h>
@@ -66,8 +67,9 @@ protected:
         return out;
     }
     // The configuration of a connect with everything at its defaults but
-    // the given words; a catch mask of 0 keeps the vectors free.
-    static EMU_TARGET_CONFIG Config(uint32_t options = 0x101, uint32_t catchMask = 0)
+    // the given words; a catch mask of 0 keeps the vectors free, and
+    // semihosting is off so that its vector breakpoint joins no list.
+    static EMU_TARGET_CONFIG Config(uint32_t options = 0x001, uint32_t catchMask = 0)
     {
         return {options, 8, 0x80000, EMU_PROTOCOL_SIMULATOR, catchMask};
     }

@@ -93,6 +93,10 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
         int ordinal;
         void* function;
     } table[] = {
+        {13, reinterpret_cast<void*>(&EmuHalt)},
+        {15, reinterpret_cast<void*>(&EmuSetPC)},
+        {16, reinterpret_cast<void*>(&EmuRun)},
+        {18, reinterpret_cast<void*>(&EmuRestart)},
         {22, reinterpret_cast<void*>(&EmuSetTargetConfig)},
         {100, reinterpret_cast<void*>(&BptSetCmd)},
         {101, reinterpret_cast<void*>(&BptClearCmd)},
@@ -103,6 +107,7 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
         {106, reinterpret_cast<void*>(&BptSetBp)},
         {107, reinterpret_cast<void*>(&BptFindBp)},
         {112, reinterpret_cast<void*>(&EmuInit)},
+        {114, reinterpret_cast<void*>(&EmuResetTarget)},
         {115, reinterpret_cast<void*>(&EmuSetSourceLevel)},
         {116, reinterpret_cast<void*>(&EmuIsBusy)},
         {117, reinterpret_cast<void*>(&BptResetHitCounts)},
@@ -112,7 +117,9 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
         EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(sarvik, platform::OrdinalName(row.ordinal))), row.function)
             << "ordinal " << row.ordinal;
     }
-    EXPECT_NE(GetProcAddress(sarvik, "EmuTargetStopped"), nullptr);
+    for (const char* name : {"EmuTargetStopped", "EmuIsHaltAction", "SetRestartOption", "HandleSemiHosting",
+                             "SemihostSetCommandLine", "SemihostGetExit", "SemihostExitText"})
+        EXPECT_NE(GetProcAddress(sarvik, name), nullptr) << name;
     FreeLibrary(sarvik);
 }
 

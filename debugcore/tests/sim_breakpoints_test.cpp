@@ -19,7 +19,6 @@
 #include "emu_messages.h"
 #include "falcrest.h"
 #include "host_tools.h"
-#include "sim_connect.h"
 #include "sarvik.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
@@ -28,6 +27,7 @@
 namespace {
 
 constexpr int STOP_WAIT_MS = 10000;
+constexpr const char* PROCESSOR = "ARM7TDMI";
 
 // Mapping symbols of the image under test: address -> Thumb code follows.
 std::map<uint32_t, bool>& MappingSymbols()
@@ -79,11 +79,21 @@ protected:
                 stops_.push_back(l);
             return 1;
         });
-        sarvik::test::ConnectSimulator(frame_, EMU_CATCH_DEFAULT);
+        // The connect order of the program.
+        InitDLL_CpuServer(0, frame_, PROCESSOR, 0);
+        int port = 0;
+        ASSERT_EQ(NewABIDLL(1, PROCESSOR, &port, "Simulator", 1), 1) << "libDorvel.so in the program's folder";
+        MemInitServer(frame_);
+        EmuInit(frame_);
+        const EMU_TARGET_CONFIG config{0x101, 8, 0x100000, EMU_PROTOCOL_SIMULATOR, EMU_CATCH_DEFAULT};
+        EmuSetTargetConfig(&config);
     }
     void TearDown() override
     {
-        sarvik::test::DisconnectSimulator();
+        EmuTargetStopped();
+        BptDeleteAllObjects();
+        MemExitServer();
+        ExitABIDLL();
         platform::DestroySink(frame_);
     }
 
@@ -187,7 +197,7 @@ TEST_P(SimBreakpointTest, AGoTillInHardwareModeStops)
     const std::string elf = zk::test::FixturePath(GetParam());
     ASSERT_EQ(LdrLoadWinElf(elf.c_str(), 1, LDR_FLAG_SYMBOLS | LDR_FLAG_DOWNLOAD | LDR_FLAG_SEGMENTS, nullptr),
               LDR_OK);
-    const EMU_TARGET_CONFIG hardwareMode{0x105, 8, 0x100000, EMU_PROTOCOL_SIMULATOR, 0};
+    const EMU_TARGET_CONFIG hardwareMode{0x005, 8, 0x100000, EMU_PROTOCOL_SIMULATOR, 0};
     EmuSetTargetConfig(&hardwareMode);
     const uint32_t stepB = image.functions.at("step_b");
 
@@ -201,7 +211,10 @@ TEST_P(SimBreakpointTest, AGoTillInHardwareModeStops)
     DWORD pc = 0;
     ASSERT_EQ(CpuGetPC(&pc), 0);
     EXPECT_EQ(pc, stepB);
-    EXPECT_TRUE(BptGetList()->empty()) << "the temporary breakpoint went with the stop";
+    const ADDR at{pc, 1};
+    EXPECT_EQ(BptCheckHit(&at), BPT_HIT_TEMPORARY);
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    EXPECT_TRUE(BptGetList()->empty()) << "the temporary breakpoint went with the shown stop";
     EXPECT_EQ(Read(0, static_cast<uint32_t>(image.bytes.size())), image.bytes);
 }
 

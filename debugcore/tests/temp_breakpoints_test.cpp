@@ -13,7 +13,7 @@ protected:
     {
         ResetLibrary();
         EmuInit(window_);
-        const EMU_TARGET_CONFIG config = Config(0x105);
+        const EMU_TARGET_CONFIG config = Config(0x005);
         EmuSetTargetConfig(&config);
         Fake().calls.clear();
     }
@@ -118,8 +118,9 @@ TEST_F(TempBreakpointTest, HardwareModeOnATargetWithoutUnitsUsesSoftwareBreakpoi
     ASSERT_EQ(BptLoadBreakpoints(1), EMU_OK);
     EXPECT_EQ(Fake().PeekWord(0x800), EMU_BREAK_WORD);
     ASSERT_EQ(EmuTargetStopped(), EMU_OK);
-    EXPECT_TRUE(BptGetList()->empty());
     EXPECT_EQ(Fake().Peek(0x800, 4), (std::vector<uint8_t>{1, 2, 3, 4}));
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    EXPECT_TRUE(BptGetList()->empty());
     EXPECT_TRUE(Fake().Calls("emuSetHwBp").empty());
 
     const ADDR at{0x900, 1};

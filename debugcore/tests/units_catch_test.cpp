@@ -19,8 +19,8 @@ protected:
 TEST_F(UnitsCatchTest, UnitOneIsReservedForTheBreakWordOutsideHardwareMode)
 {
     ResetLibrary();
-    Configure(0x101, 0);
-    Configure(0x101, 0);
+    Configure(0x001, 0);
+    Configure(0x001, 0);
     EXPECT_THAT(Fake().Calls("emuSetHwBp"), ElementsAre("emuSetHwBp(u1,0x0,mask 0xffffffff,ctl 0xf70100)"))
         << "once, while the unit is free";
     EXPECT_EQ(static_cast<uint32_t>(Fake().unitRegs[54 + 7]), EMU_BREAK_WORD) << "data value of unit 1";
@@ -30,7 +30,7 @@ TEST_F(UnitsCatchTest, UnitOneIsReservedForTheBreakWordOutsideHardwareMode)
 
     ResetLibrary();
     Fake().calls.clear();
-    Configure(0x105, 0);
+    Configure(0x005, 0);
     EXPECT_THAT(Fake().Calls("emuSetHwBp"), IsEmpty()) << "hardware-breakpoint mode keeps unit 1 free";
 }
 
@@ -54,23 +54,23 @@ TEST_F(UnitsCatchTest, UnitBreakpointsTakeTheFreeUnitAndClearWithTheirRecords)
 
 TEST_F(UnitsCatchTest, CatchBreakpointsFollowTheMaskAndMoveWithTheVectorBase)
 {
-    Configure(0x101, EMU_CATCH_DEFAULT);
+    Configure(0x001, EMU_CATCH_DEFAULT);
     EXPECT_THAT(ListOffsets(), ElementsAre(0x00u, 0x04u, 0x0Cu, 0x10u))
         << "Reset, Undefined, Prefetch Abort, Data Abort; Error and Address Exception plant nothing";
     ASSERT_EQ(Messages(WM_EMU_UPDATE_VIEWS).size(), 1u);
     EXPECT_EQ(Messages(WM_EMU_UPDATE_VIEWS)[0].wParam, static_cast<WPARAM>(DVK_CODE_VIEWS));
 
     Set(0x14);  // a user's breakpoint on the reserved vector is not a catch breakpoint
-    Configure(0x101, EMU_CATCH_DEFAULT | EMU_CATCH_HIGH_VECTORS);
+    Configure(0x001, EMU_CATCH_DEFAULT | EMU_CATCH_HIGH_VECTORS);
     EXPECT_THAT(ListOffsets(), ElementsAre(0x14u, 0xFFFF0000u, 0xFFFF0004u, 0xFFFF000Cu, 0xFFFF0010u));
-    Configure(0x101, EMU_CATCH_DEFAULT | EMU_CATCH_HIGH_VECTORS);
+    Configure(0x001, EMU_CATCH_DEFAULT | EMU_CATCH_HIGH_VECTORS);
     EXPECT_EQ(ListOffsets().size(), 5u) << "the same base is planted again without doubles";
 
     // A new mask: a disabled catch breakpoint is enabled again, a vector no
     // longer caught is cleared, a new one added.
     const ADDR reset{0xFFFF0000, 1};
     ASSERT_EQ(BptEnableBp(&reset, 0, 0), EMU_OK);
-    Configure(0x101, EMU_CATCH_HIGH_VECTORS | EMU_CATCH_RESET | EMU_CATCH_FIQ);
+    Configure(0x001, EMU_CATCH_HIGH_VECTORS | EMU_CATCH_RESET | EMU_CATCH_FIQ);
     EXPECT_THAT(ListOffsets(), ElementsAre(0x14u, 0xFFFF0000u, 0xFFFF001Cu));
     EXPECT_EQ(BptGetList()->at(1)->IsEnable(), 1);
 
@@ -84,7 +84,7 @@ TEST_F(UnitsCatchTest, CatchBreakpointsFollowTheMaskAndMoveWithTheVectorBase)
 
 TEST_F(UnitsCatchTest, AHitOnACaughtVectorNamesTheException)
 {
-    Configure(0x101, EMU_CATCH_SWI | EMU_CATCH_HIGH_VECTORS);
+    Configure(0x001, EMU_CATCH_SWI | EMU_CATCH_HIGH_VECTORS);
     const ADDR swi{0xFFFF0008, 1};
     ASSERT_EQ(BptCheckHit(&swi), BPT_HIT_PERMANENT);
     const auto out = Messages(WM_EMU_SEMIHOST_IO);

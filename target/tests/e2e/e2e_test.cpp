@@ -19,6 +19,7 @@
 #include "vexlor/vexlor.h"
 
 using namespace falcrest_e2e;
+using namespace zk::test;
 
 namespace {
 
@@ -65,7 +66,7 @@ protected:
 TEST_F(EndToEndTest, AFreeRunStopsOnTheNormalEndWithQemusState)
 {
     const std::string image = zk::test::FixturePath(E2E_FIXTURE);
-    const QemuReference ref = QemuStateAtNormalEnd(image, "result", RESULT_WORDS);
+    const QemuStop ref = QemuStateAtNormalEnd(image, "result", RESULT_WORDS);
     ASSERT_TRUE(ref.ok) << ref.error;
     zk::tools::ElfImage elf;
     std::string error;
@@ -95,16 +96,16 @@ TEST_F(EndToEndTest, AFreeRunStopsOnTheNormalEndWithQemusState)
     uint32_t regs[16] = {};
     for (DWORD id = 0; id < 16; ++id)
         ASSERT_EQ(CpuGetRegister(id, &regs[id]), 0) << id;
-    EXPECT_TRUE(std::equal(regs, regs + 16, ref.atNormalEnd.r)) << SideBySide(ref.atNormalEnd, regs);
-    EXPECT_EQ(regs[15], ref.normalEnd);
+    EXPECT_TRUE(std::equal(regs, regs + 16, ref.atStop.r)) << SideBySide(ref.atStop, regs);
+    EXPECT_EQ(regs[15], ref.atStop.r[15]);
 
     std::vector<uint8_t> bytes(RESULT_WORDS * 4);
-    ASSERT_EQ(MemReadBlock(bytes.data(), {ref.bufferAddress, 1}, RESULT_WORDS * 4), 0);
+    ASSERT_EQ(MemReadBlock(bytes.data(), {ref.wordsAddress, 1}, RESULT_WORDS * 4), 0);
     std::vector<uint32_t> words(RESULT_WORDS);
     for (unsigned i = 0; i < RESULT_WORDS; ++i)
         words[i] = uint32_t{bytes[4 * i]} | uint32_t{bytes[4 * i + 1]} << 8 | uint32_t{bytes[4 * i + 2]} << 16 |
                    uint32_t{bytes[4 * i + 3]} << 24;
-    EXPECT_EQ(words, ref.buffer);
+    EXPECT_EQ(words, ref.words);
     EXPECT_EQ(words, ExpectedResults());
 }
 

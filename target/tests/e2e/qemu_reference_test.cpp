@@ -11,8 +11,7 @@
 #include "qemu_reference.h"
 
 using namespace falcrest_e2e;
-using zk::test::FixturePath;
-using zk::test::RunProcess;
+using namespace zk::test;
 
 namespace {
 
@@ -63,19 +62,18 @@ TEST(QemuReference, TheImageReaderAgreesWithReadelf)
 TEST(QemuReference, QemuStopsOnTheNormalEndWordWithTheProgramsResults)
 {
     const std::string image = FixturePath(E2E_FIXTURE);
-    const QemuReference ref = QemuStateAtNormalEnd(image, "result", RESULT_WORDS);
+    const QemuStop ref = QemuStateAtNormalEnd(image, "result", RESULT_WORDS);
     ASSERT_TRUE(ref.ok) << ref.error;
 
     zk::tools::ElfImage elf;
     std::string error;
     ASSERT_TRUE(zk::tools::ReadElfImage(image, elf, error)) << error;
     EXPECT_EQ(ref.atEntry.r[15], elf.entry);
-    EXPECT_EQ(ref.normalEnd, SymbolAddress(image, "__normal_end"));
-    EXPECT_EQ(ref.atNormalEnd.r[15], ref.normalEnd);
-    EXPECT_EQ(ref.atNormalEnd.r[13], 0x100000u);  // the start code's stack top
-    EXPECT_EQ(ref.bufferAddress, SymbolAddress(image, "result"));
-    EXPECT_EQ(ref.buffer, ExpectedResults());
-    EXPECT_EQ(ref.atNormalEnd.r[0], ExpectedResults()[RESULT_WORDS - 1] & 0xFF);  // main's result
+    EXPECT_EQ(ref.atStop.r[15], SymbolAddress(image, "__normal_end"));
+    EXPECT_EQ(ref.atStop.r[13], 0x100000u);  // the start code's stack top
+    EXPECT_EQ(ref.wordsAddress, SymbolAddress(image, "result"));
+    EXPECT_EQ(ref.words, ExpectedResults());
+    EXPECT_EQ(ref.atStop.r[0], ExpectedResults()[RESULT_WORDS - 1] & 0xFF);  // main's result
 }
 
 }  // namespace

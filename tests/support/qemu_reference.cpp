@@ -6,7 +6,7 @@
 #include "host_tools.h"
 #include "qemu_runner.h"
 
-namespace falcrest_e2e {
+namespace zk::test {
 
 namespace {
 
@@ -52,19 +52,21 @@ bool ParseRegisters(const std::string& out, const std::string& tag, ArmState* st
 
 }  // namespace
 
-QemuReference QemuStateAtNormalEnd(const std::string& image, const std::string& bufferSymbol,
-                                   unsigned words)
+QemuStop QemuStopAt(const std::string& image, const std::string& location, const std::string& wordsAt,
+                    unsigned count, const std::string& append)
 {
     std::string qemu = "exec";
-    for (const std::string& arg : zk::test::QemuCommand())
+    for (const std::string& arg : QemuCommand())
         qemu += " " + arg;
     qemu += " -S -gdb stdio -kernel '" + image + "'";
+    if (!append.empty())
+        qemu += " -append '" + append + "'";
 
-    std::string bufferFormat = "BUFFER %x";
-    std::string bufferArgs = ", (unsigned)&" + bufferSymbol;
-    for (unsigned i = 0; i < words; ++i) {
-        bufferFormat += " %x";
-        bufferArgs += ", ((unsigned*)&" + bufferSymbol + ")[" + std::to_string(i) + "]";
+    std::string wordsFormat = "WORDS %x";
+    std::string wordsArgs = ", (unsigned)(" + (wordsAt.empty() ? std::string("0") : wordsAt) + ")";
+    for (unsigned i = 0; i < count; ++i) {
+        wordsFormat += " %x";
+        wordsArgs += ", ((unsigned*)(" + wordsAt + "))[" + std::to_string(i) + "]";
     }
 
     const std::vector<std::string> argv = {
@@ -73,31 +75,34 @@ QemuReference QemuStateAtNormalEnd(const std::string& image, const std::string& 
         "-ex", "set confirm off",
         "-ex", "target remote | " + qemu,
         "-ex", PrintRegisters("ENTRY"),
-        "-ex", "break *__normal_end",
+        "-ex", "break " + location,
         "-ex", "continue",
         "-ex", PrintRegisters("STOP"),
-        "-ex", "printf \"NORMALEND %x\\n\", (unsigned)&__normal_end",
-        "-ex", "printf \"" + bufferFormat + "\\n\"" + bufferArgs,
+        "-ex", "printf \"" + wordsFormat + "\\n\"" + wordsArgs,
         "-ex", "kill",
         image};
-    const zk::test::ProcessResult p = zk::test::RunProcess(argv, {}, GDB_TIMEOUT, {"QEMU_AUDIO_DRV=none"});
+    const ProcessResult p = RunProcess(argv, {}, GDB_TIMEOUT, {"QEMU_AUDIO_DRV=none"});
 
-    QemuReference ref;
-    std::vector<uint32_t> end, buffer;
+    QemuStop stop;
+    std::vector<uint32_t> words;
     if (p.timedOut) {
-        ref.error = "gdb-multiarch with qemu timed out";
-    } else if (!ParseRegisters(p.out, "ENTRY", &ref.atEntry) || !ParseRegisters(p.out, "STOP", &ref.atNormalEnd) ||
-               !ParseWords(p.out, "NORMALEND", &end, 1) || !ParseWords(p.out, "BUFFER", &buffer, words + 1)) {
-        ref.error = "no state in gdb's output";
+        stop.error = "gdb-multiarch with qemu timed out";
+    } else if (!ParseRegisters(p.out, "ENTRY", &stop.atEntry) || !ParseRegisters(p.out, "STOP", &stop.atStop) ||
+               !ParseWords(p.out, "WORDS", &words, count + 1)) {
+        stop.error = "no state in gdb's output";
     } else {
-        ref.normalEnd = end[0];
-        ref.bufferAddress = buffer[0];
-        ref.buffer.assign(buffer.begin() + 1, buffer.end());
-        ref.ok = true;
+        stop.wordsAddress = words[0];
+        stop.words.assign(words.begin() + 1, words.end());
+        stop.ok = true;
     }
-    if (!ref.ok)
-        ref.error += " (exit " + std::to_string(p.exitStatus) + ")\n" + p.out + p.err;
-    return ref;
+    if (!stop.ok)
+        stop.error += " (exit " + std::to_string(p.exitStatus) + ")\n" + p.out + p.err;
+    return stop;
 }
 
-}  // namespace falcrest_e2e
+QemuStop QemuStateAtNormalEnd(const std::string& image, const std::string& symbol, unsigned count)
+{
+    return QemuStopAt(image, "*__normal_end", "&" + symbol, count);
+}
+
+}  // namespace zk::test

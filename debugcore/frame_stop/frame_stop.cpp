@@ -1,0 +1,74 @@
+#include "sarvik/frame_stop.h"
+
+#include "emu_messages.h"
+#include "sarvik.h"
+#include "vexlor/vexlor.h"
+
+namespace sarvik {
+
+namespace {
+
+constexpr int kRunFromPc = 1;  // EmuRun's go from the PC
+
+bool Enabled(BPT_MARK mark) { return mark == BPT_MARK_SW_ENABLED || mark == BPT_MARK_UNIT_ENABLED; }
+
+}  // namespace
+
+const char* HaltCauseText(unsigned cause)
+{
+    switch (cause) {
+    case 4: return "Halt by Board Reset!";
+    case 8: return "Halt by Bus Error!";
+    case 12: return "Halt by Address Error!";
+    case 16: return "Halt by Illegal Instruction!";
+    case 20: return "Halt by Zero Divide!";
+    case 24: return "Halt by Machine Check!";
+    case 28: return "Halt by Trap Vector Instruction!";
+    case 32: return "Halt by Privledge Violation!";
+    case 36: return "Halt by Stepping!";
+    case 40: return "Halt by A-Line Emulator!";
+    case 44: return "Halt by F-Line Emulator!";
+    case 48: return "Halt by Hardware Breakpoint!";
+    case 52: return "Halt by Co-Processor Protocol Violation!";
+    case 56:
+    case 60: return "Halt by Format Error !";
+    case 128: return "Halt by breakpoint!";
+    case 284: return "Halt by Pressing Abort Switch!";
+    default: return "Halt by Unsupported Exception!";
+    }
+}
+
+StopOutcome HandleTargetStop(const StopEntries& core, StopDisplay& display, WPARAM wParam, LPARAM lParam)
+{
+    const unsigned cause = static_cast<unsigned>(lParam) & 0xFFFFu;
+    if (core.isBusy())
+        return StopOutcome::StepEngine;
+    const int stopped = core.targetStopped();
+    if (stopped == EMU_STOP_RESUMED)
+        return StopOutcome::RunsOn;
+
+    DWORD pc = 0;
+    if (stopped != EMU_STOP_EXITED && CpuGetPC(&pc) == 0) {
+        const ADDR at{pc, ADDR_SPACE_TARGET};
+        const BPT_MARK mark = core.findBp(&at, {}, nullptr);
+        bool again = false;
+        if (Enabled(mark)) {
+            again = core.checkHit(&at) == 0 && core.isHaltAction() == 0;
+        } else if (mark == BPT_MARK_NONE && cause != HALT_ABORT_SWITCH) {
+            // A break reported past an enabled Thumb breakpoint's halfword:
+            // the run goes on, unless the user halted.
+            const ADDR below{pc - 2, ADDR_SPACE_TARGET};
+            again = core.findBp(&below, {}, nullptr) == BPT_MARK_SW_ENABLED && core.isHaltAction() == 0;
+        }
+        if (again && core.run(kRunFromPc, ADDR{}) == EMU_OK)
+            return StopOutcome::RunsOn;
+    }
+    // The go-till, if any, ends with the shown stop.
+    core.removeTempBp({});
+    display.ShowHalt(static_cast<uint16_t>(cause), HaltCauseText(cause));
+    if (wParam & EMU_ERROR_REFRESH_AFTER)
+        display.Refresh();
+    return StopOutcome::Shown;
+}
+
+}  // namespace sarvik

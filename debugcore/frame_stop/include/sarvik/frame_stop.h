@@ -1,0 +1,52 @@
+// What the main frame does when the target stops (WM_EMU_ERROR, posted by
+// the CPU-model library at the end of a free run): the debugger core's stop
+// entry (break words out, semihosting served), then the count and condition
+// test of the breakpoint at the PC, which may start the run again, then the
+// halt display. Qt-free: the program's main frame and the headless runner
+// share it. Stops during a step command belong to the step engine.
+#pragma once
+
+#include <cstdint>
+
+#include "emu_types.h"
+#include "sarvik/bp_records.h"
+#include "win_types.h"
+
+namespace sarvik {
+
+// The debugger core's entries that the handler calls (bound by name or by
+// ordinal).
+struct StopEntries {
+    int (*targetStopped)(void);                         // EmuTargetStopped
+    BPT_MARK (*findBp)(const ADDR*, ADDR, CBpData**);   // BptFindBp
+    int (*checkHit)(const ADDR*);                       // BptCheckHit
+    int (*isHaltAction)(void);                          // EmuIsHaltAction
+    EmuResult (*run)(int, ADDR);                        // EmuRun
+    int (*isBusy)(void);                                // EmuIsBusy
+    EmuResult (*removeTempBp)(ADDR);                    // RemoveTempBp
+};
+
+// The frame's side of a shown stop.
+class StopDisplay {
+public:
+    virtual ~StopDisplay() = default;
+    // The halt cause's text for the status bar (and the automation event).
+    virtual void ShowHalt(uint16_t cause, const char* text) = 0;
+    // The views show the stop (WM_EMU_REFRESH to the frame), when the stop
+    // message asked for it (wParam bit 31).
+    virtual void Refresh() = 0;
+};
+
+enum class StopOutcome {
+    StepEngine,  // a step command runs: its engine takes the stop
+    RunsOn,      // served (semihosting) or run again (a count or condition)
+    Shown,       // the target stays stopped and the halt is shown
+};
+
+// The handler of WM_EMU_ERROR (wParam, lParam as posted).
+StopOutcome HandleTargetStop(const StopEntries& core, StopDisplay& display, WPARAM wParam, LPARAM lParam);
+
+// The text of a halt cause (the low 16 bits of the message's lParam).
+const char* HaltCauseText(unsigned cause);
+
+}  // namespace sarvik

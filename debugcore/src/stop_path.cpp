@@ -1,0 +1,28 @@
+// The stop entry: every stop of the target passes here before anything
+// reads target memory.
+#include "library.h"
+#include "planting.h"
+#include "run_control.h"
+#include "semihosting.h"
+
+using namespace sarvik;
+
+extern "C" int EmuTargetStopped(void)
+{
+    // A stop announced late, after the target was started again.
+    if (TargetRuns())
+        return EMU_STOP_RESUMED;
+    const EmuResult restored = UnloadBreakpoints(false);
+    if (restored != EMU_OK)
+        return restored;
+    // A halt stops whatever the target was doing, a semihosting call too.
+    if (Lib().run.haltAction)
+        return EMU_STOP_HALTED;
+    int state = SEMIHOST_NOT_SERVED;
+    HandleSemiHosting(&state);
+    if (state == SEMIHOST_EXITED)
+        return EMU_STOP_EXITED;
+    if (state != SEMIHOST_SERVED)
+        return EMU_STOP_HALTED;
+    return PlantAndGo() == EMU_OK ? EMU_STOP_RESUMED : EMU_STOP_HALTED;
+}

@@ -1,0 +1,41 @@
+// Reference states from qemu-system-arm: the image runs under gdb-multiarch
+// (qemu's gdb stub on a pipe) from its first instruction to a breakpoint,
+// where gdb reads the registers and some words of memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zk::test {
+
+struct ArmState {
+    uint32_t r[16] = {};  // r0-r15
+    uint32_t cpsr = 0;
+};
+
+struct QemuStop {
+    bool ok = false;
+    std::string error;             // why not ok, with gdb's output
+    ArmState atEntry;              // before the first instruction
+    ArmState atStop;               // stopped at the location
+    uint32_t wordsAddress = 0;
+    std::vector<uint32_t> words;   // read at the stop
+};
+
+// location: a gdb breakpoint location ("*__normal_end", "checkpoint",
+// "*0x8000"). wordsAt: a gdb address expression ("&result", "0x1516c") whose
+// `count` words are read at the stop (empty: none). append: qemu's -append
+// text (the program's arguments after the image's name).
+QemuStop QemuStopAt(const std::string& image, const std::string& location, const std::string& wordsAt = {},
+                    unsigned count = 0, const std::string& append = {});
+
+// Stopped on the normal-end word (which qemu itself would execute as an
+// ordinary SWI), with `count` words of the array `symbol`.
+QemuStop QemuStateAtNormalEnd(const std::string& image, const std::string& symbol, unsigned count);
+
+// The CPSR bits both machines keep alike: NZCV, I, F, T and the mode (qemu
+// sets bit 8, the ARMv6 A bit, which an ARMv4T core does not have).
+inline constexpr uint32_t CPSR_COMPARED_BITS = 0xF00000FFu;
+
+}  // namespace zk::test

@@ -1,0 +1,219 @@
+#include "runner.h"
+
+#include <platform/messages.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "console_input.h"
+#include "emu_messages.h"
+#include "falcrest.h"
+#include "quentor.h"
+#include "sarvik.h"
+#include "sarvik/frame_stop.h"
+#include "talvis/talvis.h"
+#include "tarnel.h"
+#include "vexlor/vexlor.h"
+
+namespace simrun {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kProcessor = "ARM7TDMI";
+// The reference machine's memory (128 MiB): the semihosting heap
+// information puts the stack at its top.
+constexpr uint32_t kTopOfMemory = 0x08000000;
+constexpr uint32_t kOptions = EMU_CFG_BREAK_IN_STEPS | (1u << EMU_CFG_SEMIHOST_SHIFT);
+constexpr uint32_t kSemihostVector = 8;
+
+// True while the breakpoint test runs: a caught exception's console line is
+// the debugger's, not the program's.
+bool g_inHitTest = false;
+
+int CheckHit(const ADDR* pc)
+{
+    g_inHitTest = true;
+    const int hit = BptCheckHit(pc);
+    g_inHitTest = false;
+    return hit;
+}
+
+const sarvik::StopEntries kCore = {&EmuTargetStopped, &BptFindBp, &CheckHit,    &EmuIsHaltAction,
+                                   &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+
+class Runner : public sarvik::StopDisplay {
+public:
+    explicit Runner(const RunOptions& options) : options_(options) {}
+
+    int Run()
+    {
+        window_ = platform::CreateSink([this](UINT msg, WPARAM w, LPARAM l) { return OnMessage(msg, w, l); });
+        const int status = Connect() ? Go() : 2;
+        std::fflush(stdout);
+        MemExitServer();
+        ExitABIDLL();
+        platform::DestroySink(window_);
+        return status;
+    }
+
+    void ShowHalt(uint16_t, const char* text) override { haltText_ = text; }
+    void Refresh() override { stopped_ = true; }
+
+private:
+    bool Connect()
+    {
+        InitDLL_CpuServer(0, window_, kProcessor, 0);
+        int port = 0;
+        if (NewABIDLL(1, kProcessor, &port, "Simulator", 1) != 1) {
+            std::fprintf(stderr, "simrun: the simulator library (libDorvel.so) cannot be loaded\n");
+            return false;
+        }
+        MemInitServer(window_);
+        EmuInit(window_);
+        const EMU_TARGET_CONFIG config{kOptions, kSemihostVector, kTopOfMemory, EMU_PROTOCOL_SIMULATOR,
+                                       EMU_CATCH_DEFAULT};
+        EmuSetTargetConfig(&config);
+
+        const LdrResult loaded = LdrLoadWin(options_.image.c_str(), 1,
+                                            LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr);
+        if (loaded != LDR_OK) {
+            std::fprintf(stderr, "simrun: %s: the image cannot be loaded (0x%x)\n", options_.image.c_str(),
+                         static_cast<unsigned>(loaded));
+            return false;
+        }
+        // As a debug monitor gives it: the image, then its arguments.
+        std::string line = options_.image;
+        for (const std::string& a : options_.args)
+            line += " " + a;
+        SemihostSetCommandLine(line.c_str());
+        ADDR start{0, ADDR_SPACE_TARGET};
+        LdrGetStartPC(&start);
+        if (EmuResetTarget(start) != EMU_OK) {
+            std::fprintf(stderr, "simrun: the target cannot be reset\n");
+            return false;
+        }
+        return true;
+    }
+
+    int Go()
+    {
+        const Clock::time_point begin = Clock::now();
+        deadline_ = options_.maxSeconds > 0
+                        ? begin + std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(options_.maxSeconds))
+                        : Clock::time_point::max();
+        const EmuResult started = EmuRun(EMU_RUN_GO, ADDR{});
+        const Clock::time_point running = Clock::now();
+        if (started != EMU_OK) {
+            std::fprintf(stderr, "simrun: the run cannot start (%d)\n", started);
+            return 1;
+        }
+        bool timedOut = false;
+        while (!stopped_) {
+            if (Clock::now() >= deadline_ || inputTimedOut_) {
+                timedOut = true;
+                EmuHalt();
+                platform::PumpPending();
+                break;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
+            platform::PumpWait(static_cast<int>(left.count() < 100 ? left.count() : 100));
+        }
+        if (options_.stats) {
+            using Us = std::chrono::duration<double, std::micro>;
+            std::fprintf(stderr, "simrun: EmuRun returned after %.1f us; run %.3f s; %d semihosting stops\n",
+                         Us(running - begin).count(), std::chrono::duration<double>(Clock::now() - begin).count(),
+                         served_);
+        }
+        return Outcome(timedOut);
+    }
+
+    int Outcome(bool timedOut)
+    {
+        std::fflush(stdout);
+        DWORD reason = 0, status = 0;
+        if (!timedOut && SemihostGetExit(&reason, &status)) {
+            if (reason == SEMIHOST_REASON_APPLICATION_EXIT)
+                return static_cast<int>(status & 0xFF);
+            std::fputs(SemihostExitText(reason), stderr);
+            return 1;
+        }
+        DWORD pc = 0;
+        CpuGetPC(&pc);
+        if (timedOut)
+            std::fprintf(stderr, "simrun: no end within %g seconds\n", options_.maxSeconds);
+        std::fprintf(stderr, "%s (PC 0x%08x)\n", haltText_.empty() ? "Halt" : haltText_.c_str(),
+                     static_cast<unsigned>(pc));
+        return 1;
+    }
+
+    LRESULT OnMessage(UINT msg, WPARAM w, LPARAM l)
+    {
+        switch (msg) {
+        case WM_EMU_ERROR:
+            if (sarvik::HandleTargetStop(kCore, *this, w, l) == sarvik::StopOutcome::RunsOn)
+                ++served_;
+            return 1;
+        case WM_EMU_REFRESH:
+            // Sent by the run control when a go stops at once, or a halt.
+            stopped_ = true;
+            return 1;
+        case WM_EMU_SEMIHOST_IO:
+            return w == 0 ? Output(reinterpret_cast<const char*>(l)) : Input(reinterpret_cast<uint8_t*>(l), w);
+        default:
+            return 1;
+        }
+    }
+
+    LRESULT Output(const char* buffer)
+    {
+        if (!buffer)
+            return 1;
+        const BYTE kind = static_cast<BYTE>(buffer[0]);
+        // The program's end comes with a console line: the runner reports
+        // the end itself.
+        if (SemihostGetExit(nullptr, nullptr))
+            return 1;
+        // A caught exception's console line is the debugger's, not the
+        // program's output.
+        const bool error = g_inHitTest || kind == SEMIHOST_IO_ERROR_TEXT || kind == SEMIHOST_IO_ERROR_CHAR;
+        std::FILE* out = error ? stderr : stdout;
+        switch (kind) {
+        case SEMIHOST_IO_TEXT:
+        case SEMIHOST_IO_ERROR_TEXT: std::fputs(buffer + 1, out); break;
+        case SEMIHOST_IO_CHAR:
+        case SEMIHOST_IO_ERROR_CHAR: std::fputc(static_cast<unsigned char>(buffer[1]), out); break;
+        default: break;
+        }
+        if (out == stderr)
+            std::fflush(stderr);
+        return 1;
+    }
+
+    LRESULT Input(uint8_t* buffer, WPARAM count)
+    {
+        std::fflush(stdout);  // a prompt shows before the program waits
+        bool timedOut = false;
+        const size_t n = input_.ReadLine(buffer, static_cast<size_t>(count), deadline_, timedOut);
+        if (timedOut)
+            inputTimedOut_ = true;
+        return static_cast<LRESULT>(n);
+    }
+
+    const RunOptions& options_;
+    HWND window_ = nullptr;
+    Clock::time_point deadline_ = Clock::time_point::max();
+    ConsoleInput input_;
+    bool stopped_ = false;
+    bool inputTimedOut_ = false;
+    std::string haltText_;
+    int served_ = 0;
+};
+
+}  // namespace
+
+int RunImage(const RunOptions& options) { return Runner(options).Run(); }
+
+}  // namespace simrun

@@ -1,0 +1,23 @@
+// The headless runner: connects the simulator as the program does, loads an
+// image through the loader front end, runs it with the debugger core's run
+// control and semihosting, and plays the main frame's part at every stop.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace simrun {
+
+struct RunOptions {
+    std::string image;
+    std::vector<std::string> args;  // the program's command line after the image
+    double maxSeconds = 0;          // 0: no bound
+    bool stats = false;             // timings to standard error
+};
+
+// The exit status: the program's status when it ends with the
+// application-exit reason, else 1 (the reason's or the halt's text on
+// standard error); 2 when the simulator or the image cannot be set up.
+int RunImage(const RunOptions& options);
+
+}  // namespace simrun
