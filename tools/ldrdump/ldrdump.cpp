@@ -244,9 +244,9 @@ int main(int argc, char** argv)
     if (lines)
         PrintRows("Lines", quinar::ListLines());
     if (types)
-        PrintRows("Types", quinar::ListTypes());
+        PrintRows("Types", quinar::ListTypesWithItems());
     if (functions)
-        PrintRows("Functions", quinar::ListFunctions());
+        PrintRows("Functions", quinar::ListFunctionsWithVariables());
     if (code && elf)
         PrintCode(tarnel::LoadedElfImage());
     if (frames && elf)
