@@ -10,7 +10,8 @@
 namespace tarnel {
 
 // Type entries read on demand inside one another (a type naming a type not
-// read yet) go at most this deep; deeper references resolve to no type.
+// read yet) go at most this deep; a deeper reference waits for the fix-up
+// after the pass, as a cycle does.
 inline constexpr uint32_t MAX_TYPE_DEMAND_DEPTH = 64;
 
 struct Dwarf2PassState {

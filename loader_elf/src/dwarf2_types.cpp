@@ -378,11 +378,13 @@ TypeRef ResolveType(Dwarf2Unit& unit, uint32_t offset)
     if (uint32_t index = t.LookUpDwarf2Type(offset))
         return {index, false};
     Dwarf2PassState& p = Dwarf2Pass();
-    if (p.reading.count(offset))
+    // An entry being read, or one too deep to read now: like a cycle, the
+    // link waits for the fix-up (the walk reads the entry in its turn).
+    if (p.reading.count(offset) || p.demandDepth >= MAX_TYPE_DEMAND_DEPTH)
         return {0, true};
     Dwarf2Unit at;
     const Dwarf2Abbrev* abbrev = nullptr;
-    if (p.demandDepth >= MAX_TYPE_DEMAND_DEPTH || !EntryAt(unit, offset, at, abbrev) || !IsTypeTag(abbrev->tag))
+    if (!EntryAt(unit, offset, at, abbrev) || !IsTypeTag(abbrev->tag))
         return {};
     ++p.demandDepth;
     const uint32_t current = p.currentTypeIndex;

@@ -14,6 +14,7 @@
 
 #include "quinar/listing.h"
 #include "quinar/quinar.h"
+#include "quinar_rows.h"
 #include "readelf_dies.h"
 #include "tarnel_fixture.h"
 
@@ -80,27 +81,7 @@ std::string ReadelfExpression(const uint8_t* p, uint32_t n)
     return text;
 }
 
-struct Details {
-    uint32_t kind = 0, module = 0, start = 0, end = 0, attribute = 0, type = 0, size = 0, flags = 0, location = 0,
-             scope = 0;
-};
 
-Details DetailsOf(uint32_t handle)
-{
-    Details d;
-    EXPECT_EQ(SymGetSymbolDetails(handle, &d.kind, &d.module, &d.start, &d.end, &d.attribute, &d.type, &d.size,
-                                  &d.flags, &d.location, &d.scope),
-              SYM_OK);
-    return d;
-}
-
-SymTypeDesc TypeRecord(uint32_t index, char* name = nullptr)
-{
-    SymTypeDesc d{};
-    d.nameBuffer = name;
-    EXPECT_EQ(SymGetTypeRecord(index, &d), SYM_OK) << std::hex << index;
-    return d;
-}
 
 std::vector<SymLocationPiece> PiecesOf(uint32_t handle)
 {
@@ -237,7 +218,7 @@ protected:
     void ExpectStructure(const ReadelfDie& die, uint32_t index)
     {
         char name[SYM_TYPE_NAME_SIZE] = {};
-        const SymTypeDesc d = TypeRecord(index, name);
+        const SymTypeDesc d = TypeRecordOf(index, name);
         bool isClass = die.tag == "DW_TAG_class_type";
         for (uint32_t c : die.children)
             isClass = isClass || dies.At(c)->tag == "DW_TAG_subprogram" || dies.At(c)->tag == "DW_TAG_inheritance";
@@ -286,7 +267,7 @@ protected:
             EXPECT_EQ(memberName, m.Text("DW_AT_name"));
             if (m.Has("DW_AT_bit_size")) {
                 // A bit field: a bit-field type over the member's type.
-                const SymTypeDesc field = TypeRecord(type);
+                const SymTypeDesc field = TypeRecordOf(type);
                 EXPECT_EQ(field.code, SYM_TYPE_BITFIELD);
                 EXPECT_EQ(field.link, TypeOf(m.Ref("DW_AT_type")));
                 EXPECT_EQ(field.size, m.Number("DW_AT_byte_size"));
@@ -317,7 +298,7 @@ TEST_P(Dwarf2TypesReadelfTest, EveryTypeEntryIsItsQuinarType)
         char name[SYM_TYPE_NAME_SIZE] = {};
         if (die.tag == "DW_TAG_base_type") {
             ASSERT_NE(index, 0u);
-            EXPECT_EQ(TypeRecord(index).size, die.Number("DW_AT_byte_size"));
+            EXPECT_EQ(TypeRecordOf(index).size, die.Number("DW_AT_byte_size"));
         } else if (die.tag == "DW_TAG_pointer_type" || die.tag == "DW_TAG_reference_type") {
             uint32_t pointee = 0xDEAD;
             ASSERT_EQ(SymGetPointerTarget(index, &pointee), SYM_OK);
@@ -325,12 +306,12 @@ TEST_P(Dwarf2TypesReadelfTest, EveryTypeEntryIsItsQuinarType)
         } else if (die.tag == "DW_TAG_const_type" || die.tag == "DW_TAG_volatile_type") {
             EXPECT_EQ(index, TypeOf(target));
         } else if (die.tag == "DW_TAG_typedef") {
-            const SymTypeDesc d = TypeRecord(index, name);
+            const SymTypeDesc d = TypeRecordOf(index, name);
             EXPECT_EQ(d.code, SYM_TYPE_TYPEDEF);
             EXPECT_EQ(name, die.Text("DW_AT_name"));
             EXPECT_EQ(d.link, TypeOf(target));
         } else if (die.tag == "DW_TAG_subroutine_type") {
-            const SymTypeDesc d = TypeRecord(index);
+            const SymTypeDesc d = TypeRecordOf(index);
             EXPECT_EQ(d.code, SYM_TYPE_PROC);
             EXPECT_EQ(d.link, die.Has("DW_AT_type") ? TypeOf(target) : SYM_TYPE_VOID);
             std::vector<std::string> params;
@@ -390,7 +371,7 @@ TEST_P(Dwarf2TypesReadelfTest, FunctionsHaveTheirRangesFrameBasesParametersAndLo
         while (function != 0 && (DetailsOf(function).start != low || DetailsOf(function).end != high - 1))
             function = DetailsOf(function).scope;
         ASSERT_NE(function, 0u);
-        const Details f = DetailsOf(function);
+        const SymbolDetails f = DetailsOf(function);
         EXPECT_EQ(f.kind, SYM_KIND_FUNCTION);
         uint32_t named = 0;
         EXPECT_EQ(SymLookupNamedSymbol(function, FunctionName(die).c_str(), &named), SYM_OK);
@@ -437,7 +418,7 @@ TEST_P(Dwarf2TypesReadelfTest, FunctionsHaveTheirRangesFrameBasesParametersAndLo
             SCOPED_TRACE(testing::Message() << "variable <0x" << std::hex << v.offset << "> " << name);
             ASSERT_EQ(r, SYM_OK);
             EXPECT_EQ(name, Inherited(v, "DW_AT_name"));
-            const Details d = DetailsOf(variable);
+            const SymbolDetails d = DetailsOf(variable);
             EXPECT_EQ(d.type, TypeOf(InheritedType(v)));
             const auto block = v.Block("DW_AT_location");
             if (block && (*block)[0] == 0x03) {
@@ -480,7 +461,7 @@ TEST_P(Dwarf2TypesReadelfTest, GlobalsAndStaticsLieWhereTheSymbolTableSays)
         ASSERT_TRUE(objects.count(name));
         uint32_t handle = 0;
         ASSERT_EQ(SymLookupNamedSymbol(0, name.c_str(), &handle), SYM_OK);
-        const Details d = DetailsOf(handle);
+        const SymbolDetails d = DetailsOf(handle);
         EXPECT_EQ(d.start, objects[name].value);
         EXPECT_EQ(d.attribute, Inherited(die, "DW_AT_external").empty() ? SYM_ATTR_STATIC : SYM_ATTR_EXTERNAL);
         EXPECT_EQ(d.type, TypeOf(InheritedType(die)));
