@@ -470,6 +470,32 @@ TEST_P(Dwarf2TypesReadelfTest, GlobalsAndStaticsLieWhereTheSymbolTableSays)
     EXPECT_GE(checked, 2u);
 }
 
+// Member functions reach the class ranges: each class's range is the hull
+// of its functions in the symbol table (names demangled by readelf).
+TEST_P(Dwarf2TypesReadelfTest, ClassRangesCoverTheirMemberFunctions)
+{
+    std::map<std::string, std::pair<uint32_t, uint32_t>> hulls;
+    for (const std::string& line : TextLines(ToolOutput({"arm-none-eabi-readelf", "-s", "-W", "-C", image}))) {
+        const std::vector<std::string> t = Tokens(line);
+        const size_t colons = t.size() > 7 ? t[7].find("::") : std::string::npos;
+        if (t.size() < 8 || t[3] != "FUNC" || colons == std::string::npos || std::stoul(t[2]) == 0)
+            continue;
+        const uint32_t low = Hex(t[1]), high = low + static_cast<uint32_t>(std::stoul(t[2])) - 1;
+        auto [it, added] = hulls.try_emplace(t[7].substr(0, colons), low, high);
+        it->second = {std::min(it->second.first, low), std::max(it->second.second, high)};
+    }
+    for (const auto& [name, hull] : hulls) {
+        DWORD range[2] = {1, 1};
+        EXPECT_EQ(LdrGetClsFuncRange(name.c_str(), range), LDR_OK);
+        EXPECT_EQ(range[0], hull.first) << name;
+        EXPECT_EQ(range[1], hull.second) << name;
+    }
+    // (At -O2 the methods are inlined and leave no symbols.)
+    if (std::string(GetParam()) == "d2_class_o0") {
+        EXPECT_EQ(hulls.count("Counter") + hulls.count("Limited") + hulls.count("Link"), 3u);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Fixtures, Dwarf2TypesReadelfTest,
                          ::testing::Values("d2_types_o0", "d2_types_o2", "d2_types_thumb_o2", "d2_types_nosections",
                                            "d2_class_o0", "d2_class_o2", "d2_class_sections", "d2_arm_o0",
