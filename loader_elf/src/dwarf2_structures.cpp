@@ -189,15 +189,14 @@ LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttribu
             SkipEntry(unit, *child);
         }
     }
-    if (!unit.entries.Ok())
-        return LDR_OK;
-    if (r != LDR_OK)
-        return r;
-    // More member types than the room left below the class's index took it.
-    if (IndexTaken(index))
-        return LDR_E_SYMBOL_CALL;
-    if (!AddType(index, SYM_TYPE_CLASS, *a.byteSize, className, true))
-        return LDR_E_SYMBOL_CALL;
+    // A class not stored after all (damage; more member types than the room
+    // left below its index) names no type.
+    if (r == LDR_OK && IndexTaken(index))
+        r = LDR_E_SYMBOL_CALL;
+    if (!unit.entries.Ok() || r != LDR_OK || !AddType(index, SYM_TYPE_CLASS, *a.byteSize, className, true)) {
+        State().tables.dwarf2Types.erase(entry.offset);
+        return unit.entries.Ok() && r == LDR_OK ? LDR_E_SYMBOL_CALL : r;
+    }
     for (const ClassSlot& s : slots) {
         const SymClassSlot slot{s.name.c_str(), s.type, s.offset, s.isFunction, s.lowPc, s.highPc, s.access};
         if (SymAddTypeClass(index, &slot) != SYM_OK)

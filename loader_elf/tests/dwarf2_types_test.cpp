@@ -308,6 +308,38 @@ TEST_F(Dwarf2TypesTest, ATypedefNamedLikeItsClassWaitsForTheClass)
     EXPECT_EQ(TypeRecordOf(TypeOf(shape)).code, SYM_TYPE_CLASS);
 }
 
+// A class's index lies 256 above the allocated value; member types made
+// while its members are read may take it. Such a class is not stored and
+// not mapped: the next reference reads it again, its member types made
+// now, and stores it.
+TEST_F(Dwarf2TypesTest, AClassWhoseMembersTookItsIndexIsStoredWhenNamedAgain)
+{
+    constexpr int MEMBERS = 300;
+    Unit u;
+    const uint32_t integer = u.Base("int", 4, DW_ATE_signed);
+    const uint32_t wide = u.Aggregate(A_CLASS, "wide", 4);
+    std::vector<size_t> holes;
+    for (int i = 0; i < MEMBERS; ++i) {
+        u.Bytes().ULeb(A_MEMBER).Str("m" + std::to_string(i));
+        holes.push_back(u.Hole());
+        u.Bytes().U8(2).U8(DW_OP_plus_uconst).U8(0);
+    }
+    u.End();
+    // A pointer type of its own for each member, read on demand.
+    for (int i = 0; i < MEMBERS; ++i)
+        u.Patch(holes[i], u.Ref(A_POINTER, integer));
+    u.Global("object", wide, 0x9000);
+    Load(u.Build());
+
+    const uint32_t index = TypeOf(wide);
+    ASSERT_NE(index, 0u);
+    EXPECT_GT(index, SYM_FIRST_TYPE_INDEX + 256 + MEMBERS);
+    EXPECT_EQ(TypeRecordOf(index).code, SYM_TYPE_CLASS);
+    SymClassMemberInfo last{};
+    EXPECT_EQ(SymGetTypeClassNth(index, MEMBERS - 1, &last), SYM_OK);
+    EXPECT_EQ(DetailsOf(Named("object")).type, index);
+}
+
 // The ARM tools: variables before the body are parameters (lexical blocks
 // there included), a function without a name is added, and a base class
 // leaves a structure a structure. A GNU unit makes the same structure a class.
