@@ -68,7 +68,9 @@ bool IsLoneAddress(const Dwarf2Unit& unit, const std::optional<FormValue>& locat
            location->block[0] == DW_OP_addr;
 }
 
-void Complete(const Dwarf2Unit& unit, EntryAttributes& a, std::string& name, uint32_t& typeEntry, bool& external)
+// The name, type and external flag of an entry, completed from the
+// declaration or abstract instance it refers to.
+void Complete(const Dwarf2Unit& unit, const EntryAttributes& a, std::string& name, uint32_t& typeEntry, bool& external)
 {
     name = std::string(a.name);
     typeEntry = a.type;
@@ -86,7 +88,7 @@ void Complete(const Dwarf2Unit& unit, EntryAttributes& a, std::string& name, uin
 
 ParamRecord ReadParameter(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope scope)
 {
-    EntryAttributes a = ReadLeafEntry(unit, abbrev);
+    const EntryAttributes a = ReadLeafEntry(unit, abbrev);
     ParamRecord p;
     uint32_t typeEntry = 0;
     bool external = false;
@@ -118,7 +120,7 @@ LdrResult AddLocal(const std::string& name, uint32_t type, const LocationWords& 
 // location expression holds within its lexical block.
 LdrResult ReadVariable(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope scope)
 {
-    EntryAttributes a = ReadLeafEntry(unit, abbrev);
+    const EntryAttributes a = ReadLeafEntry(unit, abbrev);
     if (!unit.entries.Ok() || a.declaration)
         return LDR_OK;
     std::string name;
@@ -218,7 +220,6 @@ struct FunctionEntry {
     std::string name;
     uint32_t returnType = SYM_TYPE_VOID;
     bool external = false;
-    const std::string* className = nullptr;  // member functions
 };
 
 class FunctionReader {
@@ -229,7 +230,6 @@ public:
     {
         entry.childrenRead = true;
         FunctionEntry f;
-        f.className = className;
         ReadEntryAttributes(unit_, entry.abbrev, f.a);
         if (!unit_.entries.Ok())
             return LDR_OK;

@@ -29,6 +29,15 @@ private:
     uint32_t offset_;
 };
 
+// One level of on-demand reading, for as long as it runs.
+class DemandLevel {
+public:
+    DemandLevel() { ++Dwarf2Pass().demandDepth; }
+    ~DemandLevel() { --Dwarf2Pass().demandDepth; }
+    DemandLevel(const DemandLevel&) = delete;
+    DemandLevel& operator=(const DemandLevel&) = delete;
+};
+
 }  // namespace
 
 bool AddType(uint32_t index, uint32_t code, uint32_t size, std::string_view name, bool sizeKnown)
@@ -386,11 +395,12 @@ TypeRef ResolveType(Dwarf2Unit& unit, uint32_t offset)
     const Dwarf2Abbrev* abbrev = nullptr;
     if (!EntryAt(unit, offset, at, abbrev) || !IsTypeTag(abbrev->tag))
         return {};
-    ++p.demandDepth;
     const uint32_t current = p.currentTypeIndex;
-    Dwarf2Entry entry{offset, *abbrev};
-    ReadDwarf2TypeEntry(at, entry);
-    --p.demandDepth;
+    {
+        DemandLevel level;
+        Dwarf2Entry entry{offset, *abbrev};
+        ReadDwarf2TypeEntry(at, entry);
+    }
     const bool cycle = p.cycleReached;
     p.cycleReached = false;
     p.currentTypeIndex = current;

@@ -6,6 +6,7 @@
 #include "dwarf2_constants.h"
 #include "dwarf2_entries.h"
 #include "dwarf2_forms.h"
+#include "dwarf2_pass_state.h"
 #include "dwarf_section_units.h"
 #include "load_state.h"
 #include "section_pass.h"
@@ -48,6 +49,9 @@ public:
     LdrResult Run()
     {
         t_.dwarf2LineUnits.clear();
+        // What the entry readers keep for one pass starts empty, even after
+        // a pass that a reader's exception ended.
+        Dwarf2Pass().Clear();
         LdrResult ended = LDR_OK;
         while (ended == LDR_OK && info_.Ok() && !info_.AtEnd())
             ended = NextUnit();
