@@ -21,15 +21,6 @@ struct UnitAttributes {
     std::optional<uint32_t> lowPc, highPc, stmtList, ranges;
 };
 
-// An address or constant; nothing for a value of another class.
-std::optional<uint32_t> Number(Dwarf2Unit& unit, uint16_t form)
-{
-    FormValue v;
-    if (!ReadFormValue(unit, form, v) || (v.kind != FormClass::Address && v.kind != FormClass::Constant))
-        return std::nullopt;
-    return static_cast<uint32_t>(v.number);
-}
-
 void ReadAttributes(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, UnitAttributes& u)
 {
     for (const auto& [name, form] : abbrev.attributes) {
@@ -37,10 +28,10 @@ void ReadAttributes(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, UnitAttributes
         case DW_AT_name: u.name = ReadString(unit, form); break;
         case DW_AT_comp_dir: u.compDir = ReadString(unit, form); break;
         case DW_AT_producer: u.producer = ReadString(unit, form); break;
-        case DW_AT_low_pc: u.lowPc = Number(unit, form); break;
-        case DW_AT_high_pc: u.highPc = Number(unit, form); break;
-        case DW_AT_stmt_list: u.stmtList = Number(unit, form); break;
-        case DW_AT_ranges: u.ranges = Number(unit, form); break;
+        case DW_AT_low_pc: u.lowPc = ReadNumber(unit, form); break;
+        case DW_AT_high_pc: u.highPc = ReadNumber(unit, form); break;
+        case DW_AT_stmt_list: u.stmtList = ReadNumber(unit, form); break;
+        case DW_AT_ranges: u.ranges = ReadNumber(unit, form); break;
         default: SkipValue(unit, form); break;
         }
         if (!unit.entries.Ok())
@@ -89,6 +80,7 @@ void SetUnitRange(const CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttri
 {
     unit.start = NO_RANGE_START;
     unit.end = 0;
+    unit.baseAddress = u.lowPc.value_or(0);
     if (u.ranges) {
         RangeListHull(pass.ranges, *u.ranges, unit.addressSize, u.lowPc.value_or(0), unit.start, unit.end);
     } else if (u.lowPc && u.highPc && *u.highPc > *u.lowPc) {

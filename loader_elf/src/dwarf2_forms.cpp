@@ -106,6 +106,14 @@ uint32_t ReadConstant(Dwarf2Unit& unit, uint16_t form)
     return static_cast<uint32_t>(v.number);
 }
 
+std::optional<uint32_t> ReadNumber(Dwarf2Unit& unit, uint16_t form)
+{
+    FormValue v;
+    if (!ReadFormValue(unit, form, v) || (v.kind != FormClass::Constant && v.kind != FormClass::Address))
+        return std::nullopt;
+    return static_cast<uint32_t>(v.number);
+}
+
 uint32_t ReadReference(Dwarf2Unit& unit, uint16_t form)
 {
     FormValue v;

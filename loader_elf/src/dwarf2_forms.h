@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -36,6 +37,9 @@ void SkipAttributes(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev);
 // addr, data1/2/4/8, sdata, udata: the low 32 bits (of data8 and ref8 the
 // low half of the 64-bit value, in either byte order).
 uint32_t ReadConstant(Dwarf2Unit& unit, uint16_t form);
+// An address or constant as ReadConstant gives it; nothing for a value of
+// another class.
+std::optional<uint32_t> ReadNumber(Dwarf2Unit& unit, uint16_t form);
 // ref_addr, ref1/2/4/8, ref_udata as stored (unit-relative but ref_addr).
 uint32_t ReadReference(Dwarf2Unit& unit, uint16_t form);
 // A reference made an entry offset in .debug_info (the key of Dwarf2TypeMap).

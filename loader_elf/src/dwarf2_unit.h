@@ -23,12 +23,16 @@ struct Dwarf2Unit {
     // first failure ends the unit.
     ByteCursor entries;
     ByteCursor strings;          // .debug_str, empty when the image has none
+    ByteCursor locations;        // .debug_loc, empty when the image has none
 
     CompilerKind kind = COMPILER_NONE;  // from this unit's producer
     bool moduleOpen = false;     // the compile-unit entry opened (or reopened) its module
     uint32_t module = 0;         // 0: quinar gave no handle
     uint32_t start = NO_RANGE_START;  // the unit's code, inclusive
     uint32_t end = 0;
+    // The compile unit's DW_AT_low_pc (0 without one): location lists count
+    // their addresses from it.
+    uint32_t baseAddress = 0;
 };
 
 }  // namespace tarnel

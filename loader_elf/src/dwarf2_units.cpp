@@ -6,6 +6,7 @@
 #include "dwarf2_constants.h"
 #include "dwarf2_entries.h"
 #include "dwarf2_forms.h"
+#include "dwarf2_pass_state.h"
 #include "dwarf_section_units.h"
 #include "load_state.h"
 #include "section_pass.h"
@@ -24,28 +25,33 @@ ByteCursor SectionCursor(const ImageFile& file, Noted which)
     return file.Cursor(n.offset, n.size, s.bigEndian, NotedName(which));
 }
 
-ByteCursor RangesCursor(const ImageFile& file)
+// A section that the section pass does not note, found by its name.
+ByteCursor NamedSectionCursor(const ImageFile& file, std::string_view name)
 {
     const ElfLoadState& s = State();
     uint32_t index = 0;
-    if (FindSectionByName(s.image, ".debug_ranges", &index) != LDR_OK || index >= s.image.sections.size())
-        return ByteCursor({}, s.bigEndian, ".debug_ranges");
+    if (FindSectionByName(s.image, name, &index) != LDR_OK || index >= s.image.sections.size())
+        return ByteCursor({}, s.bigEndian, name);
     const SectionRecord& r = s.image.sections[index];
-    return file.Cursor(r.offset, r.type == SHT_NOBITS ? 0 : r.size, s.bigEndian, ".debug_ranges");
+    return file.Cursor(r.offset, r.type == SHT_NOBITS ? 0 : r.size, s.bigEndian, name);
 }
 
 class UnitPass {
 public:
     explicit UnitPass(ReaderCall& call)
-        : s_(State()), t_(s_.tables), pass_{call, RangesCursor(call.file)},
+        : s_(State()), t_(s_.tables), pass_{call, NamedSectionCursor(call.file, ".debug_ranges")},
           info_(SectionCursor(call.file, Noted::DebugInfo)), abbrevs_(SectionCursor(call.file, Noted::DebugAbbrev)),
-          strings_(SectionCursor(call.file, Noted::DebugStr))
+          strings_(SectionCursor(call.file, Noted::DebugStr)),
+          locations_(NamedSectionCursor(call.file, ".debug_loc"))
     {
     }
 
     LdrResult Run()
     {
         t_.dwarf2LineUnits.clear();
+        // What the entry readers keep for one pass starts empty, even after
+        // a pass that a reader's exception ended.
+        Dwarf2Pass().Clear();
         LdrResult ended = LDR_OK;
         while (ended == LDR_OK && info_.Ok() && !info_.AtEnd())
             ended = NextUnit();
@@ -80,6 +86,7 @@ private:
         unit.addressSize = unit.entries.U8();
         unit.entriesOffset = static_cast<uint32_t>(unit.entries.Offset());
         unit.strings = strings_;
+        unit.locations = locations_;
         if (!unit.entries.Ok()) {
             damage_.Failed(unit.entries);
             return LDR_OK;
@@ -165,7 +172,7 @@ private:
     ElfLoadState& s_;
     LoaderTables& t_;
     CompileUnitPass pass_;
-    ByteCursor info_, abbrevs_, strings_;
+    ByteCursor info_, abbrevs_, strings_, locations_;
     ReaderDamage damage_{".debug_info"};
     LdrResult result_ = LDR_OK;  // of the entry readers
 };

@@ -35,6 +35,7 @@ struct LoadProgressRecord {
     uint32_t countA = 0, countB = 0, countC = 0, countD = 0;  // SymGetLoadCounts
     uint64_t downloadedBytes = 0;
     uint32_t lineRows = 0;
+    uint32_t functions = 0;  // functions the debug readers added
     uint32_t startPC = 0;
     uint32_t stackBase = 0;
     uint32_t stackSize = 0;

@@ -54,6 +54,7 @@ void LoaderTables::FreeUnitNames()
 void LoaderTables::ClearPerLoad()
 {
     dwarf2Types.clear();
+    dwarf2PendingLinks.clear();
     dwarf2Abbrevs.clear();
     dwarf2LineUnits.clear();
     globalNames.clear();

@@ -64,9 +64,19 @@ struct FunctionListEntry {
     std::string name;
 };
 
+// A type whose target (pointer, reference) or base (typedef) is a DWARF 2
+// entry not mapped when the type was made; the fix-up after the unit pass
+// puts the entry's type in its place.
+struct PendingTypeLink {
+    uint32_t typeIndex = 0;
+    uint32_t entryOffset = 0;
+    bool isBase = false;  // a typedef's base, else a pointer or reference target
+};
+
 struct LoaderTables {
     // DWARF 2 entry offset -> type; LookUpDwarf2Type gives 0 when absent.
     std::unordered_map<uint32_t, Dwarf2TypeEntry> dwarf2Types;
+    std::vector<PendingTypeLink> dwarf2PendingLinks;
     // Abbreviation code -> abbreviation of the current unit.
     std::unordered_map<uint32_t, Dwarf2Abbrev> dwarf2Abbrevs;
     // Class name -> range of its functions; outlives the load.

@@ -4,6 +4,7 @@
 #include "debug_frame.h"
 #include "elf_symtab.h"
 #include "dwarf2_lines.h"
+#include "dwarf2_types.h"
 #include "dwarf2_units.h"
 
 namespace tarnel {
@@ -20,6 +21,12 @@ DebugReaders DefaultReaders()
     };
     readers.dwarf2Units = ReadDwarf2Units;
     readers.dwarf2Lines = ReadDwarf2LineProgram;
+    // After the DWARF 2 units (pass 2); pass 1, after DWARF 1 units, is the
+    // DWARF 1 reader's.
+    readers.dwarf1Pointers = [](uint32_t, int pass) {
+        if (pass == 2)
+            FixDwarf2TypeLinks();
+    };
     return readers;
 }
 

@@ -204,7 +204,7 @@ struct LineProgramBytes {
 // empty are left out).
 struct DwarfImage {
     bool bigEndian = false;
-    std::vector<uint8_t> info, abbrev, line, str, ranges;
+    std::vector<uint8_t> info, abbrev, line, str, ranges, loc;
 
     std::vector<uint8_t> Build() const
     {
@@ -213,7 +213,7 @@ struct DwarfImage {
         elf.sections.push_back({".text", 1, 6, 0x100, Words({0xE1A00000}, bigEndian)});
         const std::pair<const char*, const std::vector<uint8_t>*> debug[] = {
             {".debug_info", &info}, {".debug_abbrev", &abbrev}, {".debug_line", &line},
-            {".debug_str", &str},   {".debug_ranges", &ranges},
+            {".debug_str", &str},   {".debug_ranges", &ranges}, {".debug_loc", &loc},
         };
         for (const auto& [name, bytes] : debug)
             if (!bytes->empty())

@@ -1,6 +1,9 @@
 // What the loaders left in quinar, read back for the tests: the module rows
-// of the listing and the name of a source key.
+// of the listing, the name of a source key, a symbol's details and a type's
+// record.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -31,6 +34,29 @@ inline std::string SourceNameOf(uint32_t key)
     std::string name = text;
     platform::FreeHandleBlock(text);
     return name;
+}
+
+struct SymbolDetails {
+    uint32_t kind = 0, module = 0, start = 0, end = 0, attribute = 0, type = 0, size = 0, flags = 0, location = 0,
+             scope = 0;
+};
+
+inline SymbolDetails DetailsOf(uint32_t handle)
+{
+    SymbolDetails d;
+    EXPECT_EQ(SymGetSymbolDetails(handle, &d.kind, &d.module, &d.start, &d.end, &d.attribute, &d.type, &d.size,
+                                  &d.flags, &d.location, &d.scope),
+              SYM_OK);
+    return d;
+}
+
+// name: a buffer of SYM_TYPE_NAME_SIZE bytes, or null.
+inline SymTypeDesc TypeRecordOf(uint32_t index, char* name = nullptr)
+{
+    SymTypeDesc d{};
+    d.nameBuffer = name;
+    EXPECT_EQ(SymGetTypeRecord(index, &d), SYM_OK) << std::hex << index;
+    return d;
 }
 
 }  // namespace tarnel::test

@@ -5,6 +5,9 @@
 // symbol-library parts print the rows quinar holds; --code prints the ARM
 // and Thumb runs of the executable sections as LdrIsInThumbRange answers
 // them, --frames the FDEs of .debug_frame with the registers they save.
+// --types prints each type with its members, enumerators, class slots and
+// parameters; --functions each function with its frame base, parameters
+// and locals (location words and the image's location description).
 // What the readers found damaged goes to stderr.
 //
 //   ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]
@@ -174,9 +177,11 @@ void PrintFrames()
     std::printf("\n");
 }
 
+// The title counts the records; their items are the indented rows.
 void PrintRows(const char* title, const std::vector<std::string>& rows)
 {
-    std::printf("%s (%zu):\n", title, rows.size());
+    const auto records = std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r.rfind("  ", 0) != 0; });
+    std::printf("%s (%zu):\n", title, static_cast<size_t>(records));
     for (const std::string& row : rows)
         std::printf("  %s\n", row.c_str());
     std::printf("\n");
@@ -244,9 +249,9 @@ int main(int argc, char** argv)
     if (lines)
         PrintRows("Lines", quinar::ListLines());
     if (types)
-        PrintRows("Types", quinar::ListTypes());
+        PrintRows("Types", quinar::ListTypesWithItems());
     if (functions)
-        PrintRows("Functions", quinar::ListFunctions());
+        PrintRows("Functions", quinar::ListFunctionsWithVariables());
     if (code && elf)
         PrintCode(tarnel::LoadedElfImage());
     if (frames && elf)

@@ -70,12 +70,6 @@ SymResult KindOfType(const TypeTable& types, uint32_t type, ValueKind* kind) {
     }
 }
 
-// Where an object lives.
-struct Place {
-    bool inRegister = false;
-    uint32_t where = 0;  // address, or register id
-};
-
 SymResult Load(const Place& place, const ValueKind& kind, SymExprValue* out) {
     uint64_t bits = 0;
     if (place.inRegister) {
@@ -95,34 +89,17 @@ SymResult Load(const Place& place, const ValueKind& kind, SymExprValue* out) {
     return SYM_OK;
 }
 
-// The place of a symbol at the stop: frame locals from their function's
-// frame base, register variables in their register.
-SymResult PlaceOf(Store& s, uint32_t handle, Place* place, uint32_t* type) {
+// The place of a symbol at the stop and its type.
+SymResult PlaceOf(Store& s, uint32_t handle, const uint32_t* pc, Place* place, uint32_t* type) {
     *type = 0;
     if (uint32_t id = 0; RegisterOf(handle, &id)) {
         *place = {true, id};
         return SYM_OK;
     }
     switch (KindOf(handle)) {
-    case SYM_KIND_VARIABLE: {
-        const Variable& v = s.Variables()[s.VariablePosition(handle)];
-        *type = v.type;
-        if (v.isRegister) {
-            *place = {true, v.location[0]};
-            return SYM_OK;
-        }
-        if (v.HasAddress()) {
-            *place = {false, v.start};
-            return SYM_OK;
-        }
-        if (v.function == kNone) return SYM_E_NO_VALUE;
-        const FrameInfo& frame = s.Functions()[v.function].frame;
-        uint32_t base = 0;
-        if (frame.baseRegister == kNone) return SYM_E_NO_VALUE;
-        if (SymResult r = ReadTargetRegister(frame.baseRegister, &base); r != SYM_OK) return r;
-        *place = {false, base + static_cast<uint32_t>(frame.baseOffset) + v.location[0]};
-        return SYM_OK;
-    }
+    case SYM_KIND_VARIABLE:
+        *type = s.Variables()[s.VariablePosition(handle)].type;
+        return PlaceOfVariable(s, handle, pc, place);
     case SYM_KIND_LABEL:
         *place = {false, s.Labels()[s.LabelPosition(handle)].value};
         return SYM_OK;
@@ -138,10 +115,8 @@ SymResult PlaceOf(Store& s, uint32_t handle, Place* place, uint32_t* type) {
 }
 
 // The function (else the module) at the PC: where the names of an
-// expression are looked up. 0 when the target does not answer.
-uint32_t ScopeAtPc(Store& s) {
-    uint32_t pc = 0;
-    if (!TargetPc(&pc)) return 0;
+// expression are looked up. 0 when nothing holds the PC.
+uint32_t ScopeAt(Store& s, uint32_t pc) {
     if (uint32_t f = s.FunctionAt(pc); f != kNone) return s.FunctionHandle(f);
     if (uint32_t m = s.ModuleAt(pc); m != kNone) return s.Modules()[m].handle;
     return 0;
@@ -152,7 +127,7 @@ bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || 
 
 class Evaluator {
 public:
-    Evaluator(Store& s, std::string_view text) : s_(s), text_(text) {}
+    Evaluator(Store& s, std::string_view text) : s_(s), text_(text) { pcKnown_ = TargetPc(&pc_); }
 
     SymResult Run(SymExprValue* out) {
         uint32_t derefs = 0;
@@ -198,10 +173,12 @@ private:
         const size_t start = pos_++;
         while (pos_ < text_.size() && IsNameChar(text_[pos_])) ++pos_;
         uint32_t handle = 0;
-        if (SymResult r = FindSymbol(s_, ScopeAtPc(s_), text_.substr(start, pos_ - start), &handle); r != SYM_OK)
+        const uint32_t* pc = pcKnown_ ? &pc_ : nullptr;
+        const uint32_t scope = pcKnown_ ? ScopeAt(s_, pc_) : 0;
+        if (SymResult r = FindSymbol(s_, scope, text_.substr(start, pos_ - start), &handle, pc); r != SYM_OK)
             return r;
         Place place;
-        if (SymResult r = PlaceOf(s_, handle, &place, type); r != SYM_OK) return r;
+        if (SymResult r = PlaceOf(s_, handle, pc, &place, type); r != SYM_OK) return r;
         ValueKind kind;
         if (SymResult r = KindOfType(s_.Types(), *type, &kind); r != SYM_OK) return r;
         return Load(place, kind, value);
@@ -241,6 +218,8 @@ private:
     Store& s_;
     std::string_view text_;
     size_t pos_ = 0;
+    uint32_t pc_ = 0;
+    bool pcKnown_ = false;
 };
 
 }  // namespace

@@ -35,6 +35,8 @@ void Store::Clear() {
     dataLabels_.clear();
     variableHandles_.Retire(static_cast<uint32_t>(variables_.size()));
     variables_.clear();
+    locationPieces_.clear();
+    locationBytes_.clear();
     names_.Clear();
     funcNames_.clear();
     types_.Clear();

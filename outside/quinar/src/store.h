@@ -64,11 +64,19 @@ struct Scope {
     uint32_t lastVar = kNone;
 };
 
-// Where a function keeps its frame, for the stack walk and the variable
-// views of the target-access tasks. Until a reader gives it, unknown.
-struct FrameInfo {
-    uint32_t baseRegister = kNone;   // register the frame offsets count from
-    int32_t baseOffset = 0;
+// A location description kept for a variable or function: `count` pieces
+// from `first` in Store's piece table (SymSetLocationList).
+struct LocationRef {
+    bool stored = false;
+    uint32_t first = 0;
+    uint32_t count = 0;
+};
+
+struct LocationPiece {
+    uint32_t low;
+    uint32_t high;           // exclusive
+    uint32_t offset;         // of the expression in the byte pool
+    uint32_t length;
 };
 
 struct Function {
@@ -81,7 +89,7 @@ struct Function {
     bool isStatic = false;
     uint32_t parent = kNone; // enclosing function of a nested one
     uint32_t scope = kNone;
-    FrameInfo frame;
+    LocationRef frameBase;   // DW_AT_frame_base: what frame offsets count from
 };
 
 struct Label {
@@ -113,6 +121,7 @@ struct Variable {
     uint32_t start = 0;         // static and external: address range, end exclusive
     uint32_t end = 0;
     uint32_t nextInScope = kNone;
+    LocationRef locationList;   // the image's own location description
     uint32_t Attribute() const { return isRegister ? SYM_ATTR_REGISTER : storage; }
     bool HasAddress() const { return !isRegister && storage != SYM_STORAGE_LOCAL; }
 };
@@ -171,6 +180,13 @@ public:
     void AddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section,
                       uint32_t address2);
     SymResult LookupNamedSymbol(uint32_t scope, std::string_view name, uint32_t* handle) const;
+    // Location descriptions (locations.cpp).
+    SymResult SetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count);
+    // The stored description of a variable or function handle; null when
+    // the handle names neither.
+    const LocationRef* LocationOf(uint32_t handle) const;
+    SymLocationPiece Piece(const LocationRef& ref, uint32_t n) const;
+    SymResult FunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, std::string* name) const;
     // Position of the first function of that name (via the function-name
     // map as well); kNone when none.
     uint32_t FindFunction(std::string_view name) const;
@@ -265,6 +281,8 @@ private:
     HandleSpace dataLabelHandles_{SYM_KIND_DATA_LABEL};
     std::vector<Variable> variables_;
     HandleSpace variableHandles_{SYM_KIND_VARIABLE};
+    std::vector<LocationPiece> locationPieces_;
+    std::vector<uint8_t> locationBytes_;
     NameIndex names_;                  // functions, labels, data labels, file-level variables
     std::unordered_map<std::string, std::string> funcNames_;   // folded signature or name -> name
 

@@ -115,7 +115,7 @@ bool ParseRegisterReference(std::string_view text, uint32_t* id) {
 
 const char* RegisterName(uint32_t id) { return id < kRegisterCount ? kRegisterNames[id] : ""; }
 
-SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* handle) {
+SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* handle, const uint32_t* pc) {
     *handle = 0;
     name = Trim(name);
     if (uint32_t id = 0; ParseRegisterReference(name, &id)) {
@@ -128,13 +128,23 @@ SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* 
     // Innermost first: a local hides a static of its module, which hides a
     // global of another module.
     const Where where = WhereOf(s, scope);
+    uint32_t elsewhere = 0;  // a local of that name whose location does not hold at the PC
     for (uint32_t sc = where.scope; sc != kNone; sc = s.Scopes()[sc].parent) {
         for (uint32_t v = s.Scopes()[sc].firstVar; v != kNone; v = s.Variables()[v].nextInScope) {
-            if (SameName(s.Variables()[v].name, name, s.caseSensitive)) {
-                *handle = s.VariableHandle(v);
-                return SYM_OK;
+            if (!SameName(s.Variables()[v].name, name, s.caseSensitive))
+                continue;
+            const uint32_t h = s.VariableHandle(v);
+            if (pc && !LocationHoldsAt(s, h, *pc)) {
+                elsewhere = elsewhere ? elsewhere : h;
+                continue;
             }
+            *handle = h;
+            return SYM_OK;
         }
+    }
+    if (elsewhere) {
+        *handle = elsewhere;
+        return SYM_OK;
     }
 
     auto search = [&](bool moduleOnly) {

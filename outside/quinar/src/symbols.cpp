@@ -241,6 +241,7 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
         o.attribute = f.isStatic ? SYM_ATTR_STATIC : SYM_ATTR_EXTERNAL;
         o.type = f.procType;
         o.size = f.end >= f.start ? f.end - f.start + 1 : 0;
+        o.flags = f.frameBase.stored ? SYM_FLAG_LOCATION_LIST : 0;
         o.location = f.section;
         o.scope = f.parent == kNone ? 0 : functionHandles_.HandleOf(f.parent);
         break;
@@ -256,7 +257,8 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
         o.attribute = v.Attribute();
         o.type = v.type;
         o.size = types_.SizeOf(v.type);
-        o.flags = (v.isRegister ? 1u : 0u) | (v.constVolatile ? 2u : 0u);
+        o.flags = (v.isRegister ? 1u : 0u) | (v.constVolatile ? 2u : 0u) |
+                  (v.locationList.stored ? SYM_FLAG_LOCATION_LIST : 0u);
         o.location = v.location[0];
         o.scope = v.function == kNone ? 0 : functionHandles_.HandleOf(v.function);
         break;

@@ -18,9 +18,7 @@ SymResult ReadTargetMemory(uint32_t address, uint32_t size, uint64_t* value) {
     uint8_t bytes[8] = {};
     if (size == 0 || size > sizeof bytes) return SYM_E_WRONG_TYPE;
     if (MemReadBlock(bytes, {address, ADDR_SPACE_TARGET}, size) != 0) return SYM_E_NO_VALUE;
-    // Without a configured processor the target is taken as little-endian.
-    int bigEndian = 0;
-    if (ProcReturnByteOrder(&bigEndian) != 0) bigEndian = 0;
+    const bool bigEndian = TargetBigEndian();
     uint64_t v = 0;
     for (uint32_t i = 0; i < size; ++i) {
         const uint32_t at = bigEndian ? i : size - 1 - i;
@@ -28,6 +26,12 @@ SymResult ReadTargetMemory(uint32_t address, uint32_t size, uint64_t* value) {
     }
     *value = v;
     return SYM_OK;
+}
+
+// Without a configured processor the target is taken as little-endian.
+bool TargetBigEndian() {
+    int bigEndian = 0;
+    return ProcReturnByteOrder(&bigEndian) == 0 && bigEndian != 0;
 }
 
 bool TargetPc(uint32_t* pc) {

@@ -143,5 +143,36 @@ TEST(Ldrdump, DownloadsThroughTheSimulatorLibraryInTheTargetsByteOrder)
     EXPECT_EQ(none.exitStatus, 1);
 }
 
+// The types part lists each type's members, enumerators and slots; the
+// functions part each function's frame base, parameters and locals.
+TEST(Ldrdump, PrintsTypesWithTheirItemsAndFunctionsWithTheirVariables)
+{
+    const std::string elf = FixturePath("d2_types_o0");
+    auto r = RunProcess({LDRDUMP, "--types", "--functions", elf});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    for (const char* row : {" struct size 12 struct node\n", "  member next type ", "  member level type ",
+                            " bits 26:5\n", "  enumerator BLUE -2\n", "  enumerator WHITE 200\n",
+                            " array size 96 int [2][3][4] bound 1 of ", " union size 4 union word\n",
+                            "  frame base [", "  local head type ", " list fbreg -28\n", "  static calls type 8 "})
+        EXPECT_NE(r.out.find(row), std::string::npos) << row << "\n" << r.out;
+    // walk's row carries its code range as the symbol table gives it.
+    auto symbols = RunProcess({"arm-none-eabi-readelf", "-s", "-W", elf});
+    const size_t at = symbols.out.find(" walk\n");
+    ASSERT_NE(at, std::string::npos);
+    const std::vector<std::string> t = Tokens(symbols.out.substr(symbols.out.rfind(':', at) + 1));
+    char row[64];
+    std::snprintf(row, sizeof row, "  %08x-%08x walk module dwarf2_types.c type ", Hex(t[0]),
+                  Hex(t[0]) + static_cast<uint32_t>(std::stoul(t[1])) - 1);
+    EXPECT_NE(r.out.find(row), std::string::npos) << row;
+
+    auto cxx = RunProcess({LDRDUMP, "--types", "--functions", FixturePath("d2_class_o0")});
+    ASSERT_EQ(cxx.exitStatus, 0) << cxx.err;
+    for (const char* row : {" class size 8 class Counter\n", "  slot protected count_ type 8 offset 0\n",
+                            "  slot public Counter::Add code ", "  enumerator Down -1\n", " Counter::Add module ",
+                            "  local this type "})
+        EXPECT_NE(cxx.out.find(row), std::string::npos) << row << "\n" << cxx.out;
+}
+
 }  // namespace
 }  // namespace tarnel::test

@@ -198,6 +198,22 @@ inline constexpr uint32_t SYM_ATTR_REGISTER = 5;     // location word 0 is a reg
 inline constexpr uint16_t SYM_SPACE_FRAME = 0;
 inline constexpr uint16_t SYM_SPACE_REGISTER = 4;
 
+// A DWARF location description as the image gives it, for the variable
+// views: DW_AT_location of a parameter or variable, DW_AT_frame_base of a
+// function. Each piece is a DWARF expression that holds for the code
+// addresses [low, high); a location list has one piece per range, a single
+// expression one piece of low 0 and high 0xFFFFFFFF (every address).
+struct SymLocationPiece {
+    uint32_t low;
+    uint32_t high;          // first address after the piece
+    const uint8_t* expr;    // the expression's bytes (DW_OP_*)
+    uint32_t length;
+};
+
+// Flag of SymGetSymbolDetails (variables and functions): a location list
+// (variable) or frame base (function) is stored; SymGetLocationAt reads it.
+inline constexpr uint32_t SYM_FLAG_LOCATION_LIST = 4;
+
 // What SymGetSymbolInfo tells of a symbol.
 struct SymSymbolInfo {
     uint32_t kind;         // SymKind
@@ -341,6 +357,23 @@ SymResult SymEndSymbolBlock();
 SymResult SymAddVariable(const char* name, uint32_t type, uint32_t storage, uint32_t registerFlag,
                          const uint32_t* location, uint32_t constVolatile, uint32_t mode,
                          uint32_t* handle);
+// Stores a location description (pieces copied): handle names a variable
+// (its location) or a function, 0 the innermost open function (its frame
+// base). A count of 0 stores that the object has no location (optimized
+// away). A later call replaces what was stored.
+SymResult SymSetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count);
+// The n-th stored piece (0-based); its bytes stay valid until the store
+// changes. SYM_E_NOT_FOUND past the last piece or when none is stored.
+SymResult SymGetLocationPiece(uint32_t handle, uint32_t n, SymLocationPiece* out);
+// The expression that holds at a code address (the first piece covering
+// it). SYM_E_NOT_FOUND when no piece covers pc: the value is not available
+// there.
+SymResult SymGetLocationAt(uint32_t handle, uint32_t pc, const uint8_t** expr, uint32_t* length);
+// The n-th variable (0-based) of a function's own scope, parameters first,
+// in the order the reader added them (locals of its lexical blocks
+// included, nested functions' not): handle and name (a buffer of
+// SYM_MEMBER_NAME_SIZE bytes, or null). SYM_E_NOT_FOUND past the last.
+SymResult SymGetFunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, char* name);
 SymResult SymAddLabel(const char* name, uint32_t value);
 // With a module open: a label of that module at value. Without: a new
 // module of that name (an S-record module line), which the following
@@ -355,9 +388,9 @@ SymResult SymFindPublicSymbol(const char* name);
 SymResult SymAddFuncNametoMap(const char* signature, const char* name);
 // kind: SymKind; start, end: the range (see SymRange); attribute: storage
 // kind (SYM_ATTR_*); flags: bit 0 register, bit 1 const/volatile (variables),
-// reopen bits (modules); location: word 0 of a variable, section of a
-// function or data label; scope: the enclosing function of a variable or
-// nested function.
+// reopen bits (modules), SYM_FLAG_LOCATION_LIST (variables and functions);
+// location: word 0 of a variable, section of a function or data label;
+// scope: the enclosing function of a variable or nested function.
 SymResult SymGetSymbolDetails(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start,
                               uint32_t* end, uint32_t* attribute, uint32_t* type, uint32_t* size,
                               uint32_t* flags, uint32_t* location, uint32_t* scope);

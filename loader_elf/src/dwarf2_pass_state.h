@@ -1,0 +1,39 @@
+// What the DWARF 2 entry readers keep while one unit pass runs; emptied
+// when the pass ends (the entry readers' passDone).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tarnel {
+
+// Type entries read on demand inside one another (a type naming a type not
+// read yet) go at most this deep; a deeper reference waits for the fix-up
+// after the pass, as a cycle does.
+inline constexpr uint32_t MAX_TYPE_DEMAND_DEPTH = 64;
+
+struct Dwarf2PassState {
+    // Typedef entry -> the class entry it names, for a typedef met before
+    // its class was mapped (no type is made for it then).
+    std::unordered_map<uint32_t, uint32_t> typedefGuard;
+    // Type entries being read now, the walk's and those read on demand: a
+    // reference back to one of them is a cycle (a structure reached again
+    // through its own members).
+    std::unordered_set<uint32_t> reading;
+    uint32_t demandDepth = 0;
+    // The type entry read last was left unmapped because it reached a cycle.
+    bool cycleReached = false;
+    // The type made or found by the last type reader.
+    uint32_t currentTypeIndex = 0;
+    // Entry offset of a member function's declaration (in its class) ->
+    // the function's qualified name ("Counter::add").
+    std::unordered_map<uint32_t, std::string> memberDeclarations;
+
+    void Clear() { *this = Dwarf2PassState{}; }
+};
+
+Dwarf2PassState& Dwarf2Pass();
+
+}  // namespace tarnel

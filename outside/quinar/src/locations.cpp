@@ -1,0 +1,120 @@
+// Location descriptions of variables (DW_AT_location) and functions
+// (DW_AT_frame_base) as the image gives them: DWARF expressions by code
+// range, kept in one piece table and one byte pool for the whole store.
+#include <algorithm>
+
+#include "store.h"
+
+namespace quinar {
+
+namespace {
+
+bool Covers(const LocationPiece& p, uint32_t pc) {
+    // A piece reaching 0xFFFFFFFF holds at the last address too.
+    return p.low <= pc && (pc < p.high || p.high == 0xFFFFFFFFu);
+}
+
+}  // namespace
+
+SymResult Store::SetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count) {
+    if (count != 0 && !pieces) return SYM_E_ARGUMENT;
+    LocationRef* ref = nullptr;
+    if (handle == 0) {
+        if (openFunctions_.empty()) return SYM_E_BAD_HANDLE;
+        ref = &functions_[openFunctions_.back()].frameBase;
+    } else if (KindOf(handle) == SYM_KIND_FUNCTION) {
+        uint32_t at = functionHandles_.PositionIn(handle, functions_);
+        if (at == kNone) return SYM_E_BAD_HANDLE;
+        ref = &functions_[at].frameBase;
+    } else {
+        uint32_t at = variableHandles_.PositionIn(handle, variables_);
+        if (at == kNone) return SYM_E_BAD_HANDLE;
+        ref = &variables_[at].locationList;
+    }
+    for (uint32_t i = 0; i < count; ++i)
+        if (pieces[i].length != 0 && !pieces[i].expr) return SYM_E_ARGUMENT;
+
+    ref->stored = true;
+    ref->first = static_cast<uint32_t>(locationPieces_.size());
+    ref->count = count;
+    for (uint32_t i = 0; i < count; ++i) {
+        const SymLocationPiece& p = pieces[i];
+        locationPieces_.push_back({p.low, p.high, static_cast<uint32_t>(locationBytes_.size()), p.length});
+        locationBytes_.insert(locationBytes_.end(), p.expr, p.expr + p.length);
+    }
+    return SYM_OK;
+}
+
+const LocationRef* Store::LocationOf(uint32_t handle) const {
+    if (KindOf(handle) == SYM_KIND_FUNCTION) {
+        uint32_t at = functionHandles_.PositionIn(handle, functions_);
+        return at == kNone ? nullptr : &functions_[at].frameBase;
+    }
+    uint32_t at = variableHandles_.PositionIn(handle, variables_);
+    return at == kNone ? nullptr : &variables_[at].locationList;
+}
+
+SymLocationPiece Store::Piece(const LocationRef& ref, uint32_t n) const {
+    const LocationPiece& p = locationPieces_[ref.first + n];
+    return {p.low, p.high, p.length ? locationBytes_.data() + p.offset : nullptr, p.length};
+}
+
+SymResult Store::FunctionVariable(uint32_t function, uint32_t n, uint32_t* variable,
+                                  std::string* name) const {
+    uint32_t at = functionHandles_.PositionIn(function, functions_);
+    if (at == kNone) return SYM_E_BAD_HANDLE;
+    const uint32_t scope = functions_[at].scope;
+    for (uint32_t v = scopes_[scope].firstVar; v != kNone; v = variables_[v].nextInScope) {
+        if (n-- > 0) continue;
+        if (variable) *variable = variableHandles_.HandleOf(v);
+        if (name) *name = variables_[v].name;
+        return SYM_OK;
+    }
+    return SYM_E_NOT_FOUND;
+}
+
+}  // namespace quinar
+
+using namespace quinar;
+
+extern "C" {
+
+SymResult SymSetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count) {
+    return TheStore().SetLocationList(handle, pieces, count);
+}
+
+SymResult SymGetLocationPiece(uint32_t handle, uint32_t n, SymLocationPiece* out) {
+    if (!out) return SYM_E_ARGUMENT;
+    const LocationRef* ref = TheStore().LocationOf(handle);
+    if (!ref) return SYM_E_BAD_HANDLE;
+    if (!ref->stored || n >= ref->count) return SYM_E_NOT_FOUND;
+    *out = TheStore().Piece(*ref, n);
+    return SYM_OK;
+}
+
+SymResult SymGetLocationAt(uint32_t handle, uint32_t pc, const uint8_t** expr, uint32_t* length) {
+    const Store& s = TheStore();
+    const LocationRef* ref = s.LocationOf(handle);
+    if (!ref) return SYM_E_BAD_HANDLE;
+    for (uint32_t n = 0; ref->stored && n < ref->count; ++n) {
+        SymLocationPiece p = s.Piece(*ref, n);
+        if (!Covers({p.low, p.high, 0, 0}, pc)) continue;
+        if (expr) *expr = p.expr;
+        if (length) *length = p.length;
+        return SYM_OK;
+    }
+    return SYM_E_NOT_FOUND;
+}
+
+SymResult SymGetFunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, char* name) {
+    std::string text;
+    SymResult r = TheStore().FunctionVariable(function, n, variable, &text);
+    if (r == SYM_OK && name) {
+        size_t length = std::min<size_t>(text.size(), SYM_MEMBER_NAME_SIZE - 1);
+        std::copy_n(text.data(), length, name);
+        name[length] = '\0';
+    }
+    return r;
+}
+
+}  // extern "C"
