@@ -270,6 +270,70 @@ TEST_F(ExprTest, LocalsAndRegistersComeFromTheStop) {
     Eval("@r1", SYM_E_NO_VALUE);
 }
 
+// Locals as the DWARF 2 reader gives them: worker's frame base is r11, its
+// frame local counts from it; in worker2 (0x200-0x2FF, the same frame base)
+// a local whose location list changes at 0x240 (r5, then the frame), two
+// locals "i" of two lexical blocks, and one optimized away.
+TEST_F(ExprTest, LocalsArePlacedByTheirLocationsAtThePc) {
+    const uint8_t reg11[] = {0x5B};
+    const SymLocationPiece frameBase{0, 0xFFFFFFFFu, reg11, 1};
+    ASSERT_EQ(SymSetLocationList(worker, &frameBase, 1), SYM_OK);
+    const uint8_t reg5[] = {0x55}, fbreg12[] = {0x91, 0x74}, fbreg16[] = {0x91, 0x70}, fbreg20[] = {0x91, 0x6C};
+    const SymLocationPiece moving[] = {{0x200, 0x240, reg5, 1}, {0x240, 0x300, fbreg12, 2}};
+    const SymLocationPiece firstBlock{0x200, 0x280, fbreg16, 2}, secondBlock{0x280, 0x300, fbreg20, 2};
+    uint32_t movingLocal = 0, i1 = 0, i2 = 0, gone = 0;
+    // Location words as the reader decodes them (the frame offsets).
+    const uint32_t words[4][3] = {{0, 0, 0}, {static_cast<uint32_t>(-16), 0, 0}, {static_cast<uint32_t>(-20), 0, 0},
+                                  {0, 0, 0}};
+    SymModuleDesc again{2, 0x100, 0x2FF};
+    ASSERT_EQ(SymAddModuleOpenByDescNew(app, "app.c", &kStamp, &again, 0, 1, 0), SYM_OK);
+    SymModuleDesc range{2, 0x200, 0x2FF};
+    ASSERT_EQ(SymAddPublicSymbol("worker2", 0, 0, &range, 0), SYM_OK);
+    const uint32_t worker2 = Find(0, "worker2");
+    ASSERT_EQ(SymSetLocationList(0, &frameBase, 1), SYM_OK);
+    const std::pair<const char*, uint32_t*> locals[] = {{"moving", &movingLocal}, {"i", &i1}, {"i", &i2}, {"gone", &gone}};
+    for (int n = 0; n < 4; ++n)
+        ASSERT_EQ(SymAddVariable(locals[n].first, SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, words[n], 0, 1, locals[n].second),
+                  SYM_OK);
+    ASSERT_EQ(SymSetLocationList(movingLocal, moving, 2), SYM_OK);
+    ASSERT_EQ(SymSetLocationList(i1, &firstBlock, 1), SYM_OK);
+    ASSERT_EQ(SymSetLocationList(i2, &secondBlock, 1), SYM_OK);
+    ASSERT_EQ(SymSetLocationList(gone, nullptr, 0), SYM_OK);
+    SymEndSymbolBlock();
+    SymCloseModule(0);
+    SymEndLoad();
+    ASSERT_NE(worker2, 0u);
+
+    Stop().regs[11] = 0x7000;
+    Stop().regs[5] = 55;
+    Stop().Poke(0x6FF8, {8});   // worker's frame local: -8
+    Stop().Poke(0x6FF4, {12});  // -12
+    Stop().Poke(0x6FF0, {16});  // -16
+    Stop().Poke(0x6FEC, {20});  // -20
+    const struct {
+        uint32_t pc;
+        const char* text;
+        SymResult result;
+        uint64_t value;
+    } cases[] = {
+        {0x220, "moving", SYM_OK, 55}, {0x250, "moving", SYM_OK, 12}, {0x220, "i", SYM_OK, 16},
+        {0x290, "i", SYM_OK, 20},      {0x250, "gone", SYM_E_NO_VALUE, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text << " at 0x" << std::hex << c.pc);
+        Stop().regs[15] = c.pc;
+        const SymExprValue v = Eval(c.text, c.result);
+        if (c.result == SYM_OK) {
+            EXPECT_EQ(v.value, c.value);
+        }
+    }
+    Stop().regs[15] = 0x104;
+    EXPECT_EQ(Find(worker, "counter"), localCounter);
+    EXPECT_EQ(Eval("counter").value, 8u) << "a frame offset from the frame base";
+    Stop().regs[11] = 0x8000;
+    EXPECT_EQ(Eval("counter").value, 0u) << "the frame base is read at every evaluation";
+}
+
 TEST_F(ExprTest, PointersAreFollowedToTheirType) {
     Stop().Poke(0x8028, {0x00, 0x70, 0x00, 0x00});
     Stop().Poke(0x7000, {0xFF, 0xFF, 0xFF, 0xFF});
