@@ -2,6 +2,7 @@
 #include <strings.h>
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -93,8 +94,8 @@ int ShlExecuteCommand(const char* text, int length, int* inputMode, int* waitFla
         *waitFlag = 0;
     if (!text || length <= 0)
         return 0;
-    std::string line(text, static_cast<size_t>(length));
-    line.resize(line.find('\0') == std::string::npos ? line.size() : line.find('\0'));
+    // The line ends at `length` characters or at its NUL, whichever comes first.
+    const std::string line(text, strnlen(text, static_cast<size_t>(length)));
     std::vector<std::string> words = SplitLine(line);
     if (words.empty())
         return 0;

@@ -96,7 +96,8 @@ TEST_F(BrevanTest, ALineRunsTheCommandOfItsFirstWordWithItsWords)
     EXPECT_EQ(busyInside, 1);
     EXPECT_EQ(ShlIsBusy(), 0);
     EXPECT_EQ(ShlExecuteCommand("BP 100 and more", 2, nullptr, nullptr), 0) << "only `length` characters count";
-    EXPECT_THAT(calls, ElementsAre(ElementsAre("bp", "0x8000", "#main"), ElementsAre("BP")));
+    EXPECT_EQ(ShlExecuteCommand("BP 7", 255, nullptr, nullptr), 7) << "nor past the text's end";
+    EXPECT_THAT(calls, ElementsAre(ElementsAre("bp", "0x8000", "#main"), ElementsAre("BP"), ElementsAre("BP", "7")));
 
     std::string name, syntax;
     ASSERT_TRUE(brevan::LookupCommand("Bp", &name, &syntax));
