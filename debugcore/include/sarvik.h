@@ -25,6 +25,8 @@ inline constexpr int SARVIK_ORD_EmuSetPC = 15;
 inline constexpr int SARVIK_ORD_EmuRun = 16;
 inline constexpr int SARVIK_ORD_EmuRestart = 18;
 inline constexpr int SARVIK_ORD_EmuSetTargetConfig = 22;
+inline constexpr int SARVIK_ORD_BptSetCmd = 100;
+inline constexpr int SARVIK_ORD_BptClearCmd = 101;
 inline constexpr int SARVIK_ORD_BptGetList = 102;
 inline constexpr int SARVIK_ORD_BptClearAll = 103;
 inline constexpr int SARVIK_ORD_BptDeleteAllObjects = 104;
@@ -181,5 +183,28 @@ void SemihostSetCommandLine(const char* line);
 int SemihostGetExit(DWORD* reason, DWORD* status);
 // The console line of a reported end's reason ("Stop Emulation for ...").
 const char* SemihostExitText(DWORD reason);
+
+// --- The breakpoint file -------------------------------------------------------
+// Writes every breakpoint and both watchpoint units to path, replacing the
+// file whole; nothing happens and nothing is reported when it cannot be
+// written.
+void SaveBpFile(const char* path);
+// Reads a file that SaveBpFile wrote, in full, before anything changes. A
+// missing file, one under 27 bytes or one whose header does not match is
+// passed over; a damaged body is reported and changes nothing. Otherwise
+// every breakpoint is cleared, the stored ones are set again (pass count,
+// condition, enabled state, symbol text) and the stored units are taken and
+// programmed (unit 1 only in hardware-breakpoint mode). Result 1.
+int RestoreBpFile(const char* path);
+
+// --- Text commands (the shell's words; messages to the shell console) ----------
+// "BP": the list; "BP address": sets (or enables) a breakpoint and saves the
+// list to "_envbpsave.sav".
+void BptSetCmd(int argc, char** argv);
+// "BC address", "BC ALL", "BC HW0", "BC HW1".
+void BptClearCmd(int argc, char** argv);
+// The watchpoint units: print them, or program one from name-value pairs
+// and options.
+void WatchpointCmd(int argc, char** argv);
 
 }  // extern "C"

@@ -3,7 +3,7 @@
 namespace sarvik {
 
 namespace {
-ConditionEvaluator* g_evaluator = nullptr;
+ConditionEvaluator* g_evaluator = &SymbolConditionEvaluator();
 }
 
 ConditionEvaluator* SetConditionEvaluator(ConditionEvaluator* evaluator)

@@ -17,10 +17,13 @@ public:
     virtual int Evaluate(const std::string& condition, ADDR scope) = 0;
 };
 
-// Installs the evaluator (null: none) and returns the previous one. Without
-// an evaluator every condition holds, so a conditional breakpoint acts as a
-// plain one.
+// Installs the evaluator (null: none) and returns the previous one. The
+// library starts with SymbolConditionEvaluator(). Without an evaluator every
+// condition holds, so a conditional breakpoint acts as a plain one.
 ConditionEvaluator* SetConditionEvaluator(ConditionEvaluator* evaluator);
+// Conditions parsed into clauses and evaluated through the symbol library
+// at the stop (condition_parser.h).
+ConditionEvaluator& SymbolConditionEvaluator();
 int EvaluateCondition(const std::string& condition, ADDR scope);
 
 }  // namespace sarvik

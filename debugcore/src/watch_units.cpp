@@ -57,10 +57,7 @@ EmuResult WatchUnits::ReserveUnit1()
     if (Lib().config.hwBreakpoints || units_[1].used)
         return EMU_OK;
     const WHPT_UNIT reserved{1, 1, 0, 0xFFFFFFFFu, EMU_BREAK_WORD, 0, WATCH_CONTROL_BREAK_WORD};
-    int am = static_cast<int>(reserved.addressMask);
-    int dm = static_cast<int>(reserved.dataMask);
-    uint32_t c = reserved.control;
-    const EmuResult r = emuSetHwBp(0, &am, static_cast<int>(reserved.data), &dm, 0, 0, &c, 1);
+    const EmuResult r = ProgramWatchpoint(1, reserved);
     if (r == EMU_OK)
         units_[1] = reserved;
     return r;
@@ -131,6 +128,14 @@ EmuResult WatchUnits::Disable(int u)
     if (r == EMU_OK)
         units_[u].enabled = 0;
     return r;
+}
+
+EmuResult WatchUnits::ProgramWatchpoint(int u, const WHPT_UNIT& watch)
+{
+    int am = static_cast<int>(watch.addressMask);
+    int dm = static_cast<int>(watch.dataMask);
+    uint32_t c = watch.control;
+    return emuSetHwBp(static_cast<int>(watch.address), &am, static_cast<int>(watch.data), &dm, 0, 0, &c, u);
 }
 
 EmuResult WatchUnits::Reprogram(int u)

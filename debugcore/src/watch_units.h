@@ -44,6 +44,11 @@ public:
     EmuResult Disable(int u);
     // Programs the unit from its record.
     EmuResult Reprogram(int u);
+    // A watchpoint as the watchpoint command and the breakpoint file give
+    // it; the record is neither read nor changed.
+    static EmuResult ProgramWatchpoint(int u, const WHPT_UNIT& watch);
+    // Takes a record as given (the breakpoint file), without programming.
+    void Store(int u, const WHPT_UNIT& record) { units_[u] = record; }
 
 private:
     EmuResult Program(int u, uint32_t address, uint32_t addressMask, uint32_t data, uint32_t dataMask,

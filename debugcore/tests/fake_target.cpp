@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "falcrest.h"
+#include "quentor.h"
 #include "quinar/quinar.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
@@ -132,14 +133,21 @@ EmuResult emuGetReg(int, int regNumber, int* value)
         *value = Fake().unitsPresent ? Fake().unitRegs[regNumber] : -1;
         return EMU_OK;
     }
+    if (auto it = Fake().regs.find(regNumber); it != Fake().regs.end()) {
+        *value = static_cast<int>(it->second);
+        return EMU_OK;
+    }
     return EMU_REFUSED;
 }
 
-EmuResult emuSetHwBp(int addrValue, int* addrMask, int dataValue, int* dataMask, int, int, uint32_t* control,
+EmuResult emuSetHwBp(int addrValue, int* addrMask, int dataValue, int* dataMask, int kind, int reserved, uint32_t* control,
                      int unit)
 {
     Record("emuSetHwBp(u" + std::to_string(unit) + "," + Hex(static_cast<uint32_t>(addrValue)) + ",mask " +
            Hex(static_cast<uint32_t>(*addrMask)) + ",ctl " + Hex(*control) + ")");
+    Fake().lastHwBp = {static_cast<uint32_t>(addrValue), static_cast<uint32_t>(*addrMask),
+                       static_cast<uint32_t>(dataValue), static_cast<uint32_t>(*dataMask), kind, reserved,
+                       *control, unit};
     if (const int r = Fake().TakeFailure("emuSetHwBp"))
         return r;
     if (Fake().unitsPresent) {
@@ -215,6 +223,10 @@ int ProcReturnByteOrder(int* order)
     *order = Fake().bigEndian ? 1 : 0;
     return 0;
 }
+
+// --- Quentor -----------------------------------------------------------------
+
+int LdrFileFormat(void) { return Fake().fileFormat; }
 
 // --- tarnel ------------------------------------------------------------------
 

@@ -41,6 +41,17 @@ struct FakeTarget {
     // --- Watchpoint units: registers 52 + 7u ... 57 + 7u -------------------
     bool unitsPresent = true;  // false: every unit register reads -1 (the simulator)
     std::map<int, int> unitRegs;
+    // The arguments of the last emuSetHwBp: address, address mask, data,
+    // data mask, the two words after them, control, unit.
+    struct HwBpCall {
+        uint32_t address, addressMask, data, dataMask;
+        int kind, reserved;
+        uint32_t control;
+        int unit;
+    } lastHwBp{};
+
+    // --- Processor registers by simulator number (SIM_REG_R0 + n, SIM_REG_PC)
+    std::map<int, uint32_t> regs;
 
     // --- CPU model: the PC (CpuGetPC fails while `pcReadable` is false) ----
     uint32_t pc = 0;
@@ -51,6 +62,7 @@ struct FakeTarget {
     std::vector<std::pair<uint32_t, uint32_t>> thumbRanges;  // inclusive
     // (module key, line) -> code ranges (inclusive).
     std::map<std::pair<uint32_t, uint32_t>, std::vector<std::pair<uint32_t, uint32_t>>> lineRanges;
+    int fileFormat = 3;  // LdrFileFormat: the image loaded last (3 ELF)
 
     void Reset() { *this = FakeTarget{}; }
     // The name's planned failure, taken; 0 when none.

@@ -182,10 +182,11 @@ TEST(BpDataExHit, ConditionalCountsLetTrueEvaluationsPassThenStopAtEveryTrueOne)
     zero.SetCount(0);
     conditions.answers = {1, 1};
     EXPECT_THAT(Passes(zero, at, 2), ElementsAre(1, 1)) << "count 0 means every pass";
-    SetConditionEvaluator(previous);
-
+    SetConditionEvaluator(nullptr);
     CBpDataEx noEvaluator(at, "", 1, 1, "anything", BP_NO_ACCESS_ADDR, "", 0);
     EXPECT_EQ(noEvaluator.BpHit(at), 1) << "without an evaluator a condition holds";
+    SetConditionEvaluator(previous);
+    EXPECT_EQ(previous, &SymbolConditionEvaluator()) << "the library starts with its own";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Address texts: hexadecimal numbers and "#function".
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -71,6 +72,28 @@ int AdrAddrToHex(ADDR addr, char* text)
     if (!text || addr.seg == ADDR_SPACE_NONE)
         return 0;
     std::snprintf(text, 11, "0x%08X", addr.off);
+    return 1;
+}
+
+int AdrAddrToSymbol(ADDR addr, char* text)
+{
+    if (!text || addr.seg == ADDR_SPACE_NONE)
+        return 0;
+    uint32_t kind = 0;
+    uint32_t start = 0;
+    uint32_t handle = 0;
+    if (SymGetAddrInfo(SYM_ADDR_CODE, addr.off, nullptr, &kind, &start, nullptr, &handle, nullptr) != SYM_OK ||
+        kind != SYM_KIND_FUNCTION || start != addr.off)
+        return 0;
+    char symbol[ADR_SYMBOL_TEXT_SIZE] = "#";
+    if (SymGetSymbolName(handle, symbol + 1, sizeof symbol - 1) != SYM_OK)
+        return 0;
+    // A static function whose name another function also bears leads the
+    // text elsewhere: such a text would move the breakpoint.
+    ADDR back{};
+    if (AdrTextToAddr(symbol, &back, 1) != 1 || back.off != addr.off)
+        return 0;
+    std::memcpy(text, symbol, std::strlen(symbol) + 1);
     return 1;
 }
 

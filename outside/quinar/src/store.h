@@ -204,6 +204,19 @@ public:
     uint32_t VariableHandle(uint32_t position) const { return variableHandles_.HandleOf(position); }
     uint32_t LabelHandle(uint32_t position) const { return labelHandles_.HandleOf(position); }
     uint32_t DataLabelHandle(uint32_t position) const { return dataLabelHandles_.HandleOf(position); }
+    // Functions, labels, data labels and the variables that are not locals,
+    // by name.
+    const NameIndex& Names() const { return names_; }
+    uint32_t LabelPosition(uint32_t handle) const { return labelHandles_.PositionIn(handle, labels_); }
+    uint32_t DataLabelPosition(uint32_t handle) const {
+        return dataLabelHandles_.PositionIn(handle, dataLabels_);
+    }
+    uint32_t FunctionPosition(uint32_t handle) const {
+        return functionHandles_.PositionIn(handle, functions_);
+    }
+    uint32_t VariablePosition(uint32_t handle) const {
+        return variableHandles_.PositionIn(handle, variables_);
+    }
 
     // Address look-ups (innermost first); kNone when nothing holds the address.
     uint32_t FunctionAt(uint32_t address);

@@ -26,6 +26,13 @@ int AdrTextToAddr(const char* text, ADDR* addr, int inSpace);
 // address of space 0 (no address, or a source position), which has no text.
 int AdrAddrToHex(ADDR addr, char* text);
 
+// The symbol text of an address: "#name" of the function that begins at
+// it, the text AdrTextToAddr reads back to the same address. 1 with the
+// text in `text` (ADR_SYMBOL_TEXT_SIZE bytes); 0 when no function begins
+// there (or its name leads elsewhere), text unchanged.
+inline constexpr int ADR_SYMBOL_TEXT_SIZE = 256;
+int AdrAddrToSymbol(ADDR addr, char* text);
+
 // The valid range of a space; 1, or 0 for a space without a range (then
 // *first and *last stay).
 int AdrGetAddrRange(uint16_t space, uint32_t* first, uint32_t* last);

@@ -43,6 +43,8 @@ inline constexpr SymResult SYM_E_NO_LINE_TABLE = 0x40000E07;  // a row or end wi
 inline constexpr SymResult SYM_E_NO_SOURCE = 0x40000E08;      // the address has no source line
 inline constexpr SymResult SYM_E_FULL = 0x40000E09;           // the type index space is used up
 inline constexpr SymResult SYM_E_NO_MEMORY = 0x40000E0A;      // a returned text could not be allocated
+inline constexpr SymResult SYM_E_SYNTAX = 0x40000E20;         // an expression that does not parse
+inline constexpr SymResult SYM_E_NO_VALUE = 0x40000E21;       // no frame, or the register or memory read failed
 
 // Kinds of what a handle names (its top four bits) and of SymGetSymbolDetails.
 enum SymKind : uint32_t {
@@ -53,6 +55,7 @@ enum SymKind : uint32_t {
     SYM_KIND_VARIABLE = 4,
     SYM_KIND_DATA_LABEL = 5,
     SYM_KIND_SOURCE = 6,     // a source file of a module other than its first one
+    SYM_KIND_REGISTER = 7,   // a target register named in an expression ("@r0")
 };
 
 // Type codes of SymTypeDesc (`TypeCode`).
@@ -210,6 +213,32 @@ struct SymLocationPiece {
 // Flag of SymGetSymbolDetails (variables and functions): a location list
 // (variable) or frame base (function) is stored; SymGetLocationAt reads it.
 inline constexpr uint32_t SYM_FLAG_LOCATION_LIST = 4;
+
+// What SymGetSymbolInfo tells of a symbol.
+struct SymSymbolInfo {
+    uint32_t kind;         // SymKind
+    // Where the symbol lives: space 1, a target address; SYM_SPACE_FRAME,
+    // an offset from its function's frame base; SYM_SPACE_REGISTER, a
+    // register number (DWARF numbering: 0-15 are r0-r15).
+    ADDR address;
+    uint32_t type;         // type index, 0 untyped
+    uint32_t size;         // bytes, 0 when unknown
+    uint32_t module;       // module handle, 0 for none
+    uint32_t scope;        // enclosing function, 0 at file level
+};
+
+// A value of SymEvaluateExpr. The type code is the predefined type index of
+// the value's type (1-23 and 70-88; SYM_VALUE_WORD for a plain number, a
+// register or an untyped symbol; SYM_VALUE_POINTER for a pointer), so a
+// caller converts the bits by code: they stand as read, not sign-extended;
+// a float in the low 32 bits, a double in all 64.
+inline constexpr uint32_t SYM_VALUE_WORD = 7;      // "int", 32 bits
+inline constexpr uint32_t SYM_VALUE_POINTER = 13;
+struct SymExprValue {
+    uint32_t type;
+    uint32_t size;         // bytes of the value
+    uint64_t value;
+};
 
 // SymGetAddrInfo modes.
 inline constexpr uint32_t SYM_ADDR_DATA = 1;   // the variable or data label at an address
@@ -412,5 +441,25 @@ SymResult FreeModuleDescMap();
 SymResult SymNotifyTargetHalted();
 // 0 (the default): names are compared without regard to case.
 SymResult SymSetCaseSensitive(int32_t flag);
+
+// ---- Expressions ------------------------------------------------------------
+// Names are looked up from a scope outwards: the locals of a function and of
+// the functions around it, the statics and globals of its module, then the
+// whole store. A register is named "@r0", "@(r0)" or "$r0" (the CPU model's
+// names: r0-r15, sp, lr, pc, cpsr, spsr).
+
+// The symbol of that name seen from scope (a function, a module or a symbol
+// of one; 0: the whole store only). A name may carry one leading '#'.
+SymResult SymFindSymbolByName(uint32_t scope, const char* name, uint32_t* handle);
+SymResult SymGetSymbolInfo(uint32_t handle, SymSymbolInfo* info);
+// The name of a function, variable, label, data label, module or register,
+// cut to fit size bytes with its NUL.
+SymResult SymGetSymbolName(uint32_t handle, char* buffer, uint32_t size);
+// The value of an expression at the target's stop: the scope is the
+// function at the PC, frame locals count from its frame base, registers and
+// memory are read from the target. Expressions: a symbol name, a register,
+// a number (C forms: 16, 0x10, 020), and "*" before any of them for the
+// 32-bit word at that address (or the object a pointer points to).
+SymResult SymEvaluateExpr(const char* text, SymExprValue* value);
 
 }  // extern "C"

@@ -1,0 +1,165 @@
+// The breakpoint set and clear commands.
+#include <platform/win32.h>
+#include <strings.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "bp_command.h"
+#include "bp_file.h"
+#include "bp_list.h"
+#include "brevan/brevan.h"
+#include "dolmer/dolmer.h"
+#include "emu_messages.h"
+#include "library.h"
+#include "tarnel.h"
+#include "watch_units.h"
+
+namespace sarvik {
+
+namespace {
+
+// The library's string resources 14 to 17 and 22.
+constexpr const char* kBreakpointAt = "Breakpoint at %s, ";
+constexpr const char* kEnable = "Enable";
+constexpr const char* kDisable = "Disable";
+constexpr const char* kTotalBreakpoints = "Total Breakpoint number: %d";
+constexpr const char* kAllCleared = "All of the breakpoints are cleared";
+constexpr const char* kAlreadyExisted = "The breakpoint has already existed";
+
+// "Breakpoint at 0x00008000, Enable"; empty for an address without a text.
+std::string BreakpointLine(const CBpData& bp)
+{
+    char hex[16];
+    if (AdrAddrToHex(bp.GetAddr(), hex) != 1)
+        return {};
+    return Format(kBreakpointAt, hex) + (bp.IsEnable() ? kEnable : kDisable);
+}
+
+// Clears a watchpoint unit for "BC HW0" / "BC HW1".
+EmuResult ClearUnit(int u)
+{
+    if (!Units().Unit(u).used) {
+        PrintToShell(Format("Watchpoint %d not set!", u));
+        return EMU_OK;
+    }
+    if (u == 1 && !Lib().config.hwBreakpoints &&
+        AfxMessageBox(kUnit1ReservedClear, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        PrintToShell("Watchpoint 1 is reserved!");
+        return EMU_OK;
+    }
+    const EmuResult r = Units().Clear(u);
+    if (r == EMU_OK)
+        PrintToShell(Format("Watchpoint %d is cleared!", u));
+    return r;
+}
+
+}  // namespace
+
+void PrintToShell(const std::string& text) { ShlPrintMessage(text.c_str(), SHL_PRINT_MESSAGE); }
+
+std::string Format(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+bool SameWord(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+
+bool CBptCommand::ParseLocation(const char* text)
+{
+    ADDR at{};
+    if (!text || AdrTextToAddr(text, &at, 1) != 1)
+        return false;
+    at.off &= LdrIsInThumbRange(at.off) ? ~1u : ~3u;
+    char symbol[ADR_SYMBOL_TEXT_SIZE];
+    m_bp = CBpDataEx(at, AdrAddrToSymbol(at, symbol) == 1 ? symbol : "", 1, 0, "", BP_NO_ACCESS_ADDR, "", 0);
+    return true;
+}
+
+EmuResult CBptCommand::Set(int argc, char** argv)
+{
+    if (argc == 1) {
+        PrintToShell(Format(kTotalBreakpoints, static_cast<int>(List().Records().size())));
+        for (const CBpDataEx* r : List().Records()) {
+            if (const std::string line = BreakpointLine(*r); !line.empty())
+                PrintToShell(line);
+        }
+        return EMU_OK;
+    }
+    if (argc != 2 || !ParseLocation(argv[1]))
+        return EMU_OK;
+    const ADDR at = m_bp.GetAddr();
+    switch (BptFindBp(&at, ADDR{}, nullptr)) {
+    case BPT_MARK_SW_ENABLED:
+        PrintToShell(kAlreadyExisted);
+        return EMU_OK;
+    case BPT_MARK_SW_DISABLED:
+        if (const EmuResult r = BptEnableBp(&at, 0, 1); r != EMU_OK)
+            return r;
+        PrintToShell(BreakpointLine(m_bp));
+        return EMU_OK;
+    default:
+        break;
+    }
+    if (const EmuResult r = BptSetBp(&at, "", 1, 0, 1, 0xFFFFFFFFu); r != EMU_OK)
+        return r;
+    List().Records().back()->SetSymbol(m_bp.GetSymbol());
+    PrintToShell(BreakpointLine(m_bp));
+    SaveBpFile(BP_SAVE_FILE);
+    return EMU_OK;
+}
+
+EmuResult CBptCommand::Clear(int argc, char** argv)
+{
+    if (argc != 2)
+        return EMU_OK;
+    const char* word = argv[1];
+    if (SameWord(word, "ALL")) {
+        const ADDR all{};
+        const EmuResult r = BptClearBp(&all, 0);
+        Units().Clear(0);
+        if (Lib().config.hwBreakpoints)
+            Units().Clear(1);
+        PrintToShell(kAllCleared);
+        return r;
+    }
+    if (SameWord(word, "HW0"))
+        return ClearUnit(0);
+    if (SameWord(word, "HW1"))
+        return ClearUnit(1);
+    if (!ParseLocation(word))
+        return EMU_OK;
+    const ADDR at = m_bp.GetAddr();
+    return BptClearBp(&at, 0);
+}
+
+}  // namespace sarvik
+
+using namespace sarvik;
+
+extern "C" {
+
+void BptSetCmd(int argc, char** argv)
+{
+    CBptCommand command;
+    if (command.Set(argc, argv) != EMU_OK)
+        PrintToShell(kCommunicationFailed);
+}
+
+void BptClearCmd(int argc, char** argv)
+{
+    CBptCommand command;
+    if (command.Clear(argc, argv) != EMU_OK) {
+        PrintToShell(kCommunicationFailed);
+        return;
+    }
+    SendToMain(WM_EMU_UPDATE_VIEWS, DVK_BREAKPOINTS, -1);
+    SendToMain(WM_EMU_UPDATE_VIEWS, DVK_REGISTERS, 0);
+}
+
+}  // extern "C"

@@ -1,0 +1,41 @@
+// DWARF location expressions evaluated at a stop: where a variable lives
+// (a register, or a target address computed on the expression stack), and
+// a function's frame base. The DWARF 2 operations of a 32-bit target;
+// composite locations (DW_OP_piece) and later versions' operations have no
+// single place and are refused.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "quinar/quinar.h"
+
+namespace quinar {
+
+// What an expression reads while it runs.
+struct DwarfMachine {
+    // A register by DWARF number (ARM: 0-15 are r0-r15).
+    std::function<SymResult(uint32_t reg, uint32_t* value)> readRegister;
+    // size bytes (1 to 4) of target memory as a number.
+    std::function<SymResult(uint32_t address, uint32_t size, uint32_t* value)> readMemory;
+    // The frame base of the function (DW_OP_fbreg); null when it has none.
+    std::function<SymResult(uint32_t* base)> frameBase;
+    bool bigEndian = false;  // operands of DW_OP_addr and DW_OP_constNu/s
+};
+
+struct DwarfLocation {
+    bool inRegister = false;
+    uint32_t where = 0;  // register number or target address
+};
+
+// SYM_E_NO_VALUE when the expression cannot be evaluated (empty, malformed,
+// an operation this machine does not have, a stack underflow, a failed
+// read); SYM_OK with the place otherwise.
+SymResult EvaluateDwarfLocation(const uint8_t* expr, uint32_t length, const DwarfMachine& machine,
+                                DwarfLocation* location);
+
+// A frame base: a register location stands for the register's value.
+SymResult EvaluateDwarfFrameBase(const uint8_t* expr, uint32_t length, const DwarfMachine& machine,
+                                 uint32_t* base);
+
+}  // namespace quinar
