@@ -1,3 +1,5 @@
+#include <platform/paths.h>
+
 #include "dwarf2_compile_unit.h"
 
 #include <algorithm>
@@ -94,7 +96,7 @@ void SetUnitRange(const CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttri
 const UnitRange* RowNamed(const LoaderTables& t, std::string_view name, uint32_t* index)
 {
     for (uint32_t i = 0; i < t.units.size(); ++i) {
-        if (t.units[i].module != 0 && SameTextIgnoringCase(t.units[i].name, name)) {
+        if (t.units[i].module != 0 && platform::EqualNoCase(t.units[i].name, name)) {
             *index = i;
             return &t.units[i];
         }

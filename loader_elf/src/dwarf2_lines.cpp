@@ -1,3 +1,5 @@
+#include <platform/paths.h>
+
 #include "dwarf2_lines.h"
 
 #include <algorithm>
@@ -133,7 +135,7 @@ private:
             if (SamePath(h_.FilePath(n), unitName))
                 return h_.FilePath(n);
         for (uint64_t n = 1; n <= h_.files.size(); ++n)
-            if (SameTextIgnoringCase(FilePart(h_.files[n - 1].name), FilePart(unitName)))
+            if (platform::EqualNoCase(FilePart(h_.files[n - 1].name), FilePart(unitName)))
                 return h_.FilePath(n);
         return {};
     }

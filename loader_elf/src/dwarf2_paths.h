@@ -8,7 +8,6 @@
 
 namespace tarnel {
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 // Equal names, where '/' and '\\' are the same and a leading "./" counts
 // for nothing.
 bool SamePath(std::string_view a, std::string_view b);

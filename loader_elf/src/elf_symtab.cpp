@@ -1,3 +1,5 @@
+#include <platform/paths.h>
+
 #include "elf_symtab.h"
 
 #include <algorithm>
@@ -48,16 +50,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) { return text.su
 
 // "$" names are mapping and tool symbols, "x$" names the ARM tools' own.
 bool IsPlainName(std::string_view name) { return !StartsWith(name, "$") && !StartsWith(name, "x$"); }
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // The class of a member function's qualified name ("Point::move" gives
 // "Point"); a name without "::" stands for its class itself.
@@ -290,10 +282,10 @@ private:
         for (const UnitRange& u : t_.units) {
             if (u.module == 0)
                 continue;
-            if (EqualNoCase(u.name, name))
+            if (platform::EqualNoCase(u.name, name))
                 return &u;
             const size_t cut = u.name.find_last_of("/\\");
-            if (bare && !sameFile && cut != std::string::npos && EqualNoCase(u.name.substr(cut + 1), name))
+            if (bare && !sameFile && cut != std::string::npos && platform::EqualNoCase(u.name.substr(cut + 1), name))
                 sameFile = &u;
         }
         return sameFile;

@@ -126,7 +126,7 @@ bool IsRegularFile(const std::string& path)
     return !path.empty() && Stat(path, st) && S_ISREG(st.st_mode);
 }
 
-int CompareNoCase(const std::string& a, const std::string& b)
+int CompareNoCase(std::string_view a, std::string_view b)
 {
     size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
@@ -138,7 +138,7 @@ int CompareNoCase(const std::string& a, const std::string& b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) { return CompareNoCase(a, b) == 0; }
+bool EqualNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
 
 bool EqualPathsNoCase(const std::string& a, const std::string& b)
 {

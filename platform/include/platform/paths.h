@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -40,8 +41,8 @@ bool IsDirectory(const std::string& path);
 bool IsRegularFile(const std::string& path);
 
 // ASCII case-insensitive comparison (<0, 0, >0).
-int CompareNoCase(const std::string& a, const std::string& b);
-bool EqualNoCase(const std::string& a, const std::string& b);
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualNoCase(std::string_view a, std::string_view b);
 // Also treats '\\' and '/' as the same.
 bool EqualPathsNoCase(const std::string& a, const std::string& b);
 
