@@ -1,6 +1,6 @@
-#include <platform/paths.h>
-
 #include "dwarf2_lines.h"
+
+#include <platform/paths.h>
 
 #include <algorithm>
 #include <optional>

@@ -1,6 +1,6 @@
-#include <platform/paths.h>
-
 #include "elf_symtab.h"
+
+#include <platform/paths.h>
 
 #include <algorithm>
 #include <cctype>
