@@ -9,10 +9,14 @@
 //   everything else (svc included)                  plain
 #pragma once
 
-#include "objdump_listing.h"
+#include "arm_listings.h"
 #include "pirell/pirell.h"
 
 namespace pirell::test {
+
+using zk::test::ObjdumpImage;
+using zk::test::ObjdumpLine;
+using zk::test::ReadObjdump;
 
 DWORD ExpectedKind(const ObjdumpLine& line, const ObjdumpLine* previous);
 

@@ -1,4 +1,4 @@
-#include "objdump_listing.h"
+#include "arm_listings.h"
 
 #include <gtest/gtest.h>
 
@@ -6,13 +6,13 @@
 
 #include "host_tools.h"
 
-namespace pirell::test {
+namespace zk::test {
 
 namespace {
 
 std::string Tool(const std::vector<std::string>& argv)
 {
-    const zk::test::ProcessResult r = zk::test::RunProcess(argv, "", std::chrono::seconds(60));
+    const ProcessResult r = RunProcess(argv, "", std::chrono::seconds(60));
     EXPECT_EQ(r.exitStatus, 0) << argv[0] << ": " << r.err;
     return r.out;
 }
@@ -69,4 +69,29 @@ ObjdumpImage ReadObjdump(const std::string& path)
     return image;
 }
 
-}  // namespace pirell::test
+std::vector<DecodedRow> ReadDecodedLines(const std::string& path)
+{
+    std::vector<DecodedRow> rows;
+    // "step_program.c   10   0x80   x": file, line ("-" ends a sequence),
+    // address, then a view number and the statement mark when given.
+    std::istringstream in(Tool({"arm-none-eabi-readelf", "--debug-dump=decodedline", path}));
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string file, number, address;
+        if (!(words >> file >> number >> address) || address.compare(0, 2, "0x") != 0)
+            continue;
+        DecodedRow row;
+        row.file = file;
+        row.endOfSequence = number == "-";
+        if (!row.endOfSequence) {
+            if (number.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            row.line = static_cast<uint32_t>(std::stoul(number));
+        }
+        row.address = static_cast<uint32_t>(std::stoul(address, nullptr, 16));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+}  // namespace zk::test
