@@ -7,7 +7,7 @@ namespace sarvik::test {
 
 namespace {
 
-const std::set<std::string> kFunctions = {"add", "scale", "twice", "apply", "main"};
+const std::set<std::string> kFunctions = {"add", "scale", "twice", "apply", "spin", "main"};
 
 bool IsBranch(const zk::test::ObjdumpLine& l)
 {
