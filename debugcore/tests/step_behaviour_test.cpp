@@ -282,5 +282,30 @@ TEST_P(StepBehaviour, CallAndReturnSteppers)
 
 INSTANTIATE_TEST_SUITE_P(Code, StepBehaviour, ::testing::Values("step_arm", "step_thumb"));
 
+// Calls between ARM and Thumb code go through the linker's veneers, which
+// have no lines: Step Into goes through them to the callee's first line.
+class StepThroughVeneers : public SimSession {};
+
+TEST_F(StepThroughVeneers, StepIntoReachesTheFunctionBehindTheVeneer)
+{
+    const std::string image = zk::test::FixturePath("sim_interwork_arm_O0");
+    const zk::test::ObjdumpImage code = zk::test::ReadObjdump(image);
+    for (const auto& [veneer, callee] : {std::pair<std::string, std::string>{"__thumb_mix_from_arm", "thumb_mix"},
+                                         {"__arm_mix_from_thumb", "arm_mix"}}) {
+        SCOPED_TRACE(veneer);
+        uint32_t call = 0;
+        for (const auto& l : code.lines) {
+            if (l.mnemonic == "bl" && l.operands.find("<" + veneer + ">") != std::string::npos && call == 0)
+                call = l.address;
+        }
+        ASSERT_NE(call, 0u);
+        Load("sim_interwork_arm_O0");
+        GoTillStop(call);
+        EXPECT_EQ(EmuStep(EMU_STEP_INTO, 1), EMU_OK);
+        EXPECT_EQ(Pc(), Symbol(callee));
+        ExpectImageIntact();
+    }
+}
+
 }  // namespace
 }  // namespace sarvik::test

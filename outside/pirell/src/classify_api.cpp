@@ -2,6 +2,7 @@
 // target memory, and the library-call test of a call.
 #include <cstring>
 
+#include "armdecode/arm_decode.h"
 #include "classifier.h"
 #include "quinar/quinar.h"
 #include "target_code.h"
@@ -35,16 +36,56 @@ int ClassifyAt(uint32_t address, Classified* out)
     return 0;
 }
 
+// The linker's interworking veneers (ARMv4T): "ldr ip, [pc]; bx ip; .word
+// f" from ARM code, "bx pc; nop; b f" (or the ARM veneer) from Thumb code.
+// The function a veneer leads to, or nothing for other code.
+std::optional<uint32_t> VeneerTarget(uint32_t at, int hops = 2)
+{
+    if (hops == 0)
+        return std::nullopt;
+    if (IsThumbCode(at)) {
+        // bx pc: on in ARM state at the word after it.
+        const auto h = InstructionAt(at, 2);
+        if (!h || ThumbBxRegister(static_cast<uint16_t>(*h)).value_or(0) != 15)
+            return std::nullopt;
+        const uint32_t arm = (at + 4) & ~3u;
+        const auto w = InstructionAt(arm, 4);
+        if (!w)
+            return std::nullopt;
+        const Classified c = ClassifyArm(*w, arm, std::nullopt);
+        if (c.kind == DAD_KIND_BRANCH && c.target != DAD_TARGET_UNKNOWN)
+            return c.target;
+        return VeneerTarget(arm, hops - 1);
+    }
+    const auto load = InstructionAt(at, 4);
+    const auto bx = InstructionAt(int64_t{at} + 4, 4);
+    if (!load || !bx)
+        return std::nullopt;
+    const auto& row = zk::armdecode::DecodeArm(*load);
+    using zk::armdecode::FieldId;
+    auto f = [&](FieldId id) { return zk::armdecode::Field(row, *load, id); };
+    if (row.kind != zk::armdecode::ArmKind::SingleTransferImm || !f(FieldId::Load) || f(FieldId::Rn) != 15 ||
+        !f(FieldId::PreIndex) || !f(FieldId::Up) || f(FieldId::Byte) || ArmBxRegister(*bx) != f(FieldId::Rd))
+        return std::nullopt;
+    // The PC reads as the load's address + 8.
+    const auto word = InstructionAt(int64_t{at} + 8 + f(FieldId::Imm), 4);
+    if (!word)
+        return std::nullopt;
+    return *word & ~1u;
+}
+
 // A call's target that is only a "bx rN" (the compiler's way of calling a
 // register from Thumb code on ARMv4T) stands for the register's target.
 bool IsRegisterVeneer(uint32_t target)
 {
+    // bx lr returns; bx pc is the switch of an interworking veneer.
+    auto viaRegister = [](std::optional<uint32_t> reg) { return reg && *reg != 14 && *reg != 15; };
     if (IsThumbCode(target)) {
         const auto h = InstructionAt(target, 2);
-        return h && ThumbBxRegister(static_cast<uint16_t>(*h)).value_or(14) != 14;
+        return h && viaRegister(ThumbBxRegister(static_cast<uint16_t>(*h)));
     }
     const auto w = InstructionAt(target, 4);
-    return w && ArmBxRegister(*w).value_or(14) != 14;
+    return w && viaRegister(ArmBxRegister(*w));
 }
 
 }  // namespace
@@ -112,7 +153,9 @@ int DadIsLibFuncCall(DWORD word, ADDR address)
     }
     if (c.kind != DAD_KIND_CALL || c.target == DAD_TARGET_UNKNOWN || IsRegisterVeneer(c.target))
         return DAD_CALL_WITH_SOURCE;
-    return SymAddrToSourceLine(c.target, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) == SYM_OK
+    // A call through an interworking veneer goes to the function behind it.
+    const uint32_t callee = VeneerTarget(c.target).value_or(c.target);
+    return SymAddrToSourceLine(callee, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) == SYM_OK
                ? DAD_CALL_WITH_SOURCE
                : DAD_CALL_LIBRARY;
 }

@@ -222,6 +222,30 @@ TEST_F(ClassifierCalls, ACallIsALibraryCallWhenItsCalleeHasNoLines)
     }
 }
 
+// Calls between ARM and Thumb code go through the linker's veneers
+// ("ldr ip, [pc]; bx ip" from ARM, "bx pc; nop; b" from Thumb): the callee
+// behind the veneer decides.
+TEST_F(ClassifierCalls, AnInterworkingVeneerStandsForItsFunction)
+{
+    LoadImage("sim_interwork_arm_O0");
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"__thumb_mix_from_arm", "thumb_mix"},
+                                   {"__arm_mix_from_thumb", "arm_mix"}}) {
+        SCOPED_TRACE(from);
+        uint32_t call = 0, callee = 0;
+        for (const ObjdumpLine& l : Target().image.lines) {
+            if (l.mnemonic == "bl" && l.operands.find("<" + from + ">") != std::string::npos)
+                call = l.address;
+            if (l.function == to && callee == 0)
+                callee = l.address;
+        }
+        ASSERT_NE(call, 0u);
+        ASSERT_NE(callee, 0u);
+        EXPECT_EQ(DadIsLibFuncCall(WordAt(call), {call, 1}), DAD_CALL_LIBRARY);
+        Target().withLines.insert(callee);
+        EXPECT_EQ(DadIsLibFuncCall(WordAt(call), {call, 1}), DAD_CALL_WITH_SOURCE);
+    }
+}
+
 // A Thumb BL stopped between its halves: the second half alone is the
 // call, two bytes long, with the target the first half gave.
 TEST_F(ClassifierCalls, TheSecondHalfOfAThumbBlIsACallOfItsOwn)

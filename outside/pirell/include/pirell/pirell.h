@@ -68,7 +68,9 @@ int DadGetCallInfo(ADDR address, DWORD* kind, DWORD* length, DWORD* target);
 // a DWORD) are `word` and which lies at `address` is stepped into at source
 // level: DAD_CALL_WITH_SOURCE or DAD_CALL_LIBRARY. A call through a
 // register, or through a BL to a lone "bx rN" (the compiler's call through
-// a register in Thumb code), goes where the register points: with source.
+// a register in Thumb code), goes where the register points: with source;
+// a call through the linker's interworking veneer is the call of the
+// function behind it.
 int DadIsLibFuncCall(DWORD word, ADDR address);
 // The listing of `count` instructions from `start`: one line each, "address
 // opcode  text" (address 8 hexadecimal digits, the opcode 8 digits for ARM
