@@ -6,7 +6,6 @@
 #include <platform/win32.h>
 
 #include <chrono>
-#include <thread>
 
 #include "emu_messages.h"
 #include "falcrest.h"
@@ -42,14 +41,18 @@ void PostError(EmuResult r)
 }
 
 // The stop of a run the engine started is announced to the main frame too
-// (vexlor posts WM_EMU_ERROR): it is taken out of the queue while the step
-// command still runs, so the frame leaves it to the engine and no stale
-// announcement reaches the frame after the command.
+// (vexlor posts WM_EMU_ERROR): it is dispatched while the step command still
+// runs, so the frame leaves it to the engine and no stale announcement
+// reaches the frame after the command. The count moves right after the
+// post: the wait sleeps in short slices at first, then in the long ones.
 void TakeAnnouncement()
 {
-    const Clock::time_point deadline = Clock::now() + kAnnouncementWait;
-    while (CpuGetStopCount() == g_stopsTaken && Clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    const Clock::time_point start = Clock::now();
+    while (CpuGetStopCount() == g_stopsTaken && Clock::now() - start < kAnnouncementWait) {
+        const int slice = Clock::now() - start < std::chrono::milliseconds(kWaitSliceMs) ? 1 : kWaitSliceMs;
+        if (platform::PumpWait(slice, {VK_ESCAPE}) == VK_ESCAPE)
+            Lib().run.stepping = 0;
+    }
     g_stopsTaken = CpuGetStopCount();
     TakeMessages();
 }
