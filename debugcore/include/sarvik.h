@@ -20,10 +20,15 @@
 #include "win_types.h"
 
 // Ordinals of the library's exports.
+inline constexpr int SARVIK_ORD_EmuHaltCmd = 12;
 inline constexpr int SARVIK_ORD_EmuHalt = 13;
+inline constexpr int SARVIK_ORD_EmuJumpCmd = 14;
 inline constexpr int SARVIK_ORD_EmuSetPC = 15;
 inline constexpr int SARVIK_ORD_EmuRun = 16;
+inline constexpr int SARVIK_ORD_EmuGoCmd = 17;
 inline constexpr int SARVIK_ORD_EmuRestart = 18;
+inline constexpr int SARVIK_ORD_EmuStepCmd = 20;
+inline constexpr int SARVIK_ORD_EmuStep = 21;
 inline constexpr int SARVIK_ORD_EmuSetTargetConfig = 22;
 inline constexpr int SARVIK_ORD_BptSetCmd = 100;
 inline constexpr int SARVIK_ORD_BptClearCmd = 101;
@@ -34,6 +39,7 @@ inline constexpr int SARVIK_ORD_BptClearBp = 105;
 inline constexpr int SARVIK_ORD_BptSetBp = 106;
 inline constexpr int SARVIK_ORD_BptFindBp = 107;
 inline constexpr int SARVIK_ORD_EmuInit = 112;
+inline constexpr int SARVIK_ORD_EmuResetCmd = 113;
 inline constexpr int SARVIK_ORD_EmuResetTarget = 114;
 inline constexpr int SARVIK_ORD_EmuSetSourceLevel = 115;
 inline constexpr int SARVIK_ORD_EmuIsBusy = 116;
@@ -59,6 +65,17 @@ inline constexpr int EMU_RUN_FLY_GO_FROM = 5;
 inline constexpr int EMU_RUN_FLY_GO_TILL = 6;
 inline constexpr int EMU_RUN_FREE = 7;          // plants nothing, stops only on a halt
 inline constexpr int EMU_RUN_COUNT = 8;         // addr.off stored as a count
+
+// EmuStep's modes.
+inline constexpr int EMU_STEP_INTO = 0;
+inline constexpr int EMU_STEP_OVER = 1;
+inline constexpr int EMU_STEP_OUT = 2;
+inline constexpr int EMU_STEP_INTO_CONTINUOUS = 3;  // until Esc or a halt
+inline constexpr int EMU_STEP_OVER_CONTINUOUS = 4;
+inline constexpr int EMU_GO_TILL_CALL = 5;          // stops before the next call
+inline constexpr int EMU_GO_INTO_CALL = 6;          // ... and steps into it
+inline constexpr int EMU_GO_TILL_RETURN = 7;        // stops before the return
+inline constexpr int EMU_GO_OVER_RETURN = 8;        // ... and steps over it
 
 // EmuTargetStopped's answers besides a failed restore of the break words
 // (whose result it passes on).
@@ -171,6 +188,17 @@ void SetRestartOption(int stopAtEntry, const char* symbol);
 // either a refresh or a go till the restart function.
 EmuResult EmuRestart(int, int);
 
+// --- Step commands -------------------------------------------------------------
+// A step command, synchronous: while it waits for the target it pumps the
+// GUI thread's messages (Esc ends it); it ends with WM_EMU_REFRESH. By
+// source line when sourceLevel is set and the PC has a source line, else
+// by instruction. Every go-till inside it ends with the stop entry's work
+// before its temporary breakpoint is removed. 0 while another step command
+// runs (nothing is done) and for a mode outside EMU_STEP_*; -1 for Step
+// Out without a caller frame; -13 when Esc ended the step to a line start;
+// else the failing call's result.
+EmuResult EmuStep(int mode, int sourceLevel);
+
 // --- Semihosting ---------------------------------------------------------------
 // Serves a semihosting call at the vector (the target stopped there):
 // *state SEMIHOST_*; the result is the last target call's.
@@ -206,5 +234,18 @@ void BptClearCmd(int argc, char** argv);
 // The watchpoint units: print them, or program one from name-value pairs
 // and options.
 void WatchpointCmd(int argc, char** argv);
+// "GO", "GO any" (free run), "GO FROM a", "GO TILL a", "GO FROM a TILL b"
+// (words "FLY" are passed over); -27 writes "Communication Failed!".
+int EmuGoCmd(int argc, char** argv);
+// "STEP", "STEP OVER", "STEP OUT", "STEP FOREVER", "STEP n", "STEP OVER
+// FOREVER", "STEP OVER n", "STEP w @reg w value", "STEP w addr w value";
+// the instruction at the new PC goes to the shell. -1 while a step runs.
+int EmuStepCmd(int argc, char** argv);
+// "HALT": "Cpu is halted.", or "Could not set ICE mode. Please reset the chip!".
+int EmuHaltCmd(int argc, char** argv);
+// "RESET" (the image's start), "RESET pc", "RESET P=pc" (hexadecimal).
+int EmuResetCmd(int argc, char** argv);
+// "JUMP address": the PC, refreshed; -1 while a step or the target runs.
+int EmuJumpCmd(int argc, char** argv);
 
 }  // extern "C"

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "brevan/brevan.h"
 #include "dolmer/dolmer.h"
 #include "emu_messages.h"
 #include "falcrest.h"
@@ -28,16 +29,6 @@ namespace {
 
 constexpr auto kStopWait = std::chrono::seconds(5);
 
-// One go. Only the till address and the free-run flag change what the run
-// does; the rest is kept as the program gave it.
-struct RunRequest {
-    ADDR from;
-    ADDR till;  // space 0: none
-    bool fly = false;
-    bool freeRun = false;
-    uint32_t count = 0;
-};
-
 void Refresh() { SendToMain(WM_EMU_REFRESH, 0, 0); }
 
 // The go-till of this command, if any, ends with the command.
@@ -48,8 +39,11 @@ EmuResult EndWith(EmuResult result, const RunRequest& request)
     return result;
 }
 
+}  // namespace
+
 EmuResult RunSequence(RunRequest& request)
 {
+    ClearSemihostExit();
     if (request.till.seg == ADDR_SPACE_TARGET) {
         request.till.off = AlignToCode(request.till.off);
         const EmuResult r = AddTempBp(request.till.off, request.till.seg);
@@ -100,6 +94,8 @@ EmuResult RunSequence(RunRequest& request)
     return r;
 }
 
+namespace {
+
 // The target's run state after a halt request: a back end may answer
 // before its run has ended.
 bool WaitForStop()
@@ -113,10 +109,9 @@ bool WaitForStop()
     return true;
 }
 
-// The PC at an address of code, with the CPSR's T bit for that code: a PC
-// put into Thumb code in ARM state would run the halfwords as ARM
-// instructions.
-EmuResult SetPcForCode(uint32_t offset)
+}  // namespace
+
+EmuResult SetPcForCode(uint32_t offset, bool align)
 {
     const bool thumb = LdrIsInThumbRange(offset) != 0;
     uint32_t cpsr = 0;
@@ -126,10 +121,30 @@ EmuResult SetPcForCode(uint32_t offset)
     const uint32_t state = thumb ? cpsr | CPSR_THUMB : cpsr & ~CPSR_THUMB;
     if (state != cpsr && (r = SetTargetReg(SIM_REG_CPSR, state)) != EMU_OK)
         return r;
-    return CpuSetPC(AlignToCode(offset));
+    return CpuSetPC(align ? AlignToCode(offset) : offset);
 }
 
-}  // namespace
+EmuResult HaltTarget(bool toShell)
+{
+    RunState& run = Lib().run;
+    run.stepping = 0;
+    run.runCommandActive = 0;
+    // Set first: the stop entry serves no semihosting call after a halt.
+    run.haltAction = 1;
+    const EmuResult r = emuAbort(0);
+    if (r != EMU_OK) {
+        if (toShell)
+            ShlPrintMessage("Could not set ICE mode. Please reset the chip!", SHL_PRINT_MESSAGE);
+        return r;
+    }
+    if (!WaitForStop())
+        return EMU_TARGET_LOST;
+    EmuTargetStopped();
+    if (toShell)
+        ShlPrintMessage("Cpu is halted.", SHL_PRINT_MESSAGE);
+    SendToMain(WM_EMU_REFRESH, 0, 0);
+    return EMU_OK;
+}
 
 bool TargetRuns() { return (CpuGetCpuStatus(0, 1) & 1) != 0; }
 
@@ -160,7 +175,6 @@ EmuResult EmuRun(int mode, ADDR addr)
         return EMU_REFUSED;
     }
     SendToMain(WM_EMU_BUSY, 2, 0);
-    ClearSemihostExit();
     switch (mode) {
     case EMU_RUN_GO_FROM:
     case EMU_RUN_FLY_GO_FROM:
@@ -183,22 +197,7 @@ EmuResult EmuRun(int mode, ADDR addr)
     return RunSequence(*request);
 }
 
-EmuResult EmuHalt(void)
-{
-    RunState& run = Lib().run;
-    run.stepping = 0;
-    run.runCommandActive = 0;
-    // Set first: the stop entry serves no semihosting call after a halt.
-    run.haltAction = 1;
-    const EmuResult r = emuAbort(0);
-    if (r != EMU_OK)
-        return r;
-    if (!WaitForStop())
-        return EMU_TARGET_LOST;
-    EmuTargetStopped();
-    SendToMain(WM_EMU_REFRESH, 0, 0);
-    return EMU_OK;
-}
+EmuResult EmuHalt(void) { return HaltTarget(false); }
 
 int EmuIsHaltAction(void)
 {

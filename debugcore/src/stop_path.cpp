@@ -5,9 +5,9 @@
 #include "run_control.h"
 #include "semihosting.h"
 
-using namespace sarvik;
+namespace sarvik {
 
-extern "C" int EmuTargetStopped(void)
+int TargetStopped(bool serveSemihosting)
 {
     // A stop announced late, after the target was started again.
     if (TargetRuns())
@@ -16,7 +16,7 @@ extern "C" int EmuTargetStopped(void)
     if (restored != EMU_OK)
         return restored;
     // A halt stops whatever the target was doing, a semihosting call too.
-    if (Lib().run.haltAction)
+    if (Lib().run.haltAction || !serveSemihosting)
         return EMU_STOP_HALTED;
     int state = SEMIHOST_NOT_SERVED;
     HandleSemiHosting(&state);
@@ -26,3 +26,7 @@ extern "C" int EmuTargetStopped(void)
         return EMU_STOP_HALTED;
     return PlantAndGo() == EMU_OK ? EMU_STOP_RESUMED : EMU_STOP_HALTED;
 }
+
+}  // namespace sarvik
+
+extern "C" int EmuTargetStopped(void) { return sarvik::TargetStopped(true); }

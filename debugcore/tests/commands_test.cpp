@@ -266,6 +266,20 @@ TEST_F(CommandTest, WatchpointsThatCannotBeSet)
     EXPECT_EQ(Units().Unit(0), WHPT_UNIT{});
 }
 
+// The go command reports a lost target on the console.
+TEST_F(CommandTest, AGoThatLosesTheTarget)
+{
+    std::vector<std::string> words = {"GO"};
+    char* argv[] = {words[0].data()};
+    brevan::MessageCapture capture;
+    Fake().failNext["emuStepOne"] = EMU_TARGET_LOST;
+    EXPECT_EQ(EmuGoCmd(1, argv), EMU_TARGET_LOST);
+    EXPECT_THAT(capture.texts, ElementsAre("Communication Failed!"));
+    capture.texts.clear();
+    EXPECT_EQ(EmuGoCmd(1, argv), EMU_NO_BACKEND);
+    EXPECT_THAT(capture.texts, IsEmpty());
+}
+
 // The shell server binds the commands from the library and runs lines.
 TEST_F(CommandTest, TheShellRunsTheCommands)
 {

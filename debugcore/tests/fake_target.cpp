@@ -127,6 +127,14 @@ EmuResult emuDisableSwBkpt(void)
 
 DWORD emuGetBkptCode(int) { return EMU_BREAK_WORD; }
 
+// No target is connected: a step answers as the unconnected library does,
+// unless a failure is planned.
+EmuResult emuStepOne(int)
+{
+    const int failure = Fake().TakeFailure("emuStepOne");
+    return failure ? failure : EMU_NO_BACKEND;
+}
+
 EmuResult emuGetReg(int, int regNumber, int* value)
 {
     if (regNumber >= SIM_REG_WATCH_FIRST && regNumber <= SIM_REG_WATCH_LAST) {

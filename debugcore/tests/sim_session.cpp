@@ -95,6 +95,22 @@ bool SimSession::WaitForStop()
            (CpuGetCpuStatus(0, 1) & 1) == 0;
 }
 
+void SimSession::GoTillStop(uint32_t address)
+{
+    const int before = refreshes_;
+    ASSERT_EQ(EmuRun(EMU_RUN_GO_TILL, {address, ADDR_SPACE_TARGET}), EMU_OK);
+    ASSERT_TRUE(platform::ModalWait([&] { return refreshes_ > before; }, STOP_WAIT_MS));
+    ASSERT_EQ(Pc(), address);
+}
+
+int TextCommand(int (*command)(int, char**), std::vector<std::string> words)
+{
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    return command(static_cast<int>(argv.size()), argv.data());
+}
+
 void SimSession::ExpectImageIntact()
 {
     ASSERT_FALSE(image_.segments.empty());

@@ -18,6 +18,9 @@
 
 namespace sarvik::test {
 
+// A text command of the library run with the words of a line.
+int TextCommand(int (*command)(int, char**), std::vector<std::string> words);
+
 class SimSession : public ::testing::Test, public StopDisplay {
 protected:
     static constexpr int STOP_WAIT_MS = 10000;
@@ -31,6 +34,9 @@ protected:
     // Pumps the main window until a stop was shown (or a go stopped at
     // once with a refresh) and the target is stopped; false on a time-out.
     bool WaitForStop();
+    // A go till the address with the frame's stop handling, to its stop
+    // there (a go that stops at once refreshed before EmuRun returned).
+    void GoTillStop(uint32_t address);
     // The loaded image's code (its first segment) and the vectors below it
     // hold the image's bytes: no break word is left.
     void ExpectImageIntact();

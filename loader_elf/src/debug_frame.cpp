@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "cfa_rows.h"
 #include "load_state.h"
 #include "quinar/quinar.h"
 #include "tarnel/loaded_tables.h"
@@ -213,6 +214,7 @@ LdrResult ReadDebugFrame(ImageFile& file)
                                                 static_cast<uint32_t>(it->second.registers.size())};
         }
     }
+    AddFrameTablesToSymbols(frames);
     return LDR_OK;
 }
 

@@ -3,6 +3,7 @@
 // walk, and the rules on hand-built sections.
 #include <gtest/gtest.h>
 
+#include "cfa_rows.h"
 #include "debug_frame.h"
 #include "debug_stand_in.h"
 #include "symtab_writer.h"
@@ -63,8 +64,90 @@ TEST_P(FrameFixtureTest, SavedRegistersFollowReadelfsOrder)
     EXPECT_TRUE(LoadedFrames().saved.empty());
 }
 
+class RuleTableTest : public TarnelTest, public ::testing::WithParamInterface<const char*> {};
+
+// readelf's text of a register's rule ("u" also for a register without one).
+std::string RuleText(const FrameState& state, uint64_t reg)
+{
+    const auto it = state.rules.find(reg);
+    if (it == state.rules.end())
+        return "u";
+    const RegisterRule& r = it->second;
+    const std::string sign = r.value < 0 ? "-" : "+";
+    const std::string magnitude = std::to_string(r.value < 0 ? -r.value : r.value);
+    switch (r.kind) {
+    case RuleKind::Unspecified:
+    case RuleKind::Undefined: return "u";
+    case RuleKind::SameValue: return "s";
+    case RuleKind::Offset: return "c" + sign + magnitude;
+    case RuleKind::ValOffset: return "v" + sign + magnitude;
+    case RuleKind::Register: return "r" + std::to_string(r.value);
+    case RuleKind::Expression: return "exp";
+    case RuleKind::ValExpression: return "vexp";
+    }
+    return "?";
+}
+
+std::string CfaText(const CfaDefinition& cfa)
+{
+    if (cfa.isExpression)
+        return "exp";
+    return "r" + std::to_string(cfa.reg) + (cfa.offset < 0 ? "-" : "+") +
+           std::to_string(cfa.offset < 0 ? -cfa.offset : cfa.offset);
+}
+
+// The rule table of every FDE of an image loaded last, row by row and
+// column by column, is what readelf's interpretation of the same
+// instructions shows.
+void ExpectReadelfsRuleTables(const std::string& image)
+{
+    const std::vector<ReadelfRuleTable> expected = ReadelfRuleTables(image);
+    ASSERT_FALSE(expected.empty());
+    const FrameTable& kept = LoadedFrames();
+    ASSERT_EQ(kept.fdes.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const ReadelfRuleTable& want = expected[i];
+        SCOPED_TRACE(testing::Message() << "FDE at 0x" << std::hex << want.pc);
+        const FrameFde& fde = kept.fdes[i];
+        ASSERT_GE(fde.cie, 0);
+        const FrameCie& cie = kept.cies[static_cast<size_t>(fde.cie)];
+        const std::vector<FrameRuleRow> got = FrameRowsOf(cie, fde, kept.bigEndian);
+        if (want.rows.empty()) {
+            // readelf shows no table for an FDE without instructions: the
+            // CIE's initial rules hold for the whole range.
+            ASSERT_EQ(got.size(), 1u);
+            EXPECT_EQ(CfaText(got[0].state.cfa), "r13+0");
+            continue;
+        }
+        ASSERT_EQ(got.size(), want.rows.size());
+        for (size_t r = 0; r < got.size(); ++r) {
+            SCOPED_TRACE(testing::Message() << "row at 0x" << std::hex << want.rows[r].address);
+            EXPECT_EQ(got[r].address, want.rows[r].address);
+            EXPECT_EQ(CfaText(got[r].state.cfa), want.rows[r].cfa);
+            ASSERT_EQ(want.rows[r].columns.size(), want.columnNames.size());
+            for (size_t c = 0; c < want.columnNames.size(); ++c) {
+                const std::string& name = want.columnNames[c];
+                const uint64_t reg = name == "ra" ? cie.returnAddressRegister : std::stoul(name.substr(1));
+                EXPECT_EQ(RuleText(got[r].state, reg), want.rows[r].columns[c]) << name;
+            }
+        }
+    }
+}
+
+TEST_P(RuleTableTest, RuleTablesAreReadelfsInterpretation)
+{
+    const std::string image = FixturePath(GetParam());
+    ASSERT_EQ(LdrLoadWinElf(image.c_str(), 1, LDR_FLAG_SYMBOLS, Window()), LDR_OK);
+    ExpectReadelfsRuleTables(image);
+}
+
 INSTANTIATE_TEST_SUITE_P(Images, FrameFixtureTest,
                          ::testing::Values("ldr_interwork_O0", "ldr_interwork_O2", "ldr_thumb_O0", "ldr_be"));
+
+// newlib's objects remember and restore states around their early returns.
+INSTANTIATE_TEST_SUITE_P(Images, RuleTableTest,
+                         ::testing::Values("ldr_interwork_O0", "ldr_interwork_O2", "ldr_thumb_O0", "ldr_be",
+                                           "d2_newlib"));
 
 class FrameRulesTest : public TarnelTest {
 protected:
@@ -145,6 +228,47 @@ TEST_F(FrameRulesTest, DamagedSectionsEndTheReadingWhereTheDamageIs)
         EXPECT_EQ(LdrIsHasFrame(), 1);
         EXPECT_EQ(LoadedFrames().cies.size(), 1u);
     }
+}
+
+// Every opcode of DWARF 2 to 4 (and GNU's) that gcc does not emit for ARM,
+// in one FDE: factored and signed offsets, value rules, register and
+// expression rules, an expression CFA, remembered states, every advance.
+TEST_F(FrameRulesTest, EveryOpcodeGivesReadelfsRows)
+{
+    FrameSectionWriter w;
+    const uint32_t cie = w.Cie({0x0C, 13, 0, 0x8E, 0x01});
+    w.Fde(cie, 0x8000, 0x100,
+          {0x42,                            // advance_loc 2 (x2)
+           0x12, 0x0D, 0x7E,                // def_cfa_sf r13, -2 (x-4)
+           0x85, 0x02,                      // offset r5
+           0x02, 0x04,                      // advance_loc1
+           0x13, 0x7C,                      // def_cfa_offset_sf -4
+           0x11, 0x06, 0x7D,                // offset_extended_sf r6, -3
+           0x14, 0x07, 0x02,                // val_offset r7, 2
+           0x09, 0x08, 0x03,                // register r8 in r3
+           0x03, 0x02, 0x00,                // advance_loc2
+           0x08, 0x09,                      // same_value r9
+           0x07, 0x0A,                      // undefined r10
+           0x0A,                            // remember_state
+           0x04, 0x04, 0x00, 0x00, 0x00,    // advance_loc4
+           0x10, 0x0B, 0x02, 0x7B, 0x10,    // expression r11: breg11 16
+           0x16, 0x0C, 0x01, 0x30,          // val_expression r12: lit0
+           0x2F, 0x04, 0x01,                // GNU_negative_offset_extended r4, 1
+           0x41,                            // advance_loc 1
+           0x0B,                            // restore_state
+           0x06, 0x05,                      // restore_extended r5
+           0x01, 0x20, 0x80, 0x00, 0x00,    // set_loc 0x8020
+           0x0F, 0x02, 0x7D, 0x00,          // def_cfa_expression: breg13 0
+           0x41,                            // advance_loc 1
+           0x0C, 0x0B, 0x04,                // def_cfa r11+4
+           0xC5,                            // restore r5
+           0x15, 0x07, 0x7F,                // val_offset_sf r7, -1
+           0x2E, 0x10,                      // GNU_args_size
+           0x05, 0x06, 0x01});              // offset_extended r6
+    ASSERT_EQ(Load(w), LDR_OK);
+    ExpectReadelfsRuleTables(image_->Path());
+    ASSERT_EQ(LoadedFrames().fdes.size(), 1u);
+    EXPECT_EQ(FrameRowsOf(LoadedFrames().cies[0], LoadedFrames().fdes[0], false).size(), 8u);
 }
 
 TEST_F(FrameRulesTest, AnImageWithoutFrameInformationHasNone)

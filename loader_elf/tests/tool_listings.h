@@ -31,6 +31,22 @@ struct ReadelfFde {
     std::vector<uint32_t> savedRegisters;
 };
 
+// One FDE as `readelf --debug-dump=frames-interp` shows its rule table:
+// the column names ("r11", "ra"), then per row the address, the CFA text
+// ("r13+8", "exp") and one text per column ("u", "c-8", "s", "r7", "v+4",
+// "exp", "vexp").
+struct ReadelfRuleRow {
+    uint32_t address = 0;
+    std::string cfa;
+    std::vector<std::string> columns;
+};
+struct ReadelfRuleTable {
+    uint32_t pc = 0;
+    uint32_t end = 0;
+    std::vector<std::string> columnNames;
+    std::vector<ReadelfRuleRow> rows;
+};
+
 // One instruction objdump disassembled, and whether it read it as Thumb.
 struct ObjdumpInstruction {
     uint32_t address = 0;
@@ -87,6 +103,36 @@ inline std::vector<ReadelfFde> ReadelfFrames(const std::string& image)
         }
     }
     return fdes;
+}
+
+inline std::vector<ReadelfRuleTable> ReadelfRuleTables(const std::string& image)
+{
+    std::vector<ReadelfRuleTable> tables;
+    std::istringstream in(ToolOutput({"arm-none-eabi-readelf", "--debug-dump=frames-interp", image}));
+    bool inFde = false;
+    bool inDebugFrame = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("Contents of the ") == 0) {
+            inDebugFrame = line.find(".debug_frame") != std::string::npos;
+            continue;
+        }
+        if (!inDebugFrame)
+            continue;
+        const size_t pc = line.find(" pc=");
+        const std::vector<std::string> t = Tokens(line);
+        if (line.find(" FDE ") != std::string::npos && pc != std::string::npos) {
+            const size_t dots = line.find("..", pc);
+            tables.push_back({Hex(line.substr(pc + 4, dots - pc - 4)), Hex(line.substr(dots + 2)), {}, {}});
+            inFde = true;
+        } else if (line.find(" CIE") != std::string::npos || t.empty()) {
+            inFde = inFde && !t.empty();
+        } else if (inFde && t[0] == "LOC") {
+            tables.back().columnNames.assign(t.begin() + 2, t.end());
+        } else if (inFde && t.size() >= 2) {
+            tables.back().rows.push_back({Hex(t[0]), t[1], {t.begin() + 2, t.end()}});
+        }
+    }
+    return tables;
 }
 
 // The instructions of the image's code: objdump prints an ARM instruction as

@@ -52,8 +52,8 @@ bool ParseRegisters(const std::string& out, const std::string& tag, ArmState* st
 
 }  // namespace
 
-QemuStop QemuStopAt(const std::string& image, const std::string& location, const std::string& wordsAt,
-                    unsigned count, const std::string& append)
+ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::string>& commands,
+                           const std::string& append)
 {
     std::string qemu = "exec";
     for (const std::string& arg : QemuCommand())
@@ -61,7 +61,55 @@ QemuStop QemuStopAt(const std::string& image, const std::string& location, const
     qemu += " -S -gdb stdio -kernel '" + image + "'";
     if (!append.empty())
         qemu += " -append '" + append + "'";
+    std::vector<std::string> argv = {"gdb-multiarch", "-nx", "-batch", "-ex", "set pagination off",
+                                     "-ex", "set confirm off", "-ex", "target remote | " + qemu};
+    for (const std::string& c : commands) {
+        argv.push_back("-ex");
+        argv.push_back(c);
+    }
+    argv.push_back("-ex");
+    argv.push_back("kill");
+    argv.push_back(image);
+    return RunProcess(argv, {}, GDB_TIMEOUT, {"QEMU_AUDIO_DRV=none"});
+}
 
+bool QemuPcsAfter(const std::string& image, const std::vector<uint32_t>& starts, const std::string& command,
+                  std::vector<uint32_t>* pcs, std::string* error)
+{
+    std::vector<std::string> commands;
+    for (uint32_t start : starts) {
+        std::ostringstream at;
+        at << std::hex << start;
+        commands.push_back("tbreak *0x" + at.str());
+        commands.push_back("continue");
+        commands.push_back("printf \"START %x\\n\", $pc");
+        commands.push_back(command);
+        commands.push_back("printf \"AFTER %x\\n\", $pc");
+    }
+    const ProcessResult p = RunGdbOnQemu(image, commands);
+    std::vector<uint32_t> reached;
+    pcs->clear();
+    std::istringstream lines(p.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream in(line);
+        std::string tag;
+        uint32_t pc = 0;
+        if (!(in >> tag >> std::hex >> pc))
+            continue;
+        if (tag == "START")
+            reached.push_back(pc);
+        else if (tag == "AFTER")
+            pcs->push_back(pc);
+    }
+    if (!p.timedOut && reached == starts && pcs->size() == starts.size())
+        return true;
+    *error = (p.timedOut ? "gdb-multiarch with qemu timed out\n" : "not every start was reached\n") + p.out + p.err;
+    return false;
+}
+
+QemuStop QemuStopAt(const std::string& image, const std::string& location, const std::string& wordsAt,
+                    unsigned count, const std::string& append)
+{
     std::string wordsFormat = "WORDS %x";
     std::string wordsArgs = ", (unsigned)(" + (wordsAt.empty() ? std::string("0") : wordsAt) + ")";
     for (unsigned i = 0; i < count; ++i) {
@@ -69,19 +117,10 @@ QemuStop QemuStopAt(const std::string& image, const std::string& location, const
         wordsArgs += ", ((unsigned*)(" + wordsAt + "))[" + std::to_string(i) + "]";
     }
 
-    const std::vector<std::string> argv = {
-        "gdb-multiarch", "-nx", "-batch",
-        "-ex", "set pagination off",
-        "-ex", "set confirm off",
-        "-ex", "target remote | " + qemu,
-        "-ex", PrintRegisters("ENTRY"),
-        "-ex", "break " + location,
-        "-ex", "continue",
-        "-ex", PrintRegisters("STOP"),
-        "-ex", "printf \"" + wordsFormat + "\\n\"" + wordsArgs,
-        "-ex", "kill",
-        image};
-    const ProcessResult p = RunProcess(argv, {}, GDB_TIMEOUT, {"QEMU_AUDIO_DRV=none"});
+    const ProcessResult p = RunGdbOnQemu(image,
+                                         {PrintRegisters("ENTRY"), "break " + location, "continue",
+                                          PrintRegisters("STOP"), "printf \"" + wordsFormat + "\\n\"" + wordsArgs},
+                                         append);
 
     QemuStop stop;
     std::vector<uint32_t> words;

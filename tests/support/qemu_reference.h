@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "host_tools.h"
+
 namespace zk::test {
 
 struct ArmState {
@@ -33,6 +35,19 @@ QemuStop QemuStopAt(const std::string& image, const std::string& location, const
 // Stopped on the normal-end word (which qemu itself would execute as an
 // ordinary SWI), with `count` words of the array `symbol`.
 QemuStop QemuStateAtNormalEnd(const std::string& image, const std::string& symbol, unsigned count);
+
+// gdb-multiarch in batch mode over qemu's stub, the image stopped before its
+// first instruction: `commands` run in order (gdb command lines), bounded in
+// time; gdb's output.
+ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::string>& commands,
+                           const std::string& append = {});
+
+// For each start address in turn: a temporary breakpoint there, continue,
+// then `command` ("stepi", "nexti", "next", "finish"), and the PC after it.
+// The starts must come in the order the program reaches them. False with
+// gdb's output in `error` when a start is not reached or no PC is printed.
+bool QemuPcsAfter(const std::string& image, const std::vector<uint32_t>& starts, const std::string& command,
+                  std::vector<uint32_t>* pcs, std::string* error);
 
 // The CPSR bits both machines keep alike: NZCV, I, F, T and the mode (qemu
 // sets bit 8, the ARMv6 A bit, which an ARMv4T core does not have).

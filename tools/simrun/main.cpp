@@ -1,5 +1,8 @@
-// simrun IMAGE [--max-seconds N] [--stats] [args...]: runs an ARM image on
-// the simulator with ARM semihosting, headless. The program's console
+// simrun IMAGE [--max-seconds N] [--stats] [--script FILE [--source-level]]
+// [args...]: runs an ARM image on the simulator with ARM semihosting,
+// headless; with a script, the command shell's lines from FILE (one a line)
+// run against the loaded image instead (go, step, halt, reset, jump, bp, bc,
+// wp), the step commands by source line with --source-level. The program's console
 // output goes to standard output (its standard error to standard error),
 // standard input feeds its console input line by line, and its arguments
 // follow the image on its command line ("--" ends the runner's options).
@@ -17,7 +20,8 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: simrun IMAGE [--max-seconds N] [--stats] [--] [args...]\n");
+    std::fprintf(stderr,
+                 "usage: simrun IMAGE [--max-seconds N] [--stats] [--script FILE [--source-level]] [--] [args...]\n");
     return 2;
 }
 
@@ -38,6 +42,12 @@ int main(int argc, char** argv)
             options.maxSeconds = std::strtod(argv[i], &end);
             if (!end || *end || options.maxSeconds <= 0)
                 return Usage();
+        } else if (!optionsEnded && a == "--script") {
+            if (++i >= argc)
+                return Usage();
+            options.script = argv[i];
+        } else if (!optionsEnded && a == "--source-level") {
+            options.sourceLevel = true;
         } else if (!optionsEnded && a == "--stats") {
             options.stats = true;
         } else if (!optionsEnded && a.rfind("--", 0) == 0 && options.image.empty()) {

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 
+#include "brevan/brevan.h"
 #include "console_input.h"
 #include "emu_messages.h"
 #include "falcrest.h"
@@ -50,7 +52,7 @@ public:
     int Run()
     {
         window_ = platform::CreateSink([this](UINT msg, WPARAM w, LPARAM l) { return OnMessage(msg, w, l); });
-        const int status = Connect() ? Go() : 2;
+        const int status = !Connect() ? 2 : options_.script.empty() ? Go() : RunScript();
         std::fflush(stdout);
         MemExitServer();
         ExitABIDLL();
@@ -58,7 +60,11 @@ public:
         return status;
     }
 
-    void ShowHalt(uint16_t, const char* text) override { haltText_ = text; }
+    void ShowHalt(uint16_t, const char* text) override
+    {
+        haltText_ = text;
+        ++shown_;
+    }
     void Refresh() override { stopped_ = true; }
 
 private:
@@ -128,6 +134,84 @@ private:
                          served_);
         }
         return Outcome(timedOut);
+    }
+
+    // The shell's output, printed as it comes (between the program's own).
+    class PrintSink : public brevan::MessageSink {
+    public:
+        void Print(const std::string& text, int flag) override
+        {
+            std::fputs(text.c_str(), stdout);
+            if (flag == SHL_PRINT_MESSAGE)
+                std::fputc('\n', stdout);
+        }
+    };
+
+    int RunScript()
+    {
+        std::ifstream in(options_.script);
+        if (!in) {
+            std::fprintf(stderr, "simrun: %s: the script cannot be read\n", options_.script.c_str());
+            return 2;
+        }
+        ShlInitServer(window_, 0, 1);
+        ShlStartServer();
+        EmuSetSourceLevel(options_.sourceLevel ? 1 : 0);
+        PrintSink sink;
+        brevan::MessageSink* previous = brevan::SetMessageSink(&sink);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::printf("> %s\n", line.c_str());
+            const int shownBefore = shown_;
+            const bool endedBefore = SemihostGetExit(nullptr, nullptr) != 0;
+            int mode = 0, wait = 0;
+            ShlExecuteCommand(line.c_str(), static_cast<int>(line.size()), &mode, &wait);
+            WaitForTheRun();
+            // A go's shown stop, or the program's end inside a step.
+            if (shown_ != shownBefore || (!endedBefore && SemihostGetExit(nullptr, nullptr)))
+                ReportStop();
+            std::fflush(stdout);
+        }
+        brevan::SetMessageSink(previous);
+        ShlExitServer();
+        return 0;
+    }
+
+    // A go leaves the target running: the frame's part is played until its
+    // stop is shown (bounded by --max-seconds), then what waits in the
+    // queue is handled.
+    void WaitForTheRun()
+    {
+        const int shownBefore = shown_;
+        const Clock::time_point deadline =
+            options_.maxSeconds > 0 ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                         std::chrono::duration<double>(options_.maxSeconds))
+                                    : Clock::time_point::max();
+        while ((CpuGetCpuStatus(0, 1) & 1) != 0 && shown_ == shownBefore) {
+            if (Clock::now() >= deadline) {
+                std::printf("simrun: no stop within %g seconds\n", options_.maxSeconds);
+                EmuHalt();
+                break;
+            }
+            platform::PumpWait(100);
+        }
+        platform::PumpPending();
+    }
+
+    void ReportStop()
+    {
+        DWORD reason = 0, status = 0;
+        if (SemihostGetExit(&reason, &status)) {
+            if (reason == SEMIHOST_REASON_APPLICATION_EXIT)
+                std::printf("Program ended (status %u)\n", static_cast<unsigned>(status));
+            else
+                std::fputs(SemihostExitText(reason), stdout);
+            return;
+        }
+        DWORD pc = 0;
+        CpuGetPC(&pc);
+        std::printf("%s (PC 0x%08x)\n", haltText_.c_str(), static_cast<unsigned>(pc));
     }
 
     int Outcome(bool timedOut)
@@ -209,6 +293,7 @@ private:
     bool stopped_ = false;
     bool inputTimedOut_ = false;
     std::string haltText_;
+    int shown_ = 0;
     int served_ = 0;
 };
 

@@ -13,11 +13,18 @@ struct RunOptions {
     std::vector<std::string> args;  // the program's command line after the image
     double maxSeconds = 0;          // 0: no bound
     bool stats = false;             // timings to standard error
+    std::string script;             // shell command lines to run in place of a free run
+    bool sourceLevel = false;       // the script's step commands go by source line
 };
 
 // The exit status: the program's status when it ends with the
 // application-exit reason, else 1 (the reason's or the halt's text on
 // standard error); 2 when the simulator or the image cannot be set up.
+// With a script: each line goes to the command shell (echoed behind "> "),
+// the shell's output to standard output; a go's stop is shown as the
+// frame's halt text with the PC ("Halt by breakpoint! (PC 0x00000080)"), the
+// program's end as "Program ended (status N)". Exit status 0, or 2 when
+// the script cannot be read.
 int RunImage(const RunOptions& options);
 
 }  // namespace simrun

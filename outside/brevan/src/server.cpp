@@ -8,21 +8,28 @@ namespace brevan {
 
 namespace {
 
-// The debugger core's text commands. They have no result of their own: the
-// line's result is 0 (they report through the console).
+// The debugger core's text commands. The breakpoint commands have no result
+// of their own: the line's result is 0 (they report through the console);
+// the run commands' result is the line's.
 using NoResultCommand = void (*)(int argc, char** argv);
 
 struct CoreCommand {
     const char* word;
     const char* syntax;
     const char* entry;
+    bool hasResult;
 };
 
 constexpr CoreCommand kCoreCommands[] = {
-    {"BP", "BP [address]", "BptSetCmd"},
-    {"BC", "BC {address|ALL|HW0|HW1}", "BptClearCmd"},
+    {"BP", "BP [address]", "BptSetCmd", false},
+    {"BC", "BC {address|ALL|HW0|HW1}", "BptClearCmd", false},
     {"WP", "WP [addr a] [amask m] [data d] [dmask m] [-b|-hw|-w] [fetch|access] [Read|Write] [HW0|HW1]",
-     "WatchpointCmd"},
+     "WatchpointCmd", false},
+    {"GO", "GO [FROM address] [TILL address]", "EmuGoCmd", true},
+    {"STEP", "STEP [OVER] [OUT|FOREVER|count] | STEP TILL {@register|address} = value", "EmuStepCmd", true},
+    {"HALT", "HALT", "EmuHaltCmd", true},
+    {"RESET", "RESET [[P=]pc]", "EmuResetCmd", true},
+    {"JUMP", "JUMP address", "EmuJumpCmd", true},
 };
 
 }  // namespace
@@ -48,11 +55,16 @@ int ShlStartServer(void)
     if (!core)
         return 0;
     for (const CoreCommand& c : kCoreCommands) {
-        const auto entry = reinterpret_cast<NoResultCommand>(GetProcAddress(core, c.entry));
+        const FARPROC entry = GetProcAddress(core, c.entry);
         if (!entry)
             continue;
-        AddCommand(c.word, c.syntax, [entry](int argc, char** argv) {
-            entry(argc, argv);
+        if (c.hasResult) {
+            AddCommand(c.word, c.syntax, reinterpret_cast<ShlCommandProc>(entry));
+            continue;
+        }
+        const auto command = reinterpret_cast<NoResultCommand>(entry);
+        AddCommand(c.word, c.syntax, [command](int argc, char** argv) {
+            command(argc, argv);
             return 0;
         });
     }

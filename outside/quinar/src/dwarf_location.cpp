@@ -79,7 +79,9 @@ private:
 
 class Machine {
 public:
-    Machine(const uint8_t* expr, uint32_t length, const DwarfMachine& m) : c_(expr, length, m.bigEndian), m_(m) {}
+    Machine(const uint8_t* expr, uint32_t length, const DwarfMachine& m) : c_(expr, length, m.bigEndian), m_(m) {
+        if (m.pushInitial) stack_.push_back(m.initial);
+    }
 
     SymResult Run(DwarfLocation* out) {
         if (c_.AtEnd()) return SYM_E_NO_VALUE;

@@ -21,6 +21,10 @@ struct DwarfMachine {
     // The frame base of the function (DW_OP_fbreg); null when it has none.
     std::function<SymResult(uint32_t* base)> frameBase;
     bool bigEndian = false;  // operands of DW_OP_addr and DW_OP_constNu/s
+    // A value on the stack before the first operation (call-frame rules
+    // start with the CFA there).
+    bool pushInitial = false;
+    uint32_t initial = 0;
 };
 
 struct DwarfLocation {

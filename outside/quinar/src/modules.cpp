@@ -26,6 +26,7 @@ void Store::Clear() {
     files_.clear();
     scopes_.clear();
     lineTables_.Clear();
+    frameRules.Clear();
 
     functionHandles_.Retire(static_cast<uint32_t>(functions_.size()));
     functions_.clear();

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "frame_rules.h"
 #include "handles.h"
 #include "line_index.h"
 #include "name_index.h"
@@ -230,6 +231,8 @@ public:
 
     bool caseSensitive = false;
     uint32_t haltCount = 0;
+    // The call-frame rules of the image (SymAddFrameTable).
+    FrameRules frameRules;
     // Drops the derived per-module tables (module-name index, line index).
     void FreeDerived();
 

@@ -8,60 +8,8 @@
 #include <map>
 #include <set>
 
+#include "fake_stop.h"
 #include "store_fixture.h"
-#include "talvis/talvis.h"
-#include "vexlor/vexlor.h"
-
-namespace {
-
-struct FakeStop {
-    uint32_t regs[18] = {};
-    bool targetGone = false;  // registers and PC do not answer
-    bool bigEndian = false;
-    std::map<uint32_t, uint8_t> memory;
-    std::set<uint32_t> unreadable;
-    void Poke(uint32_t address, std::initializer_list<uint8_t> bytes) {
-        for (uint8_t b : bytes) memory[address++] = b;
-    }
-};
-
-FakeStop& Stop() {
-    static FakeStop stop;
-    return stop;
-}
-
-}  // namespace
-
-extern "C" {
-
-int CpuGetRegister(DWORD id, DWORD* value) {
-    if (id >= 18 || Stop().targetGone) return -1;
-    *value = Stop().regs[id];
-    return 0;
-}
-
-int CpuGetPC(DWORD* pc) {
-    if (Stop().targetGone) return -1;
-    *pc = Stop().regs[15];
-    return 0;
-}
-
-int ProcReturnByteOrder(int* order) {
-    *order = Stop().bigEndian ? 1 : 0;
-    return 0;
-}
-
-int MemReadBlock(void* buffer, ADDR addr, uint32_t count) {
-    auto* out = static_cast<uint8_t*>(buffer);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (Stop().unreadable.count(addr.off + i)) return EMU_TARGET_LOST;
-        auto it = Stop().memory.find(addr.off + i);
-        out[i] = it == Stop().memory.end() ? 0 : it->second;
-    }
-    return 0;
-}
-
-}  // extern "C"
 
 namespace quinar::test {
 namespace {

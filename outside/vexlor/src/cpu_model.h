@@ -21,6 +21,8 @@ struct CpuModel {
     int byteOrder = 0;  // non-zero: big-endian
     // Read by the simulator's run thread when a run ends.
     std::atomic<HWND> mainFrame{nullptr};
+    // Ends of runs heard of, counted after each one's announcement is posted.
+    std::atomic<uint32_t> stopsHeard{0};
 };
 
 CpuModel& Model();

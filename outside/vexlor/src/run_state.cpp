@@ -42,6 +42,7 @@ void AnnounceStop(void*, int reason, int, uint32_t)
 {
     if (HWND frame = Model().mainFrame.load())
         PostMessage(frame, WM_EMU_ERROR, EMU_ERROR_REFRESH_AFTER, HaltCauseForStop(reason));
+    Model().stopsHeard.fetch_add(1, std::memory_order_release);
 }
 
 DWORD TargetRunState()
@@ -70,6 +71,8 @@ extern "C" {
 DWORD CpuGetCpuStatus(int, int) { return TargetRunState(); }
 
 DWORD CpuGetCpuStatus1(void) { return TargetRunState(); }
+
+DWORD CpuGetStopCount(void) { return Model().stopsHeard.load(std::memory_order_acquire); }
 
 // A caller's word on the run state (Falcrest's go, a step command's
 // bracket) changes nothing: the state reported is always the target's.

@@ -87,6 +87,28 @@ TEST_F(RunStateTest, TheEndOfAFreeRunIsPostedAtOnce)
     EXPECT_EQ(CpuGetCpuStatus(0, 1) & 1, 0u);
 }
 
+// The count moves once the announcement is queued, with or without a frame:
+// a step loop that waits for it finds the message already in the queue.
+TEST_F(RunStateTest, EveryEndMovesTheStopCountAfterItsAnnouncement)
+{
+    InitDLL_CpuServer(0, frame_, PROCESSOR, 0);
+    const DWORD before = CpuGetStopCount();
+    emuGo(0);
+    std::thread run([this] { sim().FireStop(SIM_STOP_BREAK_WORD, 1008, 0x8000); });
+    run.join();
+    EXPECT_EQ(CpuGetStopCount(), before + 1);
+    MSG msg;
+    ASSERT_TRUE(PeekMessage(&msg, frame_, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(msg.message, WM_EMU_ERROR);
+    platform::PumpPending();
+
+    InitDLL_CpuServer(0, nullptr, PROCESSOR, 0);
+    emuGo(0);
+    std::thread silent([this] { sim().FireStop(SIM_STOP_BREAK_WORD, 1008, 0x8000); });
+    silent.join();
+    EXPECT_EQ(CpuGetStopCount(), before + 2);
+}
+
 TEST_F(RunStateTest, StopReasonsBecomeHaltCauses)
 {
     InitDLL_CpuServer(0, frame_, PROCESSOR, 0);

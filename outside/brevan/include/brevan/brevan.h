@@ -37,9 +37,10 @@ extern "C" {
 // dropped unless a message sink takes it). flags: bit 0 the simulator is the
 // target, bit 1 run access; kept for the commands. Result 0.
 int ShlInitServer(HWND frame, intptr_t reserved, int flags);
-// Registers the debugger core's commands ("BP", "BC", "WP"), bound by name
-// in sarvik. Result 0; a command whose library or entry is missing is left
-// out.
+// Registers the debugger core's commands, bound by name in sarvik: the
+// breakpoint commands "BP", "BC", "WP" (the line's result 0) and the run
+// commands "GO", "STEP", "HALT", "RESET", "JUMP" (their results). Result 0;
+// a command whose library or entry is missing is left out.
 int ShlStartServer(void);
 // Forgets every command and the frame. Result 0.
 int ShlExitServer(void);

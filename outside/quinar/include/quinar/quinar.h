@@ -56,6 +56,7 @@ enum SymKind : uint32_t {
     SYM_KIND_DATA_LABEL = 5,
     SYM_KIND_SOURCE = 6,     // a source file of a module other than its first one
     SYM_KIND_REGISTER = 7,   // a target register named in an expression ("@r0")
+    SYM_KIND_FRAME = 8,      // a frame of the stopped target's call stack
 };
 
 // Type codes of SymTypeDesc (`TypeCode`).
@@ -243,6 +244,41 @@ struct SymExprValue {
 // SymGetAddrInfo modes.
 inline constexpr uint32_t SYM_ADDR_DATA = 1;   // the variable or data label at an address
 inline constexpr uint32_t SYM_ADDR_CODE = 2;   // the function, label or module at an address
+
+// ---- Call-frame information ------------------------------------------------
+// The loaders hand over the rules of .debug_frame decoded per code range: rows
+// of rules, each holding from its address up to the next row's (the last up
+// to the range's end). Registers go by their DWARF numbers (ARM: 0-15 are
+// r0-r15); the rules of r0-r15 are kept, those of other registers are not
+// needed to find a caller.
+enum SymFrameRuleKind : uint8_t {
+    SYM_RULE_UNSPECIFIED = 0,  // no rule: the caller's value is this frame's (r13: the CFA)
+    SYM_RULE_SAME_VALUE,
+    SYM_RULE_UNDEFINED,        // not recoverable; for the return-address register: no caller
+    SYM_RULE_OFFSET,           // saved in the word at CFA + value
+    SYM_RULE_VAL_OFFSET,       // the value is CFA + value
+    SYM_RULE_REGISTER,         // held in register `value`
+    SYM_RULE_EXPRESSION,       // saved in the word at the address the expression computes
+    SYM_RULE_VAL_EXPRESSION,   // the value the expression computes
+};
+inline constexpr uint32_t SYM_FRAME_REGISTERS = 16;
+// Expression rules run with the CFA on the stack (DW_CFA_expression).
+struct SymFrameRule {
+    uint8_t kind;          // SymFrameRuleKind
+    int32_t value;         // offset (bytes) or register
+    const uint8_t* expr;   // DWARF expression of the expression rules
+    uint32_t length;
+};
+struct SymFrameRow {
+    uint32_t address;      // first address the row holds for
+    // The CFA: register + offset, or the value of cfaExpr when it is given.
+    // A register above 15 leaves the row without a CFA (no caller).
+    uint32_t cfaRegister;
+    int32_t cfaOffset;
+    const uint8_t* cfaExpr;
+    uint32_t cfaExprLength;
+    SymFrameRule rules[SYM_FRAME_REGISTERS];
+};
 
 extern "C" {
 
@@ -441,6 +477,30 @@ SymResult FreeModuleDescMap();
 SymResult SymNotifyTargetHalted();
 // 0 (the default): names are compared without regard to case.
 SymResult SymSetCaseSensitive(int32_t flag);
+
+// ---- Frames -------------------------------------------------------------------
+
+// The rows of the code range [start, end) (bytes copied), in address order,
+// the first at start; returnRegister holds the return address (ARM: 14).
+// Of overlapping ranges the lower one holds (at one start, the first added);
+// an empty range adds nothing. Cleared with the symbols.
+SymResult SymAddFrameTable(uint32_t start, uint32_t end, uint32_t returnRegister, const SymFrameRow* rows,
+                           uint32_t count);
+// The frame of the code at pc in the stopped target: the target's registers
+// with pc as r15 (the innermost frame). *frame: its handle; *caller: the
+// caller's frame handle, 0 when there is none (no frame information covers
+// pc, or the return address is undefined); *function: the function at pc
+// (SymGetAddrInfo's handle), 0 for none. Handles name frames of this walk
+// only: the next call retires them. SYM_E_NO_VALUE when the registers
+// cannot be read.
+SymResult StackAddrMapBlock(uint32_t pc, uint32_t* frame, uint32_t* caller, uint32_t* function);
+// The caller of a frame, found by its rules: the caller's frame handle (ask
+// it for its own caller in turn), the return address (the
+// caller's PC, Thumb bit cleared), the frame's CFA (the caller's stack
+// pointer) and the caller's function. SYM_E_NOT_FOUND when the frame has no
+// caller, SYM_E_BAD_HANDLE for a handle of no frame of the current walk.
+SymResult SymGetFrameCaller(uint32_t frame, uint32_t* caller, uint32_t* returnAddress, uint32_t* cfa,
+                            uint32_t* function);
 
 // ---- Expressions ------------------------------------------------------------
 // Names are looked up from a scope outwards: the locals of a function and of

@@ -37,6 +37,11 @@ int InitDLL_CpuServer(intptr_t appValue, HWND mainFrame, const char* processorNa
 // target the state is 0.
 DWORD CpuGetCpuStatus(int a, int b);
 DWORD CpuGetCpuStatus1(void);
+// The number of run ends the model has heard of since it was loaded. It
+// moves after the end's WM_EMU_ERROR is in the main frame's queue, so a
+// caller that started a run and saw it stop (the step engine) can wait for
+// it to move and then take that announcement out of the queue itself.
+DWORD CpuGetStopCount(void);
 // Accepted with 0; the state reported stays the target's.
 int CpuSetCpuStatus(int running);
 

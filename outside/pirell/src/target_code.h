@@ -1,0 +1,23 @@
+// Instructions read from target memory (talvis) in the target's byte order
+// (vexlor), and the instruction set of an address (the loader's answer).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace pirell {
+
+bool BigEndianTarget();
+bool IsThumbCode(uint32_t address);
+
+// A halfword or word of `bytes` in the given byte order.
+uint32_t CodeValue(const uint8_t* bytes, size_t width, bool bigEndian);
+
+// An instruction of `width` bytes at `address`: 0, or the memory library's
+// failure.
+int ReadInstruction(uint32_t address, size_t width, uint32_t* value);
+// The same, nothing when it cannot be read (or lies below address 0).
+std::optional<uint32_t> InstructionAt(int64_t address, size_t width);
+
+}  // namespace pirell

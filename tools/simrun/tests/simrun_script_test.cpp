@@ -1,0 +1,113 @@
+// simrun --script: shell command lines against the loaded image, the
+// shell's output and the shown stops on standard output.
+#include <gmock/gmock.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "simrun_support.h"
+
+namespace simrun_test {
+namespace {
+
+using ::testing::ElementsAreArray;
+using zk::test::FixturePath;
+
+uint32_t SymbolOf(const std::string& image, const std::string& name)
+{
+    const auto nm = zk::test::RunProcess({"arm-none-eabi-nm", image});
+    std::istringstream lines(nm.out);
+    for (std::string value, type, symbol; lines >> value >> type >> symbol;) {
+        if (symbol == name)
+            return static_cast<uint32_t>(std::stoul(value, nullptr, 16));
+    }
+    ADD_FAILURE() << name;
+    return 0;
+}
+
+std::string Hex(uint32_t v, const char* format = "%08X")
+{
+    char text[16];
+    std::snprintf(text, sizeof text, format, v);
+    return text;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+zk::test::ProcessResult RunScript(const Folder& folder, const std::string& image, const std::string& script,
+                                  std::vector<std::string> options = {})
+{
+    const std::string path = folder.Path() + "/script.txt";
+    std::ofstream(path) << script;
+    options.insert(options.begin(), {"--script", path, "--max-seconds", "10"});
+    return RunSimrun(folder, image, options);
+}
+
+TEST(Script, LinesRunThroughTheShell)
+{
+    Folder folder;
+    const std::string image = FixturePath("step_arm");
+    const uint32_t add = SymbolOf(image, "add");
+    const auto run = RunScript(folder, image,
+                               "go till #add\nstep\nstep till x\nnonsense\nreset x\nhalt\nbp #twice\ngo\r\nbc all\ngo\n");
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 20u) << run.out;
+    EXPECT_EQ(lines[0], "> go till #add");
+    EXPECT_EQ(lines[1], "Halt by breakpoint! (PC 0x" + Hex(add, "%08x") + ")");
+    EXPECT_EQ(lines[2], "> step");
+    EXPECT_EQ(lines[3].substr(0, 9), Hex(add + 4) + " ") << "the instruction at the new PC";
+    EXPECT_THAT(std::vector<std::string>(lines.begin() + 4, lines.begin() + 11),
+                ElementsAreArray({"> step till x", "Not support this command!", "> nonsense", "No such command",
+                                  "> reset x", "Syntax error!", "> halt"}));
+    EXPECT_EQ(lines[11], "Cpu is halted.");
+    EXPECT_EQ(lines[12], "> bp #twice");
+    EXPECT_EQ(lines[14], "> go");
+    EXPECT_EQ(lines[15], "Halt by breakpoint! (PC 0x" + Hex(SymbolOf(image, "twice"), "%08x") + ")");
+    EXPECT_EQ(lines[18], "> go");
+    EXPECT_EQ(lines[19], "Halt by Trap Vector Instruction! (PC 0x" + Hex(SymbolOf(image, "__normal_end"), "%08x") +
+                             ")")
+        << "the normal end";
+}
+
+// With --source-level the step commands go by line; a newlib program's
+// end through semihosting is shown with its status.
+TEST(Script, SourceLevelAndTheProgramsEnd)
+{
+    Folder folder;
+    const std::string image = FixturePath("step_thumb");
+    const auto run = RunScript(folder, image, "go till #twice\nstep\nstep out\n", {"--source-level"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 6u) << run.out;
+    // twice's prologue line, then its first body line: past the prologue.
+    const uint32_t twice = SymbolOf(image, "twice") & ~1u;
+    EXPECT_GT(std::stoul(lines[3].substr(0, 8), nullptr, 16), twice);
+    EXPECT_LT(std::stoul(lines[3].substr(0, 8), nullptr, 16), SymbolOf(image, "apply") & ~1u);
+    EXPECT_LT(std::stoul(lines[5].substr(0, 8), nullptr, 16), SymbolOf(image, "main") + 0x100) << "back in main";
+
+    Folder other;
+    // Without its three lines of input the program exits with 5.
+    const auto ended = RunScript(other, FixturePath("simrun_stdio_arm_O0"), "go\n", {});
+    EXPECT_EQ(ended.exitStatus, 0) << ended.err;
+    EXPECT_THAT(ended.out, ::testing::EndsWith("Program ended (status 5)\n"));
+}
+
+TEST(Script, AScriptThatCannotBeReadFailsWithTwo)
+{
+    Folder folder;
+    const auto run = RunSimrun(folder, FixturePath("step_arm"), {"--script", folder.Path() + "/missing.txt"});
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_THAT(run.err, ::testing::HasSubstr("the script cannot be read"));
+    EXPECT_EQ(RunSimrun(folder, FixturePath("step_arm"), {"--script"}).exitStatus, 2);
+}
+
+}  // namespace
+}  // namespace simrun_test
