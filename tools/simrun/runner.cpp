@@ -165,9 +165,10 @@ private:
             std::printf("> %s\n", line.c_str());
             const int shownBefore = shown_;
             const bool endedBefore = SemihostGetExit(nullptr, nullptr) != 0;
+            const DWORD runsBefore = CpuGetRunCount(), stopsBefore = CpuGetStopCount();
             int mode = 0, wait = 0;
             ShlExecuteCommand(line.c_str(), static_cast<int>(line.size()), &mode, &wait);
-            WaitForTheRun();
+            WaitForTheRun(runsBefore, stopsBefore);
             // A go's shown stop, or the program's end inside a step.
             if (shown_ != shownBefore || (!endedBefore && SemihostGetExit(nullptr, nullptr)))
                 ReportStop();
@@ -180,15 +181,29 @@ private:
 
     // A go leaves the target running: the frame's part is played until its
     // stop is shown (bounded by --max-seconds), then what waits in the
-    // queue is handled.
-    void WaitForTheRun()
+    // queue is handled. The run's state turns to stopped before its end's
+    // announcement is posted: the wait goes on until every run started has
+    // been heard of.
+    void WaitForTheRun(DWORD runsBefore, DWORD stopsBefore)
     {
         const int shownBefore = shown_;
         const Clock::time_point deadline =
             options_.maxSeconds > 0 ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                          std::chrono::duration<double>(options_.maxSeconds))
                                     : Clock::time_point::max();
-        while ((CpuGetCpuStatus(0, 1) & 1) != 0 && shown_ == shownBefore) {
+        const auto settled = [&] {
+            return (CpuGetCpuStatus(0, 1) & 1) == 0 &&
+                   CpuGetRunCount() - runsBefore <= CpuGetStopCount() - stopsBefore;
+        };
+        // A served semihosting call starts the run again from the queue:
+        // settled only when the queue is handled and nothing runs.
+        while (shown_ == shownBefore) {
+            if (settled()) {
+                platform::PumpPending();
+                if (settled())
+                    break;
+                continue;
+            }
             if (Clock::now() >= deadline) {
                 std::printf("simrun: no stop within %g seconds\n", options_.maxSeconds);
                 EmuHalt();

@@ -23,6 +23,8 @@ struct CpuModel {
     std::atomic<HWND> mainFrame{nullptr};
     // Ends of runs heard of, counted after each one's announcement is posted.
     std::atomic<uint32_t> stopsHeard{0};
+    // Free runs the target reported started.
+    std::atomic<uint32_t> runsStarted{0};
 };
 
 CpuModel& Model();

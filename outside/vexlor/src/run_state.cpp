@@ -54,12 +54,21 @@ DWORD TargetRunState()
     return stopped ? 0 : 1;
 }
 
+// The target's notice that a free run started (after its go was taken: the
+// run may already have ended).
+int RunStarted(int running)
+{
+    if (running)
+        Model().runsStarted.fetch_add(1, std::memory_order_release);
+    return CpuSetCpuStatus(running);
+}
+
 }  // namespace
 
 void RegisterWithTarget()
 {
     emuRegisterStopHook(&AnnounceStop, nullptr);
-    emuRegisterRunStateHook(&CpuSetCpuStatus);
+    emuRegisterRunStateHook(&RunStarted);
 }
 
 }  // namespace vexlor
@@ -73,6 +82,8 @@ DWORD CpuGetCpuStatus(int, int) { return TargetRunState(); }
 DWORD CpuGetCpuStatus1(void) { return TargetRunState(); }
 
 DWORD CpuGetStopCount(void) { return Model().stopsHeard.load(std::memory_order_acquire); }
+
+DWORD CpuGetRunCount(void) { return Model().runsStarted.load(std::memory_order_acquire); }
 
 // A caller's word on the run state (Falcrest's go, a step command's
 // bracket) changes nothing: the state reported is always the target's.

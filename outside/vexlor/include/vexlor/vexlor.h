@@ -42,6 +42,11 @@ DWORD CpuGetCpuStatus1(void);
 // caller that started a run and saw it stop (the step engine) can wait for
 // it to move and then take that announcement out of the queue itself.
 DWORD CpuGetStopCount(void);
+// The number of free runs the target has started since the model was loaded
+// (counted when the go is taken). A caller that issued commands waits for
+// the stop count to move as far as this one to know every run's end is in
+// the queue.
+DWORD CpuGetRunCount(void);
 // Accepted with 0; the state reported stays the target's.
 int CpuSetCpuStatus(int running);
 
