@@ -149,8 +149,10 @@ EmuResult emuCompare(uint32_t address1, int16_t space1, uint32_t length, uint32_
     const unsigned unit = PairUnit(address1, address2, size);
     uint8_t piece1[COMPARE_PIECE];
     uint8_t piece2[COMPARE_PIECE];
-    for (uint32_t offset = 0; offset < length; offset += COMPARE_PIECE) {
-        const uint32_t n = std::min(COMPARE_PIECE, length - offset);
+    // The offset advances by the piece read, so it never wraps past a
+    // length near 4 GiB.
+    for (uint32_t offset = 0, n = 0; offset < length; offset += n) {
+        n = std::min(COMPARE_PIECE, length - offset);
         EmuResult r = ReadUnits(address1 + offset, piece1, n, unit);
         if (r == EMU_OK)
             r = ReadUnits(address2 + offset, piece2, n, unit);

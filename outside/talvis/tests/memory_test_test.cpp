@@ -64,6 +64,26 @@ TEST_F(MemoryTestTest, BusTestsFindAStuckCellOnTheirPath)
     ExpectRestored();
 }
 
+// The program cuts a memory test into blocks on 256-byte boundaries whose
+// last one may be a single byte: a range shorter than the width is tested in
+// the widest accesses that fit it.
+TEST_F(MemoryTestTest, RangesShorterThanTheWidthAreTestedInNarrowerAccesses)
+{
+    for (int kind : {0, 1, 2}) {
+        for (uint32_t last : {0x20000u, 0x20001u, 0x20002u}) {
+            sim().Clear();
+            EXPECT_EQ(Run(0x20000, last, kind, 2), 0) << kind << " " << std::hex << last;
+            EXPECT_STREQ(text_, "Test Successful!");
+            for (const FakeSimCall& c : sim().calls)
+                EXPECT_LE(static_cast<uint32_t>(c.a2) + static_cast<uint32_t>(c.a4), last + 1) << kind;
+            ExpectRestored();
+        }
+    }
+    sim().stuckBytes.insert(0x20002);
+    EXPECT_EQ(Run(0x20000, 0x20002, 0, 2), MEM_TEST_FAILED);
+    EXPECT_THAT(text_, HasSubstr("0x00020002"));
+}
+
 TEST_F(MemoryTestTest, UnknownKindsAndWidthsAreNotSupported)
 {
     for (auto [kind, width] : {std::pair{3, 0}, {0, 3}, {-1, 0}}) {

@@ -109,4 +109,73 @@ TEST_F(EndToEndTest, AFreeRunStopsOnTheNormalEndWithQemusState)
     EXPECT_EQ(words, ExpectedResults());
 }
 
+// The calls that move memory in units of the access size, and the
+// peripheral registers, against the simulator's own memory: what the
+// recording simulator of the unit tests models must hold for the real one.
+TEST_F(EndToEndTest, MemoryAndPeripheralCallsAgreeWithTheSimulatorsMemory)
+{
+    constexpr uint32_t AREA = 0x40000;
+    std::vector<uint8_t> data(3000);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+    const auto read = [](uint32_t address, uint32_t count) {
+        std::vector<uint8_t> bytes(count);
+        EXPECT_EQ(MemReadBlock(bytes.data(), {address, 1}, count), 0);
+        return bytes;
+    };
+
+    // Overlapping copies in words, up by a word and up by one byte.
+    ASSERT_EQ(emuSetAccessSize(4), EMU_OK);
+    for (uint32_t shift : {0x100u, 1u}) {
+        ASSERT_EQ(MemWriteBlock({AREA, 1}, data.data(), 3000, -1), 0);
+        EXPECT_EQ(emuCopy(AREA, 1, 3000, AREA + shift, 1), EMU_OK);
+        EXPECT_EQ(read(AREA + shift, 3000), data) << shift;
+    }
+
+    // A difference in the byte after a whole word, in the remainder of the
+    // last piece, and one past the end that is outside the range.
+    ASSERT_EQ(MemWriteBlock({AREA, 1}, data.data(), 3000, -1), 0);
+    ASSERT_EQ(MemWriteBlock({AREA + 0x2000, 1}, data.data(), 3000, -1), 0);
+    EMU_COMPARE_RESULT result{};
+    EXPECT_EQ(emuCompare(AREA, 1, 3000, AREA + 0x2000, 1, &result, nullptr), EMU_RANGES_EQUAL);
+    const uint8_t changed = static_cast<uint8_t>(data[1001] ^ 0xFF);
+    ASSERT_EQ(MemWriteBlock({AREA + 0x2000 + 1001, 1}, &changed, 1, -1), 0);
+    EXPECT_EQ(emuCompare(AREA, 1, 3000, AREA + 0x2000, 1, &result, nullptr), EMU_OK);
+    EXPECT_EQ(result.address, AREA + 1000);
+    EXPECT_EQ(result.space, 1);
+    EXPECT_EQ(emuCompare(AREA, 1, 1001, AREA + 0x2000, 1, &result, nullptr), EMU_RANGES_EQUAL);
+
+    ADDR at{AREA, 1};
+    EXPECT_EQ(emuFill(&at, 10, "\x01\x02\x03\x04", 4), EMU_OK);
+    EXPECT_EQ(read(AREA, 11), (std::vector<uint8_t>{1, 2, 3, 4, 1, 2, 3, 4, 1, 2, data[10]}));
+
+    // A peripheral register holds its value in the target's (little-endian)
+    // order; the value read comes back in host order.
+    emuSetHalvekBaseAddress(AREA, AREA, 1, 0x3FF0000);
+    const std::vector<uint8_t> ones(8, 0x55);
+    ASSERT_EQ(MemWriteBlock({AREA + 0x10, 1}, ones.data(), 8, -1), 0);
+    EXPECT_EQ(emuSetIntReg(0x10, 2, static_cast<int>(0xAABBCCDD), 0), EMU_OK);
+    EXPECT_EQ(emuSetIntReg(0x14, 4, 0x11223344, 0), EMU_OK);
+    EXPECT_EQ(read(AREA + 0x10, 8), (std::vector<uint8_t>{0xDD, 0xCC, 0x55, 0x55, 0x44, 0x33, 0x22, 0x11}));
+    int value = 0;
+    EXPECT_EQ(emuGetIntReg(0x10, 4, &value, 0), EMU_OK);
+    EXPECT_EQ(static_cast<uint32_t>(value), 0x5555CCDDu);
+    EXPECT_EQ(emuGetIntReg(0x14, 2, &value, 0), EMU_OK);
+    EXPECT_EQ(value, 0x3344);
+    EXPECT_EQ(emuGetIntReg(0x17, 1, &value, 0), EMU_OK);
+    EXPECT_EQ(value, 0x11);
+
+    // Reset keeps the mode with interrupts off and clears SP and LR; the
+    // simulator has no register 38.
+    ASSERT_EQ(emuSetReg(0, SIM_REG_CPSR, 0x600000D3), EMU_OK);
+    ASSERT_EQ(emuSetReg(0, SIM_REG_SP, 0x1000), EMU_OK);
+    EXPECT_EQ(emuReset(0, 0, 0), EMU_OK);
+    int cpsr = 0, sp = -1;
+    EXPECT_EQ(emuGetReg(0, SIM_REG_CPSR, &cpsr), EMU_OK);
+    EXPECT_EQ(cpsr, 0xD3);
+    EXPECT_EQ(emuGetReg(0, SIM_REG_SP, &sp), EMU_OK);
+    EXPECT_EQ(sp, 0);
+    EXPECT_NE(emuGetReg(0, 38, &value), EMU_OK);
+}
+
 }  // namespace

@@ -35,7 +35,7 @@ int MemWriteBlock(ADDR addr, const void* data, uint32_t count, int width);
 // Memory tools. mode: the caller's mode word (1 memory tools, 3 download),
 // passed through.
 // kind 0 cell test, 1 data bus, 2 address bus; width 0 byte, 1 halfword,
-// 2 word. The text is "Test Successful!" when the test passed, else says
+// 2 word (narrower for a range shorter than the width). The text is "Test Successful!" when the test passed, else says
 // where it failed; the memory's contents are put back.
 int MemTestRange(ADDR start, ADDR end, char* text1024, int kind, int width);
 int MemSearchBlock(ADDR start, ADDR end, const void* pattern, uint32_t patternLength, int ignoreCase,
