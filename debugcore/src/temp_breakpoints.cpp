@@ -8,9 +8,9 @@
 
 using namespace sarvik;
 
-extern "C" {
+namespace {
 
-EmuResult AddTempBp(DWORD offset, DWORD space)
+EmuResult AddTemporary(DWORD offset, DWORD space)
 {
     // On a unit in hardware-breakpoint mode, when the target has units: the
     // simulator has none, and a unit that never fires would make the go-till
@@ -35,8 +35,24 @@ EmuResult AddTempBp(DWORD offset, DWORD space)
     }
 }
 
+}  // namespace
+
+extern "C" {
+
+EmuResult AddTempBp(DWORD offset, DWORD space)
+{
+    const EmuResult r = AddTemporary(offset, space);
+    if (r == EMU_OK) {
+        RunState& run = Lib().run;
+        run.tillActive = true;
+        run.tillOffset = offset;
+    }
+    return r;
+}
+
 EmuResult RemoveTempBp(ADDR)
 {
+    Lib().run.tillActive = false;
     Units().ReleaseTemporary();
     std::vector<ADDR> temporary;
     for (const CBpDataEx* record : List().Records()) {

@@ -70,6 +70,38 @@ TEST_F(TempBreakpointTest, AGoTillAtADisabledBreakpointGivesItBackUnchanged)
     EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x200)"));
 }
 
+// A go-till (run to cursor) to a user's enabled breakpoint whose count or
+// condition lets the pass go on still ends there; the step engine, which
+// tests its own arrival, and the runs after the go-till see the count.
+TEST_F(TempBreakpointTest, AGoTillEndsAtAnEnabledBreakpointWhoseCountIsNotReached)
+{
+    Set(0x200, 3);
+    const ADDR at{0x200, 1};
+    ASSERT_EQ(AddTempBp(0x200, 1), EMU_OK);
+    EXPECT_EQ(BptGetList()->size(), 1u);
+    EXPECT_EQ(BptCheckHit(&at), BPT_HIT_TEMPORARY) << "the go-till's address";
+    EXPECT_EQ((*BptGetList())[0]->GetHitCount(), 1u) << "the pass was counted";
+    const ADDR elsewhere{0x204, 1};
+    EXPECT_EQ(BptCheckHit(&elsewhere), 0);
+
+    Lib().run.runCommandActive = 1;
+    EXPECT_EQ(BptCheckHit(&at), 0) << "inside a step command the count holds";
+    Lib().run.runCommandActive = 0;
+
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    EXPECT_EQ(BptCheckHit(&at), BPT_HIT_PERMANENT) << "third pass";
+    EXPECT_EQ(BptCheckHit(&at), 0) << "the go-till has ended";
+
+    // The same for a go-till on a watchpoint unit in hardware-breakpoint mode.
+    HardwareMode();
+    Set(0x300, 5);
+    const ADDR unitTill{0x300, 1};
+    ASSERT_EQ(AddTempBp(0x300, 1), EMU_OK);
+    EXPECT_EQ(BptCheckHit(&unitTill), BPT_HIT_TEMPORARY);
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    EXPECT_EQ(BptCheckHit(&unitTill), 0);
+}
+
 TEST_F(TempBreakpointTest, AFullListRefusesTheGoTill)
 {
     for (size_t i = 0; i < BPT_LIST_CAPACITY; ++i)
