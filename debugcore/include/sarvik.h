@@ -134,7 +134,9 @@ BPT_MARK BptFindBp(const ADDR* from, ADDR to, CBpData** found);
 EmuResult BptResetHitCounts(void);
 // After a stop at *pc: the records there are asked in list order (pass
 // counts advance, conditions and task qualifiers are tested) until one
-// hits; then the watchpoint units. BPT_HIT_* or 0.
+// hits; then the watchpoint units. Outside a step command, a stop at the
+// address of the go-till in progress is that go-till's hit whatever the
+// breakpoints there count. BPT_HIT_* or 0.
 int BptCheckHit(const ADDR* pc);
 EmuResult BptEnableBp(const ADDR* addr, int reserved, int enable);
 
