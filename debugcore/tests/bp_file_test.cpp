@@ -214,6 +214,24 @@ TEST_F(BpFileTest, RecordsWithoutAnAddressOrOfOtherTypesAreSkipped)
     EXPECT_THAT(Fake().Calls("emuSetHwBp"), ElementsAre()) << "units in the reset state are not programmed";
 }
 
+// No records and a "Watchpoint" section: the breakpoints are cleared and
+// only the units come back.
+TEST_F(BpFileTest, AFileWithoutRecordsRestoresOnlyTheUnits)
+{
+    const WHPT_UNIT watch{1, 1, 0x4000, 0, 0, 0xFFFFFFFFu, 0x00F1010D};
+    Bytes file = Header(0);
+    const Bytes units = UnitsSection(watch, kReserved);
+    file.insert(file.end(), units.begin(), units.end());
+    WriteFile(file);
+    Set(0x100);
+    Fake().calls.clear();
+    ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
+    EXPECT_TRUE(BptGetList()->empty());
+    EXPECT_EQ(Units().Unit(0), watch);
+    EXPECT_EQ(Units().Unit(1), kReserved);
+    EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x0)", "emuSetHwBp(u0,0x4000,mask 0x0,ctl 0xf1010d)"));
+}
+
 TEST_F(BpFileTest, ASectionOfAnotherNameRestoresOnlyTheBreakpoints)
 {
     Bytes file = Header(1);
