@@ -36,6 +36,20 @@ TEST_F(TempBreakpointTest, AGoTillMakesATemporaryRecordThatRemoveTakesAway)
     EXPECT_EQ(BptGetList()->size(), 1u);
 }
 
+// A breakpoint the user set at the go-till's address while the target ran
+// stays when the go-till ends.
+TEST_F(TempBreakpointTest, AUsersBreakpointSetAtTheGoTillsAddressStays)
+{
+    ASSERT_EQ(AddTempBp(0x200, 1), EMU_OK);
+    Set(0x200, 4);
+    Fake().calls.clear();
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    ASSERT_EQ(BptGetList()->size(), 1u);
+    EXPECT_EQ(BptGetList()->front()->GetLife(), BPLIFE_PERMANENT);
+    EXPECT_EQ(BptGetList()->front()->GetCount(), 4u);
+    EXPECT_TRUE(Fake().calls.empty()) << "the address keeps its breakpoint in the target";
+}
+
 // A go-till to a user's disabled breakpoint enables it for the one run; it
 // stops there whatever its count, and comes back disabled with everything
 // else it had, at its place in the list.
