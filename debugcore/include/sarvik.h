@@ -224,7 +224,8 @@ void SaveBpFile(const char* path);
 // passed over; a damaged body is reported and changes nothing. Otherwise
 // every breakpoint is cleared, the stored ones are set again (pass count,
 // condition, enabled state, symbol text) and the stored units are taken and
-// programmed (unit 1 only in hardware-breakpoint mode). Result 1.
+// programmed (unit 1 only in hardware-breakpoint mode; outside it unit 1
+// keeps the record of what it holds). Result 1.
 int RestoreBpFile(const char* path);
 
 // --- Text commands (the shell's words; messages to the shell console) ----------
