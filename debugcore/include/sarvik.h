@@ -134,7 +134,9 @@ BPT_MARK BptFindBp(const ADDR* from, ADDR to, CBpData** found);
 EmuResult BptResetHitCounts(void);
 // After a stop at *pc: the records there are asked in list order (pass
 // counts advance, conditions and task qualifiers are tested) until one
-// hits; then the watchpoint units. BPT_HIT_* or 0.
+// hits; then the watchpoint units. Outside a step command, a stop at the
+// address of the go-till in progress is that go-till's hit whatever the
+// breakpoints there count. BPT_HIT_* or 0.
 int BptCheckHit(const ADDR* pc);
 EmuResult BptEnableBp(const ADDR* addr, int reserved, int enable);
 
@@ -222,7 +224,8 @@ void SaveBpFile(const char* path);
 // passed over; a damaged body is reported and changes nothing. Otherwise
 // every breakpoint is cleared, the stored ones are set again (pass count,
 // condition, enabled state, symbol text) and the stored units are taken and
-// programmed (unit 1 only in hardware-breakpoint mode). Result 1.
+// programmed (unit 1 only in hardware-breakpoint mode; outside it unit 1
+// keeps the record of what it holds). Result 1.
 int RestoreBpFile(const char* path);
 
 // --- Text commands (the shell's words; messages to the shell console) ----------

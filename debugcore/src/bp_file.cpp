@@ -145,10 +145,14 @@ int RestoreBpFile(const char* path)
     }
     if (contents.hasUnits) {
         for (int u = 0; u < WATCH_UNIT_COUNT; ++u) {
-            Units().Store(u, contents.units[u]);
             // Outside hardware-breakpoint mode unit 1 is the software
-            // breakpoints' catcher: its record is kept, not programmed.
-            if ((u == 0 || Lib().config.hwBreakpoints) && !(contents.units[u] == WHPT_UNIT{}))
+            // breakpoints' catcher: it is not programmed, and its record
+            // stays what the unit holds (a stored record would make a unit
+            // that catches the break word look free).
+            if (u == 1 && !Lib().config.hwBreakpoints)
+                continue;
+            Units().Store(u, contents.units[u]);
+            if (!(contents.units[u] == WHPT_UNIT{}))
                 Units().ProgramWatchpoint(u, contents.units[u]);
         }
     }

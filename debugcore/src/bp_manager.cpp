@@ -132,9 +132,15 @@ int BptCheckHit(const ADDR* pc)
         }
     }
     const int u = Units().Find(AddressQuery::Exact(*pc));
-    if (u < 0)
-        return 0;
-    return Units().MarkOf(u) == BPT_MARK_UNIT_ENABLED ? BPT_HIT_UNIT_ENABLED : BPT_HIT_UNIT_DISABLED;
+    if (u >= 0)
+        return Units().MarkOf(u) == BPT_MARK_UNIT_ENABLED ? BPT_HIT_UNIT_ENABLED : BPT_HIT_UNIT_DISABLED;
+    // A go-till (run to cursor) ends at its address even where a user's
+    // breakpoint with a count or condition lets this pass go on. The step
+    // engine tests its own arrival (with the stack for recursion) instead.
+    const RunState& run = Lib().run;
+    if (run.tillActive && !run.runCommandActive && pc->off == run.tillOffset)
+        return BPT_HIT_TEMPORARY;
+    return 0;
 }
 
 EmuResult BptEnableBp(const ADDR* addr, int, int enable)

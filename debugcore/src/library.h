@@ -26,6 +26,8 @@ struct RunState {
     int stepping = 0;          // a step loop may go on
     int haltAction = 0;        // a halt was given since the last go
     bool freeRun = false;      // the current run plants nothing
+    bool tillActive = false;   // a go-till's temporary breakpoint is set (AddTempBp)
+    uint32_t tillOffset = 0;   // ... at this address
     int sourceLevel = 0;       // step by source line
     int restartStopAtEntry = 0;          // Restart stops at the image's start
     std::string restartSymbol = "main";  // else Restart runs to this function

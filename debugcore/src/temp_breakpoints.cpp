@@ -1,4 +1,5 @@
 // Temporary breakpoints of go-till and Step Over.
+#include <algorithm>
 #include <vector>
 
 #include "bp_list.h"
@@ -8,9 +9,9 @@
 
 using namespace sarvik;
 
-extern "C" {
+namespace {
 
-EmuResult AddTempBp(DWORD offset, DWORD space)
+EmuResult AddTemporary(DWORD offset, DWORD space)
 {
     // On a unit in hardware-breakpoint mode, when the target has units: the
     // simulator has none, and a unit that never fires would make the go-till
@@ -35,16 +36,45 @@ EmuResult AddTempBp(DWORD offset, DWORD space)
     }
 }
 
+}  // namespace
+
+extern "C" {
+
+EmuResult AddTempBp(DWORD offset, DWORD space)
+{
+    const EmuResult r = AddTemporary(offset, space);
+    if (r == EMU_OK) {
+        RunState& run = Lib().run;
+        run.tillActive = true;
+        run.tillOffset = offset;
+    }
+    return r;
+}
+
 EmuResult RemoveTempBp(ADDR)
 {
+    Lib().run.tillActive = false;
     Units().ReleaseTemporary();
+    // A temporary record goes alone where the user set a breakpoint at its
+    // address while the go-till ran: clearing the address would take that
+    // one too.
     std::vector<ADDR> temporary;
     for (const CBpDataEx* record : List().Records()) {
         if (record->GetLife() == BPLIFE_TEMPORARY)
             temporary.push_back(record->GetAddr());
     }
-    for (const ADDR& at : temporary)
-        BptClearBp(&at, 0);
+    for (const ADDR& at : temporary) {
+        const CBpList& records = List().Records();
+        const bool userThere = std::any_of(records.begin(), records.end(), [&at](const CBpDataEx* r) {
+            return r->GetLife() != BPLIFE_TEMPORARY && r->GetAddr().off == at.off;
+        });
+        if (userThere)
+            List().RemoveIf([&at](const CBpDataEx& r) {
+                return r.GetLife() == BPLIFE_TEMPORARY && r.GetAddr().off == at.off;
+            });
+        else
+            BptClearBp(&at, 0);
+    }
 
     // The user's breakpoint goes back to disabled and permanent; its symbol,
     // count, condition, task qualifier and place in the list stay.

@@ -174,7 +174,7 @@ TEST_F(BpFileTest, EveryRecordKindAndTheUnitsComeBack)
     SaveBpFile(path_.c_str());
 
     BptDeleteAllObjects();
-    Units().Reset();
+    Units().Store(0, WHPT_UNIT{});  // unit 1 keeps the reservation of the connect
     Fake().calls.clear();
     ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
     EXPECT_EQ(State(), before);
@@ -212,6 +212,43 @@ TEST_F(BpFileTest, RecordsWithoutAnAddressOrOfOtherTypesAreSkipped)
     ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
     EXPECT_EQ(ListOffsets(), std::vector<uint32_t>{0x300});
     EXPECT_THAT(Fake().Calls("emuSetHwBp"), ElementsAre()) << "units in the reset state are not programmed";
+}
+
+// No records and a "Watchpoint" section: the breakpoints are cleared and
+// only the units come back.
+TEST_F(BpFileTest, AFileWithoutRecordsRestoresOnlyTheUnits)
+{
+    const WHPT_UNIT watch{1, 1, 0x4000, 0, 0, 0xFFFFFFFFu, 0x00F1010D};
+    Bytes file = Header(0);
+    const Bytes units = UnitsSection(watch, kReserved);
+    file.insert(file.end(), units.begin(), units.end());
+    WriteFile(file);
+    Set(0x100);
+    Fake().calls.clear();
+    ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
+    EXPECT_TRUE(BptGetList()->empty());
+    EXPECT_EQ(Units().Unit(0), watch);
+    EXPECT_EQ(Units().Unit(1), kReserved);
+    EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x0)", "emuSetHwBp(u0,0x4000,mask 0x0,ctl 0xf1010d)"));
+}
+
+// A file saved in hardware-breakpoint mode (unit 1 free) read outside it:
+// unit 1 still catches the break word, and its record says so, so that no
+// unit breakpoint takes it without a word.
+TEST_F(BpFileTest, OutsideHardwareModeUnitOneKeepsTheReservation)
+{
+    Bytes file = Header(0);
+    const Bytes units = UnitsSection(WHPT_UNIT{}, WHPT_UNIT{});
+    file.insert(file.end(), units.begin(), units.end());
+    WriteFile(file);
+    ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
+    EXPECT_EQ(Units().Unit(1), kReserved);
+    const ADDR a{0x1000, 1};
+    const ADDR b{0x2000, 1};
+    Fake().calls.clear();
+    ASSERT_EQ(BptSetBp(&a, "", 1, 1, 1, 0xFFFFFFFFu), EMU_OK);
+    EXPECT_EQ(BptSetBp(&b, "", 1, 1, 1, 0xFFFFFFFFu), 1) << "no free unit";
+    EXPECT_THAT(Fake().Calls("emuSetHwBp"), ElementsAre("emuSetHwBp(u0,0x1000,mask 0x0,ctl 0xfff70100)"));
 }
 
 TEST_F(BpFileTest, ASectionOfAnotherNameRestoresOnlyTheBreakpoints)

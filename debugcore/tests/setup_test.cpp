@@ -93,10 +93,15 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
         int ordinal;
         void* function;
     } table[] = {
+        {12, reinterpret_cast<void*>(&EmuHaltCmd)},
         {13, reinterpret_cast<void*>(&EmuHalt)},
+        {14, reinterpret_cast<void*>(&EmuJumpCmd)},
         {15, reinterpret_cast<void*>(&EmuSetPC)},
         {16, reinterpret_cast<void*>(&EmuRun)},
+        {17, reinterpret_cast<void*>(&EmuGoCmd)},
         {18, reinterpret_cast<void*>(&EmuRestart)},
+        {20, reinterpret_cast<void*>(&EmuStepCmd)},
+        {21, reinterpret_cast<void*>(&EmuStep)},
         {22, reinterpret_cast<void*>(&EmuSetTargetConfig)},
         {100, reinterpret_cast<void*>(&BptSetCmd)},
         {101, reinterpret_cast<void*>(&BptClearCmd)},
@@ -107,6 +112,7 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
         {106, reinterpret_cast<void*>(&BptSetBp)},
         {107, reinterpret_cast<void*>(&BptFindBp)},
         {112, reinterpret_cast<void*>(&EmuInit)},
+        {113, reinterpret_cast<void*>(&EmuResetCmd)},
         {114, reinterpret_cast<void*>(&EmuResetTarget)},
         {115, reinterpret_cast<void*>(&EmuSetSourceLevel)},
         {116, reinterpret_cast<void*>(&EmuIsBusy)},
@@ -118,6 +124,8 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
             << "ordinal " << row.ordinal;
     }
     for (const char* name : {"EmuTargetStopped", "EmuIsHaltAction", "SetRestartOption", "HandleSemiHosting",
+                             "AddTempBp", "RemoveTempBp", "BptEnableBp", "BptLoadBreakpoints", "BptUnloadBreakpoints",
+                             "SaveBpFile", "RestoreBpFile", "WatchpointCmd",
                              "SemihostSetCommandLine", "SemihostGetExit", "SemihostExitText"})
         EXPECT_NE(GetProcAddress(sarvik, name), nullptr) << name;
     FreeLibrary(sarvik);

@@ -149,6 +149,24 @@ TEST_P(SimConditions, AConditionThatNeverHoldsNeverStops)
     ExpectResult();
 }
 
+// Run to cursor at a conditional breakpoint whose condition does not hold
+// there: the go-till still ends at its address, and the condition decides
+// again once it has ended.
+TEST_P(SimConditions, AGoTillEndsAtAConditionalBreakpointWhoseConditionIsFalse)
+{
+    const ADDR entry{tick_, 1};
+    ASSERT_EQ(BptSetBp(&entry, "counter == 100", 1, 0, 1, 0xFFFFFFFFu), EMU_OK);
+    ASSERT_EQ(EmuRun(EMU_RUN_GO_TILL, entry), EMU_OK);
+    ASSERT_TRUE(WaitForStop()) << "no stop within " << STOP_WAIT_MS << " ms";
+    EXPECT_EQ(Pc(), tick_);
+    EXPECT_EQ(Word(counter_), 0u) << "the first call";
+    ExpectImageIntact();
+    int stops = 0;
+    RunToTheEnd(tick_, [&] { ++stops; });
+    EXPECT_EQ(stops, 0);
+    ExpectResult();
+}
+
 INSTANTIATE_TEST_SUITE_P(Images, SimConditions, ::testing::Values("cond_arm", "cond_thumb"));
 
 }  // namespace

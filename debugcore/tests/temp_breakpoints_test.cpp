@@ -36,6 +36,20 @@ TEST_F(TempBreakpointTest, AGoTillMakesATemporaryRecordThatRemoveTakesAway)
     EXPECT_EQ(BptGetList()->size(), 1u);
 }
 
+// A breakpoint the user set at the go-till's address while the target ran
+// stays when the go-till ends.
+TEST_F(TempBreakpointTest, AUsersBreakpointSetAtTheGoTillsAddressStays)
+{
+    ASSERT_EQ(AddTempBp(0x200, 1), EMU_OK);
+    Set(0x200, 4);
+    Fake().calls.clear();
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    ASSERT_EQ(BptGetList()->size(), 1u);
+    EXPECT_EQ(BptGetList()->front()->GetLife(), BPLIFE_PERMANENT);
+    EXPECT_EQ(BptGetList()->front()->GetCount(), 4u);
+    EXPECT_TRUE(Fake().calls.empty()) << "the address keeps its breakpoint in the target";
+}
+
 // A go-till to a user's disabled breakpoint enables it for the one run; it
 // stops there whatever its count, and comes back disabled with everything
 // else it had, at its place in the list.
@@ -68,6 +82,38 @@ TEST_F(TempBreakpointTest, AGoTillAtADisabledBreakpointGivesItBackUnchanged)
     EXPECT_EQ(user->GetBpType(), 1);
     EXPECT_EQ(user->GetAccessAddr(), (ADDR{0x9000, 1}));
     EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x200)"));
+}
+
+// A go-till (run to cursor) to a user's enabled breakpoint whose count or
+// condition lets the pass go on still ends there; the step engine, which
+// tests its own arrival, and the runs after the go-till see the count.
+TEST_F(TempBreakpointTest, AGoTillEndsAtAnEnabledBreakpointWhoseCountIsNotReached)
+{
+    Set(0x200, 3);
+    const ADDR at{0x200, 1};
+    ASSERT_EQ(AddTempBp(0x200, 1), EMU_OK);
+    EXPECT_EQ(BptGetList()->size(), 1u);
+    EXPECT_EQ(BptCheckHit(&at), BPT_HIT_TEMPORARY) << "the go-till's address";
+    EXPECT_EQ((*BptGetList())[0]->GetHitCount(), 1u) << "the pass was counted";
+    const ADDR elsewhere{0x204, 1};
+    EXPECT_EQ(BptCheckHit(&elsewhere), 0);
+
+    Lib().run.runCommandActive = 1;
+    EXPECT_EQ(BptCheckHit(&at), 0) << "inside a step command the count holds";
+    Lib().run.runCommandActive = 0;
+
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    EXPECT_EQ(BptCheckHit(&at), BPT_HIT_PERMANENT) << "third pass";
+    EXPECT_EQ(BptCheckHit(&at), 0) << "the go-till has ended";
+
+    // The same for a go-till on a watchpoint unit in hardware-breakpoint mode.
+    HardwareMode();
+    Set(0x300, 5);
+    const ADDR unitTill{0x300, 1};
+    ASSERT_EQ(AddTempBp(0x300, 1), EMU_OK);
+    EXPECT_EQ(BptCheckHit(&unitTill), BPT_HIT_TEMPORARY);
+    ASSERT_EQ(RemoveTempBp({}), EMU_OK);
+    EXPECT_EQ(BptCheckHit(&unitTill), 0);
 }
 
 TEST_F(TempBreakpointTest, AFullListRefusesTheGoTill)
