@@ -315,6 +315,9 @@ LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry)
     const Dwarf2Abbrev& abbrev = entry.abbrev;
     Dwarf2PassState& p = Dwarf2Pass();
     entry.childrenRead = true;
+    const NestedEntry level(unit.entries);
+    if (!unit.entries.Ok())
+        return LDR_OK;
     if (State().tables.dwarf2Types.count(entry.offset) || p.reading.count(entry.offset)) {
         // Made already (read on demand before the walk came to it).
         SkipEntry(unit, abbrev);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dwarf2_constants.h"
+#include "dwarf2_pass_state.h"
 #include "dwarf2_types.h"
 #include "dwarf_writer.h"
 #include "quinar/listing.h"
@@ -580,6 +581,45 @@ TEST_F(Dwarf2TypesTest, OnlyPointersToEntriesAreCompletedAfterThePass)
     EXPECT_NE(TypeOf(other), 0u);
     EXPECT_EQ(Target(toPair), pairIndex);
     EXPECT_EQ(Target(toLater), TypeOf(later));
+}
+
+// Entries nested far deeper than any compiler nests them (inlined calls
+// in inlined calls, structures in structures): the readers' stack stays
+// bounded; the unit ends there with a message, what was read before stays,
+// and the next unit is read.
+TEST_F(Dwarf2TypesTest, EntriesNestedTooDeeplyEndTheirUnitWithAMessage)
+{
+    constexpr int DEPTH = 20000;
+    for (uint8_t code : {A_INLINED, A_STRUCT}) {
+        SCOPED_TRACE(code == A_INLINED ? "inlined calls" : "structures");
+        Unit u;
+        const uint32_t integer = u.Base("int", 4, DW_ATE_signed);
+        u.Function("f", integer, 0x1000, 0x1100);
+        uint32_t tooDeep = 0;
+        for (int i = 0; i < DEPTH; ++i) {
+            if (i == static_cast<int>(MAX_ENTRY_NESTING) - 1)
+                tooDeep = u.At();
+            if (code == A_INLINED)
+                u.Bytes().ULeb(A_INLINED).U32(0x1000).U32(0x1100);
+            else
+                u.Aggregate(A_STRUCT, "s", 4);
+        }
+        for (int i = 0; i < DEPTH; ++i)
+            u.End();
+        u.End();
+        Unit next;
+        next.Function("g", 0, 0x3000, 0x3100);
+        next.End();
+        std::vector<uint8_t> info = u.Build();
+        const std::vector<uint8_t> second = next.Build();
+        info.insert(info.end(), second.begin(), second.end());
+        Load(info, std::vector<uint8_t>(8, 0));
+        char place[64];
+        std::snprintf(place, sizeof place, ".debug_info+0x%x: entries nested too deeply", tooDeep + 1);
+        EXPECT_EQ(LoadMessages(), std::vector<std::string>{file->Path() + ": " + place});
+        EXPECT_EQ(DetailsOf(Named("f")).start, 0x1000u);
+        EXPECT_EQ(DetailsOf(Named("g")).start, 0x3000u);
+    }
 }
 
 }  // namespace
