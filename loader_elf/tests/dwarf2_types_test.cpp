@@ -488,13 +488,14 @@ TEST_F(Dwarf2TypesTest, LocationListsCountFromTheUnitsBase)
 // Locals of lexical blocks belong to their function, their expressions
 // holding within the block; an external variable inside the body is the
 // global itself and the function goes on; an inlined call without a name
-// leaves the caller's block open.
+// leaves the caller's block open; a compiler-made '$' part of a parameter's
+// name is cut.
 TEST_F(Dwarf2TypesTest, BlocksExternalsAndNamelessCallsKeepTheFunctionsLocals)
 {
     Unit u;
     const uint32_t integer = u.Base("int", 4, DW_ATE_signed);
     u.Function("f", integer, 0x1000, 0x1100);
-    u.Local(A_PARAMETER, "n", integer, -4);
+    u.Local(A_PARAMETER, "n$1", integer, -4);
     u.Local(A_VARIABLE, "a", integer, -8);
     u.Bytes().ULeb(A_BLOCK).U32(0x1010).U32(0x1080);
     u.Bytes().ULeb(A_BLOCK).U32(0x1020).U32(0x1090);
