@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -36,6 +37,11 @@ struct Dwarf2PassState {
     bool cycleReached = false;
     // The type made or found by the last type reader.
     uint32_t currentTypeIndex = 0;
+    // Declaration entry of a type -> the top-level entry that defines it
+    // (DW_AT_specification: C++ types of namespaces and templates), for
+    // the unit whose header is at `definitionsUnit`.
+    std::unordered_map<uint32_t, uint32_t> definitions;
+    std::optional<uint32_t> definitionsUnit;
     // Entry offset of a member function's declaration (in its class) ->
     // the function's qualified name ("Counter::add").
     std::unordered_map<uint32_t, std::string> memberDeclarations;
