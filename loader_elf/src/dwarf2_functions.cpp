@@ -229,6 +229,7 @@ public:
     LdrResult Read(Dwarf2Entry& entry, const std::string* className, ClassSlot* slot)
     {
         entry.childrenRead = true;
+        const NestedEntry level(unit_.entries);
         FunctionEntry f;
         ReadEntryAttributes(unit_, entry.abbrev, f.a);
         if (!unit_.entries.Ok())

@@ -24,31 +24,36 @@ LocationWords DecodeLocation(const Dwarf2Unit& unit, std::span<const uint8_t> ex
     LocationWords w;
     ByteCursor c(expr, unit.entries.BigEndian());
     while (c.Ok() && !c.AtEnd()) {
+        // An operation cut short by the end of the expression gives nothing.
+        LocationWords next = w;
         const uint8_t op = c.U8();
         if (op == DW_OP_addr) {
-            w.value = static_cast<uint32_t>(c.Fixed(unit.addressSize));
-            w.isAddress = true;
+            next.value = static_cast<uint32_t>(c.Fixed(unit.addressSize));
+            next.isAddress = true;
         } else if (op == DW_OP_plus_uconst) {
-            w.value = static_cast<uint32_t>(c.ULeb128());
+            next.value = static_cast<uint32_t>(c.ULeb128());
         } else if (op >= DW_OP_reg0 && op <= DW_OP_reg31) {
-            w.value = op - DW_OP_reg0;
-            w.isRegister = true;
+            next.value = op - DW_OP_reg0;
+            next.isRegister = true;
         } else if (op >= DW_OP_breg0 && op <= DW_OP_breg31) {
             const int64_t offset = c.SLeb128();
             if (op - DW_OP_breg0 == FRAME_POINTER_REGISTER) {
-                w.value = static_cast<uint32_t>(offset);
+                next.value = static_cast<uint32_t>(offset);
             } else {
-                w.value = op - DW_OP_breg0;
-                w.isRegister = true;
+                next.value = op - DW_OP_breg0;
+                next.isRegister = true;
             }
         } else if (op == DW_OP_regx) {
-            w.value = static_cast<uint32_t>(c.ULeb128());
-            w.isRegister = true;
+            next.value = static_cast<uint32_t>(c.ULeb128());
+            next.isRegister = true;
         } else if (op == DW_OP_fbreg) {
-            w.value = static_cast<uint32_t>(c.SLeb128());
+            next.value = static_cast<uint32_t>(c.SLeb128());
         } else {
             break;
         }
+        if (!c.Ok())
+            break;
+        w = next;
     }
     return w;
 }

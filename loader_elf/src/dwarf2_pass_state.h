@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+
+#include "byte_cursor.h"
 
 namespace tarnel {
 
@@ -13,6 +16,12 @@ namespace tarnel {
 // read yet) go at most this deep; a deeper reference waits for the fix-up
 // after the pass, as a cycle does.
 inline constexpr uint32_t MAX_TYPE_DEMAND_DEPTH = 64;
+
+// Entries read inside one another (types in types, functions and inlined
+// calls in functions, with what they read on demand) go at most this deep;
+// a deeper one is damage that ends its unit, so that no image can exhaust
+// the stack. Compilers nest a few dozen levels.
+inline constexpr uint32_t MAX_ENTRY_NESTING = 256;
 
 struct Dwarf2PassState {
     // Typedef entry -> the class entry it names, for a typedef met before
@@ -23,10 +32,16 @@ struct Dwarf2PassState {
     // through its own members).
     std::unordered_set<uint32_t> reading;
     uint32_t demandDepth = 0;
+    uint32_t nesting = 0;
     // The type entry read last was left unmapped because it reached a cycle.
     bool cycleReached = false;
     // The type made or found by the last type reader.
     uint32_t currentTypeIndex = 0;
+    // Declaration entry of a type -> the top-level entry that defines it
+    // (DW_AT_specification: C++ types of namespaces and templates), for
+    // the unit whose header is at `definitionsUnit`.
+    std::unordered_map<uint32_t, uint32_t> definitions;
+    std::optional<uint32_t> definitionsUnit;
     // Entry offset of a member function's declaration (in its class) ->
     // the function's qualified name ("Counter::add").
     std::unordered_map<uint32_t, std::string> memberDeclarations;
@@ -35,5 +50,19 @@ struct Dwarf2PassState {
 };
 
 Dwarf2PassState& Dwarf2Pass();
+
+// One level of entries read inside one another, for as long as its reader
+// runs; beyond the bound it fails the cursor, and the reader returns.
+class NestedEntry {
+public:
+    explicit NestedEntry(ByteCursor& c)
+    {
+        if (++Dwarf2Pass().nesting > MAX_ENTRY_NESTING)
+            c.Fail("entries nested too deeply");
+    }
+    ~NestedEntry() { --Dwarf2Pass().nesting; }
+    NestedEntry(const NestedEntry&) = delete;
+    NestedEntry& operator=(const NestedEntry&) = delete;
+};
 
 }  // namespace tarnel

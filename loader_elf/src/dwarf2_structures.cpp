@@ -166,6 +166,8 @@ LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttribu
     // Mapped before the members are read: members that refer to the class
     // (this pointers, self references) find it.
     MapDwarf2Type(entry.offset, index, a.name);
+    if (a.specification != 0)
+        MapDwarf2Type(a.specification, index, a.name);
     const std::string className(a.name);
 
     std::vector<ClassSlot> slots;
@@ -195,6 +197,8 @@ LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttribu
         r = LDR_E_SYMBOL_CALL;
     if (!unit.entries.Ok() || r != LDR_OK || !AddType(index, SYM_TYPE_CLASS, *a.byteSize, className, true)) {
         State().tables.dwarf2Types.erase(entry.offset);
+        if (a.specification != 0)
+            State().tables.dwarf2Types.erase(a.specification);
         return unit.entries.Ok() && r == LDR_OK ? LDR_E_SYMBOL_CALL : r;
     }
     for (const ClassSlot& s : slots) {

@@ -38,6 +38,42 @@ public:
     DemandLevel& operator=(const DemandLevel&) = delete;
 };
 
+bool IsAggregateTag(uint16_t tag)
+{
+    return tag == DW_TAG_structure_type || tag == DW_TAG_union_type || tag == DW_TAG_class_type ||
+           tag == DW_TAG_enumeration_type;
+}
+
+// The unit's top-level type entries that complete a declaration, found once
+// per unit.
+const std::unordered_map<uint32_t, uint32_t>& DefinitionsOf(const Dwarf2Unit& unit)
+{
+    Dwarf2PassState& p = Dwarf2Pass();
+    if (p.definitionsUnit == unit.headerOffset)
+        return p.definitions;
+    p.definitionsUnit = unit.headerOffset;
+    p.definitions.clear();
+    Dwarf2Unit at;
+    const Dwarf2Abbrev* top = nullptr;
+    if (!EntryAt(unit, unit.entriesOffset, at, top) || !top->children)
+        return p.definitions;
+    SkipAttributes(at, *top);
+    uint32_t offset = 0;
+    while (const Dwarf2Abbrev* child = NextChild(at, offset)) {
+        if (IsAggregateTag(child->tag)) {
+            EntryAttributes a;
+            ReadEntryAttributes(at, *child, a);
+            if (a.specification != 0 && !a.declaration)
+                p.definitions.try_emplace(a.specification, offset);
+        } else {
+            SkipAttributes(at, *child);
+        }
+        if (child->children)
+            SkipChildren(at);
+    }
+    return p.definitions;
+}
+
 }  // namespace
 
 bool AddType(uint32_t index, uint32_t code, uint32_t size, std::string_view name, bool sizeKnown)
@@ -315,6 +351,9 @@ LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry)
     const Dwarf2Abbrev& abbrev = entry.abbrev;
     Dwarf2PassState& p = Dwarf2Pass();
     entry.childrenRead = true;
+    const NestedEntry level(unit.entries);
+    if (!unit.entries.Ok())
+        return LDR_OK;
     if (State().tables.dwarf2Types.count(entry.offset) || p.reading.count(entry.offset)) {
         // Made already (read on demand before the walk came to it).
         SkipEntry(unit, abbrev);
@@ -326,6 +365,26 @@ LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry)
     if (!unit.entries.Ok())
         return LDR_OK;
     p.currentTypeIndex = 0;
+    // A definition that completes a declaration takes its name.
+    std::string declaredName;
+    if (a.name.empty() && a.specification != 0) {
+        declaredName = OriginOf(unit, a.specification).name;
+        a.name = declaredName;
+    }
+    // A declaration is the type that defines it, where the unit has one.
+    if (IsAggregateTag(abbrev.tag) && a.declaration && !a.byteSize) {
+        const auto& definitions = DefinitionsOf(unit);
+        if (auto it = definitions.find(entry.offset); it != definitions.end()) {
+            if (abbrev.children)
+                SkipChildren(unit);
+            const TypeRef definition = ResolveType(unit, it->second);
+            if (!definition.cycle)
+                MapDwarf2Type(entry.offset, definition.index, a.name);
+            p.currentTypeIndex = definition.index;
+            p.cycleReached = definition.cycle;
+            return LDR_OK;
+        }
+    }
 
     LdrResult r = LDR_OK;
     bool cycle = false;
@@ -372,8 +431,11 @@ LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry)
     }
     if (childrenLeft)
         SkipChildren(unit);
-    if (r == LDR_OK && !cycle)
+    if (r == LDR_OK && !cycle) {
         MapDwarf2Type(entry.offset, p.currentTypeIndex, a.name);
+        if (a.specification != 0 && IsAggregateTag(abbrev.tag))
+            MapDwarf2Type(a.specification, p.currentTypeIndex, a.name);
+    }
     // For ResolveType, which reads it as soon as this returns.
     p.cycleReached = cycle;
     return kept ? r : LDR_OK;

@@ -9,6 +9,7 @@
 #include "dwarf2_compile_unit.h"
 #include "dwarf2_constants.h"
 #include "dwarf2_forms.h"
+#include "dwarf2_locations.h"
 #include "dwarf_writer.h"
 
 namespace tarnel::test {
@@ -196,6 +197,40 @@ TEST(Dwarf2Producer, TheFirstKnownPartOfTheProducerGivesTheKind)
         const ProducerKind p = KindOfProducer(c.producer);
         EXPECT_EQ(p.kind, c.kind) << c.producer;
         EXPECT_EQ(p.thumb, c.thumb) << c.producer;
+    }
+}
+
+// The words a location expression gives a variable or member: the frame
+// pointer r11 as a frame offset, another base register as that register
+// with its offset dropped; an operation of no word ends the decoding.
+TEST(Dwarf2Locations, ExpressionsGiveTheirVariablesWords)
+{
+    struct Case {
+        const char* what;
+        bool bigEndian;
+        std::vector<uint8_t> expr;
+        uint32_t value;
+        bool isRegister, isAddress;
+    } const cases[] = {
+        {"addr", false, {DW_OP_addr, 0x78, 0x56, 0x34, 0x12}, 0x12345678, false, true},
+        {"addr big", true, {DW_OP_addr, 0x12, 0x34, 0x56, 0x78}, 0x12345678, false, true},
+        {"plus_uconst", false, {DW_OP_plus_uconst, 0x90, 0x01}, 144, false, false},
+        {"reg5", false, {DW_OP_reg0 + 5}, 5, true, false},
+        {"regx", false, {DW_OP_regx, 0x20}, 32, true, false},
+        {"breg11 -8", false, {DW_OP_breg0 + 11, 0x78}, static_cast<uint32_t>(-8), false, false},
+        {"breg13 +16", false, {DW_OP_breg0 + 13, 0x10}, 13, true, false},
+        {"fbreg -20", false, {DW_OP_fbreg, 0x6C}, static_cast<uint32_t>(-20), false, false},
+        {"fbreg, deref, reg1", false, {DW_OP_fbreg, 0x6C, 0x06, DW_OP_reg0 + 1}, static_cast<uint32_t>(-20), false,
+         false},
+        {"cut short", false, {DW_OP_reg0 + 2, DW_OP_addr, 0x78, 0x56}, 2, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Dwarf2Unit unit = UnitOver({}, c.bigEndian);
+        const LocationWords w = DecodeLocation(unit, c.expr);
+        EXPECT_EQ(w.value, c.value);
+        EXPECT_EQ(w.isRegister, c.isRegister);
+        EXPECT_EQ(w.isAddress, c.isAddress);
     }
 }
 

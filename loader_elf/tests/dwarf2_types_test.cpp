@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dwarf2_constants.h"
+#include "dwarf2_pass_state.h"
 #include "dwarf2_types.h"
 #include "dwarf_writer.h"
 #include "quinar/listing.h"
@@ -45,6 +46,8 @@ enum : uint8_t {
     A_VARARGS,       // unspecified_parameters
     A_INLINED,       // inlined_subroutine: low_pc, high_pc; children
     A_PADDING,       // base_type: name, byte_size, encoding, a vendor attribute (block4)
+    A_STRUCT_DECLARATION,  // structure_type: name, declaration
+    A_STRUCT_DEFINITION,   // structure_type: specification, byte_size; children
 };
 
 constexpr uint16_t VENDOR_BLOCK = 0x2345;
@@ -89,6 +92,8 @@ std::vector<uint8_t> Abbrevs()
         {A_INLINED, DW_TAG_inlined_subroutine, true, {{DW_AT_low_pc, addr}, {DW_AT_high_pc, addr}}},
         {A_PADDING, DW_TAG_base_type, false,
          {{DW_AT_name, string}, {DW_AT_byte_size, data1}, {DW_AT_encoding, data1}, {VENDOR_BLOCK, DW_FORM_block4}}},
+        {A_STRUCT_DECLARATION, DW_TAG_structure_type, false, {{DW_AT_name, string}, {DW_AT_declaration, flag}}},
+        {A_STRUCT_DEFINITION, DW_TAG_structure_type, true, {{DW_AT_specification, ref}, {DW_AT_byte_size, data1}}},
     });
 }
 
@@ -487,13 +492,14 @@ TEST_F(Dwarf2TypesTest, LocationListsCountFromTheUnitsBase)
 // Locals of lexical blocks belong to their function, their expressions
 // holding within the block; an external variable inside the body is the
 // global itself and the function goes on; an inlined call without a name
-// leaves the caller's block open.
+// leaves the caller's block open; a compiler-made '$' part of a parameter's
+// name is cut.
 TEST_F(Dwarf2TypesTest, BlocksExternalsAndNamelessCallsKeepTheFunctionsLocals)
 {
     Unit u;
     const uint32_t integer = u.Base("int", 4, DW_ATE_signed);
     u.Function("f", integer, 0x1000, 0x1100);
-    u.Local(A_PARAMETER, "n", integer, -4);
+    u.Local(A_PARAMETER, "n$1", integer, -4);
     u.Local(A_VARIABLE, "a", integer, -8);
     u.Bytes().ULeb(A_BLOCK).U32(0x1010).U32(0x1080);
     u.Bytes().ULeb(A_BLOCK).U32(0x1020).U32(0x1090);
@@ -580,6 +586,99 @@ TEST_F(Dwarf2TypesTest, OnlyPointersToEntriesAreCompletedAfterThePass)
     EXPECT_NE(TypeOf(other), 0u);
     EXPECT_EQ(Target(toPair), pairIndex);
     EXPECT_EQ(Target(toLater), TypeOf(later));
+}
+
+// gcc declares the C++ types of namespaces and templates in one entry and
+// defines them in another (DW_AT_specification): the definition takes the
+// declaration's name, and every reference to the declaration, read before
+// or after the definition, finds the defined type. A declaration that the
+// unit never defines stays a named type of its own.
+TEST_F(Dwarf2TypesTest, ADeclaredTypeIsTheTypeItsDefinitionMakes)
+{
+    for (bool isClass : {false, true}) {
+        SCOPED_TRACE(isClass ? "class" : "structure");
+        SymClearSymbolTables(0);
+        typeOf.clear();
+        Unit u;
+        const uint32_t integer = u.Base("int", 4, DW_ATE_signed);
+        const uint32_t declaration = u.At();
+        u.Bytes().ULeb(A_STRUCT_DECLARATION).Str("Box<int>").U8(1);
+        const uint32_t opaque = u.At();
+        u.Bytes().ULeb(A_STRUCT_DECLARATION).Str("handle").U8(1);
+        const uint32_t pointer = u.Ref(A_POINTER, declaration);
+        const uint32_t alias = u.Typedef("box_t", declaration);
+        const uint32_t toOpaque = u.Ref(A_POINTER, opaque);
+        const uint32_t definition = u.At();
+        u.Bytes().ULeb(A_STRUCT_DEFINITION).U32(declaration).U8(8);
+        u.Member("w", integer, 0);
+        u.Member("next", pointer, 4);
+        if (isClass) {
+            u.Function("area", integer, 0, 0);
+            u.End();
+        }
+        u.End();
+        Load(u.Build());
+
+        EXPECT_TRUE(LoadMessages().empty());
+        const uint32_t box = TypeOf(definition);
+        char name[SYM_TYPE_NAME_SIZE] = {};
+        const SymTypeDesc d = TypeRecordOf(box, name);
+        EXPECT_EQ(d.code, isClass ? SYM_TYPE_CLASS : SYM_TYPE_STRUCT);
+        EXPECT_EQ(d.size, 8u);
+        EXPECT_STREQ(name, "Box<int>");
+        EXPECT_EQ(TypeOf(declaration), box);
+        EXPECT_EQ(Target(pointer), box);
+        EXPECT_EQ(TypeRecordOf(TypeOf(alias)).link, box);
+        if (isClass) {
+            char slotName[SYM_MEMBER_NAME_SIZE] = {};
+            SymClassMemberInfo slot{slotName};
+            ASSERT_EQ(SymGetTypeClassNth(box, 2, &slot), SYM_OK);
+            EXPECT_STREQ(slotName, "Box<int>::area");
+        }
+        ASSERT_NE(TypeOf(opaque), 0u);
+        EXPECT_EQ(Target(toOpaque), TypeOf(opaque));
+        TypeRecordOf(TypeOf(opaque), name);
+        EXPECT_STREQ(name, "handle");
+    }
+}
+
+// Entries nested far deeper than any compiler nests them (inlined calls
+// in inlined calls, structures in structures): the readers' stack stays
+// bounded; the unit ends there with a message, what was read before stays,
+// and the next unit is read.
+TEST_F(Dwarf2TypesTest, EntriesNestedTooDeeplyEndTheirUnitWithAMessage)
+{
+    constexpr int DEPTH = 20000;
+    for (uint8_t code : {A_INLINED, A_STRUCT}) {
+        SCOPED_TRACE(code == A_INLINED ? "inlined calls" : "structures");
+        Unit u;
+        const uint32_t integer = u.Base("int", 4, DW_ATE_signed);
+        u.Function("f", integer, 0x1000, 0x1100);
+        uint32_t tooDeep = 0;
+        for (int i = 0; i < DEPTH; ++i) {
+            if (i == static_cast<int>(MAX_ENTRY_NESTING) - 1)
+                tooDeep = u.At();
+            if (code == A_INLINED)
+                u.Bytes().ULeb(A_INLINED).U32(0x1000).U32(0x1100);
+            else
+                u.Aggregate(A_STRUCT, "s", 4);
+        }
+        for (int i = 0; i < DEPTH; ++i)
+            u.End();
+        u.End();
+        Unit next;
+        next.Function("g", 0, 0x3000, 0x3100);
+        next.End();
+        std::vector<uint8_t> info = u.Build();
+        const std::vector<uint8_t> second = next.Build();
+        info.insert(info.end(), second.begin(), second.end());
+        Load(info, std::vector<uint8_t>(8, 0));
+        char place[64];
+        std::snprintf(place, sizeof place, ".debug_info+0x%x: entries nested too deeply", tooDeep + 1);
+        EXPECT_EQ(LoadMessages(), std::vector<std::string>{file->Path() + ": " + place});
+        EXPECT_EQ(DetailsOf(Named("f")).start, 0x1000u);
+        EXPECT_EQ(DetailsOf(Named("g")).start, 0x3000u);
+    }
 }
 
 }  // namespace
