@@ -47,6 +47,10 @@ endfunction()
 
 # zk_add_fuzzer(NAME SOURCES ... LIBS ... [SECONDS n]): a libFuzzer target,
 # built only in the clang tree (ZK_FUZZ), run by CTest for a bounded time.
+# The target zk_fuzzers builds every fuzz target and only what they link.
+if(ZK_FUZZ)
+  add_custom_target(zk_fuzzers)
+endif()
 function(zk_add_fuzzer name)
   cmake_parse_arguments(F "" "SECONDS" "SOURCES;LIBS;CORPUS" ${ARGN})
   if(NOT ZK_FUZZ)
@@ -65,4 +69,5 @@ function(zk_add_fuzzer name)
   add_test(NAME ${name}
     COMMAND ${name} -max_total_time=${F_SECONDS} -rss_limit_mb=2048 ${F_CORPUS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS fuzz)
+  add_dependencies(zk_fuzzers ${name})
 endfunction()
