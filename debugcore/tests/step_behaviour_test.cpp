@@ -275,21 +275,30 @@ TEST_P(StepBehaviour, EscEndsAStepToALineStartWithItsCode)
 }
 
 // The go-tills of Go Till Call and Go Till Return stop before the searched
-// instruction; Go Into Call and Go Over Return step it.
+// instruction; Go Into Call and Go Over Return step it. By source line the
+// call steppers are the same; Go Till Return runs out of the function to
+// its return address, Go Over Return also finishes the caller's line.
 TEST_P(StepBehaviour, CallAndReturnSteppers)
 {
     const zk::test::ObjdumpLine call = listing_->Calls("twice").front();
-    GoTillStop(Fn("twice"));
-    EXPECT_EQ(EmuStep(EMU_GO_TILL_CALL, 0), EMU_OK);
-    EXPECT_EQ(Pc(), call.address);
-    EXPECT_EQ(EmuStep(EMU_GO_INTO_CALL, 0), EMU_OK);
-    EXPECT_EQ(Pc(), Fn("add"));
-    EXPECT_EQ(EmuStep(EMU_GO_TILL_RETURN, 0), EMU_OK);
-    const auto end = listing_->Code(Fn("add"), Fn("scale"));
-    EXPECT_EQ(Pc(), end.back().address) << "add's return";
-    EXPECT_EQ(EmuStep(EMU_GO_OVER_RETURN, 0), EMU_OK);
-    EXPECT_EQ(Pc(), call.address + call.length);
-    ExpectClean();
+    uint32_t backInMain = 0;
+    for (const zk::test::ObjdumpLine& c : listing_->Calls("main"))
+        if (c.operands.find("<twice>") != std::string::npos)
+            backInMain = c.address + c.length;
+    const uint32_t addsReturn = listing_->Code(Fn("add"), Fn("scale")).back().address;
+    for (int level : {0, 1}) {
+        SCOPED_TRACE(level ? "by line" : "by instruction");
+        GoTillStop(Fn("twice"));
+        EXPECT_EQ(EmuStep(EMU_GO_TILL_CALL, level), EMU_OK);
+        EXPECT_EQ(Pc(), call.address);
+        EXPECT_EQ(EmuStep(EMU_GO_INTO_CALL, level), EMU_OK);
+        EXPECT_EQ(Pc(), Fn("add"));
+        EXPECT_EQ(EmuStep(EMU_GO_TILL_RETURN, level), EMU_OK);
+        EXPECT_EQ(Pc(), level ? call.address + call.length : addsReturn);
+        EXPECT_EQ(EmuStep(EMU_GO_OVER_RETURN, level), EMU_OK);
+        EXPECT_EQ(Pc(), level ? listing_->RowAfter(backInMain).value_or(0) : call.address + call.length);
+        ExpectClean();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Code, StepBehaviour, ::testing::Values("step_arm", "step_thumb"));
