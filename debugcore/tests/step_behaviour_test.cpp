@@ -147,7 +147,8 @@ TEST_P(StepBehaviour, ContinuousStepsEndOnEsc)
 // Esc while a step's go-till runs (over spin's loop, made long) aborts the
 // target; the step returns 0 with the flags clear and no break word left.
 // Esc is pressed in the run over the call (its temporary breakpoint is at
-// the return address), not in the short one to the call.
+// the return address), not in the short one to the call. A halt from a
+// window ends the step the same way (the frame shows that halt).
 TEST_P(StepBehaviour, EscWhileTheTargetRunsAbortsIt)
 {
     const StepProgramListing::Row row = CallRow("spin");
@@ -161,32 +162,46 @@ TEST_P(StepBehaviour, EscWhileTheTargetRunsAbortsIt)
                 return true;
         return false;
     };
-    GoTillStop(row.address);
-    const ADDR rounds{image_.symbols.at("spin_rounds"), ADDR_SPACE_TARGET};
-    uint8_t image[4];
-    ASSERT_EQ(MemReadBlock(image, rounds, 4), 0);
-    const uint8_t many[4] = {0x00, 0xE1, 0xF5, 0x05};  // 100,000,000
-    ASSERT_EQ(MemWriteBlock(rounds, many, 4, 4), 0);
-    bool pressed = false;
-    platform::SetPumpHook([&] {
-        if (!pressed && (CpuGetCpuStatus(0, 1) & 1) && overTheCall()) {
-            pressed = true;
-            PostMessage(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    for (bool byHalt : {false, true}) {
+        SCOPED_TRACE(byHalt ? "EmuHalt" : "Esc");
+        if (byHalt)
+            Load(GetParam());
+        GoTillStop(row.address);
+        const ADDR rounds{image_.symbols.at("spin_rounds"), ADDR_SPACE_TARGET};
+        uint8_t image[4];
+        ASSERT_EQ(MemReadBlock(image, rounds, 4), 0);
+        const uint8_t many[4] = {0x00, 0xE1, 0xF5, 0x05};  // 100,000,000
+        ASSERT_EQ(MemWriteBlock(rounds, many, 4, 4), 0);
+        bool pressed = false;
+        int halted = 99;
+        platform::SetPumpHook([&] {
+            if (!pressed && (CpuGetCpuStatus(0, 1) & 1) && overTheCall()) {
+                pressed = true;
+                if (byHalt)
+                    halted = EmuHalt();
+                else
+                    PostMessage(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+            }
+        });
+        ClearRecords();
+        outcomes_.clear();
+        EXPECT_EQ(EmuStep(EMU_STEP_OVER, 1), EMU_OK);
+        platform::SetPumpHook(nullptr);
+        platform::PumpPending();
+        EXPECT_TRUE(pressed) << "the target ran";
+        EXPECT_EQ(halted, byHalt ? EMU_OK : 99);
+        EXPECT_EQ(CpuGetCpuStatus(0, 1) & 1, 0u);
+        const uint32_t pc = Pc();
+        EXPECT_TRUE(pc >= Fn("spin") && pc < Fn("main")) << std::hex << pc << " inside spin";
+        if (byHalt) {
+            EXPECT_THAT(shown_, ::testing::ElementsAre(HALT_ABORT_SWITCH));
+        } else {
+            for (StopOutcome o : outcomes_)
+                EXPECT_EQ(o, StopOutcome::StepEngine);
         }
-    });
-    ClearRecords();
-    outcomes_.clear();
-    EXPECT_EQ(EmuStep(EMU_STEP_OVER, 1), EMU_OK);
-    platform::SetPumpHook(nullptr);
-    platform::PumpPending();
-    EXPECT_TRUE(pressed) << "the target ran";
-    EXPECT_EQ(CpuGetCpuStatus(0, 1) & 1, 0u);
-    const uint32_t pc = Pc();
-    EXPECT_TRUE(pc >= Fn("spin") && pc < Fn("main")) << std::hex << pc << " inside spin";
-    for (StopOutcome o : outcomes_)
-        EXPECT_EQ(o, StopOutcome::StepEngine);
-    ASSERT_EQ(MemWriteBlock(rounds, image, 4, 4), 0);
-    ExpectClean();
+        ASSERT_EQ(MemWriteBlock(rounds, image, 4, 4), 0);
+        ExpectClean();
+    }
 }
 
 // The start code has no frame rules: Step Out there has no caller (-1) and
