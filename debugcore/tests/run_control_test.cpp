@@ -282,5 +282,20 @@ TEST_P(SemihostingRun, AGoTillThroughSemihostingCallsStopsAtItsAddress)
 
 INSTANTIATE_TEST_SUITE_P(Code, SemihostingRun, ::testing::Values("gotill_arm", "gotill_thumb"));
 
+// The host streams a program leaves open are closed when it is reset (here
+// with its load): each run finds the 64 slots free but the console's three.
+class HostFilesRun : public SimSession {};
+
+TEST_F(HostFilesRun, AResetClosesTheStreamsTheProgramLeftOpen)
+{
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        Load("leak_arm");
+        ASSERT_EQ(EmuRun(EMU_RUN_GO, {}), EMU_OK);
+        ASSERT_TRUE(WaitForStop());
+        EXPECT_EQ(console_, "left open: 61\nStop Emulation for Application Exit!\n");
+    }
+}
+
 }  // namespace
 }  // namespace sarvik::test

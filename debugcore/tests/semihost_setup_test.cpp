@@ -68,8 +68,21 @@ TEST_F(SemihostSetup, WithoutATargetNothingIsServed)
     HandleSemiHosting(&state);
     EXPECT_EQ(state, SEMIHOST_NOT_SERVED) << "the caller's registers cannot be read";
     EXPECT_EQ(SemihostGetExit(nullptr, nullptr), 0);
-    EXPECT_STREQ(SemihostExitText(0x20026), "Stop Emulation for Application Exit!\n");
-    EXPECT_STREQ(SemihostExitText(0x20023), "Stop Emulation for Unhandled exception\n");
+}
+
+// The console line of each reason a program reports its stop with.
+TEST(SemihostExit, EveryReasonHasItsLine)
+{
+    const std::pair<DWORD, const char*> lines[] = {
+        {0x20000, "Branch Through Zero!"},  {0x20001, "Undefined Instruction!"}, {0x20003, "Prefetch Abort!"},
+        {0x20004, "Data Abort!"},           {0x20005, "Address Exception!"},     {0x20006, "IRQ!"},
+        {0x20007, "FIQ!"},                  {0x20020, "Breakpoint Reached!"},    {0x20021, "Watchpoint Accessed!"},
+        {0x20022, "Finished In Step!"},     {0x20025, "User Interrupt!"},        {0x20026, "Application Exit!"},
+        {0x20027, "Stack Overflow!"},       {0x20028, "Division By Zero!"},      {0x20002, "Unhandled exception"},
+        {0x20023, "Unhandled exception"},   {0, "Unhandled exception"},
+    };
+    for (const auto& [reason, line] : lines)
+        EXPECT_EQ(SemihostExitText(reason), "Stop Emulation for " + std::string(line) + "\n") << std::hex << reason;
 }
 
 }  // namespace

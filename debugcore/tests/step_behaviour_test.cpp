@@ -146,35 +146,62 @@ TEST_P(StepBehaviour, ContinuousStepsEndOnEsc)
 
 // Esc while a step's go-till runs (over spin's loop, made long) aborts the
 // target; the step returns 0 with the flags clear and no break word left.
+// Esc is pressed in the run over the call (its temporary breakpoint is at
+// the return address), not in the short one to the call. A halt from a
+// window ends the step the same way (the frame shows that halt).
 TEST_P(StepBehaviour, EscWhileTheTargetRunsAbortsIt)
 {
     const StepProgramListing::Row row = CallRow("spin");
-    GoTillStop(row.address);
-    const ADDR rounds{image_.symbols.at("spin_rounds"), ADDR_SPACE_TARGET};
-    uint8_t image[4];
-    ASSERT_EQ(MemReadBlock(image, rounds, 4), 0);
-    const uint8_t many[4] = {0x00, 0xE1, 0xF5, 0x05};  // 100,000,000
-    ASSERT_EQ(MemWriteBlock(rounds, many, 4, 4), 0);
-    bool pressed = false;
-    platform::SetPumpHook([&] {
-        if (!pressed && (CpuGetCpuStatus(0, 1) & 1)) {
-            pressed = true;
-            PostMessage(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    uint32_t back = 0;
+    for (const auto& l : listing_->Code(row.address, row.next))
+        if (l.mnemonic == "bl")
+            back = l.address + l.length;
+    const auto overTheCall = [&] {
+        for (const CBpDataEx* r : *BptGetList())
+            if (r->GetLife() == BPLIFE_TEMPORARY && r->GetAddr().off == back)
+                return true;
+        return false;
+    };
+    for (bool byHalt : {false, true}) {
+        SCOPED_TRACE(byHalt ? "EmuHalt" : "Esc");
+        if (byHalt)
+            Load(GetParam());
+        GoTillStop(row.address);
+        const ADDR rounds{image_.symbols.at("spin_rounds"), ADDR_SPACE_TARGET};
+        uint8_t image[4];
+        ASSERT_EQ(MemReadBlock(image, rounds, 4), 0);
+        const uint8_t many[4] = {0x00, 0xE1, 0xF5, 0x05};  // 100,000,000
+        ASSERT_EQ(MemWriteBlock(rounds, many, 4, 4), 0);
+        bool pressed = false;
+        int halted = 99;
+        platform::SetPumpHook([&] {
+            if (!pressed && (CpuGetCpuStatus(0, 1) & 1) && overTheCall()) {
+                pressed = true;
+                if (byHalt)
+                    halted = EmuHalt();
+                else
+                    PostMessage(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+            }
+        });
+        ClearRecords();
+        outcomes_.clear();
+        EXPECT_EQ(EmuStep(EMU_STEP_OVER, 1), EMU_OK);
+        platform::SetPumpHook(nullptr);
+        platform::PumpPending();
+        EXPECT_TRUE(pressed) << "the target ran";
+        EXPECT_EQ(halted, byHalt ? EMU_OK : 99);
+        EXPECT_EQ(CpuGetCpuStatus(0, 1) & 1, 0u);
+        const uint32_t pc = Pc();
+        EXPECT_TRUE(pc >= Fn("spin") && pc < Fn("main")) << std::hex << pc << " inside spin";
+        if (byHalt) {
+            EXPECT_THAT(shown_, ::testing::ElementsAre(HALT_ABORT_SWITCH));
+        } else {
+            for (StopOutcome o : outcomes_)
+                EXPECT_EQ(o, StopOutcome::StepEngine);
         }
-    });
-    ClearRecords();
-    outcomes_.clear();
-    EXPECT_EQ(EmuStep(EMU_STEP_OVER, 1), EMU_OK);
-    platform::SetPumpHook(nullptr);
-    platform::PumpPending();
-    EXPECT_TRUE(pressed) << "the target ran";
-    EXPECT_EQ(CpuGetCpuStatus(0, 1) & 1, 0u);
-    const uint32_t pc = Pc();
-    EXPECT_TRUE(pc >= Fn("spin") && pc < Fn("main")) << std::hex << pc << " inside spin";
-    for (StopOutcome o : outcomes_)
-        EXPECT_EQ(o, StopOutcome::StepEngine);
-    ASSERT_EQ(MemWriteBlock(rounds, image, 4, 4), 0);
-    ExpectClean();
+        ASSERT_EQ(MemWriteBlock(rounds, image, 4, 4), 0);
+        ExpectClean();
+    }
 }
 
 // The start code has no frame rules: Step Out there has no caller (-1) and
@@ -263,21 +290,30 @@ TEST_P(StepBehaviour, EscEndsAStepToALineStartWithItsCode)
 }
 
 // The go-tills of Go Till Call and Go Till Return stop before the searched
-// instruction; Go Into Call and Go Over Return step it.
+// instruction; Go Into Call and Go Over Return step it. By source line the
+// call steppers are the same; Go Till Return runs out of the function to
+// its return address, Go Over Return also finishes the caller's line.
 TEST_P(StepBehaviour, CallAndReturnSteppers)
 {
     const zk::test::ObjdumpLine call = listing_->Calls("twice").front();
-    GoTillStop(Fn("twice"));
-    EXPECT_EQ(EmuStep(EMU_GO_TILL_CALL, 0), EMU_OK);
-    EXPECT_EQ(Pc(), call.address);
-    EXPECT_EQ(EmuStep(EMU_GO_INTO_CALL, 0), EMU_OK);
-    EXPECT_EQ(Pc(), Fn("add"));
-    EXPECT_EQ(EmuStep(EMU_GO_TILL_RETURN, 0), EMU_OK);
-    const auto end = listing_->Code(Fn("add"), Fn("scale"));
-    EXPECT_EQ(Pc(), end.back().address) << "add's return";
-    EXPECT_EQ(EmuStep(EMU_GO_OVER_RETURN, 0), EMU_OK);
-    EXPECT_EQ(Pc(), call.address + call.length);
-    ExpectClean();
+    uint32_t backInMain = 0;
+    for (const zk::test::ObjdumpLine& c : listing_->Calls("main"))
+        if (c.operands.find("<twice>") != std::string::npos)
+            backInMain = c.address + c.length;
+    const uint32_t addsReturn = listing_->Code(Fn("add"), Fn("scale")).back().address;
+    for (int level : {0, 1}) {
+        SCOPED_TRACE(level ? "by line" : "by instruction");
+        GoTillStop(Fn("twice"));
+        EXPECT_EQ(EmuStep(EMU_GO_TILL_CALL, level), EMU_OK);
+        EXPECT_EQ(Pc(), call.address);
+        EXPECT_EQ(EmuStep(EMU_GO_INTO_CALL, level), EMU_OK);
+        EXPECT_EQ(Pc(), Fn("add"));
+        EXPECT_EQ(EmuStep(EMU_GO_TILL_RETURN, level), EMU_OK);
+        EXPECT_EQ(Pc(), level ? call.address + call.length : addsReturn);
+        EXPECT_EQ(EmuStep(EMU_GO_OVER_RETURN, level), EMU_OK);
+        EXPECT_EQ(Pc(), level ? listing_->RowAfter(backInMain).value_or(0) : call.address + call.length);
+        ExpectClean();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Code, StepBehaviour, ::testing::Values("step_arm", "step_thumb"));

@@ -61,8 +61,11 @@ ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::stri
     qemu += " -S -gdb stdio -kernel '" + image + "'";
     if (!append.empty())
         qemu += " -append '" + append + "'";
+    // qemu may answer slowly on a loaded machine: a reply that comes after
+    // gdb's remote time-out (2 s by default) puts the two out of step.
     std::vector<std::string> argv = {"gdb-multiarch", "-nx", "-batch", "-ex", "set pagination off",
-                                     "-ex", "set confirm off", "-ex", "target remote | " + qemu};
+                                     "-ex", "set confirm off", "-ex", "set remotetimeout 30",
+                                     "-ex", "target remote | " + qemu};
     for (const std::string& c : commands) {
         argv.push_back("-ex");
         argv.push_back(c);

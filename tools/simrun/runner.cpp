@@ -182,8 +182,11 @@ private:
     // A go leaves the target running: the frame's part is played until its
     // stop is shown (bounded by --max-seconds), then what waits in the
     // queue is handled. The run's state turns to stopped before its end's
-    // announcement is posted: the wait goes on until every run started has
-    // been heard of.
+    // announcement is posted, and the count of ends heard moves after the
+    // post: the wait goes on until every run started has been heard of and
+    // no announcement waits in the queue. A served semihosting call starts
+    // the next run from the queue, and that run's end may be posted while
+    // the queue is being handled.
     void WaitForTheRun(DWORD runsBefore, DWORD stopsBefore)
     {
         const int shownBefore = shown_;
@@ -192,18 +195,14 @@ private:
                                                          std::chrono::duration<double>(options_.maxSeconds))
                                     : Clock::time_point::max();
         const auto settled = [&] {
+            MSG waiting;
             return (CpuGetCpuStatus(0, 1) & 1) == 0 &&
-                   CpuGetRunCount() - runsBefore <= CpuGetStopCount() - stopsBefore;
+                   CpuGetRunCount() - runsBefore <= CpuGetStopCount() - stopsBefore &&
+                   !PeekMessage(&waiting, nullptr, WM_EMU_ERROR, WM_EMU_ERROR, PM_NOREMOVE);
         };
-        // A served semihosting call starts the run again from the queue:
-        // settled only when the queue is handled and nothing runs.
         while (shown_ == shownBefore) {
-            if (settled()) {
-                platform::PumpPending();
-                if (settled())
-                    break;
-                continue;
-            }
+            if (settled())
+                break;
             if (Clock::now() >= deadline) {
                 std::printf("simrun: no stop within %g seconds\n", options_.maxSeconds);
                 EmuHalt();

@@ -126,6 +126,16 @@ TEST_P(Edges, TheProgramsEndGivesTheExitStatus)
     }
 }
 
+// The program runs in SVC mode (as on the reference machine); ENTER SVC
+// masks IRQ and FIQ and returns after the SWI, in Thumb code too.
+TEST_P(Edges, EnterSvcMasksInterruptsAndReturns)
+{
+    Folder folder;
+    const auto run = RunSimrun(folder, FixturePath(GetParam()), {"svc"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "entersvc: 0 13 d3\n");
+}
+
 TEST_P(Edges, ARunWithoutEndIsHaltedAtItsBound)
 {
     Folder folder;
