@@ -55,7 +55,9 @@ public:
 private:
     LdrResult BeginSymbols()
     {
-        SymClearSymbolTables(0);
+        // No clear in front of the first check: it would forget the image
+        // it asks about, and the question of LOAD_ASK_AGAIN could never
+        // come. quinar lets the symbols of another image go by itself.
         if (SymCheckImageLoaded(path_.c_str(), 0, &stamp_) == SYM_S_IMAGE_LOADED) {
             if ((s_.flags & LOAD_ASK_AGAIN) && !AskToLoadSymbolsAgain())
                 return LDR_S_UNCHANGED;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <platform/messages.h>
+#include <platform/scripted_ui_gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -154,6 +155,39 @@ TEST_F(FrontEndTest, ADownloadOnlyLoadKeepsTheProgramsSymbols)
     ASSERT_EQ(Load(elf, LDR_LOAD_CODE | LDR_FLAG_SEGMENTS), LDR_OK);
     EXPECT_EQ(SymbolRows(), symbols);
     EXPECT_EQ(LdrIsSymbolLoaded(), 1);
+}
+
+// With LDR_LOAD_ASK_AGAIN a load of the image whose symbols quinar holds
+// asks first: "no" ends it with LDR_S_UNCHANGED and touches nothing, "yes"
+// loads again. Without the flag, and for another image, nobody is asked.
+TEST_F(FrontEndTest, TheSameImagesSymbolsAreLoadedAgainOnlyWhenTheUserSaysSo)
+{
+    const std::string image = File("again.srec", SYMBOL_HEADER + Srec('1', 0x1000, Ramp(0, 16)));
+    const unsigned again = LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_LOAD_ASK_AGAIN;
+    platform::GTestScriptedUi ui;
+    ASSERT_EQ(Load(image, again), LDR_OK);
+    const std::set<std::string> symbols = SymbolRows();
+    ASSERT_TRUE(symbols.count("label 00001000 main"));
+
+    sim().PokeBytes(0x1000, std::vector<uint8_t>(16, 0xEE));
+    ui.AnswerMessageBox(IDNO, "Load them again?");
+    EXPECT_EQ(Load(image, again), LDR_S_UNCHANGED);
+    EXPECT_EQ(SymbolRows(), symbols);
+    EXPECT_EQ(sim().PeekBytes(0x1000, 16), std::vector<uint8_t>(16, 0xEE));
+    EXPECT_EQ(progress.back(), 100u);
+
+    ui.AnswerMessageBox(IDYES, "Load them again?");
+    EXPECT_EQ(Load(image, again), LDR_OK);
+    EXPECT_EQ(SymbolRows(), symbols);
+    EXPECT_EQ(sim().PeekBytes(0x1000, 16), Ramp(0, 16));
+
+    EXPECT_EQ(Load(image, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE), LDR_OK);
+    EXPECT_EQ(SymbolRows(), symbols);
+    const std::string other = File("other.srec", "$$ other.sym\r\n other $2000\r\n" + Srec('1', 0x2000, Ramp(0, 4)));
+    EXPECT_EQ(Load(other, again), LDR_OK);
+    EXPECT_EQ(SymbolRows(), (std::set<std::string>{"section 1 BASE_CODE attribute 1", "section 2 symbol attribute 2",
+                                                   "module - other.sym", "label 00002000 other"}));
+    EXPECT_EQ(ui.Requests().size(), 2u);
 }
 
 // S-record symbols replace an ELF image's: tarnel no longer answers for

@@ -3,6 +3,8 @@
 // walk, and the rules on hand-built sections.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "cfa_rows.h"
 #include "debug_frame.h"
 #include "debug_stand_in.h"
@@ -62,6 +64,31 @@ TEST_P(FrameFixtureTest, SavedRegistersFollowReadelfsOrder)
     ResetOnCloseELF();
     EXPECT_EQ(LdrIsHasFrame(), 0);
     EXPECT_TRUE(LoadedFrames().saved.empty());
+}
+
+// The same through the library's own DWARF 2 readers: every FDE of a C
+// function (a FUNC symbol at its start) reaches the function they made.
+// The start-up code's and libgcc's FDEs have none: their units are the
+// assembler's.
+TEST_P(FrameFixtureTest, TheDwarfReadersFunctionsGetReadelfsLists)
+{
+    const std::string image = FixturePath(GetParam());
+    const std::vector<ReadelfFde> fdes = ReadelfFrames(image);
+    std::set<uint32_t> cFunctions;
+    for (const ReadelfSymbol& s : ReadelfSymbols(image))
+        if (s.type == "FUNC" && s.size != 0 && s.name.rfind("__", 0) != 0)
+            cFunctions.insert(s.value & ~1u);
+    ASSERT_EQ(LdrLoadWinElf(image.c_str(), 1, LDR_FLAG_SYMBOLS, Window()), LDR_OK);
+    ASSERT_EQ(LdrGetMachineType(), COMPILER_GNU_C);
+    size_t checked = 0;
+    for (const ReadelfFde& fde : fdes) {
+        if (!cFunctions.count(fde.pc))
+            continue;
+        SCOPED_TRACE(testing::Message() << "FDE at 0x" << std::hex << fde.pc);
+        EXPECT_EQ(SavedRegistersAt(fde.pc), fde.savedRegisters);
+        ++checked;
+    }
+    EXPECT_GE(checked, 2u);
 }
 
 class RuleTableTest : public TarnelTest, public ::testing::WithParamInterface<const char*> {};
