@@ -32,6 +32,15 @@ bool WantedSection(const SectionRecord& s, uint32_t flags)
     return true;
 }
 
+// A segment goes to its load address, ELF's physical address: a ROM image
+// keeps the initial bytes of its .data there and its start-up code copies
+// them to the run address, as gdb's load and objcopy place them. Tools that
+// leave every physical address 0 mean the run address.
+bool PhysicalAddressesGiven(const std::vector<ProgramHeader>& segments)
+{
+    return std::any_of(segments.begin(), segments.end(), [](const ProgramHeader& p) { return p.paddr != 0; });
+}
+
 void RecordDownloaded(uint64_t bytes, uint64_t filePosition)
 {
     ElfLoadState& s = State();
@@ -112,13 +121,14 @@ LdrResult DownloadSegments(const ImageFile& file, uint64_t* bytesLoaded, TargetW
 {
     *bytesLoaded = 0;
     TargetWriter writer(write);
+    const bool physical = PhysicalAddressesGiven(State().image.segments);
     for (const ProgramHeader& p : State().image.segments) {
         if (PollUserAbort()) {
             FinishLoadProgress(LDR_E_USER_ABORT);
             return LDR_E_USER_ABORT;
         }
         ReportLoadProgress();
-        uint32_t address = p.vaddr;
+        uint32_t address = physical ? p.paddr : p.vaddr;
         for (uint32_t done = 0; done < p.filesz;) {
             const uint32_t chunk = std::min(CHUNK, p.filesz - done);
             const uint64_t at = uint64_t{p.offset} + done;

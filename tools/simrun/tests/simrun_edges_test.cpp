@@ -191,6 +191,17 @@ TEST(OwnSwi, TheProgramsHandlerRunsFromTheVector)
     }
 }
 
+// A ROM image's .data is loaded at its load address behind the constants
+// and copied to RAM by the program, as on qemu.
+TEST(RomImage, InitialisedDataComesFromTheLoadAddress)
+{
+    Folder qemuFolder, simFolder;
+    const std::string image = FixturePath("ldr_rom_data");
+    EXPECT_EQ(RunQemu(qemuFolder, image).exitStatus, 0);
+    const auto sim = RunSimrun(simFolder, image);
+    EXPECT_EQ(sim.exitStatus, 0) << sim.err;
+}
+
 TEST(Usage, BadArgumentsAndMissingImagesFailWithTwo)
 {
     Folder folder;
