@@ -96,6 +96,10 @@ INSTANTIATE_TEST_SUITE_P(ThumbPrograms, Lockstep, ::testing::ValuesIn(ProgramCas
                          [](const auto& info) { return info.param.fixture; });
 INSTANTIATE_TEST_SUITE_P(BlWithFedeSecondHalf, Lockstep, ::testing::Values(Case{"sim_bl_fede", {}}),
                          [](const auto& info) { return info.param.fixture; });
+// Every shifter form, flag rule and condition from random operands.
+INSTANTIATE_TEST_SUITE_P(RandomStreams, Lockstep,
+                         ::testing::Values(Case{"lockstep_random_arm", {}}, Case{"lockstep_random_thumb", {}}),
+                         [](const auto& info) { return info.param.fixture; });
 
 TEST(LockstepCategories, EachKnownDifferenceIsCountedAndTheRunGoesOn) {
     const Outcome o = RunLockstep("lockstep_categories");
