@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Writes a random straight-line ARM or Thumb program for lockstep: data
 processing with every shifter form and flag-setting variant, conditional
-execution, multiplies, and aligned loads and stores into a buffer, from
-random register values, ending on the normal-end word.
+execution, multiplies, and aligned loads and stores into a buffer (offset,
+register-offset and write-back forms, LDM/STM, PUSH/POP), from random
+register values, ending on the normal-end word.
 
     random_stream.py arm|thumb SEED COUNT OUTPUT.S
 
 The stream keeps to forms where the core and qemu agree by definition (no
-r13-r15 operands, no unaligned transfers), so every instruction compares.
+r14-r15 operands, SP only through PUSH/POP, no unaligned transfers, no base
+register in its own transfer list), so every instruction compares.
 """
 import random
 import sys
@@ -26,13 +28,13 @@ def header(rng, regs):
            'b main_code'] + ['b .'] * 7
     out += ['.text', 'main_code:']
     out += [f'ldr {r}, =0x{value(rng):x}' for r in regs]
-    out += ['ldr r12, =buf', 'ldr r7, =buf', f'msr cpsr_f, #0x{rng.randrange(16) << 28:x}']
+    out += ['ldr r12, =buf + 64', 'ldr r7, =buf + 64', 'mov r11, #8', f'msr cpsr_f, #0x{rng.randrange(16) << 28:x}']
     return out
 
 
 def footer():
     return ['swi 0x11', '.ltorg', '.data', '.align 4', 'buf:',
-            '.rept 64', '.word 0x5A5AA5A5', '.endr']
+            '.rept 128', '.word 0x5A5AA5A5', '.endr']
 
 
 def arm_operand(rng, regs):
@@ -55,7 +57,7 @@ def arm_stream(rng, count):
     regs = [f'r{i}' for i in range(11)]
     out = header(rng, regs)
     for i in range(count):
-        kind, cond, s = rng.randrange(12), rng.choice(CONDS), rng.choice(['s', ''])
+        kind, cond, s = rng.randrange(13), rng.choice(CONDS), rng.choice(['s', ''])
         if kind < 5:
             op = rng.choice(['and', 'eor', 'sub', 'rsb', 'add', 'adc', 'sbc', 'rsc', 'orr', 'bic'])
             out.append(f'{op}{s}{cond} {rng.choice(regs)}, {rng.choice(regs)}, {arm_operand(rng, regs)}')
@@ -78,6 +80,16 @@ def arm_stream(rng, count):
             regs_list = sorted(rng.sample(range(11), rng.randint(1, 6)))
             out.append(f'{rng.choice(["ldmia", "stmia", "ldmib", "stmib"])}{cond} r12, '
                        f'{{{", ".join(f"r{n}" for n in regs_list)}}}')
+        elif kind == 11:
+            # Register offsets (r11 holds 8) and the write-back forms; r12 goes back to buf.
+            d = rng.choice(regs)
+            out.append(rng.choice([f'ldr{cond} {d}, [r12, r11]', f'str{cond} {d}, [r12, r11, lsl #2]',
+                                   f'ldrb{cond} {d}, [r12, r11, lsr #1]', f'ldrh{cond} {d}, [r12, r11]',
+                                   f'strh{cond} {d}, [r12, r11]', f'ldrsb{cond} {d}, [r12, r11]',
+                                   f'ldr{cond} {d}, [r12, #4]!', f'str{cond} {d}, [r12], #8',
+                                   f'ldrh{cond} {d}, [r12, #6]!', f'strb{cond} {d}, [r12], #3',
+                                   f'ldmia{cond} r12!, {{{d}}}', f'stmdb{cond} r12!, {{{d}, r11}}']))
+            out.append('ldr r12, =buf + 64')
         else:
             out.append(f'ldr {rng.choice(regs)}, =0x{value(rng):x}')
         if i % 200 == 199:
@@ -88,10 +100,11 @@ def arm_stream(rng, count):
 def thumb_stream(rng, count):
     low, high = [f'r{i}' for i in range(7)], [f'r{i}' for i in range(8, 12)]
     out = header(rng, low + high)
-    out += ['adr r0, thumb_code + 1', 'bx r0', '.ltorg', '.thumb', '.thumb_func', 'thumb_code:']
+    out += ['ldr sp, =buf + 512', 'adr r0, thumb_code + 1', 'bx r0', '.ltorg', '.thumb', '.thumb_func', 'thumb_code:']
     out += [f'ldr {r}, =0x{value(rng):x}' for r in low]
+    out.append('ldr r7, =buf + 64')
     for i in range(count):
-        kind = rng.randrange(10)
+        kind = rng.randrange(11)
         d, s = rng.choice(low), rng.choice(low)
         if kind < 3:
             op = rng.choice(['ands', 'eors', 'lsls', 'lsrs', 'asrs', 'adcs', 'sbcs', 'rors', 'tst', 'negs',
@@ -122,6 +135,15 @@ def thumb_stream(rng, count):
         elif kind == 8:
             op, align = rng.choice([('ldr', 4), ('str', 4), ('ldrb', 1), ('strb', 1), ('ldrh', 2), ('strh', 2)])
             out.append(f'{op} {d}, [r7, #{rng.randrange(0, 32 * align, align)}]')
+        elif kind == 9:
+            # Register offsets (r6 holds 8), push/pop, LDMIA/STMIA; r6 and r7 go back.
+            regs_list = ', '.join(sorted(rng.sample(low[:6], rng.randint(1, 4)), key=lambda r: int(r[1:])))
+            out += ['movs r6, #8', rng.choice([f'ldr {d}, [r7, r6]', f'str {d}, [r7, r6]', f'ldrb {d}, [r7, r6]',
+                                               f'strb {d}, [r7, r6]', f'ldrh {d}, [r7, r6]', f'strh {d}, [r7, r6]',
+                                               f'ldrsb {d}, [r7, r6]', f'ldrsh {d}, [r7, r6]',
+                                               f'push {{{regs_list}}}\npop {{{regs_list}}}',
+                                               f'stmia r7!, {{{regs_list}}}', f'ldmia r7!, {{{regs_list}}}'])]
+            out.append('ldr r7, =buf + 64')
         else:
             out.append(f'ldr {d}, =0x{value(rng):x}')
         if i % 100 == 99:
