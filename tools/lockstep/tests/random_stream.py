@@ -2,8 +2,9 @@
 """Writes a random straight-line ARM or Thumb program for lockstep: data
 processing with every shifter form and flag-setting variant, conditional
 execution, multiplies, and aligned loads and stores into a buffer (offset,
-register-offset and write-back forms, LDM/STM, PUSH/POP), from random
-register values, ending on the normal-end word.
+register-offset and write-back forms, LDM/STM, PUSH/POP) and, in ARM state,
+switches between the privileged modes with their banks and SPSRs, from
+random register values, ending on the normal-end word.
 
     random_stream.py arm|thumb SEED COUNT OUTPUT.S
 
@@ -57,7 +58,7 @@ def arm_stream(rng, count):
     regs = [f'r{i}' for i in range(11)]
     out = header(rng, regs)
     for i in range(count):
-        kind, cond, s = rng.randrange(13), rng.choice(CONDS), rng.choice(['s', ''])
+        kind, cond, s = rng.randrange(14), rng.choice(CONDS), rng.choice(['s', ''])
         if kind < 5:
             op = rng.choice(['and', 'eor', 'sub', 'rsb', 'add', 'adc', 'sbc', 'rsc', 'orr', 'bic'])
             out.append(f'{op}{s}{cond} {rng.choice(regs)}, {rng.choice(regs)}, {arm_operand(rng, regs)}')
@@ -90,6 +91,16 @@ def arm_stream(rng, count):
                                    f'ldrh{cond} {d}, [r12, #6]!', f'strb{cond} {d}, [r12], #3',
                                    f'ldmia{cond} r12!, {{{d}}}', f'stmdb{cond} r12!, {{{d}, r11}}']))
             out.append('ldr r12, =buf + 64')
+        elif kind == 12:
+            # A privileged mode (IRQ and FIQ masked): r8-r14 of its bank; the
+            # base registers are set again in it.
+            mode = rng.choice([0x11, 0x12, 0x13, 0x17, 0x1B, 0x1F])
+            out += [f'msr cpsr_c, #0x{0xC0 | mode:x}', 'ldr r12, =buf + 64', 'mov r11, #8']
+            if mode != 0x1F and rng.random() < 0.5:
+                # Only the defined bits: qemu drops the reserved ones of a PSR.
+                control = rng.choice([0x10, 0x11, 0x12, 0x13, 0x17, 0x1B, 0x1F]) | rng.getrandbits(3) << 5
+                out += [f'msr spsr_f, #0x{rng.randrange(16) << 28:x}', f'msr spsr_c, #0x{control:x}',
+                        f'mrs {rng.choice(regs)}, spsr']
         else:
             out.append(f'ldr {rng.choice(regs)}, =0x{value(rng):x}')
         if i % 200 == 199:
