@@ -92,6 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         RegCase{"msr_spsr_in_system_mode", {{0, 0}}, 0, 0},
         RegCase{"msr_switches_bank", {{0, 0x100}}, 0, 0},
         RegCase{"movs_pc_lr_restores_spsr", {{0, 0x60000010}}, 0, 0},
+        RegCase{"movs_pc_lr_in_user_mode", {{0, 0x40000010}}, 0, 0},
         RegCase{"ldm_pc_caret_restores_spsr", {{0, 0x80000010}}, 0, 0},
         RegCase{"conditional_skip_counts", {{0, 0}, {1, 6}}, 0, 0},
         RegCase{"nv_condition_never_executes", {{0, 1}}, 0, 0},

@@ -184,7 +184,10 @@ int main(int argc, char** argv) {
     bool ok = Matches(sim, q);
     std::string last = "the initial state";
     std::string end = "the instruction limit";
-    if (!ok) std::printf("mismatch in %s\n", last.c_str());
+    if (!ok) {
+        std::printf("mismatch in %s\n", last.c_str());
+        end = last;
+    }
     while (ok && (max == 0 || matched < max)) {
         const uint32_t pc = sim.Cpu().pc;
         const bool thumb = sim.Cpu().thumb;
@@ -200,6 +203,7 @@ int main(int argc, char** argv) {
         }
         if (!trace.Next(q)) {
             std::printf("qemu's trace ended after %llu instructions\n", static_cast<unsigned long long>(matched));
+            end = "the end of qemu's trace";
             ok = false;
             break;
         }
@@ -217,6 +221,7 @@ int main(int argc, char** argv) {
             std::printf("mismatch after instruction %llu, %s\n", static_cast<unsigned long long>(matched + 1),
                         last.c_str());
             PrintSideBySide(sim, q);
+            end = "the mismatch at " + last;
             ok = false;
             break;
         }

@@ -311,8 +311,8 @@ case movs_pc_lr_restores_spsr
 case movs_pc_lr_in_user_mode
         msr     cpsr_c, #0x10
         adr     lr, 1f
-        mov     r1, #0
-        movs    pc, lr          @ no SPSR: CPSR unchanged
+        movs    r1, #0          @ Z set: the MOVS below would clear it
+        movs    pc, lr          @ no SPSR: CPSR back to its value before
 1:      mrs     r0, cpsr
         done
 case ldm_pc_caret_restores_spsr

@@ -6,6 +6,7 @@
 #include <map>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "elf_image.h"
 #include "host_tools.h"
@@ -21,11 +22,13 @@ struct Outcome {
     long blPairs = -1;
     long simCount = -1;
     bool normalEnd = false;
+    std::string lastLine;
 };
 
-Outcome RunLockstep(const std::string& fixture) {
-    const auto p = zk::test::RunProcess({std::string(ZK_BIN_DIR) + "/lockstep", zk::test::FixturePath(fixture)}, {},
-                                        std::chrono::seconds(300));
+Outcome RunLockstep(const std::string& fixture, const std::vector<std::string>& options = {}) {
+    std::vector<std::string> argv = {std::string(ZK_BIN_DIR) + "/lockstep", zk::test::FixturePath(fixture)};
+    argv.insert(argv.end(), options.begin(), options.end());
+    const auto p = zk::test::RunProcess(argv, {}, std::chrono::seconds(300));
     Outcome o;
     o.exitStatus = p.exitStatus;
     o.output = p.out + p.err;
@@ -44,6 +47,7 @@ Outcome RunLockstep(const std::string& fixture) {
         if (std::regex_search(line, m, pairs)) o.blPairs = std::stol(m[1]);
         if (std::regex_search(line, m, count)) o.simCount = std::stol(m[1]);
         if (line.rfind("compared up to the normal end", 0) == 0) o.normalEnd = true;
+        if (!line.empty()) o.lastLine = line;
         start = end + 1;
     }
     return o;
@@ -96,6 +100,10 @@ INSTANTIATE_TEST_SUITE_P(ThumbPrograms, Lockstep, ::testing::ValuesIn(ProgramCas
                          [](const auto& info) { return info.param.fixture; });
 INSTANTIATE_TEST_SUITE_P(BlWithFedeSecondHalf, Lockstep, ::testing::Values(Case{"sim_bl_fede", {}}),
                          [](const auto& info) { return info.param.fixture; });
+// Every shifter form, flag rule and condition from random operands.
+INSTANTIATE_TEST_SUITE_P(RandomStreams, Lockstep,
+                         ::testing::Values(Case{"lockstep_random_arm", {}}, Case{"lockstep_random_thumb", {}}),
+                         [](const auto& info) { return info.param.fixture; });
 
 TEST(LockstepCategories, EachKnownDifferenceIsCountedAndTheRunGoesOn) {
     const Outcome o = RunLockstep("lockstep_categories");
@@ -105,6 +113,27 @@ TEST(LockstepCategories, EachKnownDifferenceIsCountedAndTheRunGoesOn) {
                                                   {"unaligned-ldr", 1},     {"unaligned-halfword", 1},
                                                   {"nv-condition", 1}};
     EXPECT_EQ(o.categories, expected) << o.output;
+}
+
+TEST(LockstepTool, MaxEndsTheComparisonAfterNInstructions) {
+    const Outcome o = RunLockstep("sim_crc32_arm_O2", {"--max", "50"});
+    ASSERT_EQ(o.exitStatus, 0) << o.output;
+    EXPECT_FALSE(o.normalEnd) << o.output;
+    EXPECT_NE(o.output.find("compared up to the instruction limit"), std::string::npos) << o.output;
+    EXPECT_EQ(o.lastLine, "50 instructions matched");
+}
+
+// The core writes the final address back over a loaded base that is not the
+// last register of an LDM; qemu keeps the loaded value.
+TEST(LockstepTool, MismatchShowsBothRegisterSetsAndFails) {
+    const Outcome o = RunLockstep("lockstep_mismatch");
+    EXPECT_EQ(o.exitStatus, 1) << o.output;
+    EXPECT_FALSE(o.normalEnd) << o.output;
+    EXPECT_TRUE(std::regex_search(o.output, std::regex(R"(mismatch after instruction 4, 0x[0-9a-f]{8}: e8b00003 \(ldm/stm\)\n)")))
+        << o.output;
+    EXPECT_TRUE(std::regex_search(o.output, std::regex(R"(\n  r0 +[0-9a-f]{8} +00000011   <-- differs\n)"))) << o.output;
+    EXPECT_TRUE(std::regex_search(o.output, std::regex(R"(\n  r1 +00000022 +00000022\n)"))) << o.output;
+    EXPECT_EQ(o.lastLine, "3 instructions matched");
 }
 
 }  // namespace
