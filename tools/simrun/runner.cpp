@@ -106,10 +106,7 @@ private:
     int Go()
     {
         const Clock::time_point begin = Clock::now();
-        deadline_ = options_.maxSeconds > 0
-                        ? begin + std::chrono::duration_cast<Clock::duration>(
-                                      std::chrono::duration<double>(options_.maxSeconds))
-                        : Clock::time_point::max();
+        StartTheBound(begin);
         const EmuResult started = EmuRun(EMU_RUN_GO, ADDR{});
         const Clock::time_point running = Clock::now();
         if (started != EMU_OK) {
@@ -167,6 +164,7 @@ private:
             const bool endedBefore = SemihostGetExit(nullptr, nullptr) != 0;
             const DWORD runsBefore = CpuGetRunCount(), stopsBefore = CpuGetStopCount();
             int mode = 0, wait = 0;
+            StartTheBound(Clock::now());  // the command, its runs and the program's input waits
             ShlExecuteCommand(line.c_str(), static_cast<int>(line.size()), &mode, &wait);
             WaitForTheRun(runsBefore, stopsBefore);
             // A go's shown stop, or the program's end inside a step.
@@ -177,6 +175,15 @@ private:
         brevan::SetMessageSink(previous);
         ShlExitServer();
         return 0;
+    }
+
+    // --max-seconds from now: the end of the wait for a stop and of the
+    // program's wait for input.
+    void StartTheBound(Clock::time_point now)
+    {
+        deadline_ = options_.maxSeconds > 0 ? now + std::chrono::duration_cast<Clock::duration>(
+                                                        std::chrono::duration<double>(options_.maxSeconds))
+                                            : Clock::time_point::max();
     }
 
     // A go leaves the target running: the frame's part is played until its
@@ -190,10 +197,6 @@ private:
     void WaitForTheRun(DWORD runsBefore, DWORD stopsBefore)
     {
         const int shownBefore = shown_;
-        const Clock::time_point deadline =
-            options_.maxSeconds > 0 ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                         std::chrono::duration<double>(options_.maxSeconds))
-                                    : Clock::time_point::max();
         const auto settled = [&] {
             MSG waiting;
             return (CpuGetCpuStatus(0, 1) & 1) == 0 &&
@@ -203,7 +206,7 @@ private:
         while (shown_ == shownBefore) {
             if (settled())
                 break;
-            if (Clock::now() >= deadline) {
+            if (Clock::now() >= deadline_) {
                 std::printf("simrun: no stop within %g seconds\n", options_.maxSeconds);
                 EmuHalt();
                 break;

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <ctime>
+#include <fstream>
 #include <sstream>
 
 #include "simrun_support.h"
@@ -149,15 +150,26 @@ TEST_P(Edges, ARunWithoutEndIsHaltedAtItsBound)
 
 TEST_P(Edges, AWaitForInputIsHaltedAtTheBoundToo)
 {
-    Folder folder;
     // Standard input stays open and empty (a writer holds the pipe without
-    // writing): the program waits in its read.
-    const std::string script = "mkfifo in && (sleep 5 > in 2>/dev/null &) && exec " ZK_BIN_DIR "/simrun '" +
-                               FixturePath(GetParam()) + "' --max-seconds 0.5 < in";
-    const auto run = zk::test::RunProcess({"env", "-C", folder.Path(), "sh", "-c", script}, {}, std::chrono::seconds(20));
+    // writing, longer than the test waits): the program waits in its read.
+    const auto waitingRun = [](const Folder& folder, const std::string& options) {
+        const std::string script = "mkfifo in && (sleep 30 > in 2>/dev/null &) && exec " ZK_BIN_DIR "/simrun '" +
+                                   FixturePath(GetParam()) + "' --max-seconds 0.5 " + options + " < in";
+        return zk::test::RunProcess({"env", "-C", folder.Path(), "sh", "-c", script}, {}, std::chrono::seconds(20));
+    };
+    Folder folder;
+    const auto run = waitingRun(folder, "");
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_THAT(run.err, HasSubstr("no end within 0.5 seconds"));
+
+    // A script's go is bounded the same way.
+    Folder other;
+    std::ofstream(other.Path() + "/go.txt") << "go\n";
+    const auto scripted = waitingRun(other, "--script go.txt");
+    ASSERT_FALSE(scripted.timedOut);
+    EXPECT_EQ(scripted.exitStatus, 0) << scripted.err << scripted.out;
+    EXPECT_THAT(scripted.out, HasSubstr("simrun: no stop within 0.5 seconds\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Code, Edges, ::testing::Values("simrun_edges_arm", "simrun_edges_thumb"));
