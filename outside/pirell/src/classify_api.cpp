@@ -11,13 +11,6 @@ namespace pirell {
 
 namespace {
 
-std::optional<uint16_t> Half(std::optional<uint32_t> v)
-{
-    if (!v)
-        return std::nullopt;
-    return static_cast<uint16_t>(*v);
-}
-
 // The instruction at an address of target memory, with its neighbours from
 // the target.
 int ClassifyAt(uint32_t address, Classified* out)
