@@ -95,14 +95,6 @@ FrameWalk& Walk() {
     return *walk;
 }
 
-uint32_t FunctionAt(uint32_t address) {
-    uint32_t kind = 0, handle = 0;
-    if (SymGetAddrInfo(SYM_ADDR_CODE, address, nullptr, &kind, nullptr, nullptr, &handle, nullptr) != SYM_OK ||
-        kind != SYM_KIND_FUNCTION)
-        return 0;
-    return handle;
-}
-
 SymResult FrameWalk::Start(uint32_t pc) {
     handles_.Retire(static_cast<uint32_t>(frames_.size()) + 1);
     frames_.clear();

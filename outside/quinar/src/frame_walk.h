@@ -40,7 +40,4 @@ private:
 
 FrameWalk& Walk();
 
-// The function at a code address (its handle), 0 for none.
-uint32_t FunctionAt(uint32_t address);
-
 }  // namespace quinar
