@@ -54,12 +54,7 @@ public:
 private:
     bool Known(uint32_t r) const { return r < SYM_FRAME_REGISTERS && (frame_.known >> r & 1u); }
 
-    static bool Word(uint32_t address, uint32_t* value) {
-        uint64_t v = 0;
-        if (ReadTargetMemory(address, 4, &v) != SYM_OK) return false;
-        *value = static_cast<uint32_t>(v);
-        return true;
-    }
+    static bool Word(uint32_t address, uint32_t* value) { return ReadTargetWord(address, 4, value) == SYM_OK; }
 
     // A rule's expression starts with the CFA on its stack; the CFA's own
     // expression with an empty one. A register location stands for the
@@ -71,12 +66,7 @@ private:
             *v = frame_.regs[reg];
             return SYM_OK;
         };
-        m.readMemory = [](uint32_t address, uint32_t size, uint32_t* v) {
-            uint64_t read = 0;
-            const SymResult r = ReadTargetMemory(address, size, &read);
-            *v = static_cast<uint32_t>(read);
-            return r;
-        };
+        m.readMemory = ReadTargetWord;
         m.bigEndian = TargetBigEndian();
         m.pushInitial = pushCfa;
         m.initial = cfa;
