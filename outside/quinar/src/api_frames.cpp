@@ -43,9 +43,9 @@ SymResult SymGetFrameCaller(uint32_t frame, uint32_t* caller, uint32_t* returnAd
     if (!walk.FindCaller(TheStore().frameRules, n)) return SYM_E_NOT_FOUND;
     const WalkFrame& up = walk.Frame(n + 1);
     Put(caller, walk.HandleOf(n + 1));
-    Put(returnAddress, up.pc);
+    Put(returnAddress, up.Pc());
     Put(cfa, walk.Frame(n).cfa);
-    Put(function, FunctionHandleAt(TheStore(), up.pc));
+    Put(function, FunctionHandleAt(TheStore(), up.Pc()));
     return SYM_OK;
 }
 

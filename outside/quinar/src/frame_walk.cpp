@@ -93,8 +93,7 @@ SymResult FrameWalk::Start(uint32_t pc) {
         if (ReadTargetRegister(r, &top.regs[r]) == SYM_OK) top.known |= 1u << r;
     }
     if (top.known == 0) return SYM_E_NO_VALUE;
-    top.regs[15] = top.pc = pc;
-    top.known |= 1u << 15;
+    top.SetPc(pc);
     frames_.push_back(top);
     return SYM_OK;
 }
@@ -106,7 +105,7 @@ bool FrameWalk::FindCaller(FrameRules& rules, uint32_t n) {
     if (frames_.size() >= kMaxFrames) return false;
     // A caller's PC is a return address, which may lie past the end of a
     // call's own code (a call that never returns ends its function).
-    const FrameRulesAt at = rules.At(n == 0 ? frame.pc : frame.pc - 1);
+    const FrameRulesAt at = rules.At(n == 0 ? frame.Pc() : frame.Pc() - 1);
     if (!at.row) return false;
     const CallerRules caller(rules, *at.row, frame);
     uint32_t cfa = 0;
@@ -120,10 +119,9 @@ bool FrameWalk::FindCaller(FrameRules& rules, uint32_t n) {
     }
     if (!(up.known >> at.returnRegister & 1u)) return false;
     // The return address carries the caller's instruction set in bit 0.
-    up.pc = up.regs[at.returnRegister] & ~1u;
-    if (up.pc == 0) return false;
-    up.regs[15] = up.pc;
-    up.known |= 1u << 15;
+    const uint32_t returnAddress = up.regs[at.returnRegister] & ~1u;
+    if (returnAddress == 0) return false;
+    up.SetPc(returnAddress);
     frame.cfa = cfa;
     frame.caller = WalkFrame::Caller::Found;
     frames_.push_back(up);
