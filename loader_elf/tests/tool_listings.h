@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "arm_listings.h"
 #include "host_tools.h"
 #include "readelf_parse.h"
 
@@ -47,12 +48,7 @@ struct ReadelfRuleTable {
     std::vector<ReadelfRuleRow> rows;
 };
 
-inline std::string ToolOutput(std::vector<std::string> argv)
-{
-    const zk::test::ProcessResult r = zk::test::RunProcess(argv, "", std::chrono::seconds(60));
-    EXPECT_EQ(r.exitStatus, 0) << argv[0] << ": " << r.err;
-    return r.out;
-}
+using zk::test::ToolOutput;
 
 inline std::vector<ReadelfSymbol> ReadelfSymbols(const std::string& image)
 {
