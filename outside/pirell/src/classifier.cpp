@@ -16,10 +16,14 @@ using zk::armdecode::ThumbRow;
 constexpr uint32_t kSp = 13, kLr = 14, kPc = 15;
 constexpr uint32_t kOpMov = 13;
 
-uint32_t SignExtend(uint32_t value, unsigned bits)
+// A branch offset field, sign-extended from the width the row's layout
+// gives it.
+template <class Row>
+uint32_t SignedField(const Row& row, uint32_t instruction, FieldId id)
 {
-    const uint32_t sign = 1u << (bits - 1);
-    return (value ^ sign) - sign;
+    const zk::armdecode::FieldSpec spec = zk::armdecode::FindField(row.fields, id);
+    const uint32_t sign = 1u << (spec.width - 1);
+    return (zk::armdecode::ExtractBits(instruction, spec.lsb, spec.width) ^ sign) - sign;
 }
 
 // "mov rd, rm" with the register operand unshifted (LSL #0).
@@ -90,16 +94,12 @@ bool ThumbPops(uint16_t h, uint32_t reg)
            (Field(row, h, FieldId::RegisterList) >> reg & 1u);
 }
 
-// The offset field of a BL half; both halves' rows share one layout.
-uint32_t BlOffset(uint16_t half)
-{
-    return Field(zk::armdecode::DecodeThumb(half), half, FieldId::Imm);
-}
-
+// The first half carries the offset's signed high part, the second its
+// low part in halfwords.
 uint32_t BlTarget(uint32_t prefixAddress, uint16_t prefix, uint16_t suffix)
 {
-    const uint32_t high = SignExtend(BlOffset(prefix), 11) << 12;
-    return prefixAddress + 4 + high + (BlOffset(suffix) << 1);
+    const uint32_t high = SignedField(zk::armdecode::DecodeThumb(prefix), prefix, FieldId::Imm) << 12;
+    return prefixAddress + 4 + high + (Field(zk::armdecode::DecodeThumb(suffix), suffix, FieldId::Imm) << 1);
 }
 
 }  // namespace
@@ -127,7 +127,7 @@ Classified ClassifyArm(uint32_t word, uint32_t address, std::optional<uint32_t> 
     switch (row.kind) {
     case ArmKind::Branch: {
         // The offset counts in words from the instruction's address + 8.
-        const uint32_t target = address + 8 + (SignExtend(f(FieldId::Imm), 24) << 2);
+        const uint32_t target = address + 8 + (SignedField(row, word, FieldId::Imm) << 2);
         return {f(FieldId::Link) ? DAD_KIND_CALL : DAD_KIND_BRANCH, 4, target};
     }
     case ArmKind::Bx: {
@@ -174,9 +174,9 @@ Classified ClassifyThumb(uint16_t h, std::optional<uint16_t> next, uint32_t addr
         return {DAD_KIND_CALL, 2, afterPrefix ? BlTarget(address - 2, *previous, h) : DAD_TARGET_UNKNOWN};
     }
     case ThumbKind::CondBranch:
-        return {DAD_KIND_BRANCH, 2, address + 4 + (SignExtend(f(FieldId::Imm), 8) << 1)};
+        return {DAD_KIND_BRANCH, 2, address + 4 + (SignedField(row, h, FieldId::Imm) << 1)};
     case ThumbKind::Branch:
-        return {DAD_KIND_BRANCH, 2, address + 4 + (SignExtend(f(FieldId::Imm), 11) << 1)};
+        return {DAD_KIND_BRANCH, 2, address + 4 + (SignedField(row, h, FieldId::Imm) << 1)};
     case ThumbKind::HiRegBx: {
         const uint32_t rs = HighRs(row, h);
         if (rs == kLr || (previous && ThumbPops(*previous, rs)))
