@@ -19,14 +19,16 @@ public:
         initial_ = state_;
     }
 
+    // With rows: the last row is the current location's; it takes the
+    // state when the location moves on and when the instructions end.
     void Run(std::span<const uint8_t> instructions, std::vector<FrameRuleRow>* rows)
     {
         CfaReader reader(instructions, bigEndian_);
         for (CfaInstruction i; reader.Next(i);)
             Execute(i, rows);
+        if (rows)
+            rows->back().state = state_;
     }
-
-    const FrameState& State() const { return state_; }
 
 private:
     int64_t Data(int64_t factored) const { return factored * cie_.dataAlignment; }
@@ -36,8 +38,10 @@ private:
         if (location == location_)
             return;
         location_ = location;
-        if (rows)
-            rows->push_back({location, state_});
+        if (rows) {
+            rows->back().state = state_;
+            rows->push_back({location, {}});
+        }
     }
 
     void Set(uint64_t reg, RuleKind kind, int64_t value = 0, std::span<const uint8_t> expression = {})
@@ -62,8 +66,8 @@ private:
         case DW_CFA_advance_loc2:
         case DW_CFA_advance_loc4:
             MoveTo(location_ + i.operand1 * cie_.codeAlignment, rows);
-            return;  // the new row already holds the state
-        case DW_CFA_set_loc: MoveTo(i.operand1, rows); return;
+            break;
+        case DW_CFA_set_loc: MoveTo(i.operand1, rows); break;
         case DW_CFA_offset:
         case DW_CFA_offset_extended:
         case DW_CFA_offset_extended_sf: Set(reg, RuleKind::Offset, Data(i.operand2)); break;
@@ -97,10 +101,8 @@ private:
         case DW_CFA_def_cfa_offset: state_.cfa.offset = static_cast<int64_t>(i.operand1); break;
         case DW_CFA_def_cfa_offset_sf: state_.cfa.offset = Data(i.operand2); break;
         case DW_CFA_def_cfa_expression: state_.cfa = {true, 0, 0, i.expression}; break;
-        default: return;  // nop, GNU_args_size
+        default: break;  // nop, GNU_args_size
         }
-        if (rows && !rows->empty())
-            rows->back().state = state_;
     }
 
     const FrameCie& cie_;
@@ -136,7 +138,7 @@ std::vector<FrameRuleRow> FrameRowsOf(const FrameCie& cie, const FrameFde& fde, 
 {
     RuleMachine machine(cie, bigEndian);
     machine.Initial(fde.initialLocation);
-    std::vector<FrameRuleRow> rows{{fde.initialLocation, machine.State()}};
+    std::vector<FrameRuleRow> rows{{fde.initialLocation, {}}};
     machine.Run(fde.instructions, &rows);
     return rows;
 }

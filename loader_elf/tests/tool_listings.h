@@ -1,6 +1,6 @@
-// What the binutils print about an image's symbols, frames and
-// instructions, parsed for comparison with what tarnel loaded:
-// `readelf -s -W`, `readelf --debug-dump=frames` and `objdump -d`.
+// What readelf prints about an image's symbols and frames, parsed for
+// comparison with what tarnel loaded: `readelf -s -W` and
+// `readelf --debug-dump=frames` (objdump's listing: arm_listings.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "arm_listings.h"
 #include "host_tools.h"
 #include "readelf_parse.h"
 
@@ -47,18 +48,7 @@ struct ReadelfRuleTable {
     std::vector<ReadelfRuleRow> rows;
 };
 
-// One instruction objdump disassembled, and whether it read it as Thumb.
-struct ObjdumpInstruction {
-    uint32_t address = 0;
-    bool thumb = false;
-};
-
-inline std::string ToolOutput(std::vector<std::string> argv)
-{
-    const zk::test::ProcessResult r = zk::test::RunProcess(argv, "", std::chrono::seconds(60));
-    EXPECT_EQ(r.exitStatus, 0) << argv[0] << ": " << r.err;
-    return r.out;
-}
+using zk::test::ToolOutput;
 
 inline std::vector<ReadelfSymbol> ReadelfSymbols(const std::string& image)
 {
@@ -133,32 +123,6 @@ inline std::vector<ReadelfRuleTable> ReadelfRuleTables(const std::string& image)
         }
     }
     return tables;
-}
-
-// The instructions of the image's code: objdump prints an ARM instruction as
-// one 8-digit word and a Thumb one as 4-digit halfwords; data (".word" and
-// the like) is left out.
-inline std::vector<ObjdumpInstruction> ObjdumpInstructions(const std::string& image)
-{
-    std::vector<ObjdumpInstruction> out;
-    std::istringstream in(ToolOutput({"arm-none-eabi-objdump", "-d", image}));
-    for (std::string line; std::getline(in, line);) {
-        // "  a4:\te92d4070 \tpush\t{r4, r5, r6, lr}"
-        const size_t colon = line.find(":\t");
-        if (colon == std::string::npos || line.find_first_not_of(' ') == colon)
-            continue;
-        const size_t rawEnd = line.find('\t', colon + 2);
-        if (rawEnd == std::string::npos)
-            continue;
-        const std::string mnemonic = line.substr(rawEnd + 1);
-        if (mnemonic.empty() || mnemonic[0] == '.')
-            continue;
-        const std::vector<std::string> raw = Tokens(line.substr(colon + 2, rawEnd - colon - 2));
-        if (raw.empty())
-            continue;
-        out.push_back({Hex(line.substr(0, colon)), raw[0].size() == 4});
-    }
-    return out;
 }
 
 }  // namespace tarnel::test

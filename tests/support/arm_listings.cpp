@@ -10,13 +10,6 @@ namespace zk::test {
 
 namespace {
 
-std::string Tool(const std::vector<std::string>& argv)
-{
-    const ProcessResult r = RunProcess(argv, "", std::chrono::seconds(60));
-    EXPECT_EQ(r.exitStatus, 0) << argv[0] << ": " << r.err;
-    return r.out;
-}
-
 void Store(ObjdumpImage& image, uint32_t address, uint32_t value, unsigned width)
 {
     for (unsigned i = 0; i < width; ++i)
@@ -25,11 +18,18 @@ void Store(ObjdumpImage& image, uint32_t address, uint32_t value, unsigned width
 
 }  // namespace
 
+std::string ToolOutput(const std::vector<std::string>& argv)
+{
+    const ProcessResult r = RunProcess(argv, "", std::chrono::seconds(60));
+    EXPECT_EQ(r.exitStatus, 0) << argv[0] << ": " << r.err;
+    return r.out;
+}
+
 ObjdumpImage ReadObjdump(const std::string& path)
 {
     ObjdumpImage image;
-    image.bigEndian = Tool({"arm-none-eabi-objdump", "-f", path}).find("bigarm") != std::string::npos;
-    std::istringstream in(Tool({"arm-none-eabi-objdump", "-d", path}));
+    image.bigEndian = ToolOutput({"arm-none-eabi-objdump", "-f", path}).find("bigarm") != std::string::npos;
+    std::istringstream in(ToolOutput({"arm-none-eabi-objdump", "-d", path}));
     std::string function;
     for (std::string line; std::getline(in, line);) {
         // "00000080 <add>:"
@@ -74,7 +74,7 @@ std::vector<DecodedRow> ReadDecodedLines(const std::string& path)
     std::vector<DecodedRow> rows;
     // "step_program.c   10   0x80   x": file, line ("-" ends a sequence),
     // address, then a view number and the statement mark when given.
-    std::istringstream in(Tool({"arm-none-eabi-readelf", "--debug-dump=decodedline", path}));
+    std::istringstream in(ToolOutput({"arm-none-eabi-readelf", "--debug-dump=decodedline", path}));
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
         std::string file, number, address;

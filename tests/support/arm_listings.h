@@ -11,6 +11,9 @@
 
 namespace zk::test {
 
+// A binutils program's standard output; a failing run fails the test.
+std::string ToolOutput(const std::vector<std::string>& argv);
+
 struct ObjdumpLine {
     uint32_t address = 0;
     uint32_t length = 0;   // bytes

@@ -11,13 +11,6 @@ namespace pirell {
 
 namespace {
 
-std::optional<uint16_t> Half(std::optional<uint32_t> v)
-{
-    if (!v)
-        return std::nullopt;
-    return static_cast<uint16_t>(*v);
-}
-
 // The instruction at an address of target memory, with its neighbours from
 // the target.
 int ClassifyAt(uint32_t address, Classified* out)
@@ -109,7 +102,9 @@ int DadClassifyInstruction(const BYTE* code, DWORD size, DWORD position, DWORD a
             return CodeValue(code + offset, width, big);
         return InstructionAt(int64_t{address} + offset, width);
     };
-    for (DWORD pos = position; pos + width <= size;) {
+    // Compared without forming pos + width: near 2^32 it wraps, and the
+    // scan would go on from a small, misaligned offset.
+    for (DWORD pos = position; pos <= size && size - pos >= width;) {
         const uint32_t here = address + pos;
         const Classified c = thumb ? ClassifyThumb(static_cast<uint16_t>(*at(pos)), Half(at(int64_t{pos} + 2)), here,
                                                    Half(at(int64_t{pos} - 2)))

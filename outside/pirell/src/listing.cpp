@@ -30,8 +30,7 @@ int Line(uint32_t address, std::string& out, uint32_t* size)
             return r;
         const auto h = static_cast<uint16_t>(value);
         const auto next = InstructionAt(int64_t{address} + 2, 2);
-        const Classified c = ClassifyThumb(h, next ? std::optional<uint16_t>(static_cast<uint16_t>(*next)) : std::nullopt,
-                                           address, std::nullopt);
+        const Classified c = ClassifyThumb(h, Half(next), address, std::nullopt);
         if (c.kind == DAD_KIND_CALL && c.length == 4) {
             // The two halves of a BL are one instruction of the listing.
             out += Hex(address, 8) + " " + Hex(uint32_t{h} << 16 | *next, 8) + "  bl         " +

@@ -20,4 +20,12 @@ int ReadInstruction(uint32_t address, size_t width, uint32_t* value);
 // The same, nothing when it cannot be read (or lies below address 0).
 std::optional<uint32_t> InstructionAt(int64_t address, size_t width);
 
+// A Thumb halfword read as a 32-bit value, where there is one.
+inline std::optional<uint16_t> Half(std::optional<uint32_t> value)
+{
+    if (!value)
+        return std::nullopt;
+    return static_cast<uint16_t>(*value);
+}
+
 }  // namespace pirell

@@ -174,6 +174,23 @@ TEST_P(ClassifierAgainstObjdump, AScanFindsTheInstructionsOfInterestInOrder)
     }
 }
 
+// A position at or past the end of the code leaves nothing to scan, also
+// where position + instruction width passes 2^32.
+TEST(ClassifierScan, APositionPastTheCodeFindsNothing)
+{
+    Target() = FakeTarget{};
+    // Halfwords 0x0000 and 0x00E0 (shifts); at offset 1 the bytes would
+    // read 0xE000, a branch.
+    const BYTE code[] = {0x00, 0x00, 0xE0, 0x00};
+    for (const DWORD position : {4u, 6u, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(position);
+        DadInstruction found{7, 7, 7, 7};
+        ASSERT_EQ(DadClassifyInstruction(code, sizeof code, position, 0x100, DAD_CODE_THUMB, &found), 0);
+        EXPECT_EQ(found.kind, DAD_KIND_PLAIN);
+        EXPECT_EQ(found.distance, sizeof code);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Images, ClassifierAgainstObjdump,
                          ::testing::Values("step_arm", "step_thumb", "sim_funcptr_arm_O0", "sim_funcptr_thumb_O2",
                                            "sim_switch_table_arm_O2", "sim_switch_table_thumb_O0",

@@ -11,6 +11,12 @@ void Put(T* out, T value) {
     if (out) *out = value;
 }
 
+// The handle of the function at a code address, 0 for none.
+uint32_t FunctionHandleAt(Store& s, uint32_t address) {
+    const uint32_t f = s.FunctionAt(address);
+    return f != kNone ? s.FunctionHandle(f) : 0;
+}
+
 }  // namespace
 
 extern "C" {
@@ -25,7 +31,7 @@ SymResult StackAddrMapBlock(uint32_t pc, uint32_t* frame, uint32_t* caller, uint
     if (SymResult r = walk.Start(pc); r != SYM_OK) return r;
     Put(frame, walk.HandleOf(0));
     Put(caller, walk.FindCaller(TheStore().frameRules, 0) ? walk.HandleOf(1) : 0u);
-    Put(function, FunctionAt(pc));
+    Put(function, FunctionHandleAt(TheStore(), pc));
     return SYM_OK;
 }
 
@@ -37,9 +43,9 @@ SymResult SymGetFrameCaller(uint32_t frame, uint32_t* caller, uint32_t* returnAd
     if (!walk.FindCaller(TheStore().frameRules, n)) return SYM_E_NOT_FOUND;
     const WalkFrame& up = walk.Frame(n + 1);
     Put(caller, walk.HandleOf(n + 1));
-    Put(returnAddress, up.pc);
+    Put(returnAddress, up.Pc());
     Put(cfa, walk.Frame(n).cfa);
-    Put(function, FunctionAt(up.pc));
+    Put(function, FunctionHandleAt(TheStore(), up.Pc()));
     return SYM_OK;
 }
 

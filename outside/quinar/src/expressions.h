@@ -44,6 +44,8 @@ bool LocationHoldsAt(Store& s, uint32_t handle, uint32_t pc);
 SymResult ReadTargetRegister(uint32_t id, uint32_t* value);
 // size bytes (1 to 8) at address, as a number in the target's byte order.
 SymResult ReadTargetMemory(uint32_t address, uint32_t size, uint64_t* value);
+// The same as a 32-bit number (DWARF expressions' reads, saved words).
+SymResult ReadTargetWord(uint32_t address, uint32_t size, uint32_t* value);
 bool TargetPc(uint32_t* pc);
 bool TargetBigEndian();
 

@@ -54,12 +54,7 @@ public:
 private:
     bool Known(uint32_t r) const { return r < SYM_FRAME_REGISTERS && (frame_.known >> r & 1u); }
 
-    static bool Word(uint32_t address, uint32_t* value) {
-        uint64_t v = 0;
-        if (ReadTargetMemory(address, 4, &v) != SYM_OK) return false;
-        *value = static_cast<uint32_t>(v);
-        return true;
-    }
+    static bool Word(uint32_t address, uint32_t* value) { return ReadTargetWord(address, 4, value) == SYM_OK; }
 
     // A rule's expression starts with the CFA on its stack; the CFA's own
     // expression with an empty one. A register location stands for the
@@ -71,12 +66,7 @@ private:
             *v = frame_.regs[reg];
             return SYM_OK;
         };
-        m.readMemory = [](uint32_t address, uint32_t size, uint32_t* v) {
-            uint64_t read = 0;
-            const SymResult r = ReadTargetMemory(address, size, &read);
-            *v = static_cast<uint32_t>(read);
-            return r;
-        };
+        m.readMemory = ReadTargetWord;
         m.bigEndian = TargetBigEndian();
         m.pushInitial = pushCfa;
         m.initial = cfa;
@@ -95,14 +85,6 @@ FrameWalk& Walk() {
     return *walk;
 }
 
-uint32_t FunctionAt(uint32_t address) {
-    uint32_t kind = 0, handle = 0;
-    if (SymGetAddrInfo(SYM_ADDR_CODE, address, nullptr, &kind, nullptr, nullptr, &handle, nullptr) != SYM_OK ||
-        kind != SYM_KIND_FUNCTION)
-        return 0;
-    return handle;
-}
-
 SymResult FrameWalk::Start(uint32_t pc) {
     handles_.Retire(static_cast<uint32_t>(frames_.size()) + 1);
     frames_.clear();
@@ -111,8 +93,7 @@ SymResult FrameWalk::Start(uint32_t pc) {
         if (ReadTargetRegister(r, &top.regs[r]) == SYM_OK) top.known |= 1u << r;
     }
     if (top.known == 0) return SYM_E_NO_VALUE;
-    top.regs[15] = top.pc = pc;
-    top.known |= 1u << 15;
+    top.SetPc(pc);
     frames_.push_back(top);
     return SYM_OK;
 }
@@ -124,7 +105,7 @@ bool FrameWalk::FindCaller(FrameRules& rules, uint32_t n) {
     if (frames_.size() >= kMaxFrames) return false;
     // A caller's PC is a return address, which may lie past the end of a
     // call's own code (a call that never returns ends its function).
-    const FrameRulesAt at = rules.At(n == 0 ? frame.pc : frame.pc - 1);
+    const FrameRulesAt at = rules.At(n == 0 ? frame.Pc() : frame.Pc() - 1);
     if (!at.row) return false;
     const CallerRules caller(rules, *at.row, frame);
     uint32_t cfa = 0;
@@ -138,10 +119,9 @@ bool FrameWalk::FindCaller(FrameRules& rules, uint32_t n) {
     }
     if (!(up.known >> at.returnRegister & 1u)) return false;
     // The return address carries the caller's instruction set in bit 0.
-    up.pc = up.regs[at.returnRegister] & ~1u;
-    if (up.pc == 0) return false;
-    up.regs[15] = up.pc;
-    up.known |= 1u << 15;
+    const uint32_t returnAddress = up.regs[at.returnRegister] & ~1u;
+    if (returnAddress == 0) return false;
+    up.SetPc(returnAddress);
     frame.cfa = cfa;
     frame.caller = WalkFrame::Caller::Found;
     frames_.push_back(up);

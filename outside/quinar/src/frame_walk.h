@@ -14,9 +14,15 @@ namespace quinar {
 struct WalkFrame {
     uint32_t regs[SYM_FRAME_REGISTERS] = {};
     uint32_t known = 0;  // bit r: regs[r] holds the register's value in this frame
-    uint32_t pc = 0;
     uint32_t cfa = 0;    // valid once the caller was looked for and found
     enum class Caller : uint8_t { NotLooked, None, Found } caller = Caller::NotLooked;
+
+    // Every frame knows its PC: r15.
+    uint32_t Pc() const { return regs[15]; }
+    void SetPc(uint32_t pc) {
+        regs[15] = pc;
+        known |= 1u << 15;
+    }
 };
 
 class FrameWalk {
@@ -39,8 +45,5 @@ private:
 };
 
 FrameWalk& Walk();
-
-// The function at a code address (its handle), 0 for none.
-uint32_t FunctionAt(uint32_t address);
 
 }  // namespace quinar

@@ -28,6 +28,13 @@ SymResult ReadTargetMemory(uint32_t address, uint32_t size, uint64_t* value) {
     return SYM_OK;
 }
 
+SymResult ReadTargetWord(uint32_t address, uint32_t size, uint32_t* value) {
+    uint64_t v = 0;
+    const SymResult r = ReadTargetMemory(address, size, &v);
+    *value = static_cast<uint32_t>(v);
+    return r;
+}
+
 // Without a configured processor the target is taken as little-endian.
 bool TargetBigEndian() {
     int bigEndian = 0;

@@ -19,12 +19,7 @@ DwarfMachine TargetMachine(Store& s, uint32_t function, uint32_t pc) {
     m.readRegister = [](uint32_t reg, uint32_t* value) {
         return reg < kDwarfCoreRegisters ? ReadTargetRegister(reg, value) : SYM_E_NO_VALUE;
     };
-    m.readMemory = [](uint32_t address, uint32_t size, uint32_t* value) {
-        uint64_t v = 0;
-        const SymResult r = ReadTargetMemory(address, size, &v);
-        *value = static_cast<uint32_t>(v);
-        return r;
-    };
+    m.readMemory = ReadTargetWord;
     if (function != kNone)
         m.frameBase = [&s, function, pc](uint32_t* base) { return FrameBaseAt(s, function, pc, base); };
     m.bigEndian = TargetBigEndian();
