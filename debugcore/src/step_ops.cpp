@@ -244,12 +244,22 @@ Outcome RunTill(uint32_t address, const TillOptions& options)
         uint32_t pc = 0;
         if (const EmuResult r = Pc(&pc); r != EMU_OK)
             return {Stop::Failed, r};
-        uint32_t sp = 0;
-        if (pc == address && (options.minimumSp == 0 || (GetTargetReg(SIM_REG_R0 + 13, sp) == EMU_OK &&
-                                                         sp >= options.minimumSp)))
-            return {Stop::Arrived};
-        if (!AtBreakpoint(pc))
+        const bool atAddress = pc == address;
+        if (atAddress) {
+            if (options.minimumSp == 0)
+                return {Stop::Arrived};
+            uint32_t sp = 0;
+            if (const EmuResult r = GetTargetReg(SIM_REG_SP, sp); r != EMU_OK)
+                return {Stop::Failed, r};
+            if (sp >= options.minimumSp)
+                return {Stop::Arrived};
+        }
+        // A deeper call's return to the address goes on to this frame's.
+        if (!AtBreakpoint(pc)) {
+            if (atAddress)
+                continue;
             return {Stop::Elsewhere};
+        }
         // A stop at once was hit already (the go-till asked); a stop of the
         // run is asked now, which advances the breakpoint's pass count.
         const ADDR at{pc, ADDR_SPACE_TARGET};

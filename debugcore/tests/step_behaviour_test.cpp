@@ -343,5 +343,45 @@ TEST_F(StepThroughVeneers, StepIntoReachesTheFunctionBehindTheVeneer)
     }
 }
 
+// A recursive function returns to its own call site from every depth: Step
+// Out and Go Till Return arrive there only with the stack pointer back at
+// the frame's CFA, in the caller's frame, not in a deeper call's.
+class StepOutOfRecursion : public SimSession, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(StepOutOfRecursion, ArrivesInTheCallersFrame)
+{
+    const zk::test::ObjdumpImage code = zk::test::ReadObjdump(zk::test::FixturePath(GetParam()));
+    uint32_t returnAddress = 0;
+    for (const auto& l : code.lines) {
+        if (l.function == "depth" && l.mnemonic == "bl" && l.operands.find("<depth>") != std::string::npos)
+            returnAddress = l.address + l.length;
+    }
+    ASSERT_NE(returnAddress, 0u);
+    for (const auto& [mode, level] : {std::pair{EMU_GO_TILL_RETURN, 1}, {EMU_STEP_OUT, 0}}) {
+        SCOPED_TRACE(mode);
+        Load(GetParam());
+        const uint32_t entry = Symbol("depth");
+        GoTillStop(entry);  // depth(3), called by main
+        GoTillStop(entry);  // depth(2), called by depth(3): depth(1) and depth(0) still to come
+        uint32_t frame = 0, caller = 0, callerReturn = 0, cfa = 0;
+        ASSERT_EQ(StackAddrMapBlock(Pc(), &frame, &caller, nullptr), SYM_OK);
+        ASSERT_EQ(SymGetFrameCaller(frame, nullptr, &callerReturn, &cfa, nullptr), SYM_OK);
+        ASSERT_EQ(callerReturn & ~1u, returnAddress);
+        EXPECT_EQ(EmuStep(mode, level), EMU_OK);
+        DWORD id = 0, sp = 0;
+        ASSERT_EQ(CpuFindRegisterId("sp", &id), 0);
+        ASSERT_EQ(CpuGetRegister(id, &sp), 0);
+        EXPECT_EQ(sp, cfa);
+        if (mode == EMU_GO_TILL_RETURN)
+            EXPECT_EQ(Pc(), returnAddress);
+        else
+            EXPECT_GT(Pc(), returnAddress) << "Step Out finishes the caller's line";
+        ExpectImageIntact();
+        EXPECT_EQ(EmuIsBusy(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Code, StepOutOfRecursion, ::testing::Values("recurse_arm", "recurse_thumb"));
+
 }  // namespace
 }  // namespace sarvik::test
