@@ -25,8 +25,6 @@ namespace {
 using step::Outcome;
 using step::Stop;
 
-bool Continuous(int mode) { return mode == EMU_STEP_INTO_CONTINUOUS || mode == EMU_STEP_OVER_CONTINUOUS; }
-
 // The register or memory condition of the step command holds; one that
 // cannot be read does not.
 bool ConditionHolds(const StepRequest& request)

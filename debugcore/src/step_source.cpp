@@ -22,7 +22,6 @@ using step::Stop;
 // The most code of a line read at once.
 constexpr uint32_t kLineBuffer = 512;
 
-bool Continuous(int mode) { return mode == EMU_STEP_INTO_CONTINUOUS || mode == EMU_STEP_OVER_CONTINUOUS; }
 bool Into(int mode) { return mode == EMU_STEP_INTO || mode == EMU_STEP_INTO_CONTINUOUS; }
 
 // Whether a call is run over, by DadIsLibFuncCall's answer: a library call
