@@ -179,6 +179,20 @@ bool ThumbState()
     return GetTargetReg(SIM_REG_CPSR, cpsr) == EMU_OK && (cpsr & CPSR_THUMB) != 0;
 }
 
+DWORD CodeFlags(bool thumb)
+{
+    return (thumb ? DAD_CODE_THUMB : 0) | (BigEndianTarget() ? DAD_CODE_BIG_ENDIAN : 0);
+}
+
+int LibraryCallAnswer(uint32_t address, int* answer)
+{
+    DWORD word = 0;
+    const int r = ReadTargetBytes(address, &word, 4);
+    if (r == 0)
+        *answer = DadIsLibFuncCall(word, {address, ADDR_SPACE_TARGET});
+    return r;
+}
+
 bool LineAt(uint32_t address, SourceLine* line)
 {
     return SymAddrToSourceLine(address, &line->module, &line->file, &line->line, &line->start, &line->end,
@@ -207,9 +221,7 @@ Outcome StepOnce()
     if (Pc(&pc) == EMU_OK && ThumbState()) {
         BYTE code[4];
         DadInstruction i{};
-        blPair = ReadTargetBytes(pc, code, 4) == 0 &&
-                 DadClassifyInstruction(code, 4, 0, pc, DAD_CODE_THUMB | (BigEndianTarget() ? DAD_CODE_BIG_ENDIAN : 0),
-                                        &i) == 0 &&
+        blPair = ReadTargetBytes(pc, code, 4) == 0 && DadClassifyInstruction(code, 4, 0, pc, CodeFlags(true), &i) == 0 &&
                  i.kind == DAD_KIND_CALL && i.distance == 0 && i.length == 4;
     }
     EmuResult r = emuStepOne(0);

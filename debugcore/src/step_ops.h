@@ -73,5 +73,11 @@ bool LineAt(uint32_t address, SourceLine* line);
 EmuResult Pc(uint32_t* pc);
 // The code at the PC runs in Thumb state (the CPSR's T bit).
 bool ThumbState();
+// DadClassifyInstruction's flags for code of that state in the target's
+// byte order.
+DWORD CodeFlags(bool thumb);
+// DadIsLibFuncCall's answer for the call at `address` (its first four
+// bytes as the target holds them): 0, or the read's failure and no answer.
+int LibraryCallAnswer(uint32_t address, int* answer);
 
 }  // namespace sarvik::step

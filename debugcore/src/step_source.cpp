@@ -8,7 +8,6 @@
 #include "pirell/pirell.h"
 #include "step_engine.h"
 #include "step_ops.h"
-#include "talvis/talvis.h"
 #include "target_access.h"
 
 namespace sarvik {
@@ -65,18 +64,16 @@ Outcome CrossLine(const StepRequest& request, uint32_t pc, const SourceLine& lin
     std::vector<BYTE> code(size + 1);
     if (const int r = ReadTargetBytes(pc, code.data(), size); r != 0)
         return {Stop::Failed, r};
-    const DWORD flags = (step::ThumbState() ? DAD_CODE_THUMB : 0) | (BigEndianTarget() ? DAD_CODE_BIG_ENDIAN : 0);
     DadInstruction next{};
-    DadClassifyInstruction(code.data(), size, 0, pc, flags, &next);
+    DadClassifyInstruction(code.data(), size, 0, pc, step::CodeFlags(step::ThumbState()), &next);
     const step::TillOptions till{Continuous(request.mode), 0};
     if (next.kind == DAD_KIND_PLAIN)
         return step::RunTill(pc + size, till);
     const uint32_t at = pc + next.distance;
     if (next.kind == DAD_KIND_CALL) {
-        DWORD word = 0;
-        if (const int r = ReadTargetBytes(at, &word, 4); r != 0)
+        int answer = 0;
+        if (const int r = step::LibraryCallAnswer(at, &answer); r != 0)
             return {Stop::Failed, r};
-        const int answer = DadIsLibFuncCall(word, {at, ADDR_SPACE_TARGET});
         if (RunsOver(answer, Into(request.mode), Lib().config.singleStepCalls))
             return step::RunTill(at + next.length, till);
         if (next.distance > 0) {
