@@ -68,7 +68,7 @@ Outcome InstructionOnce(int mode)
         return {Stop::Failed, r};
     if (answer >= 2)
         return step::StepOnce();
-    return step::RunTill(pc + length, {Continuous(mode), 0});
+    return step::RunTill(pc + length, step::OverCallAtPc(Continuous(mode)));
 }
 
 }  // namespace

@@ -179,6 +179,13 @@ bool ThumbState()
     return GetTargetReg(SIM_REG_CPSR, cpsr) == EMU_OK && (cpsr & CPSR_THUMB) != 0;
 }
 
+TillOptions OverCallAtPc(bool continuous)
+{
+    uint32_t sp = 0;
+    GetTargetReg(SIM_REG_SP, sp);  // unreadable: 0, no frame test
+    return {continuous, sp};
+}
+
 DWORD CodeFlags(bool thumb)
 {
     return (thumb ? DAD_CODE_THUMB : 0) | (BigEndianTarget() ? DAD_CODE_BIG_ENDIAN : 0);

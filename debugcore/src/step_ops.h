@@ -34,6 +34,11 @@ struct TillOptions {
     uint32_t minimumSp = 0;
 };
 
+// The go-till over the call at the PC: its return counts only with the
+// stack pointer back where it is now (a recursive call returns to the same
+// address from its deeper calls first).
+TillOptions OverCallAtPc(bool continuous);
+
 // The GUI thread's waiting messages are dispatched (timers dropped); Esc
 // clears the stepping flag. True when Esc was pressed.
 bool TakeMessages();

@@ -81,7 +81,7 @@ EmuResult CallReturnStep(StepRequest& request)
         } else if (next.kind == DAD_KIND_CALL) {
             int answer = DAD_CALL_WITH_SOURCE;  // what an unreadable word gives
             step::LibraryCallAnswer(pc, &answer);
-            o = answer < 3 ? step::RunTill(pc + next.length) : step::StepOnce();
+            o = answer < 3 ? step::RunTill(pc + next.length, step::OverCallAtPc(false)) : step::StepOnce();
         } else {
             o = step::StepOnce();  // a branch, or a return while a call is searched
         }

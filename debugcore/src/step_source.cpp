@@ -74,12 +74,14 @@ Outcome CrossLine(const StepRequest& request, uint32_t pc, const SourceLine& lin
         int answer = 0;
         if (const int r = step::LibraryCallAnswer(at, &answer); r != 0)
             return {Stop::Failed, r};
-        if (RunsOver(answer, Into(request.mode), Lib().config.singleStepCalls))
-            return step::RunTill(at + next.length, till);
+        // The call is reached first: a run over it returns with the stack
+        // pointer of the call.
         if (next.distance > 0) {
             if (const Outcome o = step::RunTill(at, till); o.stop != Stop::Arrived)
                 return o;
         }
+        if (RunsOver(answer, Into(request.mode), Lib().config.singleStepCalls))
+            return step::RunTill(at + next.length, step::OverCallAtPc(till.continuous));
         return EnterCall();
     }
     // A return or a branch: reached, then stepped.
