@@ -226,9 +226,16 @@ private:
                 std::fputs(SemihostExitText(reason), stdout);
             return;
         }
+        PrintHalt(stdout);
+    }
+
+    // The shown halt's text and the PC the target stopped at.
+    void PrintHalt(std::FILE* out)
+    {
         DWORD pc = 0;
         CpuGetPC(&pc);
-        std::printf("%s (PC 0x%08x)\n", haltText_.c_str(), static_cast<unsigned>(pc));
+        std::fprintf(out, "%s (PC 0x%08x)\n", haltText_.empty() ? "Halt" : haltText_.c_str(),
+                     static_cast<unsigned>(pc));
     }
 
     int Outcome(bool timedOut)
@@ -241,12 +248,9 @@ private:
             std::fputs(SemihostExitText(reason), stderr);
             return 1;
         }
-        DWORD pc = 0;
-        CpuGetPC(&pc);
         if (timedOut)
             std::fprintf(stderr, "simrun: no end within %g seconds\n", options_.maxSeconds);
-        std::fprintf(stderr, "%s (PC 0x%08x)\n", haltText_.empty() ? "Halt" : haltText_.c_str(),
-                     static_cast<unsigned>(pc));
+        PrintHalt(stderr);
         return 1;
     }
 
