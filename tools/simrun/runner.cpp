@@ -178,12 +178,15 @@ private:
     }
 
     // --max-seconds from now: the end of the wait for a stop and of the
-    // program's wait for input.
+    // program's wait for input. A bound beyond half the clock's remaining
+    // range (centuries) is none: its conversion to the clock's ticks could
+    // overflow.
     void StartTheBound(Clock::time_point now)
     {
-        deadline_ = options_.maxSeconds > 0 ? now + std::chrono::duration_cast<Clock::duration>(
-                                                        std::chrono::duration<double>(options_.maxSeconds))
-                                            : Clock::time_point::max();
+        const std::chrono::duration<double> bound(options_.maxSeconds);
+        deadline_ = options_.maxSeconds > 0 && bound < (Clock::time_point::max() - now) / 2
+                        ? now + std::chrono::duration_cast<Clock::duration>(bound)
+                        : Clock::time_point::max();
     }
 
     // A go leaves the target running: the frame's part is played until its
