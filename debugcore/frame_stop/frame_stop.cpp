@@ -8,8 +8,6 @@ namespace sarvik {
 
 namespace {
 
-constexpr int kRunFromPc = 1;  // EmuRun's go from the PC
-
 bool Enabled(BPT_MARK mark) { return mark == BPT_MARK_SW_ENABLED || mark == BPT_MARK_UNIT_ENABLED; }
 
 }  // namespace
@@ -60,7 +58,7 @@ StopOutcome HandleTargetStop(const StopEntries& core, StopDisplay& display, WPAR
             const ADDR below{pc - 2, ADDR_SPACE_TARGET};
             again = core.findBp(&below, {}, nullptr) == BPT_MARK_SW_ENABLED && core.isHaltAction() == 0;
         }
-        if (again && core.run(kRunFromPc, ADDR{}) == EMU_OK)
+        if (again && core.run(EMU_RUN_GO, ADDR{}) == EMU_OK)
             return StopOutcome::RunsOn;
     }
     // The go-till, if any, ends with the shown stop.
