@@ -8,8 +8,6 @@ namespace sarvik {
 
 namespace {
 
-constexpr int kRunFromPc = 1;  // EmuRun's go from the PC
-
 bool Enabled(BPT_MARK mark) { return mark == BPT_MARK_SW_ENABLED || mark == BPT_MARK_UNIT_ENABLED; }
 
 }  // namespace
@@ -17,23 +15,23 @@ bool Enabled(BPT_MARK mark) { return mark == BPT_MARK_SW_ENABLED || mark == BPT_
 const char* HaltCauseText(unsigned cause)
 {
     switch (cause) {
-    case 4: return "Halt by Board Reset!";
-    case 8: return "Halt by Bus Error!";
-    case 12: return "Halt by Address Error!";
-    case 16: return "Halt by Illegal Instruction!";
-    case 20: return "Halt by Zero Divide!";
-    case 24: return "Halt by Machine Check!";
-    case 28: return "Halt by Trap Vector Instruction!";
-    case 32: return "Halt by Privledge Violation!";
-    case 36: return "Halt by Stepping!";
-    case 40: return "Halt by A-Line Emulator!";
-    case 44: return "Halt by F-Line Emulator!";
-    case 48: return "Halt by Hardware Breakpoint!";
-    case 52: return "Halt by Co-Processor Protocol Violation!";
-    case 56:
-    case 60: return "Halt by Format Error !";
-    case 128: return "Halt by breakpoint!";
-    case 284: return "Halt by Pressing Abort Switch!";
+    case HALT_BOARD_RESET: return "Halt by Board Reset!";
+    case HALT_BUS_ERROR: return "Halt by Bus Error!";
+    case HALT_ADDRESS_ERROR: return "Halt by Address Error!";
+    case HALT_ILLEGAL_INSTRUCTION: return "Halt by Illegal Instruction!";
+    case HALT_ZERO_DIVIDE: return "Halt by Zero Divide!";
+    case HALT_MACHINE_CHECK: return "Halt by Machine Check!";
+    case HALT_TRAP_VECTOR: return "Halt by Trap Vector Instruction!";
+    case HALT_PRIVILEGE_VIOLATION: return "Halt by Privledge Violation!";
+    case HALT_STEPPING: return "Halt by Stepping!";
+    case HALT_A_LINE: return "Halt by A-Line Emulator!";
+    case HALT_F_LINE: return "Halt by F-Line Emulator!";
+    case HALT_HARDWARE_BREAKPOINT: return "Halt by Hardware Breakpoint!";
+    case HALT_COPROCESSOR_PROTOCOL: return "Halt by Co-Processor Protocol Violation!";
+    case HALT_FORMAT_ERROR:
+    case HALT_FORMAT_ERROR_2: return "Halt by Format Error !";
+    case HALT_BREAKPOINT: return "Halt by breakpoint!";
+    case HALT_ABORT_SWITCH: return "Halt by Pressing Abort Switch!";
     default: return "Halt by Unsupported Exception!";
     }
 }
@@ -60,7 +58,7 @@ StopOutcome HandleTargetStop(const StopEntries& core, StopDisplay& display, WPAR
             const ADDR below{pc - 2, ADDR_SPACE_TARGET};
             again = core.findBp(&below, {}, nullptr) == BPT_MARK_SW_ENABLED && core.isHaltAction() == 0;
         }
-        if (again && core.run(kRunFromPc, ADDR{}) == EMU_OK)
+        if (again && core.run(EMU_RUN_GO, ADDR{}) == EMU_OK)
             return StopOutcome::RunsOn;
     }
     // The go-till, if any, ends with the shown stop.

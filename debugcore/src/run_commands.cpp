@@ -202,13 +202,8 @@ int EmuJumpCmd(int argc, char** argv)
         Say("Syntax error!");
         return EMU_REFUSED;
     }
-    if (Lib().run.runCommandActive || TargetRuns())
-        return EMU_REFUSED;
     // Not aligned: the PC goes where the user said, in the code's state.
-    const EmuResult r = SetPcForCode(at.off, false);
-    if (r == EMU_OK)
-        SendToMain(WM_EMU_REFRESH, 0, 0);
-    return r;
+    return SetPcWhenStopped(at.off, false);
 }
 
 }  // extern "C"

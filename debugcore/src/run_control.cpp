@@ -124,6 +124,16 @@ EmuResult SetPcForCode(uint32_t offset, bool align)
     return CpuSetPC(align ? AlignToCode(offset) : offset);
 }
 
+EmuResult SetPcWhenStopped(uint32_t offset, bool align)
+{
+    if (Lib().run.runCommandActive || TargetRuns())
+        return EMU_REFUSED;
+    const EmuResult r = SetPcForCode(offset, align);
+    if (r == EMU_OK)
+        SendToMain(WM_EMU_REFRESH, 0, 0);
+    return r;
+}
+
 EmuResult HaltTarget(bool toShell)
 {
     RunState& run = Lib().run;
@@ -220,15 +230,7 @@ EmuResult EmuResetTarget(ADDR pc)
     return SetPcForCode(pc.off);
 }
 
-EmuResult EmuSetPC(ADDR addr)
-{
-    if (Lib().run.runCommandActive || TargetRuns())
-        return EMU_REFUSED;
-    const EmuResult r = SetPcForCode(addr.off);
-    if (r == EMU_OK)
-        SendToMain(WM_EMU_REFRESH, 0, 0);
-    return r;
-}
+EmuResult EmuSetPC(ADDR addr) { return SetPcWhenStopped(addr.off, true); }
 
 void SetRestartOption(int stopAtEntry, const char* symbol)
 {

@@ -26,6 +26,10 @@ EmuResult RunSequence(RunRequest& request);
 // instructions); aligned to the code unless `align` is false.
 EmuResult SetPcForCode(uint32_t offset, bool align = true);
 
+// Set PC of a command: refused while a step command or the target runs;
+// the views are refreshed after a change.
+EmuResult SetPcWhenStopped(uint32_t offset, bool align);
+
 // The halt: aborts the target, waits for the stop, takes the break words
 // out and refreshes; the halt text command writes its texts to the shell.
 EmuResult HaltTarget(bool toShell);

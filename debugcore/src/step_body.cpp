@@ -14,7 +14,6 @@
 #include "semihosting.h"
 #include "step_engine.h"
 #include "step_ops.h"
-#include "talvis/talvis.h"
 #include "target_access.h"
 #include "vexlor/vexlor.h"
 
@@ -24,8 +23,6 @@ namespace {
 
 using step::Outcome;
 using step::Stop;
-
-bool Continuous(int mode) { return mode == EMU_STEP_INTO_CONTINUOUS || mode == EMU_STEP_OVER_CONTINUOUS; }
 
 // The register or memory condition of the step command holds; one that
 // cannot be read does not.
@@ -66,12 +63,12 @@ Outcome InstructionOnce(int mode)
     DWORD kind = DAD_KIND_PLAIN, length = 0, target = 0;
     if (DadGetCallInfo({pc, ADDR_SPACE_TARGET}, &kind, &length, &target) != 0 || kind != DAD_KIND_CALL)
         return step::StepOnce();
-    DWORD word = 0;
-    if (const int r = MemReadBlock(&word, {pc, ADDR_SPACE_TARGET}, 4); r != 0)
+    int answer = 0;
+    if (const int r = step::LibraryCallAnswer(pc, &answer); r != 0)
         return {Stop::Failed, r};
-    if (DadIsLibFuncCall(word, {pc, ADDR_SPACE_TARGET}) >= 2)
+    if (answer >= 2)
         return step::StepOnce();
-    return step::RunTill(pc + length, {Continuous(mode), 0});
+    return step::RunTill(pc + length, step::OverCallAtPc(Continuous(mode)));
 }
 
 }  // namespace

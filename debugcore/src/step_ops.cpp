@@ -179,6 +179,27 @@ bool ThumbState()
     return GetTargetReg(SIM_REG_CPSR, cpsr) == EMU_OK && (cpsr & CPSR_THUMB) != 0;
 }
 
+TillOptions OverCallAtPc(bool continuous)
+{
+    uint32_t sp = 0;
+    GetTargetReg(SIM_REG_SP, sp);  // unreadable: 0, no frame test
+    return {continuous, sp};
+}
+
+DWORD CodeFlags(bool thumb)
+{
+    return (thumb ? DAD_CODE_THUMB : 0) | (BigEndianTarget() ? DAD_CODE_BIG_ENDIAN : 0);
+}
+
+int LibraryCallAnswer(uint32_t address, int* answer)
+{
+    DWORD word = 0;
+    const int r = ReadTargetBytes(address, &word, 4);
+    if (r == 0)
+        *answer = DadIsLibFuncCall(word, {address, ADDR_SPACE_TARGET});
+    return r;
+}
+
 bool LineAt(uint32_t address, SourceLine* line)
 {
     return SymAddrToSourceLine(address, &line->module, &line->file, &line->line, &line->start, &line->end,
@@ -207,9 +228,7 @@ Outcome StepOnce()
     if (Pc(&pc) == EMU_OK && ThumbState()) {
         BYTE code[4];
         DadInstruction i{};
-        blPair = ReadTargetBytes(pc, code, 4) == 0 &&
-                 DadClassifyInstruction(code, 4, 0, pc, DAD_CODE_THUMB | (BigEndianTarget() ? DAD_CODE_BIG_ENDIAN : 0),
-                                        &i) == 0 &&
+        blPair = ReadTargetBytes(pc, code, 4) == 0 && DadClassifyInstruction(code, 4, 0, pc, CodeFlags(true), &i) == 0 &&
                  i.kind == DAD_KIND_CALL && i.distance == 0 && i.length == 4;
     }
     EmuResult r = emuStepOne(0);
@@ -244,12 +263,22 @@ Outcome RunTill(uint32_t address, const TillOptions& options)
         uint32_t pc = 0;
         if (const EmuResult r = Pc(&pc); r != EMU_OK)
             return {Stop::Failed, r};
-        uint32_t sp = 0;
-        if (pc == address && (options.minimumSp == 0 || (GetTargetReg(SIM_REG_R0 + 13, sp) == EMU_OK &&
-                                                         sp >= options.minimumSp)))
-            return {Stop::Arrived};
-        if (!AtBreakpoint(pc))
+        const bool atAddress = pc == address;
+        if (atAddress) {
+            if (options.minimumSp == 0)
+                return {Stop::Arrived};
+            uint32_t sp = 0;
+            if (const EmuResult r = GetTargetReg(SIM_REG_SP, sp); r != EMU_OK)
+                return {Stop::Failed, r};
+            if (sp >= options.minimumSp)
+                return {Stop::Arrived};
+        }
+        // A deeper call's return to the address goes on to this frame's.
+        if (!AtBreakpoint(pc)) {
+            if (atAddress)
+                continue;
             return {Stop::Elsewhere};
+        }
         // A stop at once was hit already (the go-till asked); a stop of the
         // run is asked now, which advances the breakpoint's pass count.
         const ADDR at{pc, ADDR_SPACE_TARGET};

@@ -34,6 +34,11 @@ struct TillOptions {
     uint32_t minimumSp = 0;
 };
 
+// The go-till over the call at the PC: its return counts only with the
+// stack pointer back where it is now (a recursive call returns to the same
+// address from its deeper calls first).
+TillOptions OverCallAtPc(bool continuous);
+
 // The GUI thread's waiting messages are dispatched (timers dropped); Esc
 // clears the stepping flag. True when Esc was pressed.
 bool TakeMessages();
@@ -73,5 +78,11 @@ bool LineAt(uint32_t address, SourceLine* line);
 EmuResult Pc(uint32_t* pc);
 // The code at the PC runs in Thumb state (the CPSR's T bit).
 bool ThumbState();
+// DadClassifyInstruction's flags for code of that state in the target's
+// byte order.
+DWORD CodeFlags(bool thumb);
+// DadIsLibFuncCall's answer for the call at `address` (its first four
+// bytes as the target holds them): 0, or the read's failure and no answer.
+int LibraryCallAnswer(uint32_t address, int* answer);
 
 }  // namespace sarvik::step

@@ -69,8 +69,7 @@ EmuResult CallReturnStep(StepRequest& request)
                 return r;
         }
         DadInstruction next{};
-        DadClassifyInstruction(code, size, 0, pc,
-                               (thumb ? DAD_CODE_THUMB : 0) | (BigEndianTarget() ? DAD_CODE_BIG_ENDIAN : 0), &next);
+        DadClassifyInstruction(code, size, 0, pc, step::CodeFlags(thumb), &next);
         Outcome o;
         if (next.kind == DAD_KIND_PLAIN || next.distance > 0) {
             // Plain code is crossed to the next instruction of interest.
@@ -80,10 +79,9 @@ EmuResult CallReturnStep(StepRequest& request)
                 return EMU_OK;
             return Ending(step::StepOnce());
         } else if (next.kind == DAD_KIND_CALL) {
-            DWORD word = 0;
-            ReadTargetBytes(pc, &word, 4);
-            o = DadIsLibFuncCall(word, {pc, ADDR_SPACE_TARGET}) < 3 ? step::RunTill(pc + next.length)
-                                                                       : step::StepOnce();
+            int answer = DAD_CALL_WITH_SOURCE;  // what an unreadable word gives
+            step::LibraryCallAnswer(pc, &answer);
+            o = answer < 3 ? step::RunTill(pc + next.length, step::OverCallAtPc(false)) : step::StepOnce();
         } else {
             o = step::StepOnce();  // a branch, or a return while a call is searched
         }

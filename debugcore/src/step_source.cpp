@@ -8,7 +8,6 @@
 #include "pirell/pirell.h"
 #include "step_engine.h"
 #include "step_ops.h"
-#include "talvis/talvis.h"
 #include "target_access.h"
 
 namespace sarvik {
@@ -22,7 +21,6 @@ using step::Stop;
 // The most code of a line read at once.
 constexpr uint32_t kLineBuffer = 512;
 
-bool Continuous(int mode) { return mode == EMU_STEP_INTO_CONTINUOUS || mode == EMU_STEP_OVER_CONTINUOUS; }
 bool Into(int mode) { return mode == EMU_STEP_INTO || mode == EMU_STEP_INTO_CONTINUOUS; }
 
 // Whether a call is run over, by DadIsLibFuncCall's answer: a library call
@@ -66,24 +64,24 @@ Outcome CrossLine(const StepRequest& request, uint32_t pc, const SourceLine& lin
     std::vector<BYTE> code(size + 1);
     if (const int r = ReadTargetBytes(pc, code.data(), size); r != 0)
         return {Stop::Failed, r};
-    const DWORD flags = (step::ThumbState() ? DAD_CODE_THUMB : 0) | (BigEndianTarget() ? DAD_CODE_BIG_ENDIAN : 0);
     DadInstruction next{};
-    DadClassifyInstruction(code.data(), size, 0, pc, flags, &next);
+    DadClassifyInstruction(code.data(), size, 0, pc, step::CodeFlags(step::ThumbState()), &next);
     const step::TillOptions till{Continuous(request.mode), 0};
     if (next.kind == DAD_KIND_PLAIN)
         return step::RunTill(pc + size, till);
     const uint32_t at = pc + next.distance;
     if (next.kind == DAD_KIND_CALL) {
-        DWORD word = 0;
-        if (const int r = ReadTargetBytes(at, &word, 4); r != 0)
+        int answer = 0;
+        if (const int r = step::LibraryCallAnswer(at, &answer); r != 0)
             return {Stop::Failed, r};
-        const int answer = DadIsLibFuncCall(word, {at, ADDR_SPACE_TARGET});
-        if (RunsOver(answer, Into(request.mode), Lib().config.singleStepCalls))
-            return step::RunTill(at + next.length, till);
+        // The call is reached first: a run over it returns with the stack
+        // pointer of the call.
         if (next.distance > 0) {
             if (const Outcome o = step::RunTill(at, till); o.stop != Stop::Arrived)
                 return o;
         }
+        if (RunsOver(answer, Into(request.mode), Lib().config.singleStepCalls))
+            return step::RunTill(at + next.length, step::OverCallAtPc(till.continuous));
         return EnterCall();
     }
     // A return or a branch: reached, then stepped.

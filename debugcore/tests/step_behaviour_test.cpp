@@ -5,6 +5,8 @@
 // step text command's words and answers.
 #include <brevan/brevan.h>
 
+#include <map>
+
 #include "host_tools.h"
 #include "talvis/talvis.h"
 #include "quinar/quinar.h"
@@ -342,6 +344,89 @@ TEST_F(StepThroughVeneers, StepIntoReachesTheFunctionBehindTheVeneer)
         ExpectImageIntact();
     }
 }
+
+// A recursive function returns to its own call site from every depth: Step
+// Out, Go Till Return and Step Over arrive there only with the stack pointer
+// back in the frame they started from, not in a deeper call's.
+class StepsInRecursion : public SimSession, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override
+    {
+        SimSession::SetUp();
+        const std::string image = zk::test::FixturePath(GetParam());
+        for (const auto& l : zk::test::ReadObjdump(image).lines) {
+            if (l.function == "depth" && l.mnemonic == "bl" && l.operands.find("<depth>") != std::string::npos)
+                call_ = l;
+        }
+        ASSERT_NE(call_.address, 0u);
+        for (const zk::test::DecodedRow& row : zk::test::ReadDecodedLines(image)) {
+            if (row.file == "recurse_program.c" && !row.endOfSequence && !rows_.count(row.line))
+                rows_[row.line] = row.address;
+        }
+    }
+    // depth(2), called by depth(3): depth(1) and depth(0) are still to come.
+    void ToDepthTwo()
+    {
+        Load(GetParam());
+        GoTillStop(Symbol("depth"));  // depth(3), called by main
+        GoTillStop(Symbol("depth"));
+    }
+    uint32_t Sp()
+    {
+        DWORD id = 0, sp = 0;
+        EXPECT_EQ(CpuFindRegisterId("sp", &id), 0);
+        EXPECT_EQ(CpuGetRegister(id, &sp), 0);
+        return sp;
+    }
+
+    zk::test::ObjdumpLine call_;
+    std::map<uint32_t, uint32_t> rows_;  // the first row of each line
+};
+
+TEST_P(StepsInRecursion, StepOutArrivesInTheCallersFrame)
+{
+    const uint32_t returnAddress = call_.address + call_.length;
+    for (const auto& [mode, level] :
+         {std::pair{EMU_GO_TILL_RETURN, 1}, {EMU_STEP_OUT, 0}, {EMU_GO_TILL_RETURN, 0}}) {
+        SCOPED_TRACE(std::to_string(mode) + " level " + std::to_string(level));
+        ToDepthTwo();
+        uint32_t frame = 0, caller = 0, callerReturn = 0, cfa = 0;
+        ASSERT_EQ(StackAddrMapBlock(Pc(), &frame, &caller, nullptr), SYM_OK);
+        ASSERT_EQ(SymGetFrameCaller(frame, nullptr, &callerReturn, &cfa, nullptr), SYM_OK);
+        ASSERT_EQ(callerReturn & ~1u, returnAddress);
+        EXPECT_EQ(EmuStep(mode, level), EMU_OK);
+        // By instruction, Go Till Return stops on the return instruction
+        // (the calls on the way run over): one more instruction returns.
+        if (level == 0 && mode == EMU_GO_TILL_RETURN)
+            EXPECT_EQ(EmuStep(EMU_STEP_INTO, 0), EMU_OK);
+        EXPECT_EQ(Sp(), cfa);
+        if (mode == EMU_GO_TILL_RETURN)
+            EXPECT_EQ(Pc(), returnAddress);
+        else
+            EXPECT_EQ(Pc(), rows_.at(10)) << "Step Out finishes the caller's line";
+        ExpectImageIntact();
+        EXPECT_EQ(EmuIsBusy(), 0);
+    }
+}
+
+// Step Over the recursive call, by instruction from the call and by line
+// from the call's line (9): the step ends after the call in the same frame.
+TEST_P(StepsInRecursion, StepOverEndsInTheSameFrame)
+{
+    for (int level : {0, 1}) {
+        SCOPED_TRACE(level ? "by line" : "by instruction");
+        ToDepthTwo();
+        GoTillStop(level ? rows_.at(9) : call_.address);
+        const uint32_t sp = Sp();
+        EXPECT_EQ(EmuStep(EMU_STEP_OVER, level), EMU_OK);
+        EXPECT_EQ(Sp(), sp);
+        EXPECT_EQ(Pc(), level ? rows_.at(10) : call_.address + call_.length);
+        ExpectImageIntact();
+        EXPECT_EQ(EmuIsBusy(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Code, StepsInRecursion, ::testing::Values("recurse_arm", "recurse_thumb"));
 
 }  // namespace
 }  // namespace sarvik::test

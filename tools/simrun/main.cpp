@@ -10,6 +10,7 @@
 // application-exit reason (0x20026; exit(n) gives n), otherwise 1 with the
 // reason's or the halt's text on standard error; 2 for a usage or set-up
 // failure.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -40,7 +41,8 @@ int main(int argc, char** argv)
                 return Usage();
             char* end = nullptr;
             options.maxSeconds = std::strtod(argv[i], &end);
-            if (!end || *end || options.maxSeconds <= 0)
+            // Not NaN (no comparison holds), not infinite.
+            if (!end || *end || !(options.maxSeconds > 0) || !std::isfinite(options.maxSeconds))
                 return Usage();
         } else if (!optionsEnded && a == "--script") {
             if (++i >= argc)

@@ -178,12 +178,15 @@ private:
     }
 
     // --max-seconds from now: the end of the wait for a stop and of the
-    // program's wait for input.
+    // program's wait for input. A bound beyond half the clock's remaining
+    // range (centuries) is none: its conversion to the clock's ticks could
+    // overflow.
     void StartTheBound(Clock::time_point now)
     {
-        deadline_ = options_.maxSeconds > 0 ? now + std::chrono::duration_cast<Clock::duration>(
-                                                        std::chrono::duration<double>(options_.maxSeconds))
-                                            : Clock::time_point::max();
+        const std::chrono::duration<double> bound(options_.maxSeconds);
+        deadline_ = options_.maxSeconds > 0 && bound < (Clock::time_point::max() - now) / 2
+                        ? now + std::chrono::duration_cast<Clock::duration>(bound)
+                        : Clock::time_point::max();
     }
 
     // A go leaves the target running: the frame's part is played until its
@@ -226,9 +229,16 @@ private:
                 std::fputs(SemihostExitText(reason), stdout);
             return;
         }
+        PrintHalt(stdout);
+    }
+
+    // The shown halt's text and the PC the target stopped at.
+    void PrintHalt(std::FILE* out)
+    {
         DWORD pc = 0;
         CpuGetPC(&pc);
-        std::printf("%s (PC 0x%08x)\n", haltText_.c_str(), static_cast<unsigned>(pc));
+        std::fprintf(out, "%s (PC 0x%08x)\n", haltText_.empty() ? "Halt" : haltText_.c_str(),
+                     static_cast<unsigned>(pc));
     }
 
     int Outcome(bool timedOut)
@@ -241,12 +251,9 @@ private:
             std::fputs(SemihostExitText(reason), stderr);
             return 1;
         }
-        DWORD pc = 0;
-        CpuGetPC(&pc);
         if (timedOut)
             std::fprintf(stderr, "simrun: no end within %g seconds\n", options_.maxSeconds);
-        std::fprintf(stderr, "%s (PC 0x%08x)\n", haltText_.empty() ? "Halt" : haltText_.c_str(),
-                     static_cast<unsigned>(pc));
+        PrintHalt(stderr);
         return 1;
     }
 

@@ -148,6 +148,15 @@ TEST_P(Edges, ARunWithoutEndIsHaltedAtItsBound)
     EXPECT_THAT(run.err, HasSubstr("Halt by Pressing Abort Switch!"));
 }
 
+// A bound past the clock's range is no bound: the program runs to its end.
+TEST_P(Edges, AFarBoundLetsTheProgramEnd)
+{
+    Folder folder;
+    const auto run = RunSimrun(folder, FixturePath(GetParam()), {"--max-seconds", "1e30", "svc"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, "entersvc: 0 13 d3\n");
+}
+
 TEST_P(Edges, AWaitForInputIsHaltedAtTheBoundToo)
 {
     // Standard input stays open and empty (a writer holds the pipe without
@@ -218,6 +227,8 @@ TEST(Usage, BadArgumentsAndMissingImagesFailWithTwo)
 {
     Folder folder;
     EXPECT_EQ(RunSimrun(folder, "--max-seconds").exitStatus, 2);
+    for (const char* bound : {"0", "-1", "nan", "inf", "5s"})
+        EXPECT_EQ(RunSimrun(folder, FixturePath("simrun_edges_arm"), {"--max-seconds", bound}).exitStatus, 2) << bound;
     EXPECT_EQ(RunSimrun(folder, "no-such-image.elf").exitStatus, 2);
     const auto run = zk::test::RunProcess({ZK_BIN_DIR "/simrun"});
     EXPECT_EQ(run.exitStatus, 2);
