@@ -22,19 +22,19 @@ inline constexpr UINT WM_EMU_SEMIHOST_IO = WM_USER + 0xC9;        // 0x4C9
 inline constexpr UINT WM_EMU_MEMORY_TEST = WM_USER + 0xCA;        // 0x4CA
 
 // Messages between other windows and to the application thread.
-inline constexpr UINT WM_EMU_STACK_SELECT = WM_USER + 0x01;       // 0x401
-inline constexpr UINT WM_FINDTEXTREQUEST = WM_USER + 0x14;        // 0x414
-inline constexpr UINT WM_EMU_DOCK_TOGGLE = WM_USER + 0x5F;        // 0x45F
-inline constexpr UINT WM_EMU_FIND_RESULT = WM_USER + 0x62;        // 0x462, thread message
-inline constexpr UINT WM_EMU_SYMBOLS_CHANGED = WM_USER + 0x74;    // 0x474
-inline constexpr UINT WM_EMU_INVOKE_28 = WM_USER + 0x75;          // 0x475, thread message
-inline constexpr UINT WM_EMU_INVOKE_29 = WM_USER + 0x76;          // 0x476, thread message
-inline constexpr UINT WM_EMU_INVOKE_31 = WM_USER + 0x77;          // 0x477, thread message
-inline constexpr UINT WM_EMU_INVOKE_30 = WM_USER + 0x78;          // 0x478, thread message
-inline constexpr UINT BuildOutputMessage = WM_USER + 0x79;        // 0x479, thread message
-inline constexpr UINT WM_EMU_VIEW_SETTINGS = WM_USER + 0x7A;      // 0x47A
-inline constexpr UINT WM_EMU_SELECT_TAB = WM_USER + 0x96;         // 0x496
-inline constexpr UINT WM_EMU_CLASSES_CHANGED = WM_USER + 0xC8;    // 0x4C8
+inline constexpr UINT WM_EMU_STACK_SELECT = WM_USER + 0x01;     // 0x401
+inline constexpr UINT WM_FINDTEXTREQUEST = WM_USER + 0x14;      // 0x414
+inline constexpr UINT WM_EMU_DOCK_TOGGLE = WM_USER + 0x5F;      // 0x45F
+inline constexpr UINT WM_EMU_FIND_RESULT = WM_USER + 0x62;      // 0x462, thread message
+inline constexpr UINT WM_EMU_SYMBOLS_CHANGED = WM_USER + 0x74;  // 0x474
+inline constexpr UINT WM_EMU_INVOKE_28 = WM_USER + 0x75;        // 0x475, thread message
+inline constexpr UINT WM_EMU_INVOKE_29 = WM_USER + 0x76;        // 0x476, thread message
+inline constexpr UINT WM_EMU_INVOKE_31 = WM_USER + 0x77;        // 0x477, thread message
+inline constexpr UINT WM_EMU_INVOKE_30 = WM_USER + 0x78;        // 0x478, thread message
+inline constexpr UINT BuildOutputMessage = WM_USER + 0x79;      // 0x479, thread message
+inline constexpr UINT WM_EMU_VIEW_SETTINGS = WM_USER + 0x7A;    // 0x47A
+inline constexpr UINT WM_EMU_SELECT_TAB = WM_USER + 0x96;       // 0x496
+inline constexpr UINT WM_EMU_CLASSES_CHANGED = WM_USER + 0xC8;  // 0x4C8
 
 // WM_EMU_ERROR: wParam bit 31 asks the frame to refresh afterwards.
 inline constexpr WPARAM EMU_ERROR_REFRESH_AFTER = 0x80000000u;

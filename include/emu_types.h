@@ -18,21 +18,21 @@ inline constexpr uint16_t ADDR_SPACE_TARGET = 1;
 // Result of every emu* call and of the run-control exports.
 using EmuResult = int32_t;
 inline constexpr EmuResult EMU_OK = 0;
-inline constexpr EmuResult EMU_NO_BACKEND = 1;       // simulator library or entry missing
+inline constexpr EmuResult EMU_NO_BACKEND = 1;  // simulator library or entry missing
 inline constexpr EmuResult EMU_REFUSED = -1;
-inline constexpr EmuResult EMU_RANGES_EQUAL = -7;    // compare: the two ranges are equal
-inline constexpr EmuResult EMU_ESC_STEPPING = -13;   // Esc while stepping to a line start
-inline constexpr EmuResult EMU_TARGET_LOST = -27;    // target lost or step time-out
-inline constexpr EmuResult EMU_LINK_RECEIVE = -52;   // link receive failure
+inline constexpr EmuResult EMU_RANGES_EQUAL = -7;   // compare: the two ranges are equal
+inline constexpr EmuResult EMU_ESC_STEPPING = -13;  // Esc while stepping to a line start
+inline constexpr EmuResult EMU_TARGET_LOST = -27;   // target lost or step time-out
+inline constexpr EmuResult EMU_LINK_RECEIVE = -52;  // link receive failure
 
 // Register numbers of the simulator entry and of emuGetReg/emuSetReg.
 enum SimRegNumber : int {
     SIM_REG_CPSR = 0,
-    SIM_REG_R0 = 1,    // r0 to r15 of the current mode are 1 to 16
+    SIM_REG_R0 = 1,  // r0 to r15 of the current mode are 1 to 16
     SIM_REG_SP = 14,
     SIM_REG_LR = 15,
     SIM_REG_PC = 16,
-    SIM_REG_SPSR = 17,  // of the current mode
+    SIM_REG_SPSR = 17,    // of the current mode
     SIM_REG_R8_FIQ = 18,  // r8 to r14 of FIQ are 18 to 24
     SIM_REG_SPSR_FIQ = 25,
     SIM_REG_R13_SVC = 26,
@@ -85,12 +85,12 @@ enum EmuProtocol : uint32_t {
 // Target configuration the program sends the debugger core library after
 // connect and after option changes: five 32-bit words.
 struct EMU_TARGET_CONFIG {
-    uint32_t options;          // bit 0 break in steps, bit 1 step calls, bit 2 hardware
-                               // breakpoints, bits 8-31 semihosting option (1 = on)
-    uint32_t semihostVector;   // semihosting SWI vector address (default 8)
-    uint32_t topOfMemory;      // for the semihosting heap information
-    uint32_t protocol;         // EmuProtocol
-    uint32_t exceptionCatch;   // exception-catch mask; bit 31: vectors at 0xFFFF0000
+    uint32_t options;         // bit 0 break in steps, bit 1 step calls, bit 2 hardware
+                              // breakpoints, bits 8-31 semihosting option (1 = on)
+    uint32_t semihostVector;  // semihosting SWI vector address (default 8)
+    uint32_t topOfMemory;     // for the semihosting heap information
+    uint32_t protocol;        // EmuProtocol
+    uint32_t exceptionCatch;  // exception-catch mask; bit 31: vectors at 0xFFFF0000
 };
 static_assert(sizeof(EMU_TARGET_CONFIG) == 20);
 

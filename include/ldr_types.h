@@ -5,11 +5,11 @@
 
 using LdrResult = uint32_t;
 inline constexpr LdrResult LDR_OK = 0;
-inline constexpr LdrResult LDR_E_NOT_IMAGE = 1;             // neither ELF nor text records
-inline constexpr LdrResult LDR_E_OPEN_ELF = 0x8017;         // ELF file cannot be opened
-inline constexpr LdrResult LDR_E_OPEN = 0x8037;             // front end: file cannot be opened
-inline constexpr LdrResult LDR_E_UNKNOWN_FORMAT = 0x8038;   // text records handed to the ELF loader
-inline constexpr LdrResult LDR_E_READ = 0x8092;             // a seek or a header read failed
+inline constexpr LdrResult LDR_E_NOT_IMAGE = 1;            // neither ELF nor text records
+inline constexpr LdrResult LDR_E_OPEN_ELF = 0x8017;        // ELF file cannot be opened
+inline constexpr LdrResult LDR_E_OPEN = 0x8037;            // front end: file cannot be opened
+inline constexpr LdrResult LDR_E_UNKNOWN_FORMAT = 0x8038;  // text records handed to the ELF loader
+inline constexpr LdrResult LDR_E_READ = 0x8092;            // a seek or a header read failed
 inline constexpr LdrResult LDR_E_NO_MEMORY = 0x8093;
 inline constexpr LdrResult LDR_E_BYTE_ORDER = 0x8094;       // image and target byte order differ
 inline constexpr LdrResult LDR_E_USER_ABORT = 0xC016;       // Esc pressed
@@ -34,13 +34,13 @@ enum CompilerKind : uint32_t {
 // the loaders hand it to the symbol library with the image and every module.
 // The year is not part of it.
 struct ImageStamp {
-    uint16_t zero;      // always 0
-    uint8_t month;      // FAT date bits 5-8
-    uint8_t day;        // FAT date bits 0-4
-    uint8_t hour;       // FAT time bits 11-15
-    uint8_t minute;     // FAT time bits 5-10
-    uint8_t seconds2;   // seconds divided by 2, FAT time bits 0-4
-    uint8_t pad;        // always 0
+    uint16_t zero;     // always 0
+    uint8_t month;     // FAT date bits 5-8
+    uint8_t day;       // FAT date bits 0-4
+    uint8_t hour;      // FAT time bits 11-15
+    uint8_t minute;    // FAT time bits 5-10
+    uint8_t seconds2;  // seconds divided by 2, FAT time bits 0-4
+    uint8_t pad;       // always 0
     friend bool operator==(const ImageStamp&, const ImageStamp&) = default;
 };
 static_assert(sizeof(ImageStamp) == 8);

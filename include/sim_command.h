@@ -18,24 +18,24 @@
 enum SimCommandCode : int {
     SIM_CMD_INIT = 0,
     SIM_CMD_GO = 1,
-    SIM_CMD_READ_REG = 2,        // a1 SimRegNumber, a2 uint32_t* result
-    SIM_CMD_WRITE_REG = 3,       // a1 SimRegNumber (low 16 bits, signed), a2 value
+    SIM_CMD_READ_REG = 2,   // a1 SimRegNumber, a2 uint32_t* result
+    SIM_CMD_WRITE_REG = 3,  // a1 SimRegNumber (low 16 bits, signed), a2 value
     // a1 unit (1, 2, 4; low 16 bits), a2 address, a3 buffer, a4 length in
     // bytes (low 16 bits). Every byte goes to or comes from its own address:
     // units move where they are aligned and fit, the rest as bytes. The
     // buffer holds the bytes in target order.
-    SIM_CMD_READ_MEM = 6,        // through the data-side debug path (cached lines seen as cached)
-    SIM_CMD_WRITE_MEM = 7,       // past both caches, invalidating their lines
-    SIM_CMD_SET_BREAK = 41,      // a1 address: "break 0x%08x"
+    SIM_CMD_READ_MEM = 6,    // through the data-side debug path (cached lines seen as cached)
+    SIM_CMD_WRITE_MEM = 7,   // past both caches, invalidating their lines
+    SIM_CMD_SET_BREAK = 41,  // a1 address: "break 0x%08x"
     // Silent: the target library sends it before every go, so it prints
     // nothing and changes nothing (the command language's "help" shows the
     // command summary).
     SIM_CMD_HELP = 42,
-    SIM_CMD_DISABLE_BREAKS = 43, // "break -da"
-    SIM_CMD_STEP = 44,           // "step": one instruction
-    SIM_CMD_STATUS = 45,         // a1 char*: 1 stopped, 0 running
-    SIM_CMD_HALT = 46,           // stops the run and waits for the run thread to end
-    SIM_CMD_CLOSE = 47,          // halts a run, then releases the simulator's resources
+    SIM_CMD_DISABLE_BREAKS = 43,  // "break -da"
+    SIM_CMD_STEP = 44,            // "step": one instruction
+    SIM_CMD_STATUS = 45,          // a1 char*: 1 stopped, 0 running
+    SIM_CMD_HALT = 46,            // stops the run and waits for the run thread to end
+    SIM_CMD_CLOSE = 47,           // halts a run, then releases the simulator's resources
 };
 
 // Why a free run ended, from the run loop's last result code: 1008 (the

@@ -10,7 +10,7 @@ using BYTE = uint8_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
 using UINT = uint32_t;
-using LONG = int32_t;   // exactly 32 bits, unlike C long on this host
+using LONG = int32_t;  // exactly 32 bits, unlike C long on this host
 using ULONG = uint32_t;
 using BOOL = int;
 using WPARAM = uintptr_t;
@@ -37,5 +37,11 @@ using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
 using FARPROC = void (*)();
 
-inline constexpr WORD LOWORD(uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-inline constexpr WORD HIWORD(uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+inline constexpr WORD LOWORD(uintptr_t v)
+{
+    return static_cast<WORD>(v & 0xFFFF);
+}
+inline constexpr WORD HIWORD(uintptr_t v)
+{
+    return static_cast<WORD>((v >> 16) & 0xFFFF);
+}

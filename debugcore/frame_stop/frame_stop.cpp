@@ -8,7 +8,10 @@ namespace sarvik {
 
 namespace {
 
-bool Enabled(BPT_MARK mark) { return mark == BPT_MARK_SW_ENABLED || mark == BPT_MARK_UNIT_ENABLED; }
+bool Enabled(BPT_MARK mark)
+{
+    return mark == BPT_MARK_SW_ENABLED || mark == BPT_MARK_UNIT_ENABLED;
+}
 
 }  // namespace
 

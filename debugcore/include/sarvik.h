@@ -57,14 +57,14 @@ inline constexpr int BPT_HIT_UNIT_DISABLED = 3;
 inline constexpr int BPT_HIT_UNIT_ENABLED = 4;
 
 // EmuRun's modes.
-inline constexpr int EMU_RUN_GO = 1;            // from the PC
-inline constexpr int EMU_RUN_GO_FROM = 2;       // the address is stored, the PC stays
-inline constexpr int EMU_RUN_GO_TILL = 3;       // till the address (a temporary breakpoint)
-inline constexpr int EMU_RUN_FLY_GO = 4;        // 4, 5, 6: as 1, 2, 3 with the fly flag
+inline constexpr int EMU_RUN_GO = 1;       // from the PC
+inline constexpr int EMU_RUN_GO_FROM = 2;  // the address is stored, the PC stays
+inline constexpr int EMU_RUN_GO_TILL = 3;  // till the address (a temporary breakpoint)
+inline constexpr int EMU_RUN_FLY_GO = 4;   // 4, 5, 6: as 1, 2, 3 with the fly flag
 inline constexpr int EMU_RUN_FLY_GO_FROM = 5;
 inline constexpr int EMU_RUN_FLY_GO_TILL = 6;
-inline constexpr int EMU_RUN_FREE = 7;          // plants nothing, stops only on a halt
-inline constexpr int EMU_RUN_COUNT = 8;         // addr.off stored as a count
+inline constexpr int EMU_RUN_FREE = 7;   // plants nothing, stops only on a halt
+inline constexpr int EMU_RUN_COUNT = 8;  // addr.off stored as a count
 
 // EmuStep's modes.
 inline constexpr int EMU_STEP_INTO = 0;
@@ -72,10 +72,10 @@ inline constexpr int EMU_STEP_OVER = 1;
 inline constexpr int EMU_STEP_OUT = 2;
 inline constexpr int EMU_STEP_INTO_CONTINUOUS = 3;  // until Esc or a halt
 inline constexpr int EMU_STEP_OVER_CONTINUOUS = 4;
-inline constexpr int EMU_GO_TILL_CALL = 5;          // stops before the next call
-inline constexpr int EMU_GO_INTO_CALL = 6;          // ... and steps into it
-inline constexpr int EMU_GO_TILL_RETURN = 7;        // stops before the return
-inline constexpr int EMU_GO_OVER_RETURN = 8;        // ... and steps over it
+inline constexpr int EMU_GO_TILL_CALL = 5;    // stops before the next call
+inline constexpr int EMU_GO_INTO_CALL = 6;    // ... and steps into it
+inline constexpr int EMU_GO_TILL_RETURN = 7;  // stops before the return
+inline constexpr int EMU_GO_OVER_RETURN = 8;  // ... and steps over it
 
 // EmuTargetStopped's answers besides a failed restore of the break words
 // (whose result it passes on).
@@ -85,8 +85,8 @@ inline constexpr int EMU_STOP_EXITED = 3;   // the program reported its end thro
 
 // HandleSemiHosting's state.
 inline constexpr int SEMIHOST_NOT_SERVED = 0;
-inline constexpr int SEMIHOST_SERVED = 1;   // the target may go on
-inline constexpr int SEMIHOST_EXITED = 2;   // the program reported its end
+inline constexpr int SEMIHOST_SERVED = 1;  // the target may go on
+inline constexpr int SEMIHOST_EXITED = 2;  // the program reported its end
 
 // Semihosting exit reasons (ARM semihosting, ADP_Stopped_*).
 inline constexpr uint32_t SEMIHOST_REASON_APPLICATION_EXIT = 0x20026;
@@ -124,8 +124,7 @@ EmuResult BptClearBp(const ADDR* addr, int hwUnit);
 // none), or with hwUnit non-zero a watchpoint-unit breakpoint. 0 when set;
 // 1 when the user declined an address outside code, no unit is free, or
 // the list is full; a target failure's code. Nothing is set on failure.
-EmuResult BptSetBp(const ADDR* addr, const char* condition, UINT count, int hwUnit, int enable,
-                   DWORD accessAddr);
+EmuResult BptSetBp(const ADDR* addr, const char* condition, UINT count, int hwUnit, int enable, DWORD accessAddr);
 // The first breakpoint in from..to: records in list order, then the
 // watchpoint units. to {0, 0} with from in space 1: exactly from. Two
 // addresses of space 0: a source position (line, module key of the symbol

@@ -56,7 +56,10 @@ EmuResult ClearUnit(int u)
 
 }  // namespace
 
-void PrintToShell(const std::string& text) { ShlPrintMessage(text.c_str(), SHL_PRINT_MESSAGE); }
+void PrintToShell(const std::string& text)
+{
+    ShlPrintMessage(text.c_str(), SHL_PRINT_MESSAGE);
+}
 
 std::string Format(const char* format, ...)
 {
@@ -68,7 +71,10 @@ std::string Format(const char* format, ...)
     return text;
 }
 
-bool SameWord(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+bool SameWord(const char* a, const char* b)
+{
+    return strcasecmp(a, b) == 0;
+}
 
 bool CBptCommand::ParseLocation(const char* text)
 {
@@ -95,16 +101,13 @@ EmuResult CBptCommand::Set(int argc, char** argv)
         return EMU_OK;
     const ADDR at = m_bp.GetAddr();
     switch (BptFindBp(&at, ADDR{}, nullptr)) {
-    case BPT_MARK_SW_ENABLED:
-        PrintToShell(kAlreadyExisted);
-        return EMU_OK;
+    case BPT_MARK_SW_ENABLED: PrintToShell(kAlreadyExisted); return EMU_OK;
     case BPT_MARK_SW_DISABLED:
         if (const EmuResult r = BptEnableBp(&at, 0, 1); r != EMU_OK)
             return r;
         PrintToShell(BreakpointLine(m_bp));
         return EMU_OK;
-    default:
-        break;
+    default: break;
     }
     if (const EmuResult r = BptSetBp(&at, "", 1, 0, 1, 0xFFFFFFFFu); r != EMU_OK)
         return r;

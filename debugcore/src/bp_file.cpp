@@ -42,7 +42,7 @@ bool ReadHeader(CArchive& ar, uint32_t* count)
 std::string Damage(const std::string& path, const std::string& where)
 {
     return "The breakpoint file " + path + " is damaged (" + where +
-           "); the breakpoints and watchpoints are unchanged.";
+        "); the breakpoints and watchpoints are unchanged.";
 }
 
 }  // namespace
@@ -120,13 +120,9 @@ int RestoreBpFile(const char* path)
     BpFileContents contents;
     std::string damage;
     switch (ReadBpFile(file, &contents, &damage)) {
-    case BpFileRead::NotBpFile:
-        return 1;
-    case BpFileRead::Damaged:
-        AfxMessageBox(Damage(path, damage).c_str(), MB_OK | MB_ICONEXCLAMATION);
-        return 1;
-    case BpFileRead::Read:
-        break;
+    case BpFileRead::NotBpFile: return 1;
+    case BpFileRead::Damaged: AfxMessageBox(Damage(path, damage).c_str(), MB_OK | MB_ICONEXCLAMATION); return 1;
+    case BpFileRead::Read: break;
     }
     file.Close();
 

@@ -31,9 +31,9 @@ struct BpFileContents {
 };
 
 enum class BpFileRead {
-    Read,           // contents complete
-    NotBpFile,      // unreadable, too short, or a header that does not match: passed over
-    Damaged,        // the header matched; the body is truncated or malformed
+    Read,       // contents complete
+    NotBpFile,  // unreadable, too short, or a header that does not match: passed over
+    Damaged,    // the header matched; the body is truncated or malformed
 };
 
 // The file's bytes for a list and the two units.

@@ -16,7 +16,10 @@ namespace {
 
 constexpr const char* kOutOfRangeQuestion = "The address is out of range,\n do you want to set it really?";
 
-bool IsAll(const ADDR& a) { return a.off == 0 && a.seg == ADDR_SPACE_NONE; }
+bool IsAll(const ADDR& a)
+{
+    return a.off == 0 && a.seg == ADDR_SPACE_NONE;
+}
 
 // The first record that matches, in list order.
 CBpDataEx* FindRecord(const AddressQuery& query)
@@ -32,7 +35,10 @@ CBpDataEx* FindRecord(const AddressQuery& query)
 
 extern "C" {
 
-const CBpList* BptGetList(void) { return &List().Records(); }
+const CBpList* BptGetList(void)
+{
+    return &List().Records();
+}
 
 EmuResult BptClearAll(void)
 {
@@ -40,7 +46,10 @@ EmuResult BptClearAll(void)
     return BptClearBp(&all, 0);
 }
 
-void BptDeleteAllObjects(void) { List().RemoveAll(); }
+void BptDeleteAllObjects(void)
+{
+    List().RemoveAll();
+}
 
 EmuResult BptClearBp(const ADDR* addr, int hwUnit)
 {
@@ -68,13 +77,11 @@ EmuResult BptClearBp(const ADDR* addr, int hwUnit)
     return r;
 }
 
-EmuResult BptSetBp(const ADDR* addr, const char* condition, UINT count, int hwUnit, int enable,
-                   DWORD accessAddr)
+EmuResult BptSetBp(const ADDR* addr, const char* condition, UINT count, int hwUnit, int enable, DWORD accessAddr)
 {
     if (!addr)
         return EMU_REFUSED;
-    if (LdrIsInCode(addr->off) == 0 &&
-        AfxMessageBox(kOutOfRangeQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (LdrIsInCode(addr->off) == 0 && AfxMessageBox(kOutOfRangeQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 1;
     if (hwUnit)
         return Units().SetBreakpoint(addr->off);
@@ -124,8 +131,8 @@ int BptCheckHit(const ADDR* pc)
     for (CBpDataEx* record : List().Records()) {
         // A user's disabled breakpoint that a go-till enabled is that
         // go-till's target: it stops whatever its count or condition says.
-        const bool tillTarget = record->GetLife() == BPLIFE_ENABLED_ONCE && record->IsEnable() &&
-                                record->GetAddr().off == pc->off;
+        const bool tillTarget =
+            record->GetLife() == BPLIFE_ENABLED_ONCE && record->IsEnable() && record->GetAddr().off == pc->off;
         if (tillTarget || record->BpHit(*pc)) {
             ReportCaughtException(pc->off);
             return record->GetLife() == BPLIFE_PERMANENT ? BPT_HIT_PERMANENT : BPT_HIT_TEMPORARY;
@@ -165,8 +172,14 @@ EmuResult BptEnableBp(const ADDR* addr, int, int enable)
     return EMU_OK;
 }
 
-EmuResult BptLoadBreakpoints(BYTE) { return LoadBreakpoints(); }
+EmuResult BptLoadBreakpoints(BYTE)
+{
+    return LoadBreakpoints();
+}
 
-EmuResult BptUnloadBreakpoints(void) { return UnloadBreakpoints(); }
+EmuResult BptUnloadBreakpoints(void)
+{
+    return UnloadBreakpoints();
+}
 
 }  // extern "C"

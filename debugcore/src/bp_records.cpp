@@ -67,25 +67,15 @@ int CBpData::BpHit(ADDR pc)
 CBpDataEx::CBpDataEx() = default;
 
 CBpDataEx::CBpDataEx(const CBpDataEx& other)
-    : CBpData(other),
-      m_bpType(other.m_bpType),
-      m_condition(other.m_condition),
-      m_accessAddr(other.m_accessAddr),
-      m_macro(other.m_macro),
-      m_accessType(other.m_accessType)
-{
-}
+    : CBpData(other), m_bpType(other.m_bpType), m_condition(other.m_condition), m_accessAddr(other.m_accessAddr),
+      m_macro(other.m_macro), m_accessType(other.m_accessType)
+{}
 
 CBpDataEx::CBpDataEx(const ADDR& addr, const std::string& symbol, int enable, int bpType, std::string condition,
                      const ADDR& access, std::string macro, int accessType)
-    : CBpData(addr, symbol, enable, 1),
-      m_bpType(bpType),
-      m_condition(std::move(condition)),
-      m_accessAddr(access),
-      m_macro(std::move(macro)),
-      m_accessType(accessType)
-{
-}
+    : CBpData(addr, symbol, enable, 1), m_bpType(bpType), m_condition(std::move(condition)), m_accessAddr(access),
+      m_macro(std::move(macro)), m_accessType(accessType)
+{}
 
 CBpDataEx& CBpDataEx::operator=(const CBpDataEx& other)
 {

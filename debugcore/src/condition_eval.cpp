@@ -21,23 +21,41 @@ Compare CompareOf(uint32_t code, bool elf)
     if (elf) {
         switch (code) {
         case 14: return Compare::Float;
-        case 15: case 16: return Compare::Double;
-        case 1: case 2: return Compare::Signed8;
+        case 15:
+        case 16: return Compare::Double;
+        case 1:
+        case 2: return Compare::Signed8;
         case 3: return Compare::Unsigned8;
-        case 4: case 5: return Compare::Signed16;
+        case 4:
+        case 5: return Compare::Signed16;
         case 6: return Compare::Unsigned16;
-        case 7: case 8: case 9: case 10: case 11: case 12: return Compare::Word;
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+        case 12: return Compare::Word;
         default: return Compare::Other;
         }
     }
     switch (code) {
     case 10: return Compare::Float;
-    case 11: case 12: return Compare::Double;
-    case 2: case 19: return Compare::Signed8;
+    case 11:
+    case 12: return Compare::Double;
+    case 2:
+    case 19: return Compare::Signed8;
     case 3: return Compare::Unsigned8;
-    case 4: case 16: case 21: return Compare::Signed16;
-    case 5: case 17: case 18: case 22: case 23: return Compare::Unsigned16;
-    case 6: case 7: case 20: return Compare::Word;
+    case 4:
+    case 16:
+    case 21: return Compare::Signed16;
+    case 5:
+    case 17:
+    case 18:
+    case 22:
+    case 23: return Compare::Unsigned16;
+    case 6:
+    case 7:
+    case 20: return Compare::Word;
     default: return Compare::Other;
     }
 }
@@ -77,7 +95,9 @@ bool ClauseHolds(const SymExprValue& v, const BpCondClause& clause, bool elf)
     }
     case Compare::Signed8: value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(bits & 0xFF))); break;
     case Compare::Unsigned8: value = bits & 0xFFu; break;
-    case Compare::Signed16: value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(bits & 0xFFFF))); break;
+    case Compare::Signed16:
+        value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(bits & 0xFFFF)));
+        break;
     case Compare::Unsigned16: value = bits & 0xFFFFu; break;
     case Compare::Word:
     case Compare::Other: break;

@@ -59,8 +59,7 @@ bool ReadLeftSide(std::string_view left, ADDR scope, BpCondClause* clause)
     if (name.empty())
         return false;
     uint32_t scopeHandle = 0;
-    if (SymGetAddrInfo(SYM_ADDR_CODE, scope.off, nullptr, nullptr, nullptr, nullptr, &scopeHandle, nullptr) !=
-        SYM_OK)
+    if (SymGetAddrInfo(SYM_ADDR_CODE, scope.off, nullptr, nullptr, nullptr, nullptr, &scopeHandle, nullptr) != SYM_OK)
         scopeHandle = 0;
     uint32_t symbol = 0;
     SymSymbolInfo info{};
@@ -107,7 +106,7 @@ bool ParseClause(std::string_view text, ADDR scope, BpCondClause* clause)
         return false;
     clause->text = std::string(text.substr(0, at));
     return ReadLeftSide(clause->text, scope, clause) &&
-           ReadConstant(text.substr(at + static_cast<size_t>(length)), &clause->constant);
+        ReadConstant(text.substr(at + static_cast<size_t>(length)), &clause->constant);
 }
 
 }  // namespace

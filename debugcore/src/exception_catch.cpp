@@ -29,7 +29,10 @@ constexpr CatchVector kVectors[] = {
     {EMU_CATCH_FIQ, 0x1C, "Encounter the FIQ Exception!\n"},
 };
 
-uint32_t VectorBase(uint32_t mask) { return (mask & EMU_CATCH_HIGH_VECTORS) ? 0xFFFF0000u : 0; }
+uint32_t VectorBase(uint32_t mask)
+{
+    return (mask & EMU_CATCH_HIGH_VECTORS) ? 0xFFFF0000u : 0;
+}
 
 }  // namespace
 
@@ -55,8 +58,7 @@ void PlantCatchBreakpoints(bool apply)
             if (!wanted && apply)
                 BptClearBp(&at, 0);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     SendToMain(WM_EMU_UPDATE_VIEWS, DVK_CODE_VIEWS, 0);

@@ -7,14 +7,17 @@ namespace sarvik {
 
 namespace {
 
-constexpr const char* kModes[HOST_OPEN_MODES] = {"r", "rb", "r+", "r+b", "w", "wb",
-                                                 "w+", "w+b", "a", "ab", "a+", "a+b"};
+constexpr const char* kModes[HOST_OPEN_MODES] = {"r",  "rb",  "r+", "r+b", "w",  "wb",
+                                                 "w+", "w+b", "a",  "ab",  "a+", "a+b"};
 
 // The features file: the magic "SHFB", then one byte of feature bits:
 // bit 0 SYS_EXIT_EXTENDED, bit 1 ":tt" opened for appending is stderr.
 constexpr uint8_t kFeatures[] = {'S', 'H', 'F', 'B', 0x03};
 
-bool ReadMode(uint32_t mode) { return mode < 4; }
+bool ReadMode(uint32_t mode)
+{
+    return mode < 4;
+}
 
 }  // namespace
 
@@ -53,8 +56,9 @@ int HostFiles::Open(const std::string& name, uint32_t mode, int& error)
     }
     const bool binary = (mode & 1) != 0;
     if (name == ":tt") {
-        const HostStream kind = mode < 4 ? HostStream::ConsoleIn : mode < 8 ? HostStream::ConsoleOut
-                                                                           : HostStream::ConsoleErr;
+        const HostStream kind = mode < 4 ? HostStream::ConsoleIn
+            : mode < 8                   ? HostStream::ConsoleOut
+                                         : HostStream::ConsoleErr;
         for (int i = 0; i < HOST_FILE_SLOTS; ++i) {
             if (slots_[i].kind == kind && slots_[i].binary == binary)
                 return i + 1;
@@ -93,11 +97,8 @@ int HostFiles::Close(uint32_t handle, int& error)
         *s = Slot{};
         return r == 0 ? 0 : -1;
     }
-    case HostStream::Features:
-        *s = Slot{};
-        return 0;
-    default:
-        return 0;
+    case HostStream::Features: *s = Slot{}; return 0;
+    default: return 0;
     }
 }
 
@@ -180,8 +181,7 @@ int HostFiles::Seek(uint32_t handle, uint32_t position, int& error)
         }
         s->featurePos = position;
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -206,10 +206,8 @@ int64_t HostFiles::Length(uint32_t handle, int& error)
         s->last = LastOp::None;
         return end;
     }
-    case HostStream::Features:
-        return sizeof kFeatures;
-    default:
-        return 0;
+    case HostStream::Features: return sizeof kFeatures;
+    default: return 0;
     }
 }
 

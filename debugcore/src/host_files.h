@@ -21,7 +21,7 @@ enum class HostStream {
     ConsoleOut,  // ":tt" opened for writing: the console
     ConsoleErr,  // ":tt" opened for appending: the host's standard error
     File,
-    Features,    // the read-only features file of semihosting version 2
+    Features,  // the read-only features file of semihosting version 2
 };
 
 class HostFiles {

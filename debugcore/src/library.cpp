@@ -97,7 +97,10 @@ int EmuSetTargetConfig(const EMU_TARGET_CONFIG* record)
     return static_cast<int>(options);
 }
 
-int EmuIsBusy(void) { return Lib().run.runCommandActive; }
+int EmuIsBusy(void)
+{
+    return Lib().run.runCommandActive;
+}
 
 int EmuSetSourceLevel(int level)
 {

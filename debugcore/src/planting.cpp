@@ -146,16 +146,11 @@ EmuResult LoadBreakpoints()
         if (!record->IsEnable())
             continue;
         switch (Plant(*record, bigEndian, lastResult)) {
-        case PlantOutcome::Dropped:
-            dropped.push_back(record);
-            break;
+        case PlantOutcome::Dropped: dropped.push_back(record); break;
         case PlantOutcome::Planted:
-        case PlantOutcome::WriteFailed:
-            ++attempted;
-            break;
+        case PlantOutcome::WriteFailed: ++attempted; break;
         case PlantOutcome::AlreadyThere:
-        case PlantOutcome::ReadFailed:
-            break;
+        case PlantOutcome::ReadFailed: break;
         }
     }
     for (const CBpDataEx* record : dropped)
@@ -209,7 +204,10 @@ const PlantedSite* PlantedAt(uint32_t address)
     return nullptr;
 }
 
-bool AnyPlanted() { return !Sites().empty(); }
+bool AnyPlanted()
+{
+    return !Sites().empty();
+}
 
 void ForgetPlantedRecord(const CBpDataEx* record)
 {
@@ -219,7 +217,10 @@ void ForgetPlantedRecord(const CBpDataEx* record)
     }
 }
 
-void ForgetAllPlanted() { Sites().clear(); }
+void ForgetAllPlanted()
+{
+    Sites().clear();
+}
 
 BeforePlantHook SetBeforePlantHook(BeforePlantHook hook)
 {

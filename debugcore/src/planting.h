@@ -13,10 +13,10 @@ namespace sarvik {
 
 // One planted break instruction.
 struct PlantedSite {
-    uint32_t address;  // aligned: a word in ARM code, a halfword in Thumb code
-    uint8_t size;      // 4 or 2
-    uint32_t saved;    // the replaced bytes, in memory order from bit 0
-    CBpDataEx* record; // null once the record left the list
+    uint32_t address;   // aligned: a word in ARM code, a halfword in Thumb code
+    uint8_t size;       // 4 or 2
+    uint32_t saved;     // the replaced bytes, in memory order from bit 0
+    CBpDataEx* record;  // null once the record left the list
 };
 
 // Where a breakpoint's break instruction goes: Thumb code takes the halfword

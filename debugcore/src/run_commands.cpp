@@ -26,14 +26,26 @@ namespace {
 // The go command keeps at most this many words of its line.
 constexpr size_t kGoWords = 16;
 
-void Say(const char* text) { ShlPrintMessage(text, SHL_PRINT_MESSAGE); }
+void Say(const char* text)
+{
+    ShlPrintMessage(text, SHL_PRINT_MESSAGE);
+}
 
-bool Is(const std::string& word, const char* what) { return strcasecmp(word.c_str(), what) == 0; }
+bool Is(const std::string& word, const char* what)
+{
+    return strcasecmp(word.c_str(), what) == 0;
+}
 
-bool Address(const std::string& text, ADDR* addr) { return AdrTextToAddr(text.c_str(), addr, 1) == 1; }
+bool Address(const std::string& text, ADDR* addr)
+{
+    return AdrTextToAddr(text.c_str(), addr, 1) == 1;
+}
 
 // A count of the step command: C's conversion of base 0, kept as 16 bits.
-uint16_t Count(const char* text) { return static_cast<uint16_t>(std::strtoul(text, nullptr, 0)); }
+uint16_t Count(const char* text)
+{
+    return static_cast<uint16_t>(std::strtoul(text, nullptr, 0));
+}
 
 }  // namespace
 
@@ -170,7 +182,10 @@ int EmuStepCmd(int argc, char** argv)
     return result;
 }
 
-int EmuHaltCmd(int, char**) { return HaltTarget(true); }
+int EmuHaltCmd(int, char**)
+{
+    return HaltTarget(true);
+}
 
 int EmuResetCmd(int argc, char** argv)
 {

@@ -29,7 +29,10 @@ namespace {
 
 constexpr auto kStopWait = std::chrono::seconds(5);
 
-void Refresh() { SendToMain(WM_EMU_REFRESH, 0, 0); }
+void Refresh()
+{
+    SendToMain(WM_EMU_REFRESH, 0, 0);
+}
 
 // The go-till of this command, if any, ends with the command.
 EmuResult EndWith(EmuResult result, const RunRequest& request)
@@ -156,7 +159,10 @@ EmuResult HaltTarget(bool toShell)
     return EMU_OK;
 }
 
-bool TargetRuns() { return (CpuGetCpuStatus(0, 1) & 1) != 0; }
+bool TargetRuns()
+{
+    return (CpuGetCpuStatus(0, 1) & 1) != 0;
+}
 
 EmuResult PlantAndGo()
 {
@@ -187,18 +193,11 @@ EmuResult EmuRun(int mode, ADDR addr)
     SendToMain(WM_EMU_BUSY, 2, 0);
     switch (mode) {
     case EMU_RUN_GO_FROM:
-    case EMU_RUN_FLY_GO_FROM:
-        request->from = addr;
-        break;
+    case EMU_RUN_FLY_GO_FROM: request->from = addr; break;
     case EMU_RUN_GO_TILL:
-    case EMU_RUN_FLY_GO_TILL:
-        request->till = addr;
-        break;
-    case EMU_RUN_COUNT:
-        request->count = addr.off;
-        break;
-    default:
-        break;
+    case EMU_RUN_FLY_GO_TILL: request->till = addr; break;
+    case EMU_RUN_COUNT: request->count = addr.off; break;
+    default: break;
     }
     request->fly = mode >= EMU_RUN_FLY_GO && mode <= EMU_RUN_FLY_GO_TILL;
     if (mode >= EMU_RUN_GO && mode <= EMU_RUN_FREE)
@@ -207,7 +206,10 @@ EmuResult EmuRun(int mode, ADDR addr)
     return RunSequence(*request);
 }
 
-EmuResult EmuHalt(void) { return HaltTarget(false); }
+EmuResult EmuHalt(void)
+{
+    return HaltTarget(false);
+}
 
 int EmuIsHaltAction(void)
 {
@@ -230,7 +232,10 @@ EmuResult EmuResetTarget(ADDR pc)
     return SetPcForCode(pc.off);
 }
 
-EmuResult EmuSetPC(ADDR addr) { return SetPcWhenStopped(addr.off, true); }
+EmuResult EmuSetPC(ADDR addr)
+{
+    return SetPcWhenStopped(addr.off, true);
+}
 
 void SetRestartOption(int stopAtEntry, const char* symbol)
 {

@@ -12,7 +12,10 @@ namespace {
 
 constexpr size_t kTextChunk = 4096;
 
-void Send(const std::vector<char>& buffer) { SendToMain(WM_EMU_SEMIHOST_IO, 0, reinterpret_cast<LPARAM>(buffer.data())); }
+void Send(const std::vector<char>& buffer)
+{
+    SendToMain(WM_EMU_SEMIHOST_IO, 0, reinterpret_cast<LPARAM>(buffer.data()));
+}
 
 void SendText(BYTE kind, const uint8_t* data, size_t count)
 {

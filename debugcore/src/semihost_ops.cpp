@@ -44,7 +44,10 @@ SemihostAnswer Fail(int error)
     return {kFail};
 }
 
-SemihostAnswer Result(uint32_t r0) { return {r0}; }
+SemihostAnswer Result(uint32_t r0)
+{
+    return {r0};
+}
 
 // A name of `length` bytes at `address`, bounded by the host's path length.
 bool ReadName(uint32_t address, uint32_t length, std::string& name, int& error)
@@ -200,7 +203,10 @@ SemihostAnswer ReadC(const Call&)
     return Result(ch[0]);
 }
 
-SemihostAnswer IsError(const Call& c) { return Result(static_cast<int32_t>(c.p[0]) < 0 ? 1 : 0); }
+SemihostAnswer IsError(const Call& c)
+{
+    return Result(static_cast<int32_t>(c.p[0]) < 0 ? 1 : 0);
+}
 
 SemihostAnswer IsTty(const Call& c)
 {
@@ -232,8 +238,8 @@ SemihostAnswer Flen(const Call& c)
 SemihostAnswer TmpNam(const Call& c)
 {
     char name[64];
-    const int n = std::snprintf(name, sizeof name, "%s/zk-semihost-%x-%02x", P_tmpdir,
-                                static_cast<unsigned>(getpid()), c.p[1] & 0xFFu);
+    const int n = std::snprintf(name, sizeof name, "%s/zk-semihost-%x-%02x", P_tmpdir, static_cast<unsigned>(getpid()),
+                                c.p[1] & 0xFFu);
     if (n < 0 || static_cast<uint32_t>(n) + 1 > c.p[2])
         return Fail(ENAMETOOLONG);
     if (WriteTargetBytes(c.p[0], name, static_cast<uint32_t>(n) + 1) != 0)
@@ -259,9 +265,15 @@ SemihostAnswer Rename(const Call& c)
     return std::rename(from.c_str(), to.c_str()) == 0 ? Result(0) : Fail(errno);
 }
 
-SemihostAnswer Clock(const Call&) { return Result(static_cast<uint32_t>(MillisecondsSinceStart() / 10)); }
+SemihostAnswer Clock(const Call&)
+{
+    return Result(static_cast<uint32_t>(MillisecondsSinceStart() / 10));
+}
 
-SemihostAnswer Time(const Call&) { return Result(static_cast<uint32_t>(std::time(nullptr))); }
+SemihostAnswer Time(const Call&)
+{
+    return Result(static_cast<uint32_t>(std::time(nullptr)));
+}
 
 // Host commands are not run for the target.
 SemihostAnswer System(const Call& c)
@@ -273,7 +285,10 @@ SemihostAnswer System(const Call& c)
     return Fail(ENOSYS);
 }
 
-SemihostAnswer Errno(const Call&) { return Result(static_cast<uint32_t>(Semihost().lastErrno)); }
+SemihostAnswer Errno(const Call&)
+{
+    return Result(static_cast<uint32_t>(Semihost().lastErrno));
+}
 
 // The buffer receives the zero-terminated line and the block's second word
 // its length, when the line fits.
@@ -329,9 +344,15 @@ SemihostAnswer Ended(uint32_t op, uint32_t reason, uint32_t status)
     return a;
 }
 
-SemihostAnswer ReportException(const Call& c) { return Ended(SYS_REPORTEXC, c.r1, 0); }
+SemihostAnswer ReportException(const Call& c)
+{
+    return Ended(SYS_REPORTEXC, c.r1, 0);
+}
 
-SemihostAnswer ExitExtended(const Call& c) { return Ended(SYS_EXIT_EXTENDED, c.p[0], c.p[1]); }
+SemihostAnswer ExitExtended(const Call& c)
+{
+    return Ended(SYS_EXIT_EXTENDED, c.p[0], c.p[1]);
+}
 
 // The elapsed ticks since the program started, 64 bits, low word first.
 SemihostAnswer Elapsed(const Call& c)
@@ -343,7 +364,10 @@ SemihostAnswer Elapsed(const Call& c)
     return WriteTargetWords(c.r1, words, 2) == 0 ? Result(0) : Fail(EFAULT);
 }
 
-SemihostAnswer TickFreq(const Call&) { return Result(kTickFrequency); }
+SemihostAnswer TickFreq(const Call&)
+{
+    return Result(kTickFrequency);
+}
 
 // How r1 is used.
 enum class Arg {

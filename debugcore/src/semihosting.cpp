@@ -52,7 +52,8 @@ int IsSemihostingSwi(uint32_t lr, bool thumbCaller, bool& semihosting)
     }
     uint32_t swi = 0;
     const int r = ReadTargetWords(lr - 4, &swi, 1);
-    semihosting = r == 0 && (swi & kArmSwiMask) == kArmSwiMask && (swi & 0x00FFFFFFu) == (kArmSemihostSwi & 0x00FFFFFFu);
+    semihosting =
+        r == 0 && (swi & kArmSwiMask) == kArmSwiMask && (swi & 0x00FFFFFFu) == (kArmSemihostSwi & 0x00FFFFFFu);
     return r;
 }
 
@@ -64,15 +65,12 @@ int ReturnToCaller(const SemihostAnswer& a, uint32_t lr, uint32_t spsr)
     uint32_t cpsr = spsr;
     uint32_t pc = lr;
     switch (a.after) {
-    case SemihostReturn::ToCaller:
-        break;
+    case SemihostReturn::ToCaller: break;
     case SemihostReturn::Exit:
         // The PC stays on the SWI: a go repeats the program's end.
         pc = lr - (thumb ? 2 : 4);
         break;
-    case SemihostReturn::EnterSvc:
-        cpsr = (spsr & ~CPSR_MODE_MASK) | CPSR_MODE_SVC | CPSR_IRQ_FIQ_DISABLE;
-        break;
+    case SemihostReturn::EnterSvc: cpsr = (spsr & ~CPSR_MODE_MASK) | CPSR_MODE_SVC | CPSR_IRQ_FIQ_DISABLE; break;
     }
     int r = SetTargetReg(SIM_REG_CPSR, cpsr);
     if (r == 0)
@@ -91,8 +89,9 @@ SemihostState& Semihost()
 bool SemihostingServed()
 {
     const TargetConfig& c = Lib().config;
-    return c.semihostOption == 1 && (c.protocol == EMU_PROTOCOL_PELLITON || c.protocol == EMU_PROTOCOL_TAMBER ||
-                                     c.protocol == EMU_PROTOCOL_SIMULATOR);
+    return c.semihostOption == 1 &&
+        (c.protocol == EMU_PROTOCOL_PELLITON || c.protocol == EMU_PROTOCOL_TAMBER ||
+         c.protocol == EMU_PROTOCOL_SIMULATOR);
 }
 
 void SemihostProgramStarts()
@@ -165,7 +164,10 @@ int HandleSemiHosting(int* state)
     return r;
 }
 
-void SemihostSetCommandLine(const char* line) { Semihost().commandLine = line ? line : ""; }
+void SemihostSetCommandLine(const char* line)
+{
+    Semihost().commandLine = line ? line : "";
+}
 
 int SemihostGetExit(DWORD* reason, DWORD* status)
 {

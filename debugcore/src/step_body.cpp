@@ -31,7 +31,7 @@ bool ConditionHolds(const StepRequest& request)
     if (request.registerCondition) {
         DWORD id = 0, value = 0;
         return CpuFindRegisterId(request.registerName.c_str(), &id) == 0 && CpuGetRegister(id, &value) == 0 &&
-               value == request.value;
+            value == request.value;
     }
     uint8_t byte = 0;
     return ReadTargetBytes(request.memoryAddress.off, &byte, 1) == 0 && byte == (request.value & 0xFFu);

@@ -25,7 +25,10 @@ struct StepRequest {
 };
 
 // Modes 3 and 4 step until Esc or a halt; breakpoints do not end them.
-inline bool Continuous(int mode) { return mode == EMU_STEP_INTO_CONTINUOUS || mode == EMU_STEP_OVER_CONTINUOUS; }
+inline bool Continuous(int mode)
+{
+    return mode == EMU_STEP_INTO_CONTINUOUS || mode == EMU_STEP_OVER_CONTINUOUS;
+}
 
 // The step body: the PC, the run-command-active flag for the command's
 // whole duration, the source-level or instruction-level step, the shown

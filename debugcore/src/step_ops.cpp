@@ -149,7 +149,10 @@ Started GoTill(uint32_t address)
     return {Start::Running, EMU_OK};
 }
 
-bool Enabled(BPT_MARK mark) { return mark == BPT_MARK_SW_ENABLED || mark == BPT_MARK_UNIT_ENABLED; }
+bool Enabled(BPT_MARK mark)
+{
+    return mark == BPT_MARK_SW_ENABLED || mark == BPT_MARK_UNIT_ENABLED;
+}
 
 // A stop at an enabled breakpoint (or past a Thumb one's halfword, as the
 // frame's stop handling takes it).
@@ -202,8 +205,8 @@ int LibraryCallAnswer(uint32_t address, int* answer)
 
 bool LineAt(uint32_t address, SourceLine* line)
 {
-    return SymAddrToSourceLine(address, &line->module, &line->file, &line->line, &line->start, &line->end,
-                               nullptr) == SYM_OK;
+    return SymAddrToSourceLine(address, &line->module, &line->file, &line->line, &line->start, &line->end, nullptr) ==
+        SYM_OK;
 }
 
 bool TakeMessages()
@@ -228,8 +231,9 @@ Outcome StepOnce()
     if (Pc(&pc) == EMU_OK && ThumbState()) {
         BYTE code[4];
         DadInstruction i{};
-        blPair = ReadTargetBytes(pc, code, 4) == 0 && DadClassifyInstruction(code, 4, 0, pc, CodeFlags(true), &i) == 0 &&
-                 i.kind == DAD_KIND_CALL && i.distance == 0 && i.length == 4;
+        blPair = ReadTargetBytes(pc, code, 4) == 0 &&
+            DadClassifyInstruction(code, 4, 0, pc, CodeFlags(true), &i) == 0 && i.kind == DAD_KIND_CALL &&
+            i.distance == 0 && i.length == 4;
     }
     EmuResult r = emuStepOne(0);
     // The halves of a Thumb BL are one instruction of the listing.

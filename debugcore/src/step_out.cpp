@@ -17,7 +17,10 @@ using step::Stop;
 // The window of code the call/return stepper classifies at a time.
 constexpr uint32_t kWindow = 64;
 
-EmuResult Ending(const Outcome& o) { return o.stop == Stop::Failed ? o.result : EMU_OK; }
+EmuResult Ending(const Outcome& o)
+{
+    return o.stop == Stop::Failed ? o.result : EMU_OK;
+}
 
 }  // namespace
 

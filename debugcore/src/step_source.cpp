@@ -21,7 +21,10 @@ using step::Stop;
 // The most code of a line read at once.
 constexpr uint32_t kLineBuffer = 512;
 
-bool Into(int mode) { return mode == EMU_STEP_INTO || mode == EMU_STEP_INTO_CONTINUOUS; }
+bool Into(int mode)
+{
+    return mode == EMU_STEP_INTO || mode == EMU_STEP_INTO_CONTINUOUS;
+}
 
 // Whether a call is run over, by DadIsLibFuncCall's answer: a library call
 // always is; Step Into enters the others; Step Over runs over them unless

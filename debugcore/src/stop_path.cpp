@@ -29,4 +29,7 @@ int TargetStopped(bool serveSemihosting)
 
 }  // namespace sarvik
 
-extern "C" int EmuTargetStopped(void) { return sarvik::TargetStopped(true); }
+extern "C" int EmuTargetStopped(void)
+{
+    return sarvik::TargetStopped(true);
+}

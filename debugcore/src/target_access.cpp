@@ -78,8 +78,14 @@ int GetTargetReg(int number, uint32_t& value)
     return r;
 }
 
-int SetTargetReg(int number, uint32_t value) { return emuSetReg(0, number, static_cast<int>(value)); }
+int SetTargetReg(int number, uint32_t value)
+{
+    return emuSetReg(0, number, static_cast<int>(value));
+}
 
-uint32_t AlignToCode(uint32_t offset) { return LdrIsInThumbRange(offset) ? offset & ~1u : offset & ~3u; }
+uint32_t AlignToCode(uint32_t offset)
+{
+    return LdrIsInThumbRange(offset) ? offset & ~1u : offset & ~3u;
+}
 
 }  // namespace sarvik

@@ -31,8 +31,7 @@ EmuResult AddTemporary(DWORD offset, DWORD space)
         found->SetLife(BPLIFE_ENABLED_ONCE);
         found->Enable(1);
         return EMU_OK;
-    default:
-        return EMU_OK;
+    default: return EMU_OK;
     }
 }
 
@@ -69,9 +68,8 @@ EmuResult RemoveTempBp(ADDR)
             return r->GetLife() != BPLIFE_TEMPORARY && r->GetAddr().off == at.off;
         });
         if (userThere)
-            List().RemoveIf([&at](const CBpDataEx& r) {
-                return r.GetLife() == BPLIFE_TEMPORARY && r.GetAddr().off == at.off;
-            });
+            List().RemoveIf(
+                [&at](const CBpDataEx& r) { return r.GetLife() == BPLIFE_TEMPORARY && r.GetAddr().off == at.off; });
         else
             BptClearBp(&at, 0);
     }

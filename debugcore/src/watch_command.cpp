@@ -162,8 +162,8 @@ EmuResult CBptCommand::Watchpoint(int argc, char** argv)
     for (int at = 1; at + 1 < valuesEnd; at += 2) {
         const char* name = argv[at];
         uint32_t value = 0;
-        const bool known = SameWord(name, "addr") || SameWord(name, "amask") || SameWord(name, "data") ||
-                           SameWord(name, "dmask");
+        const bool known =
+            SameWord(name, "addr") || SameWord(name, "amask") || SameWord(name, "data") || SameWord(name, "dmask");
         if (!known)
             break;
         if (!ReadHex(argv[at + 1], &value)) {

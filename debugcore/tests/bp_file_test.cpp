@@ -19,7 +19,10 @@ namespace {
 using ::testing::ElementsAre;
 using Bytes = std::vector<uint8_t>;
 
-void Append(Bytes& b, std::initializer_list<uint8_t> bytes) { b.insert(b.end(), bytes); }
+void Append(Bytes& b, std::initializer_list<uint8_t> bytes)
+{
+    b.insert(b.end(), bytes);
+}
 void AppendWord(Bytes& b, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
@@ -105,8 +108,8 @@ protected:
         std::string s;
         for (const CBpDataEx* r : *BptGetList())
             s += std::to_string(r->GetAddr().off) + "/" + std::to_string(r->GetAddr().seg) + "/" + r->GetSymbol() +
-                 "/" + std::to_string(r->IsEnable()) + "/" + std::to_string(r->GetCount()) + "/" +
-                 std::to_string(r->GetBpType()) + "/" + r->GetBpCondition() + ";";
+                "/" + std::to_string(r->IsEnable()) + "/" + std::to_string(r->GetCount()) + "/" +
+                std::to_string(r->GetBpType()) + "/" + r->GetBpCondition() + ";";
         for (int u = 0; u < 2; ++u) {
             const WHPT_UNIT& w = Units().Unit(u);
             for (uint32_t v : {w.used, w.enabled, w.address, w.addressMask, w.data, w.dataMask, w.control})
@@ -178,8 +181,9 @@ TEST_F(BpFileTest, EveryRecordKindAndTheUnitsComeBack)
     Fake().calls.clear();
     ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
     EXPECT_EQ(State(), before);
-    EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x0)", "emuSetBp(0x8000)", "emuSetBp(0x8104)", "emuSetBp(0x8200)",
-                                          "emuSetHwBp(u0,0x20000,mask 0x0,ctl 0xf0010d)"))
+    EXPECT_THAT(Fake().calls,
+                ElementsAre("emuClrBp(0x0)", "emuSetBp(0x8000)", "emuSetBp(0x8104)", "emuSetBp(0x8200)",
+                            "emuSetHwBp(u0,0x20000,mask 0x0,ctl 0xf0010d)"))
         << "the disabled breakpoint is not sent; unit 1 is kept outside hardware-breakpoint mode";
     EXPECT_EQ(Fake().lastHwBp.data, 0x55u);
     EXPECT_EQ(Fake().lastHwBp.dataMask, 0xFF00u);
@@ -191,8 +195,9 @@ TEST_F(BpFileTest, EveryRecordKindAndTheUnitsComeBack)
     Fake().calls.clear();
     ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
     EXPECT_EQ(State(), before);
-    EXPECT_THAT(Fake().Calls("emuSetHwBp"), ElementsAre("emuSetHwBp(u0,0x20000,mask 0x0,ctl 0xf0010d)",
-                                                        "emuSetHwBp(u1,0x0,mask 0xffffffff,ctl 0xf70100)"));
+    EXPECT_THAT(
+        Fake().Calls("emuSetHwBp"),
+        ElementsAre("emuSetHwBp(u0,0x20000,mask 0x0,ctl 0xf0010d)", "emuSetHwBp(u1,0x0,mask 0xffffffff,ctl 0xf70100)"));
 }
 
 // Records a file may hold that the reader passes over: no address space,

@@ -76,8 +76,9 @@ TEST_F(CommandTest, TheSetCommandListsTheBreakpoints)
     const ADDR noSpace{0x20, 0};
     ASSERT_EQ(BptSetBp(&noSpace, "", 1, 0, 0, 0xFFFFFFFFu), EMU_OK);
     Fake().calls.clear();
-    EXPECT_THAT(Run(BptSetCmd, {"BP"}), ElementsAre("Total Breakpoint number: 3", "Breakpoint at 0x00008000, Enable",
-                                                    "Breakpoint at 0x00008010, Disable"))
+    EXPECT_THAT(Run(BptSetCmd, {"BP"}),
+                ElementsAre("Total Breakpoint number: 3", "Breakpoint at 0x00008000, Enable",
+                            "Breakpoint at 0x00008010, Disable"))
         << "a breakpoint without an address text is counted, not listed";
     EXPECT_THAT(Run(BptSetCmd, {"BP", "8000", "more"}), IsEmpty());
     EXPECT_THAT(Fake().calls, IsEmpty());
@@ -138,8 +139,9 @@ TEST_F(CommandTest, TheClearCommandClearsAndRefreshesTheViews)
     EXPECT_THAT(Run(BptClearCmd, {"BC", "8002"}), IsEmpty());
     EXPECT_EQ(ListOffsets(), std::vector<uint32_t>{0x8004}) << "the aligned address";
     EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x8000)"));
-    EXPECT_THAT(UpdateViews(), ElementsAre(std::pair<WPARAM, LPARAM>{DVK_BREAKPOINTS, -1},
-                                           std::pair<WPARAM, LPARAM>{DVK_REGISTERS, 0}));
+    EXPECT_THAT(
+        UpdateViews(),
+        ElementsAre(std::pair<WPARAM, LPARAM>{DVK_BREAKPOINTS, -1}, std::pair<WPARAM, LPARAM>{DVK_REGISTERS, 0}));
 
     messages_.clear();
     Fake().failNext["emuClrBp"] = EMU_TARGET_LOST;
@@ -201,8 +203,8 @@ TEST_F(CommandTest, TheWatchpointCommandProgramsAUnit)
     EXPECT_EQ(call.kind, 0);
     EXPECT_EQ(call.reserved, 0);
     EXPECT_EQ(Units().Unit(0), (WHPT_UNIT{1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D}));
-    EXPECT_THAT(UpdateViews(), ElementsAre(std::pair<WPARAM, LPARAM>{DVK_REGISTERS, 0},
-                                           std::pair<WPARAM, LPARAM>{DVK_CODE_VIEWS, 0}));
+    EXPECT_THAT(UpdateViews(),
+                ElementsAre(std::pair<WPARAM, LPARAM>{DVK_REGISTERS, 0}, std::pair<WPARAM, LPARAM>{DVK_CODE_VIEWS, 0}));
 
     EXPECT_THAT(Run(WatchpointCmd, {"WP"}),
                 ElementsAre("HW0 watchpoint:", "    address: 0x00001000, addr_mask: 0x00000000",

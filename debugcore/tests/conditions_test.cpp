@@ -28,7 +28,7 @@ protected:
         const struct {
             const char* name;
             uint32_t type, address;
-        } globals[] = {{"i", 8, 0x9000}, {"j", 8, 0x9004}, {"k", 8, 0x9008}, {"c", 2, 0x900C},
+        } globals[] = {{"i", 8, 0x9000},  {"j", 8, 0x9004},  {"k", 8, 0x9008},  {"c", 2, 0x900C},
                        {"f", 14, 0x9010}, {"us", 6, 0x9014}, {"l", 10, 0x9018}, {"d", 15, 0x9020}};
         for (const auto& g : globals) {
             const uint32_t at[3] = {3, g.address, 0};
@@ -108,10 +108,20 @@ TEST_F(ConditionTest, OperatorsAndNumberForms)
         const char* condition;
         bool holds;
     } cases[] = {
-        {16, "i == 0x10", true}, {16, "i == 16", true},  {8, "i == 010", true},  {10, "i == 010", false},
-        {16, "i > 15", true},    {16, "i < 16", false},  {16, "i >= 16", true},  {16, "i <= 15", false},
-        {16, "i <> 16", false},  {16, "i==16", true},    {16, " i == +16 ", true}, {16, "i < 0X11", true},
-        {0xFFFFFFFF, "i == 0xFFFFFFFF", true}, {0xFFFFFFFF, "i == -1", true},
+        {16, "i == 0x10", true},
+        {16, "i == 16", true},
+        {8, "i == 010", true},
+        {10, "i == 010", false},
+        {16, "i > 15", true},
+        {16, "i < 16", false},
+        {16, "i >= 16", true},
+        {16, "i <= 15", false},
+        {16, "i <> 16", false},
+        {16, "i==16", true},
+        {16, " i == +16 ", true},
+        {16, "i < 0X11", true},
+        {0xFFFFFFFF, "i == 0xFFFFFFFF", true},
+        {0xFFFFFFFF, "i == -1", true},
     };
     for (const auto& c : cases) {
         Ints(c.i, 0, 0);
@@ -132,9 +142,9 @@ TEST_F(ConditionTest, NarrowAndFloatingPointValues)
         const char* condition;
         bool holds;
     } cases[] = {
-        {"c > 0", true},        {"c == -1", true},    {"c == 255", false}, {"us == 65535", true},
-        {"us > 0x7FFF", true},  {"i > -1", false},    {"f > 1", true},     {"f < 2", true},
-        {"f == 1", false},      {"d < -2", true},     {"d > -3", true},
+        {"c > 0", true},       {"c == -1", true}, {"c == 255", false}, {"us == 65535", true},
+        {"us > 0x7FFF", true}, {"i > -1", false}, {"f > 1", true},     {"f < 2", true},
+        {"f == 1", false},     {"d < -2", true},  {"d > -3", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Holds(c.condition), c.holds) << c.condition;
@@ -181,8 +191,8 @@ TEST_F(ConditionTest, ConditionsThatDoNotParseNeverHoldAndSayNothing)
 {
     Ints(16, 0, 0);
     platform::GTestScriptedUi ui;  // no message may appear
-    for (const char* condition : {"nothing == 1", "i == 5x", "i == 0x", "i == 08", "i", "i ==", "== 3",
-                                  "i == 3 &&", "i == 16 ||| j == 0", "i == 4294967296", "i == -2147483649", ""}) {
+    for (const char* condition : {"nothing == 1", "i == 5x", "i == 0x", "i == 08", "i", "i ==", "== 3", "i == 3 &&",
+                                  "i == 16 ||| j == 0", "i == 4294967296", "i == -2147483649", ""}) {
         std::vector<BpCondClause> clauses;
         EXPECT_FALSE(ParseBpCondition(condition, {0x104, 1}, &clauses)) << condition;
         EXPECT_FALSE(Holds(condition)) << condition;

@@ -17,7 +17,13 @@ int GetTaskInfo(unsigned code, void** io)
     return reinterpret_cast<uintptr_t>(*io) != g_current ? 1 : 0;
 }
 
-void FakeCorvane_SetCurrent(uintptr_t controlBlock) { g_current = controlBlock; }
-int FakeCorvane_Questions(void) { return g_questions; }
+void FakeCorvane_SetCurrent(uintptr_t controlBlock)
+{
+    g_current = controlBlock;
+}
+int FakeCorvane_Questions(void)
+{
+    return g_questions;
+}
 
 }  // extern "C"

@@ -25,7 +25,10 @@ std::string Hex(uint32_t v)
     return text;
 }
 
-void Record(std::string call) { Fake().calls.push_back(std::move(call)); }
+void Record(std::string call)
+{
+    Fake().calls.push_back(std::move(call));
+}
 
 bool Touches(const std::set<uint32_t>& set, uint32_t address, uint32_t count)
 {
@@ -36,7 +39,10 @@ bool Touches(const std::set<uint32_t>& set, uint32_t address, uint32_t count)
     return false;
 }
 
-constexpr int UnitRegister(int unit, int index) { return 52 + 7 * unit + index; }
+constexpr int UnitRegister(int unit, int index)
+{
+    return 52 + 7 * unit + index;
+}
 
 }  // namespace
 
@@ -125,7 +131,10 @@ EmuResult emuDisableSwBkpt(void)
     return Fake().TakeFailure("emuDisableSwBkpt");
 }
 
-DWORD emuGetBkptCode(int) { return EMU_BREAK_WORD; }
+DWORD emuGetBkptCode(int)
+{
+    return EMU_BREAK_WORD;
+}
 
 // No target is connected: a step answers as the unconnected library does,
 // unless a failure is planned.
@@ -148,18 +157,27 @@ EmuResult emuGetReg(int, int regNumber, int* value)
     return EMU_REFUSED;
 }
 
-EmuResult emuSetHwBp(int addrValue, int* addrMask, int dataValue, int* dataMask, int kind, int reserved, uint32_t* control,
-                     int unit)
+EmuResult emuSetHwBp(int addrValue, int* addrMask, int dataValue, int* dataMask, int kind, int reserved,
+                     uint32_t* control, int unit)
 {
     Record("emuSetHwBp(u" + std::to_string(unit) + "," + Hex(static_cast<uint32_t>(addrValue)) + ",mask " +
            Hex(static_cast<uint32_t>(*addrMask)) + ",ctl " + Hex(*control) + ")");
-    Fake().lastHwBp = {static_cast<uint32_t>(addrValue), static_cast<uint32_t>(*addrMask),
-                       static_cast<uint32_t>(dataValue), static_cast<uint32_t>(*dataMask), kind, reserved,
-                       *control, unit};
+    Fake().lastHwBp = {static_cast<uint32_t>(addrValue),
+                       static_cast<uint32_t>(*addrMask),
+                       static_cast<uint32_t>(dataValue),
+                       static_cast<uint32_t>(*dataMask),
+                       kind,
+                       reserved,
+                       *control,
+                       unit};
     if (const int r = Fake().TakeFailure("emuSetHwBp"))
         return r;
     if (Fake().unitsPresent) {
-        const int values[6] = {addrValue, *addrMask, dataValue, *dataMask, static_cast<int>(*control & 0xFFFF),
+        const int values[6] = {addrValue,
+                               *addrMask,
+                               dataValue,
+                               *dataMask,
+                               static_cast<int>(*control & 0xFFFF),
                                static_cast<int>(*control >> 16)};
         for (int i = 0; i < 6; ++i)
             Fake().unitRegs[UnitRegister(unit, i)] = values[i];
@@ -234,11 +252,17 @@ int ProcReturnByteOrder(int* order)
 
 // --- Quentor -----------------------------------------------------------------
 
-int LdrFileFormat(void) { return Fake().fileFormat; }
+int LdrFileFormat(void)
+{
+    return Fake().fileFormat;
+}
 
 // --- tarnel ------------------------------------------------------------------
 
-int LdrIsInCode(unsigned) { return Fake().inCode; }
+int LdrIsInCode(unsigned)
+{
+    return Fake().inCode;
+}
 
 int LdrIsInThumbRange(unsigned address)
 {
@@ -251,8 +275,7 @@ int LdrIsInThumbRange(unsigned address)
 
 // --- quinar ------------------------------------------------------------------
 
-SymResult SymSrcLinenum2NextRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end,
-                                  uint32_t* iterator)
+SymResult SymSrcLinenum2NextRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end, uint32_t* iterator)
 {
     auto it = Fake().lineRanges.find({key, line});
     if (it == Fake().lineRanges.end() || *iterator >= it->second.size())
@@ -263,8 +286,7 @@ SymResult SymSrcLinenum2NextRange(uint32_t key, uint32_t line, uint32_t* start, 
     return SYM_OK;
 }
 
-SymResult SymSrcLinenum2FirstRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end,
-                                   uint32_t* iterator)
+SymResult SymSrcLinenum2FirstRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end, uint32_t* iterator)
 {
     *iterator = 0;
     return SymSrcLinenum2NextRange(key, line, start, end, iterator);

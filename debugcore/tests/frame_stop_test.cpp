@@ -54,7 +54,10 @@ EmuResult Run(int mode, ADDR)
     g_script.calls.push_back("run " + std::to_string(mode));
     return g_script.runResult;
 }
-int IsBusy() { return g_script.busy; }
+int IsBusy()
+{
+    return g_script.busy;
+}
 EmuResult RemoveTemp(ADDR)
 {
     g_script.calls.push_back("remove temp");
@@ -108,46 +111,71 @@ const std::string kShownBreak = "show 128 Halt by breakpoint!";
 
 INSTANTIATE_TEST_SUITE_P(
     Stops, FrameStop,
-    ::testing::Values(
-        Case{"a step command takes its own stops", With([](Script& s) { s.busy = 1; }), HALT_BREAKPOINT,
-             StopOutcome::StepEngine, {}},
-        Case{"a served semihosting call", With([](Script& s) { s.stopped = EMU_STOP_RESUMED; }), HALT_BREAKPOINT,
-             StopOutcome::RunsOn, {"stopped"}},
-        Case{"the program's end is shown without a breakpoint test",
-             With([](Script& s) { s.stopped = EMU_STOP_EXITED; }), HALT_BREAKPOINT, StopOutcome::Shown,
-             {"stopped", "remove temp", kShownBreak, "refresh"}},
-        Case{"a count not reached runs on from the PC", With([](Script& s) { s.markAtPc = BPT_MARK_SW_ENABLED; }),
-             HALT_BREAKPOINT, StopOutcome::RunsOn, {"stopped", "find pc", "hit", "halt?", "run 1"}},
-        Case{"a count not reached after a halt is shown",
-             With([](Script& s) {
-                 s.markAtPc = BPT_MARK_SW_ENABLED;
-                 s.haltAction = 1;
-             }),
-             HALT_BREAKPOINT, StopOutcome::Shown,
-             {"stopped", "find pc", "hit", "halt?", "remove temp", kShownBreak, "refresh"}},
-        Case{"a hit is shown",
-             With([](Script& s) {
-                 s.markAtPc = BPT_MARK_UNIT_ENABLED;
-                 s.hit = BPT_HIT_TEMPORARY;
-             }),
-             HALT_BREAKPOINT, StopOutcome::Shown, {"stopped", "find pc", "hit", "remove temp", kShownBreak, "refresh"}},
-        Case{"a disabled breakpoint is shown", With([](Script& s) { s.markAtPc = BPT_MARK_SW_DISABLED; }),
-             HALT_BREAKPOINT, StopOutcome::Shown, {"stopped", "find pc", "remove temp", kShownBreak, "refresh"}},
-        Case{"an enabled breakpoint two bytes below runs on", With([](Script& s) { s.markBelow = BPT_MARK_SW_ENABLED; }),
-             HALT_BREAKPOINT, StopOutcome::RunsOn, {"stopped", "find pc", "find pc-2", "halt?", "run 1"}},
-        Case{"but not after the user's halt", With([](Script& s) { s.markBelow = BPT_MARK_SW_ENABLED; }),
-             HALT_ABORT_SWITCH, StopOutcome::Shown,
-             {"stopped", "find pc", "remove temp", "show 284 Halt by Pressing Abort Switch!", "refresh"}},
-        Case{"a run again that fails is shown",
-             With([](Script& s) {
-                 s.markAtPc = BPT_MARK_SW_ENABLED;
-                 s.runResult = EMU_TARGET_LOST;
-             }),
-             HALT_BREAKPOINT, StopOutcome::Shown,
-             {"stopped", "find pc", "hit", "halt?", "run 1", "remove temp", kShownBreak, "refresh"}},
-        Case{"the normal end", Script{}, HALT_TRAP_VECTOR, StopOutcome::Shown,
-             {"stopped", "find pc", "find pc-2", "remove temp", "show 28 Halt by Trap Vector Instruction!",
-              "refresh"}}),
+    ::testing::Values(Case{"a step command takes its own stops",
+                           With([](Script& s) { s.busy = 1; }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::StepEngine,
+                           {}},
+                      Case{"a served semihosting call",
+                           With([](Script& s) { s.stopped = EMU_STOP_RESUMED; }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::RunsOn,
+                           {"stopped"}},
+                      Case{"the program's end is shown without a breakpoint test",
+                           With([](Script& s) { s.stopped = EMU_STOP_EXITED; }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::Shown,
+                           {"stopped", "remove temp", kShownBreak, "refresh"}},
+                      Case{"a count not reached runs on from the PC",
+                           With([](Script& s) { s.markAtPc = BPT_MARK_SW_ENABLED; }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::RunsOn,
+                           {"stopped", "find pc", "hit", "halt?", "run 1"}},
+                      Case{"a count not reached after a halt is shown",
+                           With([](Script& s) {
+                               s.markAtPc = BPT_MARK_SW_ENABLED;
+                               s.haltAction = 1;
+                           }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::Shown,
+                           {"stopped", "find pc", "hit", "halt?", "remove temp", kShownBreak, "refresh"}},
+                      Case{"a hit is shown",
+                           With([](Script& s) {
+                               s.markAtPc = BPT_MARK_UNIT_ENABLED;
+                               s.hit = BPT_HIT_TEMPORARY;
+                           }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::Shown,
+                           {"stopped", "find pc", "hit", "remove temp", kShownBreak, "refresh"}},
+                      Case{"a disabled breakpoint is shown",
+                           With([](Script& s) { s.markAtPc = BPT_MARK_SW_DISABLED; }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::Shown,
+                           {"stopped", "find pc", "remove temp", kShownBreak, "refresh"}},
+                      Case{"an enabled breakpoint two bytes below runs on",
+                           With([](Script& s) { s.markBelow = BPT_MARK_SW_ENABLED; }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::RunsOn,
+                           {"stopped", "find pc", "find pc-2", "halt?", "run 1"}},
+                      Case{"but not after the user's halt",
+                           With([](Script& s) { s.markBelow = BPT_MARK_SW_ENABLED; }),
+                           HALT_ABORT_SWITCH,
+                           StopOutcome::Shown,
+                           {"stopped", "find pc", "remove temp", "show 284 Halt by Pressing Abort Switch!", "refresh"}},
+                      Case{"a run again that fails is shown",
+                           With([](Script& s) {
+                               s.markAtPc = BPT_MARK_SW_ENABLED;
+                               s.runResult = EMU_TARGET_LOST;
+                           }),
+                           HALT_BREAKPOINT,
+                           StopOutcome::Shown,
+                           {"stopped", "find pc", "hit", "halt?", "run 1", "remove temp", kShownBreak, "refresh"}},
+                      Case{"the normal end",
+                           Script{},
+                           HALT_TRAP_VECTOR,
+                           StopOutcome::Shown,
+                           {"stopped", "find pc", "find pc-2", "remove temp",
+                            "show 28 Halt by Trap Vector Instruction!", "refresh"}}),
     [](const auto& info) {
         std::string name = info.param.name;
         for (char& c : name)

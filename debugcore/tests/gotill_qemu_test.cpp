@@ -59,7 +59,7 @@ TEST_P(GoTillAgainstQemu, TheRegistersAtTheStopAreQemus)
     uint32_t block[4];
     for (int i = 0; i < 4; ++i)
         block[i] = uint32_t{bytes[4 * i]} | uint32_t{bytes[4 * i + 1]} << 8 | uint32_t{bytes[4 * i + 2]} << 16 |
-                   uint32_t{bytes[4 * i + 3]} << 24;
+            uint32_t{bytes[4 * i + 3]} << 24;
 
     EXPECT_EQ(sim.r[15], checkpoint);
     EXPECT_EQ(ref.atStop.r[15], checkpoint);
@@ -70,8 +70,7 @@ TEST_P(GoTillAgainstQemu, TheRegistersAtTheStopAreQemus)
     expected.r[kStackLimitRegister] = sim.r[kStackLimitRegister];
     expected.cpsr &= CPSR_COMPARED_BITS;
     sim.cpsr &= CPSR_COMPARED_BITS;
-    EXPECT_TRUE(std::equal(sim.r, sim.r + 16, expected.r) && sim.cpsr == expected.cpsr)
-        << SideBySide(expected, sim);
+    EXPECT_TRUE(std::equal(sim.r, sim.r + 16, expected.r) && sim.cpsr == expected.cpsr) << SideBySide(expected, sim);
     EXPECT_EQ(console_, "before: 42 items, named\n");
 }
 

@@ -185,8 +185,7 @@ TEST_F(ManagerTest, EnableActsOnlyWhereTheStateChanges)
     EXPECT_EQ(BptEnableBp(&unitAt, 0, 0), EMU_OK);
     EXPECT_EQ(BptFindBp(&unitAt, {0, 0}, nullptr), BPT_MARK_UNIT_DISABLED);
     EXPECT_EQ(BptEnableBp(&unitAt, 0, 1), EMU_OK) << "a disabled unit is not enabled again here";
-    EXPECT_THAT(Fake().calls,
-                ElementsAre("emuClrBp(0x100)", "emuSetBp(0x100)", "emuEnableHwBp(0,u0)"));
+    EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x100)", "emuSetBp(0x100)", "emuEnableHwBp(0,u0)"));
 }
 
 }  // namespace

@@ -52,8 +52,8 @@ TEST_F(PlantingTest, ArmBreakpointsGetTheBreakWordAndComeBackAtTheStop)
     const CBpDataEx& first = *(*BptGetList())[0];
     EXPECT_EQ(first.GetStatus(), BKPT_STATUS_PLANTED);
     const std::vector<uint8_t> image = Image(0x8000);
-    EXPECT_EQ(first.GetBkpt()->savedWord, uint32_t{image[0]} | uint32_t{image[1]} << 8 |
-                                              uint32_t{image[2]} << 16 | uint32_t{image[3]} << 24)
+    EXPECT_EQ(first.GetBkpt()->savedWord,
+              uint32_t{image[0]} | uint32_t{image[1]} << 8 | uint32_t{image[2]} << 16 | uint32_t{image[3]} << 24)
         << "the replaced bytes in memory order";
 
     Fake().calls.clear();

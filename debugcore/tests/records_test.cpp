@@ -102,8 +102,8 @@ TEST(BpDataArchive, StoresTheFieldsLittleEndianInOrder)
 
     CBpDataEx full({0x12345678, 1}, "ab", 0, 1, "c", {0x9000, 1}, "never stored", 2);
     full.SetCount(0x300);
-    EXPECT_THAT(Stored(full), ElementsAreArray<uint8_t>({0x78, 0x56, 0x34, 0x12, 1, 0, 2, 'a', 'b', 0, 0, 0, 3, 0, 0,
-                                                          1, 0, 0, 0, 1, 'c'}));
+    EXPECT_THAT(Stored(full), ElementsAreArray<uint8_t>({0x78, 0x56, 0x34, 0x12, 1, 0, 2, 'a', 'b', 0,  0,
+                                                         0,    3,    0,    0,    1, 0, 0, 0,   1,   'c'}));
     CBpData plain({0x40, 1}, "", 1, 1);
     EXPECT_EQ(Stored(plain).size(), 13u) << "CBpData stores no type and no condition";
 }

@@ -64,8 +64,8 @@ TEST_P(RunControl, EveryGoModeRunsFromThePc)
 {
     // 2 and 5 keep the address without going there; 8 keeps it as a count;
     // 0 and 9 are not modes of the system and go from the PC.
-    for (int mode : {EMU_RUN_GO, EMU_RUN_GO_FROM, EMU_RUN_FLY_GO, EMU_RUN_FLY_GO_FROM, EMU_RUN_FREE, EMU_RUN_COUNT, 0,
-                     9}) {
+    for (int mode :
+         {EMU_RUN_GO, EMU_RUN_GO_FROM, EMU_RUN_FLY_GO, EMU_RUN_FLY_GO_FROM, EMU_RUN_FREE, EMU_RUN_COUNT, 0, 9}) {
         SCOPED_TRACE(testing::Message() << "mode " << mode);
         ASSERT_EQ(EmuSetPC({image_.entry, ADDR_SPACE_TARGET}), EMU_OK);
         ClearRecords();
@@ -171,8 +171,9 @@ TEST_P(RunControl, AGoTillSurvivesABreakpointWhoseCountIsNotReached)
     ASSERT_EQ(EmuRun(EMU_RUN_GO_TILL, {Symbol("finish"), ADDR_SPACE_TARGET}), EMU_OK);
     ASSERT_TRUE(WaitForStop());
     EXPECT_EQ(Pc(), Symbol("finish"));
-    EXPECT_THAT(outcomes_, ElementsAre(StopOutcome::RunsOn, StopOutcome::RunsOn, StopOutcome::RunsOn,
-                                       StopOutcome::RunsOn, StopOutcome::RunsOn, StopOutcome::Shown));
+    EXPECT_THAT(outcomes_,
+                ElementsAre(StopOutcome::RunsOn, StopOutcome::RunsOn, StopOutcome::RunsOn, StopOutcome::RunsOn,
+                            StopOutcome::RunsOn, StopOutcome::Shown));
     EXPECT_THAT(shown_, ElementsAre(HALT_BREAKPOINT));
     ExpectImageIntact();
 }

@@ -36,7 +36,7 @@ protected:
             MainMessage m{msg, w, l, {}};
             if (msg == WM_EMU_SEMIHOST_IO && w == 0)
                 m.text = std::string(1, static_cast<char>(reinterpret_cast<const char*>(l)[0])) +
-                         (reinterpret_cast<const char*>(l) + 1);
+                    (reinterpret_cast<const char*>(l) + 1);
             messages_.push_back(m);
             return 1;
         });

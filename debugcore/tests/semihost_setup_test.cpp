@@ -24,9 +24,9 @@ TEST_F(SemihostSetup, TheVectorBreakpointIsPlantedOnlyWhenServed)
         uint32_t protocol;
         bool served;
     } rows[] = {
-        {0x101, EMU_PROTOCOL_PELLITON, true},  {0x101, EMU_PROTOCOL_TAMBER, true},
-        {0x101, EMU_PROTOCOL_SIMULATOR, true}, {0x101, EMU_PROTOCOL_ANGEL, false},
-        {0x101, EMU_PROTOCOL_NONE, false},     {0x001, EMU_PROTOCOL_SIMULATOR, false},
+        {0x101, EMU_PROTOCOL_PELLITON, true},   {0x101, EMU_PROTOCOL_TAMBER, true},
+        {0x101, EMU_PROTOCOL_SIMULATOR, true},  {0x101, EMU_PROTOCOL_ANGEL, false},
+        {0x101, EMU_PROTOCOL_NONE, false},      {0x001, EMU_PROTOCOL_SIMULATOR, false},
         {0x201, EMU_PROTOCOL_SIMULATOR, false},
     };
     for (const Row& r : rows) {
@@ -74,12 +74,23 @@ TEST_F(SemihostSetup, WithoutATargetNothingIsServed)
 TEST(SemihostExit, EveryReasonHasItsLine)
 {
     const std::pair<DWORD, const char*> lines[] = {
-        {0x20000, "Branch Through Zero!"},  {0x20001, "Undefined Instruction!"}, {0x20003, "Prefetch Abort!"},
-        {0x20004, "Data Abort!"},           {0x20005, "Address Exception!"},     {0x20006, "IRQ!"},
-        {0x20007, "FIQ!"},                  {0x20020, "Breakpoint Reached!"},    {0x20021, "Watchpoint Accessed!"},
-        {0x20022, "Finished In Step!"},     {0x20025, "User Interrupt!"},        {0x20026, "Application Exit!"},
-        {0x20027, "Stack Overflow!"},       {0x20028, "Division By Zero!"},      {0x20002, "Unhandled exception"},
-        {0x20023, "Unhandled exception"},   {0, "Unhandled exception"},
+        {0x20000, "Branch Through Zero!"},
+        {0x20001, "Undefined Instruction!"},
+        {0x20003, "Prefetch Abort!"},
+        {0x20004, "Data Abort!"},
+        {0x20005, "Address Exception!"},
+        {0x20006, "IRQ!"},
+        {0x20007, "FIQ!"},
+        {0x20020, "Breakpoint Reached!"},
+        {0x20021, "Watchpoint Accessed!"},
+        {0x20022, "Finished In Step!"},
+        {0x20025, "User Interrupt!"},
+        {0x20026, "Application Exit!"},
+        {0x20027, "Stack Overflow!"},
+        {0x20028, "Division By Zero!"},
+        {0x20002, "Unhandled exception"},
+        {0x20023, "Unhandled exception"},
+        {0, "Unhandled exception"},
     };
     for (const auto& [reason, line] : lines)
         EXPECT_EQ(SemihostExitText(reason), "Stop Emulation for " + std::string(line) + "\n") << std::hex << reason;

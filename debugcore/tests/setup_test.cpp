@@ -123,10 +123,10 @@ TEST_F(SetupTest, TheProgramBindsTheSetUpAndBreakpointCallsByNumber)
         EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(sarvik, platform::OrdinalName(row.ordinal))), row.function)
             << "ordinal " << row.ordinal;
     }
-    for (const char* name : {"EmuTargetStopped", "EmuIsHaltAction", "SetRestartOption", "HandleSemiHosting",
-                             "AddTempBp", "RemoveTempBp", "BptEnableBp", "BptLoadBreakpoints", "BptUnloadBreakpoints",
-                             "SaveBpFile", "RestoreBpFile", "WatchpointCmd",
-                             "SemihostSetCommandLine", "SemihostGetExit", "SemihostExitText"})
+    for (const char* name :
+         {"EmuTargetStopped", "EmuIsHaltAction", "SetRestartOption", "HandleSemiHosting", "AddTempBp", "RemoveTempBp",
+          "BptEnableBp", "BptLoadBreakpoints", "BptUnloadBreakpoints", "SaveBpFile", "RestoreBpFile", "WatchpointCmd",
+          "SemihostSetCommandLine", "SemihostGetExit", "SemihostExitText"})
         EXPECT_NE(GetProcAddress(sarvik, name), nullptr) << name;
     FreeLibrary(sarvik);
 }

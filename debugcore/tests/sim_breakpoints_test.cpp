@@ -7,9 +7,9 @@
 // The Thumb answers come from the loader (LdrIsInThumbRange) and are
 // checked against the image's mapping symbols ($a, $t, $d as
 // arm-none-eabi-readelf lists them).
-#include <unistd.h>
 #include <gmock/gmock.h>
 #include <platform/messages.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -112,7 +112,7 @@ protected:
         if (emuGo(0) != EMU_OK)
             return false;
         return platform::ModalWait([this] { return !stops_.empty(); }, STOP_WAIT_MS) &&
-               platform::ModalWait([] { return (CpuGetCpuStatus(0, 1) & 1) == 0; }, STOP_WAIT_MS);
+            platform::ModalWait([] { return (CpuGetCpuStatus(0, 1) & 1) == 0; }, STOP_WAIT_MS);
     }
 
     HWND frame_ = nullptr;
@@ -130,8 +130,7 @@ TEST_P(SimBreakpointTest, MemoryHoldsBreaksOnlyWhilePlantedAndTheImageAfterEvery
     const uint32_t normalEnd = image.functions.at("__normal_end");
     const uint32_t size = static_cast<uint32_t>(image.bytes.size());
 
-    ASSERT_EQ(LdrLoadWinElf(elf.c_str(), 1, LDR_FLAG_SYMBOLS | LDR_FLAG_DOWNLOAD | LDR_FLAG_SEGMENTS, nullptr),
-              LDR_OK);
+    ASSERT_EQ(LdrLoadWinElf(elf.c_str(), 1, LDR_FLAG_SYMBOLS | LDR_FLAG_DOWNLOAD | LDR_FLAG_SEGMENTS, nullptr), LDR_OK);
     ASSERT_EQ(Read(0, size), image.bytes) << "the download";
     const auto& mapping = MappingSymbols();
     for (uint32_t a : {stepA, stepB, 0u})
@@ -195,8 +194,7 @@ TEST_P(SimBreakpointTest, AGoTillInHardwareModeStops)
     const ImageFacts image = ReadImage(GetParam());
     ASSERT_FALSE(image.bytes.empty());
     const std::string elf = zk::test::FixturePath(GetParam());
-    ASSERT_EQ(LdrLoadWinElf(elf.c_str(), 1, LDR_FLAG_SYMBOLS | LDR_FLAG_DOWNLOAD | LDR_FLAG_SEGMENTS, nullptr),
-              LDR_OK);
+    ASSERT_EQ(LdrLoadWinElf(elf.c_str(), 1, LDR_FLAG_SYMBOLS | LDR_FLAG_DOWNLOAD | LDR_FLAG_SEGMENTS, nullptr), LDR_OK);
     const EMU_TARGET_CONFIG hardwareMode{0x005, 8, 0x100000, EMU_PROTOCOL_SIMULATOR, 0};
     EmuSetTargetConfig(&hardwareMode);
     const uint32_t stepB = image.functions.at("step_b");

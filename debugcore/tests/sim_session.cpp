@@ -5,8 +5,8 @@
 #include "dolmer/dolmer.h"
 #include "falcrest.h"
 #include "host_tools.h"
-#include "quinar/quinar.h"
 #include "quentor.h"
+#include "quinar/quinar.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
 #include "vexlor/vexlor.h"
@@ -17,8 +17,8 @@ namespace {
 
 constexpr const char* kProcessor = "ARM7TDMI";
 
-const StopEntries kCore = {&EmuTargetStopped, &BptFindBp,  &BptCheckHit, &EmuIsHaltAction,
-                           &EmuRun,           &EmuIsBusy,  &RemoveTempBp};
+const StopEntries kCore = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
+                           &EmuRun,           &EmuIsBusy, &RemoveTempBp};
 
 }  // namespace
 
@@ -27,12 +27,8 @@ void SimSession::SetUp()
     window_ = platform::CreateSink([this](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
         messages_.push_back({msg, w, l});
         switch (msg) {
-        case WM_EMU_ERROR:
-            outcomes_.push_back(HandleTargetStop(kCore, *this, w, l));
-            return 1;
-        case WM_EMU_REFRESH:
-            ++refreshes_;
-            return 1;
+        case WM_EMU_ERROR: outcomes_.push_back(HandleTargetStop(kCore, *this, w, l)); return 1;
+        case WM_EMU_REFRESH: ++refreshes_; return 1;
         case WM_EMU_SEMIHOST_IO: {
             if (w == 0) {
                 const char* b = reinterpret_cast<const char*>(l);
@@ -49,8 +45,7 @@ void SimSession::SetUp()
             input_.erase(0, n);
             return static_cast<LRESULT>(n);
         }
-        default:
-            return 1;
+        default: return 1;
         }
     });
     InitDLL_CpuServer(0, window_, kProcessor, 0);
@@ -79,8 +74,7 @@ void SimSession::Load(const std::string& fixture)
     imagePath_ = zk::test::FixturePath(fixture);
     std::string error;
     ASSERT_TRUE(zk::tools::ReadElfImage(imagePath_, image_, error)) << error;
-    ASSERT_EQ(LdrLoadWin(imagePath_.c_str(), 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr),
-              LDR_OK);
+    ASSERT_EQ(LdrLoadWin(imagePath_.c_str(), 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr), LDR_OK);
     SemihostSetCommandLine(imagePath_.c_str());
     ADDR start{0, ADDR_SPACE_TARGET};
     ASSERT_EQ(LdrGetStartPC(&start), 0);
@@ -91,8 +85,7 @@ void SimSession::Load(const std::string& fixture)
 bool SimSession::WaitForStop()
 {
     const int before = refreshes_;
-    return platform::ModalWait([&] { return refreshes_ > before; }, STOP_WAIT_MS) &&
-           (CpuGetCpuStatus(0, 1) & 1) == 0;
+    return platform::ModalWait([&] { return refreshes_ > before; }, STOP_WAIT_MS) && (CpuGetCpuStatus(0, 1) & 1) == 0;
 }
 
 void SimSession::GoTillStop(uint32_t address)

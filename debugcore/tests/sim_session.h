@@ -46,7 +46,12 @@ protected:
     // The function goes into the symbol library as the debug information
     // readers put it there, so that "#name" texts resolve.
     void DeclareFunction(const std::string& name);
-    void ClearRecords() { messages_.clear(); shown_.clear(); console_.clear(); }
+    void ClearRecords()
+    {
+        messages_.clear();
+        shown_.clear();
+        console_.clear();
+    }
     int Count(UINT msg) const;
 
     void ShowHalt(uint16_t cause, const char*) override { shown_.push_back(cause); }

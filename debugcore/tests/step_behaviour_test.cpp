@@ -8,10 +8,10 @@
 #include <map>
 
 #include "host_tools.h"
-#include "talvis/talvis.h"
 #include "quinar/quinar.h"
 #include "sim_session.h"
 #include "step_program_listing.h"
+#include "talvis/talvis.h"
 #include "vexlor/vexlor.h"
 
 namespace sarvik::test {
@@ -241,8 +241,8 @@ TEST_P(StepBehaviour, TheProgramsEndEndsAStepThatFindsNoLine)
     // At 0x8000, outside the image: mov r0, #0x18; ldr r1, [pc, #4];
     // svc 0x123456; b .; .word 0x20026 (ADP_Stopped_ApplicationExit).
     const uint32_t exitCode = 0x8000;
-    const uint8_t code[] = {0x18, 0x00, 0xA0, 0xE3, 0x04, 0x10, 0x9F, 0xE5, 0x56, 0x34, 0x12, 0xEF,
-                            0xFE, 0xFF, 0xFF, 0xEA, 0x26, 0x00, 0x02, 0x00};
+    const uint8_t code[] = {0x18, 0x00, 0xA0, 0xE3, 0x04, 0x10, 0x9F, 0xE5, 0x56, 0x34,
+                            0x12, 0xEF, 0xFE, 0xFF, 0xFF, 0xEA, 0x26, 0x00, 0x02, 0x00};
     for (int mode : {EMU_STEP_OVER, EMU_STEP_INTO}) {
         Load(GetParam());
         ASSERT_EQ(MemWriteBlock({exitCode, ADDR_SPACE_TARGET}, code, sizeof code, 1), 0);
@@ -386,8 +386,7 @@ protected:
 TEST_P(StepsInRecursion, StepOutArrivesInTheCallersFrame)
 {
     const uint32_t returnAddress = call_.address + call_.length;
-    for (const auto& [mode, level] :
-         {std::pair{EMU_GO_TILL_RETURN, 1}, {EMU_STEP_OUT, 0}, {EMU_GO_TILL_RETURN, 0}}) {
+    for (const auto& [mode, level] : {std::pair{EMU_GO_TILL_RETURN, 1}, {EMU_STEP_OUT, 0}, {EMU_GO_TILL_RETURN, 0}}) {
         SCOPED_TRACE(std::to_string(mode) + " level " + std::to_string(level));
         ToDepthTwo();
         uint32_t frame = 0, caller = 0, callerReturn = 0, cfa = 0;

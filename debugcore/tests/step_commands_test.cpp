@@ -137,8 +137,9 @@ TEST_P(StepCommands, Conditions)
     EXPECT_EQ(TextCommand(EmuStepCmd, {"STEP", "a", "xyz", "b", "1"}), EMU_REFUSED);
     EXPECT_EQ(TextCommand(EmuStepCmd, {"STEP", "FOO", "BAR"}), EMU_REFUSED);
     EXPECT_EQ(TextCommand(EmuStepCmd, {"STEP", "1", "2", "3"}), EMU_REFUSED);
-    EXPECT_THAT(shell_.texts, ElementsAre("Not support this command!", "The register does not exist!",
-                                          "The address is not correct!"));
+    EXPECT_THAT(
+        shell_.texts,
+        ElementsAre("Not support this command!", "The register does not exist!", "The address is not correct!"));
     EXPECT_EQ(Pc(), pc);
 }
 

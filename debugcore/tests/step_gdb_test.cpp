@@ -73,8 +73,7 @@ protected:
     {
         std::vector<uint32_t> pcs;
         std::string error;
-        EXPECT_TRUE(zk::test::QemuPcsAfter(zk::test::FixturePath(GetParam()), starts, command, &pcs, &error))
-            << error;
+        EXPECT_TRUE(zk::test::QemuPcsAfter(zk::test::FixturePath(GetParam()), starts, command, &pcs, &error)) << error;
         return pcs;
     }
 
@@ -158,8 +157,8 @@ TEST_P(StepAgainstGdb, StepOutEndsAtTheRowAfterTheReturnAddress)
     std::vector<uint32_t> expected;
     for (uint32_t r : returns)
         expected.push_back(listing_->RowAfter(r).value_or(0));
-    EXPECT_EQ(Hex(SimPcsAfter(starts, EMU_STEP_OUT, 1)), Hex(expected)) << "from" << Hex(starts)
-                                                                         << "\nreturns" << Hex(returns);
+    EXPECT_EQ(Hex(SimPcsAfter(starts, EMU_STEP_OUT, 1)), Hex(expected))
+        << "from" << Hex(starts) << "\nreturns" << Hex(returns);
 }
 
 // At rows of every callee, reached through each of their calls, the frame
@@ -184,7 +183,8 @@ TEST_P(StepAgainstGdb, TheFramesAreGdbsBacktrace)
         if (line.compare(0, 2, "#0") == 0)
             gdbCallers.emplace_back();
         else if (line.size() > 4 && line[0] == '#' && line.find(" 0x") != std::string::npos && !gdbCallers.empty())
-            gdbCallers.back().push_back(static_cast<uint32_t>(std::stoul(line.substr(line.find(" 0x") + 1), nullptr, 16)));
+            gdbCallers.back().push_back(
+                static_cast<uint32_t>(std::stoul(line.substr(line.find(" 0x") + 1), nullptr, 16)));
     }
     ASSERT_EQ(gdbCallers.size(), starts.size()) << gdb.out << gdb.err;
 

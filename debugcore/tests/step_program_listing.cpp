@@ -64,8 +64,8 @@ std::vector<zk::test::ObjdumpLine> StepProgramListing::Calls(const std::string& 
     for (const zk::test::ObjdumpLine& l : code_.lines) {
         if (l.function == function && !l.data) {
             const bool bl = l.mnemonic == "bl";
-            const bool pointer = l.mnemonic == "bx" && previous && previous->mnemonic == "mov" &&
-                                 previous->operands.find("lr, pc") == 0;
+            const bool pointer =
+                l.mnemonic == "bx" && previous && previous->mnemonic == "mov" && previous->operands.find("lr, pc") == 0;
             if (bl || pointer)
                 out.push_back(l);
         }

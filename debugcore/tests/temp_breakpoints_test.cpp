@@ -147,8 +147,9 @@ TEST_F(TempBreakpointTest, HardwareModeWithBothUnitsUsedBorrowsUnitZero)
     Fake().calls.clear();
     ASSERT_EQ(AddTempBp(0x700, 1), EMU_OK);
     ASSERT_EQ(RemoveTempBp({}), EMU_OK);
-    EXPECT_THAT(Fake().calls, ElementsAre("emuSetHwBp(u0,0x700,mask 0x0,ctl 0xfff70100)",
-                                          "emuSetHwBp(u0,0x500,mask 0x0,ctl 0xfff70100)"));
+    EXPECT_THAT(
+        Fake().calls,
+        ElementsAre("emuSetHwBp(u0,0x700,mask 0x0,ctl 0xfff70100)", "emuSetHwBp(u0,0x500,mask 0x0,ctl 0xfff70100)"));
     EXPECT_EQ(BptFindBp(&a, {0, 0}, nullptr), BPT_MARK_UNIT_ENABLED);
 }
 

@@ -90,8 +90,9 @@ TEST_F(UnitsCatchTest, AHitOnACaughtVectorNamesTheException)
     const auto out = Messages(WM_EMU_SEMIHOST_IO);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].wParam, 0u);
-    EXPECT_EQ(out[0].text, "\x01"
-                           "Encounter the Software Interrupt Exception!\n");
+    EXPECT_EQ(out[0].text,
+              "\x01"
+              "Encounter the Software Interrupt Exception!\n");
 
     // A breakpoint at a vector that the mask does not select says nothing.
     messages_.clear();

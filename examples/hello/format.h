@@ -3,6 +3,6 @@
 #define FORMAT_H
 
 /* Writes value in the given base (2 to 16) into buf, returns buf. */
-char *format_number(char *buf, unsigned size, unsigned value, unsigned base);
+char* format_number(char* buf, unsigned size, unsigned value, unsigned base);
 
 #endif

@@ -10,8 +10,8 @@ struct queue {
     unsigned count;
 };
 
-void queue_init(struct queue *q);
-int queue_put(struct queue *q, int value);
-int queue_get(struct queue *q, int *value);
+void queue_init(struct queue* q);
+int queue_put(struct queue* q, int value);
+int queue_get(struct queue* q, int* value);
 
 #endif

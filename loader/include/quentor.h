@@ -14,9 +14,9 @@
 
 // Flags of LdrLoadWin; ELF files get them unchanged (see tarnel.h for the
 // segment and section bits).
-inline constexpr unsigned LDR_LOAD_SYMBOLS = 0x1;     // symbols and debug information into quinar
-inline constexpr unsigned LDR_LOAD_CODE = 0x2;        // code and data into target memory
-inline constexpr unsigned LDR_LOAD_ASK_AGAIN = 0x8;   // ask before loading this image's symbols again
+inline constexpr unsigned LDR_LOAD_SYMBOLS = 0x1;    // symbols and debug information into quinar
+inline constexpr unsigned LDR_LOAD_CODE = 0x2;       // code and data into target memory
+inline constexpr unsigned LDR_LOAD_ASK_AGAIN = 0x8;  // ask before loading this image's symbols again
 
 // LdrFileFormat.
 inline constexpr int LDR_FORMAT_SRECORDS = 2;

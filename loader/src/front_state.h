@@ -33,7 +33,7 @@ struct LoadProgressRecord {
     uint64_t codeBytes = 0;     // written into target memory so far
     uint32_t symbolCount1 = 0;  // the first two counts of quinar's SymGetLoadCounts
     uint32_t symbolCount2 = 0;
-    std::string pathTail;       // the path's last PATH_TAIL_MAX characters
+    std::string pathTail;  // the path's last PATH_TAIL_MAX characters
     uint32_t startAddress = 0;
     uint32_t stackBase = 0;
     uint32_t stackSize = 0;

@@ -63,7 +63,7 @@ void ReportProgress()
         position = std::min(position, size * 8 / 10);
 
     const bool quiet = r.symbolCount2 <= last.symbolCount2 && r.symbolCount1 <= last.symbolCount1 + 10 &&
-                       position <= last.position + 100 && r.codeBytes <= last.codeBytes + 100;
+        position <= last.position + 100 && r.codeBytes <= last.codeBytes + 100;
     if (quiet)
         return;
     const uint64_t percent = size == 0 ? 0 : std::min<uint64_t>(position * 100 / size, 100);

@@ -23,11 +23,9 @@ bool AskToLoadSymbolsAgain()
 
 class SrecLoader {
 public:
-    SrecLoader(ByteSource& source, const std::string& path, const ImageStamp& stamp,
-               const TargetWriter::Write& write)
+    SrecLoader(ByteSource& source, const std::string& path, const ImageStamp& stamp, const TargetWriter::Write& write)
         : s_(FrontState()), lines_(source), path_(path), stamp_(stamp), writer_(write)
-    {
-    }
+    {}
 
     LdrResult Run()
     {
@@ -79,8 +77,7 @@ private:
         std::vector<SymbolEntry> symbols;
         while (lines_.Next(line_)) {
             switch (KindOfLine(line_)) {
-            case LineKind::Data:
-                return LDR_OK;
+            case LineKind::Data: return LDR_OK;
             case LineKind::Module:
                 if (s_.SymbolsWanted()) {
                     // objcopy closes its block with a "$$" line that names nothing.
@@ -101,8 +98,7 @@ private:
                             SymAddLabel(e.name.c_str(), e.address);
                 }
                 break;
-            case LineKind::Other:
-                return LDR_E_NO_DATA;
+            case LineKind::Other: return LDR_E_NO_DATA;
             }
             s_.record.filePosition = lines_.Position();
         }

@@ -65,7 +65,10 @@ int HexValue(char c)
     return -1;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimEnd(std::string_view text)
 {

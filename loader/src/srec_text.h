@@ -75,12 +75,12 @@ struct DataRecord {
 
 enum class RecordFault {
     None,
-    BadType,      // no digit after 'S'
-    BadDigit,     // a character that is no hexadecimal digit
-    OddLength,    // half a byte
-    BadCount,     // the count does not match the line, or leaves no room for the address
+    BadType,    // no digit after 'S'
+    BadDigit,   // a character that is no hexadecimal digit
+    OddLength,  // half a byte
+    BadCount,   // the count does not match the line, or leaves no room for the address
     BadChecksum,
-    PastTop,      // the data runs past 0xFFFFFFFF
+    PastTop,  // the data runs past 0xFFFFFFFF
 };
 RecordFault DecodeRecord(std::string_view line, DataRecord& out);
 const char* FaultText(RecordFault fault);

@@ -106,18 +106,19 @@ const std::string SYMBOL_HEADER = "$$ demo.sym\r\n _main $00001000 start $000010
 TEST_F(FrontEndTest, AnSRecordImageLoadsItsDataAndSymbols)
 {
     EXPECT_EQ(LdrFileFormat(), LDR_FORMAT_OTHER);
-    const std::string path = File("demo.srec", SYMBOL_HEADER + Srec('0', 0, {'d', 'e', 'm', 'o'}) +
-                                                   Srec('1', 0x1000, Ramp(0, 16)) + Srec('1', 0x1010, Ramp(16, 16)) +
-                                                   Srec('2', 0x10000, Ramp(0x80, 4)) + Srec('5', 3, {}) +
-                                                   Srec('9', 0, {}) + Srec('1', 0x3000, Ramp(0x40, 8)));
+    const std::string path = File("demo.srec",
+                                  SYMBOL_HEADER + Srec('0', 0, {'d', 'e', 'm', 'o'}) + Srec('1', 0x1000, Ramp(0, 16)) +
+                                      Srec('1', 0x1010, Ramp(16, 16)) + Srec('2', 0x10000, Ramp(0x80, 4)) +
+                                      Srec('5', 3, {}) + Srec('9', 0, {}) + Srec('1', 0x3000, Ramp(0x40, 8)));
     ASSERT_EQ(Load(path, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE), LDR_OK);
 
     EXPECT_EQ(sim().PeekBytes(0x1000, 32), Ramp(0, 32));
     EXPECT_EQ(sim().PeekBytes(0x10000, 4), Ramp(0x80, 4));
     EXPECT_EQ(sim().PeekBytes(0x3000, 8), std::vector<uint8_t>(8, 0));  // after the end record
-    EXPECT_EQ(SymbolRows(), (std::set<std::string>{"section 1 BASE_CODE attribute 1", "section 2 symbol attribute 2",
-                                                   "module - demo.sym", "label 00001000 main",
-                                                   "label 00001040 start", "label 00001040 t"}));
+    EXPECT_EQ(
+        SymbolRows(),
+        (std::set<std::string>{"section 1 BASE_CODE attribute 1", "section 2 symbol attribute 2", "module - demo.sym",
+                               "label 00001000 main", "label 00001040 start", "label 00001040 t"}));
     EXPECT_EQ(LdrIsSymbolLoaded(), 1);
     EXPECT_EQ(LdrFileFormat(), LDR_FORMAT_SRECORDS);
     EXPECT_EQ(FrontState().record.codeBytes, 36u);
@@ -185,8 +186,9 @@ TEST_F(FrontEndTest, TheSameImagesSymbolsAreLoadedAgainOnlyWhenTheUserSaysSo)
     EXPECT_EQ(SymbolRows(), symbols);
     const std::string other = File("other.srec", "$$ other.sym\r\n other $2000\r\n" + Srec('1', 0x2000, Ramp(0, 4)));
     EXPECT_EQ(Load(other, again), LDR_OK);
-    EXPECT_EQ(SymbolRows(), (std::set<std::string>{"section 1 BASE_CODE attribute 1", "section 2 symbol attribute 2",
-                                                   "module - other.sym", "label 00002000 other"}));
+    EXPECT_EQ(SymbolRows(),
+              (std::set<std::string>{"section 1 BASE_CODE attribute 1", "section 2 symbol attribute 2",
+                                     "module - other.sym", "label 00002000 other"}));
     EXPECT_EQ(ui.Requests().size(), 2u);
 }
 
@@ -239,8 +241,8 @@ TEST_F(FrontEndTest, DamagedRecordsFailAndWriteNothingOfThemselves)
         {"a symbol line with a bad address", badSymbol + good, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE, LDR_E_BAD_RECORD,
          false},
         {"only symbols", SYMBOL_HEADER, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE, LDR_E_NO_DATA, false},
-        {"text before the data", "$$ m\r\nrandom text\r\n" + good, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE,
-         LDR_E_NO_DATA, false},
+        {"text before the data", "$$ m\r\nrandom text\r\n" + good, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE, LDR_E_NO_DATA,
+         false},
         {"an oversized line", good + "S1" + std::string(3000, 'F') + "\r\n", LDR_LOAD_CODE, LDR_E_BAD_RECORD, true},
         {"random bytes", good + std::string("S\x01\xFF\x80\0zz\n", 8), LDR_LOAD_CODE, LDR_E_BAD_RECORD, true},
     };
@@ -268,7 +270,9 @@ TEST_F(FrontEndTest, TheFirstByteChoosesTheLoader)
     EXPECT_EQ(LdrLoadWin(nullptr, 0, LDR_LOAD_CODE, window_), LDR_E_OPEN);
 
     // A blank goes to tarnel, which finds no ELF image in it.
-    for (const char* text : {" S1130000", "", "\x7F" "ELF"}) {
+    for (const char* text : {" S1130000", "",
+                             "\x7F"
+                             "ELF"}) {
         const std::string path = File("other.bin", text);
         const LdrResult elf = LdrLoadWinElf(path.c_str(), 0, LDR_LOAD_SYMBOLS, nullptr);
         EXPECT_NE(elf, LDR_OK);
@@ -280,7 +284,11 @@ TEST_F(FrontEndTest, TheFirstByteChoosesTheLoader)
     uint32_t module = 0;
     SymOpenModule("kept", nullptr, nullptr, 0, 0, 0, &module, 0);
     SymCloseModule(0);
-    EXPECT_EQ(Load(File("module.695", std::string("\xE0\x03" "abc", 5)), LDR_LOAD_SYMBOLS | LDR_LOAD_CODE),
+    EXPECT_EQ(Load(File("module.695",
+                        std::string("\xE0\x03"
+                                    "abc",
+                                    5)),
+                   LDR_LOAD_SYMBOLS | LDR_LOAD_CODE),
               LDR_E_UNKNOWN_FORMAT);
     EXPECT_EQ(LdrFileFormat(), LDR_FORMAT_OTHER);
     EXPECT_EQ(LdrIsSymbolLoaded(), 1);

@@ -46,7 +46,7 @@ std::string SymbolLineName(const std::string& name)
 {
     const size_t first = std::find_if(name.begin(), name.end(),
                                       [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }) -
-                         name.begin();
+        name.begin();
     std::string cut = name.substr(first);
     return !cut.empty() && cut[0] == '_' ? cut.substr(1) : cut;
 }
@@ -172,7 +172,8 @@ TEST_P(SymbolsrecTest, TheSymbolHeaderGivesReadelfsLabels)
 
 const char* const FIXTURES[] = {"ldr_interwork_O0", "ldr_interwork_O2", "ldr_thumb_O0", "ldr_le", "ldr_be"};
 INSTANTIATE_TEST_SUITE_P(Images, SymbolsrecTest, ::testing::ValuesIn(FIXTURES));
-INSTANTIATE_TEST_SUITE_P(Images, ObjcopyTest, ::testing::Combine(::testing::ValuesIn(FIXTURES), ::testing::ValuesIn(VARIANTS)),
+INSTANTIATE_TEST_SUITE_P(Images, ObjcopyTest,
+                         ::testing::Combine(::testing::ValuesIn(FIXTURES), ::testing::ValuesIn(VARIANTS)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
                          });

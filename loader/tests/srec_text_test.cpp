@@ -44,9 +44,9 @@ TEST(DecodeRecordTest, RecordsOfEveryTypeAndTheirFaults)
         {"S1130000060000EAFEFFFFEA100000EAFEFGFFEA36", RecordFault::BadDigit},
         {"S1130000060000EAFEFFFFEA100000EAFEFFF EA36", RecordFault::BadDigit},
         {"S1130000060000EAFEFFFFEA100000EAFEFFFFEA3", RecordFault::OddLength},
-        {"S1120000060000EAFEFFFFEA100000EAFEFFFFEA36", RecordFault::BadCount},   // count one short
-        {"S1130000060000EAFEFFFFEA100000EAFEFFFF36", RecordFault::BadCount},     // line one short
-        {"S3030000FC", RecordFault::BadCount},  // no room for four address bytes
+        {"S1120000060000EAFEFFFFEA100000EAFEFFFFEA36", RecordFault::BadCount},  // count one short
+        {"S1130000060000EAFEFFFFEA100000EAFEFFFF36", RecordFault::BadCount},    // line one short
+        {"S3030000FC", RecordFault::BadCount},                                  // no room for four address bytes
         {"S1", RecordFault::BadCount},
         {"SX030000FC", RecordFault::BadType},
         {"S", RecordFault::BadType},

@@ -29,9 +29,9 @@ public:
     ByteCursor() = default;
     // bytes: what may be read; origin: the offset of bytes[0] in its section
     // (a cursor over part of a section reports section offsets).
-    ByteCursor(std::span<const uint8_t> bytes, bool bigEndian, std::string_view section = {},
-               uint64_t origin = 0)
-        : bytes_(bytes), bigEndian_(bigEndian), section_(section), origin_(origin) {}
+    ByteCursor(std::span<const uint8_t> bytes, bool bigEndian, std::string_view section = {}, uint64_t origin = 0)
+        : bytes_(bytes), bigEndian_(bigEndian), section_(section), origin_(origin)
+    {}
 
     uint8_t U8();
     uint16_t U16();

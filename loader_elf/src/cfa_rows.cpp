@@ -64,9 +64,7 @@ private:
         case DW_CFA_advance_loc:
         case DW_CFA_advance_loc1:
         case DW_CFA_advance_loc2:
-        case DW_CFA_advance_loc4:
-            MoveTo(location_ + i.operand1 * cie_.codeAlignment, rows);
-            break;
+        case DW_CFA_advance_loc4: MoveTo(location_ + i.operand1 * cie_.codeAlignment, rows); break;
         case DW_CFA_set_loc: MoveTo(i.operand1, rows); break;
         case DW_CFA_offset:
         case DW_CFA_offset_extended:
@@ -88,12 +86,8 @@ private:
                 remembered_.pop_back();
             }
             break;
-        case DW_CFA_def_cfa:
-            state_.cfa = {false, reg, i.operand2, {}};
-            break;
-        case DW_CFA_def_cfa_sf:
-            state_.cfa = {false, reg, Data(i.operand2), {}};
-            break;
+        case DW_CFA_def_cfa: state_.cfa = {false, reg, i.operand2, {}}; break;
+        case DW_CFA_def_cfa_sf: state_.cfa = {false, reg, Data(i.operand2), {}}; break;
         case DW_CFA_def_cfa_register:
             state_.cfa.isExpression = false;
             state_.cfa.reg = reg;

@@ -14,7 +14,7 @@
 namespace tarnel {
 
 enum class RuleKind : uint8_t {
-    Unspecified,    // no rule given
+    Unspecified,  // no rule given
     SameValue,
     Undefined,
     Offset,         // saved at CFA + value
@@ -26,8 +26,8 @@ enum class RuleKind : uint8_t {
 
 struct RegisterRule {
     RuleKind kind = RuleKind::Unspecified;
-    int64_t value = 0;                     // offset in bytes (factored already), or a register
-    std::span<const uint8_t> expression;   // into the kept instruction bytes
+    int64_t value = 0;                    // offset in bytes (factored already), or a register
+    std::span<const uint8_t> expression;  // into the kept instruction bytes
 };
 
 struct CfaDefinition {

@@ -27,7 +27,7 @@
 namespace tarnel {
 
 enum class CodeState : uint8_t {
-    Data,   // sorted first: at one address a code mark wins over data
+    Data,  // sorted first: at one address a code mark wins over data
     Arm,
     Thumb,  // and Thumb over ARM, as the start tables have it
 };

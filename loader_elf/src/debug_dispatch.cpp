@@ -25,7 +25,10 @@ DebugReaders& Readers()
     return readers;
 }
 
-void ResetReaders() { Readers() = DefaultReaders(); }
+void ResetReaders()
+{
+    Readers() = DefaultReaders();
+}
 
 LdrResult LoadDebugInfo(ImageFile& file, uint32_t loadFlag, uint32_t kind, uint16_t, uint32_t* moduleCount)
 {

@@ -45,9 +45,9 @@ struct DebugReaders {
     UnitReader elfSymtab;        // .symtab, last: its result is the dispatch's
     ReaderStep sortThumbTables;  // at the end of the dispatch
     ReaderStep freeDwarf1Pending;
-    LineReader dwarf1Lines;      // .line, after the dispatch
-    LineReader dwarf2Lines;      // .debug_line
-    FrameReader debugFrame;      // .debug_frame, after the symbols
+    LineReader dwarf1Lines;  // .line, after the dispatch
+    LineReader dwarf2Lines;  // .debug_line
+    FrameReader debugFrame;  // .debug_frame, after the symbols
     // What the readers keep for the loaded image (frame map, Thumb tables),
     // forgotten by ResetOnCloseELF.
     ReaderStep forgetImage;
@@ -63,7 +63,6 @@ void ResetReaders();
 // of quinar's SymAllocTypeIndex when it fails (then no reader runs).
 // Unit readers that fail leave what they registered and the next one runs;
 // one that ends with LDR_E_USER_ABORT (Esc) ends the dispatch with it.
-LdrResult LoadDebugInfo(ImageFile& file, uint32_t loadFlag, uint32_t kind, uint16_t debugKind,
-                        uint32_t* moduleCount);
+LdrResult LoadDebugInfo(ImageFile& file, uint32_t loadFlag, uint32_t kind, uint16_t debugKind, uint32_t* moduleCount);
 
 }  // namespace tarnel

@@ -30,8 +30,7 @@ bool ReadCie(ByteCursor& entry, FrameCie& cie)
         entry.Skip(2);  // address size, segment selector size
     cie.codeAlignment = entry.ULeb128();
     cie.dataAlignment = entry.SLeb128();
-    cie.returnAddressRegister =
-        cie.version == 1 ? entry.U8() : static_cast<uint32_t>(entry.ULeb128());
+    cie.returnAddressRegister = cie.version == 1 ? entry.U8() : static_cast<uint32_t>(entry.ULeb128());
     // Augmentation data, announced by a leading 'z', lies in front of the instructions.
     if (!cie.augmentation.empty() && cie.augmentation[0] == 'z')
         entry.Skip(entry.ULeb128());
@@ -60,26 +59,17 @@ bool CfaReader::Next(CfaInstruction& out)
     switch (byte) {
     case DW_CFA_nop:
     case DW_CFA_remember_state:
-    case DW_CFA_restore_state:
-        break;
+    case DW_CFA_restore_state: break;
     case DW_CFA_set_loc:
-    case DW_CFA_advance_loc4:
-        out.operand1 = cursor_.U32();
-        break;
-    case DW_CFA_advance_loc1:
-        out.operand1 = cursor_.U8();
-        break;
-    case DW_CFA_advance_loc2:
-        out.operand1 = cursor_.U16();
-        break;
+    case DW_CFA_advance_loc4: out.operand1 = cursor_.U32(); break;
+    case DW_CFA_advance_loc1: out.operand1 = cursor_.U8(); break;
+    case DW_CFA_advance_loc2: out.operand1 = cursor_.U16(); break;
     case DW_CFA_restore_extended:
     case DW_CFA_undefined:
     case DW_CFA_same_value:
     case DW_CFA_def_cfa_register:
     case DW_CFA_def_cfa_offset:
-    case DW_CFA_GNU_args_size:
-        out.operand1 = cursor_.ULeb128();
-        break;
+    case DW_CFA_GNU_args_size: out.operand1 = cursor_.ULeb128(); break;
     case DW_CFA_offset_extended:
     case DW_CFA_register:
     case DW_CFA_def_cfa:
@@ -94,12 +84,8 @@ bool CfaReader::Next(CfaInstruction& out)
         out.operand1 = cursor_.ULeb128();
         out.operand2 = cursor_.SLeb128();
         break;
-    case DW_CFA_def_cfa_offset_sf:
-        out.operand2 = cursor_.SLeb128();
-        break;
-    case DW_CFA_def_cfa_expression:
-        block();
-        break;
+    case DW_CFA_def_cfa_offset_sf: out.operand2 = cursor_.SLeb128(); break;
+    case DW_CFA_def_cfa_expression: block(); break;
     case DW_CFA_expression:
     case DW_CFA_val_expression:
         out.operand1 = cursor_.ULeb128();
@@ -202,16 +188,16 @@ LdrResult ReadDebugFrame(ImageFile& file)
         if (auto it = cieAt.find(fde.cieOffset); it != cieAt.end())
             fde.cie = it->second;
         uint32_t kind = 0, handle = 0;
-        if (SymGetAddrInfo(SYM_ADDR_CODE, fde.initialLocation, nullptr, &kind, nullptr, nullptr, &handle,
-                           nullptr) != SYM_OK ||
+        if (SymGetAddrInfo(SYM_ADDR_CODE, fde.initialLocation, nullptr, &kind, nullptr, nullptr, &handle, nullptr) !=
+                SYM_OK ||
             kind != SYM_KIND_FUNCTION)
             continue;
         frames.functions.push_back(handle);
         auto [it, added] = frames.saved.try_emplace(handle);
         if (added) {
             it->second.registers = SavedRegistersOf(fde.instructions, frames.bigEndian);
-            it->second.view = LdrSavedRegisters{it->second.registers.data(),
-                                                static_cast<uint32_t>(it->second.registers.size())};
+            it->second.view =
+                LdrSavedRegisters{it->second.registers.data(), static_cast<uint32_t>(it->second.registers.size())};
         }
     }
     AddFrameTablesToSymbols(frames);
@@ -230,4 +216,7 @@ extern "C" int MapFuncToRegArr(unsigned functionKey, const LdrSavedRegisters** s
     return 1;
 }
 
-extern "C" int LdrIsHasFrame() { return LoadedFrames().present ? 1 : 0; }
+extern "C" int LdrIsHasFrame()
+{
+    return LoadedFrames().present ? 1 : 0;
+}

@@ -67,10 +67,8 @@ struct CfaInstruction {
 
 class CfaReader {
 public:
-    CfaReader(std::span<const uint8_t> instructions, bool bigEndian)
-        : cursor_(instructions, bigEndian, ".debug_frame")
-    {
-    }
+    CfaReader(std::span<const uint8_t> instructions, bool bigEndian) : cursor_(instructions, bigEndian, ".debug_frame")
+    {}
     // The next instruction; false at the end, or at an opcode whose operands
     // cannot be known or read (Failed() then tells).
     bool Next(CfaInstruction& out);

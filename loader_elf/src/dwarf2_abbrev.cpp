@@ -5,7 +5,10 @@ namespace {
 
 // Tags, attribute names and forms are 16-bit here; a larger number (damage)
 // becomes 0xFFFF, which names nothing the readers act on.
-uint16_t Narrow(uint64_t value) { return value > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(value); }
+uint16_t Narrow(uint64_t value)
+{
+    return value > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(value);
+}
 
 }  // namespace
 

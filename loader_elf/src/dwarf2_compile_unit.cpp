@@ -45,11 +45,11 @@ void ReadAttributes(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, UnitAttributes
 // is the first address after the range) relative to the base address, a
 // pair with the largest address first setting a new base, (0, 0) ending
 // the list. False when the list runs out of the section.
-bool RangeListHull(ByteCursor c, uint32_t offset, uint8_t addressSize, uint64_t base, uint32_t& start,
-                   uint32_t& end)
+bool RangeListHull(ByteCursor c, uint32_t offset, uint8_t addressSize, uint64_t base, uint32_t& start, uint32_t& end)
 {
     if (offset >= c.Remaining()) {
-        ReportReaderMessage(PlaceText(State().imagePath, ".debug_ranges", offset, "range list offset outside the section"));
+        ReportReaderMessage(
+            PlaceText(State().imagePath, ".debug_ranges", offset, "range list offset outside the section"));
         return false;
     }
     c.SeekTo(offset);
@@ -104,8 +104,7 @@ const UnitRange* RowNamed(const LoaderTables& t, std::string_view name, uint32_t
     return nullptr;
 }
 
-LdrResult OpenUnitModule(CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttributes& u,
-                         SourceFileRecord record)
+LdrResult OpenUnitModule(CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttributes& u, SourceFileRecord record)
 {
     ElfLoadState& s = State();
     LoaderTables& t = s.tables;
@@ -116,15 +115,14 @@ LdrResult OpenUnitModule(CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttr
     uint32_t row = 0;
     if (const UnitRange* earlier = u.name.empty() ? nullptr : RowNamed(t, u.name, &row)) {
         const uint32_t module = earlier->module;
-        if (SymResult r = SymAddModuleOpenByDescNew(module, record.baseName.c_str(), &s.stamp, &desc, position,
-                                                    kindFlag, 0);
+        if (SymResult r =
+                SymAddModuleOpenByDescNew(module, record.baseName.c_str(), &s.stamp, &desc, position, kindFlag, 0);
             r != SYM_OK)
             return static_cast<LdrResult>(r);
         unit.module = module;
     } else {
         uint32_t module = 0;
-        const SymResult r =
-            SymOpenModule(record.baseName.c_str(), &s.stamp, &desc, position, kindFlag, 0, &module, 0);
+        const SymResult r = SymOpenModule(record.baseName.c_str(), &s.stamp, &desc, position, kindFlag, 0, &module, 0);
         if (r == SYM_S_MODULE_NO_HANDLE)
             module = 0;
         else if (r != SYM_OK)

@@ -24,8 +24,8 @@ ProducerKind KindOfProducer(std::string_view producer);
 
 struct CompileUnitPass {
     const ReaderCall& call;
-    ByteCursor ranges;        // .debug_ranges, empty when the image has none
-    uint32_t rowsAdded = 0;   // rows of UnitRangeTable added by this pass
+    ByteCursor ranges;       // .debug_ranges, empty when the image has none
+    uint32_t rowsAdded = 0;  // rows of UnitRangeTable added by this pass
 };
 
 // Reads the compile-unit entry (the unit's cursor after its abbreviation

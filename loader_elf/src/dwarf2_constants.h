@@ -59,7 +59,7 @@ inline constexpr uint16_t DW_AT_external = 0x3F;
 inline constexpr uint16_t DW_AT_frame_base = 0x40;
 inline constexpr uint16_t DW_AT_specification = 0x47;
 inline constexpr uint16_t DW_AT_type = 0x49;
-inline constexpr uint16_t DW_AT_ranges = 0x55;  // DWARF 3; the assembler puts it into version 2 units
+inline constexpr uint16_t DW_AT_ranges = 0x55;               // DWARF 3; the assembler puts it into version 2 units
 inline constexpr uint16_t DW_AT_MIPS_linkage_name = 0x2007;  // GNU: the mangled name of C++ functions
 
 // Base type encodings (DW_ATE_*).

@@ -25,7 +25,10 @@ Dwarf2EntryReaders& Dwarf2Entries()
     return readers;
 }
 
-void ResetDwarf2Entries() { Dwarf2Entries() = DefaultDwarf2EntryReaders(); }
+void ResetDwarf2Entries()
+{
+    Dwarf2Entries() = DefaultDwarf2EntryReaders();
+}
 
 const Dwarf2EntryReader* EntryReaderFor(const Dwarf2EntryReaders& r, uint16_t tag)
 {

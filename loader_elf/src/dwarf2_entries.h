@@ -37,8 +37,8 @@ struct Dwarf2EntryReaders {
     // array, class, enumeration, structure, subroutine type, typedef, union,
     // pointer, reference, base, const and volatile types.
     Dwarf2EntryReader type;
-    Dwarf2EntryReader subprogram;    // subprogram and inlined_subroutine
-    Dwarf2EntryReader variable;      // variables at file level
+    Dwarf2EntryReader subprogram;  // subprogram and inlined_subroutine
+    Dwarf2EntryReader variable;    // variables at file level
     Dwarf2EntryReader label;
     Dwarf2EntryReader lexicalBlock;
     // At the end of the unit pass, for what the readers keep for one pass.

@@ -65,7 +65,7 @@ LocationWords WordsOf(const Dwarf2Unit& unit, const std::optional<FormValue>& lo
 bool IsLoneAddress(const Dwarf2Unit& unit, const std::optional<FormValue>& location)
 {
     return location && location->kind == FormClass::Block && location->block.size() == 1u + unit.addressSize &&
-           location->block[0] == DW_OP_addr;
+        location->block[0] == DW_OP_addr;
 }
 
 // The name, type and external flag of an entry, completed from the
@@ -109,7 +109,8 @@ LdrResult AddLocal(const std::string& name, uint32_t type, const LocationWords& 
 {
     const uint32_t location[3] = {w.value, 0, 0};
     uint32_t handle = 0;
-    const SymResult r = SymAddVariable(name.c_str(), type, STORAGE_LOCAL, w.isRegister ? 1 : 0, location, 0, 1, &handle);
+    const SymResult r =
+        SymAddVariable(name.c_str(), type, STORAGE_LOCAL, w.isRegister ? 1 : 0, location, 0, 1, &handle);
     if (r != SYM_OK && r != SYM_S_VARIABLE_ACCEPTED)
         return LDR_E_SYMBOL_CALL;
     StoreLocation(handle, pieces);
@@ -331,8 +332,7 @@ private:
             return r;
         }
         bool ok = AddType(procType, SYM_TYPE_PROC, 0, "", true) &&
-                  SymAddProcType(procType, 0, 0, 0, f.returnType, static_cast<uint32_t>(params.size()), 0, nullptr) ==
-                      SYM_OK;
+            SymAddProcType(procType, 0, 0, 0, f.returnType, static_cast<uint32_t>(params.size()), 0, nullptr) == SYM_OK;
         for (const ParamRecord& p : params)
             ok = ok && SymAddProcParam(procType, p.type) == SYM_OK;
         if (!ok) {

@@ -36,8 +36,8 @@ struct ClassSlot {
     uint32_t offset = 0;
     uint32_t isFunction = 0;
     uint32_t lowPc = 0;
-    uint32_t highPc = 0;   // last address; 0 with lowPc 0 when it has no code
-    uint32_t access = 0;   // SYM_ACCESS_*
+    uint32_t highPc = 0;  // last address; 0 with lowPc 0 when it has no code
+    uint32_t access = 0;  // SYM_ACCESS_*
 };
 
 // A DW_TAG_subprogram child of a class named `className`: fills the slot

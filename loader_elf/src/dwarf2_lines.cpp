@@ -183,7 +183,10 @@ private:
     LdrResult result_ = LDR_OK;
 };
 
-bool IsKnownLaterVersion(uint16_t version) { return version == 4 || version == 5; }
+bool IsKnownLaterVersion(uint16_t version)
+{
+    return version == 4 || version == 5;
+}
 
 class LinePass {
 public:

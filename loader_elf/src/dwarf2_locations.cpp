@@ -120,8 +120,8 @@ std::vector<LocationPiece> LocationPieces(const Dwarf2Unit& unit, const FormValu
         const uint64_t low = r.begin + b, high = r.end + b;
         if (low > 0xFFFFFFFF)
             continue;
-        pieces.push_back({static_cast<uint32_t>(low), high > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<uint32_t>(high),
-                          r.expr});
+        pieces.push_back(
+            {static_cast<uint32_t>(low), high > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<uint32_t>(high), r.expr});
     }
     return pieces;
 }

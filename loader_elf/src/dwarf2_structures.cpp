@@ -66,7 +66,8 @@ LdrResult ResolveMemberType(Dwarf2Unit& unit, Member& m)
     if (!NewTypeIndex(1, index, r))
         return r;
     const SymBitFieldInfo info{m.byteSize, *m.bitOffset, m.bitSize, m.type};
-    if (!AddType(index, SYM_TYPE_BITFIELD, m.byteSize, "", m.byteSize != 0) || SymSetBitFieldInfo(index, &info) != SYM_OK)
+    if (!AddType(index, SYM_TYPE_BITFIELD, m.byteSize, "", m.byteSize != 0) ||
+        SymSetBitFieldInfo(index, &info) != SYM_OK)
         return LDR_E_SYMBOL_CALL;
     m.type = index;
     return LDR_OK;
@@ -100,8 +101,9 @@ LdrResult ReadStructureType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAtt
         return LDR_OK;
     }
     // Member functions (and, from GNU C++, base classes) make it a class.
-    const bool isClass = abbrev.children && (gnu ? ChildrenInclude(unit, {DW_TAG_subprogram, DW_TAG_inheritance})
-                                                 : ChildrenInclude(unit, {DW_TAG_subprogram}));
+    const bool isClass = abbrev.children &&
+        (gnu ? ChildrenInclude(unit, {DW_TAG_subprogram, DW_TAG_inheritance})
+             : ChildrenInclude(unit, {DW_TAG_subprogram}));
     if (isClass) {
         if (!a.byteSize) {
             SkipChildren(unit);

@@ -41,7 +41,7 @@ public:
 bool IsAggregateTag(uint16_t tag)
 {
     return tag == DW_TAG_structure_type || tag == DW_TAG_union_type || tag == DW_TAG_class_type ||
-           tag == DW_TAG_enumeration_type;
+        tag == DW_TAG_enumeration_type;
 }
 
 // The unit's top-level type entries that complete a declaration, found once
@@ -470,7 +470,10 @@ TypeRef ResolveType(Dwarf2Unit& unit, uint32_t offset)
     return {index, index == 0 && cycle};
 }
 
-uint32_t ResolveTypeRef(Dwarf2Unit& unit, uint32_t offset) { return ResolveType(unit, offset).index; }
+uint32_t ResolveTypeRef(Dwarf2Unit& unit, uint32_t offset)
+{
+    return ResolveType(unit, offset).index;
+}
 
 void FixDwarf2TypeLinks()
 {

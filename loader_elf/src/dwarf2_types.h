@@ -29,8 +29,8 @@ namespace tarnel {
 LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry);
 
 struct TypeRef {
-    uint32_t index = 0;   // 0: no type
-    bool cycle = false;   // the entry is being read now (a reference back into it)
+    uint32_t index = 0;  // 0: no type
+    bool cycle = false;  // the entry is being read now (a reference back into it)
 };
 
 // The type of the entry at `offset`: the mapped index, or the entry read

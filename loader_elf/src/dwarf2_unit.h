@@ -14,7 +14,7 @@ namespace tarnel {
 inline constexpr uint32_t NO_RANGE_START = 0xFFFFFFFF;
 
 struct Dwarf2Unit {
-    uint32_t headerOffset = 0;   // of the unit header, in .debug_info
+    uint32_t headerOffset = 0;  // of the unit header, in .debug_info
     uint16_t version = 0;
     uint32_t abbrevOffset = 0;
     uint8_t addressSize = 4;
@@ -22,13 +22,13 @@ struct Dwarf2Unit {
     // The unit after its header; offsets are those of .debug_info. The
     // first failure ends the unit.
     ByteCursor entries;
-    ByteCursor strings;          // .debug_str, empty when the image has none
-    ByteCursor locations;        // .debug_loc, empty when the image has none
+    ByteCursor strings;    // .debug_str, empty when the image has none
+    ByteCursor locations;  // .debug_loc, empty when the image has none
 
     CompilerKind kind = COMPILER_NONE;  // from this unit's producer
-    bool moduleOpen = false;     // the compile-unit entry opened (or reopened) its module
-    uint32_t module = 0;         // 0: quinar gave no handle
-    uint32_t start = NO_RANGE_START;  // the unit's code, inclusive
+    bool moduleOpen = false;            // the compile-unit entry opened (or reopened) its module
+    uint32_t module = 0;                // 0: quinar gave no handle
+    uint32_t start = NO_RANGE_START;    // the unit's code, inclusive
     uint32_t end = 0;
     // The compile unit's DW_AT_low_pc (0 without one): location lists count
     // their addresses from it.

@@ -1,6 +1,5 @@
 #include "dwarf2_units.h"
 
-
 #include "dwarf2_abbrev.h"
 #include "dwarf2_compile_unit.h"
 #include "dwarf2_constants.h"
@@ -14,7 +13,10 @@
 namespace tarnel {
 namespace {
 
-bool IsKnownLaterVersion(uint16_t version) { return version >= 3 && version <= 5; }
+bool IsKnownLaterVersion(uint16_t version)
+{
+    return version >= 3 && version <= 5;
+}
 
 ByteCursor SectionCursor(const ImageFile& file, Noted which)
 {
@@ -41,10 +43,8 @@ public:
     explicit UnitPass(ReaderCall& call)
         : s_(State()), t_(s_.tables), pass_{call, NamedSectionCursor(call.file, ".debug_ranges")},
           info_(SectionCursor(call.file, Noted::DebugInfo)), abbrevs_(SectionCursor(call.file, Noted::DebugAbbrev)),
-          strings_(SectionCursor(call.file, Noted::DebugStr)),
-          locations_(NamedSectionCursor(call.file, ".debug_loc"))
-    {
-    }
+          strings_(SectionCursor(call.file, Noted::DebugStr)), locations_(NamedSectionCursor(call.file, ".debug_loc"))
+    {}
 
     LdrResult Run()
     {

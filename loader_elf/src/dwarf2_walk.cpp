@@ -45,7 +45,10 @@ const Dwarf2Abbrev* NextChild(Dwarf2Unit& unit, uint32_t& offset)
     return AbbrevOfCode(unit, code);
 }
 
-void StepBack(Dwarf2Unit& unit, uint32_t offset) { unit.entries.SeekTo(offset); }
+void StepBack(Dwarf2Unit& unit, uint32_t offset)
+{
+    unit.entries.SeekTo(offset);
+}
 
 void SkipEntry(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev)
 {

@@ -13,7 +13,7 @@ namespace tarnel {
 struct SectionUnit {
     uint32_t offset = 0;  // of its length field
     uint32_t length = 0;
-    ByteCursor bytes;     // what follows the length field
+    ByteCursor bytes;  // what follows the length field
 };
 
 // The next unit, or nothing to read this time: a 64-bit unit is stepped

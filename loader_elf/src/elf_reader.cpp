@@ -49,8 +49,7 @@ LdrResult ReadElfHeader(std::span<const uint8_t> file, ElfHeader& h)
         return LDR_E_NOT_IMAGE;
     h = ElfHeader{};
     std::memcpy(h.ident, file.data(), EI_NIDENT);
-    ByteCursor c(file.subspan(EI_NIDENT, ELF_HEADER_SIZE - EI_NIDENT), h.BigEndian(), "ELF header",
-                 EI_NIDENT);
+    ByteCursor c(file.subspan(EI_NIDENT, ELF_HEADER_SIZE - EI_NIDENT), h.BigEndian(), "ELF header", EI_NIDENT);
     h.type = c.U16();
     h.machine = c.U16();
     h.version = c.U32();
@@ -84,8 +83,7 @@ LdrResult DetectImageFormat(std::span<const uint8_t> file, ElfHeader& header, Im
     return file.size() < ELF_HEADER_SIZE ? LDR_E_READ : LDR_E_NOT_IMAGE;
 }
 
-LdrResult ReadProgramHeaders(std::span<const uint8_t> file, const ElfHeader& h,
-                             std::vector<ProgramHeader>& segments)
+LdrResult ReadProgramHeaders(std::span<const uint8_t> file, const ElfHeader& h, std::vector<ProgramHeader>& segments)
 {
     segments.clear();
     if (h.phnum == 0)
@@ -110,8 +108,8 @@ LdrResult ReadProgramHeaders(std::span<const uint8_t> file, const ElfHeader& h,
     return LDR_OK;
 }
 
-LdrResult ReadSectionHeaders(std::span<const uint8_t> file, const ElfHeader& h,
-                             std::vector<SectionRecord>& sections, uint32_t* nameTableIndex)
+LdrResult ReadSectionHeaders(std::span<const uint8_t> file, const ElfHeader& h, std::vector<SectionRecord>& sections,
+                             uint32_t* nameTableIndex)
 {
     sections.clear();
     if (nameTableIndex)

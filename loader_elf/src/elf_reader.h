@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <span>
 
-#include "tarnel/elf_image.h"
 #include "ldr_types.h"
+#include "tarnel/elf_image.h"
 
 namespace tarnel {
 

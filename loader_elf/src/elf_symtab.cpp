@@ -46,10 +46,16 @@ struct ElfSymbol {
     bool ThumbBit() const { return (value & 1) != 0; }
 };
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 // "$" names are mapping and tool symbols, "x$" names the ARM tools' own.
-bool IsPlainName(std::string_view name) { return !StartsWith(name, "$") && !StartsWith(name, "x$"); }
+bool IsPlainName(std::string_view name)
+{
+    return !StartsWith(name, "$") && !StartsWith(name, "x$");
+}
 
 // The class of a member function's qualified name ("Point::move" gives
 // "Point"); a name without "::" stands for its class itself.
@@ -64,8 +70,7 @@ public:
     explicit SymtabPass(ReaderCall& call)
         : s_(State()), t_(s_.tables), call_(call), ranges_(LoadedCodeRanges()), open_(SharedModuleState()),
           armTools_(s_.compilerKind == COMPILER_ARM)
-    {
-    }
+    {}
 
     LdrResult Run()
     {
@@ -124,19 +129,11 @@ private:
             if (name != ".gcc2_compiled.")
                 SymAddLabel(name.c_str(), symbol.value);
             return LDR_OK;
-        case STT_OBJECT:
-            OnObject(symbol);
-            return LDR_OK;
-        case STT_FUNC:
-            OnFunction(symbol);
-            return LDR_OK;
-        case STT_FILE:
-            return OnFile(symbol);
-        case STT_ARM_TFUNC:
-            OnThumbFunction(symbol);
-            return LDR_OK;
-        default:
-            return LDR_OK;
+        case STT_OBJECT: OnObject(symbol); return LDR_OK;
+        case STT_FUNC: OnFunction(symbol); return LDR_OK;
+        case STT_FILE: return OnFile(symbol);
+        case STT_ARM_TFUNC: OnThumbFunction(symbol); return LDR_OK;
+        default: return LDR_OK;
         }
     }
 
@@ -173,8 +170,8 @@ private:
             uint32_t size = symbol.size;
             if (size == 0) {
                 uint32_t start = 0, end = 0;
-                SymGetSymbolDetails(handle, nullptr, nullptr, &start, &end, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, nullptr);
+                SymGetSymbolDetails(handle, nullptr, nullptr, &start, &end, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    nullptr);
                 size = end - start;
                 if (start == symbol.value)
                     return;
@@ -337,6 +334,9 @@ LdrResult ReadElfSymtab(ReaderCall& call)
     return result;
 }
 
-void SortThumbTables() { LoadedCodeRanges().Sort(State().tables.dwarf1ThumbRanges); }
+void SortThumbTables()
+{
+    LoadedCodeRanges().Sort(State().tables.dwarf1ThumbRanges);
+}
 
 }  // namespace tarnel

@@ -10,9 +10,15 @@ ElfLoadState& State()
     return state;
 }
 
-const ElfImage& LoadedElfImage() { return State().image; }
+const ElfImage& LoadedElfImage()
+{
+    return State().image;
+}
 
-const std::vector<std::string>& LoadMessages() { return State().messages; }
+const std::vector<std::string>& LoadMessages()
+{
+    return State().messages;
+}
 
 void ReportReaderMessage(std::string text)
 {

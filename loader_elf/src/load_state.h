@@ -46,7 +46,7 @@ struct LoadProgressRecord {
 struct ProgressMemory {
     uint64_t previousPosition = 0;
     uint32_t lastSent = 0;
-    bool downloadSeen = false;   // bytes were downloaded; stillToDownload is set
+    bool downloadSeen = false;  // bytes were downloaded; stillToDownload is set
     uint64_t stillToDownload = 0;
 };
 

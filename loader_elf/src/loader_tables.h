@@ -49,14 +49,14 @@ struct NamedSymbol {
 // line programs that run after the unit pass.
 struct UnitRange {
     uint32_t start = 0;
-    uint32_t end = 0;     // inclusive
+    uint32_t end = 0;  // inclusive
     uint32_t module = 0;
-    std::string name;     // freed after the line programs
+    std::string name;  // freed after the line programs
 };
 
 struct ThumbRange {
     uint32_t start = 0;
-    uint32_t end = 0;     // inclusive
+    uint32_t end = 0;  // inclusive
 };
 
 struct FunctionListEntry {

@@ -67,9 +67,8 @@ void ReportLoadProgress()
             m.stillToDownload = size - position;
         }
         // Nothing left to read when the download began: the download share is full.
-        const uint64_t share = m.stillToDownload == 0
-                                   ? 100
-                                   : std::min<uint64_t>(r.downloadedBytes * 100 / m.stillToDownload, 100);
+        const uint64_t share =
+            m.stillToDownload == 0 ? 100 : std::min<uint64_t>(r.downloadedBytes * 100 / m.stillToDownload, 100);
         value = std::max(static_cast<uint32_t>(30 + share * 7 / 10), m.lastSent);
     }
     SendProgress(s.progressWindow, value);

@@ -35,13 +35,25 @@ LdrResult LdrGetStack_ELF(int* top, int* size, int* zero, int* step)
     return LDR_OK;
 }
 
-int LdrIsBigEndian_ELF() { return State().bigEndian ? 1 : 0; }
+int LdrIsBigEndian_ELF()
+{
+    return State().bigEndian ? 1 : 0;
+}
 
-int LdrGetMachineType() { return static_cast<int>(State().compilerKind); }
+int LdrGetMachineType()
+{
+    return static_cast<int>(State().compilerKind);
+}
 
-void ResetOnCloseELF() { ForgetLoadedImage(); }
+void ResetOnCloseELF()
+{
+    ForgetLoadedImage();
+}
 
-int LdrIsInCode(unsigned) { return 1; }
+int LdrIsInCode(unsigned)
+{
+    return 1;
+}
 
 LdrResult LdrGetClsFuncRange(const char* className, DWORD range[2])
 {
@@ -53,7 +65,10 @@ LdrResult LdrGetClsFuncRange(const char* className, DWORD range[2])
     return LDR_OK;
 }
 
-void LdrClearClsFuncRange() { State().tables.classRanges.clear(); }
+void LdrClearClsFuncRange()
+{
+    State().tables.classRanges.clear();
+}
 
 int LdrGetSrcInfo(const char* name, const DWORD* moduleHandle, ZkString* path)
 {

@@ -2,10 +2,10 @@
 #include "code_ranges.h"
 #include "debug_dispatch.h"
 #include "debug_frame.h"
-#include "elf_symtab.h"
 #include "dwarf2_lines.h"
 #include "dwarf2_types.h"
 #include "dwarf2_units.h"
+#include "elf_symtab.h"
 
 namespace tarnel {
 

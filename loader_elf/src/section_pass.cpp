@@ -8,9 +8,8 @@ namespace tarnel {
 namespace {
 
 constexpr std::string_view NOTED_NAMES[NOTED_COUNT] = {
-    ".debug",     ".debug_info", ".debug_abbrev", ".line",           ".debug_line",
-    ".symtab",    ".strtab",     ".stab",         ".stabstr",        ".debug_sfnames",
-    ".debug_srcinfo", ".debug_frame", ".debug_str",
+    ".debug", ".debug_info", ".debug_abbrev",  ".line",          ".debug_line",  ".symtab",    ".strtab",
+    ".stab",  ".stabstr",    ".debug_sfnames", ".debug_srcinfo", ".debug_frame", ".debug_str",
 };
 
 // The DWARF 1 reader's code and data sections are found by these names;
@@ -50,7 +49,10 @@ LdrResult KnownOrNamed(const ElfImage& image, std::optional<uint32_t>& known, st
 
 }  // namespace
 
-std::string_view NotedName(Noted which) { return NOTED_NAMES[static_cast<size_t>(which)]; }
+std::string_view NotedName(Noted which)
+{
+    return NOTED_NAMES[static_cast<size_t>(which)];
+}
 
 void SectionNotes::Clear()
 {
@@ -96,8 +98,8 @@ LdrResult NoteSections(const ImageFile& file, const ElfImage& image, bool symbol
     return LDR_OK;
 }
 
-void FindStackSymbols(const ImageFile& file, bool bigEndian, const NotedSection& symtab,
-                      const NotedSection& strtab, StackNote& stack)
+void FindStackSymbols(const ImageFile& file, bool bigEndian, const NotedSection& symtab, const NotedSection& strtab,
+                      StackNote& stack)
 {
     if (symtab.size == 0 || strtab.size == 0)
         return;

@@ -16,10 +16,10 @@ namespace tarnel {
 
 // The sections the readers need, by name.
 enum class Noted : uint8_t {
-    Debug,          // DWARF 1 entries
+    Debug,  // DWARF 1 entries
     DebugInfo,
     DebugAbbrev,
-    Line,           // DWARF 1 lines
+    Line,  // DWARF 1 lines
     DebugLine,
     Symtab,
     Strtab,
@@ -28,7 +28,7 @@ enum class Noted : uint8_t {
     DebugSfnames,
     DebugSrcinfo,
     DebugFrame,
-    DebugStr,       // DW_FORM_strp strings of current compilers
+    DebugStr,  // DW_FORM_strp strings of current compilers
     Count,
 };
 inline constexpr size_t NOTED_COUNT = static_cast<size_t>(Noted::Count);
@@ -72,8 +72,8 @@ LdrResult NoteSections(const ImageFile& file, const ElfImage& image, bool symbol
 
 // The stack between the values of __SP_INIT and __SP_END; both must be
 // defined. The symbol and string tables are cut at the file's end.
-void FindStackSymbols(const ImageFile& file, bool bigEndian, const NotedSection& symtab,
-                      const NotedSection& strtab, StackNote& stack);
+void FindStackSymbols(const ImageFile& file, bool bigEndian, const NotedSection& symtab, const NotedSection& strtab,
+                      StackNote& stack);
 
 // The first section whose name equals `name` without regard to case.
 LdrResult FindSectionByName(const ElfImage& image, std::string_view name, uint32_t* index);

@@ -8,7 +8,10 @@
 namespace tarnel {
 namespace {
 
-bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool IsLetter(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
 
 // "\cygdrive\c\src" and "\\c\src" name c:\src. The drive letter must stand
 // alone between separators, and the doubled separator only counts at the

@@ -65,18 +65,18 @@ TEST_F(DispatchTest, ReadersRunInTheirOrderWithTheLoadsArguments)
     RecordAllReaders();
     const TempFile both("both.elf", Image({".debug", ".debug_info", ".line", ".debug_line"}));
     ASSERT_EQ(LdrLoadWinElf(both.Path().c_str(), 0, LDR_FLAG_SYMBOLS, Window()), LDR_OK);
-    EXPECT_EQ(calls, (std::vector<std::string>{
-                         "dwarf1 kind 3 count 0", "pointers 1", "dwarf2 kind 3 count 1", "pointers 2",
-                         "stabs kind 3 count 2", "symtab kind 3 count 3", "sort thumb", "free pending",
-                         "lines1 mode 0 1", "lines2 mode 0 1", "frame"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"dwarf1 kind 3 count 0", "pointers 1", "dwarf2 kind 3 count 1", "pointers 2",
+                                        "stabs kind 3 count 2", "symtab kind 3 count 3", "sort thumb", "free pending",
+                                        "lines1 mode 0 1", "lines2 mode 0 1", "frame"}));
 
     // Only .symtab: no DWARF reader; mode nonzero gives kind 1.
     calls.clear();
     const TempFile symtabOnly("symtab.elf", Image({".symtab"}));
     ASSERT_EQ(LdrLoadWinElf(symtabOnly.Path().c_str(), 1, LDR_FLAG_SYMBOLS, Window()), LDR_OK);
-    EXPECT_EQ(calls, (std::vector<std::string>{"pointers 1", "pointers 2", "stabs kind 1 count 0",
-                                               "symtab kind 1 count 1", "sort thumb", "free pending",
-                                               "lines1 mode 1 1", "lines2 mode 1 1", "frame"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"pointers 1", "pointers 2", "stabs kind 1 count 0", "symtab kind 1 count 1",
+                                        "sort thumb", "free pending", "lines1 mode 1 1", "lines2 mode 1 1", "frame"}));
 
     // Without symbols no reader runs.
     calls.clear();

@@ -72,7 +72,6 @@ protected:
         std::remove(out.c_str());
         return bytes;
     }
-
 };
 
 class ObjcopyTest : public DownloadTest, public ::testing::WithParamInterface<std::pair<const char*, bool>> {};
@@ -115,8 +114,7 @@ TEST_F(DownloadTest, AnImageOfTheOtherByteOrderIsRefusedBeforeAnythingIsWritten)
     for (const auto& [name, targetBig] : cases) {
         TargetByteOrder(targetBig);
         sim().Clear();
-        EXPECT_EQ(LdrLoadWinElf(FixturePath(name).c_str(), 0, LDR_FLAG_SYMBOLS | SEGMENTS, Window()),
-                  LDR_E_BYTE_ORDER)
+        EXPECT_EQ(LdrLoadWinElf(FixturePath(name).c_str(), 0, LDR_FLAG_SYMBOLS | SEGMENTS, Window()), LDR_E_BYTE_ORDER)
             << name;
         EXPECT_EQ(Writes(), 0u) << name;
         EXPECT_EQ(ModuleCount(), 1u) << name;
@@ -154,8 +152,8 @@ TEST_F(DownloadTest, TheDataSectionPathWritesTheSectionsItsFlagsName)
     const std::string file = ReadFileBytes(elf);
     for (const ReadelfSection& s : dump.sections) {
         if (s.name == ".data") {
-            EXPECT_EQ(sim().PeekBytes(s.addr, s.size), std::vector<uint8_t>(file.begin() + s.offset,
-                                                                            file.begin() + s.offset + s.size));
+            EXPECT_EQ(sim().PeekBytes(s.addr, s.size),
+                      std::vector<uint8_t>(file.begin() + s.offset, file.begin() + s.offset + s.size));
         }
     }
 
@@ -278,8 +276,9 @@ TEST_F(StagingTest, SegmentsGoAsDirectChunksAndSharedStagedWrites)
     State().record = LoadProgressRecord{};
     uint64_t loaded = 0;
     ASSERT_EQ(DownloadSegments(file, &loaded, RecordWrite), LDR_OK);
-    EXPECT_EQ(recorded, (std::vector<std::pair<uint32_t, uint32_t>>{
-                            {0x10000, 4096}, {0x11000, 4096}, {0x12000, 808}, {0x20000, 160}}));
+    EXPECT_EQ(
+        recorded,
+        (std::vector<std::pair<uint32_t, uint32_t>>{{0x10000, 4096}, {0x11000, 4096}, {0x12000, 808}, {0x20000, 160}}));
     EXPECT_EQ(loaded, 9160u);
     EXPECT_EQ(State().record.downloadedBytes, 9160u);
 }

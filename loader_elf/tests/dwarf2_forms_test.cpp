@@ -42,10 +42,12 @@ TEST(Dwarf2Forms, EveryFormOfDwarf2IsReadWholeInEitherByteOrder)
 {
     const FormCase cases[] = {
         {"addr", false, DW_FORM_addr, [](DwarfBytes& b) { b.U32(0x12345678); }, FormClass::Address, 0x12345678, "", 0},
-        {"addr big", true, DW_FORM_addr, [](DwarfBytes& b) { b.U32(0x12345678); }, FormClass::Address, 0x12345678, "", 0},
+        {"addr big", true, DW_FORM_addr, [](DwarfBytes& b) { b.U32(0x12345678); }, FormClass::Address, 0x12345678, "",
+         0},
         {"data1", false, DW_FORM_data1, [](DwarfBytes& b) { b.U8(0xFE); }, FormClass::Constant, 0xFE, "", 0},
         {"data2 big", true, DW_FORM_data2, [](DwarfBytes& b) { b.U16(0xBEEF); }, FormClass::Constant, 0xBEEF, "", 0},
-        {"data4", false, DW_FORM_data4, [](DwarfBytes& b) { b.U32(0x01020304); }, FormClass::Constant, 0x01020304, "", 0},
+        {"data4", false, DW_FORM_data4, [](DwarfBytes& b) { b.U32(0x01020304); }, FormClass::Constant, 0x01020304, "",
+         0},
         {"data8", false, DW_FORM_data8, [](DwarfBytes& b) { b.U64(0x1111111122222222); }, FormClass::Constant,
          0x1111111122222222, "", 0},
         {"data8 big", true, DW_FORM_data8, [](DwarfBytes& b) { b.U64(0x1111111122222222); }, FormClass::Constant,
@@ -56,8 +58,16 @@ TEST(Dwarf2Forms, EveryFormOfDwarf2IsReadWholeInEitherByteOrder)
         {"flag", false, DW_FORM_flag, [](DwarfBytes& b) { b.U8(1); }, FormClass::Flag, 1, "", 0},
         {"string", false, DW_FORM_string, [](DwarfBytes& b) { b.Str("main.c"); }, FormClass::String, 0, "main.c", 0},
         {"strp", true, DW_FORM_strp, [](DwarfBytes& b) { b.U32(6); }, FormClass::String, 0, "beta", 0},
-        {"block1", false, DW_FORM_block1, [](DwarfBytes& b) { b.U8(3).Raw({1, 2, 3}); }, FormClass::Block, 0, "", 3},
-        {"block2 big", true, DW_FORM_block2, [](DwarfBytes& b) { b.U16(2).Raw({1, 2}); }, FormClass::Block, 0, "", 2},
+        {"block1", false, DW_FORM_block1,
+         [](DwarfBytes& b) {
+             b.U8(3).Raw({1, 2, 3});
+         },
+         FormClass::Block, 0, "", 3},
+        {"block2 big", true, DW_FORM_block2,
+         [](DwarfBytes& b) {
+             b.U16(2).Raw({1, 2});
+         },
+         FormClass::Block, 0, "", 2},
         {"block4", false, DW_FORM_block4, [](DwarfBytes& b) { b.U32(1).Raw({9}); }, FormClass::Block, 0, "", 1},
         {"block", false, DW_FORM_block,
          [](DwarfBytes& b) {
@@ -220,7 +230,11 @@ TEST(Dwarf2Locations, ExpressionsGiveTheirVariablesWords)
         {"breg11 -8", false, {DW_OP_breg0 + 11, 0x78}, static_cast<uint32_t>(-8), false, false},
         {"breg13 +16", false, {DW_OP_breg0 + 13, 0x10}, 13, true, false},
         {"fbreg -20", false, {DW_OP_fbreg, 0x6C}, static_cast<uint32_t>(-20), false, false},
-        {"fbreg, deref, reg1", false, {DW_OP_fbreg, 0x6C, 0x06, DW_OP_reg0 + 1}, static_cast<uint32_t>(-20), false,
+        {"fbreg, deref, reg1",
+         false,
+         {DW_OP_fbreg, 0x6C, 0x06, DW_OP_reg0 + 1},
+         static_cast<uint32_t>(-20),
+         false,
          false},
         {"cut short", false, {DW_OP_reg0 + 2, DW_OP_addr, 0x78, 0x56}, 2, true, false},
     };

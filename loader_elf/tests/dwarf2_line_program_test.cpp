@@ -77,19 +77,19 @@ TEST(Dwarf2LineProgram, StandardAndSpecialOpcodesMoveTheRegisters)
     LineProgramBytes p({"main.c", "1:util.h"});
     p.directories = {"/src/include"};
     p.minimumInstructionLength = 4;
-    p.SetAddress(0x8000).AdvanceLine(9).Copy();              // 0x8000 line 10
-    p.Special(2, 3);                                         // 0x8008 line 13
-    p.SetColumn(7).AdvancePc(3).AdvanceLine(-5).Copy();      // 0x8014 line 8 column 7
-    p.FixedAdvancePc(6).SetFile(2).Special(0, 1);            // 0x801a file 2 line 9
-    p.ConstAddPc().Special(0, 0);                            // const_add_pc: (255 - 10) / 14 = 17 instructions
-    p.Op(6).Op(7).Special(1, -4);                            // negate_stmt, basic_block: no row
+    p.SetAddress(0x8000).AdvanceLine(9).Copy();          // 0x8000 line 10
+    p.Special(2, 3);                                     // 0x8008 line 13
+    p.SetColumn(7).AdvancePc(3).AdvanceLine(-5).Copy();  // 0x8014 line 8 column 7
+    p.FixedAdvancePc(6).SetFile(2).Special(0, 1);        // 0x801a file 2 line 9
+    p.ConstAddPc().Special(0, 0);                        // const_add_pc: (255 - 10) / 14 = 17 instructions
+    p.Op(6).Op(7).Special(1, -4);                        // negate_stmt, basic_block: no row
     p.AdvancePc(1).EndSequence();
-    p.SetAddress(0x9000).Copy();                             // the registers start again
+    p.SetAddress(0x9000).Copy();  // the registers start again
     const ProgramRun run = RunProgram(p);
-    EXPECT_EQ(run.rows, (std::vector<Recorded>{
-                            Row(0x8000, 1, 10), Row(0x8008, 1, 13), Row(0x8014, 1, 8, 7),
-                            Row(0x801a, 2, 9, 7), Row(0x801a + 17 * 4, 2, 9, 7), Row(0x8062, 2, 5, 7),
-                            End(0x8066, 2, 5, 7), Row(0x9000, 1, 1)}));
+    EXPECT_EQ(run.rows,
+              (std::vector<Recorded>{Row(0x8000, 1, 10), Row(0x8008, 1, 13), Row(0x8014, 1, 8, 7), Row(0x801a, 2, 9, 7),
+                                     Row(0x801a + 17 * 4, 2, 9, 7), Row(0x8062, 2, 5, 7), End(0x8066, 2, 5, 7),
+                                     Row(0x9000, 1, 1)}));
     EXPECT_TRUE(run.cursor.Ok());
     EXPECT_EQ(run.header.FilePath(1), "main.c");
     EXPECT_EQ(run.header.FilePath(2), "/src/include/util.h");

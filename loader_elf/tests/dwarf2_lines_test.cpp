@@ -68,9 +68,9 @@ TEST_F(Dwarf2LinesTest, ARowOfAnotherFileSwitchesTablesAndKeepsTheRegisters)
     p.AdvancePc(2).EndSequence();               // 0x10c
     ASSERT_EQ(Load(ImageOf("a.c", p)), LDR_OK);
     EXPECT_EQ(lineResult, LDR_OK);
-    EXPECT_EQ(quinar::ListLines(), (std::vector<std::string>{
-                                       "00000100 a.c 10", "00000104 a.c 0", "00000104 inc/h.h 11",
-                                       "00000108 inc/h.h 0", "00000108 a.c 12", "0000010c a.c 0"}));
+    EXPECT_EQ(quinar::ListLines(),
+              (std::vector<std::string>{"00000100 a.c 10", "00000104 a.c 0", "00000104 inc/h.h 11",
+                                        "00000108 inc/h.h 0", "00000108 a.c 12", "0000010c a.c 0"}));
     EXPECT_EQ(LineAt(0x102), "a.c 10");
     EXPECT_EQ(LineAt(0x106), "inc/h.h 11");
     EXPECT_EQ(LineAt(0x10B), "a.c 12");
@@ -103,10 +103,10 @@ TEST_F(Dwarf2LinesTest, TheUnitsOwnFileComesFirstAndLineZeroAddsNoRow)
 {
     LineProgramBytes p({"h.h", "2:b.c"});
     p.directories = {"/other", "/src"};
-    p.SetAddress(0x300).Copy();     // h.h 1
-    p.SetFile(2).Special(1, 4);     // b.c 5 at 0x302
-    p.Special(1, -5);               // line 0: no row
-    p.AdvanceLine(9).Special(1, 0); // b.c 9 at 0x306
+    p.SetAddress(0x300).Copy();      // h.h 1
+    p.SetFile(2).Special(1, 4);      // b.c 5 at 0x302
+    p.Special(1, -5);                // line 0: no row
+    p.AdvanceLine(9).Special(1, 0);  // b.c 9 at 0x306
     p.AdvancePc(1).EndSequence();
     ASSERT_EQ(Load(ImageOf("/src/b.c", p)), LDR_OK);
     uint32_t module = 0;
@@ -138,12 +138,12 @@ TEST_F(Dwarf2LinesTest, TablesOfOtherVersionsAreSteppedOverAndTheRestRead)
     };
     DwarfImage image;
     image.line = Concat({program({"1:mallocr.c"}, 2, 0x1000), otherVersion(5), otherVersion(4),
-                         program({"1:mallocr.c", "reent.h"}, 3, 0x2000), otherVersion(7),
-                         program({"z.s"}, 3, 0x3000)});
+                         program({"1:mallocr.c", "reent.h"}, 3, 0x2000), otherVersion(7), program({"z.s"}, 3, 0x3000)});
     ASSERT_EQ(Load(image), LDR_OK);
     EXPECT_EQ(ModuleRows(), (std::vector<std::string>{"00001000-00002003 mallocr.c", "00003000-00003003 z.s"}));
     EXPECT_EQ(LineAt(0x2002), "../libc/stdlib/mallocr.c 1");
-    const size_t version7 = program({"1:mallocr.c"}, 2, 0).size() + 2 * 10 + program({"1:mallocr.c", "reent.h"}, 3, 0).size();
+    const size_t version7 =
+        program({"1:mallocr.c"}, 2, 0).size() + 2 * 10 + program({"1:mallocr.c", "reent.h"}, 3, 0).size();
     char place[80];
     std::snprintf(place, sizeof place, ".debug_line+0x%zx: line table of unknown version stepped over", version7);
     EXPECT_EQ(LoadMessages(), std::vector<std::string>{Where(place)});

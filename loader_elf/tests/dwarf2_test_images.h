@@ -12,30 +12,44 @@
 namespace tarnel::test {
 
 // Abbreviation codes of TestAbbrevs().
-inline constexpr uint8_t AB_UNIT = 1;             // name, producer (strp), comp_dir, low_pc, high_pc, stmt_list, language
-inline constexpr uint8_t AB_UNIT_LEAF = 2;        // name (strp); no children
-inline constexpr uint8_t AB_UNIT_RANGES = 3;      // name, low_pc, ranges
-inline constexpr uint8_t AB_SUBPROGRAM = 4;       // name, low_pc, high_pc; children
-inline constexpr uint8_t AB_VARIABLE = 5;         // name, location (block1)
-inline constexpr uint8_t AB_BASE_TYPE = 6;        // name, byte_size
-inline constexpr uint8_t AB_UNIT_NO_LINES = 7;    // name, producer (string), low_pc, high_pc
+inline constexpr uint8_t AB_UNIT = 1;           // name, producer (strp), comp_dir, low_pc, high_pc, stmt_list, language
+inline constexpr uint8_t AB_UNIT_LEAF = 2;      // name (strp); no children
+inline constexpr uint8_t AB_UNIT_RANGES = 3;    // name, low_pc, ranges
+inline constexpr uint8_t AB_SUBPROGRAM = 4;     // name, low_pc, high_pc; children
+inline constexpr uint8_t AB_VARIABLE = 5;       // name, location (block1)
+inline constexpr uint8_t AB_BASE_TYPE = 6;      // name, byte_size
+inline constexpr uint8_t AB_UNIT_NO_LINES = 7;  // name, producer (string), low_pc, high_pc
 
 inline std::vector<uint8_t> TestAbbrevs()
 {
     return AbbrevTable({
-        {AB_UNIT, DW_TAG_compile_unit, true,
-         {{DW_AT_name, DW_FORM_string}, {DW_AT_producer, DW_FORM_strp}, {DW_AT_comp_dir, DW_FORM_string},
-          {DW_AT_low_pc, DW_FORM_addr}, {DW_AT_high_pc, DW_FORM_addr}, {DW_AT_stmt_list, DW_FORM_data4},
+        {AB_UNIT,
+         DW_TAG_compile_unit,
+         true,
+         {{DW_AT_name, DW_FORM_string},
+          {DW_AT_producer, DW_FORM_strp},
+          {DW_AT_comp_dir, DW_FORM_string},
+          {DW_AT_low_pc, DW_FORM_addr},
+          {DW_AT_high_pc, DW_FORM_addr},
+          {DW_AT_stmt_list, DW_FORM_data4},
           {DW_AT_language, DW_FORM_data1}}},
         {AB_UNIT_LEAF, DW_TAG_compile_unit, false, {{DW_AT_name, DW_FORM_strp}}},
-        {AB_UNIT_RANGES, DW_TAG_compile_unit, true,
+        {AB_UNIT_RANGES,
+         DW_TAG_compile_unit,
+         true,
          {{DW_AT_name, DW_FORM_string}, {DW_AT_low_pc, DW_FORM_addr}, {DW_AT_ranges, DW_FORM_data4}}},
-        {AB_SUBPROGRAM, DW_TAG_subprogram, true,
+        {AB_SUBPROGRAM,
+         DW_TAG_subprogram,
+         true,
          {{DW_AT_name, DW_FORM_string}, {DW_AT_low_pc, DW_FORM_addr}, {DW_AT_high_pc, DW_FORM_addr}}},
         {AB_VARIABLE, DW_TAG_variable, false, {{DW_AT_name, DW_FORM_string}, {0x02, DW_FORM_block1}}},
         {AB_BASE_TYPE, DW_TAG_base_type, false, {{DW_AT_name, DW_FORM_string}, {0x0B, DW_FORM_data1}}},
-        {AB_UNIT_NO_LINES, DW_TAG_compile_unit, true,
-         {{DW_AT_name, DW_FORM_string}, {DW_AT_producer, DW_FORM_string}, {DW_AT_low_pc, DW_FORM_addr},
+        {AB_UNIT_NO_LINES,
+         DW_TAG_compile_unit,
+         true,
+         {{DW_AT_name, DW_FORM_string},
+          {DW_AT_producer, DW_FORM_string},
+          {DW_AT_low_pc, DW_FORM_addr},
           {DW_AT_high_pc, DW_FORM_addr}}},
     });
 }

@@ -82,8 +82,6 @@ std::string ReadelfExpression(const uint8_t* p, uint32_t n)
     return text;
 }
 
-
-
 std::vector<SymLocationPiece> PiecesOf(uint32_t handle)
 {
     std::vector<SymLocationPiece> pieces;
@@ -148,7 +146,8 @@ protected:
         for (int step = 0; d && step < 8; ++step) {
             if (d->Has(name))
                 return d->Text(name);
-            const uint32_t next = d->Ref(d->Has("DW_AT_specification") ? "DW_AT_specification" : "DW_AT_abstract_origin");
+            const uint32_t next =
+                d->Ref(d->Has("DW_AT_specification") ? "DW_AT_specification" : "DW_AT_abstract_origin");
             d = next ? dies.At(next) : nullptr;
         }
         return {};
@@ -170,7 +169,8 @@ protected:
                     return Inherited(*parent, "DW_AT_name") + "::" + d->Text("DW_AT_name");
                 return d->Text("DW_AT_name");
             }
-            const uint32_t next = d->Ref(d->Has("DW_AT_specification") ? "DW_AT_specification" : "DW_AT_abstract_origin");
+            const uint32_t next =
+                d->Ref(d->Has("DW_AT_specification") ? "DW_AT_specification" : "DW_AT_abstract_origin");
             d = next ? dies.At(next) : nullptr;
         }
         return {};
@@ -256,8 +256,10 @@ protected:
                 EXPECT_EQ(info.isFunction, 0u);
                 EXPECT_EQ(info.offset, offset);
                 const int64_t access = m.Number("DW_AT_accessibility").value_or(1);
-                EXPECT_EQ(info.access, access == 2 ? SYM_ACCESS_PROTECTED : access == 3 ? SYM_ACCESS_PRIVATE
-                                                                                         : SYM_ACCESS_PUBLIC);
+                EXPECT_EQ(info.access,
+                          access == 2       ? SYM_ACCESS_PROTECTED
+                              : access == 3 ? SYM_ACCESS_PRIVATE
+                                            : SYM_ACCESS_PUBLIC);
                 type = info.type;
             } else {
                 SymMemberInfo info{memberName};
@@ -338,7 +340,8 @@ TEST_P(Dwarf2TypesReadelfTest, EveryTypeEntryIsItsQuinarType)
                 const std::string row = TypeRow(dimension);
                 const size_t bound = row.find(" bound ");
                 ASSERT_NE(bound, std::string::npos) << row;
-                EXPECT_EQ(std::stoll(row.substr(bound + 7)), dies.At(c)->Number("DW_AT_upper_bound").value_or(0xFFFFFFFF));
+                EXPECT_EQ(std::stoll(row.substr(bound + 7)),
+                          dies.At(c)->Number("DW_AT_upper_bound").value_or(0xFFFFFFFF));
                 dimension = static_cast<uint32_t>(std::stoul(row.substr(row.find(" of ", bound) + 4), nullptr, 16));
             }
             EXPECT_EQ(dimension, TypeOf(target));
@@ -395,13 +398,15 @@ TEST_P(Dwarf2TypesReadelfTest, FunctionsHaveTheirRangesFrameBasesParametersAndLo
         auto walk = [&](auto&& self, const Expected& at) -> void {
             for (uint32_t c : at.die->children) {
                 const ReadelfDie* child = dies.At(c);
-                if (child->tag == "DW_TAG_variable" && !child->Has("DW_AT_declaration") && !child->Has("DW_AT_external"))
+                if (child->tag == "DW_TAG_variable" && !child->Has("DW_AT_declaration") &&
+                    !child->Has("DW_AT_external"))
                     expected.push_back({child, at.blockLow, at.blockHigh});
                 if (child->tag == "DW_TAG_lexical_block") {
                     Expected inner{child, at.blockLow, at.blockHigh};
                     if (child->Has("DW_AT_low_pc")) {
                         inner.blockLow = std::max(at.blockLow, static_cast<uint32_t>(*child->Number("DW_AT_low_pc")));
-                        inner.blockHigh = std::min(at.blockHigh, static_cast<uint32_t>(*child->Number("DW_AT_high_pc")));
+                        inner.blockHigh =
+                            std::min(at.blockHigh, static_cast<uint32_t>(*child->Number("DW_AT_high_pc")));
                     }
                     self(self, inner);
                 }
@@ -512,8 +517,7 @@ TEST_P(Dwarf2TypesReadelfTest, ClassRangesCoverTheirMemberFunctions)
 INSTANTIATE_TEST_SUITE_P(Fixtures, Dwarf2TypesReadelfTest,
                          ::testing::Values("d2_types_o0", "d2_types_o2", "d2_types_thumb_o2", "d2_types_nosections",
                                            "d2_class_o0", "d2_class_o2", "d2_class_sections", "d2_namespace_o0",
-                                           "d2_namespace_o2", "d2_arm_o0",
-                                           "d2_thumb_o2"));
+                                           "d2_namespace_o2", "d2_arm_o0", "d2_thumb_o2"));
 
 }  // namespace
 }  // namespace tarnel::test

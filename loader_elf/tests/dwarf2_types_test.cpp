@@ -24,28 +24,28 @@ namespace {
 
 // Abbreviation codes of the units below.
 enum : uint8_t {
-    A_UNIT = 1,      // compile_unit: name, producer, low_pc, high_pc; children
-    A_BASE,          // base_type: name, byte_size, encoding
-    A_POINTER,       // pointer_type: type
-    A_REFERENCE,     // reference_type: type
-    A_CONST,         // const_type: type
-    A_TYPEDEF,       // typedef: name, type
-    A_STRUCT,        // structure_type: name, byte_size; children
-    A_CLASS,         // class_type: name, byte_size; children
-    A_MEMBER,        // member: name, type, data_member_location (block1)
-    A_INHERITANCE,   // inheritance: type, data_member_location
-    A_FUNCTION,      // subprogram: name, type, low_pc, high_pc, external, frame_base (data4); children
-    A_PARAMETER,     // formal_parameter: name, type, location (block1)
-    A_VARIABLE,      // variable: name, type, location (block1)
-    A_GLOBAL,        // variable: name, type, external, location (block1)
-    A_DECLARATION,   // variable: name, type, external, declaration
-    A_DEFINITION,    // variable: specification, location (block1)
-    A_LIST_VARIABLE, // variable: name, type, location (data4: a location list)
-    A_BLOCK,         // lexical_block: low_pc, high_pc; children
-    A_LABEL,         // label: name, low_pc
-    A_VARARGS,       // unspecified_parameters
-    A_INLINED,       // inlined_subroutine: low_pc, high_pc; children
-    A_PADDING,       // base_type: name, byte_size, encoding, a vendor attribute (block4)
+    A_UNIT = 1,            // compile_unit: name, producer, low_pc, high_pc; children
+    A_BASE,                // base_type: name, byte_size, encoding
+    A_POINTER,             // pointer_type: type
+    A_REFERENCE,           // reference_type: type
+    A_CONST,               // const_type: type
+    A_TYPEDEF,             // typedef: name, type
+    A_STRUCT,              // structure_type: name, byte_size; children
+    A_CLASS,               // class_type: name, byte_size; children
+    A_MEMBER,              // member: name, type, data_member_location (block1)
+    A_INHERITANCE,         // inheritance: type, data_member_location
+    A_FUNCTION,            // subprogram: name, type, low_pc, high_pc, external, frame_base (data4); children
+    A_PARAMETER,           // formal_parameter: name, type, location (block1)
+    A_VARIABLE,            // variable: name, type, location (block1)
+    A_GLOBAL,              // variable: name, type, external, location (block1)
+    A_DECLARATION,         // variable: name, type, external, declaration
+    A_DEFINITION,          // variable: specification, location (block1)
+    A_LIST_VARIABLE,       // variable: name, type, location (data4: a location list)
+    A_BLOCK,               // lexical_block: low_pc, high_pc; children
+    A_LABEL,               // label: name, low_pc
+    A_VARARGS,             // unspecified_parameters
+    A_INLINED,             // inlined_subroutine: low_pc, high_pc; children
+    A_PADDING,             // base_type: name, byte_size, encoding, a vendor attribute (block4)
     A_STRUCT_DECLARATION,  // structure_type: name, declaration
     A_STRUCT_DEFINITION,   // structure_type: specification, byte_size; children
 };
@@ -57,7 +57,9 @@ std::vector<uint8_t> Abbrevs()
     const uint16_t string = DW_FORM_string, ref = DW_FORM_ref4, data1 = DW_FORM_data1, addr = DW_FORM_addr,
                    flag = DW_FORM_flag, block1 = DW_FORM_block1;
     return AbbrevTable({
-        {A_UNIT, DW_TAG_compile_unit, true,
+        {A_UNIT,
+         DW_TAG_compile_unit,
+         true,
          {{DW_AT_name, string}, {DW_AT_producer, string}, {DW_AT_low_pc, addr}, {DW_AT_high_pc, addr}}},
         {A_BASE, DW_TAG_base_type, false, {{DW_AT_name, string}, {DW_AT_byte_size, data1}, {DW_AT_encoding, data1}}},
         {A_POINTER, DW_TAG_pointer_type, false, {{DW_AT_type, ref}}},
@@ -66,31 +68,45 @@ std::vector<uint8_t> Abbrevs()
         {A_TYPEDEF, DW_TAG_typedef, false, {{DW_AT_name, string}, {DW_AT_type, ref}}},
         {A_STRUCT, DW_TAG_structure_type, true, {{DW_AT_name, string}, {DW_AT_byte_size, data1}}},
         {A_CLASS, DW_TAG_class_type, true, {{DW_AT_name, string}, {DW_AT_byte_size, data1}}},
-        {A_MEMBER, DW_TAG_member, false,
+        {A_MEMBER,
+         DW_TAG_member,
+         false,
          {{DW_AT_name, string}, {DW_AT_type, ref}, {DW_AT_data_member_location, block1}}},
         {A_INHERITANCE, DW_TAG_inheritance, false, {{DW_AT_type, ref}, {DW_AT_data_member_location, block1}}},
-        {A_FUNCTION, DW_TAG_subprogram, true,
+        {A_FUNCTION,
+         DW_TAG_subprogram,
+         true,
          {{DW_AT_name, string},
           {DW_AT_type, ref},
           {DW_AT_low_pc, addr},
           {DW_AT_high_pc, addr},
           {DW_AT_external, flag},
           {DW_AT_frame_base, DW_FORM_data4}}},
-        {A_PARAMETER, DW_TAG_formal_parameter, false,
+        {A_PARAMETER,
+         DW_TAG_formal_parameter,
+         false,
          {{DW_AT_name, string}, {DW_AT_type, ref}, {DW_AT_location, block1}}},
         {A_VARIABLE, DW_TAG_variable, false, {{DW_AT_name, string}, {DW_AT_type, ref}, {DW_AT_location, block1}}},
-        {A_GLOBAL, DW_TAG_variable, false,
+        {A_GLOBAL,
+         DW_TAG_variable,
+         false,
          {{DW_AT_name, string}, {DW_AT_type, ref}, {DW_AT_external, flag}, {DW_AT_location, block1}}},
-        {A_DECLARATION, DW_TAG_variable, false,
+        {A_DECLARATION,
+         DW_TAG_variable,
+         false,
          {{DW_AT_name, string}, {DW_AT_type, ref}, {DW_AT_external, flag}, {DW_AT_declaration, flag}}},
         {A_DEFINITION, DW_TAG_variable, false, {{DW_AT_specification, ref}, {DW_AT_location, block1}}},
-        {A_LIST_VARIABLE, DW_TAG_variable, false,
+        {A_LIST_VARIABLE,
+         DW_TAG_variable,
+         false,
          {{DW_AT_name, string}, {DW_AT_type, ref}, {DW_AT_location, DW_FORM_data4}}},
         {A_BLOCK, DW_TAG_lexical_block, true, {{DW_AT_low_pc, addr}, {DW_AT_high_pc, addr}}},
         {A_LABEL, DW_TAG_label, false, {{DW_AT_name, string}, {DW_AT_low_pc, addr}}},
         {A_VARARGS, DW_TAG_unspecified_parameters, false, {}},
         {A_INLINED, DW_TAG_inlined_subroutine, true, {{DW_AT_low_pc, addr}, {DW_AT_high_pc, addr}}},
-        {A_PADDING, DW_TAG_base_type, false,
+        {A_PADDING,
+         DW_TAG_base_type,
+         false,
          {{DW_AT_name, string}, {DW_AT_byte_size, data1}, {DW_AT_encoding, data1}, {VENDOR_BLOCK, DW_FORM_block4}}},
         {A_STRUCT_DECLARATION, DW_TAG_structure_type, false, {{DW_AT_name, string}, {DW_AT_declaration, flag}}},
         {A_STRUCT_DEFINITION, DW_TAG_structure_type, true, {{DW_AT_specification, ref}, {DW_AT_byte_size, data1}}},
@@ -175,14 +191,12 @@ private:
     UnitBytes u_;
 };
 
-
 uint32_t Named(const char* name)
 {
     uint32_t handle = 0;
     EXPECT_EQ(SymLookupNamedSymbol(0, name, &handle), SYM_OK) << name;
     return handle;
 }
-
 
 std::vector<std::string> VariablesOf(uint32_t function)
 {

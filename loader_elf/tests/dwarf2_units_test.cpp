@@ -56,8 +56,7 @@ TEST_F(Dwarf2UnitsTest, UnitsOfOtherVersionsAreSteppedOverByTheirLength)
     image.abbrev = TestAbbrevs();
     const std::vector<uint8_t> one = Ended(UnitOf(strings, {"src/one.c", 0x100, 0x180}));
     image.info = Concat({one, UnitOfVersion(5, {1, 4, 0, 0, 0, 0, 9, 9, 9}), UnitOfVersion(3, {0xFF, 0xFF}),
-                         UnitOfVersion(4, {}), Ended(UnitOf(strings, {"two.c", 0x200, 0x240})),
-                         UnitOfVersion(9, {0})});
+                         UnitOfVersion(4, {}), Ended(UnitOf(strings, {"two.c", 0x200, 0x240})), UnitOfVersion(9, {0})});
     image.str = strings.bytes;
     ASSERT_EQ(Load(image), LDR_OK);
     EXPECT_EQ(ModuleRows(), (std::vector<std::string>{"00000100-0000017f one", "00000200-0000023f two"}));
@@ -109,8 +108,9 @@ TEST_F(Dwarf2UnitsTest, ARangeListGivesTheModuleItsRanges)
     image.ranges = ranges.bytes;
     ASSERT_EQ(Load(image), LDR_OK);
     EXPECT_EQ(ModuleRows(), (std::vector<std::string>{"00001020-0000800f start", "- late", "- cut"}));
-    EXPECT_EQ(LoadMessages(), (std::vector<std::string>{Where(".debug_ranges+0x38: range list offset outside the section"),
-                                                        Where(".debug_ranges+0x28: read past the end")}));
+    EXPECT_EQ(LoadMessages(),
+              (std::vector<std::string>{Where(".debug_ranges+0x38: range list offset outside the section"),
+                                        Where(".debug_ranges+0x28: read past the end")}));
 }
 
 TEST_F(Dwarf2UnitsTest, TheCompilerKindIsTheCompilersNotTheAssemblers)
@@ -270,9 +270,10 @@ TEST_F(Dwarf2UnitsTest, TopLevelEntriesReachTheirReadersSlot)
     r.passDone = [&] { ++passes; };
 
     ASSERT_EQ(Load(image), LDR_OK);
-    EXPECT_EQ(seen, (std::vector<std::string>{"type " + std::to_string(intAt), "subprogram main " + std::to_string(mainAt),
-                                              "subprogram helper " + std::to_string(helperAt),
-                                              "variable counter " + std::to_string(globalAt) + " block 5"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"type " + std::to_string(intAt), "subprogram main " + std::to_string(mainAt),
+                                        "subprogram helper " + std::to_string(helperAt),
+                                        "variable counter " + std::to_string(globalAt) + " block 5"}));
     EXPECT_EQ(passes, 1);
     // A reader's failure is the pass's result; the walk went on.
     EXPECT_EQ(unitResult, LDR_E_SYMBOL_CALL);

@@ -121,7 +121,7 @@ struct LineProgramBytes {
     uint8_t lineRange = 14;
     uint8_t opcodeBase = 10;
     std::vector<std::string> directories;
-    std::vector<std::string> files;   // each in directory 0, unless given as "dir index:name"
+    std::vector<std::string> files;  // each in directory 0, unless given as "dir index:name"
     DwarfBytes program;
 
     LineProgramBytes& SetAddress(uint32_t a)
@@ -194,7 +194,10 @@ struct LineProgramBytes {
         header.U8(0);
         DwarfBytes b;
         b.bigEndian = program.bigEndian;
-        b.U32(2 + 4 + header.Size() + program.Size()).U16(version).U32(header.Size()).Append(header.bytes)
+        b.U32(2 + 4 + header.Size() + program.Size())
+            .U16(version)
+            .U32(header.Size())
+            .Append(header.bytes)
             .Append(program.bytes);
         return b.bytes;
     }

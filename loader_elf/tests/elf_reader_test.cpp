@@ -25,7 +25,10 @@ TestElf SmallImage(bool big = false)
     return elf;
 }
 
-void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) { b[at] = v & 0xFF, b[at + 1] = v >> 8; }
+void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v)
+{
+    b[at] = v & 0xFF, b[at + 1] = v >> 8;
+}
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
@@ -146,7 +149,9 @@ TEST(ElfReader, DetectsTextRecordsAndFilesOfNoKnownFormat)
         {std::string(60, 'x'), LDR_E_NOT_IMAGE, ImageFormat::Unknown},
         {"short", LDR_E_READ, ImageFormat::Unknown},
         {"", LDR_E_READ, ImageFormat::Unknown},
-        {"\x7F" "ELF", LDR_E_READ, ImageFormat::Unknown},
+        {"\x7F"
+         "ELF",
+         LDR_E_READ, ImageFormat::Unknown},
     };
     for (const Case& c : cases) {
         const std::vector<uint8_t> bytes(c.bytes.begin(), c.bytes.end());

@@ -91,8 +91,8 @@ struct TestElf {
         for (size_t i = 0; i < all.size(); ++i) {
             const TestSection& s = all[i];
             const uint32_t size = s.type == 8 || s.data.empty() ? s.size : static_cast<uint32_t>(s.data.size());
-            for (uint32_t w : {nameOffsets[i], s.type, s.flags, s.addr, i == 0 ? 0u : l.sectionOffsets[i], size,
-                               s.link, s.info, s.align, s.entsize})
+            for (uint32_t w : {nameOffsets[i], s.type, s.flags, s.addr, i == 0 ? 0u : l.sectionOffsets[i], size, s.link,
+                               s.info, s.align, s.entsize})
                 Put32(out, w);
         }
         // Header.
@@ -159,16 +159,14 @@ inline std::vector<uint8_t> Words(std::initializer_list<uint32_t> words, bool bi
 class TempFile {
 public:
     explicit TempFile(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() /
-                ("tarnel_" + std::to_string(::getpid()) + "_" + name))
-    {
-    }
+        : path_(std::filesystem::temp_directory_path() / ("tarnel_" + std::to_string(::getpid()) + "_" + name))
+    {}
     TempFile(const std::string& name, const std::vector<uint8_t>& bytes) : TempFile(name) { Write(bytes); }
     ~TempFile() { std::filesystem::remove(path_); }
     void Write(const std::vector<uint8_t>& bytes) const
     {
-        std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path_, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     std::string Path() const { return path_.string(); }
 

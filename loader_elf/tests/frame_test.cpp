@@ -120,7 +120,7 @@ std::string CfaText(const CfaDefinition& cfa)
     if (cfa.isExpression)
         return "exp";
     return "r" + std::to_string(cfa.reg) + (cfa.offset < 0 ? "-" : "+") +
-           std::to_string(cfa.offset < 0 ? -cfa.offset : cfa.offset);
+        std::to_string(cfa.offset < 0 ? -cfa.offset : cfa.offset);
 }
 
 // The rule table of every FDE of an image loaded last, row by row and
@@ -204,15 +204,15 @@ TEST_F(FrameRulesTest, ListsKeepTheOrderTheFirstFdeAndTheMappedFunctions)
 {
     for (bool big : {false, true}) {
         FrameSectionWriter w(big);
-        const uint32_t cie = w.Cie({0x0C, 13, 0, 0x8E, 0x01});  // def_cfa r13+0; r14 in the CIE counts not
-        w.Fde(cie, 0x8000, 0x100, {0x44, 0x0E, 8, 0x8E, 0x01, 0x8B, 0x02});     // r14, then r11
-        w.Fde(cie, 0x8000, 0x100, {0x84, 0x01});                               // f0 again: ignored
-        w.Fde(cie, 0x7000, 0x10, {0x84, 0x01});                                // no function there
+        const uint32_t cie = w.Cie({0x0C, 13, 0, 0x8E, 0x01});               // def_cfa r13+0; r14 in the CIE counts not
+        w.Fde(cie, 0x8000, 0x100, {0x44, 0x0E, 8, 0x8E, 0x01, 0x8B, 0x02});  // r14, then r11
+        w.Fde(cie, 0x8000, 0x100, {0x84, 0x01});                             // f0 again: ignored
+        w.Fde(cie, 0x7000, 0x10, {0x84, 0x01});                              // no function there
         // A DW_CFA_nop between rules is padding, not the end; the operands of
         // the other opcodes are stepped over.
         w.Fde(cie, 0x8100, 0x100,
-              {0x87, 0x03, 0x00, 0x02, 0x10, 0x05, 0x20, 0x01, 0x11, 0x04, 0x7E, 0x10, 0x04, 0x02, 0x90, 0x11,
-               0x86, 0x04});
+              {0x87, 0x03, 0x00, 0x02, 0x10, 0x05, 0x20, 0x01, 0x11, 0x04, 0x7E, 0x10, 0x04, 0x02, 0x90, 0x11, 0x86,
+               0x04});
         // Instructions whose operands run past their entry: what was whole counts.
         w.Fde(cie, 0x8200, 0x100, {0x85, 0x01, 0x05});
         ASSERT_EQ(Load(w, big), LDR_OK);
@@ -240,11 +240,11 @@ TEST_F(FrameRulesTest, TheSecondOutputAndAnUnknownFunctionAreLeftAlone)
 TEST_F(FrameRulesTest, DamagedSectionsEndTheReadingWhereTheDamageIs)
 {
     const std::vector<std::vector<uint8_t>> tails = {
-        {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0},  // a 64-bit entry
-        {0x40, 0, 0, 0, 1, 2},                 // a length past the end
-        {2, 0, 0, 0, 0xFF, 0xFF},              // an entry too short for its id
+        {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0},                    // a 64-bit entry
+        {0x40, 0, 0, 0, 1, 2},                                   // a length past the end
+        {2, 0, 0, 0, 0xFF, 0xFF},                                // an entry too short for its id
         {0x0C, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 9, 0, 2, 0x7C},  // a CIE of an unknown version
-        {1, 2},                                // the section's last bytes
+        {1, 2},                                                  // the section's last bytes
     };
     for (const std::vector<uint8_t>& tail : tails) {
         FrameSectionWriter w;
@@ -265,33 +265,33 @@ TEST_F(FrameRulesTest, EveryOpcodeGivesReadelfsRows)
     FrameSectionWriter w;
     const uint32_t cie = w.Cie({0x0C, 13, 0, 0x8E, 0x01});
     w.Fde(cie, 0x8000, 0x100,
-          {0x42,                            // advance_loc 2 (x2)
-           0x12, 0x0D, 0x7E,                // def_cfa_sf r13, -2 (x-4)
-           0x85, 0x02,                      // offset r5
-           0x02, 0x04,                      // advance_loc1
-           0x13, 0x7C,                      // def_cfa_offset_sf -4
-           0x11, 0x06, 0x7D,                // offset_extended_sf r6, -3
-           0x14, 0x07, 0x02,                // val_offset r7, 2
-           0x09, 0x08, 0x03,                // register r8 in r3
-           0x03, 0x02, 0x00,                // advance_loc2
-           0x08, 0x09,                      // same_value r9
-           0x07, 0x0A,                      // undefined r10
-           0x0A,                            // remember_state
-           0x04, 0x04, 0x00, 0x00, 0x00,    // advance_loc4
-           0x10, 0x0B, 0x02, 0x7B, 0x10,    // expression r11: breg11 16
-           0x16, 0x0C, 0x01, 0x30,          // val_expression r12: lit0
-           0x2F, 0x04, 0x01,                // GNU_negative_offset_extended r4, 1
-           0x41,                            // advance_loc 1
-           0x0B,                            // restore_state
-           0x06, 0x05,                      // restore_extended r5
-           0x01, 0x20, 0x80, 0x00, 0x00,    // set_loc 0x8020
-           0x0F, 0x02, 0x7D, 0x00,          // def_cfa_expression: breg13 0
-           0x41,                            // advance_loc 1
-           0x0C, 0x0B, 0x04,                // def_cfa r11+4
-           0xC5,                            // restore r5
-           0x15, 0x07, 0x7F,                // val_offset_sf r7, -1
-           0x2E, 0x10,                      // GNU_args_size
-           0x05, 0x06, 0x01});              // offset_extended r6
+          {0x42,                          // advance_loc 2 (x2)
+           0x12, 0x0D, 0x7E,              // def_cfa_sf r13, -2 (x-4)
+           0x85, 0x02,                    // offset r5
+           0x02, 0x04,                    // advance_loc1
+           0x13, 0x7C,                    // def_cfa_offset_sf -4
+           0x11, 0x06, 0x7D,              // offset_extended_sf r6, -3
+           0x14, 0x07, 0x02,              // val_offset r7, 2
+           0x09, 0x08, 0x03,              // register r8 in r3
+           0x03, 0x02, 0x00,              // advance_loc2
+           0x08, 0x09,                    // same_value r9
+           0x07, 0x0A,                    // undefined r10
+           0x0A,                          // remember_state
+           0x04, 0x04, 0x00, 0x00, 0x00,  // advance_loc4
+           0x10, 0x0B, 0x02, 0x7B, 0x10,  // expression r11: breg11 16
+           0x16, 0x0C, 0x01, 0x30,        // val_expression r12: lit0
+           0x2F, 0x04, 0x01,              // GNU_negative_offset_extended r4, 1
+           0x41,                          // advance_loc 1
+           0x0B,                          // restore_state
+           0x06, 0x05,                    // restore_extended r5
+           0x01, 0x20, 0x80, 0x00, 0x00,  // set_loc 0x8020
+           0x0F, 0x02, 0x7D, 0x00,        // def_cfa_expression: breg13 0
+           0x41,                          // advance_loc 1
+           0x0C, 0x0B, 0x04,              // def_cfa r11+4
+           0xC5,                          // restore r5
+           0x15, 0x07, 0x7F,              // val_offset_sf r7, -1
+           0x2E, 0x10,                    // GNU_args_size
+           0x05, 0x06, 0x01});            // offset_extended r6
     ASSERT_EQ(Load(w), LDR_OK);
     ExpectReadelfsRuleTables(image_->Path());
     ASSERT_EQ(LoadedFrames().fdes.size(), 1u);

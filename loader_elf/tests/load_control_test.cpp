@@ -147,9 +147,8 @@ TEST_F(TarnelTest, EscEndsTheLoadAndEmptiesQuinar)
     };
     for (int pressedAtPoll : {2, 3}) {
         int polls = 0;
-        platform::SetKeyStateQuery([&](int vk) -> short {
-            return vk == VK_ESCAPE && ++polls >= pressedAtPoll ? short(0x8001) : short(0);
-        });
+        platform::SetKeyStateQuery(
+            [&](int vk) -> short { return vk == VK_ESCAPE && ++polls >= pressedAtPoll ? short(0x8001) : short(0); });
         EXPECT_EQ(LdrLoadWinElf(image.Path().c_str(), 0, LDR_FLAG_SYMBOLS, Window()), LDR_E_USER_ABORT)
             << pressedAtPoll;
         EXPECT_EQ(polls, pressedAtPoll);
@@ -180,11 +179,21 @@ TEST_F(TarnelTest, TheStackComesFromItsSectionOrFromTheStackSymbols)
              e.sections.push_back({".stack", 1, 3, 0x30000, std::vector<uint8_t>(16)});
          },
          0x30010, 16},
-        {"stack", [](TestElf& e) { e.sections.push_back({"stack", 8, 3, 0x31000, {}, 0x800}); }, 0x31800, 0x800},
-        {".bss alone", [](TestElf& e) { e.sections.push_back({".bss", 8, 3, 0x20000, {}, 0x100}); }, 0x20100,
-         0x100},
-        {"DWARF 2, no stack", [&](TestElf& e) { e.sections.push_back({".debug_info", 1, 0, 0, unit}); }, 0x10000,
-         0x10000},
+        {"stack",
+         [](TestElf& e) {
+             e.sections.push_back({"stack", 8, 3, 0x31000, {}, 0x800});
+         },
+         0x31800, 0x800},
+        {".bss alone",
+         [](TestElf& e) {
+             e.sections.push_back({".bss", 8, 3, 0x20000, {}, 0x100});
+         },
+         0x20100, 0x100},
+        {"DWARF 2, no stack",
+         [&](TestElf& e) {
+             e.sections.push_back({".debug_info", 1, 0, 0, unit});
+         },
+         0x10000, 0x10000},
         {"DWARF 1 with both stack symbols",
          [&](TestElf& e) {
              e.sections.push_back({".debug", 1, 0, 0, unit});
@@ -228,8 +237,11 @@ TEST_F(TarnelTest, TheStackStepFollowsTheCompilerKindAndTheMachine)
         int step;  // 99: left as it was
     };
     const Case cases[] = {
-        {&arm, COMPILER_NONE, -4}, {&other, COMPILER_NONE, 4},   {&other, COMPILER_GNU_C, 4},
-        {&other, COMPILER_ARM, -4}, {&arm, static_cast<CompilerKind>(9), 99},
+        {&arm, COMPILER_NONE, -4},
+        {&other, COMPILER_NONE, 4},
+        {&other, COMPILER_GNU_C, 4},
+        {&other, COMPILER_ARM, -4},
+        {&arm, static_cast<CompilerKind>(9), 99},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(LdrLoadWinElf(c.image->Path().c_str(), 0, 0, nullptr), LDR_OK);

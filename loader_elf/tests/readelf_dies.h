@@ -21,11 +21,11 @@ namespace tarnel::test {
 struct ReadelfDie {
     uint32_t offset = 0;
     uint32_t depth = 0;
-    std::string tag;                            // "DW_TAG_member"
-    std::map<std::string, std::string> attrs;   // DW_AT_* -> value text
-    uint32_t parent = 0;                        // offset of the parent, 0 at depth 1
+    std::string tag;                           // "DW_TAG_member"
+    std::map<std::string, std::string> attrs;  // DW_AT_* -> value text
+    uint32_t parent = 0;                       // offset of the parent, 0 at depth 1
     std::vector<uint32_t> children;
-    uint32_t unitLowPc = 0;                     // of the compile unit (readelf's base for lists)
+    uint32_t unitLowPc = 0;  // of the compile unit (readelf's base for lists)
 
     bool Has(const std::string& name) const { return attrs.count(name) != 0; }
     std::string Text(const std::string& name) const
@@ -75,9 +75,9 @@ struct ReadelfLocation {
 };
 
 struct ReadelfDies {
-    std::map<uint32_t, ReadelfDie> dies;                       // by offset
-    std::vector<uint32_t> order;                               // offsets in file order
-    std::map<uint32_t, std::vector<ReadelfLocation>> lists;    // by list offset
+    std::map<uint32_t, ReadelfDie> dies;                     // by offset
+    std::vector<uint32_t> order;                             // offsets in file order
+    std::map<uint32_t, std::vector<ReadelfLocation>> lists;  // by list offset
 
     const ReadelfDie* At(uint32_t offset) const
     {

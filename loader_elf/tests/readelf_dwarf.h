@@ -75,7 +75,10 @@ inline std::string FilePartOf(const std::string& path)
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-inline uint32_t Number(const std::string& text) { return static_cast<uint32_t>(std::stoul(text, nullptr, 0)); }
+inline uint32_t Number(const std::string& text)
+{
+    return static_cast<uint32_t>(std::stoul(text, nullptr, 0));
+}
 
 // "    <14>   DW_AT_name        : (indirect string, offset: 0x0): text" -> (DW_AT_name, text)
 inline std::pair<std::string, std::string> AttributeOf(const std::string& line)

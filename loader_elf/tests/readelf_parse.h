@@ -37,10 +37,20 @@ struct ReadelfDump {
 inline uint32_t SectionTypeNumber(const std::string& name)
 {
     static const std::map<std::string, uint32_t> types = {
-        {"NULL", 0},          {"PROGBITS", 1},          {"SYMTAB", 2},      {"STRTAB", 3},
-        {"RELA", 4},          {"HASH", 5},              {"DYNAMIC", 6},     {"NOTE", 7},
-        {"NOBITS", 8},        {"REL", 9},               {"INIT_ARRAY", 14}, {"FINI_ARRAY", 15},
-        {"ARM_EXIDX", 0x70000001}, {"ARM_ATTRIBUTES", 0x70000003},
+        {"NULL", 0},
+        {"PROGBITS", 1},
+        {"SYMTAB", 2},
+        {"STRTAB", 3},
+        {"RELA", 4},
+        {"HASH", 5},
+        {"DYNAMIC", 6},
+        {"NOTE", 7},
+        {"NOBITS", 8},
+        {"REL", 9},
+        {"INIT_ARRAY", 14},
+        {"FINI_ARRAY", 15},
+        {"ARM_EXIDX", 0x70000001},
+        {"ARM_ATTRIBUTES", 0x70000003},
     };
     auto it = types.find(name);
     return it == types.end() ? 0xDEADBEEF : it->second;
@@ -49,8 +59,16 @@ inline uint32_t SectionTypeNumber(const std::string& name)
 inline uint32_t SegmentTypeNumber(const std::string& name)
 {
     static const std::map<std::string, uint32_t> types = {
-        {"NULL", 0}, {"LOAD", 1}, {"DYNAMIC", 2}, {"INTERP", 3}, {"NOTE", 4}, {"PHDR", 6}, {"TLS", 7},
-        {"EXIDX", 0x70000001}, {"GNU_STACK", 0x6474E551}, {"GNU_RELRO", 0x6474E552},
+        {"NULL", 0},
+        {"LOAD", 1},
+        {"DYNAMIC", 2},
+        {"INTERP", 3},
+        {"NOTE", 4},
+        {"PHDR", 6},
+        {"TLS", 7},
+        {"EXIDX", 0x70000001},
+        {"GNU_STACK", 0x6474E551},
+        {"GNU_RELRO", 0x6474E552},
     };
     auto it = types.find(name);
     return it == types.end() ? 0xDEADBEEF : it->second;
@@ -60,7 +78,7 @@ inline uint32_t SegmentTypeNumber(const std::string& name)
 inline uint32_t SectionFlagBits(const std::string& letters)
 {
     static const std::map<char, uint32_t> bits = {
-        {'W', 0x1}, {'A', 0x2}, {'X', 0x4}, {'M', 0x10}, {'S', 0x20}, {'I', 0x40}, {'L', 0x80},
+        {'W', 0x1},   {'A', 0x2},   {'X', 0x4},   {'M', 0x10},  {'S', 0x20},       {'I', 0x40},       {'L', 0x80},
         {'O', 0x100}, {'G', 0x200}, {'T', 0x400}, {'C', 0x800}, {'E', 0x80000000}, {'y', 0x20000000},
     };
     uint32_t flags = 0;
@@ -78,7 +96,10 @@ inline std::vector<std::string> Tokens(const std::string& line)
     return out;
 }
 
-inline uint32_t Hex(const std::string& text) { return static_cast<uint32_t>(std::stoul(text, nullptr, 16)); }
+inline uint32_t Hex(const std::string& text)
+{
+    return static_cast<uint32_t>(std::stoul(text, nullptr, 16));
+}
 
 inline ReadelfDump ParseReadelf(const std::string& text)
 {

@@ -70,8 +70,7 @@ TEST_P(ReadelfTest, HeadersSectionsAndSegmentsEqualReadelf)
     EXPECT_EQ(progress.back(), 100u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, ReadelfTest,
-                         ::testing::Values("ldr_le", "ldr_be", "ldr_thumb", "ldr_sections"));
+INSTANTIATE_TEST_SUITE_P(Fixtures, ReadelfTest, ::testing::Values("ldr_le", "ldr_be", "ldr_thumb", "ldr_sections"));
 
 // The symbol table of real images comes after the 32nd section header; the
 // loader notes it wherever it stands.

@@ -56,8 +56,8 @@ TEST(SourcePaths, CombinesNameAndDirectory)
 TEST(SourcePaths, SplitsTheBaseNameOffAPath)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"a/b.c.o", "b"}, {"c:\\x\\main.c", "main"}, {"c:main.c", "main"}, {"noext", "noext"},
-        {"dir.d/file", "file"}, {"", ""},
+        {"a/b.c.o", "b"},   {"c:\\x\\main.c", "main"}, {"c:main.c", "main"},
+        {"noext", "noext"}, {"dir.d/file", "file"},    {"", ""},
     };
     for (const auto& [path, base] : cases)
         EXPECT_EQ(SplitFileName(path), base) << path;

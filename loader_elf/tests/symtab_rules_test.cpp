@@ -59,11 +59,11 @@ TEST_F(SymtabRulesTest, TheArmToolsStartTablesAnswerByTheNearestStartBelow)
                        COMPILER_ARM, big),
                   LDR_OK);
         const std::pair<uint32_t, int> answers[] = {
-            {0, 0},      {0x7000, 0},  // below every start
-            {0x8000, 0}, {0x803E, 0},  // an ARM start
-            {0x8040, 1}, {0x8058, 1},  // equal to a "$t" start; "$d" is no start here
-            {0x8060, 0}, {0x8080, 1},  // "$A" (either case), the EABI bit
-            {0x8090, 1}, {0x81FE, 1},  // inside the last Thumb function, above every start
+            {0, 0},          {0x7000, 0},  // below every start
+            {0x8000, 0},     {0x803E, 0},  // an ARM start
+            {0x8040, 1},     {0x8058, 1},  // equal to a "$t" start; "$d" is no start here
+            {0x8060, 0},     {0x8080, 1},  // "$A" (either case), the EABI bit
+            {0x8090, 1},     {0x81FE, 1},  // inside the last Thumb function, above every start
             {0xFFFFFFFE, 1},
         };
         for (const auto& [address, thumb] : answers)
@@ -72,9 +72,8 @@ TEST_F(SymtabRulesTest, TheArmToolsStartTablesAnswerByTheNearestStartBelow)
         // module is open: the Thumb functions are labels too.
         EXPECT_EQ(LabelRows(),
                   (std::set<std::string>{"label 00008000 $a", "label 00008000 arm_entry", "label 00008040 $t",
-                                         "label 00008040 thumb_part", "label 00008060 $A",
-                                         "label 00008060 arm_more", "label 00008080 eabi_thumb",
-                                         "label 00008100 last_thumb"}));
+                                         "label 00008040 thumb_part", "label 00008060 $A", "label 00008060 arm_more",
+                                         "label 00008080 eabi_thumb", "label 00008100 last_thumb"}));
     }
 }
 
@@ -103,8 +102,9 @@ TEST_F(SymtabRulesTest, ToolAndMappingNamesFollowTheirRules)
                     {"$t", 0x8040}},
                    COMPILER_GNU_C),
               LDR_OK);
-    EXPECT_EQ(LabelRows(), (std::set<std::string>{"label 00008018 plain_object", "label 00008020 empty_function",
-                                                  "label 00008030 thumb_no_module", "label 00008040 $t"}));
+    EXPECT_EQ(LabelRows(),
+              (std::set<std::string>{"label 00008018 plain_object", "label 00008020 empty_function",
+                                     "label 00008030 thumb_no_module", "label 00008040 $t"}));
 }
 
 TEST_F(SymtabRulesTest, MemberFunctionsGiveTheirClassItsRange)
@@ -200,7 +200,7 @@ TEST_F(SymtabRulesTest, DamagedTablesLoadWhatIsWhole)
     TestElf::Layout layout;
     std::vector<uint8_t> bytes = ImageWithSymbols(symbols).Build(&layout);
     const uint32_t header = layout.shoff + 40 * 2;  // .symtab's header
-    bytes[header + 20] = 0xF0;                       // its size, low bytes
+    bytes[header + 20] = 0xF0;                      // its size, low bytes
     bytes[header + 21] = 0xFF;
     ASSERT_EQ(LoadFile(bytes), LDR_OK);
     const std::set<std::string> labels = LabelRows();

@@ -22,7 +22,10 @@ namespace {
 using zk::test::FixturePath;
 using Label = std::pair<uint32_t, std::string>;
 
-bool IsPlain(const std::string& name) { return name[0] != '$' && name.rfind("x$", 0) != 0; }
+bool IsPlain(const std::string& name)
+{
+    return name[0] != '$' && name.rfind("x$", 0) != 0;
+}
 
 // The labels the pass makes of readelf's symbols for an image of today's
 // GNU tools (any compiler kind but the ARM tools'): every NOTYPE symbol,
@@ -153,8 +156,8 @@ TEST_P(SymtabFixtureTest, RangesOfRegisteredFunctionsAndVariablesEqualReadelf)
             EXPECT_EQ(functions.at(s.name), std::make_pair(code, code + s.size - 1)) << s.name;
         } else {
             uint32_t start = 0, end = 0;
-            ASSERT_EQ(SymGetSymbolDetails(handle, nullptr, nullptr, &start, &end, nullptr, nullptr, nullptr,
-                                          nullptr, nullptr, nullptr),
+            ASSERT_EQ(SymGetSymbolDetails(handle, nullptr, nullptr, &start, &end, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr, nullptr),
                       SYM_OK);
             EXPECT_EQ(std::make_pair(start, end), std::make_pair(s.value, s.value + s.size)) << s.name;
         }
@@ -166,8 +169,8 @@ TEST_P(SymtabFixtureTest, RangesOfRegisteredFunctionsAndVariablesEqualReadelf)
     auto file = std::find_if(symbols.begin(), symbols.end(),
                              [&](const ReadelfSymbol& s) { return s.type == "FILE" && s.name == UnitFileName(); });
     ASSERT_NE(file, symbols.end());
-    auto mark = std::find_if(file, symbols.end(),
-                             [](const ReadelfSymbol& s) { return s.name == "$d" && s.ndx != "1"; });
+    auto mark =
+        std::find_if(file, symbols.end(), [](const ReadelfSymbol& s) { return s.name == "$d" && s.ndx != "1"; });
     ASSERT_NE(mark, symbols.end());
     uint32_t module = 0, kind = 0;
     ASSERT_EQ(SymGetAddrInfo(SYM_ADDR_CODE, mark->value, &module, &kind, nullptr, nullptr, nullptr, nullptr), SYM_OK);
@@ -217,12 +220,21 @@ protected:
     }
 };
 
-TEST_P(ThumbAnswerTest, WithoutDebugInformation) { ExpectEveryInstructionAnswered(COMPILER_NONE); }
-TEST_P(ThumbAnswerTest, ForGnuC) { ExpectEveryInstructionAnswered(COMPILER_GNU_C); }
-TEST_P(ThumbAnswerTest, ForTheArmToolsStartTables) { ExpectEveryInstructionAnswered(COMPILER_ARM); }
+TEST_P(ThumbAnswerTest, WithoutDebugInformation)
+{
+    ExpectEveryInstructionAnswered(COMPILER_NONE);
+}
+TEST_P(ThumbAnswerTest, ForGnuC)
+{
+    ExpectEveryInstructionAnswered(COMPILER_GNU_C);
+}
+TEST_P(ThumbAnswerTest, ForTheArmToolsStartTables)
+{
+    ExpectEveryInstructionAnswered(COMPILER_ARM);
+}
 
 const char* const FIXTURES[] = {"ldr_interwork_O0", "ldr_interwork_O2", "ldr_arm_O2", "ldr_thumb_O0",
-                                "ldr_le", "ldr_thumb", "ldr_be"};
+                                "ldr_le",           "ldr_thumb",        "ldr_be"};
 INSTANTIATE_TEST_SUITE_P(Images, SymtabFixtureTest, ::testing::ValuesIn(FIXTURES));
 INSTANTIATE_TEST_SUITE_P(Images, ThumbAnswerTest, ::testing::ValuesIn(FIXTURES));
 

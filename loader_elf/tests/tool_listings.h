@@ -21,7 +21,7 @@ struct ReadelfSymbol {
     uint32_t size = 0;
     std::string type;  // NOTYPE, OBJECT, FUNC, SECTION, FILE
     std::string bind;
-    std::string ndx;   // UND, ABS or the section number
+    std::string ndx;  // UND, ABS or the section number
     std::string name;
 };
 

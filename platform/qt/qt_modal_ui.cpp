@@ -34,11 +34,20 @@ QMessageBox::Icon IconFor(UINT type)
     }
 }
 
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-std::string S(const QString& s) { return s.toUtf8().toStdString(); }
+std::string S(const QString& s)
+{
+    return s.toUtf8().toStdString();
+}
 
-bool Has(const std::vector<int>& ids, int id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
+bool Has(const std::vector<int>& ids, int id)
+{
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
 
 }  // namespace
 

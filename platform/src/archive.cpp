@@ -69,7 +69,7 @@ std::string Utf16ToUtf8(const std::string& bytes)
     size_t n = bytes.size() / 2;
     auto unit = [&](size_t i) {
         return static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i])) |
-               (static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i + 1])) << 8);
+            (static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i + 1])) << 8);
     };
     for (size_t i = 0; i < n; ++i) {
         uint32_t u = unit(i);
@@ -99,22 +99,19 @@ private:
 CArchiveException::CArchiveException(int cause, std::string fileName, uint64_t offset, const std::string& detail)
     : CException(Describe(cause, fileName, offset, detail)), m_cause(cause), m_strFileName(std::move(fileName)),
       m_offset(offset)
-{
-}
+{}
 
 CArchive::CArchive(CFile* file, UINT mode, int bufferSize)
     : file_(file), loading_((mode & load) != 0), flushOnDelete_((mode & bNoFlushOnDelete) == 0),
       buffer_(static_cast<size_t>(std::max(bufferSize, 64)))
-{
-}
+{}
 
 CArchive::~CArchive()
 {
     if (!closed_ && !loading_ && flushOnDelete_) {
         try {
             Flush();
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 
@@ -154,8 +151,7 @@ void CArchive::Flush()
     if (ahead) {
         try {
             file_->Seek(-static_cast<int64_t>(ahead), CFile::current);
-        } catch (const CFileException&) {
-        }
+        } catch (const CFileException&) {}
     }
     bufferPos_ = bufferLen_ = 0;
 }
@@ -166,7 +162,10 @@ void CArchive::Close()
     closed_ = true;
 }
 
-void CArchive::Abort() { closed_ = true; }
+void CArchive::Abort()
+{
+    closed_ = true;
+}
 
 void CArchive::FillBuffer()
 {
@@ -454,9 +453,9 @@ const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* requested, UINT* s
         if (cls->m_wSchema == 0xFFFF)
             Fail(CArchiveException::badClass, "class " + std::string(className) + " is not serialisable");
         if ((cls->m_wSchema & ~VERSIONABLE_SCHEMA) != readSchema && !(cls->m_wSchema & VERSIONABLE_SCHEMA))
-            Fail(CArchiveException::badSchema, "class " + std::string(className) + " stored with schema " +
-                                                   std::to_string(readSchema) + ", this program reads schema " +
-                                                   std::to_string(cls->m_wSchema));
+            Fail(CArchiveException::badSchema,
+                 "class " + std::string(className) + " stored with schema " + std::to_string(readSchema) +
+                     ", this program reads schema " + std::to_string(cls->m_wSchema));
         if (loaded_.size() > kMaxMapCount)
             Fail(CArchiveException::genericException, "too many objects in one archive");
         loaded_.push_back(Loaded{cls, readSchema, nullptr});
@@ -490,8 +489,9 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested)
             Fail(CArchiveException::badIndex, "object index " + std::to_string(obTag));
         CObject* object = loaded_[obTag].object;
         if (requested && !object->IsKindOf(requested))
-            Fail(CArchiveException::badClass, std::string(object->GetRuntimeClass()->m_lpszClassName) + " where " +
-                                                  requested->m_lpszClassName + " was expected");
+            Fail(CArchiveException::badClass,
+                 std::string(object->GetRuntimeClass()->m_lpszClassName) + " where " + requested->m_lpszClassName +
+                     " was expected");
         return object;
     }
     CObject* object = cls->CreateObject();

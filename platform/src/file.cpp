@@ -50,8 +50,7 @@ std::string Describe(int cause, LONG osError, const std::string& fileName)
 CFileException::CFileException(int cause, LONG osError, std::string fileName)
     : CException(Describe(cause, osError, fileName)), m_cause(cause), m_lOsError(osError),
       m_strFileName(std::move(fileName))
-{
-}
+{}
 
 int CFileException::OsErrorToCause(int osError)
 {
@@ -110,7 +109,7 @@ BOOL CFile::Open(const char* path, UINT openFlags, CFileException* error)
     int fd = path ? ::open(path, flags, 0666) : -1;
     int err = path ? errno : ENOENT;
     if (fd >= 0) {
-        struct stat st{};
+        struct stat st {};
         if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
             ::close(fd);
             fd = -1;
@@ -186,7 +185,7 @@ uint64_t CFile::GetPosition() const
 
 uint64_t CFile::GetLength() const
 {
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd_, &st) != 0)
         Throw(errno);
     return static_cast<uint64_t>(st.st_size);
@@ -239,7 +238,7 @@ void CFile::Rename(const char* oldPath, const char* newPath)
 
 BOOL CFile::GetStatus(const char* path, CFileStatus& status)
 {
-    struct stat st{};
+    struct stat st {};
     if (!path || stat(path, &st) != 0)
         return FALSE;
     status.m_ctime = st.st_ctime;
@@ -254,8 +253,7 @@ BOOL CFile::GetStatus(const char* path, CFileStatus& status)
 
 CMemFile::CMemFile(const void* bytes, size_t size)
     : data_(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + size)
-{
-}
+{}
 
 BOOL CMemFile::Open(const char*, UINT, CFileException* error)
 {

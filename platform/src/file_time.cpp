@@ -54,11 +54,11 @@ time_t DosDateTimeToTime(DosDateTime packed)
 bool FileCreationDosDateTime(const std::string& path, DosDateTime& out)
 {
     time_t when;
-    struct statx stx{};
+    struct statx stx {};
     if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_MTIME, &stx) == 0 && (stx.stx_mask & STATX_BTIME)) {
         when = static_cast<time_t>(stx.stx_btime.tv_sec);
     } else {
-        struct stat st{};
+        struct stat st {};
         if (stat(path.c_str(), &st) != 0)
             return false;
         when = st.st_mtime;

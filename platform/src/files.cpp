@@ -53,7 +53,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes, std::str
         return Failed(error, "cannot create a temporary file beside", path, errno);
     std::string temp(name.data());
     // Keep the old file's permissions; a new file gets the user's defaults.
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) == 0) {
         fchmod(fd, st.st_mode & 07777);
     } else {
@@ -124,7 +124,7 @@ bool MakeFolders(const std::string& path, std::string* error)
         if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST)
             return Failed(error, "cannot create folder", partial, errno);
     }
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return Failed(error, "not a folder:", path, ENOTDIR);
     return true;

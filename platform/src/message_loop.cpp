@@ -49,8 +49,7 @@ size_t PostedCount(ThreadQueue& queue)
 bool QuitQueued(ThreadQueue& queue)
 {
     std::lock_guard<std::mutex> lock(queue.mutex);
-    return std::any_of(queue.posted.begin(), queue.posted.end(),
-                       [](const MSG& m) { return m.message == WM_QUIT; });
+    return std::any_of(queue.posted.begin(), queue.posted.end(), [](const MSG& m) { return m.message == WM_QUIT; });
 }
 
 void Dispatch(ThreadQueue& queue, MSG msg)
@@ -126,7 +125,10 @@ PumpHook SetPumpHook(PumpHook hook)
     return hook;
 }
 
-bool InNestedPump() { return CurrentQueue()->nestedPumps > 0; }
+bool InNestedPump()
+{
+    return CurrentQueue()->nestedPumps > 0;
+}
 
 int PumpPending(std::initializer_list<int> takeKeys)
 {

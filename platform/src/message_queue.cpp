@@ -260,19 +260,34 @@ HandlerFrame::HandlerFrame() : queue_(CurrentQueue()), saved_(queue_->nestedPump
     queue_->nestedPumps = 0;
 }
 
-HandlerFrame::~HandlerFrame() { queue_->nestedPumps = saved_; }
+HandlerFrame::~HandlerFrame()
+{
+    queue_->nestedPumps = saved_;
+}
 
 }  // namespace platform::detail
 
 namespace platform {
 
-DWORD GuiThreadId() { return detail::g_guiThread.load(); }
+DWORD GuiThreadId()
+{
+    return detail::g_guiThread.load();
+}
 
-bool IsGuiThread() { return ::GetCurrentThreadId() == detail::g_guiThread.load(); }
+bool IsGuiThread()
+{
+    return ::GetCurrentThreadId() == detail::g_guiThread.load();
+}
 
-void SetGuiThread() { detail::g_guiThread.store(::GetCurrentThreadId()); }
+void SetGuiThread()
+{
+    detail::g_guiThread.store(::GetCurrentThreadId());
+}
 
-void EnsureMessageQueue() { detail::CurrentQueue(); }
+void EnsureMessageQueue()
+{
+    detail::CurrentQueue();
+}
 
 void SetLoopBackend(LoopBackend* backend)
 {
@@ -308,9 +323,15 @@ namespace {
 thread_local DWORD t_lastError = 0;
 }
 
-extern "C" DWORD GetLastError() { return t_lastError; }
+extern "C" DWORD GetLastError()
+{
+    return t_lastError;
+}
 
-extern "C" void SetLastError(DWORD error) { t_lastError = error; }
+extern "C" void SetLastError(DWORD error)
+{
+    t_lastError = error;
+}
 
 extern "C" DWORD GetTickCount()
 {

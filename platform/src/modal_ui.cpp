@@ -68,7 +68,10 @@ ModalUi& GetModalUi()
     return ui ? *ui : g_default;
 }
 
-ModalUi* SetModalUi(ModalUi* ui) { return g_ui.exchange(ui); }
+ModalUi* SetModalUi(ModalUi* ui)
+{
+    return g_ui.exchange(ui);
+}
 
 int ShowMessageBox(const MessageBoxRequest& request)
 {

@@ -47,7 +47,7 @@ bool Fail(DWORD code, std::string why)
 
 bool IsFile(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -84,7 +84,7 @@ bool DefinedIn(void* dl, const void* symbol)
     if (dlinfo(dl, RTLD_DI_LINKMAP, &map) != 0 || !map || !dladdr(symbol, &info))
         return false;
     return info.dli_fbase == reinterpret_cast<void*>(map->l_addr) ||
-           (info.dli_fname && map->l_name && std::strcmp(info.dli_fname, map->l_name) == 0);
+        (info.dli_fname && map->l_name && std::strcmp(info.dli_fname, map->l_name) == 0);
 }
 
 Module* FindModule(HMODULE module)
@@ -147,7 +147,10 @@ std::string ModuleFileFor(const std::string& name)
     return folder + "/lib" + base + ".so";
 }
 
-std::string LastModuleError() { return t_lastError; }
+std::string LastModuleError()
+{
+    return t_lastError;
+}
 
 std::string ModulePath(HMODULE module)
 {

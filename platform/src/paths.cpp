@@ -5,12 +5,15 @@
 namespace platform {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool HasDrive(const std::string& path)
 {
     return path.size() >= 2 && path[1] == ':' &&
-           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
 }
 
 size_t LastSeparator(const std::string& path)
@@ -21,11 +24,17 @@ size_t LastSeparator(const std::string& path)
     return sep;
 }
 
-bool Stat(const std::string& path, struct stat& st) { return ::stat(ToNativePath(path).c_str(), &st) == 0; }
+bool Stat(const std::string& path, struct stat& st)
+{
+    return ::stat(ToNativePath(path).c_str(), &st) == 0;
+}
 
 }  // namespace
 
-bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsPathSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
 
 std::string ToNativePath(const std::string& path)
 {
@@ -110,19 +119,19 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
 
 bool PathExists(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && Stat(path, st);
 }
 
 bool IsDirectory(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && Stat(path, st) && S_ISDIR(st.st_mode);
 }
 
 bool IsRegularFile(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && Stat(path, st) && S_ISREG(st.st_mode);
 }
 
@@ -138,7 +147,10 @@ int CompareNoCase(std::string_view a, std::string_view b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    return CompareNoCase(a, b) == 0;
+}
 
 bool EqualPathsNoCase(const std::string& a, const std::string& b)
 {

@@ -27,18 +27,10 @@ struct Registry::Change {
     void ApplyTo(RegistryData& data) const
     {
         switch (kind) {
-        case kSet:
-            data.Set(key, name, value);
-            break;
-        case kDeleteValue:
-            data.Delete(key, name);
-            break;
-        case kCreateKey:
-            data.CreateKey(key);
-            break;
-        case kDeleteKey:
-            data.DeleteKey(key);
-            break;
+        case kSet: data.Set(key, name, value); break;
+        case kDeleteValue: data.Delete(key, name); break;
+        case kCreateKey: data.CreateKey(key); break;
+        case kDeleteKey: data.DeleteKey(key); break;
         }
     }
 };
@@ -47,7 +39,7 @@ namespace {
 
 bool Exists(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0;
 }
 
@@ -64,8 +56,7 @@ public:
     {
         fd_ = ::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd_ >= 0)
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
+            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {}
     }
     ~FileLock()
     {
@@ -93,7 +84,10 @@ std::string DamagedName(const std::string& file)
     return name;
 }
 
-void Report(const std::string& message) { std::fprintf(stderr, "registry: %s\n", message.c_str()); }
+void Report(const std::string& message)
+{
+    std::fprintf(stderr, "registry: %s\n", message.c_str());
+}
 
 }  // namespace
 

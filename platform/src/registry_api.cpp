@@ -58,7 +58,10 @@ LONG NewHandle(const std::string& path, HKEY* result)
     return ERROR_SUCCESS;
 }
 
-bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+bool IsText(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ;
+}
 
 }  // namespace
 
@@ -77,8 +80,7 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM, HKEY* result)
     return NewHandle(full, result);
 }
 
-LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM, void*, HKEY* result,
-                    DWORD* disposition)
+LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM, void*, HKEY* result, DWORD* disposition)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;

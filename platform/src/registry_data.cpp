@@ -148,7 +148,7 @@ bool StartsWithPathNoCase(const std::string& path, const std::string& prefix)
     if (prefix.empty())
         return !path.empty();
     return path.size() > prefix.size() && path[prefix.size()] == '\\' &&
-           EqualNoCase(path.substr(0, prefix.size()), prefix);
+        EqualNoCase(path.substr(0, prefix.size()), prefix);
 }
 
 // `line` of the form "name"=type:data.
@@ -213,7 +213,10 @@ bool ParseValueLine(const std::string& line, std::string& name, RegValue& value,
 
 }  // namespace
 
-bool NoCaseLess::operator()(const std::string& a, const std::string& b) const { return CompareNoCase(a, b) < 0; }
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const
+{
+    return CompareNoCase(a, b) < 0;
+}
 
 std::string NormalizeKeyPath(const std::string& path)
 {
@@ -327,12 +330,8 @@ std::string RegistryData::Serialize() const
         for (const auto& [n, v] : key.values) {
             out += "\"" + Escape(v.name) + "\"=";
             switch (v.value.type) {
-            case REG_SZ:
-                out += "sz:\"" + Escape(v.value.data) + "\"";
-                break;
-            case REG_EXPAND_SZ:
-                out += "expand_sz:\"" + Escape(v.value.data) + "\"";
-                break;
+            case REG_SZ: out += "sz:\"" + Escape(v.value.data) + "\""; break;
+            case REG_EXPAND_SZ: out += "expand_sz:\"" + Escape(v.value.data) + "\""; break;
             case REG_DWORD:
                 if (v.value.data.size() == 4) {
                     char buf[16];

@@ -21,18 +21,29 @@ ClassTable& Classes()
 
 }  // namespace
 
-const CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), 0xFFFF, nullptr,
-                                             nullptr};
+const CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), 0xFFFF, nullptr, nullptr};
 
-const CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
+const CRuntimeClass* CObject::GetRuntimeClass() const
+{
+    return &classCObject;
+}
 
 void CObject::Serialize(CArchive&) {}
 
-bool CObject::IsKindOf(const CRuntimeClass* cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
+bool CObject::IsKindOf(const CRuntimeClass* cls) const
+{
+    return GetRuntimeClass()->IsDerivedFrom(cls);
+}
 
-bool CObject::IsSerializable() const { return GetRuntimeClass()->m_wSchema != 0xFFFF; }
+bool CObject::IsSerializable() const
+{
+    return GetRuntimeClass()->m_wSchema != 0xFFFF;
+}
 
-CObject* CRuntimeClass::CreateObject() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
+CObject* CRuntimeClass::CreateObject() const
+{
+    return m_pfnCreateObject ? m_pfnCreateObject() : nullptr;
+}
 
 bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const
 {
@@ -60,8 +71,7 @@ void CRuntimeClass::Register(const CRuntimeClass* cls)
     std::lock_guard<std::mutex> lock(Classes().mutex);
     auto [it, added] = Classes().byName.emplace(cls->m_lpszClassName, cls);
     if (!added && it->second != cls)
-        std::fprintf(stderr, "platform: class name %s registered twice; the first one is kept\n",
-                     cls->m_lpszClassName);
+        std::fprintf(stderr, "platform: class name %s registered twice; the first one is kept\n", cls->m_lpszClassName);
 }
 
 }  // namespace platform

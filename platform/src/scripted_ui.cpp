@@ -19,8 +19,7 @@ const char* KindName(ScriptedUi::Kind kind)
 
 ScriptedUi::ScriptedUi()
     : handler_([](const std::string& failure) { std::fprintf(stderr, "ScriptedUi: %s\n", failure.c_str()); })
-{
-}
+{}
 
 ScriptedUi& ScriptedUi::AnswerMessageBox(int answer, std::string textContains)
 {
@@ -125,8 +124,8 @@ bool ScriptedUi::Take(Kind kind, const std::string& text, const std::string& des
         } else if (script_.front().kind != kind) {
             problem = "unexpected " + describe + ": the script expects a " + KindName(script_.front().kind);
         } else if (!script_.front().contains.empty() && text.find(script_.front().contains) == std::string::npos) {
-            problem = "unexpected " + describe + ": the script expects text containing \"" +
-                      script_.front().contains + "\"";
+            problem =
+                "unexpected " + describe + ": the script expects text containing \"" + script_.front().contains + "\"";
         } else {
             step = script_.front();
             script_.pop_front();

@@ -34,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             ar.ReadStringArray();
             ar.ReadObject(nullptr);
         }
-    } catch (const CException&) {
-    }
+    } catch (const CException&) {}
     while (!g_live.empty())
         delete *g_live.begin();
     return 0;

@@ -90,10 +90,13 @@ TEST(ArchiveObjectsTest, NewClassClassIndexObjectIndexAndNullTags)
     a.x = 1, a.y = 2, b.x = 3, b.y = 4;
     Bytes bytes = Store([&](CArchive& ar) { ar << &a << &b << &a << static_cast<CObject*>(nullptr); });
     // Indexes: class CPoint 1, a 2, b 3.
-    EXPECT_EQ(bytes, Cat({kPointClass, {1, 0, 0, 0, 2, 0, 0, 0},  // a
-                          {0x01, 0x80}, {3, 0, 0, 0, 4, 0, 0, 0},  // b: known class 1
-                          {0x02, 0x00},                            // a again
-                          {0x00, 0x00}}));                         // null
+    EXPECT_EQ(bytes,
+              Cat({kPointClass,
+                   {1, 0, 0, 0, 2, 0, 0, 0},  // a
+                   {0x01, 0x80},
+                   {3, 0, 0, 0, 4, 0, 0, 0},  // b: known class 1
+                   {0x02, 0x00},              // a again
+                   {0x00, 0x00}}));           // null
 
     CMemFile in(bytes);
     CArchive ar(&in, CArchive::load);
@@ -117,10 +120,10 @@ TEST(ArchiveObjectsTest, IndexesFrom7FFFTakeTheBigTag)
             ar << &p;
         ar << &points[0x7FFD] << &points[0x7FFC] << &t1 << &t2;
     });
-    Bytes tail = {0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x00,                                    // index 0x7FFF
-                  0xFE, 0x7F,                                                            // index 0x7FFE
-                  0xFF, 0xFF, 0x03, 0x00, 0x04, 0x00, 'C', 'T', 'a', 'g', 0x00,          // t1
-                  0xFF, 0x7F, 0x01, 0x80, 0x00, 0x80, 0x00};                             // t2: class 0x8001
+    Bytes tail = {0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x00,                            // index 0x7FFF
+                  0xFE, 0x7F,                                                    // index 0x7FFE
+                  0xFF, 0xFF, 0x03, 0x00, 0x04, 0x00, 'C', 'T', 'a', 'g', 0x00,  // t1
+                  0xFF, 0x7F, 0x01, 0x80, 0x00, 0x80, 0x00};                     // t2: class 0x8001
     ASSERT_GT(bytes.size(), tail.size());
     EXPECT_EQ(Bytes(bytes.end() - static_cast<long>(tail.size()), bytes.end()), tail);
 
@@ -161,14 +164,22 @@ TEST(ArchiveObjectsTest, BadTagsAndClassesAreTypedErrors)
         int cause;
         const char* text;
     } cases[] = {
-        {"unknown class", {0xFF, 0xFF, 1, 0, 4, 0, 'N', 'o', 'n', 'e'}, nullptr, CArchiveException::badClass,
+        {"unknown class",
+         {0xFF, 0xFF, 1, 0, 4, 0, 'N', 'o', 'n', 'e'},
+         nullptr,
+         CArchiveException::badClass,
          "unknown class \"None\""},
-        {"schema", {0xFF, 0xFF, 9, 0, 6, 0, 'C', 'P', 'o', 'i', 'n', 't'}, nullptr, CArchiveException::badSchema,
+        {"schema",
+         {0xFF, 0xFF, 9, 0, 6, 0, 'C', 'P', 'o', 'i', 'n', 't'},
+         nullptr,
+         CArchiveException::badSchema,
          "schema 9"},
         {"long class name", {0xFF, 0xFF, 1, 0, 0x40, 0}, nullptr, CArchiveException::badClass, "64 bytes"},
-        {"not serialisable", {0xFF, 0xFF, 0xFF, 0xFF, 14, 0, 'C', 'C', 'r', 'e', 'a', 't', 'a', 'b', 'l', 'e', 'O',
-                              'n', 'l', 'y'},
-         nullptr, CArchiveException::badClass, "CCreatableOnly"},
+        {"not serialisable",
+         {0xFF, 0xFF, 0xFF, 0xFF, 14, 0, 'C', 'C', 'r', 'e', 'a', 't', 'a', 'b', 'l', 'e', 'O', 'n', 'l', 'y'},
+         nullptr,
+         CArchiveException::badClass,
+         "CCreatableOnly"},
         {"class index", {0x05, 0x80}, nullptr, CArchiveException::badIndex, "class index 5"},
         {"object index", {0x05, 0x00}, nullptr, CArchiveException::badIndex, "object index 5"},
         {"object tag naming a class", Cat({point, {0x01, 0x00}}), nullptr, CArchiveException::badIndex,

@@ -14,16 +14,18 @@ using platform::test::Store;
 
 namespace {
 
-Bytes Head(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + static_cast<long>(std::min(n, b.size()))); }
+Bytes Head(const Bytes& b, size_t n)
+{
+    return Bytes(b.begin(), b.begin() + static_cast<long>(std::min(n, b.size())));
+}
 
 TEST(ArchiveTest, ScalarsAreLittleEndianWithTheirWidths)
 {
     Bytes b = Store([](CArchive& ar) {
-        ar << uint8_t{0x12} << uint16_t{0x3456} << uint32_t{0x789ABCDE} << int32_t{-2} << int16_t{-3} << 1.5f
-           << -2.0;
+        ar << uint8_t{0x12} << uint16_t{0x3456} << uint32_t{0x789ABCDE} << int32_t{-2} << int16_t{-3} << 1.5f << -2.0;
     });
-    EXPECT_EQ(b, (Bytes{0x12, 0x56, 0x34, 0xDE, 0xBC, 0x9A, 0x78, 0xFE, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF,
-                        0x00, 0x00, 0xC0, 0x3F,                              // 1.5f
+    EXPECT_EQ(b, (Bytes{0x12, 0x56, 0x34, 0xDE, 0xBC, 0x9A, 0x78, 0xFE, 0xFF,
+                        0xFF, 0xFF, 0xFD, 0xFF, 0x00, 0x00, 0xC0, 0x3F,     // 1.5f
                         0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0}));  // -2.0
     CMemFile in(b);
     CArchive ar(&in, CArchive::load);

@@ -65,7 +65,7 @@ TEST(FileTimeTest, LocalTimeRoundTripsAndImpossibleDatesAreRefused)
     EXPECT_EQ(DosDateTimeToTime(packed), 1000000000);
     EXPECT_EQ(DosDateTimeToTime(DosDateTime{static_cast<WORD>((21 << 9) | (2 << 5) | 30), 0}), -1);  // 30 February
     EXPECT_EQ(DosDateTimeToTime(DosDateTime{static_cast<WORD>((21 << 9) | (0 << 5) | 1), 0}), -1);   // month 0
-    EXPECT_EQ(DosDateTimeToTime(DosDateTime{0x0021, static_cast<WORD>(24 << 11)}), -1);             // hour 24
+    EXPECT_EQ(DosDateTimeToTime(DosDateTime{0x0021, static_cast<WORD>(24 << 11)}), -1);              // hour 24
     unsetenv("TZ");
     tzset();
 }

@@ -35,8 +35,7 @@ TEST_F(RegistryApiTest, CreateSetCloseAndReadBack)
               ERROR_SUCCESS);
     DWORD top = 0x74000;
     EXPECT_EQ(RegSetValueEx(key, "TopMemory", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&top), 4), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueEx(key, "Bad", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&top), 2),
-              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegSetValueEx(key, "Bad", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&top), 2), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_FALSE(Registry::Global().HasPendingChanges()) << "closing the key writes the file";
 
@@ -53,18 +52,15 @@ TEST_F(RegistryApiTest, CreateSetCloseAndReadBack)
     EXPECT_EQ(size, 9u) << "the size counts the terminating NUL";
     char small[4];
     size = sizeof small;
-    EXPECT_EQ(RegQueryValueEx(key, "Protocol", nullptr, &type, reinterpret_cast<BYTE*>(small), &size),
-              ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueEx(key, "Protocol", nullptr, &type, reinterpret_cast<BYTE*>(small), &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 9u);
     char text[32];
     size = sizeof text;
-    EXPECT_EQ(RegQueryValueEx(key, "Protocol", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueEx(key, "Protocol", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
     EXPECT_STREQ(text, "Pelliton");
     DWORD value = 0;
     size = 4;
-    EXPECT_EQ(RegQueryValueEx(key, "topmemory", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueEx(key, "topmemory", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_DWORD);
     EXPECT_EQ(value, 0x74000u);
     EXPECT_EQ(RegQueryValueEx(key, "Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);

@@ -146,8 +146,8 @@ TEST_F(RegistryTest, ADamagedFileIsReportedNeverHalfReadAndKeptAside)
     ASSERT_TRUE(reg.Flush()) << reg.LastError();
     EXPECT_EQ(Registry(file_).GetString(kConfig, "Protocol"), "Pelliton");
     std::vector<std::string> files = FilesIn(dir_ + "/zelkor");
-    auto aside = std::find_if(files.begin(), files.end(),
-                              [](const std::string& f) { return f.find("registry.damaged-") == 0; });
+    auto aside =
+        std::find_if(files.begin(), files.end(), [](const std::string& f) { return f.find("registry.damaged-") == 0; });
     ASSERT_NE(aside, files.end());
     EXPECT_EQ(Slurp(dir_ + "/zelkor/" + *aside), damaged);
 }

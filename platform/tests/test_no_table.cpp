@@ -2,4 +2,7 @@
 // table.
 extern "C" int TestPlugAnswer();
 
-extern "C" int TestNoTableAnswer() { return TestPlugAnswer() + 1; }
+extern "C" int TestNoTableAnswer()
+{
+    return TestPlugAnswer() + 1;
+}

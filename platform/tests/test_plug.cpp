@@ -2,11 +2,20 @@
 // ordinal table.
 #include <platform/modules.h>
 
-extern "C" int TestPlugAnswer() { return 42; }
+extern "C" int TestPlugAnswer()
+{
+    return 42;
+}
 
 namespace {
-int ByOrdinalOne() { return 1; }
-int ByOrdinalSeven() { return 7; }
+int ByOrdinalOne()
+{
+    return 1;
+}
+int ByOrdinalSeven()
+{
+    return 7;
+}
 }  // namespace
 
 ZK_ORDINAL_TABLE_BEGIN

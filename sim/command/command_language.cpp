@@ -5,11 +5,14 @@
 
 namespace zk::sim {
 
-void Session::UpdateInstructionCountSymbol() {
-    if (UserSymbols::Symbol* symbol = symbols.Find(kInstructionCountSymbol)) symbol->value = sim.InstructionCount();
+void Session::UpdateInstructionCountSymbol()
+{
+    if (UserSymbols::Symbol* symbol = symbols.Find(kInstructionCountSymbol))
+        symbol->value = sim.InstructionCount();
 }
 
-bool Session::OpenWriteDataLog(const std::string& name) {
+bool Session::OpenWriteDataLog(const std::string& name)
+{
     if (!output.OpenWriteDataLog(name)) {
         CloseWriteDataLog();
         return false;
@@ -20,23 +23,28 @@ bool Session::OpenWriteDataLog(const std::string& name) {
     return true;
 }
 
-void Session::CloseWriteDataLog() {
+void Session::CloseWriteDataLog()
+{
     sim.Memory().SetWriteHook(nullptr);
     output.CloseWriteDataLog();
 }
 
 CommandLanguage::CommandLanguage(Simulator& simulator) : session_(std::make_unique<Session>(simulator)) {}
 
-CommandLanguage::~CommandLanguage() {
+CommandLanguage::~CommandLanguage()
+{
     // The write hook refers to this object; the simulator may outlive it.
-    if (session_->output.WriteDataLogOpen()) session_->CloseWriteDataLog();
+    if (session_->output.WriteDataLogOpen())
+        session_->CloseWriteDataLog();
 }
 
-int CommandLanguage::Dispatch(std::string_view line, std::string* area) {
+int CommandLanguage::Dispatch(std::string_view line, std::string* area)
+{
     return DispatchLine(*session_, line, area);
 }
 
-void CommandLanguage::Init() {
+void CommandLanguage::Init()
+{
     if (UserSymbols::Symbol* symbol = session_->symbols.Find(kInstructionCountSymbol)) {
         symbol->value = 0;
     } else {
@@ -44,34 +52,41 @@ void CommandLanguage::Init() {
     }
 }
 
-void CommandLanguage::Close() {
+void CommandLanguage::Close()
+{
     session_->symbols.Clear();
     session_->script.reset();
     session_->output.CloseLogFile();
     session_->output.SetLogging(false);
 }
 
-Simulator& CommandLanguage::Sim() {
+Simulator& CommandLanguage::Sim()
+{
     return session_->sim;
 }
 
-SimOutput& CommandLanguage::Output() {
+SimOutput& CommandLanguage::Output()
+{
     return session_->output;
 }
 
-UserSymbols& CommandLanguage::Symbols() {
+UserSymbols& CommandLanguage::Symbols()
+{
     return session_->symbols;
 }
 
-CommandHistory& CommandLanguage::History() {
+CommandHistory& CommandLanguage::History()
+{
     return session_->history;
 }
 
-int CommandLanguage::LastRunResult() const {
+int CommandLanguage::LastRunResult() const
+{
     return session_->lastRunResult;
 }
 
-bool CommandLanguage::ScriptOpen() const {
+bool CommandLanguage::ScriptOpen() const
+{
     return session_->script != nullptr;
 }
 

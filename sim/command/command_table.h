@@ -29,11 +29,11 @@ enum OperandKind : unsigned {
 
 // What a handler asks the dispatcher to do next.
 enum HandlerResult : int {
-    kStopDispatch = 0,    // "quit"
-    kRestartLine = 1,     // run the line again from its first command
+    kStopDispatch = 0,  // "quit"
+    kRestartLine = 1,   // run the line again from its first command
     kNextCommand = 253,
-    kShowHelp = 254,      // print the command's help text, go on
-    kDropLine = 255,      // drop the rest of the line
+    kShowHelp = 254,  // print the command's help text, go on
+    kDropLine = 255,  // drop the rest of the line
 };
 
 struct Operand {

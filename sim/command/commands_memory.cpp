@@ -23,14 +23,16 @@ constexpr uint32_t kPrintPiece = 4096;
 // A length in bytes: end - start + 1 with "-e", else the count, else the
 // default. Lengths are signed 32-bit: anything not above 0 (or beyond
 // 0x7FFFFFFF) is refused.
-std::optional<uint32_t> RangeLength(uint32_t start, const Operand& end, const Operand* count, uint32_t fallback) {
+std::optional<uint32_t> RangeLength(uint32_t start, const Operand& end, const Operand* count, uint32_t fallback)
+{
     int64_t length = fallback;
     if (end.present) {
         length = int64_t{end.value} - int64_t{start} + 1;
     } else if (count) {
         length = count->value;
     }
-    if (length <= 0 || length > 0x7FFFFFFF) return std::nullopt;
+    if (length <= 0 || length > 0x7FFFFFFF)
+        return std::nullopt;
     return static_cast<uint32_t>(length);
 }
 
@@ -43,7 +45,8 @@ struct UnitRange {
 // The unit ("-b", "-h", else words), the start and the length of "read" and
 // "write"; nothing (the help text) when the count and "-e", "-b" and "-h",
 // or "-i" and `otherSide` come together, or when the length is not above 0.
-std::optional<UnitRange> UnitRangeOf(const ParsedCommand& c, const Operand* count, std::string_view otherSide) {
+std::optional<UnitRange> UnitRangeOf(const ParsedCommand& c, const Operand* count, std::string_view otherSide)
+{
     const Operand& end = c.Option("-e");
     if ((count && end.present) || (c.Has("-b") && c.Has("-h")) || (c.Has("-i") && c.Has(otherSide))) {
         return std::nullopt;
@@ -51,58 +54,71 @@ std::optional<UnitRange> UnitRangeOf(const ParsedCommand& c, const Operand* coun
     const unsigned unit = c.Has("-b") ? 1 : c.Has("-h") ? 2 : 4;
     const uint32_t start = c.operands[0].value & ~(unit - 1);
     const std::optional<uint32_t> length = RangeLength(start, end, count, 1);
-    if (!length) return std::nullopt;
+    if (!length)
+        return std::nullopt;
     return UnitRange{unit, start, *length};
 }
 
-std::string ItemText(unsigned unit, uint32_t value) {
-    if (unit == 1) return Format("%02x ", value);
-    if (unit == 2) return Format("0x%04x ", value);
+std::string ItemText(unsigned unit, uint32_t value)
+{
+    if (unit == 1)
+        return Format("%02x ", value);
+    if (unit == 2)
+        return Format("0x%04x ", value);
     return Format("0x%08x ", value);
 }
 
 // Hexadecimal words separated by white space, as scanf's "%x" reads them:
 // an optional "0x", then digits; the first token that is not a number ends
 // the list.
-std::vector<uint32_t> HexWords(const std::vector<char>& text) {
+std::vector<uint32_t> HexWords(const std::vector<char>& text)
+{
     std::vector<uint32_t> words;
     size_t i = 0;
     const auto hexDigit = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
     for (;;) {
-        while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+        while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+            ++i;
         if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
             hexDigit(text[i + 2])) {
             i += 2;
         }
         const size_t begin = i;
-        while (i < text.size() && hexDigit(text[i])) ++i;
-        if (i == begin) return words;
+        while (i < text.size() && hexDigit(text[i]))
+            ++i;
+        if (i == begin)
+            return words;
         words.push_back(*ParseConstant("0x" + std::string(text.data() + begin, i - begin)));
     }
 }
 
-std::vector<char> ReadWholeFile(std::FILE* f) {
+std::vector<char> ReadWholeFile(std::FILE* f)
+{
     std::vector<char> bytes;
     char buffer[65536];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     return bytes;
 }
 
 }  // namespace
 
-int DoRead(Session& s, const ParsedCommand& c, std::string* area) {
+int DoRead(Session& s, const ParsedCommand& c, std::string* area)
+{
     const std::optional<UnitRange> range = UnitRangeOf(c, c.Positional(1), "-m");
-    if (!range) return kShowHelp;
+    if (!range)
+        return kShowHelp;
     const AccessKind kind = c.Has("-i") ? AccessKind::DebugInstruction
-                            : c.Has("-m") ? AccessKind::StoreOnly
-                                          : AccessKind::DebugData;
+        : c.Has("-m")                   ? AccessKind::StoreOnly
+                                        : AccessKind::DebugData;
     std::string text;
     uint32_t addr = range->start;
     for (int64_t remaining = range->length; remaining > 0; remaining -= range->unit, addr += range->unit) {
         if (addr != range->start && addr % 16 == 0) {
             // The text goes out a piece at a time: a read may span gigabytes.
-            if (text.size() >= kPrintPiece) s.Print(std::exchange(text, std::string()));
+            if (text.size() >= kPrintPiece)
+                s.Print(std::exchange(text, std::string()));
             text += Format("\n|    0x%08x:  ", addr);
         }
         uint32_t value = 0;
@@ -113,22 +129,25 @@ int DoRead(Session& s, const ParsedCommand& c, std::string* area) {
         }
         const std::string item = ItemText(range->unit, value);
         text += item;
-        if (area) area->append(item);
+        if (area)
+            area->append(item);
     }
     text += '\n';
     s.Print(text);
     return kNextCommand;
 }
 
-int DoWrite(Session& s, const ParsedCommand& c, std::string*) {
+int DoWrite(Session& s, const ParsedCommand& c, std::string*)
+{
     // With three positional operands they are start, count and data.
     const bool withCount = c.operands.size() == 3;
     const std::optional<UnitRange> range = UnitRangeOf(c, withCount ? &c.operands[1] : nullptr, "-d");
-    if (!range) return kShowHelp;
+    if (!range)
+        return kShowHelp;
     const uint32_t data = c.operands[withCount ? 2 : 1].value;
     const AccessKind kind = c.Has("-i") ? AccessKind::InvalidateI
-                            : c.Has("-d") ? AccessKind::InvalidateD
-                                          : AccessKind::InvalidateBoth;
+        : c.Has("-d")                   ? AccessKind::InvalidateD
+                                        : AccessKind::InvalidateBoth;
     uint32_t addr = range->start;
     for (int64_t remaining = range->length; remaining > 0; remaining -= range->unit, addr += range->unit) {
         s.sim.WriteMemory(addr, kind, range->unit, data);  // a refused write is skipped
@@ -136,10 +155,12 @@ int DoWrite(Session& s, const ParsedCommand& c, std::string*) {
     return kNextCommand;
 }
 
-int DoReadCache(Session& s, const ParsedCommand& c, std::string*) {
+int DoReadCache(Session& s, const ParsedCommand& c, std::string*)
+{
     const Operand* count = c.Positional(1);
     const Operand& end = c.Option("-e");
-    if (count && end.present) return kShowHelp;
+    if (count && end.present)
+        return kShowHelp;
     const Cache& cache = s.sim.Memory().CacheOf(c.Has("-i") ? Side::Instruction : Side::Data);
     const uint64_t start = c.operands[0].value;
     uint64_t sets = 4;
@@ -150,8 +171,8 @@ int DoReadCache(Session& s, const ParsedCommand& c, std::string*) {
     }
     std::string text;
     for (uint64_t index = start; index < start + sets; ++index) {
-        std::optional<std::string> set = index <= 0xFFFFFFFFu ? cache.ShowSet(static_cast<uint32_t>(index))
-                                                               : std::nullopt;
+        std::optional<std::string> set =
+            index <= 0xFFFFFFFFu ? cache.ShowSet(static_cast<uint32_t>(index)) : std::nullopt;
         if (!set) {
             text += "Reach the end of cache!!!\n";
             break;
@@ -162,30 +183,34 @@ int DoReadCache(Session& s, const ParsedCommand& c, std::string*) {
     return kNextCommand;
 }
 
-int DoDisassemble(Session& s, const ParsedCommand& c, std::string*) {
+int DoDisassemble(Session& s, const ParsedCommand& c, std::string*)
+{
     const Operand* length = c.Positional(1);
     const Operand& end = c.Option("-e");
-    if ((length && end.present) || (c.Has("-32") && c.Has("-16"))) return kShowHelp;
+    if ((length && end.present) || (c.Has("-32") && c.Has("-16")))
+        return kShowHelp;
     const CpuState& cpu = s.sim.Cpu();
     const bool thumb = c.Has("-16") || (!c.Has("-32") && cpu.thumb);
     const uint32_t start = c.Positional(0) ? c.operands[0].value : DefaultListingStart(cpu.pc, thumb);
     const std::optional<uint32_t> bytes = RangeLength(start, end, length, DefaultListingLength(thumb));
-    if (!bytes) return kShowHelp;
+    if (!bytes)
+        return kShowHelp;
     // A piece at a time, so that a long listing never sits in memory whole.
     const uint32_t base = start & ~3u;
     for (uint32_t offset = 0; offset < *bytes; offset += kPrintPiece) {
-        const std::string text =
-            DisassemblyListing(base + offset, std::min<uint32_t>(kPrintPiece, *bytes - offset), thumb, cpu.pc,
-                               [&](uint32_t addr, unsigned width, uint32_t& value) {
-                                   return s.sim.ReadMemory(addr, AccessKind::Fetch, width, value);
-                               });
+        const std::string text = DisassemblyListing(base + offset, std::min<uint32_t>(kPrintPiece, *bytes - offset),
+                                                    thumb, cpu.pc, [&](uint32_t addr, unsigned width, uint32_t& value) {
+                                                        return s.sim.ReadMemory(addr, AccessKind::Fetch, width, value);
+                                                    });
         s.Print(text);
-        if (text.ends_with(kMemoryRefusedText)) break;
+        if (text.ends_with(kMemoryRefusedText))
+            break;
     }
     return kNextCommand;
 }
 
-int DoGetFile(Session& s, const ParsedCommand& c, std::string*) {
+int DoGetFile(Session& s, const ParsedCommand& c, std::string*)
+{
     const std::string& name = c.operands[0].token;
     const uint32_t addr = c.Positional(1) ? c.operands[1].value : 0;
     std::FILE* f = std::fopen(name.c_str(), "rb");

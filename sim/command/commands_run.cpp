@@ -11,34 +11,41 @@ namespace zk::sim {
 namespace {
 
 // The instruction at the PC as the fetch reads it (0 when refused).
-uint32_t FetchAtPc(Session& s) {
+uint32_t FetchAtPc(Session& s)
+{
     const CpuState& cpu = s.sim.Cpu();
     uint32_t word = 0;
     s.sim.ReadMemory(cpu.pc, AccessKind::Fetch, cpu.thumb ? 2 : 4, word);
     return word;
 }
 
-std::string NextLine(Session& s) {
+std::string NextLine(Session& s)
+{
     return NextInstructionLine(s.sim.Cpu().pc, FetchAtPc(s), s.sim.Cpu().thumb);
 }
 
-std::string NormalEndText(uint32_t pc) {
+std::string NormalEndText(uint32_t pc)
+{
     return Format("| Program terminated normally at PC = 0x%08x\n", pc);
 }
 
-std::string SelfModifyText(uint32_t pc) {
+std::string SelfModifyText(uint32_t pc)
+{
     return Format("| Program terminated by self-modify checking at 0x%08x\n", pc);
 }
 
 // The short trace line of "step -s", before the run.
-std::string TraceLine(Session& s) {
+std::string TraceLine(Session& s)
+{
     const CpuState& cpu = s.sim.Cpu();
     const uint32_t word = FetchAtPc(s);
-    if (cpu.thumb) return Format("I#=%u: PC=0x%08x: IR=0x%04x: CPSR=0x%08x", cpu.icount, cpu.pc, word, cpu.cpsr);
+    if (cpu.thumb)
+        return Format("I#=%u: PC=0x%08x: IR=0x%04x: CPSR=0x%08x", cpu.icount, cpu.pc, word, cpu.cpsr);
     return Format("I#=%u: PC=0x%08x: IR=0x%08x: CPSR=0x%08x", cpu.icount, cpu.pc, word, cpu.cpsr);
 }
 
-const char* TraceSuffix(int code) {
+const char* TraceSuffix(int code)
+{
     switch (code) {
     case kThumbAddImm3: return ": ADD(1)\n";
     case kThumbSubImm3: return ": SUB(1)\n";
@@ -52,7 +59,8 @@ const char* TraceSuffix(int code) {
 
 // One run of `count` instructions with its messages; true when the step
 // must stop (normal end or self-modify check).
-bool StepRun(Session& s, uint32_t count, bool trace) {
+bool StepRun(Session& s, uint32_t count, bool trace)
+{
     std::string line = trace ? TraceLine(s) : std::string();
     const int code = s.sim.Run(count);
     const uint32_t pc = s.sim.Cpu().pc;
@@ -76,29 +84,33 @@ bool StepRun(Session& s, uint32_t count, bool trace) {
 
 }  // namespace
 
-int DoStep(Session& s, const ParsedCommand& c, std::string*) {
+int DoStep(Session& s, const ParsedCommand& c, std::string*)
+{
     const uint32_t count = c.Positional(0) ? c.operands[0].value : 1;
-    if (count == 0) return kShowHelp;
+    if (count == 0)
+        return kShowHelp;
     const bool trace = c.Has("-s");
     if (c.Has("-d")) {
         StepRun(s, count, trace);
     } else {
-        for (uint32_t i = 0; i < count && !StepRun(s, 1, trace); ++i) {
-        }
+        for (uint32_t i = 0; i < count && !StepRun(s, 1, trace); ++i) {}
     }
     s.UpdateInstructionCountSymbol();
     return kNextCommand;
 }
 
-int DoRun(Session& s, const ParsedCommand&, std::string*) {
+int DoRun(Session& s, const ParsedCommand&, std::string*)
+{
     const uint32_t before = s.sim.InstructionCount();
     const auto started = std::chrono::steady_clock::now();
     const int code = s.sim.Run(0);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     s.lastRunResult = code;
     const uint32_t pc = s.sim.Cpu().pc;
-    if (code == kNormalEnd) s.Print(NormalEndText(pc));
-    if (code == kSelfModify) s.Print(SelfModifyText(pc));
+    if (code == kNormalEnd)
+        s.Print(NormalEndText(pc));
+    if (code == kSelfModify)
+        s.Print(SelfModifyText(pc));
     // A reset by the coprocessor restarted the count.
     const uint32_t executed = code == kReset ? s.sim.InstructionCount() : s.sim.InstructionCount() - before;
     s.Print(NextLine(s) + Format("| Program execute %u instructions takes %f seconds.\n", executed, seconds));
@@ -106,9 +118,11 @@ int DoRun(Session& s, const ParsedCommand&, std::string*) {
     return kDropLine;
 }
 
-int DoBreak(Session& s, const ParsedCommand& c, std::string* area) {
+int DoBreak(Session& s, const ParsedCommand& c, std::string* area)
+{
     // One option at the most ("-m" counts), so the forms exclude each other.
-    if (c.optionCount >= 2) return kShowHelp;
+    if (c.optionCount >= 2)
+        return kShowHelp;
     BreakpointList& list = s.sim.Breakpoints();
     struct Whole {
         std::string_view option;
@@ -121,7 +135,8 @@ int DoBreak(Session& s, const ParsedCommand& c, std::string* area) {
         {"-da", &BreakpointList::DisableAll, "Disable all software instruction breaks OK!!!\n"},
     };
     for (const Whole& w : kWholeList) {
-        if (!c.Has(w.option)) continue;
+        if (!c.Has(w.option))
+            continue;
         (list.*w.apply)();
         s.Print(w.message);
         return kNextCommand;
@@ -138,7 +153,8 @@ int DoBreak(Session& s, const ParsedCommand& c, std::string* area) {
         return kNextCommand;
     }
     const Operand* address = c.Positional(0);
-    if (!address) return kShowHelp;
+    if (!address)
+        return kShowHelp;
     const uint32_t addr = address->value;
     struct One {
         std::string_view option;
@@ -153,7 +169,8 @@ int DoBreak(Session& s, const ParsedCommand& c, std::string* area) {
     const char* verb = "Insert";
     bool done = false;
     for (const One& o : kOne) {
-        if (!c.Has(o.option)) continue;
+        if (!c.Has(o.option))
+            continue;
         (list.*o.apply)(addr);
         verb = o.verb;
         done = true;

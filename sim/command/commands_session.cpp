@@ -13,11 +13,13 @@ namespace {
 // Names given to "-logfile" and "-wd" are at most this long.
 constexpr size_t kMaxFileName = 127;
 
-bool Comparison(const ParsedCommand& c) {
+bool Comparison(const ParsedCommand& c)
+{
     return ApplyComparison(c.operands[1].value, c.operands[0].value, c.operands[2].value);
 }
 
-bool OpenLogFile(Session& s, const std::string& name) {
+bool OpenLogFile(Session& s, const std::string& name)
+{
     if (name.size() <= kMaxFileName && s.output.OpenLogFile(name)) {
         s.Print(Format("| Open the %s file for logging OK!!!\n", name.c_str()));
         s.output.SetLogging(true);
@@ -30,7 +32,8 @@ bool OpenLogFile(Session& s, const std::string& name) {
 }
 
 // "-log": 0 OFF, 1 ON, 2 CLOSE.
-bool SetLogging(Session& s, uint32_t keyword) {
+bool SetLogging(Session& s, uint32_t keyword)
+{
     if (keyword == 0) {
         s.output.SetLogging(false);
         s.Print("Turn off logging OK!!!\n");
@@ -51,7 +54,8 @@ bool SetLogging(Session& s, uint32_t keyword) {
     return true;
 }
 
-bool OpenWriteDataLog(Session& s, const std::string& name) {
+bool OpenWriteDataLog(Session& s, const std::string& name)
+{
     if (name.size() <= kMaxFileName && s.OpenWriteDataLog(name)) {
         s.Print(Format("| Open the %s file for logging OK!!!\n", name.c_str()));
         return true;
@@ -61,7 +65,8 @@ bool OpenWriteDataLog(Session& s, const std::string& name) {
     return false;
 }
 
-ConfigDisplay CurrentConfiguration(const Session& s) {
+ConfigDisplay CurrentConfiguration(const Session& s)
+{
     ConfigDisplay d;
     const CacheGeometry& icache = s.sim.ConfiguredCacheGeometry(Side::Instruction);
     const CacheGeometry& dcache = s.sim.ConfiguredCacheGeometry(Side::Data);
@@ -80,34 +85,41 @@ ConfigDisplay CurrentConfiguration(const Session& s) {
 
 }  // namespace
 
-int DoQuit(Session&, const ParsedCommand&, std::string*) {
+int DoQuit(Session&, const ParsedCommand&, std::string*)
+{
     return kStopDispatch;
 }
 
-int DoWhile(Session&, const ParsedCommand& c, std::string*) {
+int DoWhile(Session&, const ParsedCommand& c, std::string*)
+{
     return Comparison(c) ? kRestartLine : kNextCommand;
 }
 
-int DoIf(Session&, const ParsedCommand& c, std::string*) {
+int DoIf(Session&, const ParsedCommand& c, std::string*)
+{
     return Comparison(c) ? kNextCommand : kDropLine;
 }
 
-int DoReset(Session& s, const ParsedCommand&, std::string*) {
+int DoReset(Session& s, const ParsedCommand&, std::string*)
+{
     return s.sim.Reset() ? kNextCommand : kDropLine;
 }
 
-int DoHelp(Session& s, const ParsedCommand& c, std::string*) {
+int DoHelp(Session& s, const ParsedCommand& c, std::string*)
+{
     if (!c.Positional(0)) {
         s.Print(HelpSummary());
         return kNextCommand;
     }
     const CommandRecord* record = LookupCommand(s, c.operands[0].token);
-    if (!record) return kShowHelp;
+    if (!record)
+        return kShowHelp;
     s.Print(record->help);
     return kNextCommand;
 }
 
-int DoHistory(Session& s, const ParsedCommand& c, std::string* area) {
+int DoHistory(Session& s, const ParsedCommand& c, std::string* area)
+{
     // The newest line is the history command itself when lines are recorded.
     s.history.DropNewest();
     if (c.Has("-c")) {
@@ -116,18 +128,21 @@ int DoHistory(Session& s, const ParsedCommand& c, std::string* area) {
     }
     if (const Operand* number = c.Positional(0)) {
         const std::string* line = s.history.Line(number->value);
-        if (!line) return kDropLine;
+        if (!line)
+            return kDropLine;
         const std::string copy = *line;
         s.Print(Format(">> %s\n", copy.c_str()));
         return DispatchLine(s, copy, area) == 0 ? kStopDispatch : kNextCommand;
     }
     std::string text = "Command history:\n";
-    for (size_t n = 1; n <= s.history.Size(); ++n) text += Format("%02zu    %s\n", n, s.history.Line(n)->c_str());
+    for (size_t n = 1; n <= s.history.Size(); ++n)
+        text += Format("%02zu    %s\n", n, s.history.Line(n)->c_str());
     s.Print(text);
     return kNextCommand;
 }
 
-int DoScript(Session& s, const ParsedCommand& c, std::string*) {
+int DoScript(Session& s, const ParsedCommand& c, std::string*)
+{
     if (s.script) {
         s.Print("| Can not execute \"script\" command in script file!!!\n");
         return kDropLine;
@@ -141,7 +156,8 @@ int DoScript(Session& s, const ParsedCommand& c, std::string*) {
     return kNextCommand;
 }
 
-int DoConfig(Session& s, const ParsedCommand& c, std::string*) {
+int DoConfig(Session& s, const ParsedCommand& c, std::string*)
+{
     if (c.optionCount == 0) {
         s.Print(ConfigurationBlock(CurrentConfiguration(s)));
         return kNextCommand;
@@ -151,14 +167,17 @@ int DoConfig(Session& s, const ParsedCommand& c, std::string*) {
         s.output.SetPrinting(print.value == 1);
         s.Print(print.value == 1 ? "Turn on printing OK!!!\n" : "Turn off printing OK!!!\n");
     }
-    if (const Operand& file = c.Option("-logfile"); file.present) refused |= !OpenLogFile(s, file.token);
-    if (const Operand& log = c.Option("-log"); log.present) refused |= !SetLogging(s, log.value);
+    if (const Operand& file = c.Option("-logfile"); file.present)
+        refused |= !OpenLogFile(s, file.token);
+    if (const Operand& log = c.Option("-log"); log.present)
+        refused |= !SetLogging(s, log.value);
     if (const Operand& check = c.Option("-selfcheck"); check.present) {
         s.sim.SetSelfModifyCheck(check.value == 1);
         s.Print(check.value == 1 ? "Turn on self modified code checking OK!!!\n"
                                  : "Turn off self modified code checking OK!!!\n");
     }
-    if (const Operand& file = c.Option("-wd"); file.present) refused |= !OpenWriteDataLog(s, file.token);
+    if (const Operand& file = c.Option("-wd"); file.present)
+        refused |= !OpenWriteDataLog(s, file.token);
     if (const Operand& complement = c.Option("-cd"); complement.present) {
         s.sim.Memory().SetComplementOnWriteBack(complement.value == 1);
         s.Print(complement.value == 1 ? "Turn on complement data when writting OK!!!\n"
@@ -167,7 +186,8 @@ int DoConfig(Session& s, const ParsedCommand& c, std::string*) {
     return refused ? kDropLine : kNextCommand;
 }
 
-int DoStatistics(Session& s, const ParsedCommand& c, std::string*) {
+int DoStatistics(Session& s, const ParsedCommand& c, std::string*)
+{
     if (c.Has("-c")) {
         s.sim.SetInstructionCount(0);
     } else {

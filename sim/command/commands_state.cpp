@@ -11,22 +11,27 @@ namespace zk::sim {
 namespace {
 
 // The new value when the command gave an operator and an operand.
-bool Assignment(const ParsedCommand& c, size_t first, uint32_t old, uint32_t& value) {
+bool Assignment(const ParsedCommand& c, size_t first, uint32_t old, uint32_t& value)
+{
     const Operand* op = c.Positional(first);
     const Operand* operand = c.Positional(first + 1);
-    if (!op || !operand) return false;
+    if (!op || !operand)
+        return false;
     value = ApplyAssignment(op->value, old, operand->value);
     return true;
 }
 
-std::string SymbolLine(const UserSymbols::Symbol& symbol, bool hex) {
-    if (hex) return Format("| %s = 0x%x\n", symbol.name.c_str(), symbol.value);
+std::string SymbolLine(const UserSymbols::Symbol& symbol, bool hex)
+{
+    if (hex)
+        return Format("| %s = 0x%x\n", symbol.name.c_str(), symbol.value);
     return Format("| %s = %d\n", symbol.name.c_str(), static_cast<int32_t>(symbol.value));
 }
 
 }  // namespace
 
-int DoRegister(Session& s, const ParsedCommand& c, std::string*) {
+int DoRegister(Session& s, const ParsedCommand& c, std::string*)
+{
     const CpuState& cpu = s.sim.Cpu();
     if (c.Has("-d")) {
         s.Print(DirtyRegisterDisplay(cpu));
@@ -36,32 +41,38 @@ int DoRegister(Session& s, const ParsedCommand& c, std::string*) {
     if (const Operand* name = c.Positional(0)) {
         mode = Mode::Invalid;
         for (unsigned m = 0; m < static_cast<unsigned>(Mode::Invalid); ++m) {
-            if (SameWord(ModeName(static_cast<Mode>(m)), name->token)) mode = static_cast<Mode>(m);
+            if (SameWord(ModeName(static_cast<Mode>(m)), name->token))
+                mode = static_cast<Mode>(m);
         }
-        if (mode == Mode::Invalid) return kShowHelp;
+        if (mode == Mode::Invalid)
+            return kShowHelp;
     }
     s.Print(RegisterDisplay(cpu, mode));
     return kNextCommand;
 }
 
-int DoCoprocessorDisplay(Session& s, const ParsedCommand&, std::string*) {
+int DoCoprocessorDisplay(Session& s, const ParsedCommand&, std::string*)
+{
     s.Print(CoprocessorDisplay(s.sim.Cp15().Registers()));
     return kNextCommand;
 }
 
-int DoRegisterAccess(Session& s, const ParsedCommand& c, std::string*) {
+int DoRegisterAccess(Session& s, const ParsedCommand& c, std::string*)
+{
     const unsigned number = *RegisterNameNumber(c.word);
     if (number == kNameSpsr && !HasSpsr(s.sim.Cpu().mode)) {
         s.Print("| In USER or SYSTEM mode, SPSR register does not exist!!!\n");
         return kDropLine;
     }
     uint32_t value = 0;
-    if (Assignment(c, 0, ReadNamedRegister(s, number), value)) s.sim.WriteRegister(SimRegisterOf(number), value);
+    if (Assignment(c, 0, ReadNamedRegister(s, number), value))
+        s.sim.WriteRegister(SimRegisterOf(number), value);
     s.Print(Format("0x%08x", ReadNamedRegister(s, number)));
     return kNextCommand;
 }
 
-int DoCoprocessorAccess(Session& s, const ParsedCommand& c, std::string*) {
+int DoCoprocessorAccess(Session& s, const ParsedCommand& c, std::string*)
+{
     const unsigned crn = *CoprocessorRegisterWord(c.word);
     const uint32_t index = c.operands[0].value;
     uint32_t value = 0;
@@ -81,7 +92,8 @@ int DoCoprocessorAccess(Session& s, const ParsedCommand& c, std::string*) {
     return kNextCommand;
 }
 
-int DoMemoryAccess(Session& s, const ParsedCommand& c, std::string*) {
+int DoMemoryAccess(Session& s, const ParsedCommand& c, std::string*)
+{
     const MemoryForm form = *ParseMemoryForm(c.word);
     const uint32_t addr = MemoryFormAddress(s, form);
     const Operand* op = c.Positional(0);
@@ -108,13 +120,16 @@ int DoMemoryAccess(Session& s, const ParsedCommand& c, std::string*) {
     return kNextCommand;
 }
 
-int DoSymbol(Session& s, const ParsedCommand& c, std::string*) {
+int DoSymbol(Session& s, const ParsedCommand& c, std::string*)
+{
     const Operand* name = c.Positional(0);
     const bool remove = c.Has("-d");
     if (!name) {
-        if (remove) return kShowHelp;
+        if (remove)
+            return kShowHelp;
         std::string text;
-        for (const UserSymbols::Symbol& symbol : s.symbols.All()) text += SymbolLine(symbol, c.Has("-x"));
+        for (const UserSymbols::Symbol& symbol : s.symbols.All())
+            text += SymbolLine(symbol, c.Has("-x"));
         text += Format("| Total %zu user-defined symbols.\n", s.symbols.All().size());
         s.Print(text);
         return kNextCommand;
@@ -145,11 +160,14 @@ int DoSymbol(Session& s, const ParsedCommand& c, std::string*) {
     return kNextCommand;
 }
 
-int DoSymbolAccess(Session& s, const ParsedCommand& c, std::string*) {
+int DoSymbolAccess(Session& s, const ParsedCommand& c, std::string*)
+{
     UserSymbols::Symbol* symbol = s.symbols.Find(c.word);
-    if (!symbol) return kDropLine;
+    if (!symbol)
+        return kDropLine;
     uint32_t value = 0;
-    if (Assignment(c, 0, symbol->value, value)) symbol->value = value;
+    if (Assignment(c, 0, symbol->value, value))
+        symbol->value = value;
     s.Print(SymbolLine(*symbol, c.Has("-x")));
     return kNextCommand;
 }

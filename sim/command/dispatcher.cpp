@@ -16,37 +16,46 @@ namespace {
 // A line holds at most this many commands; the rest is cut.
 constexpr size_t kMaxCommands = 30;
 
-bool IsBlank(char c) {
+bool IsBlank(char c)
+{
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-std::vector<std::string_view> SplitWords(std::string_view text) {
+std::vector<std::string_view> SplitWords(std::string_view text)
+{
     std::vector<std::string_view> words;
     size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && IsBlank(text[i])) ++i;
+        while (i < text.size() && IsBlank(text[i]))
+            ++i;
         const size_t begin = i;
-        while (i < text.size() && !IsBlank(text[i])) ++i;
-        if (i > begin) words.push_back(text.substr(begin, i - begin));
+        while (i < text.size() && !IsBlank(text[i]))
+            ++i;
+        if (i > begin)
+            words.push_back(text.substr(begin, i - begin));
     }
     return words;
 }
 
 // The commands of a line as their words; empty pieces are skipped.
-std::vector<std::vector<std::string_view>> SplitCommands(std::string_view line) {
+std::vector<std::vector<std::string_view>> SplitCommands(std::string_view line)
+{
     std::vector<std::vector<std::string_view>> commands;
     size_t begin = 0;
     while (begin <= line.size() && commands.size() < kMaxCommands) {
         size_t end = line.find(';', begin);
-        if (end == std::string_view::npos) end = line.size();
+        if (end == std::string_view::npos)
+            end = line.size();
         std::vector<std::string_view> words = SplitWords(line.substr(begin, end - begin));
-        if (!words.empty()) commands.push_back(std::move(words));
+        if (!words.empty())
+            commands.push_back(std::move(words));
         begin = end + 1;
     }
     return commands;
 }
 
-const OptionSpec* FindOption(const CommandRecord& record, std::string_view word, size_t& index) {
+const OptionSpec* FindOption(const CommandRecord& record, std::string_view word, size_t& index)
+{
     for (size_t i = 0; i < record.options.size(); ++i) {
         if (SameWord(record.options[i].name, word)) {
             index = i;
@@ -57,7 +66,8 @@ const OptionSpec* FindOption(const CommandRecord& record, std::string_view word,
 }
 
 bool Parse(Session& session, const CommandRecord& record, const std::vector<std::string_view>& words,
-           ParsedCommand& command) {
+           ParsedCommand& command)
+{
     command.record = &record;
     command.word.assign(words[0]);
     command.options.assign(record.options.size(), Operand{});
@@ -79,9 +89,11 @@ bool Parse(Session& session, const CommandRecord& record, const std::vector<std:
             continue;
         }
         const size_t slot = command.operands.size();
-        if (slot >= record.operandKinds.size()) return false;
+        if (slot >= record.operandKinds.size())
+            return false;
         Operand operand;
-        if (!EvaluateOperand(session, record.operandKinds[slot], words[i], nullptr, operand)) return false;
+        if (!EvaluateOperand(session, record.operandKinds[slot], words[i], nullptr, operand))
+            return false;
         command.operands.push_back(std::move(operand));
     }
     return command.operands.size() >= record.minOperands && command.optionCount >= record.minOptions;
@@ -89,21 +101,29 @@ bool Parse(Session& session, const CommandRecord& record, const std::vector<std:
 
 }  // namespace
 
-const CommandRecord* LookupCommand(const Session& session, std::string_view word) {
-    if (RegisterNameNumber(word)) return &RecordFor(CommandRole::RegisterAccess);
-    if (CoprocessorRegisterWord(word)) return &RecordFor(CommandRole::CoprocessorAccess);
-    if (ParseMemoryForm(word)) return &RecordFor(CommandRole::MemoryAccess);
+const CommandRecord* LookupCommand(const Session& session, std::string_view word)
+{
+    if (RegisterNameNumber(word))
+        return &RecordFor(CommandRole::RegisterAccess);
+    if (CoprocessorRegisterWord(word))
+        return &RecordFor(CommandRole::CoprocessorAccess);
+    if (ParseMemoryForm(word))
+        return &RecordFor(CommandRole::MemoryAccess);
     for (const CommandRecord& record : CommandTable()) {
-        if (record.role != CommandRole::Named) continue;
+        if (record.role != CommandRole::Named)
+            continue;
         for (std::string_view name : record.names) {
-            if (!name.empty() && SameWord(name, word)) return &record;
+            if (!name.empty() && SameWord(name, word))
+                return &record;
         }
     }
-    if (session.symbols.Find(word)) return &RecordFor(CommandRole::SymbolAccess);
+    if (session.symbols.Find(word))
+        return &RecordFor(CommandRole::SymbolAccess);
     return nullptr;
 }
 
-int DispatchLine(Session& session, std::string_view line, std::string* area) {
+int DispatchLine(Session& session, std::string_view line, std::string* area)
+{
     const std::vector<std::vector<std::string_view>> commands = SplitCommands(line);
     size_t i = 0;
     while (i < commands.size()) {
@@ -127,8 +147,10 @@ int DispatchLine(Session& session, std::string_view line, std::string* area) {
             i = 0;
             continue;
         }
-        if (result == kDropLine) break;
-        if (result == kShowHelp) session.Print(record->help);
+        if (result == kDropLine)
+            break;
+        if (result == kShowHelp)
+            session.Print(record->help);
         ++i;
     }
     session.output.Flush();

@@ -25,7 +25,8 @@ inline constexpr unsigned kNameSpsr = 17;
 // The register a name gives, read in the current mode (the PC masked).
 uint32_t ReadNamedRegister(const Session& session, unsigned number);
 // SimRegNumber of a name's register.
-inline int SimRegisterOf(unsigned number) {
+inline int SimRegisterOf(unsigned number)
+{
     return number == kNameCpsr ? 0 : static_cast<int>(number) + 1;
 }
 
@@ -56,7 +57,6 @@ bool SameWord(std::string_view a, std::string_view b);
 // Evaluates `word` as an operand of `kinds`; keyword operands look the word
 // up in `keywords`. False when the word fits none of the kinds (a memory form
 // whose read is refused prints its message and does not fit).
-bool EvaluateOperand(Session& session, unsigned kinds, std::string_view word, const OptionSpec* keywords,
-                     Operand& out);
+bool EvaluateOperand(Session& session, unsigned kinds, std::string_view word, const OptionSpec* keywords, Operand& out);
 
 }  // namespace zk::sim

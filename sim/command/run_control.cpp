@@ -6,7 +6,8 @@
 
 namespace zk::sim {
 
-SimStopReason StopReasonFor(int lastResult, uint32_t fetchedWord) {
+SimStopReason StopReasonFor(int lastResult, uint32_t fetchedWord)
+{
     switch (lastResult) {
     case kNormalEnd: return fetchedWord == kNormalEndWord ? SIM_STOP_NORMAL_END : SIM_STOP_BREAK_WORD;
     case kSelfModify: return SIM_STOP_SELF_MODIFY;
@@ -17,13 +18,17 @@ SimStopReason StopReasonFor(int lastResult, uint32_t fetchedWord) {
 
 RunControl::RunControl(CommandLanguage& language) : language_(language) {}
 
-RunControl::~RunControl() {
+RunControl::~RunControl()
+{
     Halt();
 }
 
-bool RunControl::Go() {
-    if (Running() || OnRunThread()) return false;
-    if (thread_.joinable()) thread_.join();
+bool RunControl::Go()
+{
+    if (Running() || OnRunThread())
+        return false;
+    if (thread_.joinable())
+        thread_.join();
     language_.Sim().ClearStopRequest();
     stopped_.store(0, std::memory_order_release);
     try {
@@ -35,26 +40,31 @@ bool RunControl::Go() {
     return true;
 }
 
-void RunControl::Halt() {
+void RunControl::Halt()
+{
     Simulator& sim = language_.Sim();
     if (OnRunThread()) {
         sim.RequestStop();
         return;
     }
-    if (Running()) sim.RequestStop();
-    if (thread_.joinable()) thread_.join();
+    if (Running())
+        sim.RequestStop();
+    if (thread_.joinable())
+        thread_.join();
     // A request that came after the run had ended by itself must not cut
     // the next run short.
     sim.ClearStopRequest();
 }
 
-void RunControl::SetStopHook(SimStopHook hook, void* context) {
+void RunControl::SetStopHook(SimStopHook hook, void* context)
+{
     std::lock_guard<std::mutex> lock(hookMutex_);
     hook_ = hook;
     hookContext_ = context;
 }
 
-void RunControl::RunThread() {
+void RunControl::RunThread()
+{
     runThreadId_.store(std::this_thread::get_id());
     language_.Dispatch("run");
     const Simulator& sim = language_.Sim();
@@ -70,7 +80,8 @@ void RunControl::RunThread() {
     }
     // From here on the simulator belongs to the controlling thread again.
     stopped_.store(1, std::memory_order_release);
-    if (hook) hook(context, reason, code, pc);
+    if (hook)
+        hook(context, reason, code, pc);
     runThreadId_.store(std::thread::id());
 }
 

@@ -29,9 +29,11 @@ struct Session {
 
     void Print(std::string_view text) { output.Print(text); }
     // Printed and appended to the caller's output area.
-    void Report(std::string_view text, std::string* area) {
+    void Report(std::string_view text, std::string* area)
+    {
         output.Print(text);
-        if (area) area->append(text);
+        if (area)
+            area->append(text);
     }
     // "ICount" := the instruction count, when the symbol exists.
     void UpdateInstructionCountSymbol();

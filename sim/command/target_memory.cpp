@@ -6,26 +6,31 @@ namespace zk::sim {
 
 namespace {
 
-bool ValidUnit(unsigned unit) {
+bool ValidUnit(unsigned unit)
+{
     return unit == 1 || unit == 2 || unit == 4;
 }
 
 // The width of the access at `addr`: the unit when it is aligned and
 // fits, else one byte.
-unsigned WidthAt(unsigned unit, uint32_t addr, size_t remaining) {
+unsigned WidthAt(unsigned unit, uint32_t addr, size_t remaining)
+{
     return (addr & (unit - 1)) == 0 && remaining >= unit ? unit : 1;
 }
 
 // Moves the block access by access; `access(addr, offset, width)` is false
 // when the protection unit refused that access.
 template <typename Access>
-TransferResult Transfer(unsigned unit, uint32_t address, size_t length, Access access) {
-    if (!ValidUnit(unit)) return TransferResult::BadUnit;
+TransferResult Transfer(unsigned unit, uint32_t address, size_t length, Access access)
+{
+    if (!ValidUnit(unit))
+        return TransferResult::BadUnit;
     bool refused = false;
     for (size_t offset = 0; offset < length;) {
         const auto addr = static_cast<uint32_t>(address + offset);
         const unsigned width = WidthAt(unit, addr, length - offset);
-        if (!access(addr, offset, width)) refused = true;
+        if (!access(addr, offset, width))
+            refused = true;
         offset += width;
     }
     return refused ? TransferResult::Refused : TransferResult::Done;
@@ -33,21 +38,25 @@ TransferResult Transfer(unsigned unit, uint32_t address, size_t length, Access a
 
 }  // namespace
 
-TransferResult ReadTargetMemory(Simulator& sim, unsigned unit, uint32_t address, uint8_t* dest, size_t length) {
+TransferResult ReadTargetMemory(Simulator& sim, unsigned unit, uint32_t address, uint8_t* dest, size_t length)
+{
     return Transfer(unit, address, length, [&](uint32_t addr, size_t offset, unsigned width) {
         uint32_t value = 0;
         const bool read = sim.ReadMemory(addr, AccessKind::DebugData, width, value);
-        if (!read) value = 0;
-        for (unsigned i = 0; i < width; ++i) dest[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+        if (!read)
+            value = 0;
+        for (unsigned i = 0; i < width; ++i)
+            dest[offset + i] = static_cast<uint8_t>(value >> (8 * i));
         return read;
     });
 }
 
-TransferResult WriteTargetMemory(Simulator& sim, unsigned unit, uint32_t address, const uint8_t* source,
-                                 size_t length) {
+TransferResult WriteTargetMemory(Simulator& sim, unsigned unit, uint32_t address, const uint8_t* source, size_t length)
+{
     return Transfer(unit, address, length, [&](uint32_t addr, size_t offset, unsigned width) {
         uint32_t value = 0;
-        for (unsigned i = 0; i < width; ++i) value |= uint32_t{source[offset + i]} << (8 * i);
+        for (unsigned i = 0; i < width; ++i)
+            value |= uint32_t{source[offset + i]} << (8 * i);
         return sim.WriteMemory(addr, AccessKind::InvalidateBoth, width, value);
     });
 }

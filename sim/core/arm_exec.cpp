@@ -15,24 +15,29 @@ namespace {
 using armdecode::ArmKind;
 using armdecode::kArmRows;
 
-constexpr uint32_t Bit(uint32_t w, unsigned n) {
+constexpr uint32_t Bit(uint32_t w, unsigned n)
+{
     return (w >> n) & 1;
 }
-constexpr unsigned RegAt(uint32_t w, unsigned lsb) {
+constexpr unsigned RegAt(uint32_t w, unsigned lsb)
+{
     return (w >> lsb) & 15;
 }
 
 // ---- data processing ---------------------------------------------------
 
-constexpr bool IsLogical(unsigned op) {
+constexpr bool IsLogical(unsigned op)
+{
     return op == 0 || op == 1 || op == 8 || op == 9 || op == 12 || op == 13 || op == 14 || op == 15;
 }
-constexpr bool IsTest(unsigned op) {
+constexpr bool IsTest(unsigned op)
+{
     return op >= 8 && op <= 11;
 }
 
 template <unsigned kKey>
-int DataProcessing(Core& c, uint32_t w) {
+int DataProcessing(Core& c, uint32_t w)
+{
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr bool kImm = Bit(kw, 25);
     constexpr unsigned kOp = (kw >> 21) & 15;
@@ -69,19 +74,32 @@ int DataProcessing(Core& c, uint32_t w) {
     // flags computed here are never seen.
     constexpr bool kFlags = kS;
     uint32_t r;
-    if constexpr (kOp == 0 || kOp == 8) r = a & b;
-    else if constexpr (kOp == 1 || kOp == 9) r = a ^ b;
-    else if constexpr (kOp == 2 || kOp == 10) r = Sub<kFlags>(cpu, a, b, 1);
-    else if constexpr (kOp == 3) r = Sub<kFlags>(cpu, b, a, 1);
-    else if constexpr (kOp == 4 || kOp == 11) r = Add<kFlags>(cpu, a, b, 0);
-    else if constexpr (kOp == 5) r = Add<kFlags>(cpu, a, b, cin);
-    else if constexpr (kOp == 6) r = Sub<kFlags>(cpu, a, b, cin);
-    else if constexpr (kOp == 7) r = Sub<kFlags>(cpu, b, a, cin);
-    else if constexpr (kOp == 12) r = a | b;
-    else if constexpr (kOp == 13) r = b;
-    else if constexpr (kOp == 14) r = a & ~b;
-    else r = ~b;
-    if constexpr (kS && IsLogical(kOp)) SetNZC(cpu, r, op2.carry);
+    if constexpr (kOp == 0 || kOp == 8)
+        r = a & b;
+    else if constexpr (kOp == 1 || kOp == 9)
+        r = a ^ b;
+    else if constexpr (kOp == 2 || kOp == 10)
+        r = Sub<kFlags>(cpu, a, b, 1);
+    else if constexpr (kOp == 3)
+        r = Sub<kFlags>(cpu, b, a, 1);
+    else if constexpr (kOp == 4 || kOp == 11)
+        r = Add<kFlags>(cpu, a, b, 0);
+    else if constexpr (kOp == 5)
+        r = Add<kFlags>(cpu, a, b, cin);
+    else if constexpr (kOp == 6)
+        r = Sub<kFlags>(cpu, a, b, cin);
+    else if constexpr (kOp == 7)
+        r = Sub<kFlags>(cpu, b, a, cin);
+    else if constexpr (kOp == 12)
+        r = a | b;
+    else if constexpr (kOp == 13)
+        r = b;
+    else if constexpr (kOp == 14)
+        r = a & ~b;
+    else
+        r = ~b;
+    if constexpr (kS && IsLogical(kOp))
+        SetNZC(cpu, r, op2.carry);
 
     if constexpr (!IsTest(kOp)) {
         if constexpr (kS) {
@@ -101,18 +119,22 @@ int DataProcessing(Core& c, uint32_t w) {
 // ---- multiply ------------------------------------------------------------
 
 template <unsigned kKey>
-int Multiply(Core& c, uint32_t w) {
+int Multiply(Core& c, uint32_t w)
+{
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     CpuState& cpu = c.cpu;
     uint32_t r = cpu.r[RegAt(w, 0)] * cpu.r[RegAt(w, 8)];
-    if constexpr (Bit(kw, 21)) r += cpu.r[RegAt(w, 12)];
-    if constexpr (Bit(kw, 20)) SetNZ(cpu, r);
+    if constexpr (Bit(kw, 21))
+        r += cpu.r[RegAt(w, 12)];
+    if constexpr (Bit(kw, 20))
+        SetNZ(cpu, r);
     cpu.SetReg(RegAt(w, 16), r);
     return kArmMultiply;
 }
 
 template <unsigned kKey>
-int MultiplyLong(Core& c, uint32_t w) {
+int MultiplyLong(Core& c, uint32_t w)
+{
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     CpuState& cpu = c.cpu;
     const unsigned lo = RegAt(w, 12), hi = RegAt(w, 16);
@@ -123,10 +145,11 @@ int MultiplyLong(Core& c, uint32_t w) {
     } else {
         product = uint64_t{m} * s;
     }
-    if constexpr (Bit(kw, 21)) product += (uint64_t{cpu.r[hi]} << 32) | cpu.r[lo];
+    if constexpr (Bit(kw, 21))
+        product += (uint64_t{cpu.r[hi]} << 32) | cpu.r[lo];
     if constexpr (Bit(kw, 20)) {
         cpu.cpsr = (cpu.cpsr & ~(kFlagN | kFlagZ)) | (static_cast<uint32_t>(product >> 32) & kFlagN) |
-                   (product == 0 ? kFlagZ : 0u);
+            (product == 0 ? kFlagZ : 0u);
     }
     cpu.SetReg(lo, static_cast<uint32_t>(product));
     cpu.SetReg(hi, static_cast<uint32_t>(product >> 32));
@@ -137,15 +160,18 @@ int MultiplyLong(Core& c, uint32_t w) {
 
 // Base write-back after a transfer: Rn := offset address, never into r15 and
 // not over a register just loaded from the same base.
-inline void WriteBack(CpuState& cpu, unsigned rn, uint32_t value) {
-    if (rn != kRegPc) cpu.SetReg(rn, value);
+inline void WriteBack(CpuState& cpu, unsigned rn, uint32_t value)
+{
+    if (rn != kRegPc)
+        cpu.SetReg(rn, value);
 }
 
 // The addressing, access and base write-back that single and halfword
 // transfers share: the access uses the offset address when pre-indexed, else
 // the base; `extend` turns the loaded bytes into the register value.
 template <bool kP, bool kU, bool kW, bool kL, unsigned kWidth, typename Extend>
-int TransferAt(Core& c, uint32_t w, uint32_t offset, Mode mode, int code, Extend extend) {
+int TransferAt(Core& c, uint32_t w, uint32_t offset, Mode mode, int code, Extend extend)
+{
     CpuState& cpu = c.cpu;
     const unsigned rn = RegAt(w, 16), rd = RegAt(w, 12);
     const uint32_t base = cpu.r[rn];
@@ -154,21 +180,26 @@ int TransferAt(Core& c, uint32_t w, uint32_t offset, Mode mode, int code, Extend
     constexpr bool kWriteBack = !kP || kW;
     if constexpr (kL) {
         uint32_t v;
-        if (!c.mem.Load(addr, mode, kWidth, v)) return kDataAbort;
+        if (!c.mem.Load(addr, mode, kWidth, v))
+            return kDataAbort;
         v = extend(v, addr);
-        if (kWriteBack && rn != rd) WriteBack(cpu, rn, offsetAddr);
+        if (kWriteBack && rn != rd)
+            WriteBack(cpu, rn, offsetAddr);
         cpu.SetReg(rd, v);
     } else {
         // A stored r15 is the instruction's address + 12.
         const uint32_t v = rd == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rd];
-        if (!c.mem.StoreData(addr, mode, kWidth, v)) return kDataAbort;
-        if (kWriteBack) WriteBack(cpu, rn, offsetAddr);
+        if (!c.mem.StoreData(addr, mode, kWidth, v))
+            return kDataAbort;
+        if (kWriteBack)
+            WriteBack(cpu, rn, offsetAddr);
     }
     return code;
 }
 
 template <unsigned kKey>
-int SingleTransfer(Core& c, uint32_t w) {
+int SingleTransfer(Core& c, uint32_t w)
+{
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr bool kRegOffset = Bit(kw, 25);
     constexpr bool kP = Bit(kw, 24), kU = Bit(kw, 23), kB = Bit(kw, 22), kW = Bit(kw, 21), kL = Bit(kw, 20);
@@ -183,27 +214,34 @@ int SingleTransfer(Core& c, uint32_t w) {
     }
     // LDRT/STRT (post-indexed with W) check the permissions of USER mode.
     const Mode mode = (!kP && kW) ? Mode::User : cpu.mode;
-    return TransferAt<kP, kU, kW, kL, kB ? 1 : 4>(c, w, offset, mode, kRegOffset ? kArmTransferReg : kArmTransferImm,
-                                                 [](uint32_t v, uint32_t addr) { return kB ? v : RotateLoaded(v, addr); });
+    return TransferAt < kP, kU, kW, kL,
+           kB ? 1
+              : 4 > (c, w, offset, mode, kRegOffset ? kArmTransferReg : kArmTransferImm,
+                     [](uint32_t v, uint32_t addr) { return kB ? v : RotateLoaded(v, addr); });
 }
 
 template <unsigned kKey>
-int HalfwordTransfer(Core& c, uint32_t w) {
+int HalfwordTransfer(Core& c, uint32_t w)
+{
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr bool kP = Bit(kw, 24), kU = Bit(kw, 23), kImm = Bit(kw, 22), kW = Bit(kw, 21), kL = Bit(kw, 20);
     constexpr unsigned kSH = (kw >> 5) & 3;  // 1 H, 2 SB, 3 SH
     const uint32_t offset = kImm ? (((w >> 4) & 0xF0u) | (w & 0xFu)) : c.cpu.r[RegAt(w, 0)];
-    return TransferAt<kP, kU, kW, kL, kSH == 2 ? 1 : 2>(c, w, offset, c.cpu.mode,
-                                                       kImm ? kArmHalfwordImm : kArmHalfwordReg,
-                                                       [](uint32_t v, uint32_t) {
-                                                           if constexpr (kSH == 2) return SignExtend(v, 8);
-                                                           if constexpr (kSH == 3) return SignExtend(v, 16);
-                                                           return v;
-                                                       });
+    return TransferAt < kP, kU, kW, kL,
+           kSH == 2
+               ? 1
+               : 2 > (c, w, offset, c.cpu.mode, kImm ? kArmHalfwordImm : kArmHalfwordReg, [](uint32_t v, uint32_t) {
+                     if constexpr (kSH == 2)
+                         return SignExtend(v, 8);
+                     if constexpr (kSH == 3)
+                         return SignExtend(v, 16);
+                     return v;
+                 });
 }
 
 template <unsigned kKey>
-int BlockTransfer(Core& c, uint32_t w) {
+int BlockTransfer(Core& c, uint32_t w)
+{
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr bool kP = Bit(kw, 24), kU = Bit(kw, 23), kS = Bit(kw, 22), kW = Bit(kw, 21), kL = Bit(kw, 20);
 
@@ -211,7 +249,8 @@ int BlockTransfer(Core& c, uint32_t w) {
     const unsigned rn = RegAt(w, 16);
     uint32_t list = w & 0xFFFFu;
     const auto n = static_cast<uint32_t>(std::popcount(list));
-    if (list == 0) list = 1;  // an empty list transfers r0, with n taken as 0
+    if (list == 0)
+        list = 1;  // an empty list transfers r0, with n taken as 0
     const uint32_t base = cpu.r[rn];
     const uint32_t final = kU ? base + 4 * n : base - 4 * n;
     uint32_t addr = kU ? (kP ? base + 4 : base) : (kP ? final : final + 4);
@@ -225,7 +264,8 @@ int BlockTransfer(Core& c, uint32_t w) {
         for (uint32_t rest = list; rest; rest &= rest - 1) {
             const auto i = static_cast<unsigned>(std::countr_zero(rest));
             uint32_t v;
-            if (!c.mem.Load(addr, cpu.mode, 4, v)) return kDataAbort;
+            if (!c.mem.Load(addr, cpu.mode, 4, v))
+                return kDataAbort;
             if (userBank) {
                 cpu.SetUserReg(i, v);
             } else {
@@ -233,9 +273,11 @@ int BlockTransfer(Core& c, uint32_t w) {
             }
             addr += 4;
         }
-        if (kW && rn != last) WriteBack(cpu, rn, final);
+        if (kW && rn != last)
+            WriteBack(cpu, rn, final);
         // LDM with S and r15 returns from an exception.
-        if (kS && pcInList && HasSpsr(cpu.mode)) cpu.WriteCpsr(cpu.Spsr());
+        if (kS && pcInList && HasSpsr(cpu.mode))
+            cpu.WriteCpsr(cpu.Spsr());
     } else {
         for (uint32_t rest = list; rest; rest &= rest - 1) {
             const auto i = static_cast<unsigned>(std::countr_zero(rest));
@@ -250,15 +292,18 @@ int BlockTransfer(Core& c, uint32_t w) {
             } else {
                 v = userBank ? cpu.UserReg(i) : cpu.r[i];
             }
-            if (!c.mem.StoreData(addr, cpu.mode, 4, v)) return kDataAbort;
+            if (!c.mem.StoreData(addr, cpu.mode, 4, v))
+                return kDataAbort;
             addr += 4;
         }
-        if (kW) WriteBack(cpu, rn, final);
+        if (kW)
+            WriteBack(cpu, rn, final);
     }
     return kArmBlockTransfer;
 }
 
-int Swap(Core& c, uint32_t w) {
+int Swap(Core& c, uint32_t w)
+{
     CpuState& cpu = c.cpu;
     const uint32_t addr = cpu.r[RegAt(w, 16)];
     const uint32_t source = cpu.r[RegAt(w, 0)];
@@ -266,25 +311,31 @@ int Swap(Core& c, uint32_t w) {
     // The read looks at the data side without allocating and the write
     // invalidates the line, so the swap always reaches memory.
     uint32_t v;
-    if (!c.mem.Read(addr, cpu.mode, AccessKind::DebugData, width, v)) return kDataAbort;
-    if (!c.mem.Write(addr, cpu.mode, AccessKind::InvalidateD, width, source)) return kDataAbort;
-    if (width == 4) v = RotateLoaded(v, addr);
+    if (!c.mem.Read(addr, cpu.mode, AccessKind::DebugData, width, v))
+        return kDataAbort;
+    if (!c.mem.Write(addr, cpu.mode, AccessKind::InvalidateD, width, source))
+        return kDataAbort;
+    if (width == 4)
+        v = RotateLoaded(v, addr);
     cpu.SetReg(RegAt(w, 12), v);
     return kArmSwap;
 }
 
 // ---- status registers, branches, coprocessor -------------------------------
 
-int Mrs(Core& c, uint32_t w) {
+int Mrs(Core& c, uint32_t w)
+{
     CpuState& cpu = c.cpu;
     uint32_t v = cpu.cpsr;
-    if (Bit(w, 22)) v = HasSpsr(cpu.mode) ? cpu.Spsr() : 0;
+    if (Bit(w, 22))
+        v = HasSpsr(cpu.mode) ? cpu.Spsr() : 0;
     cpu.SetReg(RegAt(w, 12), v);
     return kArmMrs;
 }
 
 template <bool kImm>
-int Msr(Core& c, uint32_t w) {
+int Msr(Core& c, uint32_t w)
+{
     CpuState& cpu = c.cpu;
     uint32_t v;
     if constexpr (kImm) {
@@ -301,7 +352,8 @@ int Msr(Core& c, uint32_t w) {
     return kImm ? kArmMsrImm : kArmMsrReg;
 }
 
-int Bx(Core& c, uint32_t w) {
+int Bx(Core& c, uint32_t w)
+{
     CpuState& cpu = c.cpu;
     const uint32_t target = cpu.r[RegAt(w, 0)];
     cpu.SetThumb(target & 1);
@@ -310,24 +362,30 @@ int Bx(Core& c, uint32_t w) {
 }
 
 template <unsigned kKey>
-int Branch(Core& c, uint32_t w) {
+int Branch(Core& c, uint32_t w)
+{
     constexpr bool kLink = Bit(armdecode::ArmKeyWord(kKey), 24);
     CpuState& cpu = c.cpu;
-    if constexpr (kLink) cpu.SetReg(kRegLr, cpu.nextPc);
+    if constexpr (kLink)
+        cpu.SetReg(kRegLr, cpu.nextPc);
     const auto offset = static_cast<uint32_t>(static_cast<int32_t>(w << 8) >> 6);
     cpu.WritePc(cpu.r[kRegPc] + offset);
     return kArmBranch;
 }
 
-int CoprocRegister(Core& c, uint32_t w) {
+int CoprocRegister(Core& c, uint32_t w)
+{
     CpuState& cpu = c.cpu;
-    if (RegAt(w, 8) != 15 || !c.cp15) return kUndefined;
+    if (RegAt(w, 8) != 15 || !c.cp15)
+        return kUndefined;
     const unsigned opc1 = (w >> 21) & 7, crn = RegAt(w, 16), crm = RegAt(w, 0), opc2 = (w >> 5) & 7;
     const unsigned rd = RegAt(w, 12);
     if (Bit(w, 20)) {
         uint32_t v;
-        if (!c.cp15->Read(opc1, crn, crm, opc2, cpu.mode, v)) return kUndefined;
-        if (rd != kRegPc) cpu.SetReg(rd, v);
+        if (!c.cp15->Read(opc1, crn, crm, opc2, cpu.mode, v))
+            return kUndefined;
+        if (rd != kRegPc)
+            cpu.SetReg(rd, v);
         return kArmCoprocRegister;
     }
     const uint32_t v = rd == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rd];
@@ -342,12 +400,15 @@ int CoprocRegister(Core& c, uint32_t w) {
 
 // The key bits a kind's handler depends on; the others are cleared so that
 // keys that differ only in operand bits share one instantiation.
-constexpr unsigned CanonicalKey(ArmKind kind, unsigned key) {
+constexpr unsigned CanonicalKey(ArmKind kind, unsigned key)
+{
     switch (kind) {
     case ArmKind::DataProcessing:
-        if (key & 0x200) return key & 0xFF0;  // immediate operand: bits 4-7 are the rotation
-        if (key & 0x1) return key;            // shift by register
-        return key & 0xFF7;                   // shift by immediate: bit 7 is the amount
+        if (key & 0x200)
+            return key & 0xFF0;  // immediate operand: bits 4-7 are the rotation
+        if (key & 0x1)
+            return key;      // shift by register
+        return key & 0xFF7;  // shift by immediate: bit 7 is the amount
     case ArmKind::SingleTransferImm: return key & 0xFF0;
     case ArmKind::SingleTransferReg: return key & 0xFF6;
     case ArmKind::HalfwordImm:
@@ -361,28 +422,43 @@ constexpr unsigned CanonicalKey(ArmKind kind, unsigned key) {
 }
 
 template <ArmKind kKind, unsigned kKey>
-int ArmImpl(Core& c, uint32_t w) {
-    if constexpr (kKind == ArmKind::DataProcessing) return DataProcessing<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::Multiply) return Multiply<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::MultiplyLong) return MultiplyLong<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::Swap) return Swap(c, w);
+int ArmImpl(Core& c, uint32_t w)
+{
+    if constexpr (kKind == ArmKind::DataProcessing)
+        return DataProcessing<kKey>(c, w);
+    else if constexpr (kKind == ArmKind::Multiply)
+        return Multiply<kKey>(c, w);
+    else if constexpr (kKind == ArmKind::MultiplyLong)
+        return MultiplyLong<kKey>(c, w);
+    else if constexpr (kKind == ArmKind::Swap)
+        return Swap(c, w);
     else if constexpr (kKind == ArmKind::HalfwordImm || kKind == ArmKind::HalfwordReg)
         return HalfwordTransfer<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::Mrs) return Mrs(c, w);
-    else if constexpr (kKind == ArmKind::MsrImm) return Msr<true>(c, w);
-    else if constexpr (kKind == ArmKind::MsrReg) return Msr<false>(c, w);
-    else if constexpr (kKind == ArmKind::Bx) return Bx(c, w);
+    else if constexpr (kKind == ArmKind::Mrs)
+        return Mrs(c, w);
+    else if constexpr (kKind == ArmKind::MsrImm)
+        return Msr<true>(c, w);
+    else if constexpr (kKind == ArmKind::MsrReg)
+        return Msr<false>(c, w);
+    else if constexpr (kKind == ArmKind::Bx)
+        return Bx(c, w);
     else if constexpr (kKind == ArmKind::SingleTransferImm || kKind == ArmKind::SingleTransferReg)
         return SingleTransfer<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::BlockTransfer) return BlockTransfer<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::Branch) return Branch<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::CoprocRegister) return CoprocRegister(c, w);
-    else if constexpr (kKind == ArmKind::Swi) return kSwi;
-    else return kUndefined;  // LDC, STC, CDP, the undefined space and rejected encodings
+    else if constexpr (kKind == ArmKind::BlockTransfer)
+        return BlockTransfer<kKey>(c, w);
+    else if constexpr (kKind == ArmKind::Branch)
+        return Branch<kKey>(c, w);
+    else if constexpr (kKind == ArmKind::CoprocRegister)
+        return CoprocRegister(c, w);
+    else if constexpr (kKind == ArmKind::Swi)
+        return kSwi;
+    else
+        return kUndefined;  // LDC, STC, CDP, the undefined space and rejected encodings
 }
 
 template <int kRow, unsigned kKey>
-constexpr ArmHandler RowHandler() {
+constexpr ArmHandler RowHandler()
+{
     constexpr ArmKind kind = kArmRows[kRow].kind;
     return &ArmImpl<kind, CanonicalKey(kind, kKey)>;
 }
@@ -390,18 +466,21 @@ constexpr ArmHandler RowHandler() {
 // Keys whose first candidate row tests bits outside the key try the rows in
 // decode order.
 template <unsigned kKey, int kRow>
-int ArmChain(Core& c, uint32_t w) {
+int ArmChain(Core& c, uint32_t w)
+{
     constexpr auto& row = kArmRows[kRow];
     if constexpr (armdecode::ArmRowDecidedByKey(row)) {
         return RowHandler<kRow, kKey>()(c, w);
     } else {
-        if ((w & row.mask) == row.value) return RowHandler<kRow, kKey>()(c, w);
+        if ((w & row.mask) == row.value)
+            return RowHandler<kRow, kKey>()(c, w);
         return ArmChain<kKey, armdecode::ArmCandidate(kKey, kRow + 1)>(c, w);
     }
 }
 
 template <unsigned kKey>
-constexpr ArmHandler ArmHandlerFor() {
+constexpr ArmHandler ArmHandlerFor()
+{
     constexpr int first = armdecode::ArmCandidate(kKey);
     if constexpr (armdecode::ArmRowDecidedByKey(kArmRows[first])) {
         return RowHandler<first, kKey>();
@@ -411,7 +490,8 @@ constexpr ArmHandler ArmHandlerFor() {
 }
 
 template <size_t... kKeys>
-constexpr std::array<ArmHandler, 4096> MakeArmTable(std::index_sequence<kKeys...>) {
+constexpr std::array<ArmHandler, 4096> MakeArmTable(std::index_sequence<kKeys...>)
+{
     return {ArmHandlerFor<static_cast<unsigned>(kKeys)>()...};
 }
 
@@ -420,7 +500,8 @@ constexpr std::array<ArmHandler, 4096> MakeArmTable(std::index_sequence<kKeys...
 extern const std::array<ArmHandler, 4096> kArmHandlers;
 constexpr std::array<ArmHandler, 4096> kArmHandlers = MakeArmTable(std::make_index_sequence<4096>{});
 
-int ExecuteArm(Core& core, uint32_t word) {
+int ExecuteArm(Core& core, uint32_t word)
+{
     return kArmHandlers[armdecode::ArmKey(word)](core, word);
 }
 

@@ -4,7 +4,8 @@
 
 namespace zk::sim {
 
-bool BreakpointList::Insert(uint32_t address, uint32_t mask) {
+bool BreakpointList::Insert(uint32_t address, uint32_t mask)
+{
     try {
         records_[address] = {mask, true};
     } catch (const std::bad_alloc&) {
@@ -13,25 +14,32 @@ bool BreakpointList::Insert(uint32_t address, uint32_t mask) {
     return true;
 }
 
-bool BreakpointList::Delete(uint32_t address) {
+bool BreakpointList::Delete(uint32_t address)
+{
     records_.erase(address);
     return true;
 }
 
-bool BreakpointList::SetEnabled(uint32_t address, bool enabled) {
+bool BreakpointList::SetEnabled(uint32_t address, bool enabled)
+{
     auto it = records_.find(address);
-    if (it != records_.end()) it->second.enabled = enabled;
+    if (it != records_.end())
+        it->second.enabled = enabled;
     return true;
 }
 
-void BreakpointList::SetAll(bool enabled) {
-    for (auto& [address, entry] : records_) entry.enabled = enabled;
+void BreakpointList::SetAll(bool enabled)
+{
+    for (auto& [address, entry] : records_)
+        entry.enabled = enabled;
 }
 
-std::vector<SoftwareBreakpoint> BreakpointList::Records() const {
+std::vector<SoftwareBreakpoint> BreakpointList::Records() const
+{
     std::vector<SoftwareBreakpoint> out;
     out.reserve(records_.size());
-    for (const auto& [address, entry] : records_) out.push_back({address, entry.mask, entry.enabled});
+    for (const auto& [address, entry] : records_)
+        out.push_back({address, entry.mask, entry.enabled});
     return out;
 }
 

@@ -12,7 +12,8 @@ constexpr uint32_t kKeepPermission = 0xFFFF0000;
 constexpr uint32_t kKeepRegion = 0xFC0;  // bits 6-11
 constexpr uint32_t kKeepLocal = 0x30C;   // bits 2, 3, 8, 9
 
-constexpr uint32_t Merge(uint32_t old, uint32_t value, uint32_t keep) {
+constexpr uint32_t Merge(uint32_t old, uint32_t value, uint32_t keep)
+{
     return (old & keep) | (value & ~keep);
 }
 
@@ -23,22 +24,27 @@ constexpr unsigned kRegionMinField = 11;
 // bytes, at least 1 KB: a smaller field is stored as 8).
 constexpr unsigned kLocalMinField = 8;
 
-constexpr uint32_t ClampField(uint32_t value, unsigned lsb, uint32_t fieldMask, unsigned min) {
-    if (((value >> lsb) & fieldMask) >= min) return value;
+constexpr uint32_t ClampField(uint32_t value, unsigned lsb, uint32_t fieldMask, unsigned min)
+{
+    if (((value >> lsb) & fieldMask) >= min)
+        return value;
     return (value & ~(fieldMask << lsb)) | (min << lsb);
 }
 
-ProtectionRegion RegionFrom(uint32_t v) {
+ProtectionRegion RegionFrom(uint32_t v)
+{
     // N = 31 gives the whole 4 GB: the size needs 33 bits.
     const uint64_t size = uint64_t{1} << (((v >> 1) & 31) + 1);
     return {(v & 1) != 0, static_cast<uint32_t>(v & ~(size - 1)) & ~0xFFFu, size};
 }
 
-LocalMemoryWindow LocalFrom(uint32_t v) {
+LocalMemoryWindow LocalFrom(uint32_t v)
+{
     return {(v & 1) != 0, v & ~0xFFFu, 1u << (((v >> 4) & 15) + 2)};
 }
 
-Protection DataPolicy(uint32_t bits) {
+Protection DataPolicy(uint32_t bits)
+{
     switch (bits & 3) {
     case 3: return Protection::WriteBack;
     case 2: return Protection::WriteThrough;
@@ -48,16 +54,19 @@ Protection DataPolicy(uint32_t bits) {
 
 }  // namespace
 
-bool SystemControlCoprocessor::CacheEnabled(Side side) const {
+bool SystemControlCoprocessor::CacheEnabled(Side side) const
+{
     const uint32_t bit = side == Side::Instruction ? kCp15ICacheOn : kCp15DCacheOn;
     return (regs_.control & kCp15ProtectionOn) && (regs_.control & bit);
 }
 
-bool SystemControlCoprocessor::BtbEnabled() const {
+bool SystemControlCoprocessor::BtbEnabled() const
+{
     return (regs_.control & kCp15ProtectionOn) && (regs_.control & kCp15BtbOn);
 }
 
-uint32_t* SystemControlCoprocessor::Find(unsigned crn, unsigned index) {
+uint32_t* SystemControlCoprocessor::Find(unsigned crn, unsigned index)
+{
     const auto one = [&](uint32_t& reg) { return index == 0 ? &reg : nullptr; };
     const auto of = [&](auto& regs) { return index < regs.size() ? &regs[index] : nullptr; };
     switch (crn) {
@@ -75,28 +84,39 @@ uint32_t* SystemControlCoprocessor::Find(unsigned crn, unsigned index) {
 }
 
 bool SystemControlCoprocessor::Read(unsigned opcode1, unsigned crn, unsigned crm, unsigned opcode2, Mode,
-                                    uint32_t& value) {
-    if ((regs_.control & kCp15AccessOff) || opcode1 != 0 || opcode2 != 0) return false;
+                                    uint32_t& value)
+{
+    if ((regs_.control & kCp15AccessOff) || opcode1 != 0 || opcode2 != 0)
+        return false;
     const uint32_t* reg = Find(crn, crm);
-    if (!reg) return false;
+    if (!reg)
+        return false;
     value = *reg;
     return true;
 }
 
 Cp15Write SystemControlCoprocessor::Write(unsigned opcode1, unsigned crn, unsigned crm, unsigned opcode2, Mode mode,
-                                          uint32_t value) {
-    if ((regs_.control & kCp15AccessOff) || mode == Mode::User || opcode1 != 0) return Cp15Write::Refused;
-    if (crn == 7) return CacheOperation(crm, opcode2, value) ? Cp15Write::Done : Cp15Write::Refused;
-    if (opcode2 != 0) return Cp15Write::Refused;
-    if (crn == 1 && crm == 0 && (value & kCp15Reset)) return Cp15Write::ResetRequested;
-    if (!WriteRegister(crn, crm, value)) return Cp15Write::Refused;
+                                          uint32_t value)
+{
+    if ((regs_.control & kCp15AccessOff) || mode == Mode::User || opcode1 != 0)
+        return Cp15Write::Refused;
+    if (crn == 7)
+        return CacheOperation(crm, opcode2, value) ? Cp15Write::Done : Cp15Write::Refused;
+    if (opcode2 != 0)
+        return Cp15Write::Refused;
+    if (crn == 1 && crm == 0 && (value & kCp15Reset))
+        return Cp15Write::ResetRequested;
+    if (!WriteRegister(crn, crm, value))
+        return Cp15Write::Refused;
     Apply();
     return Cp15Write::Done;
 }
 
-bool SystemControlCoprocessor::WriteRegister(unsigned crn, unsigned index, uint32_t value) {
+bool SystemControlCoprocessor::WriteRegister(unsigned crn, unsigned index, uint32_t value)
+{
     uint32_t* reg = Find(crn, index);
-    if (!reg) return false;
+    if (!reg)
+        return false;
     switch (crn) {
     case 0: return false;  // identification: read-only
     case 1: *reg = Merge(*reg, value, kKeepControl); break;
@@ -115,14 +135,19 @@ bool SystemControlCoprocessor::WriteRegister(unsigned crn, unsigned index, uint3
 // buffer and the instruction local memory, 3 and 4 accepted without effect.
 // Prefetch, lock and unlock act only while the side's cache is disabled or
 // the address is cacheable.
-bool SystemControlCoprocessor::CacheOperation(unsigned crm, unsigned opcode2, uint32_t addr) {
+bool SystemControlCoprocessor::CacheOperation(unsigned crm, unsigned opcode2, uint32_t addr)
+{
     MemorySystem& mem = core_.mem;
     const auto lineOp = [&](Side side, unsigned op) {
-        if (CacheEnabled(side) && !mem.GetProtectionUnit().Cacheable(side, addr)) return;
+        if (CacheEnabled(side) && !mem.GetProtectionUnit().Cacheable(side, addr))
+            return;
         Cache& cache = mem.CacheOf(side);
-        if (op == 0) cache.Prefetch(addr);
-        if (op == 1) cache.Lock(addr);
-        if (op == 2) cache.Unlock(addr);
+        if (op == 0)
+            cache.Prefetch(addr);
+        if (op == 1)
+            cache.Lock(addr);
+        if (op == 2)
+            cache.Unlock(addr);
     };
     Cache& icache = mem.CacheOf(Side::Instruction);
     Cache& dcache = mem.CacheOf(Side::Data);
@@ -164,7 +189,8 @@ bool SystemControlCoprocessor::CacheOperation(unsigned crm, unsigned opcode2, ui
     }
 }
 
-void SystemControlCoprocessor::Apply() {
+void SystemControlCoprocessor::Apply()
+{
     ProtectionSettings s;
     s.enabled = regs_.control & kCp15ProtectionOn;
     s.cacheEnabled = {CacheEnabled(Side::Instruction), CacheEnabled(Side::Data)};
@@ -176,19 +202,24 @@ void SystemControlCoprocessor::Apply() {
         s.policy[0][r] = (regs_.cacheability >> (16 + r)) & 1 ? Protection::WriteBack : Protection::NonCacheable;
         s.policy[1][r] = DataPolicy(regs_.cacheability >> (2 * r));
     }
-    for (unsigned side = 0; side < 2; ++side) s.local[side] = LocalFrom(regs_.localMemory[side]);
+    for (unsigned side = 0; side < 2; ++side)
+        s.local[side] = LocalFrom(regs_.localMemory[side]);
     core_.mem.ConfigureProtection(s);
     core_.cpu.vectorBase = regs_.control & kCp15VectorBase;
 }
 
-void SystemControlCoprocessor::Reset() {
+void SystemControlCoprocessor::Reset()
+{
     regs_.id = 0x11;
     WriteRegister(1, 0, 0x300);
     WriteRegister(2, 0, 0);
     WriteRegister(3, 0, 0);
-    for (unsigned i = 0; i < regs_.permission.size(); ++i) WriteRegister(5, i, 0);
-    for (unsigned i = 0; i < regs_.region.size(); ++i) WriteRegister(6, i, 0);
-    for (unsigned i = 0; i < regs_.localMemory.size(); ++i) WriteRegister(8, i, 0);
+    for (unsigned i = 0; i < regs_.permission.size(); ++i)
+        WriteRegister(5, i, 0);
+    for (unsigned i = 0; i < regs_.region.size(); ++i)
+        WriteRegister(6, i, 0);
+    for (unsigned i = 0; i < regs_.localMemory.size(); ++i)
+        WriteRegister(8, i, 0);
     WriteRegister(10, 0, 0);
     Apply();
 }

@@ -6,36 +6,43 @@ namespace zk::sim {
 
 namespace {
 
-constexpr uint32_t WidthMask(unsigned width) {
+constexpr uint32_t WidthMask(unsigned width)
+{
     return width == 4 ? 0xFFFFFFFFu : width == 2 ? 0xFFFFu : 0xFFu;
 }
 
-constexpr bool Cacheable(Protection p) {
+constexpr bool Cacheable(Protection p)
+{
     return p == Protection::WriteBack || p == Protection::WriteThrough;
 }
 
 }  // namespace
 
-void MemorySystem::UpdateDirect() {
+void MemorySystem::UpdateDirect()
+{
     direct_ = !protection_.Enabled() && !writeHook_ && !selfModifyOn_;
 }
 
-void MemorySystem::ConfigureProtection(const ProtectionSettings& settings) {
+void MemorySystem::ConfigureProtection(const ProtectionSettings& settings)
+{
     protection_.Configure(settings);
     UpdateDirect();
 }
 
-void MemorySystem::SetWriteHook(WriteHook hook) {
+void MemorySystem::SetWriteHook(WriteHook hook)
+{
     writeHook_ = std::move(hook);
     UpdateDirect();
 }
 
-void MemorySystem::SetSelfModifyCheck(bool on) {
+void MemorySystem::SetSelfModifyCheck(bool on)
+{
     selfModifyOn_ = on;
     UpdateDirect();
 }
 
-bool MemorySystem::Read(uint32_t addr, Mode mode, AccessKind kind, unsigned width, uint32_t& out) {
+bool MemorySystem::Read(uint32_t addr, Mode mode, AccessKind kind, unsigned width, uint32_t& out)
+{
     switch (kind) {
     case AccessKind::Fetch: return ReadSide<Side::Instruction, true>(addr, mode, width, out);
     case AccessKind::DebugInstruction: return ReadSide<Side::Instruction, false>(addr, mode, width, out);
@@ -49,35 +56,45 @@ bool MemorySystem::Read(uint32_t addr, Mode mode, AccessKind kind, unsigned widt
 // only when no way can be allocated. Write-through: into the line when it
 // is there (not dirty), and always the store.
 template <Side kSide>
-bool MemorySystem::WriteCached(uint32_t addr, Mode mode, unsigned width, uint32_t value) {
+bool MemorySystem::WriteCached(uint32_t addr, Mode mode, unsigned width, uint32_t value)
+{
     const Protection p = protection_.Check(kSide, addr, mode, true);
-    if (p == Protection::Refused) return false;
+    if (p == Protection::Refused)
+        return false;
     Cache& cache = CacheOf(kSide);
     if (p == Protection::WriteBack) {
         CacheLine* line = cache.Lookup(addr);
-        if (!line) line = cache.Fill(addr);
+        if (!line)
+            line = cache.Fill(addr);
         if (line) {
             Cache::WriteInto(*line, addr, width, value, true);
             return true;
         }
     } else if (p == Protection::WriteThrough) {
-        if (CacheLine* line = cache.Lookup(addr)) Cache::WriteInto(*line, addr, width, value, false);
+        if (CacheLine* line = cache.Lookup(addr))
+            Cache::WriteInto(*line, addr, width, value, false);
     }
     return store_.Write(addr, width, value);
 }
 
 template <Side kSide>
-bool MemorySystem::WriteInvalidating(uint32_t addr, Mode mode, unsigned width, uint32_t value) {
+bool MemorySystem::WriteInvalidating(uint32_t addr, Mode mode, unsigned width, uint32_t value)
+{
     const Protection p = protection_.Check(kSide, addr, mode, true);
-    if (p == Protection::Refused) return false;
-    if (Cacheable(p)) CacheOf(kSide).CleanInvalidateLine(addr);
+    if (p == Protection::Refused)
+        return false;
+    if (Cacheable(p))
+        CacheOf(kSide).CleanInvalidateLine(addr);
     return store_.Write(addr, width, value);
 }
 
-bool MemorySystem::Write(uint32_t addr, Mode mode, AccessKind kind, unsigned width, uint32_t value) {
+bool MemorySystem::Write(uint32_t addr, Mode mode, AccessKind kind, unsigned width, uint32_t value)
+{
     value &= WidthMask(width);
-    if (writeHook_) writeHook_(addr, width, value);
-    if (selfModifyOn_) selfModified_.Add(addr & ~3u);
+    if (writeHook_)
+        writeHook_(addr, width, value);
+    if (selfModifyOn_)
+        selfModified_.Add(addr & ~3u);
     switch (kind) {
     case AccessKind::Fetch: return WriteCached<Side::Instruction>(addr, mode, width, value);
     case AccessKind::Data: return WriteCached<Side::Data>(addr, mode, width, value);
@@ -85,7 +102,7 @@ bool MemorySystem::Write(uint32_t addr, Mode mode, AccessKind kind, unsigned wid
     case AccessKind::InvalidateD: return WriteInvalidating<Side::Data>(addr, mode, width, value);
     case AccessKind::InvalidateBoth:
         return WriteInvalidating<Side::Data>(addr, mode, width, value) &&
-               WriteInvalidating<Side::Instruction>(addr, mode, width, value);
+            WriteInvalidating<Side::Instruction>(addr, mode, width, value);
     default: return store_.Write(addr, width, value);
     }
 }

@@ -8,13 +8,15 @@
 
 namespace zk::sim {
 
-void Simulator::FreeCachesAndBuffer() {
+void Simulator::FreeCachesAndBuffer()
+{
     core_.mem.CacheOf(Side::Instruction).Free();
     core_.mem.CacheOf(Side::Data).Free();
     cp15_.Btb().Free();
 }
 
-bool Simulator::AllocateCachesAndBuffer() {
+bool Simulator::AllocateCachesAndBuffer()
+{
     const char* failure = nullptr;
     if (!core_.mem.CacheOf(Side::Instruction).Allocate(geometry_[0])) {
         failure = "Can not allocate memory for simulator ICACHE!!!\n";
@@ -23,14 +25,16 @@ bool Simulator::AllocateCachesAndBuffer() {
     } else if (!cp15_.Btb().Allocate()) {
         failure = "Can not allocate memory for simulator BTB!!!\n";
     }
-    if (!failure) return true;
+    if (!failure)
+        return true;
     // Reported whatever the print switches say.
     std::fputs(failure, stdout);
     std::fflush(stdout);
     return false;
 }
 
-bool Simulator::Initialise(bool secondCp15Reset) {
+bool Simulator::Initialise(bool secondCp15Reset)
+{
     FreeCachesAndBuffer();
     core_.mem.Store().Clear();
     const bool allocated = AllocateCachesAndBuffer();
@@ -40,28 +44,34 @@ bool Simulator::Initialise(bool secondCp15Reset) {
         core_.cpu.Reset();
         cp15_.Reset();
     }
-    if (secondCp15Reset) cp15_.Reset();
+    if (secondCp15Reset)
+        cp15_.Reset();
     return allocated;
 }
 
-void Simulator::Close() {
+void Simulator::Close()
+{
     FreeCachesAndBuffer();
     core_.mem.Store().Clear();
     core_.mem.SelfModified().Clear();
     core_.history.Clear();
 }
 
-bool Simulator::SetCacheGeometry(Side side, const CacheGeometry& geometry) {
-    if (!geometry.Valid()) return false;
+bool Simulator::SetCacheGeometry(Side side, const CacheGeometry& geometry)
+{
+    if (!geometry.Valid())
+        return false;
     geometry_[static_cast<unsigned>(side)] = geometry;
     return true;
 }
 
-bool Simulator::ReadCoprocessorRegister(unsigned crn, unsigned index, uint32_t& value) {
+bool Simulator::ReadCoprocessorRegister(unsigned crn, unsigned index, uint32_t& value)
+{
     return cp15_.Read(0, crn, index, 0, core_.cpu.mode, value);
 }
 
-bool Simulator::WriteCoprocessorRegister(unsigned crn, unsigned index, uint32_t value) {
+bool Simulator::WriteCoprocessorRegister(unsigned crn, unsigned index, uint32_t value)
+{
     switch (cp15_.Write(0, crn, index, 0, core_.cpu.mode, value)) {
     case Cp15Write::Refused: return false;
     case Cp15Write::ResetRequested: Reset(); return true;
@@ -69,7 +79,8 @@ bool Simulator::WriteCoprocessorRegister(unsigned crn, unsigned index, uint32_t 
     }
 }
 
-bool Simulator::ReadRegister(int number, uint32_t& value) const {
+bool Simulator::ReadRegister(int number, uint32_t& value) const
+{
     const CpuState& cpu = core_.cpu;
     if (number == 0) {
         value = cpu.cpsr;
@@ -85,7 +96,8 @@ bool Simulator::ReadRegister(int number, uint32_t& value) const {
     return true;
 }
 
-bool Simulator::WriteRegister(int number, uint32_t value) {
+bool Simulator::WriteRegister(int number, uint32_t value)
+{
     CpuState& cpu = core_.cpu;
     if (number == 0) {
         cpu.WriteCpsr(value);
@@ -101,20 +113,24 @@ bool Simulator::WriteRegister(int number, uint32_t value) {
     return true;
 }
 
-bool Simulator::ReadMemory(uint32_t addr, AccessKind kind, unsigned width, uint32_t& value) {
+bool Simulator::ReadMemory(uint32_t addr, AccessKind kind, unsigned width, uint32_t& value)
+{
     return core_.mem.Read(addr, core_.cpu.mode, kind, width, value);
 }
 
-bool Simulator::WriteMemory(uint32_t addr, AccessKind kind, unsigned width, uint32_t value) {
+bool Simulator::WriteMemory(uint32_t addr, AccessKind kind, unsigned width, uint32_t value)
+{
     return core_.mem.Write(addr, core_.cpu.mode, kind, width, value);
 }
 
-int Simulator::Run(uint32_t count) {
+int Simulator::Run(uint32_t count)
+{
     core_.cpu.ClearDirty();
     const uint64_t limit = count ? count : std::numeric_limits<uint64_t>::max();
     const int code = hook_ || core_.mem.SelfModifyCheck() ? RunLoop<true>(limit) : RunLoop<false>(limit);
     // Performed here, once the instruction that asked for it has finished.
-    if (code == kReset) Reset();
+    if (code == kReset)
+        Reset();
     return code;
 }
 
@@ -122,7 +138,8 @@ int Simulator::Run(uint32_t count) {
 // the history, act on the result code, advance. kChecked adds the self-modify
 // check and the instruction hook.
 template <bool kChecked>
-int Simulator::RunLoop(uint64_t limit) {
+int Simulator::RunLoop(uint64_t limit)
+{
     CpuState& cpu = core_.cpu;
     MemorySystem& mem = core_.mem;
     History& history = core_.history;
@@ -143,7 +160,8 @@ int Simulator::RunLoop(uint64_t limit) {
         const uint32_t pc = cpu.pc;
         cpu.branch = false;
         if constexpr (kChecked) {
-            if (mem.SelfModifyCheck() && mem.SelfModified().Contains(pc)) return kSelfModify;
+            if (mem.SelfModifyCheck() && mem.SelfModified().Contains(pc))
+                return kSelfModify;
         }
         uint32_t word;
         if (!cpu.thumb) {
@@ -211,7 +229,8 @@ int Simulator::RunLoop(uint64_t limit) {
                 hook_(hookContext_, history.Back(1));
             }
         }
-        if (++executed >= limit) return code;
+        if (++executed >= limit)
+            return code;
         if (stopRequest_.load(std::memory_order_relaxed)) [[unlikely]] {
             stopRequest_.store(false, std::memory_order_relaxed);
             return code;

@@ -17,9 +17,8 @@ using armdecode::ArmRow;
 using armdecode::FieldId;
 
 constexpr std::array<const char*, 4> kShiftNames = {"lsl", "lsr", "asr", "ror"};
-constexpr std::array<const char*, 16> kDataProcessingNames = {"and", "eor", "sub", "rsb", "add", "adc",
-                                                              "sbc", "rsc", "tst", "teq", "cmp", "cmn",
-                                                              "orr", "mov", "bic", "mvn"};
+constexpr std::array<const char*, 16> kDataProcessingNames = {"and", "eor", "sub", "rsb", "add", "adc", "sbc", "rsc",
+                                                              "tst", "teq", "cmp", "cmn", "orr", "mov", "bic", "mvn"};
 // LDM/STM addressing by P (bit 1) and U (bit 0).
 constexpr std::array<const char*, 4> kBlockSuffixes = {"da", "ia", "db", "ib"};
 
@@ -41,27 +40,34 @@ public:
     const char* Bang() const { return F(FieldId::WriteBack) ? "!" : ""; }
     uint32_t Address() const { return address_; }
 
-    std::string Line(const std::string& mnemonic, const std::string& operands) const {
+    std::string Line(const std::string& mnemonic, const std::string& operands) const
+    {
         std::string text = mnemonic;
-        if (text.size() < kMnemonicField) text.resize(kMnemonicField, ' ');
+        if (text.size() < kMnemonicField)
+            text.resize(kMnemonicField, ' ');
         return text + operands;
     }
 
     // The register-shifted-by-immediate operand: nothing for LSL #0; LSR #0
     // and ASR #0 encode a shift by 32, ROR #0 encodes RRX.
-    std::string ShiftText() const {
+    std::string ShiftText() const
+    {
         const uint32_t amount = F(FieldId::ShiftAmount);
         const uint32_t type = F(FieldId::ShiftType);
-        if (amount != 0) return Format(",%s #%u", kShiftNames[type], amount);
-        if (type == 0) return "";
-        if (type == 3) return ",rrx";
+        if (amount != 0)
+            return Format(",%s #%u", kShiftNames[type], amount);
+        if (type == 0)
+            return "";
+        if (type == 3)
+            return ",rrx";
         return Format(",%s #%d", kShiftNames[type], 32);
     }
 
     // Pre-indexed transfer from r15 with an immediate offset: the target
     // address (r15 reads the instruction's address + 8).
     bool PcRelative() const { return F(FieldId::PreIndex) && F(FieldId::Rn) == 15; }
-    std::string PcTarget(uint32_t offset) const {
+    std::string PcTarget(uint32_t offset) const
+    {
         const uint32_t base = address_ + 8;
         return NumberText(F(FieldId::Up) ? base + offset : base - offset);
     }
@@ -72,7 +78,8 @@ private:
     uint32_t address_;
 };
 
-std::string DataProcessing(const ArmText& t) {
+std::string DataProcessing(const ArmText& t)
+{
     const uint32_t op = t.F(FieldId::Opcode);
     std::string operand2;
     if (t.F(FieldId::ImmediateForm)) {
@@ -89,49 +96,58 @@ std::string DataProcessing(const ArmText& t) {
         return t.Line(Format("%s%s", name, t.Cond()), t.R(FieldId::Rn) + "," + operand2);
     }
     const std::string mnemonic = Format("%s%s%s", name, t.Cond(), t.Flag(FieldId::SetFlags, "s"));
-    if (op == 13 || op == 15) return t.Line(mnemonic, t.R(FieldId::Rd) + "," + operand2);
+    if (op == 13 || op == 15)
+        return t.Line(mnemonic, t.R(FieldId::Rd) + "," + operand2);
     return t.Line(mnemonic, t.R(FieldId::Rd) + "," + t.R(FieldId::Rn) + "," + operand2);
 }
 
-std::string Multiply(const ArmText& t) {
+std::string Multiply(const ArmText& t)
+{
     const char* s = t.Flag(FieldId::SetFlags, "s");
     if (t.F(FieldId::Accumulate)) {
-        return t.Line(Format("mla%s%s", t.Cond(), s), Format("%s,%s,%s,%s", t.R(FieldId::Rd).c_str(),
-                                                             t.R(FieldId::Rm).c_str(), t.R(FieldId::Rs).c_str(),
-                                                             t.R(FieldId::Rn).c_str()));
+        return t.Line(Format("mla%s%s", t.Cond(), s),
+                      Format("%s,%s,%s,%s", t.R(FieldId::Rd).c_str(), t.R(FieldId::Rm).c_str(),
+                             t.R(FieldId::Rs).c_str(), t.R(FieldId::Rn).c_str()));
     }
     return t.Line(Format("mul%s%s", t.Cond(), s),
                   Format("%s,%s,%s", t.R(FieldId::Rd).c_str(), t.R(FieldId::Rm).c_str(), t.R(FieldId::Rs).c_str()));
 }
 
-std::string MultiplyLong(const ArmText& t) {
+std::string MultiplyLong(const ArmText& t)
+{
     return t.Line(Format("%s%s%s%s", t.F(FieldId::Signed) ? "s" : "u", t.F(FieldId::Accumulate) ? "mlal" : "mull",
                          t.Cond(), t.Flag(FieldId::SetFlags, "s")),
                   Format("%s,%s,%s,%s", t.R(FieldId::RdLo).c_str(), t.R(FieldId::RdHi).c_str(),
                          t.R(FieldId::Rm).c_str(), t.R(FieldId::Rs).c_str()));
 }
 
-std::string Swap(const ArmText& t) {
+std::string Swap(const ArmText& t)
+{
     return t.Line(Format("swp%s%s", t.Cond(), t.Flag(FieldId::Byte, "b")),
                   Format("%s,%s,[%s]", t.R(FieldId::Rd).c_str(), t.R(FieldId::Rm).c_str(), t.R(FieldId::Rn).c_str()));
 }
 
 // Operands of LDR/STR and LDRH/STRH/LDRSB/LDRSH; `offsetReg` is the register
 // offset with its shift text, empty for the immediate forms.
-std::string TransferOperands(const ArmText& t, bool immediate, uint32_t offset, const std::string& offsetReg) {
+std::string TransferOperands(const ArmText& t, bool immediate, uint32_t offset, const std::string& offsetReg)
+{
     const std::string rd = t.R(FieldId::Rd), rn = t.R(FieldId::Rn);
     const bool pre = t.F(FieldId::PreIndex);
     if (immediate) {
-        if (t.PcRelative()) return rd + ",#" + t.PcTarget(offset);
+        if (t.PcRelative())
+            return rd + ",#" + t.PcTarget(offset);
         const std::string number = NumberText(offset);
-        if (pre) return Format("%s,[%s,#%s%s]%s", rd.c_str(), rn.c_str(), t.Sign(), number.c_str(), t.Bang());
+        if (pre)
+            return Format("%s,[%s,#%s%s]%s", rd.c_str(), rn.c_str(), t.Sign(), number.c_str(), t.Bang());
         return Format("%s,[%s],#%s%s", rd.c_str(), rn.c_str(), t.Sign(), number.c_str());
     }
-    if (pre) return Format("%s,[%s,%s%s]%s", rd.c_str(), rn.c_str(), t.Sign(), offsetReg.c_str(), t.Bang());
+    if (pre)
+        return Format("%s,[%s,%s%s]%s", rd.c_str(), rn.c_str(), t.Sign(), offsetReg.c_str(), t.Bang());
     return Format("%s,[%s],%s%s", rd.c_str(), rn.c_str(), t.Sign(), offsetReg.c_str());
 }
 
-std::string HalfwordTransfer(const ArmText& t, bool immediate) {
+std::string HalfwordTransfer(const ArmText& t, bool immediate)
+{
     static constexpr std::array<const char*, 4> kWidths = {"", "h", "sb", "sh"};
     const std::string mnemonic =
         Format("%s%s%s", t.F(FieldId::Load) ? "ldr" : "str", t.Cond(), kWidths[t.F(FieldId::SignedHalf)]);
@@ -139,29 +155,33 @@ std::string HalfwordTransfer(const ArmText& t, bool immediate) {
     return t.Line(mnemonic, TransferOperands(t, immediate, offset, immediate ? "" : t.R(FieldId::Rm)));
 }
 
-std::string SingleTransfer(const ArmText& t, bool immediate) {
+std::string SingleTransfer(const ArmText& t, bool immediate)
+{
     // The user-mode forms LDRT/STRT...: post-indexed with W set.
     const bool user = !t.F(FieldId::PreIndex) && t.F(FieldId::WriteBack);
-    const std::string mnemonic = Format("%s%s%s%s", t.F(FieldId::Load) ? "ldr" : "str", t.Cond(),
-                                        t.Flag(FieldId::Byte, "b"), user ? "t" : "");
+    const std::string mnemonic =
+        Format("%s%s%s%s", t.F(FieldId::Load) ? "ldr" : "str", t.Cond(), t.Flag(FieldId::Byte, "b"), user ? "t" : "");
     const std::string offsetReg = immediate ? "" : t.R(FieldId::Rm) + t.ShiftText();
     return t.Line(mnemonic, TransferOperands(t, immediate, t.F(FieldId::Imm), offsetReg));
 }
 
-std::string BlockTransfer(const ArmText& t) {
+std::string BlockTransfer(const ArmText& t)
+{
     const uint32_t mode = (t.F(FieldId::PreIndex) << 1) | t.F(FieldId::Up);
     return t.Line(Format("%s%s%s", t.F(FieldId::Load) ? "ldm" : "stm", t.Cond(), kBlockSuffixes[mode]),
                   Format("%s%s,{%s}%s", t.R(FieldId::Rn).c_str(), t.Bang(),
                          RegisterListText(t.F(FieldId::RegisterList)).c_str(), t.Flag(FieldId::SetFlags, "^")));
 }
 
-std::string Branch(const ArmText& t) {
+std::string Branch(const ArmText& t)
+{
     // Target: r15 (address + 8) plus the sign-extended word offset, modulo 2^32.
     const auto offset = static_cast<uint32_t>(static_cast<int32_t>(t.F(FieldId::Imm) << 8) >> 6);
     return t.Line(Format("b%s%s", t.Flag(FieldId::Link, "l"), t.Cond()), Format("0x%x", t.Address() + 8 + offset));
 }
 
-std::string CoprocTransfer(const ArmText& t) {
+std::string CoprocTransfer(const ArmText& t)
+{
     const std::string mnemonic =
         Format("%s%s%s", t.F(FieldId::Load) ? "ldc" : "stc", t.Cond(), t.Flag(FieldId::Byte, "l"));
     const std::string rn = t.R(FieldId::Rn);
@@ -174,19 +194,22 @@ std::string CoprocTransfer(const ArmText& t) {
     return t.Line(mnemonic, Format("p%u,cr%u,[%s],#%s%s", cp, crd, rn.c_str(), t.Sign(), number.c_str()));
 }
 
-std::string CoprocDataOp(const ArmText& t) {
+std::string CoprocDataOp(const ArmText& t)
+{
     return t.Line(Format("cdp%s", t.Cond()),
-                  Format("p%u,%u,cr%u,cr%u,cr%u,%u", t.F(FieldId::CpNumber), t.F(FieldId::CpOpcode1),
-                         t.F(FieldId::CRd), t.F(FieldId::CRn), t.F(FieldId::CRm), t.F(FieldId::CpOpcode2)));
+                  Format("p%u,%u,cr%u,cr%u,cr%u,%u", t.F(FieldId::CpNumber), t.F(FieldId::CpOpcode1), t.F(FieldId::CRd),
+                         t.F(FieldId::CRn), t.F(FieldId::CRm), t.F(FieldId::CpOpcode2)));
 }
 
-std::string CoprocRegister(const ArmText& t) {
+std::string CoprocRegister(const ArmText& t)
+{
     return t.Line(Format("%s%s", t.F(FieldId::Load) ? "mrc" : "mcr", t.Cond()),
                   Format("p%u,0x%x,%s,cr%u,cr%u,%u", t.F(FieldId::CpNumber), t.F(FieldId::CpOpcode1),
                          t.R(FieldId::Rd).c_str(), t.F(FieldId::CRn), t.F(FieldId::CRm), t.F(FieldId::CpOpcode2)));
 }
 
-std::string Msr(const ArmText& t, bool immediate) {
+std::string Msr(const ArmText& t, bool immediate)
+{
     const uint32_t fields = t.F(FieldId::FieldMask);
     std::string target = Format("%s_%s%s%s%s", t.F(FieldId::Spsr) ? "spsr" : "cpsr", fields & 1 ? "c" : "",
                                 fields & 2 ? "x" : "", fields & 4 ? "s" : "", fields & 8 ? "f" : "");
@@ -201,8 +224,10 @@ std::string Msr(const ArmText& t, bool immediate) {
 
 }  // namespace
 
-std::string DisassembleArm(uint32_t word, uint32_t address) {
-    if (word == kNopWord) return "nop      ";
+std::string DisassembleArm(uint32_t word, uint32_t address)
+{
+    if (word == kNopWord)
+        return "nop      ";
     const ArmRow& row = armdecode::DecodeArm(word);
     const ArmText t(row, word, address);
     switch (row.kind) {

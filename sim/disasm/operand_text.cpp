@@ -7,22 +7,26 @@
 
 namespace zk::sim {
 
-const char* ConditionSuffix(unsigned cond) {
+const char* ConditionSuffix(unsigned cond)
+{
     static constexpr std::array<const char*, 16> kConditions = {"eq", "ne", "cs", "cc", "mi", "pl", "vs", "vc",
                                                                 "hi", "ls", "ge", "lt", "gt", "le", "",   "nv"};
     return kConditions[cond & 15];
 }
 
-std::string NumberText(uint32_t value) {
+std::string NumberText(uint32_t value)
+{
     return value < 10 ? Format("%u", value) : Format("0x%x", value);
 }
 
-std::string RegisterName(unsigned reg) {
+std::string RegisterName(unsigned reg)
+{
     reg &= 15;
     return reg == 15 ? std::string("pc") : Format("r%u", reg);
 }
 
-std::string RegisterListText(uint32_t list) {
+std::string RegisterListText(uint32_t list)
+{
     std::string text;
     unsigned i = 0;
     while (i < 16) {
@@ -31,8 +35,10 @@ std::string RegisterListText(uint32_t list) {
             continue;
         }
         unsigned last = i;
-        while (last + 1 < 16 && (list & (1u << (last + 1)))) ++last;
-        if (!text.empty()) text += ',';
+        while (last + 1 < 16 && (list & (1u << (last + 1))))
+            ++last;
+        if (!text.empty())
+            text += ',';
         text += RegisterName(i);
         if (last == i + 1) {
             text += ',' + RegisterName(last);

@@ -7,7 +7,8 @@
 namespace zk::sim {
 namespace {
 
-TEST(BreakpointList, InsertingTwiceKeepsOneRecordWithTheNewMaskEnabled) {
+TEST(BreakpointList, InsertingTwiceKeepsOneRecordWithTheNewMaskEnabled)
+{
     BreakpointList list;
     ASSERT_TRUE(list.Insert(0x200));
     ASSERT_TRUE(list.Insert(0x100, 0xFFFF));
@@ -22,18 +23,22 @@ TEST(BreakpointList, InsertingTwiceKeepsOneRecordWithTheNewMaskEnabled) {
     EXPECT_EQ(records[1].mask, 0xFFFFFFFFu);
 }
 
-TEST(BreakpointList, DisableAllKeepsTheRecordsAndDeleteRemovesThem) {
+TEST(BreakpointList, DisableAllKeepsTheRecordsAndDeleteRemovesThem)
+{
     BreakpointList list;
-    for (uint32_t a : {0x300u, 0x100u, 0x200u}) list.Insert(a);
+    for (uint32_t a : {0x300u, 0x100u, 0x200u})
+        list.Insert(a);
     list.DisableAll();
-    for (const auto& r : list.Records()) EXPECT_FALSE(r.enabled);
+    for (const auto& r : list.Records())
+        EXPECT_FALSE(r.enabled);
     list.Enable(0x200);
     EXPECT_TRUE(list.Records()[1].enabled);
     list.Enable(0x250);  // no record there: nothing changes
     list.Delete(0x100);
     EXPECT_EQ(list.Size(), 2u);
     list.EnableAll();
-    for (const auto& r : list.Records()) EXPECT_TRUE(r.enabled);
+    for (const auto& r : list.Records())
+        EXPECT_TRUE(r.enabled);
     list.DeleteAll();
     EXPECT_EQ(list.Size(), 0u);
 }

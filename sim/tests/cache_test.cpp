@@ -13,14 +13,18 @@ constexpr uint32_t kA = 0x20000, kB = 0x21000, kC = 0x22000, kD = 0x23000;
 
 class CacheTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(cache_.Allocate({}));
-        for (uint32_t a : {kA, kB, kC, kD}) store_.Write(a, 4, a >> 12);
+        for (uint32_t a : {kA, kB, kC, kD})
+            store_.Write(a, 4, a >> 12);
     }
     bool Holds(uint32_t addr) { return cache_.Lookup(addr) != nullptr; }
-    void Dirty(uint32_t addr, uint32_t value) {
+    void Dirty(uint32_t addr, uint32_t value)
+    {
         CacheLine* line = cache_.Lookup(addr);
-        if (!line) line = cache_.Fill(addr);
+        if (!line)
+            line = cache_.Fill(addr);
         ASSERT_NE(line, nullptr);
         Cache::WriteInto(*line, addr, 4, value, true);
     }
@@ -30,7 +34,8 @@ protected:
     Cache cache_{backing_};
 };
 
-TEST_F(CacheTest, GeometryOfTheDefaultCache) {
+TEST_F(CacheTest, GeometryOfTheDefaultCache)
+{
     EXPECT_EQ(cache_.Sets(), 256u);
     EXPECT_EQ(cache_.Ways(), 2u);
     EXPECT_EQ(cache_.SetOf(kA), 0u);
@@ -38,7 +43,8 @@ TEST_F(CacheTest, GeometryOfTheDefaultCache) {
     EXPECT_EQ(cache_.SetOf(0x21010), 1u);
 }
 
-TEST(CacheGeometry, SizeOverWaysMustBeAPowerOfTwoOfWholeLines) {
+TEST(CacheGeometry, SizeOverWaysMustBeAPowerOfTwoOfWholeLines)
+{
     EXPECT_TRUE((CacheGeometry{0x2000, 2}.Valid()));
     EXPECT_TRUE((CacheGeometry{0x1000, 4}.Valid()));
     EXPECT_TRUE((CacheGeometry{0x30, 3}.Valid()));  // three ways of one line
@@ -48,7 +54,8 @@ TEST(CacheGeometry, SizeOverWaysMustBeAPowerOfTwoOfWholeLines) {
     EXPECT_FALSE((CacheGeometry{0x2001, 1}.Valid()));
 }
 
-TEST_F(CacheTest, ThirdLineOfASetEvictsTheFirstFilledWhateverWasReadBetween) {
+TEST_F(CacheTest, ThirdLineOfASetEvictsTheFirstFilledWhateverWasReadBetween)
+{
     cache_.Fill(kA);
     cache_.Fill(kB);
     EXPECT_TRUE(Holds(kA));  // a hit changes no age
@@ -60,7 +67,8 @@ TEST_F(CacheTest, ThirdLineOfASetEvictsTheFirstFilledWhateverWasReadBetween) {
     EXPECT_FALSE(Holds(kB));
 }
 
-TEST_F(CacheTest, FillReadsTheStoreLineAndAgesTheOthers) {
+TEST_F(CacheTest, FillReadsTheStoreLineAndAgesTheOthers)
+{
     store_.Write(kA + 8, 4, 0x12345678);
     CacheLine* a = cache_.Fill(kA + 8);
     ASSERT_NE(a, nullptr);
@@ -73,10 +81,12 @@ TEST_F(CacheTest, FillReadsTheStoreLineAndAgesTheOthers) {
     EXPECT_EQ(cache_.Line(0, 1).age, 0u);
 }
 
-TEST_F(CacheTest, LockedLineIsNeverEvictedAndAFullyLockedSetAllocatesNothing) {
+TEST_F(CacheTest, LockedLineIsNeverEvictedAndAFullyLockedSetAllocatesNothing)
+{
     cache_.Prefetch(kA);
     cache_.Lock(kA);
-    for (uint32_t a : {kB, kC, kD}) EXPECT_NE(cache_.Fill(a), nullptr);
+    for (uint32_t a : {kB, kC, kD})
+        EXPECT_NE(cache_.Fill(a), nullptr);
     EXPECT_TRUE(Holds(kA));
     EXPECT_TRUE(Holds(kD));
     cache_.Lock(kD);
@@ -88,7 +98,8 @@ TEST_F(CacheTest, LockedLineIsNeverEvictedAndAFullyLockedSetAllocatesNothing) {
     EXPECT_TRUE(Holds(kD));
 }
 
-TEST_F(CacheTest, DirtyLineWrittenBackWhenEvictedCleanedOrCleanInvalidated) {
+TEST_F(CacheTest, DirtyLineWrittenBackWhenEvictedCleanedOrCleanInvalidated)
+{
     Dirty(kA, 0xAAAA);
     cache_.Fill(kB);
     EXPECT_EQ(store_.Read(kA, 4), kA >> 12) << "held in the line only";
@@ -106,7 +117,8 @@ TEST_F(CacheTest, DirtyLineWrittenBackWhenEvictedCleanedOrCleanInvalidated) {
     EXPECT_FALSE(Holds(kC));
 }
 
-TEST_F(CacheTest, InvalidationWithoutWriteBackDropsDirtyData) {
+TEST_F(CacheTest, InvalidationWithoutWriteBackDropsDirtyData)
+{
     Dirty(kA, 0xAAAA);
     cache_.InvalidateLine(kA);
     EXPECT_EQ(store_.Read(kA, 4), kA >> 12);
@@ -118,7 +130,8 @@ TEST_F(CacheTest, InvalidationWithoutWriteBackDropsDirtyData) {
     EXPECT_FALSE(line.valid || line.dirty || line.lock || line.age);
 }
 
-TEST_F(CacheTest, ComplementOptionInvertsWrittenBackWords) {
+TEST_F(CacheTest, ComplementOptionInvertsWrittenBackWords)
+{
     backing_.complement = true;
     Dirty(kA, 0x0F0F0F0F);
     EXPECT_EQ(Cache::ReadFrom(*cache_.Lookup(kA), kA, 4), 0x0F0F0F0Fu) << "the program sees its value while cached";
@@ -127,7 +140,8 @@ TEST_F(CacheTest, ComplementOptionInvertsWrittenBackWords) {
     EXPECT_EQ(store_.Read(kA + 4, 4), 0xFFFFFFFFu) << "the whole line is complemented";
 }
 
-TEST_F(CacheTest, ShowSetTextIsByteForByte) {
+TEST_F(CacheTest, ShowSetTextIsByteForByte)
+{
     store_.Write(kB + 4, 4, 0xB0B0B0B0);
     cache_.Fill(kA);
     Dirty(kA + 12, 0x0000ABCD);
@@ -141,7 +155,8 @@ TEST_F(CacheTest, ShowSetTextIsByteForByte) {
               "|            XXXXXXXX = ???????? ???????? ???????? ???????? , invalid\n");
 }
 
-TEST_F(CacheTest, ShowSetPastTheLastSetShowsNothing) {
+TEST_F(CacheTest, ShowSetPastTheLastSetShowsNothing)
+{
     EXPECT_TRUE(cache_.ShowSet(255).has_value());
     EXPECT_FALSE(cache_.ShowSet(256).has_value());
     EXPECT_STREQ(kCacheEndText, "Reach the end of cache!!!\n");

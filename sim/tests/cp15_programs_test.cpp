@@ -8,16 +8,19 @@
 namespace zk::sim::test {
 namespace {
 
-const SnippetImage& Image() {
+const SnippetImage& Image()
+{
     static const SnippetImage image("sim_cp15_programs");
     return image;
 }
 
-uint32_t StoreWord(Simulator& sim, uint32_t addr) {
+uint32_t StoreWord(Simulator& sim, uint32_t addr)
+{
     return sim.Memory().Store().Read(addr, 4);
 }
 
-uint32_t Spsr(const Simulator& sim) {
+uint32_t Spsr(const Simulator& sim)
+{
     uint32_t v = 0;
     sim.ReadRegister(17, v);
     return v;
@@ -25,7 +28,8 @@ uint32_t Spsr(const Simulator& sim) {
 
 // ---- protection -------------------------------------------------------------
 
-TEST(Cp15Programs, NoRegionEnabledRefusesEveryFetch) {
+TEST(Cp15Programs, NoRegionEnabledRefusesEveryFetch)
+{
     auto sim = Image().Start("prefetch_abort_no_region");
     const uint32_t start = Image().Symbol("prefetch_abort_no_region");
     EXPECT_EQ(sim->Run(3), kPrefetchAbort);  // mov, mcr, then the refused fetch
@@ -43,7 +47,8 @@ TEST(Cp15Programs, NoRegionEnabledRefusesEveryFetch) {
     EXPECT_EQ(Reg(*sim, 1), 0u);
 }
 
-TEST(Cp15Programs, RefusedStoreTakesADataAbortAndLeavesMemory) {
+TEST(Cp15Programs, RefusedStoreTakesADataAbortAndLeavesMemory)
+{
     auto sim = Image().Start("data_abort_refused_store");
     sim->Memory().Store().Write(0x200000, 4, 0x12345678);
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
@@ -53,7 +58,8 @@ TEST(Cp15Programs, RefusedStoreTakesADataAbortAndLeavesMemory) {
     EXPECT_EQ(StoreWord(*sim, 0x200000), 0x12345678u);
 }
 
-TEST(Cp15Programs, UserModeReadsButCannotWriteAReadOnlyRegion) {
+TEST(Cp15Programs, UserModeReadsButCannotWriteAReadOnlyRegion)
+{
     auto sim = Image().Start("user_read_only");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(Reg(*sim, 2), 7u);
@@ -64,7 +70,8 @@ TEST(Cp15Programs, UserModeReadsButCannotWriteAReadOnlyRegion) {
     EXPECT_EQ(StoreWord(*sim, 0x20004), 0u);
 }
 
-TEST(Cp15Programs, SmallRegionSizeFieldIsStoredAs4KB) {
+TEST(Cp15Programs, SmallRegionSizeFieldIsStoredAs4KB)
+{
     auto sim = Image().Start("region_size_clamped");
     sim->Memory().Store().Write(0x12345FFC, 4, 0xCAFE);
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
@@ -74,7 +81,8 @@ TEST(Cp15Programs, SmallRegionSizeFieldIsStoredAs4KB) {
     EXPECT_EQ(Reg(*sim, 14), Image().Symbol("past_clamped_region") + 8);
 }
 
-TEST(Cp15Programs, SizeField31CoversAll4GB) {
+TEST(Cp15Programs, SizeField31CoversAll4GB)
+{
     auto sim = Image().Start("full_region_n31");
     sim->Memory().Store().Write(0xFFFFFFFC, 4, 0xF00D);
     sim->Memory().Store().Write(0x80000000, 4, 0xBEEF);
@@ -90,7 +98,8 @@ TEST(Cp15Programs, SizeField31CoversAll4GB) {
 
 // ---- coprocessor access --------------------------------------------------------
 
-TEST(Cp15Programs, McrInUserModeIsUndefined) {
+TEST(Cp15Programs, McrInUserModeIsUndefined)
+{
     auto sim = Image().Start("mcr_in_user_is_undefined");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(sim->Cpu().pc, 0x04u);
@@ -99,7 +108,8 @@ TEST(Cp15Programs, McrInUserModeIsUndefined) {
     EXPECT_EQ(sim->Cp15().Registers().control, 0x300u);
 }
 
-TEST(Cp15Programs, MrcInUserModeReads) {
+TEST(Cp15Programs, MrcInUserModeReads)
+{
     auto sim = Image().Start("mrc_in_user_reads");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(sim->Cpu().mode, Mode::User);
@@ -108,7 +118,8 @@ TEST(Cp15Programs, MrcInUserModeReads) {
     EXPECT_EQ(Reg(*sim, 2), 0x80u);
 }
 
-TEST(Cp15Programs, AccessDisableBitRefusesMrcAndMcr) {
+TEST(Cp15Programs, AccessDisableBitRefusesMrcAndMcr)
+{
     auto sim = Image().Start("access_disable_refuses");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(sim->Cpu().pc, 0x04u);
@@ -120,7 +131,8 @@ TEST(Cp15Programs, AccessDisableBitRefusesMrcAndMcr) {
     EXPECT_FALSE(sim->WriteCoprocessorRegister(1, 0, 0x300));
 }
 
-TEST(Cp15Programs, MovedVectorBaseTakesTheSwiAtBasePlus8) {
+TEST(Cp15Programs, MovedVectorBaseTakesTheSwiAtBasePlus8)
+{
     auto sim = Image().Start("moved_vector_base");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(sim->Cpu().pc, 0x1000Cu);
@@ -130,7 +142,8 @@ TEST(Cp15Programs, MovedVectorBaseTakesTheSwiAtBasePlus8) {
     EXPECT_EQ(Reg(*sim, 14), Image().Symbol("moved_swi") + 4);
 }
 
-TEST(Cp15Programs, ControlBit14ResetsTheSimulatorAfterTheInstruction) {
+TEST(Cp15Programs, ControlBit14ResetsTheSimulatorAfterTheInstruction)
+{
     auto sim = Image().Start("reset_by_control_bit14");
     EXPECT_EQ(RunToEnd(*sim), kReset);
     EXPECT_EQ(sim->Cpu().pc, 0u);
@@ -150,7 +163,8 @@ TEST(Cp15Programs, ControlBit14ResetsTheSimulatorAfterTheInstruction) {
 
 // ---- caches -------------------------------------------------------------------
 
-TEST(Cp15Programs, StoreOverCachedCodeRunsTheStaleLineUntilItIsInvalidated) {
+TEST(Cp15Programs, StoreOverCachedCodeRunsTheStaleLineUntilItIsInvalidated)
+{
     auto sim = Image().Start("stale_instruction_line");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(Reg(*sim, 4), 1u);
@@ -163,12 +177,13 @@ struct DirtyCase {
     bool complement;
     uint32_t stored;  // the store's word at 0x20000 at the end
     uint32_t r4, r5;
-    bool dirtyLine;   // a dirty line for 0x20000 at the end
+    bool dirtyLine;  // a dirty line for 0x20000 at the end
 };
 
 class DirtyLines : public ::testing::TestWithParam<DirtyCase> {};
 
-TEST_P(DirtyLines, WriteBackAsTheOperationSays) {
+TEST_P(DirtyLines, WriteBackAsTheOperationSays)
+{
     const DirtyCase& c = GetParam();
     auto sim = Image().Start(c.label);
     sim->Memory().Store().Write(0x20000, 4, 0xAAAAAAAA);
@@ -192,11 +207,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DirtyCase{"dirty_line_cleaned", true, 0xEEEEEEEE, 0x11111111, 0xEEEEEEEE, false},
                       DirtyCase{"dirty_line_dropped", false, 0xAAAAAAAA, 0x11111111, 0xAAAAAAAA, false},
                       DirtyCase{"write_through_line", false, 0x11111111, 0x11111111, 0x11111111, false}),
-    [](const auto& info) {
-        return std::string(info.param.label) + (info.param.complement ? "_complemented" : "");
-    });
+    [](const auto& info) { return std::string(info.param.label) + (info.param.complement ? "_complemented" : ""); });
 
-TEST(Cp15Programs, LockedLineSurvivesAFullSet) {
+TEST(Cp15Programs, LockedLineSurvivesAFullSet)
+{
     auto sim = Image().Start("locked_line_survives_full_set");
     sim->Memory().Store().Write(0x20000, 4, 0xAAAAAAAA);
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
@@ -206,7 +220,8 @@ TEST(Cp15Programs, LockedLineSurvivesAFullSet) {
     EXPECT_EQ(StoreWord(*sim, 0x20000), 0xAAAAAAAAu);
 }
 
-TEST(Cp15Programs, ReadcacheTextOfASetWithALockedDirtyLine) {
+TEST(Cp15Programs, ReadcacheTextOfASetWithALockedDirtyLine)
+{
     auto sim = Image().Start("locked_line_show_set");
     sim->Memory().Store().Write(0x21004, 4, 0xB0B0B0B0);
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
@@ -216,7 +231,8 @@ TEST(Cp15Programs, ReadcacheTextOfASetWithALockedDirtyLine) {
     EXPECT_FALSE(sim->Memory().CacheOf(Side::Data).ShowSet(256));
 }
 
-TEST(Cp15Programs, EveryWayLockedReadsAndWritesTheStore) {
+TEST(Cp15Programs, EveryWayLockedReadsAndWritesTheStore)
+{
     auto sim = Image().Start("every_way_locked_reads_store");
     sim->Memory().Store().Write(0x22000, 4, 0xCCCCCCCC);
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
@@ -225,7 +241,8 @@ TEST(Cp15Programs, EveryWayLockedReadsAndWritesTheStore) {
     EXPECT_EQ(StoreWord(*sim, 0x22000), 0x33333333u);
 }
 
-TEST(Cp15Programs, SwapReachesTheStoreAndLeavesTheDataCacheWithoutTheLine) {
+TEST(Cp15Programs, SwapReachesTheStoreAndLeavesTheDataCacheWithoutTheLine)
+{
     auto sim = Image().Start("swp_bypasses_data_cache");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(Reg(*sim, 2), 0x11111111u);

@@ -10,17 +10,20 @@
 namespace zk::sim {
 namespace {
 
-uint32_t ReadCr(Simulator& sim, unsigned crn, unsigned index) {
+uint32_t ReadCr(Simulator& sim, unsigned crn, unsigned index)
+{
     uint32_t v = 0xDEADBEEF;
     EXPECT_TRUE(sim.ReadCoprocessorRegister(crn, index, v)) << "CR" << crn << "[" << index << "]";
     return v;
 }
 
-TEST(Cp15, ResetValues) {
+TEST(Cp15, ResetValues)
+{
     Simulator sim;
     EXPECT_EQ(ReadCr(sim, 0, 0), 0x11u);
     EXPECT_EQ(ReadCr(sim, 1, 0), 0x300u);
-    for (unsigned r = 0; r < 8; ++r) EXPECT_EQ(ReadCr(sim, 6, r), 0x16u);
+    for (unsigned r = 0; r < 8; ++r)
+        EXPECT_EQ(ReadCr(sim, 6, r), 0x16u);
     EXPECT_EQ(ReadCr(sim, 8, 0), 0x80u);
     EXPECT_EQ(ReadCr(sim, 8, 1), 0x80u);
     for (auto [crn, index] : {std::pair{2u, 0u}, {3u, 0u}, {5u, 0u}, {5u, 1u}, {9u, 0u}, {10u, 0u}}) {
@@ -31,22 +34,20 @@ TEST(Cp15, ResetValues) {
     EXPECT_EQ(sim.Cp15().Btb().Size(), 64u);
 }
 
-TEST(Cp15, WriteRulesKeepTheirBitsAndClampSizeFields) {
+TEST(Cp15, WriteRulesKeepTheirBitsAndClampSizeFields)
+{
     struct Case {
         unsigned crn, index;
         uint32_t written, read;
     };
     const Case cases[] = {
         {1, 0, 0xFFFF3FFF, 0xFFFF233F},  // bits 6, 7, 10, 11, 12 keep their value
-        {2, 0, 0xFFFFFFFF, 0x00FFFFFF},
-        {3, 0, 0xFFFFFFFF, 0x000000FF},
-        {5, 1, 0xFFFFFFFF, 0x0000FFFF},
-        {6, 3, 0xFFFFFFFF, 0xFFFFF03F},  // bits 6-11 keep their value
-        {6, 2, 0x12345007, 0x12345017},  // size field 3 is stored as 11
-        {6, 4, 0x00000001, 0x00000017},
-        {8, 0, 0xFFFFFFFF, 0xFFFFFCF3},  // bits 2, 3, 8, 9 keep their value
-        {8, 1, 0x00005001, 0x00005081},  // size field 0 is stored as 8
-        {9, 0, 0xFFFFFFFF, 0x00000000},  // accepted, not stored
+        {2, 0, 0xFFFFFFFF, 0x00FFFFFF},  {3, 0, 0xFFFFFFFF, 0x000000FF},
+        {5, 1, 0xFFFFFFFF, 0x0000FFFF},  {6, 3, 0xFFFFFFFF, 0xFFFFF03F},  // bits 6-11 keep their value
+        {6, 2, 0x12345007, 0x12345017},                                   // size field 3 is stored as 11
+        {6, 4, 0x00000001, 0x00000017},  {8, 0, 0xFFFFFFFF, 0xFFFFFCF3},  // bits 2, 3, 8, 9 keep their value
+        {8, 1, 0x00005001, 0x00005081},                                   // size field 0 is stored as 8
+        {9, 0, 0xFFFFFFFF, 0x00000000},                                   // accepted, not stored
         {10, 0, 0xFFFFFFFF, 0xFFFFFFFF},
     };
     for (const Case& c : cases) {
@@ -56,11 +57,13 @@ TEST(Cp15, WriteRulesKeepTheirBitsAndClampSizeFields) {
     }
 }
 
-TEST(Cp15, RefusedAccesses) {
+TEST(Cp15, RefusedAccesses)
+{
     Simulator sim;
     SystemControlCoprocessor& cp = sim.Cp15();
     uint32_t v = 0;
-    for (unsigned crn : {4u, 7u, 11u, 12u, 13u, 14u, 15u}) EXPECT_FALSE(cp.Read(0, crn, 0, 0, Mode::Svc, v)) << crn;
+    for (unsigned crn : {4u, 7u, 11u, 12u, 13u, 14u, 15u})
+        EXPECT_FALSE(cp.Read(0, crn, 0, 0, Mode::Svc, v)) << crn;
     EXPECT_FALSE(cp.Read(0, 0, 1, 0, Mode::Svc, v)) << "CR0 has index 0 only";
     EXPECT_FALSE(cp.Read(0, 5, 2, 0, Mode::Svc, v));
     EXPECT_FALSE(cp.Read(0, 6, 8, 0, Mode::Svc, v));
@@ -68,7 +71,8 @@ TEST(Cp15, RefusedAccesses) {
     EXPECT_FALSE(cp.Read(0, 0, 0, 1, Mode::Svc, v)) << "opcode2";
     EXPECT_TRUE(cp.Read(0, 1, 0, 0, Mode::User, v)) << "MRC is allowed in USER mode";
 
-    for (unsigned crn : {0u, 4u, 11u, 15u}) EXPECT_EQ(cp.Write(0, crn, 0, 0, Mode::Svc, 0), Cp15Write::Refused) << crn;
+    for (unsigned crn : {0u, 4u, 11u, 15u})
+        EXPECT_EQ(cp.Write(0, crn, 0, 0, Mode::Svc, 0), Cp15Write::Refused) << crn;
     EXPECT_EQ(cp.Write(0, 1, 0, 1, Mode::Svc, 0), Cp15Write::Refused) << "opcode2 outside CR7";
     EXPECT_EQ(cp.Write(1, 7, 0, 0, Mode::Svc, 0), Cp15Write::Refused) << "opcode1 on CR7";
     EXPECT_EQ(cp.Write(0, 1, 0, 0, Mode::User, 1), Cp15Write::Refused) << "MCR in USER mode";
@@ -76,7 +80,8 @@ TEST(Cp15, RefusedAccesses) {
     EXPECT_EQ(ReadCr(sim, 1, 0), 0x300u);
 }
 
-TEST(Cp15, Cr7OperationsAcceptedAndRefused) {
+TEST(Cp15, Cr7OperationsAcceptedAndRefused)
+{
     Simulator sim;
     SystemControlCoprocessor& cp = sim.Cp15();
     struct Case {
@@ -84,9 +89,8 @@ TEST(Cp15, Cr7OperationsAcceptedAndRefused) {
         bool accepted;
     };
     const Case cases[] = {
-        {0, 0, true}, {0, 4, true}, {0, 5, false}, {1, 0, true},  {1, 5, true}, {1, 6, false},
-        {2, 0, true}, {2, 1, true}, {2, 2, false}, {3, 7, true},  {4, 3, true}, {5, 0, false},
-        {15, 0, false},
+        {0, 0, true}, {0, 4, true},  {0, 5, false}, {1, 0, true}, {1, 5, true},  {1, 6, false},  {2, 0, true},
+        {2, 1, true}, {2, 2, false}, {3, 7, true},  {4, 3, true}, {5, 0, false}, {15, 0, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(cp.Write(0, 7, c.crm, c.opcode2, Mode::Svc, 0x100) == Cp15Write::Done, c.accepted)
@@ -94,7 +98,8 @@ TEST(Cp15, Cr7OperationsAcceptedAndRefused) {
     }
 }
 
-TEST(Cp15, ControlBitsDeriveTheSettingsOnlyWithTheProtectionUnitOn) {
+TEST(Cp15, ControlBitsDeriveTheSettingsOnlyWithTheProtectionUnitOn)
+{
     Simulator sim;
     sim.WriteCoprocessorRegister(1, 0, 0x1C);  // buffer and caches without bit 0
     EXPECT_FALSE(sim.Cp15().CacheEnabled(Side::Instruction));
@@ -111,7 +116,8 @@ TEST(Cp15, ControlBitsDeriveTheSettingsOnlyWithTheProtectionUnitOn) {
 }
 
 // Region 0: all 4 GB; `perm` for both sides; protection on.
-void OneRegion(Simulator& sim, uint32_t perm, uint32_t cacheability = 0, uint32_t control = 1) {
+void OneRegion(Simulator& sim, uint32_t perm, uint32_t cacheability = 0, uint32_t control = 1)
+{
     sim.WriteCoprocessorRegister(6, 0, 0x3F);
     sim.WriteCoprocessorRegister(5, 0, perm);
     sim.WriteCoprocessorRegister(5, 1, perm);
@@ -119,7 +125,8 @@ void OneRegion(Simulator& sim, uint32_t perm, uint32_t cacheability = 0, uint32_
     sim.WriteCoprocessorRegister(1, 0, control);
 }
 
-TEST(ProtectionUnit, PermissionsBySideModeAndDirection) {
+TEST(ProtectionUnit, PermissionsBySideModeAndDirection)
+{
     struct Case {
         Permission perm;
         Side side;
@@ -144,17 +151,17 @@ TEST(ProtectionUnit, PermissionsBySideModeAndDirection) {
         Simulator sim;
         OneRegion(sim, static_cast<uint32_t>(c.perm));
         const Protection p = sim.Memory().GetProtectionUnit().Check(c.side, 0x1234, c.mode, c.write);
-        EXPECT_EQ(p != Protection::Refused, c.allowed)
-            << "permission " << int(c.perm) << " side " << int(c.side) << " mode " << ModeName(c.mode) << " write "
-            << c.write;
+        EXPECT_EQ(p != Protection::Refused, c.allowed) << "permission " << int(c.perm) << " side " << int(c.side)
+                                                       << " mode " << ModeName(c.mode) << " write " << c.write;
     }
 }
 
-TEST(ProtectionUnit, HigherRegionWinsAndNoRegionRefuses) {
+TEST(ProtectionUnit, HigherRegionWinsAndNoRegionRefuses)
+{
     Simulator sim;
-    sim.WriteCoprocessorRegister(6, 0, 0x27);        // 0-1 MB
-    sim.WriteCoprocessorRegister(6, 5, 0x40017);     // 4 KB at 0x40000: no access
-    sim.WriteCoprocessorRegister(6, 3, 0x40019);     // 8 KB at 0x40000: full, but lower
+    sim.WriteCoprocessorRegister(6, 0, 0x27);     // 0-1 MB
+    sim.WriteCoprocessorRegister(6, 5, 0x40017);  // 4 KB at 0x40000: no access
+    sim.WriteCoprocessorRegister(6, 3, 0x40019);  // 8 KB at 0x40000: full, but lower
     sim.WriteCoprocessorRegister(5, 1, 0x3 | 0x3 << 6);
     sim.WriteCoprocessorRegister(1, 0, 1);
     uint32_t v;
@@ -168,7 +175,8 @@ TEST(ProtectionUnit, HigherRegionWinsAndNoRegionRefuses) {
     EXPECT_TRUE(sim.ReadMemory(0x40000, AccessKind::Data, 4, v));
 }
 
-TEST(ProtectionUnit, KeptAnswersFollowTheModeOfEachAccess) {
+TEST(ProtectionUnit, KeptAnswersFollowTheModeOfEachAccess)
+{
     Simulator sim;
     OneRegion(sim, static_cast<uint32_t>(Permission::Privileged));
     uint32_t v;
@@ -181,7 +189,8 @@ TEST(ProtectionUnit, KeptAnswersFollowTheModeOfEachAccess) {
 
 // Answers kept per page must be the answers a scan gives for every address,
 // also where a small local-memory window splits a page.
-TEST(ProtectionUnit, KeptAnswersMatchAScanOfTheRegions) {
+TEST(ProtectionUnit, KeptAnswersMatchAScanOfTheRegions)
+{
     std::mt19937 rng(1234);
     for (int round = 0; round < 40; ++round) {
         ProtectionSettings s;
@@ -196,7 +205,8 @@ TEST(ProtectionUnit, KeptAnswersMatchAScanOfTheRegions) {
                 s.policy[side][r] = static_cast<Protection>(rng() % 3);
             }
         }
-        for (auto& w : s.local) w = {true, static_cast<uint32_t>(rng() % 0x400) << 12, 1u << (10 + rng() % 4)};
+        for (auto& w : s.local)
+            w = {true, static_cast<uint32_t>(rng() % 0x400) << 12, 1u << (10 + rng() % 4)};
         ProtectionUnit kept, scanned;
         kept.Configure(s);
         for (int i = 0; i < 2000; ++i) {
@@ -211,9 +221,10 @@ TEST(ProtectionUnit, KeptAnswersMatchAScanOfTheRegions) {
     }
 }
 
-TEST(ProtectionUnit, LocalMemoryWindowIsServedByTheStore) {
+TEST(ProtectionUnit, LocalMemoryWindowIsServedByTheStore)
+{
     Simulator sim;
-    OneRegion(sim, 3, 0x3, 0x11);  // data side write-back, data cache on
+    OneRegion(sim, 3, 0x3, 0x11);                 // data side write-back, data cache on
     sim.WriteCoprocessorRegister(8, 1, 0x30001);  // 1 KB at 0x30000
     EXPECT_EQ(sim.Memory().GetProtectionUnit().Check(Side::Data, 0x303FC, Mode::Svc, false), Protection::LocalMemory);
     ASSERT_TRUE(sim.WriteMemory(0x30000, AccessKind::Data, 4, 0x1111));
@@ -224,7 +235,8 @@ TEST(ProtectionUnit, LocalMemoryWindowIsServedByTheStore) {
     EXPECT_TRUE(sim.Memory().CacheOf(Side::Data).Lookup(0x30400));
 }
 
-TEST(Cp15, LineOperationsNeedADisabledCacheOrACacheableAddress) {
+TEST(Cp15, LineOperationsNeedADisabledCacheOrACacheableAddress)
+{
     Simulator sim;
     Cache& dcache = sim.Memory().CacheOf(Side::Data);
     // Data cache disabled: prefetch and lock act whatever the address.
@@ -246,7 +258,8 @@ TEST(Cp15, LineOperationsNeedADisabledCacheOrACacheableAddress) {
     EXPECT_TRUE(dcache.Lookup(0x30000));
 }
 
-TEST(Cp15, CleanLineOfADisabledDataCacheDropsDirtyData) {
+TEST(Cp15, CleanLineOfADisabledDataCacheDropsDirtyData)
+{
     Simulator sim;
     OneRegion(sim, 3, 0x3, 0x11);
     sim.WriteMemory(0x20000, AccessKind::Data, 4, 0x1111);
@@ -261,7 +274,8 @@ TEST(Cp15, CleanLineOfADisabledDataCacheDropsDirtyData) {
 
 // The "write" command's kinds: 5 bypasses both caches and leaves neither
 // with the line; 4 leaves the instruction side alone.
-TEST(MemoryKinds, InvalidatingWritesOfTheCommands) {
+TEST(MemoryKinds, InvalidatingWritesOfTheCommands)
+{
     Simulator sim;
     OneRegion(sim, 3, 0x10003, 0x19);
     uint32_t v;
@@ -283,7 +297,8 @@ TEST(MemoryKinds, InvalidatingWritesOfTheCommands) {
     EXPECT_FALSE(sim.Memory().CacheOf(Side::Instruction).Lookup(0x20010));
 }
 
-TEST(SimulatorInit, CachesComeFromTheConfiguredGeometryAtTheNextReset) {
+TEST(SimulatorInit, CachesComeFromTheConfiguredGeometryAtTheNextReset)
+{
     Simulator sim;
     EXPECT_FALSE(sim.SetCacheGeometry(Side::Data, {0x3000, 2}));
     EXPECT_TRUE(sim.SetCacheGeometry(Side::Data, {0x1000, 4}));
@@ -298,7 +313,8 @@ TEST(SimulatorInit, CachesComeFromTheConfiguredGeometryAtTheNextReset) {
     EXPECT_EQ(sim.ConfiguredCacheGeometry(Side::Data).ways, 4u);
 }
 
-TEST(SimulatorInit, ResetClearsMemoryCachesAndCoprocessorButKeepsTheComplementOption) {
+TEST(SimulatorInit, ResetClearsMemoryCachesAndCoprocessorButKeepsTheComplementOption)
+{
     Simulator sim;
     OneRegion(sim, 3, 0x10003, 0x8000001D);
     sim.Memory().SetComplementOnWriteBack(true);
@@ -317,7 +333,8 @@ TEST(SimulatorInit, ResetClearsMemoryCachesAndCoprocessorButKeepsTheComplementOp
     EXPECT_EQ(sim.Breakpoints().Size(), 1u);
 }
 
-TEST(SimulatorInit, ControlBit14WrittenByACommandResetsAtOnce) {
+TEST(SimulatorInit, ControlBit14WrittenByACommandResetsAtOnce)
+{
     Simulator sim;
     sim.WriteMemory(0x30000, AccessKind::StoreOnly, 4, 1);
     sim.WriteRegister(16, 0x30000);

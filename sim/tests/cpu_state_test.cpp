@@ -7,25 +7,30 @@
 namespace zk::sim {
 namespace {
 
-uint32_t ReadReg(const Simulator& sim, int number) {
+uint32_t ReadReg(const Simulator& sim, int number)
+{
     uint32_t v = 0xDEADBEEF;
     EXPECT_TRUE(sim.ReadRegister(number, v)) << number;
     return v;
 }
 
-TEST(CpuState, ResetGivesSvcModeAndZeroBanks) {
+TEST(CpuState, ResetGivesSvcModeAndZeroBanks)
+{
     Simulator sim;
     EXPECT_EQ(ReadReg(sim, 0), 0xD3u);
     EXPECT_EQ(ReadReg(sim, 17), 0x10u);  // SPSR_svc
-    for (int n : {14, 15, 24, 26, 27, 29, 30, 32, 33, 35, 36}) EXPECT_EQ(ReadReg(sim, n), 0u) << n;
-    for (int n : {25, 28, 31, 34, 37}) EXPECT_EQ(ReadReg(sim, n), 0x10u) << n;
+    for (int n : {14, 15, 24, 26, 27, 29, 30, 32, 33, 35, 36})
+        EXPECT_EQ(ReadReg(sim, n), 0u) << n;
+    for (int n : {25, 28, 31, 34, 37})
+        EXPECT_EQ(ReadReg(sim, n), 0x10u) << n;
     EXPECT_EQ(sim.Cpu().mode, Mode::Svc);
     uint32_t v = 5;
     EXPECT_FALSE(sim.ReadRegister(38, v));
     EXPECT_EQ(v, 5u);
 }
 
-TEST(CpuState, ModeComesFromCpsrBits0To3) {
+TEST(CpuState, ModeComesFromCpsrBits0To3)
+{
     EXPECT_EQ(ModeFromCpsr(0x12), Mode::Irq);
     EXPECT_EQ(ModeFromCpsr(0x1B), Mode::Undef);
     EXPECT_EQ(ModeFromCpsr(0x17), Mode::Abort);
@@ -33,7 +38,8 @@ TEST(CpuState, ModeComesFromCpsrBits0To3) {
     EXPECT_EQ(ModeFromCpsr(0x0F), Mode::System);
 }
 
-TEST(CpuState, WritingCpsrWithIrqBitsSwitchesTheView) {
+TEST(CpuState, WritingCpsrWithIrqBitsSwitchesTheView)
+{
     Simulator sim;
     sim.WriteRegister(14, 0x1111);  // r13 of SVC
     sim.WriteRegister(32, 0x2222);  // r13 of IRQ
@@ -47,7 +53,8 @@ TEST(CpuState, WritingCpsrWithIrqBitsSwitchesTheView) {
     EXPECT_EQ(ReadReg(sim, 32), 0x4444u);
 }
 
-TEST(CpuState, InvalidModeShowsTheUserRegisters) {
+TEST(CpuState, InvalidModeShowsTheUserRegisters)
+{
     Simulator sim;
     sim.WriteRegister(0, 0x10);  // USER
     sim.WriteRegister(14, 0xAAAA);
@@ -57,18 +64,22 @@ TEST(CpuState, InvalidModeShowsTheUserRegisters) {
     EXPECT_EQ(ReadReg(sim, 14), 0xAAAAu);
 }
 
-TEST(CpuState, FiqBanksR8ToR14) {
+TEST(CpuState, FiqBanksR8ToR14)
+{
     Simulator sim;
-    for (int n = 9; n <= 15; ++n) sim.WriteRegister(n, 0x100u + n);  // r8-r14 (SVC view: r8-r12 shared)
+    for (int n = 9; n <= 15; ++n)
+        sim.WriteRegister(n, 0x100u + n);  // r8-r14 (SVC view: r8-r12 shared)
     sim.WriteRegister(0, 0xD1);
-    for (int n = 9; n <= 15; ++n) EXPECT_EQ(ReadReg(sim, n), 0u) << n;
+    for (int n = 9; n <= 15; ++n)
+        EXPECT_EQ(ReadReg(sim, n), 0u) << n;
     sim.WriteRegister(9, 0x88);
     EXPECT_EQ(ReadReg(sim, 18), 0x88u);
     sim.WriteRegister(0, 0xD3);
     EXPECT_EQ(ReadReg(sim, 9), 0x109u);
 }
 
-TEST(CpuState, ReadingPcClearsTheStateBits) {
+TEST(CpuState, ReadingPcClearsTheStateBits)
+{
     Simulator sim;
     sim.WriteRegister(16, 0x8003);
     EXPECT_EQ(ReadReg(sim, 16), 0x8000u);
@@ -79,7 +90,8 @@ TEST(CpuState, ReadingPcClearsTheStateBits) {
     EXPECT_EQ(sim.Cpu().pc, 0x8001u);  // continues unmasked
 }
 
-TEST(CpuState, MsrLaneRules) {
+TEST(CpuState, MsrLaneRules)
+{
     CpuState cpu;
     cpu.WriteCpsr(0x10);  // USER
     cpu.MsrCpsr(0xF000001F, kLaneControl | kLaneFlags);
@@ -92,7 +104,8 @@ TEST(CpuState, MsrLaneRules) {
     EXPECT_EQ(cpu.ReadPhysical(kPhysSpsrUser), 0xF0000000u);
 }
 
-TEST(CpuState, MsrThatSetsTheThumbStateSkipsTwo) {
+TEST(CpuState, MsrThatSetsTheThumbStateSkipsTwo)
+{
     CpuState cpu;
     cpu.pc = 0x100;
     cpu.nextPc = 0x104;
@@ -111,7 +124,8 @@ struct EntryCase {
     uint32_t cpsrLow;
 };
 
-TEST(CpuState, ExceptionEntry) {
+TEST(CpuState, ExceptionEntry)
+{
     const EntryCase cases[] = {
         {Exception::Undefined, true, 0x100, 0x102, 0x102, 0x04, 0x9B},
         {Exception::Undefined, false, 0x100, 0x104, 0x104, 0x04, 0x9B},
@@ -136,7 +150,8 @@ TEST(CpuState, ExceptionEntry) {
     }
 }
 
-TEST(CpuState, DirtyFlagsFollowWritesThroughTheBanks) {
+TEST(CpuState, DirtyFlagsFollowWritesThroughTheBanks)
+{
     Simulator sim;
     EXPECT_FALSE(sim.Cpu().IsDirty(26));
     sim.Cpu().SetReg(13, 1);  // SVC r13

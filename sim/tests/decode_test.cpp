@@ -9,7 +9,8 @@
 namespace zk::armdecode {
 namespace {
 
-TEST(ArmDecode, TableLookupAgreesWithFirstMatchForEveryKey) {
+TEST(ArmDecode, TableLookupAgreesWithFirstMatchForEveryKey)
+{
     std::mt19937 rng(1234);
     for (unsigned key = 0; key < 4096; ++key) {
         for (int i = 0; i < 64; ++i) {
@@ -25,7 +26,8 @@ struct ArmSample {
     const char* text;
 };
 
-TEST(ArmDecode, SampleEncodings) {
+TEST(ArmDecode, SampleEncodings)
+{
     const ArmSample samples[] = {
         {0xE12FFF1E, ArmKind::Bx, "bx lr"},
         {0xE12FFF10, ArmKind::Bx, "bx r0"},
@@ -58,10 +60,12 @@ TEST(ArmDecode, SampleEncodings) {
         {0xEE110F10, ArmKind::CoprocRegister, "mrc p15, 0, r0, c1, c0, 0"},
         {0xEF000011, ArmKind::Swi, "swi 0x11"},
     };
-    for (const ArmSample& s : samples) EXPECT_EQ(DecodeArm(s.word).kind, s.kind) << s.text;
+    for (const ArmSample& s : samples)
+        EXPECT_EQ(DecodeArm(s.word).kind, s.kind) << s.text;
 }
 
-TEST(ArmDecode, FieldsComeFromTheRowLayout) {
+TEST(ArmDecode, FieldsComeFromTheRowLayout)
+{
     const uint32_t word = 0xE0910312;  // adds r0, r1, r2, lsl r3
     const ArmRow& row = DecodeArm(word);
     EXPECT_EQ(Field(row, word, FieldId::Opcode), 4u);
@@ -81,7 +85,8 @@ struct ThumbSample {
     const char* text;
 };
 
-TEST(ThumbDecode, SampleEncodings) {
+TEST(ThumbDecode, SampleEncodings)
+{
     const ThumbSample samples[] = {
         {0x0048, ThumbKind::ShiftImm, "lsls r0, r1, #1"},
         {0x1888, ThumbKind::AddSubReg, "adds r0, r1, r2"},
@@ -113,7 +118,8 @@ TEST(ThumbDecode, SampleEncodings) {
         {0xF000, ThumbKind::BlPrefix, "bl first half"},
         {0xFEDE, ThumbKind::BlSuffix, "bl second half 0x6de"},
     };
-    for (const ThumbSample& s : samples) EXPECT_EQ(DecodeThumb(s.halfword).kind, s.kind) << s.text;
+    for (const ThumbSample& s : samples)
+        EXPECT_EQ(DecodeThumb(s.halfword).kind, s.kind) << s.text;
 }
 
 }  // namespace

@@ -8,7 +8,8 @@
 namespace zk::sim {
 namespace {
 
-TEST(SparseStore, UnwrittenMemoryReadsZeroAndReadsNeverAllocate) {
+TEST(SparseStore, UnwrittenMemoryReadsZeroAndReadsNeverAllocate)
+{
     SparseStore store;
     for (uint32_t addr : {0u, 0x1003u, 0x40000u, 0xFFFFFFFCu}) {
         EXPECT_EQ(store.Read(addr, 1), 0u);
@@ -18,7 +19,8 @@ TEST(SparseStore, UnwrittenMemoryReadsZeroAndReadsNeverAllocate) {
     EXPECT_EQ(store.AllocatedPages(), 0u);
 }
 
-TEST(SparseStore, ByteAndHalfwordLanesAreLittleEndian) {
+TEST(SparseStore, ByteAndHalfwordLanesAreLittleEndian)
+{
     SparseStore store;
     store.Write(0x1003, 1, 0x12);
     EXPECT_EQ(store.Read(0x1000, 4), 0x12000000u);
@@ -32,7 +34,8 @@ TEST(SparseStore, ByteAndHalfwordLanesAreLittleEndian) {
     EXPECT_EQ(store.Read(0x1004, 4), 0x11223344u);
 }
 
-TEST(SparseStore, AddressesSharingABucketKeepTheirValues) {
+TEST(SparseStore, AddressesSharingABucketKeepTheirValues)
+{
     SparseStore store;
     store.Write(0x00040000, 4, 1);
     store.Write(0x00000000, 4, 2);
@@ -47,7 +50,8 @@ TEST(SparseStore, AddressesSharingABucketKeepTheirValues) {
 
 // Protection on: region 0 covers everything with full access and the given
 // data policy, region 1 (0x2000-0x2FFF) allows nothing.
-ProtectionSettings EverythingBut0x2000(Protection dataPolicy = Protection::NonCacheable) {
+ProtectionSettings EverythingBut0x2000(Protection dataPolicy = Protection::NonCacheable)
+{
     ProtectionSettings s;
     s.enabled = true;
     s.cacheEnabled = {true, true};
@@ -59,7 +63,8 @@ ProtectionSettings EverythingBut0x2000(Protection dataPolicy = Protection::NonCa
     return s;
 }
 
-TEST(MemorySystem, RefusedStoreLeavesMemoryUnchanged) {
+TEST(MemorySystem, RefusedStoreLeavesMemoryUnchanged)
+{
     MemorySystem mem;
     mem.ConfigureProtection(EverythingBut0x2000());
     EXPECT_FALSE(mem.Direct());
@@ -71,7 +76,8 @@ TEST(MemorySystem, RefusedStoreLeavesMemoryUnchanged) {
     EXPECT_TRUE(mem.Read(0x2004, Mode::Svc, AccessKind::StoreOnly, 4, v));
 }
 
-TEST(MemorySystem, KindsPickTheSideAndTheCacheOperation) {
+TEST(MemorySystem, KindsPickTheSideAndTheCacheOperation)
+{
     MemorySystem mem;
     ASSERT_TRUE(mem.CacheOf(Side::Instruction).Allocate({}));
     ASSERT_TRUE(mem.CacheOf(Side::Data).Allocate({}));
@@ -95,7 +101,8 @@ TEST(MemorySystem, KindsPickTheSideAndTheCacheOperation) {
     EXPECT_EQ(mem.Store().Read(0x104, 4), 2u);
 }
 
-TEST(MemorySystem, WriteHookSeesEveryWriteBeforeTheCheck) {
+TEST(MemorySystem, WriteHookSeesEveryWriteBeforeTheCheck)
+{
     MemorySystem mem;
     std::vector<std::pair<uint32_t, uint32_t>> seen;
     mem.SetWriteHook([&](uint32_t addr, unsigned, uint32_t value) { seen.emplace_back(addr, value); });
@@ -104,9 +111,11 @@ TEST(MemorySystem, WriteHookSeesEveryWriteBeforeTheCheck) {
     EXPECT_EQ(seen, (std::vector<std::pair<uint32_t, uint32_t>>{{0x10, 0x34}}));
 }
 
-TEST(SelfModifyList, KeepsWordAddressesOnceInAscendingOrder) {
+TEST(SelfModifyList, KeepsWordAddressesOnceInAscendingOrder)
+{
     SelfModifyList list;
-    for (uint32_t a : {0x2002u, 0x1000u, 0x2000u, 0x80000000u, 0x1001u}) list.Add(a);
+    for (uint32_t a : {0x2002u, 0x1000u, 0x2000u, 0x80000000u, 0x1001u})
+        list.Add(a);
     EXPECT_EQ(list.Addresses(), (std::vector<uint32_t>{0x1000, 0x2000, 0x80000000}));
     EXPECT_TRUE(list.Contains(0x2003));
     EXPECT_FALSE(list.Contains(0x2004));
@@ -117,17 +126,16 @@ TEST(SelfModifyList, KeepsWordAddressesOnceInAscendingOrder) {
 // The user-mode (T) forms of LDR/STR are post-indexed with W set; a
 // pre-indexed store with write-back (push of one register) keeps the
 // current mode's permissions. Data access is for privileged modes only here.
-TEST(MemorySystem, OnlyTheTFormsOfLdrStrCheckWithUserPermissions) {
+TEST(MemorySystem, OnlyTheTFormsOfLdrStrCheckWithUserPermissions)
+{
     struct Case {
         uint32_t word;
         bool userChecked;
         const char* text;
     };
     const Case cases[] = {
-        {0xE4B10004, true, "ldrt r0, [r1], #4"},
-        {0xE4A10004, true, "strt r0, [r1], #4"},
-        {0xE5210004, false, "str r0, [r1, #-4]!"},
-        {0xE5B10004, false, "ldr r0, [r1, #4]!"},
+        {0xE4B10004, true, "ldrt r0, [r1], #4"},   {0xE4A10004, true, "strt r0, [r1], #4"},
+        {0xE5210004, false, "str r0, [r1, #-4]!"}, {0xE5B10004, false, "ldr r0, [r1, #4]!"},
         {0xE4910004, false, "ldr r0, [r1], #4"},
     };
     for (const Case& c : cases) {

@@ -28,17 +28,22 @@ struct Program {
 };
 
 const Program kPrograms[] = {
-    {"crc32", program_crc32},         {"sort", program_sort},
-    {"muldiv64", program_muldiv64},   {"switch_table", program_switch_table},
-    {"struct_copy", program_struct_copy}, {"funcptr", program_funcptr},
+    {"crc32", program_crc32},
+    {"sort", program_sort},
+    {"muldiv64", program_muldiv64},
+    {"switch_table", program_switch_table},
+    {"struct_copy", program_struct_copy},
+    {"funcptr", program_funcptr},
     {"interwork", program_interwork},
 };
 
 // Each program runs once on the host: their static data is not re-initialised.
-uint32_t HostResult(const Program& p) {
+uint32_t HostResult(const Program& p)
+{
     static std::map<std::string, uint32_t> results;
     auto it = results.find(p.name);
-    if (it == results.end()) it = results.emplace(p.name, static_cast<uint32_t>(p.host())).first;
+    if (it == results.end())
+        it = results.emplace(p.name, static_cast<uint32_t>(p.host())).first;
     return it->second;
 }
 
@@ -47,13 +52,15 @@ struct Build {
     std::string variant;  // fixture suffix: arm_O0, arm_O2, thumb_O2 ...
 };
 
-void PrintTo(const Build& b, std::ostream* os) {
+void PrintTo(const Build& b, std::ostream* os)
+{
     *os << b.program.name << " " << b.variant;
 }
 
 class Programs : public ::testing::TestWithParam<Build> {};
 
-TEST_P(Programs, EndNormallyWithTheHostResult) {
+TEST_P(Programs, EndNormallyWithTheHostResult)
+{
     const Build& b = GetParam();
     Simulator sim;
     std::string error;
@@ -67,17 +74,20 @@ TEST_P(Programs, EndNormallyWithTheHostResult) {
     EXPECT_EQ(sim.Cpu().mode, Mode::Svc);
 }
 
-std::vector<Build> AllBuilds(std::initializer_list<const char*> variants) {
+std::vector<Build> AllBuilds(std::initializer_list<const char*> variants)
+{
     std::vector<Build> out;
     for (const Program& p : kPrograms) {
-        for (const char* v : variants) out.push_back({p, v});
+        for (const char* v : variants)
+            out.push_back({p, v});
     }
     return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, Programs,
-                         ::testing::ValuesIn(AllBuilds({"arm_O0", "arm_O2", "thumb_O0", "thumb_O2"})),
-                         [](const auto& info) { return std::string(info.param.program.name) + "_" + info.param.variant; });
+INSTANTIATE_TEST_SUITE_P(Builds, Programs, ::testing::ValuesIn(AllBuilds({"arm_O0", "arm_O2", "thumb_O0", "thumb_O2"})),
+                         [](const auto& info) {
+                             return std::string(info.param.program.name) + "_" + info.param.variant;
+                         });
 
 }  // namespace
 }  // namespace zk::sim

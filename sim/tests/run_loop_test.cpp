@@ -14,15 +14,19 @@ namespace {
 // A simulator with ARM words from 0x100 and the normal-end word at every vector.
 class RunLoop : public ::testing::Test {
 protected:
-    void Load(const std::vector<uint32_t>& words, uint32_t at = 0x100) {
-        for (uint32_t v = 0; v < 0x20; v += 4) sim_.Memory().Store().Write(v, 4, kNormalEndWord);
-        for (size_t i = 0; i < words.size(); ++i) sim_.Memory().Store().Write(at + 4 * static_cast<uint32_t>(i), 4, words[i]);
+    void Load(const std::vector<uint32_t>& words, uint32_t at = 0x100)
+    {
+        for (uint32_t v = 0; v < 0x20; v += 4)
+            sim_.Memory().Store().Write(v, 4, kNormalEndWord);
+        for (size_t i = 0; i < words.size(); ++i)
+            sim_.Memory().Store().Write(at + 4 * static_cast<uint32_t>(i), 4, words[i]);
         sim_.WriteRegister(16, at);
     }
     Simulator sim_;
 };
 
-TEST_F(RunLoop, BreakWordFirstEndsAtOnceWithoutCounting) {
+TEST_F(RunLoop, BreakWordFirstEndsAtOnceWithoutCounting)
+{
     Load({kBreakWord});
     EXPECT_EQ(sim_.Run(0), kNormalEnd);
     EXPECT_EQ(sim_.Cpu().pc, 0x100u);
@@ -30,7 +34,8 @@ TEST_F(RunLoop, BreakWordFirstEndsAtOnceWithoutCounting) {
     EXPECT_EQ(sim_.GetHistory().Back(1).code, kNormalEnd);
 }
 
-TEST_F(RunLoop, Swi0x11EndsTheRunAndSwi0x12EntersTheVector) {
+TEST_F(RunLoop, Swi0x11EndsTheRunAndSwi0x12EntersTheVector)
+{
     Load({0xE3A00001, 0xEF000012});  // mov r0, #1; swi 0x12
     EXPECT_EQ(sim_.Run(0), kNormalEnd);
     EXPECT_EQ(sim_.Cpu().pc, 0x08u);
@@ -38,7 +43,8 @@ TEST_F(RunLoop, Swi0x11EndsTheRunAndSwi0x12EntersTheVector) {
     EXPECT_EQ(sim_.InstructionCount(), 2u);  // the SWI counts, the normal end does not
 }
 
-TEST_F(RunLoop, CountLimitExecutesExactlyThatMany) {
+TEST_F(RunLoop, CountLimitExecutesExactlyThatMany)
+{
     Load({0xE2800001, 0xEAFFFFFD});  // add r0, r0, #1; b back to it
     EXPECT_EQ(sim_.Run(7), kArmDataProcessing);
     EXPECT_EQ(sim_.InstructionCount(), 7u);
@@ -49,7 +55,8 @@ TEST_F(RunLoop, CountLimitExecutesExactlyThatMany) {
 
 // The run continues while no stop has been requested; being stopped between
 // runs does not cut the next run short.
-TEST_F(RunLoop, StopRequestFromAnotherThreadEndsAnEndlessRun) {
+TEST_F(RunLoop, StopRequestFromAnotherThreadEndsAnEndlessRun)
+{
     Load({0xEAFFFFFE});  // b .
     EXPECT_EQ(sim_.Run(1000), kArmBranch);
     EXPECT_EQ(sim_.InstructionCount(), 1000u);
@@ -66,15 +73,17 @@ TEST_F(RunLoop, StopRequestFromAnotherThreadEndsAnEndlessRun) {
     EXPECT_EQ(sim_.InstructionCount(), before + 50);
 }
 
-TEST_F(RunLoop, StopRequestedBeforeTheRunEndsItAfterOneInstruction) {
+TEST_F(RunLoop, StopRequestedBeforeTheRunEndsItAfterOneInstruction)
+{
     Load({0xEAFFFFFE});
     sim_.RequestStop();
     sim_.Run(0);
     EXPECT_EQ(sim_.InstructionCount(), 1u);
 }
 
-TEST_F(RunLoop, UndefinedCountsAndDataAbortDoesNot) {
-    Load({0xE3A01902, 0xE5910000});  // mov r1, #0x8000; ldr r0, [r1]
+TEST_F(RunLoop, UndefinedCountsAndDataAbortDoesNot)
+{
+    Load({0xE3A01902, 0xE5910000});             // mov r1, #0x8000; ldr r0, [r1]
     sim_.WriteCoprocessorRegister(6, 0, 0x1D);  // region 0: 0-0x7FFF
     sim_.WriteCoprocessorRegister(5, 0, 3);
     sim_.WriteCoprocessorRegister(5, 1, 3);
@@ -95,7 +104,8 @@ TEST_F(RunLoop, UndefinedCountsAndDataAbortDoesNot) {
     EXPECT_EQ(other.InstructionCount(), 1u);
 }
 
-TEST_F(RunLoop, RefusedFetchTakesAPrefetchAbort) {
+TEST_F(RunLoop, RefusedFetchTakesAPrefetchAbort)
+{
     Load({0xE1A00000}, 0x1000);
     sim_.WriteCoprocessorRegister(6, 0, 0x17);  // region 0: 0-0xFFF
     sim_.WriteCoprocessorRegister(5, 0, 3);
@@ -110,7 +120,8 @@ TEST_F(RunLoop, RefusedFetchTakesAPrefetchAbort) {
     EXPECT_EQ(abort.code, kPrefetchAbort);
 }
 
-TEST_F(RunLoop, HistoryHoldsTheLastFourInstructionsNewestFirst) {
+TEST_F(RunLoop, HistoryHoldsTheLastFourInstructionsNewestFirst)
+{
     Load({0xE3A00001, 0xE3A01002, 0xE3A02003, 0xE3A03004, 0xE3A04005});
     sim_.Run(5);
     for (unsigned back = 1; back <= 4; ++back) {
@@ -120,7 +131,8 @@ TEST_F(RunLoop, HistoryHoldsTheLastFourInstructionsNewestFirst) {
     }
 }
 
-TEST_F(RunLoop, SelfModifyCheckStopsBeforeAWrittenInstruction) {
+TEST_F(RunLoop, SelfModifyCheckStopsBeforeAWrittenInstruction)
+{
     // str r1, [r2]; nop; (the word at 0x108 is overwritten with mov r0, #9)
     Load({0xE5821000, 0xE1A00000, 0xE1A00000, kNormalEndWord});
     sim_.WriteRegister(2, 0xE3A00009);
@@ -136,7 +148,8 @@ TEST_F(RunLoop, SelfModifyCheckStopsBeforeAWrittenInstruction) {
     EXPECT_EQ(r0, 9u);
 }
 
-TEST_F(RunLoop, InstructionHookSeesEveryInstruction) {
+TEST_F(RunLoop, InstructionHookSeesEveryInstruction)
+{
     Load({0xE3A00001, 0xE3A01002, kNormalEndWord});
     std::vector<uint32_t> pcs;
     sim_.SetInstructionHook(

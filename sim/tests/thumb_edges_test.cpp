@@ -11,7 +11,8 @@
 namespace zk::sim::test {
 namespace {
 
-const SnippetImage& Image() {
+const SnippetImage& Image()
+{
     static const SnippetImage image("sim_thumb_edges");
     return image;
 }
@@ -25,36 +26,38 @@ struct ThumbCase {
 
 class ThumbEdges : public ::testing::TestWithParam<ThumbCase> {};
 
-TEST_P(ThumbEdges, RegistersAndFlags) {
+TEST_P(ThumbEdges, RegistersAndFlags)
+{
     const ThumbCase& c = GetParam();
     auto sim = Image().Start(c.label);
     ASSERT_TRUE(sim->Cpu().thumb);
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_TRUE(sim->Cpu().thumb) << "ends on the Thumb break halfword";
-    for (const auto& [reg, value] : c.regs) EXPECT_EQ(Reg(*sim, reg), value) << "r" << reg;
+    for (const auto& [reg, value] : c.regs)
+        EXPECT_EQ(Reg(*sim, reg), value) << "r" << reg;
     EXPECT_EQ(sim->Cpu().cpsr & c.flagMask, c.flags) << std::hex << "cpsr " << sim->Cpu().cpsr;
 }
 
 constexpr uint32_t kNZCV = kN | kZ | kC | kV;
 
-INSTANTIATE_TEST_SUITE_P(
-    Alu, ThumbEdges,
-    ::testing::Values(ThumbCase{"lsrs_imm32", {{0, 0}}, kN | kZ | kC, kZ | kC},
-                      ThumbCase{"asrs_imm32", {{0, 0xFFFFFFFF}}, kN | kZ | kC, kN | kC},
-                      ThumbCase{"lsls_reg32", {{0, 0}}, kN | kZ | kC, kZ | kC},
-                      ThumbCase{"rors_reg_by_zero_keeps_carry", {{0, 5}}, kN | kZ | kC, kC},
-                      ThumbCase{"negs_zero", {{0, 0}}, kNZCV, kZ | kC},
-                      ThumbCase{"adcs_sbcs", {{1, 9}, {3, 6}}, kNZCV, kC},
-                      ThumbCase{"muls_bics_mvns", {{0, 42}, {2, 0xF0}, {4, 0xFFFFFFF0}}, 0, 0},
-                      ThumbCase{"mov_high_registers", {{1, 9}, {8, 9}, {9, 9}}, 0, 0},
-                      ThumbCase{"add_high_register_and_cmp", {{1, 400}, {10, 400}}, kNZCV, kC},
-                      ThumbCase{"conditional_branches", {{0, 3}}, 0, 0}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Alu, ThumbEdges,
+                         ::testing::Values(ThumbCase{"lsrs_imm32", {{0, 0}}, kN | kZ | kC, kZ | kC},
+                                           ThumbCase{"asrs_imm32", {{0, 0xFFFFFFFF}}, kN | kZ | kC, kN | kC},
+                                           ThumbCase{"lsls_reg32", {{0, 0}}, kN | kZ | kC, kZ | kC},
+                                           ThumbCase{"rors_reg_by_zero_keeps_carry", {{0, 5}}, kN | kZ | kC, kC},
+                                           ThumbCase{"negs_zero", {{0, 0}}, kNZCV, kZ | kC},
+                                           ThumbCase{"adcs_sbcs", {{1, 9}, {3, 6}}, kNZCV, kC},
+                                           ThumbCase{"muls_bics_mvns", {{0, 42}, {2, 0xF0}, {4, 0xFFFFFFF0}}, 0, 0},
+                                           ThumbCase{"mov_high_registers", {{1, 9}, {8, 9}, {9, 9}}, 0, 0},
+                                           ThumbCase{"add_high_register_and_cmp", {{1, 400}, {10, 400}}, kNZCV, kC},
+                                           ThumbCase{"conditional_branches", {{0, 3}}, 0, 0}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 INSTANTIATE_TEST_SUITE_P(
     Transfers, ThumbEdges,
     ::testing::Values(ThumbCase{"ldr_pc_relative", {{0, 0xCAFEF00D}}, 0, 0},
-                      ThumbCase{"ldsb_ldrh_ldsh", {{0, 0xFFFFFF80}, {4, 0x8000}, {5, 0xFFFF8000}, {6, 0x80808080}}, 0, 0},
+                      ThumbCase{
+                          "ldsb_ldrh_ldsh", {{0, 0xFFFFFF80}, {4, 0x8000}, {5, 0xFFFF8000}, {6, 0x80808080}}, 0, 0},
                       ThumbCase{"ldr_str_byte_and_rotate", {{0, 0x11443322}, {4, 0x44}, {6, 0x44332299}}, 0, 0},
                       ThumbCase{"ldmia_base_last_keeps_loaded", {{1, 0x33}}, 0, 0},
                       ThumbCase{"push_pop_with_lr_and_pc", {{1, 1}, {2, 2}}, 0, 0},
@@ -62,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ThumbCase{"bx_to_arm_and_back", {{1, 21}, {3, 22}}, 0, 0}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(ThumbPc, AddAndMovReadPcPlus4WhileAddPcImmediateAndLdrMaskIt) {
+TEST(ThumbPc, AddAndMovReadPcPlus4WhileAddPcImmediateAndLdrMaskIt)
+{
     const uint32_t mov = Image().Symbol("mov_reads_pc_plus_4_unmasked") & ~1u;
     auto a = Image().Start("mov_reads_pc_plus_4_unmasked");
     ASSERT_EQ(RunToEnd(*a), kNormalEnd);
@@ -73,7 +77,8 @@ TEST(ThumbPc, AddAndMovReadPcPlus4WhileAddPcImmediateAndLdrMaskIt) {
     EXPECT_EQ(Reg(*b, 0), ((add + 2 + 4) & ~3u) + 4);
 }
 
-TEST(ThumbTransfers, SpRelativeAndStackAdjust) {
+TEST(ThumbTransfers, SpRelativeAndStackAdjust)
+{
     const uint32_t buf = Image().Symbol("buf");
     auto sim = Image().Start("sp_relative_and_adjust");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
@@ -82,13 +87,15 @@ TEST(ThumbTransfers, SpRelativeAndStackAdjust) {
     EXPECT_EQ(Reg(*sim, 4), buf + 32);
 }
 
-TEST(ThumbTransfers, PopRestoresTheStackPointer) {
+TEST(ThumbTransfers, PopRestoresTheStackPointer)
+{
     auto sim = Image().Start("push_pop_with_lr_and_pc");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(Reg(*sim, 4), Image().Symbol("buf") + 32);
 }
 
-TEST(ThumbTransfers, StmiaLdmiaWithTheBaseInTheList) {
+TEST(ThumbTransfers, StmiaLdmiaWithTheBaseInTheList)
+{
     const uint32_t buf = Image().Symbol("buf");
     auto later = Image().Start("stmia_ldmia_base_in_list");
     ASSERT_EQ(RunToEnd(*later), kNormalEnd);
@@ -100,7 +107,8 @@ TEST(ThumbTransfers, StmiaLdmiaWithTheBaseInTheList) {
     EXPECT_EQ(Reg(*lowest, 3), buf);
 }
 
-TEST(ThumbBranches, BlLeavesTheReturnAddressWithBit0Set) {
+TEST(ThumbBranches, BlLeavesTheReturnAddressWithBit0Set)
+{
     auto sim = Image().Start("bl_sets_link_with_bit0");
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
     EXPECT_EQ(Reg(*sim, 0), Image().Symbol("bl_return") | 1u);
@@ -116,7 +124,8 @@ struct ThumbException {
     Mode mode;
 };
 
-TEST(ThumbExceptions, EnterTheirVectorInArmStateWithTheNextInstructionAsLink) {
+TEST(ThumbExceptions, EnterTheirVectorInArmStateWithTheNextInstructionAsLink)
+{
     const ThumbException cases[] = {
         {"swi_in_thumb", 2, 0x08, Mode::Svc},
         {"mov_low_registers_in_high_format", 0, 0x04, Mode::Undef},
@@ -138,7 +147,8 @@ TEST(ThumbExceptions, EnterTheirVectorInArmStateWithTheNextInstructionAsLink) {
 
 // 0xFEDE after a branch stops the run, even where the halfword before it in
 // memory looks like a BL first half.
-TEST(ThumbBreakHalfword, StopsUnlessTheInstructionJustExecutedWasABlFirstHalf) {
+TEST(ThumbBreakHalfword, StopsUnlessTheInstructionJustExecutedWasABlFirstHalf)
+{
     auto sim = Image().Start("break_halfword_after_literal_looking_like_bl");
     const uint32_t start = Image().Symbol("break_halfword_after_literal_looking_like_bl") & ~1u;
     ASSERT_EQ(RunToEnd(*sim), kNormalEnd);
@@ -148,14 +158,16 @@ TEST(ThumbBreakHalfword, StopsUnlessTheInstructionJustExecutedWasABlFirstHalf) {
 
 // A call whose BL second half encodes 0xFEDE runs through instead of ending
 // as a normal end in the middle of the call.
-TEST(ThumbBreakHalfword, BlWhoseSecondHalfIsFedeCompletesTheCall) {
+TEST(ThumbBreakHalfword, BlWhoseSecondHalfIsFedeCompletesTheCall)
+{
     Simulator sim;
     std::string error;
     ASSERT_TRUE(tools::LoadElfFile(zk::test::FixturePath("sim_bl_fede"), sim, error)) << error;
     ASSERT_EQ(sim.Memory().Store().Read(0x3006, 2), kBreakHalfword) << "the fixture's call encodes 0xFEDE";
     ASSERT_EQ(sim.Run(1'000'000), kNormalEnd);
     uint32_t x = 0x600DCAFEu;
-    for (uint32_t i = 0; i < 10; ++i) x = (x * 3u + 1u) ^ i;
+    for (uint32_t i = 0; i < 10; ++i)
+        x = (x * 3u + 1u) ^ i;
     EXPECT_EQ(Reg(sim, 0), x);
     EXPECT_FALSE(sim.Cpu().thumb);
 
@@ -163,7 +175,8 @@ TEST(ThumbBreakHalfword, BlWhoseSecondHalfIsFedeCompletesTheCall) {
     Simulator step;
     ASSERT_TRUE(tools::LoadElfFile(zk::test::FixturePath("sim_bl_fede"), step, error)) << error;
     int code = 0;
-    while (step.Cpu().pc != 0x3004 && code != kNormalEnd) code = step.Run(1);
+    while (step.Cpu().pc != 0x3004 && code != kNormalEnd)
+        code = step.Run(1);
     ASSERT_EQ(step.Run(1), kThumbBlFirst);
     EXPECT_EQ(step.Run(1), kThumbBlSecond);
     EXPECT_EQ(step.Cpu().pc, 0x3DC4u);

@@ -54,8 +54,7 @@ extern "C" {
 // Opens the simulator connection: 1 when the simulator is bound, 0 otherwise
 // (useSimulator 0, the library not found, or no Sim_Command in it). Only
 // useSimulator is used.
-int NewABIDLL(int useSimulator, const char* port, int* baudOrPortAddress, const char* protocol,
-              int logMode);
+int NewABIDLL(int useSimulator, const char* port, int* baudOrPortAddress, const char* protocol, int logMode);
 // Closes the connection (Sim_Command 47 when bound), frees the library; 1 always.
 int ExitABIDLL(void);
 EmuResult emuInitialize(void);
@@ -85,8 +84,7 @@ EmuResult emuStepRange(int start, int, int end, int, int);
 EmuResult emuGetReg(int bank, int regNumber, int* value);
 EmuResult emuSetReg(int bank, int regNumber, int value);
 EmuResult emuGetAllReg(int bank, void* block);
-EmuResult emuSetHwBp(int addrValue, int* addrMask, int dataValue, int* dataMask, int, int,
-                     uint32_t* control, int unit);
+EmuResult emuSetHwBp(int addrValue, int* addrMask, int dataValue, int* dataMask, int, int, uint32_t* control, int unit);
 EmuResult emuEnableHwBp(int enable, int unit);
 EmuResult emuClrHwBp(int unit);
 // Peripheral registers at the current base + offset, size 1, 2 or 4 bytes
@@ -113,8 +111,8 @@ EmuResult emuSetMemN(ADDR address, const void* buffer, int length);
 EmuResult emuCopy(uint32_t source, int16_t sourceSpace, uint32_t length, uint32_t destination,
                   int16_t destinationSpace);
 // 0 with the first differing unit reported, -7 when the ranges are equal.
-EmuResult emuCompare(uint32_t address1, int16_t space1, uint32_t length, uint32_t address2,
-                     int16_t space2, EMU_COMPARE_RESULT* result, int* ignored);
+EmuResult emuCompare(uint32_t address1, int16_t space1, uint32_t length, uint32_t address2, int16_t space2,
+                     EMU_COMPARE_RESULT* result, int* ignored);
 // The repeated pattern; the first failed write ends the fill with its result.
 EmuResult emuFill(ADDR* address, uint32_t length, const char* pattern, uint32_t patternLength);
 void emuGetVerifyErrorInfo(EMU_VERIFY_ERROR* block);
@@ -142,8 +140,7 @@ EmuResult emuSetOcdLog(int mode);
 void emuHardRefresh(int);
 void emuGetTraceFrame(int, int, int, int, int);
 EmuResult emuGetID(char* text);
-EmuResult emuGetEvent(void* event448, void* extra16, int16_t* word, char* kind, int* count,
-                      int16_t* pair);
+EmuResult emuGetEvent(void* event448, void* extra16, int16_t* word, char* kind, int* count, int16_t* pair);
 EmuResult emuGetTraceInfo(int16_t* first, int16_t* second, int16_t* third, int16_t* fourth);
 EmuResult emuIsTraceBufferFull(int, char* full);
 EmuResult emuGetVerify(int16_t* on);

@@ -28,8 +28,8 @@ using namespace falcrest;
 
 extern "C" {
 
-int NewABIDLL(int useSimulator, const char* /*port*/, int* /*baudOrPortAddress*/,
-              const char* /*protocol*/, int /*logMode*/)
+int NewABIDLL(int useSimulator, const char* /*port*/, int* /*baudOrPortAddress*/, const char* /*protocol*/,
+              int /*logMode*/)
 {
     if (!useSimulator)
         return 0;
@@ -44,8 +44,7 @@ int NewABIDLL(int useSimulator, const char* /*port*/, int* /*baudOrPortAddress*/
     // connection and calls ExitABIDLL, which frees it.
     if (!s.simCommand)
         return 0;
-    s.simSetStopHook =
-        reinterpret_cast<SimSetStopHookFn>(GetProcAddress(s.simLibrary, SIM_STOP_HOOK_ENTRY));
+    s.simSetStopHook = reinterpret_cast<SimSetStopHookFn>(GetProcAddress(s.simLibrary, SIM_STOP_HOOK_ENTRY));
     Send(SIM_CMD_INIT);
     InstallStopHook();
     s.simulatorSelected = true;
@@ -84,8 +83,14 @@ void emuRegisterStopHook(SimStopHook hook, void* context)
     InstallStopHook();
 }
 
-void emuRegisterRunStateHook(EmuRunStateHook hook) { State().runStateHook = hook; }
+void emuRegisterRunStateHook(EmuRunStateHook hook)
+{
+    State().runStateHook = hook;
+}
 
-void emuRegisterPeriReset(EmuPeriResetHook hook) { State().periResetHook = hook; }
+void emuRegisterPeriReset(EmuPeriResetHook hook)
+{
+    State().periResetHook = hook;
+}
 
 }  // extern "C"

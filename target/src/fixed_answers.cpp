@@ -35,10 +35,16 @@ int MemCacheDisable(uint32_t option1, uint32_t option2)
     return 1;
 }
 
-EmuResult emuSetOcdLog(int) { return EMU_OK; }
+EmuResult emuSetOcdLog(int)
+{
+    return EMU_OK;
+}
 void emuHardRefresh(int) {}
 void emuGetTraceFrame(int, int, int, int, int) {}
-EmuResult emuGetID(char*) { return EMU_OK; }
+EmuResult emuGetID(char*)
+{
+    return EMU_OK;
+}
 
 EmuResult emuGetEvent(void* event448, void* extra16, int16_t* word, char* kind, int*, int16_t* pair)
 {
@@ -62,51 +68,186 @@ EmuResult emuGetTraceInfo(int16_t* first, int16_t* second, int16_t* third, int16
     return EMU_OK;
 }
 
-EmuResult emuIsTraceBufferFull(int, char* full) { return Answer<char>(full, 1); }
-EmuResult emuGetVerify(int16_t* on) { return Answer<int16_t>(on, 0); }
-EmuResult emuGetMapSize(int* count) { return Answer(count, 1); }
-EmuResult emuGetWait(int16_t* value) { return Answer<int16_t>(value, 1); }
-EmuResult emuGetControl(int16_t* value) { return Answer<int16_t>(value, 0); }
-EmuResult emuGetReady(int16_t* value) { return Answer<int16_t>(value, 0); }
-EmuResult emuGetSync(int16_t* value) { return Answer<int16_t>(value, 0); }
-EmuResult emuInput(int, int, int, char* value) { return Answer<char>(value, 0); }
+EmuResult emuIsTraceBufferFull(int, char* full)
+{
+    return Answer<char>(full, 1);
+}
+EmuResult emuGetVerify(int16_t* on)
+{
+    return Answer<int16_t>(on, 0);
+}
+EmuResult emuGetMapSize(int* count)
+{
+    return Answer(count, 1);
+}
+EmuResult emuGetWait(int16_t* value)
+{
+    return Answer<int16_t>(value, 1);
+}
+EmuResult emuGetControl(int16_t* value)
+{
+    return Answer<int16_t>(value, 0);
+}
+EmuResult emuGetReady(int16_t* value)
+{
+    return Answer<int16_t>(value, 0);
+}
+EmuResult emuGetSync(int16_t* value)
+{
+    return Answer<int16_t>(value, 0);
+}
+EmuResult emuInput(int, int, int, char* value)
+{
+    return Answer<char>(value, 0);
+}
 
-EmuResult emuSetEvent(int, void*) { return EMU_OK; }
-EmuResult emuSetAllEvents(void*, void*, int) { return EMU_OK; }
-EmuResult emuClearEvent(int) { return EMU_OK; }
-EmuResult emuSetTrig(int, void*) { return EMU_OK; }
-EmuResult emuGetAllTrig(void*, void*, void*, void*) { return EMU_OK; }
-EmuResult emuClearTrig(int) { return EMU_OK; }
-EmuResult emuSetTraceBreak(int) { return EMU_OK; }
-EmuResult emuTraceReset(void) { return EMU_OK; }
-EmuResult emuSetISCT_SER(int) { return EMU_OK; }
-EmuResult emuSize(int) { return EMU_OK; }
-EmuResult emuSetUpm(int, int, int) { return EMU_OK; }
-EmuResult emuGetUpm(int, void*) { return EMU_OK; }
-EmuResult emuSetVerify(int) { return EMU_OK; }
-EmuResult emuSetTimerCounter(int, int) { return EMU_OK; }
-EmuResult emuOutput(int, int, int, int) { return EMU_OK; }
-EmuResult emuSetQualTrace(int, int, int, int) { return EMU_OK; }
-EmuResult PPCAdvancedLSDataBP(int, int, int, int) { return EMU_OK; }
-EmuResult emuSetMap(int, int, int) { return EMU_OK; }
-EmuResult emuGetTraceBufferInfo(int, int, int) { return EMU_OK; }
-EmuResult PPCAdvancedHardBP(int, int, int) { return EMU_OK; }
-EmuResult PPCSetLSDataBP(int, int, int, int, int, int) { return EMU_OK; }
-EmuResult emuGetStatus(void) { return EMU_OK; }
-EmuResult emuDiagnostic(void) { return EMU_OK; }
-EmuResult emuDisableQual(void) { return EMU_OK; }
-EmuResult AbiCustomCmd(int) { return EMU_OK; }
-EmuResult DiagnosticFunction(int) { return EMU_OK; }
-EmuResult DisableHardBP(int) { return EMU_OK; }
-EmuResult DisableLSDataBP(int) { return EMU_OK; }
-EmuResult emuGetMap(int) { return EMU_OK; }
-EmuResult emuSelfTest(int) { return EMU_OK; }
-EmuResult emuSetControl(int) { return EMU_OK; }
-EmuResult emuSetExtEvent(int) { return EMU_OK; }
-EmuResult emuSetReady(int) { return EMU_OK; }
-EmuResult emuSetSync(int) { return EMU_OK; }
-EmuResult emuSetTimerReg(int) { return EMU_OK; }
-EmuResult emuSetTraceBuffer(int) { return EMU_OK; }
-EmuResult emuSetWait(int) { return EMU_OK; }
+EmuResult emuSetEvent(int, void*)
+{
+    return EMU_OK;
+}
+EmuResult emuSetAllEvents(void*, void*, int)
+{
+    return EMU_OK;
+}
+EmuResult emuClearEvent(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetTrig(int, void*)
+{
+    return EMU_OK;
+}
+EmuResult emuGetAllTrig(void*, void*, void*, void*)
+{
+    return EMU_OK;
+}
+EmuResult emuClearTrig(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetTraceBreak(int)
+{
+    return EMU_OK;
+}
+EmuResult emuTraceReset(void)
+{
+    return EMU_OK;
+}
+EmuResult emuSetISCT_SER(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSize(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetUpm(int, int, int)
+{
+    return EMU_OK;
+}
+EmuResult emuGetUpm(int, void*)
+{
+    return EMU_OK;
+}
+EmuResult emuSetVerify(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetTimerCounter(int, int)
+{
+    return EMU_OK;
+}
+EmuResult emuOutput(int, int, int, int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetQualTrace(int, int, int, int)
+{
+    return EMU_OK;
+}
+EmuResult PPCAdvancedLSDataBP(int, int, int, int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetMap(int, int, int)
+{
+    return EMU_OK;
+}
+EmuResult emuGetTraceBufferInfo(int, int, int)
+{
+    return EMU_OK;
+}
+EmuResult PPCAdvancedHardBP(int, int, int)
+{
+    return EMU_OK;
+}
+EmuResult PPCSetLSDataBP(int, int, int, int, int, int)
+{
+    return EMU_OK;
+}
+EmuResult emuGetStatus(void)
+{
+    return EMU_OK;
+}
+EmuResult emuDiagnostic(void)
+{
+    return EMU_OK;
+}
+EmuResult emuDisableQual(void)
+{
+    return EMU_OK;
+}
+EmuResult AbiCustomCmd(int)
+{
+    return EMU_OK;
+}
+EmuResult DiagnosticFunction(int)
+{
+    return EMU_OK;
+}
+EmuResult DisableHardBP(int)
+{
+    return EMU_OK;
+}
+EmuResult DisableLSDataBP(int)
+{
+    return EMU_OK;
+}
+EmuResult emuGetMap(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSelfTest(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetControl(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetExtEvent(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetReady(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetSync(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetTimerReg(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetTraceBuffer(int)
+{
+    return EMU_OK;
+}
+EmuResult emuSetWait(int)
+{
+    return EMU_OK;
+}
 
 }  // extern "C"

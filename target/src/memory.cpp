@@ -205,9 +205,15 @@ void emuGetVerifyErrorInfo(EMU_VERIFY_ERROR* block)
         *block = State().verifyError;
 }
 
-EmuResult emuSearch(ADDR*, uint32_t, const char*, uint32_t) { return EMU_REFUSED; }
+EmuResult emuSearch(ADDR*, uint32_t, const char*, uint32_t)
+{
+    return EMU_REFUSED;
+}
 
-EmuResult emuChecksum(uint32_t, int16_t, uint32_t, WORD*, WORD*) { return EMU_REFUSED; }
+EmuResult emuChecksum(uint32_t, int16_t, uint32_t, WORD*, WORD*)
+{
+    return EMU_REFUSED;
+}
 
 EmuResult emuTest(uint32_t, int16_t, char* text, int kind, int)
 {

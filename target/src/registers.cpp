@@ -29,7 +29,10 @@ RegKind Classify(int regNumber)
     return RegKind::Unknown;
 }
 
-bool KnownBank(int bank) { return bank == 0 || bank == 1; }
+bool KnownBank(int bank)
+{
+    return bank == 0 || bank == 1;
+}
 
 // The result of a register access that does not reach the simulator: other
 // banks and the watchpoint-unit registers (0), numbers outside both sets
@@ -39,12 +42,9 @@ std::optional<EmuResult> AnsweredHere(int bank, int regNumber)
     if (!KnownBank(bank))
         return EMU_OK;
     switch (Classify(regNumber)) {
-    case RegKind::WatchUnit:
-        return EMU_OK;
-    case RegKind::Unknown:
-        return EMU_REFUSED;
-    case RegKind::Simulator:
-        break;
+    case RegKind::WatchUnit: return EMU_OK;
+    case RegKind::Unknown: return EMU_REFUSED;
+    case RegKind::Simulator: break;
     }
     if (!Bound())
         return EMU_NO_BACKEND;
@@ -56,7 +56,10 @@ int WatchRegister(uint32_t unit, uint32_t index)
     return static_cast<int>(WATCH_UNIT_FIRST + WATCH_UNIT_STRIDE * unit + index);
 }
 
-bool PeripheralSize(int size) { return size == 1 || size == 2 || size == 4; }
+bool PeripheralSize(int size)
+{
+    return size == 1 || size == 2 || size == 4;
+}
 
 // Translated memory regions rebuilt by MMUMapUpdate; nothing reads them yet.
 struct MmuRegion {
@@ -93,16 +96,22 @@ EmuResult emuSetReg(int bank, int regNumber, int value)
     return Send(SIM_CMD_WRITE_REG, static_cast<int16_t>(regNumber), static_cast<uint32_t>(value));
 }
 
-EmuResult emuGetAllReg(int, void*) { return EMU_OK; }
+EmuResult emuGetAllReg(int, void*)
+{
+    return EMU_OK;
+}
 
-EmuResult emuSetHwBp(int addrValue, int* addrMask, int dataValue, int* dataMask, int, int,
-                     uint32_t* control, int unit)
+EmuResult emuSetHwBp(int addrValue, int* addrMask, int dataValue, int* dataMask, int, int, uint32_t* control, int unit)
 {
     if (!addrMask || !dataMask || !control)
         return EMU_REFUSED;
     const uint32_t u = static_cast<uint32_t>(unit);
-    const int values[6] = {addrValue, *addrMask, dataValue, *dataMask,
-                           static_cast<int>(*control & 0xFFFF), static_cast<int>(*control >> 16)};
+    const int values[6] = {addrValue,
+                           *addrMask,
+                           dataValue,
+                           *dataMask,
+                           static_cast<int>(*control & 0xFFFF),
+                           static_cast<int>(*control >> 16)};
     EmuResult r = EMU_OK;
     for (uint32_t i = 0; i < 6; ++i) {
         r = emuSetReg(0, WatchRegister(u, i), values[i]);
@@ -179,7 +188,10 @@ void emuSetHalvekBaseAddress(uint32_t current, uint32_t reset, int, uint32_t mas
     p.mask = mask;
 }
 
-EmuResult emuSetDERValue(int) { return EMU_OK; }
+EmuResult emuSetDERValue(int)
+{
+    return EMU_OK;
+}
 
 // Rebuilds the list of section mappings from the first-level translation
 // table whose base the translation-base register holds, when the control

@@ -24,9 +24,15 @@ EmuResult emuGo(int)
     return r;
 }
 
-EmuResult emuStepOne(int) { return SendBound(SIM_CMD_STEP); }
+EmuResult emuStepOne(int)
+{
+    return SendBound(SIM_CMD_STEP);
+}
 
-EmuResult emuAbort(int) { return SendBound(SIM_CMD_HALT); }
+EmuResult emuAbort(int)
+{
+    return SendBound(SIM_CMD_HALT);
+}
 
 EmuResult emuGetCpuStatus(char* status)
 {
@@ -53,6 +59,9 @@ EmuResult emuReset(int, int, int)
     return Send(SIM_CMD_WRITE_REG, SIM_REG_LR, 0);
 }
 
-EmuResult emuStepRange(int, int, int, int, int) { return EMU_OK; }
+EmuResult emuStepRange(int, int, int, int, int)
+{
+    return EMU_OK;
+}
 
 }  // extern "C"

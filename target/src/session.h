@@ -55,7 +55,10 @@ inline int SendBound(int code, intptr_t a1 = 0)
     return Bound() ? Send(code, a1) : EMU_NO_BACKEND;
 }
 
-inline intptr_t Ptr(const void* p) { return reinterpret_cast<intptr_t>(p); }
+inline intptr_t Ptr(const void* p)
+{
+    return reinterpret_cast<intptr_t>(p);
+}
 
 // The unit for a transfer between two addresses: the access size when both
 // are multiples of it, else bytes. The simulator rounds an unaligned unit

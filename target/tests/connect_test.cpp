@@ -102,7 +102,10 @@ TEST_F(ConnectTest, ALibraryWithoutTheEntryRefusesTheConnection)
     EXPECT_EQ(NewABIDLL(1, "ARM7TDMI", nullptr, "Simulator", 1), 1);
 }
 
-TEST_F(ConnectTest, ExitBeforeAnyConnectionSendsNothing) { EXPECT_EQ(ExitABIDLL(), 1); }
+TEST_F(ConnectTest, ExitBeforeAnyConnectionSendsNothing)
+{
+    EXPECT_EQ(ExitABIDLL(), 1);
+}
 
 TEST_F(ConnectTest, ASimulatorWithoutTheStopHookEntryConnects)
 {
@@ -135,7 +138,10 @@ TEST_F(SessionTest, ExitClosesOnceAndLeavesNoBackEnd)
     EXPECT_THAT(sim().Trace(), IsEmpty());
 }
 
-void RecordStop(void* context, int reason, int, uint32_t) { *static_cast<int*>(context) = reason; }
+void RecordStop(void* context, int reason, int, uint32_t)
+{
+    *static_cast<int*>(context) = reason;
+}
 
 TEST_F(SessionTest, TheStopHookReachesTheSimulatorAtEveryBindAndLeavesAtExit)
 {

@@ -55,8 +55,7 @@ TEST_F(MemoryTest, BlockWritesGoIn240BytePiecesAndReadsInOne)
     std::vector<uint8_t> back(500);
     EXPECT_EQ(emuGetMemN({0x1000, 1}, back.data(), 500), EMU_OK);
     EXPECT_EQ(back, data);
-    EXPECT_THAT(sim().Trace(),
-                ElementsAre("7(1,0x1000,240)", "7(1,0x10f0,240)", "7(1,0x11e0,20)", "6(1,0x1000,500)"));
+    EXPECT_THAT(sim().Trace(), ElementsAre("7(1,0x1000,240)", "7(1,0x10f0,240)", "7(1,0x11e0,20)", "6(1,0x1000,500)"));
 }
 
 TEST_F(MemoryTest, BlockLengthsAreTakenModulo65536)
@@ -82,8 +81,8 @@ TEST_F(MemoryTest, CopyMovesKibiBytePiecesInTheAccessSize)
     sim().PokeBytes(0x10000, data);
     EXPECT_EQ(emuCopy(0x10000, 1, 2500, 0x20000, 1), EMU_OK);
     EXPECT_THAT(sim().Trace(),
-                ElementsAre("6(4,0x10000,1024)", "7(4,0x20000,1024)", "6(4,0x10400,1024)",
-                            "7(4,0x20400,1024)", "6(4,0x10800,452)", "7(4,0x20800,452)"));
+                ElementsAre("6(4,0x10000,1024)", "7(4,0x20000,1024)", "6(4,0x10400,1024)", "7(4,0x20400,1024)",
+                            "6(4,0x10800,452)", "7(4,0x20800,452)"));
     EXPECT_EQ(sim().PeekBytes(0x20000, 2500), data);
 }
 
@@ -106,8 +105,7 @@ TEST_F(MemoryTest, OverlappingCopiesKeepTheSourceContents)
         sim().PokeBytes(c.source, data);
         sim().Clear();
         EXPECT_EQ(emuCopy(c.source, 1, c.length, c.destination, 1), EMU_OK);
-        EXPECT_EQ(sim().PeekBytes(c.destination, c.length), data)
-            << std::hex << c.source << " -> " << c.destination;
+        EXPECT_EQ(sim().PeekBytes(c.destination, c.length), data) << std::hex << c.source << " -> " << c.destination;
         EXPECT_EQ(sim().unitViolations, 0);
     }
 }
@@ -117,8 +115,8 @@ TEST_F(MemoryTest, CopyUpwardTakesTheLastPieceFirst)
     sim().PokeBytes(0x10000, Pattern(2500, 4));
     EXPECT_EQ(emuCopy(0x10000, 1, 2500, 0x10100, 1), EMU_OK);
     EXPECT_THAT(sim().Trace(),
-                ElementsAre("6(4,0x10800,452)", "7(4,0x10900,452)", "6(4,0x10400,1024)",
-                            "7(4,0x10500,1024)", "6(4,0x10000,1024)", "7(4,0x10100,1024)"));
+                ElementsAre("6(4,0x10800,452)", "7(4,0x10900,452)", "6(4,0x10400,1024)", "7(4,0x10500,1024)",
+                            "6(4,0x10000,1024)", "7(4,0x10100,1024)"));
 }
 
 // A range that is not a whole number of units, or an unaligned one, moves
@@ -133,8 +131,8 @@ TEST_F(MemoryTest, CopyStaysInsideTheRange)
     EXPECT_THAT(sim().PeekBytes(0x20000 + 1030, 10), ::testing::Each(0xEE));
     EXPECT_EQ(sim().unitViolations, 0);
     EXPECT_THAT(sim().Trace(),
-                ElementsAre("6(4,0x10000,1024)", "7(4,0x20000,1024)", "6(4,0x10400,4)",
-                            "6(1,0x10404,2)", "7(4,0x20400,4)", "7(1,0x20404,2)"));
+                ElementsAre("6(4,0x10000,1024)", "7(4,0x20000,1024)", "6(4,0x10400,4)", "6(1,0x10404,2)",
+                            "7(4,0x20400,4)", "7(1,0x20404,2)"));
 }
 
 TEST_F(MemoryTest, CopyOfNothingSendsNothingAndAFailedReadEndsIt)
@@ -169,8 +167,8 @@ TEST_F(CompareTest, EqualRangesGiveRangesEqualAfterReadingEachPiece)
     EMU_COMPARE_RESULT result;
     EXPECT_EQ(Compare(1536, result), EMU_RANGES_EQUAL);
     EXPECT_THAT(sim().Trace(),
-                ElementsAre("6(4,0x10000,512)", "6(4,0x30000,512)", "6(4,0x10200,512)",
-                            "6(4,0x30200,512)", "6(4,0x10400,512)", "6(4,0x30400,512)"));
+                ElementsAre("6(4,0x10000,512)", "6(4,0x30000,512)", "6(4,0x10200,512)", "6(4,0x30200,512)",
+                            "6(4,0x10400,512)", "6(4,0x30400,512)"));
     EXPECT_EQ(Compare(0, result), EMU_RANGES_EQUAL);
 }
 
@@ -182,11 +180,8 @@ TEST_F(CompareTest, TheFirstDifferingUnitIsReportedWithTheFirstRangesSpace)
         uint32_t differingByte;
         uint32_t reported;
     } cases[] = {
-        {1, 1536, 1000, 1000},
-        {4, 1536, 1000, 1000},
-        {4, 1536, 1003, 1000},
-        {2, 1536, 1001, 1000},
-        {4, 1030, 1029, 1028},  // in the remainder
+        {1, 1536, 1000, 1000}, {4, 1536, 1000, 1000}, {4, 1536, 1003, 1000},
+        {2, 1536, 1001, 1000}, {4, 1030, 1029, 1028},  // in the remainder
         {1, 1030, 1029, 1029},
     };
     for (const auto& c : cases) {
@@ -245,10 +240,11 @@ TEST_F(MemoryTest, LongFillsRepeatThePatternAcrossBlocks)
         expected[i] = static_cast<uint8_t>("xyz"[i % 3]);
     EXPECT_EQ(sim().PeekBytes(0x4000, 3000), expected);
     // Blocks of 1023 bytes (341 patterns), each in 240-byte pieces.
-    EXPECT_THAT(sim().Trace(), ElementsAreArray({
-        "7(1,0x4000,240)", "7(1,0x40f0,240)", "7(1,0x41e0,240)", "7(1,0x42d0,240)", "7(1,0x43c0,63)",
-        "7(1,0x43ff,240)", "7(1,0x44ef,240)", "7(1,0x45df,240)", "7(1,0x46cf,240)", "7(1,0x47bf,63)",
-        "7(1,0x47fe,240)", "7(1,0x48ee,240)", "7(1,0x49de,240)", "7(1,0x4ace,234)"}));
+    EXPECT_THAT(
+        sim().Trace(),
+        ElementsAreArray({"7(1,0x4000,240)", "7(1,0x40f0,240)", "7(1,0x41e0,240)", "7(1,0x42d0,240)", "7(1,0x43c0,63)",
+                          "7(1,0x43ff,240)", "7(1,0x44ef,240)", "7(1,0x45df,240)", "7(1,0x46cf,240)", "7(1,0x47bf,63)",
+                          "7(1,0x47fe,240)", "7(1,0x48ee,240)", "7(1,0x49de,240)", "7(1,0x4ace,234)"}));
 }
 
 TEST_F(MemoryTest, APatternLongerThanTheRangeIsCut)

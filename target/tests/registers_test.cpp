@@ -70,7 +70,7 @@ TEST_F(RegistersTest, HardwareBreakpointUnitsLeaveTheCoreRegistersAlone)
     EXPECT_EQ(emuEnableHwBp(1, 0), EMU_OK);
     EXPECT_EQ(emuEnableHwBp(0, 0x101), EMU_OK);  // unit: the low 8 bits
     EXPECT_EQ(emuClrHwBp(0), EMU_OK);
-    EXPECT_EQ(emuClrHwBp(0x10001), EMU_OK);      // unit: the low 16 bits
+    EXPECT_EQ(emuClrHwBp(0x10001), EMU_OK);  // unit: the low 16 bits
     EXPECT_EQ(emuClrHwBp(2), EMU_NO_BACKEND);
     // A unit past the two has no registers.
     EXPECT_NE(emuSetHwBp(0x8000, &addrMask, 0, &dataMask, 0, 0, &control, 2), EMU_OK);
@@ -149,7 +149,6 @@ TEST_F(RegistersTest, PeripheralBaseFollowsTheLastSetting)
     emuGetIntReg(4, 4, &value, 0);
     EXPECT_THAT(sim().Trace(), ElementsAre("6(4,0x10004,4)"));
 }
-
 
 // Register 2146 lies outside the simulator's set; 27 is read, and only with
 // bit 4 or 5 set is the translation table at 0 read, 1 KiB at a time.

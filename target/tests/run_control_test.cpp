@@ -18,7 +18,10 @@ int RecordRunState(int running)
 }
 
 std::vector<uint32_t> periBases;
-void RecordPeriBase(uint32_t base) { periBases.push_back(base); }
+void RecordPeriBase(uint32_t base)
+{
+    periBases.push_back(base);
+}
 
 TEST_F(RunControlTest, GoStartsTheRunAndTellsTheCpuModelOnlyWhenItStarted)
 {

@@ -9,9 +9,9 @@
 namespace zk::test {
 
 struct ProcessResult {
-    std::string out;       // standard output
-    std::string err;       // standard error
-    int exitStatus = -1;   // exit code, or 128 + signal
+    std::string out;      // standard output
+    std::string err;      // standard error
+    int exitStatus = -1;  // exit code, or 128 + signal
     bool timedOut = false;
 };
 

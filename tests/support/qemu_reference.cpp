@@ -63,9 +63,17 @@ ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::stri
         qemu += " -append '" + append + "'";
     // qemu may answer slowly on a loaded machine: a reply that comes after
     // gdb's remote time-out (2 s by default) puts the two out of step.
-    std::vector<std::string> argv = {"gdb-multiarch", "-nx", "-batch", "-ex", "set pagination off",
-                                     "-ex", "set confirm off", "-ex", "set remotetimeout 30",
-                                     "-ex", "target remote | " + qemu};
+    std::vector<std::string> argv = {"gdb-multiarch",
+                                     "-nx",
+                                     "-batch",
+                                     "-ex",
+                                     "set pagination off",
+                                     "-ex",
+                                     "set confirm off",
+                                     "-ex",
+                                     "set remotetimeout 30",
+                                     "-ex",
+                                     "target remote | " + qemu};
     for (const std::string& c : commands) {
         argv.push_back("-ex");
         argv.push_back(c);
@@ -110,8 +118,8 @@ bool QemuPcsAfter(const std::string& image, const std::vector<uint32_t>& starts,
     return false;
 }
 
-QemuStop QemuStopAt(const std::string& image, const std::string& location, const std::string& wordsAt,
-                    unsigned count, const std::string& append)
+QemuStop QemuStopAt(const std::string& image, const std::string& location, const std::string& wordsAt, unsigned count,
+                    const std::string& append)
 {
     std::string wordsFormat = "WORDS %x";
     std::string wordsArgs = ", (unsigned)(" + (wordsAt.empty() ? std::string("0") : wordsAt) + ")";

@@ -18,11 +18,11 @@ struct ArmState {
 
 struct QemuStop {
     bool ok = false;
-    std::string error;             // why not ok, with gdb's output
-    ArmState atEntry;              // before the first instruction
-    ArmState atStop;               // stopped at the location
+    std::string error;  // why not ok, with gdb's output
+    ArmState atEntry;   // before the first instruction
+    ArmState atStop;    // stopped at the location
     uint32_t wordsAddress = 0;
-    std::vector<uint32_t> words;   // read at the stop
+    std::vector<uint32_t> words;  // read at the stop
 };
 
 // location: a gdb breakpoint location ("*__normal_end", "checkpoint",

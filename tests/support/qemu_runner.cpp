@@ -2,13 +2,15 @@
 
 namespace zk::test {
 
-std::vector<std::string> QemuCommand() {
-    return {"qemu-system-arm", "-M", "versatilepb", "-cpu", "ti925t", "-semihosting",
-            "-nographic", "-monitor", "none", "-serial", "none"};
+std::vector<std::string> QemuCommand()
+{
+    return {"qemu-system-arm", "-M",       "versatilepb", "-cpu",    "ti925t", "-semihosting",
+            "-nographic",      "-monitor", "none",        "-serial", "none"};
 }
 
 QemuRun RunOnQemu(const std::string& image, const std::string& input, std::chrono::milliseconds timeout,
-                  const std::vector<std::string>& extraArgs) {
+                  const std::vector<std::string>& extraArgs)
+{
     std::vector<std::string> argv = QemuCommand();
     argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
     argv.push_back("-kernel");

@@ -8,9 +8,9 @@
 namespace zk::test {
 
 struct QemuRun {
-    std::string console;   // what the program wrote through semihosting (stdout)
-    std::string errors;    // qemu's standard error (and the program's stderr)
-    int exitStatus = -1;   // the program's exit status as qemu reports it
+    std::string console;  // what the program wrote through semihosting (stdout)
+    std::string errors;   // qemu's standard error (and the program's stderr)
+    int exitStatus = -1;  // the program's exit status as qemu reports it
     bool timedOut = false;
 };
 

@@ -11,15 +11,18 @@ namespace {
 using armdecode::ArmKind;
 using armdecode::FieldId;
 
-bool IsCoprocessorMnemonic(const std::string& m) {
+bool IsCoprocessorMnemonic(const std::string& m)
+{
     for (const char* base : {"ldc", "stc", "cdp", "mrc", "mcr"}) {
-        if (m.rfind(base, 0) == 0) return true;
+        if (m.rfind(base, 0) == 0)
+            return true;
     }
     return false;
 }
 
 // Known differences that follow from the encoding and our text alone.
-bool KnownFromEncoding(const ObjdumpLine& line, bool thumb, const std::string& ours, KnownDifference& known) {
+bool KnownFromEncoding(const ObjdumpLine& line, bool thumb, const std::string& ours, KnownDifference& known)
+{
     if (!line.mnemonic.empty() && line.mnemonic[0] == '.') {
         known = KnownDifference::DataInCode;
         return true;
@@ -57,8 +60,8 @@ bool KnownFromEncoding(const ObjdumpLine& line, bool thumb, const std::string& o
             return true;
         }
     }
-    const bool coprocessor = row.kind == ArmKind::CoprocTransfer || row.kind == ArmKind::CoprocDataOp ||
-                             row.kind == ArmKind::CoprocRegister;
+    const bool coprocessor =
+        row.kind == ArmKind::CoprocTransfer || row.kind == ArmKind::CoprocDataOp || row.kind == ArmKind::CoprocRegister;
     if (coprocessor && !IsCoprocessorMnemonic(line.mnemonic)) {
         known = KnownDifference::CoprocessorName;
         return true;
@@ -73,7 +76,8 @@ bool KnownFromEncoding(const ObjdumpLine& line, bool thumb, const std::string& o
 
 }  // namespace
 
-std::string_view KnownDifferenceName(KnownDifference d) {
+std::string_view KnownDifferenceName(KnownDifference d)
+{
     switch (d) {
     case KnownDifference::DataInCode: return "data in code sections (.word/.short/.byte)";
     case KnownDifference::BlHalf: return "Thumb BL halves shown as \"???\"";
@@ -88,7 +92,8 @@ std::string_view KnownDifferenceName(KnownDifference d) {
     }
 }
 
-Verdict Compare(const ObjdumpLine& line) {
+Verdict Compare(const ObjdumpLine& line)
+{
     Verdict v;
     const bool thumb = line.encoding == Encoding::Thumb16 || line.encoding == Encoding::Thumb32;
     if (line.encoding == Encoding::Other) {
@@ -100,23 +105,28 @@ Verdict Compare(const ObjdumpLine& line) {
                                     : sim::DisassembleArm(line.word, line.address);
     v.ours = first;
     // objdump shows a 32-bit Thumb line as one instruction; we show each half.
-    if (line.encoding == Encoding::Thumb32) v.ours += " | " + sim::DisassembleThumb(line.second, line.address + 2);
+    if (line.encoding == Encoding::Thumb32)
+        v.ours += " | " + sim::DisassembleThumb(line.second, line.address + 2);
     if (KnownFromEncoding(line, thumb, first, v.known)) {
         v.outcome = Outcome::Known;
         return v;
     }
     v.oursCanonical = CanonicalOurs(first, thumb, line.word);
     const std::vector<std::string> forms = CanonicalObjdump(line);
-    if (!forms.empty()) v.objdumpCanonical = forms.front();
+    if (!forms.empty())
+        v.objdumpCanonical = forms.front();
     v.outcome = Outcome::Disagree;
-    if (line.encoding == Encoding::Thumb32) return v;  // only BL is 32-bit in ARMv4T Thumb
+    if (line.encoding == Encoding::Thumb32)
+        return v;  // only BL is 32-bit in ARMv4T Thumb
     for (const std::string& f : forms) {
-        if (f == v.oursCanonical) v.outcome = Outcome::Agree;
+        if (f == v.oursCanonical)
+            v.outcome = Outcome::Agree;
     }
     return v;
 }
 
-void Tally::Add(const Verdict& v) {
+void Tally::Add(const Verdict& v)
+{
     switch (v.outcome) {
     case Outcome::Agree: ++agree; break;
     case Outcome::Known: ++known[static_cast<size_t>(v.known)]; break;
@@ -124,15 +134,18 @@ void Tally::Add(const Verdict& v) {
     }
 }
 
-size_t Tally::KnownTotal() const {
+size_t Tally::KnownTotal() const
+{
     size_t n = 0;
-    for (size_t k : known) n += k;
+    for (size_t k : known)
+        n += k;
     return n;
 }
 
-std::string Tally::Summary() const {
+std::string Tally::Summary() const
+{
     return std::to_string(agree) + " agree, " + std::to_string(KnownTotal()) + " known differences, " +
-           std::to_string(disagree) + " disagree";
+        std::to_string(disagree) + " disagree";
 }
 
 }  // namespace zk::tools

@@ -35,9 +35,9 @@ enum class Outcome { Agree, Known, Disagree };
 struct Verdict {
     Outcome outcome = Outcome::Disagree;
     KnownDifference known = KnownDifference::Count;
-    std::string ours;             // our text (both halves for a 32-bit Thumb line)
+    std::string ours;  // our text (both halves for a 32-bit Thumb line)
     std::string oursCanonical;
-    std::string objdumpCanonical; // the first of objdump's canonical forms
+    std::string objdumpCanonical;  // the first of objdump's canonical forms
 };
 
 Verdict Compare(const ObjdumpLine& line);

@@ -34,16 +34,19 @@ struct Options {
     std::vector<std::string> files;
 };
 
-int Usage() {
+int Usage()
+{
     std::fprintf(stderr, "usage: dis-compare [--objdump PROGRAM] [--show N] [FILE...]\n");
     return 2;
 }
 
-void Check(const std::vector<ObjdumpLine>& lines, const Options& options, Tally& tally) {
+void Check(const std::vector<ObjdumpLine>& lines, const Options& options, Tally& tally)
+{
     for (const ObjdumpLine& line : lines) {
         const auto v = Compare(line);
         tally.Add(v);
-        if (v.outcome != Outcome::Disagree || tally.disagree > options.show) continue;
+        if (v.outcome != Outcome::Disagree || tally.disagree > options.show)
+            continue;
         std::printf("disagree: %s 0x%x: %08x%s\n  ours:    %s\n  objdump: %s %s%s%s\n  canonical: \"%s\" / \"%s\"\n",
                     line.object.c_str(), line.address, line.word,
                     line.encoding == zk::tools::Encoding::Thumb32 ? " (32-bit Thumb)" : "", v.ours.c_str(),
@@ -54,7 +57,8 @@ void Check(const std::vector<ObjdumpLine>& lines, const Options& options, Tally&
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -85,7 +89,8 @@ int main(int argc, char** argv) {
         Check(zk::tools::ReadObjdumpListing(in), options, tally);
     }
 
-    if (tally.disagree > options.show) std::printf("(%zu more disagreements not shown)\n", tally.disagree - options.show);
+    if (tally.disagree > options.show)
+        std::printf("(%zu more disagreements not shown)\n", tally.disagree - options.show);
     std::printf("Known differences:\n");
     for (size_t k = 0; k < zk::tools::kKnownDifferenceCount; ++k) {
         std::printf("  %8zu  %s\n", tally.known[k],

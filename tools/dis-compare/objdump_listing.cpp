@@ -10,30 +10,39 @@ namespace zk::tools {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 
-bool IsHex(std::string_view s) {
+bool IsHex(std::string_view s)
+{
     return !s.empty() && s.size() <= 8 && s.substr(0, 2) != "0x" && ParseHex(s).has_value();
 }
 
-uint32_t HexValue(std::string_view s) {
+uint32_t HexValue(std::string_view s)
+{
     return ParseHex(s).value_or(0);
 }
 
-bool EndsWith(std::string_view s, std::string_view tail) {
+bool EndsWith(std::string_view s, std::string_view tail)
+{
     return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
 }
 
 // "   1c:\te1a00004 \tmov\tr0, r4" -> address, hex field and the rest.
-bool SplitInstructionLine(std::string_view line, uint32_t& address, std::string_view& hex, std::string_view& rest) {
+bool SplitInstructionLine(std::string_view line, uint32_t& address, std::string_view& hex, std::string_view& rest)
+{
     const size_t colon = line.find(':');
-    if (colon == std::string_view::npos || colon + 1 >= line.size() || line[colon + 1] != '\t') return false;
+    if (colon == std::string_view::npos || colon + 1 >= line.size() || line[colon + 1] != '\t')
+        return false;
     const std::string_view addr = Trim(line.substr(0, colon));
-    if (!IsHex(addr) || addr.size() > 8) return false;
+    if (!IsHex(addr) || addr.size() > 8)
+        return false;
     const std::string_view after = line.substr(colon + 2);
     const size_t tab = after.find('\t');
     hex = Trim(after.substr(0, tab));
@@ -44,12 +53,15 @@ bool SplitInstructionLine(std::string_view line, uint32_t& address, std::string_
 
 // "\t\t\t2: R_ARM_THM_CALL\t_exit" -> the address the relocation applies
 // to and its symbol.
-bool Relocation(std::string_view line, uint32_t& address, std::string& symbol) {
+bool Relocation(std::string_view line, uint32_t& address, std::string& symbol)
+{
     const std::string_view t = Trim(line);
     const size_t colon = t.find(':');
-    if (colon == std::string_view::npos || !IsHex(t.substr(0, colon)) || colon > 8) return false;
+    if (colon == std::string_view::npos || !IsHex(t.substr(0, colon)) || colon > 8)
+        return false;
     const std::string_view type = Trim(t.substr(colon + 1));
-    if (type.substr(0, 6) != "R_ARM_") return false;
+    if (type.substr(0, 6) != "R_ARM_")
+        return false;
     const size_t gap = type.find_first_of(" \t");
     symbol = gap == std::string_view::npos ? std::string() : std::string(Trim(type.substr(gap)));
     address = HexValue(t.substr(0, colon));
@@ -57,10 +69,13 @@ bool Relocation(std::string_view line, uint32_t& address, std::string& symbol) {
 }
 
 // "000000a8 <__multadd>:" -> the symbol and its address.
-bool Label(std::string_view line, uint32_t& address, std::string& name) {
+bool Label(std::string_view line, uint32_t& address, std::string& name)
+{
     const size_t open = line.find(" <");
-    if (open == std::string_view::npos || line.size() < open + 4 || line.substr(line.size() - 2) != ">:") return false;
-    if (!IsHex(line.substr(0, open)) || open > 8) return false;
+    if (open == std::string_view::npos || line.size() < open + 4 || line.substr(line.size() - 2) != ">:")
+        return false;
+    if (!IsHex(line.substr(0, open)) || open > 8)
+        return false;
     address = HexValue(line.substr(0, open));
     name = std::string(line.substr(open + 2, line.size() - open - 4));
     return true;
@@ -68,19 +83,23 @@ bool Label(std::string_view line, uint32_t& address, std::string& name) {
 
 // The symbol objdump names in a branch operand, "64 <_strtod_l>" (none when
 // it names a symbol plus an offset).
-std::string OperandSymbol(const std::string& operands) {
+std::string OperandSymbol(const std::string& operands)
+{
     const size_t open = operands.find('<');
     const size_t close = operands.find('>', open);
-    if (open == std::string::npos || close == std::string::npos) return {};
+    if (open == std::string::npos || close == std::string::npos)
+        return {};
     const std::string name = operands.substr(open + 1, close - open - 1);
     return name.find('+') == std::string::npos ? name : std::string();
 }
 
-bool ClassifyHex(std::string_view hex, ObjdumpLine& out) {
+bool ClassifyHex(std::string_view hex, ObjdumpLine& out)
+{
     const size_t space = hex.find(' ');
     const std::string_view first = hex.substr(0, space);
     const std::string_view second = space == std::string_view::npos ? std::string_view() : Trim(hex.substr(space + 1));
-    if (!IsHex(first)) return false;
+    if (!IsHex(first))
+        return false;
     out.word = HexValue(first);
     if (second.empty() && first.size() == 8) {
         out.encoding = Encoding::Arm;
@@ -97,7 +116,8 @@ bool ClassifyHex(std::string_view hex, ObjdumpLine& out) {
 
 }  // namespace
 
-std::vector<ObjdumpLine> ReadObjdumpListing(std::istream& in) {
+std::vector<ObjdumpLine> ReadObjdumpListing(std::istream& in)
+{
     std::vector<ObjdumpLine> lines;
     std::string archive, object;
     bool objectIsRelocatable = false;
@@ -112,7 +132,8 @@ std::vector<ObjdumpLine> ReadObjdumpListing(std::istream& in) {
         const std::string_view line = text;
         if (line.substr(0, 11) == "In archive ") {
             archive = std::string(Trim(line.substr(11)));
-            if (EndsWith(archive, ":")) archive.pop_back();
+            if (EndsWith(archive, ":"))
+                archive.pop_back();
             continue;
         }
         const size_t format = line.find(":     file format ");
@@ -135,7 +156,8 @@ std::vector<ObjdumpLine> ReadObjdumpListing(std::istream& in) {
                     relocationSymbols[static_cast<size_t>(lines.rend() - it) - 1] = symbol;
                     break;
                 }
-                if (it->address < relocAddress) break;
+                if (it->address < relocAddress)
+                    break;
             }
             continue;
         }
@@ -146,7 +168,8 @@ std::vector<ObjdumpLine> ReadObjdumpListing(std::istream& in) {
         }
         ObjdumpLine out;
         std::string_view hex, rest;
-        if (!SplitInstructionLine(line, out.address, hex, rest) || !ClassifyHex(hex, out)) continue;
+        if (!SplitInstructionLine(line, out.address, hex, rest) || !ClassifyHex(hex, out))
+            continue;
         const size_t at = rest.find('@');
         if (at != std::string_view::npos) {
             out.comment = std::string(Trim(rest.substr(at + 1)));
@@ -155,7 +178,8 @@ std::vector<ObjdumpLine> ReadObjdumpListing(std::istream& in) {
         rest = Trim(rest);
         const size_t gap = rest.find_first_of(" \t");
         out.mnemonic = std::string(rest.substr(0, gap));
-        if (gap != std::string_view::npos) out.operands = std::string(Trim(rest.substr(gap)));
+        if (gap != std::string_view::npos)
+            out.operands = std::string(Trim(rest.substr(gap)));
         out.object = object;
         out.lineNumber = number;
         lines.push_back(std::move(out));
@@ -174,7 +198,8 @@ std::vector<ObjdumpLine> ReadObjdumpListing(std::istream& in) {
             l.mayBeRelocated = true;
             l.relocationBases = {0};
             const std::string name = OperandSymbol(l.operands);
-            if (!name.empty()) l.relocationBases.push_back(symbolValue(l.object, name));
+            if (!name.empty())
+                l.relocationBases.push_back(symbolValue(l.object, name));
         }
     }
     return lines;

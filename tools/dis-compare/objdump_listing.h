@@ -18,14 +18,14 @@ namespace zk::tools {
 enum class Encoding { Arm, Thumb16, Thumb32, Other };
 
 struct ObjdumpLine {
-    std::string object;     // "libc.a(lib_a-foo.o)" style name of the object, or the file name
+    std::string object;  // "libc.a(lib_a-foo.o)" style name of the object, or the file name
     uint32_t address = 0;
     Encoding encoding = Encoding::Other;
-    uint32_t word = 0;      // ARM word, or the first halfword
-    uint16_t second = 0;    // second halfword of a 32-bit Thumb line
-    std::string mnemonic;   // as objdump wrote it
+    uint32_t word = 0;     // ARM word, or the first halfword
+    uint16_t second = 0;   // second halfword of a 32-bit Thumb line
+    std::string mnemonic;  // as objdump wrote it
     std::string operands;
-    std::string comment;    // after "@", without it
+    std::string comment;  // after "@", without it
     // A relocation applies: objdump then reckons a PC-relative target from
     // address 0 and adds the value of the relocation's symbol.
     bool relocated = false;

@@ -84,9 +84,8 @@ std::string TypeText(const char* name, uint32_t type)
 std::string FlagLetters(uint32_t flags)
 {
     static const std::pair<uint32_t, char> letters[] = {
-        {0x1, 'W'},   {0x2, 'A'},   {0x4, 'X'},   {0x10, 'M'},  {0x20, 'S'},       {0x40, 'I'},
-        {0x80, 'L'},  {0x100, 'O'}, {0x200, 'G'}, {0x400, 'T'}, {0x800, 'C'},      {0x80000000, 'E'},
-        {0x20000000, 'y'},
+        {0x1, 'W'},   {0x2, 'A'},   {0x4, 'X'},   {0x10, 'M'},  {0x20, 'S'},       {0x40, 'I'},       {0x80, 'L'},
+        {0x100, 'O'}, {0x200, 'G'}, {0x400, 'T'}, {0x800, 'C'}, {0x80000000, 'E'}, {0x20000000, 'y'},
     };
     std::string text;
     for (const auto& [bit, letter] : letters)
@@ -143,9 +142,8 @@ void PrintHeaders(const ElfImage& image)
     std::printf("  Type           Offset   VirtAddr   PhysAddr   FileSiz MemSiz  Flg Align\n");
     for (const tarnel::ProgramHeader& p : image.segments) {
         std::printf("  %-14s 0x%06x 0x%08x 0x%08x 0x%05x 0x%05x %c%c%c 0x%x\n",
-                    TypeText(SegmentTypeName(p.type), p.type).c_str(), p.offset, p.vaddr, p.paddr, p.filesz,
-                    p.memsz, (p.flags & 4) ? 'R' : ' ', (p.flags & 2) ? 'W' : ' ', (p.flags & 1) ? 'E' : ' ',
-                    p.align);
+                    TypeText(SegmentTypeName(p.type), p.type).c_str(), p.offset, p.vaddr, p.paddr, p.filesz, p.memsz,
+                    (p.flags & 4) ? 'R' : ' ', (p.flags & 2) ? 'W' : ' ', (p.flags & 1) ? 'E' : ' ', p.align);
     }
     std::printf("\n");
 }
@@ -180,7 +178,8 @@ void PrintFrames()
 // The title counts the records; their items are the indented rows.
 void PrintRows(const char* title, const std::vector<std::string>& rows)
 {
-    const auto records = std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r.rfind("  ", 0) != 0; });
+    const auto records =
+        std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r.rfind("  ", 0) != 0; });
     std::printf("%s (%zu):\n", title, static_cast<size_t>(records));
     for (const std::string& row : rows)
         std::printf("  %s\n", row.c_str());
@@ -203,14 +202,13 @@ int main(int argc, char** argv)
     bool code = false, frames = false, download = false, bigTarget = false;
     const char* path = nullptr;
     const std::pair<const char*, bool*> options[] = {
-        {"--sections", &sections}, {"--symbols", &symbols},   {"--lines", &lines},
+        {"--sections", &sections}, {"--symbols", &symbols},     {"--lines", &lines},
         {"--types", &types},       {"--functions", &functions}, {"--code", &code},
         {"--frames", &frames},     {"--download", &download},   {"--big-endian-target", &bigTarget},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto option = std::find_if(std::begin(options), std::end(options),
-                                   [&](const auto& o) { return a == o.first; });
+        auto option = std::find_if(std::begin(options), std::end(options), [&](const auto& o) { return a == o.first; });
         if (option != std::end(options))
             *option->second = true;
         else if (a.rfind("--", 0) == 0 || path)

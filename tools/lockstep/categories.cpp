@@ -13,12 +13,14 @@ using armdecode::FieldId;
 using armdecode::ThumbKind;
 
 // r15 reads the instruction's address + 8 in ARM state, + 4 in Thumb state.
-uint32_t ArmReg(const sim::CpuState& cpu, unsigned n) {
+uint32_t ArmReg(const sim::CpuState& cpu, unsigned n)
+{
     return n == 15 ? cpu.pc + 8 : cpu.r[n];
 }
 
 // The offset of a shift by an immediate amount (the same shifter as the executor).
-uint32_t ShiftedOffset(const sim::CpuState& cpu, uint32_t rm, unsigned type, unsigned amount) {
+uint32_t ShiftedOffset(const sim::CpuState& cpu, uint32_t rm, unsigned type, unsigned amount)
+{
     const uint32_t c = (cpu.cpsr >> 29) & 1;
     switch (type) {
     case 0: return amount ? rm << amount : rm;
@@ -28,10 +30,13 @@ uint32_t ShiftedOffset(const sim::CpuState& cpu, uint32_t rm, unsigned type, uns
     }
 }
 
-CategorySet ClassifyArm(const sim::CpuState& cpu, uint32_t word) {
+CategorySet ClassifyArm(const sim::CpuState& cpu, uint32_t word)
+{
     const unsigned cond = word >> 28;
-    if (cond == 0xF) return word == sim::kBreakWord ? 0 : Bit(Category::NvCondition);
-    if (!armdecode::ConditionHolds(cond, cpu.cpsr >> 28)) return 0;
+    if (cond == 0xF)
+        return word == sim::kBreakWord ? 0 : Bit(Category::NvCondition);
+    if (!armdecode::ConditionHolds(cond, cpu.cpsr >> 28))
+        return 0;
     const armdecode::ArmRow& row = armdecode::DecodeArm(word);
     auto f = [&](FieldId id) { return armdecode::Field(row, word, id); };
     switch (row.kind) {
@@ -41,8 +46,10 @@ CategorySet ClassifyArm(const sim::CpuState& cpu, uint32_t word) {
         return 0;
     case ArmKind::SingleTransferImm:
     case ArmKind::SingleTransferReg: {
-        if (!f(FieldId::Load)) return f(FieldId::Rd) == 15 ? Bit(Category::StorePc) : 0;
-        if (f(FieldId::Byte)) return 0;
+        if (!f(FieldId::Load))
+            return f(FieldId::Rd) == 15 ? Bit(Category::StorePc) : 0;
+        if (f(FieldId::Byte))
+            return 0;
         uint32_t offset = f(FieldId::Imm);
         if (row.kind == ArmKind::SingleTransferReg) {
             offset = ShiftedOffset(cpu, ArmReg(cpu, f(FieldId::Rm)), f(FieldId::ShiftType), f(FieldId::ShiftAmount));
@@ -53,8 +60,10 @@ CategorySet ClassifyArm(const sim::CpuState& cpu, uint32_t word) {
     }
     case ArmKind::HalfwordImm:
     case ArmKind::HalfwordReg: {
-        if (!f(FieldId::Load)) return f(FieldId::Rd) == 15 ? Bit(Category::StorePc) : 0;
-        if (f(FieldId::SignedHalf) == 2) return 0;  // LDRSB
+        if (!f(FieldId::Load))
+            return f(FieldId::Rd) == 15 ? Bit(Category::StorePc) : 0;
+        if (f(FieldId::SignedHalf) == 2)
+            return 0;  // LDRSB
         const uint32_t offset = row.kind == ArmKind::HalfwordImm ? (f(FieldId::ImmHigh) << 4) | f(FieldId::ImmLow)
                                                                  : ArmReg(cpu, f(FieldId::Rm));
         const uint32_t base = ArmReg(cpu, f(FieldId::Rn));
@@ -67,7 +76,8 @@ CategorySet ClassifyArm(const sim::CpuState& cpu, uint32_t word) {
     }
 }
 
-CategorySet ClassifyThumb(const sim::CpuState& cpu, uint32_t h) {
+CategorySet ClassifyThumb(const sim::CpuState& cpu, uint32_t h)
+{
     const armdecode::ThumbRow& row = armdecode::DecodeThumb(static_cast<uint16_t>(h));
     auto f = [&](FieldId id) { return armdecode::Field(row, static_cast<uint16_t>(h), id); };
     switch (row.kind) {
@@ -76,10 +86,10 @@ CategorySet ClassifyThumb(const sim::CpuState& cpu, uint32_t h) {
             return Bit(Category::UnalignedWord);
         return 0;
     case ThumbKind::LoadStoreImm:
-        if (f(FieldId::Load) && !f(FieldId::Byte) && (cpu.r[f(FieldId::Rb)] & 3)) return Bit(Category::UnalignedWord);
+        if (f(FieldId::Load) && !f(FieldId::Byte) && (cpu.r[f(FieldId::Rb)] & 3))
+            return Bit(Category::UnalignedWord);
         return 0;
-    case ThumbKind::LoadStoreSpRel:
-        return (f(FieldId::Load) && (cpu.r[13] & 3)) ? Bit(Category::UnalignedWord) : 0;
+    case ThumbKind::LoadStoreSpRel: return (f(FieldId::Load) && (cpu.r[13] & 3)) ? Bit(Category::UnalignedWord) : 0;
     case ThumbKind::LoadStoreSignedReg:
         if (f(FieldId::Opcode) >= 2 && ((cpu.r[f(FieldId::Rb)] + cpu.r[f(FieldId::Ro)]) & 1))
             return Bit(Category::UnalignedHalf);
@@ -92,10 +102,12 @@ CategorySet ClassifyThumb(const sim::CpuState& cpu, uint32_t h) {
 
 }  // namespace
 
-CategorySet Classify(const sim::Simulator& sim) {
+CategorySet Classify(const sim::Simulator& sim)
+{
     const sim::CpuState& cpu = sim.Cpu();
     const sim::SparseStore& store = sim.Memory().Store();
-    if (cpu.thumb) return ClassifyThumb(cpu, store.Read(cpu.pc, 2));
+    if (cpu.thumb)
+        return ClassifyThumb(cpu, store.Read(cpu.pc, 2));
     return ClassifyArm(cpu, store.Read(cpu.pc, 4));
 }
 

@@ -13,11 +13,11 @@
 namespace zk::tools {
 
 enum class Category : unsigned {
-    StorePc,           // STR/STRH/STM of r15: PC + 12 here, PC + 8 in qemu
-    ShiftedPcRead,     // r15 as Rm or Rn of a register-shifted operand: PC + 12 here, PC + 8 in qemu
-    UnalignedWord,     // LDR at an unaligned address: rotated word here, unaligned bytes in qemu
-    UnalignedHalf,     // LDRH/LDRSH at an odd address: halfword lane here, unaligned bytes in qemu
-    NvCondition,       // condition NV: never executed here, undefined instruction in qemu
+    StorePc,        // STR/STRH/STM of r15: PC + 12 here, PC + 8 in qemu
+    ShiftedPcRead,  // r15 as Rm or Rn of a register-shifted operand: PC + 12 here, PC + 8 in qemu
+    UnalignedWord,  // LDR at an unaligned address: rotated word here, unaligned bytes in qemu
+    UnalignedHalf,  // LDRH/LDRSH at an odd address: halfword lane here, unaligned bytes in qemu
+    NvCondition,    // condition NV: never executed here, undefined instruction in qemu
     Count
 };
 
@@ -35,7 +35,8 @@ inline constexpr std::array<CategoryInfo, static_cast<size_t>(Category::Count)> 
 }};
 
 using CategorySet = uint32_t;
-constexpr CategorySet Bit(Category c) {
+constexpr CategorySet Bit(Category c)
+{
     return 1u << static_cast<unsigned>(c);
 }
 

@@ -38,11 +38,14 @@ struct Qemu {
     int traceFd = -1;
 };
 
-Qemu StartQemu(const std::string& image) {
+Qemu StartQemu(const std::string& image)
+{
     int fds[2];
-    if (pipe(fds) != 0) return {};
+    if (pipe(fds) != 0)
+        return {};
     std::vector<std::string> argv = zk::test::QemuCommand();
-    for (const char* a : {"-singlestep", "-d", "cpu,nochain", "-D"}) argv.emplace_back(a);
+    for (const char* a : {"-singlestep", "-d", "cpu,nochain", "-D"})
+        argv.emplace_back(a);
     argv.push_back("/dev/fd/" + std::to_string(fds[1]));
     argv.emplace_back("-kernel");
     argv.push_back(image);
@@ -55,7 +58,8 @@ Qemu StartQemu(const std::string& image) {
         dup2(null, 2);
         setenv("QEMU_AUDIO_DRV", "none", 1);
         std::vector<char*> cargv;
-        for (auto& a : argv) cargv.push_back(a.data());
+        for (auto& a : argv)
+            cargv.push_back(a.data());
         cargv.push_back(nullptr);
         execvp(cargv[0], cargv.data());
         _exit(127);
@@ -68,16 +72,19 @@ Qemu StartQemu(const std::string& image) {
     return {pid, fds[0]};
 }
 
-void StopQemu(Qemu& q) {
+void StopQemu(Qemu& q)
+{
     if (q.pid > 0) {
         kill(q.pid, SIGKILL);
         waitpid(q.pid, nullptr, 0);
     }
-    if (q.traceFd >= 0) close(q.traceFd);
+    if (q.traceFd >= 0)
+        close(q.traceFd);
     q = {};
 }
 
-std::string Describe(uint32_t pc, uint32_t word, bool thumb) {
+std::string Describe(uint32_t pc, uint32_t word, bool thumb)
+{
     char text[96];
     if (thumb) {
         const auto& row = zk::armdecode::DecodeThumb(static_cast<uint16_t>(word));
@@ -89,18 +96,22 @@ std::string Describe(uint32_t pc, uint32_t word, bool thumb) {
     return text;
 }
 
-uint32_t SimReg(const Simulator& sim, unsigned n) {
+uint32_t SimReg(const Simulator& sim, unsigned n)
+{
     return n == 15 ? sim.Cpu().pc : sim.Cpu().r[n];
 }
 
-bool Matches(const Simulator& sim, const QemuRecord& q) {
+bool Matches(const Simulator& sim, const QemuRecord& q)
+{
     for (unsigned n = 0; n < 16; ++n) {
-        if (SimReg(sim, n) != q.r[n]) return false;
+        if (SimReg(sim, n) != q.r[n])
+            return false;
     }
     return ((sim.Cpu().cpsr ^ q.psr) & kComparedPsrBits) == 0;
 }
 
-void PrintSideBySide(const Simulator& sim, const QemuRecord& q) {
+void PrintSideBySide(const Simulator& sim, const QemuRecord& q)
+{
     std::printf("         simulator   qemu\n");
     for (unsigned n = 0; n < 16; ++n) {
         const uint32_t s = SimReg(sim, n);
@@ -113,7 +124,8 @@ void PrintSideBySide(const Simulator& sim, const QemuRecord& q) {
 // qemu's view of the difference: the simulator takes qemu's registers (for
 // loads and reads of r15) or rewrites the stored r15 with PC + 8.
 void Reconcile(Simulator& sim, zk::tools::CategorySet cats, const QemuRecord& q,
-               const std::vector<std::pair<uint32_t, unsigned>>& writes) {
+               const std::vector<std::pair<uint32_t, unsigned>>& writes)
+{
     using zk::tools::Bit;
     if (cats & Bit(Category::StorePc) && !writes.empty()) {
         // r15 is the last (highest) register an STM stores, and the only one of STR/STRH.
@@ -122,7 +134,8 @@ void Reconcile(Simulator& sim, zk::tools::CategorySet cats, const QemuRecord& q,
         store.Write(addr, width, store.Read(addr, width) - 4);
     }
     if (cats & (Bit(Category::ShiftedPcRead) | Bit(Category::UnalignedWord) | Bit(Category::UnalignedHalf))) {
-        for (unsigned n = 0; n < 15; ++n) sim.Cpu().SetReg(n, q.r[n]);
+        for (unsigned n = 0; n < 15; ++n)
+            sim.Cpu().SetReg(n, q.r[n]);
         sim.Cpu().cpsr = (sim.Cpu().cpsr & 0x0FFFFFFFu) | (q.psr & 0xF0000000u);
     }
     if (cats & Bit(Category::NvCondition)) {
@@ -131,14 +144,16 @@ void Reconcile(Simulator& sim, zk::tools::CategorySet cats, const QemuRecord& q,
     }
 }
 
-int Usage() {
+int Usage()
+{
     std::fprintf(stderr, "usage: lockstep IMAGE [--max N]\n");
     return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::string image;
     uint64_t max = 0;
     for (int i = 1; i < argc; ++i) {
@@ -151,7 +166,8 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (image.empty()) return Usage();
+    if (image.empty())
+        return Usage();
 
     Simulator sim;
     std::string error;
@@ -213,7 +229,8 @@ int main(int argc, char** argv) {
             ++blPairs;
         }
         for (size_t c = 0; c < static_cast<size_t>(Category::Count); ++c) {
-            if (cats & (1u << c)) ++counts[c];
+            if (cats & (1u << c))
+                ++counts[c];
         }
         Reconcile(sim, cats, q, writes);
         last = Describe(pc, word, thumb);

@@ -9,7 +9,8 @@
 #include "elf_image.h"
 #include "simcore/simulator.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 2) {
         std::fprintf(stderr, "usage: simbench IMAGE...\n");
         return 2;
@@ -29,10 +30,10 @@ int main(int argc, char** argv) {
         uint32_t r0 = 0;
         sim.ReadRegister(1, r0);
         const double n = sim.InstructionCount();
-        std::printf("%s: %s, r0 = 0x%08x, %.0f instructions in %.3f s: %.1f million instructions per second\n",
-                    argv[i], code == zk::sim::kNormalEnd ? "normal end" : "stopped", r0, n, seconds,
-                    n / seconds / 1e6);
-        if (code != zk::sim::kNormalEnd) status = 1;
+        std::printf("%s: %s, r0 = 0x%08x, %.0f instructions in %.3f s: %.1f million instructions per second\n", argv[i],
+                    code == zk::sim::kNormalEnd ? "normal end" : "stopped", r0, n, seconds, n / seconds / 1e6);
+        if (code != zk::sim::kNormalEnd)
+            status = 1;
     }
     return status;
 }

@@ -16,9 +16,11 @@ namespace {
 constexpr uint32_t kBase = 0x100000;
 constexpr size_t kDownload = 1 << 20;
 
-void Setup(bool protectedMemory) {
+void Setup(bool protectedMemory)
+{
     Sim_Command(SIM_CMD_INIT, 0, 0, 0, 0);
-    if (!protectedMemory) return;
+    if (!protectedMemory)
+        return;
     // Region 0 all 4 GB, full access, write-back data and cacheable
     // instructions, protection and both caches on.
     const uint32_t program[] = {
@@ -30,13 +32,16 @@ void Setup(bool protectedMemory) {
         0xE3A0001D, 0xEE010F10,  // mov r0,#0x1d; mcr p15,0,r0,c1,c0,0
     };
     Sim_Command(SIM_CMD_WRITE_MEM, 4, 0, reinterpret_cast<intptr_t>(program), sizeof program);
-    for (size_t i = 0; i < sizeof program / 4; ++i) Sim_Command(SIM_CMD_STEP, 0, 0, 0, 0);
+    for (size_t i = 0; i < sizeof program / 4; ++i)
+        Sim_Command(SIM_CMD_STEP, 0, 0, 0, 0);
 }
 
-void Download(benchmark::State& state, unsigned unit, size_t piece, bool protectedMemory) {
+void Download(benchmark::State& state, unsigned unit, size_t piece, bool protectedMemory)
+{
     Setup(protectedMemory);
     std::vector<uint8_t> image(kDownload);
-    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 131 + 7);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<uint8_t>(i * 131 + 7);
     for (auto _ : state) {
         for (size_t offset = 0; offset < image.size(); offset += piece) {
             const size_t n = std::min(piece, image.size() - offset);
@@ -47,7 +52,8 @@ void Download(benchmark::State& state, unsigned unit, size_t piece, bool protect
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * image.size()));
 }
 
-void Read1KiB(benchmark::State& state, unsigned unit, bool protectedMemory) {
+void Read1KiB(benchmark::State& state, unsigned unit, bool protectedMemory)
+{
     Setup(protectedMemory);
     std::vector<uint8_t> buffer(1024, 0x5A);
     Sim_Command(SIM_CMD_WRITE_MEM, 4, kBase, reinterpret_cast<intptr_t>(buffer.data()), 1024);

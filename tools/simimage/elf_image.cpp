@@ -9,32 +9,39 @@ namespace zk::tools {
 
 namespace {
 
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at)
+{
     return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
 }
 
-uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
+uint16_t Le16(const std::vector<uint8_t>& b, size_t at)
+{
     return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
 }
 
 constexpr uint32_t kPtLoad = 1;
 constexpr uint32_t kShtSymtab = 2;
 
-void ReadSymbols(const std::vector<uint8_t>& file, ElfImage& image) {
+void ReadSymbols(const std::vector<uint8_t>& file, ElfImage& image)
+{
     const uint32_t shoff = Le32(file, 32);
     const uint16_t shentsize = Le16(file, 46);
     const uint16_t shnum = Le16(file, 48);
     auto header = [&](uint32_t i) { return size_t{shoff} + size_t{i} * shentsize; };
     for (uint16_t i = 0; i < shnum; ++i) {
         const size_t at = header(i);
-        if (at + 40 > file.size() || Le32(file, at + 4) != kShtSymtab) continue;
+        if (at + 40 > file.size() || Le32(file, at + 4) != kShtSymtab)
+            continue;
         const uint32_t offset = Le32(file, at + 16), size = Le32(file, at + 20), link = Le32(file, at + 24);
-        if (link >= shnum || header(link) + 40 > file.size()) continue;
+        if (link >= shnum || header(link) + 40 > file.size())
+            continue;
         const uint32_t strOffset = Le32(file, header(link) + 16), strSize = Le32(file, header(link) + 20);
-        if (size_t{offset} + size > file.size() || size_t{strOffset} + strSize > file.size()) continue;
+        if (size_t{offset} + size > file.size() || size_t{strOffset} + strSize > file.size())
+            continue;
         for (uint32_t s = 16; s + 16 <= size; s += 16) {
             const uint32_t name = Le32(file, offset + s);
-            if (name == 0 || name >= strSize) continue;
+            if (name == 0 || name >= strSize)
+                continue;
             std::string text;
             for (size_t c = size_t{strOffset} + name; c < size_t{strOffset} + strSize && file[c]; ++c) {
                 text.push_back(static_cast<char>(file[c]));
@@ -47,7 +54,8 @@ constexpr uint16_t kMachineArm = 40;
 
 }  // namespace
 
-bool ReadElfImage(const std::string& path, ElfImage& image, std::string& error) {
+bool ReadElfImage(const std::string& path, ElfImage& image, std::string& error)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = path + ": cannot open";
@@ -73,7 +81,8 @@ bool ReadElfImage(const std::string& path, ElfImage& image, std::string& error) 
             error = path + ": program header " + std::to_string(i) + " past the end of the file";
             return false;
         }
-        if (Le32(file, at) != kPtLoad) continue;
+        if (Le32(file, at) != kPtLoad)
+            continue;
         const uint32_t offset = Le32(file, at + 4);
         const uint32_t paddr = Le32(file, at + 12);
         const uint32_t filesz = Le32(file, at + 16);
@@ -92,17 +101,21 @@ bool ReadElfImage(const std::string& path, ElfImage& image, std::string& error) 
     return true;
 }
 
-void LoadElfImage(const ElfImage& image, sim::Simulator& simulator) {
+void LoadElfImage(const ElfImage& image, sim::Simulator& simulator)
+{
     for (const ElfSegment& seg : image.segments) {
         simulator.Memory().Store().WriteBytes(seg.address, seg.bytes.data(), seg.bytes.size());
     }
     simulator.Cpu().SetPc(image.entry & ~1u);
-    if (image.entry & 1) simulator.Cpu().SetThumb(true);
+    if (image.entry & 1)
+        simulator.Cpu().SetThumb(true);
 }
 
-bool LoadElfFile(const std::string& path, sim::Simulator& simulator, std::string& error) {
+bool LoadElfFile(const std::string& path, sim::Simulator& simulator, std::string& error)
+{
     ElfImage image;
-    if (!ReadElfImage(path, image, error)) return false;
+    if (!ReadElfImage(path, image, error))
+        return false;
     LoadElfImage(image, simulator);
     return true;
 }

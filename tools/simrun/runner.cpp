@@ -82,8 +82,8 @@ private:
                                        EMU_CATCH_DEFAULT};
         EmuSetTargetConfig(&config);
 
-        const LdrResult loaded = LdrLoadWin(options_.image.c_str(), 1,
-                                            LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr);
+        const LdrResult loaded =
+            LdrLoadWin(options_.image.c_str(), 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr);
         if (loaded != LDR_OK) {
             std::fprintf(stderr, "simrun: %s: the image cannot be loaded (0x%x)\n", options_.image.c_str(),
                          static_cast<unsigned>(loaded));
@@ -185,8 +185,8 @@ private:
     {
         const std::chrono::duration<double> bound(options_.maxSeconds);
         deadline_ = options_.maxSeconds > 0 && bound < (Clock::time_point::max() - now) / 2
-                        ? now + std::chrono::duration_cast<Clock::duration>(bound)
-                        : Clock::time_point::max();
+            ? now + std::chrono::duration_cast<Clock::duration>(bound)
+            : Clock::time_point::max();
     }
 
     // A go leaves the target running: the frame's part is played until its
@@ -203,8 +203,8 @@ private:
         const auto settled = [&] {
             MSG waiting;
             return (CpuGetCpuStatus(0, 1) & 1) == 0 &&
-                   CpuGetRunCount() - runsBefore <= CpuGetStopCount() - stopsBefore &&
-                   !PeekMessage(&waiting, nullptr, WM_EMU_ERROR, WM_EMU_ERROR, PM_NOREMOVE);
+                CpuGetRunCount() - runsBefore <= CpuGetStopCount() - stopsBefore &&
+                !PeekMessage(&waiting, nullptr, WM_EMU_ERROR, WM_EMU_ERROR, PM_NOREMOVE);
         };
         while (shown_ == shownBefore) {
             if (settled())
@@ -270,8 +270,7 @@ private:
             return 1;
         case WM_EMU_SEMIHOST_IO:
             return w == 0 ? Output(reinterpret_cast<const char*>(l)) : Input(reinterpret_cast<uint8_t*>(l), w);
-        default:
-            return 1;
+        default: return 1;
         }
     }
 
@@ -323,6 +322,9 @@ private:
 
 }  // namespace
 
-int RunImage(const RunOptions& options) { return Runner(options).Run(); }
+int RunImage(const RunOptions& options)
+{
+    return Runner(options).Run();
+}
 
 }  // namespace simrun

@@ -19,14 +19,17 @@ namespace {
 
 zk::sim::Simulator* g_simulator = nullptr;
 
-extern "C" void OnInterrupt(int) {
+extern "C" void OnInterrupt(int)
+{
     // RequestStop is a store to a lock-free atomic: safe in a handler.
-    if (g_simulator) g_simulator->RequestStop();
+    if (g_simulator)
+        g_simulator->RequestStop();
 }
 
 }  // namespace
 
-int main() {
+int main()
+{
     zk::sim::Simulator simulator;
     zk::sim::CommandLanguage language(simulator);
     language.Init();
@@ -40,7 +43,8 @@ int main() {
         language.Output().SetConsole([&lineOpen](std::string_view text) {
             std::fwrite(text.data(), 1, text.size(), stdout);
             std::fflush(stdout);
-            if (!text.empty()) lineOpen = text.back() != '\n';
+            if (!text.empty())
+                lineOpen = text.back() != '\n';
         });
     }
     std::string line;
@@ -50,11 +54,15 @@ int main() {
             std::fflush(stdout);
             lineOpen = false;
         }
-        if (!std::getline(std::cin, line)) break;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!std::getline(std::cin, line))
+            break;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         simulator.ClearStopRequest();
-        if (language.Dispatch(line) == zk::sim::CommandLanguage::kQuit) break;
+        if (language.Dispatch(line) == zk::sim::CommandLanguage::kQuit)
+            break;
     }
-    if (interactive) std::fputc('\n', stdout);
+    if (interactive)
+        std::fputc('\n', stdout);
     return 0;
 }

@@ -31,8 +31,8 @@ inline constexpr ADDR BP_NO_ACCESS_ADDR{0xFFFFFFFFu, ADDR_SPACE_NONE};
 
 // The breakpoint body inside CBpData.
 struct BX_BREAKPOINT {
-    uint16_t type = 0;          // read by the automation property "Type"; nothing sets it
-    int32_t disabled = 0;       // non-zero: disabled
+    uint16_t type = 0;     // read by the automation property "Type"; nothing sets it
+    int32_t disabled = 0;  // non-zero: disabled
     BX_BPLIFE life = BPLIFE_PERMANENT;
     ADDR address{};
     // The bytes the break instruction replaced while planted, in target

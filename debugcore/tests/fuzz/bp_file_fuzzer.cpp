@@ -18,8 +18,8 @@ std::string Fields(const std::vector<CBpDataEx>& records)
     std::string s;
     for (const CBpDataEx& r : records)
         s += std::to_string(r.GetAddr().off) + "/" + std::to_string(r.GetAddr().seg) + "/" + r.GetSymbol() + "/" +
-             std::to_string(r.IsEnable()) + "/" + std::to_string(r.GetCount()) + "/" + std::to_string(r.GetBpType()) +
-             "/" + r.GetBpCondition() + ";";
+            std::to_string(r.IsEnable()) + "/" + std::to_string(r.GetCount()) + "/" + std::to_string(r.GetBpType()) +
+            "/" + r.GetBpCondition() + ";";
     return s;
 }
 

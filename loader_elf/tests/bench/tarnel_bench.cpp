@@ -22,7 +22,10 @@ using namespace tarnel;
 
 const std::string IMAGE = ZK_BIG_IMAGE;
 
-int NoWrite(ADDR, const void*, uint32_t, int) { return 0; }
+int NoWrite(ADDR, const void*, uint32_t, int)
+{
+    return 0;
+}
 
 void Load(benchmark::State& state, unsigned flags)
 {
@@ -35,10 +38,16 @@ void Load(benchmark::State& state, unsigned flags)
 }
 
 // Open, read whole, check, headers, section pass.
-void LoadHeaders(benchmark::State& state) { Load(state, 0); }
+void LoadHeaders(benchmark::State& state)
+{
+    Load(state, 0);
+}
 // The same with the symbol-library side: quinar's sections, the dispatch
 // and the readers present in this build.
-void LoadSymbols(benchmark::State& state) { Load(state, LDR_FLAG_SYMBOLS); }
+void LoadSymbols(benchmark::State& state)
+{
+    Load(state, LDR_FLAG_SYMBOLS);
+}
 
 // The segment download's reads, chunks and progress steps, with a target
 // write that does nothing.

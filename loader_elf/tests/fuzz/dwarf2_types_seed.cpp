@@ -1,9 +1,18 @@
-struct Ring { int value; Ring &self; unsigned flag : 3; };
+struct Ring {
+    int value;
+    Ring& self;
+    unsigned flag : 3;
+};
 enum Mode { Up = 1, Down = -1 };
 class Box {
 public:
     Box(int w) : width_(w) {}
-    int Grow(int by) { width_ += by; return width_; }
+    int Grow(int by)
+    {
+        width_ += by;
+        return width_;
+    }
+
 private:
     int width_;
 };

@@ -17,7 +17,10 @@ using namespace tarnel;
 
 namespace {
 
-int NoWrite(ADDR, const void*, uint32_t, int) { return 0; }
+int NoWrite(ADDR, const void*, uint32_t, int)
+{
+    return 0;
+}
 
 }  // namespace
 

@@ -23,7 +23,10 @@ Command* Find(const std::string& word)
     return nullptr;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // The words of a line after its prompt: '>' and blanks before the first word.
 std::vector<std::string> SplitLine(const std::string& line)
@@ -117,6 +120,9 @@ int ShlExecuteCommand(const char* text, int length, int* inputMode, int* waitFla
     return handler(static_cast<int>(words.size()), argv.data());
 }
 
-int ShlIsBusy(void) { return Server().busy != 0 ? 1 : 0; }
+int ShlIsBusy(void)
+{
+    return Server().busy != 0 ? 1 : 0;
+}
 
 }  // extern "C"

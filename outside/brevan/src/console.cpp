@@ -31,7 +31,10 @@ void SendBlock(HWND frame, const std::string& text)
         GlobalFree(block);
 }
 
-void NewLine(HWND frame) { SendMessage(frame, WM_EMU_UPDATE_VIEWS, DVK_CONSOLE_TEXT, 0); }
+void NewLine(HWND frame)
+{
+    SendMessage(frame, WM_EMU_UPDATE_VIEWS, DVK_CONSOLE_TEXT, 0);
+}
 
 void ToConsole(const std::string& text, int flag)
 {

@@ -55,8 +55,9 @@ TEST_F(BrevanTest, MessagesReachTheConsoleLineByLineBehindTheMargin)
     ShlPrintMessage("HW0 watchpoint:\n    address: 0x00001000\n", SHL_PRINT_MESSAGE);
     ShlPrintMessage("\n", SHL_PRINT_RAW);
     ShlPrintMessage("", SHL_PRINT_MESSAGE);
-    EXPECT_THAT(console_, ElementsAre(Out("Total Breakpoint number: 2"), NEW_LINE, Out("HW0 watchpoint:"), NEW_LINE,
-                                      Out("    address: 0x00001000"), NEW_LINE, "\n", Out(""), NEW_LINE));
+    EXPECT_THAT(console_,
+                ElementsAre(Out("Total Breakpoint number: 2"), NEW_LINE, Out("HW0 watchpoint:"), NEW_LINE,
+                            Out("    address: 0x00001000"), NEW_LINE, "\n", Out(""), NEW_LINE));
 }
 
 TEST_F(BrevanTest, ASinkTakesTheTextsInsteadOfTheConsole)
@@ -82,11 +83,12 @@ TEST_F(BrevanTest, ALineRunsTheCommandOfItsFirstWordWithItsWords)
 {
     std::vector<std::vector<std::string>> calls;
     int busyInside = 0;
-    ASSERT_EQ(brevan::AddCommand("BP", "BP [address]", [&](int argc, char** argv) {
-                  calls.emplace_back(argv, argv + argc);
-                  busyInside = ShlIsBusy();
-                  return argc == 1 ? 0 : 7;
-              }),
+    ASSERT_EQ(brevan::AddCommand("BP", "BP [address]",
+                                 [&](int argc, char** argv) {
+                                     calls.emplace_back(argv, argv + argc);
+                                     busyInside = ShlIsBusy();
+                                     return argc == 1 ? 0 : 7;
+                                 }),
               0);
     int mode = 4, wait = 1;
     const char line[] = ">  bp \t 0x8000   #main  ";

@@ -29,9 +29,9 @@ bool ParseHex(std::string_view s, uint32_t& value)
     uint32_t v = 0;
     for (char c : s) {
         const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                      : (c >= 'a' && c <= 'f')                     ? c - 'a' + 10
-                      : (c >= 'A' && c <= 'F')                     ? c - 'A' + 10
-                                                                   : -1;
+            : (c >= 'a' && c <= 'f')                              ? c - 'a' + 10
+            : (c >= 'A' && c <= 'F')                              ? c - 'A' + 10
+                                                                  : -1;
         if (d < 0)
             return false;
         v = (v << 4) | static_cast<uint32_t>(d);

@@ -31,8 +31,8 @@ bool ArmMovesRegister(const ArmRow& row, uint32_t word, uint32_t rd, uint32_t rm
 {
     auto f = [&](FieldId id) { return Field(row, word, id); };
     return row.kind == ArmKind::DataProcessing && !f(FieldId::ImmediateForm) && f(FieldId::Opcode) == kOpMov &&
-           f(FieldId::Rd) == rd && f(FieldId::Rm) == rm && !f(FieldId::RegisterShift) &&
-           f(FieldId::ShiftAmount) == 0 && f(FieldId::ShiftType) == 0;
+        f(FieldId::Rd) == rd && f(FieldId::Rm) == rm && !f(FieldId::RegisterShift) && f(FieldId::ShiftAmount) == 0 &&
+        f(FieldId::ShiftType) == 0;
 }
 
 // "mov lr, pc": LR takes the address of the instruction after the next one,
@@ -49,12 +49,11 @@ bool ArmPops(uint32_t word, uint32_t reg)
     const auto& row = zk::armdecode::DecodeArm(word);
     if (row.kind == ArmKind::BlockTransfer)
         return Field(row, word, FieldId::Load) && Field(row, word, FieldId::Rn) == kSp &&
-               Field(row, word, FieldId::WriteBack) && (Field(row, word, FieldId::RegisterList) >> reg & 1u);
+            Field(row, word, FieldId::WriteBack) && (Field(row, word, FieldId::RegisterList) >> reg & 1u);
     if (row.kind == ArmKind::SingleTransferImm)
         return Field(row, word, FieldId::Load) && Field(row, word, FieldId::Rn) == kSp &&
-               Field(row, word, FieldId::Rd) == reg && !Field(row, word, FieldId::PreIndex) &&
-               Field(row, word, FieldId::Up) && !Field(row, word, FieldId::Byte) &&
-               Field(row, word, FieldId::Imm) == 4;
+            Field(row, word, FieldId::Rd) == reg && !Field(row, word, FieldId::PreIndex) &&
+            Field(row, word, FieldId::Up) && !Field(row, word, FieldId::Byte) && Field(row, word, FieldId::Imm) == 4;
     return false;
 }
 
@@ -84,14 +83,14 @@ bool ThumbSetsReturnAddress(uint16_t h)
 {
     const auto& row = zk::armdecode::DecodeThumb(h);
     return row.kind == ThumbKind::HiRegOp && Field(row, h, FieldId::Opcode) == 2 && HighRd(row, h) == kLr &&
-           HighRs(row, h) == kPc;
+        HighRs(row, h) == kPc;
 }
 
 bool ThumbPops(uint16_t h, uint32_t reg)
 {
     const auto& row = zk::armdecode::DecodeThumb(h);
     return row.kind == ThumbKind::PushPop && Field(row, h, FieldId::Load) && reg < 8 &&
-           (Field(row, h, FieldId::RegisterList) >> reg & 1u);
+        (Field(row, h, FieldId::RegisterList) >> reg & 1u);
 }
 
 // The first half carries the offset's signed high part, the second its
@@ -154,8 +153,7 @@ Classified ClassifyArm(uint32_t word, uint32_t address, std::optional<uint32_t> 
         if (!f(FieldId::Load) || !(f(FieldId::RegisterList) >> kPc & 1u))
             return {};
         return PcWrite(true, previous);
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -173,10 +171,8 @@ Classified ClassifyThumb(uint16_t h, std::optional<uint16_t> next, uint32_t addr
         const bool afterPrefix = previous && zk::armdecode::DecodeThumb(*previous).kind == ThumbKind::BlPrefix;
         return {DAD_KIND_CALL, 2, afterPrefix ? BlTarget(address - 2, *previous, h) : DAD_TARGET_UNKNOWN};
     }
-    case ThumbKind::CondBranch:
-        return {DAD_KIND_BRANCH, 2, address + 4 + (SignedField(row, h, FieldId::Imm) << 1)};
-    case ThumbKind::Branch:
-        return {DAD_KIND_BRANCH, 2, address + 4 + (SignedField(row, h, FieldId::Imm) << 1)};
+    case ThumbKind::CondBranch: return {DAD_KIND_BRANCH, 2, address + 4 + (SignedField(row, h, FieldId::Imm) << 1)};
+    case ThumbKind::Branch: return {DAD_KIND_BRANCH, 2, address + 4 + (SignedField(row, h, FieldId::Imm) << 1)};
     case ThumbKind::HiRegBx: {
         const uint32_t rs = HighRs(row, h);
         if (rs == kLr || (previous && ThumbPops(*previous, rs)))
@@ -201,8 +197,7 @@ Classified ClassifyThumb(uint16_t h, std::optional<uint16_t> next, uint32_t addr
         if (f(FieldId::Load) && f(FieldId::PcOrLr))
             return {DAD_KIND_RETURN, 2, DAD_TARGET_UNKNOWN};
         return {DAD_KIND_PLAIN, 2, DAD_TARGET_UNKNOWN};
-    default:
-        return {DAD_KIND_PLAIN, 2, DAD_TARGET_UNKNOWN};
+    default: return {DAD_KIND_PLAIN, 2, DAD_TARGET_UNKNOWN};
     }
 }
 

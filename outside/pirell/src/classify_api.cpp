@@ -151,8 +151,8 @@ int DadIsLibFuncCall(DWORD word, ADDR address)
     // A call through an interworking veneer goes to the function behind it.
     const uint32_t callee = VeneerTarget(c.target).value_or(c.target);
     return SymAddrToSourceLine(callee, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) == SYM_OK
-               ? DAD_CALL_WITH_SOURCE
-               : DAD_CALL_LIBRARY;
+        ? DAD_CALL_WITH_SOURCE
+        : DAD_CALL_LIBRARY;
 }
 
 }  // extern "C"

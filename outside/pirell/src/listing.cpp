@@ -34,7 +34,7 @@ int Line(uint32_t address, std::string& out, uint32_t* size)
         if (c.kind == DAD_KIND_CALL && c.length == 4) {
             // The two halves of a BL are one instruction of the listing.
             out += Hex(address, 8) + " " + Hex(uint32_t{h} << 16 | *next, 8) + "  bl         " +
-                   zk::sim::NumberText(c.target) + "\r\n";
+                zk::sim::NumberText(c.target) + "\r\n";
             *size = 4;
             return 0;
         }

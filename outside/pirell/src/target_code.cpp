@@ -12,7 +12,10 @@ bool BigEndianTarget()
     return ProcReturnByteOrder(&order) == 0 && order != 0;
 }
 
-bool IsThumbCode(uint32_t address) { return LdrIsInThumbRange(address) != 0; }
+bool IsThumbCode(uint32_t address)
+{
+    return LdrIsInThumbRange(address) != 0;
+}
 
 uint32_t CodeValue(const uint8_t* bytes, size_t width, bool bigEndian)
 {

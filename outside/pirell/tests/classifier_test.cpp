@@ -11,16 +11,16 @@
 
 #include <set>
 
-#include "objdump_kinds.h"
 #include "host_tools.h"
+#include "objdump_kinds.h"
 #include "quinar/quinar.h"
 
 namespace pirell::test {
 
 struct FakeTarget {
     ObjdumpImage image;
-    std::set<uint32_t> thumb;       // addresses of Thumb code
-    std::set<uint32_t> withLines;   // addresses that have a source line
+    std::set<uint32_t> thumb;      // addresses of Thumb code
+    std::set<uint32_t> withLines;  // addresses that have a source line
     std::set<uint32_t> unreadable;
 };
 
@@ -54,7 +54,10 @@ int ProcReturnByteOrder(int* order)
     return 0;
 }
 
-int LdrIsInThumbRange(unsigned address) { return Target().thumb.count(address & ~1u) ? 1 : 0; }
+int LdrIsInThumbRange(unsigned address)
+{
+    return Target().thumb.count(address & ~1u) ? 1 : 0;
+}
 
 SymResult SymAddrToSourceLine(uint32_t address, uint32_t*, uint32_t*, uint32_t*, uint32_t*, uint32_t*, uint32_t*)
 {
@@ -151,8 +154,8 @@ TEST_P(ClassifierAgainstObjdump, AScanFindsTheInstructionsOfInterestInOrder)
         const uint32_t size = lines[end - 1].address + lines[end - 1].length - start;
         std::vector<BYTE> code(size);
         ASSERT_EQ(MemReadBlock(code.data(), {start, 1}, size), 0);
-        const DWORD flags = (lines[first].thumb ? DAD_CODE_THUMB : 0) |
-                            (Target().image.bigEndian ? DAD_CODE_BIG_ENDIAN : 0);
+        const DWORD flags =
+            (lines[first].thumb ? DAD_CODE_THUMB : 0) | (Target().image.bigEndian ? DAD_CODE_BIG_ENDIAN : 0);
         std::vector<std::pair<uint32_t, DWORD>> want, got;
         for (size_t i = first; i < end; ++i) {
             const DWORD kind = ExpectedKind(lines[i], Previous(lines, i));
@@ -225,14 +228,16 @@ TEST_F(ClassifierCalls, ACallIsALibraryCallWhenItsCalleeHasNoLines)
         SCOPED_TRACE(fixture);
         LoadImage(fixture);
         const uint32_t call = At("bl", "", "twice");
-        const uint32_t add = std::stoul(
-            std::find_if(Target().image.lines.begin(), Target().image.lines.end(),
-                         [&](const ObjdumpLine& l) { return l.address == call; })->operands, nullptr, 16);
+        const uint32_t add = std::stoul(std::find_if(Target().image.lines.begin(), Target().image.lines.end(),
+                                                     [&](const ObjdumpLine& l) { return l.address == call; })
+                                            ->operands,
+                                        nullptr, 16);
         EXPECT_EQ(DadIsLibFuncCall(WordAt(call), {call, 1}), DAD_CALL_LIBRARY);
         Target().withLines.insert(add);
         EXPECT_EQ(DadIsLibFuncCall(WordAt(call), {call, 1}), DAD_CALL_WITH_SOURCE);
         // apply's call through its pointer: Thumb's BL to "bx r3", ARM's bx.
-        const uint32_t viaRegister = std::string(fixture) == "step_thumb" ? At("bl", "", "apply") : At("bx", "r3", "apply");
+        const uint32_t viaRegister =
+            std::string(fixture) == "step_thumb" ? At("bl", "", "apply") : At("bx", "r3", "apply");
         EXPECT_EQ(DadIsLibFuncCall(WordAt(viaRegister), {viaRegister, 1}), DAD_CALL_WITH_SOURCE);
         // Not a call at all.
         EXPECT_EQ(DadIsLibFuncCall(WordAt(At("push", "", "add")), {At("push", "", "add"), 1}), DAD_CALL_WITH_SOURCE);

@@ -49,7 +49,10 @@ std::set<std::string> RegisterList(const std::string& operands)
     return regs;
 }
 
-bool IsPop(const std::string& m) { return IsForm(m, "pop"); }
+bool IsPop(const std::string& m)
+{
+    return IsForm(m, "pop");
+}
 
 bool SetsReturnAddress(const ObjdumpLine* line)
 {
@@ -83,7 +86,7 @@ DWORD ExpectedKind(const ObjdumpLine& line, const ObjdumpLine* previous)
         if (SetsReturnAddress(previous))
             return DAD_KIND_CALL;
         const bool fromLr = m.compare(0, 3, "mov") == 0 && line.operands.find("pc, lr") == 0 &&
-                            line.operands.find(',', 5) == std::string::npos;
+            line.operands.find(',', 5) == std::string::npos;
         return fromLr ? DAD_KIND_RETURN : DAD_KIND_BRANCH;
     }
     return DAD_KIND_PLAIN;

@@ -9,13 +9,61 @@ namespace {
 
 // DWARF 2 operation codes (the standard's numbers).
 enum : uint8_t {
-    OP_addr = 0x03, OP_deref = 0x06, OP_const1u = 0x08, OP_const1s, OP_const2u, OP_const2s, OP_const4u,
-    OP_const4s, OP_const8u, OP_const8s, OP_constu, OP_consts, OP_dup, OP_drop, OP_over, OP_pick, OP_swap,
-    OP_rot, OP_xderef, OP_abs, OP_and, OP_div, OP_minus, OP_mod, OP_mul, OP_neg, OP_not, OP_or, OP_plus,
-    OP_plus_uconst, OP_shl, OP_shr, OP_shra, OP_xor, OP_bra, OP_eq, OP_ge, OP_gt, OP_le, OP_lt, OP_ne,
-    OP_skip, OP_lit0 = 0x30, OP_lit31 = 0x4f, OP_reg0 = 0x50, OP_reg31 = 0x6f, OP_breg0 = 0x70,
-    OP_breg31 = 0x8f, OP_regx = 0x90, OP_fbreg = 0x91, OP_bregx = 0x92, OP_piece = 0x93,
-    OP_deref_size = 0x94, OP_xderef_size = 0x95, OP_nop = 0x96,
+    OP_addr = 0x03,
+    OP_deref = 0x06,
+    OP_const1u = 0x08,
+    OP_const1s,
+    OP_const2u,
+    OP_const2s,
+    OP_const4u,
+    OP_const4s,
+    OP_const8u,
+    OP_const8s,
+    OP_constu,
+    OP_consts,
+    OP_dup,
+    OP_drop,
+    OP_over,
+    OP_pick,
+    OP_swap,
+    OP_rot,
+    OP_xderef,
+    OP_abs,
+    OP_and,
+    OP_div,
+    OP_minus,
+    OP_mod,
+    OP_mul,
+    OP_neg,
+    OP_not,
+    OP_or,
+    OP_plus,
+    OP_plus_uconst,
+    OP_shl,
+    OP_shr,
+    OP_shra,
+    OP_xor,
+    OP_bra,
+    OP_eq,
+    OP_ge,
+    OP_gt,
+    OP_le,
+    OP_lt,
+    OP_ne,
+    OP_skip,
+    OP_lit0 = 0x30,
+    OP_lit31 = 0x4f,
+    OP_reg0 = 0x50,
+    OP_reg31 = 0x6f,
+    OP_breg0 = 0x70,
+    OP_breg31 = 0x8f,
+    OP_regx = 0x90,
+    OP_fbreg = 0x91,
+    OP_bregx = 0x92,
+    OP_piece = 0x93,
+    OP_deref_size = 0x94,
+    OP_xderef_size = 0x95,
+    OP_nop = 0x96,
 };
 
 constexpr size_t kMaxStack = 64;
@@ -24,19 +72,23 @@ constexpr int kMaxSteps = 10000;  // a branch loop ends here
 class Cursor {
 public:
     Cursor(const uint8_t* bytes, uint32_t length, bool bigEndian)
-        : bytes_(bytes), length_(length), bigEndian_(bigEndian) {}
+        : bytes_(bytes), length_(length), bigEndian_(bigEndian)
+    {}
     bool AtEnd() const { return pos_ >= length_; }
     bool Ok() const { return ok_; }
     uint32_t Pos() const { return pos_; }
-    bool Seek(int64_t to) {
-        if (to < 0 || to > length_) return ok_ = false;
+    bool Seek(int64_t to)
+    {
+        if (to < 0 || to > length_)
+            return ok_ = false;
         pos_ = static_cast<uint32_t>(to);
         return true;
     }
     uint8_t U8() { return static_cast<uint8_t>(Fixed(1)); }
     // An operand of n bytes in the image's byte order (8-byte ones keep
     // their low 32 bits).
-    uint32_t Fixed(uint32_t n) {
+    uint32_t Fixed(uint32_t n)
+    {
         if (length_ - pos_ < n || pos_ > length_) {
             ok_ = false;
             return 0;
@@ -53,7 +105,8 @@ public:
     int32_t SLeb() { return static_cast<int32_t>(static_cast<uint32_t>(Leb(true))); }
 
 private:
-    uint64_t Leb(bool isSigned) {
+    uint64_t Leb(bool isSigned)
+    {
         uint64_t v = 0;
         unsigned shift = 0;
         uint8_t b = 0;
@@ -63,10 +116,12 @@ private:
                 return 0;
             }
             b = bytes_[pos_++];
-            if (shift < 64) v |= uint64_t{b & 0x7Fu} << shift;
+            if (shift < 64)
+                v |= uint64_t{b & 0x7Fu} << shift;
             shift += 7;
         } while (b & 0x80);
-        if (isSigned && shift < 64 && (b & 0x40)) v |= ~uint64_t{0} << shift;
+        if (isSigned && shift < 64 && (b & 0x40))
+            v |= ~uint64_t{0} << shift;
         return v;
     }
 
@@ -79,57 +134,74 @@ private:
 
 class Machine {
 public:
-    Machine(const uint8_t* expr, uint32_t length, const DwarfMachine& m) : c_(expr, length, m.bigEndian), m_(m) {
-        if (m.pushInitial) stack_.push_back(m.initial);
+    Machine(const uint8_t* expr, uint32_t length, const DwarfMachine& m) : c_(expr, length, m.bigEndian), m_(m)
+    {
+        if (m.pushInitial)
+            stack_.push_back(m.initial);
     }
 
-    SymResult Run(DwarfLocation* out) {
-        if (c_.AtEnd()) return SYM_E_NO_VALUE;
+    SymResult Run(DwarfLocation* out)
+    {
+        if (c_.AtEnd())
+            return SYM_E_NO_VALUE;
         for (int steps = 0; !c_.AtEnd(); ++steps) {
-            if (steps > kMaxSteps) return SYM_E_NO_VALUE;
+            if (steps > kMaxSteps)
+                return SYM_E_NO_VALUE;
             const uint8_t op = c_.U8();
             // A register location is the whole expression's last operation.
             if ((op >= OP_reg0 && op <= OP_reg31) || op == OP_regx) {
                 const uint32_t reg = op == OP_regx ? c_.ULeb() : op - OP_reg0;
-                if (!c_.Ok() || !c_.AtEnd()) return SYM_E_NO_VALUE;
+                if (!c_.Ok() || !c_.AtEnd())
+                    return SYM_E_NO_VALUE;
                 *out = {true, reg};
                 return SYM_OK;
             }
-            if (!Step(op) || !c_.Ok()) return SYM_E_NO_VALUE;
+            if (!Step(op) || !c_.Ok())
+                return SYM_E_NO_VALUE;
         }
-        if (stack_.empty()) return SYM_E_NO_VALUE;
+        if (stack_.empty())
+            return SYM_E_NO_VALUE;
         *out = {false, stack_.back()};
         return SYM_OK;
     }
 
 private:
-    bool Push(uint32_t v) {
-        if (stack_.size() >= kMaxStack) return false;
+    bool Push(uint32_t v)
+    {
+        if (stack_.size() >= kMaxStack)
+            return false;
         stack_.push_back(v);
         return true;
     }
-    bool Pop(uint32_t* v) {
-        if (stack_.empty()) return false;
+    bool Pop(uint32_t* v)
+    {
+        if (stack_.empty())
+            return false;
         *v = stack_.back();
         stack_.pop_back();
         return true;
     }
-    bool Register(uint32_t reg, int32_t offset) {
+    bool Register(uint32_t reg, int32_t offset)
+    {
         uint32_t v = 0;
         return m_.readRegister && m_.readRegister(reg, &v) == SYM_OK && Push(v + static_cast<uint32_t>(offset));
     }
-    bool Binary(uint8_t op) {
+    bool Binary(uint8_t op)
+    {
         uint32_t b = 0, a = 0;
-        if (!Pop(&b) || !Pop(&a)) return false;
+        if (!Pop(&b) || !Pop(&a))
+            return false;
         const auto sa = static_cast<int32_t>(a), sb = static_cast<int32_t>(b);
         switch (op) {
         case OP_and: return Push(a & b);
         case OP_div:
-            if (b == 0 || (sa == INT32_MIN && sb == -1)) return false;
+            if (b == 0 || (sa == INT32_MIN && sb == -1))
+                return false;
             return Push(static_cast<uint32_t>(sa / sb));
         case OP_minus: return Push(a - b);
         case OP_mod:
-            if (b == 0) return false;
+            if (b == 0)
+                return false;
             return Push(a % b);
         case OP_mul: return Push(a * b);
         case OP_or: return Push(a | b);
@@ -147,16 +219,21 @@ private:
         default: return false;
         }
     }
-    bool Deref(uint32_t size) {
+    bool Deref(uint32_t size)
+    {
         uint32_t address = 0, v = 0;
-        if (size == 0 || size > 4 || !Pop(&address) || !m_.readMemory) return false;
+        if (size == 0 || size > 4 || !Pop(&address) || !m_.readMemory)
+            return false;
         return m_.readMemory(address, size, &v) == SYM_OK && Push(v);
     }
 
-    bool Step(uint8_t op) {
+    bool Step(uint8_t op)
+    {
         uint32_t a = 0, b = 0, c = 0;
-        if (op >= OP_lit0 && op <= OP_lit31) return Push(op - OP_lit0);
-        if (op >= OP_breg0 && op <= OP_breg31) return Register(op - OP_breg0, c_.SLeb());
+        if (op >= OP_lit0 && op <= OP_lit31)
+            return Push(op - OP_lit0);
+        if (op >= OP_breg0 && op <= OP_breg31)
+            return Register(op - OP_breg0, c_.SLeb());
         switch (op) {
         case OP_addr: return Push(c_.Fixed(4));
         case OP_deref: return Deref(4);
@@ -179,22 +256,28 @@ private:
             return n < stack_.size() && Push(stack_[stack_.size() - 1 - n]);
         }
         case OP_swap:
-            if (!Pop(&a) || !Pop(&b)) return false;
+            if (!Pop(&a) || !Pop(&b))
+                return false;
             return Push(a) && Push(b);
         case OP_rot:
-            if (!Pop(&a) || !Pop(&b) || !Pop(&c)) return false;
+            if (!Pop(&a) || !Pop(&b) || !Pop(&c))
+                return false;
             return Push(a) && Push(c) && Push(b);
         case OP_abs:
-            if (!Pop(&a)) return false;
+            if (!Pop(&a))
+                return false;
             return Push(static_cast<int32_t>(a) < 0 ? 0u - a : a);
         case OP_neg:
-            if (!Pop(&a)) return false;
+            if (!Pop(&a))
+                return false;
             return Push(0u - a);
         case OP_not:
-            if (!Pop(&a)) return false;
+            if (!Pop(&a))
+                return false;
             return Push(~a);
         case OP_plus_uconst:
-            if (!Pop(&a)) return false;
+            if (!Pop(&a))
+                return false;
             return Push(a + c_.ULeb());
         case OP_skip: {
             const int32_t offset = static_cast<int16_t>(c_.Fixed(2));
@@ -202,7 +285,8 @@ private:
         }
         case OP_bra: {
             const int32_t offset = static_cast<int16_t>(c_.Fixed(2));
-            if (!c_.Ok() || !Pop(&a)) return false;
+            if (!c_.Ok() || !Pop(&a))
+                return false;
             return a == 0 || c_.Seek(int64_t{c_.Pos()} + offset);
         }
         case OP_fbreg: {
@@ -215,12 +299,24 @@ private:
             return Register(reg, c_.SLeb());
         }
         case OP_nop: return true;
-        case OP_and: case OP_div: case OP_minus: case OP_mod: case OP_mul: case OP_or: case OP_plus:
-        case OP_shl: case OP_shr: case OP_shra: case OP_xor: case OP_eq: case OP_ge: case OP_gt: case OP_le:
-        case OP_lt: case OP_ne:
-            return Binary(op);
-        default:
-            return false;  // xderef, piece, and operations of later versions
+        case OP_and:
+        case OP_div:
+        case OP_minus:
+        case OP_mod:
+        case OP_mul:
+        case OP_or:
+        case OP_plus:
+        case OP_shl:
+        case OP_shr:
+        case OP_shra:
+        case OP_xor:
+        case OP_eq:
+        case OP_ge:
+        case OP_gt:
+        case OP_le:
+        case OP_lt:
+        case OP_ne: return Binary(op);
+        default: return false;  // xderef, piece, and operations of later versions
         }
     }
 
@@ -232,18 +328,21 @@ private:
 }  // namespace
 
 SymResult EvaluateDwarfLocation(const uint8_t* expr, uint32_t length, const DwarfMachine& machine,
-                                DwarfLocation* location) {
-    if (!expr || !location) return SYM_E_NO_VALUE;
+                                DwarfLocation* location)
+{
+    if (!expr || !location)
+        return SYM_E_NO_VALUE;
     return Machine(expr, length, machine).Run(location);
 }
 
-SymResult EvaluateDwarfFrameBase(const uint8_t* expr, uint32_t length, const DwarfMachine& machine,
-                                 uint32_t* base) {
+SymResult EvaluateDwarfFrameBase(const uint8_t* expr, uint32_t length, const DwarfMachine& machine, uint32_t* base)
+{
     DwarfLocation at;
     // A frame base that counts from itself has none.
     DwarfMachine inner = machine;
     inner.frameBase = nullptr;
-    if (SymResult r = EvaluateDwarfLocation(expr, length, inner, &at); r != SYM_OK) return r;
+    if (SymResult r = EvaluateDwarfLocation(expr, length, inner, &at); r != SYM_OK)
+        return r;
     if (!at.inRegister) {
         *base = at.where;
         return SYM_OK;

@@ -39,7 +39,6 @@ SymResult EvaluateDwarfLocation(const uint8_t* expr, uint32_t length, const Dwar
                                 DwarfLocation* location);
 
 // A frame base: a register location stands for the register's value.
-SymResult EvaluateDwarfFrameBase(const uint8_t* expr, uint32_t length, const DwarfMachine& machine,
-                                 uint32_t* base);
+SymResult EvaluateDwarfFrameBase(const uint8_t* expr, uint32_t length, const DwarfMachine& machine, uint32_t* base);
 
 }  // namespace quinar

@@ -13,37 +13,46 @@ public:
     bool Ok() const { return ok_; }
     uint32_t At() const { return at_; }
     uint8_t U8() { return at_ < n_ ? p_[at_++] : Fail(); }
-    uint64_t Fixed(unsigned width) {
+    uint64_t Fixed(unsigned width)
+    {
         // Target expressions are little-endian on every image the listing
         // is used for; the value is shown, not used.
         uint64_t v = 0;
-        for (unsigned i = 0; i < width; ++i) v |= uint64_t{U8()} << (8 * i);
+        for (unsigned i = 0; i < width; ++i)
+            v |= uint64_t{U8()} << (8 * i);
         return v;
     }
-    uint64_t ULeb() {
+    uint64_t ULeb()
+    {
         uint64_t v = 0;
         for (unsigned shift = 0; ok_; shift += 7) {
             uint8_t b = U8();
-            if (shift < 64) v |= uint64_t{b & 0x7Fu} << shift;
-            if (!(b & 0x80)) break;
+            if (shift < 64)
+                v |= uint64_t{b & 0x7Fu} << shift;
+            if (!(b & 0x80))
+                break;
         }
         return v;
     }
-    int64_t SLeb() {
+    int64_t SLeb()
+    {
         uint64_t v = 0;
         unsigned shift = 0;
         uint8_t b = 0;
         do {
             b = U8();
-            if (shift < 64) v |= uint64_t{b & 0x7Fu} << shift;
+            if (shift < 64)
+                v |= uint64_t{b & 0x7Fu} << shift;
             shift += 7;
         } while (ok_ && (b & 0x80));
-        if (shift < 64 && (b & 0x40)) v |= ~uint64_t{0} << shift;
+        if (shift < 64 && (b & 0x40))
+            v |= ~uint64_t{0} << shift;
         return static_cast<int64_t>(v);
     }
 
 private:
-    uint8_t Fail() {
+    uint8_t Fail()
+    {
         ok_ = false;
         return 0;
     }
@@ -53,21 +62,27 @@ private:
     bool ok_ = true;
 };
 
-std::string Signed(int64_t v) {
+std::string Signed(int64_t v)
+{
     char text[32];
     std::snprintf(text, sizeof text, "%+lld", static_cast<long long>(v));
     return text;
 }
 
-std::string Unsigned(uint64_t v) { return std::to_string(v); }
+std::string Unsigned(uint64_t v)
+{
+    return std::to_string(v);
+}
 
-std::string Hex(uint64_t v) {
+std::string Hex(uint64_t v)
+{
     char text[24];
     std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
     return text;
 }
 
-const char* PlainName(uint8_t op) {
+const char* PlainName(uint8_t op)
+{
     switch (op) {
     case 0x06: return "deref";
     case 0x12: return "dup";
@@ -94,7 +109,8 @@ const char* PlainName(uint8_t op) {
 
 }  // namespace
 
-std::string ExpressionText(const uint8_t* expr, uint32_t length) {
+std::string ExpressionText(const uint8_t* expr, uint32_t length)
+{
     Reader r(expr, length);
     std::string text;
     while (r.More()) {
@@ -139,13 +155,16 @@ std::string ExpressionText(const uint8_t* expr, uint32_t length) {
                     std::snprintf(b, sizeof b, " %02x", expr[i]);
                     one += b;
                 }
-                if (!text.empty()) text += ", ";
+                if (!text.empty())
+                    text += ", ";
                 return text + one;
             }
             }
         }
-        if (!r.Ok()) one += " (cut)";
-        if (!text.empty()) text += ", ";
+        if (!r.Ok())
+            one += " (cut)";
+        if (!text.empty())
+            text += ", ";
         text += one;
     }
     return text.empty() ? "empty" : text;

@@ -23,8 +23,7 @@ const char* RegisterName(uint32_t id);
 // The symbol of a name from a scope (see SymFindSymbolByName). With a PC,
 // of locals of one name the first whose location holds there wins (the
 // locals of a function's lexical blocks share its scope).
-SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* handle,
-                     const uint32_t* pc = nullptr);
+SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* handle, const uint32_t* pc = nullptr);
 
 // Where an object lives at a stop.
 struct Place {

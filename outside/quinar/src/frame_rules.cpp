@@ -4,22 +4,29 @@
 
 namespace quinar {
 
-uint32_t FrameRules::Keep(const uint8_t* bytes, uint32_t length) {
+uint32_t FrameRules::Keep(const uint8_t* bytes, uint32_t length)
+{
     const auto offset = static_cast<uint32_t>(pool_.size());
-    if (bytes && length) pool_.insert(pool_.end(), bytes, bytes + length);
+    if (bytes && length)
+        pool_.insert(pool_.end(), bytes, bytes + length);
     return offset;
 }
 
 SymResult FrameRules::AddTable(uint32_t start, uint32_t end, uint32_t returnRegister, const SymFrameRow* rows,
-                               uint32_t count) {
-    if (!rows || count == 0 || returnRegister >= SYM_FRAME_REGISTERS) return SYM_E_ARGUMENT;
-    if (end <= start) return SYM_OK;
+                               uint32_t count)
+{
+    if (!rows || count == 0 || returnRegister >= SYM_FRAME_REGISTERS)
+        return SYM_E_ARGUMENT;
+    if (end <= start)
+        return SYM_OK;
     FrameTableCopy table{start, end, returnRegister, static_cast<uint32_t>(rows_.size()), 0};
     for (uint32_t i = 0; i < count; ++i) {
         const SymFrameRow& in = rows[i];
         // Rows outside the range, or out of order, hold for no address.
-        if (in.address < start || in.address >= end) continue;
-        if (table.rowCount && in.address <= rows_.back().address) continue;
+        if (in.address < start || in.address >= end)
+            continue;
+        if (table.rowCount && in.address <= rows_.back().address)
+            continue;
         FrameRowCopy row;
         row.address = in.address;
         row.cfaRegister = in.cfaRegister;
@@ -46,36 +53,41 @@ SymResult FrameRules::AddTable(uint32_t start, uint32_t end, uint32_t returnRegi
         rows_.resize(table.firstRow);
         return SYM_E_ARGUMENT;
     }
-    if (!tables_.empty() && tables_.back().end > start) sorted_ = false;
+    if (!tables_.empty() && tables_.back().end > start)
+        sorted_ = false;
     tables_.push_back(table);
     return SYM_OK;
 }
 
-FrameRulesAt FrameRules::At(uint32_t address) {
+FrameRulesAt FrameRules::At(uint32_t address)
+{
     if (!sorted_) {
         std::stable_sort(tables_.begin(), tables_.end(),
                          [](const FrameTableCopy& a, const FrameTableCopy& b) { return a.start < b.start; });
         // Of overlapping ranges the lower one holds (at one start, the first added).
         std::vector<FrameTableCopy> kept;
         for (const FrameTableCopy& t : tables_) {
-            if (kept.empty() || t.start >= kept.back().end) kept.push_back(t);
+            if (kept.empty() || t.start >= kept.back().end)
+                kept.push_back(t);
         }
         tables_ = std::move(kept);
         sorted_ = true;
     }
     auto t = std::upper_bound(tables_.begin(), tables_.end(), address,
                               [](uint32_t a, const FrameTableCopy& table) { return a < table.start; });
-    if (t == tables_.begin()) return {};
+    if (t == tables_.begin())
+        return {};
     --t;
-    if (address >= t->end) return {};
+    if (address >= t->end)
+        return {};
     const auto first = rows_.begin() + t->firstRow;
     const auto last = first + t->rowCount;
-    auto row = std::upper_bound(first, last, address,
-                                [](uint32_t a, const FrameRowCopy& r) { return a < r.address; });
+    auto row = std::upper_bound(first, last, address, [](uint32_t a, const FrameRowCopy& r) { return a < r.address; });
     return {t->returnRegister, &*(row - 1)};
 }
 
-void FrameRules::Clear() {
+void FrameRules::Clear()
+{
     tables_.clear();
     rows_.clear();
     pool_.clear();

@@ -44,8 +44,7 @@ struct FrameRulesAt {
 
 class FrameRules {
 public:
-    SymResult AddTable(uint32_t start, uint32_t end, uint32_t returnRegister, const SymFrameRow* rows,
-                       uint32_t count);
+    SymResult AddTable(uint32_t start, uint32_t end, uint32_t returnRegister, const SymFrameRow* rows, uint32_t count);
     // The row that holds at address; row null when no table covers it.
     FrameRulesAt At(uint32_t address);
     // An expression's bytes in the pool.

@@ -19,7 +19,8 @@ struct WalkFrame {
 
     // Every frame knows its PC: r15.
     uint32_t Pc() const { return regs[15]; }
-    void SetPc(uint32_t pc) {
+    void SetPc(uint32_t pc)
+    {
         regs[15] = pc;
         known |= 1u << 15;
     }

@@ -4,23 +4,23 @@
 
 namespace quinar {
 
-void LineIndex::Clear() {
+void LineIndex::Clear()
+{
     ranges_.clear();
     byAddress_.Clear();
     byLine_.clear();
     fileBegin_.clear();
 }
 
-void LineIndex::Build(LineTables& tables, size_t fileCount, const LastRowLimit& limit) {
+void LineIndex::Build(LineTables& tables, size_t fileCount, const LastRowLimit& limit)
+{
     Clear();
     for (LineTable& table : tables.tables) {
         auto first = tables.rows.begin() + table.firstRow;
         auto last = first + table.rowCount;
         if (!table.sorted) {
             // Stable: of rows at one address the one added last holds it.
-            std::stable_sort(first, last, [](const LineRow& a, const LineRow& b) {
-                return a.address < b.address;
-            });
+            std::stable_sort(first, last, [](const LineRow& a, const LineRow& b) { return a.address < b.address; });
             table.sorted = true;
         }
         for (auto row = first; row != last;) {
@@ -30,7 +30,8 @@ void LineIndex::Build(LineTables& tables, size_t fileCount, const LastRowLimit& 
             }
             // The run of rows of this line, then the row that bounds it.
             auto runEnd = row + 1;
-            while (runEnd != last && runEnd->line == row->line) ++runEnd;
+            while (runEnd != last && runEnd->line == row->line)
+                ++runEnd;
             LineRange range{row->address, 0, row->line, row->file, row->column, true};
             if (runEnd == last) {
                 uint32_t lastAddress = (runEnd - 1)->address;
@@ -50,39 +51,45 @@ void LineIndex::Build(LineTables& tables, size_t fileCount, const LastRowLimit& 
     std::vector<RangeIndex::Range> spans;
     spans.reserve(ranges_.size());
     for (uint32_t id = 0; id < ranges_.size(); ++id)
-        if (ranges_[id].hasExtent) spans.push_back({ranges_[id].start, ranges_[id].end, id});
+        if (ranges_[id].hasExtent)
+            spans.push_back({ranges_[id].start, ranges_[id].end, id});
     byAddress_.Build(std::move(spans));
 
     byLine_.resize(ranges_.size());
-    for (uint32_t id = 0; id < ranges_.size(); ++id) byLine_[id] = id;
+    for (uint32_t id = 0; id < ranges_.size(); ++id)
+        byLine_[id] = id;
     std::sort(byLine_.begin(), byLine_.end(), [&](uint32_t a, uint32_t b) {
         const LineRange& ra = ranges_[a];
         const LineRange& rb = ranges_[b];
-        if (ra.file != rb.file) return ra.file < rb.file;
-        if (ra.line != rb.line) return ra.line < rb.line;
+        if (ra.file != rb.file)
+            return ra.file < rb.file;
+        if (ra.line != rb.line)
+            return ra.line < rb.line;
         return ra.start < rb.start;
     });
     fileBegin_.assign(fileCount + 1, 0);
     size_t at = 0;
     for (size_t file = 0; file <= fileCount; ++file) {
-        while (at < byLine_.size() && ranges_[byLine_[at]].file < file) ++at;
+        while (at < byLine_.size() && ranges_[byLine_[at]].file < file)
+            ++at;
         fileBegin_[file] = static_cast<uint32_t>(at);
     }
 }
 
-const LineRange* LineIndex::At(uint32_t address) const {
+const LineRange* LineIndex::At(uint32_t address) const
+{
     const RangeIndex::Segment* s = byAddress_.Find(address);
     return s ? &ranges_[s->payload] : nullptr;
 }
 
-std::span<const uint32_t> LineIndex::RangesOf(uint32_t file, uint32_t line) const {
-    if (size_t{file} + 1 >= fileBegin_.size()) return {};
+std::span<const uint32_t> LineIndex::RangesOf(uint32_t file, uint32_t line) const
+{
+    if (size_t{file} + 1 >= fileBegin_.size())
+        return {};
     auto first = byLine_.begin() + fileBegin_[file];
     auto last = byLine_.begin() + fileBegin_[file + 1];
-    auto lo = std::lower_bound(first, last, line,
-                               [&](uint32_t id, uint32_t l) { return ranges_[id].line < l; });
-    auto hi = std::upper_bound(lo, last, line,
-                               [&](uint32_t l, uint32_t id) { return l < ranges_[id].line; });
+    auto lo = std::lower_bound(first, last, line, [&](uint32_t id, uint32_t l) { return ranges_[id].line < l; });
+    auto hi = std::upper_bound(lo, last, line, [&](uint32_t l, uint32_t id) { return l < ranges_[id].line; });
     return {byLine_.data() + (lo - byLine_.begin()), static_cast<size_t>(hi - lo)};
 }
 

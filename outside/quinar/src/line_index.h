@@ -15,8 +15,8 @@ namespace quinar {
 
 struct LineRow {
     uint32_t address;
-    uint32_t line;        // 0: no source line (ends the row before)
-    uint32_t file;        // position of the source file
+    uint32_t line;  // 0: no source line (ends the row before)
+    uint32_t file;  // position of the source file
     uint16_t column;
 };
 
@@ -30,7 +30,8 @@ struct LineTable {
 struct LineTables {
     std::vector<LineRow> rows;
     std::vector<LineTable> tables;
-    void Clear() {
+    void Clear()
+    {
         rows.clear();
         tables.clear();
     }
@@ -38,11 +39,11 @@ struct LineTables {
 
 struct LineRange {
     uint32_t start;
-    uint32_t end;         // inclusive; equals start for a row that shares its address
+    uint32_t end;  // inclusive; equals start for a row that shares its address
     uint32_t line;
     uint32_t file;
     uint16_t column;
-    bool hasExtent;       // false: the next row starts at the same address
+    bool hasExtent;  // false: the next row starts at the same address
 };
 
 class LineIndex {
@@ -62,8 +63,8 @@ public:
 private:
     std::vector<LineRange> ranges_;
     RangeIndex byAddress_;
-    std::vector<uint32_t> byLine_;      // range ids sorted by file, line, start
-    std::vector<uint32_t> fileBegin_;   // file -> first entry in byLine_; one more at the end
+    std::vector<uint32_t> byLine_;     // range ids sorted by file, line, start
+    std::vector<uint32_t> fileBegin_;  // file -> first entry in byLine_; one more at the end
 };
 
 }  // namespace quinar

@@ -10,7 +10,8 @@ namespace quinar {
 
 namespace {
 
-std::string Format(const char* format, ...) {
+std::string Format(const char* format, ...)
+{
     char text[512];
     va_list args;
     va_start(args, format);
@@ -19,15 +20,18 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
-std::string Range(bool known, uint32_t first, uint32_t last) {
+std::string Range(bool known, uint32_t first, uint32_t last)
+{
     return known ? Format("%08x-%08x", first, last) : std::string("-");
 }
 
-std::string ModuleName(const Store& s, uint32_t position) {
+std::string ModuleName(const Store& s, uint32_t position)
+{
     return position == kNone ? std::string("-") : s.Modules()[position].name;
 }
 
-const char* CodeName(uint32_t code) {
+const char* CodeName(uint32_t code)
+{
     switch (code) {
     case SYM_TYPE_BASE: return "base";
     case SYM_TYPE_CLASS: return "class";
@@ -46,7 +50,8 @@ const char* CodeName(uint32_t code) {
 
 }  // namespace
 
-std::vector<std::string> ListSymbols() {
+std::vector<std::string> ListSymbols()
+{
     const Store& s = TheStore();
     std::vector<std::string> rows;
     for (const Section& x : s.Sections())
@@ -59,14 +64,15 @@ std::vector<std::string> ListSymbols() {
         rows.push_back(Format("data %08x %s", d.address, d.name.c_str()));
     for (const Variable& v : s.Variables()) {
         std::string where = v.HasAddress() ? Format("%08x", v.start)
-                            : v.isRegister ? Format("r%u", v.location[0])
+            : v.isRegister                 ? Format("r%u", v.location[0])
                                            : Format("frame%+d", static_cast<int32_t>(v.location[0]));
         rows.push_back(Format("variable %s %s type %x", where.c_str(), v.name.c_str(), v.type));
     }
     return rows;
 }
 
-std::vector<std::string> ListFunctions() {
+std::vector<std::string> ListFunctions()
+{
     const Store& s = TheStore();
     std::vector<std::string> rows;
     for (const Function& f : s.Functions())
@@ -74,11 +80,13 @@ std::vector<std::string> ListFunctions() {
     return rows;
 }
 
-std::vector<std::string> ListTypes() {
+std::vector<std::string> ListTypes()
+{
     const Store& s = TheStore();
     std::vector<std::string> rows;
     for (const TypeRecord& t : s.Types().Records()) {
-        if (t.predefined) continue;
+        if (t.predefined)
+            continue;
         rows.push_back(Format("%x %s size %u ", t.index, CodeName(t.code), s.Types().SizeOf(t.index)) +
                        s.Types().Text(t.index));
     }
@@ -87,7 +95,8 @@ std::vector<std::string> ListTypes() {
 
 namespace {
 
-const char* AccessName(uint32_t access) {
+const char* AccessName(uint32_t access)
+{
     switch (access & 0xFF) {
     case SYM_ACCESS_PRIVATE: return "private";
     case SYM_ACCESS_PROTECTED: return "protected";
@@ -95,38 +104,36 @@ const char* AccessName(uint32_t access) {
     }
 }
 
-std::string LinkText(const TypeRecord& t) {
+std::string LinkText(const TypeRecord& t)
+{
     switch (t.code) {
-    case SYM_TYPE_BITFIELD:
-        return Format(" bits %u:%u of %x", t.bitOffset, t.bitSize, t.link);
-    case SYM_TYPE_ARRAY:
-        return t.dimsSet ? Format(" bound %u of %x", t.bound, t.link) : std::string();
+    case SYM_TYPE_BITFIELD: return Format(" bits %u:%u of %x", t.bitOffset, t.bitSize, t.link);
+    case SYM_TYPE_ARRAY: return t.dimsSet ? Format(" bound %u of %x", t.bound, t.link) : std::string();
     case SYM_TYPE_POINTER:
     case SYM_TYPE_REFERENCE:
-    case SYM_TYPE_TYPEDEF:
-        return Format(" to %x", t.link);
-    case SYM_TYPE_PROC:
-        return Format(" returns %x", t.link);
-    default:
-        return {};
+    case SYM_TYPE_TYPEDEF: return Format(" to %x", t.link);
+    case SYM_TYPE_PROC: return Format(" returns %x", t.link);
+    default: return {};
     }
 }
 
-void AddItems(const TypeTable& types, const TypeRecord& t, std::vector<std::string>& rows) {
+void AddItems(const TypeTable& types, const TypeRecord& t, std::vector<std::string>& rows)
+{
     switch (t.code) {
     case SYM_TYPE_STRUCT:
     case SYM_TYPE_UNION:
         for (uint32_t at = t.firstItem; at != kNone; at = types.Members()[at].next) {
             const MemberItem& m = types.Members()[at];
             std::string row = Format("  member %s type %x offset %u", m.name.c_str(), m.type, m.offset);
-            if (m.bitSize != 0) row += Format(" bits %u:%u", m.bitOffset, m.bitSize);
+            if (m.bitSize != 0)
+                row += Format(" bits %u:%u", m.bitOffset, m.bitSize);
             rows.push_back(row);
         }
         break;
     case SYM_TYPE_ENUM:
         for (uint32_t at = t.firstItem; at != kNone; at = types.Enumerators()[at].next)
-            rows.push_back(Format("  enumerator %s %d", types.Enumerators()[at].name.c_str(),
-                                  types.Enumerators()[at].value));
+            rows.push_back(
+                Format("  enumerator %s %d", types.Enumerators()[at].name.c_str(), types.Enumerators()[at].value));
         break;
     case SYM_TYPE_PROC:
         for (uint32_t at = t.firstItem; at != kNone; at = types.Params()[at].next)
@@ -135,32 +142,36 @@ void AddItems(const TypeTable& types, const TypeRecord& t, std::vector<std::stri
     case SYM_TYPE_CLASS:
         for (uint32_t at = t.firstItem; at != kNone; at = types.Slots()[at].next) {
             const SlotItem& c = types.Slots()[at];
-            rows.push_back(c.isFunction
-                               ? Format("  slot %s %s code %08x-%08x", AccessName(c.access), c.name.c_str(),
-                                        c.lowPc, c.highPc)
-                               : Format("  slot %s %s type %x offset %u", AccessName(c.access), c.name.c_str(),
-                                        c.type, c.offset));
+            rows.push_back(
+                c.isFunction
+                    ? Format("  slot %s %s code %08x-%08x", AccessName(c.access), c.name.c_str(), c.lowPc, c.highPc)
+                    : Format("  slot %s %s type %x offset %u", AccessName(c.access), c.name.c_str(), c.type, c.offset));
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-std::string LocationText(const Store& s, const LocationRef& ref) {
-    if (ref.count == 0) return "none";
+std::string LocationText(const Store& s, const LocationRef& ref)
+{
+    if (ref.count == 0)
+        return "none";
     std::string text;
     for (uint32_t n = 0; n < ref.count; ++n) {
         const SymLocationPiece p = s.Piece(ref, n);
-        if (n != 0) text += "; ";
-        if (p.low != 0 || p.high != 0xFFFFFFFFu) text += Format("[%08x-%08x) ", p.low, p.high);
+        if (n != 0)
+            text += "; ";
+        if (p.low != 0 || p.high != 0xFFFFFFFFu)
+            text += Format("[%08x-%08x) ", p.low, p.high);
         text += ExpressionText(p.expr, p.length);
     }
     return text;
 }
 
-const char* StorageName(const Variable& v) {
-    if (v.function == kNone) return v.storage == SYM_STORAGE_EXTERNAL ? "global" : "static";
+const char* StorageName(const Variable& v)
+{
+    if (v.function == kNone)
+        return v.storage == SYM_STORAGE_EXTERNAL ? "global" : "static";
     switch (v.storage) {
     case SYM_STORAGE_LOCAL: return "local";
     case SYM_STORAGE_STATIC: return "static";
@@ -170,12 +181,14 @@ const char* StorageName(const Variable& v) {
 
 }  // namespace
 
-std::vector<std::string> ListTypesWithItems() {
+std::vector<std::string> ListTypesWithItems()
+{
     const Store& s = TheStore();
     const TypeTable& types = s.Types();
     std::vector<std::string> rows;
     for (const TypeRecord& t : types.Records()) {
-        if (t.predefined) continue;
+        if (t.predefined)
+            continue;
         rows.push_back(Format("%x %s size %u ", t.index, CodeName(t.code), types.SizeOf(t.index)) +
                        types.Text(t.index) + LinkText(t));
         AddItems(types, t, rows);
@@ -183,27 +196,31 @@ std::vector<std::string> ListTypesWithItems() {
     return rows;
 }
 
-std::vector<std::string> ListFunctionsWithVariables() {
+std::vector<std::string> ListFunctionsWithVariables()
+{
     const Store& s = TheStore();
     std::vector<std::string> rows;
     for (const Function& f : s.Functions()) {
         rows.push_back(Range(true, f.start, f.end) + " " + f.name + " module " + ModuleName(s, f.module) +
                        Format(" type %x", f.procType));
-        if (f.frameBase.stored) rows.push_back("  frame base " + LocationText(s, f.frameBase));
+        if (f.frameBase.stored)
+            rows.push_back("  frame base " + LocationText(s, f.frameBase));
         for (uint32_t at = s.Scopes()[f.scope].firstVar; at != kNone; at = s.Variables()[at].nextInScope) {
             const Variable& v = s.Variables()[at];
             std::string where = v.HasAddress() ? Format("%08x", v.start)
-                                : v.isRegister ? Format("r%u", v.location[0])
+                : v.isRegister                 ? Format("r%u", v.location[0])
                                                : Format("frame%+d", static_cast<int32_t>(v.location[0]));
             std::string row = Format("  %s %s type %x ", StorageName(v), v.name.c_str(), v.type) + where;
-            if (v.locationList.stored) row += " list " + LocationText(s, v.locationList);
+            if (v.locationList.stored)
+                row += " list " + LocationText(s, v.locationList);
             rows.push_back(row);
         }
     }
     return rows;
 }
 
-std::vector<std::string> ListLines() {
+std::vector<std::string> ListLines()
+{
     const Store& s = TheStore();
     std::vector<std::string> rows;
     for (const LineRow& r : s.LineRows().rows)

@@ -9,30 +9,37 @@ namespace quinar {
 
 namespace {
 
-bool Covers(const LocationPiece& p, uint32_t pc) {
+bool Covers(const LocationPiece& p, uint32_t pc)
+{
     // A piece reaching 0xFFFFFFFF holds at the last address too.
     return p.low <= pc && (pc < p.high || p.high == 0xFFFFFFFFu);
 }
 
 }  // namespace
 
-SymResult Store::SetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count) {
-    if (count != 0 && !pieces) return SYM_E_ARGUMENT;
+SymResult Store::SetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count)
+{
+    if (count != 0 && !pieces)
+        return SYM_E_ARGUMENT;
     LocationRef* ref = nullptr;
     if (handle == 0) {
-        if (openFunctions_.empty()) return SYM_E_BAD_HANDLE;
+        if (openFunctions_.empty())
+            return SYM_E_BAD_HANDLE;
         ref = &functions_[openFunctions_.back()].frameBase;
     } else if (KindOf(handle) == SYM_KIND_FUNCTION) {
         uint32_t at = functionHandles_.PositionIn(handle, functions_);
-        if (at == kNone) return SYM_E_BAD_HANDLE;
+        if (at == kNone)
+            return SYM_E_BAD_HANDLE;
         ref = &functions_[at].frameBase;
     } else {
         uint32_t at = variableHandles_.PositionIn(handle, variables_);
-        if (at == kNone) return SYM_E_BAD_HANDLE;
+        if (at == kNone)
+            return SYM_E_BAD_HANDLE;
         ref = &variables_[at].locationList;
     }
     for (uint32_t i = 0; i < count; ++i)
-        if (pieces[i].length != 0 && !pieces[i].expr) return SYM_E_ARGUMENT;
+        if (pieces[i].length != 0 && !pieces[i].expr)
+            return SYM_E_ARGUMENT;
 
     ref->stored = true;
     ref->first = static_cast<uint32_t>(locationPieces_.size());
@@ -45,7 +52,8 @@ SymResult Store::SetLocationList(uint32_t handle, const SymLocationPiece* pieces
     return SYM_OK;
 }
 
-const LocationRef* Store::LocationOf(uint32_t handle) const {
+const LocationRef* Store::LocationOf(uint32_t handle) const
+{
     if (KindOf(handle) == SYM_KIND_FUNCTION) {
         uint32_t at = functionHandles_.PositionIn(handle, functions_);
         return at == kNone ? nullptr : &functions_[at].frameBase;
@@ -54,20 +62,25 @@ const LocationRef* Store::LocationOf(uint32_t handle) const {
     return at == kNone ? nullptr : &variables_[at].locationList;
 }
 
-SymLocationPiece Store::Piece(const LocationRef& ref, uint32_t n) const {
+SymLocationPiece Store::Piece(const LocationRef& ref, uint32_t n) const
+{
     const LocationPiece& p = locationPieces_[ref.first + n];
     return {p.low, p.high, p.length ? locationBytes_.data() + p.offset : nullptr, p.length};
 }
 
-SymResult Store::FunctionVariable(uint32_t function, uint32_t n, uint32_t* variable,
-                                  std::string* name) const {
+SymResult Store::FunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, std::string* name) const
+{
     uint32_t at = functionHandles_.PositionIn(function, functions_);
-    if (at == kNone) return SYM_E_BAD_HANDLE;
+    if (at == kNone)
+        return SYM_E_BAD_HANDLE;
     const uint32_t scope = functions_[at].scope;
     for (uint32_t v = scopes_[scope].firstVar; v != kNone; v = variables_[v].nextInScope) {
-        if (n-- > 0) continue;
-        if (variable) *variable = variableHandles_.HandleOf(v);
-        if (name) *name = variables_[v].name;
+        if (n-- > 0)
+            continue;
+        if (variable)
+            *variable = variableHandles_.HandleOf(v);
+        if (name)
+            *name = variables_[v].name;
         return SYM_OK;
     }
     return SYM_E_NOT_FOUND;
@@ -79,34 +92,45 @@ using namespace quinar;
 
 extern "C" {
 
-SymResult SymSetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count) {
+SymResult SymSetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count)
+{
     return TheStore().SetLocationList(handle, pieces, count);
 }
 
-SymResult SymGetLocationPiece(uint32_t handle, uint32_t n, SymLocationPiece* out) {
-    if (!out) return SYM_E_ARGUMENT;
+SymResult SymGetLocationPiece(uint32_t handle, uint32_t n, SymLocationPiece* out)
+{
+    if (!out)
+        return SYM_E_ARGUMENT;
     const LocationRef* ref = TheStore().LocationOf(handle);
-    if (!ref) return SYM_E_BAD_HANDLE;
-    if (!ref->stored || n >= ref->count) return SYM_E_NOT_FOUND;
+    if (!ref)
+        return SYM_E_BAD_HANDLE;
+    if (!ref->stored || n >= ref->count)
+        return SYM_E_NOT_FOUND;
     *out = TheStore().Piece(*ref, n);
     return SYM_OK;
 }
 
-SymResult SymGetLocationAt(uint32_t handle, uint32_t pc, const uint8_t** expr, uint32_t* length) {
+SymResult SymGetLocationAt(uint32_t handle, uint32_t pc, const uint8_t** expr, uint32_t* length)
+{
     const Store& s = TheStore();
     const LocationRef* ref = s.LocationOf(handle);
-    if (!ref) return SYM_E_BAD_HANDLE;
+    if (!ref)
+        return SYM_E_BAD_HANDLE;
     for (uint32_t n = 0; ref->stored && n < ref->count; ++n) {
         SymLocationPiece p = s.Piece(*ref, n);
-        if (!Covers({p.low, p.high, 0, 0}, pc)) continue;
-        if (expr) *expr = p.expr;
-        if (length) *length = p.length;
+        if (!Covers({p.low, p.high, 0, 0}, pc))
+            continue;
+        if (expr)
+            *expr = p.expr;
+        if (length)
+            *length = p.length;
         return SYM_OK;
     }
     return SYM_E_NOT_FOUND;
 }
 
-SymResult SymGetFunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, char* name) {
+SymResult SymGetFunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, char* name)
+{
     std::string text;
     SymResult r = TheStore().FunctionVariable(function, n, variable, &text);
     if (r == SYM_OK && name) {

@@ -5,14 +5,19 @@
 
 namespace quinar {
 
-Store& TheStore() {
+Store& TheStore()
+{
     static Store store;
     return store;
 }
 
-Store::Store() { Clear(); }
+Store::Store()
+{
+    Clear();
+}
 
-void Store::Clear() {
+void Store::Clear()
+{
     imageKnown_ = false;
     imagePath_.clear();
     imageStamp_ = {};
@@ -45,30 +50,36 @@ void Store::Clear() {
     TouchAddresses();
 }
 
-void Store::FreeDerived() {
+void Store::FreeDerived()
+{
     lineIndex_.Clear();
     linesBuilt_ = false;
     keysByName_.clear();
     moduleNamesBuilt_ = false;
 }
 
-SymResult Store::CheckImageLoaded(const char* path, const ImageStamp* stamp) {
-    if (!path || !stamp) return SYM_E_ARGUMENT;
-    bool holdsSymbols = !modules_.empty() || !functions_.empty() || !labels_.empty() ||
-                        !variables_.empty() || !dataLabels_.empty();
+SymResult Store::CheckImageLoaded(const char* path, const ImageStamp* stamp)
+{
+    if (!path || !stamp)
+        return SYM_E_ARGUMENT;
+    bool holdsSymbols =
+        !modules_.empty() || !functions_.empty() || !labels_.empty() || !variables_.empty() || !dataLabels_.empty();
     if (imageKnown_ && holdsSymbols && imagePath_ == path && imageStamp_ == *stamp)
         return SYM_S_IMAGE_LOADED;
     // One image at a time: the symbols of another one (or of a changed file)
     // go before this one's are read.
-    if (holdsSymbols || imageKnown_) Clear();
+    if (holdsSymbols || imageKnown_)
+        Clear();
     imageKnown_ = true;
     imagePath_ = path;
     imageStamp_ = *stamp;
     return SYM_OK;
 }
 
-void Store::EndLoad() {
-    if (openTable_ != kNone) EndLineTable();
+void Store::EndLoad()
+{
+    if (openTable_ != kNone)
+        EndLineTable();
     CloseOpenFunctions();
     currentModule_ = kNone;
     BuildAddressIndexes();
@@ -76,26 +87,32 @@ void Store::EndLoad() {
     BuildModuleNames();
 }
 
-void Store::LoadCounts(uint32_t* a, uint32_t* b, uint32_t* c, uint32_t* d) const {
+void Store::LoadCounts(uint32_t* a, uint32_t* b, uint32_t* c, uint32_t* d) const
+{
     auto count = [](size_t n) { return static_cast<uint32_t>(std::min<size_t>(n, 0xFFFFFFFFu)); };
     if (a)
-        *a = count(modules_.size() + functions_.size() + labels_.size() + dataLabels_.size() +
-                   variables_.size());
-    if (b) *b = count(modules_.size());
-    if (c) *c = count(functions_.size());
-    if (d) *d = count(lineTables_.rows.size());
+        *a = count(modules_.size() + functions_.size() + labels_.size() + dataLabels_.size() + variables_.size());
+    if (b)
+        *b = count(modules_.size());
+    if (c)
+        *c = count(functions_.size());
+    if (d)
+        *d = count(lineTables_.rows.size());
 }
 
-void Store::AddSection(const char* name, uint32_t index, uint32_t attribute) {
+void Store::AddSection(const char* name, uint32_t index, uint32_t attribute)
+{
     sections_.push_back({name ? name : "", index, attribute});
 }
 
-uint32_t Store::ModulePosition(uint32_t handle) const {
+uint32_t Store::ModulePosition(uint32_t handle) const
+{
     auto it = moduleByHandle_.find(handle);
     return it == moduleByHandle_.end() ? kNone : it->second;
 }
 
-uint32_t Store::NewModule(uint32_t handle, const char* name) {
+uint32_t Store::NewModule(uint32_t handle, const char* name)
+{
     uint32_t position = static_cast<uint32_t>(modules_.size());
     Module m;
     m.handle = handle;
@@ -107,9 +124,10 @@ uint32_t Store::NewModule(uint32_t handle, const char* name) {
     return position;
 }
 
-void Store::ApplyDesc(Module& m, const ImageStamp* stamp, const SymModuleDesc* desc,
-                      uint32_t position, uint32_t kind) {
-    if (stamp) m.stamp = *stamp;
+void Store::ApplyDesc(Module& m, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position, uint32_t kind)
+{
+    if (stamp)
+        m.stamp = *stamp;
     m.position = position;
     m.kind = kind;
     if (desc) {
@@ -118,14 +136,18 @@ void Store::ApplyDesc(Module& m, const ImageStamp* stamp, const SymModuleDesc* d
     }
 }
 
-SymResult Store::OpenModule(const char* name, const ImageStamp* stamp, const SymModuleDesc* desc,
-                            uint32_t position, uint32_t kind, uint32_t* handle) {
-    if (!handle) return SYM_E_ARGUMENT;
+SymResult Store::OpenModule(const char* name, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position,
+                            uint32_t kind, uint32_t* handle)
+{
+    if (!handle)
+        return SYM_E_ARGUMENT;
     *handle = 0;
-    if (!name || !*name) return SYM_S_MODULE_NO_HANDLE;
+    if (!name || !*name)
+        return SYM_S_MODULE_NO_HANDLE;
     CloseModule();
     uint32_t serial = nextModuleSerial_++;
-    if (nextModuleSerial_ > kSerialMask) nextModuleSerial_ = 1;
+    if (nextModuleSerial_ > kSerialMask)
+        nextModuleSerial_ = 1;
     uint32_t h = MakeHandle(SYM_KIND_MODULE, serial);
     uint32_t at = NewModule(h, name);
     ApplyDesc(modules_[at], stamp, desc, position, kind);
@@ -134,9 +156,11 @@ SymResult Store::OpenModule(const char* name, const ImageStamp* stamp, const Sym
     return SYM_OK;
 }
 
-SymResult Store::ReopenModule(uint32_t handle, const char* name, const ImageStamp* stamp,
-                              const SymModuleDesc* desc, uint32_t position, uint32_t kind) {
-    if (KindOf(handle) != SYM_KIND_MODULE || SerialOf(handle) == 0) return SYM_E_BAD_HANDLE;
+SymResult Store::ReopenModule(uint32_t handle, const char* name, const ImageStamp* stamp, const SymModuleDesc* desc,
+                              uint32_t position, uint32_t kind)
+{
+    if (KindOf(handle) != SYM_KIND_MODULE || SerialOf(handle) == 0)
+        return SYM_E_BAD_HANDLE;
     CloseModule();
     uint32_t at = ModulePosition(handle);
     if (at == kNone) {
@@ -146,22 +170,27 @@ SymResult Store::ReopenModule(uint32_t handle, const char* name, const ImageStam
     } else {
         ++modules_[at].reopenCount;
     }
-    if (name && *name && modules_[at].name.empty()) modules_[at].name = name;
+    if (name && *name && modules_[at].name.empty())
+        modules_[at].name = name;
     ApplyDesc(modules_[at], stamp, desc, position, kind);
     currentModule_ = lastModule_ = at;
     return SYM_OK;
 }
 
-SymResult Store::MarkNameShared(uint32_t handle) {
+SymResult Store::MarkNameShared(uint32_t handle)
+{
     uint32_t at = ModulePosition(handle);
-    if (at == kNone) return SYM_E_BAD_HANDLE;
+    if (at == kNone)
+        return SYM_E_BAD_HANDLE;
     modules_[at].nameShared = true;
     return SYM_OK;
 }
 
-void Store::CloseModule() {
+void Store::CloseModule()
+{
     CloseOpenFunctions();
-    if (currentModule_ != kNone) lastModule_ = currentModule_;
+    if (currentModule_ != kNone)
+        lastModule_ = currentModule_;
     currentModule_ = kNone;
 }
 
@@ -169,28 +198,35 @@ namespace {
 
 // A function's or a variable's range, as given.
 template <class Records>
-SymResult SetSpan(const HandleSpace& space, Records& records, uint32_t handle,
-                  const SymRange& range) {
+SymResult SetSpan(const HandleSpace& space, Records& records, uint32_t handle, const SymRange& range)
+{
     uint32_t at = space.PositionIn(handle, records);
-    if (at == kNone) return SYM_E_BAD_HANDLE;
-    if (range.startValid) records[at].start = range.start;
-    if (range.endValid) records[at].end = range.end;
+    if (at == kNone)
+        return SYM_E_BAD_HANDLE;
+    if (range.startValid)
+        records[at].start = range.start;
+    if (range.endValid)
+        records[at].end = range.end;
     return SYM_OK;
 }
 
 }  // namespace
 
-void Store::GrowRange(Module& m, uint32_t start, uint32_t end) {
-    if (start == kNoRangeStart || start > end) return;
+void Store::GrowRange(Module& m, uint32_t start, uint32_t end)
+{
+    if (start == kNoRangeStart || start > end)
+        return;
     m.start = m.hasRange ? std::min(m.start, start) : start;
     m.end = m.hasRange ? std::max(m.end, end) : end;
     m.hasRange = true;
     TouchAddresses();
 }
 
-SymResult Store::SetRange(const SymRange& range, uint32_t handle) {
+SymResult Store::SetRange(const SymRange& range, uint32_t handle)
+{
     if (handle == 0) {
-        if (lastModule_ == kNone) return SYM_E_BAD_HANDLE;
+        if (lastModule_ == kNone)
+            return SYM_E_BAD_HANDLE;
         handle = modules_[lastModule_].handle;
     }
     SymResult r = SYM_E_BAD_HANDLE;
@@ -203,24 +239,28 @@ SymResult Store::SetRange(const SymRange& range, uint32_t handle) {
         break;
     case SYM_KIND_FUNCTION:
         r = SetSpan(functionHandles_, functions_, handle, range);
-        if (r == SYM_OK) TouchAddresses();
+        if (r == SYM_OK)
+            TouchAddresses();
         break;
     case SYM_KIND_VARIABLE:
         r = SetSpan(variableHandles_, variables_, handle, range);
-        if (r == SYM_OK) TouchSymbols();
+        if (r == SYM_OK)
+            TouchSymbols();
         break;
-    default:
-        break;
+    default: break;
     }
     return r;
 }
 
-SymResult Store::SetModuleAttr(uint32_t handle, const char* text) {
+SymResult Store::SetModuleAttr(uint32_t handle, const char* text)
+{
     uint32_t at = ModulePosition(handle);
-    if (at == kNone) return SYM_E_BAD_HANDLE;
+    if (at == kNone)
+        return SYM_E_BAD_HANDLE;
     Module& m = modules_[at];
     m.attr = text ? text : "";
-    if (m.attr.empty()) return SYM_OK;
+    if (m.attr.empty())
+        return SYM_OK;
     for (uint32_t file : m.files) {
         if (files_[file].name == m.attr) {
             m.currentFile = file;
@@ -244,8 +284,10 @@ SymResult Store::SetModuleAttr(uint32_t handle, const char* text) {
     return SYM_OK;
 }
 
-SymResult Store::AddModuleByName(const char* name, uint32_t value) {
-    if (!name || !*name) return SYM_E_ARGUMENT;
+SymResult Store::AddModuleByName(const char* name, uint32_t value)
+{
+    if (!name || !*name)
+        return SYM_E_ARGUMENT;
     if (currentModule_ != kNone) {
         labels_.push_back({name, value, currentModule_});
         names_.Add(name, {SYM_KIND_LABEL, static_cast<uint32_t>(labels_.size() - 1)});
@@ -257,50 +299,61 @@ SymResult Store::AddModuleByName(const char* name, uint32_t value) {
     return OpenModule(name, nullptr, &desc, value, 0, &handle);
 }
 
-uint32_t Store::FileOfKey(uint32_t key) const {
+uint32_t Store::FileOfKey(uint32_t key) const
+{
     if (KindOf(key) == SYM_KIND_SOURCE)
         return fileHandles_.PositionIn(key, files_);
     uint32_t at = ModulePosition(key);
-    if (at == kNone || modules_[at].files.empty()) return kNone;
+    if (at == kNone || modules_[at].files.empty())
+        return kNone;
     return modules_[at].files.front();
 }
 
-bool Store::IsModuleOrSourceKey(uint32_t key) const {
+bool Store::IsModuleOrSourceKey(uint32_t key) const
+{
     if (KindOf(key) == SYM_KIND_SOURCE)
         return fileHandles_.PositionIn(key, files_) != kNone;
     return ModulePosition(key) != kNone;
 }
 
-uint32_t Store::KeyOfFile(uint32_t file) const {
+uint32_t Store::KeyOfFile(uint32_t file) const
+{
     const Module& m = modules_[files_[file].module];
     return m.files.front() == file ? m.handle : fileHandles_.HandleOf(file);
 }
 
-std::string Store::FileName(uint32_t file) const {
+std::string Store::FileName(uint32_t file) const
+{
     const SourceFile& f = files_[file];
     return f.name.empty() ? modules_[f.module].name : f.name;
 }
 
-SymResult Store::SourceNameOfKey(uint32_t key, std::string* name) const {
+SymResult Store::SourceNameOfKey(uint32_t key, std::string* name) const
+{
     uint32_t file = FileOfKey(key);
     if (file != kNone) {
         *name = FileName(file);
         return SYM_OK;
     }
     uint32_t at = ModulePosition(key);
-    if (at == kNone) return SYM_E_BAD_HANDLE;
+    if (at == kNone)
+        return SYM_E_BAD_HANDLE;
     *name = modules_[at].name;
     return SYM_OK;
 }
 
-void Store::BuildModuleNames() {
-    if (moduleNamesBuilt_) return;
+void Store::BuildModuleNames()
+{
+    if (moduleNamesBuilt_)
+        return;
     keysByName_.clear();
     auto file = [&](std::string_view name, uint32_t key) {
         std::string folded = FoldCase(FilePart(name));
-        if (folded.empty()) return;
+        if (folded.empty())
+            return;
         auto& keys = keysByName_[folded];
-        if (keys.empty() || keys.back() != key) keys.push_back(key);
+        if (keys.empty() || keys.back() != key)
+            keys.push_back(key);
     };
     for (const Module& m : modules_) {
         if (m.files.empty()) {
@@ -313,18 +366,22 @@ void Store::BuildModuleNames() {
             named = named || SameName(FilePart(FileName(f)), FilePart(m.name), false);
         }
         // A reader may name the module by the file's base name only.
-        if (!named) file(m.name, m.handle);
+        if (!named)
+            file(m.name, m.handle);
     }
     moduleNamesBuilt_ = true;
 }
 
-SymResult Store::FindModuleByFile(std::string_view fileName, uint32_t n, uint32_t* key) {
-    if (!key) return SYM_E_ARGUMENT;
+SymResult Store::FindModuleByFile(std::string_view fileName, uint32_t n, uint32_t* key)
+{
+    if (!key)
+        return SYM_E_ARGUMENT;
     *key = 0;
     BuildModuleNames();
     std::string folded = FoldCase(FilePart(fileName));
     std::vector<uint32_t> matches;
-    if (auto it = keysByName_.find(folded); it != keysByName_.end()) matches = it->second;
+    if (auto it = keysByName_.find(folded); it != keysByName_.end())
+        matches = it->second;
     // "main.c" also finds the module a reader named "main".
     if (size_t dot = folded.rfind('.'); dot != std::string::npos && dot > 0) {
         if (auto it = keysByName_.find(folded.substr(0, dot)); it != keysByName_.end())
@@ -332,7 +389,8 @@ SymResult Store::FindModuleByFile(std::string_view fileName, uint32_t n, uint32_
                 if (std::find(matches.begin(), matches.end(), k) == matches.end())
                     matches.push_back(k);
     }
-    if (n >= matches.size()) return SYM_E_NOT_FOUND;
+    if (n >= matches.size())
+        return SYM_E_NOT_FOUND;
     *key = matches[n];
     return SYM_OK;
 }

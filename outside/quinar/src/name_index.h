@@ -31,11 +31,14 @@ public:
     // Calls visit(ref) for every record filed under the folded name, oldest
     // first, until it returns true; returns whether one did.
     template <class Visit>
-    bool FindIf(std::string_view name, Visit visit) const {
+    bool FindIf(std::string_view name, Visit visit) const
+    {
         auto it = map_.find(FoldCase(name));
-        if (it == map_.end()) return false;
+        if (it == map_.end())
+            return false;
         for (const NameRef& ref : it->second)
-            if (visit(ref)) return true;
+            if (visit(ref))
+                return true;
         return false;
     }
 

@@ -13,12 +13,12 @@ class RangeIndex {
 public:
     struct Range {
         uint32_t start;
-        uint32_t end;      // inclusive
+        uint32_t end;  // inclusive
         uint32_t payload;
     };
     struct Segment {
         uint32_t start;
-        uint32_t end;      // inclusive
+        uint32_t end;  // inclusive
         uint32_t payload;
     };
 

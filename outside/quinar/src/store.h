@@ -28,12 +28,12 @@ inline constexpr uint32_t kNoRangeStart = 0xFFFFFFFFu;
 struct Section {
     std::string name;
     uint32_t index;
-    uint32_t attribute;   // ELF: bit 0 code, bit 1 writable; IEEE-695: the section kind
+    uint32_t attribute;  // ELF: bit 0 code, bit 1 writable; IEEE-695: the section kind
 };
 
 struct SourceFile {
-    uint32_t module;       // position of the module
-    std::string name;      // empty: the module's own name stands for it
+    uint32_t module;   // position of the module
+    std::string name;  // empty: the module's own name stands for it
 };
 
 struct Module {
@@ -41,16 +41,16 @@ struct Module {
     std::string name;
     ImageStamp stamp{};
     uint32_t section = 0;
-    uint32_t start = kNoRangeStart;   // inclusive range; valid when hasRange
+    uint32_t start = kNoRangeStart;  // inclusive range; valid when hasRange
     uint32_t end = 0;
     bool hasRange = false;
-    uint32_t position = 0;   // the reader's debug-information position
-    uint32_t kind = 0;       // the reader's kind word
-    std::string attr;        // SymSetModuleAttr text
-    uint32_t reopenCount = 0;    // SymAddModuleOpenByDescNew calls
-    bool nameShared = false;     // UpdateModuleReopenStatus: a same-named file follows
-    uint32_t scope = kNone;      // file-level scope of its statics and globals
-    std::vector<uint32_t> files; // source files, the first is the module's own
+    uint32_t position = 0;         // the reader's debug-information position
+    uint32_t kind = 0;             // the reader's kind word
+    std::string attr;              // SymSetModuleAttr text
+    uint32_t reopenCount = 0;      // SymAddModuleOpenByDescNew calls
+    bool nameShared = false;       // UpdateModuleReopenStatus: a same-named file follows
+    uint32_t scope = kNone;        // file-level scope of its statics and globals
+    std::vector<uint32_t> files;   // source files, the first is the module's own
     uint32_t currentFile = kNone;  // where the next line table goes
 };
 
@@ -59,8 +59,8 @@ struct Module {
 enum class ScopeKind : uint8_t { Module, Function, Block };
 struct Scope {
     ScopeKind kind;
-    uint32_t owner;          // position of the module or function
-    uint32_t parent;         // enclosing scope, kNone at a module
+    uint32_t owner;   // position of the module or function
+    uint32_t parent;  // enclosing scope, kNone at a module
     uint32_t firstVar = kNone;
     uint32_t lastVar = kNone;
 };
@@ -75,8 +75,8 @@ struct LocationRef {
 
 struct LocationPiece {
     uint32_t low;
-    uint32_t high;           // exclusive
-    uint32_t offset;         // of the expression in the byte pool
+    uint32_t high;    // exclusive
+    uint32_t offset;  // of the expression in the byte pool
     uint32_t length;
 };
 
@@ -85,18 +85,18 @@ struct Function {
     uint32_t module = kNone;
     uint32_t section = 0;
     uint32_t start = 0;
-    uint32_t end = 0;        // inclusive
+    uint32_t end = 0;  // inclusive
     uint32_t procType = 0;
     bool isStatic = false;
-    uint32_t parent = kNone; // enclosing function of a nested one
+    uint32_t parent = kNone;  // enclosing function of a nested one
     uint32_t scope = kNone;
-    LocationRef frameBase;   // DW_AT_frame_base: what frame offsets count from
+    LocationRef frameBase;  // DW_AT_frame_base: what frame offsets count from
 };
 
 struct Label {
     std::string name;
     uint32_t value;
-    uint32_t module;         // kNone for a global label
+    uint32_t module;  // kNone for a global label
 };
 
 struct DataLabel {
@@ -111,7 +111,7 @@ struct DataLabel {
 struct Variable {
     std::string name;
     uint32_t type = 0;
-    uint32_t storage = 0;    // SYM_STORAGE_*
+    uint32_t storage = 0;  // SYM_STORAGE_*
     bool isRegister = false;
     bool constVolatile = false;
     uint32_t mode = 0;
@@ -122,7 +122,7 @@ struct Variable {
     uint32_t start = 0;         // static and external: address range, end exclusive
     uint32_t end = 0;
     uint32_t nextInScope = kNone;
-    LocationRef locationList;   // the image's own location description
+    LocationRef locationList;  // the image's own location description
     uint32_t Attribute() const { return isRegister ? SYM_ATTR_REGISTER : storage; }
     bool HasAddress() const { return !isRegister && storage != SYM_STORAGE_LOCAL; }
 };
@@ -140,16 +140,16 @@ public:
     const std::vector<Section>& Sections() const { return sections_; }
 
     // Modules
-    SymResult OpenModule(const char* name, const ImageStamp* stamp, const SymModuleDesc* desc,
-                         uint32_t position, uint32_t kind, uint32_t* handle);
-    SymResult ReopenModule(uint32_t handle, const char* name, const ImageStamp* stamp,
-                           const SymModuleDesc* desc, uint32_t position, uint32_t kind);
+    SymResult OpenModule(const char* name, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position,
+                         uint32_t kind, uint32_t* handle);
+    SymResult ReopenModule(uint32_t handle, const char* name, const ImageStamp* stamp, const SymModuleDesc* desc,
+                           uint32_t position, uint32_t kind);
     SymResult MarkNameShared(uint32_t handle);
     void CloseModule();
     SymResult SetRange(const SymRange& range, uint32_t handle);
     SymResult SetModuleAttr(uint32_t handle, const char* text);
     SymResult AddModuleByName(const char* name, uint32_t value);
-    uint32_t ModulePosition(uint32_t handle) const;   // kNone when unknown
+    uint32_t ModulePosition(uint32_t handle) const;  // kNone when unknown
     const std::vector<Module>& Modules() const { return modules_; }
     const std::vector<SourceFile>& Files() const { return files_; }
     // A module handle (its first source file) or a source handle -> file
@@ -171,15 +171,12 @@ public:
     const LineTables& LineRows() const { return lineTables_; }
 
     // Symbols
-    SymResult AddPublicSymbol(const char* name, bool isStatic, const SymModuleDesc* range,
-                              uint32_t procType);
+    SymResult AddPublicSymbol(const char* name, bool isStatic, const SymModuleDesc* range, uint32_t procType);
     SymResult EndSymbolBlock();
-    SymResult AddVariable(const char* name, uint32_t type, uint32_t storage, bool isRegister,
-                          const uint32_t* location, bool constVolatile, uint32_t mode,
-                          uint32_t* handle);
+    SymResult AddVariable(const char* name, uint32_t type, uint32_t storage, bool isRegister, const uint32_t* location,
+                          bool constVolatile, uint32_t mode, uint32_t* handle);
     void AddLabel(const char* name, uint32_t value);
-    void AddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section,
-                      uint32_t address2);
+    void AddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section, uint32_t address2);
     SymResult LookupNamedSymbol(uint32_t scope, std::string_view name, uint32_t* handle) const;
     // Location descriptions (locations.cpp).
     SymResult SetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count);
@@ -193,9 +190,9 @@ public:
     uint32_t FindFunction(std::string_view name) const;
     void AddFuncName(const char* signature, const char* name);
     void ClearFuncNames() { funcNames_.clear(); }
-    SymResult Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start,
-                      uint32_t* end, uint32_t* attribute, uint32_t* type, uint32_t* size,
-                      uint32_t* flags, uint32_t* location, uint32_t* scope);
+    SymResult Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start, uint32_t* end,
+                      uint32_t* attribute, uint32_t* type, uint32_t* size, uint32_t* flags, uint32_t* location,
+                      uint32_t* scope);
     const std::vector<Function>& Functions() const { return functions_; }
     const std::vector<Variable>& Variables() const { return variables_; }
     const std::vector<Scope>& Scopes() const { return scopes_; }
@@ -209,21 +206,15 @@ public:
     // by name.
     const NameIndex& Names() const { return names_; }
     uint32_t LabelPosition(uint32_t handle) const { return labelHandles_.PositionIn(handle, labels_); }
-    uint32_t DataLabelPosition(uint32_t handle) const {
-        return dataLabelHandles_.PositionIn(handle, dataLabels_);
-    }
-    uint32_t FunctionPosition(uint32_t handle) const {
-        return functionHandles_.PositionIn(handle, functions_);
-    }
-    uint32_t VariablePosition(uint32_t handle) const {
-        return variableHandles_.PositionIn(handle, variables_);
-    }
+    uint32_t DataLabelPosition(uint32_t handle) const { return dataLabelHandles_.PositionIn(handle, dataLabels_); }
+    uint32_t FunctionPosition(uint32_t handle) const { return functionHandles_.PositionIn(handle, functions_); }
+    uint32_t VariablePosition(uint32_t handle) const { return variableHandles_.PositionIn(handle, variables_); }
 
     // Address look-ups (innermost first); kNone when nothing holds the address.
     uint32_t FunctionAt(uint32_t address);
     uint32_t ModuleAt(uint32_t address);
     uint32_t VariableAt(uint32_t address);
-    uint32_t LabelAtOrBelow(uint32_t address);   // nearest label at or below
+    uint32_t LabelAtOrBelow(uint32_t address);  // nearest label at or below
     uint32_t DataLabelAt(uint32_t address);
 
     TypeTable& Types() { return types_; }
@@ -238,8 +229,7 @@ public:
 
 private:
     uint32_t NewModule(uint32_t handle, const char* name);
-    void ApplyDesc(Module& m, const ImageStamp* stamp, const SymModuleDesc* desc,
-                   uint32_t position, uint32_t kind);
+    void ApplyDesc(Module& m, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position, uint32_t kind);
     // Widens a module's range to cover [start, end]; no range (start
     // 0xFFFFFFFF or above end) changes nothing.
     void GrowRange(Module& m, uint32_t start, uint32_t end);
@@ -249,7 +239,11 @@ private:
     void CloseOpenFunctions();
     // Function and module ranges bound the last rows of line tables, so
     // they drop the line index too; other symbols only the address indexes.
-    void TouchAddresses() { addrIndexesBuilt_ = false; linesBuilt_ = false; }
+    void TouchAddresses()
+    {
+        addrIndexesBuilt_ = false;
+        linesBuilt_ = false;
+    }
     void TouchSymbols() { addrIndexesBuilt_ = false; }
     void BuildAddressIndexes();
     void BuildModuleNames();
@@ -259,10 +253,10 @@ private:
     bool imageKnown_ = false;
     std::string imagePath_;
     ImageStamp imageStamp_{};
-    uint32_t currentModule_ = kNone;   // open module
-    uint32_t lastModule_ = kNone;      // the module handle 0 stands for
+    uint32_t currentModule_ = kNone;  // open module
+    uint32_t lastModule_ = kNone;     // the module handle 0 stands for
     uint32_t openTable_ = kNone;
-    std::vector<uint32_t> openFunctions_;   // symbol blocks, innermost last
+    std::vector<uint32_t> openFunctions_;  // symbol blocks, innermost last
 
     std::vector<Section> sections_;
     std::vector<Module> modules_;
@@ -286,14 +280,14 @@ private:
     HandleSpace variableHandles_{SYM_KIND_VARIABLE};
     std::vector<LocationPiece> locationPieces_;
     std::vector<uint8_t> locationBytes_;
-    NameIndex names_;                  // functions, labels, data labels, file-level variables
-    std::unordered_map<std::string, std::string> funcNames_;   // folded signature or name -> name
+    NameIndex names_;                                         // functions, labels, data labels, file-level variables
+    std::unordered_map<std::string, std::string> funcNames_;  // folded signature or name -> name
 
     bool addrIndexesBuilt_ = false;
     RangeIndex functionIndex_, moduleIndex_, variableIndex_;
     std::vector<std::pair<uint32_t, uint32_t>> labelsByAddress_, dataLabelsByAddress_;
     bool moduleNamesBuilt_ = false;
-    std::unordered_map<std::string, std::vector<uint32_t>> keysByName_;   // folded file name -> source keys
+    std::unordered_map<std::string, std::vector<uint32_t>> keysByName_;  // folded file name -> source keys
 
     TypeTable types_;
 };

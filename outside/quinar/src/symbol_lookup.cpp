@@ -14,9 +14,8 @@ namespace quinar {
 
 namespace {
 
-constexpr const char* kRegisterNames[kRegisterCount] = {
-    "r0", "r1", "r2",  "r3",  "r4",  "r5",  "r6", "r7", "r8",
-    "r9", "r10", "r11", "r12", "r13", "r14", "r15", "cpsr", "spsr"};
+constexpr const char* kRegisterNames[kRegisterCount] = {"r0", "r1",  "r2",  "r3",  "r4",  "r5",  "r6",  "r7",   "r8",
+                                                        "r9", "r10", "r11", "r12", "r13", "r14", "r15", "cpsr", "spsr"};
 
 // The CPU model's other names of r13-r15.
 constexpr struct {
@@ -24,7 +23,8 @@ constexpr struct {
     uint32_t id;
 } kRegisterAliases[] = {{"sp", 13}, {"lr", 14}, {"pc", 15}};
 
-bool RegisterIdOfName(std::string_view name, uint32_t* id) {
+bool RegisterIdOfName(std::string_view name, uint32_t* id)
+{
     const std::string text(name);
     for (uint32_t i = 0; i < kRegisterCount; ++i) {
         if (strcasecmp(kRegisterNames[i], text.c_str()) == 0) {
@@ -41,9 +41,12 @@ bool RegisterIdOfName(std::string_view name, uint32_t* id) {
     return false;
 }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -53,11 +56,10 @@ struct Where {
     uint32_t scope = kNone;
 };
 
-Where WhereOf(const Store& s, uint32_t handle) {
+Where WhereOf(const Store& s, uint32_t handle)
+{
     Where w;
-    auto moduleScope = [&](uint32_t module) {
-        return module == kNone ? kNone : s.Modules()[module].scope;
-    };
+    auto moduleScope = [&](uint32_t module) { return module == kNone ? kNone : s.Modules()[module].scope; };
     switch (KindOf(handle)) {
     case SYM_KIND_MODULE:
         w.module = s.ModulePosition(handle);
@@ -77,45 +79,59 @@ Where WhereOf(const Store& s, uint32_t handle) {
         }
         break;
     case SYM_KIND_LABEL:
-        if (uint32_t l = s.LabelPosition(handle); l != kNone) w.module = s.Labels()[l].module;
+        if (uint32_t l = s.LabelPosition(handle); l != kNone)
+            w.module = s.Labels()[l].module;
         w.scope = moduleScope(w.module);
         break;
     case SYM_KIND_DATA_LABEL:
-        if (uint32_t d = s.DataLabelPosition(handle); d != kNone) w.module = s.DataLabels()[d].module;
+        if (uint32_t d = s.DataLabelPosition(handle); d != kNone)
+            w.module = s.DataLabels()[d].module;
         w.scope = moduleScope(w.module);
         break;
-    default:
-        break;
+    default: break;
     }
     return w;
 }
 
 }  // namespace
 
-uint32_t RegisterHandle(uint32_t id) { return MakeHandle(SYM_KIND_REGISTER, id + 1); }
+uint32_t RegisterHandle(uint32_t id)
+{
+    return MakeHandle(SYM_KIND_REGISTER, id + 1);
+}
 
-bool RegisterOf(uint32_t handle, uint32_t* id) {
-    if (KindOf(handle) != SYM_KIND_REGISTER) return false;
+bool RegisterOf(uint32_t handle, uint32_t* id)
+{
+    if (KindOf(handle) != SYM_KIND_REGISTER)
+        return false;
     const uint32_t serial = SerialOf(handle);
-    if (serial == 0 || serial > kRegisterCount) return false;
+    if (serial == 0 || serial > kRegisterCount)
+        return false;
     *id = serial - 1;
     return true;
 }
 
-bool ParseRegisterReference(std::string_view text, uint32_t* id) {
+bool ParseRegisterReference(std::string_view text, uint32_t* id)
+{
     text = Trim(text);
-    if (text.size() < 2 || (text[0] != '@' && text[0] != '$')) return false;
+    if (text.size() < 2 || (text[0] != '@' && text[0] != '$'))
+        return false;
     text.remove_prefix(1);
     if (text.front() == '(') {
-        if (text.back() != ')') return false;
+        if (text.back() != ')')
+            return false;
         text = Trim(text.substr(1, text.size() - 2));
     }
     return RegisterIdOfName(text, id);
 }
 
-const char* RegisterName(uint32_t id) { return id < kRegisterCount ? kRegisterNames[id] : ""; }
+const char* RegisterName(uint32_t id)
+{
+    return id < kRegisterCount ? kRegisterNames[id] : "";
+}
 
-SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* handle, const uint32_t* pc) {
+SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* handle, const uint32_t* pc)
+{
     *handle = 0;
     name = Trim(name);
     if (uint32_t id = 0; ParseRegisterReference(name, &id)) {
@@ -123,7 +139,8 @@ SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* 
         return SYM_OK;
     }
     name = StripSymbolMark(name);
-    if (name.empty()) return SYM_E_NOT_FOUND;
+    if (name.empty())
+        return SYM_E_NOT_FOUND;
 
     // Innermost first: a local hides a static of its module, which hides a
     // global of another module.
@@ -173,8 +190,7 @@ SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* 
                 module = s.DataLabels()[ref.position].module;
                 h = s.DataLabelHandle(ref.position);
                 break;
-            default:
-                return false;
+            default: return false;
             }
             if (!SameName(recordName, name, s.caseSensitive) || (moduleOnly && module != where.module))
                 return false;
@@ -182,7 +198,8 @@ SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* 
             return true;
         });
     };
-    if (where.module != kNone && search(true)) return SYM_OK;
+    if (where.module != kNone && search(true))
+        return SYM_OK;
     return search(false) ? SYM_OK : SYM_E_NOT_FOUND;
 }
 
@@ -192,21 +209,24 @@ using namespace quinar;
 
 extern "C" {
 
-SymResult SymFindSymbolByName(uint32_t scope, const char* name, uint32_t* handle) {
-    if (!name || !handle) return SYM_E_ARGUMENT;
+SymResult SymFindSymbolByName(uint32_t scope, const char* name, uint32_t* handle)
+{
+    if (!name || !handle)
+        return SYM_E_ARGUMENT;
     return FindSymbol(TheStore(), scope, name, handle);
 }
 
-SymResult SymGetSymbolInfo(uint32_t handle, SymSymbolInfo* info) {
-    if (!info) return SYM_E_ARGUMENT;
+SymResult SymGetSymbolInfo(uint32_t handle, SymSymbolInfo* info)
+{
+    if (!info)
+        return SYM_E_ARGUMENT;
     if (uint32_t id = 0; RegisterOf(handle, &id)) {
         *info = {SYM_KIND_REGISTER, {id, SYM_SPACE_REGISTER}, 0, 4, 0, 0};
         return SYM_OK;
     }
-    uint32_t kind = 0, module = 0, start = 0, end = 0, attribute = 0, type = 0, size = 0, location = 0,
-             scope = 0;
-    if (SymResult r = TheStore().Details(handle, &kind, &module, &start, &end, &attribute, &type, &size,
-                                         nullptr, &location, &scope);
+    uint32_t kind = 0, module = 0, start = 0, end = 0, attribute = 0, type = 0, size = 0, location = 0, scope = 0;
+    if (SymResult r = TheStore().Details(handle, &kind, &module, &start, &end, &attribute, &type, &size, nullptr,
+                                         &location, &scope);
         r != SYM_OK)
         return r;
     ADDR address{start, ADDR_SPACE_TARGET};
@@ -216,8 +236,10 @@ SymResult SymGetSymbolInfo(uint32_t handle, SymSymbolInfo* info) {
     return SYM_OK;
 }
 
-SymResult SymGetSymbolName(uint32_t handle, char* buffer, uint32_t size) {
-    if (!buffer || size == 0) return SYM_E_ARGUMENT;
+SymResult SymGetSymbolName(uint32_t handle, char* buffer, uint32_t size)
+{
+    if (!buffer || size == 0)
+        return SYM_E_ARGUMENT;
     buffer[0] = '\0';
     const Store& s = TheStore();
     std::string_view name;
@@ -225,31 +247,36 @@ SymResult SymGetSymbolName(uint32_t handle, char* buffer, uint32_t size) {
     uint32_t id = 0;
     switch (KindOf(handle)) {
     case SYM_KIND_REGISTER:
-        if (!RegisterOf(handle, &id)) return SYM_E_BAD_HANDLE;
+        if (!RegisterOf(handle, &id))
+            return SYM_E_BAD_HANDLE;
         name = RegisterName(id);
         break;
     case SYM_KIND_MODULE:
-        if ((at = s.ModulePosition(handle)) == kNone) return SYM_E_BAD_HANDLE;
+        if ((at = s.ModulePosition(handle)) == kNone)
+            return SYM_E_BAD_HANDLE;
         name = s.Modules()[at].name;
         break;
     case SYM_KIND_FUNCTION:
-        if ((at = s.FunctionPosition(handle)) == kNone) return SYM_E_BAD_HANDLE;
+        if ((at = s.FunctionPosition(handle)) == kNone)
+            return SYM_E_BAD_HANDLE;
         name = s.Functions()[at].name;
         break;
     case SYM_KIND_VARIABLE:
-        if ((at = s.VariablePosition(handle)) == kNone) return SYM_E_BAD_HANDLE;
+        if ((at = s.VariablePosition(handle)) == kNone)
+            return SYM_E_BAD_HANDLE;
         name = s.Variables()[at].name;
         break;
     case SYM_KIND_LABEL:
-        if ((at = s.LabelPosition(handle)) == kNone) return SYM_E_BAD_HANDLE;
+        if ((at = s.LabelPosition(handle)) == kNone)
+            return SYM_E_BAD_HANDLE;
         name = s.Labels()[at].name;
         break;
     case SYM_KIND_DATA_LABEL:
-        if ((at = s.DataLabelPosition(handle)) == kNone) return SYM_E_BAD_HANDLE;
+        if ((at = s.DataLabelPosition(handle)) == kNone)
+            return SYM_E_BAD_HANDLE;
         name = s.DataLabels()[at].name;
         break;
-    default:
-        return SYM_E_BAD_HANDLE;
+    default: return SYM_E_BAD_HANDLE;
     }
     const size_t n = std::min<size_t>(name.size(), size - 1);
     std::memcpy(buffer, name.data(), n);

@@ -6,27 +6,36 @@
 
 namespace quinar {
 
-uint32_t Store::NewScope(ScopeKind kind, uint32_t owner, uint32_t parent) {
+uint32_t Store::NewScope(ScopeKind kind, uint32_t owner, uint32_t parent)
+{
     scopes_.push_back({kind, owner, parent});
     return static_cast<uint32_t>(scopes_.size() - 1);
 }
 
-uint32_t Store::CurrentScope() const {
-    if (!openFunctions_.empty()) return functions_[openFunctions_.back()].scope;
-    if (currentModule_ != kNone) return modules_[currentModule_].scope;
+uint32_t Store::CurrentScope() const
+{
+    if (!openFunctions_.empty())
+        return functions_[openFunctions_.back()].scope;
+    if (currentModule_ != kNone)
+        return modules_[currentModule_].scope;
     return kNone;
 }
 
-void Store::CloseOpenFunctions() { openFunctions_.clear(); }
+void Store::CloseOpenFunctions()
+{
+    openFunctions_.clear();
+}
 
-SymResult Store::AddPublicSymbol(const char* name, bool isStatic, const SymModuleDesc* range,
-                                 uint32_t procType) {
-    if (!name || !range) return SYM_E_ARGUMENT;
+SymResult Store::AddPublicSymbol(const char* name, bool isStatic, const SymModuleDesc* range, uint32_t procType)
+{
+    if (!name || !range)
+        return SYM_E_ARGUMENT;
     // A reader that failed inside a function leaves its block open; a new
     // function outside the open one's range cannot be nested in it.
     while (!openFunctions_.empty()) {
         const Function& outer = functions_[openFunctions_.back()];
-        if (outer.start <= range->start && range->start <= outer.end) break;
+        if (outer.start <= range->start && range->start <= outer.end)
+            break;
         openFunctions_.pop_back();
     }
     uint32_t position = static_cast<uint32_t>(functions_.size());
@@ -48,18 +57,23 @@ SymResult Store::AddPublicSymbol(const char* name, bool isStatic, const SymModul
     return SYM_OK;
 }
 
-SymResult Store::EndSymbolBlock() {
-    if (!openFunctions_.empty()) openFunctions_.pop_back();
+SymResult Store::EndSymbolBlock()
+{
+    if (!openFunctions_.empty())
+        openFunctions_.pop_back();
     return SYM_OK;
 }
 
 SymResult Store::AddVariable(const char* name, uint32_t type, uint32_t storage, bool isRegister,
-                             const uint32_t* location, bool constVolatile, uint32_t mode,
-                             uint32_t* handle) {
-    if (!name) return SYM_E_ARGUMENT;
-    if (handle) *handle = 0;
+                             const uint32_t* location, bool constVolatile, uint32_t mode, uint32_t* handle)
+{
+    if (!name)
+        return SYM_E_ARGUMENT;
+    if (handle)
+        *handle = 0;
     // The DWARF 1 reader retries a variable whose type it had not built yet.
-    if (type != 0 && !types_.Known(type)) return SYM_E_NO_TYPE;
+    if (type != 0 && !types_.Known(type))
+        return SYM_E_NO_TYPE;
 
     Variable v;
     v.name = name;
@@ -68,7 +82,8 @@ SymResult Store::AddVariable(const char* name, uint32_t type, uint32_t storage, 
     v.isRegister = isRegister;
     v.constVolatile = constVolatile;
     v.mode = mode;
-    if (location) std::memcpy(v.location, location, sizeof v.location);
+    if (location)
+        std::memcpy(v.location, location, sizeof v.location);
     v.module = currentModule_;
     if (storage == SYM_STORAGE_EXTERNAL || openFunctions_.empty()) {
         v.scope = currentModule_ == kNone ? kNone : modules_[currentModule_].scope;
@@ -79,27 +94,30 @@ SymResult Store::AddVariable(const char* name, uint32_t type, uint32_t storage, 
     if (v.HasAddress()) {
         v.start = v.location[1];
         v.end = v.start + types_.SizeOf(type);
-        if (v.end < v.start) v.end = 0xFFFFFFFFu;
+        if (v.end < v.start)
+            v.end = 0xFFFFFFFFu;
     }
 
     // The same variable handed over twice (a re-read entry) is kept once.
     auto same = [&](const Variable& o) {
-        return o.scope == v.scope && o.name == v.name && o.storage == v.storage &&
-               o.isRegister == v.isRegister && o.type == v.type &&
-               std::memcmp(o.location, v.location, sizeof v.location) == 0;
+        return o.scope == v.scope && o.name == v.name && o.storage == v.storage && o.isRegister == v.isRegister &&
+            o.type == v.type && std::memcmp(o.location, v.location, sizeof v.location) == 0;
     };
     uint32_t found = kNone;
     if (v.function == kNone && v.storage != SYM_STORAGE_LOCAL) {
         names_.FindIf(v.name, [&](NameRef ref) {
-            if (ref.kind == SYM_KIND_VARIABLE && same(variables_[ref.position])) found = ref.position;
+            if (ref.kind == SYM_KIND_VARIABLE && same(variables_[ref.position]))
+                found = ref.position;
             return found != kNone;
         });
     } else if (v.scope != kNone) {
         for (uint32_t at = scopes_[v.scope].firstVar; at != kNone; at = variables_[at].nextInScope)
-            if (same(variables_[at])) found = at;
+            if (same(variables_[at]))
+                found = at;
     }
     if (found != kNone) {
-        if (handle) *handle = variableHandles_.HandleOf(found);
+        if (handle)
+            *handle = variableHandles_.HandleOf(found);
         return SYM_S_VARIABLE_ACCEPTED;
     }
 
@@ -114,33 +132,37 @@ SymResult Store::AddVariable(const char* name, uint32_t type, uint32_t storage, 
             variables_[s.lastVar].nextInScope = position;
         s.lastVar = position;
     }
-    if (added.storage != SYM_STORAGE_LOCAL) names_.Add(added.name, {SYM_KIND_VARIABLE, position});
-    if (added.HasAddress()) TouchSymbols();
-    if (handle) *handle = variableHandles_.HandleOf(position);
+    if (added.storage != SYM_STORAGE_LOCAL)
+        names_.Add(added.name, {SYM_KIND_VARIABLE, position});
+    if (added.HasAddress())
+        TouchSymbols();
+    if (handle)
+        *handle = variableHandles_.HandleOf(position);
     return SYM_OK;
 }
 
-void Store::AddLabel(const char* name, uint32_t value) {
+void Store::AddLabel(const char* name, uint32_t value)
+{
     labels_.push_back({name, value, currentModule_});
     names_.Add(name, {SYM_KIND_LABEL, static_cast<uint32_t>(labels_.size() - 1)});
     TouchSymbols();
 }
 
-void Store::AddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section,
-                         uint32_t address2) {
+void Store::AddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section, uint32_t address2)
+{
     dataLabels_.push_back({name, address, type, section, address2, currentModule_});
     names_.Add(name, {SYM_KIND_DATA_LABEL, static_cast<uint32_t>(dataLabels_.size() - 1)});
     TouchSymbols();
 }
 
-SymResult Store::LookupNamedSymbol(uint32_t scope, std::string_view name, uint32_t* handle) const {
-    if (!handle) return SYM_E_ARGUMENT;
+SymResult Store::LookupNamedSymbol(uint32_t scope, std::string_view name, uint32_t* handle) const
+{
+    if (!handle)
+        return SYM_E_ARGUMENT;
     *handle = 0;
     uint32_t module = kNone;
     switch (KindOf(scope)) {
-    case SYM_KIND_MODULE:
-        module = ModulePosition(scope);
-        break;
+    case SYM_KIND_MODULE: module = ModulePosition(scope); break;
     case SYM_KIND_FUNCTION:
         if (uint32_t f = functionHandles_.PositionIn(scope, functions_); f != kNone)
             module = functions_[f].module;
@@ -149,8 +171,7 @@ SymResult Store::LookupNamedSymbol(uint32_t scope, std::string_view name, uint32
         if (uint32_t v = variableHandles_.PositionIn(scope, variables_); v != kNone)
             module = variables_[v].module;
         break;
-    default:
-        break;
+    default: break;
     }
     // Within the module the newest match wins: a reader asks for the
     // function it has just added (overloads share a name). Across the
@@ -169,8 +190,10 @@ SymResult Store::LookupNamedSymbol(uint32_t scope, std::string_view name, uint32
             } else {
                 return false;
             }
-            if (!SameName(recordName, name, caseSensitive)) return false;
-            if (inModuleOnly && owner != module) return false;
+            if (!SameName(recordName, name, caseSensitive))
+                return false;
+            if (inModuleOnly && owner != module)
+                return false;
             *handle = ref.kind == SYM_KIND_FUNCTION ? functionHandles_.HandleOf(ref.position)
                                                     : variableHandles_.HandleOf(ref.position);
             found = true;
@@ -178,11 +201,13 @@ SymResult Store::LookupNamedSymbol(uint32_t scope, std::string_view name, uint32
         });
         return found;
     };
-    if (module != kNone && search(true)) return SYM_OK;
+    if (module != kNone && search(true))
+        return SYM_OK;
     return search(false) ? SYM_OK : SYM_E_NOT_FOUND;
 }
 
-uint32_t Store::FindFunction(std::string_view name) const {
+uint32_t Store::FindFunction(std::string_view name) const
+{
     name = StripSymbolMark(name);
     auto byName = [&](std::string_view n) {
         uint32_t found = kNone;
@@ -194,32 +219,36 @@ uint32_t Store::FindFunction(std::string_view name) const {
         return found;
     };
     uint32_t found = byName(name);
-    if (found != kNone) return found;
+    if (found != kNone)
+        return found;
     // A signature or member name the readers paired with the function's name.
     auto it = funcNames_.find(FoldCase(name));
-    if (it == funcNames_.end()) return kNone;
+    if (it == funcNames_.end())
+        return kNone;
     return byName(it->second);
 }
 
-void Store::AddFuncName(const char* signature, const char* name) {
-    if (!signature || !name || !*signature || !*name) return;
+void Store::AddFuncName(const char* signature, const char* name)
+{
+    if (!signature || !name || !*signature || !*name)
+        return;
     funcNames_[FoldCase(signature)] = name;
 }
 
-SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start,
-                         uint32_t* end, uint32_t* attribute, uint32_t* type, uint32_t* size,
-                         uint32_t* flags, uint32_t* location, uint32_t* scope) {
+SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start, uint32_t* end,
+                         uint32_t* attribute, uint32_t* type, uint32_t* size, uint32_t* flags, uint32_t* location,
+                         uint32_t* scope)
+{
     struct Out {
-        uint32_t kind = 0, module = 0, start = 0, end = 0, attribute = 0, type = 0, size = 0,
-                 flags = 0, location = 0, scope = 0;
+        uint32_t kind = 0, module = 0, start = 0, end = 0, attribute = 0, type = 0, size = 0, flags = 0, location = 0,
+                 scope = 0;
     } o;
-    auto moduleHandle = [&](uint32_t position) {
-        return position == kNone ? 0u : modules_[position].handle;
-    };
+    auto moduleHandle = [&](uint32_t position) { return position == kNone ? 0u : modules_[position].handle; };
     switch (KindOf(handle)) {
     case SYM_KIND_MODULE: {
         uint32_t at = ModulePosition(handle);
-        if (at == kNone) return SYM_E_BAD_HANDLE;
+        if (at == kNone)
+            return SYM_E_BAD_HANDLE;
         const Module& m = modules_[at];
         o.kind = SYM_KIND_MODULE;
         o.module = m.handle;
@@ -232,7 +261,8 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
     }
     case SYM_KIND_FUNCTION: {
         uint32_t at = functionHandles_.PositionIn(handle, functions_);
-        if (at == kNone) return SYM_E_BAD_HANDLE;
+        if (at == kNone)
+            return SYM_E_BAD_HANDLE;
         const Function& f = functions_[at];
         o.kind = SYM_KIND_FUNCTION;
         o.module = moduleHandle(f.module != kNone ? f.module : ModuleAt(f.start));
@@ -248,7 +278,8 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
     }
     case SYM_KIND_VARIABLE: {
         uint32_t at = variableHandles_.PositionIn(handle, variables_);
-        if (at == kNone) return SYM_E_BAD_HANDLE;
+        if (at == kNone)
+            return SYM_E_BAD_HANDLE;
         const Variable& v = variables_[at];
         o.kind = SYM_KIND_VARIABLE;
         o.module = moduleHandle(v.module);
@@ -258,14 +289,15 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
         o.type = v.type;
         o.size = types_.SizeOf(v.type);
         o.flags = (v.isRegister ? 1u : 0u) | (v.constVolatile ? 2u : 0u) |
-                  (v.locationList.stored ? SYM_FLAG_LOCATION_LIST : 0u);
+            (v.locationList.stored ? SYM_FLAG_LOCATION_LIST : 0u);
         o.location = v.location[0];
         o.scope = v.function == kNone ? 0 : functionHandles_.HandleOf(v.function);
         break;
     }
     case SYM_KIND_LABEL: {
         uint32_t at = labelHandles_.PositionIn(handle, labels_);
-        if (at == kNone) return SYM_E_BAD_HANDLE;
+        if (at == kNone)
+            return SYM_E_BAD_HANDLE;
         const Label& l = labels_[at];
         o.kind = SYM_KIND_LABEL;
         o.module = moduleHandle(l.module);
@@ -275,7 +307,8 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
     }
     case SYM_KIND_DATA_LABEL: {
         uint32_t at = dataLabelHandles_.PositionIn(handle, dataLabels_);
-        if (at == kNone) return SYM_E_BAD_HANDLE;
+        if (at == kNone)
+            return SYM_E_BAD_HANDLE;
         const DataLabel& d = dataLabels_[at];
         o.kind = SYM_KIND_DATA_LABEL;
         o.module = moduleHandle(d.module);
@@ -286,19 +319,28 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
         o.location = d.section;
         break;
     }
-    default:
-        return SYM_E_BAD_HANDLE;
+    default: return SYM_E_BAD_HANDLE;
     }
-    if (kind) *kind = o.kind;
-    if (module) *module = o.module;
-    if (start) *start = o.start;
-    if (end) *end = o.end;
-    if (attribute) *attribute = o.attribute;
-    if (type) *type = o.type;
-    if (size) *size = o.size;
-    if (flags) *flags = o.flags;
-    if (location) *location = o.location;
-    if (scope) *scope = o.scope;
+    if (kind)
+        *kind = o.kind;
+    if (module)
+        *module = o.module;
+    if (start)
+        *start = o.start;
+    if (end)
+        *end = o.end;
+    if (attribute)
+        *attribute = o.attribute;
+    if (type)
+        *type = o.type;
+    if (size)
+        *size = o.size;
+    if (flags)
+        *flags = o.flags;
+    if (location)
+        *location = o.location;
+    if (scope)
+        *scope = o.scope;
     return SYM_OK;
 }
 

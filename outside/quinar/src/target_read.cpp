@@ -7,17 +7,22 @@
 
 namespace quinar {
 
-SymResult ReadTargetRegister(uint32_t id, uint32_t* value) {
+SymResult ReadTargetRegister(uint32_t id, uint32_t* value)
+{
     DWORD v = 0;
-    if (id >= kRegisterCount || CpuGetRegister(id, &v) != 0) return SYM_E_NO_VALUE;
+    if (id >= kRegisterCount || CpuGetRegister(id, &v) != 0)
+        return SYM_E_NO_VALUE;
     *value = v;
     return SYM_OK;
 }
 
-SymResult ReadTargetMemory(uint32_t address, uint32_t size, uint64_t* value) {
+SymResult ReadTargetMemory(uint32_t address, uint32_t size, uint64_t* value)
+{
     uint8_t bytes[8] = {};
-    if (size == 0 || size > sizeof bytes) return SYM_E_WRONG_TYPE;
-    if (MemReadBlock(bytes, {address, ADDR_SPACE_TARGET}, size) != 0) return SYM_E_NO_VALUE;
+    if (size == 0 || size > sizeof bytes)
+        return SYM_E_WRONG_TYPE;
+    if (MemReadBlock(bytes, {address, ADDR_SPACE_TARGET}, size) != 0)
+        return SYM_E_NO_VALUE;
     const bool bigEndian = TargetBigEndian();
     uint64_t v = 0;
     for (uint32_t i = 0; i < size; ++i) {
@@ -28,7 +33,8 @@ SymResult ReadTargetMemory(uint32_t address, uint32_t size, uint64_t* value) {
     return SYM_OK;
 }
 
-SymResult ReadTargetWord(uint32_t address, uint32_t size, uint32_t* value) {
+SymResult ReadTargetWord(uint32_t address, uint32_t size, uint32_t* value)
+{
     uint64_t v = 0;
     const SymResult r = ReadTargetMemory(address, size, &v);
     *value = static_cast<uint32_t>(v);
@@ -36,14 +42,17 @@ SymResult ReadTargetWord(uint32_t address, uint32_t size, uint32_t* value) {
 }
 
 // Without a configured processor the target is taken as little-endian.
-bool TargetBigEndian() {
+bool TargetBigEndian()
+{
     int bigEndian = 0;
     return ProcReturnByteOrder(&bigEndian) == 0 && bigEndian != 0;
 }
 
-bool TargetPc(uint32_t* pc) {
+bool TargetPc(uint32_t* pc)
+{
     DWORD v = 0;
-    if (CpuGetPC(&v) != 0) return false;
+    if (CpuGetPC(&v) != 0)
+        return false;
     *pc = v;
     return true;
 }

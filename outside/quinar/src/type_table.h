@@ -15,21 +15,21 @@ namespace quinar {
 
 struct TypeRecord {
     uint32_t index = 0;
-    uint32_t code = 0;          // SymTypeCode
+    uint32_t code = 0;  // SymTypeCode
     uint32_t size = 0;
     bool sizeKnown = false;
     bool predefined = false;
-    bool isSigned = false;      // base types
-    bool isFloat = false;       // base types
-    bool dimsSet = false;       // arrays: SymSetArrayDims was given
-    bool bitFieldSet = false;   // bit fields: SymSetBitFieldInfo was given
+    bool isSigned = false;     // base types
+    bool isFloat = false;      // base types
+    bool dimsSet = false;      // arrays: SymSetArrayDims was given
+    bool bitFieldSet = false;  // bit fields: SymSetBitFieldInfo was given
     std::string name;
     // Typedef base, pointer or reference target, array element, bit-field
     // base, procedure return type. Pointer targets may be a reader's raw
     // reference until it is fixed up.
     uint32_t link = 0;
-    uint32_t bound = 0;         // arrays: upper bound
-    uint32_t bitOffset = 0;     // bit fields
+    uint32_t bound = 0;      // arrays: upper bound
+    uint32_t bitOffset = 0;  // bit fields
     uint32_t bitSize = 0;
     uint32_t declaredParams = 0;  // procedures: the count SymAddProcType gave
     // Items of the type, by its code: structure/union members, enumerators,
@@ -108,8 +108,8 @@ public:
     const std::vector<SlotItem>& Slots() const { return slots_; }
 
 private:
-    void AddPredefined(uint32_t index, const char* name, uint32_t size, bool isSigned,
-                       bool isFloat, uint32_t code = SYM_TYPE_BASE);
+    void AddPredefined(uint32_t index, const char* name, uint32_t size, bool isSigned, bool isFloat,
+                       uint32_t code = SYM_TYPE_BASE);
     // The record of an index that readers may change (not a predefined one).
     SymResult Editable(uint32_t index, TypeRecord*& t);
     template <class Items>
@@ -117,14 +117,14 @@ private:
     uint32_t SizeOf(uint32_t index, int depth) const;
     std::string Text(uint32_t index, const std::string& inner, int depth) const;
 
-    std::unordered_map<uint32_t, uint32_t> byIndex_;   // type index -> record position
+    std::unordered_map<uint32_t, uint32_t> byIndex_;  // type index -> record position
     std::vector<TypeRecord> records_;
     std::vector<MemberItem> members_;
     std::vector<EnumItem> enums_;
     std::vector<ParamItem> params_;
     std::vector<SlotItem> slots_;
     std::vector<uint32_t> classTypes_;
-    uint32_t highest_ = SYM_FIRST_TYPE_INDEX - 1;       // highest index in use or handed out
+    uint32_t highest_ = SYM_FIRST_TYPE_INDEX - 1;  // highest index in use or handed out
 };
 
 }  // namespace quinar

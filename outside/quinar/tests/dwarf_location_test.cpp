@@ -17,17 +17,20 @@ struct Stop {
     uint32_t frameBase = 0x7000;
     bool bigEndian = false;
 
-    DwarfMachine Machine() {
+    DwarfMachine Machine()
+    {
         DwarfMachine m;
         m.readRegister = [this](uint32_t reg, uint32_t* v) {
             auto it = regs.find(reg);
-            if (it == regs.end()) return SYM_E_NO_VALUE;
+            if (it == regs.end())
+                return SYM_E_NO_VALUE;
             *v = it->second;
             return SYM_OK;
         };
         m.readMemory = [this](uint32_t address, uint32_t size, uint32_t* v) {
             auto it = words.find(address);
-            if (it == words.end()) return SYM_E_NO_VALUE;
+            if (it == words.end())
+                return SYM_E_NO_VALUE;
             *v = size == 4 ? it->second : it->second & ((1u << (8 * size)) - 1);
             return SYM_OK;
         };
@@ -43,14 +46,15 @@ struct Stop {
 
 using Bytes = std::vector<uint8_t>;
 
-DwarfLocation Place(Stop& stop, const Bytes& expr, SymResult expected = SYM_OK) {
+DwarfLocation Place(Stop& stop, const Bytes& expr, SymResult expected = SYM_OK)
+{
     DwarfLocation at{false, 0xDEAD};
-    EXPECT_EQ(EvaluateDwarfLocation(expr.data(), static_cast<uint32_t>(expr.size()), stop.Machine(), &at),
-              expected);
+    EXPECT_EQ(EvaluateDwarfLocation(expr.data(), static_cast<uint32_t>(expr.size()), stop.Machine(), &at), expected);
     return at;
 }
 
-TEST(DwarfLocation, AddressesRegistersAndFrameOffsets) {
+TEST(DwarfLocation, AddressesRegistersAndFrameOffsets)
+{
     Stop stop;
     stop.regs = {{4, 0x55}, {11, 0x8000}, {13, 0x1000}, {12, 0x20}};
     const struct {
@@ -58,24 +62,24 @@ TEST(DwarfLocation, AddressesRegistersAndFrameOffsets) {
         bool inRegister;
         uint32_t where;
     } cases[] = {
-        {{0x03, 0x00, 0x90, 0x00, 0x00}, false, 0x9000},    // DW_OP_addr
-        {{0x54}, true, 4},                                  // DW_OP_reg4
-        {{0x90, 0x0C}, true, 12},                           // DW_OP_regx 12
-        {{0x7D, 0x78}, false, 0xFF8},                       // DW_OP_breg13 -8
-        {{0x92, 0x0B, 0x10}, false, 0x8010},                // DW_OP_bregx 11 16
-        {{0x91, 0x74}, false, 0x6FF4},                      // DW_OP_fbreg -12
-        {{0x35, 0x33, 0x1C}, false, 2},                     // lit5 lit3 minus
-        {{0x0B, 0xFE, 0xFF, 0x23, 0x05}, false, 3},         // const2s -2, plus_uconst 5
-        {{0x10, 0x80, 0x01, 0x11, 0x7F, 0x22}, false, 127}, // constu 128, consts -1, plus
-        {{0x31, 0x32, 0x33, 0x17, 0x1C}, false, 0xFFFFFFFF},// lit1 lit2 lit3 rot minus: 3 1 2 -> 1 - 2
-        {{0x31, 0x32, 0x16, 0x1C}, false, 1},               // lit1 lit2 swap minus
-        {{0x37, 0x31, 0x14, 0x15, 0x02, 0x22, 0x22}, false, 15},  // lit7 lit1 over pick 2 plus plus
-        {{0x31, 0x28, 0x01, 0x00, 0x96, 0x3A}, false, 10},  // lit1 bra +1 (over nop) lit10
-        {{0x2F, 0x01, 0x00, 0x13, 0x39}, false, 9},         // skip +1 (over drop) lit9
-        {{0x03, 0x00, 0x90, 0x00, 0x00, 0x06}, false, 0x1234},        // addr 0x9000 deref
-        {{0x03, 0x00, 0x90, 0x00, 0x00, 0x94, 0x01}, false, 0x34},    // deref_size 1
-        {{0x38, 0x33, 0x1B, 0x38, 0x33, 0x1D, 0x1E}, false, 4},       // (8/3) * (8%3)
-        {{0x3F, 0x31, 0x24, 0x32, 0x25}, false, 7},                   // (15 << 1) >> 2
+        {{0x03, 0x00, 0x90, 0x00, 0x00}, false, 0x9000},            // DW_OP_addr
+        {{0x54}, true, 4},                                          // DW_OP_reg4
+        {{0x90, 0x0C}, true, 12},                                   // DW_OP_regx 12
+        {{0x7D, 0x78}, false, 0xFF8},                               // DW_OP_breg13 -8
+        {{0x92, 0x0B, 0x10}, false, 0x8010},                        // DW_OP_bregx 11 16
+        {{0x91, 0x74}, false, 0x6FF4},                              // DW_OP_fbreg -12
+        {{0x35, 0x33, 0x1C}, false, 2},                             // lit5 lit3 minus
+        {{0x0B, 0xFE, 0xFF, 0x23, 0x05}, false, 3},                 // const2s -2, plus_uconst 5
+        {{0x10, 0x80, 0x01, 0x11, 0x7F, 0x22}, false, 127},         // constu 128, consts -1, plus
+        {{0x31, 0x32, 0x33, 0x17, 0x1C}, false, 0xFFFFFFFF},        // lit1 lit2 lit3 rot minus: 3 1 2 -> 1 - 2
+        {{0x31, 0x32, 0x16, 0x1C}, false, 1},                       // lit1 lit2 swap minus
+        {{0x37, 0x31, 0x14, 0x15, 0x02, 0x22, 0x22}, false, 15},    // lit7 lit1 over pick 2 plus plus
+        {{0x31, 0x28, 0x01, 0x00, 0x96, 0x3A}, false, 10},          // lit1 bra +1 (over nop) lit10
+        {{0x2F, 0x01, 0x00, 0x13, 0x39}, false, 9},                 // skip +1 (over drop) lit9
+        {{0x03, 0x00, 0x90, 0x00, 0x00, 0x06}, false, 0x1234},      // addr 0x9000 deref
+        {{0x03, 0x00, 0x90, 0x00, 0x00, 0x94, 0x01}, false, 0x34},  // deref_size 1
+        {{0x38, 0x33, 0x1B, 0x38, 0x33, 0x1D, 0x1E}, false, 4},     // (8/3) * (8%3)
+        {{0x3F, 0x31, 0x24, 0x32, 0x25}, false, 7},                 // (15 << 1) >> 2
     };
     stop.words[0x9000] = 0x1234;
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -86,14 +90,16 @@ TEST(DwarfLocation, AddressesRegistersAndFrameOffsets) {
     }
 }
 
-TEST(DwarfLocation, OperandsFollowTheImagesByteOrder) {
+TEST(DwarfLocation, OperandsFollowTheImagesByteOrder)
+{
     Stop stop;
     stop.bigEndian = true;
     EXPECT_EQ(Place(stop, {0x03, 0x00, 0x00, 0x90, 0x00}).where, 0x9000u);
     EXPECT_EQ(Place(stop, {0x0A, 0x12, 0x34}).where, 0x1234u);
 }
 
-TEST(DwarfLocation, FrameBasesTakeARegistersValue) {
+TEST(DwarfLocation, FrameBasesTakeARegistersValue)
+{
     Stop stop;
     stop.regs = {{11, 0x8000}, {13, 0x1000}};
     uint32_t base = 0;
@@ -110,22 +116,23 @@ TEST(DwarfLocation, FrameBasesTakeARegistersValue) {
     EXPECT_EQ(EvaluateDwarfFrameBase(reg9.data(), 1, stop.Machine(), &base), SYM_E_NO_VALUE);
 }
 
-TEST(DwarfLocation, WhatHasNoSinglePlaceIsRefused) {
+TEST(DwarfLocation, WhatHasNoSinglePlaceIsRefused)
+{
     Stop stop;
     stop.regs = {{4, 1}};
     stop.frameBaseKnown = false;
     for (const Bytes& expr : std::vector<Bytes>{
-             {},                              // empty
-             {0x54, 0x93, 0x04},              // reg4 piece 4
-             {0x54, 0x31},                    // a register location followed by more
-             {0x9C},                          // DW_OP_call_frame_cfa (DWARF 3)
-             {0x22},                          // plus on an empty stack
-             {0x03, 0x00, 0x90},              // a cut operand
-             {0x10, 0x80},                    // a cut LEB128
-             {0x31, 0x30, 0x1B},              // division by zero
-             {0x2F, 0xFD, 0xFF},              // skip -3: for ever
-             {0x2F, 0x10, 0x00},              // skip past the end
-             {0x91, 0x00},                    // fbreg without a frame base
+             {},                  // empty
+             {0x54, 0x93, 0x04},  // reg4 piece 4
+             {0x54, 0x31},        // a register location followed by more
+             {0x9C},              // DW_OP_call_frame_cfa (DWARF 3)
+             {0x22},              // plus on an empty stack
+             {0x03, 0x00, 0x90},  // a cut operand
+             {0x10, 0x80},        // a cut LEB128
+             {0x31, 0x30, 0x1B},  // division by zero
+             {0x2F, 0xFD, 0xFF},  // skip -3: for ever
+             {0x2F, 0x10, 0x00},  // skip past the end
+             {0x91, 0x00},        // fbreg without a frame base
          }) {
         SCOPED_TRACE(testing::PrintToString(expr));
         Place(stop, expr, SYM_E_NO_VALUE);

@@ -14,13 +14,15 @@
 namespace quinar::test {
 namespace {
 
-uint32_t Find(uint32_t scope, const char* name) {
+uint32_t Find(uint32_t scope, const char* name)
+{
     uint32_t handle = 0;
     EXPECT_EQ(SymFindSymbolByName(scope, name, &handle), SYM_OK) << name;
     return handle;
 }
 
-std::string NameOf(uint32_t handle, uint32_t size = 64) {
+std::string NameOf(uint32_t handle, uint32_t size = 64)
+{
     char buffer[64];
     EXPECT_EQ(SymGetSymbolName(handle, buffer, size), SYM_OK);
     return buffer;
@@ -35,7 +37,8 @@ std::string NameOf(uint32_t handle, uint32_t size = 64) {
 // and a label "stack_top" at 0x7000 from the symbol table.
 class ExprTest : public StoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StoreTest::SetUp();
         Stop() = FakeStop{};
         app = OpenModule("app.c", 0x100, 0x2FF);
@@ -54,8 +57,7 @@ protected:
         AddFunction("worker", 0x100, 0x1FF);
         worker = Find(0, "worker");
         const uint32_t frameAt[3] = {static_cast<uint32_t>(-8), 0, 0};
-        ASSERT_EQ(SymAddVariable("counter", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, frameAt, 0, 1, &localCounter),
-                  SYM_OK);
+        ASSERT_EQ(SymAddVariable("counter", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, frameAt, 0, 1, &localCounter), SYM_OK);
         const uint32_t r4[3] = {4, 0, 0};
         ASSERT_EQ(SymAddVariable("fast", 1, SYM_STORAGE_LOCAL, 1, r4, 0, 1, &fast), SYM_OK);
         ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
@@ -69,13 +71,15 @@ protected:
         ASSERT_EQ(SymEndLoad(), SYM_OK);
     }
 
-    static void Global(const char* name, uint32_t type, uint32_t address, uint32_t storage) {
+    static void Global(const char* name, uint32_t type, uint32_t address, uint32_t storage)
+    {
         const uint32_t at[3] = {3, address, 0};
         uint32_t handle = 0;
         ASSERT_EQ(SymAddVariable(name, type, storage, 0, at, 0, 1, &handle), SYM_OK) << name;
     }
 
-    static SymExprValue Eval(const char* text, SymResult expected = SYM_OK) {
+    static SymExprValue Eval(const char* text, SymResult expected = SYM_OK)
+    {
         SymExprValue v{};
         EXPECT_EQ(SymEvaluateExpr(text, &v), expected) << text;
         return v;
@@ -84,7 +88,8 @@ protected:
     uint32_t app = 0, lib = 0, worker = 0, localCounter = 0, fast = 0;
 };
 
-TEST_F(ExprTest, NamesAreFoundFromTheScopeOutwards) {
+TEST_F(ExprTest, NamesAreFoundFromTheScopeOutwards)
+{
     EXPECT_EQ(Find(worker, "counter"), localCounter) << "a local hides the global";
     const uint32_t global = Find(0, "counter");
     EXPECT_NE(global, localCounter);
@@ -107,8 +112,10 @@ TEST_F(ExprTest, NamesAreFoundFromTheScopeOutwards) {
     EXPECT_EQ(SymFindSymbolByName(worker, nullptr, &handle), SYM_E_ARGUMENT);
 }
 
-TEST_F(ExprTest, RegistersAreNamedWithAnAtOrADollar) {
-    for (const char* text : {"@r1", "@(R1)", "$r1", " @( r1 ) "}) EXPECT_EQ(Find(0, text), Find(0, "@r1")) << text;
+TEST_F(ExprTest, RegistersAreNamedWithAnAtOrADollar)
+{
+    for (const char* text : {"@r1", "@(R1)", "$r1", " @( r1 ) "})
+        EXPECT_EQ(Find(0, text), Find(0, "@r1")) << text;
     EXPECT_EQ(Find(0, "@sp"), Find(0, "@r13"));
     EXPECT_EQ(Find(0, "@pc"), Find(0, "$r15"));
     EXPECT_EQ(NameOf(Find(0, "@cpsr")), "cpsr");
@@ -123,7 +130,8 @@ TEST_F(ExprTest, RegistersAreNamedWithAnAtOrADollar) {
     EXPECT_EQ(info.size, 4u);
 }
 
-TEST_F(ExprTest, SymbolInformationSaysWhereASymbolLives) {
+TEST_F(ExprTest, SymbolInformationSaysWhereASymbolLives)
+{
     struct Case {
         uint32_t handle;
         uint32_t kind;
@@ -152,7 +160,8 @@ TEST_F(ExprTest, SymbolInformationSaysWhereASymbolLives) {
     EXPECT_EQ(SymGetSymbolInfo(worker, nullptr), SYM_E_ARGUMENT);
 }
 
-TEST_F(ExprTest, NamesOfEveryKindAreCutToTheBuffer) {
+TEST_F(ExprTest, NamesOfEveryKindAreCutToTheBuffer)
+{
     EXPECT_EQ(NameOf(worker), "worker");
     EXPECT_EQ(NameOf(fast), "fast");
     EXPECT_EQ(NameOf(app), "app.c");
@@ -163,7 +172,8 @@ TEST_F(ExprTest, NamesOfEveryKindAreCutToTheBuffer) {
     EXPECT_EQ(SymGetSymbolName(worker, buffer, 0), SYM_E_ARGUMENT);
 }
 
-TEST_F(ExprTest, ValuesCarryTheirTypeCodeAndTheBitsAsRead) {
+TEST_F(ExprTest, ValuesCarryTheirTypeCodeAndTheBitsAsRead)
+{
     Stop().Poke(0x8000, {0x78, 0x56, 0x34, 0x12});
     Stop().Poke(0x8010, {0xFE, 0xFF});
     Stop().Poke(0x8014, {0xFF});
@@ -178,11 +188,17 @@ TEST_F(ExprTest, ValuesCarryTheirTypeCodeAndTheBitsAsRead) {
         uint64_t value;
     };
     const Case cases[] = {
-        {"counter", 8, 4, 0x12345678},   {"level", 5, 2, 0xFFFE},    {"delta", 2, 1, 0xFF},
-        {"ratio", 14, 4, 0x3FC00000},    {"scale", 15, 8, 0x4004000000000000ull},
-        {"mode", 6, 2, 0x1234},          {" stack_top ", SYM_VALUE_WORD, 4, 0x100000},
-        {"0x10", SYM_VALUE_WORD, 4, 16}, {"010", SYM_VALUE_WORD, 4, 8},
-        {"4294967296", 72, 8, 0x100000000ull}, {"*0x8000", SYM_VALUE_WORD, 4, 0x12345678},
+        {"counter", 8, 4, 0x12345678},
+        {"level", 5, 2, 0xFFFE},
+        {"delta", 2, 1, 0xFF},
+        {"ratio", 14, 4, 0x3FC00000},
+        {"scale", 15, 8, 0x4004000000000000ull},
+        {"mode", 6, 2, 0x1234},
+        {" stack_top ", SYM_VALUE_WORD, 4, 0x100000},
+        {"0x10", SYM_VALUE_WORD, 4, 16},
+        {"010", SYM_VALUE_WORD, 4, 8},
+        {"4294967296", 72, 8, 0x100000000ull},
+        {"*0x8000", SYM_VALUE_WORD, 4, 0x12345678},
         {"* * 0x7000", SYM_VALUE_WORD, 4, 0},
     };
     for (const Case& c : cases) {
@@ -198,7 +214,8 @@ TEST_F(ExprTest, ValuesCarryTheirTypeCodeAndTheBitsAsRead) {
     EXPECT_EQ(Eval("level").value, 0xFEFFu);
 }
 
-TEST_F(ExprTest, LocalsAndRegistersComeFromTheStop) {
+TEST_F(ExprTest, LocalsAndRegistersComeFromTheStop)
+{
     Stop().regs[15] = 0x180;  // in worker
     Stop().regs[4] = 0x12345681;
     Stop().regs[1] = 0xCAFE;
@@ -222,7 +239,8 @@ TEST_F(ExprTest, LocalsAndRegistersComeFromTheStop) {
 // frame local counts from it; in worker2 (0x200-0x2FF, the same frame base)
 // a local whose location list changes at 0x240 (r5, then the frame), two
 // locals "i" of two lexical blocks, and one optimized away.
-TEST_F(ExprTest, LocalsArePlacedByTheirLocationsAtThePc) {
+TEST_F(ExprTest, LocalsArePlacedByTheirLocationsAtThePc)
+{
     const uint8_t reg11[] = {0x5B};
     const SymLocationPiece frameBase{0, 0xFFFFFFFFu, reg11, 1};
     ASSERT_EQ(SymSetLocationList(worker, &frameBase, 1), SYM_OK);
@@ -231,15 +249,16 @@ TEST_F(ExprTest, LocalsArePlacedByTheirLocationsAtThePc) {
     const SymLocationPiece firstBlock{0x200, 0x280, fbreg16, 2}, secondBlock{0x280, 0x300, fbreg20, 2};
     uint32_t movingLocal = 0, i1 = 0, i2 = 0, gone = 0;
     // Location words as the reader decodes them (the frame offsets).
-    const uint32_t words[4][3] = {{0, 0, 0}, {static_cast<uint32_t>(-16), 0, 0}, {static_cast<uint32_t>(-20), 0, 0},
-                                  {0, 0, 0}};
+    const uint32_t words[4][3] = {
+        {0, 0, 0}, {static_cast<uint32_t>(-16), 0, 0}, {static_cast<uint32_t>(-20), 0, 0}, {0, 0, 0}};
     SymModuleDesc again{2, 0x100, 0x2FF};
     ASSERT_EQ(SymAddModuleOpenByDescNew(app, "app.c", &kStamp, &again, 0, 1, 0), SYM_OK);
     SymModuleDesc range{2, 0x200, 0x2FF};
     ASSERT_EQ(SymAddPublicSymbol("worker2", 0, 0, &range, 0), SYM_OK);
     const uint32_t worker2 = Find(0, "worker2");
     ASSERT_EQ(SymSetLocationList(0, &frameBase, 1), SYM_OK);
-    const std::pair<const char*, uint32_t*> locals[] = {{"moving", &movingLocal}, {"i", &i1}, {"i", &i2}, {"gone", &gone}};
+    const std::pair<const char*, uint32_t*> locals[] = {
+        {"moving", &movingLocal}, {"i", &i1}, {"i", &i2}, {"gone", &gone}};
     for (int n = 0; n < 4; ++n)
         ASSERT_EQ(SymAddVariable(locals[n].first, SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, words[n], 0, 1, locals[n].second),
                   SYM_OK);
@@ -264,7 +283,7 @@ TEST_F(ExprTest, LocalsArePlacedByTheirLocationsAtThePc) {
         SymResult result;
         uint64_t value;
     } cases[] = {
-        {0x220, "moving", SYM_OK, 55}, {0x250, "moving", SYM_OK, 12}, {0x220, "i", SYM_OK, 16},
+        {0x220, "moving", SYM_OK, 55}, {0x250, "moving", SYM_OK, 12},      {0x220, "i", SYM_OK, 16},
         {0x290, "i", SYM_OK, 20},      {0x250, "gone", SYM_E_NO_VALUE, 0},
     };
     for (const auto& c : cases) {
@@ -282,7 +301,8 @@ TEST_F(ExprTest, LocalsArePlacedByTheirLocationsAtThePc) {
     EXPECT_EQ(Eval("counter").value, 0u) << "the frame base is read at every evaluation";
 }
 
-TEST_F(ExprTest, PointersAreFollowedToTheirType) {
+TEST_F(ExprTest, PointersAreFollowedToTheirType)
+{
     Stop().Poke(0x8028, {0x00, 0x70, 0x00, 0x00});
     Stop().Poke(0x7000, {0xFF, 0xFF, 0xFF, 0xFF});
     const SymExprValue pointer = Eval("cursor");
@@ -293,20 +313,21 @@ TEST_F(ExprTest, PointersAreFollowedToTheirType) {
     EXPECT_EQ(pointee.value, 0xFFFFFFFFu);
 }
 
-TEST_F(ExprTest, WhatHasNoSingleValueIsRefused) {
+TEST_F(ExprTest, WhatHasNoSingleValueIsRefused)
+{
     struct Case {
         const char* text;
         SymResult result;
     };
     const Case cases[] = {
-        {"", SYM_E_SYNTAX},         {"   ", SYM_E_SYNTAX},       {"counter mode", SYM_E_SYNTAX},
-        {"*", SYM_E_SYNTAX},        {"08", SYM_E_SYNTAX},        {"0x", SYM_E_SYNTAX},
-        {"(counter)", SYM_E_SYNTAX}, {"counter+1", SYM_E_SYNTAX}, {"-1", SYM_E_SYNTAX},
-        {"@r99", SYM_E_NOT_FOUND},  {"nothing", SYM_E_NOT_FOUND}, {"duo", SYM_E_WRONG_TYPE},
-        {"worker", SYM_E_WRONG_TYPE}, {"*ratio", SYM_E_WRONG_TYPE},
-        {"99999999999999999999999", SYM_E_SYNTAX},
+        {"", SYM_E_SYNTAX},           {"   ", SYM_E_SYNTAX},        {"counter mode", SYM_E_SYNTAX},
+        {"*", SYM_E_SYNTAX},          {"08", SYM_E_SYNTAX},         {"0x", SYM_E_SYNTAX},
+        {"(counter)", SYM_E_SYNTAX},  {"counter+1", SYM_E_SYNTAX},  {"-1", SYM_E_SYNTAX},
+        {"@r99", SYM_E_NOT_FOUND},    {"nothing", SYM_E_NOT_FOUND}, {"duo", SYM_E_WRONG_TYPE},
+        {"worker", SYM_E_WRONG_TYPE}, {"*ratio", SYM_E_WRONG_TYPE}, {"99999999999999999999999", SYM_E_SYNTAX},
     };
-    for (const Case& c : cases) Eval(c.text, c.result);
+    for (const Case& c : cases)
+        Eval(c.text, c.result);
     Stop().unreadable.insert(0x8001);
     Eval("counter", SYM_E_NO_VALUE);
     SymExprValue v{};

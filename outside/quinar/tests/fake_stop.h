@@ -16,11 +16,14 @@ struct FakeStop {
     bool bigEndian = false;
     std::map<uint32_t, uint8_t> memory;
     std::set<uint32_t> unreadable;
-    void Poke(uint32_t address, std::initializer_list<uint8_t> bytes) {
-        for (uint8_t b : bytes) memory[address++] = b;
+    void Poke(uint32_t address, std::initializer_list<uint8_t> bytes)
+    {
+        for (uint8_t b : bytes)
+            memory[address++] = b;
     }
     // A word in the target's byte order.
-    void PokeWord(uint32_t address, uint32_t value) {
+    void PokeWord(uint32_t address, uint32_t value)
+    {
         for (int i = 0; i < 4; ++i)
             memory[address + i] = static_cast<uint8_t>(value >> (8 * (bigEndian ? 3 - i : i)));
     }

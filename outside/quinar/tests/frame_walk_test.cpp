@@ -41,7 +41,8 @@ void AddArmFunction(uint32_t start, uint32_t end)
 
 class FrameWalkTest : public StoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StoreTest::SetUp();
         Stop() = FakeStop{};
         OpenModule("walk.c", 0x1000, 0x3FFF);
@@ -61,7 +62,8 @@ protected:
         ASSERT_EQ(SymAddFrameTable(0x3000, 0x3100, kLr, &outer, 1), SYM_OK);
     }
 
-    static uint32_t Function(uint32_t address) {
+    static uint32_t Function(uint32_t address)
+    {
         uint32_t handle = 0;
         SymGetAddrInfo(SYM_ADDR_CODE, address, nullptr, nullptr, nullptr, nullptr, &handle, nullptr);
         return handle;
@@ -69,11 +71,12 @@ protected:
 
     // A stack of frames: leaf (stopped at 0x1010) called from middle
     // (0x2010), called from Thumb code in outer (0x3011).
-    void BuildStack() {
+    void BuildStack()
+    {
         FakeStop& s = Stop();
         s.regs[kSp] = 0x7F00;
-        s.regs[kFp] = 0x7F0C;   // leaf's CFA 0x7F10
-        s.regs[kLr] = 0x2011;   // stale: leaf saved it
+        s.regs[kFp] = 0x7F0C;  // leaf's CFA 0x7F10
+        s.regs[kLr] = 0x2011;  // stale: leaf saved it
         s.regs[15] = 0x1010;
         s.PokeWord(0x7F08, 0x7F3C);  // leaf's saved fp: middle's CFA 0x7F40
         s.PokeWord(0x7F0C, 0x2010);
@@ -84,14 +87,16 @@ protected:
     struct Up {
         uint32_t caller = 0, returnAddress = 0, cfa = 0, function = 0;
     };
-    static Up CallerOf(uint32_t frame, SymResult expected = SYM_OK) {
+    static Up CallerOf(uint32_t frame, SymResult expected = SYM_OK)
+    {
         Up up;
         EXPECT_EQ(SymGetFrameCaller(frame, &up.caller, &up.returnAddress, &up.cfa, &up.function), expected);
         return up;
     }
 };
 
-TEST_F(FrameWalkTest, CallersComeFromTheSavedWordsUpToTheOutermostFrame) {
+TEST_F(FrameWalkTest, CallersComeFromTheSavedWordsUpToTheOutermostFrame)
+{
     for (bool big : {false, true}) {
         SCOPED_TRACE(big ? "big-endian" : "little-endian");
         Stop().bigEndian = big;
@@ -117,7 +122,8 @@ TEST_F(FrameWalkTest, CallersComeFromTheSavedWordsUpToTheOutermostFrame) {
     }
 }
 
-TEST_F(FrameWalkTest, AtTheEntryTheReturnAddressIsStillInTheLinkRegister) {
+TEST_F(FrameWalkTest, AtTheEntryTheReturnAddressIsStillInTheLinkRegister)
+{
     BuildStack();
     Stop().regs[kLr] = 0x2010;
     uint32_t frame = 0, caller = 0;
@@ -127,7 +133,8 @@ TEST_F(FrameWalkTest, AtTheEntryTheReturnAddressIsStillInTheLinkRegister) {
     EXPECT_EQ(up.cfa, 0x7F00u) << "the CFA is the stack pointer before the push";
 }
 
-TEST_F(FrameWalkTest, WithoutRulesOrRegistersThereIsNoCaller) {
+TEST_F(FrameWalkTest, WithoutRulesOrRegistersThereIsNoCaller)
+{
     BuildStack();
     uint32_t frame = 0, caller = 7, function = 7;
     ASSERT_EQ(StackAddrMapBlock(0x5000, &frame, &caller, &function), SYM_OK);  // no table covers it
@@ -159,11 +166,12 @@ TEST_F(FrameWalkTest, WithoutRulesOrRegistersThereIsNoCaller) {
 // The rules other than saved words: a CFA and saved words by expression, a
 // return address kept in another register, values given by offset and
 // expression.
-TEST_F(FrameWalkTest, ExpressionRegisterAndValueRules) {
+TEST_F(FrameWalkTest, ExpressionRegisterAndValueRules)
+{
     SymClearSymbolTables(0);
-    const uint8_t cfaExpr[] = {0x7D, 0x10};         // DW_OP_breg13 16
-    const uint8_t fpSaved[] = {0x38, 0x1C};         // CFA - 8: DW_OP_lit8, DW_OP_minus
-    const uint8_t r4Value[] = {0x74, 0x01};         // DW_OP_breg4 1
+    const uint8_t cfaExpr[] = {0x7D, 0x10};  // DW_OP_breg13 16
+    const uint8_t fpSaved[] = {0x38, 0x1C};  // CFA - 8: DW_OP_lit8, DW_OP_minus
+    const uint8_t r4Value[] = {0x74, 0x01};  // DW_OP_breg4 1
     SymFrameRow row = Row(0x1000, 0, 0);
     row.cfaExpr = cfaExpr;
     row.cfaExprLength = sizeof cfaExpr;
@@ -193,7 +201,8 @@ TEST_F(FrameWalkTest, ExpressionRegisterAndValueRules) {
     EXPECT_EQ(two.returnAddress, 0x5000u);
 }
 
-TEST_F(FrameWalkTest, TablesAreCheckedAndTheFirstOfOverlappingOnesHolds) {
+TEST_F(FrameWalkTest, TablesAreCheckedAndTheFirstOfOverlappingOnesHolds)
+{
     SymFrameRow rows[2] = {Row(0x4000, kSp, 0), Row(0x4000, kSp, 8)};
     EXPECT_EQ(SymAddFrameTable(0x4000, 0x4100, kLr, rows, 0), SYM_E_ARGUMENT);
     EXPECT_EQ(SymAddFrameTable(0x4000, 0x4100, 16, rows, 1), SYM_E_ARGUMENT);

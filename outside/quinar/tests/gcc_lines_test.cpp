@@ -19,32 +19,38 @@ namespace {
 using zk::test::FixturePath;
 using zk::test::RunProcess;
 
-std::vector<std::string> Words(const std::string& line) {
+std::vector<std::string> Words(const std::string& line)
+{
     std::istringstream in(line);
     std::vector<std::string> words;
-    for (std::string w; in >> w;) words.push_back(w);
+    for (std::string w; in >> w;)
+        words.push_back(w);
     return words;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
+std::vector<std::string> Lines(const std::string& text)
+{
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
     return lines;
 }
 
-std::string BaseName(const std::string& path) {
+std::string BaseName(const std::string& path)
+{
     size_t cut = path.find_last_of("/\\");
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 struct Span {
-    uint32_t start, end;   // end exclusive
+    uint32_t start, end;  // end exclusive
 };
 
 class GccLinesTest : public StoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StoreTest::SetUp();
         elf = FixturePath("quinar_lines");
         LoadLines();
@@ -55,7 +61,8 @@ protected:
     // objdump --dwarf=decodedline: per unit a "<unit>:" line and a "File
     // name" header, then rows "<file> <line> <address> [view] [x]"; a row
     // whose line is "-" ends a sequence at its address.
-    void LoadLines() {
+    void LoadLines()
+    {
         auto r = RunProcess({"arm-none-eabi-objdump", "--dwarf=decodedline", elf});
         ASSERT_EQ(r.exitStatus, 0) << r.err;
         uint32_t module = 0;
@@ -72,21 +79,26 @@ protected:
         };
         for (const std::string& line : Lines(r.out)) {
             std::vector<std::string> w = Words(line);
-            if (w.empty()) continue;
+            if (w.empty())
+                continue;
             if (w[0] == "File" && w.size() > 1 && w[1] == "name") {
                 endTable();
                 std::string unit = previous;
-                if (unit.rfind("CU: ", 0) == 0) unit = unit.substr(4);
-                if (!unit.empty() && unit.back() == ':') unit.pop_back();
+                if (unit.rfind("CU: ", 0) == 0)
+                    unit = unit.substr(4);
+                if (!unit.empty() && unit.back() == ':')
+                    unit.pop_back();
                 module = OpenModule(BaseName(unit).c_str());
                 SymCloseModule(0);
                 file.clear();
                 continue;
             }
             previous = line;
-            if (w.size() < 3 || module == 0) continue;
+            if (w.size() < 3 || module == 0)
+                continue;
             bool end = w[1] == "-";
-            if (!end && w[1].find_first_not_of("0123456789") != std::string::npos) continue;
+            if (!end && w[1].find_first_not_of("0123456789") != std::string::npos)
+                continue;
             uint32_t address = static_cast<uint32_t>(std::stoul(w[2], nullptr, 0));
             if (end) {
                 endTable();
@@ -106,7 +118,8 @@ protected:
                 ASSERT_EQ(SymBeginLineTable(module), SYM_OK);
                 tableOpen = true;
             }
-            if (!inSequence) sequenceStart = address;
+            if (!inSequence)
+                sequenceStart = address;
             inSequence = true;
             ASSERT_EQ(SymAddLineRow(static_cast<uint32_t>(std::stoul(w[1])), 0, address, 0), SYM_OK);
             ++rows;
@@ -115,7 +128,8 @@ protected:
     }
 
     // nm -S: "<address> <size> <type> <name>" for sized symbols.
-    void LoadSymbols() {
+    void LoadSymbols()
+    {
         auto r = RunProcess({"arm-none-eabi-nm", "-S", "--defined-only", elf});
         ASSERT_EQ(r.exitStatus, 0) << r.err;
         for (const std::string& line : Lines(r.out)) {
@@ -138,14 +152,16 @@ protected:
     size_t rows = 0;
 };
 
-TEST_F(GccLinesTest, EveryCodeAddressGivesTheLineAddr2lineGives) {
+TEST_F(GccLinesTest, EveryCodeAddressGivesTheLineAddr2lineGives)
+{
     ASSERT_GT(rows, 40u);
     ASSERT_GE(sequences.size(), 4u);
     std::vector<std::string> argv{"arm-none-eabi-addr2line", "-e", elf, "-a"};
     std::vector<uint32_t> addresses;
     uint32_t highest = 0;
     for (const Span& s : sequences) {
-        for (uint32_t a = s.start; a < s.end; a += 2) addresses.push_back(a);
+        for (uint32_t a = s.start; a < s.end; a += 2)
+            addresses.push_back(a);
         highest = std::max(highest, s.end);
     }
     for (uint32_t a : addresses) {
@@ -182,11 +198,11 @@ TEST_F(GccLinesTest, EveryCodeAddressGivesTheLineAddr2lineGives) {
     EXPECT_GT(withSource, 100u);
     // The data after the code has no source line here (addr2line names the
     // declaration of the variable there).
-    EXPECT_EQ(SymAddrToSourceLine(highest, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-              SYM_E_NO_SOURCE);
+    EXPECT_EQ(SymAddrToSourceLine(highest, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), SYM_E_NO_SOURCE);
 }
 
-TEST_F(GccLinesTest, EverySourceLineStartsWhereGdbSaysItDoes) {
+TEST_F(GccLinesTest, EverySourceLineStartsWhereGdbSaysItDoes)
+{
     const std::map<std::string, uint32_t> files{{"quinar_lines_main.c", 17}, {"quinar_lines_util.c", 10}};
     std::vector<std::string> argv{"gdb-multiarch", "-nx", "-batch"};
     std::vector<std::pair<std::string, uint32_t>> asked;
@@ -234,14 +250,14 @@ TEST_F(GccLinesTest, EverySourceLineStartsWhereGdbSaysItDoes) {
     EXPECT_GT(withCode, 12u);
 }
 
-TEST_F(GccLinesTest, FunctionsAndTheirRangesAsNmGivesThem) {
+TEST_F(GccLinesTest, FunctionsAndTheirRangesAsNmGivesThem)
+{
     ASSERT_GE(functions.size(), 4u);
     for (const auto& [name, span] : functions) {
         SCOPED_TRACE(name);
         for (uint32_t a : {span.start, span.start + 2, span.end - 2}) {
             uint32_t kind = 0, start = 0, end = 0, handle = 0;
-            ASSERT_EQ(SymGetAddrInfo(SYM_ADDR_CODE, a, nullptr, &kind, &start, &end, &handle, nullptr),
-                      SYM_OK);
+            ASSERT_EQ(SymGetAddrInfo(SYM_ADDR_CODE, a, nullptr, &kind, &start, &end, &handle, nullptr), SYM_OK);
             EXPECT_EQ(kind, SYM_KIND_FUNCTION);
             EXPECT_EQ(start, span.start);
             EXPECT_EQ(end, span.end - 1);
@@ -252,8 +268,7 @@ TEST_F(GccLinesTest, FunctionsAndTheirRangesAsNmGivesThem) {
     EXPECT_EQ(SymCheckFunctionName("#scale"), SYM_OK);
     // Code of the start-up file has labels, no functions.
     uint32_t kind = 0;
-    ASSERT_EQ(SymGetAddrInfo(SYM_ADDR_CODE, 0x4, nullptr, &kind, nullptr, nullptr, nullptr, nullptr),
-              SYM_OK);
+    ASSERT_EQ(SymGetAddrInfo(SYM_ADDR_CODE, 0x4, nullptr, &kind, nullptr, nullptr, nullptr, nullptr), SYM_OK);
     EXPECT_EQ(kind, SYM_KIND_LABEL);
 }
 

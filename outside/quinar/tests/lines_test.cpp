@@ -14,7 +14,8 @@ namespace {
 // main() is 0x1000-0x103F, list_next() 0x1040-0x104F.
 class LinesTest : public StoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StoreTest::SetUp();
         module = OpenModule("main", 0x1000, 0x10FF);
         AddFunction("main", 0x1000, 0x103F);
@@ -23,8 +24,14 @@ protected:
         SymEndSymbolBlock();
         SymCloseModule(0);
         ASSERT_EQ(SymSetModuleAttr(module, "src/main.c"), SYM_OK);
-        AddTable(module, {{10, 1, 0x1000}, {11, 5, 0x1008}, {12, 1, 0x1010}, {11, 9, 0x1018},
-                          {13, 1, 0x1020}, {13, 3, 0x1024}, {14, 1, 0x1030}});
+        AddTable(module,
+                 {{10, 1, 0x1000},
+                  {11, 5, 0x1008},
+                  {12, 1, 0x1010},
+                  {11, 9, 0x1018},
+                  {13, 1, 0x1020},
+                  {13, 3, 0x1024},
+                  {14, 1, 0x1030}});
         ASSERT_EQ(SymSetModuleAttr(module, "inc/list.h"), SYM_OK);
         AddTable(module, {{5, 1, 0x1040}, {6, 1, 0x1048}, {7, 2, 0x1050}});
         ASSERT_EQ(SymEndLoad(), SYM_OK);
@@ -34,30 +41,31 @@ protected:
         SymResult result;
         uint32_t module, file, line, start, end, column;
     };
-    static Where At(uint32_t address) {
+    static Where At(uint32_t address)
+    {
         Where w{};
-        w.result = SymAddrToSourceLine(address, &w.module, &w.file, &w.line, &w.start, &w.end,
-                                       &w.column);
+        w.result = SymAddrToSourceLine(address, &w.module, &w.file, &w.line, &w.start, &w.end, &w.column);
         return w;
     }
 
     uint32_t module = 0;
 };
 
-TEST_F(LinesTest, AddressToLineAcrossRowsAndFiles) {
+TEST_F(LinesTest, AddressToLineAcrossRowsAndFiles)
+{
     struct Case {
         uint32_t address, line, start, end, column;
         const char* file;
     };
     const Case cases[] = {
-        {0x1000, 10, 0x1000, 0x1007, 1, "src/main.c"},   // first row
-        {0x1004, 10, 0x1000, 0x1007, 1, "src/main.c"},   // between rows
+        {0x1000, 10, 0x1000, 0x1007, 1, "src/main.c"},  // first row
+        {0x1004, 10, 0x1000, 0x1007, 1, "src/main.c"},  // between rows
         {0x1014, 12, 0x1010, 0x1017, 1, "src/main.c"},
-        {0x101C, 11, 0x1018, 0x101F, 9, "src/main.c"},   // second range of line 11
-        {0x102C, 13, 0x1020, 0x102F, 1, "src/main.c"},   // two rows of one line: one range
-        {0x103F, 14, 0x1030, 0x103F, 1, "src/main.c"},   // last row: to the end of main()
+        {0x101C, 11, 0x1018, 0x101F, 9, "src/main.c"},  // second range of line 11
+        {0x102C, 13, 0x1020, 0x102F, 1, "src/main.c"},  // two rows of one line: one range
+        {0x103F, 14, 0x1030, 0x103F, 1, "src/main.c"},  // last row: to the end of main()
         {0x1044, 5, 0x1040, 0x1047, 1, "inc/list.h"},
-        {0x10FE, 7, 0x1050, 0x10FF, 2, "inc/list.h"},    // last row outside functions: module end
+        {0x10FE, 7, 0x1050, 0x10FF, 2, "inc/list.h"},  // last row outside functions: module end
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.address);
@@ -74,7 +82,8 @@ TEST_F(LinesTest, AddressToLineAcrossRowsAndFiles) {
     EXPECT_EQ(At(0x1100).result, SYM_E_NO_SOURCE);
 }
 
-TEST_F(LinesTest, FirstSourceFileIsKeyedByTheModule) {
+TEST_F(LinesTest, FirstSourceFileIsKeyedByTheModule)
+{
     EXPECT_EQ(At(0x1000).file, module);
     uint32_t header = At(0x1040).file;
     EXPECT_NE(header, module);
@@ -87,7 +96,8 @@ TEST_F(LinesTest, FirstSourceFileIsKeyedByTheModule) {
     EXPECT_EQ(SymSourceLineToAddr(module, 6, &address), SYM_NO_CODE);
 }
 
-TEST_F(LinesTest, LineToFirstAddressAndRanges) {
+TEST_F(LinesTest, LineToFirstAddressAndRanges)
+{
     uint32_t address = 0;
     ASSERT_EQ(SymSourceLineToAddr(module, 11, &address), SYM_OK);
     EXPECT_EQ(address, 0x1008u);
@@ -112,7 +122,8 @@ TEST_F(LinesTest, LineToFirstAddressAndRanges) {
     EXPECT_EQ(SymLineToAddrRange(0, 13, &from, &to, 0), SYM_E_BAD_HANDLE);
 }
 
-TEST_F(LinesTest, ModulesByFileName) {
+TEST_F(LinesTest, ModulesByFileName)
+{
     uint32_t key = 0;
     ASSERT_EQ(SymFindModuleByIndex("main.c", 0, &key), SYM_OK);
     EXPECT_EQ(key, module);
@@ -124,7 +135,8 @@ TEST_F(LinesTest, ModulesByFileName) {
     EXPECT_EQ(key, module);
 }
 
-TEST_F(LinesTest, ModuleOfAddressCarriesTheLine) {
+TEST_F(LinesTest, ModuleOfAddressCarriesTheLine)
+{
     uint32_t position = 0, found = 0;
     ASSERT_EQ(SymAddrToModule(0x1014, &position, &found), SYM_OK);
     EXPECT_EQ(found, module);
@@ -134,7 +146,8 @@ TEST_F(LinesTest, ModuleOfAddressCarriesTheLine) {
     EXPECT_EQ(found, 0u);
 }
 
-TEST_F(StoreTest, RowsThatShareAnAddressOrEndTheLine) {
+TEST_F(StoreTest, RowsThatShareAnAddressOrEndTheLine)
+{
     uint32_t m = OpenModule("edge");
     SymCloseModule(0);
     // Line 30 has no code of its own: line 31 starts at the same address.
@@ -158,19 +171,18 @@ TEST_F(StoreTest, RowsThatShareAnAddressOrEndTheLine) {
     ASSERT_EQ(SymAddrToSourceLine(0x4004, nullptr, nullptr, &line, nullptr, &end, nullptr), SYM_OK);
     EXPECT_EQ(line, 40u);
     EXPECT_EQ(end, 0x4007u);
-    EXPECT_EQ(SymAddrToSourceLine(0x400C, nullptr, nullptr, &line, nullptr, nullptr, nullptr),
-              SYM_E_NO_SOURCE);
+    EXPECT_EQ(SymAddrToSourceLine(0x400C, nullptr, nullptr, &line, nullptr, nullptr, nullptr), SYM_E_NO_SOURCE);
     ASSERT_EQ(SymAddrToSourceLine(0x4014, nullptr, nullptr, &line, nullptr, nullptr, nullptr), SYM_OK);
     EXPECT_EQ(line, 41u);
     // Neither a function nor a module range bounds the last row: it holds
     // its own address only.
     ASSERT_EQ(SymAddrToSourceLine(0x4018, nullptr, nullptr, &line, nullptr, &end, nullptr), SYM_OK);
     EXPECT_EQ(end, 0x4018u);
-    EXPECT_EQ(SymAddrToSourceLine(0x4019, nullptr, nullptr, &line, nullptr, nullptr, nullptr),
-              SYM_E_NO_SOURCE);
+    EXPECT_EQ(SymAddrToSourceLine(0x4019, nullptr, nullptr, &line, nullptr, nullptr, nullptr), SYM_E_NO_SOURCE);
 }
 
-TEST_F(StoreTest, OverlappingModuleRangesGiveTheInnermost) {
+TEST_F(StoreTest, OverlappingModuleRangesGiveTheInnermost)
+{
     uint32_t outer = OpenModule("outer", 0x2000, 0x2FFF);
     uint32_t inner = OpenModule("inner", 0x2800, 0x28FF);
     uint32_t tail = OpenModule("tail", 0x2F00, 0x30FF);
@@ -178,9 +190,8 @@ TEST_F(StoreTest, OverlappingModuleRangesGiveTheInnermost) {
     struct Case {
         uint32_t address, module;
     };
-    const Case cases[] = {{0x2000, outer}, {0x2100, outer}, {0x2800, inner}, {0x28FF, inner},
-                          {0x2900, outer}, {0x2EFF, outer}, {0x2F00, tail},  {0x30FF, tail},
-                          {0x3100, 0}};
+    const Case cases[] = {{0x2000, outer}, {0x2100, outer}, {0x2800, inner}, {0x28FF, inner}, {0x2900, outer},
+                          {0x2EFF, outer}, {0x2F00, tail},  {0x30FF, tail},  {0x3100, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.address);
         uint32_t found = 0, kind = 0;
@@ -195,7 +206,8 @@ TEST_F(StoreTest, OverlappingModuleRangesGiveTheInnermost) {
     }
 }
 
-TEST_F(StoreTest, LineTablesOfOneModuleAddUp) {
+TEST_F(StoreTest, LineTablesOfOneModuleAddUp)
+{
     // Two units of one source file: the second reuses the module found by
     // name, and the module range grows with every range set on it.
     uint32_t m = OpenModule("twice", 0x100, 0x1FF);
@@ -208,9 +220,9 @@ TEST_F(StoreTest, LineTablesOfOneModuleAddUp) {
     ASSERT_EQ(SymSetModuleRange(&second, m), SYM_OK);
 
     uint32_t kind = 0, start = 0, end = 0;
-    ASSERT_EQ(SymGetSymbolDetails(m, &kind, nullptr, &start, &end, nullptr, nullptr, nullptr,
-                                  nullptr, nullptr, nullptr),
-              SYM_OK);
+    ASSERT_EQ(
+        SymGetSymbolDetails(m, &kind, nullptr, &start, &end, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+        SYM_OK);
     EXPECT_EQ(kind, SYM_KIND_MODULE);
     EXPECT_EQ(start, 0x100u);
     EXPECT_EQ(end, 0x30Fu);
@@ -222,7 +234,8 @@ TEST_F(StoreTest, LineTablesOfOneModuleAddUp) {
     EXPECT_EQ(line, 21u);
 }
 
-TEST_F(StoreTest, LineTableCalls) {
+TEST_F(StoreTest, LineTableCalls)
+{
     EXPECT_EQ(SymAddLineRow(1, 0, 0x10, 0), SYM_E_NO_LINE_TABLE);
     EXPECT_EQ(SymEndLineTable(), SYM_E_NO_LINE_TABLE);
     EXPECT_EQ(SymBeginLineTable(0), SYM_E_BAD_HANDLE);
@@ -239,7 +252,8 @@ TEST_F(StoreTest, LineTableCalls) {
     EXPECT_EQ(text, nullptr);
 }
 
-TEST_F(StoreTest, NameGivenAfterTheFirstTableNamesTheModulesOwnFile) {
+TEST_F(StoreTest, NameGivenAfterTheFirstTableNamesTheModulesOwnFile)
+{
     uint32_t m = OpenModule("crt0");
     AddTable(m, {{4, 0, 0x20}});
     ASSERT_EQ(SymSetModuleAttr(m, "boot/crt0.s"), SYM_OK);
@@ -258,7 +272,8 @@ TEST_F(StoreTest, NameGivenAfterTheFirstTableNamesTheModulesOwnFile) {
     EXPECT_EQ(file, m);
 }
 
-TEST_F(StoreTest, ReturnedTextsCarryTheirHandleInFront) {
+TEST_F(StoreTest, ReturnedTextsCarryTheirHandleInFront)
+{
     uint32_t m = OpenModule("blocks.c");
     size_t before = ReturnedTextsOutstanding();
     char* a = nullptr;

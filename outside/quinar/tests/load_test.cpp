@@ -7,7 +7,8 @@ namespace {
 
 using LoadTest = StoreTest;
 
-void LoadSomething() {
+void LoadSomething()
+{
     uint32_t m = OpenModule("main", 0x100, 0x1FF);
     AddFunction("main", 0x100, 0x1FF);
     SymEndSymbolBlock();
@@ -17,7 +18,8 @@ void LoadSomething() {
     SymEndLoad();
 }
 
-TEST_F(LoadTest, ImageLoadedCheckBySameOrOtherStamp) {
+TEST_F(LoadTest, ImageLoadedCheckBySameOrOtherStamp)
+{
     const char* path = "C:\\work\\app.elf";
     ASSERT_EQ(SymCheckImageLoaded(path, 0, &kStamp), SYM_OK);
     LoadSomething();
@@ -42,11 +44,12 @@ TEST_F(LoadTest, ImageLoadedCheckBySameOrOtherStamp) {
     EXPECT_EQ(SymCheckImageLoaded(nullptr, 0, &later), SYM_E_ARGUMENT);
 }
 
-TEST_F(LoadTest, ClearForgetsEverything) {
+TEST_F(LoadTest, ClearForgetsEverything)
+{
     LoadSomething();
     uint32_t a = 0, b = 0, c = 0, d = 0;
     ASSERT_EQ(SymGetLoadCounts(&a, &b, &c, &d), SYM_OK);
-    EXPECT_EQ(a, 3u);   // module, function, label
+    EXPECT_EQ(a, 3u);  // module, function, label
     EXPECT_EQ(b, 1u);
     EXPECT_EQ(c, 1u);
     EXPECT_EQ(d, 2u);
@@ -56,18 +59,18 @@ TEST_F(LoadTest, ClearForgetsEverything) {
     ASSERT_EQ(SymClearSymbolTables(1), SYM_OK);
     ASSERT_EQ(SymGetLoadCounts(&a, &b, &c, &d), SYM_OK);
     EXPECT_EQ(a + b + c + d, 0u);
-    EXPECT_EQ(SymAddrToSourceLine(0x100, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-              SYM_E_NO_SOURCE);
+    EXPECT_EQ(SymAddrToSourceLine(0x100, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), SYM_E_NO_SOURCE);
     EXPECT_EQ(SymCheckFunctionName("#main"), SYM_E_NOT_FOUND);
     // A handle of the cleared store names nothing, even once new symbols
     // take the same positions.
     LoadSomething();
-    EXPECT_EQ(SymGetSymbolDetails(fn, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(SymGetSymbolDetails(fn, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr),
               SYM_E_BAD_HANDLE);
 }
 
-TEST_F(LoadTest, ModuleHandleKeptByAReaderAcrossAClear) {
+TEST_F(LoadTest, ModuleHandleKeptByAReaderAcrossAClear)
+{
     // The stabs reader keeps its module table across loads and opens a
     // known module again by its old handle.
     uint32_t kept = OpenModule("crt0.s");
@@ -88,7 +91,8 @@ TEST_F(LoadTest, ModuleHandleKeptByAReaderAcrossAClear) {
     EXPECT_NE(OpenModule("next.s"), kept);
 }
 
-TEST_F(LoadTest, DerivedTablesAreRebuiltAfterBeingFreed) {
+TEST_F(LoadTest, DerivedTablesAreRebuiltAfterBeingFreed)
+{
     LoadSomething();
     ASSERT_EQ(FreeModuleDescMap(), SYM_OK);
     uint32_t line = 0, key = 0;
@@ -98,7 +102,8 @@ TEST_F(LoadTest, DerivedTablesAreRebuiltAfterBeingFreed) {
     EXPECT_EQ(SymNotifyTargetHalted(), SYM_OK);
 }
 
-TEST_F(LoadTest, QueriesAnswerWhileALoadIsStillGoing) {
+TEST_F(LoadTest, QueriesAnswerWhileALoadIsStillGoing)
+{
     // The frame pass asks for functions after the symbols are in; a reader
     // may ask for a line table's file before the load ends. Adding after a
     // query must show up in the next query.

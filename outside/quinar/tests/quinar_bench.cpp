@@ -24,11 +24,15 @@ constexpr ImageStamp kStamp{0, 1, 2, 3, 4, 5, 0};
 
 std::vector<uint32_t> g_modules;
 
-std::string FunctionName(uint32_t n) { return "function_" + std::to_string(n); }
+std::string FunctionName(uint32_t n)
+{
+    return "function_" + std::to_string(n);
+}
 
 // Rows of line n at 4-byte steps; every 7th row repeats its line's number
 // further down (a loop), so lines have several ranges.
-void Fill() {
+void Fill()
+{
     SymClearSymbolTables(0);
     g_modules.clear();
     char name[32];
@@ -48,8 +52,8 @@ void Fill() {
             SymEndSymbolBlock();
             const uint32_t at[3] = {3, kDataBase + n * 4, 0};
             uint32_t handle = 0;
-            SymAddVariable(("var_" + std::to_string(n)).c_str(), SYM_TYPE_INT, SYM_STORAGE_EXTERNAL,
-                           0, at, 0, 1, &handle);
+            SymAddVariable(("var_" + std::to_string(n)).c_str(), SYM_TYPE_INT, SYM_STORAGE_EXTERNAL, 0, at, 0, 1,
+                           &handle);
         }
         SymCloseModule(0);
         SymBeginLineTable(module);
@@ -62,37 +66,46 @@ void Fill() {
     SymEndLoad();
 }
 
-void EnsureFilled() {
-    if (g_modules.empty()) Fill();
+void EnsureFilled()
+{
+    if (g_modules.empty())
+        Fill();
 }
 
-std::vector<uint32_t> RandomValues(uint32_t count, uint32_t low, uint32_t high) {
+std::vector<uint32_t> RandomValues(uint32_t count, uint32_t low, uint32_t high)
+{
     std::mt19937 rng(12345);
     std::uniform_int_distribution<uint32_t> pick(low, high);
     std::vector<uint32_t> values(count);
-    for (uint32_t& v : values) v = pick(rng);
+    for (uint32_t& v : values)
+        v = pick(rng);
     return values;
 }
 
 // Look-ups of random addresses between low and high.
 template <class Lookup>
-void RunAddressLookups(benchmark::State& state, uint32_t low, uint32_t high, Lookup lookup) {
+void RunAddressLookups(benchmark::State& state, uint32_t low, uint32_t high, Lookup lookup)
+{
     EnsureFilled();
     auto addresses = RandomValues(4096, low, high);
     size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(lookup(addresses[i++ & 4095]));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lookup(addresses[i++ & 4095]));
 }
 
 constexpr uint32_t kCodeEnd = kCodeBase + kModules * kModuleSize - 1;
 
-void BM_FillAndIndex(benchmark::State& state) {
-    for (auto _ : state) Fill();
+void BM_FillAndIndex(benchmark::State& state)
+{
+    for (auto _ : state)
+        Fill();
     state.counters["rows"] = kModules * kRowsPerModule;
     state.counters["functions"] = kModules * kFunctionsPerModule;
 }
 BENCHMARK(BM_FillAndIndex)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-void BM_AddrToSourceLine(benchmark::State& state) {
+void BM_AddrToSourceLine(benchmark::State& state)
+{
     RunAddressLookups(state, kCodeBase, kCodeEnd, [](uint32_t a) {
         uint32_t line = 0, start = 0;
         return SymAddrToSourceLine(a, nullptr, nullptr, &line, &start, nullptr, nullptr);
@@ -102,7 +115,8 @@ BENCHMARK(BM_AddrToSourceLine);
 
 // Look-ups of random lines of random modules.
 template <class Lookup>
-void RunLineLookups(benchmark::State& state, Lookup lookup) {
+void RunLineLookups(benchmark::State& state, Lookup lookup)
+{
     EnsureFilled();
     auto modules = RandomValues(4096, 0, kModules - 1);
     auto lines = RandomValues(4096, 10, 10 + kRowsPerModule);
@@ -113,7 +127,8 @@ void RunLineLookups(benchmark::State& state, Lookup lookup) {
     }
 }
 
-void BM_SourceLineToAddr(benchmark::State& state) {
+void BM_SourceLineToAddr(benchmark::State& state)
+{
     RunLineLookups(state, [](uint32_t key, uint32_t line) {
         uint32_t address = 0;
         return SymSourceLineToAddr(key, line, &address);
@@ -121,7 +136,8 @@ void BM_SourceLineToAddr(benchmark::State& state) {
 }
 BENCHMARK(BM_SourceLineToAddr);
 
-void BM_LineRanges(benchmark::State& state) {
+void BM_LineRanges(benchmark::State& state)
+{
     RunLineLookups(state, [](uint32_t key, uint32_t line) {
         uint32_t start = 0, end = 0, it = 0, count = 0;
         for (SymResult r = SymSrcLinenum2FirstRange(key, line, &start, &end, &it); r == SYM_OK;
@@ -132,7 +148,8 @@ void BM_LineRanges(benchmark::State& state) {
 }
 BENCHMARK(BM_LineRanges);
 
-void BM_FunctionAtAddress(benchmark::State& state) {
+void BM_FunctionAtAddress(benchmark::State& state)
+{
     RunAddressLookups(state, kCodeBase, kCodeEnd, [](uint32_t a) {
         uint32_t handle = 0;
         return SymGetAddrInfo(SYM_ADDR_CODE, a, nullptr, nullptr, nullptr, nullptr, &handle, nullptr);
@@ -140,17 +157,17 @@ void BM_FunctionAtAddress(benchmark::State& state) {
 }
 BENCHMARK(BM_FunctionAtAddress);
 
-void BM_VariableAtAddress(benchmark::State& state) {
-    RunAddressLookups(state, kDataBase, kDataBase + kModules * kFunctionsPerModule * 4 - 1,
-                      [](uint32_t a) {
-                          uint32_t handle = 0;
-                          return SymGetAddrInfo(SYM_ADDR_DATA, a, nullptr, nullptr, nullptr,
-                                                nullptr, &handle, nullptr);
-                      });
+void BM_VariableAtAddress(benchmark::State& state)
+{
+    RunAddressLookups(state, kDataBase, kDataBase + kModules * kFunctionsPerModule * 4 - 1, [](uint32_t a) {
+        uint32_t handle = 0;
+        return SymGetAddrInfo(SYM_ADDR_DATA, a, nullptr, nullptr, nullptr, nullptr, &handle, nullptr);
+    });
 }
 BENCHMARK(BM_VariableAtAddress);
 
-void BM_ModuleOfAddress(benchmark::State& state) {
+void BM_ModuleOfAddress(benchmark::State& state)
+{
     RunAddressLookups(state, kCodeBase, kCodeEnd, [](uint32_t a) {
         uint32_t position = 0;
         return SymAddrToModule(a, &position, nullptr);
@@ -158,7 +175,8 @@ void BM_ModuleOfAddress(benchmark::State& state) {
 }
 BENCHMARK(BM_ModuleOfAddress);
 
-void BM_SymbolByName(benchmark::State& state) {
+void BM_SymbolByName(benchmark::State& state)
+{
     EnsureFilled();
     std::vector<std::string> names;
     for (uint32_t n : RandomValues(4096, 0, kModules * kFunctionsPerModule - 1))
@@ -171,7 +189,8 @@ void BM_SymbolByName(benchmark::State& state) {
 }
 BENCHMARK(BM_SymbolByName);
 
-void BM_FunctionRangeByName(benchmark::State& state) {
+void BM_FunctionRangeByName(benchmark::State& state)
+{
     EnsureFilled();
     std::vector<std::string> names;
     for (uint32_t n : RandomValues(4096, 0, kModules * kFunctionsPerModule - 1))
@@ -184,10 +203,12 @@ void BM_FunctionRangeByName(benchmark::State& state) {
 }
 BENCHMARK(BM_FunctionRangeByName);
 
-void BM_ModuleByFileName(benchmark::State& state) {
+void BM_ModuleByFileName(benchmark::State& state)
+{
     EnsureFilled();
     std::vector<std::string> names;
-    for (uint32_t n : RandomValues(4096, 0, kModules - 1)) names.push_back("unit" + std::to_string(n) + ".c");
+    for (uint32_t n : RandomValues(4096, 0, kModules - 1))
+        names.push_back("unit" + std::to_string(n) + ".c");
     size_t i = 0;
     for (auto _ : state) {
         uint32_t key = 0;

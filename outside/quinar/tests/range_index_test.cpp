@@ -10,29 +10,33 @@
 namespace quinar {
 namespace {
 
-uint32_t Innermost(const std::vector<RangeIndex::Range>& ranges, uint32_t address) {
+uint32_t Innermost(const std::vector<RangeIndex::Range>& ranges, uint32_t address)
+{
     uint32_t best = UINT32_MAX;
     for (uint32_t i = 0; i < ranges.size(); ++i) {
         const RangeIndex::Range& r = ranges[i];
-        if (r.end < r.start || address < r.start || address > r.end) continue;
+        if (r.end < r.start || address < r.start || address > r.end)
+            continue;
         if (best == UINT32_MAX) {
             best = i;
             continue;
         }
         const RangeIndex::Range& b = ranges[best];
-        if (r.start > b.start || (r.start == b.start && r.end <= b.end)) best = i;
+        if (r.start > b.start || (r.start == b.start && r.end <= b.end))
+            best = i;
     }
     return best == UINT32_MAX ? UINT32_MAX : ranges[best].payload;
 }
 
-TEST(RangeIndexTest, AgreesWithAPlainSearchOnRandomNestedAndOverlappingRanges) {
+TEST(RangeIndexTest, AgreesWithAPlainSearchOnRandomNestedAndOverlappingRanges)
+{
     std::mt19937 rng(7);
     for (int round = 0; round < 200; ++round) {
         std::vector<RangeIndex::Range> ranges;
         uint32_t count = rng() % 12 + 1;
         for (uint32_t i = 0; i < count; ++i) {
             uint32_t start = rng() % 64;
-            uint32_t end = start + rng() % 24 - 2;   // sometimes end < start: ignored
+            uint32_t end = start + rng() % 24 - 2;  // sometimes end < start: ignored
             ranges.push_back({start, end, 100 + i});
         }
         RangeIndex index;
@@ -46,7 +50,8 @@ TEST(RangeIndexTest, AgreesWithAPlainSearchOnRandomNestedAndOverlappingRanges) {
     }
 }
 
-TEST(RangeIndexTest, RangesAtTheTopOfTheAddressSpace) {
+TEST(RangeIndexTest, RangesAtTheTopOfTheAddressSpace)
+{
     RangeIndex index;
     index.Build({{0xFFFFFF00u, 0xFFFFFFFFu, 1}, {0xFFFFFFF0u, 0xFFFFFFFFu, 2}, {0, 0, 3}});
     ASSERT_NE(index.Find(0xFFFFFFFFu), nullptr);

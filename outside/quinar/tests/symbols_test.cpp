@@ -10,10 +10,11 @@ struct Details {
     uint32_t kind, module, start, end, attribute, type, size, flags, location, scope;
 };
 
-Details DetailsOf(uint32_t handle) {
+Details DetailsOf(uint32_t handle)
+{
     Details d{};
-    d.result = SymGetSymbolDetails(handle, &d.kind, &d.module, &d.start, &d.end, &d.attribute,
-                                   &d.type, &d.size, &d.flags, &d.location, &d.scope);
+    d.result = SymGetSymbolDetails(handle, &d.kind, &d.module, &d.start, &d.end, &d.attribute, &d.type, &d.size,
+                                   &d.flags, &d.location, &d.scope);
     return d;
 }
 
@@ -22,14 +23,15 @@ struct AddrInfo {
     uint32_t module, kind, start, end, handle, offset;
 };
 
-AddrInfo InfoAt(uint32_t mode, uint32_t address) {
+AddrInfo InfoAt(uint32_t mode, uint32_t address)
+{
     AddrInfo i{};
-    i.result = SymGetAddrInfo(mode, address, &i.module, &i.kind, &i.start, &i.end, &i.handle,
-                              &i.offset);
+    i.result = SymGetAddrInfo(mode, address, &i.module, &i.kind, &i.start, &i.end, &i.handle, &i.offset);
     return i;
 }
 
-uint32_t Handle(const char* name, uint32_t scope = 0) {
+uint32_t Handle(const char* name, uint32_t scope = 0)
+{
     uint32_t handle = 0;
     EXPECT_EQ(SymLookupNamedSymbol(scope, name, &handle), SYM_OK) << name;
     return handle;
@@ -44,22 +46,19 @@ uint32_t Handle(const char* name, uint32_t scope = 0) {
 //   }
 class SymbolsTest : public StoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StoreTest::SetUp();
         module = OpenModule("app", 0x100, 0x2FF);
         const uint32_t counterAt[3] = {3, 0x8000, 0};
-        ASSERT_EQ(SymAddVariable("counter", SYM_TYPE_INT, SYM_STORAGE_EXTERNAL, 0, counterAt, 0, 1,
-                                 &counter),
-                  SYM_OK);
+        ASSERT_EQ(SymAddVariable("counter", SYM_TYPE_INT, SYM_STORAGE_EXTERNAL, 0, counterAt, 0, 1, &counter), SYM_OK);
         AddFunction("main", 0x100, 0x1FF);
         const uint32_t argcAt[3] = {static_cast<uint32_t>(-8), 0, 0};
-        ASSERT_EQ(SymAddVariable("argc", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, argcAt, 0, 1, &argc),
-                  SYM_OK);
+        ASSERT_EQ(SymAddVariable("argc", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, argcAt, 0, 1, &argc), SYM_OK);
         const uint32_t callsAt[3] = {3, 0x8010, 0};
         ASSERT_EQ(SymAddVariable("calls", 9, SYM_STORAGE_STATIC, 0, callsAt, 0, 1, &calls), SYM_OK);
         const uint32_t fastAt[3] = {4, 0, 0};
-        ASSERT_EQ(SymAddVariable("fast", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 1, fastAt, 1, 1, &fast),
-                  SYM_OK);
+        ASSERT_EQ(SymAddVariable("fast", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 1, fastAt, 1, 1, &fast), SYM_OK);
         AddFunction("inner", 0x180, 0x1BF, 1);
         const uint32_t deepAt[3] = {static_cast<uint32_t>(-4), 0, 0};
         ASSERT_EQ(SymAddVariable("deep", 2, SYM_STORAGE_LOCAL, 0, deepAt, 0, 1, &deep), SYM_OK);
@@ -72,15 +71,15 @@ protected:
     uint32_t module = 0, counter = 0, argc = 0, calls = 0, fast = 0, deep = 0;
 };
 
-TEST_F(SymbolsTest, CodeAddressesFindTheInnermostFunction) {
+TEST_F(SymbolsTest, CodeAddressesFindTheInnermostFunction)
+{
     struct Case {
         uint32_t address;
         const char* function;
         uint32_t start, end;
     };
-    const Case cases[] = {{0x100, "main", 0x100, 0x1FF},  {0x17C, "main", 0x100, 0x1FF},
-                          {0x180, "inner", 0x180, 0x1BF}, {0x1BF, "inner", 0x180, 0x1BF},
-                          {0x1C0, "main", 0x100, 0x1FF},  {0x1FF, "main", 0x100, 0x1FF}};
+    const Case cases[] = {{0x100, "main", 0x100, 0x1FF},  {0x17C, "main", 0x100, 0x1FF}, {0x180, "inner", 0x180, 0x1BF},
+                          {0x1BF, "inner", 0x180, 0x1BF}, {0x1C0, "main", 0x100, 0x1FF}, {0x1FF, "main", 0x100, 0x1FF}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.address);
         AddrInfo i = InfoAt(SYM_ADDR_CODE, c.address);
@@ -100,7 +99,8 @@ TEST_F(SymbolsTest, CodeAddressesFindTheInnermostFunction) {
     EXPECT_EQ(InfoAt(SYM_ADDR_CODE, 0x300).result, SYM_E_NOT_FOUND);
 }
 
-TEST_F(SymbolsTest, DataAddressesFindTheVariable) {
+TEST_F(SymbolsTest, DataAddressesFindTheVariable)
+{
     AddrInfo i = InfoAt(SYM_ADDR_DATA, 0x8002);
     ASSERT_EQ(i.result, SYM_OK);
     EXPECT_EQ(i.kind, SYM_KIND_VARIABLE);
@@ -112,7 +112,8 @@ TEST_F(SymbolsTest, DataAddressesFindTheVariable) {
     EXPECT_EQ(InfoAt(SYM_ADDR_DATA, 0x8004).result, SYM_E_NOT_FOUND);
 }
 
-TEST_F(SymbolsTest, VariablesKeepStorageLocationAndScope) {
+TEST_F(SymbolsTest, VariablesKeepStorageLocationAndScope)
+{
     uint32_t mainFn = Handle("main");
     uint32_t innerFn = Handle("inner");
     struct Case {
@@ -150,7 +151,8 @@ TEST_F(SymbolsTest, VariablesKeepStorageLocationAndScope) {
     EXPECT_EQ(DetailsOf(mainFn).attribute, SYM_ATTR_EXTERNAL);
 }
 
-TEST_F(SymbolsTest, LookupsByName) {
+TEST_F(SymbolsTest, LookupsByName)
+{
     EXPECT_EQ(Handle("counter", module), counter);
     EXPECT_EQ(Handle("counter", Handle("main")), counter);
     EXPECT_EQ(Handle("calls"), calls);
@@ -177,12 +179,12 @@ TEST_F(SymbolsTest, LookupsByName) {
     EXPECT_EQ(SrcGetFuncRange("#none", &start, &end), SYM_E_NOT_FOUND);
 }
 
-TEST_F(SymbolsTest, RepeatedVariableIsKeptOnce) {
+TEST_F(SymbolsTest, RepeatedVariableIsKeptOnce)
+{
     uint32_t again = 0;
     const uint32_t counterAt[3] = {3, 0x8000, 0};
     SymOpenModule("app", &kStamp, nullptr, 0, 1, 0, &again, 0);
-    SymResult r = SymAddVariable("counter", SYM_TYPE_INT, SYM_STORAGE_EXTERNAL, 0, counterAt, 0, 1,
-                                 &again);
+    SymResult r = SymAddVariable("counter", SYM_TYPE_INT, SYM_STORAGE_EXTERNAL, 0, counterAt, 0, 1, &again);
     // Another module: another variable.
     EXPECT_EQ(r, SYM_OK);
     EXPECT_NE(again, counter);
@@ -192,7 +194,8 @@ TEST_F(SymbolsTest, RepeatedVariableIsKeptOnce) {
     EXPECT_EQ(same, again);
 }
 
-TEST_F(StoreTest, VariableOfATypeNotBuiltYetIsRefused) {
+TEST_F(StoreTest, VariableOfATypeNotBuiltYetIsRefused)
+{
     // The DWARF 1 reader keeps such a variable and hands it over again at
     // the end of its unit, with the type built by then.
     OpenModule("late");
@@ -209,7 +212,8 @@ TEST_F(StoreTest, VariableOfATypeNotBuiltYetIsRefused) {
     EXPECT_EQ(SymAddVariable("w", 0, SYM_STORAGE_EXTERNAL, 0, at, 0, 1, &handle), SYM_OK);
 }
 
-TEST_F(StoreTest, RangesSetLaterByHandle) {
+TEST_F(StoreTest, RangesSetLaterByHandle)
+{
     // The stabs reader adds a function at its start and sets its end when
     // the function closes; the .symtab pass sets the size of an object.
     OpenModule("stabs");
@@ -232,7 +236,8 @@ TEST_F(StoreTest, RangesSetLaterByHandle) {
     EXPECT_EQ(SymSetModuleRange(&vRange, 0x4000FFFF), SYM_E_BAD_HANDLE);
 }
 
-TEST_F(StoreTest, LookupInAModuleFindsTheFunctionJustAdded) {
+TEST_F(StoreTest, LookupInAModuleFindsTheFunctionJustAdded)
+{
     // Two overloads of one name in one unit, each looked up right after it
     // is added (the stabs reader sets its range by that handle).
     uint32_t m = OpenModule("over.cpp");
@@ -249,9 +254,10 @@ TEST_F(StoreTest, LookupInAModuleFindsTheFunctionJustAdded) {
     EXPECT_EQ(any, first);
 }
 
-TEST_F(StoreTest, BlockLeftOpenByAFailedReaderDoesNotSwallowTheNext) {
+TEST_F(StoreTest, BlockLeftOpenByAFailedReaderDoesNotSwallowTheNext)
+{
     OpenModule("broken");
-    AddFunction("a", 0x300, 0x3FF);   // never closed
+    AddFunction("a", 0x300, 0x3FF);  // never closed
     AddFunction("b", 0x400, 0x4FF);
     uint32_t b = 0;
     ASSERT_EQ(SymLookupNamedSymbol(0, "b", &b), SYM_OK);
@@ -262,7 +268,8 @@ TEST_F(StoreTest, BlockLeftOpenByAFailedReaderDoesNotSwallowTheNext) {
     EXPECT_EQ(DetailsOf(local).scope, b);
 }
 
-TEST_F(StoreTest, MemberFunctionsByTheirSignature) {
+TEST_F(StoreTest, MemberFunctionsByTheirSignature)
+{
     OpenModule("point.cpp");
     AddFunction("Point::move", 0x500, 0x53F);
     SymEndSymbolBlock();
@@ -275,7 +282,8 @@ TEST_F(StoreTest, MemberFunctionsByTheirSignature) {
     EXPECT_EQ(SymCheckFunctionName("#Point::move(int, int)"), SYM_E_NOT_FOUND);
 }
 
-TEST_F(StoreTest, LabelsNameCodeWithoutFunctions) {
+TEST_F(StoreTest, LabelsNameCodeWithoutFunctions)
+{
     // An S-record image: a module line, then its labels.
     ASSERT_EQ(SymAddModuleByName("boot", 0), SYM_OK);
     ASSERT_EQ(SymAddLabel("reset", 0x0), SYM_OK);
@@ -303,7 +311,8 @@ TEST_F(StoreTest, LabelsNameCodeWithoutFunctions) {
     EXPECT_EQ(DetailsOf(i.handle).location, 3u);
 }
 
-TEST_F(StoreTest, ModuleCalls) {
+TEST_F(StoreTest, ModuleCalls)
+{
     uint32_t handle = 5;
     SymModuleDesc desc{2, 0, 0x10};
     EXPECT_EQ(SymOpenModule("", &kStamp, &desc, 0, 1, 0, &handle, 0), SYM_S_MODULE_NO_HANDLE);

@@ -9,24 +9,25 @@ namespace {
 
 using TypesTest = StoreTest;
 
-SymTypeDesc Record(uint32_t index, char* name = nullptr) {
+SymTypeDesc Record(uint32_t index, char* name = nullptr)
+{
     SymTypeDesc out{};
     out.nameBuffer = name;
     EXPECT_EQ(SymGetTypeRecord(index, &out), SYM_OK) << index;
     return out;
 }
 
-TEST_F(TypesTest, PredefinedIndexes) {
+TEST_F(TypesTest, PredefinedIndexes)
+{
     struct Case {
         uint32_t index;
         uint32_t size;
         const char* name;
     };
     const Case cases[] = {
-        {2, 1, "signed char"},  {3, 1, "unsigned char"},   {5, 2, "short"},
-        {8, 4, "int"},          {9, 4, "unsigned int"},    {11, 4, "long"},
-        {13, 4, "void *"},      {14, 4, "float"},          {15, 8, "double"},
-        {20, 0, "void"},        {21, 1, "bool"},           {70, 8, "long long"},
+        {2, 1, "signed char"},    {3, 1, "unsigned char"}, {5, 2, "short"},         {8, 4, "int"},
+        {9, 4, "unsigned int"},   {11, 4, "long"},         {13, 4, "void *"},       {14, 4, "float"},
+        {15, 8, "double"},        {20, 0, "void"},         {21, 1, "bool"},         {70, 8, "long long"},
         {0x8008, 8, "long long"}, {0x9604, 4, "int32"},    {0xA310, 16, "real128"},
     };
     for (const Case& c : cases) {
@@ -44,7 +45,8 @@ TEST_F(TypesTest, PredefinedIndexes) {
     EXPECT_EQ(SymGetTypeRecord(SYM_FIRST_TYPE_INDEX, &out), SYM_E_NO_TYPE);
 }
 
-TEST_F(TypesTest, AllocatorHandsOutIndexesAboveEverythingInUse) {
+TEST_F(TypesTest, AllocatorHandsOutIndexesAboveEverythingInUse)
+{
     uint32_t first = 0;
     ASSERT_EQ(SymAllocTypeIndex(&first), SYM_OK);
     EXPECT_EQ(first + 1, SYM_FIRST_TYPE_INDEX);
@@ -70,7 +72,8 @@ TEST_F(TypesTest, AllocatorHandsOutIndexesAboveEverythingInUse) {
     EXPECT_EQ(next, first);
 }
 
-TEST_F(TypesTest, SelfReferencingStructureThroughAPointerFixedUpLater) {
+TEST_F(TypesTest, SelfReferencingStructureThroughAPointerFixedUpLater)
+{
     // struct node { int value; struct node *next; }: the pointer is made
     // first and points at the structure's entry offset until the pointer
     // pass replaces that by the structure's index.
@@ -114,7 +117,8 @@ TEST_F(TypesTest, SelfReferencingStructureThroughAPointerFixedUpLater) {
     EXPECT_STREQ(name, "value");
 }
 
-TEST_F(TypesTest, ClassWithMembersAndMethods) {
+TEST_F(TypesTest, ClassWithMembersAndMethods)
+{
     uint32_t point = AddType(SYM_TYPE_CLASS, 8, "Point", 256);
     SymClassSlot x{"x", SYM_TYPE_INT, 0, 0, 0, 0, SYM_ACCESS_PUBLIC};
     SymClassSlot move{"Point::move", 0, 0, 1, 0x100, 0x11F, SYM_ACCESS_PRIVATE};
@@ -149,7 +153,8 @@ TEST_F(TypesTest, ClassWithMembersAndMethods) {
     EXPECT_EQ(SymGetAllClassInfo()->count, 0u);
 }
 
-TEST_F(TypesTest, ArraysOfOneAndSeveralDimensions) {
+TEST_F(TypesTest, ArraysOfOneAndSeveralDimensions)
+{
     // int m[3][8]: one record per dimension, the last made first.
     uint32_t inner = AddType(SYM_TYPE_ARRAY, 0);
     SymArrayDim innerDim{SYM_TYPE_INT, 7};
@@ -178,7 +183,8 @@ TEST_F(TypesTest, ArraysOfOneAndSeveralDimensions) {
     EXPECT_EQ(TypeText(open), "unsigned char []");
 }
 
-TEST_F(TypesTest, DeclaratorTexts) {
+TEST_F(TypesTest, DeclaratorTexts)
+{
     uint32_t chars = AddType(SYM_TYPE_ARRAY, 0);
     SymArrayDim sixteen{1, 15};
     ASSERT_EQ(SymSetArrayDims(chars, &sixteen), SYM_OK);
@@ -220,12 +226,14 @@ TEST_F(TypesTest, DeclaratorTexts) {
         {color, "enum color"},       {anon, "union {...}"},
         {bits, "unsigned int : 4"},
     };
-    for (const Case& c : cases) EXPECT_EQ(TypeText(c.index), c.text);
+    for (const Case& c : cases)
+        EXPECT_EQ(TypeText(c.index), c.text);
     EXPECT_EQ(Record(bits).size, 4u);
     EXPECT_EQ(Record(proc).link, uint32_t{SYM_TYPE_INT});
 }
 
-TEST_F(TypesTest, MalformedChainsAndLongNamesStayBounded) {
+TEST_F(TypesTest, MalformedChainsAndLongNamesStayBounded)
+{
     // Two typedefs naming each other, and a pointer to itself.
     uint32_t a = AddType(SYM_TYPE_TYPEDEF, 0, "a_t");
     uint32_t b = AddType(SYM_TYPE_TYPEDEF, 0, "b_t");
@@ -260,7 +268,8 @@ TEST_F(TypesTest, MalformedChainsAndLongNamesStayBounded) {
     EXPECT_EQ(SymSetTypeBase(8, 9), SYM_E_WRONG_TYPE);
 }
 
-TEST_F(TypesTest, PredefinedSizesReturnAfterAClear) {
+TEST_F(TypesTest, PredefinedSizesReturnAfterAClear)
+{
     // The object-format loaders size types 16 to 18 for their processor.
     ASSERT_EQ(SymSetTypeSize(16, 4), SYM_OK);
     EXPECT_EQ(Record(16).size, 4u);
@@ -268,7 +277,8 @@ TEST_F(TypesTest, PredefinedSizesReturnAfterAClear) {
     EXPECT_EQ(Record(16).size, 8u);
 }
 
-TEST_F(TypesTest, ProcedureTypeWithoutRecordIsMade) {
+TEST_F(TypesTest, ProcedureTypeWithoutRecordIsMade)
+{
     uint32_t proc = NewIndex();
     ASSERT_EQ(SymAddProcType(proc, 0, 0, 0, 3, 1, 0, nullptr), SYM_OK);
     ASSERT_EQ(SymAddProcParam(proc, 8), SYM_OK);

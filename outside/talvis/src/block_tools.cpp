@@ -33,8 +33,7 @@ int MemCopyBlock(ADDR sourceStart, ADDR sourceEnd, ADDR destination, int)
 int MemCompareBlock(ADDR start, ADDR end, ADDR destination, ADDR* firstDifference, int)
 {
     uint32_t length = 0;
-    if (!firstDifference || !RangeLength(start, end, &length) ||
-        !FitsAddressSpace(destination.off, length))
+    if (!firstDifference || !RangeLength(start, end, &length) || !FitsAddressSpace(destination.off, length))
         return MEM_LIBRARY_ERROR;
     EMU_COMPARE_RESULT result{};
     int r = emuCompare(start.off, static_cast<int16_t>(start.seg), length, destination.off,
@@ -55,8 +54,7 @@ int MemFillBlock(ADDR start, ADDR end, const void* pattern, uint32_t patternLeng
 // The first match that lies wholly inside the range. The last
 // patternLength - 1 bytes of each chunk are carried over, so a match across
 // two chunks is found.
-int MemSearchBlock(ADDR start, ADDR end, const void* pattern, uint32_t patternLength, int ignoreCase,
-                   ADDR* found, int)
+int MemSearchBlock(ADDR start, ADDR end, const void* pattern, uint32_t patternLength, int ignoreCase, ADDR* found, int)
 {
     uint32_t length = 0;
     if (!pattern || patternLength == 0 || !found || !RangeLength(start, end, &length))

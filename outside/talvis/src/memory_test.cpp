@@ -20,8 +20,7 @@ class MemoryTest {
 public:
     MemoryTest(ADDR start, uint32_t length, uint32_t unit, char* text)
         : start_(start), length_(length), unit_(unit), text_(text)
-    {
-    }
+    {}
 
     // Each returns 0 when passed, MEM_TEST_FAILED with the failing address
     // in the text, or the result of a failed access.

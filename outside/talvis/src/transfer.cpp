@@ -13,7 +13,10 @@ namespace {
 // The main frame, kept for the library's messages.
 HWND mainFrame = nullptr;
 
-bool KnownWidth(int width) { return width == -1 || width == 1 || width == 2 || width == 4; }
+bool KnownWidth(int width)
+{
+    return width == -1 || width == 1 || width == 2 || width == 4;
+}
 
 // Runs transfer(address, offset, count) over the pieces of [addr, addr + count).
 template <typename Transfer>
@@ -70,6 +73,9 @@ uint32_t MemSwapBytesInLong(uint32_t value)
     return (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);
 }
 
-uint16_t MemSwapBytesInWord(uint16_t value) { return static_cast<uint16_t>((value >> 8) | (value << 8)); }
+uint16_t MemSwapBytesInWord(uint16_t value)
+{
+    return static_cast<uint16_t>((value >> 8) | (value << 8));
+}
 
 }  // extern "C"

@@ -13,7 +13,10 @@ namespace {
 
 using BlockToolsTest = FakeSimTest;
 
-std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(const std::string& s)
+{
+    return {s.begin(), s.end()};
+}
 
 TEST_F(BlockToolsTest, CopyAndFillTakeTheEndAsTheLastByte)
 {

@@ -42,8 +42,8 @@ TEST_F(TransferTest, LargeBlocksAreSplitAndArriveByteExact)
     std::vector<uint8_t> back(200000);
     ASSERT_EQ(MemReadBlock(back.data(), {0x10003, 1}, 200000), 0);
     EXPECT_EQ(back, data);
-    EXPECT_THAT(sim().Trace(), ElementsAre("6(1,0x10003,61440)", "6(1,0x1f003,61440)",
-                                           "6(1,0x2e003,61440)", "6(1,0x3d003,15680)"));
+    EXPECT_THAT(sim().Trace(),
+                ElementsAre("6(1,0x10003,61440)", "6(1,0x1f003,61440)", "6(1,0x2e003,61440)", "6(1,0x3d003,15680)"));
 }
 
 TEST_F(TransferTest, WidthsAndRangesAreChecked)
@@ -80,11 +80,11 @@ TEST(TalvisOrdinals, ImportersFindTheOperationsByNumber)
         int ordinal;
         FARPROC function;
     } table[] = {
-        {21, reinterpret_cast<FARPROC>(&MemReadBlock)},     {23, reinterpret_cast<FARPROC>(&MemTestRange)},
-        {24, reinterpret_cast<FARPROC>(&MemSearchBlock)},   {25, reinterpret_cast<FARPROC>(&MemCopyBlock)},
-        {26, reinterpret_cast<FARPROC>(&MemCompareBlock)},  {27, reinterpret_cast<FARPROC>(&MemChecksumBlock)},
-        {28, reinterpret_cast<FARPROC>(&MemFillBlock)},     {29, reinterpret_cast<FARPROC>(&MemWriteBlock)},
-        {36, reinterpret_cast<FARPROC>(&MemInitServer)},    {37, reinterpret_cast<FARPROC>(&MemExitServer)},
+        {21, reinterpret_cast<FARPROC>(&MemReadBlock)},    {23, reinterpret_cast<FARPROC>(&MemTestRange)},
+        {24, reinterpret_cast<FARPROC>(&MemSearchBlock)},  {25, reinterpret_cast<FARPROC>(&MemCopyBlock)},
+        {26, reinterpret_cast<FARPROC>(&MemCompareBlock)}, {27, reinterpret_cast<FARPROC>(&MemChecksumBlock)},
+        {28, reinterpret_cast<FARPROC>(&MemFillBlock)},    {29, reinterpret_cast<FARPROC>(&MemWriteBlock)},
+        {36, reinterpret_cast<FARPROC>(&MemInitServer)},   {37, reinterpret_cast<FARPROC>(&MemExitServer)},
     };
     for (const auto& t : table)
         EXPECT_EQ(GetProcAddress(m, platform::OrdinalName(t.ordinal)), t.function) << t.ordinal;

@@ -15,8 +15,7 @@ CpuModel& Model()
 
 using namespace vexlor;
 
-extern "C" int InitDLL_CpuServer(intptr_t appValue, HWND mainFrame, const char* processorName,
-                                 int byteOrder)
+extern "C" int InitDLL_CpuServer(intptr_t appValue, HWND mainFrame, const char* processorName, int byteOrder)
 {
     CpuModel& m = Model();
     m.appValue = appValue;

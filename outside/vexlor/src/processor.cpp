@@ -15,7 +15,10 @@ constexpr int DEFAULT_STACK_SIZE = 0x10000;
 constexpr size_t CPU_TYPE_MAX = 31;
 constexpr size_t INSERT_OUTPUT = 128;
 
-bool Configured() { return Model().configured; }
+bool Configured()
+{
+    return Model().configured;
+}
 
 void CopyText(char* out, const std::string& text, size_t max)
 {
@@ -73,8 +76,7 @@ int ProcReturnProcFamily(DWORD* family)
 {
     if (!family || !Configured())
         return VEXLOR_NOT_CONFIGURED;
-    *family = strncasecmp(Model().processorName.c_str(), "ARM", 3) == 0 ? VEXLOR_FAMILY_ARM
-                                                                        : VEXLOR_FAMILY_UNKNOWN;
+    *family = strncasecmp(Model().processorName.c_str(), "ARM", 3) == 0 ? VEXLOR_FAMILY_ARM : VEXLOR_FAMILY_UNKNOWN;
     return 0;
 }
 

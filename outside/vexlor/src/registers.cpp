@@ -33,17 +33,29 @@ int ReadSim(int number, DWORD* value)
     return r;
 }
 
-int WriteSim(int number, DWORD value) { return emuSetReg(0, number, static_cast<int>(value)); }
+int WriteSim(int number, DWORD value)
+{
+    return emuSetReg(0, number, static_cast<int>(value));
+}
 
 }  // namespace
 
 extern "C" {
 
-int CpuGetPC(DWORD* pc) { return ReadSim(SIM_REG_PC, pc); }
+int CpuGetPC(DWORD* pc)
+{
+    return ReadSim(SIM_REG_PC, pc);
+}
 
-int CpuSetPC(DWORD pc) { return WriteSim(SIM_REG_PC, pc); }
+int CpuSetPC(DWORD pc)
+{
+    return WriteSim(SIM_REG_PC, pc);
+}
 
-int CpuGetLR(DWORD* lr) { return ReadSim(SIM_REG_LR, lr); }
+int CpuGetLR(DWORD* lr)
+{
+    return ReadSim(SIM_REG_LR, lr);
+}
 
 int CpuGetRegister(DWORD id, DWORD* value)
 {
@@ -63,10 +75,27 @@ int CpuFindRegisterId(const char* name, DWORD* id)
         const char* name;
         DWORD id;
     } names[] = {
-        {"r0", 0},   {"r1", 1},   {"r2", 2},   {"r3", 3},   {"r4", 4},    {"r5", 5},
-        {"r6", 6},   {"r7", 7},   {"r8", 8},   {"r9", 9},   {"r10", 10},  {"r11", 11},
-        {"r12", 12}, {"r13", 13}, {"r14", 14}, {"r15", 15}, {"sp", 13},   {"lr", 14},
-        {"pc", 15},  {"cpsr", VEXLOR_REG_CPSR},             {"spsr", VEXLOR_REG_SPSR},
+        {"r0", 0},
+        {"r1", 1},
+        {"r2", 2},
+        {"r3", 3},
+        {"r4", 4},
+        {"r5", 5},
+        {"r6", 6},
+        {"r7", 7},
+        {"r8", 8},
+        {"r9", 9},
+        {"r10", 10},
+        {"r11", 11},
+        {"r12", 12},
+        {"r13", 13},
+        {"r14", 14},
+        {"r15", 15},
+        {"sp", 13},
+        {"lr", 14},
+        {"pc", 15},
+        {"cpsr", VEXLOR_REG_CPSR},
+        {"spsr", VEXLOR_REG_SPSR},
     };
     if (!name || !id)
         return EMU_REFUSED;

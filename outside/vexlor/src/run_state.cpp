@@ -15,8 +15,7 @@ namespace vexlor {
 HaltCause HaltCauseForStop(int reason)
 {
     switch (reason) {
-    case SIM_STOP_BREAK_WORD:
-        return HALT_BREAKPOINT;
+    case SIM_STOP_BREAK_WORD: return HALT_BREAKPOINT;
     case SIM_STOP_NORMAL_END:
         // The program ended on its SWI 0x11: a trap instruction stopped it.
         return HALT_TRAP_VECTOR;
@@ -29,8 +28,7 @@ HaltCause HaltCauseForStop(int reason)
     case SIM_STOP_RESET:
         // The program reset the whole simulator through the control register.
         return HALT_BOARD_RESET;
-    default:
-        return static_cast<HaltCause>(0);  // shown as an unsupported exception
+    default: return static_cast<HaltCause>(0);  // shown as an unsupported exception
     }
 }
 
@@ -77,16 +75,31 @@ using namespace vexlor;
 
 extern "C" {
 
-DWORD CpuGetCpuStatus(int, int) { return TargetRunState(); }
+DWORD CpuGetCpuStatus(int, int)
+{
+    return TargetRunState();
+}
 
-DWORD CpuGetCpuStatus1(void) { return TargetRunState(); }
+DWORD CpuGetCpuStatus1(void)
+{
+    return TargetRunState();
+}
 
-DWORD CpuGetStopCount(void) { return Model().stopsHeard.load(std::memory_order_acquire); }
+DWORD CpuGetStopCount(void)
+{
+    return Model().stopsHeard.load(std::memory_order_acquire);
+}
 
-DWORD CpuGetRunCount(void) { return Model().runsStarted.load(std::memory_order_acquire); }
+DWORD CpuGetRunCount(void)
+{
+    return Model().runsStarted.load(std::memory_order_acquire);
+}
 
 // A caller's word on the run state (Falcrest's go, a step command's
 // bracket) changes nothing: the state reported is always the target's.
-int CpuSetCpuStatus(int) { return 0; }
+int CpuSetCpuStatus(int)
+{
+    return 0;
+}
 
 }  // extern "C"

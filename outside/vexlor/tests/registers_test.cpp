@@ -62,8 +62,16 @@ TEST(CpuRegisterNames, NamesGiveIds)
     const struct {
         const char* name;
         DWORD id;
-    } known[] = {{"r0", 0}, {"R12", 12}, {"sp", 13}, {"r13", 13}, {"lr", 14}, {"r14", 14},
-                 {"pc", 15}, {"PC", 15}, {"cpsr", VEXLOR_REG_CPSR}, {"spsr", VEXLOR_REG_SPSR}};
+    } known[] = {{"r0", 0},
+                 {"R12", 12},
+                 {"sp", 13},
+                 {"r13", 13},
+                 {"lr", 14},
+                 {"r14", 14},
+                 {"pc", 15},
+                 {"PC", 15},
+                 {"cpsr", VEXLOR_REG_CPSR},
+                 {"spsr", VEXLOR_REG_SPSR}};
     for (const auto& k : known) {
         DWORD id = 99;
         EXPECT_EQ(CpuFindRegisterId(k.name, &id), 0) << k.name;

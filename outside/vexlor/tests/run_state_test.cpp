@@ -116,12 +116,12 @@ TEST_F(RunStateTest, StopReasonsBecomeHaltCauses)
         int reason;
         LPARAM cause;
     } cases[] = {
-        {SIM_STOP_BREAK_WORD, 128},   // "Halt by breakpoint!"
-        {SIM_STOP_NORMAL_END, 28},    // "Halt by Trap Vector Instruction!"
-        {SIM_STOP_HALT_REQUEST, 284}, // "Halt by Pressing Abort Switch!"
-        {SIM_STOP_SELF_MODIFY, 24},   // "Halt by Machine Check!"
-        {SIM_STOP_RESET, 4},          // "Halt by Board Reset!"
-        {99, 0},                      // "Halt by Unsupported Exception!"
+        {SIM_STOP_BREAK_WORD, 128},    // "Halt by breakpoint!"
+        {SIM_STOP_NORMAL_END, 28},     // "Halt by Trap Vector Instruction!"
+        {SIM_STOP_HALT_REQUEST, 284},  // "Halt by Pressing Abort Switch!"
+        {SIM_STOP_SELF_MODIFY, 24},    // "Halt by Machine Check!"
+        {SIM_STOP_RESET, 4},           // "Halt by Board Reset!"
+        {99, 0},                       // "Halt by Unsupported Exception!"
     };
     for (const auto& c : cases) {
         emuGo(0);

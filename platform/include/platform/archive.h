@@ -38,7 +38,7 @@ public:
     enum Cause {
         none = 0,
         genericException = 1,
-        readOnly = 2,   // writing to a loading archive
+        readOnly = 2,  // writing to a loading archive
         endOfFile = 3,
         writeOnly = 4,  // reading from a storing archive
         badIndex = 5,
@@ -88,21 +88,69 @@ public:
     CArchive& operator<<(int32_t v) { return Put(static_cast<uint32_t>(v), 4); }
     CArchive& operator<<(float v);
     CArchive& operator<<(double v);
-    CArchive& operator<<(const std::string& s) { WriteCString(s); return *this; }
-    CArchive& operator<<(const char* s) { WriteCString(s ? std::string(s) : std::string()); return *this; }
-    CArchive& operator<<(const CObject* object) { WriteObject(object); return *this; }
+    CArchive& operator<<(const std::string& s)
+    {
+        WriteCString(s);
+        return *this;
+    }
+    CArchive& operator<<(const char* s)
+    {
+        WriteCString(s ? std::string(s) : std::string());
+        return *this;
+    }
+    CArchive& operator<<(const CObject* object)
+    {
+        WriteObject(object);
+        return *this;
+    }
 
-    CArchive& operator>>(uint8_t& v) { v = static_cast<uint8_t>(Get(1)); return *this; }
-    CArchive& operator>>(int8_t& v) { v = static_cast<int8_t>(Get(1)); return *this; }
-    CArchive& operator>>(char& v) { v = static_cast<char>(Get(1)); return *this; }
-    CArchive& operator>>(uint16_t& v) { v = static_cast<uint16_t>(Get(2)); return *this; }
-    CArchive& operator>>(int16_t& v) { v = static_cast<int16_t>(Get(2)); return *this; }
-    CArchive& operator>>(uint32_t& v) { v = static_cast<uint32_t>(Get(4)); return *this; }
-    CArchive& operator>>(int32_t& v) { v = static_cast<int32_t>(Get(4)); return *this; }
+    CArchive& operator>>(uint8_t& v)
+    {
+        v = static_cast<uint8_t>(Get(1));
+        return *this;
+    }
+    CArchive& operator>>(int8_t& v)
+    {
+        v = static_cast<int8_t>(Get(1));
+        return *this;
+    }
+    CArchive& operator>>(char& v)
+    {
+        v = static_cast<char>(Get(1));
+        return *this;
+    }
+    CArchive& operator>>(uint16_t& v)
+    {
+        v = static_cast<uint16_t>(Get(2));
+        return *this;
+    }
+    CArchive& operator>>(int16_t& v)
+    {
+        v = static_cast<int16_t>(Get(2));
+        return *this;
+    }
+    CArchive& operator>>(uint32_t& v)
+    {
+        v = static_cast<uint32_t>(Get(4));
+        return *this;
+    }
+    CArchive& operator>>(int32_t& v)
+    {
+        v = static_cast<int32_t>(Get(4));
+        return *this;
+    }
     CArchive& operator>>(float& v);
     CArchive& operator>>(double& v);
-    CArchive& operator>>(std::string& s) { s = ReadCString(); return *this; }
-    CArchive& operator>>(CObject*& object) { object = ReadObject(nullptr); return *this; }
+    CArchive& operator>>(std::string& s)
+    {
+        s = ReadCString();
+        return *this;
+    }
+    CArchive& operator>>(CObject*& object)
+    {
+        object = ReadObject(nullptr);
+        return *this;
+    }
 
     void WriteCount(DWORD count);
     DWORD ReadCount();
@@ -147,13 +195,13 @@ private:
     bool flushOnDelete_;
     bool closed_ = false;
     std::vector<uint8_t> buffer_;
-    size_t bufferPos_ = 0;   // next byte to read
-    size_t bufferLen_ = 0;   // valid bytes (loading) or bytes waiting (storing)
+    size_t bufferPos_ = 0;  // next byte to read
+    size_t bufferLen_ = 0;  // valid bytes (loading) or bytes waiting (storing)
     uint64_t offset_ = 0;
     UINT schema_ = static_cast<UINT>(-1);
     int depth_ = 0;
-    std::vector<Loaded> loaded_ = std::vector<Loaded>(1);    // index 0 is null
-    std::unordered_map<const void*, DWORD> stored_;          // object or class -> index
+    std::vector<Loaded> loaded_ = std::vector<Loaded>(1);  // index 0 is null
+    std::unordered_map<const void*, DWORD> stored_;        // object or class -> index
     DWORD storeCount_ = 1;
 };
 

@@ -33,15 +33,15 @@ struct MessageBoxRequest {
 
 struct FileDialogRequest {
     HWND owner = nullptr;
-    bool open = true;          // open, else save as
-    std::string title;         // empty: the toolkit's own title
-    std::string defaultExt;    // appended to a typed name without extension
-    std::string fileName;      // initial file name or path
+    bool open = true;        // open, else save as
+    std::string title;       // empty: the toolkit's own title
+    std::string defaultExt;  // appended to a typed name without extension
+    std::string fileName;    // initial file name or path
     std::string initialFolder;
     // MFC filter text: "C Files (*.c)|*.c|All Files (*.*)|*.*||".
     std::string filter;
-    int filterIndex = 1;       // 1-based, as in the common dialog
-    DWORD flags = 0;           // OFN_
+    int filterIndex = 1;  // 1-based, as in the common dialog
+    DWORD flags = 0;      // OFN_
 };
 
 struct FileDialogResult {

@@ -27,12 +27,14 @@ struct ZK_ORDINAL_ENTRY {
 //     ZK_ORDINAL(1, EmuRun)
 //     ZK_ORDINAL(2, EmuStep)
 //   ZK_ORDINAL_TABLE_END
-#define ZK_ORDINAL_TABLE_BEGIN \
+#define ZK_ORDINAL_TABLE_BEGIN                                                                                         \
     extern "C" __attribute__((visibility("default"))) const ZK_ORDINAL_ENTRY zk_ordinal_table[] = {
 #define ZK_ORDINAL(n, fn) {n, reinterpret_cast<FARPROC>(&fn)},
-#define ZK_ORDINAL_TABLE_END \
-    {0, nullptr}            \
-    }                       \
+#define ZK_ORDINAL_TABLE_END                                                                                           \
+    {                                                                                                                  \
+        0, nullptr                                                                                                     \
+    }                                                                                                                  \
+    }                                                                                                                  \
     ;
 
 namespace platform {

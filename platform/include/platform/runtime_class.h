@@ -74,36 +74,45 @@ using platform::VERSIONABLE_SCHEMA;
 
 #define RUNTIME_CLASS(cls) (&cls::class##cls)
 
-#define DECLARE_DYNAMIC(cls)                         \
-public:                                              \
-    static const ::platform::CRuntimeClass class##cls; \
+#define DECLARE_DYNAMIC(cls)                                                                                           \
+public:                                                                                                                \
+    static const ::platform::CRuntimeClass class##cls;                                                                 \
     const ::platform::CRuntimeClass* GetRuntimeClass() const override;
 
-#define DECLARE_DYNCREATE(cls) \
-    DECLARE_DYNAMIC(cls)       \
+#define DECLARE_DYNCREATE(cls)                                                                                         \
+    DECLARE_DYNAMIC(cls)                                                                                               \
     static ::platform::CObject* CreateObject();
 
-#define DECLARE_SERIAL(cls)  \
-    DECLARE_DYNCREATE(cls)   \
+#define DECLARE_SERIAL(cls)                                                                                            \
+    DECLARE_DYNCREATE(cls)                                                                                             \
     friend ::platform::CArchive& operator>>(::platform::CArchive& ar, cls*& object);
 
-#define ZK_IMPLEMENT_RUNTIMECLASS(cls, base, schema, create)                                          \
-    const ::platform::CRuntimeClass cls::class##cls = {#cls, static_cast<int>(sizeof(cls)), schema, create, \
-                                                       RUNTIME_CLASS(base)};                          \
-    static const ::platform::ClassRegistrar zk_registrar_##cls(&cls::class##cls);                     \
-    const ::platform::CRuntimeClass* cls::GetRuntimeClass() const { return RUNTIME_CLASS(cls); }
+#define ZK_IMPLEMENT_RUNTIMECLASS(cls, base, schema, create)                                                           \
+    const ::platform::CRuntimeClass cls::class##cls = {#cls, static_cast<int>(sizeof(cls)), schema, create,            \
+                                                       RUNTIME_CLASS(base)};                                           \
+    static const ::platform::ClassRegistrar zk_registrar_##cls(&cls::class##cls);                                      \
+    const ::platform::CRuntimeClass* cls::GetRuntimeClass() const                                                      \
+    {                                                                                                                  \
+        return RUNTIME_CLASS(cls);                                                                                     \
+    }
 
 #define IMPLEMENT_DYNAMIC(cls, base) ZK_IMPLEMENT_RUNTIMECLASS(cls, base, 0xFFFF, nullptr)
 
-#define IMPLEMENT_DYNCREATE(cls, base)                            \
-    ::platform::CObject* cls::CreateObject() { return new cls; } \
+#define IMPLEMENT_DYNCREATE(cls, base)                                                                                 \
+    ::platform::CObject* cls::CreateObject()                                                                           \
+    {                                                                                                                  \
+        return new cls;                                                                                                \
+    }                                                                                                                  \
     ZK_IMPLEMENT_RUNTIMECLASS(cls, base, 0xFFFF, cls::CreateObject)
 
-#define IMPLEMENT_SERIAL(cls, base, schema)                                                   \
-    ::platform::CObject* cls::CreateObject() { return new cls; }                             \
-    ZK_IMPLEMENT_RUNTIMECLASS(cls, base, schema, cls::CreateObject)                          \
-    ::platform::CArchive& operator>>(::platform::CArchive& ar, cls*& object)                 \
-    {                                                                                         \
-        object = static_cast<cls*>(ar.ReadObject(RUNTIME_CLASS(cls)));                        \
-        return ar;                                                                            \
+#define IMPLEMENT_SERIAL(cls, base, schema)                                                                            \
+    ::platform::CObject* cls::CreateObject()                                                                           \
+    {                                                                                                                  \
+        return new cls;                                                                                                \
+    }                                                                                                                  \
+    ZK_IMPLEMENT_RUNTIMECLASS(cls, base, schema, cls::CreateObject)                                                    \
+    ::platform::CArchive& operator>>(::platform::CArchive& ar, cls*& object)                                           \
+    {                                                                                                                  \
+        object = static_cast<cls*>(ar.ReadObject(RUNTIME_CLASS(cls)));                                                 \
+        return ar;                                                                                                     \
     }

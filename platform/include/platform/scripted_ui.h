@@ -55,9 +55,9 @@ private:
     struct Step {
         Kind kind;
         std::string contains;
-        int answer = 0;                   // message box
-        bool confirm = false;             // dialogs
-        std::vector<std::string> paths;   // file dialog, or the folder
+        int answer = 0;                  // message box
+        bool confirm = false;            // dialogs
+        std::vector<std::string> paths;  // file dialog, or the folder
     };
 
     // The next step when it fits the request; records a failure otherwise.

@@ -173,12 +173,10 @@ size_t GlobalSize(HGLOBAL mem);
 
 // --- Registry (HKEY_CURRENT_USER of platform::Registry::Global()) ---------
 LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD options, REGSAM access, HKEY* result);
-LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
-                    REGSAM access, void* security, HKEY* result, DWORD* disposition);
-LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                     DWORD* dataSize);
-LONG RegSetValueEx(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data,
-                   DWORD dataSize);
+LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options, REGSAM access,
+                    void* security, HKEY* result, DWORD* disposition);
+LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
+LONG RegSetValueEx(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize);
 LONG RegDeleteValue(HKEY key, const char* valueName);
 // Deletes a key that has no subkeys.
 LONG RegDeleteKey(HKEY key, const char* subKey);

@@ -13,14 +13,16 @@ struct CommandLanguageTest : testing::Test {
     CommandLanguage language{sim};
     std::string console;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         language.Init();
         language.Output().SetConsole([this](std::string_view text) { console += text; });
         language.Output().SetPrinting(true);
     }
 };
 
-TEST_F(CommandLanguageTest, OutputAreaReceivesReadItemsBreakMessagesAndUnknownWords) {
+TEST_F(CommandLanguageTest, OutputAreaReceivesReadItemsBreakMessagesAndUnknownWords)
+{
     language.Dispatch("w 0x100 -e 0x10f 0x11223344");
     std::string area;
     language.Dispatch("read 0x100 0x14", &area);
@@ -36,7 +38,8 @@ TEST_F(CommandLanguageTest, OutputAreaReceivesReadItemsBreakMessagesAndUnknownWo
               "| Unrecognised command: <nonsense>\n");
 }
 
-TEST_F(CommandLanguageTest, QuitEndsTheLineAndReportsIt) {
+TEST_F(CommandLanguageTest, QuitEndsTheLineAndReportsIt)
+{
     EXPECT_EQ(language.Dispatch("r0 = 1; quit; r0 = 2"), CommandLanguage::kQuit);
     EXPECT_EQ(language.Dispatch("exit"), CommandLanguage::kQuit);
     EXPECT_EQ(language.Dispatch("Q"), CommandLanguage::kQuit);
@@ -47,18 +50,22 @@ TEST_F(CommandLanguageTest, QuitEndsTheLineAndReportsIt) {
     EXPECT_EQ(r0, 1u);
 }
 
-TEST_F(CommandLanguageTest, ALineHoldsAtMostThirtyCommands) {
+TEST_F(CommandLanguageTest, ALineHoldsAtMostThirtyCommands)
+{
     std::string line;
-    for (int i = 0; i < 40; ++i) line += "r0 += 1;";
+    for (int i = 0; i < 40; ++i)
+        line += "r0 += 1;";
     language.Dispatch(line);
     uint32_t r0 = 0;
     sim.ReadRegister(1, r0);
     EXPECT_EQ(r0, 30u);
 }
 
-TEST_F(CommandLanguageTest, HistoryListsAndRunsRecordedLines) {
+TEST_F(CommandLanguageTest, HistoryListsAndRunsRecordedLines)
+{
     CommandHistory& history = language.History();
-    for (int i = 0; i < 25; ++i) history.Record("r0 += 1");
+    for (int i = 0; i < 25; ++i)
+        history.Record("r0 += 1");
     history.Record("r1 = 0x" + std::string(80, '7'));  // cut to 59 characters
     history.Record("history 2");                       // the history command itself
     EXPECT_EQ(history.Size(), CommandHistory::kLines);
@@ -83,7 +90,8 @@ TEST_F(CommandLanguageTest, HistoryListsAndRunsRecordedLines) {
     EXPECT_EQ(history.Size(), 0u);
 }
 
-TEST_F(CommandLanguageTest, StepAndRunKeepICountAndTheLastRunResult) {
+TEST_F(CommandLanguageTest, StepAndRunKeepICountAndTheLastRunResult)
+{
     test::LoadWords(sim, 0, {0xE3A00005, 0xE2800001, test::kBreakWord});
     language.Dispatch("step");
     EXPECT_EQ(language.Symbols().Find("icount")->value, 1u);
@@ -98,7 +106,8 @@ TEST_F(CommandLanguageTest, StepAndRunKeepICountAndTheLastRunResult) {
     EXPECT_EQ(language.Symbols().Find("mine")->value, 3u);
 }
 
-TEST_F(CommandLanguageTest, RunEndsTheCommandLine) {
+TEST_F(CommandLanguageTest, RunEndsTheCommandLine)
+{
     test::LoadWords(sim, 0, {test::kNormalEnd});
     language.Dispatch("run; r0 = 7");
     uint32_t r0 = 0;
@@ -106,7 +115,8 @@ TEST_F(CommandLanguageTest, RunEndsTheCommandLine) {
     EXPECT_EQ(r0, 0u);
 }
 
-TEST_F(CommandLanguageTest, CloseFreesSymbolsAndClosesScriptAndLog) {
+TEST_F(CommandLanguageTest, CloseFreesSymbolsAndClosesScriptAndLog)
+{
     const std::string log = std::string(ZK_BIN_DIR) + "/../tests/close_test.log";
     language.Dispatch("config -logfile " + log + "; script " + log);
     ASSERT_TRUE(language.Output().LogFileOpen());
@@ -121,7 +131,8 @@ TEST_F(CommandLanguageTest, CloseFreesSymbolsAndClosesScriptAndLog) {
     EXPECT_EQ(language.Symbols().Find("ICount"), nullptr);
 }
 
-TEST_F(CommandLanguageTest, WithPrintingAndLoggingOffNothingIsPrinted) {
+TEST_F(CommandLanguageTest, WithPrintingAndLoggingOffNothingIsPrinted)
+{
     language.Output().SetPrinting(false);
     language.Dispatch("reg; help; cregister; config; nonsense; step; break -p");
     EXPECT_EQ(console, "");

@@ -17,7 +17,8 @@ namespace {
 
 // Each test writes its own file in the build tree: CTest runs them side by
 // side.
-std::string BinaryImage() {
+std::string BinaryImage()
+{
     const std::string bin =
         std::string(ZK_BIN_DIR) + "/../tests/" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".bin";
     const test::ProcessResult r =
@@ -26,7 +27,8 @@ std::string BinaryImage() {
     return bin;
 }
 
-TEST(GetFileImage, ReadsBackAsTheFileInEveryUnit) {
+TEST(GetFileImage, ReadsBackAsTheFileInEveryUnit)
+{
     const std::string bin = BinaryImage();
     const std::string bytes = test::ReadFileBytes(bin);
     ASSERT_GT(bytes.size(), 100u);
@@ -44,7 +46,8 @@ TEST(GetFileImage, ReadsBackAsTheFileInEveryUnit) {
     }
 }
 
-TEST(GetFileImage, TheLoadedProgramRunsToItsResult) {
+TEST(GetFileImage, TheLoadedProgramRunsToItsResult)
+{
     const std::string bin = BinaryImage();
     Simulator sim;
     CommandLanguage language(sim);

@@ -17,7 +17,8 @@ const std::string kGoldenDir = std::string(ZK_SOURCE_DIR) + "/sim/command/tests/
 
 class Golden : public testing::TestWithParam<const char*> {};
 
-TEST_P(Golden, TranscriptMatches) {
+TEST_P(Golden, TranscriptMatches)
+{
     const std::string name = GetParam();
     const std::string input = zk::test::ReadFileBytes(kGoldenDir + name + ".in");
     ASSERT_FALSE(input.empty()) << "missing " << name << ".in";
@@ -32,9 +33,9 @@ TEST_P(Golden, TranscriptMatches) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Simsh, Golden,
-                         testing::Values("help", "parse_errors", "registers", "constants", "flow", "memory",
-                                         "symbols", "step_run", "thumb_trace", "break", "config", "cache",
-                                         "disassemble", "cregister", "history_script", "getfile", "reset"),
+                         testing::Values("help", "parse_errors", "registers", "constants", "flow", "memory", "symbols",
+                                         "step_run", "thumb_trace", "break", "config", "cache", "disassemble",
+                                         "cregister", "history_script", "getfile", "reset"),
                          [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace

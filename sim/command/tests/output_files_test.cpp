@@ -9,7 +9,8 @@ namespace {
 using zk::test::ReadFileBytes;
 using zk::test::RunSimsh;
 
-TEST(OutputFiles, TheLogHoldsWhatIsPrintedWhileLoggingIsOn) {
+TEST(OutputFiles, TheLogHoldsWhatIsPrintedWhileLoggingIsOn)
+{
     const zk::test::SimshRun run = RunSimsh("log_file",
                                             "r0 = 1\n"
                                             "config -logfile sim.log\n"
@@ -34,7 +35,8 @@ TEST(OutputFiles, TheLogHoldsWhatIsPrintedWhileLoggingIsOn) {
     EXPECT_EQ(run.out.find("0x00000003"), std::string::npos);
 }
 
-TEST(OutputFiles, TheWriteDataLogTracesEveryWriteWithCountAndPc) {
+TEST(OutputFiles, TheWriteDataLogTracesEveryWriteWithCountAndPc)
+{
     const zk::test::SimshRun run = RunSimsh("write_data_log",
                                             "config -wd wd.log\n"
                                             "w 0x100 0x12345678\n"

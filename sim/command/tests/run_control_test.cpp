@@ -26,7 +26,8 @@ struct RunControlTest : testing::Test {
     RunControl run{language};
     std::vector<Stop> stops;  // written on the run thread before it ends
 
-    void SetUp() override {
+    void SetUp() override
+    {
         language.Init();
         run.SetStopHook(
             [](void* context, int reason, int lastResult, uint32_t pc) {
@@ -36,14 +37,17 @@ struct RunControlTest : testing::Test {
     }
 
     // Waits for a run that ends by itself; Halt then only joins the thread.
-    void WaitForEnd() {
-        for (int i = 0; i < 10000 && run.Running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    void WaitForEnd()
+    {
+        for (int i = 0; i < 10000 && run.Running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ASSERT_FALSE(run.Running());
         run.Halt();
     }
 };
 
-TEST(StopReason, FromTheLastResultCode) {
+TEST(StopReason, FromTheLastResultCode)
+{
     EXPECT_EQ(StopReasonFor(kNormalEnd, kNormalEndWord), SIM_STOP_NORMAL_END);
     EXPECT_EQ(StopReasonFor(kNormalEnd, kBreakWord), SIM_STOP_BREAK_WORD);
     EXPECT_EQ(StopReasonFor(kNormalEnd, kBreakHalfword), SIM_STOP_BREAK_WORD);
@@ -53,7 +57,8 @@ TEST(StopReason, FromTheLastResultCode) {
     EXPECT_EQ(StopReasonFor(kSwi, 0), SIM_STOP_HALT_REQUEST);
 }
 
-TEST_F(RunControlTest, HaltStopsAnEndlessRunAndWaitsForTheThread) {
+TEST_F(RunControlTest, HaltStopsAnEndlessRunAndWaitsForTheThread)
+{
     std::string console;  // written on the run thread, read after the halt joined it
     language.Output().SetConsole([&console](std::string_view text) { console += text; });
     language.Output().SetPrinting(true);
@@ -78,7 +83,8 @@ TEST_F(RunControlTest, HaltStopsAnEndlessRunAndWaitsForTheThread) {
         << console;
 }
 
-TEST_F(RunControlTest, EveryKindOfEndReachesTheHookOnce) {
+TEST_F(RunControlTest, EveryKindOfEndReachesTheHookOnce)
+{
     struct Program {
         const char* name;
         uint32_t cpsr;
@@ -93,8 +99,13 @@ TEST_F(RunControlTest, EveryKindOfEndReachesTheHookOnce) {
         {"break word", 0xD3, {0xE3A00005, test::kBreakWord}, "", SIM_STOP_BREAK_WORD, kNormalEnd, 0x204},
         {"thumb break", 0xF3, {0xFEDE2005}, "", SIM_STOP_BREAK_WORD, kNormalEnd, 0x202},  // movs r0,#5
         // mov r0,#0x20C; str r0,[r0]; nop: the check stops before the written word.
-        {"self-modify", 0xD3, {0xE3A00F83, 0xE5800000, 0xE1A00000, 0xE1A00000}, "config -selfcheck on",
-         SIM_STOP_SELF_MODIFY, kSelfModify, 0x20C},
+        {"self-modify",
+         0xD3,
+         {0xE3A00F83, 0xE5800000, 0xE1A00000, 0xE1A00000},
+         "config -selfcheck on",
+         SIM_STOP_SELF_MODIFY,
+         kSelfModify,
+         0x20C},
         // mov r0,#0x4000; mcr p15,0,r0,c1,c0,0: a reset of the whole simulator.
         {"reset", 0xD3, {0xE3A00901, 0xEE010F10}, "", SIM_STOP_RESET, kReset, 0},
     };
@@ -120,7 +131,8 @@ TEST_F(RunControlTest, EveryKindOfEndReachesTheHookOnce) {
     }
 }
 
-TEST_F(RunControlTest, HaltWithoutARunLeavesNoRequestBehind) {
+TEST_F(RunControlTest, HaltWithoutARunLeavesNoRequestBehind)
+{
     run.Halt();
     test::LoadWords(sim, 0, {0xE2800001, 0xE2800001, 0xE2800001, test::kNormalEnd});  // add r0,r0,#1
     language.Dispatch("step -d 3");
@@ -128,7 +140,8 @@ TEST_F(RunControlTest, HaltWithoutARunLeavesNoRequestBehind) {
     EXPECT_TRUE(stops.empty());
 }
 
-TEST_F(RunControlTest, HaltAfterTheRunEndedByItselfDoesNotCutTheNextRun) {
+TEST_F(RunControlTest, HaltAfterTheRunEndedByItselfDoesNotCutTheNextRun)
+{
     test::LoadWords(sim, 0, {0xE2800001, 0xE2800001, test::kNormalEnd});
     ASSERT_TRUE(run.Go());
     WaitForEnd();
@@ -142,7 +155,8 @@ TEST_F(RunControlTest, HaltAfterTheRunEndedByItselfDoesNotCutTheNextRun) {
     EXPECT_EQ(stops[1].reason, SIM_STOP_NORMAL_END);
 }
 
-TEST_F(RunControlTest, DestructionHaltsARunThatStillGoes) {
+TEST_F(RunControlTest, DestructionHaltsARunThatStillGoes)
+{
     auto local = std::make_unique<RunControl>(language);
     test::LoadWords(sim, 0, {test::kLoopForever});
     ASSERT_TRUE(local->Go());
@@ -150,7 +164,8 @@ TEST_F(RunControlTest, DestructionHaltsARunThatStillGoes) {
     EXPECT_EQ(sim.Cpu().pc, 0u);
 }
 
-TEST_F(RunControlTest, TheHookMayAskForAHaltOnTheRunThread) {
+TEST_F(RunControlTest, TheHookMayAskForAHaltOnTheRunThread)
+{
     static std::atomic<RunControl*> control;
     control = &run;
     run.SetStopHook([](void*, int, int, uint32_t) { control.load()->Halt(); }, nullptr);

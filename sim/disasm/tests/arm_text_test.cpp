@@ -15,14 +15,16 @@ struct Case {
     const char* text;
 };
 
-void ExpectTexts(const Case* begin, const Case* end) {
+void ExpectTexts(const Case* begin, const Case* end)
+{
     for (const Case* c = begin; c != end; ++c) {
         EXPECT_EQ(DisassembleArm(c->word, c->address), c->text)
             << std::hex << "word 0x" << c->word << " at 0x" << c->address;
     }
 }
 
-TEST(ArmText, DataProcessing) {
+TEST(ArmText, DataProcessing)
+{
     const Case cases[] = {
         {0xE1A00000, 0, "nop      "},
         {0x01A00000, 0, "moveq    r0,r0"},  // only the always form is nop
@@ -67,17 +69,21 @@ TEST(ArmText, DataProcessing) {
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ArmText, DataProcessingNamesAndConditions) {
+TEST(ArmText, DataProcessingNamesAndConditions)
+{
     static constexpr std::array<const char*, 16> kNames = {"and", "eor", "sub", "rsb", "add", "adc", "sbc", "rsc",
                                                            "tst", "teq", "cmp", "cmn", "orr", "mov", "bic", "mvn"};
     for (uint32_t op = 0; op < 16; ++op) {
-        const uint32_t word = 0xE0000000 | (op << 21) | (op >= 8 && op <= 11 ? 1u << 20 : 0) | (1u << 16) |
-                              (3u << 12) | 2u;
+        const uint32_t word =
+            0xE0000000 | (op << 21) | (op >= 8 && op <= 11 ? 1u << 20 : 0) | (1u << 16) | (3u << 12) | 2u;
         std::string expected(kNames[op]);
         expected.resize(9, ' ');
-        if (op >= 8 && op <= 11) expected += "r1,r2";
-        else if (op == 13 || op == 15) expected += "r3,r2";
-        else expected += "r3,r1,r2";
+        if (op >= 8 && op <= 11)
+            expected += "r1,r2";
+        else if (op == 13 || op == 15)
+            expected += "r3,r2";
+        else
+            expected += "r3,r1,r2";
         EXPECT_EQ(DisassembleArm(word, 0), expected) << op;
     }
     static constexpr std::array<const char*, 16> kConditions = {"eq", "ne", "cs", "cc", "mi", "pl", "vs", "vc",
@@ -89,7 +95,8 @@ TEST(ArmText, DataProcessingNamesAndConditions) {
     }
 }
 
-TEST(ArmText, StatusRegisterTransfers) {
+TEST(ArmText, StatusRegisterTransfers)
+{
     const Case cases[] = {
         {0xE10F0000, 0, "mrs      r0,cpsr"},
         {0xE14F1000, 0, "mrs      r1,spsr"},
@@ -107,25 +114,22 @@ TEST(ArmText, StatusRegisterTransfers) {
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ArmText, MultiplyAndSwap) {
+TEST(ArmText, MultiplyAndSwap)
+{
     const Case cases[] = {
-        {0xE0000291, 0, "mul      r0,r1,r2"},
-        {0xE0100291, 0, "muls     r0,r1,r2"},
-        {0xE0230291, 0, "mla      r3,r1,r2,r0"},
-        {0x10330291, 0, "mlanes   r3,r1,r2,r0"},
-        {0xE0810392, 0, "umull    r0,r1,r2,r3"},
-        {0xE0A10392, 0, "umlal    r0,r1,r2,r3"},
-        {0xE0C10392, 0, "smull    r0,r1,r2,r3"},
-        {0xE0F10392, 0, "smlals   r0,r1,r2,r3"},
+        {0xE0000291, 0, "mul      r0,r1,r2"},    {0xE0100291, 0, "muls     r0,r1,r2"},
+        {0xE0230291, 0, "mla      r3,r1,r2,r0"}, {0x10330291, 0, "mlanes   r3,r1,r2,r0"},
+        {0xE0810392, 0, "umull    r0,r1,r2,r3"}, {0xE0A10392, 0, "umlal    r0,r1,r2,r3"},
+        {0xE0C10392, 0, "smull    r0,r1,r2,r3"}, {0xE0F10392, 0, "smlals   r0,r1,r2,r3"},
         {0x10F10392, 0, "smlalnes r0,r1,r2,r3"},  // eight characters: one blank left
-        {0xE1010092, 0, "swp      r0,r2,[r1]"},
-        {0xE1410092, 0, "swpb     r0,r2,[r1]"},
+        {0xE1010092, 0, "swp      r0,r2,[r1]"},  {0xE1410092, 0, "swpb     r0,r2,[r1]"},
         {0x01410092, 0, "swpeqb   r0,r2,[r1]"},
     };
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ArmText, HalfwordAndSignedTransfers) {
+TEST(ArmText, HalfwordAndSignedTransfers)
+{
     const Case cases[] = {
         {0xE1D000B0, 0, "ldrh     r0,[r0,#0]"},
         {0xE1D101B2, 0, "ldrh     r0,[r1,#0x12]"},  // offset high nibble 1, low nibble 2
@@ -149,7 +153,7 @@ TEST(ArmText, HalfwordAndSignedTransfers) {
         {0xE15F00B8, 0x100, "ldrh     r0,#0x100"},
         {0xE15F00B8, 0, "ldrh     r0,#0"},
         {0xE15F00BC, 0, "ldrh     r0,#0xfffffffc"},  // wraps below 0
-        {0xE1DF00B0, 0xFFFFFFF8, "ldrh     r0,#0"},   // wraps above 0xffffffff
+        {0xE1DF00B0, 0xFFFFFFF8, "ldrh     r0,#0"},  // wraps above 0xffffffff
         {0xE0DF00B8, 0, "ldrh     r0,[pc],#8"},      // post-indexed: no target
         {0xE19F00B2, 0, "ldrh     r0,[pc,r2]"},      // register offset: no target
         // Stores other than STRH and the ARMv5 doubleword forms are rejected.
@@ -159,7 +163,8 @@ TEST(ArmText, HalfwordAndSignedTransfers) {
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ArmText, SingleDataTransfers) {
+TEST(ArmText, SingleDataTransfers)
+{
     const Case cases[] = {
         {0xE5910004, 0, "ldr      r0,[r1,#4]"},
         {0xE5910000, 0, "ldr      r0,[r1,#0]"},
@@ -201,35 +206,27 @@ TEST(ArmText, SingleDataTransfers) {
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ArmText, BlockTransfersAndRegisterLists) {
+TEST(ArmText, BlockTransfersAndRegisterLists)
+{
     const Case cases[] = {
-        {0xE8BD8010, 0, "ldmia    r13!,{r4,pc}"},
-        {0xE92D400F, 0, "stmdb    r13!,{r0-r3,r14}"},
-        {0x08BD8010, 0, "ldmeqia  r13!,{r4,pc}"},
-        {0xE8000001, 0, "stmda    r0,{r0}"},
-        {0xE9100006, 0, "ldmdb    r0,{r1,r2}"},
-        {0xE9CD0003, 0, "stmib    r13,{r0,r1}^"},
-        {0xE8DD8000, 0, "ldmia    r13,{pc}^"},
-        {0xE8900000, 0, "ldmia    r0,{}"},
-        {0xE8B0FFFF, 0, "ldmia    r0!,{r0-pc}"},
-        {0xE8B05555, 0, "ldmia    r0!,{r0,r2,r4,r6,r8,r10,r12,r14}"},
-        {0xE8B0E00F, 0, "ldmia    r0!,{r0-r3,r13-pc}"},
-        {0xE8B0C003, 0, "ldmia    r0!,{r0,r1,r14,pc}"},
+        {0xE8BD8010, 0, "ldmia    r13!,{r4,pc}"},        {0xE92D400F, 0, "stmdb    r13!,{r0-r3,r14}"},
+        {0x08BD8010, 0, "ldmeqia  r13!,{r4,pc}"},        {0xE8000001, 0, "stmda    r0,{r0}"},
+        {0xE9100006, 0, "ldmdb    r0,{r1,r2}"},          {0xE9CD0003, 0, "stmib    r13,{r0,r1}^"},
+        {0xE8DD8000, 0, "ldmia    r13,{pc}^"},           {0xE8900000, 0, "ldmia    r0,{}"},
+        {0xE8B0FFFF, 0, "ldmia    r0!,{r0-pc}"},         {0xE8B05555, 0, "ldmia    r0!,{r0,r2,r4,r6,r8,r10,r12,r14}"},
+        {0xE8B0E00F, 0, "ldmia    r0!,{r0-r3,r13-pc}"},  {0xE8B0C003, 0, "ldmia    r0!,{r0,r1,r14,pc}"},
         {0xE8B07007, 0, "ldmia    r0!,{r0-r2,r12-r14}"},
     };
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ArmText, BranchTargetsWrapAt32Bits) {
+TEST(ArmText, BranchTargetsWrapAt32Bits)
+{
     const Case cases[] = {
-        {0xEA000000, 0, "b        0x8"},
-        {0xEAFFFFFE, 0x100, "b        0x100"},
-        {0xEB000010, 0x1000, "bl       0x1048"},
-        {0x0AFFFFFD, 0x20, "beq      0x1c"},
-        {0x1B000000, 0, "blne     0x8"},
-        {0xEBFFFFFE, 0, "bl       0x0"},
-        {0xEAFFFFFD, 0, "b        0xfffffffc"},
-        {0xEA000000, 0xFFFFFFFC, "b        0x4"},
+        {0xEA000000, 0, "b        0x8"},         {0xEAFFFFFE, 0x100, "b        0x100"},
+        {0xEB000010, 0x1000, "bl       0x1048"}, {0x0AFFFFFD, 0x20, "beq      0x1c"},
+        {0x1B000000, 0, "blne     0x8"},         {0xEBFFFFFE, 0, "bl       0x0"},
+        {0xEAFFFFFD, 0, "b        0xfffffffc"},  {0xEA000000, 0xFFFFFFFC, "b        0x4"},
         {0xEA7FFFFF, 0, "b        0x2000004"},   // largest forward offset
         {0xEA800000, 0, "b        0xfe000008"},  // largest backward offset
         {0xFA000000, 0, "bnv      0x8"},
@@ -237,7 +234,8 @@ TEST(ArmText, BranchTargetsWrapAt32Bits) {
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ArmText, CoprocessorAndSwi) {
+TEST(ArmText, CoprocessorAndSwi)
+{
     const Case cases[] = {
         {0xED900104, 0, "ldc      p1,cr0,[r0,#0x10]"},
         {0xED300104, 0, "ldc      p1,cr0,[r0,#-0x10]!"},

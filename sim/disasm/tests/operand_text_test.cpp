@@ -6,7 +6,8 @@
 namespace zk::sim {
 namespace {
 
-TEST(OperandText, NumberTextIsADigitBelowTenElseHex) {
+TEST(OperandText, NumberTextIsADigitBelowTenElseHex)
+{
     EXPECT_EQ(NumberText(0), "0");
     EXPECT_EQ(NumberText(9), "9");
     EXPECT_EQ(NumberText(10), "0xa");
@@ -14,14 +15,16 @@ TEST(OperandText, NumberTextIsADigitBelowTenElseHex) {
     EXPECT_EQ(NumberText(0xFFFFFFFF), "0xffffffff");
 }
 
-TEST(OperandText, RegisterNames) {
+TEST(OperandText, RegisterNames)
+{
     EXPECT_EQ(RegisterName(0), "r0");
     EXPECT_EQ(RegisterName(13), "r13");
     EXPECT_EQ(RegisterName(14), "r14");
     EXPECT_EQ(RegisterName(15), "pc");
 }
 
-TEST(OperandText, RegisterListCompressesRunsOfThreeOrMore) {
+TEST(OperandText, RegisterListCompressesRunsOfThreeOrMore)
+{
     struct Case {
         uint32_t list;
         const char* text;
@@ -42,7 +45,8 @@ TEST(OperandText, RegisterListCompressesRunsOfThreeOrMore) {
         {0x7FFE, "r1-r14"},
         {0x0EEE, "r1-r3,r5-r7,r9-r11"},
     };
-    for (const Case& c : cases) EXPECT_EQ(RegisterListText(c.list), c.text) << std::hex << c.list;
+    for (const Case& c : cases)
+        EXPECT_EQ(RegisterListText(c.list), c.text) << std::hex << c.list;
 }
 
 }  // namespace

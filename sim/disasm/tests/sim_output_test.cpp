@@ -14,7 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& p) {
+std::string ReadAll(const fs::path& p)
+{
     std::ifstream in(p, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
@@ -23,7 +24,8 @@ std::string ReadAll(const fs::path& p) {
 
 class SimOutputTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         dir_ = fs::temp_directory_path() / ("simoutput_" + std::to_string(::getpid()));
         fs::create_directories(dir_);
         out_.SetConsole([this](std::string_view t) { console_ += t; });
@@ -35,7 +37,8 @@ protected:
     std::string console_;
 };
 
-TEST_F(SimOutputTest, BothOutputsOffByDefault) {
+TEST_F(SimOutputTest, BothOutputsOffByDefault)
+{
     const fs::path log = dir_ / "sim.log";
     ASSERT_TRUE(out_.OpenLogFile(log.string()));
     out_.Print("hidden\n");
@@ -45,7 +48,8 @@ TEST_F(SimOutputTest, BothOutputsOffByDefault) {
     EXPECT_FALSE(out_.Logging());
 }
 
-TEST_F(SimOutputTest, SwitchesAreIndependent) {
+TEST_F(SimOutputTest, SwitchesAreIndependent)
+{
     const fs::path log = dir_ / "sim.log";
     ASSERT_TRUE(out_.OpenLogFile(log.string()));
     out_.SetPrinting(true);
@@ -59,7 +63,8 @@ TEST_F(SimOutputTest, SwitchesAreIndependent) {
     EXPECT_EQ(out_.LogFileName(), log.string());
 }
 
-TEST_F(SimOutputTest, LogFileIsTruncatedAndReplaced) {
+TEST_F(SimOutputTest, LogFileIsTruncatedAndReplaced)
+{
     const fs::path first = dir_ / "first.log", second = dir_ / "second.log";
     std::ofstream(first) << "old contents";
     out_.SetLogging(true);
@@ -75,7 +80,8 @@ TEST_F(SimOutputTest, LogFileIsTruncatedAndReplaced) {
     EXPECT_EQ(out_.LogFileName(), "");
 }
 
-TEST_F(SimOutputTest, UnopenableLogFileLeavesNoneOpen) {
+TEST_F(SimOutputTest, UnopenableLogFileLeavesNoneOpen)
+{
     const fs::path good = dir_ / "good.log";
     ASSERT_TRUE(out_.OpenLogFile(good.string()));
     EXPECT_FALSE(out_.OpenLogFile((dir_ / "no" / "such" / "dir.log").string()));
@@ -85,7 +91,8 @@ TEST_F(SimOutputTest, UnopenableLogFileLeavesNoneOpen) {
     EXPECT_FALSE(out_.WriteDataLogOpen());
 }
 
-TEST_F(SimOutputTest, WriteDataTraceGoesOnlyToItsOwnFile) {
+TEST_F(SimOutputTest, WriteDataTraceGoesOnlyToItsOwnFile)
+{
     const fs::path wd = dir_ / "wd.log";
     out_.TraceWrite(1, 2, 3, 4);  // no file: nothing, no failure
     ASSERT_TRUE(out_.OpenWriteDataLog(wd.string()));
@@ -99,7 +106,8 @@ TEST_F(SimOutputTest, WriteDataTraceGoesOnlyToItsOwnFile) {
     EXPECT_EQ(console_, "");
 }
 
-TEST(WriteDataTraceLine, CountAboveTwoToThe31StaysPositive) {
+TEST(WriteDataTraceLine, CountAboveTwoToThe31StaysPositive)
+{
     EXPECT_EQ(WriteDataTraceLine(0x80000000u, 0, 0, 0), "I#=2147483648 PC=0x00000000 DA=0x00000000 Wd=0x00000000\n");
 }
 

@@ -15,42 +15,35 @@ struct Case {
     const char* text;
 };
 
-void ExpectTexts(const Case* begin, const Case* end) {
+void ExpectTexts(const Case* begin, const Case* end)
+{
     for (const Case* c = begin; c != end; ++c) {
         EXPECT_EQ(DisassembleThumb(c->halfword, c->address), c->text)
             << std::hex << "halfword 0x" << c->halfword << " at 0x" << c->address;
     }
 }
 
-TEST(ThumbText, ShiftsAddSubtractAndImmediates) {
+TEST(ThumbText, ShiftsAddSubtractAndImmediates)
+{
     const Case cases[] = {
-        {0x0008, 0, "lsl        r0,r1,#0"},
-        {0x07FF, 0, "lsl        r7,r7,#31"},
-        {0x0848, 0, "lsr        r0,r1,#1"},
-        {0x0808, 0, "lsr        r0,r1,#32"},  // LSR #0 encodes 32
-        {0x1048, 0, "asr        r0,r1,#1"},
-        {0x1008, 0, "asr        r0,r1,#32"},
-        {0x1808, 0, "add        r0,r1,r0"},
-        {0x1840, 0, "add        r0,r1"},  // Rd = Rs: two operands
-        {0x1A08, 0, "sub        r0,r1,r0"},
-        {0x1A40, 0, "sub        r0,r1"},
+        {0x0008, 0, "lsl        r0,r1,#0"}, {0x07FF, 0, "lsl        r7,r7,#31"},
+        {0x0848, 0, "lsr        r0,r1,#1"}, {0x0808, 0, "lsr        r0,r1,#32"},  // LSR #0 encodes 32
+        {0x1048, 0, "asr        r0,r1,#1"}, {0x1008, 0, "asr        r0,r1,#32"},
+        {0x1808, 0, "add        r0,r1,r0"}, {0x1840, 0, "add        r0,r1"},  // Rd = Rs: two operands
+        {0x1A08, 0, "sub        r0,r1,r0"}, {0x1A40, 0, "sub        r0,r1"},
         {0x1C08, 0, "mov        r0,r1"},  // add with immediate 0
         {0x1E08, 0, "mov        r0,r1"},  // sub with immediate 0
-        {0x1C00, 0, "mov        r0,r0"},
-        {0x1C48, 0, "add        r0,r1,#1"},
-        {0x1C40, 0, "add        r0,#1"},
-        {0x1FC0, 0, "sub        r0,#7"},
-        {0x1FCA, 0, "sub        r2,r1,#7"},
-        {0x2005, 0, "mov        r0,#5"},
-        {0x2110, 0, "mov        r1,#0x10"},
-        {0x2AFF, 0, "cmp        r2,#0xff"},
-        {0x3309, 0, "add        r3,#9"},
-        {0x3C0A, 0, "sub        r4,#0xa"},
+        {0x1C00, 0, "mov        r0,r0"},    {0x1C48, 0, "add        r0,r1,#1"},
+        {0x1C40, 0, "add        r0,#1"},    {0x1FC0, 0, "sub        r0,#7"},
+        {0x1FCA, 0, "sub        r2,r1,#7"}, {0x2005, 0, "mov        r0,#5"},
+        {0x2110, 0, "mov        r1,#0x10"}, {0x2AFF, 0, "cmp        r2,#0xff"},
+        {0x3309, 0, "add        r3,#9"},    {0x3C0A, 0, "sub        r4,#0xa"},
     };
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ThumbText, AluOperations) {
+TEST(ThumbText, AluOperations)
+{
     static constexpr std::array<const char*, 16> kNames = {"and", "eor", "lsl", "lsr", "asr", "adc", "sbc", "ror",
                                                            "tst", "neg", "cmp", "cmn", "orr", "mul", "bic", "mvn"};
     for (uint16_t op = 0; op < 16; ++op) {
@@ -59,7 +52,8 @@ TEST(ThumbText, AluOperations) {
     }
 }
 
-TEST(ThumbText, HighRegistersAndBx) {
+TEST(ThumbText, HighRegistersAndBx)
+{
     const Case cases[] = {
         {0x4688, 0, "mov        r8,r1"},
         {0x46C0, 0, "mov        r8,r8"},
@@ -78,7 +72,8 @@ TEST(ThumbText, HighRegistersAndBx) {
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ThumbText, LoadsAndStores) {
+TEST(ThumbText, LoadsAndStores)
+{
     const Case cases[] = {
         // PC-relative: ((address + 4) & ~3) + imm8 x 4, eight hex digits.
         {0x4801, 0x100, "ldr        r0,#00000108"},
@@ -108,7 +103,8 @@ TEST(ThumbText, LoadsAndStores) {
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ThumbText, AddressesStackAndMultiple) {
+TEST(ThumbText, AddressesStackAndMultiple)
+{
     const Case cases[] = {
         {0xA801, 0, "add       r0,r13,#4"},
         {0xAFFF, 0, "add       r7,r13,#0x3fc"},
@@ -135,7 +131,8 @@ TEST(ThumbText, AddressesStackAndMultiple) {
     ExpectTexts(std::begin(cases), std::end(cases));
 }
 
-TEST(ThumbText, BranchesSwiAndBl) {
+TEST(ThumbText, BranchesSwiAndBl)
+{
     const Case cases[] = {
         {0xD0FE, 0x100, "beq         0x100"},
         {0xD17F, 0x100, "bne         0x202"},

@@ -12,15 +12,18 @@ namespace {
 
 // One region over all memory that only privileged modes may access: a
 // transfer checked with the permissions of USER mode is refused.
-ProtectionSettings PrivilegedOnly() {
+ProtectionSettings PrivilegedOnly()
+{
     ProtectionSettings s;
     s.enabled = true;
     s.regions[0] = {true, 0, uint64_t{1} << 32};
-    for (auto& side : s.permission) side[0] = Permission::Privileged;
+    for (auto& side : s.permission)
+        side[0] = Permission::Privileged;
     return s;
 }
 
-TEST(UserModeTransfers, SuffixTMatchesTheExecutorsPermissionCheck) {
+TEST(UserModeTransfers, SuffixTMatchesTheExecutorsPermissionCheck)
+{
     // LDR/STR/LDRB/STRB r0, [r1] in every I/P/U/B/W/L combination (bits
     // 20-25; offset #4 or r2), executed in SVC mode.
     int userForms = 0;

@@ -17,9 +17,11 @@ struct DorvelBinding {
     Command command = nullptr;
     SetStopHook setStopHook = nullptr;
 
-    bool Bind() {
+    bool Bind()
+    {
         module = LoadLibrary(SIM_LIBRARY_NAME);
-        if (!module) return false;
+        if (!module)
+            return false;
         command = reinterpret_cast<Command>(GetProcAddress(module, SIM_COMMAND_ENTRY));
         setStopHook = reinterpret_cast<SetStopHook>(GetProcAddress(module, SIM_STOP_HOOK_ENTRY));
         return command && setStopHook;

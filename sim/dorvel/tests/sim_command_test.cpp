@@ -26,7 +26,8 @@ protected:
     zk::test::DorvelBinding dorvel;
     std::vector<Stop> stops;  // written by the hook; read after a halt joined the run thread
 
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(dorvel.Bind());
         ASSERT_EQ(Cmd(SIM_CMD_INIT), 0);
         dorvel.setStopHook(
@@ -35,58 +36,71 @@ protected:
             },
             this);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         Cmd(SIM_CMD_HALT);
         dorvel.setStopHook(nullptr, nullptr);
     }
 
-    int Cmd(int code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0) {
+    int Cmd(int code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0)
+    {
         return dorvel.command(code, a1, a2, a3, a4);
     }
-    uint32_t Reg(int number) {
+    uint32_t Reg(int number)
+    {
         uint32_t value = 0xCCCCCCCC;
         EXPECT_EQ(Cmd(SIM_CMD_READ_REG, number, reinterpret_cast<intptr_t>(&value)), 0);
         return value;
     }
-    char Status() {
+    char Status()
+    {
         char status = 0x55;
         EXPECT_EQ(Cmd(SIM_CMD_STATUS, reinterpret_cast<intptr_t>(&status)), 0);
         return status;
     }
-    void Write(uint32_t addr, std::initializer_list<uint32_t> words) {
+    void Write(uint32_t addr, std::initializer_list<uint32_t> words)
+    {
         std::vector<uint32_t> v(words);
         ASSERT_EQ(Cmd(SIM_CMD_WRITE_MEM, 4, addr, reinterpret_cast<intptr_t>(v.data()), v.size() * 4), 0);
     }
-    std::vector<uint8_t> Read(uint32_t addr, size_t length, unsigned unit = 1) {
+    std::vector<uint8_t> Read(uint32_t addr, size_t length, unsigned unit = 1)
+    {
         std::vector<uint8_t> bytes(length);
         EXPECT_EQ(Cmd(SIM_CMD_READ_MEM, unit, addr, reinterpret_cast<intptr_t>(bytes.data()), length), 0);
         return bytes;
     }
     // Waits for a run that ends by itself, then joins its thread.
-    void WaitStopped() {
-        for (int i = 0; i < 10000 && Status() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    void WaitStopped()
+    {
+        for (int i = 0; i < 10000 && Status() == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ASSERT_EQ(Status(), 1);
         Cmd(SIM_CMD_HALT);
     }
-    std::array<uint32_t, 38> AllRegisters() {
+    std::array<uint32_t, 38> AllRegisters()
+    {
         std::array<uint32_t, 38> r{};
-        for (int i = 0; i < 38; ++i) r[i] = Reg(i);
+        for (int i = 0; i < 38; ++i)
+            r[i] = Reg(i);
         return r;
     }
 };
 
-TEST(DorvelLibrary, ExportsOnlyTheEntryAndTheHookRegistration) {
+TEST(DorvelLibrary, ExportsOnlyTheEntryAndTheHookRegistration)
+{
     const zk::test::ProcessResult r =
         zk::test::RunProcess({"nm", "-D", "--defined-only", std::string(ZK_BIN_DIR) + "/libDorvel.so"});
     ASSERT_EQ(r.exitStatus, 0) << r.err;
     std::set<std::string> names;
     std::istringstream lines(r.out);
     std::string address, type, name;
-    while (lines >> address >> type >> name) names.insert(name);
+    while (lines >> address >> type >> name)
+        names.insert(name);
     EXPECT_EQ(names, (std::set<std::string>{"Sim_Command", "Sim_SetStopHook"}));
 }
 
-TEST_F(SimCommandTest, CodesThatAreNotListedDoNothing) {
+TEST_F(SimCommandTest, CodesThatAreNotListedDoNothing)
+{
     Write(0x100, {0x12345678});
     Cmd(SIM_CMD_WRITE_REG, 1, 0x55);
     const auto before = AllRegisters();
@@ -97,7 +111,8 @@ TEST_F(SimCommandTest, CodesThatAreNotListedDoNothing) {
     EXPECT_EQ(Read(0x100, 4, 4), (std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12}));
 }
 
-TEST_F(SimCommandTest, RegisterCodes) {
+TEST_F(SimCommandTest, RegisterCodes)
+{
     EXPECT_EQ(Reg(0), 0xD3u);
     EXPECT_EQ(Reg(28), 0x10u);  // SPSR of SVC
     // r15 reads masked by state: bits 0-1 in ARM, bit 0 in Thumb.
@@ -127,7 +142,8 @@ TEST_F(SimCommandTest, RegisterCodes) {
     EXPECT_EQ(Cmd(SIM_CMD_READ_REG, 1, 0), -1);
 }
 
-TEST_F(SimCommandTest, BlockTransfersMoveExactlyTheRequestedBytes) {
+TEST_F(SimCommandTest, BlockTransfersMoveExactlyTheRequestedBytes)
+{
     Write(0x200, {0x44332211, 0x88776655, 0xCCBBAA99});
     // Unit 4, length 6: six bytes, not two words.
     std::array<uint8_t, 10> buffer;
@@ -157,11 +173,13 @@ TEST_F(SimCommandTest, BlockTransfersMoveExactlyTheRequestedBytes) {
     EXPECT_EQ(Read(0x10000, big.size(), 2), big);
 }
 
-TEST_F(SimCommandTest, RefusedTransfersReturnMinusOneAndMoveTheRest) {
+TEST_F(SimCommandTest, RefusedTransfersReturnMinusOneAndMoveTheRest)
+{
     // Protection on with only 0 to 0xFFF accessible, set up by stepping a program.
     Write(0, {0xE3A00017, 0xEE060F10, 0xE3A00003, 0xEE050F10, 0xEE050F11, 0xE3A00001, 0xEE010F10});
     Write(0xFFC, {0x04030201});
-    for (int i = 0; i < 7; ++i) ASSERT_EQ(Cmd(SIM_CMD_STEP), 0);
+    for (int i = 0; i < 7; ++i)
+        ASSERT_EQ(Cmd(SIM_CMD_STEP), 0);
     std::array<uint8_t, 8> buffer;
     buffer.fill(0xEE);
     EXPECT_EQ(Cmd(SIM_CMD_READ_MEM, 4, 0xFFC, reinterpret_cast<intptr_t>(buffer.data()), 8), -1);
@@ -171,7 +189,8 @@ TEST_F(SimCommandTest, RefusedTransfersReturnMinusOneAndMoveTheRest) {
     EXPECT_EQ(Read(0xFFC, 4), (std::vector<uint8_t>{9, 9, 9, 9}));
 }
 
-TEST_F(SimCommandTest, GoHaltStatusAndTheStopHook) {
+TEST_F(SimCommandTest, GoHaltStatusAndTheStopHook)
+{
     Write(0x300, {0xE2800001, 0xEAFFFFFD});  // add r0,r0,#1; b 0x300
     Cmd(SIM_CMD_WRITE_REG, 16, 0x300);
     EXPECT_EQ(Status(), 1);
@@ -185,8 +204,8 @@ TEST_F(SimCommandTest, GoHaltStatusAndTheStopHook) {
     EXPECT_EQ(value, 0xCCCCCCCCu);
     const uint32_t word = 0;
     EXPECT_EQ(Cmd(SIM_CMD_WRITE_MEM, 4, 0x300, reinterpret_cast<intptr_t>(&word), 4), -1);
-    for (int code : {SIM_CMD_INIT, SIM_CMD_WRITE_REG, SIM_CMD_SET_BREAK, SIM_CMD_HELP, SIM_CMD_DISABLE_BREAKS,
-                     SIM_CMD_STEP}) {
+    for (int code :
+         {SIM_CMD_INIT, SIM_CMD_WRITE_REG, SIM_CMD_SET_BREAK, SIM_CMD_HELP, SIM_CMD_DISABLE_BREAKS, SIM_CMD_STEP}) {
         EXPECT_EQ(Cmd(code, 16, 0), -1) << code;
     }
     EXPECT_EQ(Status(), 0);
@@ -203,7 +222,8 @@ TEST_F(SimCommandTest, GoHaltStatusAndTheStopHook) {
     EXPECT_EQ(stops.size(), 1u);
 }
 
-TEST_F(SimCommandTest, ARunThatEndsByItselfTellsWhy) {
+TEST_F(SimCommandTest, ARunThatEndsByItselfTellsWhy)
+{
     struct Case {
         uint32_t cpsr;
         uint32_t word;
@@ -230,7 +250,8 @@ TEST_F(SimCommandTest, ARunThatEndsByItselfTellsWhy) {
     }
 }
 
-TEST_F(SimCommandTest, CloseDuringARunEndsItCleanly) {
+TEST_F(SimCommandTest, CloseDuringARunEndsItCleanly)
+{
     Write(0, {0xEAFFFFFE});  // b .
     ASSERT_EQ(Cmd(SIM_CMD_GO), 0);
     EXPECT_EQ(Cmd(SIM_CMD_CLOSE), 0);
@@ -247,7 +268,8 @@ TEST_F(SimCommandTest, CloseDuringARunEndsItCleanly) {
     EXPECT_EQ(stops[1].reason, SIM_STOP_NORMAL_END);
 }
 
-TEST_F(SimCommandTest, OnTheRunThreadTheHookGetsOnlyStatusAndHalt) {
+TEST_F(SimCommandTest, OnTheRunThreadTheHookGetsOnlyStatusAndHalt)
+{
     struct Seen {
         zk::test::DorvelBinding::Command command;
         int go = 0, step = 0, status = 0;
@@ -272,7 +294,8 @@ TEST_F(SimCommandTest, OnTheRunThreadTheHookGetsOnlyStatusAndHalt) {
     EXPECT_EQ(Status(), 1);
 }
 
-TEST_F(SimCommandTest, StepBreakAndHelpCodesPrintNothing) {
+TEST_F(SimCommandTest, StepBreakAndHelpCodesPrintNothing)
+{
     Write(0, {0xE3A00005, 0xE2800001});
     testing::internal::CaptureStdout();
     EXPECT_EQ(Cmd(SIM_CMD_STEP), 0);
@@ -286,7 +309,8 @@ TEST_F(SimCommandTest, StepBreakAndHelpCodesPrintNothing) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
-TEST_F(SimCommandTest, InitClearsMemoryAndResetsTheProcessor) {
+TEST_F(SimCommandTest, InitClearsMemoryAndResetsTheProcessor)
+{
     Write(0x100, {0xAABBCCDD});
     Cmd(SIM_CMD_WRITE_REG, 0, 0x10);
     Cmd(SIM_CMD_WRITE_REG, 5, 0x1234);

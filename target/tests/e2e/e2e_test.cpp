@@ -31,8 +31,8 @@ std::string SideBySide(const ArmState& qemu, const uint32_t (&sim)[16])
     std::ostringstream out;
     out << std::hex << std::setfill('0');
     for (int i = 0; i < 16; ++i) {
-        out << "r" << std::dec << i << std::hex << "\tqemu " << std::setw(8) << qemu.r[i] << "\tsim "
-            << std::setw(8) << sim[i] << (qemu.r[i] != sim[i] ? "   <--" : "") << "\n";
+        out << "r" << std::dec << i << std::hex << "\tqemu " << std::setw(8) << qemu.r[i] << "\tsim " << std::setw(8)
+            << sim[i] << (qemu.r[i] != sim[i] ? "   <--" : "") << "\n";
     }
     return out.str();
 }
@@ -104,7 +104,7 @@ TEST_F(EndToEndTest, AFreeRunStopsOnTheNormalEndWithQemusState)
     std::vector<uint32_t> words(RESULT_WORDS);
     for (unsigned i = 0; i < RESULT_WORDS; ++i)
         words[i] = uint32_t{bytes[4 * i]} | uint32_t{bytes[4 * i + 1]} << 8 | uint32_t{bytes[4 * i + 2]} << 16 |
-                   uint32_t{bytes[4 * i + 3]} << 24;
+            uint32_t{bytes[4 * i + 3]} << 24;
     EXPECT_EQ(words, ref.words);
     EXPECT_EQ(words, ExpectedResults());
 }

@@ -22,8 +22,7 @@ int FakeSim::Command(int code, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a
     FakeSimCall call{code, a1, a2, a3, a4, {}};
     const uint32_t length = static_cast<uint32_t>(a4) & 0xFFFF;
     if (code == SIM_CMD_WRITE_MEM && a3)
-        call.bytes.assign(reinterpret_cast<const uint8_t*>(a3),
-                          reinterpret_cast<const uint8_t*>(a3) + length);
+        call.bytes.assign(reinterpret_cast<const uint8_t*>(a3), reinterpret_cast<const uint8_t*>(a3) + length);
     calls.push_back(std::move(call));
 
     const int occurrence = seen_[code]++;
@@ -38,9 +37,7 @@ int FakeSim::Command(int code, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a
         regs[SIM_REG_CPSR] = RESET_CPSR;
         running = false;
         break;
-    case SIM_CMD_GO:
-        running = true;
-        break;
+    case SIM_CMD_GO: running = true; break;
     case SIM_CMD_READ_REG:
         if (a1 >= 0 && a1 < REG_COUNT)
             std::memcpy(reinterpret_cast<void*>(a2), &regs[a1], 4);
@@ -76,18 +73,13 @@ int FakeSim::Command(int code, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a
         }
         break;
     }
-    case SIM_CMD_STATUS:
-        *reinterpret_cast<char*>(a1) = running ? 0 : 1;
-        break;
+    case SIM_CMD_STATUS: *reinterpret_cast<char*>(a1) = running ? 0 : 1; break;
     case SIM_CMD_HALT:
         if (running)
             FireStop(SIM_STOP_HALT_REQUEST, 0, regs[SIM_REG_PC]);
         break;
-    case SIM_CMD_CLOSE:
-        running = false;
-        break;
-    default:
-        break;
+    case SIM_CMD_CLOSE: running = false; break;
+    default: break;
     }
     return 0;
 }

@@ -7,8 +7,8 @@
 #pragma once
 
 #include <atomic>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
@@ -89,22 +89,17 @@ inline std::vector<std::string> FakeSim::Trace() const
     for (const FakeSimCall& c : calls) {
         std::string t = std::to_string(c.code);
         switch (c.code) {
-        case SIM_CMD_READ_REG:
-            t += "(" + std::to_string(c.a1) + ")";
-            break;
+        case SIM_CMD_READ_REG: t += "(" + std::to_string(c.a1) + ")"; break;
         case SIM_CMD_WRITE_REG:
             t += "(" + std::to_string(c.a1) + "," + FakeSimHex(static_cast<uint32_t>(c.a2)) + ")";
             break;
         case SIM_CMD_READ_MEM:
         case SIM_CMD_WRITE_MEM:
             t += "(" + std::to_string(c.a1) + "," + FakeSimHex(static_cast<uint32_t>(c.a2)) + "," +
-                 std::to_string(c.a4) + ")";
+                std::to_string(c.a4) + ")";
             break;
-        case SIM_CMD_SET_BREAK:
-            t += "(" + FakeSimHex(static_cast<uint32_t>(c.a1)) + ")";
-            break;
-        default:
-            break;
+        case SIM_CMD_SET_BREAK: t += "(" + FakeSimHex(static_cast<uint32_t>(c.a1)) + ")"; break;
+        default: break;
         }
         out.push_back(t);
     }
@@ -119,7 +114,10 @@ inline std::vector<int> FakeSim::Codes() const
     return out;
 }
 
-inline void FakeSim::FailCall(int code, int occurrence, int result) { failures_[{code, occurrence}] = result; }
+inline void FakeSim::FailCall(int code, int occurrence, int result)
+{
+    failures_[{code, occurrence}] = result;
+}
 
 inline uint8_t FakeSim::Peek(uint32_t address) const
 {

@@ -29,7 +29,8 @@ struct Counts {
 };
 
 // The last line: "N agree, K known differences, D disagree".
-Counts Summary(const std::string& out) {
+Counts Summary(const std::string& out)
+{
     static const std::regex last(R"((\d+) agree, (\d+) known differences, (\d+) disagree\n$)");
     std::smatch m;
     Counts c;
@@ -41,9 +42,11 @@ Counts Summary(const std::string& out) {
     return c;
 }
 
-std::string NewlibLibc(bool thumb) {
+std::string NewlibLibc(bool thumb)
+{
     std::vector<std::string> argv = {"arm-none-eabi-gcc", "-mcpu=arm7tdmi"};
-    if (thumb) argv.push_back("-mthumb");
+    if (thumb)
+        argv.push_back("-mthumb");
     argv.push_back("-print-file-name=libc.a");
     const auto r = RunProcess(argv);
     std::string path = r.out.substr(0, r.out.find('\n'));
@@ -52,7 +55,8 @@ std::string NewlibLibc(bool thumb) {
     return path;
 }
 
-void ExpectNoDisagreement(const zk::test::ProcessResult& r, long minimumAgree) {
+void ExpectNoDisagreement(const zk::test::ProcessResult& r, long minimumAgree)
+{
     ASSERT_FALSE(r.timedOut);
     const Counts c = Summary(r.out);
     EXPECT_EQ(c.disagree, 0) << r.out.substr(0, 4000) << r.err;
@@ -60,15 +64,18 @@ void ExpectNoDisagreement(const zk::test::ProcessResult& r, long minimumAgree) {
     EXPECT_EQ(r.exitStatus, 0) << r.err;
 }
 
-TEST(DisCompareRuns, NewlibArmLibc) {
+TEST(DisCompareRuns, NewlibArmLibc)
+{
     ExpectNoDisagreement(RunProcess({kDisCompare, NewlibLibc(false)}, {}, kTimeout), 50000);
 }
 
-TEST(DisCompareRuns, NewlibThumbLibc) {
+TEST(DisCompareRuns, NewlibThumbLibc)
+{
     ExpectNoDisagreement(RunProcess({kDisCompare, NewlibLibc(true)}, {}, kTimeout), 50000);
 }
 
-TEST(DisCompareRuns, LinkedArmAndThumbPrograms) {
+TEST(DisCompareRuns, LinkedArmAndThumbPrograms)
+{
     // Executables: absolute branch targets, interworking, ARM and Thumb code
     // mixed by mapping symbols, no relocations.
     for (const char* name : {"discompare_program_arm", "discompare_program_thumb"}) {
@@ -83,7 +90,8 @@ protected:
     void TearDown() override { fs::remove(path_); }
 
     // objdump's listing of the raw little-endian bytes, as ARMv4T code.
-    std::string Listing(const std::string& bytes, bool thumb) {
+    std::string Listing(const std::string& bytes, bool thumb)
+    {
         path_ = fs::temp_directory_path() / ("discompare_" + std::to_string(::getpid()) + ".bin");
         std::ofstream(path_, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         const auto r = RunProcess({"arm-none-eabi-objdump", "-D", "-b", "binary", "-m", "armv4t", "-M",
@@ -93,14 +101,17 @@ protected:
         return r.out;
     }
 
-    static void Put(std::string& bytes, uint32_t value, unsigned size) {
-        for (unsigned i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    static void Put(std::string& bytes, uint32_t value, unsigned size)
+    {
+        for (unsigned i = 0; i < size; ++i)
+            bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
     }
 
     fs::path path_;
 };
 
-TEST_F(RawWords, EveryArmDispatchKey) {
+TEST_F(RawWords, EveryArmDispatchKey)
+{
     // Sixteen words for each value of bits 20-27 and 4-7, the other bits
     // random: every row of the decoder and the corners of its masks.
     std::mt19937 rng(20240722);
@@ -114,21 +125,24 @@ TEST_F(RawWords, EveryArmDispatchKey) {
     ExpectNoDisagreement(RunProcess({kDisCompare}, Listing(bytes, false), kTimeout), 30000);
 }
 
-TEST_F(RawWords, EveryThumbHalfword) {
+TEST_F(RawWords, EveryThumbHalfword)
+{
     // Each halfword followed by a filler (mov r8, r8), so that objdump's
     // 32-bit reading of a BL or Thumb-2 prefix takes the filler along. The
     // IT instructions of later architectures (0xbfxx) are left out: objdump
     // would read the next halfwords as conditional.
     std::string bytes;
     for (uint32_t h = 0; h < 0x10000; ++h) {
-        if ((h >> 8) == 0xBF) continue;
+        if ((h >> 8) == 0xBF)
+            continue;
         Put(bytes, h, 2);
         Put(bytes, 0x46C0, 2);
     }
     ExpectNoDisagreement(RunProcess({kDisCompare}, Listing(bytes, true), kTimeout), 60000);
 }
 
-TEST(DisCompareRuns, ExitStatusReportsDisagreement) {
+TEST(DisCompareRuns, ExitStatusReportsDisagreement)
+{
     const std::string listing = "   0:\te1a00001 \tmov\tr0, r2\n   4:\te1a00001 \tmov\tr0, r1\n";
     const auto r = RunProcess({kDisCompare}, listing, kTimeout);
     EXPECT_EQ(Summary(r.out).disagree, 1) << r.out;

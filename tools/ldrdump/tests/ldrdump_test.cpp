@@ -28,17 +28,16 @@ TEST_P(LdrdumpTest, TheSectionsPartEqualsReadelf)
     ASSERT_FALSE(b.sections.empty());
     EXPECT_EQ(a.sections, b.sections);
     EXPECT_EQ(a.segments, b.segments);
-    for (const char* key : {"Entry point address", "Start of program headers", "Start of section headers", "Flags",
-                            "Size of this header", "Size of program headers", "Number of program headers",
-                            "Size of section headers", "Number of section headers",
-                            "Section header string table index"})
+    for (const char* key :
+         {"Entry point address", "Start of program headers", "Start of section headers", "Flags", "Size of this header",
+          "Size of program headers", "Number of program headers", "Size of section headers",
+          "Number of section headers", "Section header string table index"})
         EXPECT_EQ(a.HeaderNumber(key), b.HeaderNumber(key)) << key;
     for (const char* key : {"Data", "Type", "Machine"})
         EXPECT_EQ(a.header.at(key), b.header.at(key)) << key;
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, LdrdumpTest,
-                         ::testing::Values("ldr_le", "ldr_be", "ldr_thumb", "ldr_sections"));
+INSTANTIATE_TEST_SUITE_P(Fixtures, LdrdumpTest, ::testing::Values("ldr_le", "ldr_be", "ldr_thumb", "ldr_sections"));
 
 TEST(Ldrdump, PrintsTheSymbolLibraryPartsAndFailsOnABadImage)
 {
@@ -130,7 +129,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, LdrdumpLinesTest,
 TEST(Ldrdump, DownloadsThroughTheSimulatorLibraryInTheTargetsByteOrder)
 {
     const std::vector<std::string> env = {std::string("ZK_MODULE_DIR=") + ZK_FAKE_SIM_DIR};
-    auto le = RunProcess({LDRDUMP, "--download", "--sections", FixturePath("ldr_le")}, {}, std::chrono::seconds(60), env);
+    auto le =
+        RunProcess({LDRDUMP, "--download", "--sections", FixturePath("ldr_le")}, {}, std::chrono::seconds(60), env);
     EXPECT_EQ(le.exitStatus, 0) << le.err;
     auto be = RunProcess({LDRDUMP, "--download", "--big-endian-target", "--sections", FixturePath("ldr_be")}, {},
                          std::chrono::seconds(60), env);
@@ -153,8 +153,8 @@ TEST(Ldrdump, PrintsTypesWithTheirItemsAndFunctionsWithTheirVariables)
     EXPECT_EQ(r.err, "");
     for (const char* row : {" struct size 12 struct node\n", "  member next type ", "  member level type ",
                             " bits 26:5\n", "  enumerator BLUE -2\n", "  enumerator WHITE 200\n",
-                            " array size 96 int [2][3][4] bound 1 of ", " union size 4 union word\n",
-                            "  frame base [", "  local head type ", " list fbreg -28\n", "  static calls type 8 "})
+                            " array size 96 int [2][3][4] bound 1 of ", " union size 4 union word\n", "  frame base [",
+                            "  local head type ", " list fbreg -28\n", "  static calls type 8 "})
         EXPECT_NE(r.out.find(row), std::string::npos) << row << "\n" << r.out;
     // walk's row carries its code range as the symbol table gives it.
     auto symbols = RunProcess({"arm-none-eabi-readelf", "-s", "-W", elf});
@@ -168,9 +168,9 @@ TEST(Ldrdump, PrintsTypesWithTheirItemsAndFunctionsWithTheirVariables)
 
     auto cxx = RunProcess({LDRDUMP, "--types", "--functions", FixturePath("d2_class_o0")});
     ASSERT_EQ(cxx.exitStatus, 0) << cxx.err;
-    for (const char* row : {" class size 8 class Counter\n", "  slot protected count_ type 8 offset 0\n",
-                            "  slot public Counter::Add code ", "  enumerator Down -1\n", " Counter::Add module ",
-                            "  local this type "})
+    for (const char* row :
+         {" class size 8 class Counter\n", "  slot protected count_ type 8 offset 0\n",
+          "  slot public Counter::Add code ", "  enumerator Down -1\n", " Counter::Add module ", "  local this type "})
         EXPECT_NE(cxx.out.find(row), std::string::npos) << row << "\n" << cxx.out;
 }
 

@@ -25,7 +25,8 @@ struct Outcome {
     std::string lastLine;
 };
 
-Outcome RunLockstep(const std::string& fixture, const std::vector<std::string>& options = {}) {
+Outcome RunLockstep(const std::string& fixture, const std::vector<std::string>& options = {})
+{
     std::vector<std::string> argv = {std::string(ZK_BIN_DIR) + "/lockstep", zk::test::FixturePath(fixture)};
     argv.insert(argv.end(), options.begin(), options.end());
     const auto p = zk::test::RunProcess(argv, {}, std::chrono::seconds(300));
@@ -39,15 +40,22 @@ Outcome RunLockstep(const std::string& fixture, const std::vector<std::string>& 
     size_t start = 0;
     while (start < p.out.size()) {
         size_t end = p.out.find('\n', start);
-        if (end == std::string::npos) end = p.out.size();
+        if (end == std::string::npos)
+            end = p.out.size();
         const std::string line = p.out.substr(start, end - start);
         std::smatch m;
-        if (std::regex_search(line, m, category)) o.categories[m[1]] = std::stol(m[2]);
-        if (std::regex_search(line, m, matched)) o.matched = std::stol(m[1]);
-        if (std::regex_search(line, m, pairs)) o.blPairs = std::stol(m[1]);
-        if (std::regex_search(line, m, count)) o.simCount = std::stol(m[1]);
-        if (line.rfind("compared up to the normal end", 0) == 0) o.normalEnd = true;
-        if (!line.empty()) o.lastLine = line;
+        if (std::regex_search(line, m, category))
+            o.categories[m[1]] = std::stol(m[2]);
+        if (std::regex_search(line, m, matched))
+            o.matched = std::stol(m[1]);
+        if (std::regex_search(line, m, pairs))
+            o.blPairs = std::stol(m[1]);
+        if (std::regex_search(line, m, count))
+            o.simCount = std::stol(m[1]);
+        if (line.rfind("compared up to the normal end", 0) == 0)
+            o.normalEnd = true;
+        if (!line.empty())
+            o.lastLine = line;
         start = end + 1;
     }
     return o;
@@ -58,13 +66,15 @@ struct Case {
     std::map<std::string, long> bounds;  // category -> largest count allowed; absent: 0
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
+void PrintTo(const Case& c, std::ostream* os)
+{
     *os << c.fixture;
 }
 
 class Lockstep : public ::testing::TestWithParam<Case> {};
 
-TEST_P(Lockstep, MatchesQemuUpToTheNormalEnd) {
+TEST_P(Lockstep, MatchesQemuUpToTheNormalEnd)
+{
     const Case& c = GetParam();
     const Outcome o = RunLockstep(c.fixture);
     ASSERT_EQ(o.exitStatus, 0) << o.output;
@@ -86,10 +96,12 @@ TEST_P(Lockstep, MatchesQemuUpToTheNormalEnd) {
     EXPECT_EQ(static_cast<long>(sim.InstructionCount()), o.simCount);
 }
 
-std::vector<Case> ProgramCases(std::initializer_list<const char*> variants) {
+std::vector<Case> ProgramCases(std::initializer_list<const char*> variants)
+{
     std::vector<Case> out;
     for (const char* p : {"crc32", "sort", "muldiv64", "switch_table", "struct_copy", "funcptr", "interwork"}) {
-        for (const char* v : variants) out.push_back({std::string("sim_") + p + "_" + v, {}});
+        for (const char* v : variants)
+            out.push_back({std::string("sim_") + p + "_" + v, {}});
     }
     return out;
 }
@@ -105,17 +117,18 @@ INSTANTIATE_TEST_SUITE_P(RandomStreams, Lockstep,
                          ::testing::Values(Case{"lockstep_random_arm", {}}, Case{"lockstep_random_thumb", {}}),
                          [](const auto& info) { return info.param.fixture; });
 
-TEST(LockstepCategories, EachKnownDifferenceIsCountedAndTheRunGoesOn) {
+TEST(LockstepCategories, EachKnownDifferenceIsCountedAndTheRunGoesOn)
+{
     const Outcome o = RunLockstep("lockstep_categories");
     ASSERT_EQ(o.exitStatus, 0) << o.output;
     EXPECT_TRUE(o.normalEnd) << o.output;
-    const std::map<std::string, long> expected = {{"store-pc", 2},          {"shifted-pc-read", 1},
-                                                  {"unaligned-ldr", 1},     {"unaligned-halfword", 1},
-                                                  {"nv-condition", 1}};
+    const std::map<std::string, long> expected = {
+        {"store-pc", 2}, {"shifted-pc-read", 1}, {"unaligned-ldr", 1}, {"unaligned-halfword", 1}, {"nv-condition", 1}};
     EXPECT_EQ(o.categories, expected) << o.output;
 }
 
-TEST(LockstepTool, MaxEndsTheComparisonAfterNInstructions) {
+TEST(LockstepTool, MaxEndsTheComparisonAfterNInstructions)
+{
     const Outcome o = RunLockstep("sim_crc32_arm_O2", {"--max", "50"});
     ASSERT_EQ(o.exitStatus, 0) << o.output;
     EXPECT_FALSE(o.normalEnd) << o.output;
@@ -125,13 +138,16 @@ TEST(LockstepTool, MaxEndsTheComparisonAfterNInstructions) {
 
 // The core writes the final address back over a loaded base that is not the
 // last register of an LDM; qemu keeps the loaded value.
-TEST(LockstepTool, MismatchShowsBothRegisterSetsAndFails) {
+TEST(LockstepTool, MismatchShowsBothRegisterSetsAndFails)
+{
     const Outcome o = RunLockstep("lockstep_mismatch");
     EXPECT_EQ(o.exitStatus, 1) << o.output;
     EXPECT_FALSE(o.normalEnd) << o.output;
-    EXPECT_TRUE(std::regex_search(o.output, std::regex(R"(mismatch after instruction 4, 0x[0-9a-f]{8}: e8b00003 \(ldm/stm\)\n)")))
+    EXPECT_TRUE(std::regex_search(o.output,
+                                  std::regex(R"(mismatch after instruction 4, 0x[0-9a-f]{8}: e8b00003 \(ldm/stm\)\n)")))
         << o.output;
-    EXPECT_TRUE(std::regex_search(o.output, std::regex(R"(\n  r0 +[0-9a-f]{8} +00000011   <-- differs\n)"))) << o.output;
+    EXPECT_TRUE(std::regex_search(o.output, std::regex(R"(\n  r0 +[0-9a-f]{8} +00000011   <-- differs\n)")))
+        << o.output;
     EXPECT_TRUE(std::regex_search(o.output, std::regex(R"(\n  r1 +00000022 +00000022\n)"))) << o.output;
     EXPECT_EQ(o.lastLine, "3 instructions matched");
 }

@@ -16,43 +16,42 @@ using ::testing::HasSubstr;
 using zk::test::FixturePath;
 
 // What the program prints, but its time and command lines.
-constexpr const char* kExpected =
-    "open long name: -1 errno 36\n"       // ENAMETOOLONG: the length is bounded by the host's
-    "open missing: -1 errno 2\n"          // -1 (never 0, a valid-looking handle), ENOENT
-    "open bad mode: -1 errno 22\n"
-    "open null block: -1\n"
-    "stderr write: 0\n"                   // ":tt" for appending is standard error
-    "istty: console 1 1 bad -1 errno 9\n"
-    "close console: 0, bad: -1 errno 9\n"
-    "write: 0\n"
-    "close: 0\n"
-    "istty file: 0\n"
-    "read 4: 0 [0123]\n"
-    "flen: 10\n"
-    "read 4: 0 [4567]\n"                  // the length leaves the position
-    "read 8 at 8: 6 [89######]\n"         // the bytes not read, nothing stale copied
-    "read at end: 8\n"
-    "seek 2: 0\n"
-    "read 3: 0 [234]\n"
-    "write to read-only: 1\n"
-    "close: 0\n"
-    "read closed: -1 errno 9\n"
-    "remove missing: -1 errno 2\n"
-    "rename: 0\n"
-    "rename again: -1 errno 2\n"
-    "remove: 0\n"
-    "tmpnam small: -1\n"
-    "tmpnam: 0 terminated 1\n"
-    "system: -1\n"
-    "readc: x\n"                          // r1 = 0
-    "read line: 13 [yz\n]\n"              // the rest of the line, with its line feed
-    "!writec: 0\n"
-    "\n"
-    "iserror: 1 0 1\n"
-    "elapsed: 0 high 0 low below a minute 1\n"
-    "elapsed without a block: -1\n"
-    "tickfreq: 1000\n"
-    "clock below a minute: 1\n";
+constexpr const char* kExpected = "open long name: -1 errno 36\n"  // ENAMETOOLONG: the length is bounded by the host's
+                                  "open missing: -1 errno 2\n"     // -1 (never 0, a valid-looking handle), ENOENT
+                                  "open bad mode: -1 errno 22\n"
+                                  "open null block: -1\n"
+                                  "stderr write: 0\n"  // ":tt" for appending is standard error
+                                  "istty: console 1 1 bad -1 errno 9\n"
+                                  "close console: 0, bad: -1 errno 9\n"
+                                  "write: 0\n"
+                                  "close: 0\n"
+                                  "istty file: 0\n"
+                                  "read 4: 0 [0123]\n"
+                                  "flen: 10\n"
+                                  "read 4: 0 [4567]\n"           // the length leaves the position
+                                  "read 8 at 8: 6 [89######]\n"  // the bytes not read, nothing stale copied
+                                  "read at end: 8\n"
+                                  "seek 2: 0\n"
+                                  "read 3: 0 [234]\n"
+                                  "write to read-only: 1\n"
+                                  "close: 0\n"
+                                  "read closed: -1 errno 9\n"
+                                  "remove missing: -1 errno 2\n"
+                                  "rename: 0\n"
+                                  "rename again: -1 errno 2\n"
+                                  "remove: 0\n"
+                                  "tmpnam small: -1\n"
+                                  "tmpnam: 0 terminated 1\n"
+                                  "system: -1\n"
+                                  "readc: x\n"              // r1 = 0
+                                  "read line: 13 [yz\n]\n"  // the rest of the line, with its line feed
+                                  "!writec: 0\n"
+                                  "\n"
+                                  "iserror: 1 0 1\n"
+                                  "elapsed: 0 high 0 low below a minute 1\n"
+                                  "elapsed without a block: -1\n"
+                                  "tickfreq: 1000\n"
+                                  "clock below a minute: 1\n";
 
 constexpr const char* kExpectedAfterCommandLine =
     "unknown: -1\n"
@@ -96,7 +95,8 @@ TEST_P(Edges, EveryCallAnswersByThePublishedConventions)
     EXPECT_THAT(out, ::testing::EndsWith(kExpectedAfterCommandLine));
 
     const auto files = folder.Files();
-    EXPECT_THAT(files, ::testing::ElementsAre(::testing::Pair("moved.bin", "0123456789"), ::testing::Pair("slot.txt", "")))
+    EXPECT_THAT(files,
+                ::testing::ElementsAre(::testing::Pair("moved.bin", "0123456789"), ::testing::Pair("slot.txt", "")))
         << "renamed for real; removed; no file from an open refused for want of a slot";
 }
 
@@ -140,8 +140,8 @@ TEST_P(Edges, EnterSvcMasksInterruptsAndReturns)
 TEST_P(Edges, ARunWithoutEndIsHaltedAtItsBound)
 {
     Folder folder;
-    const auto run = RunSimrun(folder, FixturePath(GetParam()), {"--max-seconds", "0.5", "loop"}, {},
-                               std::chrono::seconds(20));
+    const auto run =
+        RunSimrun(folder, FixturePath(GetParam()), {"--max-seconds", "0.5", "loop"}, {}, std::chrono::seconds(20));
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_THAT(run.err, HasSubstr("simrun: no end within 0.5 seconds\n"));
@@ -163,7 +163,7 @@ TEST_P(Edges, AWaitForInputIsHaltedAtTheBoundToo)
     // writing, longer than the test waits): the program waits in its read.
     const auto waitingRun = [](const Folder& folder, const std::string& options) {
         const std::string script = "mkfifo in && (sleep 30 > in 2>/dev/null &) && exec " ZK_BIN_DIR "/simrun '" +
-                                   FixturePath(GetParam()) + "' --max-seconds 0.5 " + options + " < in";
+            FixturePath(GetParam()) + "' --max-seconds 0.5 " + options + " < in";
         return zk::test::RunProcess({"env", "-C", folder.Path(), "sh", "-c", script}, {}, std::chrono::seconds(20));
     };
     Folder folder;

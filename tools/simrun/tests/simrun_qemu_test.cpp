@@ -41,7 +41,8 @@ TEST_P(StdioAgainstQemu, OutputFilesAndStatusEqualQemus)
         // rename() of newlib goes through link(), which its semihosting
         // library lacks: the file keeps its name on both machines.
         EXPECT_EQ(simFolder.Files(), qemuFolder.Files());
-        EXPECT_THAT(simFolder.Files(), ::testing::ElementsAre(::testing::Key("notes.txt"), ::testing::Key("old-name.txt")));
+        EXPECT_THAT(simFolder.Files(),
+                    ::testing::ElementsAre(::testing::Key("notes.txt"), ::testing::Key("old-name.txt")));
     }
 }
 

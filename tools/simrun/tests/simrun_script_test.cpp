@@ -55,8 +55,8 @@ TEST(Script, LinesRunThroughTheShell)
     Folder folder;
     const std::string image = FixturePath("step_arm");
     const uint32_t add = SymbolOf(image, "add");
-    const auto run = RunScript(folder, image,
-                               "go till #add\nstep\nstep till x\nnonsense\nreset x\nhalt\nbp #twice\ngo\r\nbc all\ngo\n");
+    const auto run = RunScript(
+        folder, image, "go till #add\nstep\nstep till x\nnonsense\nreset x\nhalt\nbp #twice\ngo\r\nbc all\ngo\n");
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 20u) << run.out;
@@ -72,8 +72,7 @@ TEST(Script, LinesRunThroughTheShell)
     EXPECT_EQ(lines[14], "> go");
     EXPECT_EQ(lines[15], "Halt by breakpoint! (PC 0x" + Hex(SymbolOf(image, "twice"), "%08x") + ")");
     EXPECT_EQ(lines[18], "> go");
-    EXPECT_EQ(lines[19], "Halt by Trap Vector Instruction! (PC 0x" + Hex(SymbolOf(image, "__normal_end"), "%08x") +
-                             ")")
+    EXPECT_EQ(lines[19], "Halt by Trap Vector Instruction! (PC 0x" + Hex(SymbolOf(image, "__normal_end"), "%08x") + ")")
         << "the normal end";
 }
 

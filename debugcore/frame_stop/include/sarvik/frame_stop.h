@@ -17,13 +17,13 @@ namespace sarvik {
 // The debugger core's entries that the handler calls (bound by name or by
 // ordinal).
 struct StopEntries {
-    int (*targetStopped)(void);                         // EmuTargetStopped
-    BPT_MARK (*findBp)(const ADDR*, ADDR, CBpData**);   // BptFindBp
-    int (*checkHit)(const ADDR*);                       // BptCheckHit
-    int (*isHaltAction)(void);                          // EmuIsHaltAction
-    EmuResult (*run)(int, ADDR);                        // EmuRun
-    int (*isBusy)(void);                                // EmuIsBusy
-    EmuResult (*removeTempBp)(ADDR);                    // RemoveTempBp
+    int (*targetStopped)(void);                        // EmuTargetStopped
+    BPT_MARK (*findBp)(const ADDR*, ADDR, CBpData**);  // BptFindBp
+    int (*checkHit)(const ADDR*);                      // BptCheckHit
+    int (*isHaltAction)(void);                         // EmuIsHaltAction
+    EmuResult (*run)(int, ADDR);                       // EmuRun
+    int (*isBusy)(void);                               // EmuIsBusy
+    EmuResult (*removeTempBp)(ADDR);                   // RemoveTempBp
 };
 
 // The frame's side of a shown stop.

@@ -12,7 +12,7 @@
 #include "emu_types.h"
 
 // Results of the range checks besides 1 (valid).
-inline constexpr int ADR_E_OUT_OF_RANGE = 0;   // outside the space's valid range
+inline constexpr int ADR_E_OUT_OF_RANGE = 0;  // outside the space's valid range
 inline constexpr int ADR_E_END_BEFORE_START = 2;
 inline constexpr int ADR_E_SPACES_DIFFER = 3;
 

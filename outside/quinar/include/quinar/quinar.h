@@ -50,27 +50,27 @@ inline constexpr SymResult SYM_E_NO_VALUE = 0x40000E21;       // no frame, or th
 enum SymKind : uint32_t {
     SYM_KIND_NONE = 0,
     SYM_KIND_MODULE = 1,
-    SYM_KIND_FUNCTION = 2,   // a public symbol with a code range
+    SYM_KIND_FUNCTION = 2,  // a public symbol with a code range
     SYM_KIND_LABEL = 3,
     SYM_KIND_VARIABLE = 4,
     SYM_KIND_DATA_LABEL = 5,
-    SYM_KIND_SOURCE = 6,     // a source file of a module other than its first one
-    SYM_KIND_REGISTER = 7,   // a target register named in an expression ("@r0")
-    SYM_KIND_FRAME = 8,      // a frame of the stopped target's call stack
+    SYM_KIND_SOURCE = 6,    // a source file of a module other than its first one
+    SYM_KIND_REGISTER = 7,  // a target register named in an expression ("@r0")
+    SYM_KIND_FRAME = 8,     // a frame of the stopped target's call stack
 };
 
 // Type codes of SymTypeDesc (`TypeCode`).
 enum SymTypeCode : uint32_t {
-    SYM_TYPE_BASE = 0x42,       // 'B': a predefined base type of this library
-    SYM_TYPE_CLASS = 0x43,      // 'C'
-    SYM_TYPE_ENUM = 0x4E,       // 'N'
-    SYM_TYPE_POINTER = 0x50,    // 'P'
-    SYM_TYPE_STRUCT = 0x53,     // 'S'
-    SYM_TYPE_TYPEDEF = 0x54,    // 'T'
-    SYM_TYPE_UNION = 0x55,      // 'U'
-    SYM_TYPE_ARRAY = 0x5A,      // 'Z': one record per dimension
-    SYM_TYPE_BITFIELD = 0x67,   // 'g'
-    SYM_TYPE_PROC = 0x78,       // 'x'
+    SYM_TYPE_BASE = 0x42,      // 'B': a predefined base type of this library
+    SYM_TYPE_CLASS = 0x43,     // 'C'
+    SYM_TYPE_ENUM = 0x4E,      // 'N'
+    SYM_TYPE_POINTER = 0x50,   // 'P'
+    SYM_TYPE_STRUCT = 0x53,    // 'S'
+    SYM_TYPE_TYPEDEF = 0x54,   // 'T'
+    SYM_TYPE_UNION = 0x55,     // 'U'
+    SYM_TYPE_ARRAY = 0x5A,     // 'Z': one record per dimension
+    SYM_TYPE_BITFIELD = 0x67,  // 'g'
+    SYM_TYPE_PROC = 0x78,      // 'x'
     SYM_TYPE_REFERENCE = 0x80,
 };
 
@@ -78,24 +78,24 @@ enum SymTypeCode : uint32_t {
 // (their codes serve as indexes), 70 to 88 the ids of the DWARF 1 user
 // fundamental codes 0x8008 ... 0xA310, which are accepted as indexes too.
 // Indexes handed out by SymAllocTypeIndex start at SYM_FIRST_TYPE_INDEX.
-inline constexpr uint32_t SYM_TYPE_INT = 8;              // 4-byte signed "int"
+inline constexpr uint32_t SYM_TYPE_INT = 8;  // 4-byte signed "int"
 inline constexpr uint32_t SYM_TYPE_VOID = 20;
 inline constexpr uint32_t SYM_FIRST_TYPE_INDEX = 0x10000;
-inline constexpr uint32_t SYM_TYPE_NAME_SIZE = 80;       // name buffer of SymGetTypeRecord, BuildDetailedType
-inline constexpr uint32_t SYM_MEMBER_NAME_SIZE = 128;    // name buffer of the member queries
+inline constexpr uint32_t SYM_TYPE_NAME_SIZE = 80;     // name buffer of SymGetTypeRecord, BuildDetailedType
+inline constexpr uint32_t SYM_MEMBER_NAME_SIZE = 128;  // name buffer of the member queries
 
 // Type description handed to SymAddTypeRecord and filled by SymGetTypeRecord.
 struct SymTypeDesc {
-    uint32_t valid;        // 1
-    uint32_t code;         // SymTypeCode
-    uint32_t size;         // bytes
+    uint32_t valid;  // 1
+    uint32_t code;   // SymTypeCode
+    uint32_t size;   // bytes
     union {
         const char* name;  // in: the type's name ("" when it has none)
         char* nameBuffer;  // out: caller's buffer of SYM_TYPE_NAME_SIZE bytes, or null
     };
-    uint8_t sizeKnown;     // 1 when size holds the size
-    uint32_t link;         // out: typedef base, pointer or reference target, array element,
-                           // bit-field base or procedure return type; ignored in
+    uint8_t sizeKnown;  // 1 when size holds the size
+    uint32_t link;      // out: typedef base, pointer or reference target, array element,
+                        // bit-field base or procedure return type; ignored in
 };
 
 // Module descriptor of SymOpenModule and SymAddModuleOpenByDescNew, and the
@@ -112,8 +112,8 @@ struct SymModuleDesc {
 struct SymRange {
     uint32_t start;
     uint32_t end;
-    uint8_t startValid;    // 1
-    uint8_t endValid;      // 1
+    uint8_t startValid;  // 1
+    uint8_t endValid;    // 1
 };
 
 // One array dimension: {inner type, upper bound}. The inner type is the
@@ -128,15 +128,15 @@ struct SymArrayDim {
 struct SymStructMember {
     const char* name;
     uint32_t type;
-    uint32_t offset;       // byte offset in the structure
-    uint32_t byteSize;     // 0 when not given
-    uint32_t bitOffset;    // DWARF bit offset (from the most significant bit of the unit)
-    uint32_t bitSize;      // 0 for a member that is not a bit field
+    uint32_t offset;     // byte offset in the structure
+    uint32_t byteSize;   // 0 when not given
+    uint32_t bitOffset;  // DWARF bit offset (from the most significant bit of the unit)
+    uint32_t bitSize;    // 0 for a member that is not a bit field
 };
 
 // Filled by SymGetStructMember.
 struct SymMemberInfo {
-    char* name;            // caller's buffer of SYM_MEMBER_NAME_SIZE bytes, or null
+    char* name;  // caller's buffer of SYM_MEMBER_NAME_SIZE bytes, or null
     uint32_t type;
     uint32_t offset;
     uint32_t bitOffset;
@@ -145,8 +145,8 @@ struct SymMemberInfo {
 
 // Layout of a bit-field type. Its signedness follows the base type.
 struct SymBitFieldInfo {
-    uint32_t byteSize;     // size of the storage unit
-    uint32_t bitOffset;    // from the most significant bit of the unit
+    uint32_t byteSize;   // size of the storage unit
+    uint32_t bitOffset;  // from the most significant bit of the unit
     uint32_t bitSize;
     uint32_t baseType;
 };
@@ -159,23 +159,23 @@ inline constexpr uint32_t SYM_ACCESS_PROTECTED = 2;
 // A member slot of a class (SymAddTypeClass): data member or member function.
 struct SymClassSlot {
     const char* name;
-    uint32_t type;         // data member: its type
-    uint32_t offset;       // data member: byte offset
-    uint32_t isFunction;   // 1 for a member function
-    uint32_t lowPc;        // member function: first address
-    uint32_t highPc;       // member function: last address
-    uint32_t access;       // SYM_ACCESS_*
+    uint32_t type;        // data member: its type
+    uint32_t offset;      // data member: byte offset
+    uint32_t isFunction;  // 1 for a member function
+    uint32_t lowPc;       // member function: first address
+    uint32_t highPc;      // member function: last address
+    uint32_t access;      // SYM_ACCESS_*
 };
 
 // Filled by SymGetTypeClassNth.
 struct SymClassMemberInfo {
-    char* name;            // caller's buffer of SYM_MEMBER_NAME_SIZE bytes, or null
+    char* name;  // caller's buffer of SYM_MEMBER_NAME_SIZE bytes, or null
     uint32_t type;
     uint32_t offset;
     uint32_t isFunction;
-    uint32_t lowPc;        // the member function's address
+    uint32_t lowPc;  // the member function's address
     uint32_t highPc;
-    uint32_t access;       // access code in the low byte
+    uint32_t access;  // access code in the low byte
 };
 
 // The class types of the image, in the order SymAddClassType listed them.
@@ -192,10 +192,10 @@ inline constexpr uint32_t SYM_STORAGE_EXTERNAL = 2;  // global
 
 // Attribute word of a symbol (SymGetSymbolDetails), the storage kind of the
 // variable views; SymGetAddrSpace turns it into an address space.
-inline constexpr uint32_t SYM_ATTR_FRAME = 0;        // location word 0 is a frame offset
+inline constexpr uint32_t SYM_ATTR_FRAME = 0;  // location word 0 is a frame offset
 inline constexpr uint32_t SYM_ATTR_STATIC = 1;
 inline constexpr uint32_t SYM_ATTR_EXTERNAL = 2;
-inline constexpr uint32_t SYM_ATTR_REGISTER = 5;     // location word 0 is a register number
+inline constexpr uint32_t SYM_ATTR_REGISTER = 5;  // location word 0 is a register number
 inline constexpr uint16_t SYM_SPACE_FRAME = 0;
 inline constexpr uint16_t SYM_SPACE_REGISTER = 4;
 
@@ -206,8 +206,8 @@ inline constexpr uint16_t SYM_SPACE_REGISTER = 4;
 // expression one piece of low 0 and high 0xFFFFFFFF (every address).
 struct SymLocationPiece {
     uint32_t low;
-    uint32_t high;          // first address after the piece
-    const uint8_t* expr;    // the expression's bytes (DW_OP_*)
+    uint32_t high;        // first address after the piece
+    const uint8_t* expr;  // the expression's bytes (DW_OP_*)
     uint32_t length;
 };
 
@@ -217,15 +217,15 @@ inline constexpr uint32_t SYM_FLAG_LOCATION_LIST = 4;
 
 // What SymGetSymbolInfo tells of a symbol.
 struct SymSymbolInfo {
-    uint32_t kind;         // SymKind
+    uint32_t kind;  // SymKind
     // Where the symbol lives: space 1, a target address; SYM_SPACE_FRAME,
     // an offset from its function's frame base; SYM_SPACE_REGISTER, a
     // register number (DWARF numbering: 0-15 are r0-r15).
     ADDR address;
-    uint32_t type;         // type index, 0 untyped
-    uint32_t size;         // bytes, 0 when unknown
-    uint32_t module;       // module handle, 0 for none
-    uint32_t scope;        // enclosing function, 0 at file level
+    uint32_t type;    // type index, 0 untyped
+    uint32_t size;    // bytes, 0 when unknown
+    uint32_t module;  // module handle, 0 for none
+    uint32_t scope;   // enclosing function, 0 at file level
 };
 
 // A value of SymEvaluateExpr. The type code is the predefined type index of
@@ -233,17 +233,17 @@ struct SymSymbolInfo {
 // register or an untyped symbol; SYM_VALUE_POINTER for a pointer), so a
 // caller converts the bits by code: they stand as read, not sign-extended;
 // a float in the low 32 bits, a double in all 64.
-inline constexpr uint32_t SYM_VALUE_WORD = 7;      // "int", 32 bits
+inline constexpr uint32_t SYM_VALUE_WORD = 7;  // "int", 32 bits
 inline constexpr uint32_t SYM_VALUE_POINTER = 13;
 struct SymExprValue {
     uint32_t type;
-    uint32_t size;         // bytes of the value
+    uint32_t size;  // bytes of the value
     uint64_t value;
 };
 
 // SymGetAddrInfo modes.
-inline constexpr uint32_t SYM_ADDR_DATA = 1;   // the variable or data label at an address
-inline constexpr uint32_t SYM_ADDR_CODE = 2;   // the function, label or module at an address
+inline constexpr uint32_t SYM_ADDR_DATA = 1;  // the variable or data label at an address
+inline constexpr uint32_t SYM_ADDR_CODE = 2;  // the function, label or module at an address
 
 // ---- Call-frame information ------------------------------------------------
 // The loaders hand over the rules of .debug_frame decoded per code range: rows
@@ -254,23 +254,23 @@ inline constexpr uint32_t SYM_ADDR_CODE = 2;   // the function, label or module 
 enum SymFrameRuleKind : uint8_t {
     SYM_RULE_UNSPECIFIED = 0,  // no rule: the caller's value is this frame's (r13: the CFA)
     SYM_RULE_SAME_VALUE,
-    SYM_RULE_UNDEFINED,        // not recoverable; for the return-address register: no caller
-    SYM_RULE_OFFSET,           // saved in the word at CFA + value
-    SYM_RULE_VAL_OFFSET,       // the value is CFA + value
-    SYM_RULE_REGISTER,         // held in register `value`
-    SYM_RULE_EXPRESSION,       // saved in the word at the address the expression computes
-    SYM_RULE_VAL_EXPRESSION,   // the value the expression computes
+    SYM_RULE_UNDEFINED,       // not recoverable; for the return-address register: no caller
+    SYM_RULE_OFFSET,          // saved in the word at CFA + value
+    SYM_RULE_VAL_OFFSET,      // the value is CFA + value
+    SYM_RULE_REGISTER,        // held in register `value`
+    SYM_RULE_EXPRESSION,      // saved in the word at the address the expression computes
+    SYM_RULE_VAL_EXPRESSION,  // the value the expression computes
 };
 inline constexpr uint32_t SYM_FRAME_REGISTERS = 16;
 // Expression rules run with the CFA on the stack (DW_CFA_expression).
 struct SymFrameRule {
-    uint8_t kind;          // SymFrameRuleKind
-    int32_t value;         // offset (bytes) or register
-    const uint8_t* expr;   // DWARF expression of the expression rules
+    uint8_t kind;         // SymFrameRuleKind
+    int32_t value;        // offset (bytes) or register
+    const uint8_t* expr;  // DWARF expression of the expression rules
     uint32_t length;
 };
 struct SymFrameRow {
-    uint32_t address;      // first address the row holds for
+    uint32_t address;  // first address the row holds for
     // The CFA: register + offset, or the value of cfaExpr when it is given.
     // A register above 15 leaves the row without a CFA (no caller).
     uint32_t cfaRegister;
@@ -307,15 +307,13 @@ SymResult SymInitSymTable();
 // Opens a new module; it stays the current module (functions, variables and
 // labels added meanwhile belong to it) until SymCloseModule. position and
 // kind are kept as given. An empty name gives SYM_S_MODULE_NO_HANDLE.
-SymResult SymOpenModule(const char* name, const ImageStamp* stamp, const SymModuleDesc* desc,
-                        uint32_t position, uint32_t kind, uint32_t reserved1, uint32_t* handle,
-                        uint32_t reserved2);
+SymResult SymOpenModule(const char* name, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position,
+                        uint32_t kind, uint32_t reserved1, uint32_t* handle, uint32_t reserved2);
 // Opens a known module again (its range grows by desc). A handle that the
 // store does not hold (kept by a reader across a clear) makes a module under
 // that handle.
 SymResult SymAddModuleOpenByDescNew(uint32_t handle, const char* name, const ImageStamp* stamp,
-                                    const SymModuleDesc* desc, uint32_t position, uint32_t kind,
-                                    uint32_t reserved);
+                                    const SymModuleDesc* desc, uint32_t position, uint32_t kind, uint32_t reserved);
 // Marks a module that another module of the same file name (other path) follows.
 SymResult UpdateModuleReopenStatus(uint32_t handle);
 SymResult SymCloseModule(uint32_t flag);
@@ -358,9 +356,8 @@ SymResult SymAddStructMember(uint32_t index, const SymStructMember* member);
 SymResult SymSetBitFieldInfo(uint32_t index, const SymBitFieldInfo* info);
 SymResult SymAddEnumConstant(uint32_t index, int32_t value, const char* name);
 // *out (when given) receives the index.
-SymResult SymAddProcType(uint32_t index, uint32_t reserved1, uint32_t reserved2,
-                         uint32_t reserved3, uint32_t returnType, uint32_t parameterCount,
-                         uint32_t reserved4, uint32_t* out);
+SymResult SymAddProcType(uint32_t index, uint32_t reserved1, uint32_t reserved2, uint32_t reserved3,
+                         uint32_t returnType, uint32_t parameterCount, uint32_t reserved4, uint32_t* out);
 SymResult SymAddProcParam(uint32_t procType, uint32_t parameterType);
 // SYM_E_NO_TYPE when the index holds no type.
 SymResult SymGetTypeRecord(uint32_t index, SymTypeDesc* out);
@@ -379,8 +376,8 @@ const SymClassInfo* SymGetAllClassInfo();
 
 // A function: opens its symbol block, which the parameters and locals added
 // next belong to, until SymEndSymbolBlock. range: {section, first, last}.
-SymResult SymAddPublicSymbol(const char* name, uint32_t isStatic, uint32_t reserved,
-                             const SymModuleDesc* range, uint32_t procType);
+SymResult SymAddPublicSymbol(const char* name, uint32_t isStatic, uint32_t reserved, const SymModuleDesc* range,
+                             uint32_t procType);
 // The function or global/static variable of that name. The module of scope
 // (a module or a symbol of one, 0 for none) is searched first, newest match
 // first (the function a reader has just added), then the whole store,
@@ -391,8 +388,7 @@ SymResult SymEndSymbolBlock();
 // signed offset. Static and external: word 1 = address (word 0 a tag).
 // A type that names no type gives SYM_E_NO_TYPE (0 means untyped).
 SymResult SymAddVariable(const char* name, uint32_t type, uint32_t storage, uint32_t registerFlag,
-                         const uint32_t* location, uint32_t constVolatile, uint32_t mode,
-                         uint32_t* handle);
+                         const uint32_t* location, uint32_t constVolatile, uint32_t mode, uint32_t* handle);
 // Stores a location description (pieces copied): handle names a variable
 // (its location) or a function, 0 the innermost open function (its frame
 // base). A count of 0 stores that the object has no location (optimized
@@ -415,8 +411,7 @@ SymResult SymAddLabel(const char* name, uint32_t value);
 // module of that name (an S-record module line), which the following
 // labels belong to.
 SymResult SymAddModuleByName(const char* name, uint32_t value);
-SymResult SymAddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section,
-                          uint32_t address2);
+SymResult SymAddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section, uint32_t address2);
 // 0 when a function of that name exists.
 SymResult SymFindPublicSymbol(const char* name);
 // Pairs a display name or signature ("Point::move(int, int)") with the name
@@ -427,9 +422,9 @@ SymResult SymAddFuncNametoMap(const char* signature, const char* name);
 // reopen bits (modules), SYM_FLAG_LOCATION_LIST (variables and functions);
 // location: word 0 of a variable, section of a function or data label;
 // scope: the enclosing function of a variable or nested function.
-SymResult SymGetSymbolDetails(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start,
-                              uint32_t* end, uint32_t* attribute, uint32_t* type, uint32_t* size,
-                              uint32_t* flags, uint32_t* location, uint32_t* scope);
+SymResult SymGetSymbolDetails(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start, uint32_t* end,
+                              uint32_t* attribute, uint32_t* type, uint32_t* size, uint32_t* flags, uint32_t* location,
+                              uint32_t* scope);
 uint16_t SymGetAddrSpace(uint32_t attribute);
 
 // ---- Queries ----------------------------------------------------------------
@@ -437,27 +432,24 @@ uint16_t SymGetAddrSpace(uint32_t attribute);
 // The source line of a code address: module handle, source key (the module
 // handle for its first source file), one-based line, first and last address
 // of the line's code range that holds the address, and column.
-SymResult SymAddrToSourceLine(uint32_t address, uint32_t* module, uint32_t* file, uint32_t* line,
-                              uint32_t* start, uint32_t* end, uint32_t* column);
+SymResult SymAddrToSourceLine(uint32_t address, uint32_t* module, uint32_t* file, uint32_t* line, uint32_t* start,
+                              uint32_t* end, uint32_t* column);
 // The first code address of a line; SYM_NO_CODE when the line has none.
 SymResult SymSourceLineToAddr(uint32_t key, uint32_t line, uint32_t* address);
 // The code ranges of a line, lowest first; *iterator keeps the place.
 // Nonzero when no (further) range exists.
-SymResult SymSrcLinenum2FirstRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end,
-                                   uint32_t* iterator);
-SymResult SymSrcLinenum2NextRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end,
-                                  uint32_t* iterator);
+SymResult SymSrcLinenum2FirstRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end, uint32_t* iterator);
+SymResult SymSrcLinenum2NextRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end, uint32_t* iterator);
 // The first code range of a line in space 1; SYM_LINE_NO_CODE when the line
 // has none, SYM_E_BAD_HANDLE for an unknown key.
-SymResult SymLineToAddrRange(uint32_t key, uint32_t line, ADDR* start, ADDR* end,
-                             int32_t keepLine);
+SymResult SymLineToAddrRange(uint32_t key, uint32_t line, ADDR* start, ADDR* end, int32_t keepLine);
 // What lies at an address (SYM_ADDR_CODE: innermost function, else the
 // nearest label below in the same module, else the module; SYM_ADDR_DATA:
 // the global or static variable, else the data label). kind: SymKind;
 // start, end: its range, both inclusive; handle: the function (the key of
 // its frame information), variable, label or module; offset: address - start.
-SymResult SymGetAddrInfo(uint32_t mode, uint32_t address, uint32_t* module, uint32_t* kind,
-                         uint32_t* start, uint32_t* end, uint32_t* handle, uint32_t* offset);
+SymResult SymGetAddrInfo(uint32_t mode, uint32_t address, uint32_t* module, uint32_t* kind, uint32_t* start,
+                         uint32_t* end, uint32_t* handle, uint32_t* offset);
 // Names may carry one leading '#'.
 SymResult SrcGetFuncRange(const char* name, ADDR* start, ADDR* end);
 SymResult SymCheckFunctionName(const char* name);

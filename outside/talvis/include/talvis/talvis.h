@@ -38,8 +38,8 @@ int MemWriteBlock(ADDR addr, const void* data, uint32_t count, int width);
 // 2 word (narrower for a range shorter than the width). The text is "Test Successful!" when the test passed, else says
 // where it failed; the memory's contents are put back.
 int MemTestRange(ADDR start, ADDR end, char* text1024, int kind, int width);
-int MemSearchBlock(ADDR start, ADDR end, const void* pattern, uint32_t patternLength, int ignoreCase,
-                   ADDR* found, int mode);
+int MemSearchBlock(ADDR start, ADDR end, const void* pattern, uint32_t patternLength, int ignoreCase, ADDR* found,
+                   int mode);
 int MemCopyBlock(ADDR sourceStart, ADDR sourceEnd, ADDR destination, int mode);
 // 0 when a difference was found (its source address stored), -7
 // (EMU_RANGES_EQUAL) when equal. In units of the target library's access size.

@@ -61,7 +61,7 @@ int CpuGetRegister(DWORD id, DWORD* value);
 int CpuSetRegister(DWORD id, DWORD value);
 
 // The processor queries answer once InitDLL_CpuServer has run.
-int ProcReturnByteOrder(int* order);   // 1: big-endian target, 0: little-endian
+int ProcReturnByteOrder(int* order);  // 1: big-endian target, 0: little-endian
 int ProcDefaultStackSize(int* size);
 int ProcReturnProcessorName(char* buffer64);
 // The pattern with its one "%s" replaced by the processor name.

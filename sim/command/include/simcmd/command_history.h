@@ -16,8 +16,10 @@ public:
     static constexpr size_t kLineLength = 59;
 
     void Record(std::string_view line);
-    void DropNewest() {
-        if (!lines_.empty()) lines_.pop_back();
+    void DropNewest()
+    {
+        if (!lines_.empty())
+            lines_.pop_back();
     }
     void Clear() { lines_.clear(); }
     // Line n, counted from 1 (the oldest); null when there is none.

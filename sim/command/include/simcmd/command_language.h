@@ -27,8 +27,8 @@ struct Session;
 class CommandLanguage {
 public:
     // Dispatch results.
-    static constexpr int kQuit = 0;   // "quit" ran
-    static constexpr int kDone = 1;   // the line ended otherwise
+    static constexpr int kQuit = 0;  // "quit" ran
+    static constexpr int kDone = 1;  // the line ended otherwise
 
     explicit CommandLanguage(Simulator& simulator);
     ~CommandLanguage();

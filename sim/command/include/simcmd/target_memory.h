@@ -22,7 +22,6 @@ enum class TransferResult { Done, Refused, BadUnit };
 // A refused unit reads as zeros; the transfer goes on with the next one.
 TransferResult ReadTargetMemory(Simulator& sim, unsigned unit, uint32_t address, uint8_t* dest, size_t length);
 // A refused unit is skipped; the transfer goes on with the next one.
-TransferResult WriteTargetMemory(Simulator& sim, unsigned unit, uint32_t address, const uint8_t* source,
-                                 size_t length);
+TransferResult WriteTargetMemory(Simulator& sim, unsigned unit, uint32_t address, const uint8_t* source, size_t length);
 
 }  // namespace zk::sim

@@ -22,17 +22,21 @@ public:
     static constexpr unsigned kDefaultEntries = 64;
 
     // Zeroed entries; false when memory ran out (the buffer is then empty).
-    bool Allocate(unsigned entries = kDefaultEntries) {
+    bool Allocate(unsigned entries = kDefaultEntries)
+    {
         entries_.reset(new (std::nothrow) BtbEntry[entries]());
         size_ = entries_ ? entries : 0;
         return entries_ != nullptr;
     }
-    void Free() {
+    void Free()
+    {
         entries_.reset();
         size_ = 0;
     }
-    void Clear() {
-        for (unsigned i = 0; i < size_; ++i) entries_[i] = {};
+    void Clear()
+    {
+        for (unsigned i = 0; i < size_; ++i)
+            entries_[i] = {};
     }
     unsigned Size() const { return size_; }
     const BtbEntry& Entry(unsigned i) const { return entries_[i]; }

@@ -65,16 +65,21 @@ public:
     uint32_t SetOf(uint32_t addr) const { return (addr >> 4) & setMask_; }
 
     // The valid line holding addr, or null.
-    CacheLine* Lookup(uint32_t addr) {
+    CacheLine* Lookup(uint32_t addr)
+    {
         const uint32_t tag = addr & ~(kCacheLineBytes - 1);
-        if (tag == lastTag_) return last_;
+        if (tag == lastTag_)
+            return last_;
         return Search(addr);
     }
     // Width 1, 2 or 4 from word (addr & 0xC) of the line, little-endian lanes.
-    static uint32_t ReadFrom(const CacheLine& line, uint32_t addr, unsigned width) {
+    static uint32_t ReadFrom(const CacheLine& line, uint32_t addr, unsigned width)
+    {
         const uint32_t word = line.words[(addr >> 2) & 3];
-        if (width == 4) return word;
-        if (width == 2) return (word >> ((addr & 2) * 8)) & 0xFFFF;
+        if (width == 4)
+            return word;
+        if (width == 2)
+            return (word >> ((addr & 2) * 8)) & 0xFFFF;
         return (word >> ((addr & 3) * 8)) & 0xFF;
     }
     static void WriteInto(CacheLine& line, uint32_t addr, unsigned width, uint32_t value, bool markDirty);

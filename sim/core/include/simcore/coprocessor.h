@@ -22,8 +22,7 @@ class Coprocessor15 {
 public:
     virtual ~Coprocessor15() = default;
     // MRC p15, opcode1, Rd, CRn, CRm, opcode2: false when refused.
-    virtual bool Read(unsigned opcode1, unsigned crn, unsigned crm, unsigned opcode2, Mode mode,
-                      uint32_t& value) = 0;
+    virtual bool Read(unsigned opcode1, unsigned crn, unsigned crm, unsigned opcode2, Mode mode, uint32_t& value) = 0;
     // MCR.
     virtual Cp15Write Write(unsigned opcode1, unsigned crn, unsigned crm, unsigned opcode2, Mode mode,
                             uint32_t value) = 0;

@@ -48,8 +48,7 @@ public:
     bool Read(unsigned opcode1, unsigned crn, unsigned crm, unsigned opcode2, Mode mode, uint32_t& value) override;
     // Writing the control register with bit 14 set stores nothing and
     // answers ResetRequested.
-    Cp15Write Write(unsigned opcode1, unsigned crn, unsigned crm, unsigned opcode2, Mode mode,
-                    uint32_t value) override;
+    Cp15Write Write(unsigned opcode1, unsigned crn, unsigned crm, unsigned opcode2, Mode mode, uint32_t value) override;
 
     // CR0 := 0x11; CR1 written with 0x300 and CR2, CR3, CR5, CR6, CR8 and
     // CR10 with 0, each through its write rule (CR9 keeps its value): all

@@ -19,7 +19,8 @@ enum class Mode : uint8_t { User = 0, Fiq = 1, Irq = 2, Svc = 3, Abort = 4, Unde
 
 // Mode from CPSR bits 0-3 (bit 4 is ignored): 0 USER, 1 FIQ, 2 IRQ, 3 SVC,
 // 7 ABORT, 11 UNDEF, 15 SYSTEM, anything else the invalid mode.
-constexpr Mode ModeFromCpsr(uint32_t cpsr) {
+constexpr Mode ModeFromCpsr(uint32_t cpsr)
+{
     switch (cpsr & 0xF) {
     case 0x0: return Mode::User;
     case 0x1: return Mode::Fiq;
@@ -37,7 +38,8 @@ std::string_view ModeName(Mode mode);
 
 // USER, SYSTEM and the invalid mode have no SPSR of their own and may not
 // change the control bits.
-constexpr bool HasSpsr(Mode m) {
+constexpr bool HasSpsr(Mode m)
+{
     return m != Mode::User && m != Mode::System && m != Mode::Invalid;
 }
 
@@ -91,7 +93,8 @@ public:
     void Reset();
 
     // Executor writes. r15 goes to the next PC.
-    void SetReg(unsigned i, uint32_t v) {
+    void SetReg(unsigned i, uint32_t v)
+    {
         if (i == kRegPc) {
             WritePc(v);
         } else {
@@ -99,7 +102,8 @@ public:
             dirtyView |= 1u << i;
         }
     }
-    void WritePc(uint32_t v) {
+    void WritePc(uint32_t v)
+    {
         nextPc = v;
         r[kRegPc] = v;
         branch = true;
@@ -108,7 +112,8 @@ public:
     // Sets PC, next PC and r15 together (register commands, image entry).
     void SetPc(uint32_t v);
     // BX: the Thumb state and CPSR bit 5 from bit 0 of the target.
-    void SetThumb(bool on) {
+    void SetThumb(bool on)
+    {
         thumb = on;
         cpsr = (cpsr & ~kCpsrThumb) | (on ? kCpsrThumb : 0u);
         MarkDirty(kPhysCpsr);

@@ -47,17 +47,18 @@ enum ExecCode : int {
     kThumbBlFirst = 41,
     kThumbBlSecond = 42,
     // Events.
-    kUndefined = 1001,       // undefined, unsupported or refused instruction
+    kUndefined = 1001,  // undefined, unsupported or refused instruction
     kSwi = 1002,
-    kPrefetchAbort = 1003,   // fetch refused by the protection unit
-    kDataAbort = 1004,       // load or store refused
-    kConditionFailed = 1007, // ARM condition failed, instruction skipped
-    kNormalEnd = 1008,       // a normal-end or break word was fetched
-    kSelfModify = 1010,      // the self-modify check stopped the run
-    kReset = 1011,           // a coprocessor write asked for a reset of the whole simulator
+    kPrefetchAbort = 1003,    // fetch refused by the protection unit
+    kDataAbort = 1004,        // load or store refused
+    kConditionFailed = 1007,  // ARM condition failed, instruction skipped
+    kNormalEnd = 1008,        // a normal-end or break word was fetched
+    kSelfModify = 1010,       // the self-modify check stopped the run
+    kReset = 1011,            // a coprocessor write asked for a reset of the whole simulator
 };
 
-constexpr bool IsEvent(int code) {
+constexpr bool IsEvent(int code)
+{
     return code >= kUndefined;
 }
 

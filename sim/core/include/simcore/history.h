@@ -18,7 +18,8 @@ class History {
 public:
     static constexpr unsigned kSize = 4;
 
-    void Record(uint32_t pc, uint32_t word, int32_t code) {
+    void Record(uint32_t pc, uint32_t word, int32_t code)
+    {
         head_ = (head_ + 1) & (kSize - 1);
         ring_[head_] = {pc, word, code, true};
     }
@@ -29,11 +30,13 @@ public:
     // hands it back whenever anything else may look at the ring.
     unsigned Head() const { return head_; }
     void SetHead(unsigned head) { head_ = head & (kSize - 1); }
-    void Put(unsigned slot, uint32_t pc, uint32_t word, int32_t code) {
+    void Put(unsigned slot, uint32_t pc, uint32_t word, int32_t code)
+    {
         ring_[slot & (kSize - 1)] = {pc, word, code, true};
     }
     const HistoryRecord& At(unsigned slot) const { return ring_[slot & (kSize - 1)]; }
-    void Clear() {
+    void Clear()
+    {
         ring_.fill({});
         head_ = 0;
     }

@@ -51,22 +51,26 @@ public:
     bool Write(uint32_t addr, Mode mode, AccessKind kind, unsigned width, uint32_t value);
 
     // The executors' paths: instruction fetch (kind 1) and data access (kind 2).
-    bool Fetch(uint32_t addr, Mode mode, unsigned width, uint32_t& out) {
+    bool Fetch(uint32_t addr, Mode mode, unsigned width, uint32_t& out)
+    {
         if (direct_) {
             out = store_.Read(addr, width);
             return true;
         }
         return ReadSide<Side::Instruction, true>(addr, mode, width, out);
     }
-    bool Load(uint32_t addr, Mode mode, unsigned width, uint32_t& out) {
+    bool Load(uint32_t addr, Mode mode, unsigned width, uint32_t& out)
+    {
         if (direct_) {
             out = store_.Read(addr, width);
             return true;
         }
         return ReadSide<Side::Data, true>(addr, mode, width, out);
     }
-    bool StoreData(uint32_t addr, Mode mode, unsigned width, uint32_t value) {
-        if (direct_) return store_.Write(addr, width, value);
+    bool StoreData(uint32_t addr, Mode mode, unsigned width, uint32_t value)
+    {
+        if (direct_)
+            return store_.Write(addr, width, value);
         return Write(addr, mode, AccessKind::Data, width, value);
     }
     // True when every access goes straight to the store.
@@ -116,16 +120,19 @@ private:
 // answer is cacheable, else by the store. A miss allocates only for kinds 1
 // and 2; when no way can be allocated the store is read.
 template <Side kSide, bool kAllocate>
-inline bool MemorySystem::ReadSide(uint32_t addr, Mode mode, unsigned width, uint32_t& out) {
+inline bool MemorySystem::ReadSide(uint32_t addr, Mode mode, unsigned width, uint32_t& out)
+{
     const Protection p = protection_.Check(kSide, addr, mode, false);
     if (p == Protection::WriteBack || p == Protection::WriteThrough) [[likely]] {
         Cache& cache = CacheOf(kSide);
         const CacheLine* line = cache.Lookup(addr);
-        if (kAllocate && !line) line = cache.Fill(addr);
+        if (kAllocate && !line)
+            line = cache.Fill(addr);
         out = line ? Cache::ReadFrom(*line, addr, width) : store_.Read(addr, width);
         return true;
     }
-    if (p == Protection::Refused) return false;
+    if (p == Protection::Refused)
+        return false;
     out = store_.Read(addr, width);
     return true;
 }

@@ -23,9 +23,9 @@ enum class Side : uint8_t { Instruction = 0, Data = 1 };
 enum class Protection : int8_t {
     Refused = -1,
     NonCacheable = 0,
-    WriteBack = 1,     // cacheable (the instruction side's only cacheable policy)
+    WriteBack = 1,  // cacheable (the instruction side's only cacheable policy)
     WriteThrough = 2,
-    LocalMemory = 3,   // inside an enabled local-memory window: served by the store
+    LocalMemory = 3,  // inside an enabled local-memory window: served by the store
 };
 
 inline constexpr unsigned kRegionCount = 8;
@@ -75,12 +75,15 @@ public:
     bool Enabled() const { return settings_.enabled; }
 
     // The answer for an access by `mode` (every mode but USER is privileged).
-    Protection Check(Side side, uint32_t addr, Mode mode, bool write) const {
-        if (!settings_.enabled) return Protection::NonCacheable;
+    Protection Check(Side side, uint32_t addr, Mode mode, bool write) const
+    {
+        if (!settings_.enabled)
+            return Protection::NonCacheable;
         const uint32_t page = addr >> 12;
         const Decision& d = decisions_[page & (kSlots - 1)];
         const bool user = mode == Mode::User;
-        if (d.page == page) return d.answers[AnswerIndex(side, user, write)];
+        if (d.page == page)
+            return d.answers[AnswerIndex(side, user, write)];
         return Decide(side, addr, user, write);
     }
 
@@ -99,7 +102,8 @@ private:
         uint32_t page;
         std::array<Protection, 8> answers;
     };
-    static constexpr unsigned AnswerIndex(Side side, bool user, bool write) {
+    static constexpr unsigned AnswerIndex(Side side, bool user, bool write)
+    {
         return static_cast<unsigned>(side) << 2 | unsigned{user} << 1 | unsigned{write};
     }
 

@@ -16,7 +16,8 @@ namespace zk::sim {
 
 class SelfModifyList {
 public:
-    void Add(uint32_t addr) {
+    void Add(uint32_t addr)
+    {
         Bits& bits = PageFor(addr >> 12);
         const uint32_t word = (addr >> 2) & 1023;
         uint64_t& chunk = bits[word >> 6];
@@ -26,10 +27,13 @@ public:
             ++size_;
         }
     }
-    bool Contains(uint32_t addr) const {
-        if (size_ == 0) return false;
+    bool Contains(uint32_t addr) const
+    {
+        if (size_ == 0)
+            return false;
         const Bits* bits = FindPage(addr >> 12);
-        if (!bits) return false;
+        if (!bits)
+            return false;
         const uint32_t word = (addr >> 2) & 1023;
         return ((*bits)[word >> 6] >> (word & 63)) & 1;
     }

@@ -25,7 +25,8 @@ public:
     // history record just written; the hook may read the simulator's state.
     using InstructionHook = void (*)(void* context, const HistoryRecord& record);
 
-    Simulator() {
+    Simulator()
+    {
         core_.cp15 = &cp15_;
         Init();
     }
@@ -106,7 +107,8 @@ public:
     bool SetCacheGeometry(Side side, const CacheGeometry& geometry);
     const CacheGeometry& ConfiguredCacheGeometry(Side side) const { return geometry_[static_cast<unsigned>(side)]; }
 
-    void SetInstructionHook(InstructionHook hook, void* context) {
+    void SetInstructionHook(InstructionHook hook, void* context)
+    {
         hook_ = hook;
         hookContext_ = context;
     }

@@ -22,30 +22,39 @@ public:
     SparseStore& operator=(const SparseStore&) = delete;
 
     // The word at addr & ~3.
-    uint32_t ReadWord(uint32_t addr) const {
+    uint32_t ReadWord(uint32_t addr) const
+    {
         const uint32_t* page = pages_[addr >> kPageBits];
         return page ? page[(addr >> 2) & (kPageWords - 1)] : 0;
     }
     // Byte lane addr & 3, halfword lane addr & 2, or the word at addr & ~3.
-    uint32_t Read(uint32_t addr, unsigned width) const {
+    uint32_t Read(uint32_t addr, unsigned width) const
+    {
         const uint32_t word = ReadWord(addr);
-        if (width == 4) return word;
-        if (width == 2) return (word >> ((addr & 2) * 8)) & 0xFFFF;
+        if (width == 4)
+            return word;
+        if (width == 2)
+            return (word >> ((addr & 2) * 8)) & 0xFFFF;
         return (word >> ((addr & 3) * 8)) & 0xFF;
     }
 
     // Writes the word at addr & ~3; false when no storage could be had.
-    bool WriteWord(uint32_t addr, uint32_t value) {
+    bool WriteWord(uint32_t addr, uint32_t value)
+    {
         uint32_t* page = pages_[addr >> kPageBits];
-        if (!page && !(page = Allocate(addr))) return false;
+        if (!page && !(page = Allocate(addr)))
+            return false;
         page[(addr >> 2) & (kPageWords - 1)] = value;
         return true;
     }
     // Writes the width's lane; the other bytes of the word are untouched.
-    bool Write(uint32_t addr, unsigned width, uint32_t value) {
-        if (width == 4) return WriteWord(addr, value);
+    bool Write(uint32_t addr, unsigned width, uint32_t value)
+    {
+        if (width == 4)
+            return WriteWord(addr, value);
         uint32_t* page = pages_[addr >> kPageBits];
-        if (!page && !(page = Allocate(addr))) return false;
+        if (!page && !(page = Allocate(addr)))
+            return false;
         uint32_t& word = page[(addr >> 2) & (kPageWords - 1)];
         const unsigned shift = (width == 2 ? (addr & 2) : (addr & 3)) * 8;
         const uint32_t lane = (width == 2 ? 0xFFFFu : 0xFFu) << shift;

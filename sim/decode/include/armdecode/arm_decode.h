@@ -21,20 +21,24 @@ namespace zk::armdecode {
 
 // Index into kArmRows of the first row that matches the word.
 int DecodeArmIndex(uint32_t word);
-inline const ArmRow& DecodeArm(uint32_t word) {
+inline const ArmRow& DecodeArm(uint32_t word)
+{
     return kArmRows[DecodeArmIndex(word)];
 }
 
 // Index into kThumbRows of the row that matches the halfword.
 int DecodeThumbIndex(uint16_t halfword);
-inline const ThumbRow& DecodeThumb(uint16_t halfword) {
+inline const ThumbRow& DecodeThumb(uint16_t halfword)
+{
     return kThumbRows[DecodeThumbIndex(halfword)];
 }
 
-inline uint32_t Field(const ArmRow& row, uint32_t word, FieldId id) {
+inline uint32_t Field(const ArmRow& row, uint32_t word, FieldId id)
+{
     return Extract(row.fields, word, id);
 }
-inline uint32_t Field(const ThumbRow& row, uint16_t halfword, FieldId id) {
+inline uint32_t Field(const ThumbRow& row, uint16_t halfword, FieldId id)
+{
     return Extract(row.fields, halfword, id);
 }
 
@@ -46,7 +50,8 @@ std::string_view KindName(ThumbKind kind);
 enum class Condition : uint8_t { EQ, NE, CS, CC, MI, PL, VS, VC, HI, LS, GE, LT, GT, LE, AL, NV };
 
 // Does the condition hold for the flags (CPSR bits 28-31 given as bits 3..0 = N Z C V)?
-constexpr bool ConditionHolds(unsigned cond, unsigned nzcv) {
+constexpr bool ConditionHolds(unsigned cond, unsigned nzcv)
+{
     const bool n = nzcv & 8, z = nzcv & 4, c = nzcv & 2, v = nzcv & 1;
     switch (cond & 15) {
     case 0: return z;

@@ -14,12 +14,12 @@
 namespace zk::armdecode {
 
 enum class ArmKind : uint8_t {
-    DataProcessing,     // AND ... MVN with immediate, shift-by-immediate or shift-by-register operand
-    Multiply,           // MUL, MLA
-    MultiplyLong,       // UMULL, UMLAL, SMULL, SMLAL
-    Swap,               // SWP, SWPB
-    HalfwordImm,        // LDRH, STRH, LDRSB, LDRSH with an immediate offset
-    HalfwordReg,        // the same with a register offset
+    DataProcessing,  // AND ... MVN with immediate, shift-by-immediate or shift-by-register operand
+    Multiply,        // MUL, MLA
+    MultiplyLong,    // UMULL, UMLAL, SMULL, SMLAL
+    Swap,            // SWP, SWPB
+    HalfwordImm,     // LDRH, STRH, LDRSB, LDRSH with an immediate offset
+    HalfwordReg,     // the same with a register offset
     Mrs,
     MsrImm,
     MsrReg,
@@ -32,8 +32,8 @@ enum class ArmKind : uint8_t {
     CoprocDataOp,       // CDP
     CoprocRegister,     // MRC, MCR
     Swi,
-    UndefinedSpace,     // bits 25-27 = 011 with bit 4 set
-    Invalid,            // an encoding the decoder rejects
+    UndefinedSpace,  // bits 25-27 = 011 with bit 4 set
+    Invalid,         // an encoding the decoder rejects
     Count
 };
 
@@ -62,9 +62,13 @@ inline constexpr FieldLayout kDataProcessing{{kCond,
                                               {F::RegisterShift, 4, 1},
                                               {F::Rs, 8, 4},
                                               {F::Rm, 0, 4}}};
-inline constexpr FieldLayout kMultiply{
-    {kCond, {F::Accumulate, 21, 1}, {F::SetFlags, 20, 1}, {F::Rd, 16, 4}, {F::Rn, 12, 4}, {F::Rs, 8, 4},
-     {F::Rm, 0, 4}}};
+inline constexpr FieldLayout kMultiply{{kCond,
+                                        {F::Accumulate, 21, 1},
+                                        {F::SetFlags, 20, 1},
+                                        {F::Rd, 16, 4},
+                                        {F::Rn, 12, 4},
+                                        {F::Rs, 8, 4},
+                                        {F::Rm, 0, 4}}};
 inline constexpr FieldLayout kMultiplyLong{{kCond,
                                             {F::Signed, 22, 1},
                                             {F::Accumulate, 21, 1},
@@ -196,36 +200,44 @@ inline constexpr std::array kArmRows = {
 
 // The dispatch key: bits 20-27 and 4-7, 4096 values.
 inline constexpr uint32_t kArmKeyMask = 0x0FF000F0;
-constexpr unsigned ArmKey(uint32_t word) {
+constexpr unsigned ArmKey(uint32_t word)
+{
     return ((word >> 16) & 0xFF0u) | ((word >> 4) & 0xFu);
 }
 // A word whose bits 20-27 and 4-7 are the key's and all others zero.
-constexpr uint32_t ArmKeyWord(unsigned key) {
+constexpr uint32_t ArmKeyWord(unsigned key)
+{
     return ((key & 0xFF0u) << 16) | ((key & 0xFu) << 4);
 }
 
 // Can the row match some word with this key?
-constexpr bool ArmRowFitsKey(const ArmRow& row, unsigned key) {
+constexpr bool ArmRowFitsKey(const ArmRow& row, unsigned key)
+{
     return (ArmKeyWord(key) & row.mask & kArmKeyMask) == (row.value & kArmKeyMask);
 }
 // Does every word with this key that reaches the row match it?
-constexpr bool ArmRowDecidedByKey(const ArmRow& row) {
+constexpr bool ArmRowDecidedByKey(const ArmRow& row)
+{
     return (row.mask & ~kArmKeyMask) == 0;
 }
 
 // Index of the first row at or after `from` that can match a word with this key.
-constexpr int ArmCandidate(unsigned key, int from = 0) {
+constexpr int ArmCandidate(unsigned key, int from = 0)
+{
     for (int i = from; i < static_cast<int>(kArmRows.size()); ++i) {
-        if (ArmRowFitsKey(kArmRows[i], key)) return i;
+        if (ArmRowFitsKey(kArmRows[i], key))
+            return i;
     }
     return static_cast<int>(kArmRows.size()) - 1;
 }
 
 // First-match decode by walking the rows; the tables of arm_decode.h give the
 // same answer faster.
-constexpr int ArmRowIndexSlow(uint32_t word) {
+constexpr int ArmRowIndexSlow(uint32_t word)
+{
     for (int i = 0; i < static_cast<int>(kArmRows.size()); ++i) {
-        if ((word & kArmRows[i].mask) == kArmRows[i].value) return i;
+        if ((word & kArmRows[i].mask) == kArmRows[i].value)
+            return i;
     }
     return static_cast<int>(kArmRows.size()) - 1;
 }

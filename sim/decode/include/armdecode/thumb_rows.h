@@ -28,12 +28,12 @@ enum class ThumbKind : uint8_t {
     LoadAddress,         // ADD Rd, PC or SP, #imm8 x 4
     AdjustSp,            // ADD SP, #+/-imm7 x 4
     PushPop,
-    LoadStoreMultiple,   // LDMIA, STMIA Rb!, {list}
+    LoadStoreMultiple,  // LDMIA, STMIA Rb!, {list}
     CondBranch,
     Swi,
     Branch,
-    BlPrefix,            // BL first half (offset high part)
-    BlSuffix,            // BL second half
+    BlPrefix,  // BL first half (offset high part)
+    BlSuffix,  // BL second half
     Invalid,
     Count
 };
@@ -78,8 +78,7 @@ inline constexpr std::array kThumbRows = {
     ThumbRow{0xFC00, 0x1800, ThumbKind::AddSubReg, "add/sub register", thumb_layout::kAddSubReg},
     ThumbRow{0xFC00, 0x1C00, ThumbKind::AddSubImm, "add/sub immediate", thumb_layout::kAddSubImm},
     ThumbRow{0xE000, 0x0000, ThumbKind::ShiftImm, "shift immediate", thumb_layout::kShiftImm},
-    ThumbRow{0xE000, 0x2000, ThumbKind::MovCmpAddSubImm, "mov/cmp/add/sub immediate",
-             thumb_layout::kMovCmpAddSubImm},
+    ThumbRow{0xE000, 0x2000, ThumbKind::MovCmpAddSubImm, "mov/cmp/add/sub immediate", thumb_layout::kMovCmpAddSubImm},
     ThumbRow{0xFC00, 0x4000, ThumbKind::Alu, "alu", thumb_layout::kAlu},
     // ADD, CMP and MOV of the high-register format need a high register;
     // BX needs H1 clear.
@@ -112,23 +111,29 @@ inline constexpr std::array kThumbRows = {
 };
 
 // The dispatch key: bits 6-15, 1024 values.
-constexpr unsigned ThumbKey(uint32_t halfword) {
+constexpr unsigned ThumbKey(uint32_t halfword)
+{
     return (halfword >> 6) & 0x3FFu;
 }
 
-constexpr int ThumbRowIndexForKey(unsigned key) {
+constexpr int ThumbRowIndexForKey(unsigned key)
+{
     const uint32_t h = key << 6;
     for (int i = 0; i < static_cast<int>(kThumbRows.size()); ++i) {
-        if ((h & kThumbRows[i].mask) == kThumbRows[i].value) return i;
+        if ((h & kThumbRows[i].mask) == kThumbRows[i].value)
+            return i;
     }
     return static_cast<int>(kThumbRows.size()) - 1;
 }
 
-static_assert([] {
-    for (const ThumbRow& r : kThumbRows) {
-        if (r.mask & 0x3F) return false;
-    }
-    return true;
-}(), "every Thumb row must be decided by bits 6-15");
+static_assert(
+    [] {
+        for (const ThumbRow& r : kThumbRows) {
+            if (r.mask & 0x3F)
+                return false;
+        }
+        return true;
+    }(),
+    "every Thumb row must be decided by bits 6-15");
 
 }  // namespace zk::armdecode

@@ -68,8 +68,7 @@ using InstructionReader = std::function<bool(uint32_t address, unsigned width, u
 // The listing from `start` (rounded down to a multiple of 4) over `length`
 // bytes, one line per instruction; a refused read ends it with
 // "Can not access this memory address!!!\n".
-std::string DisassemblyListing(uint32_t start, uint32_t length, bool thumb, uint32_t pc,
-                               const InstructionReader& read);
+std::string DisassemblyListing(uint32_t start, uint32_t length, bool thumb, uint32_t pc, const InstructionReader& read);
 
 inline constexpr const char* kMemoryRefusedText = "Can not access this memory address!!!\n";
 

@@ -8,7 +8,8 @@
 
 namespace zk::sim {
 
-[[gnu::format(printf, 1, 2)]] inline std::string Format(const char* fmt, ...) {
+[[gnu::format(printf, 1, 2)]] inline std::string Format(const char* fmt, ...)
+{
     char small[256];
     va_list args;
     va_start(args, fmt);
