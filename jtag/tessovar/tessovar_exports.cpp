@@ -31,7 +31,9 @@ struct Driver {
             link.delayCount = calibrated;
             return;
         }
-        link.delayCount = speed == 0 ? 1 : static_cast<uint32_t>(speed);
+        // 0 becomes 1; so does a negative speed, which would otherwise count
+        // four billion iterations per clock edge.
+        link.delayCount = speed <= 0 ? 1 : static_cast<uint32_t>(speed);
     }
 
     // Finds the delay count at which 1000 rounds of two data writes, each

@@ -54,6 +54,12 @@ TEST(JtagFaults, TheFirstWalkAfterLoadEndsInTheStateAskedFor)
         if (d.get_state) {
             EXPECT_EQ(d.get_state(), JTAG_SHIFT_IR);
         }
+        // No such state: nothing recorded, nothing walked.
+        d.state_jump(9);
+        d.state_move(12);
+        EXPECT_EQ(port.TargetTap().State(), portio::TapState::ShiftIr) << name;
+        d.state_move(JTAG_RUN_TEST_IDLE);
+        EXPECT_EQ(port.TargetTap().State(), portio::TapState::RunTestIdle) << name;
     }
 }
 
@@ -71,6 +77,10 @@ TEST(JtagFaults, CableMovesBetweenTheShiftStatesReachThem)
     const uint64_t clocks = port.TargetTap().Clocks();
     d.state_move(JTAG_SHIFT_DR);
     EXPECT_EQ(port.TargetTap().Clocks(), clocks);
+    // A negative speed is the shortest delay, not four billion iterations.
+    d.jtag_speed(-1);
+    d.state_move(JTAG_RUN_TEST_IDLE);
+    EXPECT_EQ(port.TargetTap().State(), portio::TapState::RunTestIdle);
 }
 
 TEST(JtagFaults, ACableScanEndingInItsShiftStateShiftsItsLastBit)
@@ -269,4 +279,23 @@ TEST(JtagExports, EachLibraryExportsExactlyItsInterface)
         EXPECT_EQ(names, expected) << name;
         EXPECT_EQ(names.size(), std::string(name) == "Rimbolt" ? 28u : 26u);
     }
+}
+
+TEST(JtagFaults, CableClocksWriteTheDataRegisterTwicePerBitAndReadTdoAfterTheRisingEdge)
+{
+    portio::SimulatedPort& port = FreshPort(portio::DeviceKind::Cable);
+    JtagDriver d("Tessovar");
+    d.init_jtag_controller(1, 1);
+    port.ClearTrace();
+    d.state_move(JTAG_RUN_TEST_IDLE);  // one clock, TMS 0
+    EXPECT_EQ(Ops(port.Trace()), "W378=90 W378=94 R379");
+    port.ClearTrace();
+    const uint8_t data = 0x3;
+    d.scan_out(JTAG_SELECT_DR, 2, &data, JTAG_RUN_TEST_IDLE);
+    // To Shift-DR (TMS 1,0,0), one data bit, then the walk out carrying the
+    // last bit (TDI 1) with TMS 1,1,0.
+    EXPECT_EQ(Ops(port.Trace()),
+              "W378=92 W378=96 R379 W378=90 W378=94 W378=90 W378=94 "
+              "W378=98 W378=9C "
+              "W378=9A W378=9E R379 W378=9A W378=9E W378=98 W378=9C");
 }

@@ -45,7 +45,13 @@ public:
 
     ScanOptions& Options() { return options_; }
     uint8_t State() const { return state_; }
-    void JumpTo(uint8_t state) { state_ = state; }
+    // Records a state without clocking (6: undetermined); other numbers are
+    // no state and change nothing.
+    void JumpTo(uint8_t state)
+    {
+        if (state <= 6)
+            state_ = state;
+    }
 
     // Walks to `target` (0-5); false and nothing done for any other number.
     // From the undetermined state the TAP first goes to Run-Test/Idle and the
