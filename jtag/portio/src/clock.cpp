@@ -1,0 +1,20 @@
+#include "portio/clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace portio {
+
+PortClock& Clock()
+{
+    static PortClock clock{
+        [] {
+            using namespace std::chrono;
+            return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+        },
+        [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
+    };
+    return clock;
+}
+
+}  // namespace portio
