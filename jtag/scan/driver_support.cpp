@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/clock.h"
 #include "platform/win32.h"
-#include "portio/clock.h"
 
 namespace jtag {
 
@@ -44,7 +44,7 @@ int32_t MessageWaiting()
 
 void Delay(uint32_t milliseconds)
 {
-    portio::Clock().sleepMs(milliseconds);
+    platform::SleepMs(milliseconds);
 }
 
 }  // namespace jtag

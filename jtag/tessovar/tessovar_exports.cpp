@@ -6,7 +6,7 @@
 #include "jtagscan/driver_support.h"
 #include "jtagscan/port_codes.h"
 #include "jtagscan/scan_engine.h"
-#include "portio/clock.h"
+#include "platform/clock.h"
 
 #define JTAG_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -45,14 +45,14 @@ struct Driver {
         uint32_t trial = (lower + upper) / 2;
         for (;;) {
             link.delayCount = trial;
-            const uint32_t start = portio::Clock().nowMs();
+            const uint64_t start = platform::NowMs();
             for (int i = 0; i < 1000; ++i) {
                 link.WriteData(link.image);
                 link.Spin();
                 link.WriteData(link.image);
                 link.Spin();
             }
-            const uint32_t elapsed = portio::Clock().nowMs() - start;
+            const uint64_t elapsed = platform::NowMs() - start;
             if (elapsed > 130 && elapsed < 133)
                 break;
             if (elapsed >= 133) {

@@ -9,7 +9,7 @@
 #include "driver_api.h"
 #include "host_tools.h"
 #include "jtag_driver.h"
-#include "portio/clock.h"
+#include "platform/clock.h"
 #include "portio/ppdev_backend.h"
 
 namespace {
@@ -202,26 +202,26 @@ TEST(JtagFaults, BoxOutputsPinsAndTrst)
 TEST(JtagFaults, TessovarCalibratesOncePerProcess)
 {
     FreshPort(portio::DeviceKind::Cable);
-    portio::PortClock saved = portio::Clock();
+    platform::Clock saved = platform::TheClock();
     // Each timing reads the clock twice: elapsed 200, 100, then 131 ms.
     std::vector<uint32_t> times = {0, 200, 1000, 1100, 2000, 2131};
     size_t next = 0;
-    portio::Clock().nowMs = [&] { return next < times.size() ? times[next++] : 99999; };
+    platform::TheClock().nowMs = [&] { return next < times.size() ? times[next++] : 99999; };
     JtagDriver d("Tessovar");
     d.init_jtag_controller(1, 8);
     EXPECT_EQ(next, times.size());
     // 80 too slow: 45; 45 too fast: 62; 62 is right.
     d.jtag_speed(8);
     EXPECT_EQ(next, times.size());  // calibrated once
-    portio::Clock() = saved;
+    platform::TheClock() = saved;
 }
 
 TEST(JtagFaults, OsDelaySleepsOnTheClockAndReleaseToOsSeesNoMessage)
 {
     FreshPort(portio::DeviceKind::Box);
-    portio::PortClock saved = portio::Clock();
+    platform::Clock saved = platform::TheClock();
     std::vector<uint32_t> slept;
-    portio::Clock().sleepMs = [&](uint32_t ms) { slept.push_back(ms); };
+    platform::TheClock().sleepMs = [&](uint32_t ms) { slept.push_back(ms); };
     for (const char* name : {"Rimbolt", "Tessovar"}) {
         JtagDriver d(name);
         d.os_delay(25);
@@ -229,7 +229,7 @@ TEST(JtagFaults, OsDelaySleepsOnTheClockAndReleaseToOsSeesNoMessage)
         EXPECT_EQ(d.jtag_driver_version(), 1);
     }
     EXPECT_EQ(slept, (std::vector<uint32_t>{25, 25}));
-    portio::Clock() = saved;
+    platform::TheClock() = saved;
 }
 
 TEST(JtagExports, EachLibraryExportsExactlyItsInterface)
