@@ -127,9 +127,11 @@ std::optional<std::pair<unsigned, RotatedImmediate>> ImmediateFor(unsigned op, u
         unsigned a, b;
         bool negate;
     };
-    static constexpr std::array<Pair, 5> kPairs = {
-        {{kOpMov, kOpMvn, false}, {kOpAnd, kOpBic, false}, {kOpAdc, kOpSbc, false}, {kOpAdd, kOpSub, true},
-         {kOpCmp, kOpCmn, true}}};
+    static constexpr std::array<Pair, 5> kPairs = {{{kOpMov, kOpMvn, false},
+                                                    {kOpAnd, kOpBic, false},
+                                                    {kOpAdc, kOpSbc, false},
+                                                    {kOpAdd, kOpSub, true},
+                                                    {kOpCmp, kOpCmn, true}}};
     for (const Pair& p : kPairs) {
         if (op != p.a && op != p.b)
             continue;
@@ -150,36 +152,38 @@ Word DataProcessingWord(Context& x, unsigned op, bool s, unsigned rd, unsigned r
             x.c.Fail(AsmError::Immediate);
             return std::nullopt;
         }
-        return EncodeArm(ArmKind::DataProcessing, {{FieldId::Cond, x.m.cond},
-                                                   {FieldId::ImmediateForm, 1},
-                                                   {FieldId::Opcode, imm->first},
-                                                   {FieldId::SetFlags, s},
-                                                   {FieldId::Rn, rn},
-                                                   {FieldId::Rd, rd},
-                                                   {FieldId::Rotate, imm->second.rotate},
-                                                   {FieldId::Imm, imm->second.imm8}});
+        return EncodeArm(ArmKind::DataProcessing,
+                         {{FieldId::Cond, x.m.cond},
+                          {FieldId::ImmediateForm, 1},
+                          {FieldId::Opcode, imm->first},
+                          {FieldId::SetFlags, s},
+                          {FieldId::Rn, rn},
+                          {FieldId::Rd, rd},
+                          {FieldId::Rotate, imm->second.rotate},
+                          {FieldId::Imm, imm->second.imm8}});
     }
     if (op2.shift.byRegister) {
-        return EncodeArm(ArmKind::DataProcessing, {{FieldId::Cond, x.m.cond},
-                                                   {FieldId::Opcode, op},
-                                                   {FieldId::SetFlags, s},
-                                                   {FieldId::Rn, rn},
-                                                   {FieldId::Rd, rd},
-                                                   {FieldId::Rs, op2.shift.rs},
-                                                   {FieldId::ShiftType, op2.shift.type},
-                                                   {FieldId::RegisterShift, 1},
-                                                   {FieldId::Rm, op2.rm}});
+        return EncodeArm(ArmKind::DataProcessing,
+                         {{FieldId::Cond, x.m.cond},
+                          {FieldId::Opcode, op},
+                          {FieldId::SetFlags, s},
+                          {FieldId::Rn, rn},
+                          {FieldId::Rd, rd},
+                          {FieldId::Rs, op2.shift.rs},
+                          {FieldId::ShiftType, op2.shift.type},
+                          {FieldId::RegisterShift, 1},
+                          {FieldId::Rm, op2.rm}});
     }
-    return EncodeArm(ArmKind::DataProcessing, {{FieldId::Cond, x.m.cond},
-                                               {FieldId::Opcode, op},
-                                               {FieldId::SetFlags, s},
-                                               {FieldId::Rn, rn},
-                                               {FieldId::Rd, rd},
-                                               {FieldId::ShiftAmount, op2.shift.amount},
-                                               {FieldId::ShiftType, op2.shift.type},
-                                               {FieldId::Rm, op2.rm}});
+    return EncodeArm(ArmKind::DataProcessing,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::Opcode, op},
+                      {FieldId::SetFlags, s},
+                      {FieldId::Rn, rn},
+                      {FieldId::Rd, rd},
+                      {FieldId::ShiftAmount, op2.shift.amount},
+                      {FieldId::ShiftType, op2.shift.type},
+                      {FieldId::Rm, op2.rm}});
 }
-
 
 Word DataProcessing(Context& x, unsigned op)
 {
@@ -225,13 +229,14 @@ Word Multiply(Context& x, bool accumulate)
     c.ExpectEnd();
     if (!c.Ok())
         return std::nullopt;
-    return EncodeArm(ArmKind::Multiply, {{FieldId::Cond, x.m.cond},
-                                         {FieldId::Accumulate, accumulate},
-                                         {FieldId::SetFlags, x.m.suffix == "s"},
-                                         {FieldId::Rd, rd},
-                                         {FieldId::Rn, rn},
-                                         {FieldId::Rs, rs},
-                                         {FieldId::Rm, rm}});
+    return EncodeArm(ArmKind::Multiply,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::Accumulate, accumulate},
+                      {FieldId::SetFlags, x.m.suffix == "s"},
+                      {FieldId::Rd, rd},
+                      {FieldId::Rn, rn},
+                      {FieldId::Rs, rs},
+                      {FieldId::Rm, rm}});
 }
 
 // UMULL/UMLAL/SMULL/SMLAL rdlo, rdhi, rm, rs.
@@ -247,14 +252,15 @@ Word MultiplyLong(Context& x, bool isSigned, bool accumulate)
     c.ExpectEnd();
     if (!c.Ok())
         return std::nullopt;
-    return EncodeArm(ArmKind::MultiplyLong, {{FieldId::Cond, x.m.cond},
-                                             {FieldId::Signed, isSigned},
-                                             {FieldId::Accumulate, accumulate},
-                                             {FieldId::SetFlags, x.m.suffix == "s"},
-                                             {FieldId::RdLo, r[0]},
-                                             {FieldId::RdHi, r[1]},
-                                             {FieldId::Rm, r[2]},
-                                             {FieldId::Rs, r[3]}});
+    return EncodeArm(ArmKind::MultiplyLong,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::Signed, isSigned},
+                      {FieldId::Accumulate, accumulate},
+                      {FieldId::SetFlags, x.m.suffix == "s"},
+                      {FieldId::RdLo, r[0]},
+                      {FieldId::RdHi, r[1]},
+                      {FieldId::Rm, r[2]},
+                      {FieldId::Rs, r[3]}});
 }
 
 Word Swap(Context& x)
@@ -270,11 +276,12 @@ Word Swap(Context& x)
     c.ExpectEnd();
     if (!c.Ok())
         return std::nullopt;
-    return EncodeArm(ArmKind::Swap, {{FieldId::Cond, x.m.cond},
-                                     {FieldId::Byte, x.m.suffix == "b"},
-                                     {FieldId::Rn, rn},
-                                     {FieldId::Rd, rd},
-                                     {FieldId::Rm, rm}});
+    return EncodeArm(ArmKind::Swap,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::Byte, x.m.suffix == "b"},
+                      {FieldId::Rn, rn},
+                      {FieldId::Rd, rd},
+                      {FieldId::Rm, rm}});
 }
 
 // The address operand of a single or halfword transfer.
@@ -298,7 +305,9 @@ TransferAddress ReadTransferAddress(Context& x, uint32_t maxOffset, bool shiftAl
     OperandCursor& c = x.c;
     TransferAddress a;
     auto offsetOperand = [&] {
-        if (c.Take('#') || !(c.Peek('-') || c.Peek('+') || c.TryRegister())) {
+        OperandCursor registerProbe = c;
+        registerProbe.Take('-') || registerProbe.Take('+');
+        if (c.Take('#') || !registerProbe.TryRegister()) {
             // "#-0" is a down offset of zero.
             OperandCursor probe = c;
             const bool minus = probe.Take('-');
@@ -374,27 +383,29 @@ Word Transfer(Context& x, bool load)
         const bool w = a.pre && a.writeBack;
         const uint32_t sh = sfx == "h" ? 1 : sfx == "sb" ? 2 : 3;
         if (a.immediate) {
-            return EncodeArm(ArmKind::HalfwordImm, {{FieldId::Cond, x.m.cond},
-                                                    {FieldId::PreIndex, a.pre},
-                                                    {FieldId::Up, a.up},
-                                                    {FieldId::ImmediateForm, 1},
-                                                    {FieldId::WriteBack, w},
-                                                    {FieldId::Load, load},
-                                                    {FieldId::Rn, a.rn},
-                                                    {FieldId::Rd, rd},
-                                                    {FieldId::ImmHigh, a.offset >> 4},
-                                                    {FieldId::SignedHalf, sh},
-                                                    {FieldId::ImmLow, a.offset & 15}});
+            return EncodeArm(ArmKind::HalfwordImm,
+                             {{FieldId::Cond, x.m.cond},
+                              {FieldId::PreIndex, a.pre},
+                              {FieldId::Up, a.up},
+                              {FieldId::ImmediateForm, 1},
+                              {FieldId::WriteBack, w},
+                              {FieldId::Load, load},
+                              {FieldId::Rn, a.rn},
+                              {FieldId::Rd, rd},
+                              {FieldId::ImmHigh, a.offset >> 4},
+                              {FieldId::SignedHalf, sh},
+                              {FieldId::ImmLow, a.offset & 15}});
         }
-        return EncodeArm(ArmKind::HalfwordReg, {{FieldId::Cond, x.m.cond},
-                                                {FieldId::PreIndex, a.pre},
-                                                {FieldId::Up, a.up},
-                                                {FieldId::WriteBack, w},
-                                                {FieldId::Load, load},
-                                                {FieldId::Rn, a.rn},
-                                                {FieldId::Rd, rd},
-                                                {FieldId::SignedHalf, sh},
-                                                {FieldId::Rm, a.rm}});
+        return EncodeArm(ArmKind::HalfwordReg,
+                         {{FieldId::Cond, x.m.cond},
+                          {FieldId::PreIndex, a.pre},
+                          {FieldId::Up, a.up},
+                          {FieldId::WriteBack, w},
+                          {FieldId::Load, load},
+                          {FieldId::Rn, a.rn},
+                          {FieldId::Rd, rd},
+                          {FieldId::SignedHalf, sh},
+                          {FieldId::Rm, a.rm}});
     }
     // LDRT and the like: post-indexed with W set ("[rn]" alone is "[rn], #0").
     if (user) {
@@ -407,28 +418,30 @@ Word Transfer(Context& x, bool load)
     const bool w = a.pre ? a.writeBack : user;
     const bool byte = sfx == "b" || sfx == "bt";
     if (a.immediate) {
-        return EncodeArm(ArmKind::SingleTransferImm, {{FieldId::Cond, x.m.cond},
-                                                      {FieldId::PreIndex, a.pre},
-                                                      {FieldId::Up, a.up},
-                                                      {FieldId::Byte, byte},
-                                                      {FieldId::WriteBack, w},
-                                                      {FieldId::Load, load},
-                                                      {FieldId::Rn, a.rn},
-                                                      {FieldId::Rd, rd},
-                                                      {FieldId::Imm, a.offset}});
+        return EncodeArm(ArmKind::SingleTransferImm,
+                         {{FieldId::Cond, x.m.cond},
+                          {FieldId::PreIndex, a.pre},
+                          {FieldId::Up, a.up},
+                          {FieldId::Byte, byte},
+                          {FieldId::WriteBack, w},
+                          {FieldId::Load, load},
+                          {FieldId::Rn, a.rn},
+                          {FieldId::Rd, rd},
+                          {FieldId::Imm, a.offset}});
     }
-    return EncodeArm(ArmKind::SingleTransferReg, {{FieldId::Cond, x.m.cond},
-                                                  {FieldId::ImmediateForm, 1},
-                                                  {FieldId::PreIndex, a.pre},
-                                                  {FieldId::Up, a.up},
-                                                  {FieldId::Byte, byte},
-                                                  {FieldId::WriteBack, w},
-                                                  {FieldId::Load, load},
-                                                  {FieldId::Rn, a.rn},
-                                                  {FieldId::Rd, rd},
-                                                  {FieldId::ShiftAmount, a.shift.amount},
-                                                  {FieldId::ShiftType, a.shift.type},
-                                                  {FieldId::Rm, a.rm}});
+    return EncodeArm(ArmKind::SingleTransferReg,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::ImmediateForm, 1},
+                      {FieldId::PreIndex, a.pre},
+                      {FieldId::Up, a.up},
+                      {FieldId::Byte, byte},
+                      {FieldId::WriteBack, w},
+                      {FieldId::Load, load},
+                      {FieldId::Rn, a.rn},
+                      {FieldId::Rd, rd},
+                      {FieldId::ShiftAmount, a.shift.amount},
+                      {FieldId::ShiftType, a.shift.type},
+                      {FieldId::Rm, a.rm}});
 }
 
 // P and U of a block transfer's addressing mode ("ia", "fd" ...).
@@ -453,14 +466,15 @@ std::optional<std::pair<bool, bool>> BlockMode(std::string_view sfx, bool load)
 
 Word BlockWord(Context& x, bool load, bool pre, bool up, bool user, bool writeBack, unsigned rn, uint32_t list)
 {
-    return EncodeArm(ArmKind::BlockTransfer, {{FieldId::Cond, x.m.cond},
-                                              {FieldId::PreIndex, pre},
-                                              {FieldId::Up, up},
-                                              {FieldId::SetFlags, user},
-                                              {FieldId::WriteBack, writeBack},
-                                              {FieldId::Load, load},
-                                              {FieldId::Rn, rn},
-                                              {FieldId::RegisterList, list}});
+    return EncodeArm(ArmKind::BlockTransfer,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::PreIndex, pre},
+                      {FieldId::Up, up},
+                      {FieldId::SetFlags, user},
+                      {FieldId::WriteBack, writeBack},
+                      {FieldId::Load, load},
+                      {FieldId::Rn, rn},
+                      {FieldId::RegisterList, list}});
 }
 
 Word BlockTransfer(Context& x, bool load)
@@ -489,14 +503,15 @@ Word PushPop(Context& x, bool load)
         return std::nullopt;
     if (std::has_single_bit(list)) {
         const auto rd = static_cast<uint32_t>(std::countr_zero(list));
-        return EncodeArm(ArmKind::SingleTransferImm, {{FieldId::Cond, x.m.cond},
-                                                      {FieldId::PreIndex, !load},
-                                                      {FieldId::Up, load},
-                                                      {FieldId::WriteBack, !load},
-                                                      {FieldId::Load, load},
-                                                      {FieldId::Rn, 13},
-                                                      {FieldId::Rd, rd},
-                                                      {FieldId::Imm, 4}});
+        return EncodeArm(ArmKind::SingleTransferImm,
+                         {{FieldId::Cond, x.m.cond},
+                          {FieldId::PreIndex, !load},
+                          {FieldId::Up, load},
+                          {FieldId::WriteBack, !load},
+                          {FieldId::Load, load},
+                          {FieldId::Rn, 13},
+                          {FieldId::Rd, rd},
+                          {FieldId::Imm, 4}});
     }
     return BlockWord(x, load, !load, load, false, true, 13, list);
 }
@@ -519,9 +534,10 @@ Word Branch(Context& x, bool link)
         c.Fail(AsmError::Range);
         return std::nullopt;
     }
-    return EncodeArm(ArmKind::Branch, {{FieldId::Cond, x.m.cond},
-                                       {FieldId::Link, link},
-                                       {FieldId::Imm, static_cast<uint32_t>(distance >> 2) & 0xFFFFFF}});
+    return EncodeArm(ArmKind::Branch,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::Link, link},
+                      {FieldId::Imm, static_cast<uint32_t>(distance >> 2) & 0xFFFFFF}});
 }
 
 Word Bx(Context& x)
@@ -624,20 +640,22 @@ Word Msr(Context& x)
             c.Fail(AsmError::Immediate);
             return std::nullopt;
         }
-        return EncodeArm(ArmKind::MsrImm, {{FieldId::Cond, x.m.cond},
-                                           {FieldId::Spsr, target->first},
-                                           {FieldId::FieldMask, target->second},
-                                           {FieldId::Rotate, imm->rotate},
-                                           {FieldId::Imm, imm->imm8}});
+        return EncodeArm(ArmKind::MsrImm,
+                         {{FieldId::Cond, x.m.cond},
+                          {FieldId::Spsr, target->first},
+                          {FieldId::FieldMask, target->second},
+                          {FieldId::Rotate, imm->rotate},
+                          {FieldId::Imm, imm->imm8}});
     }
     if (source.shift.type || source.shift.amount || source.shift.byRegister) {
         c.Fail(AsmError::Syntax);
         return std::nullopt;
     }
-    return EncodeArm(ArmKind::MsrReg, {{FieldId::Cond, x.m.cond},
-                                       {FieldId::Spsr, target->first},
-                                       {FieldId::FieldMask, target->second},
-                                       {FieldId::Rm, source.rm}});
+    return EncodeArm(ArmKind::MsrReg,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::Spsr, target->first},
+                      {FieldId::FieldMask, target->second},
+                      {FieldId::Rm, source.rm}});
 }
 
 // A coprocessor operation number of `bits` bits.
@@ -669,22 +687,24 @@ Word CoprocOperation(Context& x, bool registerTransfer, bool load)
     if (!c.Ok())
         return std::nullopt;
     if (registerTransfer) {
-        return EncodeArm(ArmKind::CoprocRegister, {{FieldId::Cond, x.m.cond},
-                                                   {FieldId::CpOpcode1, op1},
-                                                   {FieldId::Load, load},
-                                                   {FieldId::CRn, crn},
-                                                   {FieldId::Rd, rd},
-                                                   {FieldId::CpNumber, cp},
-                                                   {FieldId::CpOpcode2, op2},
-                                                   {FieldId::CRm, crm}});
+        return EncodeArm(ArmKind::CoprocRegister,
+                         {{FieldId::Cond, x.m.cond},
+                          {FieldId::CpOpcode1, op1},
+                          {FieldId::Load, load},
+                          {FieldId::CRn, crn},
+                          {FieldId::Rd, rd},
+                          {FieldId::CpNumber, cp},
+                          {FieldId::CpOpcode2, op2},
+                          {FieldId::CRm, crm}});
     }
-    return EncodeArm(ArmKind::CoprocDataOp, {{FieldId::Cond, x.m.cond},
-                                             {FieldId::CpOpcode1, op1},
-                                             {FieldId::CRn, crn},
-                                             {FieldId::CRd, rd},
-                                             {FieldId::CpNumber, cp},
-                                             {FieldId::CpOpcode2, op2},
-                                             {FieldId::CRm, crm}});
+    return EncodeArm(ArmKind::CoprocDataOp,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::CpOpcode1, op1},
+                      {FieldId::CRn, crn},
+                      {FieldId::CRd, rd},
+                      {FieldId::CpNumber, cp},
+                      {FieldId::CpOpcode2, op2},
+                      {FieldId::CRm, crm}});
 }
 
 // LDC/STC{L} p, crd, [rn, #+-off]{!} | [rn], #+-off: offsets in words.
@@ -707,16 +727,17 @@ Word CoprocTransfer(Context& x, bool load)
         c.Fail(AsmError::Alignment);
         return std::nullopt;
     }
-    return EncodeArm(ArmKind::CoprocTransfer, {{FieldId::Cond, x.m.cond},
-                                               {FieldId::PreIndex, a.pre},
-                                               {FieldId::Up, a.up},
-                                               {FieldId::Byte, x.m.suffix == "l"},
-                                               {FieldId::WriteBack, a.writeBack},
-                                               {FieldId::Load, load},
-                                               {FieldId::Rn, a.rn},
-                                               {FieldId::CRd, crd},
-                                               {FieldId::CpNumber, cp},
-                                               {FieldId::Imm, a.offset / 4}});
+    return EncodeArm(ArmKind::CoprocTransfer,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::PreIndex, a.pre},
+                      {FieldId::Up, a.up},
+                      {FieldId::Byte, x.m.suffix == "l"},
+                      {FieldId::WriteBack, a.writeBack},
+                      {FieldId::Load, load},
+                      {FieldId::Rn, a.rn},
+                      {FieldId::CRd, crd},
+                      {FieldId::CpNumber, cp},
+                      {FieldId::Imm, a.offset / 4}});
 }
 
 // ADR rd, target: ADD or SUB rd, pc, #distance.
@@ -736,13 +757,14 @@ Word Adr(Context& x)
         c.Fail(AsmError::Range);
         return std::nullopt;
     }
-    return EncodeArm(ArmKind::DataProcessing, {{FieldId::Cond, x.m.cond},
-                                               {FieldId::ImmediateForm, 1},
-                                               {FieldId::Opcode, distance >= 0 ? kOpAdd : kOpSub},
-                                               {FieldId::Rn, 15},
-                                               {FieldId::Rd, rd},
-                                               {FieldId::Rotate, imm->rotate},
-                                               {FieldId::Imm, imm->imm8}});
+    return EncodeArm(ArmKind::DataProcessing,
+                     {{FieldId::Cond, x.m.cond},
+                      {FieldId::ImmediateForm, 1},
+                      {FieldId::Opcode, distance >= 0 ? kOpAdd : kOpSub},
+                      {FieldId::Rn, 15},
+                      {FieldId::Rd, rd},
+                      {FieldId::Rotate, imm->rotate},
+                      {FieldId::Imm, imm->imm8}});
 }
 
 Word Nop(Context& x)

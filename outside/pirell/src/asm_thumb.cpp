@@ -94,11 +94,12 @@ Half Shift(Context& x, unsigned op)
 
 Half HiRegOp(Context& x, unsigned op, unsigned rd, unsigned rs)
 {
-    return EncodeThumb(ThumbKind::HiRegOp, {{FieldId::Opcode, op},
-                                            {FieldId::HighRd, rd >> 3},
-                                            {FieldId::HighRs, rs >> 3},
-                                            {FieldId::Rs, rs & 7},
-                                            {FieldId::Rd, rd & 7}});
+    return EncodeThumb(ThumbKind::HiRegOp,
+                       {{FieldId::Opcode, op},
+                        {FieldId::HighRd, rd >> 3},
+                        {FieldId::HighRs, rs >> 3},
+                        {FieldId::Rs, rs & 7},
+                        {FieldId::Rd, rd & 7}});
 }
 
 Half ImmediateOp(Context& x, unsigned op, unsigned rd, int64_t n)
@@ -107,7 +108,8 @@ Half ImmediateOp(Context& x, unsigned op, unsigned rd, int64_t n)
         x.c.Fail(AsmError::Immediate);
         return std::nullopt;
     }
-    return EncodeThumb(ThumbKind::MovCmpAddSubImm, {{FieldId::Opcode, op}, {FieldId::Rd, rd}, {FieldId::Imm, uint32_t(n)}});
+    return EncodeThumb(ThumbKind::MovCmpAddSubImm,
+                       {{FieldId::Opcode, op}, {FieldId::Rd, rd}, {FieldId::Imm, uint32_t(n)}});
 }
 
 // ADD/SUB sp, #n (and sp, sp, #n): a multiple of 4 up to 508 either way.
@@ -144,7 +146,8 @@ Half LoadAddress(Context& x, unsigned rd, bool sp, int64_t n)
         x.c.Fail(AsmError::Immediate);
         return std::nullopt;
     }
-    return EncodeThumb(ThumbKind::LoadAddress, {{FieldId::SpBase, sp}, {FieldId::Rd, rd}, {FieldId::Imm, uint32_t(n / 4)}});
+    return EncodeThumb(ThumbKind::LoadAddress,
+                       {{FieldId::SpBase, sp}, {FieldId::Rd, rd}, {FieldId::Imm, uint32_t(n / 4)}});
 }
 
 // ADD and SUB in all their forms.
@@ -213,7 +216,8 @@ Half AddSub(Context& x, bool sub)
         c.Fail(AsmError::Register);
         return std::nullopt;
     }
-    return EncodeThumb(ThumbKind::AddSubReg, {{FieldId::Opcode, sub}, {FieldId::Rn, rn}, {FieldId::Rs, rs}, {FieldId::Rd, rd}});
+    return EncodeThumb(ThumbKind::AddSubReg,
+                       {{FieldId::Opcode, sub}, {FieldId::Rn, rn}, {FieldId::Rs, rs}, {FieldId::Rd, rd}});
 }
 
 // MOV rd, #imm8 | rd, rs (low to low: ADD rd, rs, #0; else the high-register MOV).
@@ -239,7 +243,8 @@ Half MovCmp(Context& x, bool cmp)
     if (Low(rd) && Low(rs)) {
         if (cmp)
             return EncodeThumb(ThumbKind::Alu, {{FieldId::Opcode, kAluCmp}, {FieldId::Rs, rs}, {FieldId::Rd, rd}});
-        return EncodeThumb(ThumbKind::AddSubImm, {{FieldId::Opcode, 0}, {FieldId::Imm, 0}, {FieldId::Rs, rs}, {FieldId::Rd, rd}});
+        return EncodeThumb(ThumbKind::AddSubImm,
+                           {{FieldId::Opcode, 0}, {FieldId::Imm, 0}, {FieldId::Rs, rs}, {FieldId::Rd, rd}});
     }
     return HiRegOp(x, cmp ? 1 : 2, rd, rs);
 }
@@ -307,11 +312,12 @@ Half Transfer(Context& x, bool load, Width width)
             return std::nullopt;
         }
         if (width == Width::Word || width == Width::Byte) {
-            return EncodeThumb(ThumbKind::LoadStoreReg, {{FieldId::Load, load},
-                                                         {FieldId::Byte, width == Width::Byte},
-                                                         {FieldId::Ro, *ro},
-                                                         {FieldId::Rb, rb},
-                                                         {FieldId::Rd, rd}});
+            return EncodeThumb(ThumbKind::LoadStoreReg,
+                               {{FieldId::Load, load},
+                                {FieldId::Byte, width == Width::Byte},
+                                {FieldId::Ro, *ro},
+                                {FieldId::Rb, rb},
+                                {FieldId::Rd, rd}});
         }
         // STRH 0, LDSB 1, LDRH 2, LDSH 3.
         const uint32_t op = width == Width::SignedByte ? 1 : width == Width::SignedHalf ? 3 : load ? 2 : 0;
@@ -351,14 +357,16 @@ Half Transfer(Context& x, bool load, Width width)
         return std::nullopt;
     }
     if (width == Width::Half) {
-        return EncodeThumb(ThumbKind::LoadStoreHalfImm,
-                           {{FieldId::Load, load}, {FieldId::Imm, uint32_t(units)}, {FieldId::Rb, rb}, {FieldId::Rd, rd}});
+        return EncodeThumb(
+            ThumbKind::LoadStoreHalfImm,
+            {{FieldId::Load, load}, {FieldId::Imm, uint32_t(units)}, {FieldId::Rb, rb}, {FieldId::Rd, rd}});
     }
-    return EncodeThumb(ThumbKind::LoadStoreImm, {{FieldId::Byte, width == Width::Byte},
-                                                 {FieldId::Load, load},
-                                                 {FieldId::Imm, uint32_t(units)},
-                                                 {FieldId::Rb, rb},
-                                                 {FieldId::Rd, rd}});
+    return EncodeThumb(ThumbKind::LoadStoreImm,
+                       {{FieldId::Byte, width == Width::Byte},
+                        {FieldId::Load, load},
+                        {FieldId::Imm, uint32_t(units)},
+                        {FieldId::Rb, rb},
+                        {FieldId::Rd, rd}});
 }
 
 // PUSH {r0-r7, lr}, POP {r0-r7, pc}.
@@ -374,8 +382,9 @@ Half PushPop(Context& x, bool pop)
         c.Fail(AsmError::Register);
         return std::nullopt;
     }
-    return EncodeThumb(ThumbKind::PushPop,
-                       {{FieldId::Load, pop}, {FieldId::PcOrLr, (list & extra) != 0}, {FieldId::RegisterList, list & 0xFF}});
+    return EncodeThumb(
+        ThumbKind::PushPop,
+        {{FieldId::Load, pop}, {FieldId::PcOrLr, (list & extra) != 0}, {FieldId::RegisterList, list & 0xFF}});
 }
 
 // LDMIA/STMIA rb!, {r0-r7}; an LDMIA that loads rb may leave out the "!".
@@ -397,7 +406,8 @@ Half Multiple(Context& x, bool load)
         c.Fail(AsmError::Syntax);
         return std::nullopt;
     }
-    return EncodeThumb(ThumbKind::LoadStoreMultiple, {{FieldId::Load, load}, {FieldId::Rb, rb}, {FieldId::RegisterList, list}});
+    return EncodeThumb(ThumbKind::LoadStoreMultiple,
+                       {{FieldId::Load, load}, {FieldId::Rb, rb}, {FieldId::RegisterList, list}});
 }
 
 // The distance of a branch target from the instruction + 4, in halfwords,
@@ -571,8 +581,9 @@ const ThumbForm* FindForm(const std::string& name, unsigned& cond)
         }
     }
     for (const ThumbForm& f : kThumbForms) {
-        if (name == f.name || (f.flagSuffix && name.size() == f.name.size() + 1 && name.back() == 's' &&
-                               name.compare(0, f.name.size(), f.name) == 0))
+        if (name == f.name ||
+            (f.flagSuffix && name.size() == f.name.size() + 1 && name.back() == 's' &&
+             name.compare(0, f.name.size(), f.name) == 0))
             return &f;
     }
     // "adds" and "subs" name the flag-setting (low-register) forms too.
