@@ -148,10 +148,10 @@ TEST_F(AssembleLine, RefusedTextsWriteNothingAndSayWhy)
     };
     const std::string overlong(300, 'a');
     const Case cases[] = {
-        {"frob r0", DAD_ASM_E_MNEMONIC},        {"mov r0, r1 ;", DAD_ASM_E_SYNTAX},
-        {"mov r16, r0", DAD_ASM_E_REGISTER},    {"mov r0, #0x101", DAD_ASM_E_IMMEDIATE},
-        {"b 0x4000000", DAD_ASM_E_RANGE},       {"b 0x8002", DAD_ASM_E_ALIGNMENT},
-        {"b #nosuch", DAD_ASM_E_ADDRESS},       {overlong.c_str(), DAD_ASM_E_TOO_LONG},
+        {"frob r0", DAD_ASM_E_MNEMONIC},     {"mov r0, r1 ;", DAD_ASM_E_SYNTAX},
+        {"mov r16, r0", DAD_ASM_E_REGISTER}, {"mov r0, #0x101", DAD_ASM_E_IMMEDIATE},
+        {"b 0x4000000", DAD_ASM_E_RANGE},    {"b 0x8002", DAD_ASM_E_ALIGNMENT},
+        {"b #nosuch", DAD_ASM_E_ADDRESS},    {overlong.c_str(), DAD_ASM_E_TOO_LONG},
     };
     for (const Case& c : cases) {
         DWORD length = 99;
