@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cctype>
+#include <string>
 
 #include "asm_encode.h"
 #include "asm_text.h"
@@ -210,6 +211,34 @@ Word DataProcessing(Context& x, unsigned op)
     }
     c.ExpectEnd();
     return DataProcessingWord(x, op, s, rd, rn, op2);
+}
+
+// The shift names as instructions: LSL rd, rm, #n | rs (and LSR, ASR, ROR,
+// RRX rd, rm) are MOV rd, rm with that shift.
+Word ShiftAlias(Context& x, uint32_t type, bool rrx)
+{
+    OperandCursor& c = x.c;
+    const unsigned rd = c.Register();
+    c.Expect(',');
+    Operand2 op2;
+    op2.rm = c.Register();
+    if (rrx) {
+        op2.shift.type = 3;
+    } else {
+        c.Expect(',');
+        if (const auto rs = c.Peek('#') ? std::nullopt : c.TryRegister()) {
+            op2.shift = {type, 0, true, *rs};
+        } else {
+            static constexpr std::array<std::string_view, 4> kNames = {"lsl", "lsr", "asr", "ror"};
+            const std::string text = std::string(kNames[type]) + " #" + std::to_string(c.Immediate());
+            OperandCursor shift(text);
+            op2.shift = ReadShift(shift, false);
+            if (!shift.Ok())
+                c.Fail(shift.Error());
+        }
+    }
+    c.ExpectEnd();
+    return DataProcessingWord(x, kOpMov, x.m.suffix == "s", rd, 0, op2);
 }
 
 // MUL rd, rm, rs; MLA rd, rm, rs, rn.
@@ -789,7 +818,7 @@ Word Dp(Context& x)
     return DataProcessing(x, Op);
 }
 
-const std::array<ArmForm, 43> kArmForms = {{
+const std::array<ArmForm, 48> kArmForms = {{
     {"and", "||s|", Dp<0>},
     {"eor", "||s|", Dp<1>},
     {"sub", "||s|", Dp<2>},
@@ -833,6 +862,11 @@ const std::array<ArmForm, 43> kArmForms = {{
     {"stc", "||l|", [](Context& x) { return CoprocTransfer(x, false); }},
     {"adr", "||", Adr},
     {"nop", "||", Nop},
+    {"lsl", "||s|", [](Context& x) { return ShiftAlias(x, 0, false); }},
+    {"lsr", "||s|", [](Context& x) { return ShiftAlias(x, 1, false); }},
+    {"asr", "||s|", [](Context& x) { return ShiftAlias(x, 2, false); }},
+    {"ror", "||s|", [](Context& x) { return ShiftAlias(x, 3, false); }},
+    {"rrx", "||s|", [](Context& x) { return ShiftAlias(x, 3, true); }},
 }};
 
 }  // namespace

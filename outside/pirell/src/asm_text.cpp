@@ -378,13 +378,23 @@ std::string OperandCursor::Word()
 std::optional<uint32_t> AddressOperand(OperandCursor& cursor, const SymbolResolver& symbols)
 {
     std::string text = cursor.Word();
-    if (!text.empty() && text[0] == '#')
+    const bool hash = !text.empty() && text[0] == '#';
+    if (hash)
         text.erase(0, 1);
     if (text.empty()) {
         cursor.Fail(AsmError::Syntax);
         return std::nullopt;
     }
-    if (std::isdigit(static_cast<unsigned char>(text[0]))) {
+    // A number: after "#" when it begins with a digit ("#0x8010", our
+    // listing's "#0000800c"); without "#" any hexadecimal text ("8000", "fe",
+    // objdump's "bl 80"). Other texts name symbols.
+    bool number = std::isdigit(static_cast<unsigned char>(text[0]));
+    if (!hash && !number) {
+        number = true;
+        for (char c : text)
+            number = number && std::isxdigit(static_cast<unsigned char>(c));
+    }
+    if (number) {
         std::string_view digits = text;
         if (digits.size() > 2 && digits[0] == '0' && Lower(digits[1]) == 'x')
             digits.remove_prefix(2);

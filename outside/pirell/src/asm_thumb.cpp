@@ -221,8 +221,9 @@ Half AddSub(Context& x, bool sub)
 }
 
 // MOV rd, #imm8 | rd, rs (low to low: ADD rd, rs, #0; else the high-register MOV).
+// MOVS rd, rs of low registers is LSL rd, rs, #0, as in gas's unified syntax.
 // CMP rd, #imm8 | rd, rs (low with low: the ALU's CMP).
-Half MovCmp(Context& x, bool cmp)
+Half MovCmp(Context& x, bool cmp, bool flags = false)
 {
     OperandCursor& c = x.c;
     const unsigned rd = c.Register();
@@ -243,8 +244,16 @@ Half MovCmp(Context& x, bool cmp)
     if (Low(rd) && Low(rs)) {
         if (cmp)
             return EncodeThumb(ThumbKind::Alu, {{FieldId::Opcode, kAluCmp}, {FieldId::Rs, rs}, {FieldId::Rd, rd}});
+        if (flags) {
+            return EncodeThumb(ThumbKind::ShiftImm,
+                               {{FieldId::Opcode, 0}, {FieldId::Imm, 0}, {FieldId::Rs, rs}, {FieldId::Rd, rd}});
+        }
         return EncodeThumb(ThumbKind::AddSubImm,
                            {{FieldId::Opcode, 0}, {FieldId::Imm, 0}, {FieldId::Rs, rs}, {FieldId::Rd, rd}});
+    }
+    if (flags) {
+        c.Fail(AsmError::Register);  // the high-register MOV leaves the flags
+        return std::nullopt;
     }
     return HiRegOp(x, cmp ? 1 : 2, rd, rs);
 }
@@ -557,6 +566,7 @@ const ThumbForm kBranch{"b", false, Branch};
 const ThumbForm kBranchLink{"bl", false, BranchLink};
 const ThumbForm kSvc{"svc", false, Swi};
 const ThumbForm kNop{"nop", false, Nop};
+const ThumbForm kMovs{"movs", false, [](Context& x) { return MovCmp(x, false, true); }};
 
 std::string Lower(std::string_view text)
 {
@@ -586,9 +596,11 @@ const ThumbForm* FindForm(const std::string& name, unsigned& cond)
              name.compare(0, f.name.size(), f.name) == 0))
             return &f;
     }
-    // "adds" and "subs" name the flag-setting (low-register) forms too.
-    if (name == "adds" || name == "movs")
+    // "adds" names the flag-setting (low-register) forms too.
+    if (name == "adds")
         return FindForm(name.substr(0, 3), cond);
+    if (name == "movs")
+        return &kMovs;
     return nullptr;
 }
 

@@ -136,4 +136,42 @@ std::vector<std::string> ThumbTable()
     return t;
 }
 
+std::vector<std::string> UnifiedArmTable()
+{
+    return {".syntax unified",
+            "movseq r0, r1",
+            "addsne r2, r3, #4",
+            "ldrbeq r0, [r1, #4]",
+            "ldrsheq r3, [r4, #-2]!",
+            "ldrsbgt r3, [r4], r5",
+            "strheq r6, [r7, #2]",
+            "ldmiaeq r0!, {r1-r3}",
+            "stmdbne sp!, {r4, lr}",
+            "ldmfdlt sp!, {r4, pc}",
+            "strbt r0, [r1], #1",
+            "ldrbteq r2, [r3], -r4",
+            "swpbeq r0, r1, [r2]",
+            "mulseq r0, r1, r2",
+            "mlasne r0, r1, r2, r3",
+            "umullsne r0, r1, r2, r3",
+            "smlalseq r4, r5, r6, r7",
+            "ldcleq p5, c2, [r3, #4]",
+            "stclne p6, c3, [r4], #-8",
+            "pusheq {r4, lr}",
+            "popne {r4, pc}",
+            "svceq 0x10",
+            "adds r0, r1, #-1",
+            "lsl r0, r1, #2",
+            "lsls r0, r1, r2",
+            "lsr r3, r4, #32",
+            "lsrseq r3, r4, #1",
+            "asrs r5, r6, #1",
+            "asr r5, r6, #32",
+            "ror r7, r8, #31",
+            "rors r7, r8, r9",
+            "rrx r0, r1",
+            "rrxs r2, r3",
+            "lsl r0, r1, #0"};
+}
+
 }  // namespace pirell::test

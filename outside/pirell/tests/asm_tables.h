@@ -16,5 +16,9 @@ inline constexpr uint32_t kBase = 0x8000;
 
 std::vector<std::string> ArmTable();
 std::vector<std::string> ThumbTable();
+// ARM lines in gas's unified syntax (its first line switches gas to it;
+// lines that begin with "." are gas's alone): suffixes after the condition,
+// the shift instructions.
+std::vector<std::string> UnifiedArmTable();
 
 }  // namespace pirell::test

@@ -21,6 +21,8 @@ void ExpectGasBytes(const std::vector<std::string>& table, bool thumb)
     ASSERT_FALSE(gas.empty());
     uint32_t offset = 0;
     for (const std::string& line : table) {
+        if (line[0] == '.')
+            continue;
         const AssembledCode code = AssembleLine(line, kBase + offset, thumb, nullptr);
         ASSERT_EQ(code.error, AsmError::None) << line << ": " << AsmErrorName(code.error);
         ASSERT_LE(offset + code.length, gas.size()) << line;
@@ -44,6 +46,11 @@ void ExpectGasBytes(const std::vector<std::string>& table, bool thumb)
 TEST(AssemblerAgainstGas, ArmTable)
 {
     ExpectGasBytes(ArmTable(), false);
+}
+
+TEST(AssemblerAgainstGas, UnifiedSyntaxArmTable)
+{
+    ExpectGasBytes(UnifiedArmTable(), false);
 }
 
 TEST(AssemblerAgainstGas, ThumbTable)

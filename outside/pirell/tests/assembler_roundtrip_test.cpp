@@ -158,6 +158,86 @@ TEST(AssemblerRoundTrip, FixtureImages)
     ExpectRoundTrip(RoundTripListing(images), 10000);
 }
 
+// objdump's own text of a line as a line for the assembler: no symbol
+// annotations ("bl 8100 <main>"), no width qualifier ("b.n").
+std::string ObjdumpText(const ObjdumpLine& line)
+{
+    std::string mnemonic = line.mnemonic;
+    if (mnemonic.size() > 2 && (mnemonic.ends_with(".n") || mnemonic.ends_with(".w")))
+        mnemonic.resize(mnemonic.size() - 2);
+    std::string operands = line.operands;
+    if (const size_t at = operands.find(" <"); at != std::string::npos)
+        operands.resize(at);
+    return mnemonic + " " + operands;
+}
+
+// objdump's forms that are not gas's input: coprocessor operations with
+// bare numbers ("mrc 15, 0, r0, cr1, cr0, {0}") and the floating-point
+// coprocessors' mnemonics.
+bool ObjdumpOnlySyntax(const ObjdumpLine& line)
+{
+    const std::string& m = line.mnemonic;
+    for (const char* prefix : {"mrc", "mcr", "cdp", "ldc", "stc"}) {
+        if (m.starts_with(prefix))
+            return true;
+    }
+    return m.starts_with("ldf") || m.starts_with("stf") || m.starts_with("wf") || m.starts_with("rf") ||
+        m.starts_with("cf") || m.starts_with("mv");
+}
+
+TEST(AssemblerRoundTrip, ObjdumpTextOfLinkedImages)
+{
+    std::vector<std::string> argv = {"arm-none-eabi-objdump", "-d", "-z", "-M", "reg-names-raw"};
+    for (const char* fixture : {"step_arm", "step_thumb", "sim_funcptr_thumb_O2", "sim_switch_table_arm_O2",
+                                "sim_interwork_thumb_O2", "d2_newlib", "hello_rdimon"})
+        argv.push_back(zk::test::FixturePath(fixture));
+    const zk::test::ProcessResult r = RunProcess(argv, {}, std::chrono::minutes(4));
+    ASSERT_EQ(r.exitStatus, 0) << "arm-none-eabi-objdump is needed: " << r.err;
+    std::istringstream in(r.out);
+    Tally tally;
+    long objdumpOnly = 0;
+    for (const ObjdumpLine& line : zk::tools::ReadObjdumpListing(in)) {
+        if (line.encoding == Encoding::Other || line.mnemonic.empty() || line.mnemonic[0] == '.') {
+            ++tally.count[Data];
+            continue;
+        }
+        const bool thumb = line.encoding != Encoding::Arm;
+        if (ObjdumpOnlySyntax(line) && !thumb) {
+            ++objdumpOnly;
+            continue;
+        }
+        const std::string text = ObjdumpText(line);
+        const AssembledCode code = AssembleLine(text, line.address, thumb, nullptr);
+        char where[160];
+        std::snprintf(where, sizeof where, "%s 0x%x %08x \"%s\": ", line.object.c_str(), line.address, line.word,
+                      text.c_str());
+        if (code.error != AsmError::None) {
+            ++tally.count[Refused];
+            tally.failures.push_back(where + std::string(AsmErrorName(code.error)));
+            continue;
+        }
+        const bool same = line.encoding == Encoding::Thumb32 ? code.half[0] == line.word && code.half[1] == line.second
+            : thumb                                          ? code.length == 2 && code.half[0] == line.word
+                                                             : code.word == line.word;
+        if (same) {
+            ++tally.count[Same];
+            continue;
+        }
+        const std::string ours = thumb ? zk::sim::DisassembleThumb(code.half[0], line.address)
+                                       : zk::sim::DisassembleArm(code.word, line.address);
+        const std::string theirs = thumb ? zk::sim::DisassembleThumb(static_cast<uint16_t>(line.word), line.address)
+                                         : zk::sim::DisassembleArm(line.word, line.address);
+        if (line.encoding != Encoding::Thumb32 && ours == theirs) {
+            ++tally.count[SameText];
+            continue;
+        }
+        ++tally.count[Differs];
+        tally.failures.push_back(where + ours);
+    }
+    std::printf("objdump's syntax alone: %ld\n", objdumpOnly);
+    ExpectRoundTrip(tally, 10000);
+}
+
 TEST(AssemblerRoundTrip, NewlibArmLibc)
 {
     ExpectRoundTrip(RoundTripListing({NewlibLibc(false)}), 50000);

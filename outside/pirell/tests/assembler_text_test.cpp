@@ -16,7 +16,7 @@ constexpr uint32_t kAt = 0x8000;
 
 std::optional<uint32_t> Symbols(const std::string& name)
 {
-    static const std::map<std::string, uint32_t> symbols = {{"main", 0x8100}, {"far_away", 0x8400002}};
+    static const std::map<std::string, uint32_t> symbols = {{"main", 0x8100}, {"add", 0x8200}, {"far_away", 0x8400002}};
     const auto it = symbols.find(name);
     return it == symbols.end() ? std::nullopt : std::optional<uint32_t>(it->second);
 }
@@ -63,6 +63,12 @@ TEST(AssemblerText, GasFormsReadBackInTheDisassemblersForm)
         {"lsls r0, r1, #3", true, "lsl        r0,r1,#3"},
         {"beq #main", true, "beq         0x8100"},
         {"nop", true, "mov        r8,r8"},
+        {"movs r0, r3", true, "lsl        r0,r3,#0"},
+        {"b 8100", false, "b        0x8100"},
+        {"b face0", false, "b        0xface0"},
+        {"b #add", false, "b        0x8200"},
+        {"lsls r0, r1, r2", false, "movs     r0,r1,lsl r2"},
+        {"rrx r3, r4", false, "mov      r3,r4,rrx"},
     };
     for (const TextCase& c : cases) {
         const AssembledCode code = AssembleLine(c.typed, kAt, c.thumb, Symbols);
@@ -125,6 +131,8 @@ TEST(AssemblerText, BadInputIsRefusedWithItsReason)
         {"push {r8}", true, AsmError::Register},
         {"pop {lr}", true, AsmError::Register},
         {"ldr r8, [r1]", true, AsmError::Register},
+        {"movs r8, r0", true, AsmError::Register},
+        {"lsl r0, r1, #-1", false, AsmError::Immediate},
         {"mov r0, #0x101", false, AsmError::Immediate},
         {"mov r0, #0x100000000", false, AsmError::Immediate},
         {"mov r0, r1, lsl #32", false, AsmError::Immediate},

@@ -8,7 +8,11 @@
 //   movs r0,r1,lsl #2      ldreqb r0,[r1,#-4]!     stmdb r13!,{r0-r3,r14}
 //   msr cpsr_fc,r0         b 0x8000   bl #main     ldr r0,#0x8010 (PC-relative)
 // Branch targets and PC-relative operands are address texts: hexadecimal
-// with or without "0x", or "#name" for a function of the symbol library.
+// with or without "0x" (objdump's "bl 80" too), or "#name" for a function
+// of the symbol library; a bare name is a symbol unless it is hexadecimal
+// ("b add" branches to 0xadd, "b #add" to the function).
+// Thumb "mov rd, rs" of low registers is ADD rd, rs, #0 as in gas's divided
+// syntax, "movs rd, rs" LSL rd, rs, #0 as in its unified syntax.
 // Immediates are decimal, 0x hexadecimal or 0b binary, optionally negative.
 // What cannot be encoded (an immediate out of range, a branch too far) is
 // refused, never truncated.
