@@ -25,7 +25,7 @@ std::string Hex(uint32_t value, int digits)
 int Line(uint32_t address, std::string& out, uint32_t* size)
 {
     uint32_t value = 0;
-    if (IsThumbCode(address)) {
+    if (IsThumbInMode(address)) {
         if (const int r = ReadInstruction(address, 2, &value); r != 0)
             return r;
         const auto h = static_cast<uint16_t>(value);

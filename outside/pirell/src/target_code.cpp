@@ -1,5 +1,6 @@
 #include "target_code.h"
 
+#include "pirell/pirell.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
 #include "vexlor/vexlor.h"
@@ -15,6 +16,31 @@ bool BigEndianTarget()
 bool IsThumbCode(uint32_t address)
 {
     return LdrIsInThumbRange(address) != 0;
+}
+
+namespace {
+
+int disassemblyMode = DAD_MODE_MIXED;
+
+}  // namespace
+
+int DisassemblyMode()
+{
+    return disassemblyMode;
+}
+
+void SetDisassemblyMode(int mode)
+{
+    disassemblyMode = mode;
+}
+
+bool IsThumbInMode(uint32_t address)
+{
+    switch (disassemblyMode) {
+    case DAD_MODE_ARM: return false;
+    case DAD_MODE_THUMB: return true;
+    default: return IsThumbCode(address);
+    }
 }
 
 uint32_t CodeValue(const uint8_t* bytes, size_t width, bool bigEndian)

@@ -11,6 +11,12 @@ namespace pirell {
 bool BigEndianTarget();
 bool IsThumbCode(uint32_t address);
 
+// The disassembly mode (DAD_MODE_*) of the listing and the line assembler,
+// and the code set it gives an address: the loader's answer in mixed mode.
+int DisassemblyMode();
+void SetDisassemblyMode(int mode);
+bool IsThumbInMode(uint32_t address);
+
 // A halfword or word of `bytes` in the given byte order.
 uint32_t CodeValue(const uint8_t* bytes, size_t width, bool bigEndian);
 

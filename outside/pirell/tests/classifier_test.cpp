@@ -11,18 +11,12 @@
 
 #include <set>
 
+#include "fake_target.h"
 #include "host_tools.h"
 #include "objdump_kinds.h"
 #include "quinar/quinar.h"
 
 namespace pirell::test {
-
-struct FakeTarget {
-    ObjdumpImage image;
-    std::set<uint32_t> thumb;      // addresses of Thumb code
-    std::set<uint32_t> withLines;  // addresses that have a source line
-    std::set<uint32_t> unreadable;
-};
 
 FakeTarget& Target()
 {

@@ -44,6 +44,21 @@ inline constexpr DWORD DAD_CODE_BIG_ENDIAN = 2;
 inline constexpr int DAD_CALL_WITH_SOURCE = 0;  // the callee has source lines, or goes through a register
 inline constexpr int DAD_CALL_LIBRARY = 1;      // the callee has no source lines: stepped over
 
+// Disassembly modes (DadSetDisMod): the code set of an address.
+inline constexpr int DAD_MODE_MIXED = 0;  // the loader's answer for the address
+inline constexpr int DAD_MODE_ARM = 1;
+inline constexpr int DAD_MODE_THUMB = 2;
+
+// DadAssembleLine's refusals (nothing is written): the text and the reason.
+inline constexpr int DAD_ASM_E_TOO_LONG = -100;   // over 255 characters
+inline constexpr int DAD_ASM_E_MNEMONIC = -101;   // no such instruction in the code set
+inline constexpr int DAD_ASM_E_SYNTAX = -102;     // operands malformed, missing or followed by stray text
+inline constexpr int DAD_ASM_E_REGISTER = -103;   // no such register, or one the form cannot take
+inline constexpr int DAD_ASM_E_IMMEDIATE = -104;  // a value the encoding cannot hold
+inline constexpr int DAD_ASM_E_RANGE = -105;      // a branch or PC-relative target out of reach
+inline constexpr int DAD_ASM_E_ALIGNMENT = -106;  // a misaligned target, or code at a misaligned address
+inline constexpr int DAD_ASM_E_ADDRESS = -107;    // an address text that names nothing
+
 struct DadInstruction {
     DWORD kind;      // DAD_KIND_*
     DWORD distance;  // bytes from the start of the code to the instruction
@@ -79,5 +94,20 @@ int DadIsLibFuncCall(DWORD word, ADDR address);
 // the text's length in bytes. 0, or the memory library's failure (-27 when
 // the target is lost).
 int DadDisassembleLine(ADDR start, WORD count, char** text, WORD* length);
+
+// The disassembly mode (DAD_MODE_*): which code set the listing and the
+// line assembler use. 0, or -1 for another value (the mode stays).
+int DadSetDisMod(int mode);
+int DadGetDisMod();
+
+// Assembles one line of ARM or Thumb source (pirell/assembler.h gives the
+// syntax) at an address, in the code set of the disassembly mode. With
+// `write` 1 the code goes to target memory through talvis in the target's
+// byte order; with 0 nothing is written. When `code` is given it receives
+// the bytes in a handle block (platform::FreeHandleBlock). *length: the
+// code's bytes (4, or 2 for Thumb other than BL). 0 on success; a refused
+// text gives a DAD_ASM_E_* code and writes nothing; a failed write gives
+// the memory library's failure; -1 for a null text or length.
+int DadAssembleLine(ADDR address, const char* text, DWORD* length, int write, BYTE** code = nullptr);
 
 }  // extern "C"
