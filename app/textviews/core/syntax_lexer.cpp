@@ -45,10 +45,10 @@ bool IsListingBreak(char ch)
 
 }  // namespace
 
-CSyntaxLexer::CSyntaxLexer(std::string_view line, TextColourMode mode, LexerState& state, CompilerKindQuery compilerKind)
+CSyntaxLexer::CSyntaxLexer(std::string_view line, TextColourMode mode, LexerState& state,
+                           CompilerKindQuery compilerKind)
     : line_(line), mode_(mode), state_(state), compilerKind_(std::move(compilerKind))
-{
-}
+{}
 
 void CSyntaxLexer::Tokenize()
 {
@@ -87,16 +87,13 @@ bool CSyntaxLexer::IsSpecial(const std::string& token) const
     const char ch = token.front();
     switch (mode_) {
     case TCM_C_SOURCE:
-    case TCM_PLM:
-        return ch == '/' || ch == '\\' || ch == '*' || ch == '#' || ch == '"' || ch == '\'';
-    case TCM_MACRO:
-        return ch == '"' || ch == '\'';
+    case TCM_PLM: return ch == '/' || ch == '\\' || ch == '*' || ch == '#' || ch == '"' || ch == '\'';
+    case TCM_MACRO: return ch == '"' || ch == '\'';
     case TCM_ASSEMBLER:
         if (ch == '/' || ch == '\\' || ch == '*' || ch == '#' || ch == '"' || ch == '\'' || ch == ';')
             return true;
         return (ch == '@' || ch == '.') && CompilerKind() != kArmCompilerKind;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -203,9 +200,7 @@ std::size_t CSyntaxLexer::HandleState(std::size_t i)
                 ShortClassify(t);
         }
         return next;
-    case '\\':
-        AddSpan(ct, inComment ? FC_COMMENT : inString ? FC_STRING : FC_TEXT);
-        return next;
+    case '\\': AddSpan(ct, inComment ? FC_COMMENT : inString ? FC_STRING : FC_TEXT); return next;
     case '#':
         if (mode_ == TCM_PLM) {
             AddSpan(ct, FC_TEXT);
@@ -250,12 +245,8 @@ std::size_t CSyntaxLexer::HandleState(std::size_t i)
             AddSpan(ct, IsGnuDirectiveWord(t) ? FC_KEYWORD : FC_TEXT);
         return next;
     case '@':
-    case ';':
-        AddSpan(Rest(i), FC_COMMENT);
-        return tokens_.size();
-    default:
-        AddSpan(c, FC_OPERATOR);
-        return i + 1;
+    case ';': AddSpan(Rest(i), FC_COMMENT); return tokens_.size();
+    default: AddSpan(c, FC_OPERATOR); return i + 1;
     }
 }
 

@@ -74,7 +74,8 @@ struct TextBuffer::Block {
         joined.reserve(total);
         std::vector<LineSpan> spans(count);
         for (std::size_t i = 0; i < count; ++i) {
-            spans[i] = {static_cast<std::uint32_t>(offset + joined.size()), static_cast<std::uint32_t>(texts[i].size())};
+            spans[i] = {static_cast<std::uint32_t>(offset + joined.size()),
+                        static_cast<std::uint32_t>(texts[i].size())};
             joined.append(texts[i]);
         }
         own.insert(offset, joined);
@@ -87,7 +88,8 @@ struct TextBuffer::Block {
         const std::size_t from = OffsetOf(at);
         const std::size_t to = OffsetOf(at + count);
         own.erase(from, to - from);
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at), lines.begin() + static_cast<std::ptrdiff_t>(at + count));
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                    lines.begin() + static_cast<std::ptrdiff_t>(at + count));
         Shift(at, -static_cast<std::int64_t>(to - from));
     }
     void Set(std::size_t i, std::string_view text)
@@ -122,8 +124,8 @@ void TextBuffer::UpdateIndex() const
 {
     if (firstLine_.size() != blocks_.size())
         firstLine_.resize(blocks_.size());
-    std::size_t next = indexValidUpTo_ == 0 ? 0
-                                             : firstLine_[indexValidUpTo_ - 1] + blocks_[indexValidUpTo_ - 1]->lines.size();
+    std::size_t next =
+        indexValidUpTo_ == 0 ? 0 : firstLine_[indexValidUpTo_ - 1] + blocks_[indexValidUpTo_ - 1]->lines.size();
     for (std::size_t b = indexValidUpTo_; b < blocks_.size(); ++b) {
         firstLine_[b] = next;
         next += blocks_[b]->lines.size();
@@ -369,6 +371,14 @@ std::string TextBuffer::Join(std::string_view lineBreak, bool finalBreak) const
     if (!finalBreak && lineCount_ > 0)
         out.resize(out.size() - lineBreak.size());
     return out;
+}
+
+TextBuffer::BlockText TextBuffer::GetBlockText(std::size_t block) const
+{
+    if (indexValidUpTo_ < blocks_.size() || firstLine_.size() != blocks_.size())
+        UpdateIndex();
+    const Block& b = *blocks_[block];
+    return {b.Data(), b.lines.data(), b.lines.size(), firstLine_[block]};
 }
 
 bool TextBuffer::IsInsideBlockCommentScan(std::size_t line) const

@@ -66,6 +66,18 @@ public:
     std::uint64_t Revision() const { return revision_; }
     std::size_t BlockCount() const { return blocks_.size(); }
 
+    // A block's lines as they lie in memory, for scans over many lines (a
+    // search runs over a whole block's bytes at once). Lines are ordered by
+    // their start offsets; bytes between two lines belong to neither.
+    struct BlockText {
+        const char* data;
+        const LineSpan* lines;
+        std::size_t count;
+        std::size_t firstLine;
+    };
+    std::size_t BlockIndexOf(std::size_t line) const { return Locate(line).block; }
+    BlockText GetBlockText(std::size_t block) const;
+
 private:
     struct Block;
     struct Location {

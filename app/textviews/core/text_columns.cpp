@@ -144,18 +144,12 @@ int CellOfColumn(std::string_view text, int column)
 char GetClosingPair(int ch)
 {
     switch (ch) {
-    case '"':
-        return '"';
-    case '\'':
-        return '\'';
-    case '(':
-        return ')';
-    case '[':
-        return ']';
-    case '{':
-        return '}';
-    default:
-        return 0;
+    case '"': return '"';
+    case '\'': return '\'';
+    case '(': return ')';
+    case '[': return ']';
+    case '{': return '}';
+    default: return 0;
     }
 }
 

@@ -34,7 +34,7 @@ private:
 
 // Reads all bytes into `buffer` (replacing its text and emptying its undo list).
 void LoadText(TextBuffer& buffer, std::shared_ptr<const std::string> bytes, bool* endedWithBreak = nullptr,
-    bool* usedCrLf = nullptr);
+              bool* usedCrLf = nullptr);
 
 // `SplitTextIntoLines`: the same rules over a text, as strings.
 std::vector<std::string> SplitTextIntoLines(std::string_view text);

@@ -36,8 +36,8 @@ bool TextUndoList::AddDeletion(int line, int column, std::string_view text)
 {
     if (!records_.empty()) {
         TextUndoRecord& last = records_.back();
-        if (last.kind == TextUndoRecord::Deleted && last.line == line &&
-            last.text.find('\n') == std::string::npos && text.find('\n') == std::string_view::npos) {
+        if (last.kind == TextUndoRecord::Deleted && last.line == line && last.text.find('\n') == std::string::npos &&
+            text.find('\n') == std::string_view::npos) {
             if (last.column == column) {
                 last.text.append(text);
                 return true;
@@ -61,7 +61,7 @@ bool TextUndoList::AddDeletion(int line, int column, std::string_view text)
 }
 
 bool TextUndoList::AddReplacement(int line, int column, std::string_view oldText, int startLine, int startColumn,
-    int endLine, int endColumn)
+                                  int endLine, int endColumn)
 {
     TextUndoRecord record;
     record.kind = TextUndoRecord::Replaced;

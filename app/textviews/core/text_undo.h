@@ -40,7 +40,7 @@ public:
     // puts its text in front.
     bool AddDeletion(int line, int column, std::string_view text);
     bool AddReplacement(int line, int column, std::string_view oldText, int startLine, int startColumn, int endLine,
-        int endColumn);
+                        int endColumn);
     // Copies the newest record; false when the list is empty.
     bool PeekLast(TextUndoRecord& out) const;
     const TextUndoRecord* Last() const { return records_.empty() ? nullptr : &records_.back(); }

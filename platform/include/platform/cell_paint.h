@@ -37,7 +37,7 @@ struct CellRun {
     int cells = 0;
     std::string text;
     int formatClass = 0;
-    bool textColourSet = false;  // the text colour replaced (error lines: red)
+    bool textColourSet = false;    // the text colour replaced (error lines: red)
     std::uint32_t textColour = 0;  // COLORREF
     bool operator==(const CellRun&) const = default;
 };

@@ -33,18 +33,37 @@ TEST(SyntaxLexer, LinesGiveTheirSpans)
         {"int x;", 0, 0, {{FC_KEYWORD, "int"}, {FC_OPERATOR, " "}, {FC_TEXT, "x"}, {FC_OPERATOR, ";"}}},
         {"Int", 0, 0, {{FC_TEXT, "Int"}}},
         {"IF x", 1, 0, {{FC_KEYWORD, "IF"}, {FC_OPERATOR, " "}, {FC_TEXT, "x"}}},
-        {"each 0FFh abhx _id", 0, 0,
-            {{FC_NUMBER, "each"}, {FC_OPERATOR, " "}, {FC_NUMBER, "0FFh"}, {FC_OPERATOR, " "}, {FC_TEXT, "abhx"},
-                {FC_OPERATOR, " _id"}}},
+        {"each 0FFh abhx _id",
+         0,
+         0,
+         {{FC_NUMBER, "each"},
+          {FC_OPERATOR, " "},
+          {FC_NUMBER, "0FFh"},
+          {FC_OPERATOR, " "},
+          {FC_TEXT, "abhx"},
+          {FC_OPERATOR, " _id"}}},
         {"\"a b\";", 0, 0, {{FC_STRING, "\"a b\";"}}},
         {"x // rest * /", 0, 0, {{FC_TEXT, "x"}, {FC_OPERATOR, " "}, {FC_COMMENT, "// rest * /"}}},
-        {"#include <a.h>", 0, 0,
-            {{FC_KEYWORD, "#include"}, {FC_OPERATOR, " <"}, {FC_TEXT, "a"}, {FC_OPERATOR, "."}, {FC_TEXT, "h"},
-                {FC_OPERATOR, ">"}}},
+        {"#include <a.h>",
+         0,
+         0,
+         {{FC_KEYWORD, "#include"},
+          {FC_OPERATOR, " <"},
+          {FC_TEXT, "a"},
+          {FC_OPERATOR, "."},
+          {FC_TEXT, "h"},
+          {FC_OPERATOR, ">"}}},
         {"R0 = PC", 0, 0, {{FC_REGISTER, "R0"}, {FC_OPERATOR, " = "}, {FC_REGISTER, "PC"}}},
-        {"mov R0, #1 @ note", 5, 0,
-            {{FC_TEXT, "mov"}, {FC_OPERATOR, " "}, {FC_TEXT, "R0"}, {FC_OPERATOR, ", "}, {FC_TEXT, "#1"},
-                {FC_OPERATOR, " "}, {FC_COMMENT, "@ note"}}},
+        {"mov R0, #1 @ note",
+         5,
+         0,
+         {{FC_TEXT, "mov"},
+          {FC_OPERATOR, " "},
+          {FC_TEXT, "R0"},
+          {FC_OPERATOR, ", "},
+          {FC_TEXT, "#1"},
+          {FC_OPERATOR, " "},
+          {FC_COMMENT, "@ note"}}},
         {".text", 5, 0, {{FC_KEYWORD, ".text"}}},
         {".Lfoo", 5, 0, {{FC_TEXT, ".Lfoo"}}},
         {".text", 5, 8, {{FC_OPERATOR, "."}, {FC_TEXT, "text"}}},
@@ -53,9 +72,14 @@ TEST(SyntaxLexer, LinesGiveTheirSpans)
         {"# 1 \"f.c\"", 5, 0, {{FC_COMMENT, "# 1 \"f.c\""}}},
         {"12 ab", 7, 0, {{FC_NUMBER, "12 ab"}}},
         {" ab", 7, 0, {{FC_OPERATOR, " ab"}}},
-        {"00001000 e3a00001  mov r0, #1", 2, 0,
-            {{FC_ADDRESS, "00001000"}, {FC_TEXT, " "}, {FC_ASSEMBLY_CODE, "e3a00001"}, {FC_TEXT, "  "},
-                {FC_ASM_INSTRUCTION, "mov r0, #1"}}},
+        {"00001000 e3a00001  mov r0, #1",
+         2,
+         0,
+         {{FC_ADDRESS, "00001000"},
+          {FC_TEXT, " "},
+          {FC_ASSEMBLY_CODE, "e3a00001"},
+          {FC_TEXT, "  "},
+          {FC_ASM_INSTRUCTION, "mov r0, #1"}}},
         {"\tlabel:", 2, 0, {{FC_LABEL, "\tlabel:"}}},
         {"\tsource", 3, 0, {{FC_MIXED_SOURCE, "\tsource"}}},
         {"ERROR x", 4, 0, {{FC_TEXT, "ERROR x"}}},
@@ -73,8 +97,7 @@ TEST(SyntaxLexer, BlockCommentsCarryFromLineToLine)
     EXPECT_EQ(Lex("a /* b", 0, state), (Spans{{FC_TEXT, "a"}, {FC_OPERATOR, " "}, {FC_COMMENT, "/* b"}}));
     EXPECT_FALSE(state.outsideBlockComment);
     EXPECT_EQ(Lex("int \"x", 0, state), (Spans{{FC_COMMENT, "int \"x"}}));
-    EXPECT_EQ(Lex("c **/ int", 0, state),
-        (Spans{{FC_COMMENT, "c **/"}, {FC_OPERATOR, " "}, {FC_KEYWORD, "int"}}));
+    EXPECT_EQ(Lex("c **/ int", 0, state), (Spans{{FC_COMMENT, "c **/"}, {FC_OPERATOR, " "}, {FC_KEYWORD, "int"}}));
     EXPECT_TRUE(state.outsideBlockComment);
     // Modes without '/' never change the state the painter set.
     state.outsideBlockComment = false;
@@ -84,8 +107,8 @@ TEST(SyntaxLexer, BlockCommentsCarryFromLineToLine)
 
 TEST(SyntaxLexer, SpansJoinToTheLineForOddBytes)
 {
-    const std::vector<std::string> lines = {std::string("a\0b/\0*", 6), "\xff\xc3\xa4\"\\", "/*/", "**", "#", "'",
-        "\"", "\\", "a\nb"};
+    const std::vector<std::string> lines = {
+        std::string("a\0b/\0*", 6), "\xff\xc3\xa4\"\\", "/*/", "**", "#", "'", "\"", "\\", "a\nb"};
     for (TextColourMode mode = 0; mode <= 9; ++mode) {
         for (const std::string& line : lines) {
             LexerState state;

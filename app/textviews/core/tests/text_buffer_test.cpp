@@ -36,7 +36,8 @@ TEST(TextBuffer, RandomEditsMatchAVectorOfLines)
         } else if (op == 1 && at < model.size()) {
             const std::size_t n = std::min<std::size_t>(model.size() - at, 1 + random() % (step % 89 == 0 ? 900 : 4));
             buffer.RemoveLines(at, n);
-            model.erase(model.begin() + static_cast<std::ptrdiff_t>(at), model.begin() + static_cast<std::ptrdiff_t>(at + n));
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(at),
+                        model.begin() + static_cast<std::ptrdiff_t>(at + n));
         } else if (at < model.size()) {
             const std::string line = text();
             buffer.SetLine(at, line);
@@ -155,7 +156,8 @@ TEST(TextBuffer, BlockCommentScanSkipsBlocks)
 
 TEST(TextColumns, CharactersStepAsUtf8)
 {
-    const std::string text = "a\xc3\xa4\xe2\x82\xac\xff" "b";  // a, ä, €, invalid byte, b
+    const std::string text = "a\xc3\xa4\xe2\x82\xac\xff"
+                             "b";  // a, ä, €, invalid byte, b
     EXPECT_EQ(CharCount(text), 5);
     EXPECT_EQ(CharCountToColumn(text, 2), 3);
     EXPECT_EQ(CharCountToColumn(text, 3), 6);
