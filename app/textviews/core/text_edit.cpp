@@ -59,8 +59,8 @@ TextPieces CutText(std::string_view text, bool exact)
 }  // namespace
 
 struct TextViewCore::InsertPlan {
-    TextPos from;  // first replaced position (selection start or caret)
-    TextPos to;    // end of the replaced range
+    TextPos from;                    // first replaced position (selection start or caret)
+    TextPos to;                      // end of the replaced range
     std::vector<std::string> lines;  // what replaces lines from.line .. to.line
     TextPos insertStart;             // where the inserted text begins
     TextPos caret;                   // caret after the insertion
@@ -111,7 +111,8 @@ bool TextViewCore::PlanInsert(std::string_view text, int typed, InsertPlan& plan
     const std::string right(lastLine.substr(rightStart));
     // A caret beyond the end of its line: the line is padded with spaces.
     const int tabColumn = ColumnAfterText(firstLine, 0);
-    if (!HasSelection() && plan.from.column > tabColumn && static_cast<std::size_t>(plan.from.column) > firstLine.size())
+    if (!HasSelection() && plan.from.column > tabColumn &&
+        static_cast<std::size_t>(plan.from.column) > firstLine.size())
         left.append(static_cast<std::size_t>(plan.from.column - tabColumn), ' ');
 
     std::string inserted(text);
@@ -195,7 +196,7 @@ bool TextViewCore::InsertText(std::string_view text, int typed)
         TextUndoList& undo = buffer_->UndoList();
         if (plan.replacing)
             undo.AddReplacement(plan.from.line, plan.from.column, plan.oldText, plan.insertStart.line,
-                plan.insertStart.column, caretLine, caretColumn);
+                                plan.insertStart.column, caretLine, caretColumn);
         else
             undo.AddInsertion(plan.insertStart.line, plan.insertStart.column, caretLine, caretColumn);
     }
@@ -216,7 +217,7 @@ bool TextViewCore::DeleteSelection(bool record)
     const std::string_view startText = LineText(start.line);
     const std::string_view endText = LineText(end.line);
     const std::string joined = std::string(startText.substr(0, std::min<std::size_t>(start.column, startText.size()))) +
-                               std::string(endText.substr(std::min<std::size_t>(end.column, endText.size())));
+        std::string(endText.substr(std::min<std::size_t>(end.column, endText.size())));
     // A join that would make the line too long refuses the whole deletion
     // before anything is recorded or removed.
     if (!buffer_->UndoRunning() && start.line != end.line && CharCount(joined) > kMaxLineLength) {
@@ -294,9 +295,7 @@ void TextViewCore::UndoLastEdit()
         DeleteSelection(false);
     };
     switch (record.kind) {
-    case TextUndoRecord::Inserted:
-        removeRange();
-        break;
+    case TextUndoRecord::Inserted: removeRange(); break;
     case TextUndoRecord::Deleted:
         selStart = selEnd = {};
         caretLine = record.line;

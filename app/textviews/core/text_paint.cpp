@@ -32,8 +32,8 @@ std::string FileNamePart(const std::string& path)
 bool SameNameNoCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 bool ModeHasBookmarks(TextColourMode mode)
@@ -66,9 +66,9 @@ struct PaintContext {
     bool cursorLink = false;
     const char* lineNumberFormat = nullptr;
     bool printing = false;
-    int firstCell = 0;    // first visible cell
-    int lastCell = 0;     // cells at or right of this are not drawn
-    int textOrigin = 0;   // x of cell 0 of a line
+    int firstCell = 0;   // first visible cell
+    int lastCell = 0;    // cells at or right of this are not drawn
+    int textOrigin = 0;  // x of cell 0 of a line
 };
 
 bool TextViewCore::IsInsideBlockComment(int line) const
@@ -92,7 +92,7 @@ void TextViewCore::BeginPaint(PaintContext& context, int firstLine)
     if (!context.printing) {
         context.pc = services_.GetPcLocation();
         context.pcInDocument = !context.documentName.empty() && context.pc.line >= 0 &&
-                               SameNameNoCase(FileNamePart(context.pc.sourcePath), context.documentName);
+            SameNameNoCase(FileNamePart(context.pc.sourcePath), context.documentName);
         context.cursorLink = services_.CursorLink();
     }
     if (ModeHasBookmarks(colourMode) && services_.ShowLineNumbers())
@@ -144,8 +144,9 @@ void TextViewCore::PaintLine(platform::CellPaint& paint, int row, int line, int 
                     const std::size_t begin = code.find_first_not_of(" \t");
                     code = begin == std::string_view::npos ? std::string_view() : code.substr(begin);
                     code = code.substr(0, code.find("  "));
-                    const long digits = static_cast<long>(std::count_if(code.begin(), code.end(),
-                        [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)) != 0; }));
+                    const long digits = static_cast<long>(std::count_if(code.begin(), code.end(), [](char ch) {
+                        return std::isxdigit(static_cast<unsigned char>(ch)) != 0;
+                    }));
                     const long from = static_cast<long>(address.off);
                     if (markedPosition >= from && markedPosition < from + digits / 2) {
                         markedPosition = from;
@@ -158,8 +159,11 @@ void TextViewCore::PaintLine(platform::CellPaint& paint, int row, int line, int 
     if (context.lineNumberFormat) {
         char number[64];
         std::snprintf(number, sizeof number, context.lineNumberFormat, line + 1);
-        paint.lineNumbers.push_back(
-            {row, kMarginConstant, y, number, {kMarginConstant, y, std::max(0, leftMargin - kMarginConstant), lineHeight}});
+        paint.lineNumbers.push_back({row,
+                                     kMarginConstant,
+                                     y,
+                                     number,
+                                     {kMarginConstant, y, std::max(0, leftMargin - kMarginConstant), lineHeight}});
     }
     if (text.empty())
         return;
@@ -217,9 +221,9 @@ void TextViewCore::PaintLine(platform::CellPaint& paint, int row, int line, int 
     // The selected cells of the line, inverted after the runs.
     if (context.hasSelection && line >= context.selFirst.line && line <= context.selLast.line) {
         const int from = line == context.selFirst.line ? CellOfColumn(text, context.selFirst.column) : 0;
-        const int to = line == context.selLast.line ? CellOfColumn(text, std::min<int>(context.selLast.column,
-                                                                            static_cast<int>(text.size())))
-                                                    : CellOfColumn(text, static_cast<int>(text.size()));
+        const int to = line == context.selLast.line
+            ? CellOfColumn(text, std::min<int>(context.selLast.column, static_cast<int>(text.size())))
+            : CellOfColumn(text, static_cast<int>(text.size()));
         const int a = std::max(from, context.firstCell);
         const int b = std::min(to, context.lastCell);
         if (b > a)
@@ -235,8 +239,8 @@ void TextViewCore::PaintRows(platform::CellPaint& paint, int firstRow, int rowCo
     firstRow = std::max(firstRow, 0);
     const int endRow = std::min(firstRow + rowCount, linesPerPage);
     const int bandTop = topOffset + firstRow * lineHeight;
-    const int bandBottom = rowCount >= linesPerPage - firstRow ? std::max(clientHeight, bandTop)
-                                                                : topOffset + endRow * lineHeight;
+    const int bandBottom =
+        rowCount >= linesPerPage - firstRow ? std::max(clientHeight, bandTop) : topOffset + endRow * lineHeight;
     const int stripWidth = colourMode == TCM_OUTPUT ? 0 : kMarginConstant;
     if (stripWidth > 0)
         paint.fills.push_back({{0, bandTop, stripWidth, bandBottom - bandTop}, FC_TEXT, COLOR_SCROLLBAR});
@@ -253,7 +257,8 @@ void TextViewCore::PaintRows(platform::CellPaint& paint, int firstRow, int rowCo
     // 100th row of a tall window).
     const int fillTop = topOffset + row * lineHeight;
     if (bandBottom > fillTop)
-        paint.fills.push_back({{stripWidth, fillTop, std::max(0, clientWidth - stripWidth), bandBottom - fillTop}, FC_TEXT, -1});
+        paint.fills.push_back(
+            {{stripWidth, fillTop, std::max(0, clientWidth - stripWidth), bandBottom - fillTop}, FC_TEXT, -1});
 }
 
 void TextViewCore::PaintPrintPage(platform::CellPaint& paint, int page, const PrintPaging& paging, int printLineHeight)
@@ -277,7 +282,8 @@ void TextViewCore::PaintPrintPage(platform::CellPaint& paint, int page, const Pr
     BeginPaint(context, first);
     int row = 0;
     for (int line = first; line < LineCount() && row < paging.linesPerPage; ++line) {
-        const PrintLineAction action = FilterPrintLine(LineText(line), printRangeOn, printFirstAddress, printLastAddress);
+        const PrintLineAction action =
+            FilterPrintLine(LineText(line), printRangeOn, printFirstAddress, printLastAddress);
         if (action == PrintLineAction::Stop)
             break;
         if (action == PrintLineAction::Skip)

@@ -6,13 +6,15 @@
 namespace textcore {
 
 PrintPaging PrintPaging::Compute(int pageWidth, int pageHeight, int dpiX, int dpiY, int printLineHeight, int lineCount,
-    const PageMargins& margins)
+                                 const PageMargins& margins)
 {
     PrintPaging paging;
     paging.offsetX = static_cast<int>(std::lround(margins.left * dpiX));
     paging.offsetY = static_cast<int>(std::lround(margins.top * dpiY));
-    paging.printableWidth = std::max(0, pageWidth - static_cast<int>(std::lround((margins.left + margins.right) * dpiX)));
-    paging.printableHeight = std::max(0, pageHeight - static_cast<int>(std::lround((margins.top + margins.bottom) * dpiY)));
+    paging.printableWidth =
+        std::max(0, pageWidth - static_cast<int>(std::lround((margins.left + margins.right) * dpiX)));
+    paging.printableHeight =
+        std::max(0, pageHeight - static_cast<int>(std::lround((margins.top + margins.bottom) * dpiY)));
     paging.linesPerPage = printLineHeight > 0 ? std::max(1, paging.printableHeight / printLineHeight) : 1;
     // A text of no lines prints one empty page.
     paging.lastPage = (std::max(lineCount, 1) - 1) / paging.linesPerPage + 1;

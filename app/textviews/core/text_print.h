@@ -26,7 +26,7 @@ struct PrintPaging {
 
     // `pageWidth` x `pageHeight` pixels at `dpiX` x `dpiY`.
     static PrintPaging Compute(int pageWidth, int pageHeight, int dpiX, int dpiY, int printLineHeight, int lineCount,
-        const PageMargins& margins = {});
+                               const PageMargins& margins = {});
     int FirstLineOfPage(int page) const { return (page - 1) * linesPerPage; }
 };
 

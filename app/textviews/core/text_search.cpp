@@ -94,7 +94,7 @@ bool TextViewCore::SelectionMatches(const std::string& text, bool matchCase) con
 // Searches lines [firstLine, endLine) downwards, the first of them from
 // `fromColumn`; the whole text of a block is scanned at once.
 static bool FindDown(const TextBuffer& buffer, const std::string& text, bool matchCase, bool wholeWord, int firstLine,
-    int fromColumn, int endLine, TextPos& found)
+                     int fromColumn, int endLine, TextPos& found)
 {
     if (firstLine >= endLine)
         return false;
@@ -104,7 +104,8 @@ static bool FindDown(const TextBuffer& buffer, const std::string& text, bool mat
         const TextBuffer::BlockText bt = buffer.GetBlockText(block);
         if (bt.firstLine >= static_cast<std::size_t>(endLine))
             break;
-        std::size_t first = static_cast<std::size_t>(std::max(firstLine, static_cast<int>(bt.firstLine))) - bt.firstLine;
+        std::size_t first =
+            static_cast<std::size_t>(std::max(firstLine, static_cast<int>(bt.firstLine))) - bt.firstLine;
         const std::size_t last = std::min(bt.count, static_cast<std::size_t>(endLine) - bt.firstLine);
         if (first >= last)
             continue;
@@ -243,8 +244,8 @@ bool TextViewCore::ReplaceCurrent()
     return false;
 }
 
-bool TextViewCore::ReplaceNext(
-    const std::string& text, bool down, bool matchCase, bool wholeWord, const std::string& replacement)
+bool TextViewCore::ReplaceNext(const std::string& text, bool down, bool matchCase, bool wholeWord,
+                               const std::string& replacement)
 {
     TextViewSearchState& state = SearchState();
     state.findText = text;

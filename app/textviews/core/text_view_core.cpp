@@ -162,16 +162,12 @@ void TextViewCore::OnVScroll(int code, int pos)
         }
     };
     switch (code) {
-    case SB_LINEUP:
-        topLine -= vertLineStep;
-        break;
+    case SB_LINEUP: topLine -= vertLineStep; break;
     case SB_LINEDOWN:
         topLine += vertLineStep;
         readMore(10);
         break;
-    case SB_PAGEUP:
-        topLine -= vertPageStep;
-        break;
+    case SB_PAGEUP: topLine -= vertPageStep; break;
     case SB_PAGEDOWN:
         topLine += vertPageStep;
         readMore(100);
@@ -209,30 +205,15 @@ void TextViewCore::OnHScroll(int code, int pos)
 {
     const int previous = firstColumn;
     switch (code) {
-    case SB_LINELEFT:
-        firstColumn -= horzLineStep;
-        break;
-    case SB_LINERIGHT:
-        firstColumn += horzLineStep;
-        break;
-    case SB_PAGELEFT:
-        firstColumn -= horzPageStep;
-        break;
-    case SB_PAGERIGHT:
-        firstColumn += horzPageStep;
-        break;
+    case SB_LINELEFT: firstColumn -= horzLineStep; break;
+    case SB_LINERIGHT: firstColumn += horzLineStep; break;
+    case SB_PAGELEFT: firstColumn -= horzPageStep; break;
+    case SB_PAGERIGHT: firstColumn += horzPageStep; break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        firstColumn = pos;
-        break;
-    case SB_LEFT:
-        firstColumn = 0;
-        break;
-    case SB_RIGHT:
-        firstColumn = kScrollColumns;
-        break;
-    default:
-        return;
+    case SB_THUMBPOSITION: firstColumn = pos; break;
+    case SB_LEFT: firstColumn = 0; break;
+    case SB_RIGHT: firstColumn = kScrollColumns; break;
+    default: return;
     }
     ScrollToPosition(SB_HORZ, previous);
     UpdateCaretPos();
@@ -272,7 +253,7 @@ void TextViewCore::OnSize(int width, int height)
     if (linesPerPage > previousPage) {
         if (topLine == previousTop) {
             platform::CellRect strip{leftMargin, topOffset + previousPage * lineHeight, clientWidth,
-                (linesPerPage - previousPage) * lineHeight};
+                                     (linesPerPage - previousPage) * lineHeight};
             host_.Invalidate(&strip, false);
         } else {
             const platform::CellRect area = GetTextRect();
@@ -447,8 +428,7 @@ void TextViewCore::EnsureCaretVisible(int code)
 bool TextViewCore::HasSelection() const
 {
     const int lines = LineCount();
-    return selStart.line >= 0 && selStart.line < lines && selEnd.line >= 0 && selEnd.line < lines &&
-           selStart != selEnd;
+    return selStart.line >= 0 && selStart.line < lines && selEnd.line >= 0 && selEnd.line < lines && selStart != selEnd;
 }
 
 void TextViewCore::InvalidateLines(int first, int last)
@@ -459,7 +439,8 @@ void TextViewCore::InvalidateLines(int first, int last)
     last = std::min(last, topLine + linesPerPage);
     if (first > last)
         return;
-    platform::CellRect rect{0, topOffset + (first - topLine) * lineHeight, clientWidth, (last - first + 1) * lineHeight};
+    platform::CellRect rect{0, topOffset + (first - topLine) * lineHeight, clientWidth,
+                            (last - first + 1) * lineHeight};
     host_.Invalidate(&rect, false);
 }
 
@@ -518,7 +499,8 @@ bool TextViewCore::GetWordRange(int line, int column, TextPos& start, TextPos& e
         const auto ch = static_cast<unsigned char>(text[pos]);
         return IsWordChar(ch) || ch == 0x7F;
     };
-    std::size_t from = AlignToChar(text, static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(text.size()))));
+    std::size_t from =
+        AlignToChar(text, static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(text.size()))));
     std::size_t to = from;
     while (from > 0) {
         const std::size_t previous = PrevCharPos(text, from);
@@ -572,7 +554,7 @@ void TextViewCore::OnKeyDown(int vk, int repeat)
     const bool shift = GetAsyncKeyState(VK_SHIFT) < 0;
     const bool ctrl = GetAsyncKeyState(VK_CONTROL) < 0;
     const bool navigation = vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN || vk == VK_PRIOR ||
-                            vk == VK_NEXT || vk == VK_HOME || vk == VK_END;
+        vk == VK_NEXT || vk == VK_HOME || vk == VK_END;
     repeat = std::max(repeat, 1);
     if (!shift && (navigation || vk == VK_ESCAPE)) {
         ClearSelection(true);
@@ -584,12 +566,8 @@ void TextViewCore::OnKeyDown(int vk, int repeat)
     }
     const TextPos before{caretLine, caretColumn};
     switch (vk) {
-    case VK_PRIOR:
-        OnVScroll(SB_PAGEUP, 0);
-        break;
-    case VK_NEXT:
-        OnVScroll(SB_PAGEDOWN, 0);
-        break;
+    case VK_PRIOR: OnVScroll(SB_PAGEUP, 0); break;
+    case VK_NEXT: OnVScroll(SB_PAGEDOWN, 0); break;
     case VK_END:
         if (ctrl)
             OnVScroll(SB_BOTTOM, 0);
@@ -600,23 +578,15 @@ void TextViewCore::OnKeyDown(int vk, int repeat)
             OnVScroll(SB_TOP, 0);
         MoveCaret(SB_HORZ, -kScrollColumns);
         break;
-    case VK_LEFT:
-        MoveCaret(SB_HORZ, -horzLineStep * repeat);
-        break;
-    case VK_RIGHT:
-        MoveCaret(SB_HORZ, horzLineStep * repeat);
-        break;
-    case VK_UP:
-        MoveCaret(SB_VERT, -vertLineStep * repeat);
-        break;
-    case VK_DOWN:
-        MoveCaret(SB_VERT, vertLineStep * repeat);
-        break;
+    case VK_LEFT: MoveCaret(SB_HORZ, -horzLineStep * repeat); break;
+    case VK_RIGHT: MoveCaret(SB_HORZ, horzLineStep * repeat); break;
+    case VK_UP: MoveCaret(SB_VERT, -vertLineStep * repeat); break;
+    case VK_DOWN: MoveCaret(SB_VERT, vertLineStep * repeat); break;
     case VK_APPS:
-        host_.PostRButtonDown(TextPosToX(caretColumn, LineText(caretLine)), (caretLine - topLine) * lineHeight + topOffset);
+        host_.PostRButtonDown(TextPosToX(caretColumn, LineText(caretLine)),
+                              (caretLine - topLine) * lineHeight + topOffset);
         break;
-    default:
-        break;
+    default: break;
     }
     if (shift && navigation) {
         if (!selecting) {

@@ -54,8 +54,8 @@ public:
     virtual bool IsErrorLine(std::string lineText);
     virtual bool GetFindString(std::string& out);
     virtual bool FindNext(const std::string& text, bool down, bool matchCase, bool wholeWord);
-    virtual bool ReplaceNext(
-        const std::string& text, bool down, bool matchCase, bool wholeWord, const std::string& replacement);
+    virtual bool ReplaceNext(const std::string& text, bool down, bool matchCase, bool wholeWord,
+                             const std::string& replacement);
     virtual bool ReplaceAll(const std::string& text, const std::string& replacement, bool matchCase, bool wholeWord);
     virtual void OnFindFailed(const std::string& text);
     virtual bool GetBookmarkAtLine(int line, int& value);

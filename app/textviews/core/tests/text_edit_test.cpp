@@ -271,12 +271,8 @@ TEST(TextEdit, SeededEditRunsUndoToTheStart)
             const int column = pick(f.view.GetLineLength(line) + 1);
             f.view.SetCaret(line, column);
             switch (pick(6)) {
-            case 0:
-                Type(f.view, std::string(1, "ab(\"x{"[pick(6)]));
-                break;
-            case 1:
-                Type(f.view, "\r");
-                break;
+            case 0: Type(f.view, std::string(1, "ab(\"x{"[pick(6)])); break;
+            case 1: Type(f.view, "\r"); break;
             case 2:
                 if (column > 0)
                     Backspace(f.view);
