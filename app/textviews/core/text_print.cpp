@@ -38,6 +38,7 @@ bool PrintLineAddress(std::string_view line, std::uint32_t& address)
     const std::size_t colon = line.find(':');
     std::size_t pos = colon != std::string_view::npos && colon < blank ? colon + 1 : 0;
     std::uint32_t value = 0;
+    const std::size_t digitsFrom = pos;
     for (; pos < blank; ++pos) {
         const char ch = line[pos];
         int digit = -1;
@@ -51,6 +52,9 @@ bool PrintLineAddress(std::string_view line, std::uint32_t& address)
             break;
         value = value * 16 + static_cast<std::uint32_t>(digit);
     }
+    // No hexadecimal digit: the line carries no address (a source line).
+    if (pos == digitsFrom)
+        return false;
     address = value;
     return true;
 }
