@@ -58,6 +58,15 @@ TextPieces CutText(std::string_view text, bool exact)
 
 }  // namespace
 
+TextPos TextViewCore::ClampToText(TextPos pos) const
+{
+    // A selection may outlive a change of its lines (another view of the
+    // text edited them): its ends are taken inside the text.
+    pos.line = std::clamp(pos.line, 0, std::max(0, LineCount() - 1));
+    pos.column = std::clamp(pos.column, 0, GetLineLength(pos.line));
+    return pos;
+}
+
 struct TextViewCore::InsertPlan {
     TextPos from;                    // first replaced position (selection start or caret)
     TextPos to;                      // end of the replaced range
@@ -93,8 +102,8 @@ bool TextViewCore::PlanInsert(std::string_view text, int typed, InsertPlan& plan
 {
     const bool undoRunning = buffer_->UndoRunning();
     if (HasSelection()) {
-        plan.from = selStart;
-        plan.to = selEnd;
+        plan.from = ClampToText(selStart);
+        plan.to = ClampToText(selEnd);
         if (plan.to < plan.from)
             std::swap(plan.from, plan.to);
         plan.replacing = !undoRunning;
@@ -210,8 +219,8 @@ bool TextViewCore::DeleteSelection(bool record)
 {
     if (!HasSelection())
         return false;
-    TextPos start = selStart;
-    TextPos end = selEnd;
+    TextPos start = ClampToText(selStart);
+    TextPos end = ClampToText(selEnd);
     if (end < start)
         std::swap(start, end);
     const std::string_view startText = LineText(start.line);
@@ -252,8 +261,16 @@ bool TextViewCore::JoinLines(int first, int second)
         TextViewMessage(0, MB_OK);
         return false;
     }
+    const int firstLength = GetLineLength(first);
     buffer_->SetLine(static_cast<std::size_t>(first), joined);
     buffer_->RemoveLines(static_cast<std::size_t>(second), 1);
+    // The caret keeps its place in the text.
+    if (caretLine == second) {
+        caretLine = first;
+        caretColumn += second > first ? firstLength : 0;
+    } else if (caretLine > second) {
+        --caretLine;
+    }
     AfterEdit(std::min(first, second), -1);
     return true;
 }

@@ -169,6 +169,7 @@ protected:
 
 private:
     struct InsertPlan;
+    TextPos ClampToText(TextPos pos) const;
     bool PlanInsert(std::string_view text, int typed, InsertPlan& plan);
     void ApplyLines(int firstLine, int lastLine, const std::vector<std::string>& lines);
     void AfterEdit(int firstChangedLine, int linesAdded);

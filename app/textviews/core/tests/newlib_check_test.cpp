@@ -4,12 +4,12 @@
 // fails the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <algorithm>
 #include <sstream>
 
 #include "fake_text_host.h"
@@ -46,8 +46,8 @@ std::string ReadFile(const std::string& path)
 
 std::vector<std::string> Headers()
 {
-    return {"stdio.h", "stdlib.h", "string.h", "math.h", "time.h", "wchar.h", "ctype.h", "signal.h", "stdint.h",
-        "inttypes.h", "locale.h", "setjmp.h"};
+    return {"stdio.h", "stdlib.h", "string.h", "math.h",     "time.h",   "wchar.h",
+            "ctype.h", "signal.h", "stdint.h", "inttypes.h", "locale.h", "setjmp.h"};
 }
 
 // The format class of every byte of every line, lexed from the first line on
@@ -72,14 +72,14 @@ bool IsHexSuffixWord(const std::string& word)
     if (word.size() < 2 || !std::isxdigit(static_cast<unsigned char>(word[0])) || std::isdigit(word[0]) ||
         (word.back() != 'h' && word.back() != 'H'))
         return false;
-    return std::all_of(
-        word.begin() + 1, word.end() - 1, [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
+    return std::all_of(word.begin() + 1, word.end() - 1,
+                       [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
 }
 
 bool IsIdentifier(const std::string& word)
 {
     return !word.empty() && !std::isdigit(static_cast<unsigned char>(word[0])) &&
-           std::all_of(word.begin(), word.end(), [](char ch) { return IsWordChar(static_cast<unsigned char>(ch)); });
+        std::all_of(word.begin(), word.end(), [](char ch) { return IsWordChar(static_cast<unsigned char>(ch)); });
 }
 
 // One token of clang's dump: kind 'spelling' flags Loc=<file:line:col>; false
@@ -137,8 +137,8 @@ TEST(NewlibCheck, LexerAgreesWithClangTokens)
     all.push_back(strings);
     for (const std::string& header : all) {
         const std::string file = header.front() == '/' ? header : std::string(kNewlib) + "/" + header;
-        const std::string dump = RunCommand(
-            "clang -fsyntax-only -Xclang -dump-tokens -nostdlibinc -isystem " + std::string(kNewlib) + " " + file + " 2>&1");
+        const std::string dump = RunCommand("clang -fsyntax-only -Xclang -dump-tokens -nostdlibinc -isystem " +
+                                            std::string(kNewlib) + " " + file + " 2>&1");
         ASSERT_NE(dump.find("Loc=<"), std::string::npos) << "clang gave no tokens for " << header;
         std::istringstream in(dump);
         std::string text;
@@ -165,7 +165,8 @@ TEST(NewlibCheck, LexerAgreesWithClangTokens)
             const std::vector<FormatClass>& classes = file.second[line];
             ASSERT_EQ(classes.size(), file.first[line].size()) << path << ":" << line + 1;
             const FormatClass at = classes[column];
-            const std::string where = path + ":" + std::to_string(token.line) + ":" + std::to_string(token.column) + " " + spelling;
+            const std::string where =
+                path + ":" + std::to_string(token.line) + ":" + std::to_string(token.column) + " " + spelling;
             const bool word = IsIdentifier(spelling);
             if (word && IsModeKeyword(TCM_C_SOURCE, spelling)) {
                 EXPECT_EQ(at, FC_KEYWORD) << where;
@@ -248,8 +249,8 @@ TEST(NewlibCheck, FindNextMeetsGrepsMatchesInOrder)
         bool matchCase;
         bool wholeWord;
     };
-    const std::vector<Case> cases = {{"int", true, false}, {"FILE", false, false}, {"size_t", true, true},
-        {"_ptr", false, true}, {"char", false, true}, {"(", true, false}};
+    const std::vector<Case> cases = {{"int", true, false},  {"FILE", false, false}, {"size_t", true, true},
+                                     {"_ptr", false, true}, {"char", false, true},  {"(", true, false}};
     for (const std::string header : {"stdio.h", "stdlib.h", "math.h", "wchar.h"}) {
         const std::string path = std::string(kNewlib) + "/" + header;
         const std::string bytes = ReadFile(path);
@@ -277,8 +278,9 @@ TEST(NewlibCheck, FindNextMeetsGrepsMatchesInOrder)
             std::vector<GrepMatch> found;
             while (f.view.FindNext(c.text, true, c.matchCase, c.wholeWord)) {
                 const GrepMatch match{f.view.selStart.line, f.view.selStart.column};
-                if (!found.empty() && (match.line < found.back().line ||
-                                          (match.line == found.back().line && match.column <= found.back().column)))
+                if (!found.empty() &&
+                    (match.line < found.back().line ||
+                     (match.line == found.back().line && match.column <= found.back().column)))
                     break;  // wrapped
                 found.push_back(match);
             }
