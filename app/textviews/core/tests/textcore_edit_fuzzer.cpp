@@ -57,12 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             view.SetSelection(line, column, endLine, endColumn, false);
             break;
         }
-        case 2:
-            edits += view.DeleteSelection(true);
-            break;
-        case 3:
-            view.UndoLastEdit();
-            break;
+        case 2: edits += view.DeleteSelection(true); break;
+        case 3: view.UndoLastEdit(); break;
         case 4:
             if (view.JoinLines(line, line + 1)) {
                 view.Buffer().UndoList().Clear();
