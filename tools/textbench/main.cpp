@@ -133,7 +133,10 @@ int main(int argc, char** argv)
             outPath = argv[i + 1];
     }
     class SilentUi : public platform::ModalUi {
-        int MessageBox(const platform::MessageBoxRequest& r) override { return platform::DefaultMessageBoxAnswer(r.type); }
+        int MessageBox(const platform::MessageBoxRequest& r) override
+        {
+            return platform::DefaultMessageBoxAnswer(r.type);
+        }
         bool FileDialog(const platform::FileDialogRequest&, platform::FileDialogResult&) override { return false; }
         bool FolderDialog(const platform::FolderDialogRequest&, std::string&) override { return false; }
     } ui;
@@ -158,17 +161,30 @@ int main(int argc, char** argv)
     };
     std::string noComment = CutText(headers, 10u << 20);
     std::replace(noComment.begin(), noComment.end(), '/', ' ');
-    std::vector<Text> texts = {{"1 KB", CutText(headers, 1024)}, {"1 MB", CutText(headers, 1u << 20)},
-        {"10 MB", CutText(headers, 10u << 20)}, {"10 MB no comment", noComment}};
+    std::vector<Text> texts = {{"1 KB", CutText(headers, 1024)},
+                               {"1 MB", CutText(headers, 1u << 20)},
+                               {"10 MB", CutText(headers, 10u << 20)},
+                               {"10 MB no comment", noComment}};
 
     const std::string dir = std::filesystem::temp_directory_path() / "textbench";
     std::filesystem::create_directories(dir);
-    std::vector<Row> rows = {{"type a character mid-file (us)", {}}, {"  its undo (us)", {}},
-        {"Enter mid-file (us)", {}}, {"  its undo (us)", {}}, {"3-line deletion (us)", {}}, {"  its undo (us)", {}},
-        {"Find Next, match 10 lines on (us)", {}}, {"paint a row, page at top (us)", {}},
-        {"paint a row, page in the middle (us)", {}}, {"paint a row, page at the end (us)", {}},
-        {"search without match (ms)", {}}, {"  LC_ALL=C grep -cF (ms)", {}}, {"complete load (ms)", {}},
-        {"  cat (ms)", {}}, {"  wc -l (ms)", {}}, {"  sh -c true, the start of a command (ms)", {}}, {"lines", {}}};
+    std::vector<Row> rows = {{"type a character mid-file (us)", {}},
+                             {"  its undo (us)", {}},
+                             {"Enter mid-file (us)", {}},
+                             {"  its undo (us)", {}},
+                             {"3-line deletion (us)", {}},
+                             {"  its undo (us)", {}},
+                             {"Find Next, match 10 lines on (us)", {}},
+                             {"paint a row, page at top (us)", {}},
+                             {"paint a row, page in the middle (us)", {}},
+                             {"paint a row, page at the end (us)", {}},
+                             {"search without match (ms)", {}},
+                             {"  LC_ALL=C grep -cF (ms)", {}},
+                             {"complete load (ms)", {}},
+                             {"  cat (ms)", {}},
+                             {"  wc -l (ms)", {}},
+                             {"  sh -c true, the start of a command (ms)", {}},
+                             {"lines", {}}};
 
     for (Text& text : texts) {
         // A unique word ten lines below the middle line.
@@ -257,8 +273,9 @@ int main(int argc, char** argv)
             view.FindNext(kAbsent, true, true, false);
             return Seconds(Clock::now() - t0) * 1e3;
         }));
-        rows[11].figures.push_back(Sample3(
-            [&] { return TimeCommand("LC_ALL=C grep -cF " + std::string(kAbsent) + " " + path + " >/dev/null") * 1e3; }));
+        rows[11].figures.push_back(Sample3([&] {
+            return TimeCommand("LC_ALL=C grep -cF " + std::string(kAbsent) + " " + path + " >/dev/null") * 1e3;
+        }));
         rows[12].figures.push_back(Sample3([&] {
             TextBuffer buffer;
             const auto t0 = Clock::now();

@@ -266,14 +266,13 @@ void TextViewCore::OnMouseWheel(int delta)
 {
     // Turned away from the user the wheel scrolls up, a line per notch of 120
     // units, as in every other window; finer wheels add up to whole notches.
-    static thread_local int pending = 0;
-    pending += delta;
-    while (pending >= kWheelDelta) {
-        pending -= kWheelDelta;
+    wheelRemainder_ += delta;
+    while (wheelRemainder_ >= kWheelDelta) {
+        wheelRemainder_ -= kWheelDelta;
         OnVScroll(SB_LINEUP, 0);
     }
-    while (pending <= -kWheelDelta) {
-        pending += kWheelDelta;
+    while (wheelRemainder_ <= -kWheelDelta) {
+        wheelRemainder_ += kWheelDelta;
         OnVScroll(SB_LINEDOWN, 0);
     }
 }
@@ -693,6 +692,20 @@ void TextViewCore::OnSetFocus()
     UpdateCaretPos();
     caretShown = !HasSelection();
     host_.ShowCaret(caretShown);
+}
+
+int TextViewCore::OnRefreshMargin()
+{
+    const platform::CellRect strip{0, 0, kMarginConstant, 2000};
+    host_.Invalidate(&strip, true);
+    host_.UpdateWindow();
+    return 1;
+}
+
+bool IsLineWithWarning(std::string_view lineText)
+{
+    return lineText.find("WARNING") != std::string_view::npos || lineText.find("Warning") != std::string_view::npos ||
+        lineText.find("warning") != std::string_view::npos;
 }
 
 void TextViewCore::OnEditCopy()

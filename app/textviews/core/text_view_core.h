@@ -105,6 +105,12 @@ public:
     bool OnSetCursor(int x, int y);
     void OnSetFocus();
     void OnEditCopy();
+    // Update handlers: Copy while a selection exists, Find Next while the text
+    // is not empty, Undo while the undo list is not.
+    bool CanCopy() const { return HasSelection(); }
+    bool CanFindNext() const { return !IsTextEmpty(); }
+    // `WM_EMU_REFRESH_MARGIN`: repaints the icon strip; returns 1.
+    int OnRefreshMargin();
 
     // --- editing primitives and undo ---------------------------------------
     bool InsertText(std::string_view text, int typed);
@@ -178,9 +184,13 @@ private:
     void PaintLine(platform::CellPaint& paint, int row, int line, int y, struct PaintContext& context);
     void BeginPaint(struct PaintContext& context, int firstLine);
 
+    int wheelRemainder_ = 0;  // wheel units short of a whole notch
     TextBuffer ownBuffer_;
     TextBuffer* buffer_ = &ownBuffer_;
 };
+
+// Build output lines with a warning: "WARNING", "Warning" or "warning".
+bool IsLineWithWarning(std::string_view lineText);
 
 // The text view's message table, shown as message boxes through the
 // platform's modal service; returns the box's answer.

@@ -127,12 +127,6 @@ TEST(TextPaint, MarginIconsAndLineNumbers)
 
 TEST(TextPaint, ListingMarks)
 {
-    ViewFixture f({"00000100 e3a00001  mov r0, #1", "00000104 e1a0f00e  mov pc, lr", "  source line"});
-    f.view.colourMode = TCM_DISASSEMBLY;
-    f.services.marks = {{0x100, 2}};
-    f.services.pc.address = 0x104;
-    f.services.cursorLink = true;
-    f.view.markedPosition = 0x106;
     struct Services : FakeTextServices {
         bool TextToAddr(const std::string& text, ADDR& address) override
         {
@@ -142,13 +136,15 @@ TEST(TextPaint, ListingMarks)
             return true;
         }
     } services;
-    services.marks = f.services.marks;
-    services.pc = f.services.pc;
+    services.marks = {{0x100, 2}};
+    services.pc.address = 0x104;
     services.cursorLink = true;
-    TextViewCore view(f.host, services);
-    view.SetBuffer(&f.view.Buffer());
+    FakeTextHost host;
+    TextViewCore view(host, services);
+    view.Buffer().SetLines({"00000100 e3a00001  mov r0, #1", "00000104 e1a0f00e  mov pc, lr", "  source line"});
     view.colourMode = TCM_DISASSEMBLY;
     view.OnInitialUpdate();
+    // The marked address inside the second instruction becomes its start.
     view.markedPosition = 0x106;
     platform::CellPaint paint;
     view.PaintRows(paint, 0, 3);

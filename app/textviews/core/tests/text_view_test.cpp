@@ -2,6 +2,8 @@
 
 #include "fake_text_host.h"
 #include "platform/messages.h"
+#include "platform/scripted_ui_gtest.h"
+#include "text_line_reader.h"
 
 namespace textcore::test {
 namespace {
@@ -200,6 +202,62 @@ TEST(TextView, CaretFarRightScrollsSideways)
     EXPECT_LE(f.view.firstColumn + f.view.columnsPerPage - 1, 256);
     f.view.OnKeyDown(VK_HOME, 1);
     EXPECT_EQ(f.view.firstColumn, 0);
+}
+
+}  // namespace
+}  // namespace textcore::test
+
+namespace textcore::test {
+namespace {
+
+// NULs, lone CRs, invalid UTF-8 and a 5 MB line without a line break: read,
+// painted, searched, edited and copied out, no byte lost.
+TEST(TextView, BadInputKeepsEveryByte)
+{
+    std::string bytes = std::string("a\0b\rc\n", 6) + "\xff\xfe\xc3\n" + "\r\r\n";
+    bytes += std::string(5 << 20, 'y') + "tail";
+    ViewFixture f;
+    LoadText(f.view.Buffer(), std::make_shared<const std::string>(bytes));
+    f.view.UpdateScrollInfo(0, 0);
+    ASSERT_EQ(f.view.LineCount(), 4);
+    platform::CellPaint paint;
+    for (TextColourMode mode = 0; mode <= 9; ++mode) {
+        f.view.colourMode = mode;
+        f.view.PaintRows(paint, 0, f.view.linesPerPage);
+    }
+    EXPECT_TRUE(f.view.FindNext("tail", true, true, false));
+    EXPECT_EQ(f.view.selStart, (TextPos{3, 5 << 20}));
+    // Typing into the long line is refused; deleting from it is not.
+    platform::GTestScriptedUi ui;
+    ui.AnswerMessageBox(IDOK, "exceed 255");
+    f.view.SetCaret(3, 1);
+    EXPECT_FALSE(f.view.InsertText("\xe2\x82\xac", 0));
+    f.view.SetSelection(3, 10, 3, 20, false);
+    EXPECT_TRUE(f.view.DeleteSelection(true));
+    f.view.UndoLastEdit();
+    EXPECT_FALSE(f.view.CanUndo());
+    f.view.SetSelection(0, 0, 3, f.view.GetLineLength(3), false);
+    std::string copied;
+    ASSERT_TRUE(f.view.CopySelectionToGlobal(copied));
+    std::string expected = bytes;
+    expected.replace(expected.find("\r\r\n"), 3, "\r\n");  // the CR before LF is the line break
+    EXPECT_EQ(copied, expected);
+}
+
+TEST(TextView, UpdateHandlersAndHelpers)
+{
+    ViewFixture f({""});
+    EXPECT_FALSE(f.view.CanFindNext());
+    EXPECT_FALSE(f.view.CanCopy());
+    EXPECT_FALSE(f.view.CanUndo());
+    f.view.InsertText("x", 'x');
+    EXPECT_TRUE(f.view.CanFindNext());
+    EXPECT_TRUE(f.view.CanUndo());
+    EXPECT_EQ(f.view.OnRefreshMargin(), 1);
+    EXPECT_TRUE(IsLineWithWarning("a.c:1: warning: x"));
+    EXPECT_FALSE(IsLineWithWarning("WARN"));
+    EXPECT_TRUE(f.view.IsErrorLine("x ERROR y"));
+    EXPECT_FALSE(f.view.IsErrorLine("x error y"));
 }
 
 }  // namespace
