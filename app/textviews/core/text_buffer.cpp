@@ -120,43 +120,81 @@ struct TextBuffer::Block {
 TextBuffer::TextBuffer() = default;
 TextBuffer::~TextBuffer() = default;
 
-void TextBuffer::UpdateIndex() const
+// The block index: a Fenwick tree over the blocks' line counts. A block whose
+// count changes updates it in O(log B); adding or removing blocks (a split
+// after hundreds of inserted lines, a merge) rebuilds it in O(B) at the next
+// look-up.
+void TextBuffer::RebuildIndex() const
 {
-    if (firstLine_.size() != blocks_.size())
-        firstLine_.resize(blocks_.size());
-    std::size_t next =
-        indexValidUpTo_ == 0 ? 0 : firstLine_[indexValidUpTo_ - 1] + blocks_[indexValidUpTo_ - 1]->lines.size();
-    for (std::size_t b = indexValidUpTo_; b < blocks_.size(); ++b) {
-        firstLine_[b] = next;
-        next += blocks_[b]->lines.size();
+    const std::size_t n = blocks_.size();
+    tree_.assign(n + 1, 0);
+    for (std::size_t i = 1; i <= n; ++i) {
+        tree_[i] += blocks_[i - 1]->lines.size();
+        const std::size_t parent = i + (i & (~i + 1));
+        if (parent <= n)
+            tree_[parent] += tree_[i];
     }
-    indexValidUpTo_ = blocks_.size();
+    indexDirty_ = false;
+}
+
+void TextBuffer::Restructured()
+{
+    indexDirty_ = true;
+    ++revision_;
+}
+
+void TextBuffer::CountChanged(std::size_t block, std::ptrdiff_t delta)
+{
+    ++revision_;
+    if (indexDirty_ || delta == 0)
+        return;
+    for (std::size_t i = block + 1; i < tree_.size(); i += i & (~i + 1))
+        tree_[i] = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(tree_[i]) + delta);
+}
+
+std::size_t TextBuffer::FirstLineOf(std::size_t block) const
+{
+    if (indexDirty_)
+        RebuildIndex();
+    std::size_t sum = 0;
+    for (std::size_t i = block; i > 0; i -= i & (~i + 1))
+        sum += tree_[i];
+    return sum;
 }
 
 TextBuffer::Location TextBuffer::Locate(std::size_t line) const
 {
-    if (indexValidUpTo_ < blocks_.size() || firstLine_.size() != blocks_.size())
-        UpdateIndex();
-    // Painting and searching walk lines in order: try the previous block and
-    // its neighbour first.
-    for (std::size_t b : {lastBlock_, lastBlock_ + 1}) {
-        if (b < blocks_.size() && line >= firstLine_[b] && line < firstLine_[b] + blocks_[b]->lines.size()) {
-            lastBlock_ = b;
-            return {b, line - firstLine_[b]};
+    if (indexDirty_)
+        RebuildIndex();
+    // Painting and searching walk lines in order: the previous block and its
+    // successor answer most look-ups.
+    if (cacheRevision_ == revision_ && lastBlock_ < blocks_.size()) {
+        const std::size_t count = blocks_[lastBlock_]->lines.size();
+        if (line >= lastFirst_ && line < lastFirst_ + count)
+            return {lastBlock_, line - lastFirst_};
+        const std::size_t next = lastBlock_ + 1;
+        if (next < blocks_.size() && line >= lastFirst_ + count &&
+            line < lastFirst_ + count + blocks_[next]->lines.size()) {
+            lastFirst_ += count;
+            lastBlock_ = next;
+            return {next, line - lastFirst_};
         }
     }
-    const auto it = std::upper_bound(firstLine_.begin(), firstLine_.end(), line);
-    const std::size_t b = static_cast<std::size_t>(it - firstLine_.begin()) - 1;
-    lastBlock_ = b;
-    return {b, line - firstLine_[b]};
-}
-
-void TextBuffer::Changed(std::size_t fromBlock)
-{
-    ++revision_;
-    indexValidUpTo_ = std::min(indexValidUpTo_, fromBlock);
-    if (lastBlock_ >= blocks_.size())
-        lastBlock_ = 0;
+    std::size_t step = 1;
+    while (step * 2 <= blocks_.size())
+        step *= 2;
+    std::size_t pos = 0;
+    std::size_t rest = line;
+    for (; step > 0; step /= 2) {
+        if (pos + step <= blocks_.size() && tree_[pos + step] <= rest) {
+            pos += step;
+            rest -= tree_[pos];
+        }
+    }
+    lastBlock_ = pos;
+    lastFirst_ = line - rest;
+    cacheRevision_ = revision_;
+    return {pos, rest};
 }
 
 std::string_view TextBuffer::Line(std::size_t index) const
@@ -173,15 +211,14 @@ void TextBuffer::SetLine(std::size_t index, std::string_view text)
         return;
     const Location at = Locate(index);
     blocks_[at.block]->Set(at.offset, text);
-    ++revision_;
+    CountChanged(at.block, 0);
     SplitIfLarge(at.block);
 }
 
 std::size_t TextBuffer::InsertBlock(std::size_t at)
 {
     blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(at), std::make_unique<Block>());
-    firstLine_.insert(firstLine_.begin() + static_cast<std::ptrdiff_t>(std::min(at, firstLine_.size())), 0);
-    indexValidUpTo_ = std::min(indexValidUpTo_, at);
+    Restructured();
     return at;
 }
 
@@ -198,7 +235,7 @@ void TextBuffer::SplitIfLarge(std::size_t b)
     Block& next = *blocks_[InsertBlock(b + 1)];
     next.Insert(0, tail.data(), tail.size());
     blocks_[b]->Erase(keep, blocks_[b]->lines.size() - keep);
-    Changed(b);
+    Restructured();
     SplitIfLarge(b + 1);
     SplitIfLarge(b);
 }
@@ -209,9 +246,7 @@ void TextBuffer::MergeIfSmall(std::size_t b)
         return;
     if (blocks_[b]->lines.empty()) {
         blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
-        firstLine_.clear();
-        indexValidUpTo_ = 0;
-        Changed(0);
+        Restructured();
         return;
     }
     // A small block joins its successor when both fit in one.
@@ -225,9 +260,7 @@ void TextBuffer::MergeIfSmall(std::size_t b)
                 texts.push_back(second.LineText(i));
             first.Insert(first.lines.size(), texts.data(), texts.size());
             blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b + 1));
-            firstLine_.clear();
-            indexValidUpTo_ = 0;
-            Changed(0);
+            Restructured();
         }
     }
 }
@@ -259,7 +292,7 @@ void TextBuffer::InsertLines(std::size_t at, const std::vector<std::string>& lin
     if (texts.size() <= kBlockLines) {
         blocks_[b]->Insert(offset, texts.data(), texts.size());
         lineCount_ += texts.size();
-        Changed(b);
+        CountChanged(b, static_cast<std::ptrdiff_t>(texts.size()));
         SplitIfLarge(b);
         return;
     }
@@ -281,7 +314,7 @@ void TextBuffer::InsertLines(std::size_t at, const std::vector<std::string>& lin
         next += blocks_.size() - before;
     }
     lineCount_ += texts.size();
-    Changed(b);
+    Restructured();
     MergeIfSmall(b);
 }
 
@@ -301,35 +334,24 @@ void TextBuffer::RemoveLines(std::size_t at, std::size_t count)
         const std::size_t n = std::min(left, block.lines.size() - offset);
         if (offset == 0 && n == block.lines.size()) {
             blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
-            firstLine_.erase(firstLine_.begin() + static_cast<std::ptrdiff_t>(std::min(b, firstLine_.size())));
+            Restructured();
         } else {
             block.Erase(offset, n);
+            CountChanged(b, -static_cast<std::ptrdiff_t>(n));
             ++b;
         }
         left -= n;
         offset = 0;
     }
-    indexValidUpTo_ = std::min(indexValidUpTo_, firstChanged);
-    if (firstLine_.size() != blocks_.size()) {
-        firstLine_.clear();
-        indexValidUpTo_ = 0;
-    }
-    Changed(firstChanged);
-    if (firstChanged > 0)
-        MergeIfSmall(firstChanged - 1);
-    else
-        MergeIfSmall(0);
+    MergeIfSmall(firstChanged > 0 ? firstChanged - 1 : 0);
 }
 
 void TextBuffer::Clear()
 {
     blocks_.clear();
-    firstLine_.clear();
-    indexValidUpTo_ = 0;
-    lastBlock_ = 0;
     lineCount_ = 0;
     undo_.Clear();
-    ++revision_;
+    Restructured();
 }
 
 void TextBuffer::SetLines(const std::vector<std::string>& lines)
@@ -341,7 +363,6 @@ void TextBuffer::SetLines(const std::vector<std::string>& lines)
 void TextBuffer::AppendShared(const std::shared_ptr<const std::string>& bytes, const LineSpan* spans, std::size_t count)
 {
     std::size_t i = 0;
-    const std::size_t firstChanged = blocks_.empty() ? 0 : blocks_.size() - 1;
     while (i < count) {
         // Fill the last block while it refers to the same bytes.
         Block* last = blocks_.empty() ? nullptr : blocks_.back().get();
@@ -349,14 +370,15 @@ void TextBuffer::AppendShared(const std::shared_ptr<const std::string>& bytes, c
             blocks_.push_back(std::make_unique<Block>());
             last = blocks_.back().get();
             last->shared = bytes;
+            Restructured();
         }
         const std::size_t n = std::min(count - i, kBlockLines - last->lines.size());
         last->lines.insert(last->lines.end(), spans + i, spans + i + n);
         last->scan = ScanUnknown;
+        CountChanged(blocks_.size() - 1, static_cast<std::ptrdiff_t>(n));
         i += n;
     }
     lineCount_ += count;
-    Changed(firstChanged);
 }
 
 std::string TextBuffer::Join(std::string_view lineBreak, bool finalBreak) const
@@ -375,10 +397,8 @@ std::string TextBuffer::Join(std::string_view lineBreak, bool finalBreak) const
 
 TextBuffer::BlockText TextBuffer::GetBlockText(std::size_t block) const
 {
-    if (indexValidUpTo_ < blocks_.size() || firstLine_.size() != blocks_.size())
-        UpdateIndex();
     const Block& b = *blocks_[block];
-    return {b.Data(), b.lines.data(), b.lines.size(), firstLine_[block]};
+    return {b.Data(), b.lines.data(), b.lines.size(), FirstLineOf(block)};
 }
 
 bool TextBuffer::IsInsideBlockCommentScan(std::size_t line) const

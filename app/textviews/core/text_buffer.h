@@ -5,7 +5,9 @@
 // most a few hundred lines; a block either refers to the bytes a bulk load
 // read (shared, never copied) or owns a compact copy of its lines once one of
 // them is edited. Inserting or removing k lines touches the k lines, one or
-// two blocks and the block index, so edits cost the same at any file size.
+// two blocks and the block index (a Fenwick tree over the blocks' line
+// counts): O(k + log N), with an O(N / 512) rebuild of the index when blocks
+// split or merge, at most once per few hundred inserted or removed lines.
 #pragma once
 
 #include <cstddef>
@@ -85,16 +87,20 @@ private:
         std::size_t offset;
     };
     Location Locate(std::size_t line) const;
-    void UpdateIndex() const;
-    void Changed(std::size_t fromBlock);
+    void RebuildIndex() const;
+    void Restructured();
+    void CountChanged(std::size_t block, std::ptrdiff_t delta);
+    std::size_t FirstLineOf(std::size_t block) const;
     void SplitIfLarge(std::size_t block);
     void MergeIfSmall(std::size_t block);
     std::size_t InsertBlock(std::size_t at);
 
     std::vector<std::unique_ptr<Block>> blocks_;
-    mutable std::vector<std::size_t> firstLine_;  // first line of each block
-    mutable std::size_t indexValidUpTo_ = 0;      // firstLine_ is right for blocks below this
-    mutable std::size_t lastBlock_ = 0;           // where the previous look-up ended
+    mutable std::vector<std::size_t> tree_;  // Fenwick tree of the blocks' line counts
+    mutable bool indexDirty_ = true;         // blocks were added or removed since it was built
+    mutable std::size_t lastBlock_ = 0;      // where the previous look-up ended
+    mutable std::size_t lastFirst_ = 0;      // and that block's first line
+    mutable std::uint64_t cacheRevision_ = ~std::uint64_t{0};
     std::size_t lineCount_ = 0;
     TextUndoList undo_;
     bool undoRunning_ = false;
