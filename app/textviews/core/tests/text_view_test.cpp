@@ -262,3 +262,82 @@ TEST(TextView, UpdateHandlersAndHelpers)
 
 }  // namespace
 }  // namespace textcore::test
+
+namespace textcore::test {
+namespace {
+
+// A source document read in part: 10,001 lines first, then 1,001 a step.
+class PartlyLoadedServices : public FakeTextServices {
+public:
+    PartlyLoadedServices(TextBuffer& buffer, std::shared_ptr<const std::string> bytes)
+        : buffer_(buffer), reader_(std::move(bytes))
+    {
+        reader_.ReadLines(buffer_, 10001);
+    }
+    bool IsPartlyLoaded() override { return !reader_.AtEnd(); }
+    void ReadMoreLines(bool all) override
+    {
+        ++readMoreCalls;
+        reader_.ReadLines(buffer_, all ? static_cast<std::size_t>(-1) : 1001);
+    }
+
+private:
+    TextBuffer& buffer_;
+    TextLineReader reader_;
+};
+
+TEST(TextView, ScrollingAsksAPartlyLoadedTextForLines)
+{
+    std::string bytes;
+    for (int i = 0; i < 30000; ++i)
+        bytes += "line " + std::to_string(i) + "\n";
+    FakeTextHost host;
+    TextBuffer buffer;
+    PartlyLoadedServices services(buffer, std::make_shared<const std::string>(bytes));
+    TextViewCore view(host, services);
+    view.SetBuffer(&buffer);
+    view.OnInitialUpdate();
+    EXPECT_EQ(view.LineCount(), 10001);
+    view.OnVScroll(SB_THUMBPOSITION, 9950);
+    EXPECT_EQ(view.LineCount(), 11002);
+    EXPECT_EQ(view.topLine, 9950);
+    EXPECT_EQ(host.barRange[SB_VERT], std::make_pair(0, 11002 - 3));
+    view.OnVScroll(SB_BOTTOM, 0);
+    EXPECT_EQ(view.LineCount(), 30000);
+    EXPECT_EQ(view.caretLine, 29999);
+    EXPECT_EQ(view.topLine, 30000 - 40 + 4);
+}
+
+// A view whose ScrollToPosition scrolls again from inside (a listing that
+// refills itself when it reaches its end).
+class RefillingView : public TextViewCore {
+public:
+    using TextViewCore::TextViewCore;
+    int calls = 0;
+    void ScrollToPosition(int bar, int previous) override
+    {
+        ++calls;
+        TextViewCore::ScrollToPosition(bar, previous);
+        if (bar == SB_VERT && topLine > 150 && calls < 10)
+            OnVScroll(SB_THUMBPOSITION, 100);
+    }
+};
+
+TEST(TextView, ScrollToPositionMayScrollAgain)
+{
+    FakeTextHost host;
+    FakeTextServices services;
+    RefillingView view(host, services);
+    view.Buffer().SetLines(std::vector<std::string>(300, "x"));
+    view.OnInitialUpdate();
+    view.SetCaret(180, 0);
+    view.OnVScroll(SB_THUMBPOSITION, 170);
+    EXPECT_EQ(view.topLine, 100);
+    EXPECT_EQ(host.barPos[SB_VERT], 100);
+    EXPECT_EQ(view.calls, 2);
+    EXPECT_GE(view.caretLine, 0);
+    EXPECT_LT(view.caretLine, 300);
+}
+
+}  // namespace
+}  // namespace textcore::test
