@@ -32,10 +32,10 @@ using Clock = std::chrono::steady_clock;
 class NullHost : public TextViewHost {
 public:
     CellMetrics GetCellMetrics() override { return {8, 16, 8}; }
-    platform::CellRect GetClientRect() override { return {0, 0, 20 + 120 * 8, 60 * 16}; }
-    void Invalidate(const platform::CellRect*, bool) override {}
+    PaintRect GetClientRect() override { return {0, 0, 20 + 120 * 8, 60 * 16}; }
+    void Invalidate(const PaintRect*, bool) override {}
     void UpdateWindow() override {}
-    void ScrollWindow(int, int, const platform::CellRect*) override {}
+    void ScrollWindow(int, int, const PaintRect*) override {}
     void SetScrollRange(int, int, int) override {}
     void EnableScrollBar(int, bool) override {}
     void SetScrollPos(int, int) override {}
@@ -252,7 +252,7 @@ int main(int argc, char** argv)
             }
             return Seconds(Clock::now() - t0) / runs * 1e6;
         }));
-        platform::CellPaint paint;
+        TextPaint paint;
         const int lineCount = view.LineCount();
         const int tops[] = {0, lineCount / 2, std::max(0, lineCount - 60)};
         for (int p = 0; p < 3; ++p) {

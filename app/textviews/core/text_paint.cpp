@@ -100,7 +100,7 @@ void TextViewCore::BeginPaint(PaintContext& context, int firstLine)
     context.lexer.outsideBlockComment = !IsInsideBlockComment(firstLine);
 }
 
-void TextViewCore::PaintLine(platform::CellPaint& paint, int row, int line, int y, PaintContext& context)
+void TextViewCore::PaintLine(TextPaint& paint, int row, int line, int y, PaintContext& context)
 {
     std::string_view text = LineText(line);
     // The painter shows at most 255 characters of a line.
@@ -174,7 +174,7 @@ void TextViewCore::PaintLine(platform::CellPaint& paint, int row, int line, int 
     // first visible column and right of the page are left out.
     int cell = 0;
     auto addRun = [&](std::string_view piece, FormatClass formatClass) {
-        platform::CellRun run;
+        PaintRun run;
         run.row = row;
         run.y = y;
         run.formatClass = formatClass == FC_NONE ? FC_TEXT : formatClass;
@@ -231,7 +231,7 @@ void TextViewCore::PaintLine(platform::CellPaint& paint, int row, int line, int 
     }
 }
 
-void TextViewCore::PaintRows(platform::CellPaint& paint, int firstRow, int rowCount)
+void TextViewCore::PaintRows(TextPaint& paint, int firstRow, int rowCount)
 {
     paint.Clear();
     paint.cellWidth = charWidth;
@@ -261,7 +261,7 @@ void TextViewCore::PaintRows(platform::CellPaint& paint, int firstRow, int rowCo
             {{stripWidth, fillTop, std::max(0, clientWidth - stripWidth), bandBottom - fillTop}, FC_TEXT, -1});
 }
 
-void TextViewCore::PaintPrintPage(platform::CellPaint& paint, int page, const PrintPaging& paging, int printLineHeight)
+void TextViewCore::PaintPrintPage(TextPaint& paint, int page, const PrintPaging& paging, int printLineHeight)
 {
     paint.Clear();
     const int savedHeight = lineHeight;

@@ -118,7 +118,7 @@ void TextViewCore::ComputeMargin(bool forPrinting)
 void TextViewCore::UpdateScrollInfo(int width, int height)
 {
     if (width == 0 && height == 0) {
-        const platform::CellRect client = host_.GetClientRect();
+        const PaintRect client = host_.GetClientRect();
         width = client.width;
         height = client.height;
     }
@@ -146,7 +146,7 @@ void TextViewCore::UpdateScrollInfo(int width, int height)
     host_.SetScrollRange(SB_HORZ, 0, kScrollColumns + 1 - columnsPerPage);
 }
 
-platform::CellRect TextViewCore::GetTextRect()
+PaintRect TextViewCore::GetTextRect()
 {
     return {leftMargin, topOffset, std::max(0, clientWidth - leftMargin), linesPerPage * lineHeight};
 }
@@ -239,7 +239,7 @@ void TextViewCore::ScrollToPosition(int bar, int previous)
     }
     firstColumn = std::clamp(firstColumn, 0, std::max(0, kScrollColumns + 1 - columnsPerPage));
     if (firstColumn != previous) {
-        const platform::CellRect area = GetTextRect();
+        const PaintRect area = GetTextRect();
         host_.ScrollWindow(charWidth * (previous - firstColumn), 0, &area);
         host_.SetScrollPos(SB_HORZ, firstColumn);
     }
@@ -252,11 +252,11 @@ void TextViewCore::OnSize(int width, int height)
     UpdateScrollInfo(width, height);
     if (linesPerPage > previousPage) {
         if (topLine == previousTop) {
-            platform::CellRect strip{leftMargin, topOffset + previousPage * lineHeight, clientWidth,
-                                     (linesPerPage - previousPage) * lineHeight};
+            PaintRect strip{leftMargin, topOffset + previousPage * lineHeight, clientWidth,
+                            (linesPerPage - previousPage) * lineHeight};
             host_.Invalidate(&strip, false);
         } else {
-            const platform::CellRect area = GetTextRect();
+            const PaintRect area = GetTextRect();
             host_.Invalidate(&area, false);
         }
     }
@@ -289,7 +289,7 @@ int TextViewCore::TextPosToX(int column, std::string_view text) const
 
 int TextViewCore::PointToTextPos(int x, int y, int& line, int& column)
 {
-    const platform::CellRect rect = GetTextRect();
+    const PaintRect rect = GetTextRect();
     int code = EDGE_NONE;
     int row = 0;
     if (lineHeight > 0)
@@ -407,7 +407,7 @@ void TextViewCore::EnsureCaretVisible(int code)
         OnVScroll(code, 0);
     }
     if (charWidth > 0) {
-        const platform::CellRect rect = GetTextRect();
+        const PaintRect rect = GetTextRect();
         const int edge = rect.x + rect.width - charWidth / 2;
         const int caretX = TextPosToX(caretColumn, LineText(caretLine));
         const int previous = firstColumn;
@@ -438,8 +438,7 @@ void TextViewCore::InvalidateLines(int first, int last)
     last = std::min(last, topLine + linesPerPage);
     if (first > last)
         return;
-    platform::CellRect rect{0, topOffset + (first - topLine) * lineHeight, clientWidth,
-                            (last - first + 1) * lineHeight};
+    PaintRect rect{0, topOffset + (first - topLine) * lineHeight, clientWidth, (last - first + 1) * lineHeight};
     host_.Invalidate(&rect, false);
 }
 
@@ -696,7 +695,7 @@ void TextViewCore::OnSetFocus()
 
 int TextViewCore::OnRefreshMargin()
 {
-    const platform::CellRect strip{0, 0, kMarginConstant, 2000};
+    const PaintRect strip{0, 0, kMarginConstant, 2000};
     host_.Invalidate(&strip, true);
     host_.UpdateWindow();
     return 1;

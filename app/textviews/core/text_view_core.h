@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/cell_paint.h"
 #include "text_buffer.h"
 #include "text_colour.h"
+#include "text_paint_record.h"
 #include "text_print.h"
 #include "text_view_host.h"
 
@@ -72,7 +72,7 @@ public:
     void OnHScroll(int code, int pos);
     void OnSize(int width, int height);
     void OnMouseWheel(int delta);
-    platform::CellRect GetTextRect();
+    PaintRect GetTextRect();
 
     // --- caret and positions -----------------------------------------------
     int TextPosToX(int column, std::string_view text) const;
@@ -132,11 +132,11 @@ public:
     // --- painting ----------------------------------------------------------
     // The rows [firstRow, firstRow + rowCount) of the page (all exposed rows:
     // 0 and lines per page).
-    void PaintRows(platform::CellPaint& paint, int firstRow, int rowCount);
+    void PaintRows(TextPaint& paint, int firstRow, int rowCount);
     bool IsInsideBlockComment(int line) const;
     // One printed page (1-based) laid out by `paging`, rows `printLineHeight`
     // apart, without the icon strip and the margin icons.
-    void PaintPrintPage(platform::CellPaint& paint, int page, const PrintPaging& paging, int printLineHeight);
+    void PaintPrintPage(TextPaint& paint, int page, const PrintPaging& paging, int printLineHeight);
 
     // Fields of the view (the window class and tests read them).
     int leftMargin = kMarginConstant;
@@ -181,7 +181,7 @@ private:
     void AfterEdit(int firstChangedLine, int linesAdded);
     bool SearchFrom(const std::string& text, bool down, bool matchCase, bool wholeWord, TextPos& found);
     void SelectMatch(int line, int column, int length);
-    void PaintLine(platform::CellPaint& paint, int row, int line, int y, struct PaintContext& context);
+    void PaintLine(TextPaint& paint, int row, int line, int y, struct PaintContext& context);
     void BeginPaint(struct PaintContext& context, int firstLine);
 
     int wheelRemainder_ = 0;  // wheel units short of a whole notch

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "emu_types.h"
-#include "platform/cell_paint.h"
+#include "text_paint_record.h"
 
 namespace textcore {
 
@@ -68,12 +68,12 @@ class TextViewHost {
 public:
     virtual ~TextViewHost() = default;
     virtual CellMetrics GetCellMetrics() = 0;
-    virtual platform::CellRect GetClientRect() = 0;
+    virtual PaintRect GetClientRect() = 0;
     // Null: the whole client area.
-    virtual void Invalidate(const platform::CellRect* rect, bool erase) = 0;
+    virtual void Invalidate(const PaintRect* rect, bool erase) = 0;
     virtual void UpdateWindow() = 0;
     // Scrolls the contents of `area` (null: the client area) by (dx, dy).
-    virtual void ScrollWindow(int dx, int dy, const platform::CellRect* area) = 0;
+    virtual void ScrollWindow(int dx, int dy, const PaintRect* area) = 0;
     virtual void SetScrollRange(int bar, int minimum, int maximum) = 0;
     virtual void EnableScrollBar(int bar, bool enable) = 0;
     virtual void SetScrollPos(int bar, int pos) = 0;

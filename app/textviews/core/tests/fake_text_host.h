@@ -13,7 +13,7 @@ namespace textcore::test {
 class FakeTextHost : public TextViewHost {
 public:
     CellMetrics metrics{8, 16, 8};
-    platform::CellRect client{0, 0, 800, 640};
+    PaintRect client{0, 0, 800, 640};
     int caretX = 0;
     int caretY = 0;
     bool caretVisible = false;
@@ -31,10 +31,10 @@ public:
     std::vector<std::pair<int, int>> rightClicks;
 
     CellMetrics GetCellMetrics() override { return metrics; }
-    platform::CellRect GetClientRect() override { return client; }
-    void Invalidate(const platform::CellRect*, bool) override { ++invalidations; }
+    PaintRect GetClientRect() override { return client; }
+    void Invalidate(const PaintRect*, bool) override { ++invalidations; }
     void UpdateWindow() override {}
-    void ScrollWindow(int, int, const platform::CellRect*) override {}
+    void ScrollWindow(int, int, const PaintRect*) override {}
     void SetScrollRange(int bar, int minimum, int maximum) override { barRange[bar] = {minimum, maximum}; }
     void EnableScrollBar(int bar, bool enable) override { barEnabled[bar] = enable; }
     void SetScrollPos(int bar, int pos) override { barPos[bar] = pos; }

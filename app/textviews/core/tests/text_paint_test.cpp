@@ -7,9 +7,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::vector<platform::CellRun> RunsOfRow(const platform::CellPaint& paint, int row)
+std::vector<PaintRun> RunsOfRow(const TextPaint& paint, int row)
 {
-    std::vector<platform::CellRun> runs;
+    std::vector<PaintRun> runs;
     for (const auto& run : paint.runs) {
         if (run.row == row)
             runs.push_back(run);
@@ -17,7 +17,7 @@ std::vector<platform::CellRun> RunsOfRow(const platform::CellPaint& paint, int r
     return runs;
 }
 
-std::string TextOfRow(const platform::CellPaint& paint, int row)
+std::string TextOfRow(const TextPaint& paint, int row)
 {
     std::string text;
     for (const auto& run : RunsOfRow(paint, row))
@@ -25,7 +25,7 @@ std::string TextOfRow(const platform::CellPaint& paint, int row)
     return text;
 }
 
-std::vector<int> IconsOfRow(const platform::CellPaint& paint, int row)
+std::vector<int> IconsOfRow(const TextPaint& paint, int row)
 {
     std::vector<int> icons;
     for (const auto& icon : paint.icons) {
@@ -40,7 +40,7 @@ TEST(TextPaint, LongLinesAreCutAt255)
     ViewFixture f({std::string(300, 'x')});
     f.view.columnsPerPage = 400;
     LineTruncationFlag() = false;
-    platform::CellPaint paint;
+    TextPaint paint;
     f.view.PaintRows(paint, 0, f.view.linesPerPage);
     EXPECT_EQ(TextOfRow(paint, 0), std::string(255, 'x'));
     EXPECT_TRUE(LineTruncationFlag());
@@ -52,7 +52,7 @@ TEST(TextPaint, BlockCommentAboveTheTopLine)
     lines[1] = "/* opened";
     ViewFixture f(lines);
     f.view.topLine = 2;
-    platform::CellPaint paint;
+    TextPaint paint;
     f.view.PaintRows(paint, 0, 3);
     const auto runs = RunsOfRow(paint, 0);
     ASSERT_EQ(runs.size(), 1u);
@@ -62,7 +62,7 @@ TEST(TextPaint, BlockCommentAboveTheTopLine)
 TEST(TextPaint, RunsTabsAndColours)
 {
     ViewFixture f({"\tint x; // c"});
-    platform::CellPaint paint;
+    TextPaint paint;
     f.view.PaintRows(paint, 0, 1);
     const auto runs = RunsOfRow(paint, 0);
     ASSERT_EQ(runs.size(), 6u);
@@ -84,7 +84,7 @@ TEST(TextPaint, ErrorLinesOfTheBuildOutputAreRed)
     ViewFixture f({"main.c: ERROR 1", "main.c: error 2"});
     f.view.colourMode = TCM_OUTPUT;
     f.view.ComputeMargin(false);
-    platform::CellPaint paint;
+    TextPaint paint;
     f.view.PaintRows(paint, 0, 2);
     EXPECT_TRUE(RunsOfRow(paint, 0)[0].textColourSet);
     EXPECT_EQ(RunsOfRow(paint, 0)[0].textColour, 0x0000FFu);
@@ -113,7 +113,7 @@ TEST(TextPaint, MarginIconsAndLineNumbers)
     view.markedPosition = 4;
     view.OnInitialUpdate();
     EXPECT_EQ(view.leftMargin, 5 * 8 + 4 + 20);
-    platform::CellPaint paint;
+    TextPaint paint;
     view.PaintRows(paint, 0, view.linesPerPage);
     EXPECT_EQ(IconsOfRow(paint, 0), (std::vector<int>{160}));
     EXPECT_EQ(IconsOfRow(paint, 1), (std::vector<int>{139, 241}));
@@ -122,7 +122,7 @@ TEST(TextPaint, MarginIconsAndLineNumbers)
     ASSERT_EQ(paint.lineNumbers.size(), 4u);
     EXPECT_EQ(paint.lineNumbers[2].text, "    3");
     EXPECT_EQ(paint.lineNumbers[2].x, 20);
-    EXPECT_EQ(paint.lineNumbers[2].clip, (platform::CellRect{20, 32, 44, 16}));
+    EXPECT_EQ(paint.lineNumbers[2].clip, (PaintRect{20, 32, 44, 16}));
 }
 
 TEST(TextPaint, ListingMarks)
@@ -146,7 +146,7 @@ TEST(TextPaint, ListingMarks)
     view.OnInitialUpdate();
     // The marked address inside the second instruction becomes its start.
     view.markedPosition = 0x106;
-    platform::CellPaint paint;
+    TextPaint paint;
     view.PaintRows(paint, 0, 3);
     EXPECT_EQ(IconsOfRow(paint, 0), (std::vector<int>{160}));
     EXPECT_EQ(IconsOfRow(paint, 1), (std::vector<int>{161, 202}));
@@ -158,15 +158,15 @@ TEST(TextPaint, SelectionIsInvertedInTheTextsOwnCells)
 {
     ViewFixture f({"l0", "l1", "l2", "a\tbcdef", "whole line", "xyz", "l6"});
     f.view.SetSelection(5, 2, 3, 2, false);
-    platform::CellPaint paint;
+    TextPaint paint;
     f.view.PaintRows(paint, 0, f.view.linesPerPage);
     ASSERT_EQ(paint.inverts.size(), 3u);
     // Line 3 from column 2 (cell 4, behind the tab) to its end (cell 9).
-    EXPECT_EQ(paint.inverts[0].rect, (platform::CellRect{20 + 4 * 8, 48, 5 * 8, 16}));
-    EXPECT_EQ(paint.inverts[1].rect, (platform::CellRect{20, 64, 10 * 8, 16}));
+    EXPECT_EQ(paint.inverts[0].rect, (PaintRect{20 + 4 * 8, 48, 5 * 8, 16}));
+    EXPECT_EQ(paint.inverts[1].rect, (PaintRect{20, 64, 10 * 8, 16}));
     EXPECT_EQ(RunsOfRow(paint, 4).size(), 1u);  // the whole line in pair 0
     EXPECT_EQ(RunsOfRow(paint, 4)[0].formatClass, FC_TEXT);
-    EXPECT_EQ(paint.inverts[2].rect, (platform::CellRect{20, 80, 2 * 8, 16}));
+    EXPECT_EQ(paint.inverts[2].rect, (PaintRect{20, 80, 2 * 8, 16}));
 }
 
 TEST(TextPaint, FillsReachTheBottomOfATallWindow)
@@ -175,7 +175,7 @@ TEST(TextPaint, FillsReachTheBottomOfATallWindow)
     f.host.client = {0, 0, 800, 3000};
     f.view.UpdateScrollInfo(0, 0);
     EXPECT_EQ(f.view.linesPerPage, 100);
-    platform::CellPaint paint;
+    TextPaint paint;
     f.view.PaintRows(paint, 0, f.view.linesPerPage);
     int bottom = 0;
     for (const auto& fill : paint.fills) {
@@ -184,7 +184,7 @@ TEST(TextPaint, FillsReachTheBottomOfATallWindow)
     }
     EXPECT_EQ(bottom, 3000);
     EXPECT_EQ(paint.fills.front().systemColour, COLOR_SCROLLBAR);
-    EXPECT_EQ(paint.fills.front().rect, (platform::CellRect{0, 0, 20, 3000}));
+    EXPECT_EQ(paint.fills.front().rect, (PaintRect{0, 0, 20, 3000}));
 }
 
 TEST(TextPrint, Paging)
@@ -218,7 +218,7 @@ TEST(TextPrint, AddressRangeFilterAndPage)
     f.view.printLastAddress = 0x108;
     f.view.colourMode = TCM_DISASSEMBLY;
     const PrintPaging paging = PrintPaging::Compute(850, 1100, 100, 100, 20, 5);
-    platform::CellPaint paint;
+    TextPaint paint;
     f.view.PaintPrintPage(paint, 1, paging, 20);
     ASSERT_EQ(paint.runs.empty(), false);
     EXPECT_EQ(TextOfRow(paint, 0), "00000104 b");

@@ -220,7 +220,7 @@ TEST(TextView, BadInputKeepsEveryByte)
     LoadText(f.view.Buffer(), std::make_shared<const std::string>(bytes));
     f.view.UpdateScrollInfo(0, 0);
     ASSERT_EQ(f.view.LineCount(), 4);
-    platform::CellPaint paint;
+    TextPaint paint;
     for (TextColourMode mode = 0; mode <= 9; ++mode) {
         f.view.colourMode = mode;
         f.view.PaintRows(paint, 0, f.view.linesPerPage);

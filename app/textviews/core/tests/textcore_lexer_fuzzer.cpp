@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     f.view.colourMode = mode;
     f.services.compilerKind = compilerKind;
     f.view.SetSelection(0, 1, static_cast<int>(lines.size()) / 2, 3, false);
-    platform::CellPaint paint;
+    TextPaint paint;
     f.view.PaintRows(paint, 0, f.view.linesPerPage);
     return 0;
 }

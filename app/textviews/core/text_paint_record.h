@@ -1,36 +1,37 @@
-// The paint record of a self-drawn view: for the exposed rows the view's logic
-// says what to draw (fills, text runs by format class, inverted ranges, icons,
-// line numbers) and the window layer's CellPainter draws it. Coordinates are
-// client pixels; text runs are placed in cells of the view's fixed-pitch font
-// (tabs already expanded by the logic).
+// The paint record of a text view: for the exposed rows, what to draw (fills,
+// text runs by format class, inverted ranges, margin icons by their resource
+// numbers, line numbers). Coordinates are client pixels; text runs are placed
+// in cells of the view's fixed-pitch font (tabs already expanded), so the
+// window side turns them into the window layer's cell rows: column =
+// (x - margin) / cell width + first visible column.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace textcore {
 
-struct CellRect {
+struct PaintRect {
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
-    bool operator==(const CellRect&) const = default;
+    bool operator==(const PaintRect&) const = default;
 };
 
 // A fill with the background of a format class's colour pair, or a system
 // colour (COLOR_ number) when `systemColour` is not negative.
-struct CellFill {
-    CellRect rect;
+struct PaintFill {
+    PaintRect rect;
     int formatClass = 0;
     int systemColour = -1;
-    bool operator==(const CellFill&) const = default;
+    bool operator==(const PaintFill&) const = default;
 };
 
 // Text in the colours of a format class, starting at pixel (x, y); each of its
 // characters (UTF-8 sequence, or one byte that is none) takes one cell.
-struct CellRun {
+struct PaintRun {
     int row = 0;
     int x = 0;
     int y = 0;
@@ -39,43 +40,43 @@ struct CellRun {
     int formatClass = 0;
     bool textColourSet = false;    // the text colour replaced (error lines: red)
     std::uint32_t textColour = 0;  // COLORREF
-    bool operator==(const CellRun&) const = default;
+    bool operator==(const PaintRun&) const = default;
 };
 
 // A rectangle whose colours are inverted after the runs are drawn (each colour
 // XOR 0xFFFFFF).
-struct CellInvert {
+struct PaintInvert {
     int row = 0;
-    CellRect rect;
-    bool operator==(const CellInvert&) const = default;
+    PaintRect rect;
+    bool operator==(const PaintInvert&) const = default;
 };
 
-struct CellIcon {
+struct PaintIcon {
     int row = 0;
     int x = 0;
     int y = 0;
     int icon = 0;  // the program's icon resource number
-    bool operator==(const CellIcon&) const = default;
+    bool operator==(const PaintIcon&) const = default;
 };
 
 // Drawn in pair 0's colours and clipped to `clip`.
-struct CellLineNumber {
+struct PaintLineNumber {
     int row = 0;
     int x = 0;
     int y = 0;
     std::string text;
-    CellRect clip;
-    bool operator==(const CellLineNumber&) const = default;
+    PaintRect clip;
+    bool operator==(const PaintLineNumber&) const = default;
 };
 
-struct CellPaint {
+struct TextPaint {
     int cellWidth = 0;
     int lineHeight = 0;
-    std::vector<CellFill> fills;  // drawn first, in order
-    std::vector<CellIcon> icons;
-    std::vector<CellLineNumber> lineNumbers;
-    std::vector<CellRun> runs;
-    std::vector<CellInvert> inverts;  // applied last
+    std::vector<PaintFill> fills;  // drawn first, in order
+    std::vector<PaintIcon> icons;
+    std::vector<PaintLineNumber> lineNumbers;
+    std::vector<PaintRun> runs;
+    std::vector<PaintInvert> inverts;  // applied last
     void Clear()
     {
         fills.clear();
@@ -86,4 +87,4 @@ struct CellPaint {
     }
 };
 
-}  // namespace platform
+}  // namespace textcore
