@@ -186,6 +186,19 @@ TEST(TextEdit, LongLinesAreRefusedBeforeAnythingChanges)
     EXPECT_TRUE(j.view.Buffer().UndoList().IsEmpty());
 }
 
+TEST(TextEdit, LineLimitRefusesPastesButNotEnter)
+{
+    platform::GTestScriptedUi ui;
+    ViewFixture f(Lines(32767, "x"));
+    f.view.SetCaret(100, 1);
+    ui.AnswerMessageBox(IDOK, "max lines 32767");
+    EXPECT_FALSE(f.view.InsertText("a\nb\nc", 0));
+    EXPECT_EQ(f.view.LineCount(), 32767);
+    EXPECT_EQ(f.view.caretColumn, 1);
+    EXPECT_TRUE(f.view.InsertText("\r\n", 13));
+    EXPECT_EQ(f.view.LineCount(), 32768);
+}
+
 TEST(TextEdit, UndoIgnoresTheLimits)
 {
     // A multi-line deletion in a text of more than 32767 lines, and one that
