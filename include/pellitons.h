@@ -20,7 +20,7 @@ inline constexpr size_t kPelMaxReply = 290;  // bytes before the checksum
 inline constexpr size_t kPelMaxPacket = 11 + 0xFFFF;
 
 // Reply byte 2.
-inline constexpr uint8_t kPelFlagRefused = 0x80;  // refused before a handler, or no family
+inline constexpr uint8_t kPelFlagRefused = 0x80;      // refused before a handler, or no family
 inline constexpr uint8_t kPelFlagTargetFault = 0x08;  // the target check failed
 inline constexpr uint8_t kPelFlagHalted = 0x04;
 

@@ -13,7 +13,7 @@ struct ProbeServer::Call {
     const uint8_t* packet;
     uint8_t* reply;
     size_t length = 4;
-    bool notServed = false;  // status 13, placed last
+    bool notServed = false;   // status 13, placed last
     bool textsTaken = false;  // a connection's texts are appended once per command
 
     uint8_t Code() const { return packet[1]; }

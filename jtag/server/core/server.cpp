@@ -15,16 +15,45 @@ struct NamedCommand {
 };
 
 // Codes the server knows; a null name is a command the log names not.
-constexpr NamedCommand kCommands[] = {{0, nullptr}, {1, "get_version"}, {2, "set_baud_rate"},
-    {16, "initialize_target"}, {17, "set_speed"}, {20, "set_function_code"}, {21, "set_control_flags"},
-    {22, "set_register_buffer_address"}, {25, nullptr}, {26, nullptr}, {32, "run_target_from_pc"},
-    {33, "run_from_address"}, {34, "stop_target"}, {35, "reset_and_run"}, {36, "reset_and_halt"},
-    {37, "single_step"}, {48, "read_register"}, {49, "write_register"}, {50, "read_memory"},
-    {51, "write_memory"}, {52, "fill_memory"}, {53, "move_memory"}, {54, nullptr}, {55, "write_memory"},
-    {56, "read_state_and_registers"}, {57, "set_scatter_registers"}, {58, "read_scatter_registers"},
-    {59, "write_scatter_registers"}, {60, "single_step"}, {64, "write_large_memory"}, {65, "read_large_memory"},
-    {72, "single_step_with_count"}, {176, nullptr}, {224, "processor specific misc"}, {240, "set_connection"},
-    {241, "set_logging"}, {242, nullptr}, {254, nullptr}, {255, nullptr}};
+constexpr NamedCommand kCommands[] = {{0, nullptr},
+                                      {1, "get_version"},
+                                      {2, "set_baud_rate"},
+                                      {16, "initialize_target"},
+                                      {17, "set_speed"},
+                                      {20, "set_function_code"},
+                                      {21, "set_control_flags"},
+                                      {22, "set_register_buffer_address"},
+                                      {25, nullptr},
+                                      {26, nullptr},
+                                      {32, "run_target_from_pc"},
+                                      {33, "run_from_address"},
+                                      {34, "stop_target"},
+                                      {35, "reset_and_run"},
+                                      {36, "reset_and_halt"},
+                                      {37, "single_step"},
+                                      {48, "read_register"},
+                                      {49, "write_register"},
+                                      {50, "read_memory"},
+                                      {51, "write_memory"},
+                                      {52, "fill_memory"},
+                                      {53, "move_memory"},
+                                      {54, nullptr},
+                                      {55, "write_memory"},
+                                      {56, "read_state_and_registers"},
+                                      {57, "set_scatter_registers"},
+                                      {58, "read_scatter_registers"},
+                                      {59, "write_scatter_registers"},
+                                      {60, "single_step"},
+                                      {64, "write_large_memory"},
+                                      {65, "read_large_memory"},
+                                      {72, "single_step_with_count"},
+                                      {176, nullptr},
+                                      {224, "processor specific misc"},
+                                      {240, "set_connection"},
+                                      {241, "set_logging"},
+                                      {242, nullptr},
+                                      {254, nullptr},
+                                      {255, nullptr}};
 
 bool Known(uint8_t code)
 {
@@ -54,8 +83,7 @@ const char* ProbeServer::CommandName(uint8_t code)
 
 ProbeServer::ProbeServer(const ppc::JtagCalls& calls, const std::string& devicePath)
     : access_(calls, devicePath), family403_(access_)
-{
-}
+{}
 
 ProbeServer::~ProbeServer()
 {
@@ -172,7 +200,7 @@ void ProbeServer::ChangeConnection(uint8_t sync)
 {
     const Connection entry = table_[sync];
     log_.Line(" Changing to PORT -> " + std::to_string(entry.port) + ", " + " to processor -> " +
-        std::to_string(entry.parameter));
+              std::to_string(entry.parameter));
     sync_ = sync;
     family_ = entry.kind;
     port_ = entry.port;

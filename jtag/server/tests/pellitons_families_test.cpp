@@ -25,7 +25,7 @@ protected:
     peltest::Reply Cmd(std::vector<uint8_t> packet, size_t expected = 0)
     {
         return peltest::Send([this](const uint8_t* p, uint8_t* r) { return server_.DoCommand(p, r); }, packet,
-            expected);
+                             expected);
     }
     pellitons::ProbeServer server_;
 };
@@ -135,7 +135,7 @@ TEST_F(FamilyTest, TheSerialIceFamilyCallsItsLibrary)
     const std::string log = IceLog();
     EXPECT_NE(log.find("WriteTarget(1, 0x100, 0x1234, 2)\nWriteTarget(1, 0x102, 0x5678, 2)\n"
                        "WriteTarget(1, 0x104, 0x9a, 1)\n"),
-        std::string::npos)
+              std::string::npos)
         << log;
 
     std::vector<uint8_t> read = {0x30, 50};

@@ -50,8 +50,9 @@ protected:
         platform::SetModuleFolder(modules);
         server_.LoadLibraries();
         g_current = &server_;
-        folder_ = std::filesystem::temp_directory_path() / ("pellitons-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ = std::filesystem::temp_directory_path() /
+            ("pellitons-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder_);
         server_.SetLogFolder(folder_.string());
         savedClock_ = platform::TheClock();
@@ -126,21 +127,20 @@ TEST_F(ServerTest, TheLogTimesCommandsAndWritesTheLoggingTexts)
     EXPECT_EQ(Cmd({0x10, 241, 3}).status(), PEL_OK);
     EXPECT_EQ(Cmd(note).status(), PEL_EXCEPTION) << "a closed log";
     EXPECT_EQ(Cmd({0x10, 241, 9}).status(), PEL_EXCEPTION);
-    const std::string expected =
-        "rewrite LOG\n"
-        "10 F1 00 00 0F CC CC CC CC CC CC CC CC CC CC CC CC CC CC CC CC    <0>\n"
-        "[00] get_version\n"
-        " Changing to PORT -> 1,  to processor -> 0\n"
-        "10 01 00 00 00 21 00 1D 00 00 00 00 00 00 C1 CC CC CC CC CC CC    <0>\n"
-        "[25] \n"
-        "10 F2 00 00 02 28 50 61 72 61 6C 6C 65 6C 20 50 65 6C 6C 69 74    <0>\n"
-        "[0] set_logging\n"
-        "hello\n"
-        "10 F1 00 00 0F CC CC CC CC CC CC CC CC CC CC CC CC CC CC CC CC    <0>\n"
-        "[0] set_logging\n"
-        "[0] \n"
-        "[0] set_logging\n"
-        "close LOG\n";
+    const std::string expected = "rewrite LOG\n"
+                                 "10 F1 00 00 0F CC CC CC CC CC CC CC CC CC CC CC CC CC CC CC CC    <0>\n"
+                                 "[00] get_version\n"
+                                 " Changing to PORT -> 1,  to processor -> 0\n"
+                                 "10 01 00 00 00 21 00 1D 00 00 00 00 00 00 C1 CC CC CC CC CC CC    <0>\n"
+                                 "[25] \n"
+                                 "10 F2 00 00 02 28 50 61 72 61 6C 6C 65 6C 20 50 65 6C 6C 69 74    <0>\n"
+                                 "[0] set_logging\n"
+                                 "hello\n"
+                                 "10 F1 00 00 0F CC CC CC CC CC CC CC CC CC CC CC CC CC CC CC CC    <0>\n"
+                                 "[0] set_logging\n"
+                                 "[0] \n"
+                                 "[0] set_logging\n"
+                                 "close LOG\n";
     EXPECT_EQ(Log(), expected);
 }
 
@@ -206,7 +206,7 @@ TEST_F(NoLibraries, EachMissingLibraryGivesItsStatus)
         uint8_t status;
     };
     for (const Case& c : {Case{5, PEL_NO_SERIAL_ICE}, Case{7, PEL_NO_TEMPLATE}, Case{100, PEL_NO_TEMPLATE},
-             Case{3, PEL_NO_DEVICE}, Case{1, PEL_NO_ENET}, Case{2, PEL_NOT_SET_UP}}) {
+                          Case{3, PEL_NO_DEVICE}, Case{1, PEL_NO_ENET}, Case{2, PEL_NOT_SET_UP}}) {
         EXPECT_EQ(Cmd({0x10, 16, 0, 0, c.family}).status(), c.status) << int(c.family);
         EXPECT_EQ(Cmd({0x10, 48, 0, 0, 0, 0}).status(), c.status) << int(c.family);
     }
