@@ -105,6 +105,15 @@ TEST_F(FamilyTest, The8xxThroughItsDevelopmentPort)
     EXPECT_EQ(Cmd({0x20, 53}).status(), PEL_NOT_SERVED);
 }
 
+TEST_F(FamilyTest, An8xxThatIsNotInDebugModeAnswers22)
+{
+    ppctest::Ppc8xxPort port;
+    port.running = true;
+    server_.SetDevPortCable(&port);
+    Cmd({0x20, 240, 10});
+    EXPECT_EQ(Cmd({0x20, 16, 0, 5, 2}).status(), PEL_NOT_DEBUG_MODE);
+}
+
 std::string IceLog()
 {
     void* lib = dlopen((std::string(PEL_MODULES) + "/libSERIALICE1.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
