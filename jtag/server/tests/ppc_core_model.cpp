@@ -131,7 +131,8 @@ uint32_t CoreModel::Load(uint32_t address, unsigned bytes) const
 void CoreModel::Store(uint32_t address, unsigned bytes, uint32_t value)
 {
     for (unsigned i = 0; i < bytes; ++i)
-        memory[address + i] = uint8_t(value >> (8 * (bytes - 1 - i)));
+        if (!readOnly.count(address + i))
+            memory[address + i] = uint8_t(value >> (8 * (bytes - 1 - i)));
 }
 
 uint32_t CoreModel::Spr(uint32_t number) const

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ public:
     std::map<uint32_t, uint32_t> spr;
     std::map<uint32_t, uint32_t> dcr;
     std::map<uint32_t, uint8_t> memory;  // absent bytes read as 0
+    std::set<uint32_t> readOnly;         // stores to these bytes are lost
     std::vector<uint32_t> executed;
     std::vector<std::string> unknown;  // words the model could not execute
 

@@ -130,6 +130,11 @@ bool Ppc8xx::Stop()
     return stopped;
 }
 
+bool Ppc8xx::Halted()
+{
+    return cable_.ExchangeData(kNoOperation).status == 0;
+}
+
 void Ppc8xx::EnableFloatingPoint(uint32_t& savedMsr)
 {
     savedMsr = GetThroughR1(kMoveFromMsr);

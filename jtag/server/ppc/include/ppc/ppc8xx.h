@@ -53,6 +53,8 @@ public:
     // True when the core is (or came to be) stopped; logs "  Already stopped"
     // when it was stopped before.
     bool Stop();
+    // True when the core answers a data exchange with valid data (debug mode).
+    bool Halted();
 
     uint64_t ReadFpr(unsigned n);
     void WriteFpr(unsigned n, uint64_t value);
