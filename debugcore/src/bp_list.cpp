@@ -7,12 +7,6 @@
 
 namespace sarvik {
 
-BreakpointList& List()
-{
-    static auto* list = new BreakpointList;  // outlives the library's exit
-    return *list;
-}
-
 void BreakpointList::RemoveIf(const std::function<bool(const CBpDataEx&)>& drop)
 {
     CBpList kept;

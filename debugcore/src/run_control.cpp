@@ -12,10 +12,10 @@
 #include <thread>
 
 #include "brevan/brevan.h"
+#include "core.h"
 #include "dolmer/dolmer.h"
 #include "emu_messages.h"
 #include "falcrest.h"
-#include "library.h"
 #include "planting.h"
 #include "quentor.h"
 #include "semihosting.h"
@@ -77,7 +77,7 @@ EmuResult RunSequence(RunRequest& request)
     if (r != EMU_OK)
         return EndWith(r, request);
 
-    if (!Lib().run.freeRun) {
+    if (!Core().run.freeRun) {
         const ADDR at{pc, ADDR_SPACE_TARGET};
         if (BptCheckHit(&at) != 0) {
             RemoveTempBp({});
@@ -129,7 +129,7 @@ EmuResult SetPcForCode(uint32_t offset, bool align)
 
 EmuResult SetPcWhenStopped(uint32_t offset, bool align)
 {
-    if (Lib().run.runCommandActive || TargetRuns())
+    if (Core().run.runCommandActive || TargetRuns())
         return EMU_REFUSED;
     const EmuResult r = SetPcForCode(offset, align);
     if (r == EMU_OK)
@@ -139,7 +139,7 @@ EmuResult SetPcWhenStopped(uint32_t offset, bool align)
 
 EmuResult HaltTarget(bool toShell)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.stepping = 0;
     run.runCommandActive = 0;
     // Set first: the stop entry serves no semihosting call after a halt.
@@ -183,7 +183,7 @@ extern "C" {
 
 EmuResult EmuRun(int mode, ADDR addr)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.haltAction = 0;
     std::unique_ptr<RunRequest> request(new (std::nothrow) RunRequest);
     if (!request) {
@@ -213,7 +213,7 @@ EmuResult EmuHalt(void)
 
 int EmuIsHaltAction(void)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     const int action = run.haltAction;
     run.haltAction = 0;
     return action;
@@ -221,7 +221,7 @@ int EmuIsHaltAction(void)
 
 EmuResult EmuResetTarget(ADDR pc)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.stepping = 0;
     run.runCommandActive = 0;
     pc.off = AlignToCode(pc.off);
@@ -239,7 +239,7 @@ EmuResult EmuSetPC(ADDR addr)
 
 void SetRestartOption(int stopAtEntry, const char* symbol)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.restartStopAtEntry = stopAtEntry;
     std::string name = symbol ? symbol : "";
     if (!name.empty() && name[0] == '#')
@@ -253,7 +253,7 @@ EmuResult EmuRestart(int, int)
     if (LdrGetStartPC(&start) == 0)
         SetPcForCode(start.off);
     SemihostProgramStarts();
-    const RunState& run = Lib().run;
+    const RunState& run = Core().run;
     if (run.restartStopAtEntry) {
         SendToMain(WM_EMU_REFRESH, 0, 0);
         return EMU_OK;

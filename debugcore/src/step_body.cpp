@@ -7,8 +7,8 @@
 #include <string>
 
 #include "brevan/brevan.h"
+#include "core.h"
 #include "emu_messages.h"
-#include "library.h"
 #include "pirell/pirell.h"
 #include "run_control.h"
 #include "semihosting.h"
@@ -55,7 +55,7 @@ void ShowLine()
 // One instruction, or a call run over.
 Outcome InstructionOnce(int mode)
 {
-    if (mode == EMU_STEP_INTO || mode == EMU_STEP_INTO_CONTINUOUS || Lib().config.singleStepCalls)
+    if (mode == EMU_STEP_INTO || mode == EMU_STEP_INTO_CONTINUOUS || Core().config.singleStepCalls)
         return step::StepOnce();
     uint32_t pc = 0;
     if (const EmuResult r = step::Pc(&pc); r != EMU_OK)
@@ -75,7 +75,7 @@ Outcome InstructionOnce(int mode)
 
 EmuResult InstructionLevelStep(StepRequest& request)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.stepping = 1;
     SendToMain(WM_EMU_BUSY, 2, 0);
     if (request.mode == EMU_STEP_OUT)
@@ -121,7 +121,7 @@ EmuResult RunStepBody(StepRequest& request, int sourceLevel)
     if (const EmuResult r = step::Pc(&pc); r != EMU_OK)
         return r;
     request.pc = {pc, ADDR_SPACE_TARGET};
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.runCommandActive = 1;
     // Like a go, a step starts with no halt given and no program end known.
     run.haltAction = 0;
@@ -148,7 +148,7 @@ using namespace sarvik;
 
 extern "C" EmuResult EmuStep(int mode, int sourceLevel)
 {
-    if (Lib().run.runCommandActive || mode < EMU_STEP_INTO || mode > EMU_GO_OVER_RETURN)
+    if (Core().run.runCommandActive || mode < EMU_STEP_INTO || mode > EMU_GO_OVER_RETURN)
         return EMU_OK;
     std::unique_ptr<StepRequest> request(new (std::nothrow) StepRequest);
     if (!request)

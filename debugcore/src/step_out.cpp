@@ -1,6 +1,6 @@
 // Step Out (the caller's frame from the call-frame rules) and the
 // call/return stepper (Go Till or Into Call, Go Till or Over Return).
-#include "library.h"
+#include "core.h"
 #include "pirell/pirell.h"
 #include "quinar/quinar.h"
 #include "step_engine.h"
@@ -52,7 +52,7 @@ EmuResult StepOut(StepRequest& request)
 
 EmuResult CallReturnStep(StepRequest& request)
 {
-    const RunState& run = Lib().run;
+    const RunState& run = Core().run;
     const bool forCall = request.mode == EMU_GO_TILL_CALL || request.mode == EMU_GO_INTO_CALL;
     const DWORD searched = forCall ? DAD_KIND_CALL : DAD_KIND_RETURN;
     const bool stepOver = request.mode == EMU_GO_INTO_CALL || request.mode == EMU_GO_OVER_RETURN;

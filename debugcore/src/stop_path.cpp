@@ -1,6 +1,6 @@
 // The stop entry: every stop of the target passes here before anything
 // reads target memory.
-#include "library.h"
+#include "core.h"
 #include "planting.h"
 #include "run_control.h"
 #include "semihosting.h"
@@ -16,7 +16,7 @@ int TargetStopped(bool serveSemihosting)
     if (restored != EMU_OK)
         return restored;
     // A halt stops whatever the target was doing, a semihosting call too.
-    if (Lib().run.haltAction || !serveSemihosting)
+    if (Core().run.haltAction || !serveSemihosting)
         return EMU_STOP_HALTED;
     int state = SEMIHOST_NOT_SERVED;
     HandleSemiHosting(&state);

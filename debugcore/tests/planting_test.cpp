@@ -214,11 +214,11 @@ TEST_F(PlantingTest, TheStopKeepsTheGoTillAndTheUnloadDropsTemporaryRecordsOnly)
 TEST_F(PlantingTest, AFreeRunPlantsNothing)
 {
     Set(0x80B0);
-    Lib().run.freeRun = true;
+    Core().run.freeRun = true;
     ASSERT_EQ(BptLoadBreakpoints(1), EMU_OK);
     EXPECT_TRUE(Fake().Calls("MemWrite").empty());
     ASSERT_EQ(EmuTargetStopped(), EMU_OK);
-    EXPECT_FALSE(Lib().run.freeRun) << "the stop ends the free run";
+    EXPECT_FALSE(Core().run.freeRun) << "the stop ends the free run";
     ASSERT_EQ(BptLoadBreakpoints(1), EMU_OK);
     EXPECT_EQ(Fake().PeekWord(0x80B0), EMU_BREAK_WORD);
     ASSERT_EQ(EmuTargetStopped(), EMU_OK);

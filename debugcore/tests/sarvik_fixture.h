@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "core.h"
 #include "emu_messages.h"
 #include "fake_target.h"
-#include "library.h"
 #include "sarvik.h"
 
 namespace sarvik::test {
