@@ -40,6 +40,28 @@ void DebugCore::Reset()
     config = TargetConfig{};
     run = RunState{};
     notices.Clear();
+    runNoticed = false;
+}
+
+void DebugCore::NoteRunning()
+{
+    if (runNoticed)
+        return;
+    runNoticed = true;
+    notices.Notify({TargetEvent::Running, 0});
+}
+
+void DebugCore::NoteStopped(int stop)
+{
+    if (!runNoticed)
+        return;
+    runNoticed = false;
+    notices.Notify({TargetEvent::Stopped, stop});
+}
+
+void DebugCore::NoteChanged()
+{
+    notices.Notify({TargetEvent::Changed, 0});
 }
 
 LRESULT DebugCore::SendToMain(UINT msg, WPARAM wParam, LPARAM lParam) const

@@ -62,6 +62,7 @@ public:
     SemihostState semihost;
     HostFiles files;
     TargetNotices notices;
+    bool runNoticed = false;  // the listeners were told Running last
 
     // The state of a freshly loaded library: every record deleted (no
     // target call), both watchpoint units reset, nothing planted, the
@@ -69,8 +70,13 @@ public:
     void Reset();
     // Messages to the main window (nothing without one).
     LRESULT SendToMain(UINT msg, WPARAM wParam, LPARAM lParam) const;
-    // A target notice to every listener.
-    void Notify(TargetEvent event, int stop = 0) { notices.Notify({event, stop}); }
+    // The target notices. Running and Stopped are given at a change of the
+    // state the listeners were told last: a go after a shown stop, the stop
+    // after a run (one per run, however many parties take it), not a run
+    // resumed by the stop entry or a step command's own go-tills.
+    void NoteRunning();
+    void NoteStopped(int stop);
+    void NoteChanged();
     void FreeKernelView();
 };
 

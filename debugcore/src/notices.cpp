@@ -19,9 +19,9 @@ int TargetNotices::Add(TargetListener listener)
 
 void TargetNotices::Remove(int token)
 {
-    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(),
-                                    [token](const Entry& e) { return e.token == token; }),
-                     listeners_.end());
+    listeners_.erase(
+        std::remove_if(listeners_.begin(), listeners_.end(), [token](const Entry& e) { return e.token == token; }),
+        listeners_.end());
 }
 
 void TargetNotices::Notify(const TargetNotice& notice)

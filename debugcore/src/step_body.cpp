@@ -123,6 +123,7 @@ EmuResult RunStepBody(StepRequest& request, int sourceLevel)
     request.pc = {pc, ADDR_SPACE_TARGET};
     RunState& run = Core().run;
     run.runCommandActive = 1;
+    Core().NoteRunning();
     // Like a go, a step starts with no halt given and no program end known.
     run.haltAction = 0;
     ClearSemihostExit();
@@ -132,14 +133,16 @@ EmuResult RunStepBody(StepRequest& request, int sourceLevel)
     const EmuResult r = bySource ? SourceLevelStep(request) : InstructionLevelStep(request);
     run.stepping = 0;
     run.runCommandActive = 0;
-    if (r != EMU_OK)
-        return r;
-    if (request.showLine)
+    if (r == EMU_OK && request.showLine)
         ShowLine();
+    // A target started again meanwhile tells of its stop through the stop
+    // entry.
     if (TargetRuns())
-        return EMU_OK;
-    SendToMain(WM_EMU_REFRESH, 0, 0);
-    return EMU_OK;
+        return r;
+    if (r == EMU_OK)
+        SendToMain(WM_EMU_REFRESH, 0, 0);
+    Core().NoteStopped(Core().semihost.exited ? EMU_STOP_EXITED : EMU_STOP_HALTED);
+    return r;
 }
 
 }  // namespace sarvik

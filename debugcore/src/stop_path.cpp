@@ -7,7 +7,9 @@
 
 namespace sarvik {
 
-int TargetStopped(bool serveSemihosting)
+namespace {
+
+int Entry(bool serveSemihosting)
 {
     // A stop announced late, after the target was started again.
     if (TargetRuns())
@@ -25,6 +27,18 @@ int TargetStopped(bool serveSemihosting)
     if (state != SEMIHOST_SERVED)
         return EMU_STOP_HALTED;
     return PlantAndGo() == EMU_OK ? EMU_STOP_RESUMED : EMU_STOP_HALTED;
+}
+
+}  // namespace
+
+int TargetStopped(bool serveSemihosting)
+{
+    const int stopped = Entry(serveSemihosting);
+    // The stops of a step command are its own: it tells of its end. A stop
+    // whose break words could not come out is a stop too.
+    if (stopped != EMU_STOP_RESUMED && !Core().run.runCommandActive)
+        Core().NoteStopped(stopped == EMU_STOP_EXITED ? EMU_STOP_EXITED : EMU_STOP_HALTED);
+    return stopped;
 }
 
 }  // namespace sarvik
