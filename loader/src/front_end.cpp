@@ -5,7 +5,7 @@
 
 #include "load_progress.h"
 #include "quentor.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "srec_load.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
@@ -72,7 +72,7 @@ LdrResult Load(const std::string& path, bool& forwarded)
     default:
         file.reset();
         if (s.SymbolsWanted())
-            SymClearSymbolTables(0);
+            quinar::Symbols().Clear();
         // The loading flag stays up: a load asked for while tarnel pumps
         // messages is refused here and leaves this one alone.
         forwarded = true;
@@ -162,8 +162,7 @@ int LdrIsBigEndian(void)
 
 int LdrIsSymbolLoaded(void)
 {
-    uint32_t items = 0;
-    return SymGetLoadCounts(&items, nullptr, nullptr, nullptr) == SYM_OK && items != 0 ? 1 : 0;
+    return quinar::Symbols().Counts().items != 0 ? 1 : 0;
 }
 
 }  // extern "C"

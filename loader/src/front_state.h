@@ -30,9 +30,9 @@ inline constexpr size_t PATH_TAIL_MAX = 255;
 struct LoadProgressRecord {
     uint64_t fileSize = 0;
     uint64_t filePosition = 0;
-    uint64_t codeBytes = 0;     // written into target memory so far
-    uint32_t symbolCount1 = 0;  // the first two counts of quinar's SymGetLoadCounts
-    uint32_t symbolCount2 = 0;
+    uint64_t codeBytes = 0;    // written into target memory so far
+    uint32_t symbolItems = 0;  // the symbol store's items and modules (quinar::LoadCounts)
+    uint32_t symbolModules = 0;
     std::string pathTail;  // the path's last PATH_TAIL_MAX characters
     uint32_t startAddress = 0;
     uint32_t stackBase = 0;
@@ -42,8 +42,8 @@ struct LoadProgressRecord {
 struct LastReport {
     uint64_t position = 0;
     uint64_t codeBytes = 0;
-    uint32_t symbolCount1 = 0;
-    uint32_t symbolCount2 = 0;
+    uint32_t symbolItems = 0;
+    uint32_t symbolModules = 0;
 };
 
 struct FrontEndState {

@@ -5,14 +5,16 @@
 #include <platform/messages.h>
 
 #include "ldr_progress.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace quentor {
 namespace {
 
 void RefreshSymbolCounts(LoadProgressRecord& r)
 {
-    SymGetLoadCounts(&r.symbolCount1, &r.symbolCount2, nullptr, nullptr);
+    const quinar::LoadCounts counts = quinar::Symbols().Counts();
+    r.symbolItems = counts.items;
+    r.symbolModules = counts.modules;
 }
 
 void SendPercent(HWND window, uint32_t percent)
@@ -58,17 +60,17 @@ void ReportProgress()
     const uint64_t size = r.fileSize;
     uint64_t position = NextLoadPosition(r.filePosition, last.position, size);
     // While code and symbols both load, the bar stays below 80 % until the
-    // first count has passed the second.
-    if (s.SymbolsWanted() && s.CodeWanted() && r.symbolCount1 <= r.symbolCount2)
+    // store holds more items than modules.
+    if (s.SymbolsWanted() && s.CodeWanted() && r.symbolItems <= r.symbolModules)
         position = std::min(position, size * 8 / 10);
 
-    const bool quiet = r.symbolCount2 <= last.symbolCount2 && r.symbolCount1 <= last.symbolCount1 + 10 &&
+    const bool quiet = r.symbolModules <= last.symbolModules && r.symbolItems <= last.symbolItems + 10 &&
         position <= last.position + 100 && r.codeBytes <= last.codeBytes + 100;
     if (quiet)
         return;
     const uint64_t percent = size == 0 ? 0 : std::min<uint64_t>(position * 100 / size, 100);
     SendPercent(s.progressWindow, static_cast<uint32_t>(percent));
-    last = {position, r.codeBytes, r.symbolCount1, r.symbolCount2};
+    last = {position, r.codeBytes, r.symbolItems, r.symbolModules};
 }
 
 void FinishProgress()

@@ -3,7 +3,7 @@
 #include <platform/modal_ui.h>
 
 #include "load_progress.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "tarnel.h"
 
 namespace quentor {
@@ -33,13 +33,13 @@ public:
             if (LdrResult r = BeginSymbols(); r != LDR_OK)
                 return r;
             symbolsBegun_ = true;
-            SymAddSection("BASE_CODE", 1, 0, 1);
-            SymAddSection("symbol", 2, 0, 2);
+            symbols_.AddSection("BASE_CODE", 1, 1);
+            symbols_.AddSection("symbol", 2, 2);
         }
         if (LdrResult r = SymbolPass(); r != LDR_OK)
             return Fail(r);
         if (s_.SymbolsWanted())
-            SymEndLoad();
+            symbols_.EndLoad();
         CheckEsc();
         if (s_.escPressed)
             return Fail(LDR_E_USER_ABORT);
@@ -56,15 +56,15 @@ private:
         // No clear in front of the first check: it would forget the image
         // it asks about, and the question of LOAD_ASK_AGAIN could never
         // come. quinar lets the symbols of another image go by itself.
-        if (SymCheckImageLoaded(path_.c_str(), 0, &stamp_) == SYM_S_IMAGE_LOADED) {
+        if (symbols_.CheckImageLoaded(path_, stamp_) == SYM_S_IMAGE_LOADED) {
             if ((s_.flags & LOAD_ASK_AGAIN) && !AskToLoadSymbolsAgain())
                 return LDR_S_UNCHANGED;
-            SymClearSymbolTables(0);
-            if (SymCheckImageLoaded(path_.c_str(), 0, &stamp_) == SYM_S_IMAGE_LOADED)
+            symbols_.Clear();
+            if (symbols_.CheckImageLoaded(path_, stamp_) == SYM_S_IMAGE_LOADED)
                 return LDR_S_UNCHANGED;
         }
         for (uint32_t type : WORD_SIZED_TYPES)
-            SymSetTypeSize(type, 4);
+            symbols_.SetTypeSize(type, 4);
         // This image's symbols replace those of an ELF image loaded before:
         // tarnel's answers for that one (Thumb code, frames, sources) go too.
         ResetOnCloseELF();
@@ -83,7 +83,7 @@ private:
                     // objcopy closes its block with a "$$" line that names nothing.
                     const std::string name = ModuleName(line_);
                     if (!name.empty()) {
-                        if (SymResult r = SymAddModuleByName(name.c_str(), 0); r != SYM_OK)
+                        if (SymResult r = symbols_.AddModuleByName(name, 0); r != SYM_OK)
                             return static_cast<LdrResult>(r);
                     }
                 }
@@ -95,7 +95,7 @@ private:
                         return LDR_E_BAD_RECORD;
                     for (const SymbolEntry& e : symbols)
                         if (!e.name.empty())
-                            SymAddLabel(e.name.c_str(), e.address);
+                            symbols_.AddLabel(e.name, e.address);
                 }
                 break;
             case LineKind::Other: return LDR_E_NO_DATA;
@@ -137,13 +137,14 @@ private:
     LdrResult Fail(LdrResult result)
     {
         if (symbolsBegun_) {
-            SymEndLoad();
-            SymClearSymbolTables(0);
+            symbols_.EndLoad();
+            symbols_.Clear();
         }
         return result;
     }
 
     FrontEndState& s_;
+    quinar::SymbolStore& symbols_ = quinar::Symbols();
     LineReader lines_;
     const std::string& path_;
     const ImageStamp& stamp_;

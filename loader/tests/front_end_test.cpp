@@ -15,7 +15,7 @@
 #include "host_tools.h"
 #include "quentor.h"
 #include "quinar/listing.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "tarnel.h"
 #include "vexlor/vexlor.h"
 
@@ -59,7 +59,7 @@ protected:
         FakeSimTest::SetUp();
         InitDLL_CpuServer(0, nullptr, "ARM7TDMI", 0);
         FrontState() = FrontEndState{};
-        SymClearSymbolTables(0);
+        quinar::Symbols().Clear();
         ResetOnCloseELF();
         platform::ResetKeyState();
         window_ = platform::CreateSink([this](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
@@ -75,7 +75,7 @@ protected:
         platform::DestroySink(window_);
         for (const std::string& f : files_)
             std::filesystem::remove(f);
-        SymClearSymbolTables(0);
+        quinar::Symbols().Clear();
         FakeSimTest::TearDown();
     }
 
@@ -251,7 +251,7 @@ TEST_F(FrontEndTest, DamagedRecordsFailAndWriteNothingOfThemselves)
         sim().PokeBytes(0x1000, std::vector<uint8_t>(16, 0xEE));
         sim().PokeBytes(0x2000, std::vector<uint8_t>(16, 0xEE));
         sim().PokeBytes(0x3000, std::vector<uint8_t>(4, 0xEE));
-        SymClearSymbolTables(0);
+        quinar::Symbols().Clear();
         EXPECT_EQ(Load(File("damaged.srec", c.text), c.flags), c.result);
         EXPECT_EQ(sim().PeekBytes(0x1000, 16), c.goodWritten ? Ramp(0, 16) : std::vector<uint8_t>(16, 0xEE));
         EXPECT_EQ(sim().PeekBytes(0x2000, 8), c.result == LDR_OK ? Ramp(0xA0, 8) : std::vector<uint8_t>(8, 0xEE));
@@ -281,9 +281,8 @@ TEST_F(FrontEndTest, TheFirstByteChoosesTheLoader)
     }
 
     // IEEE-695 modules are not read: refused before anything is touched.
-    uint32_t module = 0;
-    SymOpenModule("kept", nullptr, nullptr, 0, 0, 0, &module, 0);
-    SymCloseModule(0);
+    quinar::Symbols().OpenModule("kept", {});
+    quinar::Symbols().CloseModule();
     EXPECT_EQ(Load(File("module.695",
                         std::string("\xE0\x03"
                                     "abc",
@@ -330,7 +329,7 @@ TEST_F(FrontEndTest, EscEndsTheCodePassAndEmptiesQuinar)
         if (++records == 10)
             platform::SetKeyDown(VK_ESCAPE, true);
     });
-    SymClearSymbolTables(0);
+    quinar::Symbols().Clear();
     sim().PokeBytes(0x1000, std::vector<uint8_t>(16, 0xEE));
     EXPECT_EQ(Load(path, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE), LDR_E_USER_ABORT);
     platform::SetPumpHook(nullptr);

@@ -15,7 +15,7 @@
 #include "host_tools.h"
 #include "quentor.h"
 #include "quinar/listing.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "readelf_parse.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
@@ -61,13 +61,13 @@ protected:
         platform::SetModuleFolder("");
         ASSERT_EQ(NewABIDLL(1, "ARM7TDMI", &port, "Simulator", 1), 1) << "libDorvel.so in the program's folder";
         MemInitServer(frame_);
-        SymClearSymbolTables(0);
+        quinar::Symbols().Clear();
     }
     void TearDown() override
     {
         for (const std::string& f : files_)
             std::remove(f.c_str());
-        SymClearSymbolTables(0);
+        quinar::Symbols().Clear();
         MemExitServer();
         ExitABIDLL();
         platform::DestroySink(frame_);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "front_state.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "srec_load.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -27,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             sum = static_cast<uint8_t>(sum + bytes[i]);
         return 0;
     });
-    SymClearSymbolTables(0);
+    quinar::Symbols().Clear();
     return 0;
 }

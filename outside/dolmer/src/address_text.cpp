@@ -1,4 +1,5 @@
 // Address texts: hexadecimal numbers and "#function".
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -6,7 +7,7 @@
 #include <string_view>
 
 #include "dolmer/dolmer.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace {
 
@@ -50,11 +51,12 @@ int AdrTextToAddr(const char* text, ADDR* addr, int inSpace)
         return 0;
     const std::string_view s = Trimmed(text);
     if (!s.empty() && s[0] == '#') {
-        ADDR start{};
-        ADDR end{};
-        if (s.size() < 2 || SrcGetFuncRange(std::string(s).c_str(), &start, &end) != SYM_OK)
+        if (s.size() < 2)
             return 0;
-        *addr = {start.off, ADDR_SPACE_TARGET};
+        const auto range = quinar::Symbols().FunctionRange(s);
+        if (!range)
+            return 0;
+        *addr = {range->start, ADDR_SPACE_TARGET};
         return 1;
     }
     uint32_t value = 0;
@@ -79,15 +81,18 @@ int AdrAddrToSymbol(ADDR addr, char* text)
 {
     if (!text || addr.seg == ADDR_SPACE_NONE)
         return 0;
-    uint32_t kind = 0;
-    uint32_t start = 0;
-    uint32_t handle = 0;
-    if (SymGetAddrInfo(SYM_ADDR_CODE, addr.off, nullptr, &kind, &start, nullptr, &handle, nullptr) != SYM_OK ||
-        kind != SYM_KIND_FUNCTION || start != addr.off)
+    quinar::SymbolStore& symbols = quinar::Symbols();
+    const auto at = symbols.CodeAt(addr.off);
+    if (!at || at->kind != SYM_KIND_FUNCTION || at->start != addr.off)
         return 0;
+    const auto name = symbols.SymbolName(at->handle);
+    if (!name)
+        return 0;
+    // "#" and the name, cut to fit the text with its NUL.
     char symbol[ADR_SYMBOL_TEXT_SIZE] = "#";
-    if (SymGetSymbolName(handle, symbol + 1, sizeof symbol - 1) != SYM_OK)
-        return 0;
+    const size_t length = std::min(name->size(), sizeof symbol - 2);
+    std::memcpy(symbol + 1, name->data(), length);
+    symbol[length + 1] = '\0';
     // A static function whose name another function also bears leads the
     // text elsewhere: such a text would move the breakpoint.
     ADDR back{};

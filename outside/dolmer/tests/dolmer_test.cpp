@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "dolmer/dolmer.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace {
 
@@ -12,14 +12,14 @@ protected:
     void SetUp() override { ASSERT_EQ(AdrSetExtAddrRange(0, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0), 1); }
     void TearDown() override { AdrSetExtAddrRange(0, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0); }
 
+    quinar::SymbolStore& symbols = quinar::Symbols();
+
     // An empty store with the module "m.c" open over first..last.
     static void OpenModule(uint32_t first, uint32_t last)
     {
-        SymClearSymbolTables(0);
-        const ImageStamp stamp{};
-        SymModuleDesc desc{2, first, last};
-        uint32_t module = 0;
-        ASSERT_EQ(SymOpenModule("m.c", &stamp, &desc, 0, 1, 0, &module, 0), SYM_OK);
+        quinar::Symbols().Clear();
+        ASSERT_EQ(quinar::Symbols().OpenModule("m.c", {ImageStamp{}, SymModuleDesc{2, first, last}, 0, 1}).status,
+                  SYM_OK);
     }
 };
 
@@ -60,33 +60,31 @@ TEST_F(DolmerTest, AddressTextsReadBackWhatAdrAddrToHexWrites)
 TEST_F(DolmerTest, FunctionNamesGiveTheirFirstAddress)
 {
     OpenModule(0x100, 0x1FF);
-    SymModuleDesc range{2, 0x120, 0x17F};
-    ASSERT_EQ(SymAddPublicSymbol("main", 0, 0, &range, 0), SYM_OK);
-    ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
-    SymCloseModule(0);
-    ASSERT_EQ(SymEndLoad(), SYM_OK);
+    ASSERT_EQ(symbols.AddFunction("main", false, {2, 0x120, 0x17F}, 0), SYM_OK);
+    ASSERT_EQ(symbols.EndSymbolBlock(), SYM_OK);
+    symbols.CloseModule();
+    symbols.EndLoad();
 
     ADDR a{};
     ASSERT_EQ(AdrTextToAddr("#main", &a, 1), 1);
     EXPECT_EQ(a, (ADDR{0x120, 1}));
     EXPECT_EQ(AdrTextToAddr("#nothing", &a, 1), 0);
-    SymClearSymbolTables(0);
+    symbols.Clear();
 }
 
 TEST_F(DolmerTest, TheSymbolTextOfAFunctionsFirstAddressReadsBack)
 {
     OpenModule(0x100, 0x2FF);
     for (const SymModuleDesc& range : {SymModuleDesc{2, 0x120, 0x17F}, SymModuleDesc{2, 0x200, 0x23F}}) {
-        ASSERT_EQ(SymAddPublicSymbol(range.start == 0x120 ? "main" : "helper", 0, 0, &range, 0), SYM_OK);
-        ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
+        ASSERT_EQ(symbols.AddFunction(range.start == 0x120 ? "main" : "helper", false, range, 0), SYM_OK);
+        ASSERT_EQ(symbols.EndSymbolBlock(), SYM_OK);
     }
     // A static function of the same name, found second by name.
-    SymModuleDesc other{2, 0x280, 0x2BF};
-    ASSERT_EQ(SymAddPublicSymbol("main", 1, 0, &other, 0), SYM_OK);
-    ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
-    SymCloseModule(0);
-    ASSERT_EQ(SymAddLabel("start", 0x100), SYM_OK);
-    ASSERT_EQ(SymEndLoad(), SYM_OK);
+    ASSERT_EQ(symbols.AddFunction("main", true, {2, 0x280, 0x2BF}, 0), SYM_OK);
+    ASSERT_EQ(symbols.EndSymbolBlock(), SYM_OK);
+    symbols.CloseModule();
+    ASSERT_EQ(symbols.AddLabel("start", 0x100), SYM_OK);
+    symbols.EndLoad();
 
     char text[ADR_SYMBOL_TEXT_SIZE] = "unchanged";
     ASSERT_EQ(AdrAddrToSymbol({0x200, 1}, text), 1);
@@ -101,7 +99,7 @@ TEST_F(DolmerTest, TheSymbolTextOfAFunctionsFirstAddressReadsBack)
     for (const ADDR& a : {ADDR{0x204, 1}, ADDR{0x100, 1}, ADDR{0x280, 1}, ADDR{0x200, 0}, ADDR{0x900, 1}})
         EXPECT_EQ(AdrAddrToSymbol(a, text), 0) << std::hex << a.off << " space " << a.seg;
     EXPECT_STREQ(text, "unchanged");
-    SymClearSymbolTables(0);
+    symbols.Clear();
 }
 
 TEST_F(DolmerTest, RangesBoundTextsAndChecks)

@@ -4,7 +4,7 @@
 
 #include "armdecode/arm_decode.h"
 #include "classifier.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "target_code.h"
 
 namespace pirell {
@@ -150,9 +150,7 @@ int DadIsLibFuncCall(DWORD word, ADDR address)
         return DAD_CALL_WITH_SOURCE;
     // A call through an interworking veneer goes to the function behind it.
     const uint32_t callee = VeneerTarget(c.target).value_or(c.target);
-    return SymAddrToSourceLine(callee, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) == SYM_OK
-        ? DAD_CALL_WITH_SOURCE
-        : DAD_CALL_LIBRARY;
+    return quinar::Symbols().SourceLineAt(callee) ? DAD_CALL_WITH_SOURCE : DAD_CALL_LIBRARY;
 }
 
 }  // extern "C"

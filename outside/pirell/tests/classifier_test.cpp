@@ -13,7 +13,7 @@
 
 #include "host_tools.h"
 #include "objdump_kinds.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace pirell::test {
 
@@ -59,12 +59,13 @@ int LdrIsInThumbRange(unsigned address)
     return Target().thumb.count(address & ~1u) ? 1 : 0;
 }
 
-SymResult SymAddrToSourceLine(uint32_t address, uint32_t*, uint32_t*, uint32_t*, uint32_t*, uint32_t*, uint32_t*)
-{
-    return Target().withLines.count(address) ? SYM_OK : SYM_E_NO_SOURCE;
-}
-
 }  // extern "C"
+
+// The symbol library's source lines: only whether an address has one.
+quinar::Result<quinar::SourceLine> quinar::SymbolStore::SourceLineAt(uint32_t address)
+{
+    return {Target().withLines.count(address) ? SYM_OK : SYM_E_NO_SOURCE, {}};
+}
 
 namespace pirell::test {
 namespace {
