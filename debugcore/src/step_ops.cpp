@@ -11,7 +11,7 @@
 #include "emu_messages.h"
 #include "falcrest.h"
 #include "pirell/pirell.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "run_control.h"
 #include "semihosting.h"
 #include "target_access.h"
@@ -199,8 +199,11 @@ int LibraryCallAnswer(uint32_t address, int* answer)
 
 bool LineAt(uint32_t address, SourceLine* line)
 {
-    return SymAddrToSourceLine(address, &line->module, &line->file, &line->line, &line->start, &line->end, nullptr) ==
-        SYM_OK;
+    const quinar::Result<quinar::SourceLine> r = quinar::Symbols().SourceLineAt(address);
+    if (!r)
+        return false;
+    *line = {r->module, r->file, r->line, r->start, r->end};
+    return true;
 }
 
 bool TakeMessages()

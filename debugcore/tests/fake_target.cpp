@@ -5,7 +5,7 @@
 
 #include "falcrest.h"
 #include "quentor.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
 #include "vexlor/vexlor.h"
@@ -293,3 +293,12 @@ SymResult SymSrcLinenum2FirstRange(uint32_t key, uint32_t line, uint32_t* start,
 }
 
 }  // extern "C"
+
+// The symbol store's typed query of a line's code ranges.
+quinar::Result<quinar::CodeRange> quinar::SymbolStore::LineRange(uint32_t key, uint32_t line, uint32_t n)
+{
+    uint32_t iterator = n;
+    quinar::Result<quinar::CodeRange> r;
+    r.status = SymSrcLinenum2NextRange(key, line, &r.value.start, &r.value.end, &iterator);
+    return r;
+}
