@@ -16,6 +16,20 @@ FakeTarget& Fake()
     return fake;
 }
 
+FakeRunState& FakeRun()
+{
+    static FakeRunState state;
+    return state;
+}
+
+void FakeRunState::Reset()
+{
+    running = false;
+    runs = 0;
+    stops = 0;
+    onAbort = nullptr;
+}
+
 namespace {
 
 std::string Hex(uint32_t v)
@@ -270,6 +284,30 @@ int LdrIsInThumbRange(unsigned address)
         if (address >= first && address <= last)
             return 1;
     }
+    return 0;
+}
+
+// --- CPU model run state --------------------------------------------------
+
+DWORD CpuGetCpuStatus(int, int)
+{
+    return FakeRun().running ? 1 : 0;
+}
+
+DWORD CpuGetStopCount(void)
+{
+    return FakeRun().stops;
+}
+
+DWORD CpuGetRunCount(void)
+{
+    return FakeRun().runs;
+}
+
+EmuResult emuAbort(int)
+{
+    if (FakeRun().onAbort)
+        FakeRun().onAbort();
     return 0;
 }
 

@@ -31,6 +31,7 @@ protected:
     {
         ResetLibrary();
         Fake().Reset();
+        FakeRun().Reset();
         platform::SetModuleFolder(ZK_TEST_DIR "/no_kernel_view");
         window_ = platform::CreateSink([this](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
             MainMessage m{msg, w, l, {}};
