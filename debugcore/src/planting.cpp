@@ -177,11 +177,6 @@ EmuResult UnloadBreakpoints(bool dropTemporary)
     return result;
 }
 
-bool AnyPlanted()
-{
-    return !Core().planted.empty();
-}
-
 void ForgetPlantedRecord(const CBpDataEx* record)
 {
     for (PlantedSite& s : Core().planted) {

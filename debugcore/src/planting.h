@@ -29,7 +29,6 @@ EmuResult LoadBreakpoints();
 // reached still stops at its go-till.
 EmuResult UnloadBreakpoints(bool dropTemporary = true);
 
-bool AnyPlanted();
 // A record leaves the list: its sites stay planted (and are restored at the
 // next unload) without it.
 void ForgetPlantedRecord(const CBpDataEx* record);

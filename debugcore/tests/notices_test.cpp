@@ -63,8 +63,9 @@ TEST_F(NoticesTest, RunningAndStoppedAreToldOncePerChangeAndChangedEveryTime)
     Core().NoteStopped(EMU_STOP_HALTED);  // the frame's stop entry after the halt's
     Core().NoteChanged();
     Core().NoteChanged();
-    EXPECT_THAT(heard, ElementsAre(Heard{TargetEvent::Running, 0}, Heard{TargetEvent::Stopped, EMU_STOP_HALTED},
-                                   Heard{TargetEvent::Changed, 0}, Heard{TargetEvent::Changed, 0}));
+    EXPECT_THAT(heard,
+                ElementsAre(Heard{TargetEvent::Running, 0}, Heard{TargetEvent::Stopped, EMU_STOP_HALTED},
+                            Heard{TargetEvent::Changed, 0}, Heard{TargetEvent::Changed, 0}));
 }
 
 TEST_F(NoticesTest, ASubscriptionEndsWithItsOwnerAndTheLibrarysResetDropsEveryListener)

@@ -163,7 +163,7 @@ TEST_F(PlantingTest, AFailedLoadTakesOutWhatItPlanted)
     Fake().failNext["emuEnableSwBkpt"] = EMU_TARGET_LOST;
     EXPECT_EQ(BptLoadBreakpoints(1), EMU_TARGET_LOST);
     EXPECT_TRUE(ImageIntact());
-    EXPECT_FALSE(AnyPlanted());
+    EXPECT_TRUE(Core().planted.empty());
 }
 
 TEST_F(PlantingTest, AClearedBreakpointIsStillTakenOutAtTheStop)
@@ -187,7 +187,7 @@ TEST_F(PlantingTest, AFailedRestoreKeepsTheRestForTheNextStop)
     Fake().failNext["MemWrite"] = EMU_TARGET_LOST;
     EXPECT_EQ(EmuTargetStopped(), EMU_TARGET_LOST);
     EXPECT_EQ(Fake().PeekWord(0x8094), EMU_BREAK_WORD);
-    EXPECT_TRUE(AnyPlanted());
+    EXPECT_FALSE(Core().planted.empty());
     ASSERT_EQ(EmuTargetStopped(), EMU_OK);
     EXPECT_TRUE(ImageIntact());
 }
