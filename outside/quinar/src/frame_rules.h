@@ -50,7 +50,6 @@ public:
     // An expression's bytes in the pool.
     const uint8_t* Bytes(uint32_t offset) const { return pool_.data() + offset; }
     void Clear();
-    size_t TableCount() const { return tables_.size(); }
 
 private:
     uint32_t Keep(const uint8_t* bytes, uint32_t length);

@@ -58,7 +58,6 @@ public:
     // Ranges (ids) of one line of one file, lowest address first.
     std::span<const uint32_t> RangesOf(uint32_t file, uint32_t line) const;
     const LineRange& Range(uint32_t id) const { return ranges_[id]; }
-    size_t RangeCount() const { return ranges_.size(); }
 
 private:
     std::vector<LineRange> ranges_;

@@ -217,7 +217,6 @@ public:
     const TypeTable& Types() const { return types_; }
 
     bool caseSensitive = false;
-    uint32_t haltCount = 0;
     // The call-frame rules of the image (SymAddFrameTable).
     FrameRules frameRules;
     // Drops the derived per-module tables (module-name index, line index).

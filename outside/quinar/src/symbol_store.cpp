@@ -111,7 +111,8 @@ void SymbolStore::FreeDerived()
 
 void SymbolStore::NoteTargetHalted()
 {
-    ++TheStore().haltCount;
+    // Nothing the store keeps depends on the target's run state: the frame
+    // walk reads the registers afresh at each StartFrameWalk.
 }
 
 void SymbolStore::SetCaseSensitive(bool sensitive)

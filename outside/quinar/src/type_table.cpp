@@ -219,7 +219,6 @@ void TypeTable::Chain(TypeRecord& t, Items& items)
     else
         items[t.lastItem].next = position;
     t.lastItem = position;
-    ++t.itemCount;
 }
 
 SymResult TypeTable::AddMember(uint32_t index, const SymStructMember& m)
@@ -244,7 +243,6 @@ SymResult TypeTable::SetBitField(uint32_t index, const SymBitFieldInfo& info)
     }
     t->bitOffset = info.bitOffset;
     t->bitSize = info.bitSize;
-    t->bitFieldSet = true;
     const TypeRecord* base = Find(Resolve(info.baseType));
     t->isSigned = base && base->isSigned;
     return SYM_OK;
@@ -350,26 +348,6 @@ uint32_t TypeTable::Resolve(uint32_t index) const
         index = t->link;
     }
     return 0;
-}
-
-SymResult TypeTable::Describe(uint32_t index, SymTypeDesc* out) const
-{
-    if (!out)
-        return SYM_E_ARGUMENT;
-    const TypeRecord* t = Find(index);
-    if (!t)
-        return SYM_E_NO_TYPE;
-    out->valid = 1;
-    out->code = t->code;
-    out->size = SizeOf(index);
-    out->sizeKnown = (t->sizeKnown || out->size != 0) ? 1 : 0;
-    out->link = t->link;
-    if (out->nameBuffer) {
-        size_t n = std::min<size_t>(t->name.size(), SYM_TYPE_NAME_SIZE - 1);
-        std::memcpy(out->nameBuffer, t->name.data(), n);
-        out->nameBuffer[n] = '\0';
-    }
-    return SYM_OK;
 }
 
 const MemberItem* TypeTable::Member(const TypeRecord& t, uint32_t n) const

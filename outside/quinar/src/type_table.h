@@ -20,10 +20,9 @@ struct TypeRecord {
     uint32_t size = 0;
     bool sizeKnown = false;
     bool predefined = false;
-    bool isSigned = false;     // base types
-    bool isFloat = false;      // base types
-    bool dimsSet = false;      // arrays: SymSetArrayDims was given
-    bool bitFieldSet = false;  // bit fields: SymSetBitFieldInfo was given
+    bool isSigned = false;  // base types
+    bool isFloat = false;   // base types
+    bool dimsSet = false;   // arrays: SymSetArrayDims was given
     std::string name;
     // Typedef base, pointer or reference target, array element, bit-field
     // base, procedure return type. Pointer targets may be a reader's raw
@@ -37,7 +36,6 @@ struct TypeRecord {
     // procedure parameters, class slots. Chained through their `next`.
     uint32_t firstItem = kNone;
     uint32_t lastItem = kNone;
-    uint32_t itemCount = 0;
 };
 
 struct MemberItem {
@@ -97,7 +95,6 @@ public:
     uint32_t SizeOf(uint32_t index) const;
     // Follows typedefs; the index itself for other types, 0 for none.
     uint32_t Resolve(uint32_t index) const;
-    SymResult Describe(uint32_t index, SymTypeDesc* out) const;
     // C text of the type.
     std::string Text(uint32_t index) const;
 

@@ -1,6 +1,6 @@
 // What the store holds, as text rows in the order the loaders added it, for
 // the developer tools (ldrdump) and the loaders' tests. Not used by the
-// program: its views read the store through the entry points of quinar.h.
+// program: its views read the store through quinar/symbol_store.h.
 #pragma once
 
 #include <string>

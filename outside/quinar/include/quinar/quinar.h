@@ -1,7 +1,9 @@
 // quinar, the symbol library: one store of modules, source lines, symbols,
 // types and variables of the loaded image. The image loaders fill it through
 // the operations below in the order they read the debug information; the
-// debugger core and the program's views read it back.
+// debugger core and the program's views read it back. Code of this tree
+// calls the typed interface of quinar/symbol_store.h, which these entry
+// points forward to.
 //
 // Conventions of every entry point:
 // - results are SymResult: 0 success, the positive informational codes
