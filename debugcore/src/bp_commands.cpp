@@ -9,9 +9,9 @@
 #include "bp_file.h"
 #include "bp_list.h"
 #include "brevan/brevan.h"
+#include "core.h"
 #include "dolmer/dolmer.h"
 #include "emu_messages.h"
-#include "library.h"
 #include "tarnel.h"
 #include "watch_units.h"
 
@@ -39,16 +39,16 @@ std::string BreakpointLine(const CBpData& bp)
 // Clears a watchpoint unit for "BC HW0" / "BC HW1".
 EmuResult ClearUnit(int u)
 {
-    if (!Units().Unit(u).used) {
+    if (!Core().units.Unit(u).used) {
         PrintToShell(Format("Watchpoint %d not set!", u));
         return EMU_OK;
     }
-    if (u == 1 && !Lib().config.hwBreakpoints &&
+    if (u == 1 && !Core().config.hwBreakpoints &&
         AfxMessageBox(kUnit1ReservedClear, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         PrintToShell("Watchpoint 1 is reserved!");
         return EMU_OK;
     }
-    const EmuResult r = Units().Clear(u);
+    const EmuResult r = Core().units.Clear(u);
     if (r == EMU_OK)
         PrintToShell(Format("Watchpoint %d is cleared!", u));
     return r;
@@ -90,8 +90,8 @@ bool CBptCommand::ParseLocation(const char* text)
 EmuResult CBptCommand::Set(int argc, char** argv)
 {
     if (argc == 1) {
-        PrintToShell(Format(kTotalBreakpoints, static_cast<int>(List().Records().size())));
-        for (const CBpDataEx* r : List().Records()) {
+        PrintToShell(Format(kTotalBreakpoints, static_cast<int>(Core().breakpoints.Records().size())));
+        for (const CBpDataEx* r : Core().breakpoints.Records()) {
             if (const std::string line = BreakpointLine(*r); !line.empty())
                 PrintToShell(line);
         }
@@ -111,7 +111,7 @@ EmuResult CBptCommand::Set(int argc, char** argv)
     }
     if (const EmuResult r = BptSetBp(&at, "", 1, 0, 1, 0xFFFFFFFFu); r != EMU_OK)
         return r;
-    List().Records().back()->SetSymbol(m_bp.GetSymbol());
+    Core().breakpoints.Records().back()->SetSymbol(m_bp.GetSymbol());
     PrintToShell(BreakpointLine(m_bp));
     SaveBpFile(BP_SAVE_FILE);
     return EMU_OK;
@@ -125,9 +125,9 @@ EmuResult CBptCommand::Clear(int argc, char** argv)
     if (SameWord(word, "ALL")) {
         const ADDR all{};
         const EmuResult r = BptClearBp(&all, 0);
-        Units().Clear(0);
-        if (Lib().config.hwBreakpoints)
-            Units().Clear(1);
+        Core().units.Clear(0);
+        if (Core().config.hwBreakpoints)
+            Core().units.Clear(1);
         PrintToShell(kAllCleared);
         return r;
     }

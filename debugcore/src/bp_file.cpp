@@ -6,7 +6,7 @@
 #include <platform/win32.h>
 
 #include "bp_list.h"
-#include "library.h"
+#include "core.h"
 #include "watch_units.h"
 
 namespace sarvik {
@@ -103,8 +103,8 @@ void SaveBpFile(const char* path)
 {
     if (!path)
         return;
-    const WHPT_UNIT units[2] = {Units().Unit(0), Units().Unit(1)};
-    const std::vector<uint8_t> bytes = WriteBpFile(List().Records(), units);
+    const WHPT_UNIT units[2] = {Core().units.Unit(0), Core().units.Unit(1)};
+    const std::vector<uint8_t> bytes = WriteBpFile(Core().breakpoints.Records(), units);
     // The file is replaced whole: a failed write leaves the previous file.
     platform::WriteFileAtomic(path, std::string(bytes.begin(), bytes.end()), nullptr);
 }
@@ -137,7 +137,7 @@ int RestoreBpFile(const char* path)
         // source line as well as the line's first one, with its symbol text.
         const std::string condition = r.GetBpCondition();
         if (BptSetBp(&at, condition.c_str(), r.GetCount(), 0, r.IsEnable(), 0xFFFFFFFFu) == EMU_OK)
-            List().Records().back()->SetSymbol(r.GetSymbol());
+            Core().breakpoints.Records().back()->SetSymbol(r.GetSymbol());
     }
     if (contents.hasUnits) {
         for (int u = 0; u < WATCH_UNIT_COUNT; ++u) {
@@ -145,11 +145,11 @@ int RestoreBpFile(const char* path)
             // breakpoints' catcher: it is not programmed, and its record
             // stays what the unit holds (a stored record would make a unit
             // that catches the break word look free).
-            if (u == 1 && !Lib().config.hwBreakpoints)
+            if (u == 1 && !Core().config.hwBreakpoints)
                 continue;
-            Units().Store(u, contents.units[u]);
+            Core().units.Store(u, contents.units[u]);
             if (!(contents.units[u] == WHPT_UNIT{}))
-                Units().ProgramWatchpoint(u, contents.units[u]);
+                Core().units.ProgramWatchpoint(u, contents.units[u]);
         }
     }
     return 1;

@@ -3,15 +3,9 @@
 #include <algorithm>
 
 #include "planting.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace sarvik {
-
-BreakpointList& List()
-{
-    static auto* list = new BreakpointList;  // outlives the library's exit
-    return *list;
-}
 
 void BreakpointList::RemoveIf(const std::function<bool(const CBpDataEx&)>& drop)
 {
@@ -50,15 +44,14 @@ bool AddressQuery::Matches(uint32_t address, uint32_t care) const
     if (from.seg != ADDR_SPACE_NONE || to.seg != ADDR_SPACE_NONE)
         return range ? (from.off & care) <= a && a <= (to.off & care) : a == (from.off & care);
     // A source position: the code ranges of the line.
-    uint32_t start = 0;
-    uint32_t end = 0;
-    uint32_t iterator = 0;
-    for (SymResult r = SymSrcLinenum2FirstRange(to.off, from.off, &start, &end, &iterator); r == SYM_OK;
-         r = SymSrcLinenum2NextRange(to.off, from.off, &start, &end, &iterator)) {
-        if (range ? (start & care) <= a && a <= (end & care) : a == (start & care))
+    quinar::SymbolStore& symbols = quinar::Symbols();
+    for (uint32_t n = 0;; ++n) {
+        const quinar::Result<quinar::CodeRange> r = symbols.LineRange(to.off, from.off, n);
+        if (!r)
+            return false;
+        if (range ? (r->start & care) <= a && a <= (r->end & care) : a == (r->start & care))
             return true;
     }
-    return false;
 }
 
 }  // namespace sarvik

@@ -23,8 +23,6 @@ private:
     CBpList records_;
 };
 
-BreakpointList& List();
-
 // An address range query: from..to with the range flag of BptFindBp, or a
 // source position (both spaces 0: line in from.off, module key in to.off).
 struct AddressQuery {
@@ -41,5 +39,11 @@ struct AddressQuery {
     // compared bits of a watchpoint unit's address).
     bool Matches(uint32_t address, uint32_t care = 0xFFFFFFFFu) const;
 };
+
+// BptCheckHit's test of a stop at `pc` (a pass of a counting breakpoint is
+// counted). `tillAddressHits`: a go-till's own address is a hit whatever a
+// user's breakpoint there says (run to cursor); the step engine tests its
+// arrival itself (with the stack for recursion) and passes false.
+int CheckHit(const ADDR& pc, bool tillAddressHits);
 
 }  // namespace sarvik

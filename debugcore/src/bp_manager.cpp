@@ -3,9 +3,9 @@
 #include <platform/win32.h>
 
 #include "bp_list.h"
+#include "core.h"
 #include "exception_catch.h"
 #include "falcrest.h"
-#include "library.h"
 #include "planting.h"
 #include "tarnel.h"
 #include "watch_units.h"
@@ -24,7 +24,7 @@ bool IsAll(const ADDR& a)
 // The first record that matches, in list order.
 CBpDataEx* FindRecord(const AddressQuery& query)
 {
-    for (CBpDataEx* record : List().Records()) {
+    for (CBpDataEx* record : Core().breakpoints.Records()) {
         if (query.Matches(record->GetAddr().off))
             return record;
     }
@@ -33,11 +33,39 @@ CBpDataEx* FindRecord(const AddressQuery& query)
 
 }  // namespace
 
+namespace sarvik {
+
+int CheckHit(const ADDR& pc, bool tillAddressHits)
+{
+    for (CBpDataEx* record : Core().breakpoints.Records()) {
+        // A user's disabled breakpoint that a go-till enabled is that
+        // go-till's target: it stops whatever its count or condition says.
+        const bool tillTarget =
+            record->GetLife() == BPLIFE_ENABLED_ONCE && record->IsEnable() && record->GetAddr().off == pc.off;
+        if (tillTarget || record->BpHit(pc)) {
+            ReportCaughtException(pc.off);
+            return record->GetLife() == BPLIFE_PERMANENT ? BPT_HIT_PERMANENT : BPT_HIT_TEMPORARY;
+        }
+    }
+    const WatchUnits& units = Core().units;
+    const int u = units.Find(AddressQuery::Exact(pc));
+    if (u >= 0)
+        return units.MarkOf(u) == BPT_MARK_UNIT_ENABLED ? BPT_HIT_UNIT_ENABLED : BPT_HIT_UNIT_DISABLED;
+    // A go-till (run to cursor) ends at its address even where a user's
+    // breakpoint with a count or condition lets this pass go on.
+    const RunState& run = Core().run;
+    if (tillAddressHits && run.tillActive && pc.off == run.tillOffset)
+        return BPT_HIT_TEMPORARY;
+    return 0;
+}
+
+}  // namespace sarvik
+
 extern "C" {
 
 const CBpList* BptGetList(void)
 {
-    return &List().Records();
+    return &Core().breakpoints.Records();
 }
 
 EmuResult BptClearAll(void)
@@ -48,7 +76,7 @@ EmuResult BptClearAll(void)
 
 void BptDeleteAllObjects(void)
 {
-    List().RemoveAll();
+    Core().breakpoints.RemoveAll();
 }
 
 EmuResult BptClearBp(const ADDR* addr, int hwUnit)
@@ -58,21 +86,21 @@ EmuResult BptClearBp(const ADDR* addr, int hwUnit)
     const uint32_t offset = addr->off;
     const auto atOffset = [offset](const CBpDataEx& r) { return r.GetAddr().off == offset; };
     if (hwUnit) {
-        const int u = Units().Find(AddressQuery::Exact(*addr));
+        const int u = Core().units.Find(AddressQuery::Exact(*addr));
         if (u < 0)
             return EMU_REFUSED;
-        const EmuResult r = Units().Clear(u);
+        const EmuResult r = Core().units.Clear(u);
         if (r == EMU_OK)
-            List().RemoveIf(atOffset);
+            Core().breakpoints.RemoveIf(atOffset);
         return r;
     }
     // {0, 0} clears every breakpoint of the target and every record.
     const EmuResult r = emuClrBp(*addr);
     if (r == EMU_OK) {
         if (IsAll(*addr))
-            List().RemoveAll();
+            Core().breakpoints.RemoveAll();
         else
-            List().RemoveIf(atOffset);
+            Core().breakpoints.RemoveIf(atOffset);
     }
     return r;
 }
@@ -84,8 +112,8 @@ EmuResult BptSetBp(const ADDR* addr, const char* condition, UINT count, int hwUn
     if (LdrIsInCode(addr->off) == 0 && AfxMessageBox(kOutOfRangeQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 1;
     if (hwUnit)
-        return Units().SetBreakpoint(addr->off);
-    if (List().Full())
+        return Core().units.SetBreakpoint(addr->off);
+    if (Core().breakpoints.Full())
         return 1;
     if (enable) {
         const EmuResult r = emuSetBp(*addr);
@@ -99,7 +127,7 @@ EmuResult BptSetBp(const ADDR* addr, const char* condition, UINT count, int hwUn
         record->SetAccessAddr({accessAddr, ADDR_SPACE_TARGET});
     if (!text.empty())
         record->SetBpType(1);
-    List().Append(record);
+    Core().breakpoints.Append(record);
     return EMU_OK;
 }
 
@@ -113,41 +141,21 @@ BPT_MARK BptFindBp(const ADDR* from, ADDR to, CBpData** found)
             *found = record;
         return record->IsEnable() ? BPT_MARK_SW_ENABLED : BPT_MARK_SW_DISABLED;
     }
-    const int u = Units().Find(query);
-    return u < 0 ? BPT_MARK_NONE : Units().MarkOf(u);
+    const int u = Core().units.Find(query);
+    return u < 0 ? BPT_MARK_NONE : Core().units.MarkOf(u);
 }
 
 EmuResult BptResetHitCounts(void)
 {
-    for (CBpDataEx* record : List().Records())
+    for (CBpDataEx* record : Core().breakpoints.Records())
         record->ResetHitCount();
     return EMU_OK;
 }
 
 int BptCheckHit(const ADDR* pc)
 {
-    if (!pc)
-        return 0;
-    for (CBpDataEx* record : List().Records()) {
-        // A user's disabled breakpoint that a go-till enabled is that
-        // go-till's target: it stops whatever its count or condition says.
-        const bool tillTarget =
-            record->GetLife() == BPLIFE_ENABLED_ONCE && record->IsEnable() && record->GetAddr().off == pc->off;
-        if (tillTarget || record->BpHit(*pc)) {
-            ReportCaughtException(pc->off);
-            return record->GetLife() == BPLIFE_PERMANENT ? BPT_HIT_PERMANENT : BPT_HIT_TEMPORARY;
-        }
-    }
-    const int u = Units().Find(AddressQuery::Exact(*pc));
-    if (u >= 0)
-        return Units().MarkOf(u) == BPT_MARK_UNIT_ENABLED ? BPT_HIT_UNIT_ENABLED : BPT_HIT_UNIT_DISABLED;
-    // A go-till (run to cursor) ends at its address even where a user's
-    // breakpoint with a count or condition lets this pass go on. The step
-    // engine tests its own arrival (with the stack for recursion) instead.
-    const RunState& run = Lib().run;
-    if (run.tillActive && !run.runCommandActive && pc->off == run.tillOffset)
-        return BPT_HIT_TEMPORARY;
-    return 0;
+    // Inside a step command the engine tests its own arrival.
+    return pc ? CheckHit(*pc, Core().run.runCommandActive == 0) : 0;
 }
 
 EmuResult BptEnableBp(const ADDR* addr, int, int enable)
@@ -165,9 +173,9 @@ EmuResult BptEnableBp(const ADDR* addr, int, int enable)
         return emuClrBp(*addr);
     }
     if (!enable && mark == BPT_MARK_UNIT_ENABLED) {
-        const int u = Units().Find(AddressQuery::Find(*addr, *addr));
+        const int u = Core().units.Find(AddressQuery::Find(*addr, *addr));
         if (u >= 0)
-            Units().Disable(u);
+            Core().units.Disable(u);
     }
     return EMU_OK;
 }

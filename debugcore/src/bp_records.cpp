@@ -1,7 +1,7 @@
 // The breakpoint record classes: construction, copying, the hit test and the
 // archive form.
 #include "conditions.h"
-#include "library.h"
+#include "core.h"
 
 IMPLEMENT_DYNAMIC(CBkptObj, CObject)
 IMPLEMENT_SERIAL(CBpData, CBkptObj, 1)
@@ -105,7 +105,7 @@ namespace {
 // current one; without the kernel view it acts as a plain breakpoint.
 bool OtherTaskCurrent(const ADDR& access)
 {
-    const GetTaskInfoFn query = sarvik::Lib().getTaskInfo;
+    const GetTaskInfoFn query = sarvik::Core().getTaskInfo;
     if (access.seg != ADDR_SPACE_TARGET || !query)
         return false;
     void* controlBlock = reinterpret_cast<void*>(static_cast<uintptr_t>(access.off));

@@ -6,7 +6,7 @@
 #include "condition_parser.h"
 #include "conditions.h"
 #include "quentor.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace sarvik {
 
@@ -132,10 +132,10 @@ bool EvaluateBpClauses(const std::vector<BpCondClause>& clauses)
     const bool elf = LdrFileFormat() == LDR_FORMAT_ELF;
     bool result = false;
     for (size_t i = 0; i < clauses.size(); ++i) {
-        SymExprValue v{};
-        if (SymEvaluateExpr(ValueText(clauses[i]).c_str(), &v) != SYM_OK)
+        const quinar::Result<SymExprValue> v = quinar::Symbols().Evaluate(ValueText(clauses[i]));
+        if (!v)
             return false;
-        const bool holds = ClauseHolds(v, clauses[i], elf);
+        const bool holds = ClauseHolds(*v, clauses[i], elf);
         if (i == 0)
             result = holds;
         else

@@ -12,7 +12,7 @@
 
 #include "dolmer/dolmer.h"
 #include "morwen/morwen.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace sarvik {
 
@@ -58,13 +58,15 @@ bool ReadLeftSide(std::string_view left, ADDR scope, BpCondClause* clause)
     const std::string name(Trim(left));
     if (name.empty())
         return false;
-    uint32_t scopeHandle = 0;
-    if (SymGetAddrInfo(SYM_ADDR_CODE, scope.off, nullptr, nullptr, nullptr, nullptr, &scopeHandle, nullptr) != SYM_OK)
-        scopeHandle = 0;
-    uint32_t symbol = 0;
-    SymSymbolInfo info{};
-    if (SymFindSymbolByName(scopeHandle, name.c_str(), &symbol) == SYM_OK &&
-        SymGetSymbolInfo(symbol, &info) == SYM_OK) {
+    quinar::SymbolStore& symbols = quinar::Symbols();
+    const quinar::Result<quinar::AddressInfo> at = symbols.CodeAt(scope.off);
+    const uint32_t scopeHandle = at ? at->handle : 0;
+    const quinar::Result<uint32_t> symbol = symbols.FindSymbol(scopeHandle, name);
+    quinar::Result<SymSymbolInfo> found;
+    if (symbol)
+        found = symbols.SymbolInfo(*symbol);
+    if (symbol && found) {
+        const SymSymbolInfo& info = *found;
         const bool inRegister = info.address.seg == SYM_SPACE_REGISTER;
         clause->address = {info.address.off, static_cast<uint16_t>(inRegister ? SYM_SPACE_REGISTER : 0)};
         clause->size = info.size;

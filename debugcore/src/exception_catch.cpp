@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "bp_list.h"
+#include "core.h"
 #include "emu_messages.h"
 #include "falcrest.h"
-#include "library.h"
 
 namespace sarvik {
 
@@ -38,7 +38,7 @@ uint32_t VectorBase(uint32_t mask)
 
 void PlantCatchBreakpoints(bool apply)
 {
-    const uint32_t mask = Lib().config.catchMask;
+    const uint32_t mask = Core().config.catchMask;
     for (const CatchVector& v : kVectors) {
         const ADDR at{VectorBase(mask) + v.offset, ADDR_SPACE_TARGET};
         const bool wanted = (mask & v.maskBit) != 0;
@@ -74,7 +74,7 @@ void ClearCatchBreakpoints(uint32_t mask)
 
 void ReportCaughtException(uint32_t pc)
 {
-    const uint32_t mask = Lib().config.catchMask;
+    const uint32_t mask = Core().config.catchMask;
     for (const CatchVector& v : kVectors) {
         if ((mask & v.maskBit) && pc == VectorBase(mask) + v.offset) {
             // Console output: byte 0 the kind, the text from byte 1.

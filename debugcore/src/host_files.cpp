@@ -21,12 +21,6 @@ bool ReadMode(uint32_t mode)
 
 }  // namespace
 
-HostFiles& Files()
-{
-    static auto* files = new HostFiles;
-    return *files;
-}
-
 HostFiles::Slot* HostFiles::Find(uint32_t handle, int& error)
 {
     if (handle == 0 || handle > HOST_FILE_SLOTS || slots_[handle - 1].kind == HostStream::None) {

@@ -68,6 +68,4 @@ private:
     Slot slots_[HOST_FILE_SLOTS];
 };
 
-HostFiles& Files();
-
 }  // namespace sarvik

@@ -1,63 +1,10 @@
-// Library set-up: the main window, the kernel view, the target
-// configuration, and the library's exit.
-#include "library.h"
+// Library set-up: the main window, the kernel view and the target
+// configuration.
+#include "core.h"
 
 #include <platform/win32.h>
 
-#include "bp_list.h"
 #include "exception_catch.h"
-#include "planting.h"
-#include "semihosting.h"
-#include "watch_units.h"
-
-namespace sarvik {
-
-namespace {
-
-void FreeKernelView()
-{
-    Library& lib = Lib();
-    if (lib.kernelView)
-        FreeLibrary(lib.kernelView);
-    lib.kernelView = nullptr;
-    lib.getTaskInfo = nullptr;
-}
-
-// The library's exit when it is unloaded: the records are deleted from the
-// tail and the kernel view freed. The target is not touched.
-struct LibraryExit {
-    ~LibraryExit() { ResetLibrary(); }
-};
-const LibraryExit g_exit;
-
-}  // namespace
-
-Library& Lib()
-{
-    static auto* lib = new Library;  // the state outlives the exit below
-    return *lib;
-}
-
-void ResetLibrary()
-{
-    ForgetAllPlanted();
-    List().RemoveAll();
-    Units().Reset();
-    FreeKernelView();
-    ResetSemihosting();
-    Library& lib = Lib();
-    lib.mainWindow = nullptr;
-    lib.config = TargetConfig{};
-    lib.run = RunState{};
-}
-
-LRESULT SendToMain(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    HWND window = Lib().mainWindow;
-    return window ? SendMessage(window, msg, wParam, lParam) : 0;
-}
-
-}  // namespace sarvik
 
 using namespace sarvik;
 
@@ -65,10 +12,10 @@ extern "C" {
 
 intptr_t EmuInit(HWND mainWindow)
 {
-    Library& lib = Lib();
+    DebugCore& lib = Core();
     lib.mainWindow = mainWindow;
     SemihostProgramStarts();
-    FreeKernelView();
+    lib.FreeKernelView();
     lib.kernelView = LoadLibrary("Corvane.dll");
     if (!lib.kernelView)
         return 0;
@@ -80,7 +27,7 @@ int EmuSetTargetConfig(const EMU_TARGET_CONFIG* record)
 {
     if (!record)
         return 0;
-    TargetConfig& config = Lib().config;
+    TargetConfig& config = Core().config;
     const uint32_t options = record->options;
     config.breakInSteps = (options & EMU_CFG_BREAK_IN_STEPS) ? 1 : 0;
     config.singleStepCalls = (options & EMU_CFG_STEP_CALLS) ? 1 : 0;
@@ -93,18 +40,18 @@ int EmuSetTargetConfig(const EMU_TARGET_CONFIG* record)
         ClearCatchBreakpoints(config.catchMask);
     config.catchMask = record->exceptionCatch;
     PlantCatchBreakpoints(true);
-    Units().ReserveUnit1();
+    Core().units.ReserveUnit1();
     return static_cast<int>(options);
 }
 
 int EmuIsBusy(void)
 {
-    return Lib().run.runCommandActive;
+    return Core().run.runCommandActive;
 }
 
 int EmuSetSourceLevel(int level)
 {
-    Lib().run.sourceLevel = level;
+    Core().run.sourceLevel = level;
     return level;
 }
 

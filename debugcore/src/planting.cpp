@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "bp_list.h"
+#include "core.h"
 #include "exception_catch.h"
 #include "falcrest.h"
-#include "library.h"
 #include "talvis/talvis.h"
 #include "target_access.h"
 #include "tarnel.h"
@@ -14,18 +14,6 @@
 namespace sarvik {
 
 namespace {
-
-std::vector<PlantedSite>& Sites()
-{
-    static auto* sites = new std::vector<PlantedSite>;
-    return *sites;
-}
-
-BeforePlantHook& Hook()
-{
-    static auto* hook = new BeforePlantHook;
-    return *hook;
-}
 
 // The break instruction's bytes at a site, in memory order from bit 0: the
 // word (ARM) or halfword 0xFEDE (Thumb) in the target's byte order.
@@ -64,7 +52,7 @@ int WriteSite(uint32_t address, uint8_t size, uint32_t value)
 bool Overlaps(uint32_t address, uint8_t size)
 {
     const uint64_t first = address;
-    for (const PlantedSite& s : Sites()) {
+    for (const PlantedSite& s : Core().planted) {
         if (first < uint64_t{s.address} + s.size && s.address < first + size)
             return true;
     }
@@ -76,7 +64,7 @@ bool Overlaps(uint32_t address, uint8_t size)
 // ones stay planted.
 int RestoreDownTo(size_t keep, int& restored)
 {
-    std::vector<PlantedSite>& sites = Sites();
+    std::vector<PlantedSite>& sites = Core().planted;
     while (sites.size() > keep) {
         const PlantedSite& s = sites.back();
         const int r = WriteSite(s.address, s.size, s.saved);
@@ -116,7 +104,7 @@ PlantOutcome Plant(CBpDataEx& record, bool bigEndian, int& lastResult)
         return PlantOutcome::WriteFailed;
     }
     record.SetStatus(BKPT_STATUS_PLANTED);
-    Sites().push_back({site.address, site.size, current, &record});
+    Core().planted.push_back({site.address, site.size, current, &record});
     return PlantOutcome::Planted;
 }
 
@@ -131,18 +119,17 @@ PlantedSite SiteOf(uint32_t offset)
 
 EmuResult LoadBreakpoints()
 {
-    if (Lib().run.freeRun)
+    if (Core().run.freeRun)
         return EMU_OK;
     const bool bigEndian = BigEndianTarget();
     PlantCatchBreakpoints(false);
-    if (Hook())
-        Hook()();
+    PlantSemihostVectorBreakpoint();
 
-    const size_t before = Sites().size();
+    const size_t before = Core().planted.size();
     int attempted = 0;
     int lastResult = 0;
     std::vector<const CBpDataEx*> dropped;
-    for (CBpDataEx* record : List().Records()) {
+    for (CBpDataEx* record : Core().breakpoints.Records()) {
         if (!record->IsEnable())
             continue;
         switch (Plant(*record, bigEndian, lastResult)) {
@@ -154,7 +141,7 @@ EmuResult LoadBreakpoints()
         }
     }
     for (const CBpDataEx* record : dropped)
-        List().Remove(record);
+        Core().breakpoints.Remove(record);
 
     const EmuResult result = attempted ? emuEnableSwBkpt() : lastResult;
     if (result != EMU_OK) {
@@ -167,66 +154,35 @@ EmuResult LoadBreakpoints()
 
 EmuResult UnloadBreakpoints(bool dropTemporary)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     if (run.freeRun) {
         run.freeRun = false;
-        if (Sites().empty())
+        if (Core().planted.empty())
             return EMU_OK;
     }
-    // The walk must not look like a step command in progress to anything
-    // the memory calls reach.
-    const int active = run.runCommandActive;
-    run.runCommandActive = 0;
     int restored = 0;
     const int result = RestoreDownTo(0, restored);
-    run.runCommandActive = active;
     if (result != 0)
         return result;
 
-    for (CBpDataEx* record : List().Records())
+    for (CBpDataEx* record : Core().breakpoints.Records())
         record->SetStatus(BKPT_STATUS_RESTORED);
     if (dropTemporary)
-        List().RemoveIf([](const CBpDataEx& r) { return r.GetLife() == BPLIFE_TEMPORARY; });
+        Core().breakpoints.RemoveIf([](const CBpDataEx& r) { return r.GetLife() == BPLIFE_TEMPORARY; });
     if (restored) {
-        if (Units().Unit(1).used)
-            Units().Reprogram(1);
+        if (Core().units.Unit(1).used)
+            Core().units.Reprogram(1);
         emuDisableSwBkpt();
     }
     return result;
 }
 
-const PlantedSite* PlantedAt(uint32_t address)
-{
-    for (const PlantedSite& s : Sites()) {
-        if (s.address == address)
-            return &s;
-    }
-    return nullptr;
-}
-
-bool AnyPlanted()
-{
-    return !Sites().empty();
-}
-
 void ForgetPlantedRecord(const CBpDataEx* record)
 {
-    for (PlantedSite& s : Sites()) {
+    for (PlantedSite& s : Core().planted) {
         if (s.record == record)
             s.record = nullptr;
     }
-}
-
-void ForgetAllPlanted()
-{
-    Sites().clear();
-}
-
-BeforePlantHook SetBeforePlantHook(BeforePlantHook hook)
-{
-    BeforePlantHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
 }
 
 }  // namespace sarvik

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "sarvik.h"
 
@@ -30,18 +29,8 @@ EmuResult LoadBreakpoints();
 // reached still stops at its go-till.
 EmuResult UnloadBreakpoints(bool dropTemporary = true);
 
-// The site planted at an aligned address, or null.
-const PlantedSite* PlantedAt(uint32_t address);
-bool AnyPlanted();
 // A record leaves the list: its sites stay planted (and are restored at the
 // next unload) without it.
 void ForgetPlantedRecord(const CBpDataEx* record);
-// Forgets every site without touching the target (library reset).
-void ForgetAllPlanted();
-
-// Runs before the records are planted (after the catch breakpoints): the
-// semihosting vector's breakpoint is made there. Returns the previous hook.
-using BeforePlantHook = std::function<void()>;
-BeforePlantHook SetBeforePlantHook(BeforePlantHook hook);
 
 }  // namespace sarvik

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "brevan/brevan.h"
+#include "core.h"
 #include "dolmer/dolmer.h"
 #include "emu_messages.h"
-#include "library.h"
 #include "quentor.h"
 #include "run_control.h"
 #include "step_engine.h"
@@ -103,7 +103,7 @@ int EmuGoCmd(int argc, char** argv)
         if (const EmuResult r = SetPcForCode(at.off); r != EMU_OK)
             return r;
     }
-    Lib().run.freeRun = freeRun;
+    Core().run.freeRun = freeRun;
     request->freeRun = freeRun;
     const EmuResult r = RunSequence(*request);
     if (r == EMU_TARGET_LOST)
@@ -113,7 +113,7 @@ int EmuGoCmd(int argc, char** argv)
 
 int EmuStepCmd(int argc, char** argv)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     if (run.runCommandActive)
         return EMU_REFUSED;
     std::unique_ptr<StepRequest> request(new (std::nothrow) StepRequest);

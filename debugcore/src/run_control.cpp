@@ -1,6 +1,7 @@
 // Run control: go in its modes, halt, reset, set PC and restart.
 #include "run_control.h"
 
+#include <platform/messages.h>
 #include <platform/win32.h>
 
 #include <algorithm>
@@ -9,13 +10,13 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "brevan/brevan.h"
+#include "core.h"
 #include "dolmer/dolmer.h"
 #include "emu_messages.h"
 #include "falcrest.h"
-#include "library.h"
 #include "planting.h"
 #include "quentor.h"
 #include "semihosting.h"
@@ -28,17 +29,24 @@ namespace sarvik {
 namespace {
 
 constexpr auto kStopWait = std::chrono::seconds(5);
+// The announcement follows the stopped state at once; a target library that
+// announces nothing costs this much per halt.
+constexpr auto kAnnouncementWait = std::chrono::milliseconds(500);
+// The halt's wait sleeps until a message arrives or this much passes.
+constexpr int kWaitSliceMs = 20;
 
 void Refresh()
 {
     SendToMain(WM_EMU_REFRESH, 0, 0);
 }
 
-// The go-till of this command, if any, ends with the command.
-EmuResult EndWith(EmuResult result, const RunRequest& request)
+// A go that did not leave the target running: its go-till, if any, ends
+// with the command, and a go that started executing tells of its stop.
+EmuResult EndWith(EmuResult result, const RunRequest& request, int stop = EMU_STOP_HALTED)
 {
     if (request.till.seg == ADDR_SPACE_TARGET)
         RemoveTempBp({});
+    Core().NoteStopped(stop);
     return result;
 }
 
@@ -57,6 +65,7 @@ EmuResult RunSequence(RunRequest& request)
     EmuResult r = CpuGetPC(&pc);
     if (r != EMU_OK)
         return EndWith(r, request);
+    Core().NoteRunning();
 
     // A call already waiting at the vector (a halt or a PC change left the
     // target there) is served in place of the step; otherwise one step off
@@ -71,17 +80,18 @@ EmuResult RunSequence(RunRequest& request)
     }
     if (state == SEMIHOST_EXITED) {
         Refresh();
-        return EndWith(EMU_OK, request);
+        return EndWith(EMU_OK, request, EMU_STOP_EXITED);
     }
     r = CpuGetPC(&pc);
     if (r != EMU_OK)
         return EndWith(r, request);
 
-    if (!Lib().run.freeRun) {
+    if (!Core().run.freeRun) {
         const ADDR at{pc, ADDR_SPACE_TARGET};
         if (BptCheckHit(&at) != 0) {
             RemoveTempBp({});
             Refresh();
+            Core().NoteStopped(EMU_STOP_HALTED);
             return EMU_OK;
         }
     }
@@ -93,24 +103,75 @@ EmuResult RunSequence(RunRequest& request)
         BptUnloadBreakpoints();
         RemoveTempBp({});
         Refresh();
+        Core().NoteStopped(EMU_STOP_HALTED);
     }
     return r;
 }
 
 namespace {
 
-// The target's run state after a halt request: a back end may answer
-// before its run has ended.
-bool WaitForStop()
+using Clock = std::chrono::steady_clock;
+
+// Every run the CPU model heard start has had its end announced: the stop
+// count moves after the announcement (WM_EMU_ERROR) is in the main frame's
+// queue.
+bool EveryRunAnnounced()
 {
-    const auto deadline = std::chrono::steady_clock::now() + kStopWait;
-    while (TargetRuns()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return static_cast<int32_t>(CpuGetStopCount() - CpuGetRunCount()) >= 0;
 }
+
+// The wait of a halt, until the target has stopped and its stop has been
+// announced. It sleeps on the GUI thread's queue, so the announcement's post
+// wakes it. Nothing that arrives meanwhile is dispatched (the frame handles
+// the announcement after the halt, as it always has): each message is taken
+// out as it comes and posted again, in its order, after the wait. A
+// target library that announces nothing ends the wait kAnnouncementWait
+// after the target stopped.
+class HaltWait {
+public:
+    HaltWait()
+        : previous_(platform::SetPreTranslateHook([this](MSG& m) {
+              if (m.message == WM_EMU_ERROR && m.hwnd && m.hwnd == Core().mainWindow)
+                  announcementSeen_ = true;
+              held_.push_back(m);
+              return true;
+          }))
+    {}
+    HaltWait(const HaltWait&) = delete;
+    HaltWait& operator=(const HaltWait&) = delete;
+    ~HaltWait()
+    {
+        platform::SetPreTranslateHook(std::move(previous_));
+        for (const MSG& m : held_)
+            PostMessage(m.hwnd, m.message, m.wParam, m.lParam);
+    }
+
+    bool UntilAnnounced()
+    {
+        const Clock::time_point start = Clock::now();
+        Clock::time_point stoppedAt{};
+        for (;;) {
+            const Clock::time_point now = Clock::now();
+            if (!TargetRuns()) {
+                if (EveryRunAnnounced())
+                    return true;
+                if (stoppedAt == Clock::time_point{})
+                    stoppedAt = now;
+                else if (now - stoppedAt >= kAnnouncementWait)
+                    return true;
+            }
+            if (now - start >= kStopWait)
+                return false;
+            // The count moves right after the announcement's post.
+            platform::PumpWait(announcementSeen_ ? 1 : kWaitSliceMs);
+        }
+    }
+
+private:
+    std::vector<MSG> held_;
+    bool announcementSeen_ = false;
+    platform::PreTranslateHook previous_;
+};
 
 }  // namespace
 
@@ -129,17 +190,19 @@ EmuResult SetPcForCode(uint32_t offset, bool align)
 
 EmuResult SetPcWhenStopped(uint32_t offset, bool align)
 {
-    if (Lib().run.runCommandActive || TargetRuns())
+    if (Core().run.runCommandActive || TargetRuns())
         return EMU_REFUSED;
     const EmuResult r = SetPcForCode(offset, align);
-    if (r == EMU_OK)
+    if (r == EMU_OK) {
         SendToMain(WM_EMU_REFRESH, 0, 0);
+        Core().NoteChanged();
+    }
     return r;
 }
 
 EmuResult HaltTarget(bool toShell)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.stepping = 0;
     run.runCommandActive = 0;
     // Set first: the stop entry serves no semihosting call after a halt.
@@ -150,9 +213,13 @@ EmuResult HaltTarget(bool toShell)
             ShlPrintMessage("Could not set ICE mode. Please reset the chip!", SHL_PRINT_MESSAGE);
         return r;
     }
-    if (!WaitForStop())
-        return EMU_TARGET_LOST;
-    EmuTargetStopped();
+    {
+        HaltWait wait;
+        if (!wait.UntilAnnounced())
+            return EMU_TARGET_LOST;
+    }
+    // The stop entry serves no semihosting call after a halt.
+    TargetStopped(false);
     if (toShell)
         ShlPrintMessage("Cpu is halted.", SHL_PRINT_MESSAGE);
     SendToMain(WM_EMU_REFRESH, 0, 0);
@@ -183,7 +250,7 @@ extern "C" {
 
 EmuResult EmuRun(int mode, ADDR addr)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.haltAction = 0;
     std::unique_ptr<RunRequest> request(new (std::nothrow) RunRequest);
     if (!request) {
@@ -213,7 +280,7 @@ EmuResult EmuHalt(void)
 
 int EmuIsHaltAction(void)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     const int action = run.haltAction;
     run.haltAction = 0;
     return action;
@@ -221,7 +288,7 @@ int EmuIsHaltAction(void)
 
 EmuResult EmuResetTarget(ADDR pc)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.stepping = 0;
     run.runCommandActive = 0;
     pc.off = AlignToCode(pc.off);
@@ -229,7 +296,10 @@ EmuResult EmuResetTarget(ADDR pc)
     if (r != EMU_OK)
         return r;
     SemihostProgramStarts();
-    return SetPcForCode(pc.off);
+    const EmuResult set = SetPcForCode(pc.off);
+    Core().NoteStopped(EMU_STOP_HALTED);
+    Core().NoteChanged();
+    return set;
 }
 
 EmuResult EmuSetPC(ADDR addr)
@@ -239,7 +309,7 @@ EmuResult EmuSetPC(ADDR addr)
 
 void SetRestartOption(int stopAtEntry, const char* symbol)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.restartStopAtEntry = stopAtEntry;
     std::string name = symbol ? symbol : "";
     if (!name.empty() && name[0] == '#')
@@ -253,9 +323,10 @@ EmuResult EmuRestart(int, int)
     if (LdrGetStartPC(&start) == 0)
         SetPcForCode(start.off);
     SemihostProgramStarts();
-    const RunState& run = Lib().run;
+    const RunState& run = Core().run;
     if (run.restartStopAtEntry) {
         SendToMain(WM_EMU_REFRESH, 0, 0);
+        Core().NoteChanged();
         return EMU_OK;
     }
     std::string text = "#" + run.restartSymbol;
@@ -265,6 +336,7 @@ EmuResult EmuRestart(int, int)
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         if (AdrTextToAddr(text.c_str(), &till, 1) != 1) {
             SendToMain(WM_EMU_REFRESH, 0, 0);
+            Core().NoteChanged();
             return EMU_REFUSED;
         }
     }

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core.h"
 #include "emu_messages.h"
-#include "library.h"
 
 namespace sarvik {
 

@@ -12,8 +12,8 @@
 #include <ctime>
 #include <vector>
 
+#include "core.h"
 #include "host_files.h"
-#include "library.h"
 #include "semihost_console.h"
 #include "semihosting.h"
 #include "target_access.h"
@@ -40,7 +40,7 @@ using Handler = SemihostAnswer (*)(const Call&);
 
 SemihostAnswer Fail(int error)
 {
-    Semihost().lastErrno = error;
+    Core().semihost.lastErrno = error;
     return {kFail};
 }
 
@@ -65,7 +65,7 @@ bool ReadName(uint32_t address, uint32_t length, std::string& name, int& error)
 
 uint64_t MillisecondsSinceStart()
 {
-    const auto elapsed = std::chrono::steady_clock::now() - Semihost().programStart;
+    const auto elapsed = std::chrono::steady_clock::now() - Core().semihost.programStart;
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
@@ -75,14 +75,14 @@ SemihostAnswer Open(const Call& c)
     int error = 0;
     if (!ReadName(c.p[0], c.p[2], name, error))
         return Fail(error);
-    const int handle = Files().Open(name, c.p[1], error);
+    const int handle = Core().files.Open(name, c.p[1], error);
     return handle < 0 ? Fail(error) : Result(static_cast<uint32_t>(handle));
 }
 
 SemihostAnswer Close(const Call& c)
 {
     int error = 0;
-    return Files().Close(c.p[0], error) == 0 ? Result(0) : Fail(error);
+    return Core().files.Close(c.p[0], error) == 0 ? Result(0) : Fail(error);
 }
 
 SemihostAnswer WriteC(const Call& c)
@@ -123,11 +123,11 @@ SemihostAnswer Write(const Call& c)
 {
     const uint32_t handle = c.p[0];
     const uint32_t length = c.p[2];
-    const HostStream kind = Files().Kind(handle);
+    const HostStream kind = Core().files.Kind(handle);
     if (kind == HostStream::None)
         return Fail(EBADF);
     if (kind == HostStream::ConsoleIn || kind == HostStream::Features) {
-        Semihost().lastErrno = EBADF;
+        Core().semihost.lastErrno = EBADF;
         return Result(length);
     }
     std::vector<uint8_t> chunk;
@@ -136,16 +136,16 @@ SemihostAnswer Write(const Call& c)
         const uint32_t n = length - done < kChunk ? length - done : kChunk;
         chunk.resize(n);
         if (ReadTargetBytes(c.p[1] + done, chunk.data(), n) != 0) {
-            Semihost().lastErrno = EFAULT;
+            Core().semihost.lastErrno = EFAULT;
             break;
         }
         if (kind == HostStream::File) {
             int error = 0;
-            const int64_t written = Files().Write(handle, chunk.data(), n, error);
+            const int64_t written = Core().files.Write(handle, chunk.data(), n, error);
             if (written > 0)
                 done += static_cast<uint32_t>(written);
             if (written < static_cast<int64_t>(n)) {
-                Semihost().lastErrno = error;
+                Core().semihost.lastErrno = error;
                 break;
             }
         } else {
@@ -160,11 +160,11 @@ SemihostAnswer Read(const Call& c)
 {
     const uint32_t handle = c.p[0];
     const uint32_t length = c.p[2];
-    const HostStream kind = Files().Kind(handle);
+    const HostStream kind = Core().files.Kind(handle);
     if (kind == HostStream::None)
         return Fail(EBADF);
     if (kind == HostStream::ConsoleOut || kind == HostStream::ConsoleErr) {
-        Semihost().lastErrno = EBADF;
+        Core().semihost.lastErrno = EBADF;
         return Result(length);
     }
     std::vector<uint8_t> chunk;
@@ -177,15 +177,15 @@ SemihostAnswer Read(const Call& c)
             got = ConsoleRead(chunk.data(), want);
         } else {
             int error = 0;
-            const int64_t n = Files().Read(handle, chunk.data(), want, error);
+            const int64_t n = Core().files.Read(handle, chunk.data(), want, error);
             if (n < 0) {
-                Semihost().lastErrno = error;
+                Core().semihost.lastErrno = error;
                 break;
             }
             got = static_cast<size_t>(n);
         }
         if (got > 0 && WriteTargetBytes(c.p[1] + done, chunk.data(), static_cast<uint32_t>(got)) != 0) {
-            Semihost().lastErrno = EFAULT;
+            Core().semihost.lastErrno = EFAULT;
             break;
         }
         done += static_cast<uint32_t>(got);
@@ -210,7 +210,7 @@ SemihostAnswer IsError(const Call& c)
 
 SemihostAnswer IsTty(const Call& c)
 {
-    switch (Files().Kind(c.p[0])) {
+    switch (Core().files.Kind(c.p[0])) {
     case HostStream::None: return Fail(EBADF);
     case HostStream::File:
     case HostStream::Features: return Result(0);
@@ -221,13 +221,13 @@ SemihostAnswer IsTty(const Call& c)
 SemihostAnswer Seek(const Call& c)
 {
     int error = 0;
-    return Files().Seek(c.p[0], c.p[1], error) == 0 ? Result(0) : Fail(error);
+    return Core().files.Seek(c.p[0], c.p[1], error) == 0 ? Result(0) : Fail(error);
 }
 
 SemihostAnswer Flen(const Call& c)
 {
     int error = 0;
-    const int64_t length = Files().Length(c.p[0], error);
+    const int64_t length = Core().files.Length(c.p[0], error);
     if (length < 0)
         return Fail(error);
     if (length > INT32_MAX)
@@ -287,14 +287,14 @@ SemihostAnswer System(const Call& c)
 
 SemihostAnswer Errno(const Call&)
 {
-    return Result(static_cast<uint32_t>(Semihost().lastErrno));
+    return Result(static_cast<uint32_t>(Core().semihost.lastErrno));
 }
 
 // The buffer receives the zero-terminated line and the block's second word
 // its length, when the line fits.
 SemihostAnswer GetCmdline(const Call& c)
 {
-    const std::string& line = Semihost().commandLine;
+    const std::string& line = Core().semihost.commandLine;
     const uint32_t size = static_cast<uint32_t>(line.size()) + 1;
     if (size > c.p[1])
         return Fail(EINVAL);
@@ -313,7 +313,7 @@ SemihostAnswer HeapInfo(const Call& c)
     const uint32_t block = c.p[0];
     if (block == 0)
         return Fail(EFAULT);
-    const uint32_t top = Lib().config.topOfMemory;
+    const uint32_t top = Core().config.topOfMemory;
     const uint32_t values[4] = {0, top - kStackSize, top, top - kStackSize};
     if (WriteTargetWords(block, values, 4) != 0)
         return Fail(EFAULT);
@@ -332,7 +332,7 @@ SemihostAnswer EnterSvc(const Call&)
 
 SemihostAnswer Ended(uint32_t op, uint32_t reason, uint32_t status)
 {
-    SemihostState& s = Semihost();
+    SemihostState& s = Core().semihost;
     // Recorded before the console line, so that a window can tell the line
     // from the program's own output.
     s.exited = true;

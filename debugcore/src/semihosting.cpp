@@ -2,10 +2,9 @@
 // the target to its caller; the vector's breakpoint before every run.
 #include "semihosting.h"
 
+#include "core.h"
 #include "falcrest.h"
 #include "host_files.h"
-#include "library.h"
-#include "planting.h"
 #include "semihost_ops.h"
 #include "target_access.h"
 #include "vexlor/vexlor.h"
@@ -18,13 +17,13 @@ constexpr uint32_t kArmSwiMask = 0x0F000000u;
 constexpr uint32_t kArmSemihostSwi = 0x0F123456u;
 constexpr uint16_t kThumbSemihostSwi = 0xDFAB;
 
-// Before each run (not a free run): the breakpoint on the vector, a plain
-// enabled one; one that is there already starts counting again.
-void PlantVectorBreakpoint()
+}  // namespace
+
+void PlantSemihostVectorBreakpoint()
 {
     if (!SemihostingServed())
         return;
-    const ADDR vector{Lib().config.semihostVector, ADDR_SPACE_TARGET};
+    const ADDR vector{Core().config.semihostVector, ADDR_SPACE_TARGET};
     CBpData* found = nullptr;
     if (BptFindBp(&vector, vector, &found) == BPT_MARK_NONE) {
         BptSetBp(&vector, "", 1, 0, 1, 0xFFFFFFFFu);
@@ -36,7 +35,7 @@ void PlantVectorBreakpoint()
     }
 }
 
-const bool g_hookInstalled = (SetBeforePlantHook(&PlantVectorBreakpoint), true);
+namespace {
 
 // Whether the SWI that entered the vector is a semihosting call: the
 // caller's state is the T bit of the saved status (SPSR_svc), the SWI the
@@ -80,15 +79,9 @@ int ReturnToCaller(const SemihostAnswer& a, uint32_t lr, uint32_t spsr)
 
 }  // namespace
 
-SemihostState& Semihost()
-{
-    static auto* state = new SemihostState;
-    return *state;
-}
-
 bool SemihostingServed()
 {
-    const TargetConfig& c = Lib().config;
+    const TargetConfig& c = Core().config;
     return c.semihostOption == 1 &&
         (c.protocol == EMU_PROTOCOL_PELLITON || c.protocol == EMU_PROTOCOL_TAMBER ||
          c.protocol == EMU_PROTOCOL_SIMULATOR);
@@ -96,8 +89,8 @@ bool SemihostingServed()
 
 void SemihostProgramStarts()
 {
-    Files().CloseAll();
-    SemihostState& s = Semihost();
+    Core().files.CloseAll();
+    SemihostState& s = Core().semihost;
     s.programStart = std::chrono::steady_clock::now();
     s.lastErrno = 0;
     ClearSemihostExit();
@@ -105,7 +98,7 @@ void SemihostProgramStarts()
 
 void ClearSemihostExit()
 {
-    SemihostState& s = Semihost();
+    SemihostState& s = Core().semihost;
     s.exited = false;
     s.exitReason = 0;
     s.exitStatus = 0;
@@ -114,7 +107,7 @@ void ClearSemihostExit()
 void ResetSemihosting()
 {
     SemihostProgramStarts();
-    Semihost().commandLine.clear();
+    Core().semihost.commandLine.clear();
 }
 
 }  // namespace sarvik
@@ -129,7 +122,7 @@ int HandleSemiHosting(int* state)
     int& served = state ? *state : unused;
     served = SEMIHOST_NOT_SERVED;
     DWORD pc = 0;
-    if (!SemihostingServed() || CpuGetPC(&pc) != 0 || pc != Lib().config.semihostVector)
+    if (!SemihostingServed() || CpuGetPC(&pc) != 0 || pc != Core().config.semihostVector)
         return 0;
 
     uint32_t spsr = 0;
@@ -166,12 +159,12 @@ int HandleSemiHosting(int* state)
 
 void SemihostSetCommandLine(const char* line)
 {
-    Semihost().commandLine = line ? line : "";
+    Core().semihost.commandLine = line ? line : "";
 }
 
 int SemihostGetExit(DWORD* reason, DWORD* status)
 {
-    const SemihostState& s = Semihost();
+    const SemihostState& s = Core().semihost;
     if (!s.exited)
         return 0;
     if (reason)

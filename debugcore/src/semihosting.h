@@ -20,8 +20,6 @@ struct SemihostState {
     uint32_t exitStatus = 0;
 };
 
-SemihostState& Semihost();
-
 // Served when the semihosting option is 1 and the protocol index is 1, 2
 // or 4 (Angel targets serve themselves).
 bool SemihostingServed();
@@ -33,5 +31,10 @@ void SemihostProgramStarts();
 void ClearSemihostExit();
 // The library's fresh state (the command line too).
 void ResetSemihosting();
+
+// Before each plant of a run (not a free run), after the catch breakpoints:
+// the breakpoint on the vector when semihosting is served, a plain enabled
+// one; one that is there already starts counting again.
+void PlantSemihostVectorBreakpoint();
 
 }  // namespace sarvik

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "brevan/brevan.h"
+#include "core.h"
 #include "emu_messages.h"
-#include "library.h"
 #include "pirell/pirell.h"
 #include "run_control.h"
 #include "semihosting.h"
@@ -55,7 +55,7 @@ void ShowLine()
 // One instruction, or a call run over.
 Outcome InstructionOnce(int mode)
 {
-    if (mode == EMU_STEP_INTO || mode == EMU_STEP_INTO_CONTINUOUS || Lib().config.singleStepCalls)
+    if (mode == EMU_STEP_INTO || mode == EMU_STEP_INTO_CONTINUOUS || Core().config.singleStepCalls)
         return step::StepOnce();
     uint32_t pc = 0;
     if (const EmuResult r = step::Pc(&pc); r != EMU_OK)
@@ -75,7 +75,7 @@ Outcome InstructionOnce(int mode)
 
 EmuResult InstructionLevelStep(StepRequest& request)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.stepping = 1;
     SendToMain(WM_EMU_BUSY, 2, 0);
     if (request.mode == EMU_STEP_OUT)
@@ -121,8 +121,9 @@ EmuResult RunStepBody(StepRequest& request, int sourceLevel)
     if (const EmuResult r = step::Pc(&pc); r != EMU_OK)
         return r;
     request.pc = {pc, ADDR_SPACE_TARGET};
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.runCommandActive = 1;
+    Core().NoteRunning();
     // Like a go, a step starts with no halt given and no program end known.
     run.haltAction = 0;
     ClearSemihostExit();
@@ -132,14 +133,16 @@ EmuResult RunStepBody(StepRequest& request, int sourceLevel)
     const EmuResult r = bySource ? SourceLevelStep(request) : InstructionLevelStep(request);
     run.stepping = 0;
     run.runCommandActive = 0;
-    if (r != EMU_OK)
-        return r;
-    if (request.showLine)
+    if (r == EMU_OK && request.showLine)
         ShowLine();
+    // A target started again meanwhile tells of its stop through the stop
+    // entry.
     if (TargetRuns())
-        return EMU_OK;
-    SendToMain(WM_EMU_REFRESH, 0, 0);
-    return EMU_OK;
+        return r;
+    if (r == EMU_OK)
+        SendToMain(WM_EMU_REFRESH, 0, 0);
+    Core().NoteStopped(Core().semihost.exited ? EMU_STOP_EXITED : EMU_STOP_HALTED);
+    return r;
 }
 
 }  // namespace sarvik
@@ -148,7 +151,7 @@ using namespace sarvik;
 
 extern "C" EmuResult EmuStep(int mode, int sourceLevel)
 {
-    if (Lib().run.runCommandActive || mode < EMU_STEP_INTO || mode > EMU_GO_OVER_RETURN)
+    if (Core().run.runCommandActive || mode < EMU_STEP_INTO || mode > EMU_GO_OVER_RETURN)
         return EMU_OK;
     std::unique_ptr<StepRequest> request(new (std::nothrow) StepRequest);
     if (!request)

@@ -7,11 +7,11 @@
 
 #include <chrono>
 
+#include "core.h"
 #include "emu_messages.h"
 #include "falcrest.h"
-#include "library.h"
 #include "pirell/pirell.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "run_control.h"
 #include "semihosting.h"
 #include "target_access.h"
@@ -31,12 +31,9 @@ constexpr int kWaitSliceMs = 20;
 constexpr auto kAnnouncementWait = std::chrono::milliseconds(500);
 constexpr auto kAbortWait = std::chrono::seconds(5);
 
-// vexlor's count of run ends when this engine last took one.
-DWORD g_stopsTaken = 0;
-
 void PostError(EmuResult r)
 {
-    if (HWND window = Lib().mainWindow)
+    if (HWND window = Core().mainWindow)
         PostMessage(window, WM_EMU_ERROR, 0, static_cast<LPARAM>(r));
 }
 
@@ -47,13 +44,14 @@ void PostError(EmuResult r)
 // post: the wait sleeps in short slices at first, then in the long ones.
 void TakeAnnouncement()
 {
+    RunState& run = Core().run;
     const Clock::time_point start = Clock::now();
-    while (CpuGetStopCount() == g_stopsTaken && Clock::now() - start < kAnnouncementWait) {
+    while (CpuGetStopCount() == run.stopsTaken && Clock::now() - start < kAnnouncementWait) {
         const int slice = Clock::now() - start < std::chrono::milliseconds(kWaitSliceMs) ? 1 : kWaitSliceMs;
         if (platform::PumpWait(slice, {VK_ESCAPE}) == VK_ESCAPE)
-            Lib().run.stepping = 0;
+            run.stepping = 0;
     }
-    g_stopsTaken = CpuGetStopCount();
+    run.stopsTaken = CpuGetStopCount();
     TakeMessages();
 }
 
@@ -74,7 +72,7 @@ enum class Waited { Stopped, Ended, Aborted };
 
 Waited WaitForStop()
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     for (;;) {
         while (run.stepping && TargetRuns()) {
             if (platform::PumpWait(kWaitSliceMs, {VK_ESCAPE}) == VK_ESCAPE)
@@ -120,7 +118,7 @@ Started GoTill(uint32_t address)
         return {Start::Failed, off.stop == Stop::Failed ? off.result : r};
     }
     const ADDR at{pc, ADDR_SPACE_TARGET};
-    if (BptCheckHit(&at) != 0) {
+    if (CheckHit(at, false) != 0) {
         int state = SEMIHOST_NOT_SERVED;
         HandleSemiHosting(&state);
         if (state != SEMIHOST_SERVED) {
@@ -128,18 +126,14 @@ Started GoTill(uint32_t address)
             return {state == SEMIHOST_EXITED ? Start::Ended : Start::StoppedAtOnce, EMU_OK};
         }
     }
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.freeRun = false;
-    // The load must not take the step for a command in progress.
-    const int active = run.runCommandActive;
-    run.runCommandActive = 0;
-    r = BptLoadBreakpoints(1);
-    run.runCommandActive = active;
+    r = LoadBreakpoints();
     if (r != EMU_OK) {
         RemoveTempBp({});
         return {Start::Failed, r};
     }
-    g_stopsTaken = CpuGetStopCount();
+    run.stopsTaken = CpuGetStopCount();
     r = emuGo(0);
     if (r != EMU_OK) {
         BptUnloadBreakpoints();
@@ -205,15 +199,18 @@ int LibraryCallAnswer(uint32_t address, int* answer)
 
 bool LineAt(uint32_t address, SourceLine* line)
 {
-    return SymAddrToSourceLine(address, &line->module, &line->file, &line->line, &line->start, &line->end, nullptr) ==
-        SYM_OK;
+    const quinar::Result<quinar::SourceLine> r = quinar::Symbols().SourceLineAt(address);
+    if (!r)
+        return false;
+    *line = {r->module, r->file, r->line, r->start, r->end};
+    return true;
 }
 
 bool TakeMessages()
 {
     if (platform::PumpPending({VK_ESCAPE}) != VK_ESCAPE)
         return false;
-    Lib().run.stepping = 0;
+    Core().run.stepping = 0;
     return true;
 }
 
@@ -249,7 +246,7 @@ Outcome StepOnce()
 
 Outcome RunTill(uint32_t address, const TillOptions& options)
 {
-    const TargetConfig& config = Lib().config;
+    const TargetConfig& config = Core().config;
     for (;;) {
         const Started s = GoTill(address);
         switch (s.how) {
@@ -286,7 +283,7 @@ Outcome RunTill(uint32_t address, const TillOptions& options)
         // A stop at once was hit already (the go-till asked); a stop of the
         // run is asked now, which advances the breakpoint's pass count.
         const ADDR at{pc, ADDR_SPACE_TARGET};
-        const bool hit = s.how == Start::StoppedAtOnce || BptCheckHit(&at) != 0;
+        const bool hit = s.how == Start::StoppedAtOnce || CheckHit(at, false) != 0;
         if (hit && config.breakInSteps && !options.continuous)
             return {Stop::Breakpoint};
     }
@@ -294,7 +291,7 @@ Outcome RunTill(uint32_t address, const TillOptions& options)
 
 Outcome StepToLineStart()
 {
-    const RunState& run = Lib().run;
+    const RunState& run = Core().run;
     for (;;) {
         if (TakeMessages())
             return {Stop::Aborted};

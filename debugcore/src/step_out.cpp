@@ -1,8 +1,8 @@
 // Step Out (the caller's frame from the call-frame rules) and the
 // call/return stepper (Go Till or Into Call, Go Till or Over Return).
-#include "library.h"
+#include "core.h"
 #include "pirell/pirell.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "step_engine.h"
 #include "step_ops.h"
 #include "target_access.h"
@@ -29,14 +29,17 @@ EmuResult StepOut(StepRequest& request)
     uint32_t pc = 0;
     if (const EmuResult r = step::Pc(&pc); r != EMU_OK)
         return r;
-    uint32_t frame = 0, caller = 0;
-    if (const SymResult r = StackAddrMapBlock(pc, &frame, &caller, nullptr); r != SYM_OK)
-        return r;
-    uint32_t returnAddress = 0, cfa = 0;
+    quinar::SymbolStore& symbols = quinar::Symbols();
+    const quinar::Result<quinar::FrameStart> walk = symbols.StartFrameWalk(pc);
+    if (!walk)
+        return walk.status;
     // The outermost frame (no rules at the PC, or no return address) has
     // no caller to go to.
-    if (caller == 0 || SymGetFrameCaller(frame, nullptr, &returnAddress, &cfa, nullptr) != SYM_OK)
+    quinar::Result<quinar::CallerFrame> caller;
+    if (walk->caller == 0 || !(caller = symbols.FrameCaller(walk->frame)))
         return EMU_REFUSED;
+    const uint32_t returnAddress = caller->returnAddress;
+    const uint32_t cfa = caller->cfa;
     // The caller's stack pointer is the frame's CFA: a return to the same
     // address from a deeper call of a recursive function is not the one.
     const Outcome o = step::RunTill(AlignToCode(returnAddress), {false, cfa});
@@ -52,7 +55,7 @@ EmuResult StepOut(StepRequest& request)
 
 EmuResult CallReturnStep(StepRequest& request)
 {
-    const RunState& run = Lib().run;
+    const RunState& run = Core().run;
     const bool forCall = request.mode == EMU_GO_TILL_CALL || request.mode == EMU_GO_INTO_CALL;
     const DWORD searched = forCall ? DAD_KIND_CALL : DAD_KIND_RETURN;
     const bool stepOver = request.mode == EMU_GO_INTO_CALL || request.mode == EMU_GO_OVER_RETURN;

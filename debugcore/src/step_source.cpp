@@ -3,8 +3,8 @@
 // returns and branches, which alone are stepped.
 #include <vector>
 
+#include "core.h"
 #include "emu_messages.h"
-#include "library.h"
 #include "pirell/pirell.h"
 #include "step_engine.h"
 #include "step_ops.h"
@@ -83,7 +83,7 @@ Outcome CrossLine(const StepRequest& request, uint32_t pc, const SourceLine& lin
             if (const Outcome o = step::RunTill(at, till); o.stop != Stop::Arrived)
                 return o;
         }
-        if (RunsOver(answer, Into(request.mode), Lib().config.singleStepCalls))
+        if (RunsOver(answer, Into(request.mode), Core().config.singleStepCalls))
             return step::RunTill(at + next.length, step::OverCallAtPc(till.continuous));
         return EnterCall();
     }
@@ -102,7 +102,7 @@ Outcome CrossLine(const StepRequest& request, uint32_t pc, const SourceLine& lin
 
 EmuResult SourceLevelStep(StepRequest& request)
 {
-    RunState& run = Lib().run;
+    RunState& run = Core().run;
     run.stepping = 1;
     if (request.mode == EMU_STEP_OUT || request.mode >= EMU_GO_TILL_RETURN)
         return StepOut(request);

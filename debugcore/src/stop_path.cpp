@@ -1,13 +1,15 @@
 // The stop entry: every stop of the target passes here before anything
 // reads target memory.
-#include "library.h"
+#include "core.h"
 #include "planting.h"
 #include "run_control.h"
 #include "semihosting.h"
 
 namespace sarvik {
 
-int TargetStopped(bool serveSemihosting)
+namespace {
+
+int Entry(bool serveSemihosting)
 {
     // A stop announced late, after the target was started again.
     if (TargetRuns())
@@ -16,7 +18,7 @@ int TargetStopped(bool serveSemihosting)
     if (restored != EMU_OK)
         return restored;
     // A halt stops whatever the target was doing, a semihosting call too.
-    if (Lib().run.haltAction || !serveSemihosting)
+    if (Core().run.haltAction || !serveSemihosting)
         return EMU_STOP_HALTED;
     int state = SEMIHOST_NOT_SERVED;
     HandleSemiHosting(&state);
@@ -25,6 +27,18 @@ int TargetStopped(bool serveSemihosting)
     if (state != SEMIHOST_SERVED)
         return EMU_STOP_HALTED;
     return PlantAndGo() == EMU_OK ? EMU_STOP_RESUMED : EMU_STOP_HALTED;
+}
+
+}  // namespace
+
+int TargetStopped(bool serveSemihosting)
+{
+    const int stopped = Entry(serveSemihosting);
+    // The stops of a step command are its own: it tells of its end. A stop
+    // whose break words could not come out is a stop too.
+    if (stopped != EMU_STOP_RESUMED && !Core().run.runCommandActive)
+        Core().NoteStopped(stopped == EMU_STOP_EXITED ? EMU_STOP_EXITED : EMU_STOP_HALTED);
+    return stopped;
 }
 
 }  // namespace sarvik

@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "bp_command.h"
+#include "core.h"
 #include "emu_messages.h"
-#include "library.h"
 #include "tarnel.h"
 #include "watch_units.h"
 
@@ -33,7 +33,7 @@ constexpr uint32_t CONTROL_UNUSED = 0xF0;
 
 void PrintUnit(int u)
 {
-    const WHPT_UNIT& unit = Units().Unit(u);
+    const WHPT_UNIT& unit = Core().units.Unit(u);
     if (!unit.used) {
         PrintToShell(Format("HW%1X watchpoint not used", u));
         return;
@@ -148,7 +148,7 @@ EmuResult CBptCommand::Watchpoint(int argc, char** argv)
     }
     int unit = named;
     for (int u = 0; unit < 0 && u < WATCH_UNIT_COUNT; ++u) {
-        if (!Units().Unit(u).used)
+        if (!Core().units.Unit(u).used)
             unit = u;
     }
     if (unit < 0) {
@@ -158,7 +158,7 @@ EmuResult CBptCommand::Watchpoint(int argc, char** argv)
 
     Options options;
     const int valuesEnd = ReadOptions(argv, named >= 0 ? argc - 1 : argc, &options);
-    WHPT_UNIT watch = Units().Unit(unit);
+    WHPT_UNIT watch = Core().units.Unit(unit);
     for (int at = 1; at + 1 < valuesEnd; at += 2) {
         const char* name = argv[at];
         uint32_t value = 0;
@@ -187,7 +187,7 @@ EmuResult CBptCommand::Watchpoint(int argc, char** argv)
     watch.control = ControlOf(options);
     watch.address = AlignedAddress(watch.address, options.size);
 
-    if (unit == 1 && !Lib().config.hwBreakpoints &&
+    if (unit == 1 && !Core().config.hwBreakpoints &&
         AfxMessageBox(kUnit1ReservedSet, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         PrintToShell(kWatchpointFailed);
         return EMU_OK;
@@ -198,7 +198,7 @@ EmuResult CBptCommand::Watchpoint(int argc, char** argv)
     }
     watch.used = 1;
     watch.enabled = 1;
-    Units().Store(unit, watch);
+    Core().units.Store(unit, watch);
     SendToMain(WM_EMU_UPDATE_VIEWS, DVK_REGISTERS, 0);
     PrintToShell(kWatchpointSet);
     return EMU_OK;

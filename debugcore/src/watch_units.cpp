@@ -1,7 +1,7 @@
 #include "watch_units.h"
 
+#include "core.h"
 #include "falcrest.h"
-#include "library.h"
 
 namespace sarvik {
 
@@ -11,12 +11,6 @@ namespace {
 constexpr int UNIT0_CONTROL_VALUE_REGISTER = 56;
 
 }  // namespace
-
-WatchUnits& Units()
-{
-    static auto* units = new WatchUnits;
-    return *units;
-}
 
 bool TargetHasWatchpointUnits()
 {
@@ -54,7 +48,7 @@ int WatchUnits::FirstFree() const
 
 EmuResult WatchUnits::ReserveUnit1()
 {
-    if (Lib().config.hwBreakpoints || units_[1].used)
+    if (Core().config.hwBreakpoints || units_[1].used)
         return EMU_OK;
     const WHPT_UNIT reserved{1, 1, 0, 0xFFFFFFFFu, EMU_BREAK_WORD, 0, WATCH_CONTROL_BREAK_WORD};
     const EmuResult r = ProgramWatchpoint(1, reserved);

@@ -60,8 +60,6 @@ private:
     bool tempActive_ = false;
 };
 
-WatchUnits& Units();
-
 // A target without watchpoint units (the simulator) answers every unit
 // register with all ones, which no 16-bit control value can be; temporary
 // and unit breakpoints must then be software ones.

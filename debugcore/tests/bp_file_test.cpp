@@ -111,7 +111,7 @@ protected:
                 "/" + std::to_string(r->IsEnable()) + "/" + std::to_string(r->GetCount()) + "/" +
                 std::to_string(r->GetBpType()) + "/" + r->GetBpCondition() + ";";
         for (int u = 0; u < 2; ++u) {
-            const WHPT_UNIT& w = Units().Unit(u);
+            const WHPT_UNIT& w = Core().units.Unit(u);
             for (uint32_t v : {w.used, w.enabled, w.address, w.addressMask, w.data, w.dataMask, w.control})
                 s += std::to_string(v) + ",";
         }
@@ -172,12 +172,12 @@ TEST_F(BpFileTest, EveryRecordKindAndTheUnitsComeBack)
     Set(0x8200);
     (*BptGetList())[3]->SetSymbol("#" + std::string(300, 'w'));  // a long text: 0xFF and a 16-bit length
     (*BptGetList())[0]->SetSymbol("#main");
-    Units().Store(0, {1, 1, 0x20000, 0, 0x55, 0xFF00, 0x00F0010D});
+    Core().units.Store(0, {1, 1, 0x20000, 0, 0x55, 0xFF00, 0x00F0010D});
     const std::string before = State();
     SaveBpFile(path_.c_str());
 
     BptDeleteAllObjects();
-    Units().Store(0, WHPT_UNIT{});  // unit 1 keeps the reservation of the connect
+    Core().units.Store(0, WHPT_UNIT{});  // unit 1 keeps the reservation of the connect
     Fake().calls.clear();
     ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
     EXPECT_EQ(State(), before);
@@ -232,8 +232,8 @@ TEST_F(BpFileTest, AFileWithoutRecordsRestoresOnlyTheUnits)
     Fake().calls.clear();
     ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
     EXPECT_TRUE(BptGetList()->empty());
-    EXPECT_EQ(Units().Unit(0), watch);
-    EXPECT_EQ(Units().Unit(1), kReserved);
+    EXPECT_EQ(Core().units.Unit(0), watch);
+    EXPECT_EQ(Core().units.Unit(1), kReserved);
     EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x0)", "emuSetHwBp(u0,0x4000,mask 0x0,ctl 0xf1010d)"));
 }
 
@@ -247,7 +247,7 @@ TEST_F(BpFileTest, OutsideHardwareModeUnitOneKeepsTheReservation)
     file.insert(file.end(), units.begin(), units.end());
     WriteFile(file);
     ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
-    EXPECT_EQ(Units().Unit(1), kReserved);
+    EXPECT_EQ(Core().units.Unit(1), kReserved);
     const ADDR a{0x1000, 1};
     const ADDR b{0x2000, 1};
     Fake().calls.clear();
@@ -266,7 +266,7 @@ TEST_F(BpFileTest, ASectionOfAnotherNameRestoresOnlyTheBreakpoints)
     WriteFile(file);
     ASSERT_EQ(RestoreBpFile(path_.c_str()), 1);
     EXPECT_EQ(ListOffsets(), std::vector<uint32_t>{0x400});
-    EXPECT_EQ(Units().Unit(0), WHPT_UNIT{});
+    EXPECT_EQ(Core().units.Unit(0), WHPT_UNIT{});
 }
 
 // Files that are not breakpoint files are passed over without a word; the
@@ -314,12 +314,12 @@ TEST_F(BpFileTest, ADamagedBodyIsReportedAndChangesNothing)
 {
     Set(0x100);
     Set(0x104);
-    Units().Store(0, {1, 1, 0x3000, 0, 0, 0xFFFFFFFFu, 0x00FF0100});
+    Core().units.Store(0, {1, 1, 0x3000, 0, 0, 0xFFFFFFFFu, 0x00FF0100});
     SaveBpFile(path_.c_str());
     const std::string saved = ReadFile();
     BptDeleteAllObjects();
     Set(0x700);
-    Units().Reset();
+    Core().units.Reset();
     Fake().calls.clear();
     const std::string before = State();
 

@@ -154,13 +154,13 @@ TEST_F(CommandTest, TheClearCommandClearsAndRefreshesTheViews)
 TEST_F(CommandTest, ClearAllKeepsTheReservedUnitOutsideHardwareMode)
 {
     Set(0x8000);
-    Units().Store(0, {1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D});
+    Core().units.Store(0, {1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D});
     Fake().calls.clear();
     EXPECT_THAT(Run(BptClearCmd, {"BC", "all"}), ElementsAre("All of the breakpoints are cleared"));
     EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x0)", "emuClrHwBp(u0)"));
     EXPECT_TRUE(BptGetList()->empty());
-    EXPECT_EQ(Units().Unit(0), WHPT_UNIT{});
-    EXPECT_EQ(Units().Unit(1).used, 1u);
+    EXPECT_EQ(Core().units.Unit(0), WHPT_UNIT{});
+    EXPECT_EQ(Core().units.Unit(1).used, 1u);
 
     const EMU_TARGET_CONFIG hardware = Config(0x105);
     EmuSetTargetConfig(&hardware);
@@ -172,22 +172,22 @@ TEST_F(CommandTest, ClearAllKeepsTheReservedUnitOutsideHardwareMode)
 TEST_F(CommandTest, ClearingAUnitByName)
 {
     EXPECT_THAT(Run(BptClearCmd, {"BC", "hw0"}), ElementsAre("Watchpoint 0 not set!"));
-    Units().Store(0, {1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D});
+    Core().units.Store(0, {1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D});
     EXPECT_THAT(Run(BptClearCmd, {"BC", "HW0"}), ElementsAre("Watchpoint 0 is cleared!"));
-    EXPECT_EQ(Units().Unit(0).used, 0u);
+    EXPECT_EQ(Core().units.Unit(0).used, 0u);
     {
         platform::GTestScriptedUi ui;
         ui.AnswerMessageBox(IDNO, "Watchpoint 1 is reserved for software breakpoint, do you really clear it?")
             .AnswerMessageBox(IDYES, "do you really clear it?");
         EXPECT_THAT(Run(BptClearCmd, {"BC", "HW1"}), ElementsAre("Watchpoint 1 is reserved!"));
-        EXPECT_EQ(Units().Unit(1).used, 1u);
+        EXPECT_EQ(Core().units.Unit(1).used, 1u);
         EXPECT_THAT(Run(BptClearCmd, {"BC", "hw1"}), ElementsAre("Watchpoint 1 is cleared!"));
     }
     EXPECT_THAT(Run(BptClearCmd, {"BC", "HW1"}), ElementsAre("Watchpoint 1 not set!"));
 
     const EMU_TARGET_CONFIG hardware = Config(0x105);
     EmuSetTargetConfig(&hardware);
-    Units().Store(1, {1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D});
+    Core().units.Store(1, {1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D});
     EXPECT_THAT(Run(BptClearCmd, {"BC", "HW1"}), ElementsAre("Watchpoint 1 is cleared!")) << "no question";
 }
 
@@ -202,7 +202,7 @@ TEST_F(CommandTest, TheWatchpointCommandProgramsAUnit)
     EXPECT_EQ(call.dataMask, 0xFFFFFFFFu) << "data left out: not compared";
     EXPECT_EQ(call.kind, 0);
     EXPECT_EQ(call.reserved, 0);
-    EXPECT_EQ(Units().Unit(0), (WHPT_UNIT{1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D}));
+    EXPECT_EQ(Core().units.Unit(0), (WHPT_UNIT{1, 1, 0x1000, 0, 0, 0xFFFFFFFFu, 0x00F0010D}));
     EXPECT_THAT(UpdateViews(),
                 ElementsAre(std::pair<WPARAM, LPARAM>{DVK_REGISTERS, 0}, std::pair<WPARAM, LPARAM>{DVK_CODE_VIEWS, 0}));
 
@@ -211,13 +211,13 @@ TEST_F(CommandTest, TheWatchpointCommandProgramsAUnit)
                             "    data:    0x00000000, data_mask: 0xFFFFFFFF", "  write cycle  word size  data access",
                             "HW1 watchpoint:", "    address: 0x00000000, addr_mask: 0xFFFFFFFF",
                             "    data:    0xFEDEFEDE, data_mask: 0x00000000", "  instruction fetch"));
-    Units().Clear(0);
+    Core().units.Clear(0);
     EXPECT_THAT(Run(WatchpointCmd, {"WP", "HW0"}), ElementsAre("HW0 watchpoint not used"));
 }
 
 TEST_F(CommandTest, WatchpointValuesOptionsAndAlignment)
 {
-    Units().Clear(1);
+    Core().units.Clear(1);
     const EMU_TARGET_CONFIG hardware = Config(0x105);
     EmuSetTargetConfig(&hardware);
     const struct {
@@ -237,7 +237,7 @@ TEST_F(CommandTest, WatchpointValuesOptionsAndAlignment)
         SCOPED_TRACE(c.words[1] + std::string(" ") + c.words[2]);
         const std::string last = c.words.back();
         const int u = last == "hw1" ? 1 : 0;
-        Units().Clear(u);
+        Core().units.Clear(u);
         std::vector<std::string> copies(c.words.begin(), c.words.end());
         std::vector<char*> argv;
         for (std::string& w : copies)
@@ -245,7 +245,7 @@ TEST_F(CommandTest, WatchpointValuesOptionsAndAlignment)
         brevan::MessageCapture capture;
         WatchpointCmd(static_cast<int>(argv.size()), argv.data());
         EXPECT_THAT(capture.texts, ElementsAre("set watchpoint is OK!"));
-        EXPECT_EQ(Units().Unit(u), c.unit);
+        EXPECT_EQ(Core().units.Unit(u), c.unit);
     }
     EXPECT_THAT(Run(WatchpointCmd, {"WP", "addr", "1000"}),
                 ElementsAre("All watchpoint have set, if revise, please select which to revise"));
@@ -258,14 +258,14 @@ TEST_F(CommandTest, WatchpointsThatCannotBeSet)
         ui.AnswerMessageBox(IDNO, "Watchpoint 1 is reserved for software breakpoint, do you really set it?");
         EXPECT_THAT(Run(WatchpointCmd, {"WP", "addr", "1000", "hw1"}), ElementsAre("Could not set watchpoint!"));
     }
-    EXPECT_EQ(Units().Unit(1).data, 0xFEDEFEDEu) << "the reservation stays";
+    EXPECT_EQ(Core().units.Unit(1).data, 0xFEDEFEDEu) << "the reservation stays";
     Fake().calls.clear();
     EXPECT_THAT(Run(WatchpointCmd, {"WP", "addr", "zz"}), ElementsAre("Could not set watchpoint!"));
     EXPECT_THAT(Run(WatchpointCmd, {"WP", "addr", "100000000"}), ElementsAre("Could not set watchpoint!"));
     EXPECT_THAT(Fake().calls, IsEmpty());
     Fake().failNext["emuSetHwBp"] = EMU_TARGET_LOST;
     EXPECT_THAT(Run(WatchpointCmd, {"WP", "addr", "1000"}), ElementsAre("Could not set watchpoint!"));
-    EXPECT_EQ(Units().Unit(0), WHPT_UNIT{});
+    EXPECT_EQ(Core().units.Unit(0), WHPT_UNIT{});
 }
 
 // The go command reports a lost target on the console.

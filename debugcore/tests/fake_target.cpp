@@ -5,7 +5,7 @@
 
 #include "falcrest.h"
 #include "quentor.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
 #include "vexlor/vexlor.h"
@@ -14,6 +14,20 @@ FakeTarget& Fake()
 {
     static FakeTarget fake;
     return fake;
+}
+
+FakeRunState& FakeRun()
+{
+    static FakeRunState state;
+    return state;
+}
+
+void FakeRunState::Reset()
+{
+    running = false;
+    runs = 0;
+    stops = 0;
+    onAbort = nullptr;
 }
 
 namespace {
@@ -273,6 +287,30 @@ int LdrIsInThumbRange(unsigned address)
     return 0;
 }
 
+// --- CPU model run state --------------------------------------------------
+
+DWORD CpuGetCpuStatus(int, int)
+{
+    return FakeRun().running ? 1 : 0;
+}
+
+DWORD CpuGetStopCount(void)
+{
+    return FakeRun().stops;
+}
+
+DWORD CpuGetRunCount(void)
+{
+    return FakeRun().runs;
+}
+
+EmuResult emuAbort(int)
+{
+    if (FakeRun().onAbort)
+        FakeRun().onAbort();
+    return 0;
+}
+
 // --- quinar ------------------------------------------------------------------
 
 SymResult SymSrcLinenum2NextRange(uint32_t key, uint32_t line, uint32_t* start, uint32_t* end, uint32_t* iterator)
@@ -293,3 +331,12 @@ SymResult SymSrcLinenum2FirstRange(uint32_t key, uint32_t line, uint32_t* start,
 }
 
 }  // extern "C"
+
+// The symbol store's typed query of a line's code ranges.
+quinar::Result<quinar::CodeRange> quinar::SymbolStore::LineRange(uint32_t key, uint32_t line, uint32_t n)
+{
+    uint32_t iterator = n;
+    quinar::Result<quinar::CodeRange> r;
+    r.status = SymSrcLinenum2NextRange(key, line, &r.value.start, &r.value.end, &iterator);
+    return r;
+}

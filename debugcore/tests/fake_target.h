@@ -5,7 +5,9 @@
 // stand in for the real libraries that libsarvik.so links.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -70,3 +72,16 @@ struct FakeTarget {
 };
 
 FakeTarget& Fake();
+
+// The CPU model's run state and run counts and the target's abort, for the
+// halt's wait; read from any thread. A fresh state: stopped, no runs.
+struct FakeRunState {
+    std::atomic<bool> running{false};
+    std::atomic<uint32_t> runs{0};   // CpuGetRunCount
+    std::atomic<uint32_t> stops{0};  // CpuGetStopCount
+    // What emuAbort does (on the calling thread); its result is 0.
+    std::function<void()> onAbort;
+    void Reset();
+};
+
+FakeRunState& FakeRun();

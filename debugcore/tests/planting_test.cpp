@@ -163,7 +163,7 @@ TEST_F(PlantingTest, AFailedLoadTakesOutWhatItPlanted)
     Fake().failNext["emuEnableSwBkpt"] = EMU_TARGET_LOST;
     EXPECT_EQ(BptLoadBreakpoints(1), EMU_TARGET_LOST);
     EXPECT_TRUE(ImageIntact());
-    EXPECT_FALSE(AnyPlanted());
+    EXPECT_TRUE(Core().planted.empty());
 }
 
 TEST_F(PlantingTest, AClearedBreakpointIsStillTakenOutAtTheStop)
@@ -187,7 +187,7 @@ TEST_F(PlantingTest, AFailedRestoreKeepsTheRestForTheNextStop)
     Fake().failNext["MemWrite"] = EMU_TARGET_LOST;
     EXPECT_EQ(EmuTargetStopped(), EMU_TARGET_LOST);
     EXPECT_EQ(Fake().PeekWord(0x8094), EMU_BREAK_WORD);
-    EXPECT_TRUE(AnyPlanted());
+    EXPECT_FALSE(Core().planted.empty());
     ASSERT_EQ(EmuTargetStopped(), EMU_OK);
     EXPECT_TRUE(ImageIntact());
 }
@@ -214,11 +214,11 @@ TEST_F(PlantingTest, TheStopKeepsTheGoTillAndTheUnloadDropsTemporaryRecordsOnly)
 TEST_F(PlantingTest, AFreeRunPlantsNothing)
 {
     Set(0x80B0);
-    Lib().run.freeRun = true;
+    Core().run.freeRun = true;
     ASSERT_EQ(BptLoadBreakpoints(1), EMU_OK);
     EXPECT_TRUE(Fake().Calls("MemWrite").empty());
     ASSERT_EQ(EmuTargetStopped(), EMU_OK);
-    EXPECT_FALSE(Lib().run.freeRun) << "the stop ends the free run";
+    EXPECT_FALSE(Core().run.freeRun) << "the stop ends the free run";
     ASSERT_EQ(BptLoadBreakpoints(1), EMU_OK);
     EXPECT_EQ(Fake().PeekWord(0x80B0), EMU_BREAK_WORD);
     ASSERT_EQ(EmuTargetStopped(), EMU_OK);

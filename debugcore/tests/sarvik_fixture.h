@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "core.h"
 #include "emu_messages.h"
 #include "fake_target.h"
-#include "library.h"
 #include "sarvik.h"
 
 namespace sarvik::test {
@@ -31,6 +31,7 @@ protected:
     {
         ResetLibrary();
         Fake().Reset();
+        FakeRun().Reset();
         platform::SetModuleFolder(ZK_TEST_DIR "/no_kernel_view");
         window_ = platform::CreateSink([this](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
             MainMessage m{msg, w, l, {}};

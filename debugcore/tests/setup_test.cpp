@@ -12,7 +12,7 @@ using SetupTest = SarvikTest;
 TEST_F(SetupTest, BeforeAnyRecordTheDefaultsHold)
 {
     ResetLibrary();
-    const TargetConfig& c = Lib().config;
+    const TargetConfig& c = Core().config;
     EXPECT_EQ(c.breakInSteps, 1);
     EXPECT_EQ(c.singleStepCalls, 0);
     EXPECT_FALSE(c.hwBreakpoints);
@@ -26,7 +26,7 @@ TEST_F(SetupTest, TheRecordIsStoredWordByWord)
 {
     const EMU_TARGET_CONFIG record{0x105, 0x28, 0x100000, EMU_PROTOCOL_ANGEL, 0};
     EXPECT_EQ(EmuSetTargetConfig(&record), 0x105);
-    const TargetConfig& c = Lib().config;
+    const TargetConfig& c = Core().config;
     EXPECT_EQ(c.breakInSteps, 1);
     EXPECT_EQ(c.singleStepCalls, 0);
     EXPECT_TRUE(c.hwBreakpoints);
@@ -37,17 +37,17 @@ TEST_F(SetupTest, TheRecordIsStoredWordByWord)
 
     const EMU_TARGET_CONFIG negative{0xFFFFFF02, 8, 0, 0, 0};
     EXPECT_EQ(EmuSetTargetConfig(&negative), static_cast<int>(0xFFFFFF02));
-    EXPECT_EQ(Lib().config.semihostOption, -1) << "shifted arithmetically";
-    EXPECT_EQ(Lib().config.breakInSteps, 0);
-    EXPECT_EQ(Lib().config.singleStepCalls, 1);
+    EXPECT_EQ(Core().config.semihostOption, -1) << "shifted arithmetically";
+    EXPECT_EQ(Core().config.breakInSteps, 0);
+    EXPECT_EQ(Core().config.singleStepCalls, 1);
 }
 
 TEST_F(SetupTest, SourceLevelAndBusyFlag)
 {
     EXPECT_EQ(EmuSetSourceLevel(1), 1);
-    EXPECT_EQ(Lib().run.sourceLevel, 1);
+    EXPECT_EQ(Core().run.sourceLevel, 1);
     EXPECT_EQ(EmuIsBusy(), 0);
-    Lib().run.runCommandActive = 1;
+    Core().run.runCommandActive = 1;
     EXPECT_EQ(EmuIsBusy(), 1);
 }
 

@@ -98,9 +98,9 @@ TEST_F(TempBreakpointTest, AGoTillEndsAtAnEnabledBreakpointWhoseCountIsNotReache
     const ADDR elsewhere{0x204, 1};
     EXPECT_EQ(BptCheckHit(&elsewhere), 0);
 
-    Lib().run.runCommandActive = 1;
+    Core().run.runCommandActive = 1;
     EXPECT_EQ(BptCheckHit(&at), 0) << "inside a step command the count holds";
-    Lib().run.runCommandActive = 0;
+    Core().run.runCommandActive = 0;
 
     ASSERT_EQ(RemoveTempBp({}), EMU_OK);
     EXPECT_EQ(BptCheckHit(&at), BPT_HIT_PERMANENT) << "third pass";
