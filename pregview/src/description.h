@@ -9,7 +9,7 @@
 
 namespace halvek {
 
-inline constexpr size_t kNameLength = 24;   // names of groups, files, registers, fields
+inline constexpr size_t kNameLength = 24;  // names of groups, files, registers, fields
 inline constexpr size_t kFieldTitleLength = 63;
 
 struct Field {
@@ -27,9 +27,9 @@ struct Field {
 
 struct Register {
     std::string name;
-    uint32_t offset = 0;  // the addr column: from the group's first address
-    int width = 0;        // bytes
-    int count = 0;        // fields, or the buffer's length in bytes
+    uint32_t offset = 0;       // the addr column: from the group's first address
+    int width = 0;             // bytes
+    int count = 0;             // fields, or the buffer's length in bytes
     uint32_t implemented = 0;  // the `unused` column: the bits a composed value keeps
     bool mw = false;
     uint32_t mwbm = 0;

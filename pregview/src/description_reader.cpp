@@ -28,8 +28,7 @@ class FileParse {
 public:
     FileParse(Description& d, std::string name, std::string content)
         : d_(d), name_(std::move(name)), lines_(std::move(content))
-    {
-    }
+    {}
 
     uint32_t Fail(uint32_t status, std::string message)
     {
@@ -38,7 +37,10 @@ public:
     }
     // "line %d (field %d) of %s": the line reached and the columns read of
     // the row being read.
-    uint32_t FailAtLine(int line) { return Fail(PERI_STRUCTURE, Format("line %d (field %d) of %s", line, columns_, name())); }
+    uint32_t FailAtLine(int line)
+    {
+        return Fail(PERI_STRUCTURE, Format("line %d (field %d) of %s", line, columns_, name()));
+    }
     uint32_t FailHere() { return FailAtLine(lines_.LineCount()); }
 
     const char* name() const { return name_.c_str(); }
@@ -191,8 +193,8 @@ public:
         bool skipping = false;
         for (;;) {
             if (lines_.ReadContentLine(line))
-                return Fail(PERI_STRUCTURE, Format("Could not find '%s' or '%s' in file %s.", "begin_reg",
-                                                   "end_peripheral", name()));
+                return Fail(PERI_STRUCTURE,
+                            Format("Could not find '%s' or '%s' in file %s.", "begin_reg", "end_peripheral", name()));
             if (LineBeginsWith(line, "end_peripheral"))
                 break;
             if (LineBeginsWith(line, "begin_reg")) {
@@ -254,7 +256,8 @@ private:
         if (lines_.ReadContentLine(line) || !LineBeginsWith(line, "end_reg"))
             return FailHere();
         r.status = 0;
-        auto group = std::find_if(d_.groups.begin(), d_.groups.end(), [&](const Group& g) { return g.index == listed; });
+        auto group =
+            std::find_if(d_.groups.begin(), d_.groups.end(), [&](const Group& g) { return g.index == listed; });
         if (group == d_.groups.end())
             return Fail(PERI_STRUCTURE,
                         Format("Could not find %s on line %d in file %s.", "reg address", lines_.LineCount(), name()));

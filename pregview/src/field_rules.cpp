@@ -73,7 +73,10 @@ std::string RegisterValueText(uint32_t value, int widthBytes)
 {
     char text[16];
     const int bits = widthBytes * 8;
-    std::snprintf(text, sizeof text, bits <= 8 ? "0x%02lX" : bits <= 16 ? "0x%04lX" : "0x%08lX",
+    std::snprintf(text, sizeof text,
+                  bits <= 8        ? "0x%02lX"
+                      : bits <= 16 ? "0x%04lX"
+                                   : "0x%08lX",
                   static_cast<unsigned long>(value));
     return text;
 }

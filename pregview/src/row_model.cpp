@@ -93,7 +93,10 @@ std::string RegisterRowValue(const Register& r)
     if (r.unreadable || !PlainWidth(r.width))
         return std::string(static_cast<size_t>(width * 2), '?');
     char text[16];
-    std::snprintf(text, sizeof text, width == 1 ? "%2.2lX" : width == 2 ? "%4.4lX" : "%8.8lX",
+    std::snprintf(text, sizeof text,
+                  width == 1       ? "%2.2lX"
+                      : width == 2 ? "%4.4lX"
+                                   : "%8.8lX",
                   static_cast<unsigned long>(r.value));
     return text;
 }

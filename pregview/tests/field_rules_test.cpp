@@ -41,7 +41,8 @@ TEST(FieldRules, ValuesAndComposedRegistersMatchBitByBitArithmetic)
     const struct {
         int sz, loc;
         const char* span;
-    } fields[] = {{1, 7, "7: "}, {15, 15, "15-1: "}, {32, 31, "31-0: "}, {1, 0, "0: "}, {4, 3, "3-0: "}, {2, 5, "5-4: "}};
+    } fields[] = {{1, 7, "7: "}, {15, 15, "15-1: "}, {32, 31, "31-0: "},
+                  {1, 0, "0: "}, {4, 3, "3-0: "},    {2, 5, "5-4: "}};
     const uint32_t registers[] = {0, 0xFFFFFFFF, 0xA5A5A5A5, 0x12345678, 0x80000001};
     for (const auto& c : fields) {
         SCOPED_TRACE(c.span);
@@ -63,7 +64,8 @@ TEST(FieldRules, FieldsOutsideAWordHaveValueZeroAndComposeNothing)
 {
     // sz and loc up to 256 are accepted by the reader; such a field never
     // indexes past the mask table or shifts by 32.
-    for (const auto& [sz, loc] : std::vector<std::pair<int, int>>{{33, 40}, {256, 255}, {1, 32}, {1, 256}, {8, 3}, {0, 5}}) {
+    for (const auto& [sz, loc] :
+         std::vector<std::pair<int, int>>{{33, 40}, {256, 255}, {1, 32}, {1, 256}, {8, 3}, {0, 5}}) {
         const Field f = MakeField(sz, loc);
         EXPECT_FALSE(FieldConsistent(f)) << sz << "," << loc;
         EXPECT_EQ(FieldValue(0xFFFFFFFF, f), 0u);

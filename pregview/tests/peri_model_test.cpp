@@ -146,7 +146,8 @@ TEST_F(PeriModelTest, AWriteStoresTheComposedValueAndUpdatesTheViews)
     EXPECT_EQ(model.Write(syscfg, composed), 0u);
     EXPECT_EQ(target.peripheral[0], composed);
     EXPECT_EQ(syscfg.fields[1].value, 1u);
-    EXPECT_EQ(target.updates, (std::vector<std::pair<int, LPARAM>>{{DVK_MEMORY1, -1}, {DVK_WATCH, 0}, {DVK_CALL_STACK, 0}}));
+    EXPECT_EQ(target.updates,
+              (std::vector<std::pair<int, LPARAM>>{{DVK_MEMORY1, -1}, {DVK_WATCH, 0}, {DVK_CALL_STACK, 0}}));
     // A failed write keeps the old value and marks the register.
     target.failing = true;
     target.updates.clear();
@@ -186,8 +187,9 @@ TEST_F(PeriModelTest, OtherFamiliesMoveBigEndianRegistersThroughMemoryBlocks)
     EXPECT_EQ(model.Write(marb, 0x0102), 0u);
     EXPECT_EQ(mem[group + 0x06], 0x01);
     EXPECT_EQ(mem[group + 0x07], 0x02);
-    EXPECT_EQ(target.calls, (std::vector<std::string>{"read 10000103 1", "read 10000106 2", "read 10000114 4",
-                                                      "write 10000114 4 4", "write 10000106 2 2"}));
+    EXPECT_EQ(target.calls,
+              (std::vector<std::string>{"read 10000103 1", "read 10000106 2", "read 10000114 4", "write 10000114 4 4",
+                                        "write 10000106 2 2"}));
     // Never a read-only register.
     target.calls.clear();
     EXPECT_NE(model.Write(Reg(0, 2), 0), 0u);

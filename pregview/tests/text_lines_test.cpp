@@ -20,14 +20,14 @@ std::vector<std::string> AllLines(const std::string& content)
     return out;
 }
 
-TEST(LineReader, EndsLinesAtTheLineFeedAndDropsACarriageReturnBeforeIt)
+TEST(DescriptionLines, EndsLinesAtTheLineFeedAndDropsACarriageReturnBeforeIt)
 {
     EXPECT_EQ(AllLines("a b\r\nc\n\r\nlast"), (std::vector<std::string>{"a b", "c", "", "last"}));
     EXPECT_EQ(AllLines("x\ry\r\n"), (std::vector<std::string>{"x\ry"}));
     EXPECT_TRUE(AllLines("").empty());
 }
 
-TEST(LineReader, CutsLongLinesAt255CharactersAndReadsTheRestAsTheNextLine)
+TEST(DescriptionLines, CutsLongLinesAt255CharactersAndReadsTheRestAsTheNextLine)
 {
     const std::string longLine(10000, 'k');
     const std::vector<std::string> lines = AllLines(longLine + "\nend\n");
@@ -40,7 +40,7 @@ TEST(LineReader, CutsLongLinesAt255CharactersAndReadsTheRestAsTheNextLine)
     EXPECT_EQ(AllLines(std::string(254, 'a') + "\nb").size(), 2u);
 }
 
-TEST(LineReader, CountsEveryLineIn16BitsAndFailsAtTheEnd)
+TEST(DescriptionLines, CountsEveryLineIn16BitsAndFailsAtTheEnd)
 {
     std::string content;
     for (int i = 0; i < 65537; ++i)
@@ -54,7 +54,7 @@ TEST(LineReader, CountsEveryLineIn16BitsAndFailsAtTheEnd)
     EXPECT_EQ(r.Read(nullptr), PERI_NO_BUFFER);
 }
 
-TEST(LineReader, SkipsBlankAndCommentLinesWhenAsked)
+TEST(DescriptionLines, SkipsBlankAndCommentLinesWhenAsked)
 {
     LineReader r(" \t\b\r\n  // note\nword // after\n\n// last\n");
     std::string line;
@@ -66,12 +66,12 @@ TEST(LineReader, SkipsBlankAndCommentLinesWhenAsked)
     EXPECT_EQ(r.ReadContentLine(line), PERI_READ_FAILED);
 }
 
-TEST(LineReader, ANulByteEndsTheLinesText)
+TEST(DescriptionLines, ANulByteEndsTheLinesText)
 {
     EXPECT_EQ(AllLines(std::string("ab\0cd\nef", 8)), (std::vector<std::string>{"ab", "ef"}));
 }
 
-TEST(LineReader, TheFirstWordSkipsWhiteSpaceAndStopsAtIt)
+TEST(DescriptionLines, TheFirstWordSkipsWhiteSpaceAndStopsAtIt)
 {
     LineReader r("\r\n  \tARM7TDMI begin_cfg\n");
     std::string word;
@@ -84,32 +84,38 @@ TEST(LineReader, TheFirstWordSkipsWhiteSpaceAndStopsAtIt)
     EXPECT_FALSE(empty.ReadWord(word));
 }
 
-TEST(Tokens, SeparatedByBlanksTabsReturnsFeedsAndBackspaces)
+TEST(DescriptionTokens, SeparatedByBlanksTabsReturnsFeedsAndBackspaces)
 {
     EXPECT_EQ(Tokens(" a\tb\bc\r d  "), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_TRUE(Tokens(" \t").empty());
 }
 
-TEST(Tokens, KeywordsMatchByPrefixWithoutCaseButTwoOfThem)
+TEST(DescriptionTokens, KeywordsMatchByPrefixWithoutCaseButTwoOfThem)
 {
     const struct {
         const char* token;
         const char* keyword;
         bool match;
     } cases[] = {
-        {"begin_cfg", "begin_cfg", true},     {"BEGIN_CFG", "begin_cfg", true},
-        {"Begin_CfgX", "begin_cfg", true},    {"begin_cf", "begin_cfg", false},
-        {"VERSION", "version", true},         {"base", "Base", true},
+        {"begin_cfg", "begin_cfg", true},
+        {"BEGIN_CFG", "begin_cfg", true},
+        {"Begin_CfgX", "begin_cfg", true},
+        {"begin_cf", "begin_cfg", false},
+        {"VERSION", "version", true},
+        {"base", "Base", true},
         {"END_PERIPHERAL", "end_peripheral", true},
-        {"start_fields", "start_fields", true}, {"START_FIELDS", "start_fields", false},
-        {"end_reg", "end_reg", true},         {"End_reg", "end_reg", false},
-        {"end_regs", "end_reg", true},        {"Begin_F", "begin_f", true},
+        {"start_fields", "start_fields", true},
+        {"START_FIELDS", "start_fields", false},
+        {"end_reg", "end_reg", true},
+        {"End_reg", "end_reg", false},
+        {"end_regs", "end_reg", true},
+        {"Begin_F", "begin_f", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MatchesKeyword(c.token, c.keyword), c.match) << c.token << " / " << c.keyword;
 }
 
-TEST(Tokens, NumbersInCNotationAsStrtoulReadsThem)
+TEST(DescriptionTokens, NumbersInCNotationAsStrtoulReadsThem)
 {
     for (const char* text : {"0", "17", "0x3FF0000", "0X1f", "010", "09", "-1", "4294967295", "0x", "abc", "12abc"}) {
         EXPECT_EQ(UnsignedNumber(text), static_cast<uint32_t>(std::strtoul(text, nullptr, 0))) << text;
@@ -118,7 +124,7 @@ TEST(Tokens, NumbersInCNotationAsStrtoulReadsThem)
     EXPECT_EQ(SignedNumber("-1"), -1);
 }
 
-TEST(Tokens, QuotedTextIsBetweenTheFirstTwoQuotes)
+TEST(DescriptionTokens, QuotedTextIsBetweenTheFirstTwoQuotes)
 {
     std::string text = "kept";
     EXPECT_TRUE(QuotedText(R"(skipped "Line control" "more")", text));
