@@ -8,12 +8,14 @@
 #include <sstream>
 
 #include "description_reader.h"
+#include "dolmer/dolmer.h"
 #include "emu_messages.h"
 #include "falcrest.h"
 #include "halvek.h"
 #include "halvek_library.h"
 #include "platform/paths.h"
 #include "platform/win32.h"
+#include "row_model.h"
 #include "talvis/talvis.h"
 #include "vexlor/vexlor.h"
 #include "win_messages.h"
@@ -112,6 +114,15 @@ std::string FindDescriptionFile(const std::string& name)
             found = platform::ResolvePathNoCase(platform::JoinPath(folder, platform::ToNativePath(name)));
     }
     return platform::IsRegularFile(found) ? found : std::string();
+}
+
+std::string RowTextAt(size_t row)
+{
+    return RowText(TheModel().description(), row, [](uint32_t address) {
+        char text[16] = {};
+        AdrAddrToHex(ADDR{address, ADDR_SPACE_TARGET}, text);
+        return std::string(text);
+    });
 }
 
 }  // namespace halvek

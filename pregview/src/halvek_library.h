@@ -16,5 +16,7 @@ HWND PeripheralWindow();
 // else in the library's own folder; each with the case of its components
 // matched when it differs. Empty when neither exists.
 std::string FindDescriptionFile(const std::string& name);
+// A row of the window's list, register addresses as dolmer writes them.
+std::string RowTextAt(size_t row);
 
 }  // namespace halvek

@@ -62,25 +62,29 @@ void SetAllExpanded(Description& d, bool expanded)
 
 RowRef FindRow(const Description& d, size_t row)
 {
+    // Whole groups and registers are stepped over by their cached counts.
     for (size_t gi = 0; gi < d.groups.size(); ++gi) {
         const Group& g = d.groups[gi];
+        const size_t groupRows = static_cast<size_t>(std::max(g.rows, 1));
+        if (row >= groupRows) {
+            row -= groupRows;
+            continue;
+        }
         if (row == 0)
             return {RowKind::Group, gi, 0, 0};
         --row;
-        if (!g.expanded)
-            continue;
         for (size_t ri = 0; ri < g.registers.size(); ++ri) {
             const Register& r = g.registers[ri];
+            const size_t regRows = static_cast<size_t>(std::max(r.rows, 1));
+            if (row >= regRows) {
+                row -= regRows;
+                continue;
+            }
             if (row == 0)
                 return {RowKind::Register, gi, ri, 0};
-            --row;
-            if (!r.expanded)
-                continue;
-            const size_t inner = InnerRows(r);
-            if (row < inner)
-                return {r.buffer ? RowKind::BufferLine : RowKind::Field, gi, ri, row};
-            row -= inner;
+            return {r.buffer ? RowKind::BufferLine : RowKind::Field, gi, ri, row - 1};
         }
+        return {};
     }
     return {};
 }

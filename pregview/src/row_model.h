@@ -23,6 +23,8 @@ struct RowRef {
 size_t RecountRows(Description& d);
 // "Expand All" and "Compress All".
 void SetAllExpanded(Description& d, bool expanded);
+// The row by the cached counts (RecountRows after every expand, collapse
+// or load).
 RowRef FindRow(const Description& d, size_t row);
 
 // The address text of a register (dolmer's AdrAddrToHex in the library).

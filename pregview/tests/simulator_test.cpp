@@ -15,6 +15,7 @@
 #include "halvek.h"
 #include "halvek_library.h"
 #include "platform/messages.h"
+#include "row_model.h"
 #include "talvis/talvis.h"
 #include "vexlor/vexlor.h"
 #include "win_messages.h"
@@ -117,6 +118,13 @@ TEST_F(HalvekOnSimulator, Arm7tdmiRegistersAtTheOffsetFromTheBase)
     EXPECT_EQ(frameMessages[0].l, -1);
     EXPECT_EQ(frameMessages[1].w, static_cast<WPARAM>(DVK_WATCH));
     EXPECT_EQ(frameMessages[2].w, static_cast<WPARAM>(DVK_CALL_STACK));
+
+    // The list's rows: UART0 expanded, UCON the second of its sorted registers.
+    Description& d = TheModel().description();
+    d.groups[1].expanded = true;
+    RecountRows(d);
+    EXPECT_EQ(RowTextAt(1), "(-)  UART0");
+    EXPECT_EQ(RowTextAt(3).substr(0, 41), "  0x03FFD008  ABCD         UCON          ");
 
     int offset = -1, width = -1;
     EXPECT_EQ(PeriGetRegInfo("ucon", &offset, &width), 0);
