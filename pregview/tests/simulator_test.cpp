@@ -229,3 +229,23 @@ TEST_F(HalvekOnSimulator, AProcessorWithoutDescriptionFilesIsNotFound)
 
 }  // namespace
 }  // namespace halvek
+
+namespace halvek {
+namespace {
+
+TEST(HalvekFiles, FoundInTheCurrentFolderThenInTheLibrarysOwn)
+{
+    char saved[PATH_MAX] = {};
+    ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+    ASSERT_EQ(chdir(HALVEK_FIXTURES), 0);
+    EXPECT_EQ(FindDescriptionFile("pcf\\uart0.pcf"), "PCF/UART0.PCF");
+    // Not beside the current folder: the library's folder, case matched.
+    const std::string beside = FindDescriptionFile("LIBHALVEK.SO");
+    EXPECT_EQ(beside, std::string(ZK_BIN_DIR) + "/libHalvek.so");
+    EXPECT_EQ(FindDescriptionFile("PCF\\NOTHING.PCF"), "");
+    EXPECT_EQ(FindDescriptionFile("PCF"), "") << "a folder is not a file";
+    EXPECT_EQ(chdir(saved), 0);
+}
+
+}  // namespace
+}  // namespace halvek
