@@ -1,6 +1,10 @@
 #include "platform/paths.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -155,6 +159,47 @@ bool EqualNoCase(std::string_view a, std::string_view b)
 bool EqualPathsNoCase(const std::string& a, const std::string& b)
 {
     return EqualNoCase(ToNativePath(a), ToNativePath(b));
+}
+
+std::string ResolvePathNoCase(const std::string& path)
+{
+    const std::string native = ToNativePath(path);
+    if (native.empty())
+        return {};
+    if (PathExists(native))
+        return native;
+    std::string resolved = native[0] == '/' ? "/" : "";
+    size_t pos = native[0] == '/' ? 1 : 0;
+    while (pos <= native.size()) {
+        size_t end = native.find('/', pos);
+        if (end == std::string::npos)
+            end = native.size();
+        const std::string part = native.substr(pos, end - pos);
+        pos = end + 1;
+        if (part.empty())
+            continue;
+        const std::string folder = resolved.empty() ? "." : resolved;
+        std::string candidate = resolved + part;
+        if (!PathExists(candidate)) {
+            // Names in order, so that the choice among several matches is
+            // the same on every run.
+            std::vector<std::string> matches;
+            if (DIR* dir = ::opendir(folder.c_str())) {
+                while (const dirent* e = ::readdir(dir)) {
+                    if (EqualNoCase(e->d_name, part))
+                        matches.emplace_back(e->d_name);
+                }
+                ::closedir(dir);
+            }
+            if (matches.empty())
+                return {};
+            candidate = resolved + *std::min_element(matches.begin(), matches.end());
+        }
+        resolved = candidate;
+        if (pos <= native.size())
+            resolved += '/';
+    }
+    return resolved;
 }
 
 }  // namespace platform

@@ -1,7 +1,11 @@
 // Path helpers over the system's mixed separators and drive letters.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "platform/paths.h"
+#include "test_support.h"
 
 using namespace platform;
 
@@ -73,6 +77,30 @@ TEST(PathsTest, ExistenceOnTheRealFileSystem)
     EXPECT_FALSE(IsRegularFile(std::string(ZK_SOURCE_DIR) + "/platform"));
     EXPECT_FALSE(PathExists(std::string(ZK_SOURCE_DIR) + "/PLATFORM/cmakelists.txt"));
     EXPECT_FALSE(PathExists(""));
+}
+
+TEST(PathsTest, ResolvingWithoutCaseMatchesOnlyComponentsMissingAsNamed)
+{
+    test::TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    ASSERT_TRUE(std::filesystem::create_directories(dir.path() + "/Pcf/sub"));
+    std::ofstream(dir.path() + "/Pcf/PERIx.CFG") << "a";
+    std::ofstream(dir.path() + "/Pcf/perix.cfg") << "b";  // as named wins over a case match
+    std::ofstream(dir.path() + "/Pcf/sub/Only.pcf") << "c";
+    const std::string base = dir.path();
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {base + "/Pcf/PERIx.CFG", base + "/Pcf/PERIx.CFG"},
+        {base + "\\PCF\\perix.cfg", base + "/Pcf/perix.cfg"},
+        {base + "/pcf/PeriX.cfg", base + "/Pcf/PERIx.CFG"},  // two matches: the first in name order
+        {base + "/PCF/SUB/only.PCF", base + "/Pcf/sub/Only.pcf"},
+        {base + "/pcf/missing.pcf", ""},
+        {base + "/nothing/Only.pcf", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ResolvePathNoCase(c.in), c.out) << c.in;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Messages between threads: worker posts reach the GUI thread in order,
 // cross-thread sends wait for the owner, thread messages reach hooks and
-// worker queues.
+// worker queues. (A post waking a blocked PumpWait is tested on both loops
+// in platform/qt/tests/qt_loop_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/messages.h"
+#include "thread_events.h"
 
 using namespace platform;
 
@@ -91,53 +93,64 @@ TEST(ThreadsTest, CrossThreadSendWaitsForTheOwnerToRunIt)
     DestroySink(h);
 }
 
-TEST(ThreadsTest, CrossThreadSendToASinkDestroyedMeanwhileGivesZero)
+TEST(ThreadsTest, CrossThreadSendToADestroyedSinkGivesZero)
 {
-    bool called = false;
-    HWND h = CreateSink([&](UINT, WPARAM, LPARAM) -> LRESULT {
-        called = true;
-        return 9;
-    });
-    std::atomic<bool> queued{false};
-    std::atomic<LRESULT> result{-1};
-    std::thread worker([&] {
-        queued = true;
-        result = SendMessage(h, WM_USER, 0, 0);
-    });
-    while (!queued)
-        std::this_thread::yield();
-    // The send may or may not be queued yet; either way it must end with 0.
-    DestroySink(h);
-    ASSERT_TRUE(ModalWait([&] { return result.load() != -1; }, kWait));
-    worker.join();
-    EXPECT_EQ(result.load(), 0);
-    EXPECT_FALSE(called);
+    // The sink goes before the worker sends, or while the worker's send
+    // waits in the GUI thread's queue.
+    for (bool whileWaiting : {false, true}) {
+        SCOPED_TRACE(whileWaiting ? "destroyed while the send waits" : "destroyed before the send");
+        bool called = false;
+        HWND h = CreateSink([&](UINT, WPARAM, LPARAM) -> LRESULT {
+            called = true;
+            return 9;
+        });
+        if (!whileWaiting)
+            DestroySink(h);
+        std::atomic<pid_t> sender{0};
+        std::atomic<LRESULT> result{-1};
+        std::thread worker([&] {
+            sender = zk::test::KernelThreadId();
+            result = SendMessage(h, WM_USER, 0, 0);
+        });
+        if (whileWaiting) {
+            while (!sender)
+                std::this_thread::yield();
+            ASSERT_TRUE(zk::test::WaitUntilBlocked(sender));
+            DestroySink(h);
+        }
+        ASSERT_TRUE(ModalWait([&] { return result.load() != -1; }, kWait));
+        worker.join();
+        EXPECT_EQ(result.load(), 0);
+        EXPECT_FALSE(called);
+    }
 }
 
 TEST(ThreadsTest, TwoThreadsSendingToEachOtherDoNotDeadlock)
 {
     HWND guiSink = CreateSink([](UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
     std::atomic<HWND> workerSink{nullptr};
+    std::atomic<pid_t> workerTid{0};
     std::atomic<LRESULT> workerGot{-1};
-    std::atomic<bool> go{false};
+    std::atomic<bool> served{false};
     std::thread worker([&] {
         HWND mine = CreateSink([&](UINT, WPARAM, LPARAM) -> LRESULT { return 2; });
+        workerTid = zk::test::KernelThreadId();
         workerSink = mine;
-        while (!go)
-            std::this_thread::yield();
         workerGot = SendMessage(guiSink, WM_USER, 0, 0);
         // Stay alive until the GUI thread's send to us was served.
-        ModalWait([&] { return !go; }, kWait);
+        ModalWait([&] { return served.load(); }, kWait);
         DestroySink(mine);
     });
     while (!workerSink)
         std::this_thread::yield();
-    go = true;
-    // Both threads now send at once; each serves the other's send while it waits.
+    // The worker's send waits for this thread; this thread's send to the
+    // worker must be served by the worker while it waits, and the other way
+    // round.
+    ASSERT_TRUE(zk::test::WaitUntilBlocked(workerTid));
     EXPECT_EQ(SendMessage(workerSink, WM_USER, 0, 0), 2);
     ASSERT_TRUE(ModalWait([&] { return workerGot.load() != -1; }, kWait));
     EXPECT_EQ(workerGot.load(), 1);
-    go = false;
+    served = true;
     worker.join();
     DestroySink(guiSink);
 }
@@ -196,21 +209,6 @@ TEST(ThreadsTest, ThreadMessagesReachTheGuiHookAndAWorkersOwnQueue)
     EXPECT_FALSE(PostThreadMessage(gone, WM_USER, 0, 0)) << "a thread that ended has no queue";
     EXPECT_FALSE(PostThreadMessage(0x7FFFFFF0, WM_USER, 0, 0));
     SetPreTranslateHook(nullptr);
-}
-
-TEST(ThreadsTest, PumpWaitSleepsUntilAWorkerPosts)
-{
-    std::atomic<int> got{0};
-    HWND h = CreateSink([&](UINT, WPARAM, LPARAM) -> LRESULT { return ++got; });
-    std::thread worker([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        PostMessage(h, WM_USER, 0, 0);
-    });
-    while (got == 0)
-        PumpWait(-1);
-    worker.join();
-    EXPECT_EQ(got.load(), 1);
-    DestroySink(h);
 }
 
 TEST(ThreadsTest, InvokeOnGuiThreadRunsThereAndWaits)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -60,13 +61,34 @@ TEST_F(RunLoop, StopRequestFromAnotherThreadEndsAnEndlessRun)
     Load({0xEAFFFFFE});  // b .
     EXPECT_EQ(sim_.Run(1000), kArmBranch);
     EXPECT_EQ(sim_.InstructionCount(), 1000u);
+    // The instruction hook tells this thread, from inside the run, that the
+    // free run has gone 500 instructions past the counted one; only then
+    // comes the stop.
+    struct Progress {
+        std::promise<void> running;
+        uint32_t count = 0;  // instructions so far
+        bool told = false;
+    } progress;
+    progress.count = sim_.InstructionCount();
+    sim_.SetInstructionHook(
+        [](void* context, const HistoryRecord&) {
+            auto& p = *static_cast<Progress*>(context);
+            if (!p.told && ++p.count == 1500) {
+                p.told = true;
+                p.running.set_value();
+            }
+        },
+        &progress);
+    std::future<void> running = progress.running.get_future();
     int code = -1;
     std::thread runner([&] { code = sim_.Run(0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    sim_.RequestStop();
+    const bool wasRunning = running.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    sim_.RequestStop();  // ends even a run that never reached the hook
     runner.join();
+    sim_.SetInstructionHook(nullptr, nullptr);
+    ASSERT_TRUE(wasRunning) << "the run never reached 1500 instructions";
     EXPECT_EQ(code, kArmBranch);
-    EXPECT_GT(sim_.InstructionCount(), 1000u);
+    EXPECT_GE(sim_.InstructionCount(), 1500u);
     EXPECT_FALSE(sim_.StopRequested()) << "the run consumed the request";
     const uint32_t before = sim_.InstructionCount();
     sim_.Run(50);

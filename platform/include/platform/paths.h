@@ -39,6 +39,10 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 bool IsRegularFile(const std::string& path);
+// The path as it exists on the file system, either separator accepted: each
+// component missing as named is matched without case in its folder (the
+// first match in name order). Empty when some component has no match.
+std::string ResolvePathNoCase(const std::string& path);
 
 // ASCII case-insensitive comparison (<0, 0, >0).
 int CompareNoCase(std::string_view a, std::string_view b);

@@ -7,10 +7,13 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
 #include "platform/messages.h"
+#include "platform/qt/qt_loop.h"
+#include "thread_events.h"
 
 using namespace platform;
 
@@ -65,25 +68,55 @@ TEST(QtLoopTest, ACrossThreadSendIsAnsweredByTheRunningQtLoop)
     DestroySink(h);
 }
 
-TEST(QtLoopTest, NestedPumpsProcessQtEventsAndWakeOnPosts)
+TEST(QtLoopTest, ModalWaitLetsQtTimersRun)
 {
     // A Qt timer changes the condition: ModalWait must let Qt run.
     bool fired = false;
     QTimer::singleShot(10, [&] { fired = true; });
     EXPECT_TRUE(ModalWait([&] { return fired; }, kGuard));
+}
 
-    // A worker's post ends a PumpWait that has no time limit.
+// The GUI thread's queue with and without the Qt loop installed: the
+// Qt-free loop waits on the queue itself, the Qt loop in Qt's event wait.
+enum class Loop { QtFree, Qt };
+
+class BothLoops : public testing::TestWithParam<Loop> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Loop::QtFree)
+            qt::UninstallQtLoop();
+    }
+    void TearDown() override { qt::InstallQtLoop(); }
+};
+
+TEST_P(BothLoops, APostWakesAPumpWaitBlockedWithoutATimeLimit)
+{
+    PumpPending();  // what earlier tests left for the loop
     std::atomic<int> got{0};
     HWND h = CreateSink([&](UINT, WPARAM, LPARAM) -> LRESULT { return ++got; });
+    const pid_t gui = zk::test::KernelThreadId();
+    std::atomic<bool> posted{false};
     std::thread worker([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        PostMessage(h, WM_USER, 0, 0);
+        // Post only once the GUI thread sleeps in the pump's wait.
+        posted = zk::test::WaitUntilBlocked(gui) && PostMessage(h, WM_USER, 0, 0);
     });
-    while (got == 0)
-        PumpWait(-1);
+    // Under Qt any Qt event also ends the wait; a lost wake-up ends it only
+    // at the guard time.
+    const auto deadline = std::chrono::steady_clock::now() + zk::test::kEventGuard;
+    while (got == 0 && std::chrono::steady_clock::now() < deadline)
+        PumpWait(
+            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(zk::test::kEventGuard).count()));
     worker.join();
+    ASSERT_TRUE(posted);
+    EXPECT_EQ(got.load(), 1) << "the post did not wake the pump";
     DestroySink(h);
 }
+
+INSTANTIATE_TEST_SUITE_P(Loops, BothLoops, testing::Values(Loop::QtFree, Loop::Qt),
+                         [](const testing::TestParamInfo<Loop>& info) {
+                             return info.param == Loop::Qt ? "Qt" : "QtFree";
+                         });
 
 TEST(QtLoopTest, TheNestedPumpStillTakesOutEscAndTimersUnderQt)
 {

@@ -2,14 +2,12 @@
 // reason for each kind of end.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "simcmd/command_language.h"
 #include "simcmd/run_control.h"
 #include "test_programs.h"
+#include "thread_events.h"
 
 namespace zk::sim {
 namespace {
@@ -24,24 +22,27 @@ struct RunControlTest : testing::Test {
     Simulator sim;
     CommandLanguage language{sim};
     RunControl run{language};
-    std::vector<Stop> stops;  // written on the run thread before it ends
+    zk::test::EventLog<Stop> stopLog;  // added on the run thread by the stop hook
+
+    static void RecordStop(void* context, int reason, int lastResult, uint32_t pc)
+    {
+        static_cast<RunControlTest*>(context)->stopLog.Add({reason, lastResult, pc});
+    }
 
     void SetUp() override
     {
         language.Init();
-        run.SetStopHook(
-            [](void* context, int reason, int lastResult, uint32_t pc) {
-                static_cast<RunControlTest*>(context)->stops.push_back({reason, lastResult, pc});
-            },
-            this);
+        run.SetStopHook(RecordStop, this);
     }
 
-    // Waits for a run that ends by itself; Halt then only joins the thread.
-    void WaitForEnd()
+    std::vector<Stop> Stops() const { return stopLog.Events(); }
+
+    // Waits for the stop hook to report the run's end (the `count`th stop
+    // since the log was cleared); Halt then only joins the thread.
+    void WaitForEnd(size_t count = 1)
     {
-        for (int i = 0; i < 10000 && run.Running(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ASSERT_FALSE(run.Running());
+        ASSERT_TRUE(stopLog.WaitFor(count)) << "the stop hook was not called";
+        EXPECT_FALSE(run.Running()) << "the hook runs after the stopped state is set";
         run.Halt();
     }
 };
@@ -70,6 +71,7 @@ TEST_F(RunControlTest, HaltStopsAnEndlessRunAndWaitsForTheThread)
     EXPECT_FALSE(run.Go());  // a second go while running is ignored
     run.Halt();
     EXPECT_EQ(run.Status(), 1u);
+    const std::vector<Stop> stops = Stops();
     ASSERT_EQ(stops.size(), 1u);
     EXPECT_EQ(stops[0].reason, SIM_STOP_HALT_REQUEST);
     EXPECT_EQ(stops[0].lastResult, kArmBranch);
@@ -113,7 +115,7 @@ TEST_F(RunControlTest, EveryKindOfEndReachesTheHookOnce)
         SCOPED_TRACE(p.name);
         sim.Init();
         language.Dispatch("config -selfcheck off");
-        stops.clear();
+        stopLog.Clear();
         uint32_t addr = 0x200;
         for (uint32_t w : p.words) {
             sim.WriteMemory(addr, AccessKind::StoreOnly, 4, w);
@@ -124,6 +126,7 @@ TEST_F(RunControlTest, EveryKindOfEndReachesTheHookOnce)
         sim.WriteRegister(16, 0x200);
         ASSERT_TRUE(run.Go());
         WaitForEnd();
+        const std::vector<Stop> stops = Stops();
         ASSERT_EQ(stops.size(), 1u);
         EXPECT_EQ(stops[0].reason, p.reason);
         EXPECT_EQ(stops[0].lastResult, p.lastResult);
@@ -137,7 +140,7 @@ TEST_F(RunControlTest, HaltWithoutARunLeavesNoRequestBehind)
     test::LoadWords(sim, 0, {0xE2800001, 0xE2800001, 0xE2800001, test::kNormalEnd});  // add r0,r0,#1
     language.Dispatch("step -d 3");
     EXPECT_EQ(sim.InstructionCount(), 3u);
-    EXPECT_TRUE(stops.empty());
+    EXPECT_EQ(stopLog.Size(), 0u);
 }
 
 TEST_F(RunControlTest, HaltAfterTheRunEndedByItselfDoesNotCutTheNextRun)
@@ -149,8 +152,9 @@ TEST_F(RunControlTest, HaltAfterTheRunEndedByItselfDoesNotCutTheNextRun)
     run.Halt();
     sim.WriteRegister(16, 0);
     ASSERT_TRUE(run.Go());
-    WaitForEnd();
+    WaitForEnd(2);
     EXPECT_EQ(sim.InstructionCount(), 4u);
+    const std::vector<Stop> stops = Stops();
     ASSERT_EQ(stops.size(), 2u);
     EXPECT_EQ(stops[1].reason, SIM_STOP_NORMAL_END);
 }
@@ -166,9 +170,12 @@ TEST_F(RunControlTest, DestructionHaltsARunThatStillGoes)
 
 TEST_F(RunControlTest, TheHookMayAskForAHaltOnTheRunThread)
 {
-    static std::atomic<RunControl*> control;
-    control = &run;
-    run.SetStopHook([](void*, int, int, uint32_t) { control.load()->Halt(); }, nullptr);
+    run.SetStopHook(
+        [](void* context, int reason, int lastResult, uint32_t pc) {
+            static_cast<RunControlTest*>(context)->run.Halt();
+            RecordStop(context, reason, lastResult, pc);
+        },
+        this);
     test::LoadWords(sim, 0, {test::kNormalEnd});
     ASSERT_TRUE(run.Go());
     WaitForEnd();

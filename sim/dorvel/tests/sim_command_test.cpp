@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <set>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "dorvel_binding.h"
 #include "host_tools.h"
+#include "thread_events.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ struct Stop {
 class SimCommandTest : public testing::Test {
 protected:
     zk::test::DorvelBinding dorvel;
-    std::vector<Stop> stops;  // written by the hook; read after a halt joined the run thread
+    zk::test::EventLog<Stop> stopLog;  // added by the hook on the run thread
 
     void SetUp() override
     {
@@ -32,10 +31,11 @@ protected:
         ASSERT_EQ(Cmd(SIM_CMD_INIT), 0);
         dorvel.setStopHook(
             [](void* context, int reason, int lastResult, uint32_t pc) {
-                static_cast<SimCommandTest*>(context)->stops.push_back({reason, lastResult, pc});
+                static_cast<SimCommandTest*>(context)->stopLog.Add({reason, lastResult, pc});
             },
             this);
     }
+    std::vector<Stop> Stops() const { return stopLog.Events(); }
     void TearDown() override
     {
         Cmd(SIM_CMD_HALT);
@@ -69,12 +69,12 @@ protected:
         EXPECT_EQ(Cmd(SIM_CMD_READ_MEM, unit, addr, reinterpret_cast<intptr_t>(bytes.data()), length), 0);
         return bytes;
     }
-    // Waits for a run that ends by itself, then joins its thread.
-    void WaitStopped()
+    // Waits for the stop hook to report a run that ends by itself (the
+    // `count`th stop since the log was cleared), then joins its thread.
+    void WaitStopped(size_t count = 1)
     {
-        for (int i = 0; i < 10000 && Status() == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ASSERT_EQ(Status(), 1);
+        ASSERT_TRUE(stopLog.WaitFor(count)) << "the stop hook was not called";
+        EXPECT_EQ(Status(), 1) << "the hook runs after the stopped state is set";
         Cmd(SIM_CMD_HALT);
     }
     std::array<uint32_t, 38> AllRegisters()
@@ -211,6 +211,7 @@ TEST_F(SimCommandTest, GoHaltStatusAndTheStopHook)
     EXPECT_EQ(Status(), 0);
     ASSERT_EQ(Cmd(SIM_CMD_HALT), 0);
     EXPECT_EQ(Status(), 1);
+    const std::vector<Stop> stops = Stops();
     ASSERT_EQ(stops.size(), 1u);
     EXPECT_EQ(stops[0].reason, SIM_STOP_HALT_REQUEST);
     EXPECT_TRUE(stops[0].pc == 0x300 || stops[0].pc == 0x304);
@@ -219,7 +220,7 @@ TEST_F(SimCommandTest, GoHaltStatusAndTheStopHook)
     EXPECT_GT(Reg(1), 0u);
     // Halt again, or without a run: nothing happens, no hook.
     EXPECT_EQ(Cmd(SIM_CMD_HALT), 0);
-    EXPECT_EQ(stops.size(), 1u);
+    EXPECT_EQ(stopLog.Size(), 1u);
 }
 
 TEST_F(SimCommandTest, ARunThatEndsByItselfTellsWhy)
@@ -235,13 +236,14 @@ TEST_F(SimCommandTest, ARunThatEndsByItselfTellsWhy)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
-        stops.clear();
+        stopLog.Clear();
         Cmd(SIM_CMD_INIT);
         Write(0x400, {0xE3A00001, c.word});  // mov r0,#1 (ARM)
         Cmd(SIM_CMD_WRITE_REG, 0, c.cpsr);
         Cmd(SIM_CMD_WRITE_REG, 16, c.cpsr == 0xF3 ? 0x404 : 0x400);
         ASSERT_EQ(Cmd(SIM_CMD_GO), 0);
         WaitStopped();
+        const std::vector<Stop> stops = Stops();
         ASSERT_EQ(stops.size(), 1u);
         EXPECT_EQ(stops[0].reason, c.reason);
         EXPECT_EQ(stops[0].lastResult, 1008);
@@ -256,31 +258,33 @@ TEST_F(SimCommandTest, CloseDuringARunEndsItCleanly)
     ASSERT_EQ(Cmd(SIM_CMD_GO), 0);
     EXPECT_EQ(Cmd(SIM_CMD_CLOSE), 0);
     EXPECT_EQ(Status(), 1);
-    ASSERT_EQ(stops.size(), 1u);
-    EXPECT_EQ(stops[0].reason, SIM_STOP_HALT_REQUEST);
+    ASSERT_EQ(stopLog.Size(), 1u);
+    EXPECT_EQ(Stops()[0].reason, SIM_STOP_HALT_REQUEST);
     // After close the simulator can be initialised and run again.
     ASSERT_EQ(Cmd(SIM_CMD_INIT), 0);
     EXPECT_EQ(Read(0, 4, 4), (std::vector<uint8_t>{0, 0, 0, 0}));
     Write(0, {0xEF000011});
     ASSERT_EQ(Cmd(SIM_CMD_GO), 0);
-    WaitStopped();
-    ASSERT_EQ(stops.size(), 2u);
-    EXPECT_EQ(stops[1].reason, SIM_STOP_NORMAL_END);
+    WaitStopped(2);
+    ASSERT_EQ(stopLog.Size(), 2u);
+    EXPECT_EQ(Stops()[1].reason, SIM_STOP_NORMAL_END);
 }
 
 TEST_F(SimCommandTest, OnTheRunThreadTheHookGetsOnlyStatusAndHalt)
 {
     struct Seen {
         zk::test::DorvelBinding::Command command;
+        zk::test::EventLog<Stop>& log;
         int go = 0, step = 0, status = 0;
         char state = 0;
-    } seen{dorvel.command};
+    } seen{dorvel.command, stopLog};
     dorvel.setStopHook(
-        [](void* context, int, int, uint32_t) {
+        [](void* context, int reason, int lastResult, uint32_t pc) {
             Seen& s = *static_cast<Seen*>(context);
             s.go = s.command(SIM_CMD_GO, 0, 0, 0, 0);
             s.step = s.command(SIM_CMD_STEP, 0, 0, 0, 0);
             s.status = s.command(SIM_CMD_STATUS, reinterpret_cast<intptr_t>(&s.state), 0, 0, 0);
+            s.log.Add({reason, lastResult, pc});
         },
         &seen);
     Write(0, {0xEF000011});
