@@ -134,7 +134,7 @@ int Simulator::Run(uint32_t count)
     return code;
 }
 
-// One instruction per pass: fetch, test the normal-end words, execute, record
+// One instruction per pass: fetch (or take the pre-decoded slot), test the normal-end words, execute, record
 // the history, act on the result code, advance. kChecked adds the self-modify
 // check and the instruction hook.
 template <bool kChecked>
@@ -156,6 +156,10 @@ int Simulator::RunLoop(uint64_t limit)
     };
     uint64_t executed = 0;
     int code;
+    // The page of pre-decoded slots the PC is in.
+    constexpr uint32_t kNoCodePage = ~0u;
+    uint32_t codePageNumber = kNoCodePage;
+    DecodedPage* codePage = nullptr;
     for (;;) {
         const uint32_t pc = cpu.pc;
         cpu.branch = false;
@@ -164,8 +168,40 @@ int Simulator::RunLoop(uint64_t limit)
                 return kSelfModify;
         }
         uint32_t word;
+        // While every access goes straight to the store, the instruction
+        // comes from its pre-decoded slot; the store empties a slot when its
+        // word is written, so the slot always holds what a fetch would read.
+        const DecodedSlot* slot = nullptr;
+        if (predecode_ && mem.Direct()) [[likely]] {
+            if ((pc >> SparseStore::kPageBits) != codePageNumber) [[unlikely]] {
+                codePage = mem.Store().Decoded(pc);
+                codePageNumber = codePage ? pc >> SparseStore::kPageBits : kNoCodePage;
+            }
+            if (codePage) [[likely]] {
+                if (!cpu.thumb) {
+                    DecodedSlot& s = codePage->arm[(pc >> 2) & (DecodedPage::kArmSlots - 1)];
+                    if (!s.handler) [[unlikely]] {
+                        s.word = mem.Store().ReadWord(pc);
+                        s.handler = kArmHandlers[armdecode::ArmKey(s.word)];
+                    }
+                    slot = &s;
+                } else {
+                    DecodedSlot& s = codePage->thumb[(pc >> 1) & (DecodedPage::kThumbSlots - 1)];
+                    if (!s.handler) [[unlikely]] {
+                        s.word = mem.Store().Read(pc, 2);
+                        s.handler = kThumbHandlers[armdecode::ThumbKey(s.word)];
+                    }
+                    slot = &s;
+                }
+            }
+        }
         if (!cpu.thumb) {
-            if (!mem.Fetch(pc, cpu.mode, 4, word)) {
+            bool fetched = true;
+            if (slot)
+                word = slot->word;
+            else
+                fetched = mem.Fetch(pc, cpu.mode, 4, word);
+            if (!fetched) {
                 word = 0;
                 code = kPrefetchAbort;
             } else if (word == kNormalEndWord || word == kBreakWord) {
@@ -176,13 +212,18 @@ int Simulator::RunLoop(uint64_t limit)
                 cpu.r[kRegPc] = pc + 8;
                 const unsigned cond = word >> 28;
                 if (cond == 0xE || ConditionPasses(cond, cpu.cpsr)) {
-                    code = kArmHandlers[armdecode::ArmKey(word)](core_, word);
+                    code = (slot ? slot->handler : kArmHandlers[armdecode::ArmKey(word)])(core_, word);
                 } else {
                     code = kConditionFailed;
                 }
             }
         } else {
-            if (!mem.Fetch(pc, cpu.mode, 2, word)) {
+            bool fetched = true;
+            if (slot)
+                word = slot->word;
+            else
+                fetched = mem.Fetch(pc, cpu.mode, 2, word);
+            if (!fetched) {
                 word = 0;
                 code = kPrefetchAbort;
             } else {
@@ -199,7 +240,7 @@ int Simulator::RunLoop(uint64_t limit)
                 }
                 cpu.nextPc = pc + 2;
                 cpu.r[kRegPc] = pc + 4;
-                code = kThumbHandlers[armdecode::ThumbKey(word)](core_, word);
+                code = (slot ? slot->handler : kThumbHandlers[armdecode::ThumbKey(word)])(core_, word);
             }
         }
         record(pc, word, code);
@@ -227,6 +268,7 @@ int Simulator::RunLoop(uint64_t limit)
             if (hook_) {
                 history.SetHead(head);
                 hook_(hookContext_, history.Back(1));
+                codePageNumber = kNoCodePage;  // the hook may have changed memory
             }
         }
         if (++executed >= limit)

@@ -470,9 +470,4 @@ constexpr std::array<ThumbHandler, 1024> MakeThumbTable(std::index_sequence<kKey
 extern const std::array<ThumbHandler, 1024> kThumbHandlers;
 constexpr std::array<ThumbHandler, 1024> kThumbHandlers = MakeThumbTable(std::make_index_sequence<1024>{});
 
-int ExecuteThumb(Core& core, uint32_t halfword)
-{
-    return kThumbHandlers[armdecode::ThumbKey(halfword)](core, halfword);
-}
-
 }  // namespace zk::sim

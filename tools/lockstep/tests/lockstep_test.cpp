@@ -113,8 +113,10 @@ INSTANTIATE_TEST_SUITE_P(ThumbPrograms, Lockstep, ::testing::ValuesIn(ProgramCas
 INSTANTIATE_TEST_SUITE_P(BlWithFedeSecondHalf, Lockstep, ::testing::Values(Case{"sim_bl_fede", {}}),
                          [](const auto& info) { return info.param.fixture; });
 // LDM with write-back and the base in the list (first, middle, last), ARM and
-// Thumb: the loaded value wins.
-INSTANTIATE_TEST_SUITE_P(LdmBaseInList, Lockstep, ::testing::Values(Case{"lockstep_ldm_base", {}}),
+// Thumb: the loaded value wins. Code written by the program and run, ARM and
+// Thumb, with a store into the next instruction.
+INSTANTIATE_TEST_SUITE_P(Snippets, Lockstep,
+                         ::testing::Values(Case{"lockstep_ldm_base", {}}, Case{"lockstep_self_modify", {}}),
                          [](const auto& info) { return info.param.fixture; });
 // Every shifter form, flag rule and condition from random operands.
 INSTANTIATE_TEST_SUITE_P(RandomStreams, Lockstep,
