@@ -154,6 +154,31 @@ int Simulator::RunLoop(uint64_t limit)
         head = (head + 1) & (History::kSize - 1);
         history.Put(head, pc, word, code);
     };
+    // Counts the instruction, enters the exception an event asks for and
+    // moves to the next PC; false for a reset request.
+    auto finish = [&cpu](int result) {
+        if (IsEvent(result)) [[unlikely]] {
+            switch (result) {
+            case kUndefined:
+                cpu.EnterException(Exception::Undefined);
+                ++cpu.icount;
+                break;
+            case kSwi:
+                cpu.EnterException(Exception::Swi);
+                ++cpu.icount;
+                break;
+            case kPrefetchAbort: cpu.EnterException(Exception::PrefetchAbort); break;
+            case kDataAbort: cpu.EnterException(Exception::DataAbort); break;
+            case kReset: return false;
+            default: ++cpu.icount; break;  // condition failed
+            }
+        } else {
+            ++cpu.icount;
+        }
+        cpu.pc = cpu.nextPc & (cpu.thumb ? ~1u : ~3u);
+        cpu.r[kRegPc] = cpu.pc;
+        return true;
+    };
     uint64_t executed = 0;
     int code;
     // The page of pre-decoded slots the PC is in.
@@ -161,8 +186,58 @@ int Simulator::RunLoop(uint64_t limit)
     uint32_t codePageNumber = kNoCodePage;
     DecodedPage* codePage = nullptr;
     for (;;) {
+        if constexpr (!kChecked) {
+            // A run of instructions from the decoded slots of the current
+            // page, in one state. It ends before an instruction not decoded
+            // yet or one that may end the run (those take the full pass
+            // below), and after a change of state, page or access path, the
+            // limit, a reset request or a stop request.
+            bool ran = false;
+            auto runSlots = [&]<bool kThumb>(DecodedSlot* slots) {
+                for (;;) {
+                    const uint32_t at = cpu.pc;
+                    const DecodedSlot& s = kThumb ? slots[(at >> 1) & (DecodedPage::kThumbSlots - 1)]
+                                                  : slots[(at >> 2) & (DecodedPage::kArmSlots - 1)];
+                    const uint32_t w = s.word;
+                    if (!s.handler) [[unlikely]]
+                        return true;
+                    if constexpr (kThumb) {
+                        if (w == kBreakHalfword) [[unlikely]]
+                            return true;
+                        cpu.nextPc = at + 2;
+                        cpu.r[kRegPc] = at + 4;
+                        code = s.handler(core_, w);
+                    } else {
+                        if (w == kNormalEndWord || w == kBreakWord) [[unlikely]]
+                            return true;
+                        cpu.nextPc = at + 4;
+                        cpu.r[kRegPc] = at + 8;
+                        const unsigned cond = w >> 28;
+                        code = cond == 0xE || ConditionPasses(cond, cpu.cpsr) ? s.handler(core_, w) : kConditionFailed;
+                    }
+                    ran = true;
+                    record(at, w, code);
+                    if (!finish(code) || ++executed >= limit) [[unlikely]]
+                        return false;
+                    if (stopRequest_.load(std::memory_order_relaxed)) [[unlikely]] {
+                        stopRequest_.store(false, std::memory_order_relaxed);
+                        return false;
+                    }
+                    if (cpu.thumb != kThumb || (cpu.pc >> SparseStore::kPageBits) != codePageNumber || !mem.Direct())
+                        [[unlikely]]
+                        return true;
+                }
+            };
+            if (codePage && (cpu.pc >> SparseStore::kPageBits) == codePageNumber && predecode_ && mem.Direct()) {
+                const bool goOn = cpu.thumb ? runSlots.template operator()<true>(codePage->thumb)
+                                            : runSlots.template operator()<false>(codePage->arm);
+                if (!goOn)
+                    return code;
+                if (ran)
+                    continue;
+            }
+        }
         const uint32_t pc = cpu.pc;
-        cpu.branch = false;
         if constexpr (kChecked) {
             if (mem.SelfModifyCheck() && mem.SelfModified().Contains(pc))
                 return kSelfModify;
@@ -244,26 +319,8 @@ int Simulator::RunLoop(uint64_t limit)
             }
         }
         record(pc, word, code);
-        if (IsEvent(code)) [[unlikely]] {
-            switch (code) {
-            case kUndefined:
-                cpu.EnterException(Exception::Undefined);
-                ++cpu.icount;
-                break;
-            case kSwi:
-                cpu.EnterException(Exception::Swi);
-                ++cpu.icount;
-                break;
-            case kPrefetchAbort: cpu.EnterException(Exception::PrefetchAbort); break;
-            case kDataAbort: cpu.EnterException(Exception::DataAbort); break;
-            case kReset: return code;
-            default: ++cpu.icount; break;  // condition failed
-            }
-        } else {
-            ++cpu.icount;
-        }
-        cpu.pc = cpu.nextPc & (cpu.thumb ? ~1u : ~3u);
-        cpu.r[kRegPc] = cpu.pc;
+        if (!finish(code))
+            return code;
         if constexpr (kChecked) {
             if (hook_) {
                 history.SetHead(head);

@@ -85,11 +85,11 @@ Program Generate(bool thumb, unsigned seed)
     // Loop end, then the normal end.
     const auto back = static_cast<int32_t>(slots + 1);
     if (thumb) {
-        p.units.push_back(0x3F01u);                                                     // subs r7, #1
+        p.units.push_back(0x3F01u);                                                 // subs r7, #1
         p.units.push_back(0xD100u | (static_cast<uint32_t>(-(back + 2)) & 0xFFu));  // bne start
         p.units.push_back(kBreakHalfword);
     } else {
-        p.units.push_back(0xE2599001u);                                                   // subs r9, r9, #1
+        p.units.push_back(0xE2599001u);                                                     // subs r9, r9, #1
         p.units.push_back(0x1A000000u | (static_cast<uint32_t>(-(back + 2)) & 0xFFFFFFu));  // bne start
         p.units.push_back(kNormalEndWord);
     }
