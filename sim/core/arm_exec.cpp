@@ -257,7 +257,6 @@ int BlockTransfer(Core& c, uint32_t w)
     const bool pcInList = list & 0x8000u;
     // With S the USER bank is transferred, except by a load that includes r15.
     const bool userBank = kS && !(kL && pcInList);
-    const unsigned last = 31 - static_cast<unsigned>(std::countl_zero(list));
     const auto lowest = static_cast<unsigned>(std::countr_zero(list));
 
     if constexpr (kL) {
@@ -273,7 +272,9 @@ int BlockTransfer(Core& c, uint32_t w)
             }
             addr += 4;
         }
-        if (kW && rn != last)
+        // A base in the list keeps the value loaded into it, wherever it
+        // stands in the list (as the ARM7TDMI does).
+        if (kW && !(list & (1u << rn)))
             WriteBack(cpu, rn, final);
         // LDM with S and r15 returns from an exception.
         if (kS && pcInList && HasSpsr(cpu.mode))

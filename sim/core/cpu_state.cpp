@@ -62,7 +62,6 @@ void CpuState::Reset()
         x = 0;
     mode = Mode::Svc;
     thumb = false;
-    branch = false;
     pc = 0;
     nextPc = 0;
     cpsr = kCpsrResetValue;

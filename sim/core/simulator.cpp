@@ -134,7 +134,7 @@ int Simulator::Run(uint32_t count)
     return code;
 }
 
-// One instruction per pass: fetch, test the normal-end words, execute, record
+// One instruction per pass: fetch (or take the pre-decoded slot), test the normal-end words, execute, record
 // the history, act on the result code, advance. kChecked adds the self-modify
 // check and the instruction hook.
 template <bool kChecked>
@@ -154,18 +154,129 @@ int Simulator::RunLoop(uint64_t limit)
         head = (head + 1) & (History::kSize - 1);
         history.Put(head, pc, word, code);
     };
+    // Counts the instruction, enters the exception an event asks for and
+    // moves to the next PC; false for a reset request.
+    auto finish = [&cpu](int result) {
+        if (IsEvent(result)) [[unlikely]] {
+            switch (result) {
+            case kUndefined:
+                cpu.EnterException(Exception::Undefined);
+                ++cpu.icount;
+                break;
+            case kSwi:
+                cpu.EnterException(Exception::Swi);
+                ++cpu.icount;
+                break;
+            case kPrefetchAbort: cpu.EnterException(Exception::PrefetchAbort); break;
+            case kDataAbort: cpu.EnterException(Exception::DataAbort); break;
+            case kReset: return false;
+            default: ++cpu.icount; break;  // condition failed
+            }
+        } else {
+            ++cpu.icount;
+        }
+        cpu.pc = cpu.nextPc & (cpu.thumb ? ~1u : ~3u);
+        cpu.r[kRegPc] = cpu.pc;
+        return true;
+    };
     uint64_t executed = 0;
     int code;
+    // The page of pre-decoded slots the PC is in.
+    constexpr uint32_t kNoCodePage = ~0u;
+    uint32_t codePageNumber = kNoCodePage;
+    DecodedPage* codePage = nullptr;
     for (;;) {
+        if constexpr (!kChecked) {
+            // A run of instructions from the decoded slots of the current
+            // page, in one state. It ends before an instruction not decoded
+            // yet or one that may end the run (those take the full pass
+            // below), and after a change of state, page or access path, the
+            // limit, a reset request or a stop request.
+            bool ran = false;
+            auto runSlots = [&]<bool kThumb>(DecodedSlot* slots) {
+                for (;;) {
+                    const uint32_t at = cpu.pc;
+                    const DecodedSlot& s = kThumb ? slots[(at >> 1) & (DecodedPage::kThumbSlots - 1)]
+                                                  : slots[(at >> 2) & (DecodedPage::kArmSlots - 1)];
+                    const uint32_t w = s.word;
+                    if (!s.handler) [[unlikely]]
+                        return true;
+                    if constexpr (kThumb) {
+                        if (w == kBreakHalfword) [[unlikely]]
+                            return true;
+                        cpu.nextPc = at + 2;
+                        cpu.r[kRegPc] = at + 4;
+                        code = s.handler(core_, w);
+                    } else {
+                        if (w == kNormalEndWord || w == kBreakWord) [[unlikely]]
+                            return true;
+                        cpu.nextPc = at + 4;
+                        cpu.r[kRegPc] = at + 8;
+                        const unsigned cond = w >> 28;
+                        code = cond == 0xE || ConditionPasses(cond, cpu.cpsr) ? s.handler(core_, w) : kConditionFailed;
+                    }
+                    ran = true;
+                    record(at, w, code);
+                    if (!finish(code) || ++executed >= limit) [[unlikely]]
+                        return false;
+                    if (stopRequest_.load(std::memory_order_relaxed)) [[unlikely]] {
+                        stopRequest_.store(false, std::memory_order_relaxed);
+                        return false;
+                    }
+                    if (cpu.thumb != kThumb || (cpu.pc >> SparseStore::kPageBits) != codePageNumber || !mem.Direct())
+                        [[unlikely]]
+                        return true;
+                }
+            };
+            if (codePage && (cpu.pc >> SparseStore::kPageBits) == codePageNumber && predecode_ && mem.Direct()) {
+                const bool goOn = cpu.thumb ? runSlots.template operator()<true>(codePage->thumb)
+                                            : runSlots.template operator()<false>(codePage->arm);
+                if (!goOn)
+                    return code;
+                if (ran)
+                    continue;
+            }
+        }
         const uint32_t pc = cpu.pc;
-        cpu.branch = false;
         if constexpr (kChecked) {
             if (mem.SelfModifyCheck() && mem.SelfModified().Contains(pc))
                 return kSelfModify;
         }
         uint32_t word;
+        // While every access goes straight to the store, the instruction
+        // comes from its pre-decoded slot; the store empties a slot when its
+        // word is written, so the slot always holds what a fetch would read.
+        const DecodedSlot* slot = nullptr;
+        if (predecode_ && mem.Direct()) [[likely]] {
+            if ((pc >> SparseStore::kPageBits) != codePageNumber) [[unlikely]] {
+                codePage = mem.Store().Decoded(pc);
+                codePageNumber = codePage ? pc >> SparseStore::kPageBits : kNoCodePage;
+            }
+            if (codePage) [[likely]] {
+                if (!cpu.thumb) {
+                    DecodedSlot& s = codePage->arm[(pc >> 2) & (DecodedPage::kArmSlots - 1)];
+                    if (!s.handler) [[unlikely]] {
+                        s.word = mem.Store().ReadWord(pc);
+                        s.handler = kArmHandlers[armdecode::ArmKey(s.word)];
+                    }
+                    slot = &s;
+                } else {
+                    DecodedSlot& s = codePage->thumb[(pc >> 1) & (DecodedPage::kThumbSlots - 1)];
+                    if (!s.handler) [[unlikely]] {
+                        s.word = mem.Store().Read(pc, 2);
+                        s.handler = kThumbHandlers[armdecode::ThumbKey(s.word)];
+                    }
+                    slot = &s;
+                }
+            }
+        }
         if (!cpu.thumb) {
-            if (!mem.Fetch(pc, cpu.mode, 4, word)) {
+            bool fetched = true;
+            if (slot)
+                word = slot->word;
+            else
+                fetched = mem.Fetch(pc, cpu.mode, 4, word);
+            if (!fetched) {
                 word = 0;
                 code = kPrefetchAbort;
             } else if (word == kNormalEndWord || word == kBreakWord) {
@@ -176,13 +287,18 @@ int Simulator::RunLoop(uint64_t limit)
                 cpu.r[kRegPc] = pc + 8;
                 const unsigned cond = word >> 28;
                 if (cond == 0xE || ConditionPasses(cond, cpu.cpsr)) {
-                    code = kArmHandlers[armdecode::ArmKey(word)](core_, word);
+                    code = (slot ? slot->handler : kArmHandlers[armdecode::ArmKey(word)])(core_, word);
                 } else {
                     code = kConditionFailed;
                 }
             }
         } else {
-            if (!mem.Fetch(pc, cpu.mode, 2, word)) {
+            bool fetched = true;
+            if (slot)
+                word = slot->word;
+            else
+                fetched = mem.Fetch(pc, cpu.mode, 2, word);
+            if (!fetched) {
                 word = 0;
                 code = kPrefetchAbort;
             } else {
@@ -199,34 +315,17 @@ int Simulator::RunLoop(uint64_t limit)
                 }
                 cpu.nextPc = pc + 2;
                 cpu.r[kRegPc] = pc + 4;
-                code = kThumbHandlers[armdecode::ThumbKey(word)](core_, word);
+                code = (slot ? slot->handler : kThumbHandlers[armdecode::ThumbKey(word)])(core_, word);
             }
         }
         record(pc, word, code);
-        if (IsEvent(code)) [[unlikely]] {
-            switch (code) {
-            case kUndefined:
-                cpu.EnterException(Exception::Undefined);
-                ++cpu.icount;
-                break;
-            case kSwi:
-                cpu.EnterException(Exception::Swi);
-                ++cpu.icount;
-                break;
-            case kPrefetchAbort: cpu.EnterException(Exception::PrefetchAbort); break;
-            case kDataAbort: cpu.EnterException(Exception::DataAbort); break;
-            case kReset: return code;
-            default: ++cpu.icount; break;  // condition failed
-            }
-        } else {
-            ++cpu.icount;
-        }
-        cpu.pc = cpu.nextPc & (cpu.thumb ? ~1u : ~3u);
-        cpu.r[kRegPc] = cpu.pc;
+        if (!finish(code))
+            return code;
         if constexpr (kChecked) {
             if (hook_) {
                 history.SetHead(head);
                 hook_(hookContext_, history.Back(1));
+                codePageNumber = kNoCodePage;  // the hook may have changed memory
             }
         }
         if (++executed >= limit)

@@ -17,6 +17,10 @@ SparseStore::SparseStore()
     if (!table)
         throw std::bad_alloc();
     pages_.reset(table);
+    auto* decoded = static_cast<DecodedPage**>(std::calloc(kPageCount, sizeof(DecodedPage*)));
+    if (!decoded)
+        throw std::bad_alloc();
+    decoded_.reset(decoded);
 }
 
 SparseStore::~SparseStore()
@@ -34,8 +38,30 @@ uint32_t* SparseStore::Allocate(uint32_t addr)
     return page;
 }
 
+DecodedPage* SparseStore::AllocateDecoded(uint32_t addr)
+{
+    auto* page = static_cast<DecodedPage*>(std::calloc(1, sizeof(DecodedPage)));
+    if (!page)
+        return nullptr;
+    decoded_[addr >> kPageBits] = page;
+    ++decodedPages_;
+    return page;
+}
+
+void SparseStore::ForgetAllDecoded()
+{
+    for (size_t i = 0; i < kPageCount && decodedPages_ > 0; ++i) {
+        if (decoded_[i]) {
+            std::free(decoded_[i]);
+            decoded_[i] = nullptr;
+            --decodedPages_;
+        }
+    }
+}
+
 void SparseStore::Clear()
 {
+    ForgetAllDecoded();
     if (allocated_ == 0)
         return;
     for (size_t i = 0; i < kPageCount && allocated_ > 0; ++i) {

@@ -319,7 +319,6 @@ int LoadStoreMultiple(Core& c, uint32_t h)
     uint32_t addr = cpu.r[rb];
     const uint32_t final = addr + 4 * n;
     if constexpr (kLoad) {
-        const unsigned last = 31 - static_cast<unsigned>(std::countl_zero(list));
         for (uint32_t rest = list; rest; rest &= rest - 1) {
             uint32_t v;
             if (!c.mem.Load(addr, cpu.mode, 4, v))
@@ -327,7 +326,9 @@ int LoadStoreMultiple(Core& c, uint32_t h)
             cpu.SetReg(static_cast<unsigned>(std::countr_zero(rest)), v);
             addr += 4;
         }
-        if (last != rb)
+        // Rb in the list keeps the value loaded into it, wherever it stands
+        // (gcc's "ldmia r1!, {r1, r2}" reads a struct through r1).
+        if (!(list & (1u << rb)))
             cpu.SetReg(rb, final);
     } else {
         // Rb stores its original value when it is the lowest register of
@@ -468,10 +469,5 @@ constexpr std::array<ThumbHandler, 1024> MakeThumbTable(std::index_sequence<kKey
 
 extern const std::array<ThumbHandler, 1024> kThumbHandlers;
 constexpr std::array<ThumbHandler, 1024> kThumbHandlers = MakeThumbTable(std::make_index_sequence<1024>{});
-
-int ExecuteThumb(Core& core, uint32_t halfword)
-{
-    return kThumbHandlers[armdecode::ThumbKey(halfword)](core, halfword);
-}
 
 }  // namespace zk::sim

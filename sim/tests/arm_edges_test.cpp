@@ -75,7 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
         RegCase{"ldr_register_offset_shifted", {{0, 0x12345678}}, 0, 0},
         RegCase{"ldr_base_is_destination", {{1, 0}}, 0, 0},
         RegCase{"swp_word_and_byte", {{0, 0x11223344}, {4, 0xAABBCCDD}, {6, 0xDD}, {7, 0xAABBCC55}}, 0, 0},
-        RegCase{"ldmia_base_first_is_written_back", {{1, 0x22}}, 0, 0},
+        // With write-back and the base in the list the loaded value wins
+        // wherever the base stands (ARM7TDMI, qemu).
+        RegCase{"ldmia_base_first_keeps_loaded", {{0, 0x11}, {1, 0x22}}, 0, 0},
+        RegCase{"ldmia_base_middle_keeps_loaded", {{0, 0x11}, {1, 0x22}, {2, 0x33}}, 0, 0},
+        RegCase{"ldmdb_base_in_list_keeps_loaded", {{2, 0x44}, {3, 0x55}}, 0, 0},
         RegCase{"ldmia_base_last_keeps_loaded", {{0, 0x11}, {1, 0x22}}, 0, 0},
         RegCase{"stmdb_ldmib_addressing", {{5, 1}, {6, 2}, {8, 1}}, 0, 0},
         RegCase{"ldm_empty_list_loads_r0", {{0, 0x5A5A5A5A}}, 0, 0},

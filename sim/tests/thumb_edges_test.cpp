@@ -60,6 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
                           "ldsb_ldrh_ldsh", {{0, 0xFFFFFF80}, {4, 0x8000}, {5, 0xFFFF8000}, {6, 0x80808080}}, 0, 0},
                       ThumbCase{"ldr_str_byte_and_rotate", {{0, 0x11443322}, {4, 0x44}, {6, 0x44332299}}, 0, 0},
                       ThumbCase{"ldmia_base_last_keeps_loaded", {{1, 0x33}}, 0, 0},
+                      ThumbCase{"ldmia_base_first_keeps_loaded", {{1, 0x44}, {2, 0x55}}, 0, 0},
+                      ThumbCase{"ldmia_base_middle_keeps_loaded", {{1, 0x66}}, 0, 0},
                       ThumbCase{"push_pop_with_lr_and_pc", {{1, 1}, {2, 2}}, 0, 0},
                       ThumbCase{"pop_pc_even_stays_thumb", {{0, 77}}, 0, 0},
                       ThumbCase{"bx_to_arm_and_back", {{1, 21}, {3, 22}}, 0, 0}),
@@ -101,7 +103,8 @@ TEST(ThumbTransfers, StmiaLdmiaWithTheBaseInTheList)
     ASSERT_EQ(RunToEnd(*later), kNormalEnd);
     EXPECT_EQ(Reg(*later, 1), buf + 8);
     EXPECT_EQ(Reg(*later, 3), buf + 8) << "r1 is not the lowest register: the final address is stored";
-    EXPECT_EQ(Reg(*later, 4), buf + 8) << "r4 is not the last register loaded: written back";
+    EXPECT_EQ(Reg(*later, 4), 0x11u) << "r4 in the list keeps the value loaded into it";
+    EXPECT_EQ(Reg(*later, 5), buf + 8);
     auto lowest = Image().Start("stmia_lowest_base_stores_original");
     ASSERT_EQ(RunToEnd(*lowest), kNormalEnd);
     EXPECT_EQ(Reg(*lowest, 3), buf);

@@ -1,6 +1,7 @@
-// simbench IMAGE...: runs each freestanding ARM image in the simulator to its
-// normal end and prints the instruction count, the time and the
-// instructions per second. The images choose whether they turn on the
+// simbench [--fresh] IMAGE...: runs each freestanding ARM image in the
+// simulator to its normal end and prints the instruction count, the time and
+// the instructions per second. --fresh fetches and decodes every instruction
+// afresh instead of running from the pre-decoded slots. The images choose whether they turn on the
 // protection unit and the caches.
 #include <chrono>
 #include <cstdio>
@@ -12,12 +13,18 @@
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: simbench IMAGE...\n");
+        std::fprintf(stderr, "usage: simbench [--fresh] IMAGE...\n");
         return 2;
     }
     int status = 0;
+    bool fresh = false;
     for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--fresh") {
+            fresh = true;
+            continue;
+        }
         zk::sim::Simulator sim;
+        sim.SetPredecode(!fresh);
         std::string error;
         if (!zk::tools::LoadElfFile(argv[i], sim, error)) {
             std::fprintf(stderr, "simbench: %s\n", error.c_str());

@@ -238,13 +238,31 @@ case push_sp_lr_stores_original_sp
         mov     r1, sp
         mov     sp, r4
         done
-case ldmia_base_first_is_written_back
+case ldmia_base_first_keeps_loaded
         ldr     r0, =buf
         mov     r2, #0x11
         str     r2, [r0]
         mov     r2, #0x22
         str     r2, [r0, #4]
         ldmia   r0!, {r0, r1}
+        done
+case ldmia_base_middle_keeps_loaded
+        ldr     r1, =buf
+        mov     r2, #0x11
+        str     r2, [r1]
+        mov     r2, #0x22
+        str     r2, [r1, #4]
+        mov     r2, #0x33
+        str     r2, [r1, #8]
+        ldmia   r1!, {r0, r1, r2}
+        done
+case ldmdb_base_in_list_keeps_loaded
+        ldr     r3, =buf + 8
+        mov     r2, #0x44
+        str     r2, [r3, #-8]
+        mov     r2, #0x55
+        str     r2, [r3, #-4]
+        ldmdb   r3!, {r2, r3}
         done
 case ldmia_base_last_keeps_loaded
         ldr     r1, =buf

@@ -164,7 +164,7 @@ case stmia_ldmia_base_in_list
         ldr     r2, =buf
         ldr     r3, [r2, #4]
         ldr     r4, =buf
-        .hword  0xCC30          @ ldmia r4!, {r4, r5}: r4 is not the last register, written back
+        .hword  0xCC30          @ ldmia r4!, {r4, r5}: r4 keeps the loaded value
         done
 case stmia_lowest_base_stores_original
         ldr     r0, =buf
@@ -178,6 +178,20 @@ case ldmia_base_last_keeps_loaded
         movs    r0, #0x33
         str     r0, [r1, #4]
         .hword  0xC903          @ ldmia r1!, {r0, r1}
+        done
+case ldmia_base_first_keeps_loaded
+        ldr     r1, =buf
+        movs    r0, #0x44
+        str     r0, [r1]
+        movs    r0, #0x55
+        str     r0, [r1, #4]
+        .hword  0xC906          @ ldmia r1!, {r1, r2}
+        done
+case ldmia_base_middle_keeps_loaded
+        ldr     r1, =buf
+        movs    r0, #0x66
+        str     r0, [r1, #4]
+        .hword  0xC907          @ ldmia r1!, {r0, r1, r2}
         done
 case conditional_branches
         movs    r0, #0

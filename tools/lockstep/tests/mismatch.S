@@ -1,7 +1,8 @@
-@ A program on which the simulator and qemu part ways: LDMIA with the base
-@ in the list and write-back, the base not the last register loaded. The
-@ core writes the final address back over the loaded r0; qemu keeps the
-@ loaded value. lockstep must stop there and show both register sets.
+@ A program on which the simulator and qemu part ways: STMIA with write-back
+@ and the base in the list, not its lowest register. The core stores the
+@ final address for the base (ARM7TDMI); qemu stores the original value.
+@ The load after it differs: lockstep must stop there and show both
+@ register sets.
         .syntax unified
         .arm
         .section .vectors, "ax"
@@ -14,13 +15,15 @@ _start:
 
         .text
 main_code:
-        ldr     r0, =buf
-        mov     r2, #2
-        .word   0xE8B00003              @ ldmia r0!, {r0, r1}
+        ldr     r1, =buf
+        mov     r0, #0x11
+        .word   0xE8A10003              @ stmia r1!, {r0, r1}
+        ldr     r2, =buf
+        ldr     r0, [r2, #4]
         mov     r3, #3
         swi     0x11
         .ltorg
 
         .data
         .align  4
-buf:    .word   0x11, 0x22
+buf:    .word   0, 0

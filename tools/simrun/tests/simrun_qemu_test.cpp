@@ -50,5 +50,25 @@ INSTANTIATE_TEST_SUITE_P(Builds, StdioAgainstQemu,
                          ::testing::Values("simrun_stdio_arm_O0", "simrun_stdio_arm_O2", "simrun_stdio_thumb_O0",
                                            "simrun_stdio_thumb_O2"));
 
+// newlib's realloc: its Thumb build loads a chunk's header words with an LDM
+// whose base is in the list (the loaded value must win).
+class ReallocAgainstQemu : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ReallocAgainstQemu, OutputAndStatusEqualQemus)
+{
+    const std::string image = FixturePath(GetParam());
+    Folder qemuFolder, simFolder;
+    const auto qemu = RunQemu(qemuFolder, image);
+    const auto sim = RunSimrun(simFolder, image);
+    ASSERT_FALSE(qemu.timedOut);
+    ASSERT_FALSE(sim.timedOut);
+    EXPECT_EQ(qemu.exitStatus, 0);
+    EXPECT_EQ(sim.exitStatus, 0) << sim.err;
+    EXPECT_THAT(sim.out, ::testing::StartsWith("realloc checksum "));
+    EXPECT_EQ(sim.out, qemu.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, ReallocAgainstQemu, ::testing::Values("simrun_realloc_arm", "simrun_realloc_thumb"));
+
 }  // namespace
 }  // namespace simrun_test

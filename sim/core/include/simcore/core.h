@@ -21,8 +21,5 @@ struct Core {
 // Execute one ARM word whose condition passed, after the caller tested the
 // normal-end words and set the next PC to PC + 4 and r15 to PC + 8.
 int ExecuteArm(Core& core, uint32_t word);
-// Execute one Thumb halfword, after the caller tested the break halfword and
-// set the next PC to PC + 2 and r15 to PC + 4.
-int ExecuteThumb(Core& core, uint32_t halfword);
 
 }  // namespace zk::sim

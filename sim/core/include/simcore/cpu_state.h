@@ -1,6 +1,6 @@
 // Processor state of the simulated ARMv4T core: 38 physical registers, the
 // map of each mode's view of r0-r15/CPSR/SPSR onto them, the current view the
-// executors use, the state words (PC, next PC, Thumb state, branch flag),
+// executors use, the state words (PC, next PC, Thumb state),
 // dirty flags per physical register, the instruction count, and exception
 // entry.
 //
@@ -83,7 +83,6 @@ public:
     uint32_t nextPc = 0;  // address of the following instruction
     Mode mode = Mode::Svc;
     bool thumb = false;   // mirrors CPSR bit 5
-    bool branch = false;  // a taken branch or a write of the PC in this instruction
     uint32_t icount = 0;  // executed instructions
     uint32_t vectorBase = 0;
     uint32_t dirtyView = 0;  // bit i: r[i] written since the last fold into the physical flags
@@ -106,7 +105,6 @@ public:
     {
         nextPc = v;
         r[kRegPc] = v;
-        branch = true;
         dirtyView |= 1u << kRegPc;
     }
     // Sets PC, next PC and r15 together (register commands, image entry).

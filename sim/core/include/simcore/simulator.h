@@ -107,6 +107,12 @@ public:
     bool SetCacheGeometry(Side side, const CacheGeometry& geometry);
     const CacheGeometry& ConfiguredCacheGeometry(Side side) const { return geometry_[static_cast<unsigned>(side)]; }
 
+    // Pre-decoding (on by default): while every access goes straight to the
+    // store, instructions run from their decoded slots. Off, every
+    // instruction is fetched and decoded afresh; the results are the same.
+    void SetPredecode(bool on) { predecode_ = on; }
+    bool Predecode() const { return predecode_; }
+
     void SetInstructionHook(InstructionHook hook, void* context)
     {
         hook_ = hook;
@@ -127,6 +133,7 @@ private:
     std::atomic<bool> stopRequest_{false};
     InstructionHook hook_ = nullptr;
     void* hookContext_ = nullptr;
+    bool predecode_ = true;
 };
 
 }  // namespace zk::sim

@@ -1,12 +1,16 @@
 // The simulated target's memory: one flat 4 GB little-endian address space
 // backed by a sparse word store. Unwritten memory reads 0; reads never
 // allocate; a write allocates the storage of its word. Storage is kept in
-// 4 KB pages found through a table indexed by address bits 12-31.
+// 4 KB pages found through a table indexed by address bits 12-31. A page
+// from which instructions ran also has its pre-decoded slots; every write
+// empties the slots of the word it reaches.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+
+#include "simcore/decoded_page.h"
 
 namespace zk::sim {
 
@@ -45,6 +49,7 @@ public:
         if (!page && !(page = Allocate(addr)))
             return false;
         page[(addr >> 2) & (kPageWords - 1)] = value;
+        ForgetDecoded(addr);
         return true;
     }
     // Writes the width's lane; the other bytes of the word are untouched.
@@ -59,6 +64,7 @@ public:
         const unsigned shift = (width == 2 ? (addr & 2) : (addr & 3)) * 8;
         const uint32_t lane = (width == 2 ? 0xFFFFu : 0xFFu) << shift;
         word = (word & ~lane) | ((value << shift) & lane);
+        ForgetDecoded(addr);
         return true;
     }
 
@@ -76,14 +82,32 @@ public:
     bool IsAllocated(uint32_t addr) const { return pages_[addr >> kPageBits] != nullptr; }
     size_t AllocatedPages() const { return allocated_; }
 
+    // The pre-decoded slots of the page holding addr, created empty on first
+    // use (null when no memory could be had). They stay until Clear().
+    DecodedPage* Decoded(uint32_t addr)
+    {
+        DecodedPage* page = decoded_[addr >> kPageBits];
+        return page ? page : AllocateDecoded(addr);
+    }
+    // Empties every pre-decoded slot (the instructions are decoded afresh).
+    void ForgetAllDecoded();
+
 private:
     uint32_t* Allocate(uint32_t addr);
+    DecodedPage* AllocateDecoded(uint32_t addr);
+    void ForgetDecoded(uint32_t addr)
+    {
+        if (DecodedPage* page = decoded_[addr >> kPageBits]) [[unlikely]]
+            page->Forget(addr);
+    }
 
     struct FreeDeleter {
         void operator()(void* p) const;
     };
     std::unique_ptr<uint32_t*[], FreeDeleter> pages_;
     size_t allocated_ = 0;
+    std::unique_ptr<DecodedPage*[], FreeDeleter> decoded_;
+    size_t decodedPages_ = 0;
 };
 
 }  // namespace zk::sim

@@ -1,0 +1,204 @@
+// Pre-decoded execution against fetching and decoding every instruction
+// afresh: generated looping programs (fixed seeds) in ARM and Thumb state
+// that store instructions into their own code, run in chunks of random
+// length side by side; registers, flags, count, history and code must agree
+// after every chunk. Also the slots' invalidation by each kind of write.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "simcore/simulator.h"
+
+namespace zk::sim {
+namespace {
+
+constexpr uint32_t kCode = 0x8000;
+constexpr uint32_t kPool = 0x9000;
+
+struct Program {
+    std::vector<uint32_t> units;  // words (ARM) or halfwords (Thumb) from kCode
+    std::vector<uint32_t> pool;   // instructions the program stores into itself
+    bool thumb = false;
+    uint32_t loops = 1;
+};
+
+// Data-processing with an immediate on r0-r7, any condition; the tests and
+// compares always set the flags.
+uint32_t RandomArmOp(std::mt19937& rng)
+{
+    const uint32_t cond = rng() % 15, op = rng() % 16;
+    const uint32_t s = (op >= 8 && op <= 11) ? 1 : rng() % 2;
+    return (cond << 28) | (1u << 25) | (op << 21) | (s << 20) | ((rng() % 8) << 16) | ((rng() % 8) << 12) |
+        ((rng() % 16) << 8) | (rng() % 256);
+}
+
+// MOV/CMP/ADD/SUB immediate and the ALU operations on r0-r3.
+uint32_t RandomThumbOp(std::mt19937& rng)
+{
+    if (rng() % 2)
+        return 0x2000u | ((rng() % 4) << 11) | ((rng() % 4) << 8) | (rng() % 256);
+    return 0x4000u | ((rng() % 16) << 6) | ((rng() % 4) << 3) | (rng() % 4);
+}
+
+// r8 (ARM) / r6 (Thumb) hold the code's address, r11 / r5 the pool's, r9 / r7
+// the loop count. A slot is an operation or a store of a pool entry over a
+// later or earlier operation slot (never over a load, store or the loop end).
+Program Generate(bool thumb, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Program p;
+    p.thumb = thumb;
+    p.loops = 1 + rng() % 40;
+    const unsigned slots = thumb ? 24 : 48;
+    for (unsigned i = 0; i < 16; ++i)
+        p.pool.push_back(thumb ? RandomThumbOp(rng) : RandomArmOp(rng));
+    std::vector<bool> isOp;
+    while (p.units.size() < slots) {
+        if (rng() % 5 == 0 && p.units.size() + 2 <= slots) {
+            const uint32_t k = rng() % p.pool.size();
+            if (thumb) {
+                p.units.push_back(0x8800u | (k << 6) | (5u << 3) | 4u);  // ldrh r4, [r5, #2k]
+                p.units.push_back(0);                                    // strh r4, [r6, #off]: below
+            } else {
+                p.units.push_back(0xE59BA000u | (k * 4));  // ldr r10, [r11, #4k]
+                p.units.push_back(0);                      // str r10, [r8, #off]: below
+            }
+            isOp.push_back(false);
+            isOp.push_back(false);
+        } else {
+            p.units.push_back(thumb ? RandomThumbOp(rng) : RandomArmOp(rng));
+            isOp.push_back(true);
+        }
+    }
+    std::vector<uint32_t> targets;
+    for (uint32_t i = 0; i < slots; ++i) {
+        if (isOp[i])
+            targets.push_back(i);
+    }
+    for (uint32_t i = 1; i < slots; ++i) {
+        if (isOp[i] || isOp[i - 1] || p.units[i] != 0)
+            continue;
+        const uint32_t t = targets[rng() % targets.size()];
+        p.units[i] = thumb ? 0x8000u | (t << 6) | (6u << 3) | 4u : 0xE588A000u | (t * 4);
+    }
+    // Loop end, then the normal end.
+    const auto back = static_cast<int32_t>(slots + 1);
+    if (thumb) {
+        p.units.push_back(0x3F01u);                                                 // subs r7, #1
+        p.units.push_back(0xD100u | (static_cast<uint32_t>(-(back + 2)) & 0xFFu));  // bne start
+        p.units.push_back(kBreakHalfword);
+    } else {
+        p.units.push_back(0xE2599001u);                                                     // subs r9, r9, #1
+        p.units.push_back(0x1A000000u | (static_cast<uint32_t>(-(back + 2)) & 0xFFFFFFu));  // bne start
+        p.units.push_back(kNormalEndWord);
+    }
+    return p;
+}
+
+void Load(Simulator& sim, const Program& p)
+{
+    SparseStore& store = sim.Memory().Store();
+    const unsigned width = p.thumb ? 2 : 4;
+    for (uint32_t i = 0; i < p.units.size(); ++i)
+        store.Write(kCode + width * i, width, p.units[i]);
+    for (uint32_t i = 0; i < p.pool.size(); ++i)
+        store.Write(kPool + width * i, width, p.pool[i]);
+    if (p.thumb) {
+        sim.WriteRegister(0, 0x30 | 0x20);  // User mode, Thumb state
+        sim.WriteRegister(1 + 5, kPool);
+        sim.WriteRegister(1 + 6, kCode);
+        sim.WriteRegister(1 + 7, p.loops);
+    } else {
+        sim.WriteRegister(0, 0x10);
+        sim.WriteRegister(1 + 11, kPool);
+        sim.WriteRegister(1 + 8, kCode);
+        sim.WriteRegister(1 + 9, p.loops);
+    }
+    sim.WriteRegister(16, kCode);
+}
+
+void ExpectSameState(Simulator& a, Simulator& b, const Program& p)
+{
+    for (int n = 0; n <= 16; ++n) {
+        uint32_t va = 0, vb = 0;
+        a.ReadRegister(n, va);
+        b.ReadRegister(n, vb);
+        ASSERT_EQ(va, vb) << "register " << n;
+    }
+    ASSERT_EQ(a.InstructionCount(), b.InstructionCount());
+    const HistoryRecord& ha = a.GetHistory().Back(1);
+    const HistoryRecord& hb = b.GetHistory().Back(1);
+    ASSERT_EQ(ha.pc, hb.pc);
+    ASSERT_EQ(ha.word, hb.word);
+    ASSERT_EQ(ha.code, hb.code);
+    const unsigned width = p.thumb ? 2 : 4;
+    for (uint32_t i = 0; i < p.units.size(); ++i) {
+        ASSERT_EQ(a.Memory().Store().Read(kCode + width * i, width), b.Memory().Store().Read(kCode + width * i, width))
+            << "code unit " << i;
+    }
+}
+
+TEST(Predecode, GeneratedSelfModifyingProgramsRunAsWhenDecodedAfresh)
+{
+    for (bool thumb : {false, true}) {
+        for (unsigned seed = 1; seed <= 150; ++seed) {
+            SCOPED_TRACE(::testing::Message() << (thumb ? "thumb" : "arm") << " seed " << seed);
+            const Program p = Generate(thumb, seed);
+            Simulator fast, fresh;
+            fresh.SetPredecode(false);
+            Load(fast, p);
+            Load(fresh, p);
+            std::mt19937 chunks(seed * 7919u);
+            int codeFast = 0, codeFresh = 0;
+            for (int round = 0; round < 2000 && codeFast != kNormalEnd; ++round) {
+                const uint32_t n = 1 + chunks() % 60;
+                const uint32_t before = fast.InstructionCount();
+                codeFast = fast.Run(n);
+                codeFresh = fresh.Run(n);
+                ASSERT_EQ(codeFast, codeFresh);
+                if (codeFast != kNormalEnd)
+                    ASSERT_EQ(fast.InstructionCount() - before, n) << "Run(N) executes exactly N";
+                ExpectSameState(fast, fresh, p);
+            }
+            EXPECT_EQ(codeFast, kNormalEnd);
+        }
+    }
+}
+
+// Each way a word can change under a decoded slot: a data store by the
+// program, a write through the memory system (downloads, break words), a
+// store write of bytes (getfile) and a reset.
+TEST(Predecode, EveryWriteReachingTheWordEmptiesItsSlot)
+{
+    Simulator sim;
+    SparseStore& store = sim.Memory().Store();
+    const uint32_t movR0_1 = 0xE3A00001, movR0_2 = 0xE3A00002;
+    auto runOnce = [&](uint32_t expected) {
+        sim.WriteRegister(16, kCode);
+        store.Write(kCode + 4, 4, kNormalEndWord);
+        ASSERT_EQ(sim.Run(0), kNormalEnd);
+        uint32_t r0 = 0;
+        sim.ReadRegister(1, r0);
+        EXPECT_EQ(r0, expected);
+    };
+    store.Write(kCode, 4, movR0_1);
+    runOnce(1);
+    ASSERT_TRUE(sim.WriteMemory(kCode, AccessKind::InvalidateBoth, 4, movR0_2));
+    runOnce(2);
+    const uint8_t bytes[] = {0x01, 0x00, 0xA0, 0xE3};
+    ASSERT_TRUE(store.WriteBytes(kCode, bytes, sizeof bytes));
+    runOnce(1);
+    ASSERT_TRUE(sim.WriteMemory(kCode, AccessKind::StoreOnly, 4, kBreakWord));
+    sim.WriteRegister(16, kCode);
+    EXPECT_EQ(sim.Run(0), kNormalEnd);
+    EXPECT_EQ(sim.Cpu().pc, kCode) << "a planted break word ends the run at once";
+    ASSERT_TRUE(sim.WriteMemory(kCode, AccessKind::StoreOnly, 4, movR0_2));
+    runOnce(2);
+    sim.Reset();
+    store.Write(kCode, 4, movR0_1);
+    runOnce(1);
+}
+
+}  // namespace
+}  // namespace zk::sim
