@@ -1,128 +1,129 @@
 // Entry points of the type operations.
-#include <algorithm>
-#include <cstring>
-
-#include "store.h"
+#include "boundary.h"
 
 using namespace quinar;
-
-namespace {
-
-TypeTable& Types()
-{
-    return TheStore().Types();
-}
-
-}  // namespace
 
 extern "C" {
 
 SymResult SymAllocTypeIndex(uint32_t* highest)
 {
-    return Types().Alloc(highest);
+    if (!highest)
+        return SYM_E_ARGUMENT;
+    return Deliver(Symbols().HighestTypeIndex(), highest);
 }
 
 SymResult SymAddTypeRecord(uint32_t index, const SymTypeDesc* desc)
 {
     if (!desc)
         return SYM_E_ARGUMENT;
-    return Types().Add(index, *desc);
+    return Symbols().AddType(index, *desc);
 }
 
 SymResult SymSetTypeBase(uint32_t index, uint32_t base)
 {
-    return Types().SetBase(index, base);
+    return Symbols().SetTypeBase(index, base);
 }
 
 SymResult SymSetTypeSize(uint32_t index, uint32_t size)
 {
-    return Types().SetSize(index, size);
+    return Symbols().SetTypeSize(index, size);
 }
 
 SymResult SymSetPointerTarget(uint32_t index, uint32_t target)
 {
-    return Types().SetTarget(index, target, false);
+    return Symbols().SetPointerTarget(index, target);
 }
 
 SymResult SymAddTypeReferenceTypeIndex(uint32_t index, uint32_t target)
 {
-    return Types().SetTarget(index, target, true);
+    return Symbols().SetReferenceTarget(index, target);
 }
 
 SymResult SymUpdateTypePointerTypeIndex(uint32_t index, uint32_t target)
 {
-    return Types().SetTarget(index, target, false);
+    return Symbols().SetPointerTarget(index, target);
 }
 
 SymResult SymGetPointerTarget(uint32_t index, uint32_t* target)
 {
-    return Types().GetTarget(index, target);
+    if (!target)
+        return SYM_E_ARGUMENT;
+    return Deliver(Symbols().PointerTarget(index), target);
 }
 
 SymResult SymSetArrayDims(uint32_t index, const SymArrayDim* dim)
 {
     if (!dim)
         return SYM_E_ARGUMENT;
-    return Types().SetArrayDims(index, *dim);
+    return Symbols().SetArrayDims(index, *dim);
 }
 
 SymResult SymUpdateTypeCArray(uint32_t index, const SymArrayDim* dim)
 {
     if (!dim)
         return SYM_E_ARGUMENT;
-    if (!Types().Known(dim->element))
-        return SYM_E_NO_TYPE;
-    return Types().SetArrayDims(index, *dim);
+    return Symbols().UpdateArrayDims(index, *dim);
 }
 
 SymResult SymAddStructMember(uint32_t index, const SymStructMember* member)
 {
     if (!member)
         return SYM_E_ARGUMENT;
-    return Types().AddMember(index, *member);
+    return Symbols().AddStructMember(index, *member);
 }
 
 SymResult SymSetBitFieldInfo(uint32_t index, const SymBitFieldInfo* info)
 {
     if (!info)
         return SYM_E_ARGUMENT;
-    return Types().SetBitField(index, *info);
+    return Symbols().SetBitField(index, *info);
 }
 
 SymResult SymAddEnumConstant(uint32_t index, int32_t value, const char* name)
 {
-    return Types().AddEnumConstant(index, value, name);
+    return Symbols().AddEnumConstant(index, value, name ? name : "");
 }
 
 SymResult SymAddProcType(uint32_t index, uint32_t, uint32_t, uint32_t, uint32_t returnType, uint32_t parameterCount,
                          uint32_t, uint32_t* out)
 {
-    SymResult r = Types().AddProcType(index, returnType, parameterCount);
-    if (r == SYM_OK && out)
-        *out = index;
+    SymResult r = Symbols().AddProcType(index, returnType, parameterCount);
+    if (r == SYM_OK)
+        Put(out, index);
     return r;
 }
 
 SymResult SymAddProcParam(uint32_t procType, uint32_t parameterType)
 {
-    return Types().AddProcParam(procType, parameterType);
+    return Symbols().AddProcParam(procType, parameterType);
 }
 
 SymResult SymGetTypeRecord(uint32_t index, SymTypeDesc* out)
 {
-    return Types().Describe(index, out);
+    if (!out)
+        return SYM_E_ARGUMENT;
+    auto r = Symbols().Type(index);
+    if (r) {
+        out->valid = 1;
+        out->code = r->code;
+        out->size = r->size;
+        out->sizeKnown = r->sizeKnown ? 1 : 0;
+        out->link = r->link;
+        CopyText(out->nameBuffer, SYM_TYPE_NAME_SIZE, r->name);
+    }
+    return r.status;
 }
 
 SymResult SymAddClassType(uint32_t index)
 {
-    return Types().AddClassType(index);
+    return Symbols().AddClassType(index);
 }
 
 SymResult SymAddTypeClass(uint32_t index, const SymClassSlot* slot)
 {
     if (!slot)
         return SYM_E_ARGUMENT;
-    return Types().AddClassSlot(index, *slot);
+    return Symbols().AddClassSlot(index, *slot);
 }
 
 SymResult BuildDetailedType(uint32_t index, char* text)
@@ -130,97 +131,56 @@ SymResult BuildDetailedType(uint32_t index, char* text)
     if (!text)
         return SYM_E_ARGUMENT;
     text[0] = '\0';
-    if (!Types().Known(index))
-        return SYM_E_NO_TYPE;
-    std::string s = Types().Text(index);
-    size_t n = std::min<size_t>(s.size(), SYM_TYPE_NAME_SIZE - 1);
-    std::memcpy(text, s.data(), n);
-    text[n] = '\0';
-    return SYM_OK;
+    auto r = Symbols().TypeText(index);
+    CopyText(text, SYM_TYPE_NAME_SIZE, r.value);
+    return r.status;
 }
 
 SymResult SymGetBaseType(uint32_t index, uint32_t* base)
 {
     if (!base)
         return SYM_E_ARGUMENT;
-    *base = Types().Resolve(index);
-    return *base == 0 ? SYM_E_NO_TYPE : SYM_OK;
+    auto r = Symbols().BaseType(index);
+    *base = r.value;
+    return r.status;
 }
-
-namespace {
-
-void CopyName(char* buffer, const std::string& name)
-{
-    if (!buffer)
-        return;
-    size_t n = std::min<size_t>(name.size(), SYM_MEMBER_NAME_SIZE - 1);
-    std::memcpy(buffer, name.data(), n);
-    buffer[n] = '\0';
-}
-
-}  // namespace
 
 SymResult SymGetStructMember(uint32_t index, uint32_t n, SymMemberInfo* out)
 {
     if (!out)
         return SYM_E_ARGUMENT;
-    const TypeRecord* t = Types().Find(Types().Resolve(index));
-    if (!t)
-        return SYM_E_NO_TYPE;
-    if (t->code == SYM_TYPE_CLASS) {
-        // Data members of a class, in slot order.
-        for (uint32_t slot = 0;; ++slot) {
-            const SlotItem* s = Types().Slot(*t, slot);
-            if (!s)
-                return SYM_E_NOT_FOUND;
-            if (s->isFunction)
-                continue;
-            if (n-- > 0)
-                continue;
-            CopyName(out->name, s->name);
-            out->type = s->type;
-            out->offset = s->offset;
-            out->bitOffset = out->bitSize = 0;
-            return SYM_OK;
-        }
+    auto r = Symbols().StructMember(index, n);
+    if (r) {
+        CopyText(out->name, SYM_MEMBER_NAME_SIZE, r->name);
+        out->type = r->type;
+        out->offset = r->offset;
+        out->bitOffset = r->bitOffset;
+        out->bitSize = r->bitSize;
     }
-    const MemberItem* m = Types().Member(*t, n);
-    if (!m)
-        return t->code == SYM_TYPE_STRUCT || t->code == SYM_TYPE_UNION ? SYM_E_NOT_FOUND : SYM_E_WRONG_TYPE;
-    CopyName(out->name, m->name);
-    out->type = m->type;
-    out->offset = m->offset;
-    out->bitOffset = m->bitOffset;
-    out->bitSize = m->bitSize;
-    return SYM_OK;
+    return r.status;
 }
 
 SymResult SymGetTypeClassNth(uint32_t index, uint32_t n, SymClassMemberInfo* out)
 {
     if (!out)
         return SYM_E_ARGUMENT;
-    const TypeRecord* t = Types().Find(Types().Resolve(index));
-    if (!t)
-        return SYM_E_NO_TYPE;
-    if (t->code != SYM_TYPE_CLASS)
-        return SYM_E_WRONG_TYPE;
-    const SlotItem* s = Types().Slot(*t, n);
-    if (!s)
-        return SYM_E_NOT_FOUND;
-    CopyName(out->name, s->name);
-    out->type = s->type;
-    out->offset = s->offset;
-    out->isFunction = s->isFunction;
-    out->lowPc = s->lowPc;
-    out->highPc = s->highPc;
-    out->access = s->access;
-    return SYM_OK;
+    auto r = Symbols().ClassSlot(index, n);
+    if (r) {
+        CopyText(out->name, SYM_MEMBER_NAME_SIZE, r->name);
+        out->type = r->type;
+        out->offset = r->offset;
+        out->isFunction = r->isFunction ? 1 : 0;
+        out->lowPc = r->lowPc;
+        out->highPc = r->highPc;
+        out->access = r->access;
+    }
+    return r.status;
 }
 
 const SymClassInfo* SymGetAllClassInfo()
 {
     static SymClassInfo info;
-    const std::vector<uint32_t>& types = Types().ClassTypes();
+    const std::span<const uint32_t> types = Symbols().ClassTypes();
     info.count = static_cast<uint32_t>(types.size());
     info.types = types.data();
     return &info;

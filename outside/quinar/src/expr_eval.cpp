@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "boundary.h"
 #include "expressions.h"
 
 namespace quinar {
@@ -259,11 +260,18 @@ private:
 
 }  // namespace
 
+Result<SymExprValue> SymbolStore::Evaluate(std::string_view text)
+{
+    SymExprValue value{};
+    SymResult r = Evaluator(TheStore(), text).Run(&value);
+    return {r, r == SYM_OK ? value : SymExprValue{}};
+}
+
 }  // namespace quinar
 
 extern "C" SymResult SymEvaluateExpr(const char* text, SymExprValue* value)
 {
     if (!text || !value)
         return SYM_E_ARGUMENT;
-    return quinar::Evaluator(quinar::TheStore(), text).Run(value);
+    return quinar::Deliver(quinar::Symbols().Evaluate(text), value);
 }

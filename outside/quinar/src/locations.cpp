@@ -3,6 +3,7 @@
 // range, kept in one piece table and one byte pool for the whole store.
 #include <algorithm>
 
+#include "boundary.h"
 #include "store.h"
 
 namespace quinar {
@@ -17,10 +18,9 @@ bool Covers(const LocationPiece& p, uint32_t pc)
 
 }  // namespace
 
-SymResult Store::SetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count)
+SymResult Store::SetLocationList(uint32_t handle, std::span<const SymLocationPiece> pieces)
 {
-    if (count != 0 && !pieces)
-        return SYM_E_ARGUMENT;
+    const auto count = static_cast<uint32_t>(pieces.size());
     LocationRef* ref = nullptr;
     if (handle == 0) {
         if (openFunctions_.empty())
@@ -68,22 +68,43 @@ SymLocationPiece Store::Piece(const LocationRef& ref, uint32_t n) const
     return {p.low, p.high, p.length ? locationBytes_.data() + p.offset : nullptr, p.length};
 }
 
-SymResult Store::FunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, std::string* name) const
+Result<FunctionVariable> Store::FunctionVariableAt(uint32_t function, uint32_t n) const
 {
     uint32_t at = functionHandles_.PositionIn(function, functions_);
     if (at == kNone)
-        return SYM_E_BAD_HANDLE;
+        return {SYM_E_BAD_HANDLE, {}};
     const uint32_t scope = functions_[at].scope;
     for (uint32_t v = scopes_[scope].firstVar; v != kNone; v = variables_[v].nextInScope) {
         if (n-- > 0)
             continue;
-        if (variable)
-            *variable = variableHandles_.HandleOf(v);
-        if (name)
-            *name = variables_[v].name;
-        return SYM_OK;
+        return {SYM_OK, {variableHandles_.HandleOf(v), variables_[v].name}};
     }
-    return SYM_E_NOT_FOUND;
+    return {SYM_E_NOT_FOUND, {}};
+}
+
+Result<SymLocationPiece> SymbolStore::LocationPiece(uint32_t handle, uint32_t n) const
+{
+    const Store& s = TheStore();
+    const LocationRef* ref = s.LocationOf(handle);
+    if (!ref)
+        return {SYM_E_BAD_HANDLE, {}};
+    if (!ref->stored || n >= ref->count)
+        return {SYM_E_NOT_FOUND, {}};
+    return {SYM_OK, s.Piece(*ref, n)};
+}
+
+Result<std::span<const uint8_t>> SymbolStore::LocationAt(uint32_t handle, uint32_t pc) const
+{
+    const Store& s = TheStore();
+    const LocationRef* ref = s.LocationOf(handle);
+    if (!ref)
+        return {SYM_E_BAD_HANDLE, {}};
+    for (uint32_t n = 0; ref->stored && n < ref->count; ++n) {
+        SymLocationPiece p = s.Piece(*ref, n);
+        if (Covers({p.low, p.high, 0, 0}, pc))
+            return {SYM_OK, {p.expr, p.length}};
+    }
+    return {SYM_E_NOT_FOUND, {}};
 }
 
 }  // namespace quinar
@@ -94,51 +115,36 @@ extern "C" {
 
 SymResult SymSetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count)
 {
-    return TheStore().SetLocationList(handle, pieces, count);
+    if (count != 0 && !pieces)
+        return SYM_E_ARGUMENT;
+    return Symbols().SetLocationList(handle, {pieces, count});
 }
 
 SymResult SymGetLocationPiece(uint32_t handle, uint32_t n, SymLocationPiece* out)
 {
     if (!out)
         return SYM_E_ARGUMENT;
-    const LocationRef* ref = TheStore().LocationOf(handle);
-    if (!ref)
-        return SYM_E_BAD_HANDLE;
-    if (!ref->stored || n >= ref->count)
-        return SYM_E_NOT_FOUND;
-    *out = TheStore().Piece(*ref, n);
-    return SYM_OK;
+    return Deliver(Symbols().LocationPiece(handle, n), out);
 }
 
 SymResult SymGetLocationAt(uint32_t handle, uint32_t pc, const uint8_t** expr, uint32_t* length)
 {
-    const Store& s = TheStore();
-    const LocationRef* ref = s.LocationOf(handle);
-    if (!ref)
-        return SYM_E_BAD_HANDLE;
-    for (uint32_t n = 0; ref->stored && n < ref->count; ++n) {
-        SymLocationPiece p = s.Piece(*ref, n);
-        if (!Covers({p.low, p.high, 0, 0}, pc))
-            continue;
-        if (expr)
-            *expr = p.expr;
-        if (length)
-            *length = p.length;
-        return SYM_OK;
+    auto r = Symbols().LocationAt(handle, pc);
+    if (r) {
+        Put(expr, r->data());
+        Put(length, static_cast<uint32_t>(r->size()));
     }
-    return SYM_E_NOT_FOUND;
+    return r.status;
 }
 
 SymResult SymGetFunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, char* name)
 {
-    std::string text;
-    SymResult r = TheStore().FunctionVariable(function, n, variable, &text);
-    if (r == SYM_OK && name) {
-        size_t length = std::min<size_t>(text.size(), SYM_MEMBER_NAME_SIZE - 1);
-        std::copy_n(text.data(), length, name);
-        name[length] = '\0';
+    auto r = Symbols().FunctionVariableAt(function, n);
+    if (r) {
+        Put(variable, r->handle);
+        CopyText(name, SYM_MEMBER_NAME_SIZE, r->name);
     }
-    return r;
+    return r.status;
 }
 
 }  // extern "C"

@@ -58,13 +58,11 @@ void Store::FreeDerived()
     moduleNamesBuilt_ = false;
 }
 
-SymResult Store::CheckImageLoaded(const char* path, const ImageStamp* stamp)
+SymResult Store::CheckImageLoaded(std::string_view path, const ImageStamp& stamp)
 {
-    if (!path || !stamp)
-        return SYM_E_ARGUMENT;
     bool holdsSymbols =
         !modules_.empty() || !functions_.empty() || !labels_.empty() || !variables_.empty() || !dataLabels_.empty();
-    if (imageKnown_ && holdsSymbols && imagePath_ == path && imageStamp_ == *stamp)
+    if (imageKnown_ && holdsSymbols && imagePath_ == path && imageStamp_ == stamp)
         return SYM_S_IMAGE_LOADED;
     // One image at a time: the symbols of another one (or of a changed file)
     // go before this one's are read.
@@ -72,7 +70,7 @@ SymResult Store::CheckImageLoaded(const char* path, const ImageStamp* stamp)
         Clear();
     imageKnown_ = true;
     imagePath_ = path;
-    imageStamp_ = *stamp;
+    imageStamp_ = stamp;
     return SYM_OK;
 }
 
@@ -87,22 +85,20 @@ void Store::EndLoad()
     BuildModuleNames();
 }
 
-void Store::LoadCounts(uint32_t* a, uint32_t* b, uint32_t* c, uint32_t* d) const
+LoadCounts Store::Counts() const
 {
     auto count = [](size_t n) { return static_cast<uint32_t>(std::min<size_t>(n, 0xFFFFFFFFu)); };
-    if (a)
-        *a = count(modules_.size() + functions_.size() + labels_.size() + dataLabels_.size() + variables_.size());
-    if (b)
-        *b = count(modules_.size());
-    if (c)
-        *c = count(functions_.size());
-    if (d)
-        *d = count(lineTables_.rows.size());
+    LoadCounts c;
+    c.items = count(modules_.size() + functions_.size() + labels_.size() + dataLabels_.size() + variables_.size());
+    c.modules = count(modules_.size());
+    c.functions = count(functions_.size());
+    c.lineRows = count(lineTables_.rows.size());
+    return c;
 }
 
-void Store::AddSection(const char* name, uint32_t index, uint32_t attribute)
+void Store::AddSection(std::string_view name, uint32_t index, uint32_t attribute)
 {
-    sections_.push_back({name ? name : "", index, attribute});
+    sections_.push_back({std::string(name), index, attribute});
 }
 
 uint32_t Store::ModulePosition(uint32_t handle) const
@@ -111,12 +107,12 @@ uint32_t Store::ModulePosition(uint32_t handle) const
     return it == moduleByHandle_.end() ? kNone : it->second;
 }
 
-uint32_t Store::NewModule(uint32_t handle, const char* name)
+uint32_t Store::NewModule(uint32_t handle, std::string_view name)
 {
     uint32_t position = static_cast<uint32_t>(modules_.size());
     Module m;
     m.handle = handle;
-    m.name = name ? name : "";
+    m.name = name;
     modules_.push_back(std::move(m));
     moduleByHandle_[handle] = position;
     modules_[position].scope = NewScope(ScopeKind::Module, position, kNone);
@@ -124,40 +120,34 @@ uint32_t Store::NewModule(uint32_t handle, const char* name)
     return position;
 }
 
-void Store::ApplyDesc(Module& m, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position, uint32_t kind)
+void Store::ApplyDesc(Module& m, const ModuleOpening& how)
 {
-    if (stamp)
-        m.stamp = *stamp;
-    m.position = position;
-    m.kind = kind;
-    if (desc) {
-        m.section = desc->section;
-        GrowRange(m, desc->start, desc->end);
+    if (how.stamp)
+        m.stamp = *how.stamp;
+    m.position = how.position;
+    m.kind = how.kind;
+    if (how.range) {
+        m.section = how.range->section;
+        GrowRange(m, how.range->start, how.range->end);
     }
 }
 
-SymResult Store::OpenModule(const char* name, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position,
-                            uint32_t kind, uint32_t* handle)
+Result<uint32_t> Store::OpenModule(std::string_view name, const ModuleOpening& how)
 {
-    if (!handle)
-        return SYM_E_ARGUMENT;
-    *handle = 0;
-    if (!name || !*name)
-        return SYM_S_MODULE_NO_HANDLE;
+    if (name.empty())
+        return {SYM_S_MODULE_NO_HANDLE, 0};
     CloseModule();
     uint32_t serial = nextModuleSerial_++;
     if (nextModuleSerial_ > kSerialMask)
         nextModuleSerial_ = 1;
     uint32_t h = MakeHandle(SYM_KIND_MODULE, serial);
     uint32_t at = NewModule(h, name);
-    ApplyDesc(modules_[at], stamp, desc, position, kind);
+    ApplyDesc(modules_[at], how);
     currentModule_ = lastModule_ = at;
-    *handle = h;
-    return SYM_OK;
+    return {SYM_OK, h};
 }
 
-SymResult Store::ReopenModule(uint32_t handle, const char* name, const ImageStamp* stamp, const SymModuleDesc* desc,
-                              uint32_t position, uint32_t kind)
+SymResult Store::ReopenModule(uint32_t handle, std::string_view name, const ModuleOpening& how)
 {
     if (KindOf(handle) != SYM_KIND_MODULE || SerialOf(handle) == 0)
         return SYM_E_BAD_HANDLE;
@@ -170,9 +160,9 @@ SymResult Store::ReopenModule(uint32_t handle, const char* name, const ImageStam
     } else {
         ++modules_[at].reopenCount;
     }
-    if (name && *name && modules_[at].name.empty())
+    if (!name.empty() && modules_[at].name.empty())
         modules_[at].name = name;
-    ApplyDesc(modules_[at], stamp, desc, position, kind);
+    ApplyDesc(modules_[at], how);
     currentModule_ = lastModule_ = at;
     return SYM_OK;
 }
@@ -252,13 +242,13 @@ SymResult Store::SetRange(const SymRange& range, uint32_t handle)
     return r;
 }
 
-SymResult Store::SetModuleAttr(uint32_t handle, const char* text)
+SymResult Store::SetModuleAttr(uint32_t handle, std::string_view text)
 {
     uint32_t at = ModulePosition(handle);
     if (at == kNone)
         return SYM_E_BAD_HANDLE;
     Module& m = modules_[at];
-    m.attr = text ? text : "";
+    m.attr = text;
     if (m.attr.empty())
         return SYM_OK;
     for (uint32_t file : m.files) {
@@ -284,19 +274,17 @@ SymResult Store::SetModuleAttr(uint32_t handle, const char* text)
     return SYM_OK;
 }
 
-SymResult Store::AddModuleByName(const char* name, uint32_t value)
+SymResult Store::AddModuleByName(std::string_view name, uint32_t value)
 {
-    if (!name || !*name)
+    if (name.empty())
         return SYM_E_ARGUMENT;
     if (currentModule_ != kNone) {
-        labels_.push_back({name, value, currentModule_});
+        labels_.push_back({std::string(name), value, currentModule_});
         names_.Add(name, {SYM_KIND_LABEL, static_cast<uint32_t>(labels_.size() - 1)});
         TouchSymbols();
         return SYM_OK;
     }
-    uint32_t handle = 0;
-    SymModuleDesc desc{0, kNoRangeStart, 0};
-    return OpenModule(name, nullptr, &desc, value, 0, &handle);
+    return OpenModule(name, {std::nullopt, SymModuleDesc{0, kNoRangeStart, 0}, value, 0}).status;
 }
 
 uint32_t Store::FileOfKey(uint32_t key) const
@@ -328,18 +316,15 @@ std::string Store::FileName(uint32_t file) const
     return f.name.empty() ? modules_[f.module].name : f.name;
 }
 
-SymResult Store::SourceNameOfKey(uint32_t key, std::string* name) const
+Result<std::string> Store::SourceNameOfKey(uint32_t key) const
 {
     uint32_t file = FileOfKey(key);
-    if (file != kNone) {
-        *name = FileName(file);
-        return SYM_OK;
-    }
+    if (file != kNone)
+        return {SYM_OK, FileName(file)};
     uint32_t at = ModulePosition(key);
     if (at == kNone)
-        return SYM_E_BAD_HANDLE;
-    *name = modules_[at].name;
-    return SYM_OK;
+        return {SYM_E_BAD_HANDLE, {}};
+    return {SYM_OK, modules_[at].name};
 }
 
 void Store::BuildModuleNames()
@@ -372,11 +357,8 @@ void Store::BuildModuleNames()
     moduleNamesBuilt_ = true;
 }
 
-SymResult Store::FindModuleByFile(std::string_view fileName, uint32_t n, uint32_t* key)
+Result<uint32_t> Store::FindModuleByFile(std::string_view fileName, uint32_t n)
 {
-    if (!key)
-        return SYM_E_ARGUMENT;
-    *key = 0;
     BuildModuleNames();
     std::string folded = FoldCase(FilePart(fileName));
     std::vector<uint32_t> matches;
@@ -390,9 +372,8 @@ SymResult Store::FindModuleByFile(std::string_view fileName, uint32_t n, uint32_
                     matches.push_back(k);
     }
     if (n >= matches.size())
-        return SYM_E_NOT_FOUND;
-    *key = matches[n];
-    return SYM_OK;
+        return {SYM_E_NOT_FOUND, 0};
+    return {SYM_OK, matches[n]};
 }
 
 }  // namespace quinar

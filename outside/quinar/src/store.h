@@ -18,6 +18,7 @@
 #include "handles.h"
 #include "line_index.h"
 #include "name_index.h"
+#include "quinar/symbol_store.h"
 #include "range_index.h"
 #include "type_table.h"
 
@@ -133,22 +134,20 @@ public:
 
     // Load
     void Clear();
-    SymResult CheckImageLoaded(const char* path, const ImageStamp* stamp);
+    SymResult CheckImageLoaded(std::string_view path, const ImageStamp& stamp);
     void EndLoad();
-    void LoadCounts(uint32_t* a, uint32_t* b, uint32_t* c, uint32_t* d) const;
-    void AddSection(const char* name, uint32_t index, uint32_t attribute);
+    LoadCounts Counts() const;
+    void AddSection(std::string_view name, uint32_t index, uint32_t attribute);
     const std::vector<Section>& Sections() const { return sections_; }
 
     // Modules
-    SymResult OpenModule(const char* name, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position,
-                         uint32_t kind, uint32_t* handle);
-    SymResult ReopenModule(uint32_t handle, const char* name, const ImageStamp* stamp, const SymModuleDesc* desc,
-                           uint32_t position, uint32_t kind);
+    Result<uint32_t> OpenModule(std::string_view name, const ModuleOpening& how);
+    SymResult ReopenModule(uint32_t handle, std::string_view name, const ModuleOpening& how);
     SymResult MarkNameShared(uint32_t handle);
     void CloseModule();
     SymResult SetRange(const SymRange& range, uint32_t handle);
-    SymResult SetModuleAttr(uint32_t handle, const char* text);
-    SymResult AddModuleByName(const char* name, uint32_t value);
+    SymResult SetModuleAttr(uint32_t handle, std::string_view text);
+    SymResult AddModuleByName(std::string_view name, uint32_t value);
     uint32_t ModulePosition(uint32_t handle) const;  // kNone when unknown
     const std::vector<Module>& Modules() const { return modules_; }
     const std::vector<SourceFile>& Files() const { return files_; }
@@ -158,9 +157,9 @@ public:
     bool IsModuleOrSourceKey(uint32_t key) const;
     uint32_t KeyOfFile(uint32_t file) const;
     std::string FileName(uint32_t file) const;
-    SymResult SourceNameOfKey(uint32_t key, std::string* name) const;
+    Result<std::string> SourceNameOfKey(uint32_t key) const;
     // Module or source key of the n-th source file matching a file name.
-    SymResult FindModuleByFile(std::string_view fileName, uint32_t n, uint32_t* key);
+    Result<uint32_t> FindModuleByFile(std::string_view fileName, uint32_t n);
 
     // Lines
     SymResult BeginLineTable(uint32_t key);
@@ -171,28 +170,25 @@ public:
     const LineTables& LineRows() const { return lineTables_; }
 
     // Symbols
-    SymResult AddPublicSymbol(const char* name, bool isStatic, const SymModuleDesc* range, uint32_t procType);
+    SymResult AddPublicSymbol(std::string_view name, bool isStatic, const SymModuleDesc& range, uint32_t procType);
     SymResult EndSymbolBlock();
-    SymResult AddVariable(const char* name, uint32_t type, uint32_t storage, bool isRegister, const uint32_t* location,
-                          bool constVolatile, uint32_t mode, uint32_t* handle);
-    void AddLabel(const char* name, uint32_t value);
-    void AddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section, uint32_t address2);
-    SymResult LookupNamedSymbol(uint32_t scope, std::string_view name, uint32_t* handle) const;
+    Result<uint32_t> AddVariable(const VariableEntry& entry);
+    void AddLabel(std::string_view name, uint32_t value);
+    void AddDataLabel(uint32_t address, std::string_view name, uint32_t type, uint32_t section, uint32_t address2);
+    Result<uint32_t> LookupNamedSymbol(uint32_t scope, std::string_view name) const;
     // Location descriptions (locations.cpp).
-    SymResult SetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count);
+    SymResult SetLocationList(uint32_t handle, std::span<const SymLocationPiece> pieces);
     // The stored description of a variable or function handle; null when
     // the handle names neither.
     const LocationRef* LocationOf(uint32_t handle) const;
     SymLocationPiece Piece(const LocationRef& ref, uint32_t n) const;
-    SymResult FunctionVariable(uint32_t function, uint32_t n, uint32_t* variable, std::string* name) const;
+    Result<FunctionVariable> FunctionVariableAt(uint32_t function, uint32_t n) const;
     // Position of the first function of that name (via the function-name
     // map as well); kNone when none.
     uint32_t FindFunction(std::string_view name) const;
-    void AddFuncName(const char* signature, const char* name);
+    void AddFuncName(std::string_view signature, std::string_view name);
     void ClearFuncNames() { funcNames_.clear(); }
-    SymResult Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start, uint32_t* end,
-                      uint32_t* attribute, uint32_t* type, uint32_t* size, uint32_t* flags, uint32_t* location,
-                      uint32_t* scope);
+    Result<SymbolDetails> Details(uint32_t handle);
     const std::vector<Function>& Functions() const { return functions_; }
     const std::vector<Variable>& Variables() const { return variables_; }
     const std::vector<Scope>& Scopes() const { return scopes_; }
@@ -228,8 +224,8 @@ public:
     void FreeDerived();
 
 private:
-    uint32_t NewModule(uint32_t handle, const char* name);
-    void ApplyDesc(Module& m, const ImageStamp* stamp, const SymModuleDesc* desc, uint32_t position, uint32_t kind);
+    uint32_t NewModule(uint32_t handle, std::string_view name);
+    void ApplyDesc(Module& m, const ModuleOpening& how);
     // Widens a module's range to cover [start, end]; no range (start
     // 0xFFFFFFFF or above end) changes nothing.
     void GrowRange(Module& m, uint32_t start, uint32_t end);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "boundary.h"
 #include "expressions.h"
 
 namespace quinar {
@@ -203,6 +204,44 @@ SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* 
     return search(false) ? SYM_OK : SYM_E_NOT_FOUND;
 }
 
+Result<uint32_t> SymbolStore::FindSymbol(uint32_t scope, std::string_view name)
+{
+    uint32_t handle = 0;
+    SymResult r = quinar::FindSymbol(TheStore(), scope, name, &handle, nullptr);
+    return {r, r == SYM_OK ? handle : 0};
+}
+
+Result<SymSymbolInfo> SymbolStore::SymbolInfo(uint32_t handle)
+{
+    if (uint32_t id = 0; RegisterOf(handle, &id))
+        return {SYM_OK, {SYM_KIND_REGISTER, {id, SYM_SPACE_REGISTER}, 0, 4, 0, 0}};
+    auto d = TheStore().Details(handle);
+    if (!d)
+        return {d.status, {}};
+    ADDR address{d->start, ADDR_SPACE_TARGET};
+    if (d->kind == SYM_KIND_VARIABLE && (d->attribute == SYM_ATTR_FRAME || d->attribute == SYM_ATTR_REGISTER))
+        address = {d->location, AddressSpaceOf(d->attribute)};
+    return {SYM_OK, {d->kind, address, d->type, d->size, d->module, d->scope}};
+}
+
+Result<std::string> SymbolStore::SymbolName(uint32_t handle) const
+{
+    const Store& s = TheStore();
+    uint32_t at = kNone;
+    uint32_t id = 0;
+    auto named = [](std::string_view name) { return Result<std::string>{SYM_OK, std::string(name)}; };
+    const Result<std::string> bad{SYM_E_BAD_HANDLE, {}};
+    switch (KindOf(handle)) {
+    case SYM_KIND_REGISTER: return RegisterOf(handle, &id) ? named(RegisterName(id)) : bad;
+    case SYM_KIND_MODULE: return (at = s.ModulePosition(handle)) == kNone ? bad : named(s.Modules()[at].name);
+    case SYM_KIND_FUNCTION: return (at = s.FunctionPosition(handle)) == kNone ? bad : named(s.Functions()[at].name);
+    case SYM_KIND_VARIABLE: return (at = s.VariablePosition(handle)) == kNone ? bad : named(s.Variables()[at].name);
+    case SYM_KIND_LABEL: return (at = s.LabelPosition(handle)) == kNone ? bad : named(s.Labels()[at].name);
+    case SYM_KIND_DATA_LABEL: return (at = s.DataLabelPosition(handle)) == kNone ? bad : named(s.DataLabels()[at].name);
+    default: return bad;
+    }
+}
+
 }  // namespace quinar
 
 using namespace quinar;
@@ -213,27 +252,16 @@ SymResult SymFindSymbolByName(uint32_t scope, const char* name, uint32_t* handle
 {
     if (!name || !handle)
         return SYM_E_ARGUMENT;
-    return FindSymbol(TheStore(), scope, name, handle);
+    auto r = Symbols().FindSymbol(scope, name);
+    *handle = r.value;
+    return r.status;
 }
 
 SymResult SymGetSymbolInfo(uint32_t handle, SymSymbolInfo* info)
 {
     if (!info)
         return SYM_E_ARGUMENT;
-    if (uint32_t id = 0; RegisterOf(handle, &id)) {
-        *info = {SYM_KIND_REGISTER, {id, SYM_SPACE_REGISTER}, 0, 4, 0, 0};
-        return SYM_OK;
-    }
-    uint32_t kind = 0, module = 0, start = 0, end = 0, attribute = 0, type = 0, size = 0, location = 0, scope = 0;
-    if (SymResult r = TheStore().Details(handle, &kind, &module, &start, &end, &attribute, &type, &size, nullptr,
-                                         &location, &scope);
-        r != SYM_OK)
-        return r;
-    ADDR address{start, ADDR_SPACE_TARGET};
-    if (kind == SYM_KIND_VARIABLE && (attribute == SYM_ATTR_FRAME || attribute == SYM_ATTR_REGISTER))
-        address = {location, SymGetAddrSpace(attribute)};
-    *info = {kind, address, type, size, module, scope};
-    return SYM_OK;
+    return Deliver(Symbols().SymbolInfo(handle), info);
 }
 
 SymResult SymGetSymbolName(uint32_t handle, char* buffer, uint32_t size)
@@ -241,47 +269,10 @@ SymResult SymGetSymbolName(uint32_t handle, char* buffer, uint32_t size)
     if (!buffer || size == 0)
         return SYM_E_ARGUMENT;
     buffer[0] = '\0';
-    const Store& s = TheStore();
-    std::string_view name;
-    uint32_t at = kNone;
-    uint32_t id = 0;
-    switch (KindOf(handle)) {
-    case SYM_KIND_REGISTER:
-        if (!RegisterOf(handle, &id))
-            return SYM_E_BAD_HANDLE;
-        name = RegisterName(id);
-        break;
-    case SYM_KIND_MODULE:
-        if ((at = s.ModulePosition(handle)) == kNone)
-            return SYM_E_BAD_HANDLE;
-        name = s.Modules()[at].name;
-        break;
-    case SYM_KIND_FUNCTION:
-        if ((at = s.FunctionPosition(handle)) == kNone)
-            return SYM_E_BAD_HANDLE;
-        name = s.Functions()[at].name;
-        break;
-    case SYM_KIND_VARIABLE:
-        if ((at = s.VariablePosition(handle)) == kNone)
-            return SYM_E_BAD_HANDLE;
-        name = s.Variables()[at].name;
-        break;
-    case SYM_KIND_LABEL:
-        if ((at = s.LabelPosition(handle)) == kNone)
-            return SYM_E_BAD_HANDLE;
-        name = s.Labels()[at].name;
-        break;
-    case SYM_KIND_DATA_LABEL:
-        if ((at = s.DataLabelPosition(handle)) == kNone)
-            return SYM_E_BAD_HANDLE;
-        name = s.DataLabels()[at].name;
-        break;
-    default: return SYM_E_BAD_HANDLE;
-    }
-    const size_t n = std::min<size_t>(name.size(), size - 1);
-    std::memcpy(buffer, name.data(), n);
-    buffer[n] = '\0';
-    return SYM_OK;
+    auto r = Symbols().SymbolName(handle);
+    if (r)
+        CopyText(buffer, size, r.value);
+    return r.status;
 }
 
 }  // extern "C"

@@ -26,15 +26,13 @@ void Store::CloseOpenFunctions()
     openFunctions_.clear();
 }
 
-SymResult Store::AddPublicSymbol(const char* name, bool isStatic, const SymModuleDesc* range, uint32_t procType)
+SymResult Store::AddPublicSymbol(std::string_view name, bool isStatic, const SymModuleDesc& range, uint32_t procType)
 {
-    if (!name || !range)
-        return SYM_E_ARGUMENT;
     // A reader that failed inside a function leaves its block open; a new
     // function outside the open one's range cannot be nested in it.
     while (!openFunctions_.empty()) {
         const Function& outer = functions_[openFunctions_.back()];
-        if (outer.start <= range->start && range->start <= outer.end)
+        if (outer.start <= range.start && range.start <= outer.end)
             break;
         openFunctions_.pop_back();
     }
@@ -42,9 +40,9 @@ SymResult Store::AddPublicSymbol(const char* name, bool isStatic, const SymModul
     Function f;
     f.name = name;
     f.module = currentModule_;
-    f.section = range->section;
-    f.start = range->start;
-    f.end = range->end;
+    f.section = range.section;
+    f.start = range.start;
+    f.end = range.end;
     f.procType = procType;
     f.isStatic = isStatic;
     uint32_t parentScope = CurrentScope();
@@ -64,26 +62,22 @@ SymResult Store::EndSymbolBlock()
     return SYM_OK;
 }
 
-SymResult Store::AddVariable(const char* name, uint32_t type, uint32_t storage, bool isRegister,
-                             const uint32_t* location, bool constVolatile, uint32_t mode, uint32_t* handle)
+Result<uint32_t> Store::AddVariable(const VariableEntry& entry)
 {
-    if (!name)
-        return SYM_E_ARGUMENT;
-    if (handle)
-        *handle = 0;
+    const uint32_t type = entry.type;
+    const uint32_t storage = entry.storage;
     // The DWARF 1 reader retries a variable whose type it had not built yet.
     if (type != 0 && !types_.Known(type))
-        return SYM_E_NO_TYPE;
+        return {SYM_E_NO_TYPE, 0};
 
     Variable v;
-    v.name = name;
+    v.name = entry.name;
     v.type = type;
     v.storage = storage;
-    v.isRegister = isRegister;
-    v.constVolatile = constVolatile;
-    v.mode = mode;
-    if (location)
-        std::memcpy(v.location, location, sizeof v.location);
+    v.isRegister = entry.isRegister;
+    v.constVolatile = entry.constVolatile;
+    v.mode = entry.mode;
+    std::copy(entry.location.begin(), entry.location.end(), v.location);
     v.module = currentModule_;
     if (storage == SYM_STORAGE_EXTERNAL || openFunctions_.empty()) {
         v.scope = currentModule_ == kNone ? kNone : modules_[currentModule_].scope;
@@ -115,11 +109,8 @@ SymResult Store::AddVariable(const char* name, uint32_t type, uint32_t storage, 
             if (same(variables_[at]))
                 found = at;
     }
-    if (found != kNone) {
-        if (handle)
-            *handle = variableHandles_.HandleOf(found);
-        return SYM_S_VARIABLE_ACCEPTED;
-    }
+    if (found != kNone)
+        return {SYM_S_VARIABLE_ACCEPTED, variableHandles_.HandleOf(found)};
 
     uint32_t position = static_cast<uint32_t>(variables_.size());
     variables_.push_back(std::move(v));
@@ -136,30 +127,26 @@ SymResult Store::AddVariable(const char* name, uint32_t type, uint32_t storage, 
         names_.Add(added.name, {SYM_KIND_VARIABLE, position});
     if (added.HasAddress())
         TouchSymbols();
-    if (handle)
-        *handle = variableHandles_.HandleOf(position);
-    return SYM_OK;
+    return {SYM_OK, variableHandles_.HandleOf(position)};
 }
 
-void Store::AddLabel(const char* name, uint32_t value)
+void Store::AddLabel(std::string_view name, uint32_t value)
 {
-    labels_.push_back({name, value, currentModule_});
+    labels_.push_back({std::string(name), value, currentModule_});
     names_.Add(name, {SYM_KIND_LABEL, static_cast<uint32_t>(labels_.size() - 1)});
     TouchSymbols();
 }
 
-void Store::AddDataLabel(uint32_t address, const char* name, uint32_t type, uint32_t section, uint32_t address2)
+void Store::AddDataLabel(uint32_t address, std::string_view name, uint32_t type, uint32_t section, uint32_t address2)
 {
-    dataLabels_.push_back({name, address, type, section, address2, currentModule_});
+    dataLabels_.push_back({std::string(name), address, type, section, address2, currentModule_});
     names_.Add(name, {SYM_KIND_DATA_LABEL, static_cast<uint32_t>(dataLabels_.size() - 1)});
     TouchSymbols();
 }
 
-SymResult Store::LookupNamedSymbol(uint32_t scope, std::string_view name, uint32_t* handle) const
+Result<uint32_t> Store::LookupNamedSymbol(uint32_t scope, std::string_view name) const
 {
-    if (!handle)
-        return SYM_E_ARGUMENT;
-    *handle = 0;
+    uint32_t handle = 0;
     uint32_t module = kNone;
     switch (KindOf(scope)) {
     case SYM_KIND_MODULE: module = ModulePosition(scope); break;
@@ -194,16 +181,18 @@ SymResult Store::LookupNamedSymbol(uint32_t scope, std::string_view name, uint32
                 return false;
             if (inModuleOnly && owner != module)
                 return false;
-            *handle = ref.kind == SYM_KIND_FUNCTION ? functionHandles_.HandleOf(ref.position)
-                                                    : variableHandles_.HandleOf(ref.position);
+            handle = ref.kind == SYM_KIND_FUNCTION ? functionHandles_.HandleOf(ref.position)
+                                                   : variableHandles_.HandleOf(ref.position);
             found = true;
             return !inModuleOnly;
         });
         return found;
     };
     if (module != kNone && search(true))
-        return SYM_OK;
-    return search(false) ? SYM_OK : SYM_E_NOT_FOUND;
+        return {SYM_OK, handle};
+    if (search(false))
+        return {SYM_OK, handle};
+    return {SYM_E_NOT_FOUND, 0};
 }
 
 uint32_t Store::FindFunction(std::string_view name) const
@@ -228,27 +217,22 @@ uint32_t Store::FindFunction(std::string_view name) const
     return byName(it->second);
 }
 
-void Store::AddFuncName(const char* signature, const char* name)
+void Store::AddFuncName(std::string_view signature, std::string_view name)
 {
-    if (!signature || !name || !*signature || !*name)
+    if (signature.empty() || name.empty())
         return;
     funcNames_[FoldCase(signature)] = name;
 }
 
-SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint32_t* start, uint32_t* end,
-                         uint32_t* attribute, uint32_t* type, uint32_t* size, uint32_t* flags, uint32_t* location,
-                         uint32_t* scope)
+Result<SymbolDetails> Store::Details(uint32_t handle)
 {
-    struct Out {
-        uint32_t kind = 0, module = 0, start = 0, end = 0, attribute = 0, type = 0, size = 0, flags = 0, location = 0,
-                 scope = 0;
-    } o;
+    SymbolDetails o;
     auto moduleHandle = [&](uint32_t position) { return position == kNone ? 0u : modules_[position].handle; };
     switch (KindOf(handle)) {
     case SYM_KIND_MODULE: {
         uint32_t at = ModulePosition(handle);
         if (at == kNone)
-            return SYM_E_BAD_HANDLE;
+            return {SYM_E_BAD_HANDLE, {}};
         const Module& m = modules_[at];
         o.kind = SYM_KIND_MODULE;
         o.module = m.handle;
@@ -262,7 +246,7 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
     case SYM_KIND_FUNCTION: {
         uint32_t at = functionHandles_.PositionIn(handle, functions_);
         if (at == kNone)
-            return SYM_E_BAD_HANDLE;
+            return {SYM_E_BAD_HANDLE, {}};
         const Function& f = functions_[at];
         o.kind = SYM_KIND_FUNCTION;
         o.module = moduleHandle(f.module != kNone ? f.module : ModuleAt(f.start));
@@ -279,7 +263,7 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
     case SYM_KIND_VARIABLE: {
         uint32_t at = variableHandles_.PositionIn(handle, variables_);
         if (at == kNone)
-            return SYM_E_BAD_HANDLE;
+            return {SYM_E_BAD_HANDLE, {}};
         const Variable& v = variables_[at];
         o.kind = SYM_KIND_VARIABLE;
         o.module = moduleHandle(v.module);
@@ -297,7 +281,7 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
     case SYM_KIND_LABEL: {
         uint32_t at = labelHandles_.PositionIn(handle, labels_);
         if (at == kNone)
-            return SYM_E_BAD_HANDLE;
+            return {SYM_E_BAD_HANDLE, {}};
         const Label& l = labels_[at];
         o.kind = SYM_KIND_LABEL;
         o.module = moduleHandle(l.module);
@@ -308,7 +292,7 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
     case SYM_KIND_DATA_LABEL: {
         uint32_t at = dataLabelHandles_.PositionIn(handle, dataLabels_);
         if (at == kNone)
-            return SYM_E_BAD_HANDLE;
+            return {SYM_E_BAD_HANDLE, {}};
         const DataLabel& d = dataLabels_[at];
         o.kind = SYM_KIND_DATA_LABEL;
         o.module = moduleHandle(d.module);
@@ -319,29 +303,9 @@ SymResult Store::Details(uint32_t handle, uint32_t* kind, uint32_t* module, uint
         o.location = d.section;
         break;
     }
-    default: return SYM_E_BAD_HANDLE;
+    default: return {SYM_E_BAD_HANDLE, {}};
     }
-    if (kind)
-        *kind = o.kind;
-    if (module)
-        *module = o.module;
-    if (start)
-        *start = o.start;
-    if (end)
-        *end = o.end;
-    if (attribute)
-        *attribute = o.attribute;
-    if (type)
-        *type = o.type;
-    if (size)
-        *size = o.size;
-    if (flags)
-        *flags = o.flags;
-    if (location)
-        *location = o.location;
-    if (scope)
-        *scope = o.scope;
-    return SYM_OK;
+    return {SYM_OK, o};
 }
 
 }  // namespace quinar

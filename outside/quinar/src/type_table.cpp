@@ -250,12 +250,12 @@ SymResult TypeTable::SetBitField(uint32_t index, const SymBitFieldInfo& info)
     return SYM_OK;
 }
 
-SymResult TypeTable::AddEnumConstant(uint32_t index, int32_t value, const char* name)
+SymResult TypeTable::AddEnumConstant(uint32_t index, int32_t value, std::string_view name)
 {
     TypeRecord* t = nullptr;
     if (SymResult r = Editable(index, t); r != SYM_OK)
         return r;
-    enums_.push_back({name ? name : "", value});
+    enums_.push_back({std::string(name), value});
     Chain(*t, enums_);
     return SYM_OK;
 }

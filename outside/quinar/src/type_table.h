@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -83,7 +84,7 @@ public:
     SymResult SetArrayDims(uint32_t index, const SymArrayDim& dim);
     SymResult AddMember(uint32_t index, const SymStructMember& member);
     SymResult SetBitField(uint32_t index, const SymBitFieldInfo& info);
-    SymResult AddEnumConstant(uint32_t index, int32_t value, const char* name);
+    SymResult AddEnumConstant(uint32_t index, int32_t value, std::string_view name);
     SymResult AddProcType(uint32_t index, uint32_t returnType, uint32_t parameterCount);
     SymResult AddProcParam(uint32_t index, uint32_t parameterType);
     SymResult AddClassSlot(uint32_t index, const SymClassSlot& slot);

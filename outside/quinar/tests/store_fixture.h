@@ -8,6 +8,7 @@
 #include <string>
 
 #include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "text_block.h"
 
 namespace quinar::test {

@@ -1,34 +1,13 @@
 // Symbols: functions and their blocks, variables and their scopes, labels,
 // look-ups by name and by address.
+#include <algorithm>
+#include <iterator>
+
+#include "handles.h"
 #include "store_fixture.h"
 
 namespace quinar::test {
 namespace {
-
-struct Details {
-    SymResult result;
-    uint32_t kind, module, start, end, attribute, type, size, flags, location, scope;
-};
-
-Details DetailsOf(uint32_t handle)
-{
-    Details d{};
-    d.result = SymGetSymbolDetails(handle, &d.kind, &d.module, &d.start, &d.end, &d.attribute, &d.type, &d.size,
-                                   &d.flags, &d.location, &d.scope);
-    return d;
-}
-
-struct AddrInfo {
-    SymResult result;
-    uint32_t module, kind, start, end, handle, offset;
-};
-
-AddrInfo InfoAt(uint32_t mode, uint32_t address)
-{
-    AddrInfo i{};
-    i.result = SymGetAddrInfo(mode, address, &i.module, &i.kind, &i.start, &i.end, &i.handle, &i.offset);
-    return i;
-}
 
 uint32_t Handle(const char* name, uint32_t scope = 0)
 {
@@ -82,34 +61,34 @@ TEST_F(SymbolsTest, CodeAddressesFindTheInnermostFunction)
                           {0x1BF, "inner", 0x180, 0x1BF}, {0x1C0, "main", 0x100, 0x1FF}, {0x1FF, "main", 0x100, 0x1FF}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.address);
-        AddrInfo i = InfoAt(SYM_ADDR_CODE, c.address);
-        ASSERT_EQ(i.result, SYM_OK);
-        EXPECT_EQ(i.kind, SYM_KIND_FUNCTION);
-        EXPECT_EQ(i.handle, Handle(c.function));
-        EXPECT_EQ(i.module, module);
-        EXPECT_EQ(i.start, c.start);
-        EXPECT_EQ(i.end, c.end);
-        EXPECT_EQ(i.offset, c.address - c.start);
+        auto i = Symbols().CodeAt(c.address);
+        ASSERT_EQ(i.status, SYM_OK);
+        EXPECT_EQ(i->kind, SYM_KIND_FUNCTION);
+        EXPECT_EQ(i->handle, Handle(c.function));
+        EXPECT_EQ(i->module, module);
+        EXPECT_EQ(i->start, c.start);
+        EXPECT_EQ(i->end, c.end);
+        EXPECT_EQ(i->offset, c.address - c.start);
     }
     // Past the functions, still in the module.
-    AddrInfo i = InfoAt(SYM_ADDR_CODE, 0x200);
-    ASSERT_EQ(i.result, SYM_OK);
-    EXPECT_EQ(i.kind, SYM_KIND_MODULE);
-    EXPECT_EQ(i.handle, module);
-    EXPECT_EQ(InfoAt(SYM_ADDR_CODE, 0x300).result, SYM_E_NOT_FOUND);
+    auto i = Symbols().CodeAt(0x200);
+    ASSERT_EQ(i.status, SYM_OK);
+    EXPECT_EQ(i->kind, SYM_KIND_MODULE);
+    EXPECT_EQ(i->handle, module);
+    EXPECT_EQ(Symbols().CodeAt(0x300).status, SYM_E_NOT_FOUND);
 }
 
 TEST_F(SymbolsTest, DataAddressesFindTheVariable)
 {
-    AddrInfo i = InfoAt(SYM_ADDR_DATA, 0x8002);
-    ASSERT_EQ(i.result, SYM_OK);
-    EXPECT_EQ(i.kind, SYM_KIND_VARIABLE);
-    EXPECT_EQ(i.handle, counter);
-    EXPECT_EQ(i.start, 0x8000u);
-    EXPECT_EQ(i.end, 0x8003u);
-    EXPECT_EQ(i.offset, 2u);
-    EXPECT_EQ(InfoAt(SYM_ADDR_DATA, 0x8013).handle, calls);
-    EXPECT_EQ(InfoAt(SYM_ADDR_DATA, 0x8004).result, SYM_E_NOT_FOUND);
+    auto i = Symbols().DataAt(0x8002);
+    ASSERT_EQ(i.status, SYM_OK);
+    EXPECT_EQ(i->kind, SYM_KIND_VARIABLE);
+    EXPECT_EQ(i->handle, counter);
+    EXPECT_EQ(i->start, 0x8000u);
+    EXPECT_EQ(i->end, 0x8003u);
+    EXPECT_EQ(i->offset, 2u);
+    EXPECT_EQ(Symbols().DataAt(0x8013)->handle, calls);
+    EXPECT_EQ(Symbols().DataAt(0x8004).status, SYM_E_NOT_FOUND);
 }
 
 TEST_F(SymbolsTest, VariablesKeepStorageLocationAndScope)
@@ -132,23 +111,23 @@ TEST_F(SymbolsTest, VariablesKeepStorageLocationAndScope)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Details d = DetailsOf(c.handle);
-        ASSERT_EQ(d.result, SYM_OK);
-        EXPECT_EQ(d.kind, SYM_KIND_VARIABLE);
-        EXPECT_EQ(d.module, module);
-        EXPECT_EQ(d.attribute, c.attribute);
-        EXPECT_EQ(SymGetAddrSpace(d.attribute), c.space);
-        EXPECT_EQ(d.location, c.location);
-        EXPECT_EQ(d.size, c.size);
-        EXPECT_EQ(d.flags, c.flags);
-        EXPECT_EQ(d.scope, c.scope);
+        auto d = Symbols().Details(c.handle);
+        ASSERT_EQ(d.status, SYM_OK);
+        EXPECT_EQ(d->kind, SYM_KIND_VARIABLE);
+        EXPECT_EQ(d->module, module);
+        EXPECT_EQ(d->attribute, c.attribute);
+        EXPECT_EQ(SymGetAddrSpace(d->attribute), c.space);
+        EXPECT_EQ(d->location, c.location);
+        EXPECT_EQ(d->size, c.size);
+        EXPECT_EQ(d->flags, c.flags);
+        EXPECT_EQ(d->scope, c.scope);
     }
     // An object's end minus its start is its size (the .symtab pass relies on it).
-    Details d = DetailsOf(counter);
-    EXPECT_EQ(d.end - d.start, 4u);
-    EXPECT_EQ(DetailsOf(innerFn).scope, mainFn);
-    EXPECT_EQ(DetailsOf(innerFn).attribute, SYM_ATTR_STATIC);
-    EXPECT_EQ(DetailsOf(mainFn).attribute, SYM_ATTR_EXTERNAL);
+    auto d = Symbols().Details(counter);
+    EXPECT_EQ(d->end - d->start, 4u);
+    EXPECT_EQ(Symbols().Details(innerFn)->scope, mainFn);
+    EXPECT_EQ(Symbols().Details(innerFn)->attribute, SYM_ATTR_STATIC);
+    EXPECT_EQ(Symbols().Details(mainFn)->attribute, SYM_ATTR_EXTERNAL);
 }
 
 TEST_F(SymbolsTest, LookupsByName)
@@ -207,7 +186,7 @@ TEST_F(StoreTest, VariableOfATypeNotBuiltYetIsRefused)
     SymTypeDesc desc{1, SYM_TYPE_STRUCT, 16, {"late"}, 1, 0};
     ASSERT_EQ(SymAddTypeRecord(type, &desc), SYM_OK);
     ASSERT_EQ(SymAddVariable("v", type, SYM_STORAGE_EXTERNAL, 0, at, 0, 1, &handle), SYM_OK);
-    EXPECT_EQ(DetailsOf(handle).size, 16u);
+    EXPECT_EQ(Symbols().Details(handle)->size, 16u);
     // Untyped variables are taken.
     EXPECT_EQ(SymAddVariable("w", 0, SYM_STORAGE_EXTERNAL, 0, at, 0, 1, &handle), SYM_OK);
 }
@@ -221,18 +200,18 @@ TEST_F(StoreTest, RangesSetLaterByHandle)
     uint32_t f = 0;
     ASSERT_EQ(SymLookupNamedSymbol(0, "f", &f), SYM_OK);
     SymEndSymbolBlock();
-    EXPECT_EQ(InfoAt(SYM_ADDR_CODE, 0x410).result, SYM_E_NOT_FOUND);
+    EXPECT_EQ(Symbols().CodeAt(0x410).status, SYM_E_NOT_FOUND);
     SymRange fRange{0x400, 0x43F, 1, 1};
     ASSERT_EQ(SymSetModuleRange(&fRange, f), SYM_OK);
-    EXPECT_EQ(InfoAt(SYM_ADDR_CODE, 0x410).handle, f);
+    EXPECT_EQ(Symbols().CodeAt(0x410)->handle, f);
 
     uint32_t v = 0;
     const uint32_t at[3] = {4, 0x9000, 0};
     ASSERT_EQ(SymAddVariable("buffer", 0, SYM_STORAGE_EXTERNAL, 0, at, 0, 1, &v), SYM_OK);
     SymRange vRange{0x9000, 0x9040, 1, 1};
     ASSERT_EQ(SymSetModuleRange(&vRange, v), SYM_OK);
-    EXPECT_EQ(InfoAt(SYM_ADDR_DATA, 0x903F).handle, v);
-    EXPECT_EQ(InfoAt(SYM_ADDR_DATA, 0x9040).result, SYM_E_NOT_FOUND);
+    EXPECT_EQ(Symbols().DataAt(0x903F)->handle, v);
+    EXPECT_EQ(Symbols().DataAt(0x9040).status, SYM_E_NOT_FOUND);
     EXPECT_EQ(SymSetModuleRange(&vRange, 0x4000FFFF), SYM_E_BAD_HANDLE);
 }
 
@@ -249,7 +228,7 @@ TEST_F(StoreTest, LookupInAModuleFindsTheFunctionJustAdded)
     ASSERT_EQ(SymLookupNamedSymbol(m, "draw", &second), SYM_OK);
     SymEndSymbolBlock();
     EXPECT_NE(first, second);
-    EXPECT_EQ(DetailsOf(second).start, 0x640u);
+    EXPECT_EQ(Symbols().Details(second)->start, 0x640u);
     ASSERT_EQ(SymLookupNamedSymbol(0, "draw", &any), SYM_OK);
     EXPECT_EQ(any, first);
 }
@@ -261,11 +240,11 @@ TEST_F(StoreTest, BlockLeftOpenByAFailedReaderDoesNotSwallowTheNext)
     AddFunction("b", 0x400, 0x4FF);
     uint32_t b = 0;
     ASSERT_EQ(SymLookupNamedSymbol(0, "b", &b), SYM_OK);
-    EXPECT_EQ(DetailsOf(b).scope, 0u);
+    EXPECT_EQ(Symbols().Details(b)->scope, 0u);
     const uint32_t at[3] = {static_cast<uint32_t>(-12), 0, 0};
     uint32_t local = 0;
     ASSERT_EQ(SymAddVariable("x", 8, SYM_STORAGE_LOCAL, 0, at, 0, 1, &local), SYM_OK);
-    EXPECT_EQ(DetailsOf(local).scope, b);
+    EXPECT_EQ(Symbols().Details(local)->scope, b);
 }
 
 TEST_F(StoreTest, MemberFunctionsByTheirSignature)
@@ -290,25 +269,25 @@ TEST_F(StoreTest, LabelsNameCodeWithoutFunctions)
     ASSERT_EQ(SymAddLabel("main", 0x1000), SYM_OK);
     ASSERT_EQ(SymEndLoad(), SYM_OK);
 
-    AddrInfo i = InfoAt(SYM_ADDR_CODE, 0x1004);
-    ASSERT_EQ(i.result, SYM_OK);
-    EXPECT_EQ(i.kind, SYM_KIND_LABEL);
-    EXPECT_EQ(i.start, 0x1000u);
-    EXPECT_EQ(i.offset, 4u);
+    auto i = Symbols().CodeAt(0x1004);
+    ASSERT_EQ(i.status, SYM_OK);
+    EXPECT_EQ(i->kind, SYM_KIND_LABEL);
+    EXPECT_EQ(i->start, 0x1000u);
+    EXPECT_EQ(i->offset, 4u);
     uint32_t boot = 0;
     ASSERT_EQ(SymGetModuleHandle(0, &boot), SYM_OK);
-    EXPECT_EQ(i.module, boot);
-    EXPECT_EQ(DetailsOf(i.handle).kind, SYM_KIND_LABEL);
-    EXPECT_EQ(InfoAt(SYM_ADDR_CODE, 0x10).start, 0u);
+    EXPECT_EQ(i->module, boot);
+    EXPECT_EQ(Symbols().Details(i->handle)->kind, SYM_KIND_LABEL);
+    EXPECT_EQ(Symbols().CodeAt(0x10)->start, 0u);
     // A label is no function.
     EXPECT_EQ(SymCheckFunctionName("#main"), SYM_E_NOT_FOUND);
 
     ASSERT_EQ(SymAddDataLabel(0x2000, "table", 9, 3, 0x2000), SYM_OK);
-    i = InfoAt(SYM_ADDR_DATA, 0x2000);
-    ASSERT_EQ(i.result, SYM_OK);
-    EXPECT_EQ(i.kind, SYM_KIND_DATA_LABEL);
-    EXPECT_EQ(i.end, 0x2003u);
-    EXPECT_EQ(DetailsOf(i.handle).location, 3u);
+    i = Symbols().DataAt(0x2000);
+    ASSERT_EQ(i.status, SYM_OK);
+    EXPECT_EQ(i->kind, SYM_KIND_DATA_LABEL);
+    EXPECT_EQ(i->end, 0x2003u);
+    EXPECT_EQ(Symbols().Details(i->handle)->location, 3u);
 }
 
 TEST_F(StoreTest, ModuleCalls)
@@ -324,16 +303,51 @@ TEST_F(StoreTest, ModuleCalls)
     // Handle 0 stands for the module closed last.
     SymRange range{0x100, 0x2FF, 1, 1};
     ASSERT_EQ(SymSetModuleRange(&range, 0), SYM_OK);
-    EXPECT_EQ(DetailsOf(a).end, 0x2FFu);
+    EXPECT_EQ(Symbols().Details(a)->end, 0x2FFu);
     ASSERT_EQ(SymAddModuleOpenByDescNew(a, "a", &kStamp, &desc, 0, 1, 0), SYM_OK);
     ASSERT_EQ(UpdateModuleReopenStatus(a), SYM_OK);
-    EXPECT_EQ(DetailsOf(a).flags, 3u);
+    EXPECT_EQ(Symbols().Details(a)->flags, 3u);
     EXPECT_EQ(SymAddModuleOpenByDescNew(0, "a", &kStamp, &desc, 0, 1, 0), SYM_E_BAD_HANDLE);
     EXPECT_EQ(UpdateModuleReopenStatus(0x1FFFFFFF), SYM_E_BAD_HANDLE);
     uint32_t count = 0;
     ASSERT_EQ(SymGetModuleCount(&count), SYM_OK);
     EXPECT_EQ(count, 1u);
     EXPECT_EQ(SymGetModuleHandle(1, &handle), SYM_E_NOT_FOUND);
+}
+
+// The entry points hand over what the typed store answers: every
+// out-pointer filled on success, none touched on failure, null ones skipped.
+TEST_F(SymbolsTest, EntryPointsForwardTheTypedAnswers)
+{
+    const uint32_t bogus = MakeHandle(SYM_KIND_VARIABLE, 0x0FFFFFF);
+    for (uint32_t handle : {module, Handle("main"), Handle("inner"), counter, argc, fast, bogus, 0u}) {
+        SCOPED_TRACE(testing::Message() << std::hex << handle);
+        const auto typed = Symbols().Details(handle);
+        uint32_t w[10];
+        std::fill(std::begin(w), std::end(w), 0xA5A5A5A5u);
+        ASSERT_EQ(SymGetSymbolDetails(handle, &w[0], &w[1], &w[2], &w[3], &w[4], &w[5], &w[6], &w[7], &w[8], &w[9]),
+                  typed.status);
+        const SymbolDetails& d = *typed;
+        const uint32_t expected[10] = {d.kind, d.module, d.start, d.end,      d.attribute,
+                                       d.type, d.size,   d.flags, d.location, d.scope};
+        for (int n = 0; n < 10; ++n)
+            EXPECT_EQ(w[n], typed ? expected[n] : 0xA5A5A5A5u) << "word " << n;
+        EXPECT_EQ(SymGetSymbolDetails(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                      nullptr, nullptr),
+                  typed.status);
+    }
+    for (uint32_t address : {0x17Cu, 0x200u, 0x300u, 0x8002u, 0x8013u}) {
+        for (uint32_t mode : {SYM_ADDR_CODE, SYM_ADDR_DATA}) {
+            SCOPED_TRACE(testing::Message() << std::hex << address << " mode " << mode);
+            const auto typed = mode == SYM_ADDR_DATA ? Symbols().DataAt(address) : Symbols().CodeAt(address);
+            uint32_t w[6] = {7, 7, 7, 7, 7, 7};
+            ASSERT_EQ(SymGetAddrInfo(mode, address, &w[0], &w[1], &w[2], &w[3], &w[4], &w[5]), typed.status);
+            const AddressInfo& a = *typed;
+            const uint32_t expected[6] = {a.module, a.kind, a.start, a.end, a.handle, a.offset};
+            for (int n = 0; n < 6; ++n)
+                EXPECT_EQ(w[n], typed ? expected[n] : 7u) << "word " << n;
+        }
+    }
 }
 
 }  // namespace
