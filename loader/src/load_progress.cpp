@@ -5,20 +5,16 @@
 #include <platform/messages.h>
 
 #include "ldr_progress.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace quentor {
 namespace {
 
 void RefreshSymbolCounts(LoadProgressRecord& r)
 {
-    SymGetLoadCounts(&r.symbolCount1, &r.symbolCount2, nullptr, nullptr);
-}
-
-void SendPercent(HWND window, uint32_t percent)
-{
-    if (window)
-        SendMessage(window, PBM_SETPOS, percent, 0);
+    const quinar::LoadCounts counts = quinar::Symbols().Counts();
+    r.symbolCount1 = counts.items;
+    r.symbolCount2 = counts.modules;
 }
 
 }  // namespace
@@ -31,10 +27,8 @@ FrontEndState& FrontState()
 
 void CheckEsc()
 {
-    if (GetAsyncKeyState(VK_ESCAPE) & 0x8001) {
+    if (TakeEscPress())
         FrontState().escPressed = true;
-        platform::DiscardKeyMessages();
-    }
 }
 
 bool BeforeRecord()
@@ -56,18 +50,17 @@ void ReportProgress()
         RefreshSymbolCounts(r);
 
     const uint64_t size = r.fileSize;
-    uint64_t position = NextLoadPosition(r.filePosition, last.position, size);
     // While code and symbols both load, the bar stays below 80 % until the
     // first count has passed the second.
-    if (s.SymbolsWanted() && s.CodeWanted() && r.symbolCount1 <= r.symbolCount2)
-        position = std::min(position, size * 8 / 10);
+    const bool hold = s.SymbolsWanted() && s.CodeWanted() && r.symbolCount1 <= r.symbolCount2;
+    const LoadBarStep step = NextLoadBarStep(r.filePosition, last.position, size, hold);
+    const uint64_t position = step.position;
 
     const bool quiet = r.symbolCount2 <= last.symbolCount2 && r.symbolCount1 <= last.symbolCount1 + 10 &&
         position <= last.position + 100 && r.codeBytes <= last.codeBytes + 100;
     if (quiet)
         return;
-    const uint64_t percent = size == 0 ? 0 : std::min<uint64_t>(position * 100 / size, 100);
-    SendPercent(s.progressWindow, static_cast<uint32_t>(percent));
+    SendLoadPercent(s.progressWindow, step.percent);
     last = {position, r.codeBytes, r.symbolCount1, r.symbolCount2};
 }
 
@@ -81,7 +74,7 @@ void FinishProgress()
     }
     if (s.SymbolsWanted())
         RefreshSymbolCounts(s.record);
-    SendPercent(s.progressWindow, 100);
+    SendLoadPercent(s.progressWindow, 100);
 }
 
 }  // namespace quentor

@@ -189,7 +189,7 @@ void CloseUnitModule(const CompileUnitPass& pass, Dwarf2Unit& unit)
     if (!unit.moduleOpen)
         return;
     QuinarRecords& records = Context(unit).records;
-    records.CloseModule(pass.call.kind == 3 ? 1 : 0);
+    records.CloseModule();
     if (unit.module != 0 && unit.start <= unit.end)
         records.SetModuleRange(unit.module, unit.start, unit.end);
     unit.moduleOpen = false;

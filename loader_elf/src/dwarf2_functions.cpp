@@ -1,7 +1,6 @@
 #include "dwarf2_functions.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "dwarf2_constants.h"
@@ -294,10 +293,8 @@ private:
         for (const ParamRecord& p : params) {
             if (p.artificial || p.name == "this")
                 continue;
-            char text[SYM_TYPE_NAME_SIZE];
-            if (!cx_.records.TypeText(p.type, text))
-                std::snprintf(text, sizeof text, "Unknown Type");
-            signature += (first ? "" : ", ") + std::string(text);
+            const std::optional<std::string> text = cx_.records.TypeText(p.type);
+            signature += (first ? "" : ", ") + text.value_or("Unknown Type");
             first = false;
         }
         signature += first ? "void)" : ")";

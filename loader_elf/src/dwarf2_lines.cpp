@@ -149,7 +149,7 @@ private:
         case QuinarRecords::Opened::Module: break;
         }
         t_.units.push_back({NO_RANGE_START, 0, module, path});
-        records_.CloseModule(1);
+        records_.CloseModule();
         return module;
     }
 

@@ -1,20 +1,40 @@
 #include "dwarf2_quinar.h"
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "dwarf2_unit.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace tarnel {
+namespace {
+
+quinar::SymbolStore& Store()
+{
+    return quinar::Symbols();
+}
+
+quinar::ModuleOpening Opening(const ImageStamp& stamp, const ModuleRecord& m)
+{
+    quinar::ModuleOpening how;
+    how.stamp = stamp;
+    how.range = SymModuleDesc{2, m.start, m.end};
+    how.position = m.position;
+    how.kind = m.kind;
+    return how;
+}
+
+}  // namespace
 
 bool QuinarRecords::NewTypeIndex(uint32_t step, uint32_t& index, LdrResult& result)
 {
-    uint32_t highest = 0;
-    if (SymResult r = SymAllocTypeIndex(&highest); r != SYM_OK) {
-        result = static_cast<LdrResult>(r);
+    const quinar::Result<uint32_t> highest = Store().HighestTypeIndex();
+    if (!highest) {
+        result = static_cast<LdrResult>(highest.status);
         return false;
     }
-    index = highest + step;
+    index = *highest + step;
     return true;
 }
 
@@ -27,113 +47,110 @@ bool QuinarRecords::AddType(const TypeRecord& t)
     desc.size = t.size;
     desc.name = text.c_str();
     desc.sizeKnown = t.sizeKnown ? 1 : 0;
-    return SymAddTypeRecord(t.index, &desc) == SYM_OK;
+    return Store().AddType(t.index, desc) == SYM_OK;
 }
 
 bool QuinarRecords::IndexTaken(uint32_t index)
 {
-    SymTypeDesc existing{};
-    existing.nameBuffer = nullptr;
-    return SymGetTypeRecord(index, &existing) == SYM_OK;
+    return Store().Type(index).ok();
 }
 
 bool QuinarRecords::SetPointerTarget(uint32_t index, uint32_t target)
 {
-    return SymSetPointerTarget(index, target) == SYM_OK;
+    return Store().SetPointerTarget(index, target) == SYM_OK;
 }
 
 LdrResult QuinarRecords::SetReferenceTarget(uint32_t index, uint32_t target)
 {
-    return static_cast<LdrResult>(SymAddTypeReferenceTypeIndex(index, target));
+    return static_cast<LdrResult>(Store().SetReferenceTarget(index, target));
 }
 
 bool QuinarRecords::SetTypeBase(uint32_t index, uint32_t base)
 {
-    return SymSetTypeBase(index, base) == SYM_OK;
+    return Store().SetTypeBase(index, base) == SYM_OK;
 }
 
 void QuinarRecords::UpdatePointerTarget(uint32_t index, uint32_t target)
 {
-    SymUpdateTypePointerTypeIndex(index, target);
+    Store().SetPointerTarget(index, target);
 }
 
 bool QuinarRecords::SetArrayDimension(uint32_t index, uint32_t inner, uint32_t bound)
 {
-    const SymArrayDim dim{inner, bound};
-    return SymSetArrayDims(index, &dim) == SYM_OK;
+    return Store().SetArrayDims(index, SymArrayDim{inner, bound}) == SYM_OK;
 }
 
 bool QuinarRecords::SetProcedure(uint32_t index, uint32_t returnType, std::span<const uint32_t> parameters)
 {
-    if (SymAddProcType(index, 0, 0, 0, returnType, static_cast<uint32_t>(parameters.size()), 0, nullptr) != SYM_OK)
+    quinar::SymbolStore& store = Store();
+    if (store.AddProcType(index, returnType, static_cast<uint32_t>(parameters.size())) != SYM_OK)
         return false;
-    for (uint32_t type : parameters)
-        if (SymAddProcParam(index, type) != SYM_OK)
-            return false;
-    return true;
+    return std::all_of(parameters.begin(), parameters.end(),
+                       [&](uint32_t type) { return store.AddProcParam(index, type) == SYM_OK; });
 }
 
 bool QuinarRecords::AddEnumConstant(uint32_t index, int32_t value, std::string_view name)
 {
-    const std::string text(name);
-    return SymAddEnumConstant(index, value, text.c_str()) == SYM_OK;
+    return Store().AddEnumConstant(index, value, name) == SYM_OK;
 }
 
 bool QuinarRecords::SetBitField(uint32_t index, const BitFieldRecord& b)
 {
-    const SymBitFieldInfo info{b.byteSize, b.bitOffset, b.bitSize, b.type};
-    return SymSetBitFieldInfo(index, &info) == SYM_OK;
+    return Store().SetBitField(index, SymBitFieldInfo{b.byteSize, b.bitOffset, b.bitSize, b.type}) == SYM_OK;
 }
 
 bool QuinarRecords::AddMember(uint32_t index, const MemberRecord& m)
 {
     const std::string name(m.name);
     const SymStructMember member{name.c_str(), m.type, m.offset, m.byteSize, m.bitOffset, m.bitSize};
-    return SymAddStructMember(index, &member) == SYM_OK;
+    return Store().AddStructMember(index, member) == SYM_OK;
 }
 
 bool QuinarRecords::AddClassSlot(uint32_t index, const ClassSlotRecord& s)
 {
     const std::string name(s.name);
     const SymClassSlot slot{name.c_str(), s.type, s.offset, s.isFunction ? 1u : 0u, s.lowPc, s.highPc, s.access};
-    return SymAddTypeClass(index, &slot) == SYM_OK;
+    return Store().AddClassSlot(index, slot) == SYM_OK;
 }
 
 bool QuinarRecords::CompleteClass(uint32_t index)
 {
-    return SymAddClassType(index) == SYM_OK;
+    return Store().AddClassType(index) == SYM_OK;
 }
 
-bool QuinarRecords::TypeText(uint32_t index, char (&text)[80])
+std::optional<std::string> QuinarRecords::TypeText(uint32_t index)
 {
-    static_assert(SYM_TYPE_NAME_SIZE == 80);
-    return BuildDetailedType(index, text) == SYM_OK;
+    quinar::Result<std::string> r = Store().TypeText(index);
+    if (!r)
+        return std::nullopt;
+    if (r.value.size() >= SYM_TYPE_NAME_SIZE)
+        r.value.resize(SYM_TYPE_NAME_SIZE - 1);
+    return std::move(r.value);
 }
 
 void QuinarRecords::AddFunctionName(std::string_view signature, std::string_view name)
 {
-    SymAddFuncNametoMap(std::string(signature).c_str(), std::string(name).c_str());
+    Store().AddFunctionName(signature, name);
 }
 
 bool QuinarRecords::OpenFunction(const FunctionRecord& f)
 {
-    const SymModuleDesc range{2, f.low, f.high};
-    return SymAddPublicSymbol(std::string(f.name).c_str(), f.isStatic ? 1 : 0, 0, &range, f.procType) == SYM_OK;
+    return Store().AddFunction(f.name, f.isStatic, SymModuleDesc{2, f.low, f.high}, f.procType) == SYM_OK;
 }
 
 bool QuinarRecords::EndFunction()
 {
-    return SymEndSymbolBlock() == SYM_OK;
+    return Store().EndSymbolBlock() == SYM_OK;
 }
 
 std::optional<uint32_t> QuinarRecords::AddVariable(const VariableRecord& v)
 {
-    uint32_t handle = 0;
-    const SymResult r = SymAddVariable(std::string(v.name).c_str(), v.type, v.storage, v.inRegister ? 1 : 0,
-                                       v.location, 0, 1, &handle);
-    if (r != SYM_OK && r != SYM_S_VARIABLE_ACCEPTED)
+    quinar::VariableEntry entry{v.name, v.type, v.storage, v.inRegister, {}, false, 1};
+    std::copy(std::begin(v.location), std::end(v.location), entry.location.begin());
+    const quinar::Result<uint32_t> r = Store().AddVariable(entry);
+    if (r.status != SYM_OK && r.status != SYM_S_VARIABLE_ACCEPTED)
         return std::nullopt;
-    return handle;
+    return r.value;
 }
 
 void QuinarRecords::SetLocation(uint32_t handle, const std::vector<LocationPiece>& pieces)
@@ -142,58 +159,53 @@ void QuinarRecords::SetLocation(uint32_t handle, const std::vector<LocationPiece
     out.reserve(pieces.size());
     for (const LocationPiece& p : pieces)
         out.push_back({p.low, p.high, p.expr.data(), static_cast<uint32_t>(p.expr.size())});
-    SymSetLocationList(handle, out.data(), static_cast<uint32_t>(out.size()));
+    Store().SetLocationList(handle, out);
 }
 
 LdrResult QuinarRecords::AddToModule(uint32_t module, const ModuleRecord& m)
 {
-    const SymModuleDesc desc{2, m.start, m.end};
-    return static_cast<LdrResult>(
-        SymAddModuleOpenByDescNew(module, std::string(m.name).c_str(), &stamp_, &desc, m.position, m.kind, 0));
+    return static_cast<LdrResult>(Store().ReopenModule(module, m.name, Opening(stamp_, m)));
 }
 
 QuinarRecords::Opened QuinarRecords::OpenModule(const ModuleRecord& m, uint32_t& module)
 {
-    const SymModuleDesc desc{2, m.start, m.end};
-    module = 0;
-    const SymResult r = SymOpenModule(std::string(m.name).c_str(), &stamp_, &desc, m.position, m.kind, 0, &module, 0);
-    if (r == SYM_S_MODULE_NO_HANDLE) {
+    const quinar::Result<uint32_t> r = Store().OpenModule(m.name, Opening(stamp_, m));
+    module = r.value;
+    if (r.status == SYM_S_MODULE_NO_HANDLE) {
         module = 0;
         return Opened::NoHandle;
     }
-    return r == SYM_OK ? Opened::Module : Opened::Refused;
+    return r.ok() ? Opened::Module : Opened::Refused;
 }
 
-void QuinarRecords::CloseModule(uint32_t flag)
+void QuinarRecords::CloseModule()
 {
-    SymCloseModule(flag);
+    Store().CloseModule();
 }
 
 void QuinarRecords::SetModuleRange(uint32_t module, uint32_t start, uint32_t end)
 {
-    const SymRange range{start, end, 1, 1};
-    SymSetModuleRange(&range, module);
+    Store().SetRange(module, SymRange{start, end, 1, 1});
 }
 
 void QuinarRecords::SetModuleSourceFile(uint32_t module, std::string_view path)
 {
-    SymSetModuleAttr(module, std::string(path).c_str());
+    Store().SetModuleAttr(module, path);
 }
 
 bool QuinarRecords::BeginLineTable(uint32_t module)
 {
-    return SymBeginLineTable(module) == SYM_OK;
+    return Store().BeginLineTable(module) == SYM_OK;
 }
 
 LdrResult QuinarRecords::AddLineRow(uint32_t line, uint32_t column, uint32_t address)
 {
-    const SymResult r = SymAddLineRow(line, column, address, 0);
-    return r == SYM_OK ? LDR_OK : static_cast<LdrResult>(r);
+    return static_cast<LdrResult>(Store().AddLineRow(line, column, address));
 }
 
 void QuinarRecords::EndLineTable()
 {
-    SymEndLineTable();
+    Store().EndLineTable();
 }
 
 }  // namespace tarnel

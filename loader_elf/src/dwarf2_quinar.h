@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,9 +43,10 @@ public:
     bool AddClassSlot(uint32_t index, const ClassSlotRecord& s);
     // The class is complete: its slots are all given.
     bool CompleteClass(uint32_t index);
-    // The text of a type (a member function's parameter in its signature);
-    // false when the store has none.
-    bool TypeText(uint32_t index, char (&text)[80]);
+    // The text of a type (a member function's parameter in its signature),
+    // cut as the store's type records cut names; nothing when the store has
+    // no such type.
+    std::optional<std::string> TypeText(uint32_t index);
 
     // --- Functions and variables ---
     void AddFunctionName(std::string_view signature, std::string_view name);
@@ -63,7 +65,7 @@ public:
     // store accepted without a handle is not open.
     enum class Opened { Module, NoHandle, Refused };
     Opened OpenModule(const ModuleRecord& m, uint32_t& module);
-    void CloseModule(uint32_t flag);
+    void CloseModule();
     void SetModuleRange(uint32_t module, uint32_t start, uint32_t end);
     void SetModuleSourceFile(uint32_t module, std::string_view path);
 

@@ -20,7 +20,9 @@ class LoadReadContext {
 public:
     LoadReadContext()
         : s_(tarnel::State()), records_(s_.stamp), errors_(LoadReadErrors()),
-          cx_{s_.image, s_.notes, s_.bigEndian, s_.imageDirectory, s_.tables, records_, errors_, Dwarf2Entries(), {}, COMPILER_NONE, 0, 0, {}}
+          cx_{s_.image, s_.notes,        s_.bigEndian, s_.imageDirectory, s_.tables, records_,
+              errors_,  Dwarf2Entries(), {},           COMPILER_NONE,     0,         0,
+              {}}
     {
         cx_.compilerKind = s_.compilerKind;
     }

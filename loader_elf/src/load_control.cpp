@@ -6,6 +6,7 @@
 #include "debug_dispatch.h"
 #include "download.h"
 #include "elf_reader.h"
+#include "ldr_progress.h"
 #include "load_state.h"
 #include "progress.h"
 #include "quinar/quinar.h"
@@ -209,7 +210,7 @@ extern "C" LdrResult LdrLoadWinElf(const char* path, int mode, unsigned flags, H
 {
     ElfLoadState& s = State();
     // An Esc pending from before the load is no abort of it.
-    EscPressed();
+    TakeEscPress();
     if (s.busy) {
         // Refused without touching the running load; the caller's bar ends.
         SendProgress(progress, 100);

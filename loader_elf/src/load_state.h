@@ -10,6 +10,7 @@
 #include "image_file.h"
 #include "ldr_types.h"
 #include "loader_tables.h"
+#include "quinar/symbol_store.h"
 #include "read_errors.h"
 #include "section_pass.h"
 #include "tarnel/elf_image.h"
@@ -33,7 +34,7 @@ inline constexpr size_t PATH_TAIL_MAX = 255;
 struct LoadProgressRecord {
     uint64_t imageSize = 0;
     uint64_t filePosition = 0;
-    uint32_t countA = 0, countB = 0, countC = 0, countD = 0;  // SymGetLoadCounts
+    quinar::LoadCounts symbols;  // what the symbol store holds
     uint64_t downloadedBytes = 0;
     uint32_t lineRows = 0;
     uint32_t functions = 0;  // functions the debug readers added
