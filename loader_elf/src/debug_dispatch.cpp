@@ -39,7 +39,6 @@ LdrResult LoadDebugInfo(ImageFile& file, uint32_t loadFlag, uint32_t kind, uint1
 
     s.compilerKind = COMPILER_NONE;
     t.dwarf1ThumbRanges.clear();
-    t.dwarf1ProducerSeen = false;
     t.units.clear();
     SymInitClassTypeArray();
     SymInitFuncNameMap();

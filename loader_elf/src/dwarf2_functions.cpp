@@ -340,7 +340,6 @@ private:
         bool blockOpen = false;
         if (!f.name.empty() || style_ == Style::Arm)
             blockOpen = cx_.records.OpenFunction({f.name, !f.external, *f.a.lowPc, *f.a.highPc - 1, procType});
-        cx_.tables.functionList.push_back({unit_.module, f.name});
         ++cx_.functions;
         if (!blockOpen) {
             Body(children, false);

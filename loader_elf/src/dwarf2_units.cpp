@@ -56,7 +56,6 @@ public:
         t_.dwarf2Abbrevs.clear();
         if (const auto& done = cx_.entryReaders.passDone)
             done();
-        t_.functionList.clear();
         *pass_.call.moduleCount += pass_.rowsAdded;
         return ended != LDR_OK ? ended : result_ != LDR_OK ? result_ : damage_.result;
     }

@@ -31,22 +31,6 @@ uint32_t SectionAttribute(uint32_t flags)
     return attribute;
 }
 
-LdrResult KnownOrNamed(const ElfImage& image, std::optional<uint32_t>& known, std::string_view name,
-                       std::string_view fallbackName, uint32_t* index)
-{
-    if (!known) {
-        uint32_t found = 0;
-        if (FindSectionByName(image, name, &found) == LDR_OK)
-            known = found;
-        else if (image.sections.empty() || image.sections[0].name != fallbackName)
-            return LDR_E_NO_SECTION;
-        else
-            known = 0;
-    }
-    *index = *known;
-    return LDR_OK;
-}
-
 }  // namespace
 
 std::string_view NotedName(Noted which)
@@ -58,8 +42,6 @@ void SectionNotes::Clear()
 {
     sections = {};
     debugKind = DEBUG_KIND_NONE;
-    codeSection.reset();
-    dataSection.reset();
 }
 
 LdrResult NoteSections(const ImageFile& file, const ElfImage& image, bool symbolsWanted, SectionNotes& notes,
@@ -141,16 +123,6 @@ LdrResult FindSectionByName(const ElfImage& image, std::string_view name, uint32
         }
     }
     return LDR_E_NO_SECTION;
-}
-
-LdrResult GetCodeSectionIndex(const ElfImage& image, SectionNotes& notes, uint32_t* index)
-{
-    return KnownOrNamed(image, notes.codeSection, CODE_SECTION_NAME, "BASE_CODE", index);
-}
-
-LdrResult GetDataSectionIndex(const ElfImage& image, SectionNotes& notes, uint32_t* index)
-{
-    return KnownOrNamed(image, notes.dataSection, DATA_SECTION_NAME, "BASE_DATA", index);
 }
 
 }  // namespace tarnel
