@@ -2,7 +2,7 @@
 
 #include <platform/paths.h>
 
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace tarnel {
 namespace {
@@ -53,7 +53,7 @@ LdrResult NoteSections(const ImageFile& file, const ElfImage& image, bool symbol
     for (uint32_t i = 0; i < image.sections.size(); ++i) {
         const SectionRecord& s = image.sections[i];
         if (symbolsWanted && (s.addr != 0 || s.name == ".text"))
-            SymAddSection(s.name.c_str(), i, 0, SectionAttribute(s.flags));
+            quinar::Symbols().AddSection(s.name, i, SectionAttribute(s.flags));
         for (size_t n = 0; n < NOTED_COUNT; ++n) {
             if (s.name == NOTED_NAMES[n])
                 notes.sections[n] = NotedSection{true, s.offset, s.size, s.addr};
