@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "dwarf2_unit.h"
 #include "quinar/symbol_store.h"
 
 namespace tarnel {

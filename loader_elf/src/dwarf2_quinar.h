@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dwarf2_locations.h"
 #include "dwarf2_records.h"
 #include "ldr_types.h"
 

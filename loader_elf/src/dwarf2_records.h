@@ -4,12 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
-#include <string>
 #include <string_view>
-#include <vector>
-
-#include "dwarf2_locations.h"
 
 namespace tarnel {
 
