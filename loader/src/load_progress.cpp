@@ -17,12 +17,6 @@ void RefreshSymbolCounts(LoadProgressRecord& r)
     r.symbolModules = counts.modules;
 }
 
-void SendPercent(HWND window, uint32_t percent)
-{
-    if (window)
-        SendMessage(window, PBM_SETPOS, percent, 0);
-}
-
 }  // namespace
 
 FrontEndState& FrontState()
@@ -33,10 +27,8 @@ FrontEndState& FrontState()
 
 void CheckEsc()
 {
-    if (GetAsyncKeyState(VK_ESCAPE) & 0x8001) {
+    if (TakeEscPress())
         FrontState().escPressed = true;
-        platform::DiscardKeyMessages();
-    }
 }
 
 bool BeforeRecord()
@@ -58,18 +50,17 @@ void ReportProgress()
         RefreshSymbolCounts(r);
 
     const uint64_t size = r.fileSize;
-    uint64_t position = NextLoadPosition(r.filePosition, last.position, size);
     // While code and symbols both load, the bar stays below 80 % until the
     // store holds more items than modules.
-    if (s.SymbolsWanted() && s.CodeWanted() && r.symbolItems <= r.symbolModules)
-        position = std::min(position, size * 8 / 10);
+    const bool hold = s.SymbolsWanted() && s.CodeWanted() && r.symbolItems <= r.symbolModules;
+    const LoadBarStep step = NextLoadBarStep(r.filePosition, last.position, size, hold);
+    const uint64_t position = step.position;
 
     const bool quiet = r.symbolModules <= last.symbolModules && r.symbolItems <= last.symbolItems + 10 &&
         position <= last.position + 100 && r.codeBytes <= last.codeBytes + 100;
     if (quiet)
         return;
-    const uint64_t percent = size == 0 ? 0 : std::min<uint64_t>(position * 100 / size, 100);
-    SendPercent(s.progressWindow, static_cast<uint32_t>(percent));
+    SendLoadPercent(s.progressWindow, step.percent);
     last = {position, r.codeBytes, r.symbolItems, r.symbolModules};
 }
 
@@ -83,7 +74,7 @@ void FinishProgress()
     }
     if (s.SymbolsWanted())
         RefreshSymbolCounts(s.record);
-    SendPercent(s.progressWindow, 100);
+    SendLoadPercent(s.progressWindow, 100);
 }
 
 }  // namespace quentor

@@ -1,6 +1,6 @@
 #include "cfa_rows.h"
 
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace tarnel {
 
@@ -162,8 +162,9 @@ void AddFrameTablesToSymbols(const FrameTable& frames)
             out.push_back(r);
         }
         const uint64_t end = uint64_t{fde.initialLocation} + fde.addressRange;
-        SymAddFrameTable(fde.initialLocation, end > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(end),
-                         cie.returnAddressRegister, out.data(), static_cast<uint32_t>(out.size()));
+        quinar::Symbols().AddFrameTable(fde.initialLocation,
+                                        end > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(end),
+                                        cie.returnAddressRegister, out);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "debug_dispatch.h"
 
 #include "load_state.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace tarnel {
 namespace {
@@ -39,18 +39,18 @@ LdrResult LoadDebugInfo(ImageFile& file, uint32_t loadFlag, uint32_t kind, uint1
 
     s.compilerKind = COMPILER_NONE;
     t.dwarf1ThumbRanges.clear();
-    t.dwarf1ProducerSeen = false;
     t.units.clear();
-    SymInitClassTypeArray();
-    SymInitFuncNameMap();
+    quinar::SymbolStore& store = quinar::Symbols();
+    store.ClearClassTypes();
+    store.ClearFunctionNames();
     t.globalNames.clear();
     t.externalVariables.clear();
     t.sourceFiles.clear();
 
-    uint32_t highest = 0;
-    if (SymResult r = SymAllocTypeIndex(&highest); r != SYM_OK)
-        return static_cast<LdrResult>(r);
-    const uint32_t firstTypeIndex = highest + 1;
+    const quinar::Result<uint32_t> highest = store.HighestTypeIndex();
+    if (!highest)
+        return static_cast<LdrResult>(highest.status);
+    const uint32_t firstTypeIndex = *highest + 1;
 
     // Esc in a unit reader ends the dispatch, and with it the load.
     bool escaped = false;

@@ -5,10 +5,13 @@
 // listed in one place (DefaultReaders, reader_registry.cpp); tests may put
 // others in their place and call ResetReaders afterwards.
 //
-// Readers reach the image and the shared state through State() (the open
-// image file, the ELF image and its noted sections, the loader tables, the
-// image directory and stamp, the compiler kind) and report progress with
-// ReportLoadProgress and PollUserAbort (progress.h).
+// The slots are where the load that runs meets the readers: a slot takes
+// what its reader needs from the load state (the open image file, the ELF
+// image and its noted sections, the loader tables, the image directory and
+// stamp, the compiler kind, the progress step and Esc poll) and hands it to
+// the reader as its context (dwarf2_context.h, SymtabContext of
+// elf_symtab.h, the frame table of debug_frame.h); the readers themselves
+// read no process-wide state.
 #pragma once
 
 #include <cstdint>

@@ -3,8 +3,7 @@
 #include <unordered_map>
 
 #include "cfa_rows.h"
-#include "load_state.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "tarnel/loaded_tables.h"
 
 namespace tarnel {
@@ -142,18 +141,15 @@ std::vector<FdeSummary> LoadedFdes()
     return out;
 }
 
-LdrResult ReadDebugFrame(ImageFile& file)
+LdrResult ReadDebugFrame(const ImageFile& file, const NotedSection& section, bool bigEndian, FrameTable& frames)
 {
-    const ElfLoadState& s = State();
-    FrameTable& frames = LoadedFrames();
     frames.Clear();
-    const NotedSection& section = s.notes[Noted::DebugFrame];
     if (!section.present)
         return LDR_OK;
     frames.present = true;
-    frames.bigEndian = s.bigEndian;
+    frames.bigEndian = bigEndian;
 
-    ByteCursor cursor = file.Cursor(section.offset, section.size, s.bigEndian, ".debug_frame");
+    ByteCursor cursor = file.Cursor(section.offset, section.size, bigEndian, ".debug_frame");
     while (cursor.Remaining() >= 4) {
         const auto offset = static_cast<uint32_t>(cursor.Offset());
         const uint32_t length = cursor.U32();
@@ -187,11 +183,10 @@ LdrResult ReadDebugFrame(ImageFile& file)
     for (FrameFde& fde : frames.fdes) {
         if (auto it = cieAt.find(fde.cieOffset); it != cieAt.end())
             fde.cie = it->second;
-        uint32_t kind = 0, handle = 0;
-        if (SymGetAddrInfo(SYM_ADDR_CODE, fde.initialLocation, nullptr, &kind, nullptr, nullptr, &handle, nullptr) !=
-                SYM_OK ||
-            kind != SYM_KIND_FUNCTION)
+        const quinar::Result<quinar::AddressInfo> at = quinar::Symbols().CodeAt(fde.initialLocation);
+        if (!at || at->kind != SYM_KIND_FUNCTION)
             continue;
+        const uint32_t handle = at->handle;
         frames.functions.push_back(handle);
         auto [it, added] = frames.saved.try_emplace(handle);
         if (added) {

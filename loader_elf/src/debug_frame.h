@@ -17,6 +17,7 @@
 #include "byte_cursor.h"
 #include "image_file.h"
 #include "ldr_types.h"
+#include "section_pass.h"
 #include "tarnel.h"
 
 namespace tarnel {
@@ -128,8 +129,8 @@ FrameTable& LoadedFrames();
 // instructions name them.
 std::vector<uint32_t> SavedRegistersOf(std::span<const uint8_t> instructions, bool bigEndian);
 
-// Reads .debug_frame of the open image after the symbols are loaded.
-// Always 0: damage ends the reading where it is found.
-LdrResult ReadDebugFrame(ImageFile& file);
+// Reads the .debug_frame section of the image into `frames` after the
+// symbols are loaded. Always 0: damage ends the reading where it is found.
+LdrResult ReadDebugFrame(const ImageFile& file, const NotedSection& section, bool bigEndian, FrameTable& frames);
 
 }  // namespace tarnel

@@ -8,11 +8,9 @@
 #include <string>
 
 #include "dwarf2_constants.h"
+#include "dwarf2_context.h"
 #include "dwarf2_forms.h"
 #include "dwarf2_paths.h"
-#include "load_state.h"
-#include "progress.h"
-#include "quinar/quinar.h"
 #include "source_paths.h"
 
 namespace tarnel {
@@ -45,11 +43,11 @@ void ReadAttributes(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, UnitAttributes
 // is the first address after the range) relative to the base address, a
 // pair with the largest address first setting a new base, (0, 0) ending
 // the list. False when the list runs out of the section.
-bool RangeListHull(ByteCursor c, uint32_t offset, uint8_t addressSize, uint64_t base, uint32_t& start, uint32_t& end)
+bool RangeListHull(const ReadErrors& errors, ByteCursor c, uint32_t offset, uint8_t addressSize, uint64_t base,
+                   uint32_t& start, uint32_t& end)
 {
     if (offset >= c.Remaining()) {
-        ReportReaderMessage(
-            PlaceText(State().imagePath, ".debug_ranges", offset, "range list offset outside the section"));
+        errors.At(".debug_ranges", offset, "range list offset outside the section");
         return false;
     }
     c.SeekTo(offset);
@@ -59,7 +57,7 @@ bool RangeListHull(ByteCursor c, uint32_t offset, uint8_t addressSize, uint64_t 
         const uint64_t first = c.Fixed(addressSize);
         const uint64_t after = c.Fixed(addressSize);
         if (!c.Ok()) {
-            ReportReaderMessage(c.ErrorText(State().imagePath));
+            errors.Failed(c);
             return false;
         }
         if (first == 0 && after == 0)
@@ -84,7 +82,8 @@ void SetUnitRange(const CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttri
     unit.end = 0;
     unit.baseAddress = u.lowPc.value_or(0);
     if (u.ranges) {
-        RangeListHull(pass.ranges, *u.ranges, unit.addressSize, u.lowPc.value_or(0), unit.start, unit.end);
+        RangeListHull(Context(unit).errors, pass.ranges, *u.ranges, unit.addressSize, u.lowPc.value_or(0), unit.start,
+                      unit.end);
     } else if (u.lowPc && u.highPc && *u.highPc > *u.lowPc) {
         unit.start = *u.lowPc;
         unit.end = *u.highPc - 1;  // high_pc is the first address after the unit
@@ -106,26 +105,20 @@ const UnitRange* RowNamed(const LoaderTables& t, std::string_view name, uint32_t
 
 LdrResult OpenUnitModule(CompileUnitPass& pass, Dwarf2Unit& unit, const UnitAttributes& u, SourceFileRecord record)
 {
-    ElfLoadState& s = State();
-    LoaderTables& t = s.tables;
-    const SymModuleDesc desc{2, unit.start, unit.end};
-    const uint32_t position = s.notes[Noted::DebugInfo].offset + unit.entriesOffset;
-    const uint32_t kindFlag = pass.call.kind == 1 ? 1 : 0;
+    Dwarf2ReadContext& cx = Context(unit);
+    LoaderTables& t = cx.tables;
+    const uint32_t position = cx.notes[Noted::DebugInfo].offset + unit.entriesOffset;
+    const ModuleRecord m{record.baseName, unit.start, unit.end, position, pass.call.kind == 1 ? 1u : 0u};
 
     uint32_t row = 0;
     if (const UnitRange* earlier = u.name.empty() ? nullptr : RowNamed(t, u.name, &row)) {
         const uint32_t module = earlier->module;
-        if (SymResult r =
-                SymAddModuleOpenByDescNew(module, record.baseName.c_str(), &s.stamp, &desc, position, kindFlag, 0);
-            r != SYM_OK)
-            return static_cast<LdrResult>(r);
+        if (LdrResult r = cx.records.AddToModule(module, m); r != LDR_OK)
+            return r;
         unit.module = module;
     } else {
         uint32_t module = 0;
-        const SymResult r = SymOpenModule(record.baseName.c_str(), &s.stamp, &desc, position, kindFlag, 0, &module, 0);
-        if (r == SYM_S_MODULE_NO_HANDLE)
-            module = 0;
-        else if (r != SYM_OK)
+        if (cx.records.OpenModule(m, module) == QuinarRecords::Opened::Refused)
             return LDR_E_MODULE;
         unit.module = module;
         if (module != 0) {
@@ -162,13 +155,10 @@ ProducerKind KindOfProducer(std::string_view producer)
 
 LdrResult ReadCompileUnitEntry(CompileUnitPass& pass, Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev)
 {
-    ElfLoadState& s = State();
-    if (PollUserAbort())
+    Dwarf2ReadContext& cx = Context(unit);
+    const uint64_t position = uint64_t{cx.notes[Noted::DebugInfo].offset} + unit.entries.Offset();
+    if (cx.unitReached && cx.unitReached(position))
         return LDR_E_USER_ABORT;
-    const uint64_t position = uint64_t{s.notes[Noted::DebugInfo].offset} + unit.entries.Offset();
-    pass.call.file.SetPosition(position);
-    s.record.filePosition = position;
-    ReportLoadProgress();
 
     UnitAttributes u;
     ReadAttributes(unit, abbrev, u);
@@ -182,15 +172,15 @@ LdrResult ReadCompileUnitEntry(CompileUnitPass& pass, Dwarf2Unit& unit, const Dw
         // An assembler's or unknown producer does not undo the kind that
         // the compiler's units of the image gave.
         if (p.kind != COMPILER_NONE)
-            s.compilerKind = p.kind;
+            cx.compilerKind = p.kind;
         if (p.thumb && unit.start <= unit.end)
-            s.tables.dwarf1ThumbRanges.push_back({unit.start, unit.end});
+            cx.tables.dwarf1ThumbRanges.push_back({unit.start, unit.end});
     }
 
     SourceFileRecord record;
     record.name = std::string(u.name);
     record.baseName = SplitFileName(record.name);
-    ResolveSourceRecord(record, std::string(u.compDir), s.imageDirectory);
+    ResolveSourceRecord(record, std::string(u.compDir), std::string(cx.imageDirectory));
     return OpenUnitModule(pass, unit, u, std::move(record));
 }
 
@@ -198,11 +188,10 @@ void CloseUnitModule(const CompileUnitPass& pass, Dwarf2Unit& unit)
 {
     if (!unit.moduleOpen)
         return;
-    SymCloseModule(pass.call.kind == 3 ? 1 : 0);
-    if (unit.module != 0 && unit.start <= unit.end) {
-        const SymRange range{unit.start, unit.end, 1, 1};
-        SymSetModuleRange(&range, unit.module);
-    }
+    QuinarRecords& records = Context(unit).records;
+    records.CloseModule();
+    if (unit.module != 0 && unit.start <= unit.end)
+        records.SetModuleRange(unit.module, unit.start, unit.end);
     unit.moduleOpen = false;
 }
 

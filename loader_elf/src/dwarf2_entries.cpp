@@ -2,7 +2,6 @@
 
 #include "dwarf2_constants.h"
 #include "dwarf2_functions.h"
-#include "dwarf2_pass_state.h"
 #include "dwarf2_types.h"
 
 namespace tarnel {
@@ -15,7 +14,6 @@ Dwarf2EntryReaders DefaultDwarf2EntryReaders()
     readers.variable = ReadDwarf2Variable;
     readers.label = ReadDwarf2Label;
     readers.lexicalBlock = ReadDwarf2LexicalBlock;
-    readers.passDone = [] { Dwarf2Pass().Clear(); };
     return readers;
 }
 

@@ -1,15 +1,13 @@
 #include "dwarf2_functions.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "dwarf2_constants.h"
+#include "dwarf2_context.h"
 #include "dwarf2_locations.h"
-#include "dwarf2_pass_state.h"
 #include "dwarf2_types.h"
 #include "dwarf2_walk.h"
-#include "load_state.h"
 #include "quinar/quinar.h"
 
 namespace tarnel {
@@ -104,16 +102,14 @@ ParamRecord ReadParameter(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope sc
 
 // Adds a parameter or local to the open symbol block; the list (possibly
 // empty: no location) goes beside it.
-LdrResult AddLocal(const std::string& name, uint32_t type, const LocationWords& w,
+LdrResult AddLocal(QuinarRecords& records, const std::string& name, uint32_t type, const LocationWords& w,
                    const std::vector<LocationPiece>& pieces)
 {
-    const uint32_t location[3] = {w.value, 0, 0};
-    uint32_t handle = 0;
-    const SymResult r =
-        SymAddVariable(name.c_str(), type, STORAGE_LOCAL, w.isRegister ? 1 : 0, location, 0, 1, &handle);
-    if (r != SYM_OK && r != SYM_S_VARIABLE_ACCEPTED)
+    const std::optional<uint32_t> handle =
+        records.AddVariable({name, type, STORAGE_LOCAL, w.isRegister, {w.value, 0, 0}});
+    if (!handle)
         return LDR_E_SYMBOL_CALL;
-    StoreLocation(handle, pieces);
+    records.SetLocation(*handle, pieces);
     return LDR_OK;
 }
 
@@ -138,19 +134,19 @@ LdrResult ReadVariable(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope scope
     if (external)
         storage = STORAGE_EXTERNAL;
 
-    uint32_t location[3] = {w.value, 0, 0};
+    VariableRecord v{name, type, storage, w.isRegister, {w.value, 0, 0}};
     if (storage != STORAGE_LOCAL && !w.isRegister) {
-        location[0] = ADDRESS_LOCATION_TAG;
-        location[1] = w.value;
+        v.location[0] = ADDRESS_LOCATION_TAG;
+        v.location[1] = w.value;
     }
-    uint32_t handle = 0;
-    const SymResult r = SymAddVariable(name.c_str(), type, storage, w.isRegister ? 1 : 0, location, 0, 1, &handle);
-    if (r != SYM_OK && r != SYM_S_VARIABLE_ACCEPTED)
+    Dwarf2ReadContext& cx = Context(unit);
+    const std::optional<uint32_t> handle = cx.records.AddVariable(v);
+    if (!handle)
         return LDR_E_SYMBOL_CALL;
     if (storage == STORAGE_EXTERNAL)
-        State().tables.externalVariables.insert_or_assign(name, NamedSymbol{handle, name});
+        cx.tables.externalVariables.insert_or_assign(name, NamedSymbol{*handle, name});
     if (storage == STORAGE_LOCAL || !IsLoneAddress(unit, a.location))
-        StoreLocation(handle, PiecesIn(unit, a.location, scope));
+        cx.records.SetLocation(*handle, PiecesIn(unit, a.location, scope));
     return LDR_OK;
 }
 
@@ -179,7 +175,7 @@ public:
                 break;
             if (code != 0) {
                 const Dwarf2Abbrev* abbrev =
-                    code > 0xFFFFFFFF ? nullptr : State().tables.LookUpAbbrev(static_cast<uint32_t>(code));
+                    code > 0xFFFFFFFF ? nullptr : Context(unit_).tables.LookUpAbbrev(static_cast<uint32_t>(code));
                 if (!abbrev)
                     c.Fail("unknown abbreviation code");
                 return abbrev;
@@ -225,12 +221,12 @@ struct FunctionEntry {
 
 class FunctionReader {
 public:
-    FunctionReader(Dwarf2Unit& unit, Style style) : unit_(unit), style_(style) {}
+    FunctionReader(Dwarf2Unit& unit, Style style) : unit_(unit), cx_(Context(unit)), style_(style) {}
 
     LdrResult Read(Dwarf2Entry& entry, const std::string* className, ClassSlot* slot)
     {
         entry.childrenRead = true;
-        const NestedEntry level(unit_.entries);
+        const NestedEntry level(cx_.pass, unit_.entries);
         FunctionEntry f;
         ReadEntryAttributes(unit_, entry.abbrev, f.a);
         if (!unit_.entries.Ok())
@@ -297,15 +293,13 @@ private:
         for (const ParamRecord& p : params) {
             if (p.artificial || p.name == "this")
                 continue;
-            char text[SYM_TYPE_NAME_SIZE];
-            if (BuildDetailedType(p.type, text) != SYM_OK)
-                std::snprintf(text, sizeof text, "Unknown Type");
-            signature += (first ? "" : ", ") + std::string(text);
+            const std::optional<std::string> text = cx_.records.TypeText(p.type);
+            signature += (first ? "" : ", ") + text.value_or("Unknown Type");
             first = false;
         }
         signature += first ? "void)" : ")";
-        SymAddFuncNametoMap(signature.c_str(), f.name.c_str());
-        Dwarf2Pass().memberDeclarations.insert_or_assign(offset, f.name);
+        cx_.records.AddFunctionName(signature, f.name);
+        cx_.pass.memberDeclarations.insert_or_assign(offset, f.name);
         slot.name = f.name;
         slot.isFunction = 1;
         slot.access = AccessOf(f.a.accessibility);
@@ -320,22 +314,23 @@ private:
     void NoteMemberName(const FunctionEntry& f) const
     {
         if (!f.a.linkageName.empty() && f.name.find("::") != std::string::npos)
-            State().tables.memberNames.insert_or_assign(std::string(f.a.linkageName), f.name);
+            cx_.tables.memberNames.insert_or_assign(std::string(f.a.linkageName), f.name);
     }
 
     LdrResult Make(const FunctionEntry& f, const std::vector<ParamRecord>& params, FunctionChildren& children)
     {
         uint32_t procType = 0;
         LdrResult r = LDR_OK;
-        if (!NewTypeIndex(1, procType, r)) {
+        if (!cx_.records.NewTypeIndex(1, procType, r)) {
             Body(children, false);
             return r;
         }
-        bool ok = AddType(procType, SYM_TYPE_PROC, 0, "", true) &&
-            SymAddProcType(procType, 0, 0, 0, f.returnType, static_cast<uint32_t>(params.size()), 0, nullptr) == SYM_OK;
+        std::vector<uint32_t> paramTypes;
+        paramTypes.reserve(params.size());
         for (const ParamRecord& p : params)
-            ok = ok && SymAddProcParam(procType, p.type) == SYM_OK;
-        if (!ok) {
+            paramTypes.push_back(p.type);
+        if (!cx_.records.AddType({procType, SYM_TYPE_PROC, 0, "", true}) ||
+            !cx_.records.SetProcedure(procType, f.returnType, paramTypes)) {
             Body(children, false);
             return LDR_E_SYMBOL_CALL;
         }
@@ -343,25 +338,21 @@ private:
         // Only a function that opened its block takes parameters, locals
         // and the block's end.
         bool blockOpen = false;
-        if (!f.name.empty() || style_ == Style::Arm) {
-            const SymModuleDesc range{2, *f.a.lowPc, *f.a.highPc - 1};
-            blockOpen = SymAddPublicSymbol(f.name.c_str(), f.external ? 0 : 1, 0, &range, procType) == SYM_OK;
-        }
-        ElfLoadState& s = State();
-        s.tables.functionList.push_back({unit_.module, f.name});
-        ++s.record.functions;
+        if (!f.name.empty() || style_ == Style::Arm)
+            blockOpen = cx_.records.OpenFunction({f.name, !f.external, *f.a.lowPc, *f.a.highPc - 1, procType});
+        ++cx_.functions;
         if (!blockOpen) {
             Body(children, false);
             return LDR_OK;
         }
         if (f.a.frameBase)
-            StoreLocation(0, LocationPieces(unit_, *f.a.frameBase, code_));
+            cx_.records.SetLocation(0, LocationPieces(unit_, *f.a.frameBase, code_));
         for (const ParamRecord& p : params)
             if (!p.name.empty() && r == LDR_OK)
-                r = AddLocal(p.name, p.type, p.words, p.pieces);
+                r = AddLocal(cx_.records, p.name, p.type, p.words, p.pieces);
         if (LdrResult b = Body(children, true); r == LDR_OK)
             r = b;
-        if (SymEndSymbolBlock() != SYM_OK && r == LDR_OK)
+        if (!cx_.records.EndFunction() && r == LDR_OK)
             r = LDR_E_SYMBOL_CALL;
         return r;
     }
@@ -409,6 +400,7 @@ private:
     }
 
     Dwarf2Unit& unit_;
+    Dwarf2ReadContext& cx_;
     Style style_;
     CodeRange code_;  // the function's code, once known
 };

@@ -1,7 +1,11 @@
 #include "dwarf2_line_program.h"
 
+#include <optional>
+#include <string>
+
 #include "dwarf2_constants.h"
 #include "dwarf2_paths.h"
+#include "dwarf_section_units.h"
 
 namespace tarnel {
 
@@ -14,7 +18,27 @@ std::string LineProgramHeader::FilePath(uint64_t n) const
     return JoinPath(listed ? directories[f->directory - 1] : std::string_view(), f->name);
 }
 
-bool ReadLineProgramHeader(ByteCursor& c, LineProgramHeader& h)
+std::span<const uint8_t> KnownOperandCounts(uint16_t version)
+{
+    // copy, advance_pc, advance_line, set_file, set_column, negate_stmt,
+    // set_basic_block, const_add_pc, fixed_advance_pc; then DWARF 3's
+    // set_prologue_end, set_epilogue_begin, set_isa.
+    static constexpr uint8_t counts[] = {0, 1, 1, 1, 1, 0, 0, 0, 1, 0, 0, 1};
+    return std::span<const uint8_t>(counts).first(version >= 3 ? 12 : 9);
+}
+
+namespace {
+
+constexpr std::string_view LINE_SECTION = ".debug_line";
+
+bool IsKnownLaterVersion(uint16_t version)
+{
+    return version == 4 || version == 5;
+}
+
+// The header's fields after the version. False when the cursor failed (a
+// line range or opcode base of 0 fails it too).
+bool ReadHeaderFields(ByteCursor& c, LineProgramHeader& h, const ReadErrors& errors)
 {
     const uint32_t headerLength = c.U32();
     const uint64_t programStart = c.Offset() + headerLength;
@@ -33,9 +57,19 @@ bool ReadLineProgramHeader(ByteCursor& c, LineProgramHeader& h)
         c.Fail("opcode base of 0");
         return false;
     }
+    const std::span<const uint8_t> known = KnownOperandCounts(h.version);
     h.standardOpcodeLengths.resize(h.opcodeBase - 1u);
-    for (uint8_t& n : h.standardOpcodeLengths)
+    for (size_t i = 0; i < h.standardOpcodeLengths.size(); ++i) {
+        const uint64_t at = c.Offset();
+        uint8_t& n = h.standardOpcodeLengths[i];
         n = c.U8();
+        if (c.Ok() && i < known.size() && n != known[i]) {
+            const std::string what = "standard opcode " + std::to_string(i + 1) + " declared with " +
+                std::to_string(n) + " operands, read with " + std::to_string(known[i]);
+            errors.At(LINE_SECTION, at, what);
+            n = known[i];
+        }
+    }
     for (std::string_view d = c.CString(); c.Ok() && !d.empty(); d = c.CString())
         h.directories.push_back(d);
     for (std::string_view name = c.CString(); c.Ok() && !name.empty(); name = c.CString()) {
@@ -52,6 +86,30 @@ bool ReadLineProgramHeader(ByteCursor& c, LineProgramHeader& h)
     }
     c.SeekTo(programStart);
     return c.Ok();
+}
+
+}  // namespace
+
+LineHeaderRead ReadLineProgramHeader(ByteCursor& section, ReaderDamage& damage, LineProgramHeader& h,
+                                     ByteCursor& program)
+{
+    std::optional<SectionUnit> unit = NextSectionUnit(section, damage);
+    if (!unit)
+        return LineHeaderRead::None;
+    h.offset = unit->offset;
+    h.unitLength = unit->length;
+    program = unit->bytes;
+    h.version = program.U16();
+    if (program.Ok() && h.version != 2 && h.version != 3) {
+        if (!IsKnownLaterVersion(h.version))
+            damage.At(h.offset, "line table of unknown version stepped over");
+        return LineHeaderRead::SteppedOver;
+    }
+    if (!ReadHeaderFields(program, h, damage.errors)) {
+        damage.Failed(program);
+        return LineHeaderRead::Damaged;
+    }
+    return LineHeaderRead::Read;
 }
 
 namespace {

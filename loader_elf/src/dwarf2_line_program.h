@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "byte_cursor.h"
+#include "read_errors.h"
 
 namespace tarnel {
 
@@ -17,7 +19,8 @@ struct LineFile {
 };
 
 struct LineProgramHeader {
-    uint32_t offset = 0;  // of the program's unit in .debug_line
+    uint32_t offset = 0;      // of the program's unit (its length field) in .debug_line
+    uint32_t unitLength = 0;  // the bytes after the length field
     uint16_t version = 0;
     uint8_t minimumInstructionLength = 1;
     int8_t lineBase = 0;
@@ -33,10 +36,28 @@ struct LineProgramHeader {
     std::string FilePath(uint64_t n) const;
 };
 
-// Reads the header from after its version field (which the caller read into
-// header.version) and leaves the cursor at the first opcode. False when the
-// cursor failed (a line range or opcode base of 0 fails it too).
-bool ReadLineProgramHeader(ByteCursor& unit, LineProgramHeader& header);
+enum class LineHeaderRead {
+    Read,         // the header is read; the program's cursor stands at the first opcode
+    SteppedOver,  // a unit of another version (DWARF 4 and 5 silently, others reported)
+    Damaged,      // reported; the next unit may be read
+    None,         // no unit read: a 64-bit unit stepped over, a unit longer than
+                  // the section (reported), or the section's cursor failed
+};
+
+// Reads the line program unit at the section cursor's place: its unit
+// length, its version (2 and 3 are read) and its header; the section cursor
+// moves past the unit and `program` holds the rest of it. Damage (a unit
+// longer than the section, a header cut short, a line range or opcode base
+// of 0, a header length beyond the unit) is reported through `damage` with
+// its offset. Standard opcodes whose declared operand counts differ from
+// those the version defines are reported through the damage's handler, and
+// the defined counts are used; this alone does not make the unit damaged.
+LineHeaderRead ReadLineProgramHeader(ByteCursor& section, ReaderDamage& damage, LineProgramHeader& header,
+                                     ByteCursor& program);
+
+// The operands the standard opcodes of a line program version take:
+// opcodes 1 to 9 in DWARF 2, 1 to 12 from DWARF 3 on.
+std::span<const uint8_t> KnownOperandCounts(uint16_t version);
 
 struct LineRegisters {
     uint32_t address = 0;

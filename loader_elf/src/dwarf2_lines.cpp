@@ -6,12 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "dwarf2_context.h"
 #include "dwarf2_line_program.h"
 #include "dwarf2_paths.h"
 #include "dwarf2_unit.h"
-#include "dwarf_section_units.h"
-#include "load_state.h"
-#include "quinar/quinar.h"
 
 namespace tarnel {
 namespace {
@@ -25,8 +23,8 @@ std::string_view FilePart(std::string_view path)
 // The rows of one program handed to quinar, table by table.
 class QuinarLineTables final : public LineRowSink {
 public:
-    QuinarLineTables(const LineProgramHeader& header, uint64_t fileOffset)
-        : s_(State()), t_(s_.tables), h_(header), fileOffset_(fileOffset)
+    QuinarLineTables(Dwarf2ReadContext& cx, const LineProgramHeader& header, uint64_t fileOffset)
+        : cx_(cx), records_(cx.records), t_(cx.tables), h_(header), fileOffset_(fileOffset)
     {
         if (auto it = t_.dwarf2LineUnits.find(header.offset); it != t_.dwarf2LineUnits.end())
             ownerRow_ = it->second;
@@ -47,9 +45,9 @@ public:
             if (!open_)
                 return true;
         }
-        if (SymResult x = SymAddLineRow(r.line, r.column, r.address, 0); x != SYM_OK)
-            result_ = static_cast<LdrResult>(x);
-        ++s_.record.lineRows;
+        if (LdrResult x = records_.AddLineRow(r.line, r.column, r.address); x != LDR_OK)
+            result_ = x;
+        ++cx_.lineRows;
         return true;
     }
 
@@ -80,9 +78,8 @@ private:
             Close(address, true);
         if (!ModuleReady())
             return !stopped_;
-        const std::string path = h_.FilePath(file);
-        SymSetModuleAttr(module_, path.c_str());
-        if (SymBeginLineTable(module_) != SYM_OK)
+        records_.SetModuleSourceFile(module_, h_.FilePath(file));
+        if (!records_.BeginLineTable(module_))
             return Stop(LDR_E_STABS);
         open_ = true;
         tableFile_ = file;
@@ -95,12 +92,10 @@ private:
     void Close(uint32_t address, bool terminate)
     {
         if (terminate)
-            SymAddLineRow(0, 0, address, 0);
-        SymEndLineTable();
-        if (terminate ? address > low_ : address >= low_) {
-            const SymRange range{low_, terminate ? address - 1 : address, 1, 1};
-            SymSetModuleRange(&range, module_);
-        }
+            records_.AddLineRow(0, 0, address);
+        records_.EndLineTable();
+        if (terminate ? address > low_ : address >= low_)
+            records_.SetModuleRange(module_, low_, terminate ? address - 1 : address);
         open_ = false;
     }
 
@@ -123,7 +118,7 @@ private:
         // The module's first source file is the unit's own, whichever file
         // the program's first row names.
         if (module_ != 0 && !primary.empty())
-            SymSetModuleAttr(module_, primary.c_str());
+            records_.SetModuleSourceFile(module_, primary);
         return module_ != 0;
     }
 
@@ -146,18 +141,15 @@ private:
         for (const UnitRange& u : t_.units)
             if (u.module != 0 && SamePath(u.name, path))
                 return u.module;
-        const SymModuleDesc desc{2, NO_RANGE_START, 0};
         uint32_t module = 0;
-        const SymResult r = SymOpenModule(std::string(h_.File(1)->name).c_str(), &s_.stamp, &desc,
-                                          static_cast<uint32_t>(fileOffset_), 0, 0, &module, 0);
-        if (r == SYM_S_MODULE_NO_HANDLE)
-            return 0;
-        if (r != SYM_OK) {
-            Stop(LDR_E_MODULE);
-            return 0;
+        const ModuleRecord m{h_.File(1)->name, NO_RANGE_START, 0, static_cast<uint32_t>(fileOffset_), 0};
+        switch (records_.OpenModule(m, module)) {
+        case QuinarRecords::Opened::NoHandle: return 0;
+        case QuinarRecords::Opened::Refused: Stop(LDR_E_MODULE); return 0;
+        case QuinarRecords::Opened::Module: break;
         }
         t_.units.push_back({NO_RANGE_START, 0, module, path});
-        SymCloseModule(1);
+        records_.CloseModule();
         return module;
     }
 
@@ -168,7 +160,8 @@ private:
         return false;
     }
 
-    ElfLoadState& s_;
+    Dwarf2ReadContext& cx_;
+    QuinarRecords& records_;
     LoaderTables& t_;
     const LineProgramHeader& h_;
     uint64_t fileOffset_;
@@ -183,16 +176,11 @@ private:
     LdrResult result_ = LDR_OK;
 };
 
-bool IsKnownLaterVersion(uint16_t version)
-{
-    return version == 4 || version == 5;
-}
-
 class LinePass {
 public:
-    explicit LinePass(ImageFile& file) : s_(State()), section_(s_.notes[Noted::DebugLine])
+    LinePass(ImageFile& file, Dwarf2ReadContext& cx) : cx_(cx), section_(cx.notes[Noted::DebugLine])
     {
-        lines_ = file.Cursor(section_.offset, section_.size, s_.bigEndian, ".debug_line");
+        lines_ = file.Cursor(section_.offset, section_.size, cx.bigEndian, ".debug_line");
     }
 
     LdrResult Run()
@@ -210,29 +198,17 @@ private:
     // LDR_OK, or the result that ends the pass.
     LdrResult NextProgram()
     {
-        std::optional<SectionUnit> next = NextSectionUnit(lines_, damage_);
-        if (!next)
-            return LDR_OK;
-        const uint32_t offset = next->offset;
-        const uint32_t length = next->length;
-        ByteCursor unit = next->bytes;
-        // The ARM compiler's tables are padded to a multiple of 4 bytes.
-        if (s_.compilerKind == COMPILER_ARM && length % 4 != 0)
-            lines_.Skip(std::min<uint64_t>(4 - length % 4, lines_.Remaining()));
-
         LineProgramHeader header;
-        header.offset = offset;
-        header.version = unit.U16();
-        if (unit.Ok() && header.version != 2 && header.version != 3) {
-            if (!IsKnownLaterVersion(header.version))
-                damage_.At(offset, "line table of unknown version stepped over");
+        ByteCursor unit;
+        const LineHeaderRead read = ReadLineProgramHeader(lines_, damage_, header, unit);
+        if (read == LineHeaderRead::None)
             return LDR_OK;
-        }
-        if (!ReadLineProgramHeader(unit, header)) {
-            damage_.Failed(unit);
+        // The ARM compiler's tables are padded to a multiple of 4 bytes.
+        if (cx_.compilerKind == COMPILER_ARM && header.unitLength % 4 != 0)
+            lines_.Skip(std::min<uint64_t>(4 - header.unitLength % 4, lines_.Remaining()));
+        if (read != LineHeaderRead::Read)
             return LDR_OK;
-        }
-        QuinarLineTables tables(header, uint64_t{section_.offset} + offset);
+        QuinarLineTables tables(cx_, header, uint64_t{section_.offset} + header.offset);
         const LineRegisters end = RunLineProgram(unit, header, tables);
         tables.Finish(end);
         if (tables.Stopped())
@@ -242,24 +218,24 @@ private:
         if (!unit.Ok())
             damage_.Failed(unit);
         if (tables.UnlistedFile())
-            damage_.At(offset, "rows of a file that the line table does not list dropped");
+            damage_.At(header.offset, "rows of a file that the line table does not list dropped");
         return LDR_OK;
     }
 
-    ElfLoadState& s_;
+    Dwarf2ReadContext& cx_;
     const NotedSection& section_;
     ByteCursor lines_;
-    ReaderDamage damage_{".debug_line"};
+    ReaderDamage damage_{cx_.errors, ".debug_line"};
     LdrResult result_ = LDR_OK;  // of quinar's rows
 };
 
 }  // namespace
 
-LdrResult ReadDwarf2LineProgram(ImageFile& file, bool, uint32_t)
+LdrResult ReadDwarf2LinePass(ImageFile& file, Dwarf2ReadContext& cx)
 {
-    if (!State().notes[Noted::DebugLine].present)
+    if (!cx.notes[Noted::DebugLine].present)
         return LDR_OK;
-    LinePass pass(file);
+    LinePass pass(file, cx);
     return pass.Run();
 }
 

@@ -25,6 +25,12 @@ namespace tarnel {
 // 0, LDR_E_READ (a damaged program), LDR_E_STABS (quinar refused a line
 // table: the pass ends) or LDR_E_MODULE (quinar refused a module: the pass
 // ends).
+struct Dwarf2ReadContext;
+
+// The pass over .debug_line with its read context.
+LdrResult ReadDwarf2LinePass(ImageFile& file, Dwarf2ReadContext& cx);
+// The dwarf2Lines reader slot: the pass with a read context of the load
+// that runs (dwarf2_slots.cpp).
 LdrResult ReadDwarf2LineProgram(ImageFile& file, bool mode, uint32_t one);
 
 }  // namespace tarnel

@@ -2,8 +2,7 @@
 
 #include "byte_cursor.h"
 #include "dwarf2_constants.h"
-#include "load_state.h"
-#include "quinar/quinar.h"
+#include "dwarf2_context.h"
 
 namespace tarnel {
 namespace {
@@ -11,11 +10,6 @@ namespace {
 // The register DW_OP_breg takes as the frame pointer (r11, fp of the ARM
 // procedure call standard).
 constexpr uint32_t FRAME_POINTER_REGISTER = 11;
-
-void ReportAt(const ByteCursor& c, uint64_t offset, const char* what)
-{
-    ReportReaderMessage(PlaceText(State().imagePath, c.Section(), offset, what));
-}
 
 }  // namespace
 
@@ -71,7 +65,7 @@ std::vector<LocationPiece> LocationPieces(const Dwarf2Unit& unit, const FormValu
     ByteCursor c = unit.locations;
     const uint64_t offset = value.number;
     if (offset >= c.Remaining()) {
-        ReportAt(c, offset, "location list offset outside the section");
+        Context(unit).errors.At(c.Section(), offset, "location list offset outside the section");
         return pieces;
     }
     c.SeekTo(offset);
@@ -98,7 +92,7 @@ std::vector<LocationPiece> LocationPieces(const Dwarf2Unit& unit, const FormValu
         }
         const std::span<const uint8_t> expr = c.Block(c.U16());
         if (!c.Ok()) {
-            ReportReaderMessage(c.ErrorText(State().imagePath));
+            Context(unit).errors.Failed(c);
             break;
         }
         if (end > begin)
@@ -124,15 +118,6 @@ std::vector<LocationPiece> LocationPieces(const Dwarf2Unit& unit, const FormValu
             {static_cast<uint32_t>(low), high > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<uint32_t>(high), r.expr});
     }
     return pieces;
-}
-
-void StoreLocation(uint32_t handle, const std::vector<LocationPiece>& pieces)
-{
-    std::vector<SymLocationPiece> out;
-    out.reserve(pieces.size());
-    for (const LocationPiece& p : pieces)
-        out.push_back({p.low, p.high, p.expr.data(), static_cast<uint32_t>(p.expr.size())});
-    SymSetLocationList(handle, out.data(), static_cast<uint32_t>(out.size()));
 }
 
 }  // namespace tarnel

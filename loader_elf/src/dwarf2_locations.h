@@ -1,7 +1,7 @@
 // DWARF 2 location descriptions: the words the variable records keep
 // (DecodeLocation) and the whole description as the image gives it, one
 // expression or a location list of .debug_loc, kept beside them in quinar
-// for the variable views.
+// for the variable views (QuinarRecords::SetLocation).
 #pragma once
 
 #include <cstdint>
@@ -52,8 +52,5 @@ struct LocationPiece {
 // their lists with absolute addresses: a list that lies outside its
 // function with the unit's base and inside it without is read without.
 std::vector<LocationPiece> LocationPieces(const Dwarf2Unit& unit, const FormValue& value, CodeRange code = {});
-
-// Stores pieces in quinar (handle 0: the open function's frame base).
-void StoreLocation(uint32_t handle, const std::vector<LocationPiece>& pieces);
 
 }  // namespace tarnel

@@ -1,5 +1,5 @@
-// What the DWARF 2 entry readers keep while one unit pass runs; emptied
-// when the pass ends (the entry readers' passDone).
+// What the DWARF 2 entry readers keep while one unit pass runs: part of the
+// pass's read context (dwarf2_context.h), gone with it.
 #pragma once
 
 #include <cstdint>
@@ -33,10 +33,6 @@ struct Dwarf2PassState {
     std::unordered_set<uint32_t> reading;
     uint32_t demandDepth = 0;
     uint32_t nesting = 0;
-    // The type entry read last was left unmapped because it reached a cycle.
-    bool cycleReached = false;
-    // The type made or found by the last type reader.
-    uint32_t currentTypeIndex = 0;
     // Declaration entry of a type -> the top-level entry that defines it
     // (DW_AT_specification: C++ types of namespaces and templates), for
     // the unit whose header is at `definitionsUnit`.
@@ -45,24 +41,23 @@ struct Dwarf2PassState {
     // Entry offset of a member function's declaration (in its class) ->
     // the function's qualified name ("Counter::add").
     std::unordered_map<uint32_t, std::string> memberDeclarations;
-
-    void Clear() { *this = Dwarf2PassState{}; }
 };
-
-Dwarf2PassState& Dwarf2Pass();
 
 // One level of entries read inside one another, for as long as its reader
 // runs; beyond the bound it fails the cursor, and the reader returns.
 class NestedEntry {
 public:
-    explicit NestedEntry(ByteCursor& c)
+    NestedEntry(Dwarf2PassState& pass, ByteCursor& c) : pass_(pass)
     {
-        if (++Dwarf2Pass().nesting > MAX_ENTRY_NESTING)
+        if (++pass_.nesting > MAX_ENTRY_NESTING)
             c.Fail("entries nested too deeply");
     }
-    ~NestedEntry() { --Dwarf2Pass().nesting; }
+    ~NestedEntry() { --pass_.nesting; }
     NestedEntry(const NestedEntry&) = delete;
     NestedEntry& operator=(const NestedEntry&) = delete;
+
+private:
+    Dwarf2PassState& pass_;
 };
 
 }  // namespace tarnel

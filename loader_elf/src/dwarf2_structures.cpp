@@ -4,11 +4,10 @@
 #include <vector>
 
 #include "dwarf2_constants.h"
+#include "dwarf2_context.h"
 #include "dwarf2_functions.h"
 #include "dwarf2_locations.h"
-#include "dwarf2_pass_state.h"
 #include "dwarf2_types.h"
-#include "load_state.h"
 #include "quinar/quinar.h"
 
 namespace tarnel {
@@ -61,23 +60,16 @@ LdrResult ResolveMemberType(Dwarf2Unit& unit, Member& m)
     m.type = ResolveTypeRef(unit, m.typeEntry);
     if (!m.bitOffset)
         return LDR_OK;
+    QuinarRecords& records = Context(unit).records;
     uint32_t index = 0;
     LdrResult r = LDR_OK;
-    if (!NewTypeIndex(1, index, r))
+    if (!records.NewTypeIndex(1, index, r))
         return r;
-    const SymBitFieldInfo info{m.byteSize, *m.bitOffset, m.bitSize, m.type};
-    if (!AddType(index, SYM_TYPE_BITFIELD, m.byteSize, "", m.byteSize != 0) ||
-        SymSetBitFieldInfo(index, &info) != SYM_OK)
+    if (!records.AddType({index, SYM_TYPE_BITFIELD, m.byteSize, "", m.byteSize != 0}) ||
+        !records.SetBitField(index, {m.byteSize, *m.bitOffset, m.bitSize, m.type}))
         return LDR_E_SYMBOL_CALL;
     m.type = index;
     return LDR_OK;
-}
-
-bool IndexTaken(uint32_t index)
-{
-    SymTypeDesc existing{};
-    existing.nameBuffer = nullptr;
-    return SymGetTypeRecord(index, &existing) == SYM_OK;
 }
 
 }  // namespace
@@ -91,9 +83,10 @@ uint32_t AccessOf(const std::optional<uint32_t>& accessibility)
     }
 }
 
-LdrResult ReadStructureType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttributes& a)
+LdrResult ReadStructureType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttributes& a, uint32_t& made)
 {
     const Dwarf2Abbrev& abbrev = entry.abbrev;
+    QuinarRecords& records = Context(unit).records;
     const bool gnu = unit.kind == COMPILER_GNU_C;
     if (!gnu && unit.kind != COMPILER_ARM && unit.kind != COMPILER_GREEN_HILLS) {
         if (abbrev.children)
@@ -109,7 +102,7 @@ LdrResult ReadStructureType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAtt
             SkipChildren(unit);
             return LDR_E_SYMBOL_CALL;
         }
-        return ReadClassType(unit, entry, a);
+        return ReadClassType(unit, entry, a, made);
     }
 
     std::vector<Member> members;
@@ -134,25 +127,25 @@ LdrResult ReadStructureType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAtt
 
     uint32_t index = 0;
     LdrResult r = LDR_OK;
-    if (!NewTypeIndex(STRUCTURE_INDEX_STEP, index, r))
+    if (!records.NewTypeIndex(STRUCTURE_INDEX_STEP, index, r))
         return r;
-    if (IndexTaken(index))
+    // An index holding a type already: the structure names none.
+    if (records.IndexTaken(index))
         return LDR_OK;
     const uint32_t code = abbrev.tag == DW_TAG_union_type ? SYM_TYPE_UNION : SYM_TYPE_STRUCT;
-    if (!AddType(index, code, a.byteSize.value_or(0), a.name, a.byteSize.has_value()))
+    if (!records.AddType({index, code, a.byteSize.value_or(0), a.name, a.byteSize.has_value()}))
         return LDR_E_SYMBOL_CALL;
-    for (const Member& m : members) {
-        const SymStructMember member{m.name.c_str(), m.type, m.offset, m.byteSize, m.bitOffset.value_or(0), m.bitSize};
-        if (SymAddStructMember(index, &member) != SYM_OK)
+    for (const Member& m : members)
+        if (!records.AddMember(index, {m.name, m.type, m.offset, m.byteSize, m.bitOffset.value_or(0), m.bitSize}))
             return LDR_E_SYMBOL_CALL;
-    }
-    Dwarf2Pass().currentTypeIndex = index;
+    made = index;
     return LDR_OK;
 }
 
-LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttributes& a)
+LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttributes& a, uint32_t& made)
 {
     const Dwarf2Abbrev& abbrev = entry.abbrev;
+    Dwarf2ReadContext& cx = Context(unit);
     if (!a.byteSize) {
         if (abbrev.children)
             SkipChildren(unit);
@@ -160,16 +153,16 @@ LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttribu
     }
     uint32_t index = 0;
     LdrResult r = LDR_OK;
-    if (!NewTypeIndex(CLASS_INDEX_STEP, index, r)) {
+    if (!cx.records.NewTypeIndex(CLASS_INDEX_STEP, index, r)) {
         if (abbrev.children)
             SkipChildren(unit);
         return r;
     }
     // Mapped before the members are read: members that refer to the class
     // (this pointers, self references) find it.
-    MapDwarf2Type(entry.offset, index, a.name);
+    MapDwarf2Type(cx.tables, entry.offset, index, a.name);
     if (a.specification != 0)
-        MapDwarf2Type(a.specification, index, a.name);
+        MapDwarf2Type(cx.tables, a.specification, index, a.name);
     const std::string className(a.name);
 
     std::vector<ClassSlot> slots;
@@ -195,22 +188,21 @@ LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttribu
     }
     // A class not stored after all (damage; more member types than the room
     // left below its index) names no type.
-    if (r == LDR_OK && IndexTaken(index))
+    if (r == LDR_OK && cx.records.IndexTaken(index))
         r = LDR_E_SYMBOL_CALL;
-    if (!unit.entries.Ok() || r != LDR_OK || !AddType(index, SYM_TYPE_CLASS, *a.byteSize, className, true)) {
-        State().tables.dwarf2Types.erase(entry.offset);
+    if (!unit.entries.Ok() || r != LDR_OK ||
+        !cx.records.AddType({index, SYM_TYPE_CLASS, *a.byteSize, className, true})) {
+        cx.tables.dwarf2Types.erase(entry.offset);
         if (a.specification != 0)
-            State().tables.dwarf2Types.erase(a.specification);
+            cx.tables.dwarf2Types.erase(a.specification);
         return unit.entries.Ok() && r == LDR_OK ? LDR_E_SYMBOL_CALL : r;
     }
-    for (const ClassSlot& s : slots) {
-        const SymClassSlot slot{s.name.c_str(), s.type, s.offset, s.isFunction, s.lowPc, s.highPc, s.access};
-        if (SymAddTypeClass(index, &slot) != SYM_OK)
+    for (const ClassSlot& s : slots)
+        if (!cx.records.AddClassSlot(index, {s.name, s.type, s.offset, s.isFunction != 0, s.lowPc, s.highPc, s.access}))
             return LDR_E_SYMBOL_CALL;
-    }
-    if (SymAddClassType(index) != SYM_OK)
+    if (!cx.records.CompleteClass(index))
         return LDR_E_SYMBOL_CALL;
-    Dwarf2Pass().currentTypeIndex = index;
+    made = index;
     return LDR_OK;
 }
 

@@ -12,9 +12,9 @@ namespace tarnel {
 // A structure or union entry whose attributes have been read (the cursor
 // before its children). A structure with member functions or (GNU) base
 // classes is read as a class. Units of no known compiler make nothing.
-LdrResult ReadStructureType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttributes& a);
+LdrResult ReadStructureType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttributes& a, uint32_t& made);
 // A class entry, or a structure that proved to be one; without a byte size
-// (a declaration) nothing is made.
-LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttributes& a);
+// (a declaration) nothing is made. `made`: the type made, when one was.
+LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttributes& a, uint32_t& made);
 
 }  // namespace tarnel

@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "dwarf2_constants.h"
-#include "dwarf2_pass_state.h"
+#include "dwarf2_context.h"
 #include "dwarf2_structures.h"
 #include "dwarf2_walk.h"
-#include "load_state.h"
 #include "quinar/quinar.h"
 
 namespace tarnel {
@@ -20,22 +19,29 @@ constexpr uint32_t POINTER_SIZE = 4;
 // Marks an entry as being read for as long as its reader runs.
 class ReadingEntry {
 public:
-    explicit ReadingEntry(uint32_t offset) : offset_(offset) { Dwarf2Pass().reading.insert(offset); }
-    ~ReadingEntry() { Dwarf2Pass().reading.erase(offset_); }
+    ReadingEntry(Dwarf2PassState& pass, uint32_t offset) : pass_(pass), offset_(offset)
+    {
+        pass_.reading.insert(offset);
+    }
+    ~ReadingEntry() { pass_.reading.erase(offset_); }
     ReadingEntry(const ReadingEntry&) = delete;
     ReadingEntry& operator=(const ReadingEntry&) = delete;
 
 private:
+    Dwarf2PassState& pass_;
     uint32_t offset_;
 };
 
 // One level of on-demand reading, for as long as it runs.
 class DemandLevel {
 public:
-    DemandLevel() { ++Dwarf2Pass().demandDepth; }
-    ~DemandLevel() { --Dwarf2Pass().demandDepth; }
+    explicit DemandLevel(Dwarf2PassState& pass) : pass_(pass) { ++pass_.demandDepth; }
+    ~DemandLevel() { --pass_.demandDepth; }
     DemandLevel(const DemandLevel&) = delete;
     DemandLevel& operator=(const DemandLevel&) = delete;
+
+private:
+    Dwarf2PassState& pass_;
 };
 
 bool IsAggregateTag(uint16_t tag)
@@ -48,7 +54,7 @@ bool IsAggregateTag(uint16_t tag)
 // per unit.
 const std::unordered_map<uint32_t, uint32_t>& DefinitionsOf(const Dwarf2Unit& unit)
 {
-    Dwarf2PassState& p = Dwarf2Pass();
+    Dwarf2PassState& p = Context(unit).pass;
     if (p.definitionsUnit == unit.headerOffset)
         return p.definitions;
     p.definitionsUnit = unit.headerOffset;
@@ -76,78 +82,71 @@ const std::unordered_map<uint32_t, uint32_t>& DefinitionsOf(const Dwarf2Unit& un
 
 }  // namespace
 
-bool AddType(uint32_t index, uint32_t code, uint32_t size, std::string_view name, bool sizeKnown)
-{
-    const std::string text(name);
-    SymTypeDesc desc{};
-    desc.valid = 1;
-    desc.code = code;
-    desc.size = size;
-    desc.name = text.c_str();
-    desc.sizeKnown = sizeKnown ? 1 : 0;
-    return SymAddTypeRecord(index, &desc) == SYM_OK;
-}
-
 namespace {
 
-void KeepLink(uint32_t typeIndex, uint32_t entryOffset, bool isBase)
+void KeepLink(Dwarf2ReadContext& cx, uint32_t typeIndex, uint32_t entryOffset, bool isBase)
 {
-    State().tables.dwarf2PendingLinks.push_back({typeIndex, entryOffset, isBase});
+    cx.tables.dwarf2PendingLinks.push_back({typeIndex, entryOffset, isBase});
 }
 
-LdrResult ReadBaseType(const EntryAttributes& a)
+// Each type reader below gives its result and, in `made`, the type it made
+// or found (0: none).
+
+LdrResult ReadBaseType(const EntryAttributes& a, uint32_t& made)
 {
-    Dwarf2Pass().currentTypeIndex = BaseTypeIndex(a.encoding.value_or(0), a.byteSize.value_or(0), a.name);
+    made = BaseTypeIndex(a.encoding.value_or(0), a.byteSize.value_or(0), a.name);
     return LDR_OK;
 }
 
-LdrResult ReadPointerType(const EntryAttributes& a)
+LdrResult ReadPointerType(Dwarf2ReadContext& cx, const EntryAttributes& a, uint32_t& made)
 {
     // Only the map: the target may be the structure whose members are
     // being read; it is completed after the pass.
     uint32_t target = 0;
     bool keep = false;
     if (a.type != 0) {
-        target = State().tables.LookUpDwarf2Type(a.type);
+        target = cx.tables.LookUpDwarf2Type(a.type);
         keep = target == 0;
         if (keep)
             target = a.type;
     }
     uint32_t index = 0;
     LdrResult r = LDR_OK;
-    if (!NewTypeIndex(1, index, r))
+    if (!cx.records.NewTypeIndex(1, index, r))
         return r;
-    if (!AddType(index, SYM_TYPE_POINTER, POINTER_SIZE, a.name, true) || SymSetPointerTarget(index, target) != SYM_OK)
+    if (!cx.records.AddType({index, SYM_TYPE_POINTER, POINTER_SIZE, a.name, true}) ||
+        !cx.records.SetPointerTarget(index, target))
         return LDR_E_SYMBOL_CALL;
     if (keep)
-        KeepLink(index, a.type, false);
-    Dwarf2Pass().currentTypeIndex = index;
+        KeepLink(cx, index, a.type, false);
+    made = index;
     return LDR_OK;
 }
 
-LdrResult ReadReferenceType(Dwarf2Unit& unit, const EntryAttributes& a)
+LdrResult ReadReferenceType(Dwarf2Unit& unit, const EntryAttributes& a, uint32_t& made)
 {
+    Dwarf2ReadContext& cx = Context(unit);
     const TypeRef target = ResolveType(unit, a.type);
     uint32_t index = 0;
     LdrResult r = LDR_OK;
-    if (!NewTypeIndex(1, index, r))
+    if (!cx.records.NewTypeIndex(1, index, r))
         return r;
-    if (!AddType(index, SYM_TYPE_REFERENCE, a.byteSize.value_or(POINTER_SIZE), a.name, false))
+    if (!cx.records.AddType({index, SYM_TYPE_REFERENCE, a.byteSize.value_or(POINTER_SIZE), a.name, false}))
         return LDR_E_SYMBOL_CALL;
-    if (SymResult s = SymAddTypeReferenceTypeIndex(index, target.cycle ? a.type : target.index); s != SYM_OK)
-        return static_cast<LdrResult>(s);
+    if (r = cx.records.SetReferenceTarget(index, target.cycle ? a.type : target.index); r != LDR_OK)
+        return r;
     if (target.cycle)
-        KeepLink(index, a.type, false);
-    Dwarf2Pass().currentTypeIndex = index;
+        KeepLink(cx, index, a.type, false);
+    made = index;
     return LDR_OK;
 }
 
 // const and volatile qualify their type without a quinar type of their
 // own. A qualified type reached through a cycle stays unmapped (`cycle`).
-LdrResult ReadQualifiedType(Dwarf2Unit& unit, const EntryAttributes& a, bool& cycle)
+LdrResult ReadQualifiedType(Dwarf2Unit& unit, const EntryAttributes& a, uint32_t& made, bool& cycle)
 {
     const TypeRef target = ResolveType(unit, a.type);
-    Dwarf2Pass().currentTypeIndex = target.index;
+    made = target.index;
     cycle = target.cycle;
     return LDR_OK;
 }
@@ -164,14 +163,15 @@ bool WaitsForItsClass(Dwarf2Unit& unit, uint32_t offset, uint32_t target, std::s
     ReadEntryAttributes(at, *abbrev, c);
     if (!at.entries.Ok() || c.name != name)
         return false;
-    Dwarf2Pass().typedefGuard.emplace(offset, target);
+    Context(unit).pass.typedefGuard.emplace(offset, target);
     return true;
 }
 
-LdrResult ReadTypedef(Dwarf2Unit& unit, uint32_t offset, const EntryAttributes& a)
+LdrResult ReadTypedef(Dwarf2Unit& unit, uint32_t offset, const EntryAttributes& a, uint32_t& made)
 {
-    const LoaderTables& t = State().tables;
-    Dwarf2PassState& p = Dwarf2Pass();
+    Dwarf2ReadContext& cx = Context(unit);
+    const LoaderTables& t = cx.tables;
+    Dwarf2PassState& p = cx.pass;
     uint32_t target = a.type;
     if (auto guard = p.typedefGuard.find(offset); guard != p.typedefGuard.end())
         target = guard->second;
@@ -183,13 +183,13 @@ LdrResult ReadTypedef(Dwarf2Unit& unit, uint32_t offset, const EntryAttributes& 
     }
     uint32_t index = 0;
     LdrResult r = LDR_OK;
-    if (!NewTypeIndex(1, index, r))
+    if (!cx.records.NewTypeIndex(1, index, r))
         return r;
-    if (!AddType(index, SYM_TYPE_TYPEDEF, 0, a.name, false) || SymSetTypeBase(index, base.index) != SYM_OK)
+    if (!cx.records.AddType({index, SYM_TYPE_TYPEDEF, 0, a.name, false}) || !cx.records.SetTypeBase(index, base.index))
         return LDR_E_SYMBOL_CALL;
     if (base.cycle)
-        KeepLink(index, target, true);
-    p.currentTypeIndex = index;
+        KeepLink(cx, index, target, true);
+    made = index;
     return LDR_OK;
 }
 
@@ -201,8 +201,9 @@ uint32_t BoundOf(const std::optional<FormValue>& v)
     return static_cast<uint32_t>(v->number);
 }
 
-LdrResult ReadArrayType(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, const EntryAttributes& a)
+LdrResult ReadArrayType(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, const EntryAttributes& a, uint32_t& made)
 {
+    QuinarRecords& records = Context(unit).records;
     const uint32_t element = ResolveTypeRef(unit, a.type);
     std::vector<uint32_t> bounds;
     ForEachChild(unit, abbrev, DW_TAG_subrange_type,
@@ -216,19 +217,20 @@ LdrResult ReadArrayType(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, const Entr
     for (auto bound = bounds.rbegin(); bound != bounds.rend(); ++bound) {
         uint32_t index = 0;
         LdrResult r = LDR_OK;
-        if (!NewTypeIndex(1, index, r))
+        if (!records.NewTypeIndex(1, index, r))
             return r;
-        const SymArrayDim dim{inner, *bound};
-        if (!AddType(index, SYM_TYPE_ARRAY, 0, a.name, false) || SymSetArrayDims(index, &dim) != SYM_OK)
+        if (!records.AddType({index, SYM_TYPE_ARRAY, 0, a.name, false}) ||
+            !records.SetArrayDimension(index, inner, *bound))
             return LDR_E_SYMBOL_CALL;
         inner = index;
     }
-    Dwarf2Pass().currentTypeIndex = inner;
+    made = inner;
     return LDR_OK;
 }
 
-LdrResult ReadSubroutineType(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, const EntryAttributes& a)
+LdrResult ReadSubroutineType(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, const EntryAttributes& a, uint32_t& made)
 {
+    QuinarRecords& records = Context(unit).records;
     const uint32_t returnType = a.type != 0 ? ResolveTypeRef(unit, a.type) : SYM_TYPE_VOID;
     std::vector<uint32_t> parameters;
     ForEachChild(unit, abbrev, DW_TAG_formal_parameter,
@@ -237,40 +239,35 @@ LdrResult ReadSubroutineType(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, const
         return LDR_OK;
     uint32_t index = 0;
     LdrResult r = LDR_OK;
-    if (!NewTypeIndex(1, index, r))
+    if (!records.NewTypeIndex(1, index, r))
         return r;
-    if (!AddType(index, SYM_TYPE_PROC, 0, a.name, true))
+    if (!records.AddType({index, SYM_TYPE_PROC, 0, a.name, true}))
         return LDR_E_SYMBOL_CALL;
-    Dwarf2Pass().currentTypeIndex = index;
-    if (SymAddProcType(index, 0, 0, 0, returnType, static_cast<uint32_t>(parameters.size()), 0, nullptr) != SYM_OK)
-        return LDR_E_SYMBOL_CALL;
-    for (uint32_t type : parameters)
-        if (SymAddProcParam(index, type) != SYM_OK)
-            return LDR_E_SYMBOL_CALL;
-    return LDR_OK;
+    made = index;
+    return records.SetProcedure(index, returnType, parameters) ? LDR_OK : LDR_E_SYMBOL_CALL;
 }
 
-LdrResult ReadEnumeration(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, const EntryAttributes& a)
+LdrResult ReadEnumeration(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, const EntryAttributes& a, uint32_t& made)
 {
+    QuinarRecords& records = Context(unit).records;
     uint32_t index = 0;
     LdrResult r = LDR_OK;
-    if (!NewTypeIndex(1, index, r)) {
+    if (!records.NewTypeIndex(1, index, r)) {
         if (abbrev.children)
             SkipChildren(unit);
         return r;
     }
-    bool added = AddType(index, SYM_TYPE_ENUM, a.byteSize.value_or(0), a.name, a.byteSize.has_value());
+    bool added = records.AddType({index, SYM_TYPE_ENUM, a.byteSize.value_or(0), a.name, a.byteSize.has_value()});
     ForEachChild(unit, abbrev, DW_TAG_enumerator, [&](const EntryAttributes& e) {
         // A value given as a block or a string is not a number: 0.
         const bool number = e.constValue && e.constValue->kind == FormClass::Constant;
         const int32_t value = number ? static_cast<int32_t>(static_cast<uint32_t>(e.constValue->number)) : 0;
-        const std::string name(e.name);
         if (added && unit.entries.Ok())
-            added = SymAddEnumConstant(index, value, name.c_str()) == SYM_OK;
+            added = records.AddEnumConstant(index, value, e.name);
     });
     if (!added)
         return LDR_E_SYMBOL_CALL;
-    Dwarf2Pass().currentTypeIndex = index;
+    made = index;
     return LDR_OK;
 }
 
@@ -329,42 +326,31 @@ uint32_t BaseTypeIndex(uint32_t encoding, uint32_t byteSize, std::string_view na
     }
 }
 
-void MapDwarf2Type(uint32_t offset, uint32_t index, std::string_view name)
+void MapDwarf2Type(LoaderTables& tables, uint32_t offset, uint32_t index, std::string_view name)
 {
     if (index != 0)
-        State().tables.dwarf2Types.try_emplace(offset, Dwarf2TypeEntry{offset, index, std::string(name)});
+        tables.dwarf2Types.try_emplace(offset, Dwarf2TypeEntry{offset, index, std::string(name)});
 }
 
-bool NewTypeIndex(uint32_t step, uint32_t& index, LdrResult& result)
-{
-    uint32_t highest = 0;
-    if (SymResult r = SymAllocTypeIndex(&highest); r != SYM_OK) {
-        result = static_cast<LdrResult>(r);
-        return false;
-    }
-    index = highest + step;
-    return true;
-}
-
-LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry)
+TypeRead ReadType(Dwarf2Unit& unit, Dwarf2Entry& entry)
 {
     const Dwarf2Abbrev& abbrev = entry.abbrev;
-    Dwarf2PassState& p = Dwarf2Pass();
+    Dwarf2ReadContext& cx = Context(unit);
+    Dwarf2PassState& p = cx.pass;
     entry.childrenRead = true;
-    const NestedEntry level(unit.entries);
+    const NestedEntry level(p, unit.entries);
     if (!unit.entries.Ok())
-        return LDR_OK;
-    if (State().tables.dwarf2Types.count(entry.offset) || p.reading.count(entry.offset)) {
+        return {};
+    if (cx.tables.dwarf2Types.count(entry.offset) || p.reading.count(entry.offset)) {
         // Made already (read on demand before the walk came to it).
         SkipEntry(unit, abbrev);
-        return LDR_OK;
+        return {};
     }
-    ReadingEntry reading(entry.offset);
+    ReadingEntry reading(p, entry.offset);
     EntryAttributes a;
     ReadEntryAttributes(unit, abbrev, a);
     if (!unit.entries.Ok())
-        return LDR_OK;
-    p.currentTypeIndex = 0;
+        return {};
     // A definition that completes a declaration takes its name.
     std::string declaredName;
     if (a.name.empty() && a.specification != 0) {
@@ -379,52 +365,51 @@ LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry)
                 SkipChildren(unit);
             const TypeRef definition = ResolveType(unit, it->second);
             if (!definition.cycle)
-                MapDwarf2Type(entry.offset, definition.index, a.name);
-            p.currentTypeIndex = definition.index;
-            p.cycleReached = definition.cycle;
-            return LDR_OK;
+                MapDwarf2Type(cx.tables, entry.offset, definition.index, a.name);
+            return {LDR_OK, definition};
         }
     }
 
     LdrResult r = LDR_OK;
+    uint32_t made = 0;
     bool cycle = false;
     bool kept = false;  // whether the result becomes the pass's
     bool childrenLeft = abbrev.children;
     switch (abbrev.tag) {
-    case DW_TAG_base_type: r = ReadBaseType(a); break;
+    case DW_TAG_base_type: r = ReadBaseType(a, made); break;
     case DW_TAG_pointer_type:
-        r = ReadPointerType(a);
+        r = ReadPointerType(cx, a, made);
         kept = true;
         break;
     case DW_TAG_reference_type:
-        r = ReadReferenceType(unit, a);
+        r = ReadReferenceType(unit, a, made);
         kept = true;
         break;
     case DW_TAG_const_type:
     case DW_TAG_volatile_type:
-        r = ReadQualifiedType(unit, a, cycle);
+        r = ReadQualifiedType(unit, a, made, cycle);
         kept = true;
         break;
-    case DW_TAG_typedef: r = ReadTypedef(unit, entry.offset, a); break;
+    case DW_TAG_typedef: r = ReadTypedef(unit, entry.offset, a, made); break;
     case DW_TAG_array_type:
-        r = ReadArrayType(unit, abbrev, a);
+        r = ReadArrayType(unit, abbrev, a, made);
         childrenLeft = false;
         break;
     case DW_TAG_subroutine_type:
-        r = ReadSubroutineType(unit, abbrev, a);
+        r = ReadSubroutineType(unit, abbrev, a, made);
         childrenLeft = false;
         break;
     case DW_TAG_enumeration_type:
-        r = ReadEnumeration(unit, abbrev, a);
+        r = ReadEnumeration(unit, abbrev, a, made);
         childrenLeft = false;
         break;
     case DW_TAG_structure_type:
     case DW_TAG_union_type:
-        r = ReadStructureType(unit, entry, a);
+        r = ReadStructureType(unit, entry, a, made);
         childrenLeft = false;
         break;
     case DW_TAG_class_type:
-        r = ReadClassType(unit, entry, a);
+        r = ReadClassType(unit, entry, a, made);
         childrenLeft = false;
         break;
     default: break;
@@ -432,23 +417,27 @@ LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry)
     if (childrenLeft)
         SkipChildren(unit);
     if (r == LDR_OK && !cycle) {
-        MapDwarf2Type(entry.offset, p.currentTypeIndex, a.name);
+        MapDwarf2Type(cx.tables, entry.offset, made, a.name);
         if (a.specification != 0 && IsAggregateTag(abbrev.tag))
-            MapDwarf2Type(a.specification, p.currentTypeIndex, a.name);
+            MapDwarf2Type(cx.tables, a.specification, made, a.name);
     }
-    // For ResolveType, which reads it as soon as this returns.
-    p.cycleReached = cycle;
-    return kept ? r : LDR_OK;
+    return {kept ? r : LDR_OK, {made, cycle}};
+}
+
+LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry)
+{
+    return ReadType(unit, entry).result;
 }
 
 TypeRef ResolveType(Dwarf2Unit& unit, uint32_t offset)
 {
     if (offset == 0)
         return {};
-    const LoaderTables& t = State().tables;
+    Dwarf2ReadContext& cx = Context(unit);
+    const LoaderTables& t = cx.tables;
     if (uint32_t index = t.LookUpDwarf2Type(offset))
         return {index, false};
-    Dwarf2PassState& p = Dwarf2Pass();
+    Dwarf2PassState& p = cx.pass;
     // An entry being read, or one too deep to read now: like a cycle, the
     // link waits for the fix-up (the walk reads the entry in its turn).
     if (p.reading.count(offset) || p.demandDepth >= MAX_TYPE_DEMAND_DEPTH)
@@ -457,17 +446,14 @@ TypeRef ResolveType(Dwarf2Unit& unit, uint32_t offset)
     const Dwarf2Abbrev* abbrev = nullptr;
     if (!EntryAt(unit, offset, at, abbrev) || !IsTypeTag(abbrev->tag))
         return {};
-    const uint32_t current = p.currentTypeIndex;
+    TypeRead read;
     {
-        DemandLevel level;
+        DemandLevel level(p);
         Dwarf2Entry entry{offset, *abbrev};
-        ReadDwarf2TypeEntry(at, entry);
+        read = ReadType(at, entry);
     }
-    const bool cycle = p.cycleReached;
-    p.cycleReached = false;
-    p.currentTypeIndex = current;
     const uint32_t index = t.LookUpDwarf2Type(offset);
-    return {index, index == 0 && cycle};
+    return {index, index == 0 && read.type.cycle};
 }
 
 uint32_t ResolveTypeRef(Dwarf2Unit& unit, uint32_t offset)
@@ -475,15 +461,14 @@ uint32_t ResolveTypeRef(Dwarf2Unit& unit, uint32_t offset)
     return ResolveType(unit, offset).index;
 }
 
-void FixDwarf2TypeLinks()
+void FixDwarf2TypeLinks(LoaderTables& t, QuinarRecords& records)
 {
-    LoaderTables& t = State().tables;
     for (const PendingTypeLink& link : t.dwarf2PendingLinks) {
         const uint32_t type = t.LookUpDwarf2Type(link.entryOffset);
         if (link.isBase)
-            SymSetTypeBase(link.typeIndex, type);
+            records.SetTypeBase(link.typeIndex, type);
         else
-            SymUpdateTypePointerTypeIndex(link.typeIndex, type);
+            records.UpdatePointerTarget(link.typeIndex, type);
     }
     t.dwarf2PendingLinks.clear();
 }

@@ -18,20 +18,31 @@
 #include <string_view>
 
 #include "dwarf2_entries.h"
+#include "dwarf2_quinar.h"
 #include "dwarf2_unit.h"
 #include "ldr_types.h"
+#include "loader_tables.h"
 
 namespace tarnel {
-
-// The entry reader of the type slot: any type entry, at the top level or
-// below (the cursor after the entry's code). Reads its children. An entry
-// already mapped is stepped over.
-LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry);
 
 struct TypeRef {
     uint32_t index = 0;  // 0: no type
     bool cycle = false;  // the entry is being read now (a reference back into it)
 };
+
+// What reading one type entry gave: the reader's result (LDR_OK for the
+// kinds whose failure is not the pass's) and the type made or found, or
+// the cycle it reached (then it stays unmapped, for the fix-up).
+struct TypeRead {
+    LdrResult result = LDR_OK;
+    TypeRef type;
+};
+
+// Any type entry, at the top level or below (the cursor after the entry's
+// code). Reads its children. An entry already mapped is stepped over.
+TypeRead ReadType(Dwarf2Unit& unit, Dwarf2Entry& entry);
+// The entry reader of the type slot: ReadType's result.
+LdrResult ReadDwarf2TypeEntry(Dwarf2Unit& unit, Dwarf2Entry& entry);
 
 // The type of the entry at `offset`: the mapped index, or the entry read
 // now. 0 for an offset of 0, an entry of another tag or outside the unit.
@@ -44,19 +55,16 @@ uint32_t BaseTypeIndex(uint32_t encoding, uint32_t byteSize, std::string_view na
 
 bool IsTypeTag(uint16_t tag);
 
-// Maps an entry to a type (the first mapping of an entry stays).
-void MapDwarf2Type(uint32_t offset, uint32_t index, std::string_view name);
-
-// SymAddTypeRecord of a type described by these; false when it failed.
-bool AddType(uint32_t index, uint32_t code, uint32_t size, std::string_view name, bool sizeKnown);
-
-// A new type index as the readers take it: SymAllocTypeIndex's value plus
-// `step`. False when quinar refused (its result in `result`).
-bool NewTypeIndex(uint32_t step, uint32_t& index, LdrResult& result);
+// Maps an entry to a type (the first mapping of an entry stays; index 0
+// maps nothing).
+void MapDwarf2Type(LoaderTables& tables, uint32_t offset, uint32_t index, std::string_view name);
 
 // After the unit pass: pointer and reference targets and typedef bases
 // kept as entry offsets become the types mapped to those entries (0 when
 // none was); then the list of such links is emptied.
+void FixDwarf2TypeLinks(LoaderTables& tables, QuinarRecords& records);
+// The same over the load that runs (the pointer pass after the DWARF 2
+// units, dwarf2_slots.cpp).
 void FixDwarf2TypeLinks();
 
 }  // namespace tarnel

@@ -10,6 +10,8 @@
 
 namespace tarnel {
 
+struct Dwarf2ReadContext;
+
 // A unit or module range start that means "no range" to quinar.
 inline constexpr uint32_t NO_RANGE_START = 0xFFFFFFFF;
 
@@ -33,6 +35,10 @@ struct Dwarf2Unit {
     // The compile unit's DW_AT_low_pc (0 without one): location lists count
     // their addresses from it.
     uint32_t baseAddress = 0;
+
+    // The pass's read context (dwarf2_context.h); the value readers of
+    // dwarf2_forms.h do without one.
+    Dwarf2ReadContext* context = nullptr;
 };
 
 }  // namespace tarnel

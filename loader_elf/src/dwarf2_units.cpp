@@ -3,11 +3,10 @@
 #include "dwarf2_abbrev.h"
 #include "dwarf2_compile_unit.h"
 #include "dwarf2_constants.h"
+#include "dwarf2_context.h"
 #include "dwarf2_entries.h"
 #include "dwarf2_forms.h"
-#include "dwarf2_pass_state.h"
 #include "dwarf_section_units.h"
-#include "load_state.h"
 #include "section_pass.h"
 
 namespace tarnel {
@@ -18,49 +17,45 @@ bool IsKnownLaterVersion(uint16_t version)
     return version >= 3 && version <= 5;
 }
 
-ByteCursor SectionCursor(const ImageFile& file, Noted which)
+ByteCursor SectionCursor(const Dwarf2ReadContext& cx, const ImageFile& file, Noted which)
 {
-    const ElfLoadState& s = State();
-    const NotedSection& n = s.notes[which];
+    const NotedSection& n = cx.notes[which];
     if (!n.present)
-        return ByteCursor({}, s.bigEndian, NotedName(which));
-    return file.Cursor(n.offset, n.size, s.bigEndian, NotedName(which));
+        return ByteCursor({}, cx.bigEndian, NotedName(which));
+    return file.Cursor(n.offset, n.size, cx.bigEndian, NotedName(which));
 }
 
 // A section that the section pass does not note, found by its name.
-ByteCursor NamedSectionCursor(const ImageFile& file, std::string_view name)
+ByteCursor NamedSectionCursor(const Dwarf2ReadContext& cx, const ImageFile& file, std::string_view name)
 {
-    const ElfLoadState& s = State();
     uint32_t index = 0;
-    if (FindSectionByName(s.image, name, &index) != LDR_OK || index >= s.image.sections.size())
-        return ByteCursor({}, s.bigEndian, name);
-    const SectionRecord& r = s.image.sections[index];
-    return file.Cursor(r.offset, r.type == SHT_NOBITS ? 0 : r.size, s.bigEndian, name);
+    if (FindSectionByName(cx.image, name, &index) != LDR_OK || index >= cx.image.sections.size())
+        return ByteCursor({}, cx.bigEndian, name);
+    const SectionRecord& r = cx.image.sections[index];
+    return file.Cursor(r.offset, r.type == SHT_NOBITS ? 0 : r.size, cx.bigEndian, name);
 }
 
 class UnitPass {
 public:
-    explicit UnitPass(ReaderCall& call)
-        : s_(State()), t_(s_.tables), pass_{call, NamedSectionCursor(call.file, ".debug_ranges")},
-          info_(SectionCursor(call.file, Noted::DebugInfo)), abbrevs_(SectionCursor(call.file, Noted::DebugAbbrev)),
-          strings_(SectionCursor(call.file, Noted::DebugStr)), locations_(NamedSectionCursor(call.file, ".debug_loc"))
+    UnitPass(ReaderCall& call, Dwarf2ReadContext& cx)
+        : cx_(cx), t_(cx.tables), pass_{call, NamedSectionCursor(cx, call.file, ".debug_ranges")},
+          info_(SectionCursor(cx, call.file, Noted::DebugInfo)),
+          abbrevs_(SectionCursor(cx, call.file, Noted::DebugAbbrev)),
+          strings_(SectionCursor(cx, call.file, Noted::DebugStr)),
+          locations_(NamedSectionCursor(cx, call.file, ".debug_loc"))
     {}
 
     LdrResult Run()
     {
         t_.dwarf2LineUnits.clear();
-        // What the entry readers keep for one pass starts empty, even after
-        // a pass that a reader's exception ended.
-        Dwarf2Pass().Clear();
         LdrResult ended = LDR_OK;
         while (ended == LDR_OK && info_.Ok() && !info_.AtEnd())
             ended = NextUnit();
         if (!info_.Ok())
             damage_.Failed(info_);
         t_.dwarf2Abbrevs.clear();
-        if (const auto& done = Dwarf2Entries().passDone)
+        if (const auto& done = cx_.entryReaders.passDone)
             done();
-        t_.functionList.clear();
         *pass_.call.moduleCount += pass_.rowsAdded;
         return ended != LDR_OK ? ended : result_ != LDR_OK ? result_ : damage_.result;
     }
@@ -74,6 +69,7 @@ private:
             return LDR_OK;
         const uint32_t headerOffset = next->offset;
         Dwarf2Unit unit;
+        unit.context = &cx_;
         unit.headerOffset = headerOffset;
         unit.entries = next->bytes;
         unit.version = unit.entries.U16();
@@ -107,7 +103,7 @@ private:
     {
         // Offsets count from the section's address (0 in every image of
         // the GNU tools).
-        const uint32_t address = s_.notes[Noted::DebugAbbrev].address;
+        const uint32_t address = cx_.notes[Noted::DebugAbbrev].address;
         ByteCursor c = abbrevs_;
         if (unit.abbrevOffset < address || unit.abbrevOffset - address >= c.Remaining()) {
             damage_.At(unit.headerOffset, "abbreviation offset outside .debug_abbrev");
@@ -124,7 +120,7 @@ private:
     LdrResult WalkEntries(Dwarf2Unit& unit)
     {
         ByteCursor& c = unit.entries;
-        const Dwarf2EntryReaders& readers = Dwarf2Entries();
+        const Dwarf2EntryReaders& readers = cx_.entryReaders;
         uint32_t depth = 0;  // 0: the compile unit; 1: its children, the top level
         bool unitEntryRead = false;
         while (c.Ok() && !c.AtEnd()) {
@@ -169,19 +165,19 @@ private:
         return LDR_OK;
     }
 
-    ElfLoadState& s_;
+    Dwarf2ReadContext& cx_;
     LoaderTables& t_;
     CompileUnitPass pass_;
     ByteCursor info_, abbrevs_, strings_, locations_;
-    ReaderDamage damage_{".debug_info"};
+    ReaderDamage damage_{cx_.errors, ".debug_info"};
     LdrResult result_ = LDR_OK;  // of the entry readers
 };
 
 }  // namespace
 
-LdrResult ReadDwarf2Units(ReaderCall& call)
+LdrResult ReadDwarf2UnitPass(ReaderCall& call, Dwarf2ReadContext& cx)
 {
-    UnitPass pass(call);
+    UnitPass pass(call, cx);
     return pass.Run();
 }
 

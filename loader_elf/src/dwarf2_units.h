@@ -17,6 +17,12 @@
 
 namespace tarnel {
 
+struct Dwarf2ReadContext;
+
+// The pass over the image of `call` with its read context.
+LdrResult ReadDwarf2UnitPass(ReaderCall& call, Dwarf2ReadContext& cx);
+// The dwarf2Units reader slot: the pass with a read context of the load
+// that runs (dwarf2_slots.cpp).
 LdrResult ReadDwarf2Units(ReaderCall& call);
 
 }  // namespace tarnel

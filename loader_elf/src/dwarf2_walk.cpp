@@ -1,8 +1,7 @@
 #include "dwarf2_walk.h"
 
 #include "dwarf2_constants.h"
-#include "dwarf2_pass_state.h"
-#include "load_state.h"
+#include "dwarf2_context.h"
 
 namespace tarnel {
 namespace {
@@ -12,7 +11,8 @@ constexpr int MAX_ORIGIN_CHAIN = 8;
 
 const Dwarf2Abbrev* AbbrevOfCode(Dwarf2Unit& unit, uint64_t code)
 {
-    const Dwarf2Abbrev* abbrev = code > 0xFFFFFFFF ? nullptr : State().tables.LookUpAbbrev(static_cast<uint32_t>(code));
+    const Dwarf2Abbrev* abbrev =
+        code > 0xFFFFFFFF ? nullptr : Context(unit).tables.LookUpAbbrev(static_cast<uint32_t>(code));
     if (!abbrev)
         unit.entries.Fail("unknown abbreviation code");
     return abbrev;
@@ -26,12 +26,6 @@ FormValue Value(Dwarf2Unit& unit, uint16_t form)
 }
 
 }  // namespace
-
-Dwarf2PassState& Dwarf2Pass()
-{
-    static Dwarf2PassState state;
-    return state;
-}
 
 const Dwarf2Abbrev* NextChild(Dwarf2Unit& unit, uint32_t& offset)
 {
@@ -101,7 +95,7 @@ bool EntryAt(const Dwarf2Unit& unit, uint32_t offset, Dwarf2Unit& at, const Dwar
     const uint64_t code = at.entries.ULeb128();
     if (!at.entries.Ok() || code == 0)
         return false;
-    abbrev = code > 0xFFFFFFFF ? nullptr : State().tables.LookUpAbbrev(static_cast<uint32_t>(code));
+    abbrev = code > 0xFFFFFFFF ? nullptr : Context(unit).tables.LookUpAbbrev(static_cast<uint32_t>(code));
     return abbrev != nullptr;
 }
 
@@ -148,7 +142,7 @@ EntryAttributes ReadLeafEntry(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev)
 
 OriginInfo OriginOf(const Dwarf2Unit& unit, uint32_t offset)
 {
-    const auto& declarations = Dwarf2Pass().memberDeclarations;
+    const auto& declarations = Context(unit).pass.memberDeclarations;
     OriginInfo info;
     bool named = false;
     for (int step = 0; step < MAX_ORIGIN_CHAIN && offset != 0; ++step) {
@@ -175,13 +169,6 @@ OriginInfo OriginOf(const Dwarf2Unit& unit, uint32_t offset)
         offset = a.specification != 0 ? a.specification : a.abstractOrigin;
     }
     return info;
-}
-
-uint16_t TagOfEntry(const Dwarf2Unit& unit, uint32_t offset)
-{
-    Dwarf2Unit at;
-    const Dwarf2Abbrev* abbrev = nullptr;
-    return EntryAt(unit, offset, at, abbrev) ? abbrev->tag : 0;
 }
 
 }  // namespace tarnel

@@ -90,7 +90,5 @@ struct OriginInfo {
     bool external = false;
 };
 OriginInfo OriginOf(const Dwarf2Unit& unit, uint32_t offset);
-// The tag of the entry at an offset of the unit; 0 when it is not there.
-uint16_t TagOfEntry(const Dwarf2Unit& unit, uint32_t offset);
 
 }  // namespace tarnel

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "byte_cursor.h"
-#include "load_state.h"
+#include "read_errors.h"
 
 namespace tarnel {
 

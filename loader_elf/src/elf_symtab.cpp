@@ -9,8 +9,7 @@
 
 #include "code_ranges.h"
 #include "load_state.h"
-#include "progress.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "source_paths.h"
 
 namespace tarnel {
@@ -30,6 +29,11 @@ constexpr uint32_t PROGRESS_BATCH = 1024;
 // word 2 and no code range (a FILE symbol's value is no address, and a
 // range at 0 would stretch the module over the vectors).
 constexpr SymModuleDesc FILE_MODULE_DESC{2, 0xFFFFFFFF, 0};
+
+quinar::SymbolStore& Store()
+{
+    return quinar::Symbols();
+}
 
 struct ElfSymbol {
     uint32_t nameOffset = 0;
@@ -67,18 +71,17 @@ std::string ClassOf(const std::string& qualified)
 
 class SymtabPass {
 public:
-    explicit SymtabPass(ReaderCall& call)
-        : s_(State()), t_(s_.tables), call_(call), ranges_(LoadedCodeRanges()), open_(SharedModuleState()),
-          armTools_(s_.compilerKind == COMPILER_ARM)
+    SymtabPass(ReaderCall& call, SymtabContext& cx)
+        : cx_(cx), t_(cx.tables), call_(call), ranges_(cx.ranges), open_(cx.open),
+          armTools_(cx.compilerKind == COMPILER_ARM)
     {}
 
     LdrResult Run()
     {
-        const NotedSection& symtab = s_.notes[Noted::Symtab];
-        const NotedSection& strtab = s_.notes[Noted::Strtab];
-        ByteCursor entries = call_.file.Cursor(symtab.offset, symtab.size, s_.bigEndian, ".symtab");
+        const NotedSection& symtab = cx_.notes[Noted::Symtab];
+        const NotedSection& strtab = cx_.notes[Noted::Strtab];
+        ByteCursor entries = call_.file.Cursor(symtab.offset, symtab.size, cx_.bigEndian, ".symtab");
         strings_ = call_.file.Range(strtab.offset, strtab.size);
-        SymInitSymTable();
 
         uint32_t count = 0;
         while (entries.Remaining() >= SYMBOL_SIZE) {
@@ -91,16 +94,12 @@ public:
             symbol.section = entries.U16();
             if (LdrResult r = OnSymbol(symbol); r != LDR_OK)
                 return r;
-            if (++count % PROGRESS_BATCH == 0) {
-                s_.record.filePosition = uint64_t{symtab.offset} + entries.Offset();
-                if (PollUserAbort())
-                    return LDR_E_USER_ABORT;
-                ReportLoadProgress();
-            }
+            if (++count % PROGRESS_BATCH == 0 && cx_.batchRead(uint64_t{symtab.offset} + entries.Offset()))
+                return LDR_E_USER_ABORT;
         }
         if (LdrResult r = CloseModule(); r != LDR_OK)
             return r;
-        s_.record.filePosition = uint64_t{symtab.offset} + symtab.size;
+        cx_.tableRead(uint64_t{symtab.offset} + symtab.size);
         return LDR_OK;
     }
 
@@ -127,7 +126,7 @@ private:
         switch (symbol.Type()) {
         case STT_NOTYPE:
             if (name != ".gcc2_compiled.")
-                SymAddLabel(name.c_str(), symbol.value);
+                Store().AddLabel(name, symbol.value);
             return LDR_OK;
         case STT_OBJECT: OnObject(symbol); return LDR_OK;
         case STT_FUNC: OnFunction(symbol); return LDR_OK;
@@ -153,7 +152,7 @@ private:
     // The last byte of an allocated section, for the reach of a mapping symbol.
     uint32_t SectionLast(uint16_t index) const
     {
-        const std::vector<SectionRecord>& sections = s_.image.sections;
+        const std::vector<SectionRecord>& sections = cx_.image.sections;
         if (index == 0 || index >= SHN_LORESERVE || index >= sections.size() || sections[index].size == 0)
             return 0xFFFFFFFFu;
         const SectionRecord& section = sections[index];
@@ -169,21 +168,19 @@ private:
             const uint32_t handle = external->second.symbolHandle;
             uint32_t size = symbol.size;
             if (size == 0) {
-                uint32_t start = 0, end = 0;
-                SymGetSymbolDetails(handle, nullptr, nullptr, &start, &end, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr);
+                const quinar::Result<quinar::SymbolDetails> details = Store().Details(handle);
+                const uint32_t start = details ? details->start : 0;
+                const uint32_t end = details ? details->end : 0;
                 size = end - start;
                 if (start == symbol.value)
                     return;
             }
-            if (handle != 0) {
-                const SymRange range{symbol.value, symbol.value + size, 1, 1};
-                SymSetModuleRange(&range, handle);
-            }
+            if (handle != 0)
+                Store().SetRange(handle, SymRange{symbol.value, symbol.value + size, 1, 1});
             return;
         }
         if (symbol.size == 0 && IsPlainName(name))
-            SymAddLabel(name.c_str(), symbol.value);
+            Store().AddLabel(name, symbol.value);
     }
 
     void OnFunction(const ElfSymbol& symbol)
@@ -203,7 +200,7 @@ private:
         }
 
         if (symbol.size == 0 && IsPlainName(name)) {
-            SymAddLabel(name.c_str(), code);
+            Store().AddLabel(name, code);
             return;
         }
         if (auto member = t_.memberNames.find(name); member != t_.memberNames.end()) {
@@ -220,7 +217,7 @@ private:
         if (SetFunctionRange(symbol, code, last))
             return;
         if (IsPlainName(name))
-            SymAddLabel(name.c_str(), code);
+            Store().AddLabel(name, code);
     }
 
     // True when a reader registered the function by this name.
@@ -229,12 +226,9 @@ private:
         auto global = t_.globalNames.find(symbol.name);
         if (global == t_.globalNames.end())
             return false;
-        uint32_t handle = 0;
-        SymLookupNamedSymbol(global->second.symbolHandle, symbol.name.c_str(), &handle);
-        if (handle != 0) {
-            const SymRange range{code, last, 1, 1};
-            SymSetModuleRange(&range, handle);
-        }
+        const uint32_t handle = Store().LookupNamedSymbol(global->second.symbolHandle, symbol.name).value;
+        if (handle != 0)
+            Store().SetRange(handle, SymRange{code, last, 1, 1});
         return true;
     }
 
@@ -243,7 +237,7 @@ private:
         const std::string& name = symbol.name;
         const uint32_t code = symbol.CodeAddress();
         if ((symbol.size == 0 || !open_.moduleOpen) && IsPlainName(name))
-            SymAddLabel(name.c_str(), code);
+            Store().AddLabel(name, code);
         if (armTools_) {
             if (!StartsWith(name, "$"))
                 ranges_.AddThumbStart(code);
@@ -261,8 +255,12 @@ private:
             return LDR_OK;
         open_.module = unit->module;
         const std::string baseName = SplitFileName(symbol.name);
-        const SymResult r = SymAddModuleOpenByDescNew(open_.module, baseName.c_str(), &s_.stamp, &FILE_MODULE_DESC, 0,
-                                                      call_.loadFlag, 0);
+        quinar::ModuleOpening how;
+        how.stamp = cx_.stamp;
+        how.range = FILE_MODULE_DESC;
+        how.position = 0;
+        how.kind = call_.loadFlag;
+        const SymResult r = Store().ReopenModule(open_.module, baseName, how);
         if (r != SYM_OK)
             return static_cast<LdrResult>(r);
         open_.moduleOpen = true;
@@ -294,15 +292,15 @@ private:
             return LDR_OK;
         if (open_.symbolBlockOpen) {
             open_.symbolBlockOpen = false;
-            if (SymEndSymbolBlock() != SYM_OK)
+            if (Store().EndSymbolBlock() != SYM_OK)
                 return LDR_E_SYMBOL_CALL;
         }
-        SymCloseModule((call_.kind >> 1) & 1);
+        Store().CloseModule();
         open_.moduleOpen = false;
         return LDR_OK;
     }
 
-    ElfLoadState& s_;
+    SymtabContext& cx_;
     LoaderTables& t_;
     ReaderCall& call_;
     CodeRanges& ranges_;
@@ -319,18 +317,17 @@ OpenModuleState& SharedModuleState()
     return state;
 }
 
-LdrResult ReadElfSymtab(ReaderCall& call)
+LdrResult ReadSymtabPass(ReaderCall& call, SymtabContext& cx)
 {
-    ElfLoadState& s = State();
     // Cleared whether or not the image has symbols: an image without them
     // must not answer with the tables of the image before it.
-    LoadedCodeRanges().Clear();
-    SharedModuleState().moduleOpen = false;
-    if (!s.notes[Noted::Symtab].present)
+    cx.ranges.Clear();
+    cx.open.moduleOpen = false;
+    if (!cx.notes[Noted::Symtab].present)
         return LDR_OK;
-    const LdrResult result = SymtabPass(call).Run();
-    s.tables.stabsTypes.clear();
-    *call.moduleCount = static_cast<uint32_t>(s.tables.units.size());
+    const LdrResult result = SymtabPass(call, cx).Run();
+    cx.tables.stabsTypes.clear();
+    *call.moduleCount = static_cast<uint32_t>(cx.tables.units.size());
     return result;
 }
 

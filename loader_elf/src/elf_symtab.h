@@ -6,8 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
+#include "code_ranges.h"
 #include "debug_dispatch.h"
+#include "loader_tables.h"
+#include "section_pass.h"
+#include "tarnel/elf_image.h"
 
 namespace tarnel {
 
@@ -20,8 +25,28 @@ struct OpenModuleState {
 };
 OpenModuleState& SharedModuleState();
 
+// What the .symtab pass reads besides its bytes, and where its findings go.
+struct SymtabContext {
+    const ElfImage& image;
+    const SectionNotes& notes;
+    bool bigEndian = false;
+    CompilerKind compilerKind = COMPILER_NONE;  // the ARM tools' images carry mapping symbols of their own
+    const ImageStamp& stamp;
+    LoaderTables& tables;
+    CodeRanges& ranges;     // the code-range tables of the queries
+    OpenModuleState& open;  // shared with the stabs reader
+    // Every PROGRESS_BATCH entries, with the file position reached: keeps
+    // the windows alive, moves the bar; true when the user asked to stop.
+    std::function<bool(uint64_t position)> batchRead;
+    // At the end of the table, with the file position after it.
+    std::function<void(uint64_t position)> tableRead;
+};
+
 // 0, LDR_E_SYMBOL_CALL (a symbol block could not be ended), LDR_E_USER_ABORT,
-// or the result of quinar's SymAddModuleOpenByDescNew.
+// or the store's result of reopening a module.
+LdrResult ReadSymtabPass(ReaderCall& call, SymtabContext& cx);
+// The elfSymtab reader slot: the pass over the load that runs
+// (reader_registry.cpp).
 LdrResult ReadElfSymtab(ReaderCall& call);
 // After the dispatch: the code-range tables sorted for the queries.
 void SortThumbTables();

@@ -6,9 +6,10 @@
 #include "debug_dispatch.h"
 #include "download.h"
 #include "elf_reader.h"
+#include "ldr_progress.h"
 #include "load_state.h"
 #include "progress.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
 #include "vexlor/vexlor.h"
@@ -53,9 +54,10 @@ public:
             return Fail(r, false);
 
         if (s_.SymbolsWanted()) {
-            if (SymCheckImageLoaded(s_.imagePath.c_str(), 0, &s_.stamp) == SYM_S_IMAGE_LOADED) {
-                SymClearSymbolTables(0);
-                if (SymCheckImageLoaded(s_.imagePath.c_str(), 0, &s_.stamp) == SYM_S_IMAGE_LOADED)
+            quinar::SymbolStore& store = quinar::Symbols();
+            if (store.CheckImageLoaded(s_.imagePath, s_.stamp) == SYM_S_IMAGE_LOADED) {
+                store.Clear();
+                if (store.CheckImageLoaded(s_.imagePath, s_.stamp) == SYM_S_IMAGE_LOADED)
                     return Fail(LDR_S_UNCHANGED, false);
             }
         }
@@ -140,7 +142,7 @@ private:
         if (readers.dwarf2Lines)
             readers.dwarf2Lines(file_, mode, 1);
         s_.tables.FreeUnitNames();
-        SymEndLoad();
+        quinar::Symbols().EndLoad();
         if (readers.debugFrame)
             readers.debugFrame(file_);
         return LDR_OK;
@@ -188,10 +190,10 @@ private:
     void AbandonSymbolLoad()
     {
         if (s_.SymbolsWanted()) {
-            SymEndLoad();
+            quinar::Symbols().EndLoad();
             if (s_.mode == 0)
                 FreeSectionTable();
-            SymClearSymbolTables(0);
+            quinar::Symbols().Clear();
         }
         s_.stack.found = false;
     }
@@ -209,7 +211,7 @@ extern "C" LdrResult LdrLoadWinElf(const char* path, int mode, unsigned flags, H
 {
     ElfLoadState& s = State();
     // An Esc pending from before the load is no abort of it.
-    EscPressed();
+    TakeEscPress();
     if (s.busy) {
         // Refused without touching the running load; the caller's bar ends.
         SendProgress(progress, 100);

@@ -27,16 +27,9 @@ void ReportReaderMessage(std::string text)
         m.push_back(std::move(text));
 }
 
-void ReaderDamage::Failed(const ByteCursor& c)
+ReadErrors LoadReadErrors()
 {
-    ReportReaderMessage(c.ErrorText(State().imagePath));
-    result = LDR_E_READ;
-}
-
-void ReaderDamage::At(uint64_t offset, const char* what)
-{
-    ReportReaderMessage(PlaceText(State().imagePath, section, offset, what));
-    result = LDR_E_READ;
+    return ReadErrors(State().imagePath, ReportReaderMessage);
 }
 
 void FreeSectionTable()

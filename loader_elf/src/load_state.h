@@ -10,6 +10,8 @@
 #include "image_file.h"
 #include "ldr_types.h"
 #include "loader_tables.h"
+#include "quinar/symbol_store.h"
+#include "read_errors.h"
 #include "section_pass.h"
 #include "tarnel/elf_image.h"
 #include "win_types.h"
@@ -32,7 +34,7 @@ inline constexpr size_t PATH_TAIL_MAX = 255;
 struct LoadProgressRecord {
     uint64_t imageSize = 0;
     uint64_t filePosition = 0;
-    uint32_t countA = 0, countB = 0, countC = 0, countD = 0;  // SymGetLoadCounts
+    quinar::LoadCounts symbols;  // what the symbol store holds
     uint64_t downloadedBytes = 0;
     uint32_t lineRows = 0;
     uint32_t functions = 0;  // functions the debug readers added
@@ -86,16 +88,9 @@ ElfLoadState& State();
 inline constexpr size_t MAX_READER_MESSAGES = 200;
 void ReportReaderMessage(std::string text);
 
-// The damage a reader finds in one section: each is reported with its
-// place, and LDR_E_READ becomes the reader's result.
-struct ReaderDamage {
-    std::string_view section;
-    LdrResult result = LDR_OK;
-    // The cursor's failure.
-    void Failed(const ByteCursor& c);
-    // What the reader found wrong at an offset of the section.
-    void At(uint64_t offset, const char* what);
-};
+// The readers' error handler of the load that runs: its messages go to
+// `messages` (ReportReaderMessage) with the image's path.
+ReadErrors LoadReadErrors();
 
 // Frees the section records and forgets the noted sections.
 void FreeSectionTable();

@@ -62,7 +62,6 @@ void LoaderTables::ClearPerLoad()
     memberNames.clear();
     stabsTypes.clear();
     dwarf1Types.clear();
-    functionList.clear();
 }
 
 }  // namespace tarnel

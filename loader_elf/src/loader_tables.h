@@ -59,11 +59,6 @@ struct ThumbRange {
     uint32_t end = 0;  // inclusive
 };
 
-struct FunctionListEntry {
-    uint32_t module = 0;
-    std::string name;
-};
-
 // A type whose target (pointer, reference) or base (typedef) is a DWARF 2
 // entry not mapped when the type was made; the fix-up after the unit pass
 // puts the entry's type in its place.
@@ -99,9 +94,6 @@ struct LoaderTables {
     // -> the row of `units` that holds the unit's module.
     std::unordered_map<uint32_t, uint32_t> dwarf2LineUnits;
     std::vector<ThumbRange> dwarf1ThumbRanges;
-    std::vector<FunctionListEntry> functionList;
-    // The DWARF 1 reader's producer-seen flag, cleared by every dispatch.
-    bool dwarf1ProducerSeen = false;
 
     uint32_t LookUpDwarf2Type(uint32_t entryOffset) const;
     const Dwarf2Abbrev* LookUpAbbrev(uint32_t code) const;

@@ -6,7 +6,7 @@
 
 #include "ldr_progress.h"
 #include "load_state.h"
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 #include "vexlor/vexlor.h"
 
 namespace tarnel {
@@ -16,28 +16,19 @@ constexpr DWORD STACK_POINTER = 13;
 
 void RefreshSymbolCounts(LoadProgressRecord& r)
 {
-    SymGetLoadCounts(&r.countA, &r.countB, &r.countC, &r.countD);
+    r.symbols = quinar::Symbols().Counts();
 }
 
 }  // namespace
 
 void SendProgress(HWND window, uint32_t percent)
 {
-    if (window)
-        SendMessage(window, PBM_SETPOS, percent, 0);
-}
-
-bool EscPressed()
-{
-    const bool pressed = (GetAsyncKeyState(VK_ESCAPE) & 0x8001) != 0;
-    if (pressed)
-        platform::DiscardKeyMessages();
-    return pressed;
+    SendLoadPercent(window, percent);
 }
 
 bool PollUserAbort()
 {
-    const bool pressed = EscPressed();
+    const bool pressed = TakeEscPress();
     platform::PumpPending();
     return pressed;
 }
@@ -51,12 +42,12 @@ void ReportLoadProgress()
         RefreshSymbolCounts(r);
 
     const uint64_t size = r.imageSize;
-    uint64_t position = NextLoadPosition(r.filePosition, m.previousPosition, size);
     // While symbols and code both load, the reading stays below 80 % until
-    // the symbol table has grown past its functions.
-    if ((s.flags & LOAD_SYMBOLS) && (s.flags & LOAD_DOWNLOAD) && r.countB < uint64_t{r.countC} + 1)
-        position = std::min(position, size * 8 / 10);
-    const uint64_t percentRead = size == 0 ? 0 : std::min<uint64_t>(position * 100 / size, 100);
+    // the symbol table's modules have passed its functions.
+    const bool hold = (s.flags & LOAD_SYMBOLS) && (s.flags & LOAD_DOWNLOAD) && r.symbols.modules <= r.symbols.functions;
+    const LoadBarStep step = NextLoadBarStep(r.filePosition, m.previousPosition, size, hold);
+    const uint64_t position = step.position;
+    const uint64_t percentRead = step.percent;
 
     uint32_t value;
     if (r.downloadedBytes == 0) {

@@ -8,11 +8,9 @@
 
 namespace tarnel {
 
-// Whether Esc was pressed; a pressed Esc's key messages are taken out of
-// the queue so that the key stroke reaches no window.
-bool EscPressed();
-// EscPressed, then the calling thread's pending messages are dispatched, so
-// that the windows stay alive during a load.
+// Whether Esc was pressed (TakeEscPress of ldr_progress.h), then the calling
+// thread's pending messages are dispatched, so that the windows stay alive
+// during a load.
 bool PollUserAbort();
 
 // Between phases and after every downloaded chunk: one PBM_SETPOS to the

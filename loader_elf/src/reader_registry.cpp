@@ -1,4 +1,5 @@
-// The debug-information readers of this library, one slot each.
+// The debug-information readers of this library, one slot each. The slots
+// that read the load that runs make the readers' contexts from it.
 #include "code_ranges.h"
 #include "debug_dispatch.h"
 #include "debug_frame.h"
@@ -6,15 +7,38 @@
 #include "dwarf2_types.h"
 #include "dwarf2_units.h"
 #include "elf_symtab.h"
+#include "load_state.h"
+#include "progress.h"
 
 namespace tarnel {
+
+LdrResult ReadElfSymtab(ReaderCall& call)
+{
+    ElfLoadState& s = State();
+    SymtabContext cx{s.image, s.notes,  s.bigEndian,        s.compilerKind,
+                     s.stamp, s.tables, LoadedCodeRanges(), SharedModuleState(),
+                     {},      {}};
+    cx.batchRead = [&s](uint64_t position) {
+        s.record.filePosition = position;
+        if (PollUserAbort())
+            return true;
+        ReportLoadProgress();
+        return false;
+    };
+    cx.tableRead = [&s](uint64_t position) { s.record.filePosition = position; };
+    return ReadSymtabPass(call, cx);
+}
 
 DebugReaders DefaultReaders()
 {
     DebugReaders readers;
     readers.elfSymtab = ReadElfSymtab;
     readers.sortThumbTables = SortThumbTables;
-    readers.debugFrame = ReadDebugFrame;
+    // The section of the load that runs, into the loaded image's frame table.
+    readers.debugFrame = [](ImageFile& file) {
+        const ElfLoadState& s = State();
+        return ReadDebugFrame(file, s.notes[Noted::DebugFrame], s.bigEndian, LoadedFrames());
+    };
     readers.forgetImage = [] {
         LoadedCodeRanges().Clear();
         LoadedFrames().Clear();

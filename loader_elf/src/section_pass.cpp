@@ -2,7 +2,7 @@
 
 #include <platform/paths.h>
 
-#include "quinar/quinar.h"
+#include "quinar/symbol_store.h"
 
 namespace tarnel {
 namespace {
@@ -31,22 +31,6 @@ uint32_t SectionAttribute(uint32_t flags)
     return attribute;
 }
 
-LdrResult KnownOrNamed(const ElfImage& image, std::optional<uint32_t>& known, std::string_view name,
-                       std::string_view fallbackName, uint32_t* index)
-{
-    if (!known) {
-        uint32_t found = 0;
-        if (FindSectionByName(image, name, &found) == LDR_OK)
-            known = found;
-        else if (image.sections.empty() || image.sections[0].name != fallbackName)
-            return LDR_E_NO_SECTION;
-        else
-            known = 0;
-    }
-    *index = *known;
-    return LDR_OK;
-}
-
 }  // namespace
 
 std::string_view NotedName(Noted which)
@@ -58,8 +42,6 @@ void SectionNotes::Clear()
 {
     sections = {};
     debugKind = DEBUG_KIND_NONE;
-    codeSection.reset();
-    dataSection.reset();
 }
 
 LdrResult NoteSections(const ImageFile& file, const ElfImage& image, bool symbolsWanted, SectionNotes& notes,
@@ -71,7 +53,7 @@ LdrResult NoteSections(const ImageFile& file, const ElfImage& image, bool symbol
     for (uint32_t i = 0; i < image.sections.size(); ++i) {
         const SectionRecord& s = image.sections[i];
         if (symbolsWanted && (s.addr != 0 || s.name == ".text"))
-            SymAddSection(s.name.c_str(), i, 0, SectionAttribute(s.flags));
+            quinar::Symbols().AddSection(s.name, i, SectionAttribute(s.flags));
         for (size_t n = 0; n < NOTED_COUNT; ++n) {
             if (s.name == NOTED_NAMES[n])
                 notes.sections[n] = NotedSection{true, s.offset, s.size, s.addr};
@@ -141,16 +123,6 @@ LdrResult FindSectionByName(const ElfImage& image, std::string_view name, uint32
         }
     }
     return LDR_E_NO_SECTION;
-}
-
-LdrResult GetCodeSectionIndex(const ElfImage& image, SectionNotes& notes, uint32_t* index)
-{
-    return KnownOrNamed(image, notes.codeSection, CODE_SECTION_NAME, "BASE_CODE", index);
-}
-
-LdrResult GetDataSectionIndex(const ElfImage& image, SectionNotes& notes, uint32_t* index)
-{
-    return KnownOrNamed(image, notes.dataSection, DATA_SECTION_NAME, "BASE_DATA", index);
 }
 
 }  // namespace tarnel

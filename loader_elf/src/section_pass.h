@@ -54,12 +54,10 @@ struct StackNote {
 struct SectionNotes {
     std::array<NotedSection, NOTED_COUNT> sections{};
     uint16_t debugKind = DEBUG_KIND_NONE;  // the later of .debug and .debug_info wins
-    std::optional<uint32_t> codeSection;   // of the DWARF 1 reader, once known
-    std::optional<uint32_t> dataSection;
 
     const NotedSection& operator[](Noted which) const { return sections[static_cast<size_t>(which)]; }
     NotedSection& operator[](Noted which) { return sections[static_cast<size_t>(which)]; }
-    // Forgets the noted sections and the code and data section indexes.
+    // Forgets the noted sections.
     void Clear();
 };
 
@@ -77,8 +75,5 @@ void FindStackSymbols(const ImageFile& file, bool bigEndian, const NotedSection&
 
 // The first section whose name equals `name` without regard to case.
 LdrResult FindSectionByName(const ElfImage& image, std::string_view name, uint32_t* index);
-// The code and data sections of the DWARF 1 reader.
-LdrResult GetCodeSectionIndex(const ElfImage& image, SectionNotes& notes, uint32_t* index);
-LdrResult GetDataSectionIndex(const ElfImage& image, SectionNotes& notes, uint32_t* index);
 
 }  // namespace tarnel

@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "dwarf2_context.h"
 #include "dwarf2_entries.h"
 #include "dwarf2_forms.h"
 #include "dwarf2_test_images.h"
 #include "dwarf2_units.h"
+#include "elf_reader.h"
 #include "quinar/listing.h"
 #include "quinar_rows.h"
+#include "section_pass.h"
 #include "tarnel/elf_image.h"
 #include "tarnel_fixture.h"
 
@@ -70,6 +73,54 @@ TEST_F(Dwarf2UnitsTest, UnitsOfOtherVersionsAreSteppedOverByTheirLength)
     ASSERT_EQ(State().tables.units.size(), 2u);
     EXPECT_EQ(State().tables.units[1].start, 0x200u);
     EXPECT_EQ(State().tables.units[1].end, 0x23Fu);
+}
+
+// The pass reads and fills only the read context it is given: its tables,
+// its error handler, its compiler kind; the load state stays as it was.
+TEST_F(Dwarf2UnitsTest, ThePassKeepsToItsReadContext)
+{
+    DwarfImage image;
+    image.abbrev = TestAbbrevs();
+    image.info = Concat({Ended(UnitOf(strings, {"src/one.c", 0x100, 0x180})), UnitOfVersion(9, {0})});
+    image.str = strings.bytes;
+    ImageFile file;
+    file.Assign(image.Build(), "own.elf");
+    ElfImage elf;
+    ASSERT_EQ(ReadElfImage(file.Bytes(), elf), LDR_OK);
+    SectionNotes notes;
+    StackNote stack;
+    ASSERT_EQ(NoteSections(file, elf, false, notes, stack), LDR_OK);
+
+    const size_t unitsBefore = State().tables.units.size();
+    const size_t messagesBefore = LoadMessages().size();
+    const CompilerKind kindBefore = State().compilerKind;
+    LoaderTables tables;
+    const ImageStamp stamp{};
+    QuinarRecords records(stamp);
+    std::vector<std::string> messages;
+    const ReadErrors errors("own.elf", [&](std::string text) { messages.push_back(std::move(text)); });
+    uint32_t modules = 0;
+    ReaderCall call{file, 1, 3, &modules};
+    std::vector<uint64_t> positions;
+    Dwarf2ReadContext cx{
+        elf, notes, false, "/images", tables, records, errors, DefaultDwarf2EntryReaders(), [&](uint64_t position) {
+            positions.push_back(position);
+            return false;
+        }};
+    EXPECT_EQ(ReadDwarf2UnitPass(call, cx), LDR_E_READ);
+
+    ASSERT_EQ(tables.units.size(), 1u);
+    EXPECT_EQ(tables.units[0].start, 0x100u);
+    EXPECT_EQ(modules, 1u);
+    EXPECT_EQ(cx.compilerKind, COMPILER_GNU_C);
+    EXPECT_EQ(positions.size(), 1u);
+    char place[64];
+    std::snprintf(place, sizeof place, "own.elf: .debug_info+0x%x: unit of unknown version stepped over",
+                  static_cast<unsigned>(image.info.size() - 7));
+    EXPECT_EQ(messages, std::vector<std::string>{place});
+    EXPECT_EQ(State().tables.units.size(), unitsBefore);
+    EXPECT_EQ(LoadMessages().size(), messagesBefore);
+    EXPECT_EQ(State().compilerKind, kindBefore);
 }
 
 // A second unit of a name opens the first one's module again, whichever

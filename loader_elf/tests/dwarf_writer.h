@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -120,6 +121,8 @@ struct LineProgramBytes {
     int8_t lineBase = -5;
     uint8_t lineRange = 14;
     uint8_t opcodeBase = 10;
+    // Operand counts declared for opcodes in place of the standard ones.
+    std::map<uint8_t, uint8_t> declaredOperands;
     std::vector<std::string> directories;
     std::vector<std::string> files;  // each in directory 0, unless given as "dir index:name"
     DwarfBytes program;
@@ -178,8 +181,10 @@ struct LineProgramBytes {
         header.bigEndian = program.bigEndian;
         header.U8(minimumInstructionLength).U8(1).U8(static_cast<uint8_t>(lineBase)).U8(lineRange).U8(opcodeBase);
         static const uint8_t standard[] = {0, 1, 1, 1, 1, 0, 0, 0, 1, 0, 0, 1};
-        for (unsigned op = 1; op < opcodeBase; ++op)
-            header.U8(op <= 12 ? standard[op - 1] : 2);
+        for (unsigned op = 1; op < opcodeBase; ++op) {
+            const auto declared = declaredOperands.find(static_cast<uint8_t>(op));
+            header.U8(declared != declaredOperands.end() ? declared->second : op <= 12 ? standard[op - 1] : 2);
+        }
         for (const std::string& d : directories)
             header.Str(d);
         header.U8(0);

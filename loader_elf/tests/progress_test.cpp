@@ -4,6 +4,7 @@
 
 #include <platform/messages.h>
 
+#include "ldr_progress.h"
 #include "load_state.h"
 #include "progress.h"
 
@@ -102,6 +103,30 @@ TEST_F(ProgressTest, FinishEndsTheBarAndSettlesTheStack)
     State().stack.found = false;
     FinishLoadProgress(LDR_OK);
     EXPECT_EQ(State().record.stackSize, DEFAULT_STACK_SIZE);
+}
+
+// The one rule of both loaders' bars: the step limit, the hold at 8/10 and
+// the percentage.
+TEST(LoadBarStep, StepLimitHoldAndPercentage)
+{
+    struct Case {
+        uint64_t position, previous, size;
+        bool hold;
+        LoadBarStep step;
+    };
+    const Case cases[] = {
+        {900, 0, 1000, false, {100, 10}},         // a tenth of a middle file
+        {50'000, 0, 100'000, false, {5'000, 5}},  // a twentieth of a large one
+        {10, 500, 1000, false, {500, 50}},        // never behind the last position
+        {1000, 900, 1000, false, {1000, 100}},    // never past the end
+        {1000, 780, 1000, true, {800, 80}},       // held at 8/10
+        {0, 0, 0, false, {0, 0}},                 // an empty file
+    };
+    for (const Case& c : cases) {
+        const LoadBarStep s = NextLoadBarStep(c.position, c.previous, c.size, c.hold);
+        EXPECT_EQ(s.position, c.step.position) << c.position << " of " << c.size;
+        EXPECT_EQ(s.percent, c.step.percent) << c.position << " of " << c.size;
+    }
 }
 
 }  // namespace
