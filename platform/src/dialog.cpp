@@ -1,7 +1,7 @@
 #include "platform/dialog.h"
 
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -342,7 +342,7 @@ UINT CDialog::GetDlgItemInt(int id, BOOL* ok, BOOL isSigned)
 {
     long long v;
     bool good = ParseLong(Items().GetText(id), 10, v) &&
-                (isSigned ? v >= INT_MIN && v <= INT_MAX : v >= 0 && v <= static_cast<long long>(UINT_MAX));
+        (isSigned ? v >= INT_MIN && v <= INT_MAX : v >= 0 && v <= static_cast<long long>(UINT_MAX));
     if (ok)
         *ok = good;
     return good ? static_cast<UINT>(v) : 0;
@@ -361,14 +361,11 @@ void CDialog::CheckRadioButton(int first, int last, int check)
 
 // --- Property pages and sheets ---------------------------------------------------
 
-CPropertyPage::CPropertyPage(UINT templateId, const std::string& caption) : CDialog(templateId), caption_(caption)
-{
-}
+CPropertyPage::CPropertyPage(UINT templateId, const std::string& caption) : CDialog(templateId), caption_(caption) {}
 
 CPropertyPage::CPropertyPage(std::shared_ptr<const DialogTemplate> t, const std::string& caption)
     : CDialog(std::move(t)), caption_(caption)
-{
-}
+{}
 
 BOOL CPropertyPage::OnKillActive()
 {
@@ -383,8 +380,7 @@ BOOL CPropertyPage::OnApply()
 
 CPropertySheet::CPropertySheet(const std::string& caption, CWnd* parent, UINT selectPage)
     : caption_(caption), owner_(parent), select_(selectPage)
-{
-}
+{}
 
 void CPropertySheet::AddPage(CPropertyPage* page)
 {

@@ -169,7 +169,7 @@ BOOL CDocument::OnSaveDocument(const char* path)
 void CDocument::ReportSaveLoadException(const char* path, const std::exception& e, BOOL saving)
 {
     std::string text = std::string(saving ? "Failed to save document " : "Failed to open document ") +
-                       (path ? path : "") + ".\n" + e.what();
+        (path ? path : "") + ".\n" + e.what();
     MessageBoxRequest request;
     request.text = text;
     request.caption = platform::AppName();

@@ -59,8 +59,8 @@ bool StockFont(int index, FontSpec& spec)
 
 FontSpec ResolveFont(const LOGFONT& font)
 {
-    static const char* const kFixedFaces[] = {"courier new", "courier", "fixedsys", "terminal", "lucida console",
-                                              "consolas", "dejavu sans mono", "monospace"};
+    static const char* const kFixedFaces[] = {"courier new",    "courier",  "fixedsys",         "terminal",
+                                              "lucida console", "consolas", "dejavu sans mono", "monospace"};
     char face[LF_FACESIZE + 1] = {};
     std::memcpy(face, font.lfFaceName, LF_FACESIZE);
     std::string name = Lower(face);
@@ -163,4 +163,3 @@ extern "C" HGDIOBJ GetStockObject(int index)
         return nullptr;
     return reinterpret_cast<HGDIOBJ>(kStockBase + static_cast<uintptr_t>(index));
 }
-

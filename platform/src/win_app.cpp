@@ -229,8 +229,7 @@ void CWinApp::AddDocTemplate(CDocTemplate* t)
 CRecentFileList::CRecentFileList(UINT start, const char* section, const char* entryFormat, int size, int maxDisplay)
     : start_(start), section_(section), format_(entryFormat), maxDisplay_(maxDisplay),
       files_(static_cast<size_t>(std::max(size, 1)))
-{
-}
+{}
 
 int CRecentFileList::Count() const
 {

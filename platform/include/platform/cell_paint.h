@@ -62,8 +62,8 @@ struct CellRow {
 
 struct CellPaint {
     int firstColumn = 0;
-    int margin = 0;  // pixels left of column firstColumn
-    int columns = 0;  // cells that fit; 0: computed from the width
+    int margin = 0;                                 // pixels left of column firstColumn
+    int columns = 0;                                // cells that fit; 0: computed from the width
     std::vector<CellColors> formats{CellColors{}};  // format class 0 is the default
     CellColors marginColors{RGB(0, 0, 0), RGB(240, 240, 240)};
     std::vector<CellRow> rows;

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "command_ids.h"
 #include "platform/runtime_class.h"
 #include "platform/win32.h"
-#include "command_ids.h"
 #include "win_ui.h"
 
 namespace platform {

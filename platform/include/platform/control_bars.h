@@ -101,10 +101,7 @@ public:
     // Panes from ids; a pane's initial text is the string resource of its id
     // (ID_SEPARATOR: the stretching message pane).
     BOOL SetIndicators(const UINT* ids, int count);
-    BOOL SetIndicators(const std::vector<UINT>& ids)
-    {
-        return SetIndicators(ids.data(), static_cast<int>(ids.size()));
-    }
+    BOOL SetIndicators(const std::vector<UINT>& ids) { return SetIndicators(ids.data(), static_cast<int>(ids.size())); }
     int GetCount() const { return static_cast<int>(panes_.size()); }
     UINT GetItemID(int index) const;
     int CommandToIndex(UINT id) const;

@@ -29,7 +29,7 @@ struct CPrintInfo {
     UINT m_nMaxPage = 0xFFFF;
     BOOL m_bContinuePrinting = TRUE;
     BOOL m_bPreview = FALSE;
-    RECT m_rectDraw;  // the printable page in device pixels
+    RECT m_rectDraw;     // the printable page in device pixels
     SIZE m_cell{8, 16};  // the printer font's cell in device pixels
     int m_dpi = 96;
     void SetMaxPage(UINT n) { m_nMaxPage = n; }

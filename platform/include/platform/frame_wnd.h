@@ -8,8 +8,8 @@
 // PreTranslateMessage tries the active child's table, then the frame's.
 #pragma once
 
-#include <memory>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "platform/control_bars.h"
@@ -103,7 +103,10 @@ public:
     // backmost child comes to the front).
     void MDINext(BOOL previous = FALSE);
     void MDICascade() { NotifyHost(HostEvent::Cascade, nullptr); }
-    void MDITile(BOOL horizontal) { NotifyHost(horizontal ? HostEvent::TileHorizontal : HostEvent::TileVertical, nullptr); }
+    void MDITile(BOOL horizontal)
+    {
+        NotifyHost(horizontal ? HostEvent::TileHorizontal : HostEvent::TileVertical, nullptr);
+    }
 
     CFrameWnd* GetActiveFrame() override;
     CDocument* GetActiveDocument() override;

@@ -12,7 +12,16 @@ namespace platform {
 
 class CCommandLineInfo {
 public:
-    enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 };
+    enum ShellCommand {
+        FileNew,
+        FileOpen,
+        FilePrint,
+        FilePrintTo,
+        FileDDE,
+        AppRegister,
+        AppUnregister,
+        FileNothing = -1
+    };
     virtual ~CCommandLineInfo() = default;
     // One argument: `flag` when it started with '/' or '-' (without it).
     virtual void ParseParam(const char* param, BOOL flag, BOOL last);

@@ -37,15 +37,15 @@ class CWnd;
 
 // What a frame or splitter tells its widget beyond painting.
 enum class HostEvent {
-    MenuChanged,     // the frame's shown menu is another one
-    ChildAdded,      // an MDI child, splitter pane or bar (`about`)
+    MenuChanged,  // the frame's shown menu is another one
+    ChildAdded,   // an MDI child, splitter pane or bar (`about`)
     ChildRemoved,
     ChildActivated,  // the active MDI child or view changed
     BarsChanged,     // a bar was shown, hidden or changed its buttons or panes
     Cascade,
     TileHorizontal,
     TileVertical,
-    Layout,          // the splitter's rows or columns changed
+    Layout,  // the splitter's rows or columns changed
 };
 
 class WindowHost {
