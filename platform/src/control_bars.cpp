@@ -29,8 +29,9 @@ void CControlBar::SetVisible(bool visible)
 void CControlBar::Changed()
 {
     ++revision_;
-    if (GetHost())
-        GetHost()->Notify(HostEvent::BarsChanged, this);
+    // The frame's widget shows the bars.
+    if (CWnd* frame = GetParent(); frame && frame->GetHost())
+        frame->GetHost()->Notify(HostEvent::BarsChanged, this);
 }
 
 // --- Toolbar -------------------------------------------------------------------

@@ -117,8 +117,8 @@ TEST(FontTest, HandlesStockFontsAndTheMapping)
 TEST(CellPaintTest, CellColoursComeFromFillsRunsAndXorInversion)
 {
     CellPaint paint;
-    paint.formats = {{RGB(0, 0, 0), RGB(255, 255, 255)}, {RGB(0, 0, 255), RGB(255, 255, 255)},
-                     {RGB(0, 0, 0), RGB(255, 255, 0)}};
+    paint.formats = {
+        {RGB(0, 0, 0), RGB(255, 255, 255)}, {RGB(0, 0, 255), RGB(255, 255, 255)}, {RGB(0, 0, 0), RGB(255, 255, 0)}};
     CellRow row;
     row.fills.push_back({0, -1, 2});
     row.runs.push_back({2, "int", 1});

@@ -57,7 +57,7 @@ TEST_F(CommandTest, UpdatePassSetsMenuItemsAndDisabledCommandsDoNotRun)
     CMenu* popup = menu->GetSubMenu(0);
     popup->UpdateItems(&f);
     EXPECT_EQ(popup->GetMenuState(300, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
-    EXPECT_EQ(popup->GetMenuState(301, MF_BYCOMMAND) & MF_GRAYED, 0u);  // a handler: enabled
+    EXPECT_EQ(popup->GetMenuState(301, MF_BYCOMMAND) & MF_GRAYED, 0u);         // a handler: enabled
     EXPECT_EQ(popup->GetMenuState(302, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);  // none: grey
     f.SendMessage(WM_COMMAND, 300, 0);
     EXPECT_EQ(f.runs, 0);

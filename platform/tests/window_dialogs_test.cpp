@@ -7,8 +7,15 @@ namespace {
 
 using namespace platform;
 
-enum { IDC_NAME = 1000, IDC_COUNT = 1001, IDC_ADDR = 1002, IDC_CHECK = 1003, IDC_R0 = 1004, IDC_R1 = 1005,
-       IDC_COMBO = 1006 };
+enum {
+    IDC_NAME = 1000,
+    IDC_COUNT = 1001,
+    IDC_ADDR = 1002,
+    IDC_CHECK = 1003,
+    IDC_R0 = 1004,
+    IDC_R1 = 1005,
+    IDC_COMBO = 1006
+};
 
 std::shared_ptr<const DialogTemplate> MakeTemplate()
 {
@@ -116,13 +123,14 @@ TEST_P(HostileTextTest, FailureReportsFocusesTheControlAndKeepsTheDialogOpen)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Dialogs, HostileTextTest,
-    ::testing::Values(Hostile{IDC_COUNT, "99999999999999999999", "integer"}, Hostile{IDC_COUNT, "", "integer"},
-                      Hostile{IDC_COUNT, "12abc", "integer"}, Hostile{IDC_COUNT, "0", "between 1 and 100"},
-                      Hostile{IDC_ADDR, "0x", "hexadecimal"}, Hostile{IDC_ADDR, "", "hexadecimal"},
-                      Hostile{IDC_ADDR, "0x123456789", "hexadecimal"}, Hostile{IDC_ADDR, "-1", "hexadecimal"},
-                      Hostile{IDC_NAME, std::string(10000, 'x'), "no more than 32"}));
+INSTANTIATE_TEST_SUITE_P(Dialogs, HostileTextTest,
+                         ::testing::Values(Hostile{IDC_COUNT, "99999999999999999999", "integer"},
+                                           Hostile{IDC_COUNT, "", "integer"}, Hostile{IDC_COUNT, "12abc", "integer"},
+                                           Hostile{IDC_COUNT, "0", "between 1 and 100"},
+                                           Hostile{IDC_ADDR, "0x", "hexadecimal"}, Hostile{IDC_ADDR, "", "hexadecimal"},
+                                           Hostile{IDC_ADDR, "0x123456789", "hexadecimal"},
+                                           Hostile{IDC_ADDR, "-1", "hexadecimal"},
+                                           Hostile{IDC_NAME, std::string(10000, 'x'), "no more than 32"}));
 
 TEST(DialogTest, ADialogLeftOpenByItsScriptIsAFailure)
 {
@@ -154,10 +162,7 @@ public:
         return TRUE;
     }
     void OnReset() override { log.push_back(Caption() + " reset"); }
-    void DoDataExchange(CDataExchange* dx) override
-    {
-        DDX_Text(dx, IDC_COUNT, count);
-    }
+    void DoDataExchange(CDataExchange* dx) override { DDX_Text(dx, IDC_COUNT, count); }
     std::vector<std::string>& log;
     int count = 1;
 };
@@ -181,8 +186,7 @@ TEST(DialogTest, SheetMakesPagesOnFirstShowAndAppliesEveryMadePage)
     ui.AnswerMessageBox(IDOK, "integer");
     EXPECT_EQ(sheet.DoModal(), IDOK);
     EXPECT_EQ(b.count, 7);
-    EXPECT_EQ(log, (std::vector<std::string>{"A made", "A kill", "B made", "B kill", "B kill", "A apply",
-                                             "B apply"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"A made", "A kill", "B made", "B kill", "B kill", "A apply", "B apply"}));
 }
 
 TEST(DialogTest, MemoryItemsFollowWin32Notifications)
@@ -190,17 +194,17 @@ TEST(DialogTest, MemoryItemsFollowWin32Notifications)
     MemoryDlgItems items(*MakeTemplate());
     std::vector<std::pair<int, UINT>> seen;
     items.SetNotify([&](int id, UINT code) { seen.emplace_back(id, code); });
-    items.SetText(IDC_NAME, "a");        // programmatic: EN_CHANGE
-    items.SetCheck(IDC_CHECK, 1);        // programmatic: no click
+    items.SetText(IDC_NAME, "a");  // programmatic: EN_CHANGE
+    items.SetCheck(IDC_CHECK, 1);  // programmatic: no click
     items.AddString(IDC_COMBO, "x");
-    items.SetCurSel(IDC_COMBO, 0);       // programmatic: no selection
+    items.SetCurSel(IDC_COMBO, 0);  // programmatic: no selection
     items.UserClick(IDC_R1);
     items.UserClick(IDC_R0);
     EXPECT_EQ(items.GetCheck(IDC_R1), 0);  // one radio of the group
     items.Enable(IDC_CHECK, false);
-    items.UserClick(IDC_CHECK);            // disabled: nothing
-    EXPECT_EQ(seen, (std::vector<std::pair<int, UINT>>{{IDC_NAME, EN_CHANGE}, {IDC_R1, BN_CLICKED},
-                                                       {IDC_R0, BN_CLICKED}}));
+    items.UserClick(IDC_CHECK);  // disabled: nothing
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<int, UINT>>{{IDC_NAME, EN_CHANGE}, {IDC_R1, BN_CLICKED}, {IDC_R0, BN_CLICKED}}));
 }
 
 }  // namespace

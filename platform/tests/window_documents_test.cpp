@@ -78,10 +78,7 @@ TEST_F(DocumentTest, ClosingAModifiedDocumentAsksAndCancelKeepsIt)
 
 class SplitChild : public CMDIChildWnd {
 public:
-    BOOL OnCreateClient(CCreateContext* context) override
-    {
-        return splitter.Create(this, 2, 1, {10, 10}, context);
-    }
+    BOOL OnCreateClient(CCreateContext* context) override { return splitter.Create(this, 2, 1, {10, 10}, context); }
     CSplitterWnd splitter;
     DECLARE_DYNCREATE(SplitChild)
 };
