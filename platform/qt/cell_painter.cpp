@@ -56,7 +56,10 @@ void CellPainter::PaintRow(QPainter& p, const CellPaint& paint, const CellRow& r
             QRect r(icon.slot * cw + 1, y + 1, std::min(cw * 2, lh) - 2, lh - 2);
             p.setPen(Qt::NoPen);
             switch (icon.icon) {
-            case CellIcon::Breakpoint: p.setBrush(QColor(200, 0, 0)); p.drawEllipse(r.adjusted(1, 2, -1, -2)); break;
+            case CellIcon::Breakpoint:
+                p.setBrush(QColor(200, 0, 0));
+                p.drawEllipse(r.adjusted(1, 2, -1, -2));
+                break;
             case CellIcon::DisabledBreakpoint:
                 p.setBrush(Qt::NoBrush);
                 p.setPen(QColor(200, 0, 0));
@@ -71,8 +74,14 @@ void CellPainter::PaintRow(QPainter& p, const CellPaint& paint, const CellRow& r
                 p.drawPolygon(arrow);
                 break;
             }
-            case CellIcon::Bookmark: p.setBrush(QColor(0, 160, 200)); p.drawRoundedRect(r.adjusted(1, 3, -1, -3), 2, 2); break;
-            case CellIcon::Error: p.setBrush(QColor(255, 120, 0)); p.drawRect(r.adjusted(2, 4, -2, -4)); break;
+            case CellIcon::Bookmark:
+                p.setBrush(QColor(0, 160, 200));
+                p.drawRoundedRect(r.adjusted(1, 3, -1, -3), 2, 2);
+                break;
+            case CellIcon::Error:
+                p.setBrush(QColor(255, 120, 0));
+                p.drawRect(r.adjusted(2, 4, -2, -4));
+                break;
             }
         }
         p.setBrush(Qt::NoBrush);

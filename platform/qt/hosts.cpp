@@ -192,9 +192,8 @@ void ViewWidget::resizeEvent(QResizeEvent* e)
 {
     QAbstractScrollArea::resizeEvent(e);
     if (View()->m_hWnd)
-        View()->SendMessage(WM_SIZE, 0,
-                            MAKELPARAM(static_cast<WORD>(viewport()->width()),
-                                       static_cast<WORD>(viewport()->height())));
+        View()->SendMessage(
+            WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(viewport()->width()), static_cast<WORD>(viewport()->height())));
 }
 
 // --- Child frames and splitters ------------------------------------------------

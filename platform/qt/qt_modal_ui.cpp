@@ -2,7 +2,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
 #include <QPushButton>
+
+#include "platform/menu.h"
+#include "platform/qt/dialog_widget.h"
 
 #include <algorithm>
 
@@ -155,6 +159,46 @@ bool QtModalUi::FolderDialog(const FolderDialogRequest& request, std::string& fo
         return false;
     folder = S(dialog->selectedFiles().front());
     return true;
+}
+
+int QtModalUi::DoModal(CDialog& dialog)
+{
+    auto t = dialog.Template();
+    if (!t)
+        return IDCANCEL;
+    DialogWidget widget(*t, QApplication::activeWindow());
+    widget.Attach(dialog);
+    widget.exec();
+    int result = dialog.IsEnded() ? dialog.Result() : IDCANCEL;
+    dialog.FinishDialog();
+    return result;
+}
+
+UINT QtModalUi::TrackPopupMenu(const PopupRequest& request)
+{
+    if (!request.menu)
+        return 0;
+    QMenu menu;
+    for (const auto& item : request.menu->Items()) {
+        if (item.flags & MF_SEPARATOR) {
+            menu.addSeparator();
+            continue;
+        }
+        if (item.popup)
+            continue;
+        QAction* a = menu.addAction(Q(item.text.substr(0, item.text.find('\t'))));
+        a->setData(item.id);
+        a->setEnabled(!(item.flags & (MF_GRAYED | MF_DISABLED)));
+        a->setCheckable(item.flags & MF_CHECKED);
+        a->setChecked(item.flags & MF_CHECKED);
+    }
+    QAction* chosen = menu.exec(QPoint(request.x, request.y));
+    return chosen ? chosen->data().toUInt() : 0;
+}
+
+void QtModalUi::MessageBeep(UINT)
+{
+    QApplication::beep();
 }
 
 }  // namespace platform::qt

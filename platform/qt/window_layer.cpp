@@ -174,11 +174,11 @@ WindowLayer::WindowLayer(CWinApp* app) : impl_(std::make_unique<Impl>(app))
     impl_->previousHook = SetPreTranslateHook([app](MSG& msg) { return app->PreTranslateMessage(&msg) != FALSE; });
     // The idle turn: once after each dispatch of the outermost loop.
     Impl* impl = impl_.get();
-    impl_->idle = QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                                   [impl] {
-                                       if (!InNestedPump() && DispatchDepth() == 0)
-                                           impl->app->OnIdle(0);
-                                   });
+    impl_->idle =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [impl] {
+            if (!InNestedPump() && DispatchDepth() == 0)
+                impl->app->OnIdle(0);
+        });
 }
 
 WindowLayer::~WindowLayer()

@@ -113,6 +113,8 @@ void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible)
         }
     };
     collect(this);
+    // The widget builds its panes before the views' first update.
+    NotifyHost(HostEvent::Layout, this);
     for (CView* v : views) {
         if (!first)
             first = v;
@@ -251,7 +253,7 @@ CMDIFrameWnd::CMDIFrameWnd()
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
 {
-    return children_.empty() ? nullptr : children_.front();
+    return active_;
 }
 
 void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child)
@@ -264,6 +266,7 @@ void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child)
         return;
     children_.erase(it);
     children_.insert(children_.begin(), child);
+    active_ = child;
     if (old)
         old->OnMDIActivate(FALSE);
     child->OnMDIActivate(TRUE);
@@ -274,6 +277,10 @@ void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child)
 
 void CMDIFrameWnd::MDINext(BOOL previous)
 {
+    if (!active_ && !children_.empty()) {
+        MDIActivate(children_.front());
+        return;
+    }
     if (children_.size() < 2)
         return;
     if (previous) {
@@ -286,6 +293,7 @@ void CMDIFrameWnd::MDINext(BOOL previous)
         children_.push_back(old);
         children_.erase(std::find(children_.begin(), children_.end(), next));
         children_.insert(children_.begin(), next);
+        active_ = next;
         old->OnMDIActivate(FALSE);
         next->OnMDIActivate(TRUE);
         NotifyHost(HostEvent::ChildActivated, next);
@@ -371,6 +379,7 @@ void CMDIFrameWnd::RemoveChild(CMDIChildWnd* child)
     children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
     NotifyHost(HostEvent::ChildRemoved, child);
     if (wasActive) {
+        active_ = children_.empty() ? nullptr : children_.front();
         if (CMDIChildWnd* next = MDIGetActive())
             next->OnMDIActivate(TRUE);
         NotifyHost(HostEvent::ChildActivated, MDIGetActive());

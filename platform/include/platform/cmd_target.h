@@ -87,6 +87,9 @@ protected:
     void OnCommandRange(UINT first, UINT last, std::function<void(UINT id)> handler);
     void OnCommandEx(UINT id, CommandEx handler);
     void OnUpdate(UINT id, Update handler);
+    // The same, for views: CView::OnUpdate (the document's notification)
+    // hides the name there.
+    void OnUpdateCommandUI(UINT id, Update handler) { OnUpdate(id, std::move(handler)); }
     void OnUpdateRange(UINT first, UINT last, Update handler);
     // Control notifications (BN_CLICKED, EN_CHANGE, LBN_SELCHANGE...).
     void OnNotify(UINT id, int code, Command handler);

@@ -125,7 +125,8 @@ private:
     friend class CMDIChildWnd;
     void AddChild(CMDIChildWnd* child);
     void RemoveChild(CMDIChildWnd* child);
-    std::vector<CMDIChildWnd*> children_;
+    std::vector<CMDIChildWnd*> children_;  // front: the most recently active
+    CMDIChildWnd* active_ = nullptr;
 };
 
 class CMDIChildWnd : public CFrameWnd {
