@@ -50,7 +50,7 @@ void CellPainter::PaintRow(QPainter& p, const CellPaint& paint, const CellRow& r
             p.setPen(ToQColor(paint.marginColors.fg));
             QFontMetrics m(font_);
             QString text = QString::fromStdString(row.lineNumber);
-            p.drawText(paint.margin - cw / 2 - m.horizontalAdvance(text), y + m.ascent(), text);
+            p.drawText(paint.margin - cw - m.horizontalAdvance(text), y + m.ascent(), text);
         }
         for (const auto& icon : row.icons) {
             QRect r(icon.slot * cw + 1, y + 1, std::min(cw * 2, lh) - 2, lh - 2);

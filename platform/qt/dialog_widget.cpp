@@ -28,6 +28,7 @@ DialogWidget::DialogWidget(const DialogTemplate& t, QWidget* parent) : QDialog(p
     setWindowTitle(Q(t.caption));
     setFixedSize(UnitsToX(t.cx), UnitsToY(t.cy));
     int anon = 0;
+    QLabel* pendingLabel = nullptr;  // a label's mnemonic goes to the next control
     for (const ControlTemplate& c : t.controls) {
         QWidget* w = nullptr;
         switch (c.kind) {
@@ -91,7 +92,13 @@ DialogWidget::DialogWidget(const DialogTemplate& t, QWidget* parent) : QDialog(p
         if (c.id == IDC_STATIC) {
             w->setObjectName(QString("static_%1").arg(++anon));
             w->lower();
+            if (c.kind == ControlKind::Static)
+                pendingLabel = static_cast<QLabel*>(w);
             continue;
+        }
+        if (pendingLabel) {
+            pendingLabel->setBuddy(w);
+            pendingLabel = nullptr;
         }
         w->setObjectName(QString("ctl_%1").arg(c.id));
         controls_[c.id] = {c.kind, w};

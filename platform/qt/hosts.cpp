@@ -376,7 +376,15 @@ void MainFrameWidget::SyncBars()
                     q->addSeparator();
                     continue;
                 }
-                QString label = b.tip.empty() ? QString::number(b.id) : Q(b.tip);
+                QString label = Q(b.tip);
+                if (label.isEmpty()) {
+                    // The button's menu item names it ("&Open...\tCtrl+O" -> "Open").
+                    auto menu = Frame()->GetShownMenu();
+                    CMenu::Item* item = menu ? menu->FindCommand(b.id) : nullptr;
+                    label = item ? Q(item->text.substr(0, item->text.find('\t'))) : QString::number(b.id);
+                    label.remove('&');
+                    label.remove("...");
+                }
                 QAction* a = q->addAction(label);
                 a->setObjectName(QString("cmd_%1").arg(b.id));
                 a->setEnabled(!(b.style & TBBS_DISABLED));
@@ -451,7 +459,10 @@ void MainFrameWidget::Notify(HostEvent event, CWnd* about)
             syncing_ = false;
         }
         break;
-    case HostEvent::MenuChanged: RebuildMenus(); break;
+    case HostEvent::MenuChanged:
+        RebuildMenus();
+        SyncBars();
+        break;
     case HostEvent::BarsChanged: SyncBars(); break;
     case HostEvent::Cascade: mdi_->cascadeSubWindows(); break;
     case HostEvent::TileHorizontal:

@@ -7,6 +7,7 @@
 
 #include "platform/menu.h"
 #include "platform/qt/dialog_widget.h"
+#include "platform/qt/sheet_widget.h"
 
 #include <algorithm>
 
@@ -171,6 +172,18 @@ int QtModalUi::DoModal(CDialog& dialog)
     widget.exec();
     int result = dialog.IsEnded() ? dialog.Result() : IDCANCEL;
     dialog.FinishDialog();
+    return result;
+}
+
+int QtModalUi::DoModal(CPropertySheet& sheet)
+{
+    int result;
+    {
+        SheetWidget widget(sheet, QApplication::activeWindow());
+        widget.exec();
+        result = sheet.IsEnded() ? sheet.Result() : IDCANCEL;
+    }
+    sheet.Finish();
     return result;
 }
 

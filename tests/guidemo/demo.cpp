@@ -51,9 +51,8 @@ enum Format { Plain, Keyword, Comment, String, Preprocessor, Current };
 
 bool IsKeyword(const std::string& w)
 {
-    static const char* const kWords[] = {"int",    "char",     "static", "struct", "return", "for",
-                                         "while",  "void",     "unsigned", "sizeof", "if",   "else",
-                                         "const",  "include"};
+    static const char* const kWords[] = {"int",  "char",     "static", "struct", "return", "for",   "while",
+                                         "void", "unsigned", "sizeof", "if",     "else",   "const", "include"};
     for (const char* k : kWords)
         if (w == k)
             return true;
@@ -124,8 +123,8 @@ std::vector<CellRow::Run> Tokens(const std::string& line, bool& inComment)
 const std::vector<CellColors>& CSourceView::Formats()
 {
     static const std::vector<CellColors> formats = {
-        {RGB(0, 0, 0), RGB(255, 255, 255)},   {RGB(0, 0, 255), RGB(255, 255, 255)},
-        {RGB(0, 128, 0), RGB(255, 255, 255)}, {RGB(163, 21, 21), RGB(255, 255, 255)},
+        {RGB(0, 0, 0), RGB(255, 255, 255)},     {RGB(0, 0, 255), RGB(255, 255, 255)},
+        {RGB(0, 128, 0), RGB(255, 255, 255)},   {RGB(163, 21, 21), RGB(255, 255, 255)},
         {RGB(128, 0, 128), RGB(255, 255, 255)}, {RGB(0, 0, 0), RGB(255, 255, 160)}};
     return formats;
 }
@@ -141,7 +140,8 @@ CSourceView::CSourceView()
             breakpoints_.erase(it);
         Invalidate();
     });
-    OnUpdateCommandUI(ID_INDICATOR_LINE, [this](CCmdUI* ui) { ui->SetText(("Ln " + std::to_string(caret_ + 1)).c_str()); });
+    OnUpdateCommandUI(ID_INDICATOR_LINE,
+                      [this](CCmdUI* ui) { ui->SetText(("Ln " + std::to_string(caret_ + 1)).c_str()); });
     OnUpdateCommandUI(ID_EDIT_COPY, [this](CCmdUI* ui) { ui->Enable(anchor_ >= 0 && anchor_ != caret_); });
     OnCommand(ID_EDIT_COPY, [] {});
 }

@@ -11,9 +11,9 @@ inline constexpr UINT IDD_OPTIONS = 130;
 inline constexpr UINT IDD_PAGE_VIEW = 131;
 inline constexpr UINT IDD_PAGE_TARGET = 132;
 
-inline constexpr UINT ID_DEMO_RUN = 32900;        // F5
-inline constexpr UINT ID_DEMO_BUILD = 32901;      // Ctrl+B
-inline constexpr UINT ID_DEMO_OPTIONS = 32902;    // Alt+O (beats the "&Option" menu)
+inline constexpr UINT ID_DEMO_RUN = 32900;      // F5
+inline constexpr UINT ID_DEMO_BUILD = 32901;    // Ctrl+B
+inline constexpr UINT ID_DEMO_OPTIONS = 32902;  // Alt+O (beats the "&Option" menu)
 inline constexpr UINT ID_DEMO_SHEET = 32903;
 inline constexpr UINT ID_DEMO_TOGGLE = 32904;     // a checked item
 inline constexpr UINT ID_DEMO_BREAK = 32905;      // the view's breakpoint toggle (F9)

@@ -35,32 +35,33 @@ void RegisterResources()
                                  {"Recent File", ID_FILE_MRU_FILE1},
                                  {nullptr},
                                  {"E&xit", ID_APP_EXIT}};
-    std::vector<MenuDef> edit = {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},     {nullptr},
-                                 {"Cu&t\tCtrl+X", ID_EDIT_CUT},       {"&Copy\tCtrl+C", ID_EDIT_COPY},
-                                 {"&Paste\tCtrl+V", ID_EDIT_PASTE},   {"Select &All", ID_EDIT_SELECT_ALL},
-                                 {nullptr},                           {"&Find...\tCtrl+F", ID_EDIT_FIND}};
+    std::vector<MenuDef> edit = {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},
+                                 {nullptr},
+                                 {"Cu&t\tCtrl+X", ID_EDIT_CUT},
+                                 {"&Copy\tCtrl+C", ID_EDIT_COPY},
+                                 {"&Paste\tCtrl+V", ID_EDIT_PASTE},
+                                 {"Select &All", ID_EDIT_SELECT_ALL},
+                                 {nullptr},
+                                 {"&Find...\tCtrl+F", ID_EDIT_FIND}};
     std::vector<MenuDef> view = {{"&Toolbar", ID_VIEW_TOOLBAR}, {"&Status Bar", ID_VIEW_STATUS_BAR}};
-    std::vector<MenuDef> option = {{"&Options...\tAlt+O", ID_DEMO_OPTIONS}, {"&Settings...", ID_DEMO_SHEET},
-                                   {"&Toggle", ID_DEMO_TOGGLE}};
-    std::vector<MenuDef> debug = {{"&Run\tF5", ID_DEMO_RUN},
-                                  {"&Build\tCtrl+B", ID_DEMO_BUILD},
-                                  {"Toggle &Breakpoint\tF9", ID_DEMO_BREAK}};
+    std::vector<MenuDef> option = {
+        {"&Options...\tAlt+O", ID_DEMO_OPTIONS}, {"&Settings...", ID_DEMO_SHEET}, {"&Toggle", ID_DEMO_TOGGLE}};
+    std::vector<MenuDef> debug = {
+        {"&Run\tF5", ID_DEMO_RUN}, {"&Build\tCtrl+B", ID_DEMO_BUILD}, {"Toggle &Breakpoint\tF9", ID_DEMO_BREAK}};
     std::vector<MenuDef> window = {{"&Cascade", ID_WINDOW_CASCADE}, {"&Tile", ID_WINDOW_TILE_HORZ}};
     std::vector<MenuDef> help = {{"&About...", ID_APP_ABOUT}};
 
-    AddMenu(IDR_MAINFRAME, {{"&File", 0, file},
-                            {"&View", 0, view},
-                            {"&Option", 0, option},
-                            {"&Tools", 0, tools},
-                            {"&Help", 0, help}});
-    AddMenu(IDR_SOURCE, {{"&File", 0, file},
-                         {"&Edit", 0, edit},
-                         {"&View", 0, view},
-                         {"&Option", 0, option},
-                         {"&Debug", 0, debug},
-                         {"&Tools", 0, tools},
-                         {"&Window", 0, window},
-                         {"&Help", 0, help}});
+    AddMenu(IDR_MAINFRAME,
+            {{"&File", 0, file}, {"&View", 0, view}, {"&Option", 0, option}, {"&Tools", 0, tools}, {"&Help", 0, help}});
+    AddMenu(IDR_SOURCE,
+            {{"&File", 0, file},
+             {"&Edit", 0, edit},
+             {"&View", 0, view},
+             {"&Option", 0, option},
+             {"&Debug", 0, debug},
+             {"&Tools", 0, tools},
+             {"&Window", 0, window},
+             {"&Help", 0, help}});
     std::vector<ACCEL> keys = {{FVIRTKEY, VK_F5, static_cast<WORD>(ID_DEMO_RUN)},
                                {FVIRTKEY | FCONTROL, 'B', static_cast<WORD>(ID_DEMO_BUILD)},
                                {FVIRTKEY | FALT, 'O', static_cast<WORD>(ID_DEMO_OPTIONS)},
@@ -71,9 +72,9 @@ void RegisterResources()
     AddAccelerators(IDR_MAINFRAME, keys);
     keys.push_back({FVIRTKEY, VK_F9, static_cast<WORD>(ID_DEMO_BREAK)});
     AddAccelerators(IDR_SOURCE, keys);
-    AddToolBar(IDR_MAINFRAME, {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR, ID_EDIT_CUT, ID_EDIT_COPY,
-                               ID_EDIT_PASTE, ID_SEPARATOR, ID_DEMO_BUILD, ID_DEMO_RUN, ID_DEMO_BREAK, ID_SEPARATOR,
-                               ID_FILE_PRINT, ID_APP_ABOUT});
+    AddToolBar(IDR_MAINFRAME,
+               {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
+                ID_SEPARATOR, ID_DEMO_BUILD, ID_DEMO_RUN, ID_DEMO_BREAK, ID_SEPARATOR, ID_FILE_PRINT, ID_APP_ABOUT});
 
     auto options = std::make_shared<DialogTemplate>();
     options->caption = "Options";

@@ -78,8 +78,7 @@ int main(int argc, char** argv)
         } else {
             ++written;
             int colours = ColourCount(image, 8);
-            std::printf("%s %dx%d %s\n", qPrintable(path), image.width(), image.height(),
-                        colours < 3 ? "BLANK" : "ok");
+            std::printf("%s %dx%d %s\n", qPrintable(path), image.width(), image.height(), colours < 3 ? "BLANK" : "ok");
             if (check && colours < 3)
                 ++failures;
         }

@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 
 #include "platform/qt/screens.h"
+#include "platform/qt/sheet_widget.h"
 
 namespace guidemo {
 
@@ -63,12 +64,17 @@ ScreenRegistrar options("demo_options", [] {
     return static_cast<QWidget*>(w);
 });
 
-ScreenRegistrar sheetPage("demo_sheet_view", [] {
+ScreenRegistrar sheet("demo_sheet", [] {
     DemoApp();
-    static CViewPage page;
-    auto* w = new DialogWidget(*page.Template());
-    w->setWindowTitle("Settings - View");
-    w->Attach(page);
+    static CViewPage view;
+    static CTargetPage target;
+    static CPropertySheet sheet("Settings");
+    if (sheet.GetPageCount() == 0) {
+        sheet.AddPage(&view);
+        sheet.AddPage(&target);
+    }
+    auto* w = new SheetWidget(sheet);
+    w->resize(360, 200);
     return static_cast<QWidget*>(w);
 });
 

@@ -18,6 +18,7 @@ public:
     bool FileDialog(const FileDialogRequest& request, FileDialogResult& result) override;
     bool FolderDialog(const FolderDialogRequest& request, std::string& folder) override;
     int DoModal(CDialog& dialog) override;
+    int DoModal(CPropertySheet& sheet) override;
     UINT TrackPopupMenu(const PopupRequest& request) override;
     void MessageBeep(UINT type) override;
     bool NeedsGuiThread() const override { return true; }
