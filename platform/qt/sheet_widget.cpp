@@ -26,7 +26,8 @@ SheetWidget::SheetWidget(CPropertySheet& sheet, QWidget* parent) : QDialog(paren
         tabs_->addTab(w, QString::fromLatin1(page->Caption().c_str()));
     }
     sheet.SetItemsFactory([this](CPropertyPage& page) -> DlgItems* { return pages_[&page]; });
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     layout->addWidget(buttons);
     sheet.Start();
     tabs_->setCurrentIndex(sheet.GetActiveIndex());
