@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
 #include <QProgressBar>
@@ -86,6 +87,8 @@ ViewWidget::ViewWidget(CView* view, QWidget* parent, const FontSpec& font)
 {
     setObjectName(QString("view_%1").arg(view->GetDlgCtrlID()));
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     viewport()->setAutoFillBackground(false);
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int action) { OnAction(verticalScrollBar(), action, WM_VSCROLL); });
@@ -194,6 +197,47 @@ void ViewWidget::resizeEvent(QResizeEvent* e)
     if (View()->m_hWnd)
         View()->SendMessage(
             WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(viewport()->width()), static_cast<WORD>(viewport()->height())));
+}
+
+namespace {
+
+POINT PointOf(const QPointF& p)
+{
+    return {static_cast<LONG>(p.x()), static_cast<LONG>(p.y())};
+}
+
+DWORD KeyState(Qt::KeyboardModifiers m)
+{
+    return ((m & Qt::ShiftModifier) ? MK_SHIFT : 0) | ((m & Qt::ControlModifier) ? MK_CONTROL : 0);
+}
+
+}  // namespace
+
+void ViewWidget::dragEnterEvent(QDragEnterEvent* e)
+{
+    dragMoveEvent(e);
+}
+
+void ViewWidget::dragMoveEvent(QDragMoveEvent* e)
+{
+    DWORD effect = e->mimeData()->hasText() ? View()->OnDragOver(e->mimeData()->text().toLatin1().toStdString(),
+                                                                 KeyState(e->modifiers()), PointOf(e->position()))
+                                            : 0;
+    if (effect == 0) {
+        e->ignore();
+        return;
+    }
+    e->setDropAction(effect & DROPEFFECT_MOVE ? Qt::MoveAction : Qt::CopyAction);
+    e->accept();
+}
+
+void ViewWidget::dropEvent(QDropEvent* e)
+{
+    if (!e->mimeData()->hasText())
+        return;
+    DWORD effect = e->dropAction() == Qt::MoveAction ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+    if (View()->OnDrop(e->mimeData()->text().toLatin1().toStdString(), effect, PointOf(e->position())))
+        e->acceptProposedAction();
 }
 
 // --- Child frames and splitters ------------------------------------------------

@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDrag>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 
 #include "platform/menu.h"
@@ -207,6 +209,29 @@ UINT QtModalUi::TrackPopupMenu(const PopupRequest& request)
     }
     QAction* chosen = menu.exec(QPoint(request.x, request.y));
     return chosen ? chosen->data().toUInt() : 0;
+}
+
+DWORD QtModalUi::DoDragDrop(const DragRequest& request)
+{
+    QWidget* source = QApplication::widgetAt(QCursor::pos());
+    if (!source)
+        source = QApplication::activeWindow();
+    if (!source)
+        return 0;
+    auto* drag = new QDrag(source);
+    auto* data = new QMimeData;
+    data->setText(QString::fromLatin1(request.text.c_str()));
+    drag->setMimeData(data);
+    Qt::DropActions allowed = Qt::IgnoreAction;
+    if (request.allowedEffects & 1)
+        allowed |= Qt::CopyAction;
+    if (request.allowedEffects & 2)
+        allowed |= Qt::MoveAction;
+    switch (drag->exec(allowed)) {
+    case Qt::CopyAction: return 1;
+    case Qt::MoveAction: return 2;
+    default: return 0;
+    }
 }
 
 void QtModalUi::MessageBeep(UINT)

@@ -1,6 +1,7 @@
 // The application's key filter, Qt timers, the idle turn and printing.
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -8,6 +9,7 @@
 
 #include <map>
 
+#include "platform/clipboard.h"
 #include "platform/messages.h"
 #include "platform/qt/hosts.h"
 
@@ -154,12 +156,25 @@ private:
     std::map<std::pair<HWND, UINT_PTR>, QTimer*> timers_;
 };
 
+// Text bytes over QClipboard; the bytes are Latin-1, so every byte value
+// goes through unchanged.
+class QtClipboard : public Clipboard {
+public:
+    void SetText(const std::string& bytes) override
+    {
+        QApplication::clipboard()->setText(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    }
+    std::string GetText() const override { return QApplication::clipboard()->text().toLatin1().toStdString(); }
+};
+
 }  // namespace
 
 struct WindowLayer::Impl {
     CWinApp* app;
     KeyFilter filter;
     QtTimers timers;
+    QtClipboard clipboard;
+    Clipboard* previousClipboard = nullptr;
     QMetaObject::Connection idle;
     PreTranslateHook previousHook;
     bool idlePending = false;
@@ -170,6 +185,7 @@ WindowLayer::WindowLayer(CWinApp* app) : impl_(std::make_unique<Impl>(app))
 {
     qApp->installEventFilter(&impl_->filter);
     SetTimerBackend(&impl_->timers);
+    impl_->previousClipboard = SetClipboard(&impl_->clipboard);
     // Posted key messages and thread messages see the application first.
     impl_->previousHook = SetPreTranslateHook([app](MSG& msg) { return app->PreTranslateMessage(&msg) != FALSE; });
     // The idle turn: once after each dispatch of the outermost loop.
@@ -186,6 +202,7 @@ WindowLayer::~WindowLayer()
     QObject::disconnect(impl_->idle);
     SetPreTranslateHook(impl_->previousHook);
     SetTimerBackend(nullptr);
+    SetClipboard(impl_->previousClipboard);
     qApp->removeEventFilter(&impl_->filter);
 }
 

@@ -1,6 +1,8 @@
 // The application's command line and profile, fonts, and cell paint records.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/gdi.h"
 #include "platform/registry.h"
 #include "platform/win_app.h"
@@ -132,6 +134,40 @@ TEST(CellPaintTest, CellColoursComeFromFillsRunsAndXorInversion)
     EXPECT_EQ(paint.CharAt(row, 5), ' ');
     EXPECT_EQ(ExpandTabs("a\tbc\td\t\te"), "a   bc  d       e");
     EXPECT_EQ(ExpandTabs("\t"), "    ");
+}
+
+}  // namespace
+
+#include "platform/clipboard.h"
+
+namespace {
+
+TEST(ClipboardTest, Win32CallsGoThroughTheService)
+{
+    using namespace platform;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_FALSE(OpenClipboard(nullptr));  // one opener at a time
+    EXPECT_TRUE(EmptyClipboard());
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 6);
+    std::memcpy(GlobalLock(block), "r0=1\0x", 6);
+    GlobalUnlock(block);
+    EXPECT_EQ(SetClipboardData(CF_TEXT, block), block);
+    EXPECT_EQ(GetClipboard().GetText(), "r0=1");
+    HGLOBAL out = GetClipboardData(CF_TEXT);
+    ASSERT_NE(out, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(GlobalLock(out)), "r0=1");
+    GlobalUnlock(out);
+    EXPECT_TRUE(CloseClipboard());
+    EXPECT_EQ(GetClipboardData(CF_TEXT), nullptr);  // closed
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    // A block without a NUL ends at its size.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HGLOBAL raw = GlobalAlloc(GMEM_MOVEABLE, 3);
+    std::memcpy(GlobalLock(raw), "abc", 3);
+    GlobalUnlock(raw);
+    SetClipboardData(CF_TEXT, raw);
+    EXPECT_EQ(GetClipboard().GetText(), "abc");
+    CloseClipboard();
 }
 
 }  // namespace

@@ -300,6 +300,34 @@ CellPaint CSourceView::PagePaint(int firstLine, int rows) const
     return paint;
 }
 
+DWORD CSourceView::OnDragOver(const std::string& text, DWORD, POINT)
+{
+    return text.empty() ? DROPEFFECT_NONE : DROPEFFECT_COPY;
+}
+
+BOOL CSourceView::OnDrop(const std::string& text, DWORD, POINT point)
+{
+    CSourceDoc* doc = GetDocument();
+    if (!doc || text.empty())
+        return FALSE;
+    SIZE cell = GetHost() ? GetHost()->CellSize() : SIZE{8, 16};
+    size_t at =
+        std::min(doc->lines.size(), static_cast<size_t>(std::max(0, top_ + point.y / std::max<int>(1, cell.cy))));
+    std::vector<std::string> dropped;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        dropped.push_back(ExpandTabs(text.substr(pos, end - pos)));
+        pos = end + 1;
+    }
+    doc->lines.insert(doc->lines.begin() + static_cast<long>(at), dropped.begin(), dropped.end());
+    doc->SetModifiedFlag();
+    doc->UpdateAllViews(nullptr);
+    return TRUE;
+}
+
 BOOL CSourceView::OnPreparePrinting(CPrintInfo*)
 {
     return GetDocument() != nullptr;

@@ -35,6 +35,10 @@ public:
     // One page of rows, as printed (no selection).
     CellPaint PagePaint(int firstLine, int rows) const;
 
+    // Dropped text becomes lines before the line under the point.
+    DWORD OnDragOver(const std::string& text, DWORD keyState, POINT point) override;
+    BOOL OnDrop(const std::string& text, DWORD effect, POINT point) override;
+
     BOOL OnPreparePrinting(CPrintInfo* info) override;
     void OnBeginPrinting(CDC* dc, CPrintInfo* info) override;
     void OnPrint(CDC* dc, CPrintInfo* info) override;

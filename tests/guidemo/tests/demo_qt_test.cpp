@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -13,9 +15,11 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "demo_screens.h"
+#include "platform/clipboard.h"
 #include "platform/messages.h"
 #include "platform/scripted_ui_gtest.h"
 
@@ -239,6 +243,48 @@ TEST_F(DemoQtTest, PrintedPdfHasTheLogicsPagesAndLines)
     EXPECT_NE(text.find("int line150 = 150;"), std::string::npos);
     EXPECT_NE(text.find("long.c - Page " + std::to_string(printed)), std::string::npos);
     std::remove(path.c_str());
+}
+
+TEST_F(DemoQtTest, DroppedTextReachesTheViewLogic)
+{
+    CSourceView* view = OpenHello();
+    ViewWidget* w = WidgetOf(view);
+    ASSERT_NE(w, nullptr);
+    QMimeData data;
+    data.setText("/* dropped */");
+    QPointF at(100, 2 * w->Painter().Cell().height() + 3);  // over line 3
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &move);
+    EXPECT_TRUE(move.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &drop);
+    ASSERT_GE(view->GetDocument()->lines.size(), 26u);
+    EXPECT_EQ(view->GetDocument()->lines[2], "/* dropped */");
+    EXPECT_TRUE(view->GetDocument()->IsModified());
+    // The logic refuses an empty text.
+    QMimeData empty;
+    empty.setText("");
+    QDragEnterEvent refused(at.toPoint(), Qt::CopyAction, &empty, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->viewport(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    view->GetDocument()->SetModifiedFlag(FALSE);
+}
+
+TEST_F(DemoQtTest, ClipboardTextGoesThroughQClipboard)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 5);
+    std::memcpy(GlobalLock(block), "\xE9t\xE9\0", 5);  // Latin-1 bytes survive
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("\xC3\xA9t\xC3\xA9"));
+    QApplication::clipboard()->setText("from Qt");
+    EXPECT_EQ(platform::GetClipboard().GetText(), "from Qt");
 }
 
 TEST_F(DemoQtTest, QtTimersDeliverWmTimerThroughTheQueue)

@@ -63,6 +63,9 @@ protected:
     void mousePressEvent(QMouseEvent*) override;
     void focusInEvent(QFocusEvent*) override;
     void resizeEvent(QResizeEvent*) override;
+    void dragEnterEvent(QDragEnterEvent*) override;
+    void dragMoveEvent(QDragMoveEvent*) override;
+    void dropEvent(QDropEvent*) override;
 
 private:
     void OnAction(QScrollBar* bar, int action, UINT msg);

@@ -21,6 +21,7 @@ public:
     int DoModal(CPropertySheet& sheet) override;
     UINT TrackPopupMenu(const PopupRequest& request) override;
     void MessageBeep(UINT type) override;
+    DWORD DoDragDrop(const DragRequest& request) override;
     bool NeedsGuiThread() const override { return true; }
 
     // The dialogs as they will be shown, for tests that look without showing.
