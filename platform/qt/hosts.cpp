@@ -78,6 +78,7 @@ void HostBase::Detach()
     if (widget_)
         widget_->deleteLater();
     widget_ = nullptr;
+    wnd_ = nullptr;
 }
 
 // --- ViewWidget -------------------------------------------------------------------
@@ -98,6 +99,8 @@ ViewWidget::ViewWidget(CView* view, QWidget* parent, const FontSpec& font)
 
 void ViewWidget::OnAction(QScrollBar* bar, int action, UINT msg)
 {
+    if (!Wnd())
+        return;
     UINT code;
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
@@ -156,7 +159,7 @@ void ViewWidget::paintEvent(QPaintEvent*)
 {
     QPainter p(viewport());
     CellPaint paint;
-    if (!View()->GetCellPaint(info_[1].nPos, VisibleRows(), paint)) {
+    if (!Wnd() || !View()->GetCellPaint(info_[1].nPos, VisibleRows(), paint)) {
         p.fillRect(viewport()->rect(), Qt::white);
         return;
     }
@@ -166,6 +169,8 @@ void ViewWidget::paintEvent(QPaintEvent*)
 
 void ViewWidget::keyPressEvent(QKeyEvent* e)
 {
+    if (!Wnd())
+        return;
     int vk = KeyFilter::VirtualKey(e->key());
     if (vk)
         View()->SendMessage(WM_KEYDOWN, static_cast<WPARAM>(vk), 1);
@@ -177,6 +182,8 @@ void ViewWidget::keyPressEvent(QKeyEvent* e)
 
 void ViewWidget::mousePressEvent(QMouseEvent* e)
 {
+    if (!Wnd())
+        return;
     setFocus();
     QPoint pt = e->position().toPoint();
     UINT msg = e->button() == Qt::RightButton ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
@@ -187,14 +194,14 @@ void ViewWidget::mousePressEvent(QMouseEvent* e)
 void ViewWidget::focusInEvent(QFocusEvent* e)
 {
     QAbstractScrollArea::focusInEvent(e);
-    if (View()->m_hWnd)
+    if (Wnd())
         View()->SendMessage(WM_SETFOCUS);
 }
 
 void ViewWidget::resizeEvent(QResizeEvent* e)
 {
     QAbstractScrollArea::resizeEvent(e);
-    if (View()->m_hWnd)
+    if (Wnd())
         View()->SendMessage(
             WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(viewport()->width()), static_cast<WORD>(viewport()->height())));
 }
@@ -220,6 +227,8 @@ void ViewWidget::dragEnterEvent(QDragEnterEvent* e)
 
 void ViewWidget::dragMoveEvent(QDragMoveEvent* e)
 {
+    if (!Wnd())
+        return;
     DWORD effect = e->mimeData()->hasText() ? View()->OnDragOver(e->mimeData()->text().toLatin1().toStdString(),
                                                                  KeyState(e->modifiers()), PointOf(e->position()))
                                             : 0;
@@ -233,6 +242,8 @@ void ViewWidget::dragMoveEvent(QDragMoveEvent* e)
 
 void ViewWidget::dropEvent(QDropEvent* e)
 {
+    if (!Wnd())
+        return;
     if (!e->mimeData()->hasText())
         return;
     DWORD effect = e->dropAction() == Qt::MoveAction ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
@@ -279,16 +290,16 @@ QWidget* ChildFrameWidget::WidgetFor(CWnd* wnd, QWidget* parent)
                             o->Notify(HostEvent::Layout, nullptr);
                     });
             }
-            void Detach() override { widget_ = nullptr; }
+            void Detach() override
+            {
+                widget_ = nullptr;
+                wnd_ = nullptr;
+            }
             ChildFrameWidget* owner;
         };
         // The splitter logic's host lives as long as the QSplitter.
         auto* host = new SplitHost(rows, split, this);
-        QObject::connect(rows, &QObject::destroyed, [host, split] {
-            if (split->GetHost() == host)
-                split->SetHost(nullptr);
-            delete host;
-        });
+        QObject::connect(rows, &QObject::destroyed, [host] { delete host; });
         return rows;
     }
     return nullptr;
@@ -303,12 +314,15 @@ void ChildFrameWidget::Rebuild()
             old << item->widget();
         delete item;
     }
+    if (!Wnd())
+        return;
     for (CWnd* c : Wnd()->Children())
         if (QWidget* w = WidgetFor(c, this))
             layout()->addWidget(w);
+    // The old splitter goes now: its host must not outlive the switch.
     for (QWidget* w : old)
         if (w->parent() == this && layout()->indexOf(w) < 0 && !dynamic_cast<ViewWidget*>(w))
-            w->deleteLater();
+            delete w;
 }
 
 void ChildFrameWidget::Notify(HostEvent event, CWnd*)
@@ -325,7 +339,7 @@ MainFrameWidget::MainFrameWidget(CMDIFrameWnd* frame) : HostBase(this, frame), m
     mdi_->setObjectName("mdi");
     setCentralWidget(mdi_);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
-        if (syncing_ || !sub)
+        if (syncing_ || !sub || !Wnd())
             return;
         for (auto& [wnd, s] : subs_)
             if (s == sub)
@@ -340,14 +354,16 @@ MainFrameWidget::MainFrameWidget(CMDIFrameWnd* frame) : HostBase(this, frame), m
 
 MainFrameWidget::~MainFrameWidget()
 {
-    if (Wnd() && Wnd()->GetHost() == this)
-        Wnd()->SetHost(nullptr);
+    // The MDI area tells of activations while it goes down with us.
+    mdi_->disconnect(this);
 }
 
 QMenu* MainFrameWidget::BuildMenu(CMenu* menu, QWidget* parent)
 {
     auto* q = new QMenu(parent);
     auto fill = [this, q, menu] {
+        if (!Wnd())
+            return;
         menu->UpdateItems(Frame());
         q->clear();
         for (const auto& item : menu->Items()) {
@@ -374,7 +390,7 @@ QMenu* MainFrameWidget::BuildMenu(CMenu* menu, QWidget* parent)
                 a->setChecked(item.flags & MF_CHECKED);
                 UINT id = item.id;
                 connect(a, &QAction::triggered, this, [this, id] {
-                    if (Frame()->m_hWnd)
+                    if (Wnd() && Frame()->m_hWnd)
                         Frame()->SendMessage(WM_COMMAND, id, 0);
                 });
             }
@@ -388,6 +404,10 @@ QMenu* MainFrameWidget::BuildMenu(CMenu* menu, QWidget* parent)
 void MainFrameWidget::RebuildMenus()
 {
     menuBar()->clear();
+    for (QMenu* old : menuBar()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
+        old->deleteLater();
+    if (!Wnd())
+        return;
     auto menu = Frame()->GetShownMenu();
     if (!menu)
         return;
@@ -402,6 +422,8 @@ void MainFrameWidget::RebuildMenus()
 
 void MainFrameWidget::SyncBars()
 {
+    if (!Wnd())
+        return;
     for (CControlBar* bar : Frame()->ControlBars()) {
         QWidget*& w = bars_[bar];
         if (auto* tb = dynamic_cast<CToolBar*>(bar)) {
@@ -436,7 +458,7 @@ void MainFrameWidget::SyncBars()
                 a->setChecked(b.style & TBBS_CHECKED);
                 UINT id = b.id;
                 connect(a, &QAction::triggered, this, [this, id] {
-                    if (Frame()->m_hWnd)
+                    if (Wnd() && Frame()->m_hWnd)
                         Frame()->SendMessage(WM_COMMAND, id, 0);
                 });
             }

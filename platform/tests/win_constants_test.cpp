@@ -90,11 +90,12 @@ private:
 #define ZK_CONSTANTS(X)                                                                                                \
     X(WM_CREATE)                                                                                                       \
     X(WM_DESTROY)                                                                                                      \
-    X(WM_SIZE) X(WM_SETFOCUS) X(WM_KILLFOCUS) X(WM_PAINT) X(WM_CLOSE) X(WM_QUIT) X(WM_KEYDOWN) X(WM_KEYUP) X(          \
-        WM_CHAR) X(WM_SYSKEYDOWN) X(WM_SYSCHAR) X(WM_COMMAND) X(WM_TIMER) X(WM_HSCROLL) X(WM_VSCROLL) X(WM_USER)       \
-        X(WM_SETTEXT) X(WM_GETTEXT) X(WM_ACTIVATEAPP) X(WM_SETFONT) X(WM_NOTIFY) X(WM_CONTEXTMENU) X(WM_NCDESTROY) X(  \
-            WM_INITDIALOG) X(WM_INITMENUPOPUP) X(WM_MOUSEMOVE) X(WM_LBUTTONDOWN) X(WM_LBUTTONUP) X(WM_LBUTTONDBLCLK)   \
-            X(WM_RBUTTONDOWN) X(WM_MOUSEWHEEL) X(WM_MDICREATE) X(WM_MDIDESTROY) X(WM_MDIACTIVATE) X(WM_MDINEXT)        \
+    X(WM_SIZE)                                                                                                         \
+    X(WM_SETFOCUS) X(WM_KILLFOCUS) X(WM_PAINT) X(WM_CLOSE) X(WM_QUIT) X(WM_KEYDOWN) X(WM_KEYUP) X(WM_CHAR) X(          \
+        WM_SYSKEYDOWN) X(WM_SYSCHAR) X(WM_COMMAND) X(WM_TIMER) X(WM_HSCROLL) X(WM_VSCROLL) X(WM_USER) X(WM_SETTEXT)    \
+        X(WM_GETTEXT) X(WM_ACTIVATEAPP) X(WM_SETFONT) X(WM_NOTIFY) X(WM_CONTEXTMENU) X(WM_NCDESTROY) X(WM_INITDIALOG)  \
+            X(WM_INITMENUPOPUP) X(WM_MOUSEMOVE) X(WM_LBUTTONDOWN) X(WM_LBUTTONUP) X(WM_LBUTTONDBLCLK) X(               \
+                WM_RBUTTONDOWN) X(WM_MOUSEWHEEL) X(WM_MDICREATE) X(WM_MDIDESTROY) X(WM_MDIACTIVATE) X(WM_MDINEXT)      \
                 X(WM_MDITILE) X(WM_MDICASCADE) X(WM_MDIGETACTIVE) X(WM_DROPFILES) X(WM_COPY) X(WM_PASTE) X(WM_APP) X(  \
                     VK_CANCEL) X(VK_BACK) X(VK_TAB) X(VK_RETURN) X(VK_SHIFT) X(VK_CONTROL) X(VK_MENU) X(VK_ESCAPE)     \
                     X(VK_SPACE) X(VK_PRIOR) X(VK_NEXT) X(VK_END) X(VK_HOME) X(VK_LEFT) X(VK_UP) X(VK_RIGHT) X(VK_DOWN) \

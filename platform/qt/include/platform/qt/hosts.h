@@ -27,6 +27,12 @@ namespace platform::qt {
 class HostBase : public WindowHost {
 public:
     explicit HostBase(QWidget* widget, CWnd* wnd) : widget_(widget), wnd_(wnd) { wnd->SetHost(this); }
+    // A widget that goes first leaves its logic without a host.
+    ~HostBase() override
+    {
+        if (wnd_ && wnd_->GetHost() == this)
+            wnd_->SetHost(nullptr);
+    }
     void Invalidate() override;
     void SetScrollInfo(int, const SCROLLINFO&) override {}
     SCROLLINFO GetScrollInfo(int) const override { return {}; }
@@ -37,6 +43,7 @@ public:
     void SetFocus() override;
     bool HasFocus() const override;
     void Detach() override;
+    // Null once the logic's window was destroyed.
     CWnd* Wnd() const { return wnd_; }
 
 protected:
