@@ -87,19 +87,21 @@ private:
     std::map<std::string, std::string> raw_;
 };
 
+// clang-format off
 #define ZK_CONSTANTS(X)                                                                                                \
     X(WM_CREATE)                                                                                                       \
     X(WM_DESTROY)                                                                                                      \
     X(WM_SIZE)                                                                                                         \
-    X(WM_SETFOCUS) X(WM_KILLFOCUS) X(WM_PAINT) X(WM_CLOSE) X(WM_QUIT) X(WM_KEYDOWN) X(WM_KEYUP) X(WM_CHAR) X(          \
-        WM_SYSKEYDOWN) X(WM_SYSCHAR) X(WM_COMMAND) X(WM_TIMER) X(WM_HSCROLL) X(WM_VSCROLL) X(WM_USER) X(WM_SETTEXT)    \
-        X(WM_GETTEXT) X(WM_ACTIVATEAPP) X(WM_SETFONT) X(WM_NOTIFY) X(WM_CONTEXTMENU) X(WM_NCDESTROY) X(WM_INITDIALOG)  \
-            X(WM_INITMENUPOPUP) X(WM_MOUSEMOVE) X(WM_LBUTTONDOWN) X(WM_LBUTTONUP) X(WM_LBUTTONDBLCLK) X(               \
-                WM_RBUTTONDOWN) X(WM_MOUSEWHEEL) X(WM_MDICREATE) X(WM_MDIDESTROY) X(WM_MDIACTIVATE) X(WM_MDINEXT)      \
-                X(WM_MDITILE) X(WM_MDICASCADE) X(WM_MDIGETACTIVE) X(WM_DROPFILES) X(WM_COPY) X(WM_PASTE) X(WM_APP) X(  \
-                    VK_CANCEL) X(VK_BACK) X(VK_TAB) X(VK_RETURN) X(VK_SHIFT) X(VK_CONTROL) X(VK_MENU) X(VK_ESCAPE)     \
-                    X(VK_SPACE) X(VK_PRIOR) X(VK_NEXT) X(VK_END) X(VK_HOME) X(VK_LEFT) X(VK_UP) X(VK_RIGHT) X(VK_DOWN) \
-                        X(VK_INSERT) X(VK_DELETE) X(VK_F1) X(VK_F5) X(VK_F9) X(VK_F12) X(VK_NUMLOCK) X(SB_HORZ)        \
+    X(WM_SETFOCUS)                                                                                                     \
+    X(WM_KILLFOCUS) X(WM_PAINT) X(WM_CLOSE) X(WM_QUIT) X(WM_KEYDOWN) X(WM_KEYUP) X(WM_CHAR) X(WM_SYSKEYDOWN) X(        \
+        WM_SYSCHAR) X(WM_COMMAND) X(WM_TIMER) X(WM_HSCROLL) X(WM_VSCROLL) X(WM_USER) X(WM_SETTEXT) X(WM_GETTEXT)       \
+        X(WM_ACTIVATEAPP) X(WM_SETFONT) X(WM_NOTIFY) X(WM_CONTEXTMENU) X(WM_NCDESTROY) X(WM_INITDIALOG) X(             \
+            WM_INITMENUPOPUP) X(WM_MOUSEMOVE) X(WM_LBUTTONDOWN) X(WM_LBUTTONUP) X(WM_LBUTTONDBLCLK) X(WM_RBUTTONDOWN)  \
+            X(WM_MOUSEWHEEL) X(WM_MDICREATE) X(WM_MDIDESTROY) X(WM_MDIACTIVATE) X(WM_MDINEXT) X(WM_MDITILE)            \
+                X(WM_MDICASCADE) X(WM_MDIGETACTIVE) X(WM_DROPFILES) X(WM_COPY) X(WM_PASTE) X(WM_APP) X(VK_CANCEL)      \
+                    X(VK_BACK) X(VK_TAB) X(VK_RETURN) X(VK_SHIFT) X(VK_CONTROL) X(VK_MENU) X(VK_ESCAPE) X(VK_SPACE)    \
+                        X(VK_PRIOR) X(VK_NEXT) X(VK_END) X(VK_HOME) X(VK_LEFT) X(VK_UP) X(VK_RIGHT) X(VK_DOWN) X(      \
+                            VK_INSERT) X(VK_DELETE) X(VK_F1) X(VK_F5) X(VK_F9) X(VK_F12) X(VK_NUMLOCK) X(SB_HORZ)      \
                             X(SB_VERT) X(SB_LINEUP) X(SB_LINEDOWN) X(SB_PAGEUP) X(SB_PAGEDOWN) X(SB_THUMBPOSITION) X(  \
                                 SB_THUMBTRACK) X(SB_TOP) X(SB_BOTTOM) X(SB_ENDSCROLL) X(SIF_RANGE) X(SIF_PAGE)         \
                                 X(SIF_POS) X(SIF_TRACKPOS) X(SIF_ALL) X(SW_HIDE) X(SW_SHOW) X(SW_SHOWMAXIMIZED) X(     \
@@ -125,6 +127,7 @@ private:
                                                                                 X(LOGPIXELSY) X(HORZRES) X(VERTRES)    \
                                                                                     X(TRANSPARENT) X(OPAQUE)           \
                                                                                         X(CF_TEXT)
+// clang-format on
 
 TEST(WinConstantsTest, EqualTheMingwHeaders)
 {
