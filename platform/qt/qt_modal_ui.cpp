@@ -2,7 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+
+#include "platform/menu.h"
+#include "platform/qt/dialog_widget.h"
+#include "platform/qt/sheet_widget.h"
 
 #include <algorithm>
 
@@ -155,6 +162,81 @@ bool QtModalUi::FolderDialog(const FolderDialogRequest& request, std::string& fo
         return false;
     folder = S(dialog->selectedFiles().front());
     return true;
+}
+
+int QtModalUi::DoModal(CDialog& dialog)
+{
+    auto t = dialog.Template();
+    if (!t)
+        return IDCANCEL;
+    DialogWidget widget(*t, QApplication::activeWindow());
+    widget.Attach(dialog);
+    widget.exec();
+    int result = dialog.IsEnded() ? dialog.Result() : IDCANCEL;
+    dialog.FinishDialog();
+    return result;
+}
+
+int QtModalUi::DoModal(CPropertySheet& sheet)
+{
+    int result;
+    {
+        SheetWidget widget(sheet, QApplication::activeWindow());
+        widget.exec();
+        result = sheet.IsEnded() ? sheet.Result() : IDCANCEL;
+    }
+    sheet.Finish();
+    return result;
+}
+
+UINT QtModalUi::TrackPopupMenu(const PopupRequest& request)
+{
+    if (!request.menu)
+        return 0;
+    QMenu menu;
+    for (const auto& item : request.menu->Items()) {
+        if (item.flags & MF_SEPARATOR) {
+            menu.addSeparator();
+            continue;
+        }
+        if (item.popup)
+            continue;
+        QAction* a = menu.addAction(Q(item.text.substr(0, item.text.find('\t'))));
+        a->setData(item.id);
+        a->setEnabled(!(item.flags & (MF_GRAYED | MF_DISABLED)));
+        a->setCheckable(item.flags & MF_CHECKED);
+        a->setChecked(item.flags & MF_CHECKED);
+    }
+    QAction* chosen = menu.exec(QPoint(request.x, request.y));
+    return chosen ? chosen->data().toUInt() : 0;
+}
+
+DWORD QtModalUi::DoDragDrop(const DragRequest& request)
+{
+    QWidget* source = QApplication::widgetAt(QCursor::pos());
+    if (!source)
+        source = QApplication::activeWindow();
+    if (!source)
+        return 0;
+    auto* drag = new QDrag(source);
+    auto* data = new QMimeData;
+    data->setText(QString::fromLatin1(request.text.c_str()));
+    drag->setMimeData(data);
+    Qt::DropActions allowed = Qt::IgnoreAction;
+    if (request.allowedEffects & 1)
+        allowed |= Qt::CopyAction;
+    if (request.allowedEffects & 2)
+        allowed |= Qt::MoveAction;
+    switch (drag->exec(allowed)) {
+    case Qt::CopyAction: return 1;
+    case Qt::MoveAction: return 2;
+    default: return 0;
+    }
+}
+
+void QtModalUi::MessageBeep(UINT)
+{
+    QApplication::beep();
 }
 
 }  // namespace platform::qt

@@ -28,6 +28,11 @@ void SetKeyDown(int vk, bool down)
         g_keys[vk].fetch_and(static_cast<uint8_t>(~kDown));
 }
 
+bool IsKeyDown(int vk)
+{
+    return vk >= 0 && vk <= 255 && (g_keys[vk].load() & kDown) != 0;
+}
+
 KeyStateQuery SetKeyStateQuery(KeyStateQuery query)
 {
     std::lock_guard<std::mutex> lock(g_queryMutex);

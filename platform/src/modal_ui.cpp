@@ -88,6 +88,63 @@ bool ShowFolderDialog(const FolderDialogRequest& request, std::string& folder)
     return Call([&](ModalUi& ui) { return ui.FolderDialog(request, folder); }, false);
 }
 
+int ModalUi::DoModal(CDialog&)
+{
+    std::fprintf(stderr, "modal dialog cancelled (no user interface)\n");
+    return IDCANCEL;
+}
+
+int ModalUi::DoModal(CPropertySheet&)
+{
+    std::fprintf(stderr, "property sheet cancelled (no user interface)\n");
+    return IDCANCEL;
+}
+
+int RunModalSheet(CPropertySheet& sheet)
+{
+    return Call([&](ModalUi& ui) { return ui.DoModal(sheet); }, IDCANCEL);
+}
+
+int RunModalDialog(CDialog& dialog)
+{
+    return Call([&](ModalUi& ui) { return ui.DoModal(dialog); }, IDCANCEL);
+}
+
+void Beep(UINT type)
+{
+    Call(
+        [&](ModalUi& ui) {
+            ui.MessageBeep(type);
+            return 0;
+        },
+        0);
+}
+
+UINT ShowPopupMenu(const PopupRequest& request)
+{
+    return Call([&](ModalUi& ui) { return ui.TrackPopupMenu(request); }, 0u);
+}
+
+DWORD StartDragDrop(const DragRequest& request)
+{
+    return Call([&](ModalUi& ui) { return ui.DoDragDrop(request); }, DWORD{0});
+}
+
+bool ShowFontDialog(HWND owner, LOGFONT& font, bool fixedOnly)
+{
+    return Call([&](ModalUi& ui) { return ui.FontDialog(owner, font, fixedOnly); }, false);
+}
+
+bool ShowColorDialog(HWND owner, COLORREF& color)
+{
+    return Call([&](ModalUi& ui) { return ui.ColorDialog(owner, color); }, false);
+}
+
+bool ShowPrintDialog(PrintDialogRequest& request)
+{
+    return Call([&](ModalUi& ui) { return ui.PrintDialog(request); }, false);
+}
+
 void SetAppName(const std::string& name)
 {
     std::lock_guard<std::mutex> lock(g_nameMutex);
@@ -137,6 +194,12 @@ std::vector<FileFilter> ParseFileFilter(const std::string& filter)
 }
 
 }  // namespace platform
+
+extern "C" BOOL MessageBeep(UINT type)
+{
+    platform::Beep(type);
+    return TRUE;
+}
 
 extern "C" int MessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {

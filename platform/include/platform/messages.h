@@ -89,6 +89,8 @@ PumpHook SetPumpHook(PumpHook hook);
 // Key state that GetAsyncKeyState reads: the window layer's key filter (or a
 // test) sets it. A query function, when set, answers instead of the table.
 void SetKeyDown(int vk, bool down);
+// Whether the table holds the key down (GetKeyState's view; no side effect).
+bool IsKeyDown(int vk);
 using KeyStateQuery = std::function<short(int vk)>;
 KeyStateQuery SetKeyStateQuery(KeyStateQuery query);
 void ResetKeyState();

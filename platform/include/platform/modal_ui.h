@@ -9,9 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi.h"
 #include "platform/win32.h"
 
 namespace platform {
+
+class CDialog;
+class CMenu;
+class CPropertySheet;
 
 // Common dialog flags that the system passes.
 inline constexpr DWORD OFN_READONLY = 0x00000001;
@@ -56,6 +61,27 @@ struct FolderDialogRequest {
     std::string initialFolder;
 };
 
+struct PopupRequest {
+    HWND owner = nullptr;
+    CMenu* menu = nullptr;  // updated already when the owner is a frame
+    int x = 0, y = 0;       // screen position
+    UINT flags = 0;         // TPM_
+};
+
+struct DragRequest {
+    HWND source = nullptr;
+    std::string text;
+    DWORD allowedEffects = 1;  // DROPEFFECT_
+};
+
+struct PrintDialogRequest {
+    HWND owner = nullptr;
+    UINT fromPage = 1, toPage = 1, minPage = 1, maxPage = 0xFFFF;
+    bool selection = false;  // print the selection only
+    bool allPages = true;
+    int copies = 1;
+};
+
 class ModalUi {
 public:
     virtual ~ModalUi() = default;
@@ -64,6 +90,17 @@ public:
     // True when the user confirmed; `result` holds the choice.
     virtual bool FileDialog(const FileDialogRequest& request, FileDialogResult& result) = 0;
     virtual bool FolderDialog(const FolderDialogRequest& request, std::string& folder) = 0;
+    // Runs a modal dialog's logic to its end: the EndDialog result.
+    virtual int DoModal(CDialog& dialog);
+    virtual int DoModal(CPropertySheet& sheet);
+    virtual void MessageBeep(UINT type) {}
+    // The chosen command of a popup menu, 0 when dismissed.
+    virtual UINT TrackPopupMenu(const PopupRequest& request) { return 0; }
+    // The effect the drop target chose (DROPEFFECT_NONE when none).
+    virtual DWORD DoDragDrop(const DragRequest& request) { return 0; }
+    virtual bool FontDialog(HWND owner, LOGFONT& font, bool fixedOnly) { return false; }
+    virtual bool ColorDialog(HWND owner, COLORREF& color) { return false; }
+    virtual bool PrintDialog(PrintDialogRequest& request) { return false; }
     // True when the service must run on the GUI thread (widgets); calls from
     // other threads then wait for the GUI thread.
     virtual bool NeedsGuiThread() const { return false; }
@@ -92,6 +129,15 @@ private:
 int ShowMessageBox(const MessageBoxRequest& request);
 bool ShowFileDialog(const FileDialogRequest& request, FileDialogResult& result);
 bool ShowFolderDialog(const FolderDialogRequest& request, std::string& folder);
+
+int RunModalDialog(CDialog& dialog);
+int RunModalSheet(CPropertySheet& sheet);
+void Beep(UINT type);
+UINT ShowPopupMenu(const PopupRequest& request);
+DWORD StartDragDrop(const DragRequest& request);
+bool ShowFontDialog(HWND owner, LOGFONT& font, bool fixedOnly);
+bool ShowColorDialog(HWND owner, COLORREF& color);
+bool ShowPrintDialog(PrintDialogRequest& request);
 
 // The caption of AfxMessageBox.
 void SetAppName(const std::string& name);

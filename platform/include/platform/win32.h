@@ -151,6 +151,7 @@ short GetAsyncKeyState(int vk);
 int MessageBox(HWND owner, const char* text, const char* caption, UINT type);
 // Caption = the application name (platform::SetAppName).
 int AfxMessageBox(const char* text, UINT type = MB_OK);
+BOOL MessageBeep(UINT type);
 
 // --- Modules ---------------------------------------------------------------
 // "Dorvel.dll", "fendrix", "Corvane.DLL" -> lib<Name>.so in the module folder

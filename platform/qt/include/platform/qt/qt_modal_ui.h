@@ -17,6 +17,11 @@ public:
     int MessageBox(const MessageBoxRequest& request) override;
     bool FileDialog(const FileDialogRequest& request, FileDialogResult& result) override;
     bool FolderDialog(const FolderDialogRequest& request, std::string& folder) override;
+    int DoModal(CDialog& dialog) override;
+    int DoModal(CPropertySheet& sheet) override;
+    UINT TrackPopupMenu(const PopupRequest& request) override;
+    void MessageBeep(UINT type) override;
+    DWORD DoDragDrop(const DragRequest& request) override;
     bool NeedsGuiThread() const override { return true; }
 
     // The dialogs as they will be shown, for tests that look without showing.

@@ -1,0 +1,32 @@
+// CellPainter: draws a CellPaint record in fixed cells, and the fonts of
+// the LOGFONT mapping (full hinting, no antialiasing: integral advances).
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+#include <QSize>
+
+#include "platform/cell_paint.h"
+#include "platform/gdi.h"
+
+namespace platform::qt {
+
+QFont MakeFont(const FontSpec& spec);
+// Cell width and line height of a font (QFontMetrics::height()).
+QSize CellSizeOf(const QFont& font);
+QColor ToQColor(COLORREF c);
+
+class CellPainter {
+public:
+    CellPainter(QFont font, QSize cell) : font_(std::move(font)), cell_(cell) {}
+    QSize Cell() const { return cell_; }
+    // Paints the rows of `paint` into a rectangle of `width` pixels.
+    void Paint(QPainter& p, const CellPaint& paint, int width) const;
+
+private:
+    void PaintRow(QPainter& p, const CellPaint& paint, const CellRow& row, int width) const;
+    QFont font_;
+    QSize cell_;
+};
+
+}  // namespace platform::qt
