@@ -7,9 +7,9 @@ namespace {
 // The thirteen stored texts in their block order.
 std::array<std::string*, 13> StoredTexts(CompilerInfo& info)
 {
-    return {&info.customBuildFile, &info.projectPath,     &info.extraText1,       &info.extraText3, &info.extraText4,
-            &info.extraText5,      &info.outputPath,      &info.extraText2,       &info.compilerOptions,
-            &info.assemblerOptions, &info.linkerOptions,  &info.extraText6,       &info.extraText7};
+    return {&info.customBuildFile, &info.projectPath, &info.extraText1, &info.extraText3,      &info.extraText4,
+            &info.extraText5,      &info.outputPath,  &info.extraText2, &info.compilerOptions, &info.assemblerOptions,
+            &info.linkerOptions,   &info.extraText6,  &info.extraText7};
 }
 
 // Storing always writes the whole layout.
@@ -101,8 +101,7 @@ bool SerializeCompilerInfo(CompilerInfo& info, CArchive& ar, int version)
         Load(info, ar, version);
         return true;
     } catch (const CArchiveException&) {
-    } catch (const CFileException&) {
-    }
+    } catch (const CFileException&) {}
     return false;
 }
 

@@ -45,8 +45,7 @@ void HandleCompilerInfo(int op, void* a, void* b, int c)
         ResetCompilerInfo(info, static_cast<const char*>(b));
         Module::Instance().State().projectDir = FolderOf(info.projectPath);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -119,7 +119,8 @@ constexpr const char* kLines[] = {
     "\t.debug_funcnames  0:{*(.debug_funcnames)}",
     "\t.debug_typenames  0:{*(.debug_typenames)}",
     "\t.debug_varnames   0:{*(.debug_varnames)}",
-    "}",};
+    "}",
+};
 
 }  // namespace
 

@@ -329,18 +329,10 @@ std::string MakefileText(const CompilerInfo& info, const ModuleState& state, con
         const std::string cflags = thumb ? "$(CFLAGS_THUMB)" : "$(CFLAGS)";
         mk += MakeWord(ObjectName(path)) + ": " + MakeWord(path) + "\n\t";
         switch (CompileOf(path)) {
-        case Compile::c:
-            mk += "$(CC) -c " + cflags + " " + ShellWord(path) + "\n";
-            break;
-        case Compile::assembler:
-            mk += "$(CC) -c " + cflags + " $(ASFLAGS) " + ShellWord(path) + "\n";
-            break;
-        case Compile::cxx:
-            mk += "$(CXX) -c " + cflags + " " + ShellWord(path) + "\n";
-            break;
-        case Compile::none:
-            mk += "\n";
-            break;
+        case Compile::c: mk += "$(CC) -c " + cflags + " " + ShellWord(path) + "\n"; break;
+        case Compile::assembler: mk += "$(CC) -c " + cflags + " $(ASFLAGS) " + ShellWord(path) + "\n"; break;
+        case Compile::cxx: mk += "$(CXX) -c " + cflags + " " + ShellWord(path) + "\n"; break;
+        case Compile::none: mk += "\n"; break;
         }
     };
     for (const std::string& path : lists[0])

@@ -81,9 +81,10 @@ std::string TranslateOptions(const std::string& options, bool bigEndian, std::ve
         if (end == std::string::npos)
             end = options.size();
         std::string word = options.substr(at, end - at);
-        const std::string blanks = options.substr(end, options.find_first_not_of(' ', end) == std::string::npos
-                                                            ? std::string::npos
-                                                            : options.find_first_not_of(' ', end) - end);
+        const std::string blanks = options.substr(end,
+                                                  options.find_first_not_of(' ', end) == std::string::npos
+                                                      ? std::string::npos
+                                                      : options.find_first_not_of(' ', end) - end);
         at = end + blanks.size();
         bool keep = true;
         for (const Rewrite& r : kRewrites) {
