@@ -44,7 +44,7 @@ std::string LowerExtension(const std::string& path)
 std::string RelativeTo(const std::string& path, const std::string& folder)
 {
     const std::string p = Slashed(path);
-    if (p.empty() || p[0] != '/')
+    if (folder.empty() || FolderOf(p).empty())
         return p;
     const std::string rel = RelativeFolder(folder, FolderOf(p));
     return (rel.empty() ? std::string() : rel == "./" ? std::string() : rel) + FileNameOf(p);

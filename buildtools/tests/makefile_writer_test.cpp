@@ -88,10 +88,12 @@ TEST(Makefile, ThumbAndInterworkSwitches)
     CompilerInfo iw = Project(4, {{"t.c", 1}, {"a.c", 0}, {"s.s", 2}});
     iw.compilerOptions = "-O1";
     mk = fendrix::MakefileText(iw, ModuleState{}, "now");
-    EXPECT_EQ(Line(mk, "CFLAGS:="), "CFLAGS:= $(INC_PATH) $(DEFINE) $(ENDIANFLAG) -fno-rtti -DMACHINE_TYPE_ARM -O1 "
-                                    "-marm -mthumb-interwork");
-    EXPECT_EQ(Line(mk, "CFLAGS_THUMB:="), "CFLAGS_THUMB:= $(INC_PATH) $(DEFINE) $(ENDIANFLAG) -fno-rtti "
-                                          "-DMACHINE_TYPE_ARM -O1 -marm -mthumb-interwork -mthumb");
+    EXPECT_EQ(Line(mk, "CFLAGS:="),
+              "CFLAGS:= $(INC_PATH) $(DEFINE) $(ENDIANFLAG) -fno-rtti -DMACHINE_TYPE_ARM -O1 "
+              "-marm -mthumb-interwork");
+    EXPECT_EQ(Line(mk, "CFLAGS_THUMB:="),
+              "CFLAGS_THUMB:= $(INC_PATH) $(DEFINE) $(ENDIANFLAG) -fno-rtti "
+              "-DMACHINE_TYPE_ARM -O1 -marm -mthumb-interwork -mthumb");
     EXPECT_LT(mk.find("\ns.o: s.s"), mk.find("\nt.o: t.c\n\t$(CC) -c $(CFLAGS_THUMB) t.c"));
 }
 
