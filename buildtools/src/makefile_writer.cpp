@@ -342,6 +342,8 @@ std::string MakefileText(const CompilerInfo& info, const ModuleState& state, con
     for (const std::string& path : lists[1])
         rule(path, true);
 
+    // Objects follow the makefile: changed options or addresses rebuild them.
+    mk += "$(OBJECTS): " + MakeWord(FileNameOf(MakefilePath(info))) + "\n";
     if (IsLibrary(info.projectType)) {
         mk += "$(OUTPUT_NAME): $(OBJECTS)\n\t$(AR) rcs $(OUTPUT_NAME) $(OBJECTS)\n\n";
     } else if (!state.userLinkScript) {
