@@ -136,7 +136,8 @@ TEST(BuildProject, InterworkCompilesKindOneAsThumb)
     ASSERT_EQ(outcome.status, 0) << outcome.text;
     const auto symbols = RunProcess({"readelf", "-sW", p.Elf()});
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(symbols.out, m, std::regex("([0-9a-f]+) +\\d+ FUNC +GLOBAL +DEFAULT +\\d+ thumb_sum")));
+    ASSERT_TRUE(
+        std::regex_search(symbols.out, m, std::regex("([0-9a-f]+) +\\d+ FUNC +GLOBAL +DEFAULT +\\d+ thumb_sum")));
     EXPECT_EQ(std::stoul(m[1].str(), nullptr, 16) & 1, 1u);
     ASSERT_TRUE(std::regex_search(symbols.out, m, std::regex("([0-9a-f]+) +\\d+ FUNC +GLOBAL +DEFAULT +\\d+ main")));
     EXPECT_EQ(std::stoul(m[1].str(), nullptr, 16) & 1, 0u);

@@ -1,11 +1,14 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
 #include "build_support.h"
 #include "buildtools/build_runner.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -116,6 +119,34 @@ TEST(BuildRunner, FailuresReachTheHost)
     EXPECT_EQ(outcome.finished, 1);
     EXPECT_EQ(outcome.status, 127);
     EXPECT_NE(outcome.text.find("Cannot start"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A build that ignores SIGTERM is killed once the grace has passed on the
+// process clock; the test's clock passes the grace without waiting.
+TEST(BuildRunner, GraceOnTheClockThenKill)
+{
+    const std::string dir = Folder("fendrix_grace");
+    Write(dir + "/stubborn.sh", "trap '' TERM\necho started\nsleep 39\n");
+    platform::Clock saved = platform::TheClock();
+    auto now = std::make_shared<std::atomic<uint64_t>>(0);
+    platform::TheClock().nowMs = [now] { return now->load(); };
+    platform::TheClock().sleepMs = [now](uint32_t ms) { *now += ms; };
+    fendrix::BuildRunner::Instance().SetGraceMs(60000);
+    ASSERT_NE(StartBuild(dir + "/p.mpj", true, dir + "/stubborn.sh"), nullptr);
+    const auto outcome = ReceiveBuild([](const std::string& chunk) {
+        if (chunk.find("started") != std::string::npos)
+            TCStopBuild();
+    });
+    platform::TheClock() = saved;
+    fendrix::BuildRunner::Instance().SetGraceMs(2000);
+    EXPECT_EQ(outcome.finished, 1);
+    EXPECT_EQ(outcome.status, 128 + 9);
+    EXPECT_GE(now->load(), 60000u);
+    EXPECT_EQ(ProcessesWith("sleep 39"), 0);
 }
 
 }  // namespace
