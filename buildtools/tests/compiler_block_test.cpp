@@ -5,6 +5,8 @@
 #include "buildtools/compiler_block.h"
 #include "buildtools/exports.h"
 #include "buildtools/module_state.h"
+#include "platform/modules.h"
+#include "platform/win32.h"
 
 namespace {
 
@@ -209,6 +211,24 @@ TEST(BuildRequestBlock, WriterAndReaderAgreeAndStopAtTheFourteenth)
     EXPECT_EQ(read.strings, request.strings);
     EXPECT_EQ(static_cast<const uint8_t*>(block)[0], 0x78);
     ::operator delete(block);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FendrixModule, EntryPointsBoundByName)
+{
+    HMODULE module = LoadLibrary("fendrix");
+    ASSERT_NE(module, nullptr) << platform::LastModuleError();
+    for (const char* name : {"TCHandleCompilerInfo", "GetProjectSetting", "TCUpdateLinkModules", "TCBuild",
+                             "TCStopBuild", "GetDefaultCompiler", "GetSupportCompilers", "GetLibDir"})
+        EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
+    auto handle = reinterpret_cast<TCHandleCompilerInfoProc>(GetProcAddress(module, "TCHandleCompilerInfo"));
+    CompilerInfo info;
+    handle(2, &info, nullptr, 0);
+    EXPECT_EQ(info.useDefaults, 1);
+    FreeLibrary(module);
 }
 
 }  // namespace
