@@ -111,8 +111,8 @@ TEST_F(Ppc403Test, MemoryMovesEveryUnitAtEveryAlignmentInsideTheBuffer)
         size_t length;
     };
     const Case cases[] = {{ppc::Unit::Word, 0x1000, 16}, {ppc::Unit::Word, 0x1000, 7}, {ppc::Unit::Word, 0x1000, 3},
-                          {ppc::Unit::Half, 0x1002, 10}, {ppc::Unit::Half, 0x1002, 5}, {ppc::Unit::Byte, 0x1003, 9},
-                          {ppc::Unit::Word, 0x1001, 8},  {ppc::Unit::Half, 0x1003, 4}};
+        {ppc::Unit::Half, 0x1002, 10}, {ppc::Unit::Half, 0x1002, 5}, {ppc::Unit::Byte, 0x1003, 9},
+        {ppc::Unit::Word, 0x1001, 8}, {ppc::Unit::Half, 0x1003, 4}};
     for (const Case& c : cases) {
         const uint32_t start = c.address & ~(uint32_t(c.unit) - 1);  // word and half reads align down
         Guarded buffer(c.length);
@@ -195,8 +195,8 @@ TEST_F(Ppc403Test, RunControlCommandsAndTheResetSequence)
     std::vector<std::pair<bool, uint64_t>> history;
     for (const portio::TapUpdate& u : port_.TargetTap().Updates())
         history.emplace_back(u.instruction, portio::ValueOf(u.value));
-    const std::vector<std::pair<bool, uint64_t>> expected = {
-        {true, 5}, {false, 0x118000000ull}, {true, 5}, {false, 0x180000000ull}};
+    const std::vector<std::pair<bool, uint64_t>> expected = {{true, 5}, {false, 0x118000000ull}, {true, 5},
+        {false, 0x180000000ull}};
     EXPECT_EQ(history, expected);
     EXPECT_FALSE(core_.Running());
 }
@@ -219,9 +219,8 @@ TEST_F(Ppc403Test, ABusyCoreIsWaitedForAndScansPerOperationAreCounted)
     const uint64_t before = access_.Scans();
     port_.ClearTrace();
     core_.ReadMemory(0x4000, ppc::Unit::Word, buffer, sizeof buffer);
-    std::cout << "[ figures ] GPR read: " << gprScans << " scans, " << gprOps
-              << " port operations; 256-byte word read: " << access_.Scans() - before << " scans, "
-              << port_.Trace().size() << " port operations\n";
+    std::cout << "[ figures ] GPR read: " << gprScans << " scans, " << gprOps << " port operations; 256-byte word read: "
+              << access_.Scans() - before << " scans, " << port_.Trace().size() << " port operations\n";
 }
 
 TEST(Ppc403Device, WithoutTheDriverDeviceNothingHappensAndReadsGiveZero)

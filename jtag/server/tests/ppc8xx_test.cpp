@@ -39,10 +39,9 @@ TEST_F(Ppc8xxTest, RegistersMoveThroughSpr630AndTheLogNamesEachOperation)
     EXPECT_EQ(core_.ReadCr(), 0x80000001u);
     EXPECT_EQ(port_.core.gpr[1], 0x7777u) << "r1 is restored";
     EXPECT_FALSE(core_.Error());
-    const std::vector<std::string> expected = {
-        " WRITE REGISTER 7", "END", " READ REGISTER 7", "END", "READ PC COMMAND", "END", "WRITE MSR COMMAND", "END",
-        "READ MSR COMMAND",  "END", " WRITE SPR 272",   "END", " READ SPR 272",   "END", " READ TIMEBASE ",   "END",
-        "WRITE CR COMMAND",  "END", "READ CR COMMAND",  "END"};
+    const std::vector<std::string> expected = {" WRITE REGISTER 7", "END", " READ REGISTER 7", "END", "READ PC COMMAND",
+        "END", "WRITE MSR COMMAND", "END", "READ MSR COMMAND", "END", " WRITE SPR 272", "END", " READ SPR 272", "END",
+        " READ TIMEBASE ", "END", "WRITE CR COMMAND", "END", "READ CR COMMAND", "END"};
     EXPECT_EQ(log_, expected);
     EXPECT_TRUE(port_.core.unknown.empty());
 }

@@ -28,7 +28,7 @@ public:
 
     CoreModel core;
     bool halted = true;
-    int busyReads = 0;              // status reads that still answer busy
+    int busyReads = 0;  // status reads that still answer busy
     std::vector<uint8_t> commands;  // run-control command bytes taken
     std::vector<bool> commandLine;  // the reset line at each command
     unsigned resets = 0;

@@ -22,12 +22,12 @@ using namespace ppc;
 
 struct Intent {
     uint32_t word;
-    std::string text;        // objdump's basic form
+    std::string text;     // objdump's basic form
     ppctest::Decoded model;  // what the model must read
 };
 
 ppctest::Decoded Expect(const std::string& op, unsigned rd, unsigned ra, unsigned rb, uint32_t number = 0,
-                        int32_t immediate = 0)
+    int32_t immediate = 0)
 {
     ppctest::Decoded d;
     d.op = op;
@@ -62,7 +62,8 @@ std::vector<Intent> AllWords()
         words.push_back({MoveDbdrToGpr(n), "mfspr " + R(n) + ",1011", Expect("mfspr", n, 0, 0, 1011)});
         words.push_back({MoveGprToDpdr(n), "mtspr 630," + R(n), Expect("mtspr", n, 0, 0, 630)});
         words.push_back({MoveDpdrToGpr(n), "mfspr " + R(n) + ",630", Expect("mfspr", n, 0, 0, 630)});
-        words.push_back({StoreDouble(n), "stfd f" + std::to_string(n) + ",0(r1)", Expect("stfd", n, 1, 0, 0, 0)});
+        words.push_back(
+            {StoreDouble(n), "stfd f" + std::to_string(n) + ",0(r1)", Expect("stfd", n, 1, 0, 0, 0)});
         words.push_back({LoadDouble(n), "lfd f" + std::to_string(n) + ",0(r1)", Expect("lfd", n, 1, 0, 0, 0)});
     }
     for (uint32_t spr : {1u, 8u, 9u, 26u, 27u, 148u, 272u, 287u, 630u, 981u, 1008u, 1011u, 1018u, 1019u, 1023u}) {
@@ -70,7 +71,8 @@ std::vector<Intent> AllWords()
         words.push_back({MoveToSpr(spr), "mtspr " + std::to_string(spr) + ",r1", Expect("mtspr", 1, 0, 0, spr)});
     }
     for (uint32_t tbr : {kTbl, kTbu})
-        words.push_back({MoveFromTimeBase(tbr), "mftb r1," + std::to_string(tbr), Expect("mftb", 1, 0, 0, tbr)});
+        words.push_back(
+            {MoveFromTimeBase(tbr), "mftb r1," + std::to_string(tbr), Expect("mftb", 1, 0, 0, tbr)});
     for (uint32_t dcr : {0u, 8u, 26u, 27u, 0x80u, 0xA0u, 148u, 630u, 1008u, 1011u, 1023u}) {
         words.push_back({MoveFromDcr(dcr), DcrText(true, dcr), Expect("mfdcr", 1, 0, 0, dcr)});
         words.push_back({MoveToDcr(dcr), DcrText(false, dcr), Expect("mtdcr", 1, 0, 0, dcr)});
@@ -111,8 +113,8 @@ std::vector<Intent> AllWords()
 // The fields an instruction form gives meaning to, as text.
 std::string Fields(const ppctest::Decoded& d)
 {
-    static const std::set<std::string> dForm = {"addi", "addis", "ori",  "lwz",  "lwzu", "lhzu", "lbzu",
-                                                "stw",  "stwu",  "sthu", "stbu", "lfd",  "stfd"};
+    static const std::set<std::string> dForm = {
+        "addi", "addis", "ori", "lwz", "lwzu", "lhzu", "lbzu", "stw", "stwu", "sthu", "stbu", "lfd", "stfd"};
     static const std::set<std::string> moves = {"mtspr", "mfspr", "mftb", "mfdcr", "mtdcr"};
     static const std::set<std::string> indexed = {"icbi", "dcbst", "dccci", "iccci"};
     std::ostringstream out;
@@ -137,8 +139,8 @@ std::string Fields(const ppctest::Decoded& d)
 // objdump's instruction text of each word, blanks folded.
 std::vector<std::string> Disassemble(const std::vector<uint32_t>& words)
 {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("ppc-words-" + std::to_string(::getpid()) + ".bin")).string();
+    const std::string path = (std::filesystem::temp_directory_path() /
+        ("ppc-words-" + std::to_string(::getpid()) + ".bin")).string();
     {
         std::ofstream out(path, std::ios::binary);
         for (uint32_t w : words) {

@@ -84,7 +84,7 @@ void IbmAccess::ScanIr(uint8_t instruction)
 void IbmAccess::ScanDr(uint32_t word, bool bit32, uint32_t* captured)
 {
     uint8_t data[5] = {uint8_t(word), uint8_t(word >> 8), uint8_t(word >> 16), uint8_t(word >> 24),
-                       uint8_t(bit32 ? 1 : 0)};
+        uint8_t(bit32 ? 1 : 0)};
     ++scans_;
     if (!captured) {
         calls_.scanOut(JTAG_SELECT_DR, kDataRegisterBits, data, JTAG_RUN_TEST_IDLE);
@@ -92,8 +92,8 @@ void IbmAccess::ScanDr(uint32_t word, bool bit32, uint32_t* captured)
     }
     uint8_t capture[5] = {};
     calls_.scanIo(JTAG_SELECT_DR, kDataRegisterBits, data, capture, JTAG_RUN_TEST_IDLE);
-    *captured =
-        uint32_t(capture[0]) | uint32_t(capture[1]) << 8 | uint32_t(capture[2]) << 16 | uint32_t(capture[3]) << 24;
+    *captured = uint32_t(capture[0]) | uint32_t(capture[1]) << 8 | uint32_t(capture[2]) << 16 |
+        uint32_t(capture[3]) << 24;
 }
 
 uint8_t IbmAccess::SelectPort(uint8_t value)

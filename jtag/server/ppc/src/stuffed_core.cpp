@@ -242,8 +242,9 @@ void StuffedCore::WriteMemory(uint32_t address, Unit unit, const uint8_t* buffer
 {
     if (length == 0)
         return;
-    StoreBlock(address, unit, length,
-               [&](size_t offset, Unit u) { LoadR0(BigEndian(buffer + offset, UnitBytes(u)), u); });
+    StoreBlock(address, unit, length, [&](size_t offset, Unit u) {
+        LoadR0(BigEndian(buffer + offset, UnitBytes(u)), u);
+    });
 }
 
 void StuffedCore::FillMemory(uint32_t address, Unit unit, uint32_t value, size_t length)

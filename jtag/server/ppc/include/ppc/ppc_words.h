@@ -29,10 +29,10 @@ constexpr uint32_t SplitNumber(uint32_t word)
 
 // Special registers the layers use.
 inline constexpr uint32_t kSprLr = 8;
-inline constexpr uint32_t kSprSrr0 = 26;    // the 8xx's program counter in debug mode
-inline constexpr uint32_t kSprSrr1 = 27;    // the 8xx's machine state in debug mode
-inline constexpr uint32_t kSprIcr = 148;    // 8xx interrupt cause, cleared by reading
-inline constexpr uint32_t kSprDpdr = 630;   // 8xx development port data register
+inline constexpr uint32_t kSprSrr0 = 26;  // the 8xx's program counter in debug mode
+inline constexpr uint32_t kSprSrr1 = 27;  // the 8xx's machine state in debug mode
+inline constexpr uint32_t kSprIcr = 148;  // 8xx interrupt cause, cleared by reading
+inline constexpr uint32_t kSprDpdr = 630;  // 8xx development port data register
 inline constexpr uint32_t kSprDbdr = 1011;  // 403 debug data register
 inline constexpr uint32_t kSprDccr = 1018;  // 403 data cache cacheability, one bit per 128 MB
 inline constexpr uint32_t kSprIccr = 1019;  // 403 instruction cache cacheability
@@ -122,7 +122,7 @@ inline constexpr uint32_t kReturnFromInterrupt = 0x4C000064;
 
 // Floating point through f1 and the word pair at r1.
 inline constexpr uint32_t kMoveFromFpscr = 0xFC20048E;  // f1 = FPSCR
-inline constexpr uint32_t kMoveToFpscr = 0xFDFE0D8E;    // FPSCR = f1, all fields
+inline constexpr uint32_t kMoveToFpscr = 0xFDFE0D8E;  // FPSCR = f1, all fields
 constexpr uint32_t StoreDouble(unsigned n)
 {
     return 0xD8010000u | GprField(n);
