@@ -19,8 +19,7 @@ class ErrorInfo final : public IErrorInfo, public RefCounted {
 public:
     ErrorInfo(const GUID& guid, const char* source, const char* description)
         : m_guid(guid), m_source(source ? source : ""), m_description(description ? description : "")
-    {
-    }
+    {}
     HRESULT QueryInterface(REFIID riid, void** object) override
     {
         if (!object)
@@ -36,22 +35,13 @@ public:
     ULONG AddRef() override { return AddRefImpl(); }
     ULONG Release() override { return ReleaseImpl(); }
     HRESULT GetGUID(GUID* guid) override { return guid ? (*guid = m_guid, S_OK) : E_POINTER; }
-    HRESULT GetSource(BSTR* source) override
-    {
-        return source ? (*source = Text(m_source), S_OK) : E_POINTER;
-    }
+    HRESULT GetSource(BSTR* source) override { return source ? (*source = Text(m_source), S_OK) : E_POINTER; }
     HRESULT GetDescription(BSTR* description) override
     {
         return description ? (*description = Text(m_description), S_OK) : E_POINTER;
     }
-    HRESULT GetHelpFile(BSTR* helpFile) override
-    {
-        return helpFile ? (*helpFile = nullptr, S_OK) : E_POINTER;
-    }
-    HRESULT GetHelpContext(DWORD* helpContext) override
-    {
-        return helpContext ? (*helpContext = 0, S_OK) : E_POINTER;
-    }
+    HRESULT GetHelpFile(BSTR* helpFile) override { return helpFile ? (*helpFile = nullptr, S_OK) : E_POINTER; }
+    HRESULT GetHelpContext(DWORD* helpContext) override { return helpContext ? (*helpContext = 0, S_OK) : E_POINTER; }
 
 private:
     GUID m_guid;

@@ -27,16 +27,13 @@ HRESULT VariantClear(VARIANT* v)
             return hr;
     } else {
         switch (v->vt) {
-        case VT_BSTR:
-            SysFreeString(v->bstrVal);
-            break;
+        case VT_BSTR: SysFreeString(v->bstrVal); break;
         case VT_DISPATCH:
         case VT_UNKNOWN:
             if (v->punkVal)
                 v->punkVal->Release();
             break;
-        default:
-            break;
+        default: break;
         }
     }
     VariantInit(v);
@@ -119,10 +116,8 @@ bool IsNumeric(VARTYPE vt)
     case VT_R4:
     case VT_R8:
     case VT_DATE:
-    case VT_BOOL:
-        return true;
-    default:
-        return false;
+    case VT_BOOL: return true;
+    default: return false;
     }
 }
 
@@ -133,8 +128,7 @@ HRESULT ValueOfObject(const VARIANT& src, uint16_t flags, VARIANT* value)
         return DISP_E_TYPEMISMATCH;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     HRESULT hr = src.pdispVal->Invoke(DISPID_VALUE, GUID_NULL, LOCALE_USER_DEFAULT,
-                                      DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, value,
-                                      nullptr, nullptr);
+                                      DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, value, nullptr, nullptr);
     if (FAILED(hr))
         return hr == DISP_E_MEMBERNOTFOUND ? DISP_E_TYPEMISMATCH : hr;
     if (value->vt == VT_DISPATCH) {  // one level only: no endless chains
@@ -174,8 +168,7 @@ HRESULT ToDouble(const VARIANT& src, VARTYPE target, double* out)
         }
         return ParseNumber(text, out);
     }
-    default:
-        return DISP_E_TYPEMISMATCH;
+    default: return DISP_E_TYPEMISMATCH;
     }
 }
 
@@ -224,11 +217,8 @@ HRESULT NumberTo(double value, VARTYPE vt, VARIANT* out)
             return DISP_E_OVERFLOW;
         out->date = value;
         break;
-    case VT_BOOL:
-        out->boolVal = value != 0 ? VARIANT_TRUE : VARIANT_FALSE;
-        break;
-    default:
-        return DISP_E_BADVARTYPE;
+    case VT_BOOL: out->boolVal = value != 0 ? VARIANT_TRUE : VARIANT_FALSE; break;
+    default: return DISP_E_BADVARTYPE;
     }
     if (SUCCEEDED(hr))
         out->vt = vt;
@@ -288,8 +278,7 @@ HRESULT ChangeValue(VARIANT* out, const VARIANT& src, uint16_t flags, VARTYPE vt
         return FAILED(hr) ? hr : NumberTo(value, vt, out);
     }
     switch (vt) {
-    case VT_BSTR:
-        return ToText(src, out);
+    case VT_BSTR: return ToText(src, out);
     case VT_DISPATCH:
     case VT_UNKNOWN:
         if (src.vt == VT_EMPTY) {
@@ -315,10 +304,8 @@ HRESULT ChangeValue(VARIANT* out, const VARIANT& src, uint16_t flags, VARTYPE vt
         }
         out->vt = vt;
         return S_OK;
-    case VT_VARIANT:
-        return VariantCopy(out, &src);
-    default:
-        return DISP_E_BADVARTYPE;
+    case VT_VARIANT: return VariantCopy(out, &src);
+    default: return DISP_E_BADVARTYPE;
     }
 }
 

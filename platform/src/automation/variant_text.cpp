@@ -58,8 +58,7 @@ struct Cursor {
     {
         size_t start = pos;
         long v = 0;
-        while (pos < text.size() && pos - start < maxDigits &&
-               std::isdigit(static_cast<unsigned char>(text[pos])))
+        while (pos < text.size() && pos - start < maxDigits && std::isdigit(static_cast<unsigned char>(text[pos])))
             v = v * 10 + (text[pos++] - '0');
         *value = v;
         return pos > start;
@@ -113,8 +112,7 @@ bool ParseTime(Cursor& c, double* fraction)
 std::string FormatDouble(double value, int digits)
 {
     char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                                   digits);
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     std::string text(buffer, ec == std::errc() ? end : buffer);
     for (char& ch : text)
         ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
@@ -145,8 +143,8 @@ std::string FormatDate(DATE value)
         long h = seconds / 3600;
         const char* half = h < 12 ? "AM" : "PM";
         h %= 12;
-        std::snprintf(buffer, sizeof buffer, "%ld:%02ld:%02ld %s", h == 0 ? 12 : h,
-                      seconds / 60 % 60, seconds % 60, half);
+        std::snprintf(buffer, sizeof buffer, "%ld:%02ld:%02ld %s", h == 0 ? 12 : h, seconds / 60 % 60, seconds % 60,
+                      half);
         if (!text.empty())
             text += ' ';
         text += buffer;

@@ -116,13 +116,16 @@ const Case kCases[] = {
     {"BSTR nan to R8", S("nan"), VT_R8, DISP_E_TYPEMISMATCH, 0, nullptr},
     {"BSTR 0x10 to I4", S("0x10"), VT_I4, DISP_E_TYPEMISMATCH, 0, nullptr},
     {"BSTR 1e to R8", S("1e"), VT_R8, DISP_E_TYPEMISMATCH, 0, nullptr},
-    {"BSTR 400 digits to R8", [] { return Str(std::string(400, '9')); }, VT_R8, DISP_E_OVERFLOW, 0,
-     nullptr},
-    {"BSTR 400 digits to I4", [] { return Str(std::string(400, '9')); }, VT_I4, DISP_E_OVERFLOW, 0,
-     nullptr},
+    {"BSTR 400 digits to R8", [] { return Str(std::string(400, '9')); }, VT_R8, DISP_E_OVERFLOW, 0, nullptr},
+    {"BSTR 400 digits to I4", [] { return Str(std::string(400, '9')); }, VT_I4, DISP_E_OVERFLOW, 0, nullptr},
     {"BSTR 1e-400 to R8", S("1e-400"), VT_R8, S_OK, 0, nullptr},
-    {"BSTR with NUL to I4", [] { return Str(std::string("12\0" "3", 4)); }, VT_I4,
-     DISP_E_TYPEMISMATCH, 0, nullptr},
+    {"BSTR with NUL to I4",
+     [] {
+         return Str(std::string("12\0"
+                                "3",
+                                4));
+     },
+     VT_I4, DISP_E_TYPEMISMATCH, 0, nullptr},
     {"I4 -7 to BSTR", N(VT_I4, -7), VT_BSTR, S_OK, 0, "-7"},
     {"UI1 200 to BSTR", N(VT_UI1, 200), VT_BSTR, S_OK, 0, "200"},
     {"R8 0.1 to BSTR", N(VT_R8, 0.1), VT_BSTR, S_OK, 0, "0.1"},
@@ -180,13 +183,12 @@ TEST_P(Conversion, FollowsTheRules)
     VariantClear(&dst);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Conversion, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, Conversion, testing::ValuesIn(kCases), [](const testing::TestParamInfo<Case>& info) {
+    std::string name;
+    for (const char* p = info.param.name; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+});
 
 TEST(Conversion, DoublesAndDatesGoToTextAndBack)
 {
