@@ -76,11 +76,16 @@ public:
     HRESULT Unadvise(DWORD cookie) override;
 
     void Fire(DISPID dispid, DISPPARAMS* params);
+    // The same with the arguments described by a VTS_ string, as an event
+    // map's entry gives them. A sink that fails is skipped.
+    void FireEvent(DISPID dispid, const char* paramTypes, ...);
+    void FireEventV(DISPID dispid, const char* paramTypes, va_list arguments);
     size_t SinkCount() const { return m_sinks.size(); }
     // The owner calls this when it goes, so the point never names it again.
     void Detach();
 
 private:
+    void Call(DISPID dispid, DISPPARAMS* params, const char* paramTypes, va_list arguments);
     struct Sink {
         DWORD cookie;
         IDispatch* sink;

@@ -6,6 +6,7 @@
 // exception information.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -127,5 +128,7 @@ void ClearExcepInfo(EXCEPINFO* info);
 // resultType.
 HRESULT InvokeHelper(IDispatch* object, DISPID dispid, WORD flags, VARTYPE resultType, VARIANT* result,
                      EXCEPINFO* excepInfo, const char* paramTypes, ...);
+HRESULT InvokeHelperV(IDispatch* object, DISPID dispid, WORD flags, VARTYPE resultType, VARIANT* result,
+                      EXCEPINFO* excepInfo, const char* paramTypes, va_list arguments);
 
 }  // namespace zk::automation

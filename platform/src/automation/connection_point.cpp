@@ -73,7 +73,26 @@ HRESULT ConnectionPoint::Unadvise(DWORD cookie)
     return CONNECT_E_NOCONNECTION;
 }
 
+void ConnectionPoint::FireEvent(DISPID dispid, const char* paramTypes, ...)
+{
+    va_list list;
+    va_start(list, paramTypes);
+    FireEventV(dispid, paramTypes, list);
+    va_end(list);
+}
+
+void ConnectionPoint::FireEventV(DISPID dispid, const char* paramTypes, va_list arguments)
+{
+    Call(dispid, nullptr, paramTypes, arguments);
+}
+
 void ConnectionPoint::Fire(DISPID dispid, DISPPARAMS* params)
+{
+    va_list none{};
+    Call(dispid, params, nullptr, none);
+}
+
+void ConnectionPoint::Call(DISPID dispid, DISPPARAMS* params, const char* paramTypes, va_list arguments)
 {
     // The sinks of this moment, each held, and the point and its owner held:
     // a sink may disconnect, or drop the owner's last reference, in its call.
@@ -88,8 +107,16 @@ void ConnectionPoint::Fire(DISPID dispid, DISPPARAMS* params)
         bool connected = false;
         for (const Sink& now : m_sinks)
             connected = connected || now.cookie == s.cookie;
-        if (connected)  // one an earlier sink disconnected is not called
+        if (!connected)  // one an earlier sink disconnected is not called
+            continue;
+        if (params) {
             s.sink->Invoke(dispid, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
+        } else {
+            va_list list;
+            va_copy(list, arguments);
+            InvokeHelperV(s.sink, dispid, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr, paramTypes, list);
+            va_end(list);
+        }
     }
     for (Sink& s : sinks)
         s.sink->Release();

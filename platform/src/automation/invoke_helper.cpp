@@ -50,12 +50,22 @@ HRESULT TakeArgument(uint8_t type, va_list& list, VARIANT* v)
 HRESULT InvokeHelper(IDispatch* object, DISPID dispid, WORD flags, VARTYPE resultType, VARIANT* result,
                      EXCEPINFO* excepInfo, const char* paramTypes, ...)
 {
+    va_list list;
+    va_start(list, paramTypes);
+    const HRESULT hr = InvokeHelperV(object, dispid, flags, resultType, result, excepInfo, paramTypes, list);
+    va_end(list);
+    return hr;
+}
+
+HRESULT InvokeHelperV(IDispatch* object, DISPID dispid, WORD flags, VARTYPE resultType, VARIANT* result,
+                      EXCEPINFO* excepInfo, const char* paramTypes, va_list arguments)
+{
     if (!object)
         return E_POINTER;
     const size_t count = paramTypes ? std::strlen(paramTypes) : 0;
     std::vector<VARIANT> args(count);
     va_list list;
-    va_start(list, paramTypes);
+    va_copy(list, arguments);
     HRESULT hr = S_OK;
     // The first argument goes last in rgvarg.
     size_t taken = 0;

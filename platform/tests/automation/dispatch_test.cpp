@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_object.h"
@@ -226,6 +227,16 @@ TEST_F(Dispatch, FailureFillsExceptionInformation)
     SysFreeString(text);
     error->Release();
     EXPECT_EQ(GetErrorInfo(0, &error), S_FALSE);  // handed over once
+    // Error information belongs to the thread that failed.
+    EXPECT_EQ(Call(kFail, DISPATCH_METHOD, {}), DISP_E_EXCEPTION);
+    HRESULT elsewhere = S_OK;
+    std::thread([&] {
+        IErrorInfo* other = nullptr;
+        elsewhere = GetErrorInfo(0, &other);
+    }).join();
+    EXPECT_EQ(elsewhere, S_FALSE);
+    ASSERT_EQ(GetErrorInfo(0, &error), S_OK);
+    error->Release();
     // Without a record the code alone tells.
     EXPECT_EQ(Call(kFail, DISPATCH_METHOD, {}), DISP_E_EXCEPTION);
 }

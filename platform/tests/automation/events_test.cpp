@@ -63,6 +63,23 @@ TEST_F(Events, SinksAreCalledInConnectionOrderUntilUnadvised)
         EXPECT_EQ(s->Release(), 0u);  // the point kept no reference
 }
 
+TEST_F(Events, FailingSinkIsSkippedAndNoSinkIsNoEvent)
+{
+    EXPECT_EQ(Raise(1), S_OK);  // nobody connected
+    auto* a = new TestSink("a", &m_log, true);
+    auto* b = new TestSink("b", &m_log, true);
+    a->result = E_FAIL;
+    DWORD ca = 0, cb = 0;
+    m_point->Advise(a, &ca);
+    m_point->Advise(b, &cb);
+    EXPECT_EQ(Raise(3), S_OK);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"a:3", "b:3"}));
+    m_point->Unadvise(ca);
+    m_point->Unadvise(cb);
+    a->Release();
+    b->Release();
+}
+
 TEST_F(Events, SinkMayDisconnectOthersOrReleaseTheSourceInsideAnEvent)
 {
     auto* a = new TestSink("a", &m_log, true);
@@ -99,6 +116,8 @@ TEST_F(Events, ClassInformationNamesTheEventsInterface)
     IID pointIid = GUID_NULL;
     EXPECT_EQ(m_point->GetConnectionInterface(&pointIid), S_OK);
     EXPECT_EQ(pointIid, DIID_TestEvents);
+    EXPECT_EQ(info->GetGUID(2, &events), E_INVALIDARG);
+    EXPECT_EQ(events, GUID_NULL);
     info->Release();
     void* none = reinterpret_cast<void*>(1);
     EXPECT_EQ(m_object->QueryInterface(IID_IEnumVARIANT, &none), E_NOINTERFACE);

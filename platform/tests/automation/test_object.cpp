@@ -97,8 +97,10 @@ public:
     {
         if (!guid)
             return E_POINTER;
-        if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID)
+        if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+            *guid = GUID_NULL;
             return E_INVALIDARG;
+        }
         *guid = DIID_TestEvents;
         return S_OK;
     }
@@ -207,12 +209,7 @@ DispatchTable TestObject::Members() const
          }},
         {"Raise", kRaise, MemberKind::Method, VTS_I4, VT_EMPTY, 0,
          [](DispatchObject& o, DispatchCall& call) {
-             VARIANT arg;
-             VariantInit(&arg);
-             arg.vt = VT_I4;
-             arg.lVal = call.I4(0);
-             DISPPARAMS params = {&arg, nullptr, 1, 0};
-             Self(o).m_events->Fire(kEventChanged, &params);
+             Self(o).m_events->FireEvent(kEventChanged, VTS_I4, call.I4(0));
              return S_OK;
          }},
     };
@@ -259,7 +256,7 @@ DispatchTable TestSink::Members() const
              sink.m_log->push_back(sink.m_tag + ":" + std::to_string(call.I4(0)));
              if (sink.onEvent)
                  sink.onEvent();
-             return S_OK;
+             return sink.result;
          }},
     };
     return members;

@@ -43,6 +43,7 @@ class TestSink final : public DispatchObject {
 public:
     TestSink(std::string tag, std::vector<std::string>* log, bool answersEvents, bool answersDispatch = true);
     std::function<void()> onEvent;
+    HRESULT result = S_OK;  // what the event handler answers
 
 protected:
     DispatchTable Members() const override;
