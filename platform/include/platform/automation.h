@@ -193,3 +193,10 @@ private:
 };
 
 }  // namespace zk::automation
+
+// GUIDs as text: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (digits in either
+// case when read; upper case when written). CLSIDFromString answers
+// CO_E_CLASSSTRING for anything else. StringFromGUID2 needs 39 characters
+// and answers their count with the NUL, or 0 when the buffer is short.
+HRESULT CLSIDFromString(const char* text, CLSID* clsid);
+int StringFromGUID2(const GUID& guid, char* text, int size);

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/automation_ids.h"
 #include "platform/connection.h"
 
 namespace {
@@ -162,6 +163,51 @@ TEST(AutomationConstants, InterfaceIdsEqualThePublishedHeaders)
         const std::string decl = "__CRT_UUID_DECL(" + std::string(name) + ", " + GuidText(guid) + ")";
         EXPECT_NE(all.find(decl), std::string::npos) << decl;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The system's identifiers as its type library and registry write them.
+TEST(AutomationIds, TextFormsRoundTrip)
+{
+    const std::pair<const char*, GUID> ids[] = {
+        {"{FD493322-9870-4C9E-B2E4-D5C384F36E50}", LIBID_Zelkor},
+        {"{E75464BA-976A-4B12-A8E0-480A8E8EA514}", IID_IBreakpoints},
+        {"{7B584135-FC17-4E55-9A16-6F5955DF7C39}", IID_IBreakpoint},
+        {"{DA853FDB-67FC-4E41-96C0-CB5ADA6F4C2E}", CLSID_DebugCore},
+        {"{757675B1-CE5F-4E82-A097-4F0B5214F6CD}", DIID_IDebugEvents},
+        {"{79276215-7C43-4F0B-BFD8-24473AF73A52}", IID_IScriptServer},
+        {"{18E5C56A-E505-4724-A7D2-147091309B8A}", CLSID_ScriptServer},
+        {"{94DE81E2-F9C5-4486-910E-6478F63D070A}", CLSID_Application},
+        {"{44A92079-7F66-4505-B260-85BD5F39F4FB}", CLSID_SourceDocument},
+        {"{9029E1FA-4976-43FF-84FE-4418C5AD4027}", IID_IProjectDoc},
+        {"{B54F3741-5B07-11CF-A4B0-00AA004A55E8}", CLSID_VBScript},
+        {"{0002E005-0000-0000-C000-000000000046}", CLSID_StdComponentCategoriesMgr},
+        {"{0002E013-0000-0000-C000-000000000046}", IID_ICatInformation},
+        {"{40FC6ED8-2438-11CF-A3DB-080036F12502}", CATID_DocObject},
+        {"{6E182020-F460-11CE-9BCD-00AA00608E01}", CLSID_FormsControl},
+        {"{00020400-0000-0000-C000-000000000046}", IID_IDispatch},
+    };
+    for (const auto& [text, id] : ids) {
+        CLSID read = GUID_NULL;
+        EXPECT_EQ(CLSIDFromString(text, &read), S_OK) << text;
+        EXPECT_EQ(read, id) << text;
+        char written[39];
+        EXPECT_EQ(StringFromGUID2(id, written, sizeof written), 39);
+        EXPECT_STREQ(written, text);
+    }
+    CLSID lower = GUID_NULL;
+    EXPECT_EQ(CLSIDFromString("{da853fdb-67fc-4e41-96c0-cb5ada6f4c2e}", &lower), S_OK);
+    EXPECT_EQ(lower, CLSID_DebugCore);
+    for (const char* bad : {"", "DA853FDB-67FC-4E41-96C0-CB5ADA6F4C2E", "{DA853FDB-67FC-4E41-96C0-CB5ADA6F4C2G}",
+                            "{DA853FDB-67FC-4E41+96C0-CB5ADA6F4C2E}", "{DA853FDB-67FC-4E41-96C0-CB5ADA6F4C2E}x"}) {
+        EXPECT_EQ(CLSIDFromString(bad, &lower), CO_E_CLASSSTRING) << bad;
+        EXPECT_EQ(lower, GUID_NULL);
+    }
+    char small[38];
+    EXPECT_EQ(StringFromGUID2(IID_IDispatch, small, sizeof small), 0);
 }
 
 }  // namespace
