@@ -8,7 +8,16 @@ using namespace zk::automation;
 
 namespace {
 
-thread_local IErrorInfo* t_errorInfo = nullptr;
+// Released when its thread ends, so a worker's last error does not leak.
+struct ThreadError {
+    IErrorInfo* info = nullptr;
+    ~ThreadError()
+    {
+        if (info)
+            info->Release();
+    }
+};
+thread_local ThreadError t_error;
 
 BSTR Text(const std::string& text)
 {
@@ -55,9 +64,9 @@ HRESULT SetErrorInfo(ULONG, IErrorInfo* info)
 {
     if (info)
         info->AddRef();
-    if (t_errorInfo)
-        t_errorInfo->Release();
-    t_errorInfo = info;
+    if (t_error.info)
+        t_error.info->Release();
+    t_error.info = info;
     return S_OK;
 }
 
@@ -65,8 +74,8 @@ HRESULT GetErrorInfo(ULONG, IErrorInfo** info)
 {
     if (!info)
         return E_POINTER;
-    *info = t_errorInfo;
-    t_errorInfo = nullptr;
+    *info = t_error.info;
+    t_error.info = nullptr;
     return *info ? S_OK : S_FALSE;
 }
 

@@ -235,6 +235,9 @@ TEST_F(Dispatch, FailureFillsExceptionInformation)
         elsewhere = GetErrorInfo(0, &other);
     }).join();
     EXPECT_EQ(elsewhere, S_FALSE);
+    const long before = LiveObjects();
+    std::thread([] { SetAutomationError(GUID_NULL, "worker", "left behind"); }).join();
+    EXPECT_EQ(LiveObjects(), before);  // released with its thread
     ASSERT_EQ(GetErrorInfo(0, &error), S_OK);
     error->Release();
     // Without a record the code alone tells.
