@@ -147,6 +147,28 @@ TEST_F(Dispatch, PropertiesGetPutAndPutref)
     VariantClear(&r);
 }
 
+TEST_F(Dispatch, UnknownBecomesDispatchByQueryInterface)
+{
+    VARIANT unk, disp;
+    VariantInit(&unk);
+    VariantInit(&disp);
+    unk.vt = VT_UNKNOWN;
+    unk.punkVal = m_object;
+    m_object->AddRef();
+    ASSERT_EQ(VariantChangeType(&disp, &unk, 0, VT_DISPATCH), S_OK);
+    EXPECT_EQ(disp.pdispVal, m_object);
+    ASSERT_EQ(VariantChangeType(&unk, &disp, 0, VT_UNKNOWN), S_OK);  // the old value released
+    // Only a dispatch interface has a value; a bare one converts to nothing.
+    EXPECT_EQ(VariantChangeType(&unk, &unk, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(unk.vt, VT_UNKNOWN);
+    EXPECT_EQ(VariantChangeType(&disp, &disp, 0, VT_I4), S_OK);  // its default member
+    EXPECT_EQ(disp.lVal, 7);
+    VariantClear(&unk);
+    VariantClear(&disp);
+    EXPECT_EQ(m_object->AddRef(), 2u);  // every copy gave its reference back
+    m_object->Release();
+}
+
 TEST_F(Dispatch, ArgumentsComeLastFirst)
 {
     VARIANT r;

@@ -147,6 +147,20 @@ const Case kCases[] = {
     {"BSTR number to DATE", S("3.5"), VT_DATE, S_OK, 3.5, nullptr},
     {"R8 1e7 to DATE", N(VT_R8, 1e7), VT_DATE, DISP_E_OVERFLOW, 0, nullptr},
     {"DATE 1.5 to R8", N(VT_DATE, 1.5), VT_R8, S_OK, 1.5, nullptr},
+    // Between the number types the Parts pass.
+    {"I2 -5 to R4", N(VT_I2, -5), VT_R4, S_OK, -5, nullptr},
+    {"UI1 255 to I2", N(VT_UI1, 255), VT_I2, S_OK, 255, nullptr},
+    {"I4 -1 to UI1", N(VT_I4, -1), VT_UI1, DISP_E_OVERFLOW, 0, nullptr},
+    {"R4 1.5 to I4", N(VT_R4, 1.5), VT_I4, S_OK, 2, nullptr},
+    {"I4 16777217 to R4", N(VT_I4, 16777217), VT_R4, S_OK, 16777216, nullptr},
+    {"DATE 1.75 to I4", N(VT_DATE, 1.75), VT_I4, S_OK, 2, nullptr},
+    {"I2 3 to DATE", N(VT_I2, 3), VT_DATE, S_OK, 3, nullptr},
+    {"BOOL True to DATE", N(VT_BOOL, -1), VT_DATE, S_OK, -1, nullptr},
+    {"BSTR 255 to UI1", S("255"), VT_UI1, S_OK, 255, nullptr},
+    {"BSTR -0 to I2", S("-0"), VT_I2, S_OK, 0, nullptr},
+    {"BSTR 1E308 to R4", S("1E308"), VT_R4, DISP_E_OVERFLOW, 0, nullptr},
+    {"BSTR -2147483648 to I4", S("-2147483648"), VT_I4, S_OK, -2147483648.0, nullptr},
+    {"BSTR 2147483648 to I4", S("2147483648"), VT_I4, DISP_E_OVERFLOW, 0, nullptr},
     // EMPTY, NULL and ERROR.
     {"EMPTY to I4", [] { return Num(VT_EMPTY, 0); }, VT_I4, S_OK, 0, nullptr},
     {"EMPTY to BSTR", [] { return Num(VT_EMPTY, 0); }, VT_BSTR, S_OK, 0, ""},
@@ -221,6 +235,22 @@ TEST(Conversion, ByReferenceSourcesAreReadThrough)
     EXPECT_EQ(Text(out), "70000");
     VariantClear(&out);
     EXPECT_EQ(value, 70000);  // the referenced value is not owned
+}
+
+TEST(Conversion, ObjectsBetweenUnknownAndDispatch)
+{
+    VARIANT empty, out;
+    VariantInit(&empty);
+    VariantInit(&out);
+    ASSERT_EQ(VariantChangeType(&out, &empty, 0, VT_DISPATCH), S_OK);
+    EXPECT_EQ(out.vt, VT_DISPATCH);
+    EXPECT_EQ(out.pdispVal, nullptr);
+    VARIANT null;
+    VariantInit(&null);
+    null.vt = VT_NULL;
+    EXPECT_EQ(VariantChangeType(&out, &null, 0, VT_UNKNOWN), DISP_E_TYPEMISMATCH);
+    // A null object has no value to read.
+    EXPECT_EQ(VariantChangeType(&out, &out, 0, VT_I4), DISP_E_TYPEMISMATCH);
 }
 
 TEST(Strings, KeepEmbeddedNulsThroughCopy)
