@@ -381,11 +381,50 @@ bool ReplaceFile(const std::string& path, const std::string& text)
     return false;
 }
 
+namespace {
+
+// The makefile without its third line (the time it was written).
+std::string WithoutTimeLine(const std::string& text)
+{
+    size_t start = 0;
+    for (int line = 0; line < 2 && start != std::string::npos; ++line) {
+        start = text.find('\n', start);
+        if (start != std::string::npos)
+            ++start;
+    }
+    if (start == std::string::npos)
+        return text;
+    const size_t end = text.find('\n', start);
+    return end == std::string::npos ? text.substr(0, start) : text.substr(0, start) + text.substr(end + 1);
+}
+
+std::string FileText(const std::string& path)
+{
+    std::string text;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[65536];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+}  // namespace
+
 bool WriteMakefile(const CompilerInfo& info, const ModuleState& state)
 {
     if (info.projectPath.empty())
         return false;
-    return ReplaceFile(MakefilePath(info), MakefileText(info, state, TimeLine()));
+    const std::string path = MakefilePath(info);
+    const std::string text = MakefileText(info, state, TimeLine());
+    // The objects depend on the makefile: an unchanged one keeps its time, so
+    // writing it again does not force a full rebuild.
+    const std::string old = FileText(path);
+    if (!old.empty() && WithoutTimeLine(old) == WithoutTimeLine(text))
+        return true;
+    return ReplaceFile(path, text);
 }
 
 }  // namespace fendrix

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "buildtools/link_script.h"
@@ -141,6 +142,24 @@ TEST(Makefile, UnwritableMakefileLeavesTheOldOneWhole)
         EXPECT_FALSE(wrote);
         EXPECT_EQ(std::filesystem::file_size(dir + "/alpha.mak"), before);
     }
+}
+
+TEST(Makefile, AnUnchangedMakefileKeepsItsTimeAndAChangedOneIsRewritten)
+{
+    const std::string dir = testing::TempDir() + "fendrix_same";
+    std::filesystem::create_directories(dir);
+    CompilerInfo info = Project(0, {{"a.c", 0}});
+    info.projectPath = dir + "/alpha.mpj";
+    const std::string mak = dir + "/alpha.mak";
+    ASSERT_TRUE(fendrix::WriteMakefile(info, ModuleState{}));
+    const auto old = std::filesystem::last_write_time(mak) - std::chrono::hours(1);
+    std::filesystem::last_write_time(mak, old);
+    ASSERT_TRUE(fendrix::WriteMakefile(info, ModuleState{}));
+    EXPECT_EQ(std::filesystem::last_write_time(mak), old) << "the objects must not all rebuild";
+    info.modules.push_back(Project(0, {{"b.c", 0}}).modules.front());
+    ASSERT_TRUE(fendrix::WriteMakefile(info, ModuleState{}));
+    EXPECT_NE(std::filesystem::last_write_time(mak), old);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
