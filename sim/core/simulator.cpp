@@ -134,6 +134,106 @@ int Simulator::Run(uint32_t count)
     return code;
 }
 
+// A run of instructions from the decoded slots of one page in one state,
+// while every access goes straight to the store and no hook or self-modify
+// check is on. It ends before an instruction not decoded yet or one that may
+// end the whole run (the full pass takes those), and after a change of state,
+// page or access path, the limit, a reset request or a stop request. Inside
+// the run the PC, the instruction count and the history head live in
+// registers; each instruction still gets its own history record, and
+// everything is back in the processor state before an exception is entered
+// and when the run ends. True when the full pass is to go on, false when Run
+// is to return `code`; `ran` tells whether any instruction executed.
+template <bool kThumb>
+bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t limit, uint64_t& executed,
+                           unsigned& headInOut, int& code, bool& ran)
+{
+    CpuState& cpu = core_.cpu;
+    const MemorySystem& mem = core_.mem;
+    History& history = core_.history;
+    unsigned head = headInOut;
+    uint32_t at = cpu.pc;
+    const uint64_t left = limit - executed;
+    uint64_t done = 0;
+    uint32_t counted = 0;  // executed, not yet added to the instruction count
+    bool goOn = true;
+    int result = 0;
+    for (;;) {
+        const DecodedSlot& s = kThumb ? slots[(at >> 1) & (DecodedPage::kThumbSlots - 1)]
+                                      : slots[(at >> 2) & (DecodedPage::kArmSlots - 1)];
+        const InstructionHandler handler = s.handler;
+        const uint32_t w = s.word;
+        if (!handler) [[unlikely]]
+            break;
+        if constexpr (kThumb) {
+            if (w == kBreakHalfword) [[unlikely]]
+                break;
+            cpu.nextPc = at + 2;
+            cpu.r[kRegPc] = at + 4;
+            result = handler(core_, w);
+        } else {
+            if (w == kNormalEndWord || w == kBreakWord) [[unlikely]]
+                break;
+            cpu.nextPc = at + 4;
+            cpu.r[kRegPc] = at + 8;
+            const unsigned cond = w >> 28;
+            result = cond == 0xE || ConditionPasses(cond, cpu.cpsr) ? handler(core_, w) : kConditionFailed;
+        }
+        head = (head + 1) & (History::kSize - 1);
+        history.Put(head, at, w, result);
+        ++done;
+        if (IsEvent(result) && result != kConditionFailed) [[unlikely]] {
+            cpu.pc = at;
+            cpu.icount += counted;
+            counted = 0;
+            switch (result) {
+            case kUndefined:
+                cpu.EnterException(Exception::Undefined);
+                ++counted;
+                break;
+            case kSwi:
+                cpu.EnterException(Exception::Swi);
+                ++counted;
+                break;
+            case kPrefetchAbort: cpu.EnterException(Exception::PrefetchAbort); break;
+            case kDataAbort: cpu.EnterException(Exception::DataAbort); break;
+            case kReset:
+                // Run performs the reset; the PC stays at the instruction.
+                headInOut = head;
+                executed += done;
+                code = result;
+                ran = true;
+                return false;
+            default: ++counted; break;
+            }
+        } else {
+            ++counted;
+        }
+        const bool thumb = cpu.thumb;
+        at = cpu.nextPc & (thumb ? ~1u : ~3u);
+        if (done >= left) [[unlikely]] {
+            goOn = false;
+            break;
+        }
+        if (stopRequest_.load(std::memory_order_relaxed)) [[unlikely]] {
+            stopRequest_.store(false, std::memory_order_relaxed);
+            goOn = false;
+            break;
+        }
+        if (thumb != kThumb || (at >> SparseStore::kPageBits) != pageNumber || !mem.Direct()) [[unlikely]]
+            break;
+    }
+    cpu.pc = at;
+    cpu.r[kRegPc] = at;
+    cpu.icount += counted;
+    executed += done;
+    headInOut = head;
+    if (done)
+        code = result;
+    ran = done != 0;
+    return goOn;
+}
+
 // One instruction per pass: fetch (or take the pre-decoded slot), test the normal-end words, execute, record
 // the history, act on the result code, advance. kChecked adds the self-modify
 // check and the instruction hook.
@@ -187,50 +287,14 @@ int Simulator::RunLoop(uint64_t limit)
     DecodedPage* codePage = nullptr;
     for (;;) {
         if constexpr (!kChecked) {
-            // A run of instructions from the decoded slots of the current
-            // page, in one state. It ends before an instruction not decoded
-            // yet or one that may end the run (those take the full pass
-            // below), and after a change of state, page or access path, the
-            // limit, a reset request or a stop request.
-            bool ran = false;
-            auto runSlots = [&]<bool kThumb>(DecodedSlot* slots) {
-                for (;;) {
-                    const uint32_t at = cpu.pc;
-                    const DecodedSlot& s = kThumb ? slots[(at >> 1) & (DecodedPage::kThumbSlots - 1)]
-                                                  : slots[(at >> 2) & (DecodedPage::kArmSlots - 1)];
-                    const uint32_t w = s.word;
-                    if (!s.handler) [[unlikely]]
-                        return true;
-                    if constexpr (kThumb) {
-                        if (w == kBreakHalfword) [[unlikely]]
-                            return true;
-                        cpu.nextPc = at + 2;
-                        cpu.r[kRegPc] = at + 4;
-                        code = s.handler(core_, w);
-                    } else {
-                        if (w == kNormalEndWord || w == kBreakWord) [[unlikely]]
-                            return true;
-                        cpu.nextPc = at + 4;
-                        cpu.r[kRegPc] = at + 8;
-                        const unsigned cond = w >> 28;
-                        code = cond == 0xE || ConditionPasses(cond, cpu.cpsr) ? s.handler(core_, w) : kConditionFailed;
-                    }
-                    ran = true;
-                    record(at, w, code);
-                    if (!finish(code) || ++executed >= limit) [[unlikely]]
-                        return false;
-                    if (stopRequest_.load(std::memory_order_relaxed)) [[unlikely]] {
-                        stopRequest_.store(false, std::memory_order_relaxed);
-                        return false;
-                    }
-                    if (cpu.thumb != kThumb || (cpu.pc >> SparseStore::kPageBits) != codePageNumber || !mem.Direct())
-                        [[unlikely]]
-                        return true;
-                }
-            };
+            // A run of instructions straight from the decoded slots of the
+            // current page (see RunDecoded); the full pass below takes the
+            // instruction that ended it.
             if (codePage && (cpu.pc >> SparseStore::kPageBits) == codePageNumber && predecode_ && mem.Direct()) {
-                const bool goOn = cpu.thumb ? runSlots.template operator()<true>(codePage->thumb)
-                                            : runSlots.template operator()<false>(codePage->arm);
+                bool ran = false;
+                const bool goOn = cpu.thumb
+                    ? RunDecoded<true>(codePage->thumb, codePageNumber, limit, executed, head, code, ran)
+                    : RunDecoded<false>(codePage->arm, codePageNumber, limit, executed, head, code, ran);
                 if (!goOn)
                     return code;
                 if (ran)

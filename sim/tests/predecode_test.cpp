@@ -127,11 +127,14 @@ void ExpectSameState(Simulator& a, Simulator& b, const Program& p)
         ASSERT_EQ(va, vb) << "register " << n;
     }
     ASSERT_EQ(a.InstructionCount(), b.InstructionCount());
-    const HistoryRecord& ha = a.GetHistory().Back(1);
-    const HistoryRecord& hb = b.GetHistory().Back(1);
-    ASSERT_EQ(ha.pc, hb.pc);
-    ASSERT_EQ(ha.word, hb.word);
-    ASSERT_EQ(ha.code, hb.code);
+    for (unsigned back = 1; back <= History::kSize; ++back) {
+        const HistoryRecord& ha = a.GetHistory().Back(back);
+        const HistoryRecord& hb = b.GetHistory().Back(back);
+        ASSERT_EQ(ha.valid, hb.valid) << "history " << back;
+        ASSERT_EQ(ha.pc, hb.pc) << "history " << back;
+        ASSERT_EQ(ha.word, hb.word) << "history " << back;
+        ASSERT_EQ(ha.code, hb.code) << "history " << back;
+    }
     const unsigned width = p.thumb ? 2 : 4;
     for (uint32_t i = 0; i < p.units.size(); ++i) {
         ASSERT_EQ(a.Memory().Store().Read(kCode + width * i, width), b.Memory().Store().Read(kCode + width * i, width))
@@ -139,30 +142,67 @@ void ExpectSameState(Simulator& a, Simulator& b, const Program& p)
     }
 }
 
+// Runs the program in both simulators in chunks of random length (after
+// `prepare` on each) and compares the state after every chunk.
+template <typename Prepare>
+void RunSideBySide(const Program& p, unsigned seed, Prepare prepare)
+{
+    Simulator fast, fresh;
+    fresh.SetPredecode(false);
+    Load(fast, p);
+    Load(fresh, p);
+    prepare(fast);
+    prepare(fresh);
+    std::mt19937 chunks(seed * 7919u);
+    int codeFast = 0, codeFresh = 0;
+    for (int round = 0; round < 2000 && codeFast != kNormalEnd; ++round) {
+        const uint32_t n = 1 + chunks() % 60;
+        const uint32_t before = fast.InstructionCount();
+        codeFast = fast.Run(n);
+        codeFresh = fresh.Run(n);
+        ASSERT_EQ(codeFast, codeFresh);
+        if (codeFast != kNormalEnd)
+            ASSERT_EQ(fast.InstructionCount() - before, n) << "Run(N) executes exactly N";
+        ExpectSameState(fast, fresh, p);
+    }
+    EXPECT_EQ(codeFast, kNormalEnd);
+}
+
 TEST(Predecode, GeneratedSelfModifyingProgramsRunAsWhenDecodedAfresh)
 {
     for (bool thumb : {false, true}) {
         for (unsigned seed = 1; seed <= 150; ++seed) {
             SCOPED_TRACE(::testing::Message() << (thumb ? "thumb" : "arm") << " seed " << seed);
-            const Program p = Generate(thumb, seed);
-            Simulator fast, fresh;
-            fresh.SetPredecode(false);
-            Load(fast, p);
-            Load(fresh, p);
-            std::mt19937 chunks(seed * 7919u);
-            int codeFast = 0, codeFresh = 0;
-            for (int round = 0; round < 2000 && codeFast != kNormalEnd; ++round) {
-                const uint32_t n = 1 + chunks() % 60;
-                const uint32_t before = fast.InstructionCount();
-                codeFast = fast.Run(n);
-                codeFresh = fresh.Run(n);
-                ASSERT_EQ(codeFast, codeFresh);
-                if (codeFast != kNormalEnd)
-                    ASSERT_EQ(fast.InstructionCount() - before, n) << "Run(N) executes exactly N";
-                ExpectSameState(fast, fresh, p);
-            }
-            EXPECT_EQ(codeFast, kNormalEnd);
+            RunSideBySide(Generate(thumb, seed), seed, [](Simulator&) {});
         }
+    }
+}
+
+// Exceptions entered in the middle of straight-line code (a SWI, an undefined
+// word, a condition that fails) and returned from: the PC, count and history
+// around each entry agree with decoding afresh.
+TEST(Predecode, ExceptionsInsideARunAgreeWithDecodingAfresh)
+{
+    Program p;
+    p.loops = 25;
+    p.units = {
+        0xE3A00001u,  // mov r0, #1
+        0xEF000005u,  // swi 5
+        0xE2800001u,  // add r0, r0, #1
+        0xE7F000F0u,  // undefined
+        0x03A01007u,  // moveq r1, #7 (fails while Z is clear)
+        0xE2800002u,  // add r0, r0, #2
+        0xE2599001u,  // subs r9, r9, #1
+        0x1AFFFFF7u,  // bne start
+        kNormalEndWord,
+    };
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
+        RunSideBySide(p, seed, [](Simulator& sim) {
+            // The undefined and SWI vectors return to the next instruction.
+            sim.Memory().Store().WriteWord(0x4, 0xE1B0F00Eu);  // movs pc, lr
+            sim.Memory().Store().WriteWord(0x8, 0xE1B0F00Eu);
+        });
     }
 }
 

@@ -122,6 +122,9 @@ public:
 private:
     template <bool kChecked>
     int RunLoop(uint64_t limit);
+    template <bool kThumb>
+    bool RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t limit, uint64_t& executed, unsigned& head,
+                    int& code, bool& ran);
     bool Initialise(bool secondCp15Reset);
     bool AllocateCachesAndBuffer();
     void FreeCachesAndBuffer();
