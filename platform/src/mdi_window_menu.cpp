@@ -10,7 +10,7 @@ namespace {
 bool IsListItem(const CMenu::Item& item)
 {
     return !item.popup && !(item.flags & MF_SEPARATOR) && item.id >= AFX_IDM_FIRST_MDICHILD &&
-           item.id < AFX_IDM_FIRST_MDICHILD + CMDIFrameWnd::kMaxListedChildren;
+        item.id < AFX_IDM_FIRST_MDICHILD + CMDIFrameWnd::kMaxListedChildren;
 }
 
 }  // namespace
