@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -191,6 +192,20 @@ void ViewWidget::mousePressEvent(QMouseEvent* e)
                         MAKELPARAM(static_cast<WORD>(pt.x()), static_cast<WORD>(pt.y())));
 }
 
+void ViewWidget::contextMenuEvent(QContextMenuEvent* e)
+{
+    if (!Wnd())
+        return;
+    int x = -1, y = -1;
+    if (e->reason() != QContextMenuEvent::Keyboard) {
+        x = e->globalPos().x();
+        y = e->globalPos().y();
+    }
+    View()->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(View()->m_hWnd),
+                        MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+    e->accept();
+}
+
 void ViewWidget::focusInEvent(QFocusEvent* e)
 {
     QAbstractScrollArea::focusInEvent(e);
@@ -364,6 +379,7 @@ QMenu* MainFrameWidget::BuildMenu(CMenu* menu, QWidget* parent)
     auto fill = [this, q, menu] {
         if (!Wnd())
             return;
+        Frame()->UpdateWindowMenu(*menu);
         menu->UpdateItems(Frame());
         q->clear();
         for (const auto& item : menu->Items()) {

@@ -2,9 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDrag>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 #include "platform/menu.h"
@@ -12,6 +17,8 @@
 #include "platform/qt/sheet_widget.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace platform::qt {
 namespace {
@@ -189,24 +196,42 @@ int QtModalUi::DoModal(CPropertySheet& sheet)
     return result;
 }
 
-UINT QtModalUi::TrackPopupMenu(const PopupRequest& request)
+namespace {
+
+// The model's items into a QMenu, sub-popups included; the id rides on the
+// action.
+void FillPopup(QMenu& menu, const CMenu& model)
 {
-    if (!request.menu)
-        return 0;
-    QMenu menu;
-    for (const auto& item : request.menu->Items()) {
+    for (const auto& item : model.Items()) {
         if (item.flags & MF_SEPARATOR) {
             menu.addSeparator();
             continue;
         }
-        if (item.popup)
+        QString text = Q(item.text.substr(0, item.text.find('\t')));
+        if (item.popup) {
+            QMenu* sub = menu.addMenu(text);
+            sub->setEnabled(!(item.flags & (MF_GRAYED | MF_DISABLED)));
+            FillPopup(*sub, *item.popup);
             continue;
-        QAction* a = menu.addAction(Q(item.text.substr(0, item.text.find('\t'))));
+        }
+        QAction* a = menu.addAction(text);
+        a->setObjectName(QString("cmd_%1").arg(item.id));
         a->setData(item.id);
         a->setEnabled(!(item.flags & (MF_GRAYED | MF_DISABLED)));
         a->setCheckable(item.flags & MF_CHECKED);
         a->setChecked(item.flags & MF_CHECKED);
     }
+}
+
+}  // namespace
+
+UINT QtModalUi::TrackPopupMenu(const PopupRequest& request)
+{
+    if (!request.menu)
+        return 0;
+    QMenu menu;
+    menu.setObjectName("popup");
+    FillPopup(menu, *request.menu);
     QAction* chosen = menu.exec(QPoint(request.x, request.y));
     return chosen ? chosen->data().toUInt() : 0;
 }
@@ -232,6 +257,113 @@ DWORD QtModalUi::DoDragDrop(const DragRequest& request)
     case Qt::MoveAction: return 2;
     default: return 0;
     }
+}
+
+QFont QtModalUi::FontOf(const LOGFONT& lf)
+{
+    FontSpec spec = ResolveFont(lf);
+    QFont font(lf.lfFaceName[0] ? QString::fromLatin1(lf.lfFaceName) : Q(spec.family));
+    font.setPixelSize(lf.lfHeight ? std::abs(static_cast<int>(lf.lfHeight)) : 14);
+    font.setWeight(static_cast<QFont::Weight>(std::clamp<int>(lf.lfWeight ? lf.lfWeight : FW_NORMAL, 100, 900)));
+    font.setItalic(lf.lfItalic);
+    font.setUnderline(lf.lfUnderline);
+    font.setStrikeOut(lf.lfStrikeOut);
+    font.setFixedPitch(spec.fixed);
+    return font;
+}
+
+LOGFONT QtModalUi::LogFontOf(const QFont& font)
+{
+    LOGFONT lf{};
+    int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    lf.lfHeight = -pixels;
+    lf.lfWeight = std::clamp(static_cast<int>(font.weight()), 100, 900);
+    lf.lfItalic = font.italic();
+    lf.lfUnderline = font.underline();
+    lf.lfStrikeOut = font.strikeOut();
+    lf.lfCharSet = ANSI_CHARSET;
+    bool fixed = font.fixedPitch() || QFontInfo(font).fixedPitch();
+    lf.lfPitchAndFamily = fixed ? (FIXED_PITCH | FF_MODERN) : (VARIABLE_PITCH | FF_SWISS);
+    // The face is cut at the record's size, always terminated.
+    QByteArray face = font.family().toLatin1();
+    std::strncpy(lf.lfFaceName, face.constData(), LF_FACESIZE - 1);
+    lf.lfFaceName[LF_FACESIZE - 1] = 0;
+    return lf;
+}
+
+QColor QtModalUi::ColorOf(COLORREF color)
+{
+    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+COLORREF QtModalUi::ColorRefOf(const QColor& color)
+{
+    QColor rgb = color.toRgb();
+    return RGB(static_cast<BYTE>(rgb.red()), static_cast<BYTE>(rgb.green()), static_cast<BYTE>(rgb.blue()));
+}
+
+bool QtModalUi::FontDialog(HWND, LOGFONT& font, bool fixedOnly)
+{
+    QFontDialog dialog(FontOf(font), QApplication::activeWindow());
+    if (fixedOnly)
+        dialog.setOption(QFontDialog::MonospacedFonts, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = LogFontOf(dialog.selectedFont());
+    return true;
+}
+
+bool QtModalUi::ColorDialog(HWND, COLORREF& color)
+{
+    QColorDialog dialog(ColorOf(color), QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    color = ColorRefOf(dialog.selectedColor());
+    return true;
+}
+
+std::unique_ptr<QPrintDialog> QtModalUi::BuildPrintDialog(const PrintDialogRequest& r, QPrinter& printer)
+{
+    int minPage = static_cast<int>(std::max<UINT>(r.minPage, 1));
+    int maxPage = static_cast<int>(std::clamp<UINT>(r.maxPage, static_cast<UINT>(minPage), 0xFFFF));
+    printer.setCopyCount(std::max(r.copies, 1));
+    auto dialog = std::make_unique<QPrintDialog>(&printer, QApplication::activeWindow());
+    dialog->setMinMax(minPage, maxPage);
+    int from = std::clamp(static_cast<int>(r.fromPage), minPage, maxPage);
+    int to = std::clamp(static_cast<int>(r.toPage), from, maxPage);
+    dialog->setFromTo(from, to);
+    dialog->setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog->setOption(QAbstractPrintDialog::PrintSelection, r.selection);
+    if (r.selection)
+        dialog->setPrintRange(QAbstractPrintDialog::Selection);
+    else if (!r.allPages)
+        dialog->setPrintRange(QAbstractPrintDialog::PageRange);
+    else
+        dialog->setPrintRange(QAbstractPrintDialog::AllPages);
+    return dialog;
+}
+
+void QtModalUi::ReadPrintDialog(const QPrintDialog& dialog, PrintDialogRequest& r)
+{
+    QAbstractPrintDialog::PrintRange range = dialog.printRange();
+    r.selection = range == QAbstractPrintDialog::Selection;
+    r.allPages = range == QAbstractPrintDialog::AllPages;
+    if (range == QAbstractPrintDialog::PageRange && dialog.fromPage() > 0) {
+        r.fromPage = static_cast<UINT>(dialog.fromPage());
+        r.toPage = static_cast<UINT>(std::max(dialog.toPage(), dialog.fromPage()));
+    }
+    const QPrinter* printer = const_cast<QPrintDialog&>(dialog).printer();
+    r.copies = printer ? std::max(printer->copyCount(), 1) : 1;
+}
+
+bool QtModalUi::PrintDialog(PrintDialogRequest& request)
+{
+    QPrinter printer;
+    auto dialog = BuildPrintDialog(request, printer);
+    if (dialog->exec() != QDialog::Accepted)
+        return false;
+    ReadPrintDialog(*dialog, request);
+    return true;
 }
 
 void QtModalUi::MessageBeep(UINT)

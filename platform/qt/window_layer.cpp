@@ -79,7 +79,16 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
         return false;
     auto* e = static_cast<QKeyEvent*>(event);
-    auto* frame = dynamic_cast<CFrameWnd*>(app_->m_pMainWnd);
+    int vk = VirtualKey(e->key());
+    // GetAsyncKeyState sees every key of the application, dialogs and popups
+    // included (the Esc that stops a long operation). An auto-repeat release
+    // is no release: the key is still held.
+    if (type != QEvent::ShortcutOverride) {
+        SetModifiers(e->modifiers());
+        if (vk && !(type == QEvent::KeyRelease && e->isAutoRepeat()))
+            SetKeyDown(vk, type == QEvent::KeyPress);
+    }
+    auto* frame = app_ ? dynamic_cast<CFrameWnd*>(app_->m_pMainWnd) : nullptr;
     if (!frame || !frame->m_hWnd)
         return false;
     // Only the main window's widgets (and their children).
@@ -87,8 +96,6 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
     auto* host = dynamic_cast<QWidget*>(frame->GetHost());
     if (!w || !host || (w != host && !host->isAncestorOf(w)))
         return false;
-    int vk = VirtualKey(e->key());
-    SetModifiers(e->modifiers());
     if (type == QEvent::ShortcutOverride) {
         // A table key beats the widgets' shortcuts and the menu mnemonics.
         if (vk && InTable(app_, vk, e->modifiers())) {
@@ -97,13 +104,8 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
-    if (type == QEvent::KeyRelease) {
-        if (vk)
-            SetKeyDown(vk, false);
+    if (type == QEvent::KeyRelease)
         return false;
-    }
-    if (vk)
-        SetKeyDown(vk, true);
     bool alt = e->modifiers() & Qt::AltModifier;
     if (vk) {
         MSG msg{frame->m_hWnd, static_cast<UINT>(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), static_cast<WPARAM>(vk), 1, 0};

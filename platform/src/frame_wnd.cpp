@@ -249,6 +249,19 @@ CMDIFrameWnd::CMDIFrameWnd()
     OnCommand(ID_WINDOW_TILE_HORZ, [this] { MDITile(TRUE); });
     OnCommand(ID_WINDOW_TILE_VERT, [this] { MDITile(FALSE); });
     OnUpdateRange(ID_WINDOW_CASCADE, ID_WINDOW_TILE_VERT, [this](CCmdUI* ui) { ui->Enable(!children_.empty()); });
+    UINT lastListed = AFX_IDM_FIRST_MDICHILD + kMaxListedChildren - 1;
+    OnCommandRange(AFX_IDM_FIRST_MDICHILD, lastListed, [this](UINT id) {
+        std::vector<CMDIChildWnd*> list = MDIWindowList();
+        size_t n = id - AFX_IDM_FIRST_MDICHILD;
+        if (n < list.size())
+            MDIActivate(list[n]);
+    });
+    OnUpdateRange(AFX_IDM_FIRST_MDICHILD, lastListed, [this](CCmdUI* ui) {
+        std::vector<CMDIChildWnd*> list = MDIWindowList();
+        size_t n = ui->m_nID - AFX_IDM_FIRST_MDICHILD;
+        ui->Enable(n < list.size());
+        ui->SetCheck(n < list.size() && list[n] == MDIGetActive());
+    });
 }
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
@@ -369,6 +382,7 @@ LRESULT CMDIFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 void CMDIFrameWnd::AddChild(CMDIChildWnd* child)
 {
     children_.push_back(child);
+    opened_.push_back(child);
     NotifyHost(HostEvent::ChildAdded, child);
 }
 
@@ -377,6 +391,7 @@ void CMDIFrameWnd::RemoveChild(CMDIChildWnd* child)
     bool wasActive = MDIGetActive() == child;
     auto old = child->GetSharedMenu();
     children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+    opened_.erase(std::remove(opened_.begin(), opened_.end(), child), opened_.end());
     NotifyHost(HostEvent::ChildRemoved, child);
     if (wasActive) {
         active_ = children_.empty() ? nullptr : children_.front();

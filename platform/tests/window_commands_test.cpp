@@ -127,6 +127,66 @@ TEST_F(CommandTest, MdiOrderActivationNextAndSharedMenu)
     EXPECT_EQ(frame->GetShownMenu()->GetMenuItemCount(), 1);
 }
 
+TEST_F(CommandTest, WindowMenuListsTheOpenChildrenAndActivatesTheChosenOne)
+{
+    auto* t2 = new CMultiDocTemplate(0, RUNTIME_CLASS(TestDoc), RUNTIME_CLASS(TestChild), RUNTIME_CLASS(TestView));
+    app->AddDocTemplate(t2);
+    frame->SetDefaultMenu(
+        BuildMenu({{"&File", 0, {{"&Open", ID_FILE_OPEN}}},
+                   {"&Window", 0, {{"&Cascade", ID_WINDOW_CASCADE}, {"&Tile", ID_WINDOW_TILE_HORZ}}}}));
+    CMenu* window = frame->GetDefaultMenu()->GetSubMenu(1);
+    CMenu* file = frame->GetDefaultMenu()->GetSubMenu(0);
+    EXPECT_TRUE(frame->UpdateWindowMenu(*window));
+    EXPECT_EQ(window->GetMenuItemCount(), 2) << "no children: no list, no separator";
+    EXPECT_FALSE(frame->UpdateWindowMenu(*file));
+
+    std::vector<CFrameWnd*> children;
+    for (const char* name : {"main.c", "startup.s", "link.ld"}) {
+        CDocument* d = t2->OpenDocumentFile(nullptr);
+        children.push_back(d->Views().front()->GetParentFrame());
+        children.back()->SetWindowText(name);
+    }
+    auto texts = [&] {
+        std::vector<std::string> out;
+        for (const auto& item : window->Items())
+            out.push_back((item.flags & MF_SEPARATOR) ? "-" : item.text + ((item.flags & MF_CHECKED) ? " *" : ""));
+        return out;
+    };
+    ASSERT_TRUE(frame->UpdateWindowMenu(*window));
+    window->UpdateItems(frame);
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{"&Cascade", "&Tile", "-", "&1 main.c", "&2 startup.s", "&3 link.ld *"}));
+    EXPECT_EQ(window->GetMenuItemID(3), AFX_IDM_FIRST_MDICHILD);
+
+    // Choosing "&1" activates the first opened child; the list keeps the
+    // opening order while the stacking order changes.
+    frame->SendMessage(WM_COMMAND, AFX_IDM_FIRST_MDICHILD, 0);
+    EXPECT_EQ(frame->MDIGetActive(), children[0]);
+    frame->UpdateWindowMenu(*window);
+    window->UpdateItems(frame);
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{"&Cascade", "&Tile", "-", "&1 main.c *", "&2 startup.s", "&3 link.ld"}));
+
+    // A closed child leaves the list, which renumbers; the last closes it.
+    children[1]->DestroyWindow();
+    frame->UpdateWindowMenu(*window);
+    window->UpdateItems(frame);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"&Cascade", "&Tile", "-", "&1 main.c *", "&2 link.ld"}));
+    frame->SendMessage(WM_COMMAND, AFX_IDM_FIRST_MDICHILD + 5, 0);  // a stale number: nothing
+    EXPECT_EQ(frame->MDIGetActive(), children[0]);
+    app->CloseAllDocuments(TRUE);
+    frame->UpdateWindowMenu(*window);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"&Cascade", "&Tile"}));
+
+    // More than nine children: the first nine are listed.
+    for (int i = 0; i < 11; ++i)
+        t2->OpenDocumentFile(nullptr);
+    frame->UpdateWindowMenu(*window);
+    EXPECT_EQ(window->GetMenuItemCount(), 2 + 1 + CMDIFrameWnd::kMaxListedChildren);
+    EXPECT_EQ(window->GetMenuString(AFX_IDM_FIRST_MDICHILD + 8, MF_BYCOMMAND).substr(0, 3), "&9 ");
+    app->CloseAllDocuments(TRUE);
+}
+
 TEST_F(CommandTest, AcceleratorsByVirtualKeyAndByControlCharacter)
 {
     frame->SetAccelTable(std::make_shared<AccelTable>(std::vector<ACCEL>{

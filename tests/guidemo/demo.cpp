@@ -249,6 +249,22 @@ void CSourceView::OnLButtonDown(UINT, POINT point)
     MoveCaret(top_ + point.y / std::max<int>(1, cell.cy), false);
 }
 
+void CSourceView::OnContextMenu(POINT point)
+{
+    contextPoint = point;
+    if (point.x == -1 && point.y == -1)
+        point = {0, 0};
+    auto popup = BuildMenu({{"&Run\tF5", ID_DEMO_RUN},
+                            {"&Build\tCtrl+B", ID_DEMO_BUILD},
+                            {},
+                            {"&Copy", ID_EDIT_COPY},
+                            {"Toggle &Breakpoint\tF9", ID_DEMO_BREAK}});
+    contextChoice =
+        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, AfxGetMainWnd());
+    if (contextChoice)
+        AfxGetMainWnd()->SendMessage(WM_COMMAND, contextChoice, 0);
+}
+
 CellRow CSourceView::MakeRow(int line, int screenRow, bool selection) const
 {
     CellRow row;

@@ -48,6 +48,10 @@ public:
     int SelectionAnchor() const { return anchor_; }
     const std::vector<int>& Breakpoints() const { return breakpoints_; }
     int pcLine = 9;  // the demo's program counter mark
+    // Where the last context menu was asked for (screen coordinates) and the
+    // command its popup returned.
+    POINT contextPoint{0, 0};
+    UINT contextChoice = 0;
 
     static constexpr int kMarginCells = 7;
     static const std::vector<CellColors>& Formats();
@@ -59,6 +63,10 @@ protected:
     void OnVScroll(UINT code, UINT pos) override;
     void OnSize(UINT type, int cx, int cy) override;
     void OnLButtonDown(UINT flags, POINT point) override;
+    // The popup of Run/Stop, Build, Copy and the breakpoint toggle, with the
+    // main frame as its owner (so it runs the update pass and the command
+    // route); a keyboard request (-1, -1) opens it at the top left.
+    void OnContextMenu(POINT point) override;
 
 private:
     int PageRows() const;

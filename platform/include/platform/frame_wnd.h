@@ -113,6 +113,17 @@ public:
     std::shared_ptr<CMenu> GetShownMenu() const override;
     void OnIdleUpdateCmdUI() override;
 
+    // The window list: children in the order they were opened. The "Window"
+    // popup (the one holding ID_WINDOW_ commands) ends with a separator and
+    // "&1 name" ... "&9 name" (ids from AFX_IDM_FIRST_MDICHILD, the active
+    // child checked); choosing one activates that child.
+    static constexpr int kMaxListedChildren = 9;
+    std::vector<CMDIChildWnd*> MDIWindowList() const;
+    static bool IsWindowMenu(const CMenu& popup);
+    // Rewrites the list at the end of `popup` when it is the Window popup;
+    // false (nothing changed) for another popup.
+    bool UpdateWindowMenu(CMenu& popup) const;
+
     BOOL PreTranslateMessage(MSG* msg) override;
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override;
 
@@ -126,6 +137,7 @@ private:
     void AddChild(CMDIChildWnd* child);
     void RemoveChild(CMDIChildWnd* child);
     std::vector<CMDIChildWnd*> children_;  // front: the most recently active
+    std::vector<CMDIChildWnd*> opened_;    // in the order they were opened
     CMDIChildWnd* active_ = nullptr;
 };
 

@@ -4,10 +4,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <atomic>
+#include <cstring>
+#include <functional>
 #include <thread>
 
 #include "platform/messages.h"
@@ -17,6 +24,22 @@ using namespace platform;
 using platform::qt::QtModalUi;
 
 namespace {
+
+// Runs `act` on the dialog of type D once it is the active modal widget
+// (polled, as the dialog's exec starts after the call that shows it).
+template <class D>
+void WhenModal(std::function<void(D&)> act)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*d);
+        }
+    });
+    timer->start(10);
+}
 
 TEST(QtModalUiTest, MessageBoxHasTheButtonsIconAndDefaultOfItsType)
 {
@@ -90,6 +113,129 @@ TEST(QtModalUiTest, FileDialogTakesTheFilterFolderAndFlags)
     auto folder = QtModalUi::BuildFolderDialog(FolderDialogRequest{nullptr, "Select folder", "/tmp"});
     EXPECT_EQ(folder->fileMode(), QFileDialog::Directory);
     EXPECT_TRUE(folder->testOption(QFileDialog::ShowDirsOnly));
+}
+
+TEST(QtModalUiTest, FontDialogStartsFromTheLogFontAndReturnsTheChosenOne)
+{
+    QtModalUi ui;
+    LOGFONT lf = MakeLogFont("Courier", 16, FW_BOLD);
+    lf.lfItalic = 1;
+    QFont start = QtModalUi::FontOf(lf);
+    EXPECT_EQ(start.pixelSize(), 16);
+    EXPECT_EQ(start.weight(), QFont::Bold);
+    EXPECT_TRUE(start.italic());
+    EXPECT_TRUE(start.fixedPitch());
+
+    QString shown;
+    WhenModal<QFontDialog>([&](QFontDialog& d) {
+        shown = d.currentFont().family();
+        QFont chosen("DejaVu Sans Mono");
+        chosen.setPixelSize(20);
+        chosen.setWeight(QFont::Normal);
+        chosen.setStyleName("Book");
+        chosen.setUnderline(true);
+        d.setCurrentFont(chosen);
+        d.accept();
+    });
+    ASSERT_TRUE(ui.FontDialog(nullptr, lf, true));
+    EXPECT_FALSE(shown.isEmpty());
+    EXPECT_STREQ(lf.lfFaceName, "DejaVu Sans Mono");
+    EXPECT_EQ(lf.lfHeight, -20);
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+    EXPECT_EQ(lf.lfItalic, 0);
+    EXPECT_EQ(lf.lfUnderline, 1);
+    EXPECT_EQ(lf.lfPitchAndFamily & 3, FIXED_PITCH);
+
+    LOGFONT kept = lf;
+    WhenModal<QFontDialog>([](QFontDialog& d) { d.reject(); });
+    EXPECT_FALSE(ui.FontDialog(nullptr, lf, false));
+    EXPECT_EQ(std::memcmp(&kept, &lf, sizeof lf), 0) << "a cancelled dialog leaves the record";
+
+    // A face longer than the record is cut and stays terminated.
+    QFont longFace(QString(40, 'x'));
+    longFace.setPixelSize(12);
+    LOGFONT cut = QtModalUi::LogFontOf(longFace);
+    EXPECT_EQ(std::strlen(cut.lfFaceName), static_cast<size_t>(LF_FACESIZE - 1));
+    EXPECT_EQ(cut.lfHeight, -12);
+}
+
+TEST(QtModalUiTest, ColorDialogMapsColorRefBothWays)
+{
+    QtModalUi ui;
+    COLORREF c = RGB(0x12, 0x34, 0x56);
+    EXPECT_EQ(QtModalUi::ColorOf(c), QColor(0x12, 0x34, 0x56));
+    QColor shown;
+    WhenModal<QColorDialog>([&](QColorDialog& d) {
+        shown = d.currentColor();
+        d.setCurrentColor(QColor(0xC0, 0x80, 0x01));
+        d.accept();
+    });
+    ASSERT_TRUE(ui.ColorDialog(nullptr, c));
+    EXPECT_EQ(shown, QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(c, RGB(0xC0, 0x80, 0x01));
+    EXPECT_EQ(c, 0x000180C0u) << "COLORREF keeps red in the low byte";
+
+    WhenModal<QColorDialog>([](QColorDialog& d) { d.reject(); });
+    EXPECT_FALSE(ui.ColorDialog(nullptr, c));
+    EXPECT_EQ(c, RGB(0xC0, 0x80, 0x01));
+}
+
+TEST(QtModalUiTest, PrintDialogTakesAndReturnsThePageRange)
+{
+    QtModalUi ui;
+    PrintDialogRequest r;
+    r.minPage = 1;
+    r.maxPage = 12;
+    r.fromPage = 3;
+    r.toPage = 5;
+    r.allPages = false;
+    r.copies = 2;
+    int shownFrom = 0, shownTo = 0, shownMax = 0;
+    QAbstractPrintDialog::PrintRange shownRange = QAbstractPrintDialog::AllPages;
+    WhenModal<QPrintDialog>([&](QPrintDialog& d) {
+        shownFrom = d.fromPage();
+        shownTo = d.toPage();
+        shownMax = d.maxPage();
+        shownRange = d.printRange();
+        // The dialog's own fields, as the user leaves them.
+        auto* from = d.findChild<QSpinBox*>("from");
+        auto* to = d.findChild<QSpinBox*>("to");
+        auto* copies = d.findChild<QSpinBox*>("copies");
+        ASSERT_TRUE(from && to && copies);
+        from->setValue(4);
+        to->setValue(9);
+        copies->setValue(3);
+        d.accept();
+    });
+    ASSERT_TRUE(ui.PrintDialog(r));
+    EXPECT_EQ(shownFrom, 3);
+    EXPECT_EQ(shownTo, 5);
+    EXPECT_EQ(shownMax, 12);
+    EXPECT_EQ(shownRange, QAbstractPrintDialog::PageRange);
+    EXPECT_FALSE(r.allPages);
+    EXPECT_FALSE(r.selection);
+    EXPECT_EQ(r.fromPage, 4u);
+    EXPECT_EQ(r.toPage, 9u);
+    EXPECT_EQ(r.copies, 3);
+
+    // A range outside the document is brought inside before it is shown.
+    QPrinter printer;
+    PrintDialogRequest odd;
+    odd.minPage = 2;
+    odd.maxPage = 6;
+    odd.fromPage = 0;
+    odd.toPage = 40;
+    odd.selection = true;
+    auto dialog = QtModalUi::BuildPrintDialog(odd, printer);
+    EXPECT_EQ(dialog->fromPage(), 2);
+    EXPECT_EQ(dialog->toPage(), 6);
+    EXPECT_EQ(dialog->printRange(), QAbstractPrintDialog::Selection);
+    EXPECT_TRUE(dialog->testOption(QAbstractPrintDialog::PrintSelection));
+
+    WhenModal<QPrintDialog>([](QPrintDialog& d) { d.reject(); });
+    PrintDialogRequest kept = r;
+    EXPECT_FALSE(ui.PrintDialog(r));
+    EXPECT_EQ(r.fromPage, kept.fromPage);
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
@@ -17,10 +20,14 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <thread>
 
 #include "demo_screens.h"
 #include "platform/clipboard.h"
 #include "platform/messages.h"
+#include "platform/qt/qt_modal_ui.h"
 #include "platform/scripted_ui_gtest.h"
 
 namespace guidemo {
@@ -300,6 +307,122 @@ TEST_F(DemoQtTest, QtTimersDeliverWmTimerThroughTheQueue)
     QTimer::singleShot(60, [&] { done = true; });
     platform::ModalWait([&] { return done; }, 2000);
     EXPECT_TRUE(frame->log.empty());
+}
+
+// Runs `act` on the popup menu once it shows.
+void WhenPopup(std::function<void(QMenu&)> act)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*menu);
+        }
+    });
+    timer->start(10);
+}
+
+TEST_F(DemoQtTest, ARightClickAsksTheViewForItsContextMenuWhichRunsTheUpdatePass)
+{
+    CSourceView* view = OpenHello();
+    ViewWidget* w = WidgetOf(view);
+    ASSERT_NE(w, nullptr);
+    platform::qt::QtModalUi ui;
+    platform::ModalUiScope scope(ui);
+    frame->SendMessage(WM_COMMAND, ID_DEMO_RUN, 0);  // running: Stop, no Build
+    frame->log.clear();
+
+    std::map<std::string, bool> shown;  // text -> enabled
+    WhenPopup([&](QMenu& menu) {
+        for (QAction* a : menu.actions())
+            if (!a->isSeparator())
+                shown[a->text().toStdString()] = a->isEnabled();
+        menu.setActiveAction(menu.findChild<QAction*>(QString("cmd_%1").arg(ID_DEMO_RUN)));
+        QTest::keyClick(&menu, Qt::Key_Return);
+    });
+    QPoint local(30, 40);
+    QPoint global = w->viewport()->mapToGlobal(local);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, local, global);
+    QApplication::sendEvent(w->viewport(), &click);
+    EXPECT_EQ(view->contextPoint.x, global.x());
+    EXPECT_EQ(view->contextPoint.y, global.y());
+    EXPECT_EQ(shown,
+              (std::map<std::string, bool>{
+                  {"&Stop", true}, {"&Build", false}, {"&Copy", false}, {"Toggle &Breakpoint", true}}));
+    EXPECT_EQ(view->contextChoice, ID_DEMO_RUN);
+    EXPECT_EQ(frame->log, (std::vector<std::string>{"stop"}));
+
+    // The keyboard's request has no point; Esc dismisses the popup.
+    WhenPopup([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_Escape); });
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), w->viewport()->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(w->viewport(), &key);
+    EXPECT_EQ(view->contextPoint.x, -1);
+    EXPECT_EQ(view->contextPoint.y, -1);
+    EXPECT_EQ(view->contextChoice, 0u);
+    EXPECT_EQ(frame->log, (std::vector<std::string>{"stop"}));
+}
+
+TEST_F(DemoQtTest, WindowMenuListsTheChildrenAndChoosingOneActivatesIt)
+{
+    CSourceView* a = OpenHello();
+    std::string copy = ::testing::TempDir() + "second.c";
+    {
+        std::ifstream in(HelloSource());
+        std::ofstream(copy) << in.rdbuf();
+    }
+    CDocument* second = app.OpenDocumentFile(copy.c_str());
+    ASSERT_NE(second, nullptr);
+    QApplication::processEvents();
+    QMenu* windowMenu = nullptr;
+    for (QAction* act : window->menuBar()->actions())
+        if (act->text() == "&Window")
+            windowMenu = act->menu();
+    ASSERT_NE(windowMenu, nullptr);
+    emit windowMenu->aboutToShow();
+    auto* first = windowMenu->findChild<QAction*>(QString("cmd_%1").arg(AFX_IDM_FIRST_MDICHILD));
+    auto* next = windowMenu->findChild<QAction*>(QString("cmd_%1").arg(AFX_IDM_FIRST_MDICHILD + 1));
+    ASSERT_TRUE(first && next);
+    EXPECT_TRUE(first->text().startsWith("&1 "));
+    EXPECT_TRUE(next->text().startsWith("&2 "));
+    EXPECT_FALSE(first->isChecked());
+    EXPECT_TRUE(next->isChecked()) << "the active child is checked";
+    first->trigger();
+    CFrameWnd* firstChild = a->GetParentFrame();
+    EXPECT_EQ(frame->MDIGetActive(), firstChild);
+    EXPECT_EQ(window->MdiArea()->currentSubWindow()->widget(), dynamic_cast<QWidget*>(firstChild->GetHost()));
+    std::remove(copy.c_str());
+}
+
+TEST_F(DemoQtTest, KeyFilterFeedsGetAsyncKeyStateFromAnyWidget)
+{
+    // A widget outside the main window: a progress dialog polling for Esc.
+    QLineEdit outside;
+    outside.show();
+    GetAsyncKeyState(VK_ESCAPE);  // forget earlier presses
+    QTest::keyPress(&outside, Qt::Key_Escape);
+    EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE) & 0xFFFF, 0x8001) << "down, and pressed since the last look";
+    EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE) & 0xFFFF, 0x8000);
+    QKeyEvent repeatUp(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(&outside, &repeatUp);
+    EXPECT_TRUE(GetAsyncKeyState(VK_ESCAPE) & 0x8000) << "an auto-repeat release leaves the key held";
+    QTest::keyRelease(&outside, Qt::Key_Escape);
+    EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
+    // A press and release between two looks still shows as pressed once.
+    QTest::keyClick(&outside, Qt::Key_Escape);
+    EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 1);
+    EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
+    // The main window's keys too, read from another thread.
+    CSourceView* view = OpenHello();
+    ViewWidget* w = WidgetOf(view);
+    ASSERT_NE(w, nullptr);
+    QTest::keyPress(w, Qt::Key_F2);
+    short seen = 0;
+    std::thread poller([&] { seen = GetAsyncKeyState(VK_F2); });
+    poller.join();
+    EXPECT_TRUE(seen & 0x8000);
+    QTest::keyRelease(w, Qt::Key_F2);
+    EXPECT_FALSE(GetAsyncKeyState(VK_F2) & 0x8000);
 }
 
 }  // namespace

@@ -68,6 +68,9 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
+    // WM_CONTEXTMENU to the logic: the view's handle and the screen point
+    // ((-1, -1) when the keyboard asked).
+    void contextMenuEvent(QContextMenuEvent*) override;
     void focusInEvent(QFocusEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void dragEnterEvent(QDragEnterEvent*) override;

@@ -1,12 +1,18 @@
 // The modal service with Qt dialogs: message boxes with the MB_ buttons,
 // icon and default button; file open/save and folder dialogs with the MFC
-// filter texts. Runs on the GUI thread (other threads wait for it).
+// filter texts; font, colour and print dialogs over LOGFONT, COLORREF and
+// page-range records. Runs on the GUI thread (other threads wait for it).
 #pragma once
 
 #include <memory>
 
+#include <QColor>
 #include <QFileDialog>
+#include <QFont>
 #include <QMessageBox>
+
+class QPrinter;
+class QPrintDialog;
 
 #include "platform/modal_ui.h"
 
@@ -22,6 +28,9 @@ public:
     UINT TrackPopupMenu(const PopupRequest& request) override;
     void MessageBeep(UINT type) override;
     DWORD DoDragDrop(const DragRequest& request) override;
+    bool FontDialog(HWND owner, LOGFONT& font, bool fixedOnly) override;
+    bool ColorDialog(HWND owner, COLORREF& color) override;
+    bool PrintDialog(PrintDialogRequest& request) override;
     bool NeedsGuiThread() const override { return true; }
 
     // The dialogs as they will be shown, for tests that look without showing.
@@ -34,6 +43,19 @@ public:
     // {"C++ Files (*.cpp *.cc)", "All Files (*)"}: Qt reads the patterns from
     // the parentheses, and "*.*" means every file as it did on the original.
     static QStringList NameFilters(const std::string& filter);
+
+    // LOGFONT <-> QFont: the face (the mapped face when none is named), the
+    // pixel height (|lfHeight|, 0: 14), weight, italic, underline, strike-out
+    // and fixed pitch. The record that comes back names the chosen face and
+    // its character height as a negative lfHeight.
+    static QFont FontOf(const LOGFONT& font);
+    static LOGFONT LogFontOf(const QFont& font);
+    static QColor ColorOf(COLORREF color);
+    static COLORREF ColorRefOf(const QColor& color);
+    // The print dialog set up from a request (the printer outlives it), and
+    // the request as the accepted dialog leaves it.
+    static std::unique_ptr<QPrintDialog> BuildPrintDialog(const PrintDialogRequest& request, QPrinter& printer);
+    static void ReadPrintDialog(const QPrintDialog& dialog, PrintDialogRequest& request);
 };
 
 }  // namespace platform::qt
