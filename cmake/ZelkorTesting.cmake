@@ -24,12 +24,11 @@ function(zk_add_test name)
     add_executable(${name} EXCLUDE_FROM_ALL ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     if(name IN_LIST ZK_SANITIZED_TESTS)
-      # Images compiled for the tests come from the main tree (build/).
       set_target_properties(${name} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${ZK_TEST_DIR}
         BUILD_RPATH "${ZK_BIN_DIR}")
       target_compile_definitions(${name} PRIVATE
-        ZK_FIXTURE_DIR="${CMAKE_SOURCE_DIR}/build/fixtures"
+        ZK_FIXTURE_DIR="${ZK_FIXTURE_DIR}"
         ZK_BIN_DIR="${ZK_BIN_DIR}"
         ZK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
       add_dependencies(zk_fuzzers ${name})
