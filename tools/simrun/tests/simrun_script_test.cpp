@@ -161,13 +161,16 @@ TEST(Script, TheBoundHoldsForSteps)
 TEST(Script, CommandsThatFailSayWhy)
 {
     Folder folder;
-    const auto run = RunScript(folder, FixturePath("step_arm"), "bp #nowhere\nbp twice\ngo till #nowhere\nstep out\n");
+    const auto run =
+        RunScript(folder, FixturePath("step_arm"), "bp #nowhere\nbp twice\ngo till #nowhere\nstep out\nwp addr 1000\n");
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_THAT(Lines(run.out),
                 ElementsAreArray({"> bp #nowhere", "The symbol nowhere does not exist!", "> bp twice",
                                   "The address is not correct! A symbol is written #twice.", "> go till #nowhere",
                                   "The symbol nowhere does not exist!", "> step out",
-                                  "Cannot step out: this is the outermost frame!"}));
+                                  "Cannot step out: this is the outermost frame!",
+                                  // The simulator has no watchpoint units.
+                                  "> wp addr 1000", "Could not set watchpoint!"}));
 }
 
 // A load failure names the file and says what was wrong.
