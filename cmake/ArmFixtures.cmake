@@ -13,6 +13,10 @@
 # Every fixture is built for -mcpu=arm7tdmi (ARMv4T), with DWARF 2 only.
 
 set(ZK_FIXTURE_DIR ${CMAKE_BINARY_DIR}/fixtures)
+if(ZK_FUZZ)
+  # The clang tree builds no images: its sanitized tests read the main tree's.
+  set(ZK_FIXTURE_DIR ${CMAKE_SOURCE_DIR}/build/fixtures)
+endif()
 set(ZK_FIXTURE_SUPPORT ${CMAKE_SOURCE_DIR}/tests/fixtures/support)
 file(MAKE_DIRECTORY ${ZK_FIXTURE_DIR})
 

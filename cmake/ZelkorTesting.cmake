@@ -1,9 +1,16 @@
 # Test helpers: GoogleTest executables built into build/tests (they find the
 # project's libraries in build/bin), registered with CTest.
 enable_testing()
+if(ZK_FUZZ)
+  add_custom_target(zk_fuzzers)
+endif()
 find_package(GTest REQUIRED)
 include(GoogleTest)
 find_package(Threads REQUIRED)
+
+# The readers' unit tests, which the clang tree also builds and runs once
+# under the address and undefined-behaviour sanitizers (bounded in time).
+set(ZK_SANITIZED_TESTS tarnel_unit_tests quentor_unit_tests quinar_tests)
 
 # zk_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [QT] [LABELS l] [TIMEOUT s])
 function(zk_add_test name)
@@ -16,6 +23,19 @@ function(zk_add_test name)
     # folders may add properties to it) but is neither built nor registered.
     add_executable(${name} EXCLUDE_FROM_ALL ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    if(name IN_LIST ZK_SANITIZED_TESTS)
+      set_target_properties(${name} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${ZK_TEST_DIR}
+        BUILD_RPATH "${ZK_BIN_DIR}")
+      target_compile_definitions(${name} PRIVATE
+        ZK_FIXTURE_DIR="${ZK_FIXTURE_DIR}"
+        ZK_BIN_DIR="${ZK_BIN_DIR}"
+        ZK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+      add_dependencies(zk_fuzzers ${name})
+      add_test(NAME ${name} COMMAND ${name})
+      set_tests_properties(${name} PROPERTIES TIMEOUT 900 LABELS sanitize
+        ENVIRONMENT "ZK_REGISTRY_FILE=${ZK_TEST_DIR}/registry/${name};UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    endif()
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
@@ -47,10 +67,8 @@ endfunction()
 
 # zk_add_fuzzer(NAME SOURCES ... LIBS ... [SECONDS n]): a libFuzzer target,
 # built only in the clang tree (ZK_FUZZ), run by CTest for a bounded time.
-# The target zk_fuzzers builds every fuzz target and only what they link.
-if(ZK_FUZZ)
-  add_custom_target(zk_fuzzers)
-endif()
+# The target zk_fuzzers builds every fuzz target, the sanitized tests and only
+# what they link.
 function(zk_add_fuzzer name)
   cmake_parse_arguments(F "" "SECONDS" "SOURCES;LIBS;CORPUS" ${ARGN})
   if(NOT ZK_FUZZ)

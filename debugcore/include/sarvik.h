@@ -226,6 +226,10 @@ void SaveBpFile(const char* path);
 // programmed (unit 1 only in hardware-breakpoint mode; outside it unit 1
 // keeps the record of what it holds). Result 1.
 int RestoreBpFile(const char* path);
+// Where the bp command saves the breakpoints after setting one: the file
+// "_envbpsave.sav" of the current folder until this is called; null or an
+// empty path saves nothing (a headless run that was not asked to).
+void SetBpSaveFile(const char* path);
 
 // --- Text commands (the shell's words; messages to the shell console) ----------
 // "BP": the list; "BP address": sets (or enables) a breakpoint and saves the

@@ -31,6 +31,9 @@ void PrintToShell(const std::string& text);
 // printf-style formatting of one message.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 bool SameWord(const char* a, const char* b);
+// What is wrong with an address word that AdrTextToAddr refused: a "#name"
+// that is no symbol, a name written without its '#', or a bad number.
+std::string AddressWordError(const char* text);
 
 inline constexpr const char* kCommunicationFailed = "Communication Failed!";
 inline constexpr const char* kUnit1ReservedSet =

@@ -2,6 +2,8 @@
 #include <platform/win32.h>
 #include <strings.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 
@@ -26,6 +28,13 @@ constexpr const char* kDisable = "Disable";
 constexpr const char* kTotalBreakpoints = "Total Breakpoint number: %d";
 constexpr const char* kAllCleared = "All of the breakpoints are cleared";
 constexpr const char* kAlreadyExisted = "The breakpoint has already existed";
+
+// The bp command's save file; empty: none.
+std::string& SaveFile()
+{
+    static std::string path = BP_SAVE_FILE;
+    return path;
+}
 
 // "Breakpoint at 0x00008000, Enable"; empty for an address without a text.
 std::string BreakpointLine(const CBpData& bp)
@@ -76,6 +85,21 @@ bool SameWord(const char* a, const char* b)
     return strcasecmp(a, b) == 0;
 }
 
+std::string AddressWordError(const char* text)
+{
+    const std::string word = text ? text : "";
+    if (!word.empty() && word[0] == '#')
+        return Format("The symbol %s does not exist!", word.substr(1).c_str());
+    const auto nameChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.'; };
+    // A C name that is no hexadecimal number: the '#' was left out.
+    const bool name = !word.empty() && (std::isalpha(static_cast<unsigned char>(word[0])) || word[0] == '_') &&
+        std::all_of(word.begin(), word.end(), nameChar) &&
+        word.find_first_not_of("0123456789abcdefABCDEFxX") != std::string::npos;
+    if (name)
+        return Format("The address is not correct! A symbol is written #%s.", word.c_str());
+    return "The address is not correct!";
+}
+
 bool CBptCommand::ParseLocation(const char* text)
 {
     ADDR at{};
@@ -97,8 +121,14 @@ EmuResult CBptCommand::Set(int argc, char** argv)
         }
         return EMU_OK;
     }
-    if (argc != 2 || !ParseLocation(argv[1]))
+    if (argc != 2) {
+        PrintToShell("Syntax error!");
         return EMU_OK;
+    }
+    if (!ParseLocation(argv[1])) {
+        PrintToShell(AddressWordError(argv[1]));
+        return EMU_OK;
+    }
     const ADDR at = m_bp.GetAddr();
     switch (BptFindBp(&at, ADDR{}, nullptr)) {
     case BPT_MARK_SW_ENABLED: PrintToShell(kAlreadyExisted); return EMU_OK;
@@ -109,18 +139,32 @@ EmuResult CBptCommand::Set(int argc, char** argv)
         return EMU_OK;
     default: break;
     }
-    if (const EmuResult r = BptSetBp(&at, "", 1, 0, 1, 0xFFFFFFFFu); r != EMU_OK)
+    const bool inCode = LdrIsInCode(at.off) != 0;
+    const bool full = Core().breakpoints.Full();
+    if (const EmuResult r = BptSetBp(&at, "", 1, 0, 1, 0xFFFFFFFFu); r != EMU_OK) {
+        // Refusals of the manager itself are no target failures.
+        if (r == 1 && (!inCode || full)) {
+            char hex[16] = "";
+            AdrAddrToHex(at, hex);
+            PrintToShell(!inCode ? Format("No code at %s: the breakpoint is not set!", hex)
+                                 : std::string("Too many breakpoints: the breakpoint is not set!"));
+            return EMU_OK;
+        }
         return r;
+    }
     Core().breakpoints.Records().back()->SetSymbol(m_bp.GetSymbol());
     PrintToShell(BreakpointLine(m_bp));
-    SaveBpFile(BP_SAVE_FILE);
+    if (!SaveFile().empty())
+        SaveBpFile(SaveFile().c_str());
     return EMU_OK;
 }
 
 EmuResult CBptCommand::Clear(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 2) {
+        PrintToShell("Syntax error!");
         return EMU_OK;
+    }
     const char* word = argv[1];
     if (SameWord(word, "ALL")) {
         const ADDR all{};
@@ -135,8 +179,10 @@ EmuResult CBptCommand::Clear(int argc, char** argv)
         return ClearUnit(0);
     if (SameWord(word, "HW1"))
         return ClearUnit(1);
-    if (!ParseLocation(word))
+    if (!ParseLocation(word)) {
+        PrintToShell(AddressWordError(word));
         return EMU_OK;
+    }
     const ADDR at = m_bp.GetAddr();
     return BptClearBp(&at, 0);
 }
@@ -146,6 +192,11 @@ EmuResult CBptCommand::Clear(int argc, char** argv)
 using namespace sarvik;
 
 extern "C" {
+
+void SetBpSaveFile(const char* path)
+{
+    SaveFile() = path ? path : "";
+}
 
 void BptSetCmd(int argc, char** argv)
 {

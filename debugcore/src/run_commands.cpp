@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bp_command.h"
 #include "brevan/brevan.h"
 #include "core.h"
 #include "dolmer/dolmer.h"
@@ -88,14 +89,14 @@ int EmuGoCmd(int argc, char** argv)
     ADDR at{};
     if (!from.empty()) {
         if (!Address(from, &at)) {
-            Say("Syntax error!");
+            Say(AddressWordError(from.c_str()).c_str());
             return EMU_REFUSED;
         }
         request->from = at;
     }
     if (!till.empty()) {
         if (!Address(till, &request->till)) {
-            Say("Syntax error!");
+            Say(AddressWordError(till.c_str()).c_str());
             return EMU_REFUSED;
         }
     }

@@ -10,6 +10,7 @@
 #include "core.h"
 #include "emu_messages.h"
 #include "pirell/pirell.h"
+#include "quinar/symbol_store.h"
 #include "run_control.h"
 #include "semihosting.h"
 #include "step_engine.h"
@@ -37,8 +38,23 @@ bool ConditionHolds(const StepRequest& request)
     return ReadTargetBytes(request.memoryAddress.off, &byte, 1) == 0 && byte == (request.value & 0xFFu);
 }
 
-// The instruction at the PC, for the shell.
-void ShowLine()
+// "file:line" of the source line holding an address, empty without one.
+std::string SourcePlace(uint32_t address)
+{
+    step::SourceLine line;
+    if (!step::LineAt(address, &line))
+        return {};
+    const quinar::Result<std::string> name = quinar::Symbols().SourceFileName(line.file);
+    if (!name)
+        return {};
+    const std::string& path = *name;
+    const size_t slash = path.find_last_of("/\\");
+    return (slash == std::string::npos ? path : path.substr(slash + 1)) + ":" + std::to_string(line.line);
+}
+
+// The instruction at the PC, for the shell; a step by source line adds the
+// line's "file:line".
+void ShowLine(bool withSource)
 {
     uint32_t pc = 0;
     char* text = nullptr;
@@ -49,6 +65,10 @@ void ShowLine()
     platform::FreeHandleBlock(text);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
+    if (withSource) {
+        if (const std::string place = SourcePlace(pc); !place.empty())
+            line += "    " + place;
+    }
     ShlPrintMessage(line.c_str(), SHL_PRINT_MESSAGE);
 }
 
@@ -134,7 +154,7 @@ EmuResult RunStepBody(StepRequest& request, int sourceLevel)
     run.stepping = 0;
     run.runCommandActive = 0;
     if (r == EMU_OK && request.showLine)
-        ShowLine();
+        ShowLine(sourceLevel != 0);
     // A target started again meanwhile tells of its stop through the stop
     // entry.
     if (TargetRuns())

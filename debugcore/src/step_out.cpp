@@ -1,5 +1,6 @@
 // Step Out (the caller's frame from the call-frame rules) and the
 // call/return stepper (Go Till or Into Call, Go Till or Over Return).
+#include "brevan/brevan.h"
 #include "core.h"
 #include "pirell/pirell.h"
 #include "quinar/symbol_store.h"
@@ -31,13 +32,17 @@ EmuResult StepOut(StepRequest& request)
         return r;
     quinar::SymbolStore& symbols = quinar::Symbols();
     const quinar::Result<quinar::FrameStart> walk = symbols.StartFrameWalk(pc);
-    if (!walk)
+    if (!walk) {
+        ShlPrintMessage("Cannot step out: no frame information at the PC!", SHL_PRINT_MESSAGE);
         return walk.status;
+    }
     // The outermost frame (no rules at the PC, or no return address) has
     // no caller to go to.
     quinar::Result<quinar::CallerFrame> caller;
-    if (walk->caller == 0 || !(caller = symbols.FrameCaller(walk->frame)))
+    if (walk->caller == 0 || !(caller = symbols.FrameCaller(walk->frame))) {
+        ShlPrintMessage("Cannot step out: this is the outermost frame!", SHL_PRINT_MESSAGE);
         return EMU_REFUSED;
+    }
     const uint32_t returnAddress = caller->returnAddress;
     const uint32_t cfa = caller->cfa;
     // The caller's stack pointer is the frame's CFA: a return to the same

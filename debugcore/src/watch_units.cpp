@@ -126,6 +126,10 @@ EmuResult WatchUnits::Disable(int u)
 
 EmuResult WatchUnits::ProgramWatchpoint(int u, const WHPT_UNIT& watch)
 {
+    // A target without units takes the writes and keeps nothing: the
+    // watchpoint would never fire.
+    if (!TargetHasWatchpointUnits())
+        return EMU_REFUSED;
     int am = static_cast<int>(watch.addressMask);
     int dm = static_cast<int>(watch.dataMask);
     uint32_t c = watch.control;

@@ -80,7 +80,7 @@ TEST_F(CommandTest, TheSetCommandListsTheBreakpoints)
                 ElementsAre("Total Breakpoint number: 3", "Breakpoint at 0x00008000, Enable",
                             "Breakpoint at 0x00008010, Disable"))
         << "a breakpoint without an address text is counted, not listed";
-    EXPECT_THAT(Run(BptSetCmd, {"BP", "8000", "more"}), IsEmpty());
+    EXPECT_THAT(Run(BptSetCmd, {"BP", "8000", "more"}), ElementsAre("Syntax error!"));
     EXPECT_THAT(Fake().calls, IsEmpty());
     EXPECT_FALSE(SaveFileExists());
 }
@@ -124,7 +124,6 @@ TEST_F(CommandTest, TheSetCommandEnablesADisabledBreakpointAndReportsFailures)
     EXPECT_EQ((*BptGetList())[0]->IsEnable(), 1);
     EXPECT_FALSE(SaveFileExists()) << "only a new breakpoint saves the list";
 
-    EXPECT_THAT(Run(BptSetCmd, {"BP", "not an address"}), IsEmpty());
     Fake().failNext["emuSetBp"] = EMU_TARGET_LOST;
     EXPECT_THAT(Run(BptSetCmd, {"BP", "8020"}), ElementsAre("Communication Failed!"));
     EXPECT_EQ(BptGetList()->size(), 1u);
@@ -147,8 +146,53 @@ TEST_F(CommandTest, TheClearCommandClearsAndRefreshesTheViews)
     Fake().failNext["emuClrBp"] = EMU_TARGET_LOST;
     EXPECT_THAT(Run(BptClearCmd, {"BC", "8004"}), ElementsAre("Communication Failed!"));
     EXPECT_THAT(UpdateViews(), IsEmpty());
-    EXPECT_THAT(Run(BptClearCmd, {"BC"}), IsEmpty());
-    EXPECT_THAT(Run(BptClearCmd, {"BC", "xyz"}), IsEmpty());
+    EXPECT_THAT(Run(BptClearCmd, {"BC"}), ElementsAre("Syntax error!"));
+    EXPECT_THAT(Run(BptClearCmd, {"BC", "xyz"}), ElementsAre("The address is not correct! A symbol is written #xyz."));
+}
+
+// No set command that sets nothing is silent about it.
+TEST_F(CommandTest, TheSetCommandSaysWhyItSetNothing)
+{
+    const struct {
+        const char* word;
+        const char* text;
+    } cases[] = {
+        {"#nowhere", "The symbol nowhere does not exist!"},
+        {"nowhere", "The address is not correct! A symbol is written #nowhere."},
+        {"not an address", "The address is not correct!"},
+        {"12zz", "The address is not correct!"},
+    };
+    for (const auto& c : cases)
+        EXPECT_THAT(Run(BptSetCmd, {"BP", c.word}), ElementsAre(c.text)) << c.word;
+    EXPECT_THAT(Fake().calls, IsEmpty());
+
+    {
+        // No code behind the address, and the user declines to set it anyway.
+        platform::GTestScriptedUi ui;
+        ui.AnswerMessageBox(IDNO, "out of range");
+        Fake().inCode = 0;
+        EXPECT_THAT(Run(BptSetCmd, {"BP", "20000"}), ElementsAre("No code at 0x00020000: the breakpoint is not set!"));
+        Fake().inCode = 1;
+    }
+    for (size_t i = 0; i < BPT_LIST_CAPACITY; ++i)
+        Set(static_cast<uint32_t>(0x10000 + i * 4));
+    EXPECT_THAT(Run(BptSetCmd, {"BP", "8000"}), ElementsAre("Too many breakpoints: the breakpoint is not set!"));
+    EXPECT_FALSE(SaveFileExists());
+}
+
+TEST_F(CommandTest, TheSaveFileIsTheOneSetAndNoneWhenCleared)
+{
+    const std::string path = folder_ + "/chosen.sav";
+    SetBpSaveFile(path.c_str());
+    EXPECT_THAT(Run(BptSetCmd, {"BP", "8000"}), ElementsAre("Breakpoint at 0x00008000, Enable"));
+    EXPECT_EQ(access(path.c_str(), F_OK), 0);
+    EXPECT_FALSE(SaveFileExists());
+    std::remove(path.c_str());
+    SetBpSaveFile(nullptr);
+    EXPECT_THAT(Run(BptSetCmd, {"BP", "8004"}), ElementsAre("Breakpoint at 0x00008004, Enable"));
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+    EXPECT_FALSE(SaveFileExists());
+    SetBpSaveFile("_envbpsave.sav");
 }
 
 TEST_F(CommandTest, ClearAllKeepsTheReservedUnitOutsideHardwareMode)
@@ -266,6 +310,12 @@ TEST_F(CommandTest, WatchpointsThatCannotBeSet)
     Fake().failNext["emuSetHwBp"] = EMU_TARGET_LOST;
     EXPECT_THAT(Run(WatchpointCmd, {"WP", "addr", "1000"}), ElementsAre("Could not set watchpoint!"));
     EXPECT_EQ(Core().units.Unit(0), WHPT_UNIT{});
+    // A target without units (the simulator reads them as -1) would take the
+    // writes and never fire.
+    Fake().unitsPresent = false;
+    EXPECT_THAT(Run(WatchpointCmd, {"WP", "addr", "1000"}), ElementsAre("Could not set watchpoint!"));
+    EXPECT_EQ(Core().units.Unit(0), WHPT_UNIT{});
+    Fake().unitsPresent = true;
 }
 
 // The go command reports a lost target on the console.

@@ -161,8 +161,12 @@ TEST_P(StepCommands, GoForms)
     EXPECT_TRUE(Lr() >= Fn("twice") && Lr() < Fn("apply")) << std::hex << Lr();
 
     shell_.texts.clear();
+    // An address word that names nothing says what is wrong with it.
     EXPECT_EQ(Go({"GO", "FROM", "nowhere"}), EMU_REFUSED);
-    EXPECT_THAT(shell_.texts, ElementsAre("Syntax error!"));
+    EXPECT_EQ(Go({"go", "till", "#nowhere"}), EMU_REFUSED);
+    EXPECT_THAT(
+        shell_.texts,
+        ElementsAre("The address is not correct! A symbol is written #nowhere.", "The symbol nowhere does not exist!"));
 
     EXPECT_EQ(Go({"GO", "FREE"}), EMU_OK);
     EXPECT_EQ(Pc(), image_.symbols.at("__normal_end")) << "a free run passes the breakpoint";

@@ -230,7 +230,11 @@ extern "C" FARPROC GetProcAddress(HMODULE module, const char* nameOrOrdinal)
             Fail(ERROR_PROC_NOT_FOUND, path + " has no ordinal table");
             return nullptr;
         }
-        const auto* rows = static_cast<const ZK_ORDINAL_ENTRY*>(sym);
+        const ZK_ORDINAL_ENTRY* rows = reinterpret_cast<ZK_ORDINAL_TABLE_FN>(sym)();
+        if (!rows) {
+            Fail(ERROR_PROC_NOT_FOUND, path + " has no ordinal table");
+            return nullptr;
+        }
         for (size_t i = 0; i < 0x10000 && rows[i].ordinal != 0; ++i)
             if (rows[i].ordinal == ordinal && rows[i].function)
                 return rows[i].function;

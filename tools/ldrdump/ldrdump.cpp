@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "falcrest.h"
+#include "ldr_result_text.h"
 #include "quentor.h"
 #include "quinar/listing.h"
 #include "tarnel.h"
@@ -236,7 +237,7 @@ int main(int argc, char** argv)
     for (const std::string& message : tarnel::LoadMessages())
         std::fprintf(stderr, "ldrdump: %s\n", message.c_str());
     if (result != LDR_OK) {
-        std::fprintf(stderr, "ldrdump: %s: the load failed with 0x%x\n", path, result);
+        std::fprintf(stderr, "ldrdump: %s: %s\n", path, LdrResultText(result).c_str());
         return 1;
     }
     const bool elf = LdrFileFormat() == LDR_FORMAT_ELF;

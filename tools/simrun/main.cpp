@@ -2,7 +2,8 @@
 // [args...]: runs an ARM image on the simulator with ARM semihosting,
 // headless; with a script, the command shell's lines from FILE (one a line)
 // run against the loaded image instead (go, step, halt, reset, jump, bp, bc,
-// wp), the step commands by source line with --source-level. The program's console
+// wp), the step commands by source line with --source-level; the bp command
+// saves the breakpoints only to the file --save-breakpoints names. The program's console
 // output goes to standard output (its standard error to standard error),
 // standard input feeds its console input line by line, and its arguments
 // follow the image on its command line ("--" ends the runner's options).
@@ -22,7 +23,8 @@ namespace {
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: simrun IMAGE [--max-seconds N] [--stats] [--script FILE [--source-level]] [--] [args...]\n");
+                 "usage: simrun IMAGE [--max-seconds N] [--stats] [--script FILE [--source-level] [--save-breakpoints "
+                 "FILE]] [--] [args...]\n");
     return 2;
 }
 
@@ -48,6 +50,10 @@ int main(int argc, char** argv)
             if (++i >= argc)
                 return Usage();
             options.script = argv[i];
+        } else if (!optionsEnded && a == "--save-breakpoints") {
+            if (++i >= argc)
+                return Usage();
+            options.breakpointFile = argv[i];
         } else if (!optionsEnded && a == "--source-level") {
             options.sourceLevel = true;
         } else if (!optionsEnded && a == "--stats") {

@@ -2,19 +2,26 @@
 
 #include <platform/messages.h>
 
+#include <strings.h>
+
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
 #include "brevan/brevan.h"
 #include "console_input.h"
 #include "emu_messages.h"
 #include "falcrest.h"
+#include "ldr_result_text.h"
 #include "quentor.h"
+#include "quinar/symbol_store.h"
 #include "sarvik.h"
 #include "sarvik/frame_stop.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
+#include "tarnel/elf_image.h"
 #include "vexlor/vexlor.h"
 
 namespace simrun {
@@ -40,6 +47,31 @@ int CheckHit(const ADDR* pc)
     const int hit = BptCheckHit(pc);
     g_inHitTest = false;
     return hit;
+}
+
+// The first word of a script line, lower case.
+std::string CommandWord(const std::string& line)
+{
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    for (char& c : word)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word;
+}
+
+// "file:line" of the source line holding an address, empty without one.
+std::string SourcePlace(uint32_t address)
+{
+    quinar::SymbolStore& symbols = quinar::Symbols();
+    const quinar::Result<quinar::SourceLine> line = symbols.SourceLineAt(address);
+    if (!line)
+        return {};
+    const quinar::Result<std::string> name = symbols.SourceFileName(line->file);
+    if (!name)
+        return {};
+    const size_t slash = name->find_last_of("/\\");
+    return (slash == std::string::npos ? *name : name->substr(slash + 1)) + ":" + std::to_string(line->line);
 }
 
 const sarvik::StopEntries kCore = {&EmuTargetStopped, &BptFindBp, &CheckHit,    &EmuIsHaltAction,
@@ -81,12 +113,16 @@ private:
         const EMU_TARGET_CONFIG config{kOptions, kSemihostVector, kTopOfMemory, EMU_PROTOCOL_SIMULATOR,
                                        EMU_CATCH_DEFAULT};
         EmuSetTargetConfig(&config);
+        // A headless run leaves no breakpoint file behind unless asked.
+        SetBpSaveFile(options_.breakpointFile.c_str());
 
         const LdrResult loaded =
             LdrLoadWin(options_.image.c_str(), 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr);
+        for (const std::string& message : tarnel::LoadMessages())
+            std::fprintf(stderr, "simrun: %s\n", message.c_str());
         if (loaded != LDR_OK) {
-            std::fprintf(stderr, "simrun: %s: the image cannot be loaded (0x%x)\n", options_.image.c_str(),
-                         static_cast<unsigned>(loaded));
+            std::fprintf(stderr, "simrun: %s: the image cannot be loaded: %s\n", options_.image.c_str(),
+                         LdrResultText(loaded).c_str());
             return false;
         }
         // As a debug monitor gives it: the image, then its arguments.
@@ -160,12 +196,39 @@ private:
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             std::printf("> %s\n", line.c_str());
+            const std::string word = CommandWord(line);
+            if (ended_ && word == "go") {
+                std::printf("The program has ended: reset to run it again\n");
+                std::fflush(stdout);
+                continue;
+            }
+            if (word == "reset" || word == "jump") {
+                // The program's data and its library's state are the end's:
+                // a new run starts from the image as loaded.
+                if (ended_ && word == "reset" && !ReloadCode())
+                    continue;
+                ended_ = false;
+            }
             const int shownBefore = shown_;
             const bool endedBefore = SemihostGetExit(nullptr, nullptr) != 0;
             const DWORD runsBefore = CpuGetRunCount(), stopsBefore = CpuGetStopCount();
             int mode = 0, wait = 0;
             StartTheBound(Clock::now());  // the command, its runs and the program's input waits
+            // A step runs inside the command: at the bound it is ended as
+            // the user ends it, by Esc.
+            bool escaped = false;
+            platform::PumpHook previousHook = platform::SetPumpHook([&] {
+                if (!escaped && Clock::now() >= deadline_) {
+                    escaped = true;
+                    PostMessage(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+                }
+            });
             ShlExecuteCommand(line.c_str(), static_cast<int>(line.size()), &mode, &wait);
+            platform::SetPumpHook(std::move(previousHook));
+            if (escaped) {
+                std::printf("simrun: no stop within %g seconds\n", options_.maxSeconds);
+                platform::DiscardKeyMessages();
+            }
             WaitForTheRun(runsBefore, stopsBefore);
             // A go's shown stop, or the program's end inside a step.
             if (shown_ != shownBefore || (!endedBefore && SemihostGetExit(nullptr, nullptr)))
@@ -223,6 +286,7 @@ private:
     {
         DWORD reason = 0, status = 0;
         if (SemihostGetExit(&reason, &status)) {
+            ended_ = true;
             if (reason == SEMIHOST_REASON_APPLICATION_EXIT)
                 std::printf("Program ended (status %u)\n", static_cast<unsigned>(status));
             else
@@ -237,8 +301,22 @@ private:
     {
         DWORD pc = 0;
         CpuGetPC(&pc);
-        std::fprintf(out, "%s (PC 0x%08x)\n", haltText_.empty() ? "Halt" : haltText_.c_str(),
-                     static_cast<unsigned>(pc));
+        std::string place;
+        if (options_.sourceLevel && !(place = SourcePlace(pc)).empty())
+            place = "    " + place;
+        std::fprintf(out, "%s (PC 0x%08x)%s\n", haltText_.empty() ? "Halt" : haltText_.c_str(),
+                     static_cast<unsigned>(pc), place.c_str());
+    }
+
+    // Writes the image's code and data again (its symbols stay).
+    bool ReloadCode()
+    {
+        const LdrResult loaded = LdrLoadWin(options_.image.c_str(), 1, LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr);
+        if (loaded == LDR_OK || loaded == LDR_S_UNCHANGED)
+            return true;
+        std::printf("simrun: %s: the image cannot be loaded again: %s\n", options_.image.c_str(),
+                    LdrResultText(loaded).c_str());
+        return false;
     }
 
     int Outcome(bool timedOut)
@@ -315,6 +393,7 @@ private:
     ConsoleInput input_;
     bool stopped_ = false;
     bool inputTimedOut_ = false;
+    bool ended_ = false;  // the program reported its end; a reset runs it again
     std::string haltText_;
     int shown_ = 0;
     int served_ = 0;

@@ -15,6 +15,7 @@ struct RunOptions {
     bool stats = false;             // timings to standard error
     std::string script;             // shell command lines to run in place of a free run
     bool sourceLevel = false;       // the script's step commands go by source line
+    std::string breakpointFile;     // where the bp command saves; empty: nowhere
 };
 
 // The exit status: the program's status when it ends with the

@@ -295,5 +295,34 @@ TEST_F(StoreTest, ReturnedTextsCarryTheirHandleInFront)
     EXPECT_EQ(ReturnedTextsOutstanding(), before);
 }
 
+TEST_F(StoreTest, TextsFreedByTheirHandleLeaveTheRecord)
+{
+    size_t before = ReturnedTextsOutstanding();
+    size_t blocks = platform::GlobalBlockCount();
+    // Receivers free every text through GlobalFree alone: the record neither
+    // keeps them nor reads their freed bytes (AddressSanitizer watches this).
+    for (int i = 0; i < 1000; ++i) {
+        char* text = NewReturnedText("freed by handle");
+        ASSERT_NE(text, nullptr);
+        HGLOBAL mem = platform::HandleOfBlock(text);
+        GlobalUnlock(mem);
+        ASSERT_EQ(GlobalFree(mem), nullptr);
+    }
+    EXPECT_EQ(ReturnedTextsOutstanding(), before);
+    EXPECT_EQ(platform::GlobalBlockCount(), blocks);
+    // A text freed by handle and then released through the library again is
+    // not freed twice and does not disturb a newer block.
+    char* first = NewReturnedText("one");
+    HGLOBAL mem = platform::HandleOfBlock(first);
+    GlobalUnlock(mem);
+    ASSERT_EQ(GlobalFree(mem), nullptr);
+    FreeReturnedText(first);
+    char* second = NewReturnedText("two");
+    EXPECT_EQ(ReturnedTextsOutstanding(), before + 1);
+    FreeReturnedText(second);
+    EXPECT_EQ(ReturnedTextsOutstanding(), before);
+    EXPECT_EQ(platform::GlobalBlockCount(), blocks);
+}
+
 }  // namespace
 }  // namespace quinar::test

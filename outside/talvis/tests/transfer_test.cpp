@@ -3,8 +3,10 @@
 #include <gmock/gmock.h>
 
 #include <random>
+#include <sstream>
 
 #include "fake_sim_session.h"
+#include "host_tools.h"
 #include "talvis/talvis.h"
 
 using ::testing::ElementsAre;
@@ -90,6 +92,27 @@ TEST(TalvisOrdinals, ImportersFindTheOperationsByNumber)
         EXPECT_EQ(GetProcAddress(m, platform::OrdinalName(t.ordinal)), t.function) << t.ordinal;
     EXPECT_EQ(GetProcAddress(m, platform::OrdinalName(22)), nullptr);
     FreeLibrary(m);
+}
+
+// Every library bound by ordinal keeps its table to itself and exports only
+// the function that hands it out: no two libraries of one program export a
+// data object of the same name (the sanitizers' one-definition check stops
+// a program that loads two such).
+TEST(TalvisOrdinals, TheTableIsNoExportedObject)
+{
+    for (const char* library : {"libtalvis.so", "libsarvik.so"}) {
+        const auto nm = zk::test::RunProcess({"nm", "-D", "--defined-only", platform::ProgramFolder() + "/" + library});
+        ASSERT_EQ(nm.exitStatus, 0) << library << nm.err;
+        std::istringstream lines(nm.out);
+        bool found = false;
+        for (std::string value, type, name; lines >> value >> type >> name;) {
+            if (name == "zk_ordinal_table") {
+                found = true;
+                EXPECT_EQ(type, "T") << library << ": the table's accessor is a function";
+            }
+        }
+        EXPECT_TRUE(found) << library;
+    }
 }
 
 TEST(TalvisSwaps, ReverseTheBytes)

@@ -15,12 +15,18 @@
 #include "platform/win32.h"
 
 // One row of a library's ordinal table: GetProcAddress(module,
-// MAKEINTRESOURCE-style ordinal) finds `function` by `ordinal`. The table is
-// the C symbol zk_ordinal_table and ends with a row whose ordinal is 0.
+// MAKEINTRESOURCE-style ordinal) finds `function` by `ordinal`. The table
+// itself has internal linkage in each library (several libraries loaded into
+// one program each have one, and no two globals may share a name); the
+// library exports the C function zk_ordinal_table, which returns the table's
+// first row. The table ends with a row whose ordinal is 0.
 struct ZK_ORDINAL_ENTRY {
     uint32_t ordinal;
     FARPROC function;
 };
+
+// The exported accessor's type.
+using ZK_ORDINAL_TABLE_FN = const ZK_ORDINAL_ENTRY* (*)();
 
 // In the exporting library:
 //   ZK_ORDINAL_TABLE_BEGIN
@@ -28,14 +34,20 @@ struct ZK_ORDINAL_ENTRY {
 //     ZK_ORDINAL(2, EmuStep)
 //   ZK_ORDINAL_TABLE_END
 #define ZK_ORDINAL_TABLE_BEGIN                                                                                         \
-    extern "C" __attribute__((visibility("default"))) const ZK_ORDINAL_ENTRY zk_ordinal_table[] = {
+    namespace {                                                                                                        \
+    const ZK_ORDINAL_ENTRY zk_ordinal_rows[] = {
 #define ZK_ORDINAL(n, fn) {n, reinterpret_cast<FARPROC>(&fn)},
 #define ZK_ORDINAL_TABLE_END                                                                                           \
     {                                                                                                                  \
         0, nullptr                                                                                                     \
     }                                                                                                                  \
     }                                                                                                                  \
-    ;
+    ;                                                                                                                  \
+    }                                                                                                                  \
+    extern "C" __attribute__((visibility("default"))) const ZK_ORDINAL_ENTRY* zk_ordinal_table()                       \
+    {                                                                                                                  \
+        return zk_ordinal_rows;                                                                                        \
+    }
 
 namespace platform {
 

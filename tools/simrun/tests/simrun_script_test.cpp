@@ -2,6 +2,8 @@
 // shell's output and the shown stops on standard output.
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -87,6 +89,13 @@ TEST(Script, SourceLevelAndTheProgramsEnd)
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 6u) << run.out;
     // twice's prologue line, then its first body line: past the prologue.
+    // The stop's source line as addr2line gives it.
+    const auto where =
+        zk::test::RunProcess({"arm-none-eabi-addr2line", "-e", image, Hex(SymbolOf(image, "twice") & ~1u, "%x")});
+    const std::string place =
+        where.out.substr(where.out.find_last_of('/') + 1, where.out.find('\n') - where.out.find_last_of('/') - 1);
+    EXPECT_THAT(lines[1], ::testing::EndsWith("    " + place)) << "the stop's source line";
+    EXPECT_THAT(lines[3], ::testing::MatchesRegex(".*    step_program\\.c:[0-9]+")) << "the step's source line";
     const uint32_t twice = SymbolOf(image, "twice") & ~1u;
     EXPECT_GT(std::stoul(lines[3].substr(0, 8), nullptr, 16), twice);
     EXPECT_LT(std::stoul(lines[3].substr(0, 8), nullptr, 16), SymbolOf(image, "apply") & ~1u);
@@ -97,6 +106,90 @@ TEST(Script, SourceLevelAndTheProgramsEnd)
     const auto ended = RunScript(other, FixturePath("simrun_stdio_arm_O0"), "go\n", {});
     EXPECT_EQ(ended.exitStatus, 0) << ended.err;
     EXPECT_THAT(ended.out, ::testing::EndsWith("Program ended (status 5)\n"));
+}
+
+// After the program's end a go says so; a reset runs the program again from
+// its image as loaded, output and all.
+TEST(Script, TheProgramsEndThenAReset)
+{
+    Folder folder;
+    const auto run = RunScript(folder, FixturePath("simrun_stdio_arm_O0"), "go\ngo\nreset\ngo\n");
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    const auto second = std::find(lines.begin(), lines.end(), "> go") + 1;
+    ASSERT_NE(second, lines.end() + 1);
+    const auto again = std::find(second, lines.end(), "> go");
+    ASSERT_NE(again, lines.end()) << run.out;
+    EXPECT_EQ(*(again + 1), "The program has ended: reset to run it again");
+    const auto reset = std::find(again, lines.end(), "> reset");
+    ASSERT_NE(reset, lines.end());
+    ASSERT_EQ(*(reset + 1), "> go");
+    // The second run prints what the first printed.
+    const std::vector<std::string> first(second, again), rerun(reset + 2, lines.end());
+    EXPECT_EQ(rerun, first) << run.out;
+    EXPECT_EQ(first.back(), "Program ended (status 5)");
+}
+
+// The bp command leaves a breakpoint file only where it was asked to.
+TEST(Script, NoBreakpointFileUnlessAsked)
+{
+    Folder folder;
+    const std::string image = FixturePath("step_arm");
+    EXPECT_EQ(RunScript(folder, image, "bp #twice\n").exitStatus, 0);
+    EXPECT_EQ(folder.Files().count("_envbpsave.sav"), 0u);
+    EXPECT_EQ(RunScript(folder, image, "bp #twice\n", {"--save-breakpoints", folder.Path() + "/kept.sav"}).exitStatus,
+              0);
+    EXPECT_EQ(folder.Files().count("kept.sav"), 1u);
+    EXPECT_EQ(folder.Files().count("_envbpsave.sav"), 0u);
+}
+
+// --max-seconds bounds every line: steps that would run on for minutes end
+// at the bound as Esc ends them, and the script goes on.
+TEST(Script, TheBoundHoldsForSteps)
+{
+    Folder folder;
+    const std::string image = FixturePath("step_arm");
+    const auto start = std::chrono::steady_clock::now();
+    const auto run = RunScript(folder, image, "step forever\nbp #twice\n", {"--max-seconds", "1"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_THAT(run.out, ::testing::HasSubstr("simrun: no stop within 1 seconds\n"));
+    EXPECT_THAT(run.out, ::testing::HasSubstr("> bp #twice\nBreakpoint at 0x")) << "the next line runs";
+}
+
+// Commands that set nothing say why.
+TEST(Script, CommandsThatFailSayWhy)
+{
+    Folder folder;
+    const auto run =
+        RunScript(folder, FixturePath("step_arm"), "bp #nowhere\nbp twice\ngo till #nowhere\nstep out\nwp addr 1000\n");
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_THAT(Lines(run.out),
+                ElementsAreArray({"> bp #nowhere", "The symbol nowhere does not exist!", "> bp twice",
+                                  "The address is not correct! A symbol is written #twice.", "> go till #nowhere",
+                                  "The symbol nowhere does not exist!", "> step out",
+                                  "Cannot step out: this is the outermost frame!",
+                                  // The simulator has no watchpoint units.
+                                  "> wp addr 1000", "Could not set watchpoint!"}));
+}
+
+// A load failure names the file and says what was wrong.
+TEST(Script, LoadErrorsInWords)
+{
+    Folder folder;
+    const auto missing = RunSimrun(folder, folder.Path() + "/missing.elf");
+    EXPECT_EQ(missing.exitStatus, 2);
+    EXPECT_THAT(missing.err,
+                ::testing::HasSubstr("missing.elf: the image cannot be loaded: the file cannot be opened"));
+    // An image cut short inside its header.
+    std::ifstream whole(FixturePath("step_arm"), std::ios::binary);
+    std::string head(40, '\0');
+    whole.read(head.data(), static_cast<std::streamsize>(head.size()));
+    const std::string cut = folder.Path() + "/cut.elf";
+    std::ofstream(cut, std::ios::binary) << head;
+    const auto bad = RunSimrun(folder, cut);
+    EXPECT_EQ(bad.exitStatus, 2);
+    EXPECT_THAT(bad.err, ::testing::HasSubstr("cut.elf: the image cannot be loaded: the file cannot be read"));
 }
 
 TEST(Script, AScriptThatCannotBeReadFailsWithTwo)
