@@ -517,7 +517,8 @@ TEST_P(Dwarf2TypesReadelfTest, ClassRangesCoverTheirMemberFunctions)
 INSTANTIATE_TEST_SUITE_P(Fixtures, Dwarf2TypesReadelfTest,
                          ::testing::Values("d2_types_o0", "d2_types_o2", "d2_types_thumb_o2", "d2_types_nosections",
                                            "d2_class_o0", "d2_class_o2", "d2_class_sections", "d2_namespace_o0",
-                                           "d2_namespace_o2", "d2_arm_o0", "d2_thumb_o2"));
+                                           "d2_namespace_o2", "d2_arm_o0", "d2_thumb_o2", "d2_inlined_o1",
+                                           "d2_inlined_o2", "d2_inlined_thumb_o2"));
 
 }  // namespace
 }  // namespace tarnel::test
