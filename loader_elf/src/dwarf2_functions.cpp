@@ -122,8 +122,12 @@ LdrResult AddLocal(QuinarRecords& records, const ParamRecord& p)
 }
 
 // A variable: at file level, or in the open function's block, where a
-// location expression holds within its lexical block.
-LdrResult ReadVariable(Dwarf2Unit& unit, uint32_t offset, const Dwarf2Abbrev& abbrev, Scope scope)
+// location expression holds within its lexical block. With `staticsOnly`
+// (the body of an abstract instance of an inline function, which has no
+// code and no block) only a variable at a fixed address is taken: the
+// function's static, held once for all its inlined copies.
+LdrResult ReadVariable(Dwarf2Unit& unit, uint32_t offset, const Dwarf2Abbrev& abbrev, Scope scope,
+                       bool staticsOnly = false)
 {
     const EntryAttributes a = ReadLeafEntry(unit, abbrev);
     if (!unit.entries.Ok() || a.declaration)
@@ -134,6 +138,8 @@ LdrResult ReadVariable(Dwarf2Unit& unit, uint32_t offset, const Dwarf2Abbrev& ab
     Complete(unit, a, name, typeEntry, external);
     const uint32_t type = ResolveTypeRef(unit, typeEntry);
     const LocationWords w = WordsOf(unit, a.location);
+    if (staticsOnly && !(w.isAddress && IsLoneAddress(unit, a.location)))
+        return LDR_OK;
     uint32_t storage = STORAGE_LOCAL;
     if (w.isAddress)
         storage = STORAGE_STATIC;
@@ -258,9 +264,9 @@ public:
 
         if (f.a.declaration || !hasCode) {
             // A declaration or an abstract instance of an inline function:
-            // no code of its own. Its types are read all the same.
-            Body(children, false);
-            return LDR_OK;
+            // no code of its own. Its types are read all the same, and an
+            // abstract instance's statics are the module's.
+            return Body(children, false, !f.a.declaration);
         }
         return Make(f, params, children);
     }
@@ -367,7 +373,7 @@ private:
 
     // The body: locals (with `made`, into the open block), lexical blocks,
     // types, nested and inlined functions. Other entries are stepped over.
-    LdrResult Body(FunctionChildren& children, bool made)
+    LdrResult Body(FunctionChildren& children, bool made, bool statics = false)
     {
         LdrResult result = LDR_OK;
         uint32_t offset = 0;
@@ -375,8 +381,8 @@ private:
             LdrResult r = LDR_OK;
             switch (child->tag) {
             case DW_TAG_variable:
-                if (made)
-                    r = ReadVariable(unit_, offset, *child, {code_, children.Range()});
+                if (made || statics)
+                    r = ReadVariable(unit_, offset, *child, {code_, children.Range()}, !made);
                 else
                     SkipEntry(unit_, *child);
                 break;

@@ -481,6 +481,36 @@ TEST_P(Dwarf2TypesReadelfTest, GlobalsAndStaticsLieWhereTheSymbolTableSays)
     EXPECT_GE(checked, 2u);
 }
 
+// A static inside an inline function's abstract instance (no code of its
+// own) is one variable for all the inlined copies: the module holds it, at
+// the address of its location.
+TEST_P(Dwarf2TypesReadelfTest, StaticsOfInlinedFunctionsAreModuleStatics)
+{
+    for (uint32_t offset : dies.order) {
+        const ReadelfDie& die = dies.dies.at(offset);
+        const auto block = die.Block("DW_AT_location");
+        if (die.tag != "DW_TAG_variable" || !block || (*block)[0] != 0x03 || die.parent == 0)
+            continue;
+        const ReadelfDie* function = dies.At(die.parent);
+        while (function && function->tag == "DW_TAG_lexical_block")
+            function = dies.At(function->parent);
+        if (!function || !function->Has("DW_AT_inline") || function->Has("DW_AT_low_pc"))
+            continue;
+        const std::string name = Inherited(die, "DW_AT_name");
+        SCOPED_TRACE(name);
+        uint32_t handle = 0;
+        ASSERT_EQ(SymLookupNamedSymbol(0, name.c_str(), &handle), SYM_OK);
+        const SymbolDetails d = DetailsOf(handle);
+        EXPECT_EQ(d.attribute, SYM_ATTR_STATIC);
+        EXPECT_EQ(d.start, (*block)[1] | (*block)[2] << 8 | (*block)[3] << 16 | uint32_t{(*block)[4]} << 24);
+        EXPECT_EQ(d.type, TypeOf(InheritedType(die)));
+    }
+    if (std::string(GetParam()).rfind("d2_inlined", 0) == 0) {
+        uint32_t handle = 0;
+        EXPECT_EQ(SymLookupNamedSymbol(0, "calls", &handle), SYM_OK);
+    }
+}
+
 // Member functions reach the class ranges: each class's range is the hull
 // of its functions in the symbol table (names demangled by readelf). The
 // symbol table qualifies the classes of a namespace, DWARF names them
