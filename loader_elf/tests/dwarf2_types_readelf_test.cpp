@@ -106,7 +106,9 @@ protected:
             return LDR_OK;
         };
         ASSERT_EQ(LdrLoadWinElf(image.c_str(), 1, LDR_FLAG_SYMBOLS, Window()), LDR_OK);
-        EXPECT_TRUE(LoadMessages().empty()) << LoadMessages().front();
+        // The start-up code's assembler units are DWARF 5: counted, not damage.
+        for (const std::string& m : LoadMessages())
+            EXPECT_NE(m.find("of DWARF 3, 4 or 5 skipped: built with -gdwarf-2"), std::string::npos) << m;
         std::string type;
         for (const std::string& row : quinar::ListTypesWithItems()) {
             if (row.rfind("  ", 0) == 0)
