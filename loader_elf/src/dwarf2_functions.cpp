@@ -28,7 +28,15 @@ struct ParamRecord {
     LocationWords words;
     std::vector<LocationPiece> pieces;  // empty: no location
     bool artificial = false;
+    uint64_t entry = 0;
 };
+
+// The identity quinar knows a variable's entry by: a re-read entry is the
+// same variable, and equal fields never make two entries one.
+uint64_t EntryKey(const Dwarf2Unit& unit, uint32_t offset)
+{
+    return (static_cast<uint64_t>(unit.headerOffset) << 32) | offset;
+}
 
 // Where a parameter or variable is read: the code of its function and of
 // its innermost lexical block.
@@ -84,7 +92,7 @@ void Complete(const Dwarf2Unit& unit, const EntryAttributes& a, std::string& nam
     external = external || info.external;
 }
 
-ParamRecord ReadParameter(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope scope)
+ParamRecord ReadParameter(Dwarf2Unit& unit, uint32_t offset, const Dwarf2Abbrev& abbrev, Scope scope)
 {
     const EntryAttributes a = ReadLeafEntry(unit, abbrev);
     ParamRecord p;
@@ -97,25 +105,29 @@ ParamRecord ReadParameter(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope sc
     p.words = WordsOf(unit, a.location);
     p.pieces = PiecesIn(unit, a.location, scope);
     p.artificial = a.artificial;
+    p.entry = EntryKey(unit, offset);
     return p;
 }
 
 // Adds a parameter or local to the open symbol block; the list (possibly
 // empty: no location) goes beside it.
-LdrResult AddLocal(QuinarRecords& records, const std::string& name, uint32_t type, const LocationWords& w,
-                   const std::vector<LocationPiece>& pieces)
+LdrResult AddLocal(QuinarRecords& records, const ParamRecord& p)
 {
     const std::optional<uint32_t> handle =
-        records.AddVariable({name, type, STORAGE_LOCAL, w.isRegister, {w.value, 0, 0}});
+        records.AddVariable({p.name, p.type, STORAGE_LOCAL, p.words.isRegister, {p.words.value, 0, 0}, p.entry});
     if (!handle)
         return LDR_E_SYMBOL_CALL;
-    records.SetLocation(*handle, pieces);
+    records.SetLocation(*handle, p.pieces);
     return LDR_OK;
 }
 
 // A variable: at file level, or in the open function's block, where a
-// location expression holds within its lexical block.
-LdrResult ReadVariable(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope scope)
+// location expression holds within its lexical block. With `staticsOnly`
+// (the body of an abstract instance of an inline function, which has no
+// code and no block) only a variable at a fixed address is taken: the
+// function's static, held once for all its inlined copies.
+LdrResult ReadVariable(Dwarf2Unit& unit, uint32_t offset, const Dwarf2Abbrev& abbrev, Scope scope,
+                       bool staticsOnly = false)
 {
     const EntryAttributes a = ReadLeafEntry(unit, abbrev);
     if (!unit.entries.Ok() || a.declaration)
@@ -126,6 +138,8 @@ LdrResult ReadVariable(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope scope
     Complete(unit, a, name, typeEntry, external);
     const uint32_t type = ResolveTypeRef(unit, typeEntry);
     const LocationWords w = WordsOf(unit, a.location);
+    if (staticsOnly && !(w.isAddress && IsLoneAddress(unit, a.location)))
+        return LDR_OK;
     uint32_t storage = STORAGE_LOCAL;
     if (w.isAddress)
         storage = STORAGE_STATIC;
@@ -134,7 +148,7 @@ LdrResult ReadVariable(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, Scope scope
     if (external)
         storage = STORAGE_EXTERNAL;
 
-    VariableRecord v{name, type, storage, w.isRegister, {w.value, 0, 0}};
+    VariableRecord v{name, type, storage, w.isRegister, {w.value, 0, 0}, EntryKey(unit, offset)};
     if (storage != STORAGE_LOCAL && !w.isRegister) {
         v.location[0] = ADDRESS_LOCATION_TAG;
         v.location[1] = w.value;
@@ -250,9 +264,9 @@ public:
 
         if (f.a.declaration || !hasCode) {
             // A declaration or an abstract instance of an inline function:
-            // no code of its own. Its types are read all the same.
-            Body(children, false);
-            return LDR_OK;
+            // no code of its own. Its types are read all the same, and an
+            // abstract instance's statics are the module's.
+            return Body(children, false, !f.a.declaration);
         }
         return Make(f, params, children);
     }
@@ -264,7 +278,7 @@ private:
         while (const Dwarf2Abbrev* child = children.Next(offset)) {
             const uint16_t tag = child->tag;
             if (tag == DW_TAG_formal_parameter) {
-                params.push_back(ReadParameter(unit_, *child, {code_, {}}));
+                params.push_back(ReadParameter(unit_, offset, *child, {code_, {}}));
             } else if (IsTypeTag(tag)) {
                 Dwarf2Entry type{offset, *child};
                 ReadDwarf2TypeEntry(unit_, type);
@@ -272,7 +286,7 @@ private:
                 SkipEntry(unit_, *child);
             } else if (style_ == Style::Arm && tag == DW_TAG_variable) {
                 // The ARM tools' variables before the body are parameters.
-                params.push_back(ReadParameter(unit_, *child, {code_, {}}));
+                params.push_back(ReadParameter(unit_, offset, *child, {code_, {}}));
             } else if (style_ == Style::Arm && tag == DW_TAG_lexical_block) {
                 EntryAttributes block;
                 ReadEntryAttributes(unit_, *child, block);
@@ -349,7 +363,7 @@ private:
             cx_.records.SetLocation(0, LocationPieces(unit_, *f.a.frameBase, code_));
         for (const ParamRecord& p : params)
             if (!p.name.empty() && r == LDR_OK)
-                r = AddLocal(cx_.records, p.name, p.type, p.words, p.pieces);
+                r = AddLocal(cx_.records, p);
         if (LdrResult b = Body(children, true); r == LDR_OK)
             r = b;
         if (!cx_.records.EndFunction() && r == LDR_OK)
@@ -359,7 +373,7 @@ private:
 
     // The body: locals (with `made`, into the open block), lexical blocks,
     // types, nested and inlined functions. Other entries are stepped over.
-    LdrResult Body(FunctionChildren& children, bool made)
+    LdrResult Body(FunctionChildren& children, bool made, bool statics = false)
     {
         LdrResult result = LDR_OK;
         uint32_t offset = 0;
@@ -367,8 +381,8 @@ private:
             LdrResult r = LDR_OK;
             switch (child->tag) {
             case DW_TAG_variable:
-                if (made)
-                    r = ReadVariable(unit_, *child, {code_, children.Range()});
+                if (made || statics)
+                    r = ReadVariable(unit_, offset, *child, {code_, children.Range()}, !made);
                 else
                     SkipEntry(unit_, *child);
                 break;
@@ -429,7 +443,7 @@ LdrResult ReadMemberFunction(Dwarf2Unit& unit, Dwarf2Entry& entry, const std::st
 LdrResult ReadDwarf2Variable(Dwarf2Unit& unit, Dwarf2Entry& entry)
 {
     entry.childrenRead = true;
-    return ReadVariable(unit, entry.abbrev, Scope{});
+    return ReadVariable(unit, entry.offset, entry.abbrev, Scope{});
 }
 
 LdrResult ReadDwarf2Label(Dwarf2Unit& unit, Dwarf2Entry& entry)

@@ -144,7 +144,7 @@ bool QuinarRecords::EndFunction()
 
 std::optional<uint32_t> QuinarRecords::AddVariable(const VariableRecord& v)
 {
-    quinar::VariableEntry entry{v.name, v.type, v.storage, v.inRegister, {}, false, 1};
+    quinar::VariableEntry entry{v.name, v.type, v.storage, v.inRegister, {}, false, 1, v.entry};
     std::copy(std::begin(v.location), std::end(v.location), entry.location.begin());
     const quinar::Result<uint32_t> r = Store().AddVariable(entry);
     if (r.status != SYM_OK && r.status != SYM_S_VARIABLE_ACCEPTED)

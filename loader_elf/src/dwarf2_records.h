@@ -65,6 +65,7 @@ struct VariableRecord {
     uint32_t storage = 0;
     bool inRegister = false;
     uint32_t location[3] = {0, 0, 0};
+    uint64_t entry = 0;  // unit header and entry offsets in .debug_info, 0 none
 };
 
 // A compile unit's module: its name, range (NO_RANGE_START: none) and place

@@ -1,5 +1,7 @@
 #include "dwarf2_units.h"
 
+#include <string>
+
 #include "dwarf2_abbrev.h"
 #include "dwarf2_compile_unit.h"
 #include "dwarf2_constants.h"
@@ -53,6 +55,9 @@ public:
             ended = NextUnit();
         if (!info_.Ok())
             damage_.Failed(info_);
+        if (laterUnits_ != 0)
+            cx_.errors.Note(std::to_string(laterUnits_) + (laterUnits_ == 1 ? " compile unit" : " compile units") +
+                            " of DWARF 3, 4 or 5 skipped: built with -gdwarf-2 they are readable");
         t_.dwarf2Abbrevs.clear();
         if (const auto& done = cx_.entryReaders.passDone)
             done();
@@ -76,6 +81,8 @@ private:
         if (unit.version != 2) {
             if (unit.entries.Ok() && !IsKnownLaterVersion(unit.version))
                 damage_.At(headerOffset, "unit of unknown version stepped over");
+            else if (unit.entries.Ok())
+                ++laterUnits_;
             return LDR_OK;
         }
         unit.abbrevOffset = unit.entries.U32();
@@ -171,6 +178,7 @@ private:
     ByteCursor info_, abbrevs_, strings_, locations_;
     ReaderDamage damage_{cx_.errors, ".debug_info"};
     LdrResult result_ = LDR_OK;  // of the entry readers
+    uint32_t laterUnits_ = 0;    // units of DWARF 3, 4 or 5, stepped over
 };
 
 }  // namespace

@@ -103,6 +103,7 @@ LdrResult ReadProgramHeaders(std::span<const uint8_t> file, const ElfHeader& h, 
         p.memsz = c.U32();
         p.flags = c.U32();
         p.align = c.U32();
+        p.pastEnd = p.filesz != 0 && !TableFits(file, p.offset, p.filesz, 1);
         segments.push_back(p);
     }
     return LDR_OK;
@@ -132,8 +133,11 @@ LdrResult ReadSectionHeaders(std::span<const uint8_t> file, const ElfHeader& h, 
         return LDR_E_READ;
 
     sections.reserve(count);
-    for (uint64_t i = 0; i < count; ++i)
+    for (uint64_t i = 0; i < count; ++i) {
         sections.push_back(headerAt(i));
+        SectionRecord& s = sections.back();
+        s.pastEnd = s.type != SHT_NOBITS && s.size != 0 && !TableFits(file, s.offset, s.size, 1);
+    }
 
     if (names == 0 || names >= count)
         return LDR_OK;

@@ -1,7 +1,9 @@
 // LdrLoadWinElf: the load of one image, phase by phase, with one way out
 // that clears the busy flag and ends the progress bar.
 #include <algorithm>
+#include <cstdio>
 #include <exception>
+#include <string>
 
 #include "debug_dispatch.h"
 #include "download.h"
@@ -74,6 +76,7 @@ public:
             r = NoteSections(file_, s_.image, s_.SymbolsWanted(), s_.notes, s_.stack);
         if (r != LDR_OK)
             return Fail(r, true);
+        ReportDamagedSizes();
         MarkSectionTableRead();
 
         if (PollUserAbort())
@@ -164,6 +167,24 @@ private:
 
     // After the section headers the reading stands behind the table or the
     // section names, whichever lies further.
+    // A section or segment whose bytes run past the end of the file is
+    // damaged: it is named in the load's messages and never read.
+    void ReportDamagedSizes()
+    {
+        const auto text = [&](const char* what, const std::string& name, uint32_t offset, uint32_t size) {
+            char line[200];
+            std::snprintf(line, sizeof line, "%s %s: %u bytes at offset 0x%x run past the end of the file (%llu bytes)",
+                          what, name.c_str(), size, offset, static_cast<unsigned long long>(file_.Size()));
+            ReportReaderMessage(line);
+        };
+        for (const SectionRecord& s : s_.image.sections)
+            if (s.pastEnd)
+                text("section", s.name, s.offset, s.size);
+        for (size_t i = 0; i < s_.image.segments.size(); ++i)
+            if (s_.image.segments[i].pastEnd)
+                text("segment", std::to_string(i), s_.image.segments[i].offset, s_.image.segments[i].filesz);
+    }
+
     void MarkSectionTableRead()
     {
         const ElfHeader& h = s_.image.header;

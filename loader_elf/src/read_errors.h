@@ -33,6 +33,12 @@ public:
     // The cursor's failure, at its place.
     void Failed(const ByteCursor& c) const { Report(c.ErrorText(imagePath_)); }
 
+    // A message that reports no damage, with the image's path.
+    void Note(std::string_view what) const
+    {
+        Report(imagePath_.empty() ? std::string(what) : imagePath_ + ": " + std::string(what));
+    }
+
 private:
     void Report(std::string text) const
     {

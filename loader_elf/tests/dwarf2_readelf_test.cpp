@@ -102,7 +102,12 @@ protected:
 
 TEST_P(Dwarf2ReadelfTest, ModulesAndTheirRangesAreTheDwarf2UnitsOfReadelf)
 {
-    EXPECT_TRUE(LoadMessages().empty()) << LoadMessages().front();
+    // Units of later DWARF versions (newlib's, the start-up code's) are
+    // counted in one note, never reported as damage.
+    EXPECT_LE(LoadMessages().size(), 1u);
+    for (const std::string& m : LoadMessages())
+        EXPECT_NE(m.find(" of DWARF 3, 4 or 5 skipped: built with -gdwarf-2 they are readable"), std::string::npos)
+            << m;
     EXPECT_EQ(LdrGetMachineType(), COMPILER_GNU_C);
     const std::map<std::string, std::string> modules = Modules();
     size_t dwarf2Units = 0;

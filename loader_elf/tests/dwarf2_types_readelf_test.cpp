@@ -106,7 +106,9 @@ protected:
             return LDR_OK;
         };
         ASSERT_EQ(LdrLoadWinElf(image.c_str(), 1, LDR_FLAG_SYMBOLS, Window()), LDR_OK);
-        EXPECT_TRUE(LoadMessages().empty()) << LoadMessages().front();
+        // The start-up code's assembler units are DWARF 5: counted, not damage.
+        for (const std::string& m : LoadMessages())
+            EXPECT_NE(m.find("of DWARF 3, 4 or 5 skipped: built with -gdwarf-2"), std::string::npos) << m;
         std::string type;
         for (const std::string& row : quinar::ListTypesWithItems()) {
             if (row.rfind("  ", 0) == 0)
@@ -481,6 +483,36 @@ TEST_P(Dwarf2TypesReadelfTest, GlobalsAndStaticsLieWhereTheSymbolTableSays)
     EXPECT_GE(checked, 2u);
 }
 
+// A static inside an inline function's abstract instance (no code of its
+// own) is one variable for all the inlined copies: the module holds it, at
+// the address of its location.
+TEST_P(Dwarf2TypesReadelfTest, StaticsOfInlinedFunctionsAreModuleStatics)
+{
+    for (uint32_t offset : dies.order) {
+        const ReadelfDie& die = dies.dies.at(offset);
+        const auto block = die.Block("DW_AT_location");
+        if (die.tag != "DW_TAG_variable" || !block || (*block)[0] != 0x03 || die.parent == 0)
+            continue;
+        const ReadelfDie* function = dies.At(die.parent);
+        while (function && function->tag == "DW_TAG_lexical_block")
+            function = dies.At(function->parent);
+        if (!function || !function->Has("DW_AT_inline") || function->Has("DW_AT_low_pc"))
+            continue;
+        const std::string name = Inherited(die, "DW_AT_name");
+        SCOPED_TRACE(name);
+        uint32_t handle = 0;
+        ASSERT_EQ(SymLookupNamedSymbol(0, name.c_str(), &handle), SYM_OK);
+        const SymbolDetails d = DetailsOf(handle);
+        EXPECT_EQ(d.attribute, SYM_ATTR_STATIC);
+        EXPECT_EQ(d.start, (*block)[1] | (*block)[2] << 8 | (*block)[3] << 16 | uint32_t{(*block)[4]} << 24);
+        EXPECT_EQ(d.type, TypeOf(InheritedType(die)));
+    }
+    if (std::string(GetParam()).rfind("d2_inlined", 0) == 0) {
+        uint32_t handle = 0;
+        EXPECT_EQ(SymLookupNamedSymbol(0, "calls", &handle), SYM_OK);
+    }
+}
+
 // Member functions reach the class ranges: each class's range is the hull
 // of its functions in the symbol table (names demangled by readelf). The
 // symbol table qualifies the classes of a namespace, DWARF names them
@@ -517,7 +549,8 @@ TEST_P(Dwarf2TypesReadelfTest, ClassRangesCoverTheirMemberFunctions)
 INSTANTIATE_TEST_SUITE_P(Fixtures, Dwarf2TypesReadelfTest,
                          ::testing::Values("d2_types_o0", "d2_types_o2", "d2_types_thumb_o2", "d2_types_nosections",
                                            "d2_class_o0", "d2_class_o2", "d2_class_sections", "d2_namespace_o0",
-                                           "d2_namespace_o2", "d2_arm_o0", "d2_thumb_o2"));
+                                           "d2_namespace_o2", "d2_arm_o0", "d2_thumb_o2", "d2_inlined_o1",
+                                           "d2_inlined_o2", "d2_inlined_thumb_o2"));
 
 }  // namespace
 }  // namespace tarnel::test

@@ -48,6 +48,7 @@ enum : uint8_t {
     A_PADDING,             // base_type: name, byte_size, encoding, a vendor attribute (block4)
     A_STRUCT_DECLARATION,  // structure_type: name, declaration
     A_STRUCT_DEFINITION,   // structure_type: specification, byte_size; children
+    A_INLINED_OF,          // inlined_subroutine: abstract_origin, low_pc, high_pc; children
 };
 
 constexpr uint16_t VENDOR_BLOCK = 0x2345;
@@ -110,6 +111,10 @@ std::vector<uint8_t> Abbrevs()
          {{DW_AT_name, string}, {DW_AT_byte_size, data1}, {DW_AT_encoding, data1}, {VENDOR_BLOCK, DW_FORM_block4}}},
         {A_STRUCT_DECLARATION, DW_TAG_structure_type, false, {{DW_AT_name, string}, {DW_AT_declaration, flag}}},
         {A_STRUCT_DEFINITION, DW_TAG_structure_type, true, {{DW_AT_specification, ref}, {DW_AT_byte_size, data1}}},
+        {A_INLINED_OF,
+         DW_TAG_inlined_subroutine,
+         true,
+         {{DW_AT_abstract_origin, ref}, {DW_AT_low_pc, addr}, {DW_AT_high_pc, addr}}},
     });
 }
 
@@ -545,6 +550,47 @@ TEST_F(Dwarf2TypesTest, BlocksExternalsAndNamelessCallsKeepTheFunctionsLocals)
     const SymbolDetails d = DetailsOf(inner);
     EXPECT_EQ(d.attribute, SYM_ATTR_FRAME);
     EXPECT_EQ(static_cast<int32_t>(d.location), -12);
+}
+
+// An inlined call of a named function opens its own block; the entries
+// after its subtree are its caller's again. The abstract instance (no code)
+// gives its static to the module, and re-reading it adds nothing.
+TEST_F(Dwarf2TypesTest, EntriesAfterAnInlinedCallBelongToTheCaller)
+{
+    Unit u;
+    const uint32_t integer = u.Base("int", 4, DW_ATE_signed);
+    const uint32_t abstract = u.Function("g", integer, 0, 0);
+    u.Local(A_PARAMETER, "x", integer, -4);
+    u.Bytes().ULeb(A_VARIABLE).Str("counter").U32(integer).U8(5).U8(DW_OP_addr).U32(0x8100);
+    u.Local(A_VARIABLE, "scratch", integer, -8);
+    u.End();
+    u.Function("f", integer, 0x1000, 0x1100);
+    u.Local(A_PARAMETER, "n", integer, -4);
+    u.Bytes().ULeb(A_INLINED_OF).U32(abstract).U32(0x1040).U32(0x1050);
+    u.Local(A_PARAMETER, "x", integer, -12);
+    u.Bytes().ULeb(A_BLOCK).U32(0x1040).U32(0x1048);
+    u.Local(A_VARIABLE, "scratch", integer, -16);
+    u.End();
+    u.End();
+    u.Bytes().ULeb(A_BLOCK).U32(0x1060).U32(0x1080);
+    u.Local(A_VARIABLE, "later", integer, -20);
+    u.End();
+    u.Local(A_VARIABLE, "b", integer, -24);
+    u.End();
+    u.Function("h", integer, 0x1100, 0x1200);
+    u.Local(A_PARAMETER, "m", integer, -4);
+    u.End();
+    Load(u.Build());
+
+    EXPECT_EQ(VariablesOf(Named("f")), (std::vector<std::string>{"n", "later", "b"}));
+    EXPECT_EQ(VariablesOf(Named("h")), (std::vector<std::string>{"m"}));
+    uint32_t call = 0;
+    ASSERT_EQ(SymGetAddrInfo(SYM_ADDR_CODE, 0x1044, nullptr, nullptr, nullptr, nullptr, &call, nullptr), SYM_OK);
+    EXPECT_EQ(VariablesOf(call), (std::vector<std::string>{"x", "scratch"}));
+    const SymbolDetails counter = DetailsOf(Named("counter"));
+    EXPECT_EQ(counter.attribute, SYM_ATTR_STATIC);
+    EXPECT_EQ(counter.start, 0x8100u);
+    EXPECT_EQ(counter.scope, 0u);
 }
 
 // A declaration adds nothing; the definition that completes it takes its

@@ -97,6 +97,35 @@ TEST(ElfReader, NamesThatLieOutsideTheirTableStayEmpty)
     EXPECT_EQ(ReadElfImage(farTable, image), LDR_E_READ);
 }
 
+// A section or segment whose bytes run past the end of the file is marked
+// damaged when the headers are read; the others and NOBITS stay usable.
+TEST(ElfReader, SizesRunningPastTheFileMarkTheirSectionDamaged)
+{
+    TestElf::Layout layout;
+    const std::vector<uint8_t> bytes = SmallImage().Build(&layout);
+    ElfImage image;
+    ASSERT_EQ(ReadElfImage(bytes, image), LDR_OK);
+    for (const SectionRecord& s : image.sections)
+        EXPECT_FALSE(s.pastEnd) << s.name;
+    EXPECT_FALSE(image.segments[0].pastEnd);
+
+    std::vector<uint8_t> damaged = bytes;
+    Put32(damaged, layout.shoff + 40 * 1 + 20, 0x7FFFFFFF);  // .text's size
+    const uint32_t phoff = damaged[PHOFF] | damaged[PHOFF + 1] << 8;
+    Put32(damaged, phoff + 16, 0xFFFFFFF0);  // the segment's file size
+    ASSERT_EQ(ReadElfImage(damaged, image), LDR_OK);
+    EXPECT_TRUE(image.sections[1].pastEnd);
+    EXPECT_EQ(image.sections[1].name, ".text");
+    EXPECT_FALSE(image.sections[2].pastEnd);
+    EXPECT_TRUE(image.segments[0].pastEnd);
+
+    // A NOBITS section has no file bytes, whatever its size.
+    std::vector<uint8_t> bss = damaged;
+    Put32(bss, layout.shoff + 40 * 1 + 4, 8);
+    ASSERT_EQ(ReadElfImage(bss, image), LDR_OK);
+    EXPECT_FALSE(image.sections[1].pastEnd);
+}
+
 TEST(ElfReader, ABigEndianImageWith300SectionsIsReadWhole)
 {
     TestElf elf = SmallImage(true);

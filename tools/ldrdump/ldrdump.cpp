@@ -156,6 +156,10 @@ void PrintCode(const ElfImage& image)
     for (const tarnel::SectionRecord& s : image.sections) {
         if (!(s.flags & tarnel::SHF_EXECINSTR) || s.size == 0)
             continue;
+        if (s.pastEnd) {
+            std::printf("  %s damaged: runs past the end of the file, not read\n", s.name.c_str());
+            continue;
+        }
         std::printf("  %s %08x-%08x\n", s.name.c_str(), s.addr, s.addr + s.size - 1);
         for (const tarnel::CodeSpan& span : tarnel::CodeSpansOver(s.addr, s.addr + s.size - 1))
             std::printf("    %-5s %08x-%08x\n", span.thumb ? "thumb" : "arm", span.first, span.last);

@@ -65,6 +65,7 @@ struct ProgramHeader {
     uint32_t memsz = 0;
     uint32_t flags = 0;
     uint32_t align = 0;
+    bool pastEnd = false;  // damaged: its file bytes run past the end of the file, never read
 };
 
 // The ten words of an ELF32 section header and the section's name.
@@ -80,6 +81,7 @@ struct SectionRecord {
     uint32_t addralign = 0;
     uint32_t entsize = 0;
     std::string name;
+    bool pastEnd = false;  // damaged: its file bytes run past the end of the file, never read
 };
 
 // What the header pass read of one image.

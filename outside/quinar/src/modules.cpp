@@ -41,6 +41,7 @@ void Store::Clear()
     dataLabels_.clear();
     variableHandles_.Retire(static_cast<uint32_t>(variables_.size()));
     variables_.clear();
+    variableByEntry_.clear();
     locationPieces_.clear();
     locationBytes_.clear();
     names_.Clear();

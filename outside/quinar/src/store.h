@@ -272,6 +272,7 @@ private:
     std::vector<DataLabel> dataLabels_;
     HandleSpace dataLabelHandles_{SYM_KIND_DATA_LABEL};
     std::vector<Variable> variables_;
+    std::unordered_map<uint64_t, uint32_t> variableByEntry_;  // image entry identity -> position
     HandleSpace variableHandles_{SYM_KIND_VARIABLE};
     std::vector<LocationPiece> locationPieces_;
     std::vector<uint8_t> locationBytes_;

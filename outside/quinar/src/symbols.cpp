@@ -93,12 +93,20 @@ Result<uint32_t> Store::AddVariable(const VariableEntry& entry)
     }
 
     // The same variable handed over twice (a re-read entry) is kept once.
+    // An entry with an identity is recognised by it alone: location-list
+    // variables of one name in different blocks have equal fields.
+    if (entry.entry != 0) {
+        if (auto it = variableByEntry_.find(entry.entry); it != variableByEntry_.end())
+            return {SYM_S_VARIABLE_ACCEPTED, variableHandles_.HandleOf(it->second)};
+    }
     auto same = [&](const Variable& o) {
         return o.scope == v.scope && o.name == v.name && o.storage == v.storage && o.isRegister == v.isRegister &&
             o.type == v.type && std::memcmp(o.location, v.location, sizeof v.location) == 0;
     };
     uint32_t found = kNone;
-    if (v.function == kNone && v.storage != SYM_STORAGE_LOCAL) {
+    if (entry.entry != 0) {
+        // Identified above: a new entry.
+    } else if (v.function == kNone && v.storage != SYM_STORAGE_LOCAL) {
         names_.FindIf(v.name, [&](NameRef ref) {
             if (ref.kind == SYM_KIND_VARIABLE && same(variables_[ref.position]))
                 found = ref.position;
@@ -115,6 +123,8 @@ Result<uint32_t> Store::AddVariable(const VariableEntry& entry)
     uint32_t position = static_cast<uint32_t>(variables_.size());
     variables_.push_back(std::move(v));
     Variable& added = variables_.back();
+    if (entry.entry != 0)
+        variableByEntry_.emplace(entry.entry, position);
     if (added.scope != kNone) {
         Scope& s = scopes_[added.scope];
         if (s.lastVar == kNone)

@@ -10,6 +10,23 @@
 namespace tarnel::test {
 namespace {
 
+// Standard error without the loader's note on units of later DWARF versions
+// (the start-up code's and newlib's), which is no damage.
+std::string WithoutLaterUnitNote(const std::string& err)
+{
+    std::string kept;
+    size_t at = 0;
+    while (at < err.size()) {
+        size_t end = err.find('\n', at);
+        end = end == std::string::npos ? err.size() : end + 1;
+        const std::string line = err.substr(at, end - at);
+        if (line.find(" of DWARF 3, 4 or 5 skipped: built with -gdwarf-2 they are readable") == std::string::npos)
+            kept += line;
+        at = end;
+    }
+    return kept;
+}
+
 using zk::test::FixturePath;
 using zk::test::RunProcess;
 
@@ -104,7 +121,7 @@ TEST_P(LdrdumpLinesTest, TheLinesPartListsTheRowsReadelfDecodes)
     const std::string elf = FixturePath(GetParam());
     auto ours = RunProcess({LDRDUMP, "--lines", elf});
     ASSERT_EQ(ours.exitStatus, 0) << ours.err;
-    EXPECT_EQ(ours.err, "");
+    EXPECT_EQ(WithoutLaterUnitNote(ours.err), "");
     using Row = std::tuple<uint32_t, std::string, uint32_t>;
     std::vector<Row> listed, decoded;
     for (const std::string& line : TextLines(ours.out)) {
@@ -150,7 +167,7 @@ TEST(Ldrdump, PrintsTypesWithTheirItemsAndFunctionsWithTheirVariables)
     const std::string elf = FixturePath("d2_types_o0");
     auto r = RunProcess({LDRDUMP, "--types", "--functions", elf});
     ASSERT_EQ(r.exitStatus, 0) << r.err;
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(WithoutLaterUnitNote(r.err), "");
     for (const char* row : {" struct size 12 struct node\n", "  member next type ", "  member level type ",
                             " bits 26:5\n", "  enumerator BLUE -2\n", "  enumerator WHITE 200\n",
                             " array size 96 int [2][3][4] bound 1 of ", " union size 4 union word\n", "  frame base [",

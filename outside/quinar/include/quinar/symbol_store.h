@@ -63,6 +63,11 @@ struct VariableEntry {
     std::array<uint32_t, 3> location{};
     bool constVolatile = false;
     uint32_t mode = 0;
+    // The image's own identity of the entry the variable comes from (a
+    // DWARF unit and entry offset), 0 for none. A variable handed over again
+    // with the same identity is the one already held; with an identity,
+    // equal fields never make two entries one.
+    uint64_t entry = 0;
 };
 
 // A symbol's details. Fields a kind does not have stay 0.
