@@ -118,9 +118,11 @@ private:
 
         const LdrResult loaded =
             LdrLoadWin(options_.image.c_str(), 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr);
-        for (const std::string& message : tarnel::LoadMessages())
-            std::fprintf(stderr, "simrun: %s\n", message.c_str());
         if (loaded != LDR_OK) {
+            // Standard error is the program's own once it runs: the loader's
+            // messages are shown only when the image cannot be loaded.
+            for (const std::string& message : tarnel::LoadMessages())
+                std::fprintf(stderr, "simrun: %s\n", message.c_str());
             std::fprintf(stderr, "simrun: %s: the image cannot be loaded: %s\n", options_.image.c_str(),
                          LdrResultText(loaded).c_str());
             return false;

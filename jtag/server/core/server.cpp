@@ -353,8 +353,13 @@ int32_t ProbeServer::DoCommand(const uint8_t* packet, uint8_t* reply)
         reply[3] = PEL_NO_LA;
         size_t length = 4;
         if (libs_.LaLoaded()) {
-            const int32_t n = libs_.laCommand(packet, reply);
-            length = n >= 4 && size_t(n) <= kPelMaxReply ? size_t(n) : 4;
+            try {
+                const int32_t n = libs_.laCommand(packet, reply);
+                length = n >= 4 && size_t(n) <= kPelMaxReply ? size_t(n) : 4;
+            } catch (...) {
+                reply[2] = 0;
+                reply[3] = PEL_EXCEPTION;
+            }
         }
         reply[length] = Checksum(reply, length);
         busy_.clear();

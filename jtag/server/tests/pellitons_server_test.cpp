@@ -150,6 +150,7 @@ TEST_F(ServerTest, ForwardingModesReachTheirLibraries)
     const peltest::Reply la = Cmd({0x10, 176, 0x00});
     EXPECT_EQ(la.result, 0);
     EXPECT_EQ(la.bytes[3], 0);
+    EXPECT_EQ(Cmd({0x10, 176, 0xEF}).status(), PEL_EXCEPTION) << "a library that throws";
     // USB probe library: mode 3.
     Cmd({0x10, 240, 48});
     EXPECT_EQ(server_.Mode(), 3);
