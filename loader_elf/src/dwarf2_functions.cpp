@@ -81,7 +81,7 @@ void Complete(const Dwarf2Unit& unit, const EntryAttributes& a, std::string& nam
     name = std::string(a.name);
     typeEntry = a.type;
     external = a.external;
-    const uint32_t origin = a.specification != 0 ? a.specification : a.abstractOrigin;
+    const uint32_t origin = a.completes != 0 ? a.completes : a.abstractOrigin;
     if (origin == 0)
         return;
     const OriginInfo info = OriginOf(unit, origin);
@@ -247,7 +247,7 @@ public:
             return LDR_OK;
         uint32_t typeEntry = 0;
         Complete(unit_, f.a, f.name, typeEntry, f.external);
-        if (className && !f.a.name.empty() && f.a.specification == 0)
+        if (className && !f.a.name.empty() && f.a.completes == 0)
             f.name = className->empty() ? std::string(f.a.name) : *className + "::" + std::string(f.a.name);
         // No DW_AT_type: a void function.
         f.returnType = typeEntry != 0 ? ResolveTypeRef(unit_, typeEntry) : SYM_TYPE_VOID;

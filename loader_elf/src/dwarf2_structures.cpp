@@ -161,8 +161,8 @@ LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttribu
     // Mapped before the members are read: members that refer to the class
     // (this pointers, self references) find it.
     MapDwarf2Type(cx.tables, entry.offset, index, a.name);
-    if (a.specification != 0)
-        MapDwarf2Type(cx.tables, a.specification, index, a.name);
+    if (a.completes != 0)
+        MapDwarf2Type(cx.tables, a.completes, index, a.name);
     const std::string className(a.name);
 
     std::vector<ClassSlot> slots;
@@ -193,8 +193,8 @@ LdrResult ReadClassType(Dwarf2Unit& unit, Dwarf2Entry& entry, const EntryAttribu
     if (!unit.entries.Ok() || r != LDR_OK ||
         !cx.records.AddType({index, SYM_TYPE_CLASS, *a.byteSize, className, true})) {
         cx.tables.dwarf2Types.erase(entry.offset);
-        if (a.specification != 0)
-            cx.tables.dwarf2Types.erase(a.specification);
+        if (a.completes != 0)
+            cx.tables.dwarf2Types.erase(a.completes);
         return unit.entries.Ok() && r == LDR_OK ? LDR_E_SYMBOL_CALL : r;
     }
     for (const ClassSlot& s : slots)

@@ -69,8 +69,8 @@ const std::unordered_map<uint32_t, uint32_t>& DefinitionsOf(const Dwarf2Unit& un
         if (IsAggregateTag(child->tag)) {
             EntryAttributes a;
             ReadEntryAttributes(at, *child, a);
-            if (a.specification != 0 && !a.declaration)
-                p.definitions.try_emplace(a.specification, offset);
+            if (a.completes != 0 && !a.declaration)
+                p.definitions.try_emplace(a.completes, offset);
         } else {
             SkipAttributes(at, *child);
         }
@@ -353,8 +353,8 @@ TypeRead ReadType(Dwarf2Unit& unit, Dwarf2Entry& entry)
         return {};
     // A definition that completes a declaration takes its name.
     std::string declaredName;
-    if (a.name.empty() && a.specification != 0) {
-        declaredName = OriginOf(unit, a.specification).name;
+    if (a.name.empty() && a.completes != 0) {
+        declaredName = OriginOf(unit, a.completes).name;
         a.name = declaredName;
     }
     // A declaration is the type that defines it, where the unit has one.
@@ -418,8 +418,8 @@ TypeRead ReadType(Dwarf2Unit& unit, Dwarf2Entry& entry)
         SkipChildren(unit);
     if (r == LDR_OK && !cycle) {
         MapDwarf2Type(cx.tables, entry.offset, made, a.name);
-        if (a.specification != 0 && IsAggregateTag(abbrev.tag))
-            MapDwarf2Type(cx.tables, a.specification, made, a.name);
+        if (a.completes != 0 && IsAggregateTag(abbrev.tag))
+            MapDwarf2Type(cx.tables, a.completes, made, a.name);
     }
     return {kept ? r : LDR_OK, {made, cycle}};
 }

@@ -106,7 +106,7 @@ void ReadEntryAttributes(Dwarf2Unit& unit, const Dwarf2Abbrev& abbrev, EntryAttr
         case DW_AT_name: a.name = ReadString(unit, form); break;
         case DW_AT_MIPS_linkage_name: a.linkageName = ReadString(unit, form); break;
         case DW_AT_type: a.type = ReadTypeReference(unit, form); break;
-        case DW_AT_specification: a.specification = ReadTypeReference(unit, form); break;
+        case DW_AT_specification: a.completes = ReadTypeReference(unit, form); break;
         case DW_AT_abstract_origin: a.abstractOrigin = ReadTypeReference(unit, form); break;
         case DW_AT_byte_size: a.byteSize = ReadNumber(unit, form); break;
         case DW_AT_bit_offset: a.bitOffset = ReadNumber(unit, form); break;
@@ -166,7 +166,7 @@ OriginInfo OriginOf(const Dwarf2Unit& unit, uint32_t offset)
         if (info.type == 0)
             info.type = a.type;
         info.external = info.external || a.external;
-        offset = a.specification != 0 ? a.specification : a.abstractOrigin;
+        offset = a.completes != 0 ? a.completes : a.abstractOrigin;
     }
     return info;
 }

@@ -48,7 +48,7 @@ struct EntryAttributes {
     std::string_view name;
     std::string_view linkageName;  // DW_AT_MIPS_linkage_name
     uint32_t type = 0;             // DW_AT_type as an entry offset; 0: none
-    uint32_t specification = 0;    // entry offsets; 0: none
+    uint32_t completes = 0;        // the declaration this entry completes, as an entry offset; 0: none
     uint32_t abstractOrigin = 0;
     std::optional<uint32_t> byteSize, bitOffset, bitSize, encoding, lowPc, highPc, ranges;
     std::optional<uint32_t> accessibility;
