@@ -258,7 +258,7 @@ void FamilySerialIce::WriteRegister(uint16_t number, uint32_t value)
 
 void FamilySerialIce::ReadMemory(uint32_t address, unsigned size, uint8_t* buffer, size_t length)
 {
-    const unsigned unit = size < 2 ? 1 : size == 2 ? 2 : 4;
+    const unsigned unit = unsigned(ppc::UnitOfAccessType(size));
     size_t i = 0;
     for (; i + unit <= length; i += unit) {
         const uint32_t value = ice_.readTarget(1, address + uint32_t(i), int32_t(unit));
@@ -271,7 +271,7 @@ void FamilySerialIce::ReadMemory(uint32_t address, unsigned size, uint8_t* buffe
 
 void FamilySerialIce::WriteMemory(uint32_t address, unsigned size, const uint8_t* data, size_t length)
 {
-    const unsigned unit = size < 2 ? 1 : size == 2 ? 2 : 4;
+    const unsigned unit = unsigned(ppc::UnitOfAccessType(size));
     size_t i = 0;
     for (; i + unit <= length; i += unit) {
         uint32_t value = 0;
@@ -285,7 +285,7 @@ void FamilySerialIce::WriteMemory(uint32_t address, unsigned size, const uint8_t
 
 void FamilySerialIce::Fill(uint32_t address, uint32_t value, size_t length, unsigned size)
 {
-    const unsigned unit = size < 2 ? 1 : size == 2 ? 2 : 4;
+    const unsigned unit = unsigned(ppc::UnitOfAccessType(size));
     for (size_t i = 0; i < length; ++i)
         ice_.writeTarget(1, address + uint32_t(i), uint8_t(value >> (8 * (unit - 1 - i % unit))), 1);
 }
