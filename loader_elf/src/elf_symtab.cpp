@@ -179,8 +179,27 @@ private:
                 Store().SetRange(handle, SymRange{symbol.value, symbol.value + size, 1, 1});
             return;
         }
-        if (symbol.size == 0 && IsPlainName(name))
+        if (!IsPlainName(name))
+            return;
+        if (symbol.size == 0) {
             Store().AddLabel(name, symbol.value);
+            return;
+        }
+        // Data that no debug record describes (errno, a library's statics,
+        // objects built without -g) is still found by name, at its address.
+        if (symbol.value != 0 && !DescribedAt(name, symbol.value))
+            Store().AddDataLabel(symbol.value, name, 0, symbol.section, symbol.value);
+    }
+
+    // True when the debug information holds a variable of this name at the
+    // address (a file's static: no external record, but the same data).
+    static bool DescribedAt(const std::string& name, uint32_t address)
+    {
+        const quinar::Result<uint32_t> known = Store().LookupNamedSymbol(0, name);
+        if (!known)
+            return false;
+        const quinar::Result<quinar::SymbolDetails> details = Store().Details(*known);
+        return details && details->kind == SYM_KIND_VARIABLE && details->start == address;
     }
 
     void OnFunction(const ElfSymbol& symbol)

@@ -8,6 +8,7 @@
 
 #include "debug_stand_in.h"
 #include "quinar/listing.h"
+#include "quinar/symbol_store.h"
 #include "symtab_writer.h"
 #include "tarnel_fixture.h"
 
@@ -30,14 +31,15 @@ protected:
         return LdrLoadWinElf(image_->Path().c_str(), 1, LDR_FLAG_SYMBOLS, Window());
     }
 
-    static std::set<std::string> LabelRows()
+    static std::set<std::string> RowsOf(const std::string& kind)
     {
         std::set<std::string> rows;
         for (const std::string& row : quinar::ListSymbols())
-            if (row.rfind("label ", 0) == 0)
+            if (row.rfind(kind + " ", 0) == 0)
                 rows.insert(row);
         return rows;
     }
+    static std::set<std::string> LabelRows() { return RowsOf("label"); }
 
     std::unique_ptr<TempFile> image_;
 };
@@ -105,6 +107,39 @@ TEST_F(SymtabRulesTest, ToolAndMappingNamesFollowTheirRules)
     EXPECT_EQ(LabelRows(),
               (std::set<std::string>{"label 00008018 plain_object", "label 00008020 empty_function",
                                      "label 00008030 thumb_no_module", "label 00008040 $t"}));
+    // A sized object that no debug record describes is data of its own.
+    EXPECT_EQ(RowsOf("data"), (std::set<std::string>{"data 0000801c sized_object"}));
+}
+
+// Symbols without debug records answer by name ("#name" in address texts,
+// names in expressions) at their addresses, the Thumb bit cleared.
+TEST_F(SymtabRulesTest, SymbolsWithoutDebugRecordsAnswerByName)
+{
+    ASSERT_EQ(Load({{"exit", 0x8101, 0x34, GLOBAL_FUNC},
+                    {"errno", 0x9000, 4, GLOBAL_OBJECT},
+                    {"local_static", 0x9010, 8, 0x01 /* LOCAL OBJECT */},
+                    {"__bss_start__", 0x9000}},
+                   COMPILER_GNU_C),
+              LDR_OK);
+    quinar::SymbolStore& symbols = quinar::Symbols();
+    const struct {
+        const char* name;
+        uint32_t address;
+    } cases[] = {{"#exit", 0x8100},         {"exit", 0x8100},           {"#errno", 0x9000},
+                 {"#local_static", 0x9010}, {"#__bss_start__", 0x9000}, {"#ERRNO", 0x9000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const quinar::Result<uint32_t> address = symbols.AddressOfName(c.name);
+        ASSERT_TRUE(address.ok());
+        EXPECT_EQ(*address, c.address);
+    }
+    EXPECT_FALSE(symbols.AddressOfName("#nowhere").ok());
+    const quinar::Result<uint32_t> errno_ = symbols.FindSymbol(0, "errno");
+    ASSERT_TRUE(errno_.ok());
+    const quinar::Result<quinar::SymbolDetails> details = symbols.Details(*errno_);
+    ASSERT_TRUE(details.ok());
+    EXPECT_EQ(details->kind, SYM_KIND_DATA_LABEL);
+    EXPECT_EQ(details->start, 0x9000u);
 }
 
 TEST_F(SymtabRulesTest, MemberFunctionsGiveTheirClassItsRange)

@@ -1,4 +1,4 @@
-// Address texts: hexadecimal numbers and "#function".
+// Address texts: hexadecimal numbers and "#symbol".
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -53,10 +53,11 @@ int AdrTextToAddr(const char* text, ADDR* addr, int inSpace)
     if (!s.empty() && s[0] == '#') {
         if (s.size() < 2)
             return 0;
-        const auto range = quinar::Symbols().FunctionRange(s);
-        if (!range)
+        // A function, else a plain ELF symbol (a label or a data label).
+        const auto address = quinar::Symbols().AddressOfName(s);
+        if (!address)
             return 0;
-        *addr = {range->start, ADDR_SPACE_TARGET};
+        *addr = {*address, ADDR_SPACE_TARGET};
         return 1;
     }
     uint32_t value = 0;

@@ -191,6 +191,31 @@ Result<CodeRange> SymbolStore::FunctionRange(std::string_view name) const
     return {SYM_OK, {s.Functions()[f].start, s.Functions()[f].end}};
 }
 
+Result<uint32_t> SymbolStore::AddressOfName(std::string_view name) const
+{
+    if (const Result<CodeRange> function = FunctionRange(name))
+        return {SYM_OK, function->start};
+    const Store& s = TheStore();
+    name = StripSymbolMark(name);
+    // Labels before data labels, each kind oldest first.
+    for (const uint32_t kind : {SYM_KIND_LABEL, SYM_KIND_DATA_LABEL}) {
+        uint32_t address = 0;
+        const bool found = s.Names().FindIf(name, [&](NameRef ref) {
+            if (ref.kind != kind)
+                return false;
+            const bool label = kind == SYM_KIND_LABEL;
+            const std::string& recordName = label ? s.Labels()[ref.position].name : s.DataLabels()[ref.position].name;
+            if (!SameName(recordName, name, s.caseSensitive))
+                return false;
+            address = label ? s.Labels()[ref.position].value : s.DataLabels()[ref.position].address;
+            return true;
+        });
+        if (found)
+            return {SYM_OK, address};
+    }
+    return {SYM_E_NOT_FOUND, 0};
+}
+
 Result<SymbolDetails> SymbolStore::Details(uint32_t handle)
 {
     return TheStore().Details(handle);

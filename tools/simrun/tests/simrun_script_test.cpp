@@ -173,6 +173,29 @@ TEST(Script, CommandsThatFailSayWhy)
                                   "> wp addr 1000", "Could not set watchpoint!"}));
 }
 
+// newlib's symbols have no DWARF 2 behind them: "#name" still finds them at
+// nm's addresses (a Thumb function's without its bit 0), and a run stops at
+// exit.
+TEST(Script, SymbolsWithoutDebugInformation)
+{
+    for (const char* fixture : {"simrun_realloc_arm", "simrun_realloc_thumb"}) {
+        SCOPED_TRACE(fixture);
+        Folder folder;
+        const std::string image = FixturePath(fixture);
+        const uint32_t exitAt = SymbolOf(image, "exit") & ~1u;
+        // Break words in data would change it: those two go before the run.
+        const auto run =
+            RunScript(folder, image, "bp #exit\nbp #errno\nbp #_impure_ptr\nbc #errno\nbc #_impure_ptr\ngo\n");
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        const std::vector<std::string> lines = Lines(run.out);
+        ASSERT_GE(lines.size(), 7u) << run.out;
+        EXPECT_EQ(lines[1], "Breakpoint at 0x" + Hex(exitAt) + ", Enable");
+        EXPECT_EQ(lines[3], "Breakpoint at 0x" + Hex(SymbolOf(image, "errno")) + ", Enable");
+        EXPECT_EQ(lines[5], "Breakpoint at 0x" + Hex(SymbolOf(image, "_impure_ptr")) + ", Enable");
+        EXPECT_EQ(lines.back(), "Halt by breakpoint! (PC 0x" + Hex(exitAt, "%08x") + ")");
+    }
+}
+
 // A load failure names the file and says what was wrong.
 TEST(Script, LoadErrorsInWords)
 {

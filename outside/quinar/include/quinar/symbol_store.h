@@ -233,6 +233,10 @@ public:
     Result<uint32_t> LookupNamedSymbol(uint32_t scope, std::string_view name) const;
     bool HasFunction(std::string_view name) const;
     Result<CodeRange> FunctionRange(std::string_view name) const;
+    // The address a symbol name ("#name" or "name") stands for in an address
+    // text: a function's first address, else the value of a label or the
+    // address of a data label (ELF symbols without debug information).
+    Result<uint32_t> AddressOfName(std::string_view name) const;
     Result<SymbolDetails> Details(uint32_t handle);
     static uint16_t AddressSpaceOf(uint32_t attribute);
     // SYM_ADDR_CODE: innermost function, else the nearest label below in the
