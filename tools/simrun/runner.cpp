@@ -199,7 +199,7 @@ private:
                 line.pop_back();
             std::printf("> %s\n", line.c_str());
             const std::string word = CommandWord(line);
-            if (ended_ && word == "go") {
+            if (ended_ && (word == "go" || word == "step")) {
                 std::printf("The program has ended: reset to run it again\n");
                 std::fflush(stdout);
                 continue;

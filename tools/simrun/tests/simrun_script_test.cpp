@@ -108,12 +108,12 @@ TEST(Script, SourceLevelAndTheProgramsEnd)
     EXPECT_THAT(ended.out, ::testing::EndsWith("Program ended (status 5)\n"));
 }
 
-// After the program's end a go says so; a reset runs the program again from
+// After the program's end a go or a step says so; a reset runs the program again from
 // its image as loaded, output and all.
 TEST(Script, TheProgramsEndThenAReset)
 {
     Folder folder;
-    const auto run = RunScript(folder, FixturePath("simrun_stdio_arm_O0"), "go\ngo\nreset\ngo\n");
+    const auto run = RunScript(folder, FixturePath("simrun_stdio_arm_O0"), "go\ngo\nstep over\nreset\ngo\n");
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     const std::vector<std::string> lines = Lines(run.out);
     const auto second = std::find(lines.begin(), lines.end(), "> go") + 1;
@@ -121,6 +121,8 @@ TEST(Script, TheProgramsEndThenAReset)
     const auto again = std::find(second, lines.end(), "> go");
     ASSERT_NE(again, lines.end()) << run.out;
     EXPECT_EQ(*(again + 1), "The program has ended: reset to run it again");
+    ASSERT_EQ(*(again + 2), "> step over");
+    EXPECT_EQ(*(again + 3), "The program has ended: reset to run it again") << "a step is refused as a go is";
     const auto reset = std::find(again, lines.end(), "> reset");
     ASSERT_NE(reset, lines.end());
     ASSERT_EQ(*(reset + 1), "> go");
