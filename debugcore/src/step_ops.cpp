@@ -202,7 +202,7 @@ bool LineAt(uint32_t address, SourceLine* line)
     const quinar::Result<quinar::SourceLine> r = quinar::Symbols().SourceLineAt(address);
     if (!r)
         return false;
-    *line = {r->module, r->file, r->line, r->start, r->end};
+    *line = {r->module, r->file, r->line, r->start, r->end, r->statement};
     return true;
 }
 
@@ -309,7 +309,7 @@ Outcome StepToLineStart()
         if ((r = Pc(&pc)) != EMU_OK)
             return {Stop::Failed, r};
         SourceLine line;
-        if (LineAt(pc, &line) && pc == line.start)
+        if (LineAt(pc, &line) && line.StartsAt(pc))
             return {Stop::Arrived};
         if (pc == before)
             return {Stop::Elsewhere};

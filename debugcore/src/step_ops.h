@@ -69,8 +69,11 @@ struct SourceLine {
     uint32_t file = 0;
     uint32_t line = 0;
     uint32_t start = 0;
-    uint32_t end = 0;  // inclusive
+    uint32_t end = 0;       // inclusive
+    bool statement = true;  // the range begins a statement (else it lies inside one)
     bool SameLine(const SourceLine& other) const { return file == other.file && line == other.line; }
+    // A source step stops here: the first address of a statement's range.
+    bool StartsAt(uint32_t pc) const { return pc == start && statement; }
 };
 bool LineAt(uint32_t address, SourceLine* line);
 

@@ -53,7 +53,7 @@ Outcome EnterCall()
     SourceLine line;
     if (const EmuResult r = step::Pc(&pc); r != EMU_OK)
         return {Stop::Failed, r};
-    if (step::LineAt(pc, &line) && pc == line.start)
+    if (step::LineAt(pc, &line) && line.StartsAt(pc))
         return o;
     return step::StepToLineStart();
 }
@@ -122,7 +122,12 @@ EmuResult SourceLevelStep(StepRequest& request)
         const bool hasLine = step::LineAt(pc, &line);
         Outcome o;
         bool lineChanged = false;
-        if (!hasLine || !line.SameLine(current)) {
+        if (hasLine && !line.statement) {
+            // Code inside a statement that the compiler gave rows of another
+            // line: crossed as the line's own code is, calls run over by the
+            // step's mode; the step ends only at a statement's start.
+            o = CrossLine(request, pc, line);
+        } else if (!hasLine || !line.SameLine(current)) {
             // The PC has left the line: a line start of another line ends
             // the pass; elsewhere the step goes on to the next line start.
             if (!hasLine || pc != line.start) {

@@ -43,7 +43,7 @@ bool ReadHeaderFields(ByteCursor& c, LineProgramHeader& h, const ReadErrors& err
     const uint32_t headerLength = c.U32();
     const uint64_t programStart = c.Offset() + headerLength;
     h.minimumInstructionLength = c.U8();
-    c.U8();  // default_is_stmt: every row is taken
+    h.defaultIsStmt = c.U8() != 0;
     h.lineBase = static_cast<int8_t>(c.U8());
     h.lineRange = c.U8();
     h.opcodeBase = c.U8();
@@ -122,6 +122,7 @@ bool Extended(ByteCursor& op, LineProgramHeader& h, LineRegisters& r, LineRowSin
     case DW_LNE_end_sequence: {
         const bool goOn = sink.EndSequence(r);
         r = LineRegisters{};
+        r.isStmt = h.defaultIsStmt;
         return goOn;
     }
     case DW_LNE_set_address:
@@ -145,6 +146,7 @@ bool Extended(ByteCursor& op, LineProgramHeader& h, LineRegisters& r, LineRowSin
 LineRegisters RunLineProgram(ByteCursor& c, LineProgramHeader& h, LineRowSink& sink)
 {
     LineRegisters r;
+    r.isStmt = h.defaultIsStmt;
     const uint32_t minLength = h.minimumInstructionLength;
     while (c.Ok() && !c.AtEnd()) {
         const uint8_t opcode = c.U8();
@@ -177,7 +179,7 @@ LineRegisters RunLineProgram(ByteCursor& c, LineProgramHeader& h, LineRowSink& s
         case DW_LNS_advance_line: r.line += static_cast<uint32_t>(c.SLeb128()); break;
         case DW_LNS_set_file: r.file = static_cast<uint32_t>(c.ULeb128()); break;
         case DW_LNS_set_column: r.column = static_cast<uint32_t>(c.ULeb128()); break;
-        case DW_LNS_negate_stmt:
+        case DW_LNS_negate_stmt: r.isStmt = !r.isStmt; break;
         case DW_LNS_set_basic_block: break;
         case DW_LNS_const_add_pc: r.address += ((255u - h.opcodeBase) / h.lineRange) * minLength; break;
         case DW_LNS_fixed_advance_pc: r.address += c.U16(); break;

@@ -23,6 +23,7 @@ struct LineProgramHeader {
     uint32_t unitLength = 0;  // the bytes after the length field
     uint16_t version = 0;
     uint8_t minimumInstructionLength = 1;
+    bool defaultIsStmt = true;  // the is_stmt register's value at each sequence's start
     int8_t lineBase = 0;
     uint8_t lineRange = 1;
     uint8_t opcodeBase = 1;
@@ -64,6 +65,9 @@ struct LineRegisters {
     uint32_t file = 1;
     uint32_t line = 1;
     uint32_t column = 0;
+    // The row begins a statement: a place where a source step may stop.
+    // Today's compilers clear it for rows inside a line's instructions.
+    bool isStmt = true;
 };
 
 class LineRowSink {

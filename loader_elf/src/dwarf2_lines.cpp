@@ -45,7 +45,7 @@ public:
             if (!open_)
                 return true;
         }
-        if (LdrResult x = records_.AddLineRow(r.line, r.column, r.address); x != LDR_OK)
+        if (LdrResult x = records_.AddLineRow(r.line, r.column, r.address, r.isStmt); x != LDR_OK)
             result_ = x;
         ++cx_.lineRows;
         return true;

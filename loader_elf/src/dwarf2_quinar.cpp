@@ -197,9 +197,9 @@ bool QuinarRecords::BeginLineTable(uint32_t module)
     return Store().BeginLineTable(module) == SYM_OK;
 }
 
-LdrResult QuinarRecords::AddLineRow(uint32_t line, uint32_t column, uint32_t address)
+LdrResult QuinarRecords::AddLineRow(uint32_t line, uint32_t column, uint32_t address, bool statement)
 {
-    return static_cast<LdrResult>(Store().AddLineRow(line, column, address));
+    return static_cast<LdrResult>(Store().AddLineRow(line, column, address, statement));
 }
 
 void QuinarRecords::EndLineTable()

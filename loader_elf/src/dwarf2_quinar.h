@@ -72,8 +72,8 @@ public:
 
     // --- Line tables ---
     bool BeginLineTable(uint32_t module);
-    // LDR_OK or the store's result.
-    LdrResult AddLineRow(uint32_t line, uint32_t column, uint32_t address);
+    // LDR_OK or the store's result. `statement`: the row begins a statement.
+    LdrResult AddLineRow(uint32_t line, uint32_t column, uint32_t address, bool statement = true);
     void EndLineTable();
 
 private:

@@ -23,16 +23,29 @@ void LineIndex::Build(LineTables& tables, size_t fileCount, const LastRowLimit& 
             std::stable_sort(first, last, [](const LineRow& a, const LineRow& b) { return a.address < b.address; });
             table.sorted = true;
         }
+        // A compiler that never sets the statement flag marks no row inside
+        // a statement: all its rows are statements.
+        const bool flagged = std::any_of(first, last, [](const LineRow& r) { return r.statement && r.line != 0; });
+        auto statementAt = [&](decltype(first) row) {
+            if (!flagged || row->statement)
+                return true;
+            // Rows at one address: one statement among them makes it a start.
+            for (auto other = row; other != first && (other - 1)->address == row->address;)
+                if ((--other)->statement && other->line != 0)
+                    return true;
+            return false;
+        };
         for (auto row = first; row != last;) {
             if (row->line == 0) {
                 ++row;
                 continue;
             }
             // The run of rows of this line, then the row that bounds it.
+            const bool statement = statementAt(row);
             auto runEnd = row + 1;
-            while (runEnd != last && runEnd->line == row->line)
+            while (runEnd != last && runEnd->line == row->line && (statement || !runEnd->statement))
                 ++runEnd;
-            LineRange range{row->address, 0, row->line, row->file, row->column, true};
+            LineRange range{row->address, 0, row->line, row->file, row->column, true, statement};
             if (runEnd == last) {
                 uint32_t lastAddress = (runEnd - 1)->address;
                 range.end = std::max(limit(lastAddress, row->file), lastAddress);

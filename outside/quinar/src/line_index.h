@@ -1,7 +1,8 @@
 // Source lines: the rows the readers add, table by table, and the index
 // derived from them. A row covers the addresses from its own up to the next
 // row of its table; rows of one line that follow each other form one code
-// range of that line, and a line may have several ranges.
+// range of that line, and a line may have several ranges. A statement row
+// after rows inside a statement of the same line starts a range of its own.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@ struct LineRow {
     uint32_t line;  // 0: no source line (ends the row before)
     uint32_t file;  // position of the source file
     uint16_t column;
+    bool statement = true;  // false: a row inside a statement
 };
 
 struct LineTable {
@@ -44,6 +46,9 @@ struct LineRange {
     uint32_t file;
     uint16_t column;
     bool hasExtent;  // false: the next row starts at the same address
+    // Its start begins a statement: a row at that address is one, or the
+    // table has no statement rows at all.
+    bool statement = true;
 };
 
 class LineIndex {

@@ -34,13 +34,13 @@ SymResult Store::BeginLineTable(uint32_t key)
     return SYM_OK;
 }
 
-SymResult Store::AddLineRow(uint32_t line, uint32_t column, uint32_t address)
+SymResult Store::AddLineRow(uint32_t line, uint32_t column, uint32_t address, bool statement)
 {
     if (openTable_ == kNone)
         return SYM_E_NO_LINE_TABLE;
     LineTable& table = lineTables_.tables[openTable_];
     uint16_t col = static_cast<uint16_t>(column > 0xFFFF ? 0xFFFF : column);
-    lineTables_.rows.push_back({address, line, table.file, col});
+    lineTables_.rows.push_back({address, line, table.file, col, statement});
     ++table.rowCount;
     table.sorted = false;
     linesBuilt_ = false;

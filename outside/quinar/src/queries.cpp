@@ -14,7 +14,7 @@ Result<SourceLine> SymbolStore::SourceLineAt(uint32_t address)
         return {SYM_E_NO_SOURCE, {}};
     return {SYM_OK,
             {s.Modules()[s.Files()[r->file].module].handle, s.KeyOfFile(r->file), r->line, r->start, r->end,
-             uint32_t{r->column}}};
+             uint32_t{r->column}, r->statement}};
 }
 
 Result<CodeRange> SymbolStore::LineRange(uint32_t key, uint32_t line, uint32_t n)

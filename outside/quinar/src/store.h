@@ -163,7 +163,7 @@ public:
 
     // Lines
     SymResult BeginLineTable(uint32_t key);
-    SymResult AddLineRow(uint32_t line, uint32_t column, uint32_t address);
+    SymResult AddLineRow(uint32_t line, uint32_t column, uint32_t address, bool statement = true);
     SymResult EndLineTable();
     const LineIndex& Lines();
     // The rows as the readers added them, table by table.

@@ -125,9 +125,9 @@ SymResult SymbolStore::BeginLineTable(uint32_t key)
     return TheStore().BeginLineTable(key);
 }
 
-SymResult SymbolStore::AddLineRow(uint32_t line, uint32_t column, uint32_t address)
+SymResult SymbolStore::AddLineRow(uint32_t line, uint32_t column, uint32_t address, bool statement)
 {
-    return TheStore().AddLineRow(line, column, address);
+    return TheStore().AddLineRow(line, column, address, statement);
 }
 
 SymResult SymbolStore::EndLineTable()

@@ -326,3 +326,56 @@ TEST_F(StoreTest, TextsFreedByTheirHandleLeaveTheRecord)
 
 }  // namespace
 }  // namespace quinar::test
+
+namespace quinar::test {
+namespace {
+
+// Rows inside a statement (a compiler's is_stmt cleared) are code of their
+// line but begin no statement; a table none of whose rows is a statement
+// has all of them be (a compiler that never sets the flag).
+TEST_F(StoreTest, RowsInsideStatementsBeginNone)
+{
+    const uint32_t m = OpenModule("opt", 0x100, 0x1FF);
+    quinar::SymbolStore& store = quinar::Symbols();
+    struct Row {
+        uint32_t line, address;
+        bool statement;
+    };
+    auto table = [&](std::initializer_list<Row> rows) {
+        ASSERT_EQ(store.BeginLineTable(m), SYM_OK);
+        for (const Row& r : rows)
+            ASSERT_EQ(store.AddLineRow(r.line, 0, r.address, r.statement), SYM_OK);
+        store.EndLineTable();
+    };
+    // 10 from 0x100; 11 inside it at 0x108; 10 again inside, then as a
+    // statement of its own at 0x110; 12 at 0x118 shares its address with a
+    // row of 13 inside a statement; 14 ends the table.
+    table({{10, 0x100, true},
+           {11, 0x108, false},
+           {10, 0x10C, false},
+           {10, 0x110, true},
+           {12, 0x118, true},
+           {13, 0x118, false},
+           {14, 0x120, true},
+           {0, 0x124, true}});
+    const struct {
+        uint32_t address, line, start, end;
+        bool statement;
+    } cases[] = {{0x100, 10, 0x100, 0x107, true}, {0x108, 11, 0x108, 0x10B, false}, {0x10C, 10, 0x10C, 0x10F, false},
+                 {0x110, 10, 0x110, 0x117, true}, {0x118, 13, 0x118, 0x11F, true},  {0x120, 14, 0x120, 0x123, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        const auto at = store.SourceLineAt(c.address);
+        ASSERT_TRUE(at.ok());
+        EXPECT_EQ(at->line, c.line);
+        EXPECT_EQ(at->start, c.start);
+        EXPECT_EQ(at->end, c.end);
+        EXPECT_EQ(at->statement, c.statement);
+    }
+    // No statement row at all: every row is one.
+    table({{20, 0x180, false}, {21, 0x188, false}, {0, 0x190, false}});
+    EXPECT_TRUE(store.SourceLineAt(0x188)->statement);
+}
+
+}  // namespace
+}  // namespace quinar::test

@@ -95,6 +95,9 @@ struct SourceLine {
     uint32_t start = 0;   // first and last address of the line's code range holding the address
     uint32_t end = 0;
     uint32_t column = 0;
+    // The range begins a statement (a place where a source step stops);
+    // false for code inside a statement that a compiler gave rows of its own.
+    bool statement = true;
 };
 
 // An inclusive code range.
@@ -211,7 +214,9 @@ public:
 
     // ---- Lines
     SymResult BeginLineTable(uint32_t key);
-    SymResult AddLineRow(uint32_t line, uint32_t column, uint32_t address);
+    // `statement` false: the row lies inside a statement (DWARF's is_stmt
+    // cleared). A table none of whose rows is a statement has all of them be.
+    SymResult AddLineRow(uint32_t line, uint32_t column, uint32_t address, bool statement = true);
     // SYM_S_LINE_TABLE_ENDED when the open table was closed.
     SymResult EndLineTable();
     // SYM_E_NO_SOURCE when the address has no source line.
