@@ -53,8 +53,8 @@ TEST_P(StatementSteps, SourceStepsStopOnlyAtStatements)
         for (int n = 0; n < 60; ++n) {
             ASSERT_EQ(EmuStep(mode, 1), EMU_OK);
             const uint32_t pc = Pc();
-            EXPECT_TRUE(rows.statements.count(pc)) << std::hex << "a stop at 0x" << pc << " after step " << std::dec
-                                                   << n + 1;
+            EXPECT_TRUE(rows.statements.count(pc))
+                << std::hex << "a stop at 0x" << pc << " after step " << std::dec << n + 1;
             seen.insert(pc);
         }
         EXPECT_GT(seen.size(), 8u) << "the steps went through the function";
