@@ -22,8 +22,8 @@ namespace sarvik::test {
 namespace {
 
 // The program's variable and parameter names.
-const char* const kNames[] = {"acc", "seed", "n", "i", "k", "t", "x", "y", "p",
-                              "total", "v", "where", "value", "r", "round"};
+const char* const kNames[] = {"acc", "seed",  "n", "i",     "k",     "t", "x",    "y",
+                              "p",   "total", "v", "where", "value", "r", "round"};
 
 // The statement rows of opt_program.c in the functions that have variables.
 std::vector<uint32_t> StatementAddresses(const std::string& image)
