@@ -10,7 +10,6 @@
 namespace shell {
 namespace {
 
-
 size_t LastSep(const std::string& path)
 {
     return path.find_last_of("\\/");

@@ -67,7 +67,7 @@ bool RegKey::Open(const std::string& path)
 {
     Close();
     return RegOpenKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS ||
-           (key_ = nullptr, false);
+        (key_ = nullptr, false);
 }
 
 bool RegKey::CreateKey(const std::string& path)
@@ -98,7 +98,8 @@ bool RegKey::Query(const std::string& name, DWORD& type, std::string& data)
         return false;
     data.assign(size, '\0');
     if (size &&
-        RegQueryValueEx(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+        RegQueryValueEx(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+            ERROR_SUCCESS)
         return false;
     data.resize(size);
     if ((type == REG_SZ || type == REG_EXPAND_SZ) && !data.empty() && data.back() == '\0')

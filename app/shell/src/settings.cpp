@@ -50,7 +50,7 @@ void CDebuggerSettings::DeleteEditorFont()
 void CDebuggerSettings::SetDefaultColors()
 {
     using namespace color;
-    static constexpr COLORREF fore[kFormatClassCount] = {Black, Blue,  Green, Red,     Black, Olive, Black,
+    static constexpr COLORREF fore[kFormatClassCount] = {Black, Blue,  Green,  Red,     Black, Olive, Black,
                                                          Black, Black, Purple, Fushcia, Black, Grey};
     for (int i = 0; i < kFormatClassCount; ++i)
         FormatColors[i] = {fore[i], White};

@@ -144,8 +144,7 @@ TEST_F(DirectoryListsTest, DefaultsOnlyWhenAllThreeListsAreEmptyAndTheToolsAreTh
     // The compiler without make is not enough.
     std::string gccOnly = temp_.path() + "/gcc-only";
     std::filesystem::create_directory(gccOnly);
-    std::filesystem::create_symlink(FindOnPath(kArmCompiler, path) + "/" + kArmCompiler,
-                                    gccOnly + "/" + kArmCompiler);
+    std::filesystem::create_symlink(FindOnPath(kArmCompiler, path) + "/" + kArmCompiler, gccOnly + "/" + kArmCompiler);
     EXPECT_FALSE(AddToolChainDefaults(none, gccOnly));
     EXPECT_EQ(FindOnPath(kArmCompiler, gccOnly), gccOnly);
 }

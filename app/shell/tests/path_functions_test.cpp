@@ -184,9 +184,9 @@ for p in sys.stdin.read().split("\n")[:-1]:
 TEST(PathFunctions, SplittingAgreesWithNtpath)
 {
     const std::vector<std::string> paths = {
-        "C:\\src\\main.c",      "C:/src/main.c",        "C:\\main.c",       "C:main.c",
-        "src\\sub\\file.tar.gz", "src/sub/file",        "C:\\tools.new\\make", "\\\\server\\share\\dir\\a.s",
-        "D:\\a b\\c d.inc",     "C:\\src\\",            "x\\.hidden\\y.h",  "relative\\UPPER.MPJ",
+        "C:\\src\\main.c",       "C:/src/main.c", "C:\\main.c",          "C:main.c",
+        "src\\sub\\file.tar.gz", "src/sub/file",  "C:\\tools.new\\make", "\\\\server\\share\\dir\\a.s",
+        "D:\\a b\\c d.inc",      "C:\\src\\",     "x\\.hidden\\y.h",     "relative\\UPPER.MPJ",
         "C:\\a\\b/c\\d.c",
     };
     auto answers = NtPath(paths);

@@ -10,11 +10,11 @@
 namespace shell {
 
 struct DirectoryLists {
-    CStringArray include;  // "INCLUDE"
-    CStringArray lib;      // read as "LIB", written as "Lib"
-    CStringArray bin;      // "BIN"
-    CStringArray src;      // "SRC"
-    CStringArray ext;      // "EXT"
+    CStringArray include;     // "INCLUDE"
+    CStringArray lib;         // read as "LIB", written as "Lib"
+    CStringArray bin;         // "BIN"
+    CStringArray src;         // "SRC"
+    CStringArray ext;         // "EXT"
     CStringArray macroFiles;  // read as "MACRO", written as "Macro"
     int loadMacroOnStart = 0;
 };
@@ -29,10 +29,10 @@ void SaveMacroSettings(const DirectoryLists& lists, const std::string& keyPath);
 
 // What the tool chain answers for the defaults.
 struct ToolChainAnswers {
-    bool found = false;      // make and the compiler are both on PATH
-    CStringArray bin;        // the folder of the compiler, then make's when another
-    CStringArray include;    // the compiler's include search list for C
-    CStringArray lib;        // folders of libc.a and of libgcc
+    bool found = false;    // make and the compiler are both on PATH
+    CStringArray bin;      // the folder of the compiler, then make's when another
+    CStringArray include;  // the compiler's include search list for C
+    CStringArray lib;      // folders of libc.a and of libgcc
 };
 
 inline constexpr char kArmCompiler[] = "arm-none-eabi-gcc";

@@ -1,0 +1,78 @@
+// The optional libraries of the shell, bound by name through the platform's
+// module loader: each is null when its file is missing or is no library.
+// The main frame loads them once per process; later windows call through
+// the bound entry points and test each for null first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "compiler_info.h"
+#include "platform/win32.h"
+
+namespace shell {
+
+// The build-tool table: {menu text, library}; row i is command 32982 + i.
+struct BuildToolRow {
+    const char* menuText;
+    const char* library;
+};
+inline constexpr BuildToolRow kBuildTools[] = {{"GNU", "fendrix"}, {nullptr, nullptr}};
+inline constexpr UINT ID_BUILD_TOOL_FIRST = 32982;
+
+struct BuildToolLibrary {
+    HMODULE module = nullptr;
+    GetProjectSettingProc getProjectSetting = nullptr;
+    TCUpdateLinkModulesProc updateLinkModules = nullptr;
+    TCBuildProc build = nullptr;
+    TCStopBuildProc stopBuild = nullptr;
+    TCHandleCompilerInfoProc handleCompilerInfo = nullptr;
+};
+
+// Loads the library `toolChain` names, else the table's first row (and then
+// toolChain becomes its name). When neither loads, the five pointers stay
+// null, toolChain is unchanged and `message` holds the text for the message
+// pane. True when a library is bound.
+bool BindBuildToolLibrary(std::string& toolChain, BuildToolLibrary& out, std::string& message);
+// "Build-tool library <name> not found: builds through it are not available"
+std::string BuildToolMissingText(const std::string& name);
+
+using Peri32Proc = uint32_t (*)();
+using PeriOpenWindowProc = uint32_t (*)(HWND mainFrame, HWND* window);
+struct HalvekEntries {
+    HMODULE module = nullptr;
+    Peri32Proc periInit = nullptr;
+    PeriOpenWindowProc periOpenWindow = nullptr;
+    Peri32Proc periRefreshWindow = nullptr;
+};
+
+// The entry points that take the frame's window handle (or 0 at close).
+using WindowEntryProc = int (*)(HWND);
+
+// The optional modules of the main frame, once per process.
+struct ShellModules {
+    HMODULE sorvel = nullptr;   // file compare; "Compa&re..." in "&Edit"
+    HMODULE hook = nullptr;     // hook.dll; "Action &Record" in "&Tools"
+    HMODULE corvane = nullptr;  // kernel view; "&Corvane" in "&Tools"
+    HalvekEntries halvek;       // peripheral view
+    HMODULE mirobel = nullptr;  // flash programmer
+    FARPROC doFlashProgramming = nullptr;
+    BuildToolLibrary buildTool;
+
+    // Each loads only while its handle is unset. hook.dll only when the
+    // "&Tools" menu exists.
+    void LoadSorvel();
+    void LoadHook(bool toolsMenuExists);
+    void LoadCorvane();
+    void LoadHalvek();
+    void LoadMirobel();
+    WindowEntryProc SorvelMain() const;
+    WindowEntryProc HookOpen() const;
+    // Frees every loaded module and clears the handles.
+    void FreeAll();
+};
+
+// The process-wide set.
+ShellModules& Modules();
+
+}  // namespace shell
