@@ -48,9 +48,9 @@ void AddMenus()
                                  {"Recent File", ID_FILE_MRU_FILE1},
                                  {nullptr},
                                  {"E&xit", ID_APP_EXIT}};
-    std::vector<MenuDef> edit = {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},  {nullptr},
-                                 {"Cu&t\tCtrl+X", ID_EDIT_CUT},    {"&Copy\tCtrl+C", ID_EDIT_COPY},
-                                 {"&Paste\tCtrl+V", ID_EDIT_PASTE}, {nullptr},
+    std::vector<MenuDef> edit = {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},    {nullptr},
+                                 {"Cu&t\tCtrl+X", ID_EDIT_CUT},      {"&Copy\tCtrl+C", ID_EDIT_COPY},
+                                 {"&Paste\tCtrl+V", ID_EDIT_PASTE},  {nullptr},
                                  {"&Find...\tCtrl+F", ID_EDIT_FIND}, {"R&eplace...\tCtrl+H", ID_EDIT_REPLACE}};
     std::vector<MenuDef> view = {
         {"&Toolbar", ID_VIEW_TOOLBAR}, {"&Status Bar", ID_VIEW_STATUS_BAR}, {nullptr}, {"View &Html", ID_VIEW_HTML}};
@@ -76,19 +76,19 @@ void AddMenus()
                                    {"Edit &Macro...", ID_EDIT_MACRO},
                                    {"&Build Tools", 0, buildTools}};
     std::vector<MenuDef> tools = {};
-    std::vector<MenuDef> window = {{"&Cascade", ID_WINDOW_CASCADE},
-                                   {"&Tile", ID_WINDOW_TILE_HORZ},
-                                   {"&Arrange Icons", ID_WINDOW_ARRANGE}};
+    std::vector<MenuDef> window = {
+        {"&Cascade", ID_WINDOW_CASCADE}, {"&Tile", ID_WINDOW_TILE_HORZ}, {"&Arrange Icons", ID_WINDOW_ARRANGE}};
     std::vector<MenuDef> help = {{"&About Zelkor...", ID_APP_ABOUT}};
-    platform::resources::AddMenu(IDR_MAINFRAME, {{"&File", 0, file},
-                                                 {"&Edit", 0, edit},
-                                                 {"&View", 0, view},
-                                                 {"&Project", 0, project},
-                                                 {"&Debug", 0, debug},
-                                                 {"&Option", 0, option},
-                                                 {"&Tools", 0, tools, MF_POPUP},
-                                                 {"&Window", 0, window},
-                                                 {"&Help", 0, help}});
+    platform::resources::AddMenu(IDR_MAINFRAME,
+                                 {{"&File", 0, file},
+                                  {"&Edit", 0, edit},
+                                  {"&View", 0, view},
+                                  {"&Project", 0, project},
+                                  {"&Debug", 0, debug},
+                                  {"&Option", 0, option},
+                                  {"&Tools", 0, tools, MF_POPUP},
+                                  {"&Window", 0, window},
+                                  {"&Help", 0, help}});
 }
 
 void AddDialogs()

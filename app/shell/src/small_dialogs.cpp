@@ -9,9 +9,8 @@
 
 namespace shell {
 
-const char kAboutNotice[] =
-    "Zelkor for Arm: an integrated tool for embedded development - editor, builder, simulator and "
-    "debugger for ARM and Thumb targets.";
+const char kAboutNotice[] = "Zelkor for Arm: an integrated tool for embedded development.\n"
+                            "Editor, builder, simulator and debugger for ARM and Thumb targets.";
 
 CAboutDlg::CAboutDlg(BOOL connected, CWnd* parent) : CDialog(IDD_ABOUTBOX, parent), connected_(connected) {}
 

@@ -88,7 +88,9 @@ void CSuperStatusBar::SetUpPanes(BOOL connected)
         ids.push_back(p.id);
     SetIndicators(ids);
     for (size_t i = 0; i < layout.size(); ++i) {
-        UINT style = i == 0 ? platform::SBPS_STRETCH : layout[i].id == 0 ? platform::SBPS_NOBORDERS : platform::SBPS_NORMAL;
+        UINT style = i == 0     ? platform::SBPS_STRETCH
+            : layout[i].id == 0 ? platform::SBPS_NOBORDERS
+                                : platform::SBPS_NORMAL;
         SetPaneInfo(static_cast<int>(i), layout[i].id, style, layout[i].width);
     }
     running_ = FALSE;

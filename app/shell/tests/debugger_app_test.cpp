@@ -99,9 +99,8 @@ TEST_F(DebuggerAppTest, StepsRunInOrder)
 {
     auto app = Start({"setup.inc"});
     ASSERT_TRUE(started_);
-    std::vector<std::string> expected = {"parse",      "profile",    "templates",      "directory lists",
-                                         "settings",   "main frame", "shown",          "connect posted",
-                                         "include file kept", "ready"};
+    std::vector<std::string> expected = {"parse",      "profile", "templates",      "directory lists",   "settings",
+                                         "main frame", "shown",   "connect posted", "include file kept", "ready"};
     EXPECT_EQ(app->Steps(), expected);
     EXPECT_EQ(app->m_registryPath, "Software\\Zelkor\\Zelkor for Arm");
     EXPECT_EQ(app->m_pMainWnd, frame_.get());

@@ -86,8 +86,8 @@ TEST_F(StatusBarTest, RunStatePaneTintsTheBar)
         const char* text;
         bool tinted;
         int repaints;
-    } rows[] = {{"Running", true, 1}, {"Running", true, 1}, {"Idle", true, 1},    {"Halt", false, 2},
-                {"Sleeping", false, 2}, {"Idle", true, 3},  {"PowerDown", false, 4}};
+    } rows[] = {{"Running", true, 1},   {"Running", true, 1}, {"Idle", true, 1},      {"Halt", false, 2},
+                {"Sleeping", false, 2}, {"Idle", true, 3},    {"PowerDown", false, 4}};
     for (const Row& r : rows) {
         bar_.SetPaneText(kRunStatePane, r.text);
         EXPECT_EQ(bar_.IsTinted() != 0, r.tinted) << r.text;
@@ -162,10 +162,10 @@ TEST(ProgressPlacement, CaptionSizeAndInset)
         int caption, size;
         RECT expected;
     } rows[] = {
-        {0, 90, {0, 2, 180, 18}},         // empty caption: from the pane's left edge, 90 %
+        {0, 90, {0, 2, 180, 18}},  // empty caption: from the pane's left edge, 90 %
         {0, 100, {0, 2, 200, 18}},
-        {40, 90, {72, 2, 188, 18}},       // left += 40 + 4 * 8; right -= 10 % of 128 (12)
-        {300, 90, {332, 2, 332, 18}},     // no room: right stays at left
+        {40, 90, {72, 2, 188, 18}},    // left += 40 + 4 * 8; right -= 10 % of 128 (12)
+        {300, 90, {332, 2, 332, 18}},  // no room: right stays at left
     };
     for (const Row& r : rows) {
         RECT got = ProgressPlacement({0, 0, 200, 20}, r.caption, 8, r.size);

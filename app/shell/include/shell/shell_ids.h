@@ -7,8 +7,8 @@
 namespace shell {
 
 // Strings and tables.
-inline constexpr UINT IDR_MAINFRAME = 1;         // menu, and the source documents' strings
-inline constexpr UINT IDR_PROJECT = 5;           // the project documents' strings
+inline constexpr UINT IDR_MAINFRAME = 1;  // menu, and the source documents' strings
+inline constexpr UINT IDR_PROJECT = 5;    // the project documents' strings
 inline constexpr UINT IDS_OLE_INIT_FAILED = 100;
 inline constexpr UINT IDS_PROJECT_FILTER = 20004;
 inline constexpr UINT IDS_APP_TITLE = 57344;     // AFX_IDS_APP_TITLE
