@@ -63,8 +63,7 @@ ScreenRegistrar running("shell_statusbar_running", [] {
 ScreenRegistrar pieces("shell_statusbar_pieces", [] {
     return StatusBarScreen(true, false, [](CSuperStatusBar& bar) {
         bar.SetPaneText(0, "");
-        TextPiece p[4] = {
-            {Text("MemFill "), 0}, {Text("start"), 1}, {Text(", end, pattern"), 0}, {Text("  (hex)"), 0}};
+        TextPiece p[4] = {{Text("MemFill "), 0}, {Text("start"), 1}, {Text(", end, pattern"), 0}, {Text("  (hex)"), 0}};
         bar.SetTextPieces(4, p);
     });
 });

@@ -9,8 +9,7 @@ namespace shell::qt {
 
 SplashWindow::SplashWindow(std::unique_ptr<CSplashThread> thread, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      thread_(std::move(thread)),
-      bitmap_(QString::fromStdString(thread_->BitmapFile()))
+      thread_(std::move(thread)), bitmap_(QString::fromStdString(thread_->BitmapFile()))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(bitmap_.size());

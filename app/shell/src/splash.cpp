@@ -25,8 +25,8 @@ void CSplashThread::SetDefaultLayout()
 {
     // Origins of the first, second list, version, third, fourth list, title
     // and fifth list, then the line steps of the five lists.
-    static constexpr int words[24] = {52, 86,  52, 121, 52, 210, 121, 210, 210, 210, 255, 210,
-                                      255, 225, 0, 30,  0,  30,  0,   15,  0,   15,  0,   15};
+    static constexpr int words[24] = {52,  86,  52, 121, 52, 210, 121, 210, 210, 210, 255, 210,
+                                      255, 225, 0,  30,  0,  30,  0,   15,  0,   15,  0,   15};
     for (int i = 0; i < 24; ++i)
         layout_[i] = words[i];
 }

@@ -1,6 +1,7 @@
 #include "shell/status_bar.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "emu_messages.h"
@@ -169,6 +170,20 @@ void CSuperStatusBar::OnPaneDoubleClick(int pane, POINT screen)
     CpuSetPC(dlg.m_offset);
     if (CWnd* main = AfxGetMainWnd(); main && main->m_hWnd)
         ::SendMessage(main->m_hWnd, WM_EMU_REFRESH, 0, 0);
+}
+
+BOOL CSuperStatusBar::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_LBUTTONDOWN)
+        return FALSE;
+    return CStatusBar::PreTranslateMessage(msg);
+}
+
+std::string PcPaneText(uint32_t pc)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "PC:%08lX", static_cast<unsigned long>(pc));
+    return text;
 }
 
 RECT ProgressPlacement(RECT pane, int captionWidth, int blankWidth, int sizePercent)

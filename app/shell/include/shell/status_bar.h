@@ -5,6 +5,7 @@
 // progress control in one of its panes for long operations.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ inline constexpr COLORREF TintPixel(COLORREF c)
 {
     return c | kRunningTint;
 }
+// The PC pane's text: "PC:%08lX".
+std::string PcPaneText(uint32_t pc);
+
 // Pane 2 (the run-state pane) of the connected layouts.
 inline constexpr int kRunStatePane = 2;
 
@@ -62,6 +66,8 @@ public:
     // runs; on the PC pane runs "Change Program Counter" there and, on OK,
     // sets the PC and refreshes the main window.
     void OnPaneDoubleClick(int pane, POINT screen);
+    // A click is never pre-translated (it reaches the bar as it is).
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     DECLARE_DYNAMIC(CSuperStatusBar)
 
