@@ -54,8 +54,11 @@ std::string JoinCommandLine(int argc, const char* const* argv)
     return raw;
 }
 
+UINT g_findReplaceMessage = 0;
+
 CDebuggerApp::CDebuggerApp() : CWinApp("Zelkor for Arm")
 {
+    g_findReplaceMessage = RegisterWindowMessage("commdlg_FindReplace");
     const char* path = std::getenv("PATH");
     m_toolPath = path ? path : "";
 }

@@ -167,4 +167,16 @@ TEST(QuelmProgram, OrdinaryStartWritesTheSettingsRecord)
     EXPECT_FALSE(reg.GetValue(shell::test::kConfigKey, "Simulate"));
 }
 
+TEST(QuelmProgram, ServerStartShowsTheSplashAndEndsCleanly)
+{
+    shell::test::TempFolder temp;
+    auto start = std::chrono::steady_clock::now();
+    auto run = RunQuelm({"/Embedding"}, temp.path() + "/registry");
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_FALSE(run.timedOut);
+    // The splash ran its display time (4 s) before the program ended.
+    EXPECT_GE(seconds, 3.9);
+}
+
 }  // namespace

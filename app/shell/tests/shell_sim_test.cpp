@@ -13,13 +13,13 @@
 #include "platform/scripted_ui_gtest.h"
 #include "platform/win_app.h"
 #include "quentor.h"
-#include "tarnel.h"
 #include "sarvik.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
 #include "shell/small_dialogs.h"
 #include "shell/status_bar.h"
 #include "talvis/talvis.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 using namespace shell;
@@ -56,8 +56,7 @@ protected:
                                        EMU_CATCH_DEFAULT};
         EmuSetTargetConfig(&config);
         SetBpSaveFile("");
-        ASSERT_EQ(LdrLoadWin(ZK_EXAMPLE_ELF, 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr),
-                  LDR_OK);
+        ASSERT_EQ(LdrLoadWin(ZK_EXAMPLE_ELF, 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr), LDR_OK);
         ADDR start{0, ADDR_SPACE_TARGET};
         LdrGetStartPC(&start);
         ASSERT_EQ(EmuResetTarget(start), EMU_OK);

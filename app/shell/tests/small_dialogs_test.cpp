@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/resources.h"
 #include "platform/scripted_ui_gtest.h"
 #include "shell/shell_ids.h"
 
@@ -83,6 +84,28 @@ TEST_F(SmallDialogsTest, AddressDialogTitlesByMode)
         EXPECT_EQ(focus, IDC_ADDRESS_EDIT);
         EXPECT_EQ(dlg.m_address, "#main");
     }
+}
+
+TEST(ShellResources, TopLevelMenuPositionsAndPaneStrings)
+{
+    RegisterShellResources();
+    auto menu = platform::resources::LoadMenu(IDR_MAINFRAME);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->GetMenuString(kEditMenuPosition, MF_BYPOSITION), "&Edit");
+    EXPECT_EQ(menu->GetMenuString(kOptionMenuPosition, MF_BYPOSITION), "&Option");
+    EXPECT_EQ(menu->GetMenuString(kToolsMenuPosition, MF_BYPOSITION), "&Tools");
+    ASSERT_NE(menu->GetSubMenu(kToolsMenuPosition), nullptr);
+    CMenu* option = menu->GetSubMenu(kOptionMenuPosition);
+    ASSERT_NE(option, nullptr);
+    EXPECT_EQ(option->GetMenuString(kBuildToolsItemPosition, MF_BYPOSITION), "&Build Tools");
+    CMenu* buildTools = option->GetSubMenu(kBuildToolsItemPosition);
+    ASSERT_NE(buildTools, nullptr);
+    EXPECT_EQ(buildTools->GetMenuItemID(0), 32982u);
+    using platform::resources::LoadString;
+    EXPECT_EQ(LoadString(59143), "PC:0000");
+    EXPECT_EQ(LoadString(59147), " ");
+    EXPECT_EQ(LoadString(57345), "For Help, press F1");
+    EXPECT_EQ(LoadString(57344), "Zelkor for Arm");
 }
 
 }  // namespace

@@ -42,6 +42,10 @@ struct TemplateRow {
 };
 extern const TemplateRow kTemplateRows[7];
 
+// The number of the registered window message "commdlg_FindReplace", which
+// the text views' find dialogs use; set by the application's constructor.
+extern UINT g_findReplaceMessage;
+
 class CDebuggerApp : public CWinApp {
 public:
     CDebuggerApp();
