@@ -1,5 +1,7 @@
 #include "shell/modules.h"
 
+#include "shell/shell_ids.h"
+
 namespace shell {
 namespace {
 
@@ -110,6 +112,64 @@ ShellModules& Modules()
 {
     static ShellModules modules;
     return modules;
+}
+
+namespace {
+
+platform::CMenu* TopMenu(platform::CMenu* bar, int position, const char* text)
+{
+    if (!bar || position >= bar->GetMenuItemCount())
+        return nullptr;
+    if (bar->GetMenuString(position, MF_BYPOSITION) != text)
+        return nullptr;
+    return bar->GetSubMenu(position);
+}
+
+}  // namespace
+
+bool LoadFrameModules(platform::CMenu* menuBar, ShellModules& modules, std::string& toolChain, std::string& message)
+{
+    // Optional modules, once per process.
+    bool hadSorvel = modules.sorvel != nullptr;
+    modules.LoadSorvel();
+    if (modules.sorvel && !hadSorvel)
+        if (platform::CMenu* edit = TopMenu(menuBar, kEditMenuPosition, "&Edit")) {
+            edit->AppendMenu(MF_SEPARATOR);
+            edit->AppendMenu(MF_STRING, ID_EDIT_COMPARE, "Compa&re...");
+        }
+    platform::CMenu* tools = TopMenu(menuBar, kToolsMenuPosition, "&Tools");
+    bool hadHook = modules.hook != nullptr;
+    modules.LoadHook(tools != nullptr);
+    if (modules.hook && !hadHook && tools) {
+        tools->AppendMenu(MF_SEPARATOR);
+        tools->AppendMenu(MF_STRING, ID_TOOLS_ACTION_RECORD, "Action &Record");
+    }
+    bool hadCorvane = modules.corvane != nullptr;
+    modules.LoadCorvane();
+    if (modules.corvane && !hadCorvane && tools) {
+        tools->AppendMenu(MF_SEPARATOR);
+        tools->AppendMenu(MF_STRING, ID_TOOLS_CORVANE, "&Corvane");
+    }
+
+    // The build-tool library.
+    bool bound = BindBuildToolLibrary(toolChain, modules.buildTool, message);
+
+    // "&Build Tools": the table's rows.
+    if (platform::CMenu* option = TopMenu(menuBar, kOptionMenuPosition, "&Option"))
+        if (platform::CMenu* build = option->GetSubMenu(kBuildToolsItemPosition)) {
+            build->ModifyMenu(0, MF_BYPOSITION | MF_STRING, ID_BUILD_TOOL_FIRST, kBuildTools[0].menuText);
+            for (UINT i = 1; kBuildTools[i].menuText; ++i)
+                build->AppendMenu(MF_STRING, ID_BUILD_TOOL_FIRST + i, kBuildTools[i].menuText);
+        }
+    return bound;
+}
+
+void CloseFrameModules(const ShellModules& modules)
+{
+    if (WindowEntryProc sorvelMain = modules.SorvelMain())
+        sorvelMain(nullptr);
+    if (WindowEntryProc hookOpen = modules.HookOpen())
+        hookOpen(nullptr);
 }
 
 }  // namespace shell

@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "platform/modules.h"
+#include "platform/resources.h"
+#include "shell/shell_ids.h"
 #include "shell_test_support.h"
 
 using namespace shell;
@@ -125,6 +127,56 @@ TEST_F(ModulesTest, BuildToolLibraryFallsBackAndReportsWhenNoneLoads)
             EXPECT_EQ(message, "Build-tool library " + r.setting + " not found: builds through it are not available");
         }
     }
+}
+
+// The menu items each present module adds, for every mix of them.
+TEST_F(ModulesTest, FrameStartAddsTheItemsOfThePresentModules)
+{
+    RegisterShellResources();
+    const char* names[] = {"Sorvel", "hook", "Corvane", "fendrix"};
+    for (int mask = 0; mask < 16; ++mask) {
+        shell::test::TempFolder folder;
+        platform::SetModuleFolder(folder.path());
+        for (int i = 0; i < 4; ++i)
+            if (mask & (1 << i))
+                fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + names[i] + ".so",
+                              folder.path() + "/lib" + names[i] + ".so");
+        auto menu = platform::resources::LoadMenu(IDR_MAINFRAME);
+        ShellModules modules;
+        std::string toolChain = "fendrix", message;
+        bool bound = LoadFrameModules(menu.get(), modules, toolChain, message);
+        EXPECT_EQ(bound, (mask & 8) != 0) << mask;
+        EXPECT_EQ(message.empty(), bound) << mask;
+        EXPECT_EQ(menu->FindCommand(ID_EDIT_COMPARE) != nullptr, (mask & 1) != 0) << mask;
+        EXPECT_EQ(menu->FindCommand(ID_TOOLS_ACTION_RECORD) != nullptr, (mask & 2) != 0) << mask;
+        EXPECT_EQ(menu->FindCommand(ID_TOOLS_CORVANE) != nullptr, (mask & 4) != 0) << mask;
+        CMenu* edit = menu->GetSubMenu(kEditMenuPosition);
+        if (mask & 1)
+            EXPECT_EQ(edit->GetMenuString(edit->GetMenuItemCount() - 1, MF_BYPOSITION), "Compa&re...");
+        CMenu* build = menu->GetSubMenu(kOptionMenuPosition)->GetSubMenu(kBuildToolsItemPosition);
+        ASSERT_EQ(build->GetMenuItemCount(), 1);
+        EXPECT_EQ(build->GetMenuString(0, MF_BYPOSITION), "GNU");
+        EXPECT_EQ(build->GetMenuItemID(0), 32982u);
+        CloseFrameModules(modules);
+        if (mask & 1) {
+            auto* calls = reinterpret_cast<int*>(GetProcAddress(modules.sorvel, "zk_standin_calls"));
+            ASSERT_NE(calls, nullptr);
+            EXPECT_EQ(*calls, 1);
+        }
+        modules.FreeAll();
+    }
+}
+
+TEST_F(ModulesTest, WithoutAToolsMenuHookIsNotLoadedButCorvaneIs)
+{
+    for (const char* name : {"hook", "Corvane"})
+        Provide(name);
+    auto bar = platform::BuildMenu({{"&File", 0, {{"E&xit", ID_APP_EXIT}}}});
+    std::string toolChain = "fendrix", message;
+    EXPECT_FALSE(LoadFrameModules(bar.get(), Modules(), toolChain, message));
+    EXPECT_EQ(Modules().hook, nullptr);
+    EXPECT_NE(Modules().corvane, nullptr);
+    EXPECT_EQ(message, "Build-tool library fendrix not found: builds through it are not available");
 }
 
 }  // namespace

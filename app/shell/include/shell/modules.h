@@ -8,6 +8,7 @@
 #include <string>
 
 #include "compiler_info.h"
+#include "platform/menu.h"
 #include "platform/win32.h"
 
 namespace shell {
@@ -74,5 +75,15 @@ struct ShellModules {
 
 // The process-wide set.
 ShellModules& Modules();
+
+// The main frame's start with its menu bar (null: none): the optional
+// modules, each with its menu item ("Compa&re..." in "&Edit", "Action
+// &Record" and "&Corvane" in "&Tools"), the build-tool library with the
+// fallback to the table's first row, and the "&Build Tools" items. False
+// when no build-tool library loads; `message` then holds the text for the
+// message pane and the frame opens all the same.
+bool LoadFrameModules(platform::CMenu* menuBar, ShellModules& modules, std::string& toolChain, std::string& message);
+// The frame's close: Sorvel_Main(0) and HookOpen(0) of the loaded modules.
+void CloseFrameModules(const ShellModules& modules);
 
 }  // namespace shell
