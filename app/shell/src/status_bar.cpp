@@ -201,13 +201,28 @@ RECT ProgressPlacement(RECT pane, int captionWidth, int blankWidth, int sizePerc
 
 namespace {
 
+CStatusBar* FindDescendantBar(CWnd* wnd)
+{
+    for (CWnd* child : wnd->Children()) {
+        if (child->GetDlgCtrlID() == AFX_IDW_STATUS_BAR)
+            if (auto* bar = dynamic_cast<CStatusBar*>(child))
+                return bar;
+        if (CStatusBar* bar = FindDescendantBar(child))
+            return bar;
+    }
+    return nullptr;
+}
+
+// The main window's message bar when it is a frame, else its descendant
+// with the status bar's id.
 CStatusBar* FindStatusBar()
 {
     CWnd* main = AfxGetMainWnd();
-    auto* frame = dynamic_cast<platform::CFrameWnd*>(main);
-    if (!frame)
+    if (!main)
         return nullptr;
-    return dynamic_cast<CStatusBar*>(frame->GetControlBar(AFX_IDW_STATUS_BAR));
+    if (auto* frame = dynamic_cast<platform::CFrameWnd*>(main))
+        return dynamic_cast<CStatusBar*>(frame->GetControlBar(AFX_IDW_STATUS_BAR));
+    return FindDescendantBar(main);
 }
 
 }  // namespace

@@ -239,4 +239,23 @@ TEST(ProgressWithoutAWindow, IsInert)
     app.m_pMainWnd = nullptr;
 }
 
+TEST(ProgressInAnotherMainWindow, FindsTheStatusBarAmongItsDescendants)
+{
+    RegisterShellResources();
+    CWinApp app("plain main window");
+    CWnd main, panel;
+    main.Create(nullptr);
+    panel.Create(&main, 7);
+    CSuperStatusBar bar;
+    ASSERT_TRUE(bar.Create(&panel));
+    app.m_pMainWnd = &main;
+    {
+        CProgressBar progress("Test", 90, 100, 1, 0);
+        EXPECT_FALSE(progress.IsInert());
+        progress.SetPos(30);
+        EXPECT_EQ(bar.Panes()[0].progress, 30);
+    }
+    app.m_pMainWnd = nullptr;
+}
+
 }  // namespace
