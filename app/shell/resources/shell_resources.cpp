@@ -91,6 +91,12 @@ void AddMenus()
                                   {"&Help", 0, help}});
 }
 
+// A control of a template with the default style.
+platform::ControlTemplate Control(ControlKind kind, int id, const char* text, int x, int y, int cx, int cy)
+{
+    return {kind, id, text, x, y, cx, cy, 0, {}};
+}
+
 void AddDialogs()
 {
     using platform::resources::AddDialog;
@@ -99,16 +105,16 @@ void AddDialogs()
     about->cx = 250;
     about->cy = 118;
     about->controls = {
-        {ControlKind::Static, IDC_STATIC, "Zelkor for Arm", 10, 8, 170, 10},
-        {ControlKind::Static, IDC_STATIC, "Version", 10, 24, 50, 8},
-        {ControlKind::Static, IDC_ABOUT_VERSION, "", 64, 24, 110, 8},
-        {ControlKind::Static, IDC_STATIC, "Build date", 10, 36, 50, 8},
-        {ControlKind::Static, IDC_ABOUT_BUILD, "", 64, 36, 110, 8},
-        {ControlKind::Static, IDC_STATIC, "Processor", 10, 48, 50, 8},
-        {ControlKind::Static, IDC_ABOUT_PROCESSOR, "", 64, 48, 110, 8},
-        {ControlKind::Static, IDC_ABOUT_FOURTH, "", 178, 48, 60, 8},
-        {ControlKind::Static, IDC_ABOUT_NOTICE, "", 10, 64, 230, 44},
-        {ControlKind::DefButton, IDOK, "OK", 190, 7, 50, 14},
+        Control(ControlKind::Static, IDC_STATIC, "Zelkor for Arm", 10, 8, 170, 10),
+        Control(ControlKind::Static, IDC_STATIC, "Version", 10, 24, 50, 8),
+        Control(ControlKind::Static, IDC_ABOUT_VERSION, "", 64, 24, 110, 8),
+        Control(ControlKind::Static, IDC_STATIC, "Build date", 10, 36, 50, 8),
+        Control(ControlKind::Static, IDC_ABOUT_BUILD, "", 64, 36, 110, 8),
+        Control(ControlKind::Static, IDC_STATIC, "Processor", 10, 48, 50, 8),
+        Control(ControlKind::Static, IDC_ABOUT_PROCESSOR, "", 64, 48, 110, 8),
+        Control(ControlKind::Static, IDC_ABOUT_FOURTH, "", 178, 48, 60, 8),
+        Control(ControlKind::Static, IDC_ABOUT_NOTICE, "", 10, 64, 230, 44),
+        Control(ControlKind::DefButton, IDOK, "OK", 190, 7, 50, 14),
     };
     AddDialog(IDD_ABOUTBOX, about);
 
@@ -117,10 +123,10 @@ void AddDialogs()
     pc->cx = 150;
     pc->cy = 46;
     pc->controls = {
-        {ControlKind::Static, IDC_STATIC, "PC:", 7, 9, 16, 8},
-        {ControlKind::Edit, IDC_PC_EDIT, "", 26, 7, 117, 12},
-        {ControlKind::DefButton, IDOK, "OK", 38, 26, 50, 14},
-        {ControlKind::Button, IDCANCEL, "Cancel", 93, 26, 50, 14},
+        Control(ControlKind::Static, IDC_STATIC, "PC:", 7, 9, 16, 8),
+        Control(ControlKind::Edit, IDC_PC_EDIT, "", 26, 7, 117, 12),
+        Control(ControlKind::DefButton, IDOK, "OK", 38, 26, 50, 14),
+        Control(ControlKind::Button, IDCANCEL, "Cancel", 93, 26, 50, 14),
     };
     AddDialog(IDD_CHANGE_PC, pc);
 
@@ -129,10 +135,10 @@ void AddDialogs()
     address->cx = 170;
     address->cy = 46;
     address->controls = {
-        {ControlKind::Static, IDC_ADDRESS_LABEL, "", 7, 9, 26, 8},
-        {ControlKind::Edit, IDC_ADDRESS_EDIT, "", 36, 7, 127, 12},
-        {ControlKind::DefButton, IDOK, "OK", 58, 26, 50, 14},
-        {ControlKind::Button, IDCANCEL, "Cancel", 113, 26, 50, 14},
+        Control(ControlKind::Static, IDC_ADDRESS_LABEL, "", 7, 9, 26, 8),
+        Control(ControlKind::Edit, IDC_ADDRESS_EDIT, "", 36, 7, 127, 12),
+        Control(ControlKind::DefButton, IDOK, "OK", 58, 26, 50, 14),
+        Control(ControlKind::Button, IDCANCEL, "Cancel", 113, 26, 50, 14),
     };
     AddDialog(IDD_ADDRESS, address);
 }

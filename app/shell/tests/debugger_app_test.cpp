@@ -85,10 +85,12 @@ TEST_F(DebuggerAppTest, CommandLines)
         EXPECT_EQ(app->m_simulate != 0, r.simulate) << line;
         EXPECT_EQ(theSettings.Simulate, r.simulate ? 1 : 0) << line;
         EXPECT_EQ(!splashTitle_.empty(), r.splash) << line;
-        if (r.splash)
+        if (r.splash) {
             EXPECT_EQ(splashTitle_, "Zelkor");
-        if (r.fileStep)
+        }
+        if (r.fileStep) {
             EXPECT_TRUE(Did(*app, r.fileStep)) << line;
+        }
         EXPECT_TRUE(Did(*app, "connect posted")) << line;
         app->ExitInstance();
         frame_.reset();

@@ -151,8 +151,9 @@ TEST_F(ModulesTest, FrameStartAddsTheItemsOfThePresentModules)
         EXPECT_EQ(menu->FindCommand(ID_TOOLS_ACTION_RECORD) != nullptr, (mask & 2) != 0) << mask;
         EXPECT_EQ(menu->FindCommand(ID_TOOLS_CORVANE) != nullptr, (mask & 4) != 0) << mask;
         CMenu* edit = menu->GetSubMenu(kEditMenuPosition);
-        if (mask & 1)
+        if (mask & 1) {
             EXPECT_EQ(edit->GetMenuString(edit->GetMenuItemCount() - 1, MF_BYPOSITION), "Compa&re...");
+        }
         CMenu* build = menu->GetSubMenu(kOptionMenuPosition)->GetSubMenu(kBuildToolsItemPosition);
         ASSERT_EQ(build->GetMenuItemCount(), 1);
         EXPECT_EQ(build->GetMenuString(0, MF_BYPOSITION), "GNU");

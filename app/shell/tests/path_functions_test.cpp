@@ -196,8 +196,9 @@ TEST(PathFunctions, SplittingAgreesWithNtpath)
         const auto& a = answers[i];
         ASSERT_EQ(a.size(), 4u) << p;
         EXPECT_EQ(GetFileNameOfPath(p), a[0]) << p;
-        if (!HasNoDirectory(p))  // see below
+        if (!HasNoDirectory(p)) {  // see below
             EXPECT_EQ(GetFileExtension(p), a[1]) << p;
+        }
         EXPECT_EQ(GetDriveDirOfPath(p), a[2]) << p;
         for (size_t j = 0; j < paths.size(); ++j)
             EXPECT_EQ(IsSameDirectory(p, paths[j]) != 0, a[3] == answers[j][3]) << p << " | " << paths[j];
