@@ -110,6 +110,9 @@ void DialogWidget::Attach(CDialog& dialog)
     dialog_ = &dialog;
     dialog.AttachItems(this);
     dialog.StartDialog();
+    // A title the dialog set while it started replaces the template's.
+    if (!dialog.GetWindowText().empty())
+        setWindowTitle(Q(dialog.GetWindowText()));
     for (int id : {IDOK, IDCANCEL})
         if (auto* b = qobject_cast<QPushButton*>(Control(id)))
             connect(b, &QPushButton::clicked, this, [this] {

@@ -1,0 +1,114 @@
+// The application object of quelm: start-up builds what the main window
+// needs in a fixed order (switches, registry key, splash, recent projects,
+// templates, directory lists, tool-chain defaults, settings, main frame,
+// connect command, script server, the file named on the command line);
+// shut-down writes the lists and the settings back.
+//
+// Classes of later windows are made by run-time class name, so the program
+// starts without them: a template whose classes are missing is left out,
+// the script server stays null, project opening answers its error.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win_app.h"
+#include "shell/directory_lists.h"
+
+namespace shell {
+
+// The switch of the raw command line's first two characters.
+enum class StartSwitch { None, ConfigOnly, NoPrompt, Simulate };
+StartSwitch FirstSwitch(const std::string& rawCommandLine);
+// The command line as one text, arguments joined by blanks.
+std::string JoinCommandLine(int argc, const char* const* argv);
+
+// The texts the splash shows.
+struct SplashTexts {
+    std::string title;
+    std::vector<std::string> lines;
+};
+
+// The document templates of start-up step 6, by run-time class names.
+struct TemplateRow {
+    const char* name;
+    UINT resourceId;
+    const char* docClass;
+    const char* frameClass;  // null: none
+    const char* viewClass;   // null: none
+    bool registered;         // with the document manager
+};
+extern const TemplateRow kTemplateRows[7];
+
+// The number of the registered window message "commdlg_FindReplace", which
+// the text views' find dialogs use; set by the application's constructor.
+extern UINT g_findReplaceMessage;
+
+class CDebuggerApp : public CWinApp {
+public:
+    CDebuggerApp();
+    ~CDebuggerApp() override;
+
+    // The program's arguments (argv[0] is the program).
+    void SetCommandLine(int argc, const char* const* argv);
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // Start-up step 12: the main frame. Until the frame class exists this
+    // fails, so start-up ends there; the program's Qt part (and tests) put
+    // the frame maker in.
+    using FrameMaker = std::function<CWnd*(CDebuggerApp&)>;
+    void SetFrameMaker(FrameMaker maker) { frameMaker_ = std::move(maker); }
+    // Starts the splash (embedded or automation server starts only).
+    using SplashStarter = std::function<void(const SplashTexts&)>;
+    void SetSplashStarter(SplashStarter starter) { splashStarter_ = std::move(starter); }
+    // Runs the target configuration dialog alone ("/S"); false when its
+    // class is not there.
+    virtual bool RunTargetConfiguration();
+
+    // Opens a ".mpj" project as the active project: 0, or the number of an
+    // error-text message (32823 while the project document class is missing).
+    virtual int OpenProject(const std::string& path, CDocument** out, const char* outputName, int reserved);
+
+    // The about box (command 57664).
+    void OnAppAbout(BOOL connected);
+
+    // The ".inc" file named on the command line, kept for the first
+    // successful connection; taking it empties it.
+    std::string TakePendingInclude();
+
+    // What start-up and shut-down did, in order ("parse", "switch /S", ...).
+    const std::vector<std::string>& Steps() const { return steps_; }
+
+    BOOL m_noPrompt = FALSE;
+    BOOL m_simulate = FALSE;
+    BOOL m_configOnly = FALSE;
+    BOOL m_splashStarted = FALSE;
+    void* m_scriptServer = nullptr;
+    DirectoryLists m_lists;
+    std::string m_registryPath;
+    std::unique_ptr<CRecentFileList> m_recentProjects;
+    std::vector<std::unique_ptr<CDocTemplate>> m_unregisteredTemplates;
+    std::vector<std::string> m_templatesMade;
+    // The tool chain is searched on this PATH (the environment's by default).
+    std::string m_toolPath;
+
+private:
+    void Step(std::string what) { steps_.push_back(std::move(what)); }
+    void MakeTemplates();
+    void OpenCommandLineFile(const std::string& file);
+
+    int argc_ = 0;
+    std::vector<std::string> args_;
+    std::string raw_;
+    FrameMaker frameMaker_;
+    SplashStarter splashStarter_;
+    std::string pendingInclude_;
+    std::vector<std::string> steps_;
+};
+
+}  // namespace shell
+
+using shell::CDebuggerApp;

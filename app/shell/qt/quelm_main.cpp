@@ -1,0 +1,44 @@
+// quelm: the program. The application object runs its start-up on the Qt
+// loop; the main frame joins when its window classes do, and until then
+// start-up ends after the settings (a splash, when started, is shown out).
+#include <QApplication>
+#include <QPointer>
+
+#include "platform/qt/hosts.h"
+#include "platform/qt/qt_loop.h"
+#include "platform/qt/qt_modal_ui.h"
+#include "shell/debugger_app.h"
+#include "shell/qt/splash_window.h"
+
+// The one application object of the process.
+shell::CDebuggerApp theApp;
+
+int main(int argc, char** argv)
+{
+    QApplication qapp(argc, argv);
+    platform::qt::QtLoop loop;
+    platform::qt::QtModalUi ui;
+    platform::ModalUiScope scope(ui);
+    platform::qt::WindowLayer layer(&theApp);
+
+    QPointer<QWidget> splash;
+    theApp.SetCommandLine(argc, argv);
+    theApp.SetSplashStarter([&splash](const shell::SplashTexts& texts) {
+        auto thread = std::make_unique<shell::CQuelmSplash>();
+        thread->SetTitle(texts.title);
+        for (size_t i = 0; i < texts.lines.size(); ++i)
+            (i == 0 ? thread->AddFirstLine(texts.lines[i]) : thread->AddSecondLine(texts.lines[i]));
+        splash = shell::qt::StartSplash(std::move(thread));
+    });
+
+    int code = 0;
+    if (theApp.InitInstance()) {
+        code = qapp.exec();
+    } else if (splash) {
+        // Nothing else to show: the splash runs its time out, then the program ends.
+        QObject::connect(splash, &QObject::destroyed, &qapp, &QApplication::quit);
+        qapp.exec();
+    }
+    int exitCode = theApp.ExitInstance();
+    return code ? code : exitCode;
+}

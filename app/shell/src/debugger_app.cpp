@@ -1,0 +1,281 @@
+#include "shell/debugger_app.h"
+
+#include <cstdlib>
+
+#include "morwen/morwen.h"
+#include "platform/frame_wnd.h"
+#include "platform/modules.h"
+#include "platform/paths.h"
+#include "platform/runtime_class.h"
+#include "shell/path_functions.h"
+#include "shell/settings.h"
+#include "shell/shell_ids.h"
+#include "shell/small_dialogs.h"
+
+namespace shell {
+
+const TemplateRow kTemplateRows[7] = {
+    {"source", 1, "CQEditDoc", "CChildFrame", "CQEditView", true},
+    {"project", 5, "CProjectDoc", nullptr, nullptr, true},
+    {"hex", 1, "CHexDoc", "CAsmFrame", "CHexView", false},
+    {"mixed", 1, "CQEditDoc", "CAsmFrame", "CMixedView", false},
+    {"assembly", 1, "CQEditDoc", "CAsmFrame", "CAsmView", false},
+    {"HTML", 1, "CHtmlDoc", "CHtmlFrame", "CInfoView", false},
+    {"form", 1, "CDesignFormDoc", "CDesignFormFrame", "CDesignFormView", true},
+};
+
+namespace {
+
+constexpr char kRegistryKey[] = "Zelkor";
+constexpr int ERR_PROJECT_UNREADABLE = 32823;
+
+}  // namespace
+
+StartSwitch FirstSwitch(const std::string& raw)
+{
+    if (raw.size() < 2 || raw[0] != '/')
+        return StartSwitch::None;
+    switch (raw[1]) {
+    case 'S':
+    case 's': return StartSwitch::ConfigOnly;
+    case 'B':
+    case 'b': return StartSwitch::NoPrompt;
+    case 'D':
+    case 'd': return StartSwitch::Simulate;
+    default: return StartSwitch::None;
+    }
+}
+
+std::string JoinCommandLine(int argc, const char* const* argv)
+{
+    std::string raw;
+    for (int i = 1; i < argc; ++i)
+        raw += (i > 1 ? " " : "") + std::string(argv[i]);
+    return raw;
+}
+
+UINT g_findReplaceMessage = 0;
+
+CDebuggerApp::CDebuggerApp() : CWinApp("Zelkor for Arm")
+{
+    g_findReplaceMessage = RegisterWindowMessage("commdlg_FindReplace");
+    const char* path = std::getenv("PATH");
+    m_toolPath = path ? path : "";
+}
+
+CDebuggerApp::~CDebuggerApp() = default;
+
+void CDebuggerApp::SetCommandLine(int argc, const char* const* argv)
+{
+    args_.assign(argv, argv + argc);
+    argc_ = argc;
+    raw_ = JoinCommandLine(argc, argv);
+}
+
+bool CDebuggerApp::RunTargetConfiguration()
+{
+    CObject* object = platform::CRuntimeClass::CreateObject("CTargetConfigDlg");
+    auto* dialog = dynamic_cast<CDialog*>(object);
+    if (!dialog) {
+        delete object;
+        return false;
+    }
+    dialog->DoModal();
+    delete dialog;
+    return true;
+}
+
+BOOL CDebuggerApp::InitInstance()
+{
+    RegisterShellResources();
+    // 1. The command line.
+    CCommandLineInfo info;
+    std::vector<const char*> argv;
+    for (const auto& a : args_)
+        argv.push_back(a.c_str());
+    ParseCommandLine(info, argc_, argv.data());
+    Step("parse");
+    bool server = info.m_bRunEmbedded || info.m_bRunAutomated;
+    if (info.m_nShellCommand == CCommandLineInfo::FileOpen || server)
+        m_noPrompt = TRUE;
+
+    // 2. A switch counts only in the first two characters.
+    switch (FirstSwitch(raw_)) {
+    case StartSwitch::ConfigOnly:
+        m_configOnly = TRUE;
+        SetRegistryKey(kRegistryKey);
+        Step("switch /S");
+        Step(RunTargetConfiguration() ? "target configuration" : "no target configuration");
+        return FALSE;
+    case StartSwitch::NoPrompt: m_noPrompt = TRUE; break;
+    case StartSwitch::Simulate: m_simulate = TRUE; break;
+    case StartSwitch::None: break;
+    }
+
+    // 3. The splash, for an embedded or automation start only.
+    if (server) {
+        SplashTexts texts{"Zelkor",
+                          {"An Integrated Tool for Embedded Development ", "Zelkor for Arm",
+                           "A debugger and development environment for ARM targets"}};
+        if (splashStarter_)
+            splashStarter_(texts);
+        m_splashStarted = TRUE;
+        Step("splash");
+    }
+
+    // 4. (OLE and automation registration have no counterpart here.)
+    SetRegistryKey(kRegistryKey);
+    LoadStdProfileSettings(4);
+    Step("profile");
+
+    // 5. The recently used projects.
+    m_recentProjects = std::make_unique<CRecentFileList>(0, "Recent Project", "Project%d", 4, 30);
+    m_recentProjects->ReadList();
+
+    // 6. The templates whose classes exist, in table order.
+    MakeTemplates();
+    Step("templates");
+
+    // 9. The directory and macro lists.
+    m_registryPath = std::string("Software\\") + kRegistryKey + "\\" + AppName();
+    LoadDirectoryLists(m_lists, m_registryPath + "\\Settings");
+    Step("directory lists");
+
+    // 10. The installed tool chain fills empty INCLUDE, LIB and BIN.
+    if (AddToolChainDefaults(m_lists, m_toolPath))
+        Step("tool-chain defaults");
+
+    // 11. The settings record; Simulate is always replaced.
+    theSettings.Load(m_registryPath + "\\Configuration");
+    if (platform::EqualNoCase(theSettings.Protocol, "Simulator"))
+        m_simulate = TRUE;
+    theSettings.Simulate = m_simulate;
+    Step("settings");
+
+    // 12. The main frame. >>> Completed when the main frame class joins:
+    // CMainFrame::LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE).
+    CWnd* frame = frameMaker_ ? frameMaker_(*this) : nullptr;
+    if (!frame) {
+        Step("no main frame");
+        return FALSE;
+    }
+    m_pMainWnd = frame;
+    Step("main frame");
+
+    // 13. The error-text library reports over the frame.
+    ErrInit(frame->m_hWnd);
+
+    // 14. Shown maximised.
+    frame->ShowWindow(m_nCmdShow);
+    frame->ShowWindow(SW_SHOWMAXIMIZED);
+    Step("shown");
+
+    // 15. Connect once the loop runs. (The accelerator manager joins with
+    // its window.)
+    ::PostMessage(frame->m_hWnd, WM_COMMAND, ID_DEBUG_CONNECT, 0);
+    Step("connect posted");
+
+    // 16. The script server, when its class is there.
+    m_scriptServer = platform::CRuntimeClass::CreateObject("CScriptServer");
+    if (m_scriptServer)
+        Step("script server");
+
+    // 17. The file named on the command line.
+    if (info.m_nShellCommand == CCommandLineInfo::FileOpen)
+        OpenCommandLineFile(info.m_strFileName);
+
+    // 18. The macro files stay listed; they are read into the script engine
+    // only with the flag set and a script server to read them (an unloaded
+    // list is kept, so the frame's close writes it back whole).
+    Step("ready");
+    return TRUE;
+}
+
+void CDebuggerApp::MakeTemplates()
+{
+    m_templatesMade.clear();
+    for (const TemplateRow& row : kTemplateRows) {
+        using platform::CRuntimeClass;
+        const CRuntimeClass* doc = CRuntimeClass::FromName(row.docClass);
+        const CRuntimeClass* frame = row.frameClass ? CRuntimeClass::FromName(row.frameClass) : nullptr;
+        const CRuntimeClass* view = row.viewClass ? CRuntimeClass::FromName(row.viewClass) : nullptr;
+        if (!doc || (row.frameClass && !frame) || (row.viewClass && !view))
+            continue;
+        auto t = std::make_unique<CMultiDocTemplate>(row.resourceId, doc, frame, view);
+        m_templatesMade.push_back(row.name);
+        if (row.registered)
+            AddDocTemplate(t.release());
+        else
+            m_unregisteredTemplates.push_back(std::move(t));
+    }
+}
+
+void CDebuggerApp::OpenCommandLineFile(const std::string& file)
+{
+    std::string name = GetFileNameOfPath(file);
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos) {
+        Step("file without extension");
+        return;
+    }
+    std::string ext = name.substr(dot);
+    if (platform::EqualNoCase(ext, ".mpj")) {
+        OpenProject(file, nullptr, nullptr, 0);
+        Step("open project");
+    } else if (platform::EqualNoCase(ext, ".mac")) {
+        m_lists.macroFiles = {file};
+        Step("macro file");
+    } else if (platform::EqualNoCase(ext, ".inc")) {
+        pendingInclude_ = file;
+        Step("include file kept");
+    } else {
+        Step(OpenDocumentFile(file.c_str()) ? "open source" : "source not opened");
+    }
+}
+
+int CDebuggerApp::OpenProject(const std::string&, CDocument** out, const char*, int)
+{
+    if (out)
+        *out = nullptr;
+    return ERR_PROJECT_UNREADABLE;
+}
+
+std::string CDebuggerApp::TakePendingInclude()
+{
+    std::string file = std::move(pendingInclude_);
+    pendingInclude_.clear();
+    return file;
+}
+
+void CDebuggerApp::OnAppAbout(BOOL connected)
+{
+    CAboutDlg dlg(connected);
+    dlg.DoModal();
+}
+
+int CDebuggerApp::ExitInstance()
+{
+    // 2. A "/S" start writes nothing.
+    if (m_configOnly) {
+        Step("exit without saving");
+        return 0;
+    }
+    // 3. The templates the document manager doesn't own.
+    m_unregisteredTemplates.clear();
+    // 4. The recently used projects.
+    if (m_recentProjects) {
+        m_recentProjects->WriteList();
+        m_recentProjects.reset();
+    }
+    // 5. The lists and the settings record.
+    if (!m_registryPath.empty()) {
+        SaveDirectoryLists(m_lists, m_registryPath + "\\Settings");
+        theSettings.Save(m_registryPath + "\\Configuration");
+    }
+    // 6. The editor font.
+    theSettings.DeleteEditorFont();
+    Step("saved");
+    return CWinApp::ExitInstance();
+}
+
+}  // namespace shell
