@@ -14,8 +14,7 @@ namespace quinar {
 namespace {
 
 // The largest file the bounds of DecodeWatchFile allow.
-constexpr size_t kMaxWatchFileSize =
-    28 + size_t{kWatchListCount} * kMaxWatchTexts * (4 + size_t{kMaxWatchTextLength});
+constexpr size_t kMaxWatchFileSize = 28 + size_t{kWatchListCount} * kMaxWatchTexts * (4 + size_t{kMaxWatchTextLength});
 
 WatchLists& Lists()
 {

@@ -165,8 +165,8 @@ TEST_F(SourceNamesTest, AVariableIsKnownAtALineOfTheStoppedFunctionOrEverywhereW
         bool known;
     };
     const Case cases[] = {
-        {"arg", 10, true},     {"arg", 15, true},     {"arg", 20, true},   {"counter", 12, true},
-        {"level", 15, true},   // its module's static
+        {"arg", 10, true},     {"arg", 15, true},     {"arg", 20, true},
+        {"counter", 12, true}, {"level", 15, true},                        // its module's static
         {"arg", 9, false},     {"arg", 21, false},    {"arg", 32, false},  // outside worker's lines
         {"level", 32, false},  // a static counts only with the stopped function
         {"counter", 32, true}, {"total", 1, true},    {"#total", 99, true},  // globals everywhere

@@ -111,7 +111,11 @@ TEST_F(WatchListsTest, DamagedOrForeignFilesRestoreNothingAndSayWhere)
     };
     const Case cases[] = {
         {"empty", "", 0},
-        {"foreign", "\x7F" "ELF" + std::string(60, '\0'), 0},
+        {"foreign",
+         "\x7F"
+         "ELF" +
+             std::string(60, '\0'),
+         0},
         {"short signature", "QNRWAT", 0},
         {"later version", "QNRWATCH" + Word(2) + good.substr(12), 8},
         {"header cut", header + Word(1) + Word(0), 20},
