@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "boundary.h"
+#include "store.h"
 #include "watch_file.h"
 
 namespace quinar {
@@ -18,14 +19,12 @@ constexpr size_t kMaxWatchFileSize = 28 + size_t{kWatchListCount} * kMaxWatchTex
 
 WatchLists& Lists()
 {
-    static WatchLists lists;
-    return lists;
+    return TheStore().watchLists;
 }
 
 std::string& Message()
 {
-    static std::string message;
-    return message;
+    return TheStore().watchFileMessage;
 }
 
 SymResult Fail(std::string message)

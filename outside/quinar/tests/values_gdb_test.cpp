@@ -14,9 +14,9 @@
 #include "host_tools.h"
 #include "qemu_reference.h"
 #include "quentor.h"
-#include "tarnel.h"
 #include "quinar/quinar.h"
 #include "talvis/talvis.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 namespace quinar::test {
@@ -65,10 +65,10 @@ std::string PointerOf(const std::string& text)
 }
 
 const char* const kScalars[] = {
-    "g_schar", "g_uchar", "g_char", "g_newline", "g_quote", "g_high", "g_short",  "g_ushort",
-    "g_int",   "g_uint",  "g_long", "g_ulong",   "g_llong", "g_ullong", "g_color", "g_odd", "g_flag", "g_ratio", "g_scale", "s_level",
-    "sc",      "uc",      "sh",     "us",        "i",       "c",      "wide",     "mask",
-    "quote",   "local_color", "negative",
+    "g_schar", "g_uchar", "g_char",  "g_newline", "g_quote", "g_high",      "g_short",  "g_ushort",
+    "g_int",   "g_uint",  "g_long",  "g_ulong",   "g_llong", "g_ullong",    "g_color",  "g_odd",
+    "g_flag",  "g_ratio", "g_scale", "s_level",   "sc",      "uc",          "sh",       "us",
+    "i",       "c",       "wide",    "mask",      "quote",   "local_color", "negative",
 };
 const char* const kPointers[] = {"g_ptr", "g_null", "text", "where"};
 
