@@ -129,6 +129,15 @@ Result<std::string> SymbolStore::VariableValueText(uint32_t module, uint32_t lin
     return {SYM_OK, FormatValue(s.Types(), layout, bits)};
 }
 
+Result<std::string> SymbolStore::ValueText(uint32_t type, uint64_t bits) const
+{
+    const TypeTable& types = TheStore().Types();
+    ValueLayout layout;
+    if (SymResult r = LayoutOf(types, type, &layout); r != SYM_OK)
+        return {r, {}};
+    return {SYM_OK, FormatValue(types, layout, bits)};
+}
+
 }  // namespace quinar
 
 extern "C" {

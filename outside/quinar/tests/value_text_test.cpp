@@ -205,6 +205,8 @@ TEST_F(SourceNamesTest, ValuesComeFromTheStoppedFrameOnlyAtItsLines)
     EXPECT_EQ(Value(0, 15, "arg"), "65 'A'") << "no module: the stopped function's own file";
     EXPECT_EQ(Value(app, 15, "duo"), "{...}");
     EXPECT_EQ(Value(app, 15, "total"), "77");
+    EXPECT_EQ(Symbols().ValueText(3, 0x41).value, "65 'A'") << "the same texts for values read elsewhere";
+    EXPECT_EQ(Symbols().ValueText(SYM_TYPE_VOID, 0).status, SYM_E_WRONG_TYPE);
     EXPECT_EQ(Value(app, 15, "worker", SYM_E_WRONG_TYPE), "unchanged");
     Value(0x7FFFFFF, 15, "total", SYM_E_BAD_HANDLE);
     EXPECT_EQ(SymGetVariableValueText(app, 15, "total", nullptr), SYM_E_ARGUMENT);

@@ -304,6 +304,11 @@ public:
     // number and the quoted character ("65 'A'"), pointers "0x%08X",
     // enumerations by the enumerator's name, aggregates "{...}".
     Result<std::string> VariableValueText(uint32_t module, uint32_t line, std::string_view name);
+    // The same text for a value of a type whose bits were read from the
+    // target (as SymEvaluateExpr gives them: as read, not sign-extended; type
+    // 0 an untyped word). SYM_E_NO_TYPE, SYM_E_WRONG_TYPE for what has no
+    // single value (void, procedures).
+    Result<std::string> ValueText(uint32_t type, uint64_t bits) const;
 
     // ---- Watch lists
     // Four numbered lists (0-3) of expression texts, kept across symbol
