@@ -146,7 +146,8 @@ TEST_P(ValuesAgainstGdb, ValueTextsAreGdbsPrintAtTheSamePc)
     for (const char* name : kPointers)
         commands.push_back(std::string("print ") + name);
     const zk::test::ProcessResult gdb = zk::test::RunGdbOnQemu(image, commands);
-    ASSERT_EQ(gdb.exitStatus, 0) << gdb.out << gdb.err;
+    // gdb's own status is not asked: its closing "kill" may find qemu gone
+    // already. Every value printed is what counts (none when a tool is missing).
     const std::vector<std::string> printed = PrintedValues(gdb.out);
     const size_t scalars = std::size(kScalars);
     ASSERT_EQ(printed.size(), scalars + std::size(kPointers)) << gdb.out << gdb.err;
