@@ -77,58 +77,10 @@ SymResult KindOfType(const TypeTable& types, uint32_t type, ValueKind* kind)
 SymResult Load(const Place& place, const ValueKind& kind, SymExprValue* out)
 {
     uint64_t bits = 0;
-    if (place.inRegister) {
-        // A value of a register is its low bytes; 8 bytes take the next
-        // register as the high word.
-        uint32_t low = 0, high = 0;
-        if (SymResult r = ReadTargetRegister(place.where, &low); r != SYM_OK)
-            return r;
-        if (kind.size > 4) {
-            if (SymResult r = ReadTargetRegister(place.where + 1, &high); r != SYM_OK)
-                return r;
-        }
-        bits = (uint64_t{high} << 32) | low;
-        if (kind.size < 8)
-            bits &= (uint64_t{1} << (8 * kind.size)) - 1;
-    } else if (SymResult r = ReadTargetMemory(place.where, kind.size, &bits); r != SYM_OK) {
+    if (SymResult r = ReadPlace(place, kind.size, &bits); r != SYM_OK)
         return r;
-    }
     *out = {kind.code, kind.size, bits};
     return SYM_OK;
-}
-
-// The place of a symbol at the stop and its type.
-SymResult PlaceOf(Store& s, uint32_t handle, const uint32_t* pc, Place* place, uint32_t* type)
-{
-    *type = 0;
-    if (uint32_t id = 0; RegisterOf(handle, &id)) {
-        *place = {true, id};
-        return SYM_OK;
-    }
-    switch (KindOf(handle)) {
-    case SYM_KIND_VARIABLE:
-        *type = s.Variables()[s.VariablePosition(handle)].type;
-        return PlaceOfVariable(s, handle, pc, place);
-    case SYM_KIND_LABEL: *place = {false, s.Labels()[s.LabelPosition(handle)].value}; return SYM_OK;
-    case SYM_KIND_DATA_LABEL: {
-        const DataLabel& d = s.DataLabels()[s.DataLabelPosition(handle)];
-        *type = d.type;
-        *place = {false, d.address};
-        return SYM_OK;
-    }
-    default: return SYM_E_WRONG_TYPE;  // a function or module has an address, not a value
-    }
-}
-
-// The function (else the module) at the PC: where the names of an
-// expression are looked up. 0 when nothing holds the PC.
-uint32_t ScopeAt(Store& s, uint32_t pc)
-{
-    if (uint32_t f = s.FunctionAt(pc); f != kNone)
-        return s.FunctionHandle(f);
-    if (uint32_t m = s.ModuleAt(pc); m != kNone)
-        return s.Modules()[m].handle;
-    return 0;
 }
 
 bool IsNameStart(char c)
@@ -205,7 +157,7 @@ private:
         if (SymResult r = FindSymbol(s_, scope, text_.substr(start, pos_ - start), &handle, pc); r != SYM_OK)
             return r;
         Place place;
-        if (SymResult r = PlaceOf(s_, handle, pc, &place, type); r != SYM_OK)
+        if (SymResult r = PlaceOfSymbol(s_, handle, pc, &place, type); r != SYM_OK)
             return r;
         ValueKind kind;
         if (SymResult r = KindOfType(s_.Types(), *type, &kind); r != SYM_OK)
@@ -259,6 +211,55 @@ private:
 };
 
 }  // namespace
+
+SymResult ReadPlace(const Place& place, uint32_t size, uint64_t* bits)
+{
+    *bits = 0;
+    if (!place.inRegister)
+        return ReadTargetMemory(place.where, size, bits);
+    uint32_t low = 0, high = 0;
+    if (SymResult r = ReadTargetRegister(place.where, &low); r != SYM_OK)
+        return r;
+    if (size > 4) {
+        if (SymResult r = ReadTargetRegister(place.where + 1, &high); r != SYM_OK)
+            return r;
+    }
+    *bits = (uint64_t{high} << 32) | low;
+    if (size < 8)
+        *bits &= (uint64_t{1} << (8 * size)) - 1;
+    return SYM_OK;
+}
+
+SymResult PlaceOfSymbol(Store& s, uint32_t handle, const uint32_t* pc, Place* place, uint32_t* type)
+{
+    *type = 0;
+    if (uint32_t id = 0; RegisterOf(handle, &id)) {
+        *place = {true, id};
+        return SYM_OK;
+    }
+    switch (KindOf(handle)) {
+    case SYM_KIND_VARIABLE:
+        *type = s.Variables()[s.VariablePosition(handle)].type;
+        return PlaceOfVariable(s, handle, pc, place);
+    case SYM_KIND_LABEL: *place = {false, s.Labels()[s.LabelPosition(handle)].value}; return SYM_OK;
+    case SYM_KIND_DATA_LABEL: {
+        const DataLabel& d = s.DataLabels()[s.DataLabelPosition(handle)];
+        *type = d.type;
+        *place = {false, d.address};
+        return SYM_OK;
+    }
+    default: return SYM_E_WRONG_TYPE;  // a function or module has an address, not a value
+    }
+}
+
+uint32_t ScopeAt(Store& s, uint32_t pc)
+{
+    if (uint32_t f = s.FunctionAt(pc); f != kNone)
+        return s.FunctionHandle(f);
+    if (uint32_t m = s.ModuleAt(pc); m != kNone)
+        return s.Modules()[m].handle;
+    return 0;
+}
 
 Result<SymExprValue> SymbolStore::Evaluate(std::string_view text)
 {

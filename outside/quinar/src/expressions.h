@@ -38,6 +38,18 @@ SymResult PlaceOfVariable(Store& s, uint32_t handle, const uint32_t* pc, Place* 
 // False when the variable's location description covers no piece at pc.
 bool LocationHoldsAt(Store& s, uint32_t handle, uint32_t pc);
 
+// The place of a symbol at a stop at *pc (null: not known) and its type
+// index: variables and data labels by their records, labels at their value
+// (untyped), registers by id (untyped). SYM_E_WRONG_TYPE for a function or
+// module (an address, not a value).
+SymResult PlaceOfSymbol(Store& s, uint32_t handle, const uint32_t* pc, Place* place, uint32_t* type);
+// size bytes (1 to 8) at a place as a number: a register's low bytes (8:
+// the next register is the high word), memory in the target's byte order.
+SymResult ReadPlace(const Place& place, uint32_t size, uint64_t* bits);
+// The function (else the module) at the PC: where the names of an
+// expression are looked up. 0 when nothing holds the PC.
+uint32_t ScopeAt(Store& s, uint32_t pc);
+
 // Reads from the target through the CPU model and the memory library;
 // SYM_E_NO_VALUE when the target does not answer.
 SymResult ReadTargetRegister(uint32_t id, uint32_t* value);
@@ -46,6 +58,9 @@ SymResult ReadTargetMemory(uint32_t address, uint32_t size, uint64_t* value);
 // The same as a 32-bit number (DWARF expressions' reads, saved words).
 SymResult ReadTargetWord(uint32_t address, uint32_t size, uint32_t* value);
 bool TargetPc(uint32_t* pc);
+// The CPU model's own result of reading the PC (EMU_TARGET_LOST when the
+// target connection is lost).
+int ReadTargetPc(uint32_t* pc);
 bool TargetBigEndian();
 
 }  // namespace quinar

@@ -106,4 +106,25 @@ std::span<const uint32_t> LineIndex::RangesOf(uint32_t file, uint32_t line) cons
     return {byLine_.data() + (lo - byLine_.begin()), static_cast<size_t>(hi - lo)};
 }
 
+bool LineIndex::SpanWithin(uint32_t start, uint32_t end, Span* span) const
+{
+    const auto& segments = byAddress_.Segments();
+    auto it = std::lower_bound(segments.begin(), segments.end(), start,
+                               [](const RangeIndex::Segment& s, uint32_t a) { return s.end < a; });
+    bool found = false;
+    for (; it != segments.end() && it->start <= end; ++it) {
+        const LineRange& r = ranges_[it->payload];
+        if (r.line == 0)
+            continue;
+        if (!found) {
+            *span = {r.file, r.line, r.line};
+            found = true;
+        } else if (r.file == span->file) {
+            span->first = std::min(span->first, r.line);
+            span->last = std::max(span->last, r.line);
+        }
+    }
+    return found;
+}
+
 }  // namespace quinar

@@ -62,6 +62,14 @@ public:
     const LineRange* At(uint32_t address) const;
     // Ranges (ids) of one line of one file, lowest address first.
     std::span<const uint32_t> RangesOf(uint32_t file, uint32_t line) const;
+    // The lines of the code in [start, end] that belong to the source file of
+    // its lowest range: false when no range lies there.
+    struct Span {
+        uint32_t file;
+        uint32_t first;
+        uint32_t last;
+    };
+    bool SpanWithin(uint32_t start, uint32_t end, Span* span) const;
     const LineRange& Range(uint32_t id) const { return ranges_[id]; }
 
 private:

@@ -21,6 +21,7 @@
 #include "quinar/symbol_store.h"
 #include "range_index.h"
 #include "type_table.h"
+#include "watch_file.h"
 
 namespace quinar {
 
@@ -219,6 +220,10 @@ public:
     bool caseSensitive = false;
     // The call-frame rules of the image (SymAddFrameTable).
     FrameRules frameRules;
+    // The watch lists outlive the symbols (Clear keeps them), and the
+    // message of the last watch file that failed.
+    WatchLists watchLists;
+    std::string watchFileMessage;
     // Drops the derived per-module tables (module-name index, line index).
     void FreeDerived();
 

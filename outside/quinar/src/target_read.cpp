@@ -50,11 +50,16 @@ bool TargetBigEndian()
 
 bool TargetPc(uint32_t* pc)
 {
+    return ReadTargetPc(pc) == 0;
+}
+
+int ReadTargetPc(uint32_t* pc)
+{
     DWORD v = 0;
-    if (CpuGetPC(&v) != 0)
-        return false;
-    *pc = v;
-    return true;
+    const int r = CpuGetPC(&v);
+    if (r == 0)
+        *pc = v;
+    return r;
 }
 
 }  // namespace quinar

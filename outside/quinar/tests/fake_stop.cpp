@@ -19,8 +19,10 @@ extern "C" {
 
 int CpuGetRegister(DWORD id, DWORD* value)
 {
-    if (id >= 18 || Stop().targetGone)
+    if (id >= 18)
         return -1;
+    if (Stop().targetGone)
+        return Stop().goneResult;
     *value = Stop().regs[id];
     return 0;
 }
@@ -28,7 +30,7 @@ int CpuGetRegister(DWORD id, DWORD* value)
 int CpuGetPC(DWORD* pc)
 {
     if (Stop().targetGone)
-        return -1;
+        return Stop().goneResult;
     *pc = Stop().regs[15];
     return 0;
 }

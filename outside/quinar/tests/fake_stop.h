@@ -13,6 +13,7 @@ namespace quinar::test {
 struct FakeStop {
     uint32_t regs[18] = {};
     bool targetGone = false;  // registers and PC do not answer
+    int goneResult = -1;      // what they answer then (EMU_TARGET_LOST: the connection is lost)
     bool bigEndian = false;
     std::map<uint32_t, uint8_t> memory;
     std::set<uint32_t> unreadable;

@@ -22,6 +22,7 @@
 
 #include "emu_types.h"
 #include "ldr_types.h"
+#include "zk_string.h"
 
 using SymResult = int32_t;
 
@@ -47,6 +48,7 @@ inline constexpr SymResult SYM_E_FULL = 0x40000E09;           // the type index 
 inline constexpr SymResult SYM_E_NO_MEMORY = 0x40000E0A;      // a returned text could not be allocated
 inline constexpr SymResult SYM_E_SYNTAX = 0x40000E20;         // an expression that does not parse
 inline constexpr SymResult SYM_E_NO_VALUE = 0x40000E21;       // no frame, or the register or memory read failed
+inline constexpr SymResult SYM_E_FILE = 0x40000E22;           // a watch file that cannot be written or read, or is none
 
 // Kinds of what a handle names (its top four bits) and of SymGetSymbolDetails.
 enum SymKind : uint32_t {
@@ -515,5 +517,21 @@ SymResult SymGetSymbolName(uint32_t handle, char* buffer, uint32_t size);
 // a number (C forms: 16, 0x10, 020), and "*" before any of them for the
 // 32-bit word at that address (or the object a pointer points to).
 SymResult SymEvaluateExpr(const char* text, SymExprValue* value);
+
+// ---- The source editor's names --------------------------------------------
+// 0 when the name is a variable known at the one-based source line (a
+// global, or a parameter, local or static of the function at the stopped PC
+// whose lines hold the line); -27 (EMU_TARGET_LOST) when the target
+// connection is lost; anything else means no.
+int SymCheckVariableAtLine(const char* name, int32_t line);
+// 0 and the variable's value as text (see SymbolStore::VariableValueText);
+// module: the source key of the file the line belongs to (0: any).
+int SymGetVariableValueText(uint32_t module, int32_t line, const char* name, ZkString* text);
+
+// ---- Watch lists ------------------------------------------------------------
+// The four watch lists into a file and back (SymbolStore::SaveWatchLists,
+// RestoreWatchLists); 0 on success.
+int Var_SaveVar(const char* path);
+int Var_RestoreVar(const char* path);
 
 }  // extern "C"

@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "quinar/quinar.h"
 
@@ -297,6 +298,42 @@ public:
     Result<SymSymbolInfo> SymbolInfo(uint32_t handle);
     Result<std::string> SymbolName(uint32_t handle) const;
     Result<SymExprValue> Evaluate(std::string_view text);
+
+    // ---- Source names at a stop
+    // SYM_OK when the name is a variable known at a one-based source line:
+    // a global, or a parameter, local or static of the function at the
+    // stopped PC (or a static of its module) when that function's lines
+    // hold the line. EMU_TARGET_LOST when the target connection is lost;
+    // another code means no.
+    int CheckVariableAtLine(std::string_view name, uint32_t line);
+    // The value of a variable as text: a local or parameter when the stopped
+    // function's lines in the file of `module` (a module or source key, 0
+    // for any) hold the line, else a static of that module or a global.
+    // Integers in decimal by their type's size and sign, characters as the
+    // number and the quoted character ("65 'A'"), pointers "0x%08X",
+    // enumerations by the enumerator's name, aggregates "{...}".
+    Result<std::string> VariableValueText(uint32_t module, uint32_t line, std::string_view name);
+    // The same text for a value of a type whose bits were read from the
+    // target (as SymEvaluateExpr gives them: as read, not sign-extended; type
+    // 0 an untyped word). SYM_E_NO_TYPE, SYM_E_WRONG_TYPE for what has no
+    // single value (void, procedures).
+    Result<std::string> ValueText(uint32_t type, uint64_t bits) const;
+
+    // ---- Watch lists
+    // Four numbered lists (0-3) of expression texts, kept across symbol
+    // loads. SetWatchList refuses (SYM_E_ARGUMENT) another number, more than
+    // 4096 texts, a text longer than 4096 bytes or one holding a NUL.
+    std::span<const std::string> WatchList(uint32_t n) const;
+    SymResult SetWatchList(uint32_t n, std::vector<std::string> texts);
+    // The lists into a file (a temporary file beside it, renamed over it)
+    // and back. A file that cannot be read, is damaged or is no watch file
+    // restores nothing: SYM_E_FILE, and WatchFileMessage names the file and
+    // the offset where it went wrong.
+    SymResult SaveWatchLists(const std::string& path);
+    SymResult RestoreWatchLists(const std::string& path);
+    // The message of the last save or restore that failed (empty after one
+    // that succeeded).
+    const std::string& WatchFileMessage() const;
 
 private:
     friend SymbolStore& Symbols();
