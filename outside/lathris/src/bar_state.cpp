@@ -89,8 +89,8 @@ bool DecodeButtons(const std::string& record, ButtonList& out, std::string& erro
         int width = static_cast<int>(r.U32());
         DWORD style = r.U32();
         uint32_t items = r.Count(8);
-        if (r.Ok() && (width <= 0 || width > 4096 || style < CBS_SIMPLE || style > CBS_DROPDOWNLIST ||
-                       items > kMaxComboItems))
+        if (r.Ok() &&
+            (width <= 0 || width > 4096 || style < CBS_SIMPLE || style > CBS_DROPDOWNLIST || items > kMaxComboItems))
             r.FailAt(at, "combo button " + std::to_string(i) + " has impossible sizes");
         auto combo = std::make_unique<CBCGToolbarComboBoxButton>(id, image, style, width);
         combo->m_strText = text;

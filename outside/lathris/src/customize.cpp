@@ -80,8 +80,8 @@ std::vector<std::string> CBCGToolbarCustomize::Categories() const
     return order_;
 }
 
-const std::vector<std::unique_ptr<CBCGToolbarButton>>* CBCGToolbarCustomize::ButtonsOf(
-    const std::string& category) const
+const std::vector<std::unique_ptr<CBCGToolbarButton>>*
+CBCGToolbarCustomize::ButtonsOf(const std::string& category) const
 {
     auto it = categories_.find(category);
     return it == categories_.end() ? nullptr : &it->second;

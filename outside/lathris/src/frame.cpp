@@ -47,8 +47,8 @@ void CBCGFrameImpl::InitUserToobars(const std::string& path, UINT firstId, UINT 
 CBCGToolBar* CBCGFrameImpl::CreateUserToolbar(const std::string& name)
 {
     for (UINT id = firstUserId_; id <= lastUserId_; ++id) {
-        bool used = std::any_of(userBars_.begin(), userBars_.end(),
-                                [id](const auto& b) { return b->GetDlgCtrlID() == id; });
+        bool used =
+            std::any_of(userBars_.begin(), userBars_.end(), [id](const auto& b) { return b->GetDlgCtrlID() == id; });
         if (used)
             continue;
         auto bar = std::make_unique<CBCGToolBar>();

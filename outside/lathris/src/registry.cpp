@@ -79,8 +79,9 @@ BOOL CRegistry::Query(const std::string& name, DWORD& type, std::string& data)
     if (RegQueryValueEx(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return FALSE;
     data.assign(size, '\0');
-    if (size && RegQueryValueEx(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-                    ERROR_SUCCESS)
+    if (size &&
+        RegQueryValueEx(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+            ERROR_SUCCESS)
         return FALSE;
     data.resize(size);
     // Texts come back with their terminating NUL.

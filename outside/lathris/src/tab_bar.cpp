@@ -9,10 +9,10 @@ BOOL CCJControlBar::Create(CWnd* parent, UINT id, const std::string& name, SIZE 
 {
     size_ = size;
     if (style & CBRS_ALIGN_ANY)
-        side_ = (style & CBRS_ALIGN_LEFT)    ? CBRS_ALIGN_LEFT
-                : (style & CBRS_ALIGN_TOP)   ? CBRS_ALIGN_TOP
-                : (style & CBRS_ALIGN_RIGHT) ? CBRS_ALIGN_RIGHT
-                                             : CBRS_ALIGN_BOTTOM;
+        side_ = (style & CBRS_ALIGN_LEFT) ? CBRS_ALIGN_LEFT
+            : (style & CBRS_ALIGN_TOP)    ? CBRS_ALIGN_TOP
+            : (style & CBRS_ALIGN_RIGHT)  ? CBRS_ALIGN_RIGHT
+                                          : CBRS_ALIGN_BOTTOM;
     return CControlBar::Create(parent, id, name);
 }
 

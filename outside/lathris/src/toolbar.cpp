@@ -52,8 +52,7 @@ std::unique_ptr<CBCGToolbarButton> CBCGToolbarButton::Separator()
 
 CBCGToolbarComboBoxButton::CBCGToolbarComboBoxButton(UINT id, int image, DWORD style, int width)
     : CBCGToolbarButton(id, image), m_nWidth(width), m_dwStyle(style)
-{
-}
+{}
 
 int CBCGToolbarComboBoxButton::AddItem(const std::string& text, DWORD data)
 {
@@ -160,7 +159,7 @@ BOOL CBCGToolBarImages::Load(const std::string& file)
     if (strip.height != size_.cy || strip.width <= 0 || strip.width % size_.cx != 0 ||
         strip.pixels.size() != static_cast<size_t>(strip.width) * strip.height) {
         error_ = file + ": a " + std::to_string(strip.width) + "x" + std::to_string(strip.height) +
-                 " picture is no strip of " + std::to_string(size_.cx) + "x" + std::to_string(size_.cy) + " images";
+            " picture is no strip of " + std::to_string(size_.cx) + "x" + std::to_string(size_.cy) + " images";
         return FALSE;
     }
     count_ = strip.width / size_.cx;

@@ -45,7 +45,9 @@ TEST(BarStateTest, ButtonsRoundTripWithComboItemsAndUserImages)
 TEST(BarStateTest, DamagedButtonRecordsAreRefusedWholeWithTheirOffset)
 {
     const std::string good = EncodeButtons(EditBarButtons());
-    auto patched = [&](size_t at, std::string bytes) { return good.substr(0, at) + bytes + good.substr(at + bytes.size()); };
+    auto patched = [&](size_t at, std::string bytes) {
+        return good.substr(0, at) + bytes + good.substr(at + bytes.size());
+    };
     struct Case {
         const char* name;
         std::string record;

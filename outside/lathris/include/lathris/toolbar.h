@@ -203,7 +203,7 @@ private:
 }  // namespace lathris
 
 using lathris::CBCGToolBar;
-using lathris::CBCGToolBarImages;
 using lathris::CBCGToolbarButton;
 using lathris::CBCGToolbarComboBoxButton;
+using lathris::CBCGToolBarImages;
 using lathris::CImageHash;
