@@ -101,8 +101,7 @@ void CDockWnd::OnDestroy()
 
 // --- The tab bar ------------------------------------------------------------------
 
-BOOL CViewTabBar::AddView(const std::string& label, const CRuntimeClass* viewClass, CCreateContext* context,
-                          int group)
+BOOL CViewTabBar::AddView(const std::string& label, const CRuntimeClass* viewClass, CCreateContext* context, int group)
 {
     if (!m_hWnd || !viewClass)
         return FALSE;

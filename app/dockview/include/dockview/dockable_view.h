@@ -26,7 +26,7 @@ inline constexpr DWORD WS_CAPTION = 0x00C00000;
 inline constexpr DWORD WS_SYSMENU = 0x00080000;
 inline constexpr DWORD MFS_THICKFRAME = 0x00000400;
 inline constexpr DWORD kFloatingFrameStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | MFS_THICKFRAME;  // 0x10C80400
-inline constexpr DWORD kFloatingViewStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;                        // 0x50800000
+inline constexpr DWORD kFloatingViewStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;                       // 0x50800000
 
 class CDockableView : public CView {
 public:
@@ -59,8 +59,7 @@ public:
     // A top-level tool window owned by `parent` with `caption`; its client
     // is a new view of the stored class. FALSE when the view could not be
     // made (the frame is destroyed then).
-    BOOL Create(const char* className, const std::string& caption, DWORD style, const RECT& rect,
-                CWnd* parent);
+    BOOL Create(const char* className, const std::string& caption, DWORD style, const RECT& rect, CWnd* parent);
     BOOL OnCreateClient(CCreateContext* context) override;
     DWORD GetStyle() const { return style_; }
     RECT GetWindowRect() const { return rect_; }
