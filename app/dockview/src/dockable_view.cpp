@@ -128,6 +128,15 @@ BOOL CViewTabBar::AddView(const std::string& label, const CRuntimeClass* viewCla
 
 // --- The host ---------------------------------------------------------------------
 
+CDockWnd* DockToggleHost::MakeFloatingFrame(const CRuntimeClass* viewClass, const std::string& caption, int group)
+{
+    auto* frame = new CDockWnd(viewClass, group);
+    if (!frame->Create(nullptr, caption, kFloatingFrameStyle, {100, 100, 300, 300}, owner_))
+        return nullptr;
+    floating_.push_back(frame);
+    return frame;
+}
+
 LRESULT DockToggleHost::OnDockToggle(LPARAM lParam)
 {
     auto* view = dynamic_cast<CDockableView*>(reinterpret_cast<CWnd*>(lParam));
@@ -136,15 +145,13 @@ LRESULT DockToggleHost::OnDockToggle(LPARAM lParam)
     if (view->m_nFloating != 1) {
         if (bar_.GetViewIndex(view) < 0)
             return -1;
-        auto* frame = new CDockWnd(view->GetRuntimeClass(), view->HasGroup() ? view->GetGroup() : 0);
-        if (!frame->Create(nullptr, view->m_strName, kFloatingFrameStyle, {100, 100, 300, 300}, owner_))
+        if (!MakeFloatingFrame(view->GetRuntimeClass(), view->m_strName, view->HasGroup() ? view->GetGroup() : 0))
             return -1;  // the frame destroyed itself; the tab stays
         if (view->HasGroup())
             --groupTabs_;
         // The view goes after the running dispatch: its own command handler
         // sent this request and is still on the stack.
         bar_.DestroyView(view);
-        floating_.push_back(frame);
         return 0;
     }
     auto* frame = dynamic_cast<CDockWnd*>(view->GetParentFrame());

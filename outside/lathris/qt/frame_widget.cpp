@@ -92,6 +92,10 @@ void LathrisFrameWidget::Notify(HostEvent event, CWnd* about)
     MainFrameWidget::Notify(event, about);
     if (event == HostEvent::ChildAdded || event == HostEvent::BarsChanged || event == HostEvent::MenuChanged)
         SyncLathrisBars();
+    if (event == HostEvent::MenuChanged)
+        for (auto& [bar, w] : lathrisBars_)
+            if (auto* tb = dynamic_cast<ToolBarWidget*>(w.data()))
+                tb->Rebuild();
 }
 
 std::string LathrisFrameWidget::SaveLayout()

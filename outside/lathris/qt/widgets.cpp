@@ -216,9 +216,8 @@ QMenu* TabBarWidget::TabMenu(int index)
     if (!view)
         return nullptr;
     HWND hwnd = view->m_hWnd;
-    return CommandMenu(view, ID_VIEW_DOCK_TOGGLE, this, [hwnd] {
-        ::SendMessage(hwnd, WM_COMMAND, ID_VIEW_DOCK_TOGGLE, 0);
-    });
+    return CommandMenu(view, ID_VIEW_DOCK_TOGGLE, this,
+                       [hwnd] { ::SendMessage(hwnd, WM_COMMAND, ID_VIEW_DOCK_TOGGLE, 0); });
 }
 
 void TabBarWidget::contextMenuEvent(QContextMenuEvent* e)
@@ -268,9 +267,8 @@ QMenu* FloatingFrameWidget::ViewMenu()
         return nullptr;
     CView* view = Frame()->GetActiveView();
     HWND hwnd = view->m_hWnd;
-    return CommandMenu(view, ID_VIEW_DOCK_TOGGLE, this, [hwnd] {
-        ::SendMessage(hwnd, WM_COMMAND, ID_VIEW_DOCK_TOGGLE, 0);
-    });
+    return CommandMenu(view, ID_VIEW_DOCK_TOGGLE, this,
+                       [hwnd] { ::SendMessage(hwnd, WM_COMMAND, ID_VIEW_DOCK_TOGGLE, 0); });
 }
 
 void FloatingFrameWidget::closeEvent(QCloseEvent* e)

@@ -102,6 +102,9 @@ public:
     // Floats a docked view or docks a floating one: 0 done, -1 refused (the
     // view stays where it was).
     LRESULT OnDockToggle(LPARAM view);
+    // A floating frame of a new view of `viewClass` named `caption`, kept in
+    // the list of floating frames; null when it could not be made.
+    CDockWnd* MakeFloatingFrame(const CRuntimeClass* viewClass, const std::string& caption, int group);
     const std::vector<CDockWnd*>& FloatingFrames() const { return floating_; }
     // Tabs of views that carry a group (the register tabs).
     int GroupTabs() const { return groupTabs_; }

@@ -27,10 +27,11 @@ public:
     ToolBarWidget(CBCGToolBar* bar, CFrameWnd* frame, QWidget* parent);
     // Rebuilds when the buttons changed, else only refreshes their states.
     void Sync();
+    // Makes the buttons again (their labels come from the shown menu).
+    void Rebuild();
     CBCGToolBar* Bar() const { return bar_; }
 
 private:
-    void Rebuild();
     QString LabelOf(const CBCGToolbarButton& b) const;
     void Command(UINT id);
     CBCGToolBar* bar_;
