@@ -116,6 +116,19 @@ void CLathrisDemoFrame::OnDestroy()
     CCJMDIFrameWnd::OnDestroy();
 }
 
+lathris::CBCGToolbarCustomize* OpenCustomize(CLathrisDemoFrame* frame)
+{
+    auto* sheet = new lathris::CBCGToolbarCustomize(frame);
+    sheet->AddToolBar("Standard", IDR_MAINFRAME);
+    sheet->AddMenu(IDR_SOURCE);
+    sheet->AddButton("Macro", lathris::CBCGToolbarButton(59424, 0, "AutoDebug", TRUE));
+    sheet->SetUserCategory("Macro");
+    sheet->EnableUserDefinedToolbars();
+    frame->m_Impl.InitUserToobars("Software\\Zelkor\\Guidemo", ID_USER_TOOLBAR_FIRST, ID_USER_TOOLBAR_LAST);
+    sheet->Create();
+    return sheet;
+}
+
 CLathrisDemoFrame* MakeLathrisFrame(const std::string& source)
 {
     auto* frame = new CLathrisDemoFrame;

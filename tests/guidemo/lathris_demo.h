@@ -7,11 +7,12 @@
 
 #include "demo.h"
 #include "dockview/dockable_view.h"
+#include "lathris/customize.h"
 #include "lathris/frame.h"
 
 namespace guidemo {
 
-inline constexpr UINT ID_DEMO_FIND = 32906;        // the toolbar's find combo
+inline constexpr UINT ID_DEMO_FIND = 32906;         // the toolbar's find combo
 inline constexpr UINT IDW_DEMO_WORKSPACE = 0xE810;  // the workspace tab bar
 
 // A list of the project's files.
@@ -52,6 +53,10 @@ public:
 protected:
     void OnDestroy() override;
 };
+
+// The customize sheet of the frame (made with new; it deletes itself when
+// closed): the Standard bar's commands, the source menu's, a user button.
+lathris::CBCGToolbarCustomize* OpenCustomize(CLathrisDemoFrame* frame);
 
 // The frame made (hidden) with its bars, a floating "FIQ" register frame and
 // `source` (when not empty) open in an MDI child.

@@ -9,7 +9,43 @@ namespace lathris {
 IMPLEMENT_DYNAMIC(CCoolBar, CControlBar)
 IMPLEMENT_DYNAMIC(CFlatToolBar, CBCGToolBar)
 
-CBCGToolbarCustomize::CBCGToolbarCustomize(CFrameWnd* frame) : frame_(frame) {}
+namespace {
+
+CBCGToolbarCustomize::ShowHook g_showHook = nullptr;
+// Set by operator new for the constructor that follows it.
+thread_local bool t_newSheet = false;
+
+}  // namespace
+
+void* CBCGToolbarCustomize::operator new(size_t size)
+{
+    t_newSheet = true;
+    return ::operator new(size);
+}
+
+void CBCGToolbarCustomize::operator delete(void* p)
+{
+    ::operator delete(p);
+}
+
+CBCGToolbarCustomize::CBCGToolbarCustomize(CFrameWnd* frame) : frame_(frame), onHeap_(t_newSheet)
+{
+    t_newSheet = false;
+}
+
+CBCGToolbarCustomize::~CBCGToolbarCustomize() = default;
+
+void CBCGToolbarCustomize::SetShowHook(ShowHook hook)
+{
+    g_showHook = hook;
+}
+
+void CBCGToolbarCustomize::Close()
+{
+    open_ = false;
+    if (onHeap_)
+        delete this;
+}
 
 BOOL CBCGToolbarCustomize::AddToolBar(const std::string& category, UINT resourceId)
 {
@@ -35,15 +71,18 @@ void CBCGToolbarCustomize::AddButton(const std::string& category, const CBCGTool
 
 int CBCGToolbarCustomize::RemoveButton(const std::string& category, UINT id)
 {
-    int removed = 0;
+    int index = -1;
     for (auto& [name, list] : categories_) {
         if (!category.empty() && name != category)
             continue;
-        auto end = std::remove_if(list.begin(), list.end(), [id](const auto& b) { return b->m_nID == id; });
-        removed += static_cast<int>(list.end() - end);
-        list.erase(end, list.end());
+        auto it = std::find_if(list.begin(), list.end(), [id](const auto& b) { return b->m_nID == id; });
+        if (it == list.end())
+            continue;
+        index = static_cast<int>(it - list.begin());
+        list.erase(std::remove_if(list.begin(), list.end(), [id](const auto& b) { return b->m_nID == id; }),
+                   list.end());
     }
-    return removed;
+    return index;
 }
 
 BOOL CBCGToolbarCustomize::AddMenu(UINT resourceId)
@@ -72,6 +111,8 @@ BOOL CBCGToolbarCustomize::Create()
     if (open_)
         return FALSE;
     open_ = true;
+    if (g_showHook)
+        g_showHook(this);
     return TRUE;
 }
 
@@ -120,7 +161,7 @@ BOOL CCoolBar::Create(CWnd* parent, DWORD, DWORD, UINT id)
 {
     if (!CControlBar::Create(parent, id))
         return FALSE;
-    if (!OnCreateBands()) {
+    if (CreateBands() != 1) {
         DestroyWindow();
         return FALSE;
     }

@@ -144,7 +144,8 @@ TEST_F(FrameTest, CustomizeOffersCommandsByCategoryAndDropsThemOnBars)
     EXPECT_FALSE(sheet.AddToolBar("None", 701));
     sheet.AddButton("User", CBCGToolbarButton(32957, 0, "Custom Cmd", TRUE));
     EXPECT_EQ(sheet.Categories(), (std::vector<std::string>{"File", "User"}));
-    EXPECT_EQ(sheet.RemoveButton("", ID_FILE_NEW), 1);
+    EXPECT_EQ(sheet.RemoveButton("", ID_FILE_NEW), 0) << "its index";
+    EXPECT_EQ(sheet.RemoveButton("File", ID_FILE_NEW), -1);
     EXPECT_EQ(sheet.ButtonsOf("File")->size(), 2u);
     EXPECT_EQ(sheet.DropButton(&toolbar, "File", ID_FILE_SAVE, 0), 0);
     EXPECT_EQ(toolbar.CommandToIndex(ID_FILE_SAVE), 0);

@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 
 #include "demo_screens.h"
+#include "lathris/qt/customize_widget.h"
 #include "platform/qt/screens.h"
 
 namespace guidemo {
@@ -42,6 +43,15 @@ platform::qt::ScreenRegistrar lathrisFloating("lathris_floating", [] {
     if (floating)
         floating->resize(200, 300);
     return floating;
+});
+
+platform::qt::ScreenRegistrar lathrisCustomize("lathris_customize", [] {
+    LathrisFrameWidget* w = MakeLathrisWindow({});
+    OpenCustomize(static_cast<CLathrisDemoFrame*>(w->Frame()));
+    auto* sheet = w->findChild<CustomizeWidget*>("customize");
+    if (sheet)
+        sheet->Categories()->setCurrentRow(1);
+    return static_cast<QWidget*>(sheet);
 });
 
 }  // namespace

@@ -5,10 +5,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
 #include "demo_screens.h"
+#include "lathris/qt/customize_widget.h"
 #include "lathris_screens.h"
 #include "platform/messages.h"
 
@@ -104,6 +106,48 @@ TEST_F(LathrisDemoQtTest, TheFindComboTextReachesTheFramesCommand)
     QTest::keyClicks(box, "uart_putc");
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_EQ(frame->log, std::vector<std::string>{"find uart_putc"});
+}
+
+TEST_F(LathrisDemoQtTest, TheCustomizeSheetAddsCommandsAndMakesUserBars)
+{
+    OpenCustomize(frame);
+    auto* sheet = window->findChild<CustomizeWidget*>("customize");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->isVisible());
+    QStringList categories;
+    for (int i = 0; i < sheet->Categories()->count(); ++i)
+        categories << sheet->Categories()->item(i)->text();
+    EXPECT_EQ(categories.mid(0, 3), (QStringList{"Standard", "File", "Edit"}));
+    EXPECT_EQ(categories.back(), "Macro");
+
+    sheet->Categories()->setCurrentRow(static_cast<int>(categories.indexOf("Macro")));
+    ASSERT_EQ(sheet->Commands()->count(), 1);
+    EXPECT_EQ(sheet->Commands()->item(0)->text(), "AutoDebug");
+    sheet->Toolbars()->setCurrentRow(0);
+    EXPECT_EQ(sheet->ToolbarAt(0), &frame->toolBar);
+    QTest::mouseClick(sheet->findChild<QPushButton*>("add"), Qt::LeftButton);
+    int index = frame->toolBar.CommandToIndex(59424);
+    ASSERT_GE(index, 0);
+    EXPECT_TRUE(frame->toolBar.GetButton(index)->m_bUserButton);
+    Flush();
+    EXPECT_NE(window->findChild<QAction*>("cmd_59424"), nullptr) << "the toolbar shows it";
+
+    QTest::mouseClick(sheet->findChild<QPushButton*>("new"), Qt::LeftButton);
+    ASSERT_EQ(frame->m_Impl.GetUserBarCount(), 1);
+    EXPECT_EQ(sheet->Toolbars()->count(), 2);
+    EXPECT_NE(window->ToolBarOf(ID_USER_TOOLBAR_FIRST), nullptr);
+    sheet->Toolbars()->setCurrentRow(1);
+    QTest::mouseClick(sheet->findChild<QPushButton*>("delete"), Qt::LeftButton);
+    EXPECT_EQ(frame->m_Impl.GetUserBarCount(), 0);
+
+    sheet->Toolbars()->setCurrentRow(0);
+    QTest::mouseClick(sheet->findChild<QPushButton*>("reset"), Qt::LeftButton);
+    EXPECT_LT(frame->toolBar.CommandToIndex(59424), 0) << "the default buttons are back";
+
+    QPointer<CustomizeWidget> gone = sheet;
+    QTest::mouseClick(sheet->findChild<QPushButton*>("close"), Qt::LeftButton);
+    Flush();
+    EXPECT_TRUE(gone.isNull());
 }
 
 }  // namespace

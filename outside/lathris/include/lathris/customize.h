@@ -3,7 +3,8 @@
 // CBCGToolbarCustomize holds the commands offered to the user by category
 // (from toolbar resources, single buttons and menus) and performs what the
 // sheet's pages do: drop a command on a bar, take a button off, make and
-// delete user bars, reset a bar. It is modeless: Create opens it once.
+// delete user bars, reset a bar. It is modeless: Create opens it once, and a
+// sheet made with new deletes itself when it is closed.
 #pragma once
 
 #include <map>
@@ -18,11 +19,15 @@ namespace lathris {
 class CBCGToolbarCustomize {
 public:
     explicit CBCGToolbarCustomize(CFrameWnd* frame);
+    ~CBCGToolbarCustomize();
+    static void* operator new(size_t size);
+    static void operator delete(void* p);
 
     // The buttons of a toolbar resource under `category`.
     BOOL AddToolBar(const std::string& category, UINT resourceId);
     void AddButton(const std::string& category, const CBCGToolbarButton& button, int index = -1);
-    // Takes the command out of a category ("" every category); how many went.
+    // Takes the command out of a category ("" every category): the index it
+    // had in the last category that held it, -1 when none did.
     int RemoveButton(const std::string& category, UINT id);
     // Every command of a menu resource under its popup's title.
     BOOL AddMenu(UINT resourceId);
@@ -31,10 +36,16 @@ public:
     const std::string& GetUserCategory() const { return userCategory_; }
     void EnableUserDefinedToolbars(BOOL enable = TRUE) { userBars_ = enable != FALSE; }
     bool UserDefinedToolbarsEnabled() const { return userBars_; }
-    // Opens the sheet (once); FALSE when it is open already.
+    // Opens the sheet (once); FALSE when it is open already. The window
+    // layer shows it through the hook below.
     BOOL Create();
     bool IsOpen() const { return open_; }
-    void Close() { open_ = false; }
+    // The sheet's window closed: a sheet made with new is deleted.
+    void Close();
+    CFrameWnd* GetFrame() const { return frame_; }
+    // Shows an opened sheet (the Qt part installs one).
+    using ShowHook = void (*)(CBCGToolbarCustomize* sheet);
+    static void SetShowHook(ShowHook hook);
 
     std::vector<std::string> Categories() const;
     const std::vector<std::unique_ptr<CBCGToolbarButton>>* ButtonsOf(const std::string& category) const;
@@ -51,6 +62,7 @@ private:
     std::string userCategory_;
     bool userBars_ = false;
     bool open_ = false;
+    bool onHeap_ = false;
 };
 
 // A rebar: bands holding child windows (a toolbar, a combo), in rows.
@@ -65,8 +77,8 @@ public:
     };
     BOOL Create(CWnd* parent, DWORD style, DWORD barStyle, UINT id);
     using CControlBar::Create;
-    // Makes the bands; FALSE makes Create fail.
-    virtual BOOL OnCreateBands() { return TRUE; }
+    // Makes the bands: 1 on success; 0 or -1 makes Create fail.
+    virtual int CreateBands() { return 1; }
     BOOL InsertBand(CWnd* child, SIZE minimum, int width, const std::string& text = {}, int index = -1,
                     BOOL newRow = FALSE);
     const std::vector<Band>& Bands() const { return bands_; }
