@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "lathris/registry.h"
+#include "platform/registry.h"
 
 namespace lathris {
 
@@ -173,7 +174,7 @@ BOOL CBCGFrameImpl::LoadState(const std::string& path)
         return ok;
     DockState state;
     std::string error;
-    std::string where = path + "\\Control Bars+";
+    std::string where = Registry::Global().File() + ": " + path + "\\Control Bars+";
     if (!DecodeDockState(record, state, error)) {
         error_ += where + error.substr(std::string("offset ").size()) + "\n";
         return FALSE;

@@ -6,6 +6,7 @@
 #include "lathris/bar_state.h"
 #include "lathris/registry.h"
 #include "platform/frame_wnd.h"
+#include "platform/registry.h"
 #include "platform/resources.h"
 
 namespace lathris {
@@ -301,7 +302,8 @@ BOOL CBCGToolBar::LoadState(const std::string& path, int, UINT id)
     ButtonList loaded;
     std::string error;
     if (!DecodeButtons(record, loaded, error)) {
-        stateError_ = key + "\\Buttons+" + error.substr(std::string("offset ").size());
+        stateError_ =
+            Registry::Global().File() + ": " + key + "\\Buttons+" + error.substr(std::string("offset ").size());
         ResetToDefault();
         return FALSE;
     }

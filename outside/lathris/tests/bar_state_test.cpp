@@ -104,7 +104,9 @@ TEST(BarStateTest, ToolbarStateComesBackFromTheRegistryOrTheDefaultLayoutStays)
     EXPECT_FALSE(bar.LoadState(path));
     EXPECT_EQ(bar.GetCount(), 2);
     EXPECT_EQ(bar.CommandToIndex(ID_FILE_OPEN), 0) << "the default layout is back";
-    EXPECT_EQ(bar.LastStateError(), path + "\\BCGToolBar-59392\\Buttons+6: count 2 beyond the record's end");
+    EXPECT_EQ(bar.LastStateError(),
+              platform::Registry::Global().File() + ": " + path +
+                  "\\BCGToolBar-59392\\Buttons+6: count 2 beyond the record's end");
     frame->DestroyWindow();
 }
 

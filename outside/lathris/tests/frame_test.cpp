@@ -104,7 +104,7 @@ TEST_F(FrameTest, DockLayoutRoundTripsAndBadLayoutsAreRefusedWithWhere)
         layout.restored.clear();
         reg.WriteBinary("Control Bars", c.record);
         EXPECT_FALSE(frame->m_Impl.LoadState(kPath)) << c.name;
-        EXPECT_EQ(frame->m_Impl.LastError(), c.error + "\n") << c.name;
+        EXPECT_EQ(frame->m_Impl.LastError(), platform::Registry::Global().File() + ": " + c.error + "\n") << c.name;
         EXPECT_TRUE(layout.restored.empty()) << c.name << ": nothing restored";
         EXPECT_FALSE(frame->m_Impl.IsDockStateValid(c.record) && std::string(c.name) != "refused by the window layer")
             << c.name;

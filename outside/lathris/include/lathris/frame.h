@@ -60,7 +60,7 @@ public:
     BOOL IsDockStateValid(const std::string& record) const;
     void SetLayoutHost(DockLayoutHost* host) { layoutHost_ = host; }
     DockLayoutHost* GetLayoutHost() const { return layoutHost_; }
-    // The refusals of the last load, one per line.
+    // The refusals of the last load, one per line ("file: key\value+offset: what").
     const std::string& LastError() const { return error_; }
 
     // Resets a toolbar after asking the frame (BCGM_RESETTOOLBAR).

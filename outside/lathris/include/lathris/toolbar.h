@@ -5,7 +5,7 @@
 // A bar's state lives in the registry key "<path>\BCGToolBar-<bar id>",
 // value "Buttons": a "ZKTB" record (bar_state.h). A damaged or foreign
 // record is never applied in part: the bar keeps its default layout and
-// LastStateError names the key, the value and the offset.
+// LastStateError names the registry file, the key, the value and the offset.
 #pragma once
 
 #include <map>
@@ -158,7 +158,7 @@ public:
     // The registry state under `path` (bar index and id -1: this bar).
     BOOL SaveState(const std::string& path, int index = -1, UINT id = static_cast<UINT>(-1));
     BOOL LoadState(const std::string& path, int index = -1, UINT id = static_cast<UINT>(-1));
-    // The last refused state ("key\Buttons+offset: what"); empty when none.
+    // The last refused state ("file: key\Buttons+offset: what"); empty when none.
     const std::string& LastStateError() const { return stateError_; }
     static std::string StateKey(const std::string& path, UINT barId);
 

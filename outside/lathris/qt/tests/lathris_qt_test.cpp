@@ -158,7 +158,9 @@ TEST_F(LathrisQtTest, DockLayoutComesBackAndForeignLayoutBytesAreRefused)
     reg.WriteBinary("Control Bars", EncodeDockState({{AFX_IDW_TOOLBAR}, std::string(40, '\x7F')}));
     window->addDockWidget(Qt::LeftDockWidgetArea, dock);
     EXPECT_FALSE(frame->m_Impl.LoadState(kPath));
-    EXPECT_EQ(frame->m_Impl.LastError(), kPath + "\\Control Bars+0: the window layer refused the layout\n");
+    EXPECT_EQ(frame->m_Impl.LastError(),
+              platform::Registry::Global().File() + ": " + kPath +
+                  "\\Control Bars+0: the window layer refused the layout\n");
     EXPECT_EQ(window->dockWidgetArea(dock), Qt::LeftDockWidgetArea) << "nothing restored";
 }
 
