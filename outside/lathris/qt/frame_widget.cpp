@@ -52,6 +52,14 @@ void LathrisFrameWidget::SyncLathrisBars()
                 w = q;
             }
             q->Sync();
+        } else if (auto* cool = dynamic_cast<CCoolBar*>(bar)) {
+            auto* q = static_cast<CoolBarWidget*>(w.data());
+            if (!q) {
+                q = new CoolBarWidget(cool, Frame(), this);
+                addToolBar(Qt::TopToolBarArea, q);
+                w = q;
+            }
+            q->Sync();
         } else if (auto* tab = dynamic_cast<CCJTabCtrlBar*>(bar)) {
             auto* q = static_cast<TabBarWidget*>(w.data());
             if (!q) {

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -142,6 +143,45 @@ void ToolBarWidget::Sync()
             a->setChecked(b->m_nStyle & TBBS_CHECKED);
         }
     }
+    setVisible(bar_->IsVisible());
+}
+
+// --- Rebars -----------------------------------------------------------------------
+
+CoolBarWidget::CoolBarWidget(CCoolBar* bar, CFrameWnd* frame, QWidget* parent)
+    : QToolBar(parent), bar_(bar), frame_(frame)
+{
+    setObjectName(QString("bar_%1").arg(bar->GetDlgCtrlID()));
+    setMovable(false);
+    setAutoFillBackground(true);
+    Sync();
+}
+
+void CoolBarWidget::Sync()
+{
+    if (revision_ != bar_->Revision()) {
+        revision_ = bar_->Revision();
+        clear();
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, platform::qt::ToQColor(bar_->BackgroundColor()));
+        pal.setColor(QPalette::WindowText, platform::qt::ToQColor(bar_->TextColor()));
+        setPalette(pal);
+        bool first = true;
+        for (const auto& band : bar_->Bands()) {
+            if (!first)
+                addSeparator();
+            first = false;
+            if (!band.text.empty())
+                addWidget(new QLabel(Q(band.text), this));
+            if (auto* tb = dynamic_cast<CBCGToolBar*>(band.child)) {
+                auto* inner = new ToolBarWidget(tb, frame_, this);
+                inner->setMinimumWidth(band.minimum.cx);
+                addWidget(inner);
+            }
+        }
+    }
+    for (ToolBarWidget* inner : findChildren<ToolBarWidget*>())
+        inner->Sync();
     setVisible(bar_->IsVisible());
 }
 

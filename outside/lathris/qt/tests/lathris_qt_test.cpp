@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -162,6 +163,54 @@ TEST_F(LathrisQtTest, DockLayoutComesBackAndForeignLayoutBytesAreRefused)
               platform::Registry::Global().File() + ": " + kPath +
                   "\\Control Bars+0: the window layer refused the layout\n");
     EXPECT_EQ(window->dockWidgetArea(dock), Qt::LeftDockWidgetArea) << "nothing restored";
+}
+
+// A rebar whose bands are made by its band-creation operation.
+class CNavigationRebar : public CCoolBar {
+public:
+    int CreateBands() override
+    {
+        if (!navigation.Create(this, CBRS_ALIGN_TOP, AFX_IDW_TOOLBAR + 1))
+            return -1;
+        navigation.InsertButton(CBCGToolbarButton(32827, 0, "Back"));
+        navigation.InsertButton(CBCGToolbarButton(32828, 1, "Forward"));
+        return InsertBand(&navigation, {120, 22}, 200, "") && InsertBand(&address, {200, 22}, 300, "Address") ? 1 : -1;
+    }
+    CBCGToolBar navigation;
+    CWnd address;
+};
+
+TEST_F(LathrisQtTest, ARebarShowsItsToolbarBandAndItsColours)
+{
+    CNavigationRebar rebar;
+    ASSERT_TRUE(rebar.Create(frame, 0, 0, 0xE81B));
+    rebar.SetColors(RGB(0, 0, 0), RGB(224, 224, 255));
+    ASSERT_EQ(rebar.Bands().size(), 2u);
+    EXPECT_EQ(frame->GetControlBar(AFX_IDW_TOOLBAR + 1), nullptr) << "the band's bar is the rebar's";
+    auto* w = window->findChild<CoolBarWidget*>("bar_59419");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->palette().color(QPalette::Window), QColor(224, 224, 255));
+    QAction* back = w->findChild<QAction*>("cmd_32827");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->text(), "Back");
+    EXPECT_NE(w->findChild<QLabel*>(), nullptr);
+    rebar.DestroyWindow();
+    frame->RemoveControlBar(&rebar);
+    window->SyncLathrisBars();
+}
+
+struct CRefusingRebar : CCoolBar {
+    int CreateBands() override { return 0; }
+};
+
+TEST(CoolBarTest, ARebarWhoseBandsFailIsNotCreated)
+{
+    auto* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, 1));
+    CRefusingRebar rebar;
+    EXPECT_FALSE(rebar.Create(frame, 0, 0, 0xE81B));
+    EXPECT_EQ(rebar.m_hWnd, nullptr);
+    frame->DestroyWindow();
 }
 
 }  // namespace

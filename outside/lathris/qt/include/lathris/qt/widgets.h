@@ -12,6 +12,7 @@
 
 #include <map>
 
+#include "lathris/customize.h"
 #include "lathris/frame.h"
 #include "platform/qt/hosts.h"
 
@@ -76,6 +77,20 @@ protected:
 
 private:
     void Rebuild();
+};
+
+// A CCoolBar: one tool bar row per band row; a band holding a CBCGToolBar
+// shows its buttons, another band its text, in the rebar's colours.
+class CoolBarWidget : public QToolBar {
+public:
+    CoolBarWidget(CCoolBar* bar, CFrameWnd* frame, QWidget* parent);
+    void Sync();
+    CCoolBar* Bar() const { return bar_; }
+
+private:
+    CCoolBar* bar_;
+    CFrameWnd* frame_;
+    unsigned revision_ = ~0u;
 };
 
 class LathrisFrameWidget : public platform::qt::MainFrameWidget, public DockLayoutHost {
