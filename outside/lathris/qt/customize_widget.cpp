@@ -60,9 +60,11 @@ CustomizeWidget::CustomizeWidget(CBCGToolbarCustomize* sheet, QWidget* parent)
     QPushButton* del = Button("&Delete", "delete");
     QPushButton* reset = Button("&Reset", "reset");
     QPushButton* close = Button("Close", "close");
+    QPushButton* help = Button("&Help", "help");
     for (QPushButton* b : {add, newBar, del, reset})
         side->addWidget(b);
     side->addStretch(1);
+    side->addWidget(help);
     side->addWidget(close);
     newBar->setEnabled(sheet_->UserDefinedToolbarsEnabled());
 
@@ -91,6 +93,11 @@ CustomizeWidget::CustomizeWidget(CBCGToolbarCustomize* sheet, QWidget* parent)
             frame->m_Impl.ResetToolbar(bar);
     });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+    // The sheet has one page (0); the frame answers with its help.
+    connect(help, &QPushButton::clicked, this, [this] {
+        if (CFrameWnd* frame = sheet_ ? sheet_->GetFrame() : nullptr; frame && frame->m_hWnd)
+            frame->SendMessage(BCGM_CUSTOMIZEHELP(), 0, 0);
+    });
     categories_->setCurrentRow(0);
     FillToolbars();
     resize(560, 300);

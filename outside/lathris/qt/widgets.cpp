@@ -146,6 +146,14 @@ void ToolBarWidget::Sync()
     setVisible(bar_->IsVisible());
 }
 
+void ToolBarWidget::contextMenuEvent(QContextMenuEvent* e)
+{
+    e->accept();
+    if (frame_ && frame_->m_hWnd)
+        frame_->SendMessage(BCGM_TOOLBARMENU(), 0,
+                            MAKELPARAM(static_cast<WORD>(e->globalPos().x()), static_cast<WORD>(e->globalPos().y())));
+}
+
 // --- Rebars -----------------------------------------------------------------------
 
 CoolBarWidget::CoolBarWidget(CCoolBar* bar, CFrameWnd* frame, QWidget* parent)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -33,8 +34,13 @@ public:
     CTestFrame()
     {
         OnCommand(ID_FIND_COMBO, [this] { commands.push_back(ID_FIND_COMBO); });
+        OnMessage(BCGM_TOOLBARMENU(), [this](WPARAM, LPARAM l) {
+            menuAt = l;
+            return LRESULT(0);
+        });
     }
     std::vector<UINT> commands;
+    LPARAM menuAt = -1;
 };
 
 class LathrisQtTest : public ::testing::Test {
@@ -92,6 +98,15 @@ TEST_F(LathrisQtTest, TheComboTextTypedIsWhatTheLogicReads)
     EXPECT_EQ(combo->GetText(), "reset_handler");
     EXPECT_EQ(combo->GetCurSel(), 1);
     EXPECT_EQ(frame->commands.size(), 2u);
+}
+
+TEST_F(LathrisQtTest, TheToolbarsContextMenuIsTheFramesToShow)
+{
+    ToolBarWidget* bar = window->ToolBarOf(AFX_IDW_TOOLBAR);
+    ASSERT_NE(bar, nullptr);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(40, 30));
+    QApplication::sendEvent(bar, &e);
+    EXPECT_EQ(frame->menuAt, MAKELPARAM(40, 30));
 }
 
 TEST_F(LathrisQtTest, TheUpdatePassDisablesButtonsWithoutAHandler)

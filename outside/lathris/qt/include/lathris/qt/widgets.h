@@ -32,6 +32,10 @@ public:
     void Rebuild();
     CBCGToolBar* Bar() const { return bar_; }
 
+protected:
+    // BCGM_TOOLBARMENU to the frame with the screen point.
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
 private:
     QString LabelOf(const CBCGToolbarButton& b) const;
     void Command(UINT id);
