@@ -39,6 +39,20 @@ QMenu* CommandMenu(CCmdTarget* target, UINT id, QWidget* parent, std::function<v
 
 // --- Toolbars ---------------------------------------------------------------------
 
+namespace {
+
+// What makes a button's widget: a change rebuilds the bar.
+std::string ShapeOf(const CBCGToolbarButton& b)
+{
+    std::string shape = std::to_string(b.m_nID) + (b.IsSeparator() ? "s" : "") + b.m_strText;
+    if (auto* combo = dynamic_cast<const CBCGToolbarComboBoxButton*>(&b))
+        for (int i = 0; i < combo->GetCount(); ++i)
+            shape += "|" + combo->GetItem(i);
+    return shape + "\n";
+}
+
+}  // namespace
+
 ToolBarWidget::ToolBarWidget(CBCGToolBar* bar, CFrameWnd* frame, QWidget* parent)
     : QToolBar(parent), bar_(bar), frame_(frame)
 {
@@ -73,7 +87,7 @@ void ToolBarWidget::Rebuild()
     shape_.clear();
     for (int i = 0; i < bar_->GetCount(); ++i) {
         CBCGToolbarButton* b = bar_->GetButton(i);
-        shape_ += std::to_string(b->m_nID) + (b->IsSeparator() ? "s" : "") + ",";
+        shape_ += ShapeOf(*b);
         if (b->IsSeparator()) {
             addSeparator();
             continue;
@@ -123,8 +137,7 @@ void ToolBarWidget::Sync()
 {
     std::string shape;
     for (int i = 0; i < bar_->GetCount(); ++i) {
-        CBCGToolbarButton* b = bar_->GetButton(i);
-        shape += std::to_string(b->m_nID) + (b->IsSeparator() ? "s" : "") + ",";
+        shape += ShapeOf(*bar_->GetButton(i));
     }
     if (shape != shape_) {
         Rebuild();
@@ -138,7 +151,14 @@ void ToolBarWidget::Sync()
         if (!a)
             continue;
         a->setEnabled(!(b->m_nStyle & TBBS_DISABLED));
-        if (!dynamic_cast<CBCGToolbarComboBoxButton*>(b)) {
+        if (auto* combo = dynamic_cast<CBCGToolbarComboBoxButton*>(b)) {
+            // A text the logic set shows; a typed one is the logic's already.
+            auto* box = findChild<QComboBox*>(QString("combo_%1").arg(b->m_nID));
+            if (box && box->isEditable() && box->currentText() != Q(combo->GetText())) {
+                QSignalBlocker block(box);
+                box->setEditText(Q(combo->GetText()));
+            }
+        } else {
             a->setCheckable(b->m_nStyle & (TBBS_CHECKBOX | TBBS_CHECKED));
             a->setChecked(b->m_nStyle & TBBS_CHECKED);
         }

@@ -93,6 +93,19 @@ TEST_F(LathrisQtTest, TheComboTextTypedIsWhatTheLogicReads)
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_EQ(frame->commands, std::vector<UINT>{ID_FIND_COMBO});
 
+    // Items and text the logic changes show on the bar.
+    combo->AddItem("uart_init");
+    combo->SetText("uart_putc");
+    toolbar.ButtonsChanged();
+    box = window->findChild<QComboBox*>(QString("combo_%1").arg(ID_FIND_COMBO));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->count(), 3);
+    EXPECT_EQ(box->currentText(), "uart_putc");
+    combo->SetText("main");
+    toolbar.ButtonsChanged();
+    EXPECT_EQ(window->findChild<QComboBox*>(QString("combo_%1").arg(ID_FIND_COMBO)), box) << "no rebuild for a text";
+    EXPECT_EQ(box->currentText(), "main");
+
     box->setCurrentIndex(1);
     emit box->activated(1);
     EXPECT_EQ(combo->GetText(), "reset_handler");
