@@ -74,7 +74,9 @@ bool DecodeButtons(const std::string& record, ButtonList& out, std::string& erro
         std::string text = r.Text();
         if (!r.Ok())
             break;
-        if (kind > kCombo || user > 1 || image < -1 || (kind != kSeparator && id == 0)) {
+        bool separator = kind == kSeparator;
+        if (kind > kCombo || user > 1 || image < -1 || (!separator && id == 0) ||
+            (separator && (id != 0 || image != -1 || user != 0 || !text.empty()))) {
             r.FailAt(at, "button " + std::to_string(i) + " is not a button");
             break;
         }

@@ -60,6 +60,7 @@ TEST(BarStateTest, DamagedButtonRecordsAreRefusedWholeWithTheirOffset)
         {"cut short", good.substr(0, good.size() - 3), "beyond the record's end"},
         {"unknown kind", patched(10, "\x07"), "offset 10: button 0 is not a button"},
         {"trailing bytes", good + "x", "bytes after the last button"},
+        {"separator with a command", patched(25, "\x05"), "offset 24: button 1 is not a button"},
     };
     for (const Case& c : cases) {
         ButtonList out;
