@@ -88,6 +88,8 @@ inline constexpr UINT ID_VIEW_STATUS_BAR = AFX_IDW_STATUS_BAR;
 // User-defined toolbars take the bar ids 59400 to 59409.
 inline constexpr UINT ID_USER_TOOLBAR_FIRST = 59400;
 inline constexpr UINT ID_USER_TOOLBAR_LAST = 59409;
+// A dockable view's "Float View" / "Dock View".
+inline constexpr UINT ID_VIEW_DOCK_TOGGLE = 32964;
 
 // Panes of frames and splitters.
 inline constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
