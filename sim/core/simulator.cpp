@@ -158,13 +158,15 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
     constexpr uint32_t kPageOffsetMask = (1u << SparseStore::kPageBits) - 1;
     CpuState& cpu = core_.cpu;
     History& history = core_.history;
-    const unsigned head = headInOut;
-    uint32_t at = cpu.pc;
+    // One counter serves as the history head and the number of instructions
+    // run: each instruction writes one record.
+    const uint64_t first = headInOut;
     const uint64_t left = limit - executed;
-    uint64_t done = 0;
-    // Instructions of the run before this index are in the count already (or
-    // are not counted: aborts).
-    uint64_t countedTo = 0;
+    const uint64_t end =
+        left > std::numeric_limits<uint64_t>::max() - first ? std::numeric_limits<uint64_t>::max() : first + left;
+    uint64_t n = first;
+    uint32_t at = cpu.pc;
+    uint32_t aborted = 0;  // aborted instructions are not counted
     bool goOn = true;
     int result = 0;
     for (;;) {
@@ -174,6 +176,11 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
             break;
         const InstructionHandler handler = s.handler;
         const uint32_t w = s.word;
+        ++n;
+        // The record is written before the instruction runs (nothing it does
+        // reads the ring) so that only its code is left to fill in.
+        HistoryRecord& record = history.Slot(static_cast<unsigned>(n));
+        record = {at, w, 0, true};
         cpu.nextPc = at + kStep;
         cpu.r[kRegPc] = at + 2 * kStep;
         if constexpr (kThumb) {
@@ -182,27 +189,26 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
             const unsigned cond = w >> 28;
             result = cond == 0xE || ConditionPasses(cond, cpu.cpsr) ? handler(core_, w) : kConditionFailed;
         }
-        ++done;
-        history.Put(static_cast<unsigned>(head + done), at, w, result);
+        history.Slot(static_cast<unsigned>(n)).code = result;
         if (IsEvent(result) && result != kConditionFailed) [[unlikely]] {
             cpu.pc = at;
-            cpu.icount += static_cast<uint32_t>(done - 1 - countedTo);
-            countedTo = done - 1;  // undefined and SWI count
             switch (result) {
             case kUndefined: cpu.EnterException(Exception::Undefined); break;
             case kSwi: cpu.EnterException(Exception::Swi); break;
             case kPrefetchAbort:
                 cpu.EnterException(Exception::PrefetchAbort);
-                countedTo = done;
+                ++aborted;
                 break;
             case kDataAbort:
                 cpu.EnterException(Exception::DataAbort);
-                countedTo = done;
+                ++aborted;
                 break;
             case kReset:
-                // Run performs the reset; the PC stays at the instruction.
-                headInOut = static_cast<unsigned>(head + done) & (History::kSize - 1);
-                executed += done;
+                // Run performs the reset; the PC stays at the instruction,
+                // which is not counted.
+                cpu.icount += static_cast<uint32_t>(n - first - 1 - aborted);
+                headInOut = static_cast<unsigned>(n) & (History::kSize - 1);
+                executed += n - first;
                 code = result;
                 ran = true;
                 return false;
@@ -210,7 +216,7 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
             }
         } else if (flags & kSlotStraight) [[likely]] {
             at += kStep;
-            if (done >= left) [[unlikely]] {
+            if (n >= end) [[unlikely]] {
                 goOn = false;
                 break;
             }
@@ -220,7 +226,7 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
         }
         const bool thumb = cpu.thumb;
         at = cpu.nextPc & (thumb ? ~1u : ~3u);
-        if (done >= left) [[unlikely]] {
+        if (n >= end) [[unlikely]] {
             goOn = false;
             break;
         }
@@ -232,11 +238,12 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
         if (thumb != kThumb || (at >> SparseStore::kPageBits) != pageNumber || !core_.mem.Direct()) [[unlikely]]
             break;
     }
+    const uint64_t done = n - first;
     cpu.pc = at;
     cpu.r[kRegPc] = at;
-    cpu.icount += static_cast<uint32_t>(done - countedTo);
+    cpu.icount += static_cast<uint32_t>(done - aborted);
     executed += done;
-    headInOut = static_cast<unsigned>(head + done) & (History::kSize - 1);
+    headInOut = static_cast<unsigned>(n) & (History::kSize - 1);
     if (done)
         code = result;
     ran = done != 0;
