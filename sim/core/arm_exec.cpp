@@ -15,13 +15,18 @@ namespace {
 using armdecode::ArmKind;
 using armdecode::kArmRows;
 
-constexpr uint32_t Bit(uint32_t w, unsigned n)
+namespace L = armdecode::arm_layout;
+using F = armdecode::FieldId;
+
+// An operand field of a row's layout read from a word (or from a dispatch
+// key's word, for the fields that select a handler): the bit positions are
+// the encoding table's, written nowhere else.
+template <const armdecode::FieldLayout& kLayout, F kId>
+constexpr uint32_t Get(uint32_t w)
 {
-    return (w >> n) & 1;
-}
-constexpr unsigned RegAt(uint32_t w, unsigned lsb)
-{
-    return (w >> lsb) & 15;
+    constexpr armdecode::FieldSpec f = armdecode::FindField(kLayout, kId);
+    static_assert(f.id == kId, "the row's layout has no such field");
+    return armdecode::ExtractBits(w, f.lsb, f.width);
 }
 
 // ---- data processing ---------------------------------------------------
@@ -39,33 +44,34 @@ template <unsigned kKey>
 int DataProcessing(Core& c, uint32_t w)
 {
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
-    constexpr bool kImm = Bit(kw, 25);
-    constexpr unsigned kOp = (kw >> 21) & 15;
-    constexpr bool kS = Bit(kw, 20);
-    constexpr bool kRegShift = !kImm && Bit(kw, 4);
-    constexpr unsigned kType = (kw >> 5) & 3;
+    constexpr auto& kL = L::kDataProcessing;
+    constexpr bool kImm = Get<kL, F::ImmediateForm>(kw);
+    constexpr unsigned kOp = Get<kL, F::Opcode>(kw);
+    constexpr bool kS = Get<kL, F::SetFlags>(kw);
+    constexpr bool kRegShift = !kImm && Get<kL, F::RegisterShift>(kw);
+    constexpr unsigned kType = Get<kL, F::ShiftType>(kw);
 
     CpuState& cpu = c.cpu;
-    const unsigned rn = RegAt(w, 16);
-    const unsigned rd = RegAt(w, 12);
+    const unsigned rn = Get<kL, F::Rn>(w);
+    const unsigned rd = Get<kL, F::Rd>(w);
     const uint32_t cin = CarryFlag(cpu);
     const uint32_t cpsrBefore = cpu.cpsr;
     uint32_t a;
     Shifted op2;
     if constexpr (kImm) {
-        const unsigned rot = ((w >> 8) & 15) * 2;
-        const uint32_t value = std::rotr(w & 0xFFu, static_cast<int>(rot));
+        const unsigned rot = Get<kL, F::Rotate>(w) * 2;
+        const uint32_t value = std::rotr(Get<kL, F::Imm>(w), static_cast<int>(rot));
         op2 = {value, rot ? value >> 31 : cin};
         a = cpu.r[rn];
     } else if constexpr (kRegShift) {
         // With a register-specified shift the PC reads 12 ahead (the shift
         // takes an extra cycle before the operands are read).
-        const unsigned rm = RegAt(w, 0);
+        const unsigned rm = Get<kL, F::Rm>(w);
         const uint32_t vm = rm == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rm];
-        op2 = ShiftByRegister<kType>(vm, cpu.r[RegAt(w, 8)] & 0xFFu, cin);
+        op2 = ShiftByRegister<kType>(vm, cpu.r[Get<kL, F::Rs>(w)] & 0xFFu, cin);
         a = rn == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rn];
     } else {
-        op2 = ShiftByImmediate<kType>(cpu.r[RegAt(w, 0)], (w >> 7) & 31, cin);
+        op2 = ShiftByImmediate<kType>(cpu.r[Get<kL, F::Rm>(w)], Get<kL, F::ShiftAmount>(w), cin);
         a = cpu.r[rn];
     }
     const uint32_t b = op2.value;
@@ -122,13 +128,14 @@ template <unsigned kKey>
 int Multiply(Core& c, uint32_t w)
 {
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
+    constexpr auto& kL = L::kMultiply;
     CpuState& cpu = c.cpu;
-    uint32_t r = cpu.r[RegAt(w, 0)] * cpu.r[RegAt(w, 8)];
-    if constexpr (Bit(kw, 21))
-        r += cpu.r[RegAt(w, 12)];
-    if constexpr (Bit(kw, 20))
+    uint32_t r = cpu.r[Get<kL, F::Rm>(w)] * cpu.r[Get<kL, F::Rs>(w)];
+    if constexpr (Get<kL, F::Accumulate>(kw))
+        r += cpu.r[Get<kL, F::Rn>(w)];
+    if constexpr (Get<kL, F::SetFlags>(kw))
         SetNZ(cpu, r);
-    cpu.SetReg(RegAt(w, 16), r);
+    cpu.SetReg(Get<kL, F::Rd>(w), r);
     return kArmMultiply;
 }
 
@@ -136,18 +143,19 @@ template <unsigned kKey>
 int MultiplyLong(Core& c, uint32_t w)
 {
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
+    constexpr auto& kL = L::kMultiplyLong;
     CpuState& cpu = c.cpu;
-    const unsigned lo = RegAt(w, 12), hi = RegAt(w, 16);
-    const uint32_t m = cpu.r[RegAt(w, 0)], s = cpu.r[RegAt(w, 8)];
+    const unsigned lo = Get<kL, F::RdLo>(w), hi = Get<kL, F::RdHi>(w);
+    const uint32_t m = cpu.r[Get<kL, F::Rm>(w)], s = cpu.r[Get<kL, F::Rs>(w)];
     uint64_t product;
-    if constexpr (Bit(kw, 22)) {
+    if constexpr (Get<kL, F::Signed>(kw)) {
         product = static_cast<uint64_t>(int64_t{static_cast<int32_t>(m)} * int64_t{static_cast<int32_t>(s)});
     } else {
         product = uint64_t{m} * s;
     }
-    if constexpr (Bit(kw, 21))
+    if constexpr (Get<kL, F::Accumulate>(kw))
         product += (uint64_t{cpu.r[hi]} << 32) | cpu.r[lo];
-    if constexpr (Bit(kw, 20)) {
+    if constexpr (Get<kL, F::SetFlags>(kw)) {
         cpu.cpsr = (cpu.cpsr & ~(kFlagN | kFlagZ)) | (static_cast<uint32_t>(product >> 32) & kFlagN) |
             (product == 0 ? kFlagZ : 0u);
     }
@@ -169,11 +177,11 @@ inline void WriteBack(CpuState& cpu, unsigned rn, uint32_t value)
 // The addressing, access and base write-back that single and halfword
 // transfers share: the access uses the offset address when pre-indexed, else
 // the base; `extend` turns the loaded bytes into the register value.
-template <bool kP, bool kU, bool kW, bool kL, unsigned kWidth, typename Extend>
+template <const armdecode::FieldLayout& kLayout, bool kP, bool kU, bool kW, bool kL, unsigned kWidth, typename Extend>
 int TransferAt(Core& c, uint32_t w, uint32_t offset, Mode mode, int code, Extend extend)
 {
     CpuState& cpu = c.cpu;
-    const unsigned rn = RegAt(w, 16), rd = RegAt(w, 12);
+    const unsigned rn = Get<kLayout, F::Rn>(w), rd = Get<kLayout, F::Rd>(w);
     const uint32_t base = cpu.r[rn];
     const uint32_t offsetAddr = kU ? base + offset : base - offset;
     const uint32_t addr = kP ? offsetAddr : base;
@@ -201,20 +209,26 @@ template <unsigned kKey>
 int SingleTransfer(Core& c, uint32_t w)
 {
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
-    constexpr bool kRegOffset = Bit(kw, 25);
-    constexpr bool kP = Bit(kw, 24), kU = Bit(kw, 23), kB = Bit(kw, 22), kW = Bit(kw, 21), kL = Bit(kw, 20);
-    constexpr unsigned kType = (kw >> 5) & 3;
+    constexpr auto& kImmLayout = L::kSingleTransferImm;
+    constexpr auto& kRegLayout = L::kSingleTransferReg;
+    constexpr bool kRegOffset = Get<kImmLayout, F::ImmediateForm>(kw);
+    constexpr auto& kLayout = kRegOffset ? kRegLayout : kImmLayout;
+    constexpr bool kP = Get<kLayout, F::PreIndex>(kw), kU = Get<kLayout, F::Up>(kw), kB = Get<kLayout, F::Byte>(kw),
+                   kW = Get<kLayout, F::WriteBack>(kw), kL = Get<kLayout, F::Load>(kw);
 
     CpuState& cpu = c.cpu;
     uint32_t offset;
     if constexpr (kRegOffset) {
-        offset = ShiftByImmediate<kType>(cpu.r[RegAt(w, 0)], (w >> 7) & 31, CarryFlag(cpu)).value;
+        constexpr unsigned kType = Get<kRegLayout, F::ShiftType>(kw);
+        offset = ShiftByImmediate<kType>(cpu.r[Get<kRegLayout, F::Rm>(w)], Get<kRegLayout, F::ShiftAmount>(w),
+                                         CarryFlag(cpu))
+                     .value;
     } else {
-        offset = w & 0xFFFu;
+        offset = Get<kImmLayout, F::Imm>(w);
     }
     // LDRT/STRT (post-indexed with W) check the permissions of USER mode.
     const Mode mode = (!kP && kW) ? Mode::User : cpu.mode;
-    return TransferAt < kP, kU, kW, kL,
+    return TransferAt < kLayout, kP, kU, kW, kL,
            kB ? 1
               : 4 > (c, w, offset, mode, kRegOffset ? kArmTransferReg : kArmTransferImm,
                      [](uint32_t v, uint32_t addr) { return kB ? v : RotateLoaded(v, addr); });
@@ -224,10 +238,19 @@ template <unsigned kKey>
 int HalfwordTransfer(Core& c, uint32_t w)
 {
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
-    constexpr bool kP = Bit(kw, 24), kU = Bit(kw, 23), kImm = Bit(kw, 22), kW = Bit(kw, 21), kL = Bit(kw, 20);
-    constexpr unsigned kSH = (kw >> 5) & 3;  // 1 H, 2 SB, 3 SH
-    const uint32_t offset = kImm ? (((w >> 4) & 0xF0u) | (w & 0xFu)) : c.cpu.r[RegAt(w, 0)];
-    return TransferAt < kP, kU, kW, kL,
+    constexpr auto& kImmLayout = L::kHalfwordImm;
+    constexpr auto& kRegLayout = L::kHalfwordReg;
+    constexpr bool kImm = Get<kImmLayout, F::ImmediateForm>(kw);
+    constexpr auto& kLayout = kImm ? kImmLayout : kRegLayout;
+    constexpr bool kP = Get<kLayout, F::PreIndex>(kw), kU = Get<kLayout, F::Up>(kw),
+                   kW = Get<kLayout, F::WriteBack>(kw), kL = Get<kLayout, F::Load>(kw);
+    constexpr unsigned kSH = Get<kLayout, F::SignedHalf>(kw);  // 1 H, 2 SB, 3 SH
+    uint32_t offset;
+    if constexpr (kImm)
+        offset = (Get<kImmLayout, F::ImmHigh>(w) << 4) | Get<kImmLayout, F::ImmLow>(w);
+    else
+        offset = c.cpu.r[Get<kRegLayout, F::Rm>(w)];
+    return TransferAt < kLayout, kP, kU, kW, kL,
            kSH == 2
                ? 1
                : 2 > (c, w, offset, c.cpu.mode, kImm ? kArmHalfwordImm : kArmHalfwordReg, [](uint32_t v, uint32_t) {
@@ -243,11 +266,13 @@ template <unsigned kKey>
 int BlockTransfer(Core& c, uint32_t w)
 {
     constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
-    constexpr bool kP = Bit(kw, 24), kU = Bit(kw, 23), kS = Bit(kw, 22), kW = Bit(kw, 21), kL = Bit(kw, 20);
+    constexpr auto& kLayout = L::kBlockTransfer;
+    constexpr bool kP = Get<kLayout, F::PreIndex>(kw), kU = Get<kLayout, F::Up>(kw), kS = Get<kLayout, F::SetFlags>(kw),
+                   kW = Get<kLayout, F::WriteBack>(kw), kL = Get<kLayout, F::Load>(kw);
 
     CpuState& cpu = c.cpu;
-    const unsigned rn = RegAt(w, 16);
-    uint32_t list = w & 0xFFFFu;
+    const unsigned rn = Get<kLayout, F::Rn>(w);
+    uint32_t list = Get<kLayout, F::RegisterList>(w);
     const auto n = static_cast<uint32_t>(std::popcount(list));
     if (list == 0)
         list = 1;  // an empty list transfers r0, with n taken as 0
@@ -306,9 +331,10 @@ int BlockTransfer(Core& c, uint32_t w)
 int Swap(Core& c, uint32_t w)
 {
     CpuState& cpu = c.cpu;
-    const uint32_t addr = cpu.r[RegAt(w, 16)];
-    const uint32_t source = cpu.r[RegAt(w, 0)];
-    const unsigned width = Bit(w, 22) ? 1 : 4;
+    constexpr auto& kL = L::kSwap;
+    const uint32_t addr = cpu.r[Get<kL, F::Rn>(w)];
+    const uint32_t source = cpu.r[Get<kL, F::Rm>(w)];
+    const unsigned width = Get<kL, F::Byte>(w) ? 1 : 4;
     // The read looks at the data side without allocating and the write
     // invalidates the line, so the swap always reaches memory.
     uint32_t v;
@@ -318,7 +344,7 @@ int Swap(Core& c, uint32_t w)
         return kDataAbort;
     if (width == 4)
         v = RotateLoaded(v, addr);
-    cpu.SetReg(RegAt(w, 12), v);
+    cpu.SetReg(Get<kL, F::Rd>(w), v);
     return kArmSwap;
 }
 
@@ -328,24 +354,25 @@ int Mrs(Core& c, uint32_t w)
 {
     CpuState& cpu = c.cpu;
     uint32_t v = cpu.cpsr;
-    if (Bit(w, 22))
+    if (Get<L::kMrs, F::Spsr>(w))
         v = HasSpsr(cpu.mode) ? cpu.Spsr() : 0;
-    cpu.SetReg(RegAt(w, 12), v);
+    cpu.SetReg(Get<L::kMrs, F::Rd>(w), v);
     return kArmMrs;
 }
 
 template <bool kImm>
 int Msr(Core& c, uint32_t w)
 {
+    constexpr auto& kL = kImm ? L::kMsrImm : L::kMsrReg;
     CpuState& cpu = c.cpu;
     uint32_t v;
     if constexpr (kImm) {
-        v = std::rotr(w & 0xFFu, static_cast<int>(((w >> 8) & 15) * 2));
+        v = std::rotr(Get<L::kMsrImm, F::Imm>(w), static_cast<int>(Get<L::kMsrImm, F::Rotate>(w) * 2));
     } else {
-        v = cpu.r[RegAt(w, 0)];
+        v = cpu.r[Get<L::kMsrReg, F::Rm>(w)];
     }
-    const unsigned lanes = (w >> 16) & 15;
-    if (Bit(w, 22)) {
+    const unsigned lanes = Get<kL, F::FieldMask>(w);
+    if (Get<kL, F::Spsr>(w)) {
         cpu.MsrSpsr(v, lanes);
     } else {
         cpu.MsrCpsr(v, lanes);
@@ -356,7 +383,7 @@ int Msr(Core& c, uint32_t w)
 int Bx(Core& c, uint32_t w)
 {
     CpuState& cpu = c.cpu;
-    const uint32_t target = cpu.r[RegAt(w, 0)];
+    const uint32_t target = cpu.r[Get<L::kBx, F::Rm>(w)];
     cpu.SetThumb(target & 1);
     cpu.WritePc(target);
     return kArmBx;
@@ -365,11 +392,12 @@ int Bx(Core& c, uint32_t w)
 template <unsigned kKey>
 int Branch(Core& c, uint32_t w)
 {
-    constexpr bool kLink = Bit(armdecode::ArmKeyWord(kKey), 24);
+    constexpr bool kLink = Get<L::kBranch, F::Link>(armdecode::ArmKeyWord(kKey));
     CpuState& cpu = c.cpu;
     if constexpr (kLink)
         cpu.SetReg(kRegLr, cpu.nextPc);
-    const auto offset = static_cast<uint32_t>(static_cast<int32_t>(w << 8) >> 6);
+    // The 24-bit word offset, sign-extended, in bytes.
+    const auto offset = static_cast<uint32_t>(static_cast<int32_t>(Get<L::kBranch, F::Imm>(w) << 8) >> 6);
     cpu.WritePc(cpu.r[kRegPc] + offset);
     return kArmBranch;
 }
@@ -377,11 +405,13 @@ int Branch(Core& c, uint32_t w)
 int CoprocRegister(Core& c, uint32_t w)
 {
     CpuState& cpu = c.cpu;
-    if (RegAt(w, 8) != 15 || !c.cp15)
+    constexpr auto& kL = L::kCoprocRegister;
+    if (Get<kL, F::CpNumber>(w) != 15 || !c.cp15)
         return kUndefined;
-    const unsigned opc1 = (w >> 21) & 7, crn = RegAt(w, 16), crm = RegAt(w, 0), opc2 = (w >> 5) & 7;
-    const unsigned rd = RegAt(w, 12);
-    if (Bit(w, 20)) {
+    const unsigned opc1 = Get<kL, F::CpOpcode1>(w), crn = Get<kL, F::CRn>(w), crm = Get<kL, F::CRm>(w),
+                   opc2 = Get<kL, F::CpOpcode2>(w);
+    const unsigned rd = Get<kL, F::Rd>(w);
+    if (Get<kL, F::Load>(w)) {
         uint32_t v;
         if (!c.cp15->Read(opc1, crn, crm, opc2, cpu.mode, v))
             return kUndefined;

@@ -138,80 +138,95 @@ int Simulator::Run(uint32_t count)
 // while every access goes straight to the store and no hook or self-modify
 // check is on. It ends before an instruction not decoded yet or one that may
 // end the whole run (the full pass takes those), and after a change of state,
-// page or access path, the limit, a reset request or a stop request. Inside
-// the run the PC, the instruction count and the history head live in
-// registers; each instruction still gets its own history record, and
-// everything is back in the processor state before an exception is entered
-// and when the run ends. True when the full pass is to go on, false when Run
-// is to return `code`; `ran` tells whether any instruction executed.
+// page or access path, the limit, a reset request or a stop request. An
+// instruction whose slot says it goes on with the next one moves the PC on
+// without looking at the processor state; only the others are followed by
+// the checks for a change of state, page or access path and for a stop
+// request. Inside the run the PC and the instruction count live in
+// registers, and the history head follows from the count (one record per
+// instruction); everything is back in the processor state before an
+// exception is entered and when the run ends. True when the full pass is to
+// go on, false when Run is to return `code`; `ran` tells whether any
+// instruction executed.
 template <bool kThumb>
 bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t limit, uint64_t& executed,
                            unsigned& headInOut, int& code, bool& ran)
 {
+    constexpr uint32_t kStep = kThumb ? 2 : 4;
+    constexpr unsigned kSlotShift = kThumb ? 1 : 2;
+    constexpr uint32_t kSlotMask = (kThumb ? DecodedPage::kThumbSlots : DecodedPage::kArmSlots) - 1;
+    constexpr uint32_t kPageOffsetMask = (1u << SparseStore::kPageBits) - 1;
     CpuState& cpu = core_.cpu;
-    const MemorySystem& mem = core_.mem;
     History& history = core_.history;
-    unsigned head = headInOut;
-    uint32_t at = cpu.pc;
+    // One counter serves as the history head and the number of instructions
+    // run: each instruction writes one record.
+    const uint64_t first = headInOut;
     const uint64_t left = limit - executed;
-    uint64_t done = 0;
-    uint32_t counted = 0;  // executed, not yet added to the instruction count
+    const uint64_t end =
+        left > std::numeric_limits<uint64_t>::max() - first ? std::numeric_limits<uint64_t>::max() : first + left;
+    uint64_t n = first;
+    uint32_t at = cpu.pc;
+    uint32_t aborted = 0;  // aborted instructions are not counted
     bool goOn = true;
     int result = 0;
     for (;;) {
-        const DecodedSlot& s = kThumb ? slots[(at >> 1) & (DecodedPage::kThumbSlots - 1)]
-                                      : slots[(at >> 2) & (DecodedPage::kArmSlots - 1)];
+        const DecodedSlot& s = slots[(at >> kSlotShift) & kSlotMask];
+        const unsigned flags = s.flags;
+        if (!flags) [[unlikely]]
+            break;
         const InstructionHandler handler = s.handler;
         const uint32_t w = s.word;
-        if (!handler) [[unlikely]]
-            break;
+        ++n;
+        // The record is written before the instruction runs (nothing it does
+        // reads the ring) so that only its code is left to fill in.
+        HistoryRecord& record = history.Slot(static_cast<unsigned>(n));
+        record = {at, w, 0, true};
+        cpu.nextPc = at + kStep;
+        cpu.r[kRegPc] = at + 2 * kStep;
         if constexpr (kThumb) {
-            if (w == kBreakHalfword) [[unlikely]]
-                break;
-            cpu.nextPc = at + 2;
-            cpu.r[kRegPc] = at + 4;
             result = handler(core_, w);
         } else {
-            if (w == kNormalEndWord || w == kBreakWord) [[unlikely]]
-                break;
-            cpu.nextPc = at + 4;
-            cpu.r[kRegPc] = at + 8;
             const unsigned cond = w >> 28;
             result = cond == 0xE || ConditionPasses(cond, cpu.cpsr) ? handler(core_, w) : kConditionFailed;
         }
-        head = (head + 1) & (History::kSize - 1);
-        history.Put(head, at, w, result);
-        ++done;
+        history.Slot(static_cast<unsigned>(n)).code = result;
         if (IsEvent(result) && result != kConditionFailed) [[unlikely]] {
             cpu.pc = at;
-            cpu.icount += counted;
-            counted = 0;
             switch (result) {
-            case kUndefined:
-                cpu.EnterException(Exception::Undefined);
-                ++counted;
+            case kUndefined: cpu.EnterException(Exception::Undefined); break;
+            case kSwi: cpu.EnterException(Exception::Swi); break;
+            case kPrefetchAbort:
+                cpu.EnterException(Exception::PrefetchAbort);
+                ++aborted;
                 break;
-            case kSwi:
-                cpu.EnterException(Exception::Swi);
-                ++counted;
+            case kDataAbort:
+                cpu.EnterException(Exception::DataAbort);
+                ++aborted;
                 break;
-            case kPrefetchAbort: cpu.EnterException(Exception::PrefetchAbort); break;
-            case kDataAbort: cpu.EnterException(Exception::DataAbort); break;
             case kReset:
-                // Run performs the reset; the PC stays at the instruction.
-                headInOut = head;
-                executed += done;
+                // Run performs the reset; the PC stays at the instruction,
+                // which is not counted.
+                cpu.icount += static_cast<uint32_t>(n - first - 1 - aborted);
+                headInOut = static_cast<unsigned>(n) & (History::kSize - 1);
+                executed += n - first;
                 code = result;
                 ran = true;
                 return false;
-            default: ++counted; break;
+            default: break;
             }
-        } else {
-            ++counted;
+        } else if (flags & kSlotStraight) [[likely]] {
+            at += kStep;
+            if (n >= end) [[unlikely]] {
+                goOn = false;
+                break;
+            }
+            if ((at & kPageOffsetMask) == 0) [[unlikely]]
+                break;
+            continue;
         }
         const bool thumb = cpu.thumb;
         at = cpu.nextPc & (thumb ? ~1u : ~3u);
-        if (done >= left) [[unlikely]] {
+        if (n >= end) [[unlikely]] {
             goOn = false;
             break;
         }
@@ -220,14 +235,15 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
             goOn = false;
             break;
         }
-        if (thumb != kThumb || (at >> SparseStore::kPageBits) != pageNumber || !mem.Direct()) [[unlikely]]
+        if (thumb != kThumb || (at >> SparseStore::kPageBits) != pageNumber || !core_.mem.Direct()) [[unlikely]]
             break;
     }
+    const uint64_t done = n - first;
     cpu.pc = at;
     cpu.r[kRegPc] = at;
-    cpu.icount += counted;
+    cpu.icount += static_cast<uint32_t>(done - aborted);
     executed += done;
-    headInOut = head;
+    headInOut = static_cast<unsigned>(n) & (History::kSize - 1);
     if (done)
         code = result;
     ran = done != 0;
@@ -290,7 +306,11 @@ int Simulator::RunLoop(uint64_t limit)
             // A run of instructions straight from the decoded slots of the
             // current page (see RunDecoded); the full pass below takes the
             // instruction that ended it.
-            if (codePage && (cpu.pc >> SparseStore::kPageBits) == codePageNumber && predecode_ && mem.Direct()) {
+            // A stop request made before the run is taken by the full pass
+            // (after one instruction); the runs look at requests only after
+            // instructions that may leave the straight line.
+            if (codePage && (cpu.pc >> SparseStore::kPageBits) == codePageNumber && predecode_ && mem.Direct() &&
+                !stopRequest_.load(std::memory_order_relaxed)) {
                 bool ran = false;
                 const bool goOn = cpu.thumb
                     ? RunDecoded<true>(codePage->thumb, codePageNumber, limit, executed, head, code, ran)
@@ -322,6 +342,7 @@ int Simulator::RunLoop(uint64_t limit)
                     if (!s.handler) [[unlikely]] {
                         s.word = mem.Store().ReadWord(pc);
                         s.handler = kArmHandlers[armdecode::ArmKey(s.word)];
+                        s.flags = ArmSlotFlags(s.word);
                     }
                     slot = &s;
                 } else {
@@ -329,6 +350,7 @@ int Simulator::RunLoop(uint64_t limit)
                     if (!s.handler) [[unlikely]] {
                         s.word = mem.Store().Read(pc, 2);
                         s.handler = kThumbHandlers[armdecode::ThumbKey(s.word)];
+                        s.flags = ThumbSlotFlags(s.word);
                     }
                     slot = &s;
                 }

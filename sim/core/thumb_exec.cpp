@@ -14,40 +14,52 @@ namespace {
 using armdecode::kThumbRows;
 using armdecode::ThumbKind;
 
-constexpr unsigned Low3(uint32_t h, unsigned lsb)
+namespace L = armdecode::thumb_layout;
+using F = armdecode::FieldId;
+
+// An operand field of a row's layout read from a halfword: the bit positions
+// are the encoding table's, written nowhere else.
+template <const armdecode::FieldLayout& kLayout, F kId>
+constexpr uint32_t Get(uint32_t h)
 {
-    return (h >> lsb) & 7;
+    constexpr armdecode::FieldSpec f = armdecode::FindField(kLayout, kId);
+    static_assert(f.id == kId, "the row's layout has no such field");
+    return armdecode::ExtractBits(h, f.lsb, f.width);
 }
-constexpr uint32_t KeyBit(unsigned key, unsigned bit)
+// The same field of the halfword a dispatch key (bits 6-15) stands for.
+template <const armdecode::FieldLayout& kLayout, F kId>
+constexpr uint32_t KeyGet(unsigned key)
 {
-    return ((key << 6) >> bit) & 1;
-}
-constexpr unsigned KeyField(unsigned key, unsigned lsb, unsigned width)
-{
-    return ((key << 6) >> lsb) & ((1u << width) - 1);
+    return Get<kLayout, kId>(key << 6);
 }
 
 template <unsigned kKey>
 int ShiftImm(Core& c, uint32_t h)
 {
-    constexpr unsigned kOp = KeyField(kKey, 11, 2);  // LSL, LSR, ASR
+    constexpr auto& kL = L::kShiftImm;
+    constexpr unsigned kOp = KeyGet<kL, F::Opcode>(kKey);  // LSL, LSR, ASR
     CpuState& cpu = c.cpu;
-    const Shifted s = ShiftByImmediate<kOp>(cpu.r[Low3(h, 3)], (h >> 6) & 31, CarryFlag(cpu));
+    const Shifted s = ShiftByImmediate<kOp>(cpu.r[Get<kL, F::Rs>(h)], Get<kL, F::Imm>(h), CarryFlag(cpu));
     SetNZC(cpu, s.value, s.carry);
-    cpu.SetReg(Low3(h, 0), s.value);
+    cpu.SetReg(Get<kL, F::Rd>(h), s.value);
     return kThumbShiftImm;
 }
 
-template <unsigned kKey>
+// kImm: the immediate row (third operand #imm3), else the register row.
+template <bool kImm, unsigned kKey>
 int AddSub(Core& c, uint32_t h)
 {
-    constexpr bool kImm = KeyBit(kKey, 10);
-    constexpr bool kSub = KeyBit(kKey, 9);
+    constexpr auto& kL = kImm ? L::kAddSubImm : L::kAddSubReg;
+    constexpr bool kSub = KeyGet<kL, F::Opcode>(kKey);
     CpuState& cpu = c.cpu;
-    const uint32_t a = cpu.r[Low3(h, 3)];
-    const uint32_t b = kImm ? Low3(h, 6) : cpu.r[Low3(h, 6)];
+    const uint32_t a = cpu.r[Get<kL, F::Rs>(h)];
+    uint32_t b;
+    if constexpr (kImm)
+        b = Get<L::kAddSubImm, F::Imm>(h);
+    else
+        b = cpu.r[Get<L::kAddSubReg, F::Rn>(h)];
     const uint32_t r = kSub ? Sub<true>(cpu, a, b, 1) : Add<true>(cpu, a, b, 0);
-    cpu.SetReg(Low3(h, 0), r);
+    cpu.SetReg(Get<kL, F::Rd>(h), r);
     if constexpr (kImm)
         return kSub ? kThumbSubImm3 : kThumbAddImm3;
     return kThumbAddSubReg;
@@ -56,10 +68,11 @@ int AddSub(Core& c, uint32_t h)
 template <unsigned kKey>
 int MovCmpAddSubImm(Core& c, uint32_t h)
 {
-    constexpr unsigned kOp = KeyField(kKey, 11, 2);
+    constexpr auto& kL = L::kMovCmpAddSubImm;
+    constexpr unsigned kOp = KeyGet<kL, F::Opcode>(kKey);
     CpuState& cpu = c.cpu;
-    const unsigned rd = Low3(h, 8);
-    const uint32_t imm = h & 0xFFu;
+    const unsigned rd = Get<kL, F::Rd>(h);
+    const uint32_t imm = Get<kL, F::Imm>(h);
     if constexpr (kOp == 0) {
         SetNZ(cpu, imm);
         cpu.SetReg(rd, imm);
@@ -79,11 +92,11 @@ int MovCmpAddSubImm(Core& c, uint32_t h)
 template <unsigned kKey>
 int Alu(Core& c, uint32_t h)
 {
-    constexpr unsigned kOp = KeyField(kKey, 6, 4);
+    constexpr unsigned kOp = KeyGet<L::kAlu, F::Opcode>(kKey);
     CpuState& cpu = c.cpu;
-    const unsigned rd = Low3(h, 0);
+    const unsigned rd = Get<L::kAlu, F::Rd>(h);
     const uint32_t a = cpu.r[rd];
-    const uint32_t b = cpu.r[Low3(h, 3)];
+    const uint32_t b = cpu.r[Get<L::kAlu, F::Rs>(h)];
     const uint32_t cin = CarryFlag(cpu);
     auto logical = [&](uint32_t r) {
         SetNZ(cpu, r);
@@ -132,10 +145,11 @@ int Alu(Core& c, uint32_t h)
 template <unsigned kKey>
 int HiRegOp(Core& c, uint32_t h)
 {
-    constexpr unsigned kOp = KeyField(kKey, 8, 2);
+    constexpr auto& kL = L::kHiReg;
+    constexpr unsigned kOp = KeyGet<kL, F::Opcode>(kKey);
     CpuState& cpu = c.cpu;
-    const unsigned rd = Low3(h, 0) | (KeyBit(kKey, 7) << 3);
-    const unsigned rs = Low3(h, 3) | (KeyBit(kKey, 6) << 3);
+    const unsigned rd = Get<kL, F::Rd>(h) | (KeyGet<kL, F::HighRd>(kKey) << 3);
+    const unsigned rs = Get<kL, F::Rs>(h) | (KeyGet<kL, F::HighRs>(kKey) << 3);
     if constexpr (kOp == 0)
         cpu.SetReg(rd, cpu.r[rd] + cpu.r[rs]);
     else if constexpr (kOp == 1)
@@ -149,7 +163,7 @@ template <unsigned kKey>
 int HiRegBx(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
-    const uint32_t target = cpu.r[Low3(h, 3) | (KeyBit(kKey, 6) << 3)];
+    const uint32_t target = cpu.r[Get<L::kHiReg, F::Rs>(h) | (KeyGet<L::kHiReg, F::HighRs>(kKey) << 3)];
     cpu.SetThumb(target & 1);
     cpu.WritePc(target);
     return kThumbHiReg;
@@ -158,11 +172,11 @@ int HiRegBx(Core& c, uint32_t h)
 int LoadPcRel(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
-    const uint32_t addr = (cpu.r[kRegPc] & ~3u) + (h & 0xFFu) * 4;
+    const uint32_t addr = (cpu.r[kRegPc] & ~3u) + Get<L::kLoadPcRel, F::Imm>(h) * 4;
     uint32_t v;
     if (!c.mem.Load(addr, cpu.mode, 4, v))
         return kDataAbort;
-    cpu.SetReg(Low3(h, 8), v);
+    cpu.SetReg(Get<L::kLoadPcRel, F::Rd>(h), v);
     return kThumbLoadPcRel;
 }
 
@@ -189,24 +203,28 @@ int Transfer(Core& c, unsigned rd, uint32_t addr, int code)
 template <unsigned kKey>
 int LoadStoreReg(Core& c, uint32_t h)
 {
-    const uint32_t addr = c.cpu.r[Low3(h, 3)] + c.cpu.r[Low3(h, 6)];
-    return Transfer<KeyBit(kKey, 11), KeyBit(kKey, 10)>(c, Low3(h, 0), addr, kThumbTransferReg);
+    constexpr auto& kL = L::kLoadStoreReg;
+    const uint32_t addr = c.cpu.r[Get<kL, F::Rb>(h)] + c.cpu.r[Get<kL, F::Ro>(h)];
+    return Transfer<KeyGet<kL, F::Load>(kKey), KeyGet<kL, F::Byte>(kKey)>(c, Get<kL, F::Rd>(h), addr,
+                                                                          kThumbTransferReg);
 }
 
 template <unsigned kKey>
 int LoadStoreImm(Core& c, uint32_t h)
 {
-    constexpr bool kByte = KeyBit(kKey, 12);
-    const uint32_t imm = (h >> 6) & 31;
-    const uint32_t addr = c.cpu.r[Low3(h, 3)] + (kByte ? imm : imm * 4);
-    return Transfer<KeyBit(kKey, 11), kByte>(c, Low3(h, 0), addr, kThumbTransferImm);
+    constexpr auto& kL = L::kLoadStoreImm;
+    constexpr bool kByte = KeyGet<kL, F::Byte>(kKey);
+    const uint32_t imm = Get<kL, F::Imm>(h);
+    const uint32_t addr = c.cpu.r[Get<kL, F::Rb>(h)] + (kByte ? imm : imm * 4);
+    return Transfer<KeyGet<kL, F::Load>(kKey), kByte>(c, Get<kL, F::Rd>(h), addr, kThumbTransferImm);
 }
 
 template <unsigned kKey>
 int LoadStoreSpRel(Core& c, uint32_t h)
 {
-    const uint32_t addr = c.cpu.r[kRegSp] + (h & 0xFFu) * 4;
-    return Transfer<KeyBit(kKey, 11), false>(c, Low3(h, 8), addr, kThumbSpRel);
+    constexpr auto& kL = L::kLoadStoreSpRel;
+    const uint32_t addr = c.cpu.r[kRegSp] + Get<kL, F::Imm>(h) * 4;
+    return Transfer<KeyGet<kL, F::Load>(kKey), false>(c, Get<kL, F::Rd>(h), addr, kThumbSpRel);
 }
 
 // STRH, LDSB, LDRH, LDSH (op 0-3) at addr.
@@ -233,23 +251,26 @@ int TransferHalf(Core& c, unsigned rd, uint32_t addr, int code)
 template <unsigned kKey>
 int LoadStoreSignedReg(Core& c, uint32_t h)
 {
-    const uint32_t addr = c.cpu.r[Low3(h, 3)] + c.cpu.r[Low3(h, 6)];
-    return TransferHalf<KeyField(kKey, 10, 2)>(c, Low3(h, 0), addr, kThumbHalfSignedReg);
+    constexpr auto& kL = L::kLoadStoreSignedReg;
+    const uint32_t addr = c.cpu.r[Get<kL, F::Rb>(h)] + c.cpu.r[Get<kL, F::Ro>(h)];
+    return TransferHalf<KeyGet<kL, F::Opcode>(kKey)>(c, Get<kL, F::Rd>(h), addr, kThumbHalfSignedReg);
 }
 
 template <unsigned kKey>
 int LoadStoreHalfImm(Core& c, uint32_t h)
 {
-    const uint32_t addr = c.cpu.r[Low3(h, 3)] + ((h >> 6) & 31) * 2;
-    return TransferHalf < KeyBit(kKey, 11) ? 2 : 0 > (c, Low3(h, 0), addr, kThumbHalfImm);
+    constexpr auto& kL = L::kLoadStoreHalfImm;
+    const uint32_t addr = c.cpu.r[Get<kL, F::Rb>(h)] + Get<kL, F::Imm>(h) * 2;
+    return TransferHalf < KeyGet<kL, F::Load>(kKey) ? 2 : 0 > (c, Get<kL, F::Rd>(h), addr, kThumbHalfImm);
 }
 
 template <unsigned kKey>
 int LoadAddress(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
-    const uint32_t base = KeyBit(kKey, 11) ? cpu.r[kRegSp] : (cpu.r[kRegPc] & ~3u);
-    cpu.SetReg(Low3(h, 8), base + (h & 0xFFu) * 4);
+    constexpr auto& kL = L::kLoadAddress;
+    const uint32_t base = KeyGet<kL, F::SpBase>(kKey) ? cpu.r[kRegSp] : (cpu.r[kRegPc] & ~3u);
+    cpu.SetReg(Get<kL, F::Rd>(h), base + Get<kL, F::Imm>(h) * 4);
     return kThumbLoadAddress;
 }
 
@@ -257,18 +278,18 @@ template <unsigned kKey>
 int AdjustSp(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
-    const uint32_t imm = (h & 0x7Fu) * 4;
-    cpu.SetReg(kRegSp, KeyBit(kKey, 7) ? cpu.r[kRegSp] - imm : cpu.r[kRegSp] + imm);
+    const uint32_t imm = Get<L::kAdjustSp, F::Imm>(h) * 4;
+    cpu.SetReg(kRegSp, KeyGet<L::kAdjustSp, F::Negative>(kKey) ? cpu.r[kRegSp] - imm : cpu.r[kRegSp] + imm);
     return kThumbAdjustSp;
 }
 
 template <unsigned kKey>
 int PushPop(Core& c, uint32_t h)
 {
-    constexpr bool kPop = KeyBit(kKey, 11);
-    constexpr bool kExtra = KeyBit(kKey, 8);  // LR for PUSH, PC for POP
+    constexpr bool kPop = KeyGet<L::kPushPop, F::Load>(kKey);
+    constexpr bool kExtra = KeyGet<L::kPushPop, F::PcOrLr>(kKey);  // LR for PUSH, PC for POP
     CpuState& cpu = c.cpu;
-    uint32_t list = h & 0xFFu;
+    uint32_t list = Get<L::kPushPop, F::RegisterList>(h);
     const auto n = static_cast<uint32_t>(std::popcount(list)) + (kExtra ? 1 : 0);
     if (list == 0 && !kExtra)
         list = 1;  // an empty list transfers r0, with n taken as 0
@@ -309,10 +330,11 @@ int PushPop(Core& c, uint32_t h)
 template <unsigned kKey>
 int LoadStoreMultiple(Core& c, uint32_t h)
 {
-    constexpr bool kLoad = KeyBit(kKey, 11);
+    constexpr auto& kL = L::kLoadStoreMultiple;
+    constexpr bool kLoad = KeyGet<kL, F::Load>(kKey);
     CpuState& cpu = c.cpu;
-    const unsigned rb = Low3(h, 8);
-    uint32_t list = h & 0xFFu;
+    const unsigned rb = Get<kL, F::Rb>(h);
+    uint32_t list = Get<kL, F::RegisterList>(h);
     const auto n = static_cast<uint32_t>(std::popcount(list));
     if (list == 0)
         list = 1;
@@ -348,10 +370,10 @@ int LoadStoreMultiple(Core& c, uint32_t h)
 template <unsigned kKey>
 int CondBranch(Core& c, uint32_t h)
 {
-    constexpr unsigned kCond = KeyField(kKey, 8, 4);
+    constexpr unsigned kCond = KeyGet<L::kCondBranch, F::Cond>(kKey);
     CpuState& cpu = c.cpu;
     if (ConditionPasses(kCond, cpu.cpsr)) {
-        cpu.WritePc(cpu.r[kRegPc] + (SignExtend(h & 0xFFu, 8) << 1));
+        cpu.WritePc(cpu.r[kRegPc] + (SignExtend(Get<L::kCondBranch, F::Imm>(h), 8) << 1));
     }
     return kThumbCondBranch;
 }
@@ -359,21 +381,21 @@ int CondBranch(Core& c, uint32_t h)
 int Branch(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
-    cpu.WritePc(cpu.r[kRegPc] + (SignExtend(h & 0x7FFu, 11) << 1));
+    cpu.WritePc(cpu.r[kRegPc] + (SignExtend(Get<L::kBranch, F::Imm>(h), 11) << 1));
     return kThumbBranch;
 }
 
 int BlFirst(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
-    cpu.SetReg(kRegLr, cpu.r[kRegPc] + (SignExtend(h & 0x7FFu, 11) << 12));
+    cpu.SetReg(kRegLr, cpu.r[kRegPc] + (SignExtend(Get<L::kBl, F::Imm>(h), 11) << 12));
     return kThumbBlFirst;
 }
 
 int BlSecond(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
-    const uint32_t target = cpu.r[kRegLr] + (h & 0x7FFu) * 2;
+    const uint32_t target = cpu.r[kRegLr] + Get<L::kBl, F::Imm>(h) * 2;
     cpu.SetReg(kRegLr, cpu.nextPc | 1);
     cpu.WritePc(target);
     return kThumbBlSecond;
@@ -409,7 +431,7 @@ int ThumbImpl(Core& c, uint32_t h)
     if constexpr (kKind == ThumbKind::ShiftImm)
         return ShiftImm<kKey>(c, h);
     else if constexpr (kKind == ThumbKind::AddSubReg || kKind == ThumbKind::AddSubImm)
-        return AddSub<kKey>(c, h);
+        return AddSub<kKind == ThumbKind::AddSubImm, kKey>(c, h);
     else if constexpr (kKind == ThumbKind::MovCmpAddSubImm)
         return MovCmpAddSubImm<kKey>(c, h);
     else if constexpr (kKind == ThumbKind::Alu)

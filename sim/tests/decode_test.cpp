@@ -124,3 +124,19 @@ TEST(ThumbDecode, SampleEncodings)
 
 }  // namespace
 }  // namespace zk::armdecode
+
+// The decode-order check the tables pass at compile time: a row after a more
+// general one that matches all its words, a catch-all that is not last and a
+// table without one are refused.
+TEST(DecodeOrder, RowsCoveredByEarlierRowsAreRefused)
+{
+    struct Row {
+        uint16_t mask, value;
+    };
+    using zk::armdecode::DecodeOrderSound;
+    static_assert(DecodeOrderSound(std::array{Row{0xFF80, 0x4780}, Row{0xFF00, 0x4700}, Row{0, 0}}));
+    static_assert(!DecodeOrderSound(std::array{Row{0xFF00, 0x4700}, Row{0xFF80, 0x4780}, Row{0, 0}}));
+    static_assert(!DecodeOrderSound(std::array{Row{0xFF00, 0x4700}, Row{0, 0}, Row{0xF000, 0x1000}}));
+    static_assert(!DecodeOrderSound(std::array{Row{0xFF00, 0x4700}}));
+    SUCCEED();
+}

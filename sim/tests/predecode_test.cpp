@@ -96,6 +96,8 @@ Program Generate(bool thumb, unsigned seed)
     return p;
 }
 
+void SetRegisters(Simulator& sim, const Program& p);
+
 void Load(Simulator& sim, const Program& p)
 {
     SparseStore& store = sim.Memory().Store();
@@ -104,6 +106,12 @@ void Load(Simulator& sim, const Program& p)
         store.Write(kCode + width * i, width, p.units[i]);
     for (uint32_t i = 0; i < p.pool.size(); ++i)
         store.Write(kPool + width * i, width, p.pool[i]);
+    SetRegisters(sim, p);
+}
+
+// The program's start: mode, state, its registers and the PC.
+void SetRegisters(Simulator& sim, const Program& p)
+{
     if (p.thumb) {
         sim.WriteRegister(0, 0x30 | 0x20);  // User mode, Thumb state
         sim.WriteRegister(1 + 5, kPool);
@@ -174,6 +182,35 @@ TEST(Predecode, GeneratedSelfModifyingProgramsRunAsWhenDecodedAfresh)
         for (unsigned seed = 1; seed <= 150; ++seed) {
             SCOPED_TRACE(::testing::Message() << (thumb ? "thumb" : "arm") << " seed " << seed);
             RunSideBySide(Generate(thumb, seed), seed, [](Simulator&) {});
+        }
+    }
+}
+
+// A run without a limit goes to the normal end whatever the history head
+// was when it started (the decoded runs count from the head).
+TEST(Predecode, RunWithoutALimitGoesToTheEndFromEveryHistoryHead)
+{
+    Program arm, thumb;
+    arm.loops = thumb.loops = 50;
+    arm.units = {0xE3A00001u, 0xE2800001u, 0xE2599001u, 0x1AFFFFFBu, kNormalEndWord};
+    thumb.thumb = true;
+    thumb.units = {0x2001u, 0x3001u, 0x3F01u, 0xD1FBu, kBreakHalfword};
+    for (const Program* p : {&arm, &thumb}) {
+        for (unsigned steps = 0; steps < History::kSize; ++steps) {
+            SCOPED_TRACE(::testing::Message() << (p->thumb ? "thumb" : "arm") << ", " << steps << " steps first");
+            Simulator fast, fresh;
+            fresh.SetPredecode(false);
+            for (Simulator* sim : {&fast, &fresh}) {
+                // A first run decodes the slots; the second starts on them.
+                Load(*sim, *p);
+                ASSERT_EQ(sim->Run(0), kNormalEnd);
+                SetRegisters(*sim, *p);
+                for (unsigned i = 0; i < steps; ++i)
+                    sim->Run(1);
+            }
+            EXPECT_EQ(fresh.Run(0), kNormalEnd);
+            EXPECT_EQ(fast.Run(0), kNormalEnd);
+            ExpectSameState(fast, fresh, *p);
         }
     }
 }

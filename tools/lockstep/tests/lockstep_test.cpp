@@ -118,6 +118,11 @@ INSTANTIATE_TEST_SUITE_P(BlWithFedeSecondHalf, Lockstep, ::testing::Values(Case{
 INSTANTIATE_TEST_SUITE_P(Snippets, Lockstep,
                          ::testing::Values(Case{"lockstep_ldm_base", {}}, Case{"lockstep_self_modify", {}}),
                          [](const auto& info) { return info.param.fixture; });
+// ARM and Thumb functions calling each other through BX returns, linker
+// veneers and literal pools (the loader's interworking programs).
+INSTANTIATE_TEST_SUITE_P(Interworking, Lockstep,
+                         ::testing::Values(Case{"ldr_interwork_O0", {}}, Case{"ldr_interwork_O2", {}}),
+                         [](const auto& info) { return info.param.fixture; });
 // Every shifter form, flag rule and condition from random operands.
 INSTANTIATE_TEST_SUITE_P(RandomStreams, Lockstep,
                          ::testing::Values(Case{"lockstep_random_arm", {}}, Case{"lockstep_random_thumb", {}}),

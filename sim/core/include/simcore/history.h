@@ -35,6 +35,7 @@ public:
         ring_[slot & (kSize - 1)] = {pc, word, code, true};
     }
     const HistoryRecord& At(unsigned slot) const { return ring_[slot & (kSize - 1)]; }
+    HistoryRecord& Slot(unsigned slot) { return ring_[slot & (kSize - 1)]; }
     void Clear()
     {
         ring_.fill({});

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "armdecode/fields.h"
+#include "armdecode/row_order.h"
 
 namespace zk::armdecode {
 
@@ -197,6 +198,8 @@ inline constexpr std::array kArmRows = {
     ArmRow{0x0C000000, 0x00000000, ArmKind::DataProcessing, "data processing", arm_layout::kDataProcessing},
     ArmRow{0x00000000, 0x00000000, ArmKind::Invalid, "unknown", arm_layout::kNone},
 };
+static_assert(DecodeOrderSound(kArmRows),
+              "a row of kArmRows is covered by an earlier row or the catch-all is not last");
 
 // The dispatch key: bits 20-27 and 4-7, 4096 values.
 inline constexpr uint32_t kArmKeyMask = 0x0FF000F0;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "armdecode/fields.h"
+#include "armdecode/row_order.h"
 
 namespace zk::armdecode {
 
@@ -109,6 +110,8 @@ inline constexpr std::array kThumbRows = {
     ThumbRow{0xF800, 0xF800, ThumbKind::BlSuffix, "bl second half", thumb_layout::kBl},
     ThumbRow{0x0000, 0x0000, ThumbKind::Invalid, "unknown", thumb_layout::kNone},
 };
+static_assert(DecodeOrderSound(kThumbRows),
+              "a row of kThumbRows is covered by an earlier row or the catch-all is not last");
 
 // The dispatch key: bits 6-15, 1024 values.
 constexpr unsigned ThumbKey(uint32_t halfword)
