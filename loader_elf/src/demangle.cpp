@@ -11,12 +11,12 @@ namespace {
 
 // Operator codes and their texts ("operator " goes in front).
 constexpr std::array<std::pair<std::string_view, std::string_view>, 42> OPERATORS{{
-    {"aa", "&&"},  {"aad", "&="}, {"ad", "&"},        {"adv", "/="}, {"aer", "^="}, {"als", "<<="}, {"amd", "%="},
-    {"ami", "-="}, {"amu", "*="}, {"aor", "|="},      {"apl", "+="}, {"ars", ">>="}, {"as", "="},   {"cl", "()"},
-    {"cm", ","},   {"co", "~"},   {"da", "delete[]"}, {"dl", "delete"}, {"dv", "/"}, {"eq", "=="},  {"er", "^"},
-    {"ge", ">="},  {"gt", ">"},   {"le", "<="},       {"ls", "<<"},  {"lt", "<"},    {"md", "%"},   {"mi", "-"},
-    {"ml", "*"},   {"mm", "--"},  {"na", "new[]"},    {"ne", "!="},  {"nt", "!"},    {"nw", "new"}, {"oo", "||"},
-    {"or", "|"},   {"pl", "+"},   {"pp", "++"},       {"rm", "->*"}, {"rf", "->"},   {"rs", ">>"},  {"vc", "[]"},
+    {"aa", "&&"},  {"aad", "&="}, {"ad", "&"},        {"adv", "/="},    {"aer", "^="},  {"als", "<<="}, {"amd", "%="},
+    {"ami", "-="}, {"amu", "*="}, {"aor", "|="},      {"apl", "+="},    {"ars", ">>="}, {"as", "="},    {"cl", "()"},
+    {"cm", ","},   {"co", "~"},   {"da", "delete[]"}, {"dl", "delete"}, {"dv", "/"},    {"eq", "=="},   {"er", "^"},
+    {"ge", ">="},  {"gt", ">"},   {"le", "<="},       {"ls", "<<"},     {"lt", "<"},    {"md", "%"},    {"mi", "-"},
+    {"ml", "*"},   {"mm", "--"},  {"na", "new[]"},    {"ne", "!="},     {"nt", "!"},    {"nw", "new"},  {"oo", "||"},
+    {"or", "|"},   {"pl", "+"},   {"pp", "++"},       {"rm", "->*"},    {"rf", "->"},   {"rs", ">>"},   {"vc", "[]"},
 }};
 
 // One parameter as it is written out: qualifier + base + array + pointer

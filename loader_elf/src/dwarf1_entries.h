@@ -94,9 +94,9 @@ struct Dwarf1Damage : std::runtime_error {
 
 struct Dwarf1Attribute {
     uint16_t code = 0;
-    uint32_t value = 0;               // address, reference, data2 or data4
-    std::span<const uint8_t> block;   // blocks
-    std::string_view text;            // strings
+    uint32_t value = 0;              // address, reference, data2 or data4
+    std::span<const uint8_t> block;  // blocks
+    std::string_view text;           // strings
 };
 
 struct Dwarf1Entry {

@@ -139,7 +139,7 @@ bool TryAdd(Dwarf1ReadContext& cx, Dwarf1PendingVariable& v, uint32_t* handle = 
 // A variable or parameter of `e` with its type given or read; nothing
 // for a variable without a name or a location.
 std::optional<Dwarf1PendingVariable> VariableOf(Dwarf1ReadContext& cx, const Dwarf1Entry& e, uint32_t storageOfAddress,
-                                               const std::optional<Dwarf1Type>& given)
+                                                const std::optional<Dwarf1Type>& given)
 {
     const std::string_view name = PlainName(e.Text(DW1_AT_NAME));
     const Location l = LocationOf(cx, e);
@@ -258,8 +258,9 @@ std::optional<LinkageSymbol> FindLinkageSymbol(const Dwarf1ReadContext& cx, std:
     if (!symtab.present || !strtab.present || linkage.empty())
         return std::nullopt;
     const std::string underscored = "_" + std::string(linkage);
-    const std::span<const uint8_t> strings = cx.file.subspan(std::min<size_t>(strtab.offset, cx.file.size()))
-                                                 .first(std::min<size_t>(strtab.size, cx.file.size() - std::min<size_t>(strtab.offset, cx.file.size())));
+    const std::span<const uint8_t> strings =
+        cx.file.subspan(std::min<size_t>(strtab.offset, cx.file.size()))
+            .first(std::min<size_t>(strtab.size, cx.file.size() - std::min<size_t>(strtab.offset, cx.file.size())));
     ByteCursor symbols(cx.file.subspan(std::min<size_t>(symtab.offset, cx.file.size())), cx.section.bigEndian,
                        ".symtab");
     for (uint32_t at = 0; at + 16 <= symtab.size && symbols.Remaining() >= 16; at += 16) {
@@ -362,8 +363,8 @@ void RetryDwarf1PendingVariables(Dwarf1ReadContext& cx, uint32_t unitOffset)
     });
     if (!pending.empty())
         cx.errors.At(".debug", unitOffset,
-                     std::to_string(pending.size()) +
-                         (pending.size() == 1 ? " variable" : " variables") + " of the unit not added: type unknown");
+                     std::to_string(pending.size()) + (pending.size() == 1 ? " variable" : " variables") +
+                         " of the unit not added: type unknown");
     pending.clear();
 }
 

@@ -34,9 +34,16 @@ Dwarf1Section DebugSection(const ElfLoadState& s, const ImageFile& file)
 class LoadReadContext {
 public:
     explicit LoadReadContext(const ImageFile& file)
-        : s_(State()), section_(DebugSection(s_, file)), records_(s_.stamp), errors_(LoadReadErrors()),
-          cx_{section_, file.Bytes(), s_.notes, s_.imageDirectory, s_.tables, records_, errors_, LoadKept(), 3, {}, {},
-              COMPILER_NONE, 0, 0, 0, {}, 0, 0}
+        : s_(State()), section_(DebugSection(s_, file)), records_(s_.stamp),
+          errors_(LoadReadErrors()), cx_{section_,  file.Bytes(),
+                                         s_.notes,  s_.imageDirectory,
+                                         s_.tables, records_,
+                                         errors_,   LoadKept(),
+                                         3,         {},
+                                         {},        COMPILER_NONE,
+                                         0,         0,
+                                         0,         {},
+                                         0,         0}
     {
         cx_.detail = s_.ReaderKind();
         cx_.compilerKind = s_.compilerKind;
@@ -78,9 +85,7 @@ LdrResult ReadDwarf1Units(ReaderCall& call)
         ReportLoadProgress();
         return false;
     };
-    cx.unknownFormat = [&s] {
-        MessageBox(s.progressWindow, "Unknown Formate, Please Check Palvenor", "Error", MB_OK);
-    };
+    cx.unknownFormat = [&s] { MessageBox(s.progressWindow, "Unknown Formate, Please Check Palvenor", "Error", MB_OK); };
     return ReadDwarf1UnitPass(call, cx);
 }
 

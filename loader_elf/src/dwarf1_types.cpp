@@ -135,8 +135,7 @@ LdrResult BuildTypedef(Dwarf1ReadContext& cx, const Dwarf1Entry& e)
 
 LdrResult BuildEnumeration(Dwarf1ReadContext& cx, const Dwarf1Entry& e)
 {
-    const std::optional<uint32_t> index =
-        NewType(cx, SYM_TYPE_ENUM, ByteSize(e), PlainName(e.Text(DW1_AT_NAME)));
+    const std::optional<uint32_t> index = NewType(cx, SYM_TYPE_ENUM, ByteSize(e), PlainName(e.Text(DW1_AT_NAME)));
     if (!index)
         return LDR_E_SYMBOL_CALL;
     Map(cx, e.offset, *index);
@@ -398,10 +397,9 @@ LdrResult BuildStructure(Dwarf1ReadContext& cx, const Dwarf1Entry& e, uint32_t l
         p = NextOffset(cx.section, child, end);
     }
     for (const MemberSlot& m : slots) {
-        const bool ok = isClass ? cx.records.AddClassSlot(*index, {m.name, m.type, m.offset, m.isFunction, m.lowPc,
-                                                                    m.highPc, m.access})
-                                : cx.records.AddMember(*index, {m.name, m.type, m.offset, m.byteSize, m.bitOffset,
-                                                                m.bitSize});
+        const bool ok = isClass
+            ? cx.records.AddClassSlot(*index, {m.name, m.type, m.offset, m.isFunction, m.lowPc, m.highPc, m.access})
+            : cx.records.AddMember(*index, {m.name, m.type, m.offset, m.byteSize, m.bitOffset, m.bitSize});
         if (!ok)
             return LDR_E_SYMBOL_CALL;
     }
