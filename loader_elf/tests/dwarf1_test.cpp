@@ -73,8 +73,14 @@ void Unit(Dwarf1Writer& w, const std::string& name, const std::string& producer,
 Dwarf1Writer Program(bool bigEndian = false)
 {
     Dwarf1Writer w(bigEndian);
-    w.Begin(0x11).Sibling("unit-end").Name("src/prog.c").Str(0x0258, "GNU C 2.95.3").Str(0x01B8, "/tmp")
-        .Pcs(0x100, 0x200).U32(0x0106, 0).End();
+    w.Begin(0x11)
+        .Sibling("unit-end")
+        .Name("src/prog.c")
+        .Str(0x0258, "GNU C 2.95.3")
+        .Str(0x01B8, "/tmp")
+        .Pcs(0x100, 0x200)
+        .U32(0x0106, 0)
+        .End();
     // struct node { int value; struct node *next; unsigned flag : 3; } (12 bytes)
     w.Begin(0x13, "node").Sibling("node-end").Name("node").U32(0x00B6, 12).End();
     w.Begin(0x0D).Name("value").FundType(INT).AtMember(0).End();
@@ -163,8 +169,8 @@ TEST_F(Dwarf1Test, UnitFunctionsVariablesTypesAndLines)
     // adds nothing; a table of no unit's base is skipped with a message.
     EXPECT_EQ(quinar::ListLines(), (std::vector<std::string>{"00000100 src/prog.c 10", "00000108 src/prog.c 11"}));
     const std::vector<std::string> symbols = quinar::ListSymbols();
-    for (const char* row : {"label 00000120 loop", "variable 00003000 counter type 8",
-                            "variable 00003010 where type 10007"})
+    for (const char* row :
+         {"label 00000120 loop", "variable 00003000 counter type 8", "variable 00003010 where type 10007"})
         EXPECT_TRUE(Has(symbols, row)) << row << "\n" << Dump(symbols);
     EXPECT_EQ(LoadMessages(),
               (std::vector<std::string>{Where(".line+0x42: line table of address 0x999 matches no unit: skipped")}));
@@ -180,9 +186,10 @@ TEST_F(Dwarf1Test, ProducersSetTheKindAndThumbRanges)
         bool thumb;
     };
     const Row rows[] = {
-        {"GHS C 1.8", 2, false},      {"diab data 4.1", 1, false}, {"gnu c 2.7.2", 4, false},
-        {"MW EABI PPC 2.3", 5, false}, {"the MetroWerks 68K", 6, false}, {"arm thumb compiler", 8, true},
-        {"ARM C 4.1", 8, false},       {"tasking", 0, false},
+        {"GHS C 1.8", 2, false},          {"diab data 4.1", 1, false},
+        {"gnu c 2.7.2", 4, false},        {"MW EABI PPC 2.3", 5, false},
+        {"the MetroWerks 68K", 6, false}, {"arm thumb compiler", 8, true},
+        {"ARM C 4.1", 8, false},          {"tasking", 0, false},
     };
     for (const Row& row : rows) {
         Dwarf1Writer w;
@@ -255,24 +262,28 @@ TEST_F(Dwarf1Test, DamageEndsTheUnit)
              w.b.U32(0x40).U16(0x16);
              w.Label("u-end");
          },
-         ".debug+0x20: entry runs past its parent", {"00000100-0000017f bad", "00000200-0000027f next"}},
+         ".debug+0x20: entry runs past its parent",
+         {"00000100-0000017f bad", "00000200-0000027f next"}},
         {"sibling that does not move forward",
          [](Dwarf1Writer& w) {
              w.Begin(0x11).Sibling("u-end").Name("bad.c").Pcs(0x100, 0x180).End();
              w.Begin(0x06, "self").Sibling("self").Name("f").Pcs(0x100, 0x110).End();
              w.Label("u-end");
          },
-         ".debug+0x20: sibling does not move forward", {"00000100-0000017f bad", "00000200-0000027f next"}},
+         ".debug+0x20: sibling does not move forward",
+         {"00000100-0000017f bad", "00000200-0000027f next"}},
         {"reference outside .debug",
          [](Dwarf1Writer& w) {
              w.Begin(0x11).Sibling("u-end").Name("bad.c").Pcs(0x100, 0x180).End();
              w.Begin(0x16).Name("t").U32(0x0072, 0x7FFFFFF0).End();
              w.Label("u-end");
          },
-         ".debug+0x20: reference outside .debug", {"00000100-0000017f bad", "00000200-0000027f next"}},
+         ".debug+0x20: reference outside .debug",
+         {"00000100-0000017f bad", "00000200-0000027f next"}},
         {"unit sibling past the section",
          [](Dwarf1Writer& w) { w.Begin(0x11).U32(0x0012, 0x10000).Name("bad.c").Pcs(0x100, 0x180).End(); },
-         ".debug+0x0: sibling outside .debug", {}},
+         ".debug+0x0: sibling outside .debug",
+         {}},
     };
     for (const Row& row : rows) {
         Dwarf1Writer w;
@@ -291,8 +302,8 @@ TEST_F(Dwarf1Test, DamagedLineTables)
 {
     Dwarf1Writer w;
     Unit(w, "one.c", "", 0x100, 0x180);
-    for (const auto& [length, message] : {std::pair<uint32_t, const char*>{4, "line table length below 8"},
-                                          {0x400, "line table runs past .line"}}) {
+    for (const auto& [length, message] :
+         {std::pair<uint32_t, const char*>{4, "line table length below 8"}, {0x400, "line table runs past .line"}}) {
         std::vector<uint8_t> line = Dwarf1LineTable(0x100, {{3, 0, 0}, {4, 0, 4}});
         DwarfBytes bad;
         bad.U32(length).U32(0x100).U32(7);
@@ -339,6 +350,74 @@ TEST_F(Dwarf1Test, DeepChainsLoad)
         ++steps;
     }
     EXPECT_EQ(steps, static_cast<uint32_t>(DEPTH));
+}
+
+// A C++ class whose member functions carry old-scheme linkage names: the
+// class slots, the functions under their demangled names, and a function
+// without pcs placed by the ELF symbol of its linkage name.
+TEST_F(Dwarf1Test, ClassMembersAndLinkageNames)
+{
+    Dwarf1Writer w;
+    w.Begin(0x11).Sibling("u-end").Name("shape.cc").Str(0x0258, "GNU C++ 2.95").Pcs(0x100, 0x200).End();
+    w.Begin(0x02, "shape").Sibling("shape-end").Name("Shape").U32(0x00B6, 8).End();
+    w.Begin(0x0D).Name("w").FundType(INT).AtMember(0).Str(0x0248, "").End();
+    w.Begin(0x0D).Name("self").ModUserType({1}, "shape").AtMember(4).End();
+    w.Begin(0x06).Sibling("m-end").Name("draw").Str(0x0508, "draw__5ShapeFi").FundType(0x14).Str(0x0288, "").End();
+    w.Begin(0x05).FundType(INT).End();
+    w.Null().Label("m-end");
+    w.Null().Label("shape-end");
+    w.Begin(0x06).Sibling("draw-end").Name("draw").Str(0x0508, "draw__5ShapeFi").Pcs(0x100, 0x120).End();
+    w.Begin(0x05).Name("this").ModUserType({1}, "shape").AtRegister(0).End();
+    w.Begin(0x05).Name("n").FundType(INT).AtRegister(1).End();
+    w.Null().Label("draw-end");
+    w.Begin(0x06).Name("area").Str(0x0508, "area__5ShapeFv").FundType(INT).End();
+    w.Null().Label("u-end");
+
+    DwarfBytes strings;
+    strings.U8(0).Str("area__5ShapeFv");
+    DwarfBytes symbols;
+    symbols.U32(0).U32(0).U32(0).U32(0);
+    symbols.U32(1).U32(0x140).U32(0x20).U8(0x12).U8(0).U16(1);
+    const std::vector<TestSection> tables = {
+        {".symtab", 2, 0, 0, symbols.bytes, 0, 4, 1, 4, 16},
+        {".strtab", 3, 0, 0, strings.bytes},
+    };
+    ASSERT_EQ(Load(Dwarf1Image(w.Build(), {}, false, tables)), LDR_OK);
+    EXPECT_EQ(unitResult, LDR_OK);
+    EXPECT_EQ(quinar::ListFunctionsWithVariables(),
+              (std::vector<std::string>{
+                  "00000100-0000011f Shape::draw(int ) module shape type 10004",
+                  "  local this type 10003 r0 list reg0",
+                  "  local n type 8 r1 list reg1",
+                  "00000140-0000015f Shape::area(void ) module shape type 10005",
+              }));
+    // The class is stored under its index before its members are read: a
+    // member pointing to the class finds it at once.
+    EXPECT_EQ(quinar::ListTypesWithItems(),
+              (std::vector<std::string>{
+                  "10001 class size 8 class Shape",
+                  "  slot private w type 8 offset 0",
+                  "  slot public self type 10002 offset 4",
+                  "  slot public Shape::draw code 00000000-00000000",
+                  "10002 pointer size 4 class Shape * to 10001",
+                  "10003 pointer size 4 class Shape * to 10001",
+                  "10004 proc size 0 void (class Shape *, int) returns 14",
+                  "  param type 10003",
+                  "  param type 8",
+                  "10005 proc size 0 int (void) returns 8",
+              }));
+}
+
+// A load of reduced detail: functions and globals, no parameters, locals
+// or line rows.
+TEST_F(Dwarf1Test, ReducedDetailAddsFunctionsOnly)
+{
+    const std::vector<uint8_t> line = Dwarf1LineTable(0x100, {{10, 0, 0}, {11, 0, 8}});
+    ASSERT_EQ(Load(Dwarf1Image(Program().Build(), line), 1), LDR_OK);
+    EXPECT_EQ(quinar::ListFunctionsWithVariables(),
+              (std::vector<std::string>{"00000100-0000013f sum module prog type 1000a"}));
+    EXPECT_TRUE(quinar::ListLines().empty());
+    EXPECT_TRUE(Has(quinar::ListSymbols(), "variable 00003000 counter type 8"));
 }
 
 }  // namespace
