@@ -57,5 +57,4 @@ inline Dwarf1Writer Program(bool bigEndian = false)
     return w;
 }
 
-
 }  // namespace tarnel::test
