@@ -93,10 +93,7 @@ public:
         line_ += ".Lt" + n + "e:\n";
     }
 
-    std::string Source() const
-    {
-        return "\t.section .debug,\"\"\n" + debug_ + "\n\t.section .line,\"\"\n" + line_;
-    }
+    std::string Source() const { return "\t.section .debug,\"\"\n" + debug_ + "\n\t.section .line,\"\"\n" + line_; }
 
 private:
     // A label as a local symbol of the assembler.

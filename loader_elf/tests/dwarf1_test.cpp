@@ -369,5 +369,41 @@ TEST_F(Dwarf1Test, ReducedDetailAddsFunctionsOnly)
     EXPECT_TRUE(Has(quinar::ListSymbols(), "variable 00003000 counter type 8"));
 }
 
+// Type entries at their edges: a structure holding a member function is
+// stored as a class with the method under "Class::name"; a declaration
+// without a size builds nothing; a typedef of a user fundamental code takes
+// the size of the store's id for it; a subroutine type lists its
+// parameters.
+TEST_F(Dwarf1Test, TypeEntryEdges)
+{
+    Dwarf1Writer w;
+    w.Begin(0x11).Sibling("u-end").Name("edges.c").Pcs(0x100, 0x180).End();
+    w.Begin(0x13).Sibling("s-end").Name("Box").U32(0x00B6, 4).End();
+    w.Begin(0x0D).Name("size").FundType(INT).AtMember(0).End();
+    w.Begin(0x14).Sibling("m-end").Name("grow").End();
+    w.Null().Label("m-end");
+    w.Null().Label("s-end");
+    w.Begin(0x13).Name("Opaque").End();
+    w.Begin(0x16).Name("int32").FundType(0x9604).End();
+    w.Begin(0x15).Sibling("f-end").FundType(INT).End();
+    w.Begin(0x05).FundType(CHAR).End();
+    w.Begin(0x05).ModFundType({1}, INT).End();
+    w.Null().Label("f-end");
+    w.Null().Label("u-end");
+    ASSERT_EQ(Load(Dwarf1Image(w.Build(), {})), LDR_OK);
+    EXPECT_EQ(unitResult, LDR_OK);
+    EXPECT_EQ(quinar::ListTypesWithItems(),
+              (std::vector<std::string>{
+                  "10001 class size 4 class Box",
+                  "  slot public size type 8 offset 0",
+                  "  slot public Box::grow code 00000000-00000000",
+                  "10002 typedef size 4 int32 to 9604",
+                  "10003 pointer size 4 int * to 8",
+                  "10004 proc size 0 int (signed char, int *) returns 8",
+                  "  param type 2",
+                  "  param type 10003",
+              }));
+}
+
 }  // namespace
 }  // namespace tarnel::test

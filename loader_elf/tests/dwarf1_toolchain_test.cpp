@@ -120,8 +120,8 @@ TEST_P(Dwarf1ToolchainTest, TwinOfACompiledProgram)
     const bool big = GetParam();
     const std::string endian = big ? "-mbig-endian" : "-mlittle-endian";
     std::ofstream(Path("prog.c")) << PROGRAM;
-    ASSERT_NO_FATAL_FAILURE(Run({"arm-none-eabi-gcc", "-mcpu=arm7tdmi", "-marm", endian, "-O0", "-g0",
-                                 "-ffreestanding", "-c", Path("prog.c"), "-o", Path("prog.o")}));
+    ASSERT_NO_FATAL_FAILURE(Run({"arm-none-eabi-gcc", "-mcpu=arm7tdmi", "-marm", endian, "-O0", "-g0", "-ffreestanding",
+                                 "-c", Path("prog.c"), "-o", Path("prog.o")}));
     const std::map<std::string, Symbol> object = NmSymbols(Path("prog.o"));
     const uint32_t sumSize = object.at("sum").size, mainSize = object.at("main").size;
     const uint32_t startSize = object.at("_start").size;
@@ -142,8 +142,8 @@ TEST_P(Dwarf1ToolchainTest, TwinOfACompiledProgram)
     w.LineTable("sum", {{3, 0, 0}, {4, 0, 8}, {0, 0, sumSize}});
     std::ofstream(Path("dwarf1.s")) << w.Source();
 
-    ASSERT_NO_FATAL_FAILURE(Run({"arm-none-eabi-as", "-mcpu=arm7tdmi", big ? "-EB" : "-EL", Path("dwarf1.s"), "-o",
-                                 Path("dwarf1.o")}));
+    ASSERT_NO_FATAL_FAILURE(
+        Run({"arm-none-eabi-as", "-mcpu=arm7tdmi", big ? "-EB" : "-EL", Path("dwarf1.s"), "-o", Path("dwarf1.o")}));
     ASSERT_NO_FATAL_FAILURE(Run({"arm-none-eabi-ld", big ? "-EB" : "-EL", "-Ttext=0x8000", "-e", "_start",
                                  Path("prog.o"), Path("dwarf1.o"), "-o", Path("prog.elf")}));
 
@@ -172,9 +172,13 @@ TEST_P(Dwarf1ToolchainTest, TwinOfACompiledProgram)
     char row[96];
     const std::vector<std::string> functions = quinar::ListFunctions();
     std::snprintf(row, sizeof row, "%08x-%08x sum module prog.c", sum, sum + sumSize - 1);
-    EXPECT_NE(std::find(functions.begin(), functions.end(), row), functions.end()) << row << "\n" << ::testing::PrintToString(functions);
+    EXPECT_NE(std::find(functions.begin(), functions.end(), row), functions.end())
+        << row << "\n"
+        << ::testing::PrintToString(functions);
     std::snprintf(row, sizeof row, "%08x-%08x main module prog.c", main, main + mainSize - 1);
-    EXPECT_NE(std::find(functions.begin(), functions.end(), row), functions.end()) << row << "\n" << ::testing::PrintToString(functions);
+    EXPECT_NE(std::find(functions.begin(), functions.end(), row), functions.end())
+        << row << "\n"
+        << ::testing::PrintToString(functions);
     char first[48], second[48];
     std::snprintf(first, sizeof first, "%08x prog.c 3", sum);
     std::snprintf(second, sizeof second, "%08x prog.c 4", sum + 8);
