@@ -79,6 +79,19 @@ bool QuinarRecords::SetArrayDimension(uint32_t index, uint32_t inner, uint32_t b
     return Store().SetArrayDims(index, SymArrayDim{inner, bound}) == SYM_OK;
 }
 
+bool QuinarRecords::UpdateArrayDimension(uint32_t index, uint32_t inner, uint32_t bound)
+{
+    return Store().UpdateArrayDims(index, SymArrayDim{inner, bound}) == SYM_OK;
+}
+
+std::optional<uint32_t> QuinarRecords::TypeSize(uint32_t index)
+{
+    const quinar::Result<quinar::TypeInfo> r = Store().Type(index);
+    if (!r || !r.value.sizeKnown)
+        return std::nullopt;
+    return r.value.size;
+}
+
 bool QuinarRecords::SetProcedure(uint32_t index, uint32_t returnType, std::span<const uint32_t> parameters)
 {
     quinar::SymbolStore& store = Store();
@@ -190,6 +203,11 @@ void QuinarRecords::SetModuleRange(uint32_t module, uint32_t start, uint32_t end
 void QuinarRecords::SetModuleSourceFile(uint32_t module, std::string_view path)
 {
     Store().SetModuleAttr(module, path);
+}
+
+bool QuinarRecords::AddLabel(std::string_view name, uint32_t address)
+{
+    return Store().AddModuleByName(name, address) == SYM_OK;
 }
 
 bool QuinarRecords::BeginLineTable(uint32_t module)

@@ -36,6 +36,10 @@ public:
     // The fix-up of a pointer or reference target after the pass.
     void UpdatePointerTarget(uint32_t index, uint32_t target);
     bool SetArrayDimension(uint32_t index, uint32_t inner, uint32_t bound);
+    // An array whose element was not a type when it was made.
+    bool UpdateArrayDimension(uint32_t index, uint32_t inner, uint32_t bound);
+    // The byte size of a type the store knows with a size.
+    std::optional<uint32_t> TypeSize(uint32_t index);
     // A procedure type's return type and parameters; stops at the first refusal.
     bool SetProcedure(uint32_t index, uint32_t returnType, std::span<const uint32_t> parameters);
     bool AddEnumConstant(uint32_t index, int32_t value, std::string_view name);
@@ -69,6 +73,8 @@ public:
     void CloseModule();
     void SetModuleRange(uint32_t module, uint32_t start, uint32_t end);
     void SetModuleSourceFile(uint32_t module, std::string_view path);
+    // A code label of the open module; false when the store refused it.
+    bool AddLabel(std::string_view name, uint32_t address);
 
     // --- Line tables ---
     bool BeginLineTable(uint32_t module);

@@ -3,6 +3,7 @@
 #include "code_ranges.h"
 #include "debug_dispatch.h"
 #include "debug_frame.h"
+#include "dwarf1_slots.h"
 #include "dwarf2_lines.h"
 #include "dwarf2_types.h"
 #include "dwarf2_units.h"
@@ -47,9 +48,14 @@ DebugReaders DefaultReaders()
     readers.dwarf2Lines = ReadDwarf2LineProgram;
     // After the DWARF 2 units (pass 2); pass 1, after DWARF 1 units, is the
     // DWARF 1 reader's.
-    readers.dwarf1Pointers = [](uint32_t, int pass) {
+    readers.dwarf1Units = ReadDwarf1Units;
+    readers.dwarf1Lines = ReadDwarf1Lines;
+    readers.freeDwarf1Pending = FreeDwarf1Pending;
+    readers.dwarf1Pointers = [](uint32_t first, int pass) {
         if (pass == 2)
             FixDwarf2TypeLinks();
+        else
+            FixDwarf1Pointers(first, pass);
     };
     return readers;
 }

@@ -8,10 +8,13 @@
 // --types prints each type with its members, enumerators, class slots and
 // parameters; --functions each function with its frame base, parameters
 // and locals (location words and the image's location description).
+// --type-text prints every type number of those parts as the type's
+// detailed text, so that listings of images whose types are numbered
+// differently (DWARF 1 and DWARF 2 of one program) compare.
 // What the readers found damaged goes to stderr.
 //
 //   ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]
-//           [--code] [--frames] [--download [--big-endian-target]] image
+//           [--type-text] [--code] [--frames] [--download [--big-endian-target]] image
 //
 // Without a part named, every part prints (the ELF parts only for ELF
 // images). --download connects the simulator library (Dorvel.dll, found in
@@ -19,6 +22,7 @@
 // segments (or the S-records) as well.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,6 +31,7 @@
 #include "ldr_result_text.h"
 #include "quentor.h"
 #include "quinar/listing.h"
+#include "quinar/symbol_store.h"
 #include "tarnel.h"
 #include "tarnel/elf_image.h"
 #include "tarnel/loaded_tables.h"
@@ -191,11 +196,50 @@ void PrintRows(const char* title, const std::vector<std::string>& rows)
     std::printf("\n");
 }
 
+// The type's detailed text in braces, or the number when the store has no
+// text for it.
+std::string TypeWord(const std::string& number)
+{
+    char* end = nullptr;
+    const unsigned long index = std::strtoul(number.c_str(), &end, 16);
+    if (number.empty() || *end != '\0')
+        return number;
+    const quinar::Result<std::string> text = quinar::Symbols().TypeText(static_cast<uint32_t>(index));
+    return text ? "{" + text.value + "}" : number;
+}
+
+// Rows with each type number (a type row's leading index; the word after
+// "type", "to", "of", "returns") as its text.
+std::vector<std::string> WithTypeTexts(std::vector<std::string> rows, bool leadingIndex)
+{
+    static const char* const KEYS[] = {"type", "to", "of", "returns"};
+    for (std::string& row : rows) {
+        std::vector<std::string> words;
+        size_t at = 0;
+        while (at <= row.size()) {
+            const size_t space = std::min(row.find(' ', at), row.size());
+            words.push_back(row.substr(at, space - at));
+            at = space + 1;
+        }
+        for (size_t i = 0; i < words.size(); ++i) {
+            const bool afterKey = i > 0 &&
+                std::any_of(std::begin(KEYS), std::end(KEYS), [&](const char* k) { return words[i - 1] == k; });
+            if (afterKey || (leadingIndex && i == 0 && !words[0].empty()))
+                words[i] = TypeWord(words[i]);
+        }
+        std::string joined;
+        for (size_t i = 0; i < words.size(); ++i)
+            joined += (i ? " " : "") + words[i];
+        row = joined;
+    }
+    return rows;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]\n"
-                 "               [--code] [--frames] [--download [--big-endian-target]] image\n");
+                 "               [--type-text] [--code] [--frames] [--download [--big-endian-target]] image\n");
     return 2;
 }
 
@@ -204,12 +248,13 @@ int Usage()
 int main(int argc, char** argv)
 {
     bool sections = false, symbols = false, lines = false, types = false, functions = false;
-    bool code = false, frames = false, download = false, bigTarget = false;
+    bool code = false, frames = false, download = false, bigTarget = false, typeText = false;
     const char* path = nullptr;
     const std::pair<const char*, bool*> options[] = {
-        {"--sections", &sections}, {"--symbols", &symbols},     {"--lines", &lines},
-        {"--types", &types},       {"--functions", &functions}, {"--code", &code},
-        {"--frames", &frames},     {"--download", &download},   {"--big-endian-target", &bigTarget},
+        {"--sections", &sections},  {"--symbols", &symbols},     {"--lines", &lines},
+        {"--types", &types},        {"--functions", &functions}, {"--code", &code},
+        {"--frames", &frames},      {"--download", &download},   {"--big-endian-target", &bigTarget},
+        {"--type-text", &typeText},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -251,10 +296,14 @@ int main(int argc, char** argv)
         PrintRows("Symbols", quinar::ListSymbols());
     if (lines)
         PrintRows("Lines", quinar::ListLines());
-    if (types)
-        PrintRows("Types", quinar::ListTypesWithItems());
-    if (functions)
-        PrintRows("Functions", quinar::ListFunctionsWithVariables());
+    if (types) {
+        std::vector<std::string> rows = quinar::ListTypesWithItems();
+        PrintRows("Types", typeText ? WithTypeTexts(std::move(rows), true) : rows);
+    }
+    if (functions) {
+        std::vector<std::string> rows = quinar::ListFunctionsWithVariables();
+        PrintRows("Functions", typeText ? WithTypeTexts(std::move(rows), false) : rows);
+    }
     if (code && elf)
         PrintCode(tarnel::LoadedElfImage());
     if (frames && elf)

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "../dwarf1_writer.h"
 #include "byte_cursor.h"
 #include "download.h"
 #include "elf_reader.h"
@@ -125,8 +126,52 @@ void SystemCallPerField(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
 
+// A DWARF 1 image of the big image's shape, written here (no compiler of
+// today writes DWARF 1): 40 units of 300 functions, each with two
+// parameters, a local and two line rows.
+std::vector<uint8_t> BigDwarf1Image()
+{
+    constexpr uint32_t UNITS = 40, FUNCTIONS = 300, SIZE = 0x40;
+    tarnel::test::Dwarf1Writer w;
+    std::vector<uint8_t> line;
+    uint32_t pc = 0x100;
+    for (uint32_t u = 0; u < UNITS; ++u) {
+        const std::string unit = "u" + std::to_string(u);
+        const uint32_t low = pc;
+        w.Begin(0x11).Sibling(unit).Name("big_" + std::to_string(u) + ".c").Str(0x0258, "GNU C 2.95");
+        w.Pcs(low, low + FUNCTIONS * SIZE).End();
+        std::vector<tarnel::test::Dwarf1LineRow> rows;
+        for (uint32_t f = 0; f < FUNCTIONS; ++f, pc += SIZE) {
+            const std::string name = unit + "f" + std::to_string(f);
+            w.Begin(0x06).Sibling(name).Name(name).FundType(8).Pcs(pc, pc + SIZE).End();
+            w.Begin(0x05).Name("a").FundType(8).AtFrame(11, -16).End();
+            w.Begin(0x05).Name("b").ModFundType({1}, 2).AtRegister(1).End();
+            w.Begin(0x0C).Name("total").FundType(8).AtFrame(11, -8).End();
+            w.Null().Label(name);
+            rows.push_back({f * 4 + 1, 0, pc - low});
+            rows.push_back({f * 4 + 2, 0, pc - low + 8});
+        }
+        w.Null().Label(unit);
+        const std::vector<uint8_t> table = tarnel::test::Dwarf1LineTable(low, rows);
+        line.insert(line.end(), table.begin(), table.end());
+    }
+    return tarnel::test::Dwarf1Image(w.Build(), line);
+}
+
+void LoadSymbolsDwarf1(benchmark::State& state)
+{
+    const tarnel::test::TempFile file("big_dwarf1.elf", BigDwarf1Image());
+    for (auto _ : state) {
+        if (LdrLoadWinElf(file.Path().c_str(), 0, LDR_FLAG_SYMBOLS, nullptr) != LDR_OK)
+            state.SkipWithError("the image does not load");
+        SymClearSymbolTables(0);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(State().record.imageSize));
+}
+
 BENCHMARK(LoadHeaders)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadSymbols)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadSymbolsDwarf1)->Unit(benchmark::kMillisecond);
 BENCHMARK(DownloadAllSegments)->Unit(benchmark::kMillisecond);
 BENCHMARK(CursorOverDebugSections)->Unit(benchmark::kMillisecond);
 BENCHMARK(SystemCallPerField)->Unit(benchmark::kMillisecond);

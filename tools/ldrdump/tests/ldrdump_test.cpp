@@ -191,5 +191,18 @@ TEST(Ldrdump, PrintsTypesWithTheirItemsAndFunctionsWithTheirVariables)
         EXPECT_NE(cxx.out.find(row), std::string::npos) << row << "\n" << cxx.out;
 }
 
+// --type-text prints type numbers as the types' texts: every type row
+// leads with its text, and the items name their types by text.
+TEST(Ldrdump, TypeTextReplacesTypeNumbers)
+{
+    auto r = RunProcess({LDRDUMP, "--types", "--functions", "--type-text", FixturePath("d2_types_o0")});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    for (const char* row :
+         {"  {struct node} struct size 12 struct node\n", "    member next type {struct node *} offset 4\n",
+          " bound 2 of {struct node}\n", " returns {int}\n", "  static calls type {int} "})
+        EXPECT_NE(r.out.find(row), std::string::npos) << row << "\n" << r.out;
+    EXPECT_EQ(r.out.find(" type 8 "), std::string::npos) << r.out;
+}
+
 }  // namespace
 }  // namespace tarnel::test
