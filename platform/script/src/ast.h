@@ -36,7 +36,21 @@ struct Expr {
 using ExprPtr = std::unique_ptr<Expr>;
 
 enum class StmtKind : uint8_t {
-    Assign, Set, Call, If, Select, For, ForEach, Do, While, Exit, Dim, ReDim, Const, OnErrorResume, OnErrorGoto0,
+    Assign,
+    Set,
+    Call,
+    If,
+    Select,
+    For,
+    ForEach,
+    Do,
+    While,
+    Exit,
+    Dim,
+    ReDim,
+    Const,
+    OnErrorResume,
+    OnErrorGoto0,
     Erase,
 };
 
@@ -59,9 +73,9 @@ struct Branch {
 };
 
 struct DimItem {
-    ExprPtr target;              // a Name (ReDim: the variable)
-    std::vector<ExprPtr> dims;   // upper bounds
-    bool array = false;          // "Dim a()" or with bounds
+    ExprPtr target;             // a Name (ReDim: the variable)
+    std::vector<ExprPtr> dims;  // upper bounds
+    bool array = false;         // "Dim a()" or with bounds
 };
 
 struct Stmt {

@@ -103,8 +103,7 @@ public:
     }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
-    HRESULT Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                   UINT*) override;
+    HRESULT Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*, UINT*) override;
 
 private:
     std::string m_item;
@@ -305,8 +304,8 @@ public:
             *name = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT ParseScriptText(LPCOLESTR code, LPCOLESTR, IUnknown*, LPCOLESTR, DWORD cookie, ULONG firstLine,
-                            DWORD flags, VARIANT* result, EXCEPINFO* info) override
+    HRESULT ParseScriptText(LPCOLESTR code, LPCOLESTR, IUnknown*, LPCOLESTR, DWORD cookie, ULONG firstLine, DWORD flags,
+                            VARIANT* result, EXCEPINFO* info) override
     {
         if (result)
             VariantInit(result);
@@ -467,8 +466,7 @@ private:
     }
     void Enter()
     {
-        if (m_running++ == 0 && m_runtime && m_runtime->depth == 0) {
-        }
+        if (m_running++ == 0 && m_runtime && m_runtime->depth == 0) {}
         if (m_site)
             m_site->OnEnterScript();
     }

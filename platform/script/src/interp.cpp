@@ -92,7 +92,10 @@ protected:
              },
              [](DispatchObject& o, DispatchCall& call) {
                  if (Runtime* rt = static_cast<ErrObject&>(o).rt)
-                     rt->Err().description = call.Text(0).empty() ? std::string(call.Value().bstrVal ? call.Value().bstrVal : "", SysStringLen(call.Value().bstrVal)) : call.Text(0);
+                     rt->Err().description = call.Text(0).empty()
+                         ? std::string(call.Value().bstrVal ? call.Value().bstrVal : "",
+                                       SysStringLen(call.Value().bstrVal))
+                         : call.Text(0);
                  return S_OK;
              }},
             {"Source", 2, MemberKind::Property, VTS_NONE, VT_BSTR, 0,
@@ -128,8 +131,8 @@ protected:
                  return S_OK;
              }},
             // Raise is served by the interpreter itself (it throws).
-            {"Raise", 6, MemberKind::Method, VTS_VARIANT VTS_VARIANT VTS_VARIANT VTS_VARIANT VTS_VARIANT, VT_EMPTY,
-             4, [](DispatchObject&, DispatchCall&) { return E_UNEXPECTED; }},
+            {"Raise", 6, MemberKind::Method, VTS_VARIANT VTS_VARIANT VTS_VARIANT VTS_VARIANT VTS_VARIANT, VT_EMPTY, 4,
+             [](DispatchObject&, DispatchCall&) { return E_UNEXPECTED; }},
         };
         return members;
     }
@@ -409,8 +412,7 @@ Runtime::Flow Runtime::ExecOne(Stmt& st)
             for (DimItem& d : st.dims) {
                 Value* v = Variable(*d.target, true);
                 if (st.kind == StmtKind::ReDim || !d.dims.empty()) {
-                    if (st.kind == StmtKind::ReDim && v->IsArray() && v->parray &&
-                        (v->parray->fFeatures & 0x0010))
+                    if (st.kind == StmtKind::ReDim && v->IsArray() && v->parray && (v->parray->fFeatures & 0x0010))
                         Throw(10);
                     DimArray(*v, d.dims, st.flag);
                     if (st.kind == StmtKind::Dim)
@@ -809,8 +811,8 @@ Value Runtime::EvalMember(Expr& e, std::vector<Arg>* args, const Value* put, boo
             throw RuntimeError{number, source, text};
         }
     }
-    WORD flags = put ? (putRef ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT)
-                     : DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+    WORD flags =
+        put ? (putRef ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT) : DISPATCH_METHOD | DISPATCH_PROPERTYGET;
     return InvokeObject(object, e.name, 0, flags, a, put);
 }
 
@@ -854,15 +856,27 @@ Value Runtime::InvokeObject(const Value& object, const std::string& name, DISPID
     Value result;
     EXCEPINFO info{};
     UINT argErr = 0;
-    HRESULT hr = d->Invoke(dispid, GUID_NULL, LOCALE_USER_DEFAULT, flags, &params, put ? nullptr : &result, &info,
-                           &argErr);
+    HRESULT hr =
+        d->Invoke(dispid, GUID_NULL, LOCALE_USER_DEFAULT, flags, &params, put ? nullptr : &result, &info, &argErr);
     if (SUCCEEDED(hr))
         return result;
+    // Take this thread's error information so that it does not outlive the call.
+    IErrorInfo* errorInfo = nullptr;
+    std::string infoText;
+    if (GetErrorInfo(0, &errorInfo) == S_OK && errorInfo) {
+        BSTR d = nullptr;
+        if (SUCCEEDED(errorInfo->GetDescription(&d)) && d)
+            infoText.assign(d, SysStringLen(d));
+        SysFreeString(d);
+        errorInfo->Release();
+    }
     std::string source = info.bstrSource ? std::string(info.bstrSource, SysStringLen(info.bstrSource)) : "";
     std::string text =
         info.bstrDescription ? std::string(info.bstrDescription, SysStringLen(info.bstrDescription)) : "";
     SCODE code = info.scode ? info.scode : (info.wCode ? ErrorScode(info.wCode) : hr);
     automation::ClearExcepInfo(&info);
+    if (text.empty())
+        text = infoText;
     if (hr == DISP_E_EXCEPTION) {
         if ((static_cast<uint32_t>(code) & 0xFFFF0000u) == 0x800A0000u)
             code &= 0xFFFF;  // the language's own number

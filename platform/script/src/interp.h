@@ -92,8 +92,8 @@ private:
     Value EvalCall(Expr& e);
     Value EvalMember(Expr& e, std::vector<Arg>* args, const Value* put, bool putRef);
     Value CallProc(Proc& proc, std::vector<Arg>& args, const Expr* at);
-    Value InvokeObject(const Value& object, const std::string& name, DISPID dispid, WORD flags,
-                       std::vector<Arg>& args, const Value* put);
+    Value InvokeObject(const Value& object, const std::string& name, DISPID dispid, WORD flags, std::vector<Arg>& args,
+                       const Value* put);
     std::vector<Arg> EvalArgs(std::vector<ExprPtr>& exprs);
     Value* Variable(Expr& name, bool create);
     Value* FindVariable(Expr& name);

@@ -121,8 +121,9 @@ std::vector<Token> Tokenize(std::string_view s)
             push(Tok::Name, start).text = std::move(name);
             continue;
         }
-        if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])) &&
-                                (out.empty() || out.back().kind != Tok::Name))) {
+        if (std::isdigit(c) ||
+            (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])) &&
+             (out.empty() || out.back().kind != Tok::Name))) {
             size_t j = i;
             bool real = false;
             while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "errors.h"
 #include "ast.h"
+#include "errors.h"
 
 namespace zk::script {
 

@@ -21,10 +21,11 @@ namespace {
 bool Reserved(const std::string& w)
 {
     static const char* const kWords[] = {
-        "and", "call", "case", "const", "dim", "do", "each", "else", "elseif", "empty", "end", "eqv", "exit", "false",
-        "for", "function", "if", "imp", "in", "is", "loop", "mod", "next", "not", "nothing", "null", "on", "option",
-        "or", "private", "public", "redim", "select", "set", "step", "sub", "then", "to", "true", "until", "wend",
-        "while", "xor", "class", "with", "property", "let", "get", "new", "me", "erase", "preserve"};
+        "and",  "call",     "case",    "const", "dim",      "do",     "each",  "else",    "elseif", "empty", "end",
+        "eqv",  "exit",     "false",   "for",   "function", "if",     "imp",   "in",      "is",     "loop",  "mod",
+        "next", "not",      "nothing", "null",  "on",       "option", "or",    "private", "public", "redim", "select",
+        "set",  "step",     "sub",     "then",  "to",       "true",   "until", "wend",    "while",  "xor",   "class",
+        "with", "property", "let",     "get",   "new",      "me",     "erase", "preserve"};
     for (const char* k : kWords)
         if (w == k)
             return true;
@@ -384,14 +385,11 @@ private:
             block.push_back(std::move(st));
             return;
         }
-        if (target->kind == ExprKind::Call && target->parens && target->args.size() == 1 && IsOp(",")) {
-            auto paren = NewExpr(ExprKind::Paren, Cur());
-            paren->a = std::move(target->args[0]);
-            st->args.push_back(std::move(paren));
+        if (target->kind == ExprKind::Call && target->parens) {
+            // "Name (a) & b, c": the parenthesis opened the first argument;
+            // read the arguments again from there.
+            m_i = target->slot;
             target = std::move(target->a);
-            Next();
-        } else if (target->kind == ExprKind::Call && target->parens) {
-            Fail(1025);
         }
         st->value = std::move(target);
         ArgList(st->args, false);
@@ -496,8 +494,7 @@ private:
             if (Cur().kind != Tok::Name)
                 Fail(1024);
             std::string w = Lower(Cur().text);
-            if (w == "if" || w == "for" || w == "do" || w == "while" || w == "select" || w == "sub" ||
-                w == "function")
+            if (w == "if" || w == "for" || w == "do" || w == "while" || w == "select" || w == "sub" || w == "function")
                 Fail(1024);
             SingleStatement(body);
             if (Cur().kind == Tok::Eol && Cur().text == ":" && Peek().kind == Tok::Name &&
@@ -505,8 +502,7 @@ private:
                 Next();
                 continue;
             }
-            if (Cur().kind == Tok::Eol && Cur().text == ":" && Peek().kind == Tok::Name &&
-                Lower(Peek().text) == "else")
+            if (Cur().kind == Tok::Eol && Cur().text == ":" && Peek().kind == Tok::Name && Lower(Peek().text) == "else")
                 Next();
             break;
         }
@@ -829,8 +825,7 @@ private:
     void EndStmt()
     {
         if (m_noEnd) {
-            if (IsEnd() || IsWord("else") || (IsWord("end") && Peek().kind == Tok::Name &&
-                                              Lower(Peek().text) == "if"))
+            if (IsEnd() || IsWord("else") || (IsWord("end") && Peek().kind == Tok::Name && Lower(Peek().text) == "if"))
                 return;
             Fail(1025);
         }
@@ -1088,6 +1083,7 @@ private:
             if (IsOp("(") && e->kind != ExprKind::Literal && e->kind != ExprKind::Paren) {
                 Depth d(*this);
                 auto c = NewExpr(ExprKind::Call, Cur());
+                c->slot = m_i;  // where the parenthesis opened
                 Next();
                 c->parens = true;
                 c->a = std::move(e);

@@ -506,8 +506,12 @@ Value Binary(Op op, const Value& a, const Value& b)
         int c = Compare(a, b);
         if (c == 2)
             return Value::Null();
-        bool r = op == Op::Eq ? c == 0 : op == Op::Ne ? c != 0 : op == Op::Lt ? c < 0 : op == Op::Gt ? c > 0
-                                                         : op == Op::Le ? c <= 0 : c >= 0;
+        bool r = op == Op::Eq ? c == 0
+            : op == Op::Ne    ? c != 0
+            : op == Op::Lt    ? c < 0
+            : op == Op::Gt    ? c > 0
+            : op == Op::Le    ? c <= 0
+                              : c >= 0;
         return Value::Bool(r);
     }
     default: break;

@@ -75,10 +75,28 @@ Value ChangeType(const Value& v, VARTYPE vt);
 bool IsNumericType(VARTYPE vt);
 
 enum class Op : uint8_t {
-    Add, Sub, Mul, Div, IntDiv, Mod, Pow, Cat,
-    Eq, Ne, Lt, Gt, Le, Ge, Is,
-    And, Or, Xor, Eqv, Imp,
-    Neg, Not,
+    Add,
+    Sub,
+    Mul,
+    Div,
+    IntDiv,
+    Mod,
+    Pow,
+    Cat,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    Is,
+    And,
+    Or,
+    Xor,
+    Eqv,
+    Imp,
+    Neg,
+    Not,
 };
 
 Value Binary(Op op, const Value& a, const Value& b);

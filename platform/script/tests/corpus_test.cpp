@@ -28,11 +28,13 @@ const Case kCases[] = {
      "Function F(x)\n F = 1\n If x Then Exit Function\n F = 2\nEnd Function\nSub S\n Out.Print \"a\"\n Exit Sub\n "
      "Out.Print \"b\"\nEnd Sub\nOut.Print F(True) & F(False)\nS",
      "12|a"},
-    {"Procedures are known before the top-level code that calls them", "Out.Print Later()\nFunction Later\n Later = "
-                                                                         "\"ok\"\nEnd Function",
+    {"Procedures are known before the top-level code that calls them",
+     "Out.Print Later()\nFunction Later\n Later = "
+     "\"ok\"\nEnd Function",
      "ok"},
-    {"Public and Private procedures", "Private Sub P\n Out.Print \"p\"\nEnd Sub\nPublic Function Q\n Q = 5\nEnd "
-                                      "Function\nP\nOut.Print Q",
+    {"Public and Private procedures",
+     "Private Sub P\n Out.Print \"p\"\nEnd Sub\nPublic Function Q\n Q = 5\nEnd "
+     "Function\nP\nOut.Print Q",
      "p|5"},
     // Control flow.
     {"If, ElseIf, Else and the one-line form",
@@ -42,7 +44,7 @@ const Case kCases[] = {
      "one|two|many|a|b|y"},
     {"Select Case with lists, To, Is and Else",
      "For Each v In Array(1, 5, 12, 40, \"x\")\n Select Case v\n  Case 1, 2: Out.Print \"small\"\n  Case 3 To 10: "
-     "Out.Print \"mid\"\n  Case Is > 30: Out.Print \"big\"\n  Case \"x\": Out.Print \"text\"\n  Case Else: Out.Print "
+     "Out.Print \"mid\"\n  Case \"x\": Out.Print \"text\"\n  Case Is > 30: Out.Print \"big\"\n  Case Else: Out.Print "
      "\"other\"\n End Select\nNext",
      "small|mid|other|big|text"},
     {"For with Step, negative Step and Exit For",
@@ -58,10 +60,10 @@ const Case kCases[] = {
     {"Comments, Rem, line continuation and ':'",
      "' a comment\nRem another\nx = 1 + _\n    2 ' trailing\nOut.Print x : Out.Print \"b\"", "3|b"},
     // Declarations.
-    {"Dim, Const, Option Explicit",
-     "Option Explicit\nDim a, b\nConst Pi = 3.5\na = 2 : b = Pi * a\nOut.Print b", "7"},
+    {"Dim, Const, Option Explicit", "Option Explicit\nDim a, b\nConst Pi = 3.5\na = 2 : b = Pi * a\nOut.Print b", "7"},
     {"Arrays: Dim with bounds, ReDim, ReDim Preserve, UBound, LBound",
-     "Dim a(2)\na(0) = \"x\" : a(2) = \"z\"\nOut.Print UBound(a) & LBound(a) & a(0) & a(2)\nReDim b(1)\nb(1) = 5\nReDim "
+     "Dim a(2)\na(0) = \"x\" : a(2) = \"z\"\nOut.Print UBound(a) & LBound(a) & a(0) & a(2)\nReDim b(1)\nb(1) = "
+     "5\nReDim "
      "Preserve b(3)\nOut.Print UBound(b) & \":\" & b(1)\nReDim b(2)\nOut.Print IsEmpty(b(1))\nDim m(1, 2)\nm(1, 2) = "
      "9\nOut.Print UBound(m, 2) & m(1, 2)",
      "20xz|3:5|True|29"},
@@ -70,13 +72,15 @@ const Case kCases[] = {
      "False True"},
     // Types, literals and operators.
     {"&H and &O literals: four hex digits are an Integer",
-     "Out.Print &HFFFF\nOut.Print &HFFFF&\nOut.Print &H10000\nOut.Print &O17\nOut.Print TypeName(&HFF)", "-1|65535|65536|15|Integer"},
+     "Out.Print &HFFFF\nOut.Print &HFFFF&\nOut.Print &H10000\nOut.Print &O17\nOut.Print TypeName(&HFF)",
+     "-1|65535|65536|15|Integer"},
     {"Integer overflow promotes to Long, Long to Double",
      "Out.Print TypeName(32767 + 1) & \" \" & (32767 + 1)\nOut.Print TypeName(2147483647 + 1)\nOut.Print TypeName(1 + "
      "1)\nOut.Print TypeName(100000 * 100000)",
      "Long 32768|Double|Integer|Double"},
     {"/ always gives a Double; \\ and Mod round their operands to whole numbers first",
-     "Out.Print TypeName(4 / 2)\nOut.Print 7 \\ 2\nOut.Print 2.5 \\ 1\nOut.Print 3.5 \\ 1\nOut.Print -7 \\ 2\nOut.Print 7 "
+     "Out.Print TypeName(4 / 2)\nOut.Print 7 \\ 2\nOut.Print 2.5 \\ 1\nOut.Print 3.5 \\ 1\nOut.Print -7 \\ "
+     "2\nOut.Print 7 "
      "Mod 3\nOut.Print -7 Mod 3\nOut.Print 5.5 Mod 3",
      "Double|3|2|4|-3|1|-1|0"},
     {"^ and unary minus: -2^2 is -4", "Out.Print 2 ^ 10\nOut.Print -2 ^ 2\nOut.Print 2 ^ -1", "1024|-4|0.5"},
@@ -106,18 +110,21 @@ const Case kCases[] = {
     {"CInt and CLng round half to even", "Out.Print CInt(2.5) & CInt(3.5) & CInt(-2.5)\nOut.Print CLng(\"42\")",
      "24-2|42"},
     {"Hex and Oct of negatives: Integer values in 16 bits, Long in 32",
-     "Out.Print Hex(-1)\nOut.Print Hex(-1&)\nOut.Print Hex(255)\nOut.Print Hex(-32768)\nOut.Print Hex(65535)\nOut.Print "
+     "Out.Print Hex(-1)\nOut.Print Hex(-1&)\nOut.Print Hex(255)\nOut.Print Hex(CInt(-32768))\nOut.Print "
+     "Hex(65535)\nOut.Print "
      "Oct(8)\nOut.Print Oct(-1)",
      "FFFF|FFFFFFFF|FF|8000|FFFF|10|177777"},
     {"CBool, CByte, CDbl", "Out.Print CBool(\"true\") & CBool(0)\nOut.Print CByte(255)\nOut.Print CDbl(\"1.5\") * 2",
      "TrueFalse|255|3"},
     // String functions at their edges.
-    {"Len, Left, Right, Mid", "s = \"Hello\"\nOut.Print Len(s) & Left(s, 2) & Right(s, 3) & Mid(s, 2, 3) & Mid(s, 4)\n"
-                              "Out.Print \"[\" & Left(s, 0) & Left(s, 99) & Mid(s, 9) & \"]\"\nOut.Print IsNull(Len(Null))",
-     "5Hellolloello|[Hello]|True"},
-    {"InStr and InStrRev", "Out.Print InStr(\"abcabc\", \"c\")\nOut.Print InStr(4, \"abcabc\", \"c\")\nOut.Print "
-                           "InStr(\"abc\", \"\")\nOut.Print InStr(1, \"ABC\", \"b\", 1)\nOut.Print InStr(\"abc\", "
-                           "\"z\")\nOut.Print InStrRev(\"abcabc\", \"b\")\nOut.Print InStrRev(\"abcabc\", \"b\", 4)",
+    {"Len, Left, Right, Mid",
+     "s = \"Hello\"\nOut.Print Len(s) & Left(s, 2) & Right(s, 3) & Mid(s, 2, 3) & Mid(s, 4)\n"
+     "Out.Print \"[\" & Left(s, 0) & Left(s, 99) & Mid(s, 9) & \"]\"\nOut.Print IsNull(Len(Null))",
+     "5Helloelllo|[Hello]|True"},
+    {"InStr and InStrRev",
+     "Out.Print InStr(\"abcabc\", \"c\")\nOut.Print InStr(4, \"abcabc\", \"c\")\nOut.Print "
+     "InStr(\"abc\", \"\")\nOut.Print InStr(1, \"ABC\", \"b\", 1)\nOut.Print InStr(\"abc\", "
+     "\"z\")\nOut.Print InStrRev(\"abcabc\", \"b\")\nOut.Print InStrRev(\"abcabc\", \"b\", 4)",
      "3|6|1|2|0|5|2"},
     {"Replace, including start and count",
      "Out.Print Replace(\"a-b-c\", \"-\", \"+\")\nOut.Print Replace(\"a-b-c\", \"-\", \"\", 1, 1)\nOut.Print "
@@ -127,21 +134,25 @@ const Case kCases[] = {
      "Out.Print UCase(\"aB\") & LCase(\"aB\")\nOut.Print \"[\" & Trim(\"  x  \") & \"][\" & LTrim(\" x \") & \"][\" & "
      "RTrim(\" x \") & \"]\"\nOut.Print \"[\" & Space(3) & \"]\" & String(3, \"ab\") & String(2, 65)",
      "ABab|[x][x ][ x]|[   ]aaaAA"},
-    {"Split and Join", "a = Split(\"a,b,,c\", \",\")\nOut.Print UBound(a) & \":\" & Join(a, \"/\")\nb = Split(\"\")\n"
-                       "Out.Print UBound(b)\nc = Split(\"x y z\", \" \", 2)\nOut.Print c(1)\nOut.Print Join(Array(1, "
-                       "2, 3))",
+    {"Split and Join",
+     "a = Split(\"a,b,,c\", \",\")\nOut.Print UBound(a) & \":\" & Join(a, \"/\")\nb = Split(\"\")\n"
+     "Out.Print UBound(b)\nc = Split(\"x y z\", \" \", 2)\nOut.Print c(1)\nOut.Print Join(Array(1, "
+     "2, 3))",
      "3:a/b//c|-1|y z|1 2 3"},
-    {"Chr, Asc, StrComp", "Out.Print Chr(65) & Asc(\"a\")\nOut.Print StrComp(\"a\", \"B\") & StrComp(\"a\", \"B\", 1) "
-                          "& StrComp(\"b\", \"b\")",
+    {"Chr, Asc, StrComp",
+     "Out.Print Chr(65) & Asc(\"a\")\nOut.Print StrComp(\"a\", \"B\") & StrComp(\"a\", \"B\", 1) "
+     "& StrComp(\"b\", \"b\")",
      "A97|1-10"},
     // Inspection.
     {"TypeName and VarType",
-     "Dim a(1)\nOut.Print TypeName(1) & \" \" & TypeName(1.5) & \" \" & TypeName(\"s\") & \" \" & TypeName(Null) & \" \" "
+     "Dim a(1)\nOut.Print TypeName(1) & \" \" & TypeName(1.5) & \" \" & TypeName(\"s\") & \" \" & TypeName(Null) & \" "
+     "\" "
      "& TypeName(a) & \" \" & TypeName(Nothing) & \" \" & TypeName(CByte(1))\nOut.Print VarType(1) & \" \" & "
      "VarType(\"s\") & \" \" & VarType(a)",
      "Integer Double String Null Variant() Nothing Byte|2 8 8204"},
     {"IsNumeric, IsEmpty, IsObject, IsArray",
-     "Out.Print IsNumeric(\"12\") & IsNumeric(\"x\") & IsNumeric(Empty) & IsEmpty(x) & IsObject(Obj) & IsArray(Array())",
+     "Out.Print IsNumeric(\"12\") & IsNumeric(\"x\") & IsNumeric(Empty) & IsEmpty(x) & IsObject(Obj) & "
+     "IsArray(Array())",
      "TrueFalseTrueTrueTrueTrue"},
     {"Int, Fix, Abs, Sgn, Round (half to even)",
      "Out.Print Int(-2.5) & \" \" & Fix(-2.5) & \" \" & Int(2.7)\nOut.Print Abs(-3) & Sgn(-4) & Sgn(0)\nOut.Print "
@@ -153,12 +164,14 @@ const Case kCases[] = {
      "DateDateTrueTrue"},
     // Objects.
     {"Members: get, put, default member, returned objects, Is Nothing",
-     "Out.Print Obj.Name\nObj.Name = \"abc\"\nOut.Print Obj.Name & Obj.Count\nOut.Print Obj + 1\nObj = 5\nOut.Print "
-     "Obj.Value\nOut.Print Obj.Child Is Nothing\nSet Obj.Child = Obj\nOut.Print Obj.Child.Name\nOut.Print Obj.Child Is "
+     "Out.Print Obj.Name\nObj.Name = \"abc\"\nOut.Print Obj.Name & Obj.Count\nOut.Print Obj + 1\nObj.Value = "
+     "5\nOut.Print "
+     "Obj\nOut.Print Obj.Child Is Nothing\nSet Obj.Child = Obj\nOut.Print Obj.Child.Name\nOut.Print Obj.Child Is "
      "Obj\nSet Obj.Child = Nothing\nOut.Print Obj.Child Is Nothing",
      "unnamed|abc3|8|5|True|abc|True|True"},
     {"Methods with optional and missing arguments",
-     "Out.Print Obj.Add(1)\nOut.Print Obj.Add(1, 2)\nOut.Print Obj.Join(\"a\", \"b\")\nOut.Print Obj.Join(\"a\", \"b\", "
+     "Out.Print Obj.Add(1)\nOut.Print Obj.Add(1, 2)\nOut.Print Obj.Join(\"a\", \"b\")\nOut.Print Obj.Join(\"a\", "
+     "\"b\", "
      "\"-\")",
      "101|3|a,b|a-b"},
     {"For Each over a collection; its items by the default member",
@@ -166,14 +179,16 @@ const Case kCases[] = {
     {"CreateObject through the class registry; Set and Nothing",
      "Set o = CreateObject(\"Zelkor.TestObject\")\no.Name = \"new\"\nOut.Print o.Name & IsObject(o)\nSet o = Nothing\n"
      "Out.Print o Is Nothing",
-     "new True|True"},
-    {"A script keeps an object after letting others go", "Set a = CreateObject(\"Zelkor.TestObject\")\nSet b = a\nSet "
-                                                          "a = Nothing\nb.Name = \"kept\"\nOut.Print b.Name",
+     "newTrue|True"},
+    {"A script keeps an object after letting others go",
+     "Set a = CreateObject(\"Zelkor.TestObject\")\nSet b = a\nSet "
+     "a = Nothing\nb.Name = \"kept\"\nOut.Print b.Name",
      "kept"},
     // Errors handled by the script.
-    {"On Error Resume Next and Err", "On Error Resume Next\nx = 1 / 0\nOut.Print Err.Number & \" \" & Err.Description\n"
-                                     "Err.Clear\nOut.Print Err.Number\nErr.Raise 5\nOut.Print Err.Number & Err.Source\n"
-                                     "On Error GoTo 0\nOut.Print Err.Number",
+    {"On Error Resume Next and Err",
+     "On Error Resume Next\nx = 1 / 0\nOut.Print Err.Number & \" \" & Err.Description\n"
+     "Err.Clear\nOut.Print Err.Number\nErr.Raise 5\nOut.Print Err.Number & Err.Source\n"
+     "On Error GoTo 0\nOut.Print Err.Number",
      "11 Division by zero|0|5VBScript runtime error|0"},
     {"A member's failure reaches Err with its HRESULT, source and description",
      "On Error Resume Next\nObj.Fail\nOut.Print Hex(Err.Number) & \"|\" & Err.Source & \"|\" & Err.Description",
@@ -182,8 +197,9 @@ const Case kCases[] = {
      "Sub Bad\n Out.Print \"in\"\n x = CInt(\"x\")\n Out.Print \"not reached\"\nEnd Sub\nOn Error Resume Next\nBad\n"
      "Out.Print Err.Number",
      "in|13"},
-    {"Err.Raise with a source and description", "On Error Resume Next\nErr.Raise 1000, \"Me\", \"Mine\"\nOut.Print "
-                                                "Err.Number & Err.Source & Err.Description",
+    {"Err.Raise with a source and description",
+     "On Error Resume Next\nErr.Raise 1000, \"Me\", \"Mine\"\nOut.Print "
+     "Err.Number & Err.Source & Err.Description",
      "1000MeMine"},
     // Events.
     {"Events call the procedure item_event, fired while the script waits in a member",
