@@ -99,8 +99,9 @@ private:
         e.compile = true;
         e.source = kCompileSource;
         e.description = description.empty() ? ErrorText(number) : description;
-        e.line = Cur().line;
-        e.column = Cur().col;
+        const Token& at = m_failAt ? *m_failAt : Cur();
+        e.line = at.line;
+        e.column = at.col;
         throw e;
     }
     void Expect(const char* word, int number)
@@ -196,12 +197,17 @@ private:
         return e;
     }
 
-    void DeclareLocal(const std::string& name)
+    void DeclareLocal(const std::string& name, bool redefinition = true, const Token* at = nullptr)
     {
+        if (at)
+            m_failAt = at;
         std::string l = Lower(name);
         if (!m_proc) {
             if (std::find(m_prog->globals.begin(), m_prog->globals.end(), l) == m_prog->globals.end())
                 m_prog->globals.push_back(l);
+            else if (redefinition)
+                Fail(1041);
+            m_failAt = nullptr;
             return;
         }
         auto it = m_proc->locals.find(l);
@@ -209,10 +215,12 @@ private:
             if (m_proc->declared[it->second])
                 Fail(1041);
             m_proc->declared[it->second] = true;
+            m_failAt = nullptr;
             return;
         }
         m_proc->locals.emplace(l, m_proc->slots++);
         m_proc->declared.push_back(true);
+        m_failAt = nullptr;
     }
 
     // ---- procedures ----
@@ -336,6 +344,8 @@ private:
         }
         if (w == "option")
             Fail(1042);
+        if (w == "loop")
+            Fail(1038);
         if (w == "execute" || w == "executeglobal")
             Refuse(Cur().text.c_str());
         if (w == "let") {
@@ -539,7 +549,7 @@ private:
             const Token& at = Cur();
             DimItem item;
             std::string name = Identifier();
-            DeclareLocal(name);
+            DeclareLocal(name, true, &at);
             item.target = NameExpr(at, name);
             if (IsOp("(")) {
                 Next();
@@ -576,7 +586,7 @@ private:
             DimItem item;
             std::string name = Identifier();
             if (!m_proc)
-                DeclareLocal(name);
+                DeclareLocal(name, false);
             item.target = NameExpr(at, name);
             item.array = true;
             ExpectOp("(", 1005);
@@ -604,7 +614,7 @@ private:
             const Token& at = Cur();
             DimItem item;
             std::string name = Identifier();
-            DeclareLocal(name);
+            DeclareLocal(name, true, &at);
             item.target = NameExpr(at, name);
             ExpectOp("=", 1011);
             item.dims.push_back(Expression());
@@ -1105,6 +1115,7 @@ private:
     int m_doDepth = 0;
     bool m_oneLine = false;
     bool m_noEnd = false;
+    const Token* m_failAt = nullptr;
 };
 
 }  // namespace
