@@ -209,11 +209,9 @@ bool IsNull(const Value& v)
     return v.vt == VT_NULL;
 }
 
-inline constexpr size_t kMaxString = size_t{64} << 20;
-
 Value Text(std::string s)
 {
-    if (s.size() > kMaxString)
+    if (s.size() > StringLimit())
         Throw(14);
     return Value::Str(s);
 }
@@ -517,7 +515,7 @@ Value Runtime::CallBuiltin(int id, std::vector<Arg>& args, const Expr& at)
                 break;
             out.append(s, pos, p - pos);
             out += with;
-            if (out.size() > kMaxString)
+            if (out.size() > StringLimit())
                 Throw(14);
             pos = p + find.size();
         }
@@ -587,7 +585,7 @@ Value Runtime::CallBuiltin(int id, std::vector<Arg>& args, const Expr& at)
             Value v;
             v.Copy(data[i]);
             out += ToStr(v);
-            if (out.size() > kMaxString)
+            if (out.size() > StringLimit())
                 Throw(14);
         }
         return Value::Str(out);
@@ -609,7 +607,7 @@ Value Runtime::CallBuiltin(int id, std::vector<Arg>& args, const Expr& at)
     }
     case kSpace: {
         int32_t n = NonNegative(arg(0));
-        if (static_cast<size_t>(n) > kMaxString)
+        if (static_cast<size_t>(n) > StringLimit())
             Throw(14);
         return Value::Str(std::string(n, ' '));
     }
@@ -617,7 +615,7 @@ Value Runtime::CallBuiltin(int id, std::vector<Arg>& args, const Expr& at)
         if (IsNull(arg(0)) || IsNull(arg(1)))
             return Value::Null();
         int32_t n = NonNegative(arg(0));
-        if (static_cast<size_t>(n) > kMaxString)
+        if (static_cast<size_t>(n) > StringLimit())
             Throw(14);
         std::string unit;
         if (arg(1).vt == VT_BSTR) {

@@ -312,8 +312,6 @@ public:
         if (m_state == SCRIPTSTATE_CLOSED || !m_runtime)
             return E_UNEXPECTED;
         std::string_view text = code ? std::string_view(code, std::strlen(code)) : std::string_view();
-        if (code && SysStringLen(const_cast<char*>(code)) > text.size() && IsBstr(code))
-            text = std::string_view(code, SysStringLen(const_cast<char*>(code)));
         auto t = std::make_unique<Text>();
         t->cookie = cookie;
         t->firstLine = firstLine;
@@ -456,8 +454,6 @@ public:
     uint64_t Executed() const { return m_runtime ? m_runtime->executed : 0; }
 
 private:
-    static bool IsBstr(LPCOLESTR) { return false; }
-
     void ChangeState(SCRIPTSTATE state)
     {
         m_state = state;

@@ -6,6 +6,20 @@
 
 namespace zk::script {
 
+namespace {
+size_t g_stringLimit = size_t{64} << 20;
+}  // namespace
+
+size_t StringLimit()
+{
+    return g_stringLimit;
+}
+
+void SetStringLimit(size_t bytes)
+{
+    g_stringLimit = bytes;
+}
+
 void Value::Copy(const VARIANT& src)
 {
     Clear();
@@ -495,6 +509,8 @@ Value Binary(Op op, const Value& a, const Value& b)
         std::string s = a.vt == VT_NULL ? std::string() : ToStr(a);
         if (b.vt != VT_NULL)
             s += ToStr(b);
+        if (s.size() > g_stringLimit)
+            Throw(14);
         return Value::Str(s);
     }
     case Op::Eq:
@@ -523,6 +539,8 @@ Value Binary(Op op, const Value& a, const Value& b)
     switch (op) {
     case Op::Add:
         if (a.vt == VT_BSTR && b.vt == VT_BSTR) {
+            if (a.Text().size() + b.Text().size() > g_stringLimit)
+                Throw(14);
             std::string s(a.Text());
             s += b.Text();
             return Value::Str(s);

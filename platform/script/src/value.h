@@ -104,6 +104,10 @@ Value Unary(Op op, const Value& a);
 // -1, 0, 1; 2 when either side is Null.
 int Compare(const Value& a, const Value& b, bool textCompare = false);
 
+// The longest string a script may build (error 14 beyond it).
+size_t StringLimit();
+void SetStringLimit(size_t bytes);
+
 // TypeName and VarType.
 std::string TypeName(const Value& v);
 int VarTypeOf(const Value& v);

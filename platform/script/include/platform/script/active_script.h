@@ -134,5 +134,7 @@ IActiveScript* NewVBScriptEngine();
 // statements run so far.
 void SetStatementBudget(IActiveScript* engine, uint64_t statements);
 uint64_t StatementsRun(IActiveScript* engine);
+// The longest string any script of the process may build (64 MB unless set).
+void SetStringLimit(size_t bytes);
 
 }  // namespace zk::script
