@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0, 0, nullptr, nullptr);
         engine->SetScriptState(SCRIPTSTATE_CONNECTED);
         // Events and a second entry after the first text ran.
-        automation::InvokeHelper(obj, automation::testing::kRaise, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr,
-                                 VTS_I4, 1);
+        automation::InvokeHelper(obj, automation::testing::kRaise, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr, VTS_I4,
+                                 1);
         engine->Close();
         parse->Release();
         engine->Release();
