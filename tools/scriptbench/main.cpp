@@ -132,8 +132,9 @@ int main()
 
     std::string lines;
     for (int i = 0; i < 10000; i += 5)
-        lines += "Sub P" + std::to_string(i) + "(a, b)\n  If a > b Then x = a * 2 + b Else x = \"t\" & b\n  "
-                 "Counter.Value = Len(x)\n  For Each v In Array(1, 2) : y = y + v : Next\nEnd Sub\n";
+        lines += "Sub P" + std::to_string(i) +
+            "(a, b)\n  If a > b Then x = a * 2 + b Else x = \"t\" & b\n  "
+            "Counter.Value = Len(x)\n  For Each v In Array(1, 2) : y = y + v : Next\nEnd Sub\n";
     std::vector<double> parseTimes;
     for (int i = 0; i < 3; ++i)
         parseTimes.push_back(Measure(lines, false, nullptr));

@@ -148,6 +148,14 @@ TEST_F(Host, MsgBoxAndInputBoxGoThroughTheModalService)
     ASSERT_EQ(ui.Requests().size(), 1u);
     EXPECT_EQ(ui.Requests()[0].messageBox.caption, "Macro");
     EXPECT_EQ(ui.Requests()[0].messageBox.type, 4u | 32u);
+    ui.AnswerText("typed", "Name?").CancelText();
+    Parse("Out.Print InputBox(\"Name?\", \"Macro\", \"def\") & \"|\" & Len(InputBox(\"Again?\"))");
+    EXPECT_EQ(Output(), "7 True|typed|0");
+    ASSERT_EQ(ui.Requests().size(), 3u);
+    EXPECT_EQ(ui.Requests()[1].text.title, "Macro");
+    EXPECT_EQ(ui.Requests()[1].text.text, "def");
+    EXPECT_EQ(ui.Requests()[2].text.title, "VBScript");
+    EXPECT_TRUE(ui.Failures().empty());
 }
 
 TEST_F(Host, InterruptEndsAnEndlessLoop)
