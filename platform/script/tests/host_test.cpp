@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "platform/scripted_ui.h"
@@ -16,6 +17,27 @@ namespace {
 
 using automation::testing::kEventChanged;
 using automation::testing::kRaise;
+
+// An item whose method Run calls back into the host while the script waits.
+class Hook final : public automation::DispatchObject {
+public:
+    std::function<void()> action;
+
+protected:
+    automation::DispatchTable Members() const override
+    {
+        static const automation::DispatchMember members[] = {
+            {"Run", 1, automation::MemberKind::Method, VTS_NONE, VT_EMPTY, 0,
+             [](automation::DispatchObject& o, automation::DispatchCall&) {
+                 auto& self = static_cast<Hook&>(o);
+                 if (self.action)
+                     self.action();
+                 return S_OK;
+             }},
+        };
+        return members;
+    }
+};
 
 class Host : public ::testing::Test {
 protected:
@@ -210,6 +232,26 @@ TEST_F(Host, ScriptDispatchCallsProceduresAndOutlivesTheEngine)
     EXPECT_EQ(number.lVal, 0);
     VariantClear(&err);
     script->Release();
+}
+
+TEST_F(Host, HostMayCloseOrInterruptTheEngineWhileTheScriptWaitsInAMember)
+{
+    auto* hook = new Hook;
+    m_site->Put("Hook", hook);
+    m_engine->AddNamedItem("Hook", SCRIPTITEM_ISVISIBLE);
+    m_engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+    // An interrupt while the script waits ends it at its next statement.
+    hook->action = [this] { m_engine->InterruptScriptThread(SCRIPTTHREADID_BASE, nullptr, 0); };
+    Parse("Out.Print \"a\"\nHook.Run\nOut.Print \"b\"");
+    EXPECT_EQ(Output(), "a");
+    // Closed from inside: the script ends, nothing it held is used again.
+    hook->action = [this] { m_engine->Close(); };
+    Parse("Set keep = Debugger\nHook.Run\nOut.Print \"c\"\nkeep.Name = \"x\"");
+    EXPECT_EQ(Output(), "a");
+    SCRIPTSTATE state;
+    m_engine->GetScriptState(&state);
+    EXPECT_EQ(state, SCRIPTSTATE_CLOSED);
+    hook->Release();
 }
 
 TEST_F(Host, ClosedEngineRefusesWork)
