@@ -1,7 +1,10 @@
 // The VBScript engine object: states, named items, parsing into a waiting
 // or a running engine, events bound to procedures named item_event, the
 // site's notifications, interrupts and error reports.
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 #include "interp.h"
@@ -277,7 +280,8 @@ public:
             if (info->bstrDescription)
                 m_interruptError->description.assign(info->bstrDescription, SysStringLen(info->bstrDescription));
         }
-        if (m_runtime)
+        // Only a running script is interrupted; a later one starts afresh.
+        if (m_runtime && m_running.load() > 0)
             m_runtime->interrupt = true;
         return S_OK;
     }
@@ -715,7 +719,7 @@ private:
     std::vector<std::unique_ptr<Text>> m_texts;
     std::vector<Text*> m_pending;
     std::unique_ptr<Runtime> m_runtime;
-    int m_running = 0;
+    std::atomic<int> m_running{0};
     std::mutex m_interruptLock;
     std::optional<ScriptError> m_interruptError;
 
