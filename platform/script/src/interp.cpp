@@ -705,11 +705,34 @@ Value Runtime::EvalName(Expr& e)
     return Value();
 }
 
+Arg::~Arg()
+{
+    if (array && array->IsArray() && array->parray)
+        SafeArrayPutElement(array->parray, indices.data(), &value);
+}
+
 std::vector<Arg> Runtime::EvalArgs(std::vector<ExprPtr>& exprs)
 {
     std::vector<Arg> args(exprs.size());
     for (size_t i = 0; i < exprs.size(); ++i) {
         Expr& x = *exprs[i];
+        if (x.kind == ExprKind::Call && x.a->kind == ExprKind::Name) {
+            Value* var = FindVariable(*x.a);
+            if (var && var->IsArray() && var->parray && x.args.size() == var->parray->cDims) {
+                std::vector<Arg> at = EvalArgs(x.args);
+                Value element = Index(*var, at);
+                var = FindVariable(*x.a);  // the indices may have run code
+                if (var && var->IsArray()) {
+                    args[i].value = std::move(element);
+                    args[i].ref = &args[i].value;
+                    args[i].indices.resize(at.size());
+                    for (size_t k = 0; k < at.size(); ++k)
+                        args[i].indices[k] = ToLong(at[k].ref ? *at[k].ref : at[k].value);
+                    args[i].array = var;
+                    continue;
+                }
+            }
+        }
         if (x.kind == ExprKind::Name) {
             if (Value* v = FindVariable(x)) {
                 args[i].ref = v;

@@ -36,9 +36,18 @@ struct ErrState {
 
 class ErrObject;
 
+// One argument. A variable goes by reference; an array element goes as a
+// copy that is written back to the array when the call is over, so that
+// the callee never holds a pointer into an array it could resize.
 struct Arg {
+    Arg() = default;
+    Arg(const Arg&) = delete;
+    Arg& operator=(const Arg&) = delete;
+    ~Arg();
     Value value;
-    Value* ref = nullptr;  // a variable passed by reference
+    Value* ref = nullptr;
+    Value* array = nullptr;  // the array variable an element came from
+    std::vector<LONG> indices;
 };
 
 class Runtime {

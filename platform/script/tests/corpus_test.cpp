@@ -18,6 +18,11 @@ const Case kCases[] = {
     {"ByRef is the default; a parenthesised argument is a copy",
      "Sub Inc(n)\n n = n + 1\nEnd Sub\nx = 1\nInc x\nOut.Print x\nInc (x)\nOut.Print x\nCall Inc(x)\nOut.Print x",
      "2|2|3"},
+    {"Array elements go ByRef too; in parentheses they are copies",
+     "Sub Swap(a, b)\n t = a : a = b : b = t\nEnd Sub\nSub Grow(n)\n ReDim x(9) : n = 1\nEnd Sub\nx = Array(1, 2, 3)\n"
+     "Swap x(0), x(2)\nOut.Print Join(x, \",\")\nSwap (x(0)), x(1)\nOut.Print Join(x, \",\")\nGrow x(0)\n"
+     "Out.Print UBound(x) & x(0)",
+     "3,2,1|3,3,1|91"},
     {"ByVal parameters are copies",
      "Sub S(ByVal a, ByRef b)\n a = 10 : b = 20\nEnd Sub\nx = 1 : y = 2\nS x, y\nOut.Print x & \",\" & y", "1,20"},
     {"Functions return by their name; recursion",
