@@ -255,6 +255,21 @@ TEST_F(Host, HostMayCloseOrInterruptTheEngineWhileTheScriptWaitsInAMember)
     hook->Release();
 }
 
+TEST_F(Host, OtherScriptRunsWithItsOwnErrorStateWhileTheFirstWaits)
+{
+    auto* hook = new Hook;
+    m_site->Put("Hook", hook);
+    m_engine->AddNamedItem("Hook", SCRIPTITEM_ISVISIBLE);
+    m_engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+    Parse("Dim depth\nSub Helper(n)\n Out.Print \"helper \" & n & \" \" & Err.Number\n depth = depth + 1\nEnd Sub");
+    hook->action = [this] { Parse("On Error Resume Next\nx = 1 / 0\nHelper 2\nOut.Print \"nested \" & Err.Number"); };
+    Parse("On Error Resume Next\nErr.Raise 7\nHelper 1\nHook.Run\nOut.Print \"outer \" & Err.Number & \" \" & depth");
+    EXPECT_EQ(Output(), "helper 1 7|helper 2 11|nested 11|outer 7 2");
+    EXPECT_TRUE(m_site->errors.empty());
+    EXPECT_EQ(m_site->maxDepth, 2);
+    hook->Release();
+}
+
 TEST_F(Host, ClosedEngineRefusesWork)
 {
     m_engine->Close();
