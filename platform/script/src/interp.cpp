@@ -411,6 +411,16 @@ Runtime::Flow Runtime::ExecOne(Stmt& st)
         case StmtKind::ReDim:
             for (DimItem& d : st.dims) {
                 Value* v = Variable(*d.target, true);
+                if (st.kind == StmtKind::Dim && d.array && d.dims.empty()) {
+                    // "Dim a()": a dynamic array without elements until ReDim.
+                    SAFEARRAY* none = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+                    if (!none)
+                        Throw(7);
+                    v->Clear();
+                    v->vt = VT_ARRAY | VT_VARIANT;
+                    v->parray = none;
+                    continue;
+                }
                 if (st.kind == StmtKind::ReDim || !d.dims.empty()) {
                     if (st.kind == StmtKind::ReDim && v->IsArray() && v->parray && (v->parray->fFeatures & 0x0010))
                         Throw(10);
@@ -524,6 +534,7 @@ Runtime::Flow Runtime::For(Stmt& st)
             return f;
         var = Variable(*st.target, true);
         *var = Binary(Op::Add, *var, step);
+        Check(st);  // an empty body or a zero step still heeds interrupts
     }
     return Flow::Normal;
 }

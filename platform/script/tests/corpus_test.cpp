@@ -72,6 +72,8 @@ const Case kCases[] = {
      "Preserve b(3)\nOut.Print UBound(b) & \":\" & b(1)\nReDim b(2)\nOut.Print IsEmpty(b(1))\nDim m(1, 2)\nm(1, 2) = "
      "9\nOut.Print UBound(m, 2) & m(1, 2)",
      "20xz|3:5|True|29"},
+    {"Dim a() is a dynamic array without elements until ReDim",
+     "Dim a()\nOut.Print IsArray(a) & UBound(a)\nReDim a(1)\na(1) = \"x\"\nOut.Print UBound(a) & a(1)", "True-1|1x"},
     {"Arrays are copied on assignment", "a = Array(1, 2)\nb = a\nb(0) = 9\nOut.Print a(0) & b(0)", "19"},
     {"Erase of a dynamic array empties it", "ReDim a(3)\nErase a\nOut.Print IsArray(a) & \" \" & IsEmpty(a)",
      "False True"},

@@ -197,6 +197,16 @@ TEST_F(Host, InterruptEndsAnEndlessLoop)
     SCRIPTTHREADSTATE s;
     m_engine->GetScriptThreadState(SCRIPTTHREADID_BASE, &s);
     EXPECT_EQ(s, SCRIPTTHREADSTATE_NOTINSCRIPT);
+    // A For loop with a zero step and an empty body heeds the interrupt too.
+    std::thread again([this] {
+        SCRIPTTHREADSTATE s = SCRIPTTHREADSTATE_NOTINSCRIPT;
+        while (s != SCRIPTTHREADSTATE_RUNNING)
+            m_engine->GetScriptThreadState(SCRIPTTHREADID_BASE, &s);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        m_engine->InterruptScriptThread(SCRIPTTHREADID_BASE, nullptr, 0);
+    });
+    EXPECT_TRUE(FAILED(Parse("For i = 1 To 2 Step 0 : Next")));
+    again.join();
     m_engine->InterruptScriptThread(SCRIPTTHREADID_BASE, nullptr, 0);  // nothing runs: no effect
     Parse("Out.Print \"again\"");                                      // the next script runs
     EXPECT_EQ(Output(), "start|again");
