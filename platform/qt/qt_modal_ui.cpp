@@ -6,6 +6,7 @@
 #include <QDrag>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QPrintDialog>
@@ -354,6 +355,25 @@ void QtModalUi::ReadPrintDialog(const QPrintDialog& dialog, PrintDialogRequest& 
     }
     const QPrinter* printer = const_cast<QPrintDialog&>(dialog).printer();
     r.copies = printer ? std::max(printer->copyCount(), 1) : 1;
+}
+
+std::unique_ptr<QInputDialog> QtModalUi::BuildTextDialog(const TextRequest& r)
+{
+    auto dialog = std::make_unique<QInputDialog>(QApplication::activeWindow());
+    dialog->setInputMode(QInputDialog::TextInput);
+    dialog->setWindowTitle(Q(r.title));
+    dialog->setLabelText(Q(r.prompt));
+    dialog->setTextValue(Q(r.text));
+    return dialog;
+}
+
+bool QtModalUi::TextInput(const TextRequest& request, std::string& text)
+{
+    auto dialog = BuildTextDialog(request);
+    if (dialog->exec() != QDialog::Accepted)
+        return false;
+    text = S(dialog->textValue());
+    return true;
 }
 
 bool QtModalUi::PrintDialog(PrintDialogRequest& request)

@@ -88,6 +88,17 @@ bool ShowFolderDialog(const FolderDialogRequest& request, std::string& folder)
     return Call([&](ModalUi& ui) { return ui.FolderDialog(request, folder); }, false);
 }
 
+bool ShowTextRequest(const TextRequest& request, std::string& text)
+{
+    return Call([&](ModalUi& ui) { return ui.TextInput(request, text); }, false);
+}
+
+bool ModalUi::TextInput(const TextRequest& r, std::string&)
+{
+    std::fprintf(stderr, "[%s] text request cancelled (no user interface)\n", r.title.c_str());
+    return false;
+}
+
 int ModalUi::DoModal(CDialog&)
 {
     std::fprintf(stderr, "modal dialog cancelled (no user interface)\n");

@@ -21,6 +21,7 @@ const char* KindName(ScriptedUi::Kind kind)
     case ScriptedUi::Kind::Color: return "colour dialog";
     case ScriptedUi::Kind::Print: return "print dialog";
     case ScriptedUi::Kind::Drag: return "drag";
+    case ScriptedUi::Kind::Text: return "text request";
     }
     return "request";
 }
@@ -63,6 +64,20 @@ ScriptedUi& ScriptedUi::CancelFolder(std::string titleContains)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     script_.push_back(Step{Kind::FolderDialog, std::move(titleContains), 0, false, {}});
+    return *this;
+}
+
+ScriptedUi& ScriptedUi::AnswerText(std::string text, std::string promptContains)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    script_.push_back(Step{Kind::Text, std::move(promptContains), 0, true, {std::move(text)}});
+    return *this;
+}
+
+ScriptedUi& ScriptedUi::CancelText(std::string promptContains)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    script_.push_back(Step{Kind::Text, std::move(promptContains), 0, false, {}});
     return *this;
 }
 
@@ -183,6 +198,21 @@ bool ScriptedUi::FolderDialog(const FolderDialogRequest& request, std::string& f
     if (!Take(Kind::FolderDialog, request.title, "folder dialog \"" + request.title + "\"", step) || !step.confirm)
         return false;
     folder = step.paths.empty() ? std::string() : step.paths.front();
+    return true;
+}
+
+bool ScriptedUi::TextInput(const TextRequest& request, std::string& text)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Request r{Kind::Text, {}, {}, {}};
+        r.text = request;
+        requests_.push_back(std::move(r));
+    }
+    Step step;
+    if (!Take(Kind::Text, request.prompt, "text request \"" + request.prompt + "\"", step) || !step.confirm)
+        return false;
+    text = step.paths.empty() ? std::string() : step.paths.front();
     return true;
 }
 

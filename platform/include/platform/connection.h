@@ -55,6 +55,13 @@ using ClassCreator = IUnknown* (*)();
 void RegisterClass(const CLSID& clsid, const char* progId, ClassCreator create);
 void UnregisterClass(const CLSID& clsid);
 
+// The type library's dispatch interfaces in place of type information: the
+// members (names and DISPIDs) of an interface by IID, so that a script
+// engine binds an object's events to procedures by name. The table must
+// outlive its registration.
+void RegisterInterface(const IID& iid, DispatchTable members);
+DispatchTable FindInterface(const IID& iid);
+
 // An enumerator over a snapshot of values; clones share the snapshot and
 // start at the original's place.
 IEnumVARIANT* NewVariantEnumerator(const std::vector<VARIANT>& items);

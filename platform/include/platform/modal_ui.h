@@ -82,6 +82,14 @@ struct PrintDialogRequest {
     int copies = 1;
 };
 
+// A one-line text the user types (a script's InputBox).
+struct TextRequest {
+    HWND owner = nullptr;
+    std::string prompt;
+    std::string title;
+    std::string text;  // the initial text
+};
+
 class ModalUi {
 public:
     virtual ~ModalUi() = default;
@@ -101,6 +109,8 @@ public:
     virtual bool FontDialog(HWND owner, LOGFONT& font, bool fixedOnly) { return false; }
     virtual bool ColorDialog(HWND owner, COLORREF& color) { return false; }
     virtual bool PrintDialog(PrintDialogRequest& request) { return false; }
+    // True when the user confirmed; `text` holds what was typed.
+    virtual bool TextInput(const TextRequest& request, std::string& text);
     // True when the service must run on the GUI thread (widgets); calls from
     // other threads then wait for the GUI thread.
     virtual bool NeedsGuiThread() const { return false; }
@@ -138,6 +148,7 @@ DWORD StartDragDrop(const DragRequest& request);
 bool ShowFontDialog(HWND owner, LOGFONT& font, bool fixedOnly);
 bool ShowColorDialog(HWND owner, COLORREF& color);
 bool ShowPrintDialog(PrintDialogRequest& request);
+bool ShowTextRequest(const TextRequest& request, std::string& text);
 
 // The caption of AfxMessageBox.
 void SetAppName(const std::string& name);

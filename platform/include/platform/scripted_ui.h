@@ -47,13 +47,14 @@ public:
 
 class ScriptedUi : public ModalUi {
 public:
-    enum class Kind { MessageBox, FileDialog, FolderDialog, Dialog, Sheet, Popup, Font, Color, Print, Drag };
+    enum class Kind { MessageBox, FileDialog, FolderDialog, Dialog, Sheet, Popup, Font, Color, Print, Drag, Text };
 
     struct Request {
         Kind kind;
         MessageBoxRequest messageBox;  // kind MessageBox
         FileDialogRequest fileDialog;  // kind FileDialog
         FolderDialogRequest folder;    // kind FolderDialog
+        TextRequest text = {};         // kind Text
         std::string described = {};    // the other kinds: caption, items...
     };
 
@@ -66,6 +67,10 @@ public:
     ScriptedUi& CancelFileDialog(std::string titleContains = {});
     ScriptedUi& AnswerFolder(std::string folder, std::string titleContains = {});
     ScriptedUi& CancelFolder(std::string titleContains = {});
+    // A text request: the text typed, or cancelled. `promptContains` must
+    // occur in the prompt.
+    ScriptedUi& AnswerText(std::string text, std::string promptContains = {});
+    ScriptedUi& CancelText(std::string promptContains = {});
     // A modal dialog (caption, else "dialog <template id>"): the script acts,
     // and must end it (click(IDOK) or click(IDCANCEL)).
     using DialogScript = std::function<void(ScriptedDialog&)>;
@@ -105,6 +110,7 @@ public:
     bool FontDialog(HWND owner, LOGFONT& font, bool fixedOnly) override;
     bool ColorDialog(HWND owner, COLORREF& color) override;
     bool PrintDialog(PrintDialogRequest& request) override;
+    bool TextInput(const TextRequest& request, std::string& text) override;
 
 private:
     struct Step {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -113,6 +114,15 @@ TEST(QtModalUiTest, FileDialogTakesTheFilterFolderAndFlags)
     auto folder = QtModalUi::BuildFolderDialog(FolderDialogRequest{nullptr, "Select folder", "/tmp"});
     EXPECT_EQ(folder->fileMode(), QFileDialog::Directory);
     EXPECT_TRUE(folder->testOption(QFileDialog::ShowDirsOnly));
+}
+
+TEST(QtModalUiTest, TextDialogShowsThePromptTitleAndInitialText)
+{
+    auto dialog = QtModalUi::BuildTextDialog(TextRequest{nullptr, "Name of the target?", "Macro", "arm7"});
+    EXPECT_EQ(dialog->windowTitle(), "Macro");
+    EXPECT_EQ(dialog->labelText(), "Name of the target?");
+    EXPECT_EQ(dialog->textValue(), "arm7");
+    EXPECT_EQ(dialog->inputMode(), QInputDialog::TextInput);
 }
 
 TEST(QtModalUiTest, FontDialogStartsFromTheLogFontAndReturnsTheChosenOne)

@@ -107,6 +107,43 @@ void UnregisterClass(const CLSID& clsid)
     std::erase_if(r.classes, [&](const ClassEntry& e) { return e.clsid == clsid; });
 }
 
+namespace {
+
+struct Interfaces {
+    std::mutex lock;
+    std::vector<std::pair<IID, DispatchTable>> tables;
+};
+
+Interfaces& TheInterfaces()
+{
+    static Interfaces interfaces;
+    return interfaces;
+}
+
+}  // namespace
+
+void RegisterInterface(const IID& iid, DispatchTable members)
+{
+    Interfaces& r = TheInterfaces();
+    std::lock_guard<std::mutex> hold(r.lock);
+    for (auto& entry : r.tables)
+        if (entry.first == iid) {
+            entry.second = members;
+            return;
+        }
+    r.tables.emplace_back(iid, members);
+}
+
+DispatchTable FindInterface(const IID& iid)
+{
+    Interfaces& r = TheInterfaces();
+    std::lock_guard<std::mutex> hold(r.lock);
+    for (auto& entry : r.tables)
+        if (entry.first == iid)
+            return entry.second;
+    return {};
+}
+
 }  // namespace zk::automation
 
 using namespace zk::automation;

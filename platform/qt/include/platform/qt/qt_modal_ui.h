@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QMessageBox>
 
+class QInputDialog;
 class QPrinter;
 class QPrintDialog;
 
@@ -31,6 +32,7 @@ public:
     bool FontDialog(HWND owner, LOGFONT& font, bool fixedOnly) override;
     bool ColorDialog(HWND owner, COLORREF& color) override;
     bool PrintDialog(PrintDialogRequest& request) override;
+    bool TextInput(const TextRequest& request, std::string& text) override;
     bool NeedsGuiThread() const override { return true; }
 
     // The dialogs as they will be shown, for tests that look without showing.
@@ -56,6 +58,8 @@ public:
     // the request as the accepted dialog leaves it.
     static std::unique_ptr<QPrintDialog> BuildPrintDialog(const PrintDialogRequest& request, QPrinter& printer);
     static void ReadPrintDialog(const QPrintDialog& dialog, PrintDialogRequest& request);
+    // A one-line text input with its prompt, title and initial text.
+    static std::unique_ptr<QInputDialog> BuildTextDialog(const TextRequest& request);
 };
 
 }  // namespace platform::qt
