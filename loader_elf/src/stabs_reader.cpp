@@ -283,8 +283,8 @@ private:
         record.name = path;
         record.baseName = SplitFileName(path);
         ResolveSourceRecord(record, compilationDirectory_, cx_.imageDirectory);
-        const ModuleRecord m{record.baseName, NO_RANGE_START, 0,
-                             static_cast<uint32_t>(cx_.stabFileOffset + place), call_.kind == 1 ? 1u : 0u};
+        const ModuleRecord m{record.baseName, NO_RANGE_START, 0, static_cast<uint32_t>(cx_.stabFileOffset + place),
+                             call_.kind == 1 ? 1u : 0u};
         const KnownModule* same = nullptr;
         for (const KnownModule& k : modules_) {
             if (SameText(k.path, path)) {

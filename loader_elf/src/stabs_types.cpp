@@ -493,8 +493,8 @@ private:
     {
         const uint32_t size = StabsTypeSize(m.type);
         const quinar::Result<quinar::TypeInfo> info = quinar::Symbols().Type(m.type);
-        const bool scalar = info && (info->code == SYM_TYPE_BASE || info->code == SYM_TYPE_ENUM ||
-                                     info->code == SYM_TYPE_TYPEDEF);
+        const bool scalar =
+            info && (info->code == SYM_TYPE_BASE || info->code == SYM_TYPE_ENUM || info->code == SYM_TYPE_TYPEDEF);
         if (!scalar || size == 0 || m.bitSize == 0 || m.bitSize >= size * 8)
             return s_.records_.AddMember(index, {m.name, m.type, m.bitPosition / 8, size, 0, 0});
         // A bit field: its storage unit of the declared type, the bit offset

@@ -31,7 +31,7 @@ namespace tarnel {
 using StabsPair = std::pair<uint32_t, uint32_t>;
 
 inline constexpr uint32_t STABS_NO_TYPE = 0xFFFFFFFFu;  // a pair not in the map
-inline constexpr uint32_t STABS_MAX_DEPTH = 200;       // nested definitions
+inline constexpr uint32_t STABS_MAX_DEPTH = 200;        // nested definitions
 
 class StabsTypes {
 public:
