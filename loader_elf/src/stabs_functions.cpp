@@ -148,13 +148,12 @@ LdrResult StabsFunctions::Variable(std::string_view text, uint8_t type, uint32_t
         v.words[0] = ADDRESS_LOCATION_TAG;
         v.words[1] = value;
         v.expr = AddressExpr(value);
+        if (letter == 'V' && !functionStatics_.insert({v.name, value}).second)
+            return LDR_OK;  // gcc writes a function's statics again after it
         if (pending_ && letter == 'V') {
-            functionStatics_.insert({v.name, value});
             pending_->vars.push_back(std::move(v));
             return LDR_OK;
         }
-        if (letter == 'V' && functionStatics_.count({v.name, value}))
-            return LDR_OK;
         return AddNow(v);
     }
     if (!pending_)
