@@ -60,7 +60,7 @@ std::vector<uint8_t> StabsFunctions::AddressExpr(uint32_t address) const
 
 LdrResult StabsFunctions::Begin(std::string_view text, uint32_t start, bool thumb, uint32_t place, uint32_t module)
 {
-    const size_t colon = text.find(':');
+    const size_t colon = StabsNameEnd(text);
     Pending f;
     f.name = std::string(text.substr(0, colon));
     f.start = start;
@@ -121,7 +121,7 @@ void StabsFunctions::SeeLine(uint32_t address)
 
 LdrResult StabsFunctions::Variable(std::string_view text, uint8_t type, uint32_t value, uint32_t place)
 {
-    const size_t colon = text.find(':');
+    const size_t colon = StabsNameEnd(text);
     Var v;
     v.name = std::string(text.substr(0, colon));
     if (colon == std::string_view::npos || v.name.empty())
@@ -141,7 +141,8 @@ LdrResult StabsFunctions::Variable(std::string_view text, uint8_t type, uint32_t
         v.storage = SYM_STORAGE_EXTERNAL;
         v.words[0] = ADDRESS_LOCATION_TAG;
         v.words[1] = value;
-        return AddNow(v);
+        moduleVars_.push_back(std::move(v));
+        return LDR_OK;
     }
     if (isStatic) {
         v.storage = SYM_STORAGE_STATIC;
@@ -154,7 +155,8 @@ LdrResult StabsFunctions::Variable(std::string_view text, uint8_t type, uint32_t
             pending_->vars.push_back(std::move(v));
             return LDR_OK;
         }
-        return AddNow(v);
+        moduleVars_.push_back(std::move(v));
+        return LDR_OK;
     }
     if (!pending_)
         return LDR_OK;
@@ -180,9 +182,18 @@ LdrResult StabsFunctions::Variable(std::string_view text, uint8_t type, uint32_t
     return LDR_OK;
 }
 
+LdrResult StabsFunctions::FlushModule()
+{
+    std::vector<Var> vars = std::move(moduleVars_);
+    moduleVars_.clear();
+    for (const Var& v : vars)
+        AddNow(v);
+    return LDR_OK;
+}
+
 LdrResult StabsFunctions::AddNow(const Var& v)
 {
-    const VariableRecord r{v.name, v.type, v.storage, v.inRegister, {v.words[0], v.words[1], 0}, 0};
+    const VariableRecord r{v.name, types_.Resolved(v.type), v.storage, v.inRegister, {v.words[0], v.words[1], 0}, 0};
     const std::optional<uint32_t> handle = records_.AddVariable(r);
     if (!handle)
         return LDR_OK;
@@ -199,6 +210,9 @@ LdrResult StabsFunctions::Close()
         return LDR_OK;
     Pending f = std::move(*pending_);
     pending_.reset();
+    if (!f.endBySize)
+        if (auto size = symbolSizes_.find(f.start); size != symbolSizes_.end() && size->second != 0)
+            f.end = f.start + size->second;
     uint32_t last = std::max(f.start, f.highestLine);
     if (f.end && *f.end > f.start)
         last = *f.end - 1;
@@ -206,16 +220,18 @@ LdrResult StabsFunctions::Close()
     moduleHigh_ = std::max(moduleHigh_, last);
 
     uint32_t procType = 0;
-    LdrResult r = LDR_OK;
-    if (records_.NewTypeIndex(1, procType, r) && records_.AddType({procType, SYM_TYPE_PROC, 0, "", true}))
-        records_.SetProcedure(procType, f.returnType, f.params);
-    else
+    if (types_.NewIndex(procType) && records_.AddType({procType, SYM_TYPE_PROC, 0, "", true})) {
+        for (uint32_t& p : f.params)
+            p = types_.Resolved(p);
+        records_.SetProcedure(procType, types_.Resolved(f.returnType), f.params);
+    } else
         procType = 0;
     if (!records_.OpenFunction({f.name, f.isStatic, f.start, last, procType}))
         return LDR_OK;
     ++count_;
     for (const Var& v : f.vars) {
-        const VariableRecord rec{v.name, v.type, v.storage, v.inRegister, {v.words[0], v.words[1], 0}, 0};
+        const VariableRecord rec{v.name,       types_.Resolved(v.type),     v.storage,
+                                 v.inRegister, {v.words[0], v.words[1], 0}, 0};
         const std::optional<uint32_t> handle = records_.AddVariable(rec);
         if (!handle)
             continue;

@@ -1,7 +1,9 @@
 // The functions and variables of a stabs module. A function's entries
 // (parameters, locals, brackets, statics) are kept until its end is known
-// (the empty function entry with its size, else its outermost right
-// bracket, else its highest line address) and then handed to the store in
+// (the empty function entry with its size, else the size of its ELF
+// symbol, else its outermost right bracket, else its highest line
+// address: optimised code goes on past the last bracket to its epilogue)
+// and then handed to the store in
 // one go, each variable with a location piece for the evaluator. Global
 // and file-static variables go to the store when they are met.
 #pragma once
@@ -11,6 +13,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,8 +30,9 @@ inline constexpr uint8_t THUMB_FRAME_REGISTER = 7;
 
 class StabsFunctions {
 public:
-    StabsFunctions(QuinarRecords& records, LoaderTables& tables, StabsTypes& types, bool bigEndian)
-        : records_(records), tables_(tables), types_(types), bigEndian_(bigEndian)
+    StabsFunctions(QuinarRecords& records, LoaderTables& tables, StabsTypes& types, bool bigEndian,
+                   const std::unordered_map<uint32_t, uint32_t>& symbolSizes)
+        : records_(records), tables_(tables), types_(types), bigEndian_(bigEndian), symbolSizes_(symbolSizes)
     {}
 
     // A function entry ("name:F(0,3)"), its code starting at `start`.
@@ -44,6 +48,9 @@ public:
     LdrResult Variable(std::string_view text, uint8_t type, uint32_t value, uint32_t place);
     void LeftBracket(uint32_t address);
     void RightBracket(uint32_t address);
+    // Hands over the module's global and file-static variables, kept until
+    // the typedefs that name their types are read.
+    LdrResult FlushModule();
     // A line row's address, for the end of a function without brackets.
     void SeeLine(uint32_t address);
 
@@ -92,7 +99,9 @@ private:
     LoaderTables& tables_;
     StabsTypes& types_;
     bool bigEndian_ = false;
+    const std::unordered_map<uint32_t, uint32_t>& symbolSizes_;
     std::optional<Pending> pending_;
+    std::vector<Var> moduleVars_;
     // Function statics met in a function: gcc writes them again at file level.
     std::set<std::pair<std::string, uint32_t>> functionStatics_;
     uint32_t moduleLow_ = 0xFFFFFFFF;

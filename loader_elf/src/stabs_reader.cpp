@@ -65,7 +65,7 @@ class StabsPass {
 public:
     StabsPass(ReaderCall& call, StabsContext& cx)
         : call_(call), cx_(cx), types_(cx.tables, cx.records, cx.errors, cx.bigEndian),
-          functions_(cx.records, cx.tables, types_, cx.bigEndian)
+          functions_(cx.records, cx.tables, types_, cx.bigEndian, cx.functionSizes)
     {}
 
     LdrResult Run()
@@ -167,7 +167,7 @@ private:
         case N_RSYM:
         case N_PSYM: return functions_.Variable(text, e.type, e.value, EntryPlace(e));
         case N_LSYM: {
-            const size_t colon = text.find(':');
+            const size_t colon = StabsNameEnd(text);
             const char letter = colon == std::string_view::npos || colon + 1 >= text.size() ? '\0' : text[colon + 1];
             if (letter == 't' || letter == 'T' || !functions_.Open()) {
                 types_.ReadTypeDef(text, e.strx);
@@ -217,6 +217,14 @@ private:
     LdrResult Line(uint32_t line, uint32_t address)
     {
         functions_.SeeLine(address);
+        // Code of another file begins: the rows of the file left end here.
+        if (!lastFile_.empty() && lastFile_ != current_) {
+            if (lastFile_ == main_)
+                AddRow(0, address);
+            else
+                deferred_.push_back({0, address, lastFile_});
+        }
+        lastFile_ = current_;
         if (current_ != main_) {
             deferred_.push_back({line, address, current_});
             return LDR_OK;
@@ -228,14 +236,16 @@ private:
     {
         if (module_ == 0)
             return LDR_OK;
-        if (!lineOpen_ || lastLineZero_) {
+        if (!lineOpen_) {
             lineOpen_ = cx_.records.BeginLineTable(module_);
             if (!lineOpen_)
                 return LDR_OK;
         }
-        lastLineZero_ = line == 0;
-        if (line == 0)
+        // A row of line 0 only ends the row before it.
+        if (line == 0) {
+            cx_.records.AddLineRow(0, 0, address);
             return LDR_OK;
+        }
         if (cx_.records.AddLineRow(line, 0, address) != LDR_OK)
             return LDR_E_STABS;
         ++cx_.lineRows;
@@ -277,7 +287,7 @@ private:
         lowest_ = start != 0 ? start : NO_LOW;
         highest_ = 0;
         lineOpen_ = false;
-        lastLineZero_ = false;
+        lastFile_.clear();
         module_ = 0;
         SourceFileRecord record;
         record.name = path;
@@ -327,6 +337,8 @@ private:
             highest_ = std::max(highest_, c.high);
         }
         functions_.ForgetModule();
+        types_.SettleAliases();
+        functions_.FlushModule();
         CloseModule();
         std::vector<IncludeFile> includes = std::move(includes_);
         std::vector<DeferredLine> deferred = std::move(deferred_);
@@ -383,7 +395,7 @@ private:
     uint32_t module_ = 0;
     bool moduleOpen_ = false;
     bool lineOpen_ = false;
-    bool lastLineZero_ = false;
+    std::string lastFile_;  // the file of the last line row
     uint32_t lowest_ = NO_LOW;
     uint32_t highest_ = 0;
     uint32_t functionStart_ = 0;

@@ -24,6 +24,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "debug_dispatch.h"
 #include "dwarf2_quinar.h"
@@ -62,6 +63,9 @@ struct StabsContext {
     LoaderTables& tables;
     QuinarRecords& records;
     const ReadErrors& errors;
+    // The sizes of the image's function symbols by code address: a
+    // function without the empty entry of its size ends by its symbol's.
+    std::unordered_map<uint32_t, uint32_t> functionSizes;
     // At each source file, with the file position reached: keeps the
     // windows alive and moves the bar; true when the user asked to stop.
     std::function<bool(uint64_t position)> moduleReached;

@@ -6,6 +6,30 @@
 #include "stabs_reader.h"
 
 namespace tarnel {
+namespace {
+
+constexpr uint8_t STT_FUNC = 2;
+constexpr size_t SYMBOL_SIZE = 16;
+
+// The sizes of the function symbols of .symtab, by code address.
+std::unordered_map<uint32_t, uint32_t> FunctionSizes(const ImageFile& file, const NotedSection& symtab, bool bigEndian)
+{
+    std::unordered_map<uint32_t, uint32_t> sizes;
+    if (!symtab.present)
+        return sizes;
+    const std::span<const uint8_t> bytes = file.Range(symtab.offset, symtab.size);
+    auto word = [&](size_t at) {
+        const uint8_t* b = bytes.data() + at;
+        return bigEndian ? uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3]
+                         : uint32_t(b[3]) << 24 | uint32_t(b[2]) << 16 | uint32_t(b[1]) << 8 | b[0];
+    };
+    for (size_t at = 0; at + SYMBOL_SIZE <= bytes.size(); at += SYMBOL_SIZE)
+        if ((bytes[at + 12] & 0x0F) == STT_FUNC && word(at + 8) != 0)
+            sizes.emplace(word(at + 4) & ~1u, word(at + 8));
+    return sizes;
+}
+
+}  // namespace
 
 LdrResult ReadStabs(ReaderCall& call)
 {
@@ -27,6 +51,7 @@ LdrResult ReadStabs(ReaderCall& call)
                     s.tables,
                     records,
                     errors,
+                    FunctionSizes(call.file, s.notes[Noted::Symtab], s.bigEndian),
                     {},
                     0,
                     0};

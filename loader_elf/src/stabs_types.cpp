@@ -85,6 +85,20 @@ uint32_t RangeIndex(std::string_view name, int64_t low, uint64_t high)
 
 }  // namespace
 
+size_t StabsNameEnd(std::string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != ':')
+            continue;
+        if (i + 1 < text.size() && text[i + 1] == ':') {
+            ++i;
+            continue;
+        }
+        return i;
+    }
+    return std::string_view::npos;
+}
+
 uint32_t StabsTypeSize(uint32_t index)
 {
     const quinar::Result<quinar::TypeInfo> t = quinar::Symbols().Type(index);
@@ -168,6 +182,7 @@ public:
         case 'x': ++pos_; return CrossReference();
         case 'k':
         case 'B': ++pos_; return Type();
+        case '-': return Builtin();
         default: return Fail("unknown type descriptor");
         }
     }
@@ -293,7 +308,16 @@ private:
         if (p && pair && *p == *pair && Peek() != '=')
             return SYM_TYPE_VOID;
         pos_ = at;
-        return Type();
+        const uint32_t target = Type();
+        if (!pair || target == 0 || target == SYM_TYPE_VOID || failed_)
+            return target;
+        // gcc's typedef'd use: a new number for the type, named by a
+        // typedef entry that follows.
+        uint32_t index = 0;
+        if (!NewIndex(index))
+            return 0;
+        s_.aliases_[index] = target;
+        return index;
     }
 
     uint32_t Range(std::string_view name, std::optional<StabsPair> pair)
@@ -319,6 +343,41 @@ private:
         return RangeIndex(name, low, static_cast<uint64_t>(high));
     }
 
+    // A negative number: one of the builtin types ("-16;" a boolean).
+    uint32_t Builtin()
+    {
+        const int64_t n = -Number();
+        if (!Expect(';'))
+            return 0;
+        switch (n) {
+        case 1:
+        case 15: return BaseTypeIndex(DW_ATE_signed, 4, "int");
+        case 2: return BaseTypeIndex(DW_ATE_signed_char, 1, "char");
+        case 3: return BaseTypeIndex(DW_ATE_signed, 2, "short int");
+        case 4: return BaseTypeIndex(DW_ATE_signed, 4, "long int");
+        case 5: return BaseTypeIndex(DW_ATE_unsigned_char, 1, "unsigned char");
+        case 6: return BaseTypeIndex(DW_ATE_signed_char, 1, "signed char");
+        case 7: return BaseTypeIndex(DW_ATE_unsigned, 2, "short unsigned int");
+        case 8:
+        case 9: return BaseTypeIndex(DW_ATE_unsigned, 4, "unsigned int");
+        case 10: return BaseTypeIndex(DW_ATE_unsigned, 4, "long unsigned int");
+        case 11: return SYM_TYPE_VOID;
+        case 12:
+        case 17: return BaseTypeIndex(DW_ATE_float, 4, "float");
+        case 13:
+        case 18: return BaseTypeIndex(DW_ATE_float, 8, "double");
+        case 14: return BaseTypeIndex(DW_ATE_float, 8, "long double");
+        case 16:
+        case 21:
+        case 22:
+        case 23:
+        case 24: return BaseTypeIndex(DW_ATE_boolean, 1, "_Bool");
+        case 31: return BaseTypeIndex(DW_ATE_signed, 8, "long long int");
+        case 32: return BaseTypeIndex(DW_ATE_unsigned, 8, "long long unsigned int");
+        default: return Fail("unknown builtin type number");
+        }
+    }
+
     // "R3;8;0;": a float class and a size.
     uint32_t FloatRange(std::string_view name)
     {
@@ -337,8 +396,7 @@ private:
 
     bool NewIndex(uint32_t& index)
     {
-        LdrResult r = LDR_OK;
-        if (!s_.records_.NewTypeIndex(1, index, r)) {
+        if (!s_.NewIndex(index)) {
             Fail("the symbol store gave no type index");
             return false;
         }
@@ -491,8 +549,9 @@ private:
 
     bool AddMember(uint32_t index, const Member& m)
     {
-        const uint32_t size = StabsTypeSize(m.type);
-        const quinar::Result<quinar::TypeInfo> info = quinar::Symbols().Type(m.type);
+        const uint32_t declared = s_.Resolved(m.type);
+        const uint32_t size = StabsTypeSize(declared);
+        const quinar::Result<quinar::TypeInfo> info = quinar::Symbols().Type(declared);
         const bool scalar =
             info && (info->code == SYM_TYPE_BASE || info->code == SYM_TYPE_ENUM || info->code == SYM_TYPE_TYPEDEF);
         if (!scalar || size == 0 || m.bitSize == 0 || m.bitSize >= size * 8)
@@ -567,6 +626,12 @@ private:
 
     uint32_t Enumeration(std::string_view name, std::optional<StabsPair> pair)
     {
+        // gcc writes _Bool so without its extensions.
+        constexpr std::string_view BOOLEAN = "False:0,True:1,;";
+        if (t_.substr(pos_, BOOLEAN.size()) == BOOLEAN) {
+            pos_ += BOOLEAN.size();
+            return BaseTypeIndex(DW_ATE_boolean, 1, "_Bool");
+        }
         const uint32_t size = sizeBits_ ? sizeBits_ / 8 : 4;
         uint32_t index = 0;
         if (!TagIndex('e', name, pair, SYM_TYPE_ENUM, size, index))
@@ -631,9 +696,10 @@ private:
         if (kind != 's' && kind != 'u' && kind != 'e')
             return Fail("unknown cross reference");
         ++pos_;
-        const size_t colon = t_.find(':', pos_);
-        if (colon == std::string_view::npos)
+        const size_t end = StabsNameEnd(t_.substr(pos_));
+        if (end == std::string_view::npos)
             return Fail("cross reference without ':'");
+        const size_t colon = pos_ + end;
         std::string name(t_.substr(pos_, colon - pos_));
         pos_ = colon + 1;
         auto it = s_.tags_.find({kind, name});
@@ -671,7 +737,7 @@ uint32_t StabsTypes::ParseType(std::string_view text, size_t& pos, uint32_t plac
 void StabsTypes::ReadTypeDef(std::string_view text, uint32_t place)
 {
     damaged_ = false;
-    const size_t colon = text.find(':');
+    const size_t colon = StabsNameEnd(text);
     if (colon == std::string_view::npos)
         return;
     const std::string_view name = text.substr(0, colon);
@@ -688,8 +754,11 @@ void StabsTypes::ReadTypeDef(std::string_view text, uint32_t place)
         return;
     const uint32_t known = p.Lookup(*pair);
     const bool defines = p.Peek() == '=';
-    if (known != STABS_NO_TYPE && !(defines && incomplete_.count(known)))
+    if (known != STABS_NO_TYPE && !(defines && incomplete_.count(known))) {
+        if (aliases_.count(known))
+            NameAlias(known, name);
         return;
+    }
     if (!defines)
         return;
     p.Expect('=');
@@ -705,17 +774,65 @@ void StabsTypes::ReadTypeDef(std::string_view text, uint32_t place)
     const uint32_t base = p.Definition(named ? name : std::string_view(), pair);
     if (p.Failed())
         return;
+    if (aliases_.count(base) && !name.empty() && !named) {
+        NameAlias(base, name);
+        p.Map(*pair, base);
+        return;
+    }
     if (named || base == SYM_TYPE_VOID || base == 0 || name.empty()) {
         p.Map(*pair, base);
         return;
     }
     uint32_t index = 0;
-    LdrResult r = LDR_OK;
-    if (!records_.NewTypeIndex(1, index, r))
+    if (!NewIndex(index))
         return;
-    const uint32_t size = StabsTypeSize(base);
+    const uint32_t size = StabsTypeSize(Resolved(base));
     if (records_.AddType({index, SYM_TYPE_TYPEDEF, size, name, size != 0}) && records_.SetTypeBase(index, base))
         p.Map(*pair, index);
+}
+
+bool StabsTypes::NewIndex(uint32_t& index)
+{
+    if (next_ == 0) {
+        LdrResult r = LDR_OK;
+        if (!records_.NewTypeIndex(1, next_, r))
+            return false;
+    }
+    index = next_++;
+    return true;
+}
+
+uint32_t StabsTypes::Resolved(uint32_t index) const
+{
+    for (int hops = 0; hops < 64; ++hops) {
+        auto it = aliases_.find(index);
+        if (it == aliases_.end())
+            return index;
+        index = it->second;
+    }
+    return index;
+}
+
+void StabsTypes::NameAlias(uint32_t index, std::string_view name)
+{
+    auto it = aliases_.find(index);
+    if (it == aliases_.end())
+        return;
+    const uint32_t target = it->second;
+    aliases_.erase(it);
+    const uint32_t size = StabsTypeSize(Resolved(target));
+    if (records_.AddType({index, SYM_TYPE_TYPEDEF, size, name, size != 0}))
+        records_.SetTypeBase(index, target);
+}
+
+void StabsTypes::SettleAliases()
+{
+    // Numbers no typedef named: a typedef named as the type it stands for.
+    while (!aliases_.empty()) {
+        const auto [index, target] = *aliases_.begin();
+        const std::string text = quinar::Symbols().TypeText(Resolved(target)).value;
+        NameAlias(index, text);
+    }
 }
 
 }  // namespace tarnel

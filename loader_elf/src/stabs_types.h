@@ -48,6 +48,15 @@ public:
     // pairs and texts the parser does not know give 0.
     uint32_t ParseType(std::string_view text, size_t& pos, uint32_t place);
 
+    // A new type index: above every index in the store when the pass
+    // began, one more each time (numbers of gcc's typedef'd uses are given
+    // their index before the typedef that names them is met).
+    bool NewIndex(uint32_t& index);
+    // The type an index of a typedef'd use stands for until it is named.
+    uint32_t Resolved(uint32_t index) const;
+    // At the end of a module: the typedef'd uses no typedef named.
+    void SettleAliases();
+
     // Whether the last parse found damage.
     bool Damaged() const { return damaged_; }
 
@@ -63,7 +72,17 @@ private:
     // a cross reference or definition made, and whether it is complete.
     std::map<std::pair<char, std::string>, uint32_t> tags_;
     std::set<uint32_t> incomplete_;
+    // Indexes of gcc's typedef'd uses ("(0,14)=(0,15)") not named yet, and
+    // the type each stands for.
+    std::map<uint32_t, uint32_t> aliases_;
+    uint32_t next_ = 0;
+
+    void NameAlias(uint32_t index, std::string_view name);
 };
+
+// Where a stabs string's name ends: its first ':' that is no part of a
+// C++ scope "::" (npos when there is none).
+size_t StabsNameEnd(std::string_view text);
 
 // The size in bytes quinar gives a type, 0 when unknown.
 uint32_t StabsTypeSize(uint32_t index);

@@ -23,7 +23,7 @@ protected:
     {
         ImageFile file;
         ReaderCall call{file, 1, 1, &moduleCount};
-        StabsContext cx{w.stab, w.strings, 0, bigEndian, "/img/", tables, records, errors, {}, 0, 0};
+        StabsContext cx{w.stab, w.strings, 0, bigEndian, "/img/", tables, records, errors, {}, {}, 0, 0};
         const LdrResult r = ReadStabsPass(call, cx);
         functions = cx.functions;
         lineRows = cx.lineRows;

@@ -12,10 +12,7 @@ namespace {
 
 class StabsReaderTest : public StabsPassTest {
 protected:
-    static quinar::CodeRange Range(const std::string& function)
-    {
-        return Store().FunctionRange(function).value;
-    }
+    static quinar::CodeRange Range(const std::string& function) { return Store().FunctionRange(function).value; }
     static uint32_t LineAt(uint32_t address) { return Store().SourceLineAt(address).value.line; }
     static uint32_t ModuleOfLine(uint32_t address) { return Store().SourceLineAt(address).value.module; }
 
@@ -205,9 +202,10 @@ TEST_F(StabsReaderTest, DamageIsReportedAndTheRestRead)
     w.stab.push_back(0);
     EXPECT_EQ(Read(w), LDR_E_READ);
     ASSERT_EQ(messages.size(), 3u);
-    EXPECT_NE(messages[0].find("img.elf: .stab+0x3c: section size is no multiple of 12"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("img.elf: .stab+0x3c: section size is no multiple of 12"), std::string::npos)
+        << messages[0];
     EXPECT_NE(messages[1].find(".stab+0x18: string offset past .stabstr"), std::string::npos) << messages[1];
-    EXPECT_NE(messages[2].find(".stabstr+0x" ), std::string::npos) << messages[2];
+    EXPECT_NE(messages[2].find(".stabstr+0x"), std::string::npos) << messages[2];
     EXPECT_NE(messages[2].find("without its NUL"), std::string::npos) << messages[2];
     EXPECT_EQ(VariableType(longName), 7u);
     EXPECT_EQ(VariableType("z"), 7u);

@@ -154,10 +154,13 @@ TEST_F(StabsTypesTest, Gcc12StructuresAndCrossReferences)
     EXPECT_EQ(Text(Member(in, 1).type), "unsigned char [4]");
     EXPECT_EQ(Member(in, 1).offset, 2u);
 
+    // The number of a typedef'd use is named by the typedef that follows.
     const uint32_t origin = VariableType("origin");
-    EXPECT_EQ(Text(origin), "struct point");
+    EXPECT_EQ(Text(origin), "pt_t");
     EXPECT_EQ(Info(origin).size, 8u);
-    EXPECT_EQ(Member(origin, 1).name, "y");
+    const uint32_t point = Info(origin).link;
+    EXPECT_EQ(Text(point), "struct point");
+    EXPECT_EQ(Member(point, 1).name, "y");
     EXPECT_EQ(Info(VariableType("c")).size, 1u);
     EXPECT_EQ(Text(VariableType("c")), "enum color");
 }
