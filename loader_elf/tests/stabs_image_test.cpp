@@ -154,6 +154,112 @@ INSTANTIATE_TEST_SUITE_P(Gcc12, StabsImageTest,
                          ::testing::Values("st_arm_o0", "st_arm_o2", "st_thumb_o0", "st_thumb_o2", "st_be_o1",
                                            "st_types_o0", "st_types_o2", "st_class_o0", "st_asm"));
 
+// What gdb-multiarch's `info scope *ADDRESS` says of a function's symbols:
+// "frame -16", "reg 4" or "addr 0x208" by name.
+std::map<std::string, std::string> GdbScope(const std::string& text)
+{
+    std::map<std::string, std::string> symbols;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        const std::vector<std::string> t = Tokens(line);
+        if (t.size() < 4 || t[0] != "Symbol")
+            continue;
+        std::string where;
+        if (const size_t at = line.find("frame offset "); at != std::string::npos)
+            where = "frame " + std::to_string(std::atoi(line.c_str() + at + 13));
+        else if (const size_t r = line.find("register $r"); r != std::string::npos)
+            where = "reg " + std::to_string(std::atoi(line.c_str() + r + 11));
+        else if (const size_t a = line.find("at address 0x"); a != std::string::npos)
+            where = "addr " + std::to_string(std::stoul(line.substr(a + 11, 10), nullptr, 16));
+        symbols[t[1]] = where;
+    }
+    return symbols;
+}
+
+// The same words from the location piece quinar holds for a variable.
+std::string WhereOf(uint32_t handle, bool bigEndian)
+{
+    const quinar::Result<SymLocationPiece> p = quinar::Symbols().LocationPiece(handle, 0);
+    if (!p || p->length == 0)
+        return "none";
+    const uint8_t* e = p->expr;
+    if (e[0] >= 0x70 && e[0] <= 0x8F) {  // breg: an SLEB128 offset
+        int32_t v = 0;
+        int shift = 0;
+        uint32_t i = 1;
+        uint8_t b = 0;
+        do {
+            b = e[i++];
+            v |= int32_t(b & 0x7F) << shift;
+            shift += 7;
+        } while ((b & 0x80) && i < p->length);
+        if (shift < 32 && (b & 0x40))
+            v |= -(1 << shift);
+        return "frame " + std::to_string(v);
+    }
+    if (e[0] >= 0x50 && e[0] <= 0x6F)
+        return "reg " + std::to_string(e[0] - 0x50);
+    if (e[0] == 0x03 && p->length == 5) {
+        const uint32_t a = bigEndian ? uint32_t(e[1]) << 24 | uint32_t(e[2]) << 16 | uint32_t(e[3]) << 8 | e[4]
+                                     : uint32_t(e[4]) << 24 | uint32_t(e[3]) << 16 | uint32_t(e[2]) << 8 | e[1];
+        return "addr " + std::to_string(a);
+    }
+    return "other";
+}
+
+// Every parameter and local gdb-multiarch finds in a function's scope has
+// the frame offset, register or address quinar's location piece gives it.
+// (gdb 13 reads no locals of Thumb functions from stabs: ARM images only.)
+class StabsScopeTest : public StabsImageTest {};
+
+TEST_P(StabsScopeTest, LocationsAreThoseOfGdbInfoScope)
+{
+    const std::string image = FixturePath(GetParam());
+    Load(image);
+    std::vector<std::string> argv{"gdb-multiarch", "-batch", "-nx"};
+    std::vector<uint32_t> starts;
+    for (const StabRow& r : ObjdumpStabs(image)) {
+        if (r.type != "FUN" || r.text.empty())
+            continue;
+        char ex[48];
+        std::snprintf(ex, sizeof ex, "info scope *0x%x", r.value & ~1u);
+        argv.insert(argv.end(), {"-ex", "echo @@\\n", "-ex", ex});
+        starts.push_back(r.value & ~1u);
+    }
+    argv.push_back(image);
+    // One part of the output per function, each after a line "@@".
+    std::vector<std::string> parts;
+    std::istringstream in(ToolOutput(argv));
+    for (std::string line; std::getline(in, line);) {
+        if (line == "@@")
+            parts.emplace_back();
+        else if (!parts.empty())
+            parts.back() += line + "\n";
+    }
+    ASSERT_EQ(parts.size(), starts.size());
+    size_t compared = 0;
+    for (size_t n = 0; n < starts.size(); ++n) {
+        const quinar::Result<quinar::AddressInfo> f = Store().CodeAt(starts[n]);
+        ASSERT_TRUE(f.ok());
+        std::map<std::string, std::string> ours;
+        for (uint32_t i = 0;; ++i) {
+            const quinar::Result<quinar::FunctionVariable> v = Store().FunctionVariableAt(f->handle, i);
+            if (!v)
+                break;
+            ours[v->name] = WhereOf(v->handle, State().bigEndian);
+        }
+        for (const auto& [name, where] : GdbScope(parts[n])) {
+            SCOPED_TRACE(Store().SymbolName(f->handle).value + " " + name);
+            ASSERT_EQ(ours.count(name), 1u);
+            EXPECT_EQ(ours[name], where);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 5u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Gcc12, StabsScopeTest, ::testing::Values("st_arm_o0", "st_types_o0", "st_class_o0"));
+
 // The stabs build next to the DWARF 2 build of the same code.
 class StabsNextToDwarf2Test : public StabsImageTest {
 protected:
@@ -164,7 +270,8 @@ protected:
         std::istringstream in(ToolOutput({"arm-none-eabi-nm", image}));
         for (std::string line; std::getline(in, line);) {
             const std::vector<std::string> t = Tokens(line);
-            if (t.size() != 3 || std::string("bBdDrR").find(t[1]) == std::string::npos || t[2].find('.') != std::string::npos)
+            if (t.size() != 3 || std::string("bBdDrR").find(t[1]) == std::string::npos ||
+                t[2].find('.') != std::string::npos)
                 continue;
             const quinar::Result<uint32_t> h = Store().LookupNamedSymbol(0, t[2]);
             if (!h)
