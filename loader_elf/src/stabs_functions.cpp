@@ -35,7 +35,7 @@ std::vector<uint8_t> StabsFunctions::FrameExpr(int32_t offset) const
 {
     const bool thumb = pending_ ? pending_->thumb : lastThumb_;
     std::vector<uint8_t> e{static_cast<uint8_t>(DW_OP_BREG0 + (thumb ? THUMB_FRAME_REGISTER : ARM_FRAME_REGISTER))};
-    Leb(e, offset, true);
+    Leb(e, int64_t{offset} + (thumb ? THUMB_FRAME_BIAS : 0), true);
     return e;
 }
 

@@ -27,6 +27,9 @@ namespace tarnel {
 // Registers of gcc's frame pointer: r11 in ARM code, r7 in Thumb code.
 inline constexpr uint8_t ARM_FRAME_REGISTER = 11;
 inline constexpr uint8_t THUMB_FRAME_REGISTER = 7;
+// gcc's Thumb code counts stabs frame offsets from r7 + 4 (the word above
+// the frame pointer's own): a parameter stored at [r7, #4] is written 0.
+inline constexpr int32_t THUMB_FRAME_BIAS = 4;
 
 class StabsFunctions {
 public:

@@ -11,8 +11,8 @@
 // Thumb functions carry bit 0 in their value. A function's entries are
 // kept until its end is known and then handed over: the function, its
 // parameters and locals, each with a location piece for quinar's
-// evaluator (an offset from gcc's frame pointer, r11 in ARM code and r7 in
-// Thumb code; a register; an address).
+// evaluator (an offset from gcc's frame pointer, r11 in ARM code and r7 + 4
+// in Thumb code; a register; an address).
 //
 // Damage (a string offset past .stabstr, a string without its NUL, a
 // section size that is no multiple of 12, a type text the parser cannot

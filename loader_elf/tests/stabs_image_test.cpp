@@ -17,6 +17,7 @@
 
 #include "arm_listings.h"
 #include "host_tools.h"
+#include "quinar/listing.h"
 #include "quinar/symbol_store.h"
 #include "readelf_dwarf.h"
 #include "readelf_parse.h"
@@ -148,6 +149,20 @@ TEST_P(StabsImageTest, FunctionsAndLinesAreThoseOfObjdump)
         ASSERT_TRUE(line.ok()) << std::hex << address;
         EXPECT_EQ(lines.count(line->line), 1u) << std::hex << address << std::dec << " line " << line->line;
     }
+}
+
+// Every load empties quinar: a second load of the image makes its modules
+// anew and reads all of it again.
+TEST_P(StabsImageTest, ASecondLoadReadsTheSame)
+{
+    const std::string image = FixturePath(GetParam());
+    Load(image);
+    const std::vector<std::string> modules = quinar::ListSymbols();
+    const quinar::LoadCounts counts = Store().Counts();
+    Load(image);
+    EXPECT_EQ(quinar::ListSymbols(), modules);
+    EXPECT_EQ(Store().Counts().lineRows, counts.lineRows);
+    EXPECT_EQ(Store().Counts().functions, counts.functions);
 }
 
 INSTANTIATE_TEST_SUITE_P(Gcc12, StabsImageTest,

@@ -114,7 +114,7 @@ TEST_F(StabsReaderTest, FunctionEndsAndLines)
 }
 
 // Parameters and locals get a piece for the evaluator: an offset from the
-// frame pointer (r11 in ARM code, r7 in Thumb code), a register, an
+// frame pointer (r11 in ARM code, r7 + 4 in Thumb code), a register, an
 // address; a block's locals hold within the block.
 TEST_F(StabsReaderTest, VariablesGetLocations)
 {
@@ -149,7 +149,7 @@ TEST_F(StabsReaderTest, VariablesGetLocations)
     EXPECT_EQ(t.high, 0x110u);
     EXPECT_EQ(VariableOf("arm", 3).expr, (std::vector<uint8_t>{0x03, 0x00, 0x80, 0x00, 0x00}));
     EXPECT_EQ(Range("thumb").start, 0x200u);
-    EXPECT_EQ(VariableOf("thumb", 0).expr, (std::vector<uint8_t>{0x77, 0x74}));  // breg7 -12
+    EXPECT_EQ(VariableOf("thumb", 0).expr, (std::vector<uint8_t>{0x77, 0x78}));  // breg7 -12 + 4
     // The function's static, written again at file level, is held once.
     // One module, two functions, a, s, t, n, b and the file's static d.
     EXPECT_TRUE(Store().LookupNamedSymbol(0, "d").ok());

@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 5)
         return 0;
     const uint8_t flags = data[0];
-    const uint32_t declared = uint32_t(data[1]) | uint32_t(data[2]) << 8 | uint32_t(data[3]) << 16 |
-                              uint32_t(data[4]) << 24;
+    const uint32_t declared =
+        uint32_t(data[1]) | uint32_t(data[2]) << 8 | uint32_t(data[3]) << 16 | uint32_t(data[4]) << 24;
     const std::span<const uint8_t> rest(data + 5, size - 5);
     const size_t stabSize = std::min<size_t>(declared, rest.size());
 
@@ -36,8 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ImageFile file;
     uint32_t modules = 0;
     ReaderCall call{file, 1, (flags & 2) ? 3u : 1u, &modules};
-    StabsContext cx{rest.first(stabSize), rest.subspan(stabSize), 0, (flags & 1) != 0, "/img/", tables, records,
-                    errors, {}, {}, 0, 0};
+    StabsContext cx{rest.first(stabSize),
+                    rest.subspan(stabSize),
+                    0,
+                    (flags & 1) != 0,
+                    "/img/",
+                    tables,
+                    records,
+                    errors,
+                    {},
+                    {},
+                    0,
+                    0};
     ReadStabsPass(call, cx);
     SymEndLoad();
     return 0;
