@@ -69,6 +69,19 @@ TEST_F(StabsReaderTest, SourceFilesMakeModules)
     EXPECT_EQ(lineRows, 4u);
 }
 
+// The module table has no fixed size and keeps paths whole.
+TEST_F(StabsReaderTest, ManyModulesAndLongPaths)
+{
+    const std::string folder = "/" + std::string(300, 'd') + "/";
+    StabWriter w;
+    for (uint32_t i = 0; i < 1200; ++i)
+        w.Add(N_SO, 0, 0x1000 + 4 * i, folder + "m" + std::to_string(i) + ".c").Add(N_SLINE, 1, 0x1000 + 4 * i);
+    EXPECT_EQ(Read(w), LDR_OK);
+    EXPECT_EQ(Store().ModuleCount(), 1200u);
+    EXPECT_EQ(moduleCount, 1200u);
+    EXPECT_EQ(tables.SourceFile(ModuleOfLine(0x1000 + 4 * 1199))->name, folder + "m1199.c");
+}
+
 // A function ends at the size of the empty function entry after it, else
 // at its outermost right bracket, else at its highest line address. Line
 // and bracket values count from the function's start; Thumb functions
