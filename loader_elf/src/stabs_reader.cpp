@@ -264,6 +264,8 @@ private:
                 highest_ = e.value - 1;
             LdrResult r = FinishModule();
             functionStart_ = 0;
+            // The next unit names its own folder (an assembler's names none).
+            compilationDirectory_.clear();
             return r;
         }
         if (EndsInSeparator(text)) {

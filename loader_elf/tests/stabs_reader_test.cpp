@@ -54,10 +54,15 @@ TEST_F(StabsReaderTest, SourceFilesMakeModules)
         .Add(N_SO, 0, 0x300, "/src/main.c")
         .Add(N_SLINE, 5, 0x300)
         .Add(N_SO, 0, 0x400, "/other/main.c")
-        .Add(N_SLINE, 6, 0x400);
+        .Add(N_SLINE, 6, 0x400)
+        // After the end of a unit, a bare name is no longer in its folder.
+        .Add(N_SO, 0, 0x500, "")
+        .Add(N_SO, 0, 0x500, "bare.s")
+        .Add(N_SLINE, 7, 0x500);
     EXPECT_EQ(Read(w), LDR_OK);
-    EXPECT_EQ(moduleCount, 3u);
-    EXPECT_EQ(Store().ModuleCount(), 3u);
+    EXPECT_EQ(moduleCount, 4u);
+    EXPECT_EQ(Store().ModuleCount(), 4u);
+    EXPECT_EQ(tables.SourceFile(ModuleOfLine(0x500))->name, "bare.s");
     const uint32_t main = ModuleOfLine(0x100);
     EXPECT_EQ(ModuleOfLine(0x300), main);
     EXPECT_NE(ModuleOfLine(0x400), main);
@@ -66,7 +71,7 @@ TEST_F(StabsReaderTest, SourceFilesMakeModules)
     EXPECT_EQ(tables.SourceFile(ModuleOfLine(0x200))->name, "/lib/util.c");
     EXPECT_EQ(Store().Details(main)->flags & 2u, 2u);
     EXPECT_EQ(LineAt(0x300), 5u);
-    EXPECT_EQ(lineRows, 4u);
+    EXPECT_EQ(lineRows, 5u);
 }
 
 // The module table has no fixed size and keeps paths whole.
