@@ -3,14 +3,16 @@
 #
 # arm_fixture(<name> SOURCES <files...>
 #             [THUMB] [BIG_ENDIAN] [RDIMON] [NO_START] [NO_LIBGCC]
-#             [CFLAGS <flags...>] [LDFLAGS <flags...>] [LINKER_SCRIPT <file>])
+#             [CFLAGS <flags...>] [LDFLAGS <flags...>] [LINKER_SCRIPT <file>]
+#             [DEBUG dwarf2|stabs|stabs+])
 #
 # Without RDIMON the image is freestanding (-nostdlib, libgcc): the start code
 # of tests/fixtures/support sets up a stack, calls main and ends on the
 # normal-end word; on qemu its SWI vector leaves through semihosting.
 # RDIMON links newlib with --specs=rdimon.specs (semihosting start-up and
 # stdio). BIG_ENDIAN images have no libgcc (Debian ships none for them).
-# Every fixture is built for -mcpu=arm7tdmi (ARMv4T), with DWARF 2 only.
+# Every fixture is built for -mcpu=arm7tdmi (ARMv4T), with DWARF 2 only
+# unless DEBUG names stabs (-gstabs) or stabs+ (-gstabs+, the GNU extensions).
 
 set(ZK_FIXTURE_DIR ${CMAKE_BINARY_DIR}/fixtures)
 if(ZK_FUZZ)
@@ -34,12 +36,21 @@ endif()
 
 function(arm_fixture name)
   cmake_parse_arguments(A "THUMB;BIG_ENDIAN;RDIMON;NO_START;NO_LIBGCC"
-                          "LINKER_SCRIPT" "SOURCES;CFLAGS;LDFLAGS" ${ARGN})
+                          "LINKER_SCRIPT;DEBUG" "SOURCES;CFLAGS;LDFLAGS" ${ARGN})
   if(NOT ARM_CC OR ZK_FUZZ)
     return()
   endif()
   set(out ${ZK_FIXTURE_DIR}/${name}.elf)
-  set(flags -mcpu=arm7tdmi -gdwarf-2 -gstrict-dwarf -ffunction-sections)
+  if(NOT A_DEBUG OR A_DEBUG STREQUAL "dwarf2")
+    set(debug -gdwarf-2 -gstrict-dwarf)
+  elseif(A_DEBUG STREQUAL "stabs")
+    set(debug -gstabs)
+  elseif(A_DEBUG STREQUAL "stabs+")
+    set(debug -gstabs+)
+  else()
+    message(FATAL_ERROR "arm_fixture ${name}: unknown DEBUG ${A_DEBUG}")
+  endif()
+  set(flags -mcpu=arm7tdmi ${debug} -ffunction-sections)
   if(A_THUMB)
     list(APPEND flags -mthumb -mthumb-interwork)
   else()

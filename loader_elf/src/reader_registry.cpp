@@ -10,6 +10,7 @@
 #include "elf_symtab.h"
 #include "load_state.h"
 #include "progress.h"
+#include "stabs_reader.h"
 
 namespace tarnel {
 
@@ -45,6 +46,7 @@ DebugReaders DefaultReaders()
         LoadedFrames().Clear();
     };
     readers.dwarf2Units = ReadDwarf2Units;
+    readers.stabs = ReadStabs;
     readers.dwarf2Lines = ReadDwarf2LineProgram;
     // After the DWARF 2 units (pass 2); pass 1, after DWARF 1 units, is the
     // DWARF 1 reader's.

@@ -22,16 +22,18 @@ namespace {
 using namespace tarnel;
 
 const std::string IMAGE = ZK_BIG_IMAGE;
+// The same sources built with -gstabs.
+const std::string STABS_IMAGE = ZK_BIG_STABS_IMAGE;
 
 int NoWrite(ADDR, const void*, uint32_t, int)
 {
     return 0;
 }
 
-void Load(benchmark::State& state, unsigned flags)
+void Load(benchmark::State& state, unsigned flags, const std::string& image = IMAGE)
 {
     for (auto _ : state) {
-        if (LdrLoadWinElf(IMAGE.c_str(), 0, flags, nullptr) != LDR_OK)
+        if (LdrLoadWinElf(image.c_str(), 0, flags, nullptr) != LDR_OK)
             state.SkipWithError("the image does not load");
         SymClearSymbolTables(0);
     }
@@ -48,6 +50,12 @@ void LoadHeaders(benchmark::State& state)
 void LoadSymbols(benchmark::State& state)
 {
     Load(state, LDR_FLAG_SYMBOLS);
+}
+
+// The stabs build of the same program, with symbols.
+void LoadSymbolsStabs(benchmark::State& state)
+{
+    Load(state, LDR_FLAG_SYMBOLS, STABS_IMAGE);
 }
 
 // The segment download's reads, chunks and progress steps, with a target
@@ -172,6 +180,7 @@ void LoadSymbolsDwarf1(benchmark::State& state)
 BENCHMARK(LoadHeaders)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadSymbols)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadSymbolsDwarf1)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadSymbolsStabs)->Unit(benchmark::kMillisecond);
 BENCHMARK(DownloadAllSegments)->Unit(benchmark::kMillisecond);
 BENCHMARK(CursorOverDebugSections)->Unit(benchmark::kMillisecond);
 BENCHMARK(SystemCallPerField)->Unit(benchmark::kMillisecond);
