@@ -9,8 +9,9 @@
 
 namespace shell {
 
-const char kAboutNotice[] = "Zelkor for Arm: an integrated tool for embedded development.\n"
-                            "Editor, builder, simulator and debugger for ARM and Thumb targets.";
+const char kAboutNotice[] = "Zelkor for Arm: an integrated tool for embedded\n"
+                            "development. Editor, builder, simulator and\n"
+                            "debugger for ARM and Thumb targets.";
 
 CAboutDlg::CAboutDlg(BOOL connected, CWnd* parent) : CDialog(IDD_ABOUTBOX, parent), connected_(connected) {}
 
