@@ -11,8 +11,7 @@ namespace {
 bool SameIgnoringCase(const std::string& line, size_t at, const std::string& word)
 {
     for (size_t i = 0; i < word.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(line[at + i])) !=
-            std::tolower(static_cast<unsigned char>(word[i])))
+        if (std::tolower(static_cast<unsigned char>(line[at + i])) != std::tolower(static_cast<unsigned char>(word[i])))
             return false;
     return true;
 }

@@ -59,8 +59,7 @@ bool IsHexValue(const std::string& text)
 CPageTAC::CPageTAC(const ModuleState& state)
     : CBasePropertyPage(118, "General"), outputName(state.outputName), outputDir(state.outputDir),
       useBatch(state.customBuild ? 1 : 0)
-{
-}
+{}
 
 std::string CPageTAC::Validate() const
 {
@@ -161,7 +160,8 @@ void CPageAsWarn::UpdateEnabled()
     SetEnabled("No floatiing point multiple instructions", !Flag("No floating point instructions"));
     SetEnabled("No floating point instructions", !Flag("No floatiing point multiple instructions"));
     const bool quiet = Flag("No warning") != 0;
-    for (const char* label : {"Suppress warning of signed overflow", "Warn differences altered for long displacements"}) {
+    for (const char* label :
+         {"Suppress warning of signed overflow", "Warn differences altered for long displacements"}) {
         if (quiet)
             Check(label)->flag = 0;
         SetEnabled(label, !quiet);

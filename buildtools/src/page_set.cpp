@@ -8,11 +8,9 @@
 namespace fendrix {
 
 PageSet::PageSet(const ModuleState& state)
-    : general(state),
-      pages_{&general,  &assembler,   &asmWarn, &compiler,    &warning,    &debugOpt,
-             &preprocessor, &codeGen, &libLink, &linkOptions, &linkListing}
-{
-}
+    : general(state), pages_{&general,      &assembler, &asmWarn, &compiler,    &warning,    &debugOpt,
+                             &preprocessor, &codeGen,   &libLink, &linkOptions, &linkListing}
+{}
 
 void PageSet::Store(CompilerInfo& info)
 {

@@ -80,9 +80,9 @@ void RefreshFromPages(const CompilerInfo& info, ModuleState& state)
     state.userLinkScript = listing.userLd != 0;
     state.userLinkScriptPath = listing.ldPath;
     // The section addresses and the byte order the makefile passes on.
-    for (const auto& [from, to] : {std::pair{&listing.textSection, &state.textAddress},
-                                   std::pair{&listing.dataSection, &state.dataAddress},
-                                   std::pair{&listing.bssSection, &state.bssAddress}})
+    for (const auto& [from, to] :
+         {std::pair{&listing.textSection, &state.textAddress}, std::pair{&listing.dataSection, &state.dataAddress},
+          std::pair{&listing.bssSection, &state.bssAddress}})
         if (!from->empty())
             *to = *from;
     state.bigEndian = pages.compiler.Radios()[0].index == 1;
