@@ -31,8 +31,12 @@ void PageSet::Store(CompilerInfo& info)
 
 void PageSet::Load(const CompilerInfo& info, ModuleState& state)
 {
-    const size_t length = std::min<size_t>(info.pageStateLength, kPageStateSize);
-    PageReader in(info.pageState.data(), length);
+    Load(info.pageState.data(), std::min<size_t>(info.pageStateLength, kPageStateSize), state);
+}
+
+void PageSet::Load(const uint8_t* bytes, size_t size, ModuleState& state)
+{
+    PageReader in(bytes, size);
     for (CBasePropertyPage* page : pages_)
         if (!page->Load(in, state))
             break;
