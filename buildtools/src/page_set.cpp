@@ -29,18 +29,20 @@ void PageSet::Store(CompilerInfo& info)
     }
 }
 
-void PageSet::Load(const CompilerInfo& info, ModuleState& state)
+size_t PageSet::Load(const CompilerInfo& info, ModuleState& state)
 {
-    Load(info.pageState.data(), std::min<size_t>(info.pageStateLength, kPageStateSize), state);
+    return Load(info.pageState.data(), std::min<size_t>(info.pageStateLength, kPageStateSize), state);
 }
 
-void PageSet::Load(const uint8_t* bytes, size_t size, ModuleState& state)
+size_t PageSet::Load(const uint8_t* bytes, size_t size, ModuleState& state)
 {
     PageReader in(bytes, size);
-    for (CBasePropertyPage* page : pages_)
-        if (!page->Load(in, state))
-            break;
-    preprocessor.includes = linkListing.includeDirs;
+    size_t read = 0;
+    while (read < pages_.size() && pages_[read]->Load(in, state))
+        ++read;
+    if (read == pages_.size())
+        preprocessor.includes = linkListing.includeDirs;
+    return read;
 }
 
 std::string PageSet::Validate() const

@@ -1,5 +1,7 @@
 // `GetProjectSetting`: the settings sheet over the record, and the refresh of
 // the module state from the saved page states behind `TCUpdateLinkModules`.
+#include <algorithm>
+
 #include "buildtools/link_script.h"
 #include "buildtools/makefile_writer.h"
 #include "buildtools/page_set.h"
@@ -68,7 +70,7 @@ int ProjectSetting(CompilerInfo& info)
 void RefreshFromPages(const CompilerInfo& info, ModuleState& state)
 {
     PageSet pages(state);
-    pages.Load(info, state);
+    const size_t read = pages.Load(info, state);
     if (!pages.preprocessor.Text().empty())
         state.definitions = pages.preprocessor.Text();
     if (!pages.general.outputName.empty())
@@ -79,13 +81,21 @@ void RefreshFromPages(const CompilerInfo& info, ModuleState& state)
     state.customBuild = pages.general.useBatch != 0;
     state.userLinkScript = listing.userLd != 0;
     state.userLinkScriptPath = listing.ldPath;
-    // The section addresses and the byte order the makefile passes on.
+    // The byte order and the section addresses the makefile passes on, when
+    // their pages were saved (else they stay as the module holds them).
+    const auto saved = [&](const CBasePropertyPage& page) {
+        const auto& all = pages.Pages();
+        return static_cast<size_t>(std::find(all.begin(), all.end(), &page) - all.begin()) < read;
+    };
+    if (saved(pages.compiler))
+        state.bigEndian = pages.compiler.Radios()[0].index == 1;
+    if (!saved(listing))
+        return;
     for (const auto& [from, to] :
          {std::pair{&listing.textSection, &state.textAddress}, std::pair{&listing.dataSection, &state.dataAddress},
           std::pair{&listing.bssSection, &state.bssAddress}})
         if (!from->empty())
             *to = *from;
-    state.bigEndian = pages.compiler.Radios()[0].index == 1;
 }
 
 }  // namespace fendrix

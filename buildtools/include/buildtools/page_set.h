@@ -37,9 +37,10 @@ public:
     void Store(CompilerInfo& info);
     // Reads the pages back from the record's first `pageStateLength` bytes;
     // a damaged or newer page keeps what it held, and the pages after it
-    // are not read. The include list goes into `state`.
-    void Load(const CompilerInfo& info, ModuleState& state);
-    void Load(const uint8_t* bytes, size_t size, ModuleState& state);
+    // are not read. The include list goes into `state`. Returns the number
+    // of pages read.
+    size_t Load(const CompilerInfo& info, ModuleState& state);
+    size_t Load(const uint8_t* bytes, size_t size, ModuleState& state);
     // The first page's refusal, "" when every page may be left.
     std::string Validate() const;
     // Applies every page into the module state and returns their texts.
