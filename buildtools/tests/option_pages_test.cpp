@@ -161,6 +161,13 @@ void EditEveryPage(PageSet& p)
     p.linkListing.generateMap = 1;
 }
 
+std::vector<uint8_t> PageBytes(const CBasePropertyPage& page)
+{
+    PageWriter out(kPageStateSize, kPageStateSize);
+    page.Store(out);
+    return out.Bytes();
+}
+
 std::vector<uint8_t> Stored(PageSet& pages)
 {
     CompilerInfo info;
@@ -193,13 +200,11 @@ TEST(OptionPages, SavedStatesRoundTripAndSurviveDamage)
         damaged.pageStateLength = cut;
         ModuleState s;
         PageSet pages(s);
-        pages.Load(damaged, s);
-        PageSet reread(s);
-        CompilerInfo again;
-        pages.Store(again);
-        reread.Load(again, s);
-        EXPECT_EQ(Stored(reread), Stored(pages)) << cut;
-        EXPECT_EQ(pages.linkListing.textSection, "0x8000") << cut;  // the last page is never whole
+        const size_t read = pages.Load(damaged, s);
+        ASSERT_LT(read, pages.Pages().size());
+        for (size_t i = 0; i < pages.Pages().size(); ++i)
+            EXPECT_EQ(PageBytes(*pages.Pages()[i]), PageBytes(*(i < read ? edited : defaults).Pages()[i]))
+                << "cut " << cut << " page " << i;
     }
     // Random overwrites: loading never fails hard, and a store of what was
     // read reads back the same.
