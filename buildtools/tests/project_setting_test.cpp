@@ -26,11 +26,14 @@ std::vector<uint8_t> Stored(const PageSet& pages)
 }
 
 struct Fixture : testing::Test {
-    std::string dir = testing::TempDir() + "setting project";
-    std::string project = dir + "/demo.mpj";
+    std::string dir;
+    std::string project;
     CompilerInfo info;
     void SetUp() override
     {
+        // A folder of each test's own: ctest runs the tests side by side.
+        dir = testing::TempDir() + "setting project " + testing::UnitTest::GetInstance()->current_test_info()->name();
+        project = dir + "/demo.mpj";
         fs::remove_all(dir);
         fs::create_directories(dir);
         Module::Instance().Reset();
