@@ -47,8 +47,9 @@ int ProjectSetting(CompilerInfo& info)
 
     const PageTexts texts = pages.Apply(state);
     info.projectType = pages.general.projectType;
+    // No folder gives the bare name (never a path at the file system's root).
     info.outputPath = state.outputDir;
-    if (info.outputPath.empty() || info.outputPath.back() != '/')
+    if (!info.outputPath.empty() && info.outputPath.back() != '/')
         info.outputPath += '/';
     info.outputPath += state.outputName;
     info.useDefaults = 0;

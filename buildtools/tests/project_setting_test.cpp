@@ -141,7 +141,7 @@ TEST_F(ProjectSetting, SavedPagesComeBackAndFeedTheModuleState)
         ASSERT_EQ(GetProjectSetting(&info, nullptr), 1);
     }
     EXPECT_EQ(info.projectType, 2);
-    EXPECT_EQ(info.outputPath, dir + "/image.elf");
+    EXPECT_EQ(info.outputPath, dir + "/image.elf");  // the folder's own "/" is not doubled
 
     // The next sheet shows the saved pages.
     {
@@ -153,6 +153,17 @@ TEST_F(ProjectSetting, SavedPagesComeBackAndFeedTheModuleState)
             return 2;
         });
         EXPECT_EQ(GetProjectSetting(&info, nullptr), 2);
+    }
+
+    // A sheet confirmed without an output folder gives the bare name.
+    {
+        CompilerInfo other = info;
+        SheetScope scope([&](PageSet& pages) {
+            pages.general.outputDir.clear();
+            return 1;
+        });
+        ASSERT_EQ(GetProjectSetting(&other, nullptr), 1);
+        EXPECT_EQ(other.outputPath, "image.elf");
     }
 
     Module::Instance().Reset();
