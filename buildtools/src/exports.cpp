@@ -7,23 +7,11 @@
 #include "buildtools/link_script.h"
 #include "buildtools/makefile_writer.h"
 #include "buildtools/module_state.h"
+#include "buildtools/page_set.h"
 
 #define FENDRIX_EXPORT __attribute__((visibility("default")))
 
 namespace fendrix {
-
-namespace {
-SettingsSheet& Sheet()
-{
-    static SettingsSheet sheet;
-    return sheet;
-}
-}  // namespace
-
-void SetSettingsSheet(SettingsSheet sheet)
-{
-    Sheet() = std::move(sheet);
-}
 
 void HandleCompilerInfo(int op, void* a, void* b, int c)
 {
@@ -52,6 +40,7 @@ void HandleCompilerInfo(int op, void* a, void* b, int c)
 int UpdateLinkModules(CompilerInfo& info)
 {
     Module& module = Module::Instance();
+    RefreshFromPages(info, module.State());
     module.RefreshFrom(info);
     const ModuleState& state = module.State();
     if (!state.customBuild)
@@ -72,8 +61,7 @@ FENDRIX_EXPORT void TCHandleCompilerInfo(int op, void* a, void* b, int c)
 
 FENDRIX_EXPORT int GetProjectSetting(CompilerInfo* info, void*)
 {
-    const fendrix::SettingsSheet& sheet = fendrix::Sheet();
-    return info && sheet ? sheet(*info) : 2;
+    return info ? fendrix::ProjectSetting(*info) : 2;
 }
 
 FENDRIX_EXPORT int TCUpdateLinkModules(CompilerInfo* info)

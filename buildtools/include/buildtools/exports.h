@@ -12,10 +12,7 @@ void HandleCompilerInfo(int op, void* a, void* b, int c);
 // Refreshes the module state from the record, then writes the makefile and
 // the link script unless the project uses its own. Always 1.
 int UpdateLinkModules(CompilerInfo& info);
-
-// The settings sheet behind `GetProjectSetting` (the option pages install
-// it); its result is the sheet's modal result. Without one: 2 (cancel).
-using SettingsSheet = std::function<int(CompilerInfo&)>;
-void SetSettingsSheet(SettingsSheet sheet);
+// The settings sheet behind `GetProjectSetting` is installed with
+// SetSheetRun (buildtools/page_set.h).
 
 }  // namespace fendrix
