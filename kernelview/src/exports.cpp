@@ -71,9 +71,7 @@ int GetTaskInfo(unsigned code, void** io)
 {
     KernelTables& t = Tables();
     switch (code) {
-    case TASK_INFO_REREAD:
-        t.threadListValid = ReadKernelKind(KIND_THREAD) != 0;
-        return t.threadListValid ? 0 : 1;
+    case TASK_INFO_REREAD: t.threadListValid = ReadKernelKind(KIND_THREAD) != 0; return t.threadListValid ? 0 : 1;
     case TASK_INFO_NAMES: {
         if (!io)
             return 1;

@@ -11,23 +11,23 @@ struct SymbolName {
 
 // Indexed by kind; fixed 32-byte slots.
 constexpr SymbolName kCountSymbols[KIND_COUNT] = {
-    {"_tx_thread_created_count"},      {"_tx_queue_created_count"},      {"_tx_semaphore_created_count"},
-    {"_tx_timer_created_count"},       {"_tx_event_flags_created_count"}, {"_tx_block_pool_created_count"},
+    {"_tx_thread_created_count"},    {"_tx_queue_created_count"},       {"_tx_semaphore_created_count"},
+    {"_tx_timer_created_count"},     {"_tx_event_flags_created_count"}, {"_tx_block_pool_created_count"},
     {"_tx_byte_pool_created_count"},
 };
 constexpr SymbolName kListHeadSymbols[KIND_COUNT] = {
-    {"_tx_thread_created_ptr"},      {"_tx_queue_created_ptr"},      {"_tx_semaphore_created_ptr"},
-    {"_tx_timer_created_ptr"},       {"_tx_event_flags_created_ptr"}, {"_tx_block_pool_created_ptr"},
+    {"_tx_thread_created_ptr"},    {"_tx_queue_created_ptr"},       {"_tx_semaphore_created_ptr"},
+    {"_tx_timer_created_ptr"},     {"_tx_event_flags_created_ptr"}, {"_tx_block_pool_created_ptr"},
     {"_tx_byte_pool_created_ptr"},
 };
-constexpr size_t kWidths[KIND_COUNT] = {sizeof(ThreadRecord),     sizeof(QueueRecord),     sizeof(SemaphoreRecord),
-                                        sizeof(TimerRecord),      sizeof(EventFlagsRecord), sizeof(BlockPoolRecord),
+constexpr size_t kWidths[KIND_COUNT] = {sizeof(ThreadRecord),  sizeof(QueueRecord),      sizeof(SemaphoreRecord),
+                                        sizeof(TimerRecord),   sizeof(EventFlagsRecord), sizeof(BlockPoolRecord),
                                         sizeof(BytePoolRecord)};
 constexpr uint32_t kNextMembers[KIND_COUNT] = {28, 12, 5, 3, 6, 10, 11};
 
-constexpr const char* kStates[] = {"Ready",           "Completed",           "Terminated", "Suspended", "Sleep",
-                                   "Queue Suspended", "Semaphore Suspended", "Event Flag", "Block Memory",
-                                   "Byte Memory",     "IO Driver",           "File",       "TCP IP"};
+constexpr const char* kStates[] = {
+    "Ready",      "Completed",    "Terminated",  "Suspended", "Sleep", "Queue Suspended", "Semaphore Suspended",
+    "Event Flag", "Block Memory", "Byte Memory", "IO Driver", "File",  "TCP IP"};
 
 bool ValidKind(int kind)
 {

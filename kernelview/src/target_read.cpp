@@ -185,8 +185,7 @@ MemberSlot LocateMember(uint32_t structType, uint32_t index)
     return slot;
 }
 
-bool ReadMemberFromBlock(const uint8_t* block, uint32_t blockSize, uint32_t structType, uint32_t index,
-                         uint32_t* word)
+bool ReadMemberFromBlock(const uint8_t* block, uint32_t blockSize, uint32_t structType, uint32_t index, uint32_t* word)
 {
     const MemberSlot m = LocateMember(structType, index);
     if (!block || !word || !m.found || m.offset >= blockSize)

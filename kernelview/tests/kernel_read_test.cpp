@@ -17,7 +17,7 @@ struct KindFacts {
     int kind;
     const char* structName;
     uint32_t nameMember;
-    int innerMember;  // the embedded timer part, -1 none
+    int innerMember;                   // the embedded timer part, -1 none
     std::vector<const char*> objects;  // in created-list order
 };
 

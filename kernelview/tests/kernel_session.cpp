@@ -6,8 +6,8 @@
 #include "falcrest.h"
 #include "host_tools.h"
 #include "quentor.h"
-#include "tarnel.h"
 #include "talvis/talvis.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 namespace corvane::test {

@@ -54,8 +54,8 @@ struct QueueRecord {
 struct SemaphoreRecord {
     uint32_t tx_semaphore_id;
     char tx_semaphore_name[NAME_FIELD];
-    uint32_t tx_semaphore_count, tx_semaphore_suspension_list, tx_semaphore_suspended_count,
-        tx_semaphore_created_next, tx_semaphore_created_previous;
+    uint32_t tx_semaphore_count, tx_semaphore_suspension_list, tx_semaphore_suspended_count, tx_semaphore_created_next,
+        tx_semaphore_created_previous;
 };
 
 struct TimerRecord {
@@ -83,9 +83,9 @@ struct BlockPoolRecord {
 struct BytePoolRecord {
     uint32_t tx_byte_pool_id;
     char tx_byte_pool_name[NAME_FIELD];
-    uint32_t tx_byte_pool_available, tx_byte_pool_fragments, tx_byte_pool_list, tx_byte_pool_search,
-        tx_byte_pool_start, tx_byte_pool_size, tx_byte_pool_owner, tx_byte_pool_suspension_list,
-        tx_byte_pool_suspended_count, tx_byte_pool_created_next, tx_byte_pool_created_previous;
+    uint32_t tx_byte_pool_available, tx_byte_pool_fragments, tx_byte_pool_list, tx_byte_pool_search, tx_byte_pool_start,
+        tx_byte_pool_size, tx_byte_pool_owner, tx_byte_pool_suspension_list, tx_byte_pool_suspended_count,
+        tx_byte_pool_created_next, tx_byte_pool_created_previous;
 };
 
 static_assert(sizeof(ThreadRecord) == 204);

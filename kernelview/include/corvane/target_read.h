@@ -24,8 +24,7 @@ MemberSlot LocateMember(uint32_t structType, uint32_t index);
 // The 32-bit value of a member of a control block held in a host buffer of
 // blockSize bytes (narrower members zero-extended). *word is left unchanged
 // and false returned when the member is unknown or lies outside the buffer.
-bool ReadMemberFromBlock(const uint8_t* block, uint32_t blockSize, uint32_t structType, uint32_t index,
-                         uint32_t* word);
+bool ReadMemberFromBlock(const uint8_t* block, uint32_t blockSize, uint32_t structType, uint32_t index, uint32_t* word);
 // The same for a member of the control block at a target address, read
 // from target memory; false when the member is unknown or the read fails.
 bool ReadMemberFromTarget(uint32_t structType, uint32_t index, uint32_t address, uint32_t* word);
