@@ -68,8 +68,8 @@ TEST_F(SimTaskBreakpoint, WithoutTheKernelViewItIsAPlainBreakpoint)
     std::vector<uint32_t> running, passes;
     RunStops("thread_a", 4, running, passes);
     EXPECT_EQ(passes, (std::vector<uint32_t>{0, 1, 2, 3}));
-    EXPECT_EQ(running, (std::vector<uint32_t>{Symbol("thread_a"), Symbol("thread_b"), Symbol("thread_a"),
-                                              Symbol("thread_b")}));
+    EXPECT_EQ(running,
+              (std::vector<uint32_t>{Symbol("thread_a"), Symbol("thread_b"), Symbol("thread_a"), Symbol("thread_b")}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The module's entry points: the task query of task-qualified breakpoints
 // and the kernel window's opening.
+#include <algorithm>
 #include <cstring>
 
 #include "corvane/corvane.h"
@@ -20,6 +21,11 @@ uint8_t* NewBlock(size_t bodyCapacity, int32_t count, int32_t current)
     std::memcpy(block, &count, 4);
     std::memcpy(block + 4, &current, 4);
     return block;
+}
+
+int32_t ThreadCount()
+{
+    return std::clamp<int32_t>(Tables().counts[KIND_THREAD], 0, TABLE_CAPACITY);
 }
 
 void EnsureThreadList()
@@ -76,7 +82,7 @@ int GetTaskInfo(unsigned code, void** io)
         if (!io)
             return 1;
         EnsureThreadList();
-        const int32_t n = t.counts[KIND_THREAD];
+        const int32_t n = ThreadCount();
         uint8_t* block = NewBlock(size_t(n) * NAME_FIELD, n, t.currentThread);
         char* out = reinterpret_cast<char*>(block + 8);
         for (int i = 0; i < n; ++i) {
@@ -92,7 +98,7 @@ int GetTaskInfo(unsigned code, void** io)
         if (!io)
             return 1;
         EnsureThreadList();
-        const int32_t n = t.counts[KIND_THREAD];
+        const int32_t n = ThreadCount();
         uint8_t* block = NewBlock(size_t(n) * 4, n, t.currentThread);
         std::memcpy(block + 8, t.addresses[KIND_THREAD].data(), size_t(n) * 4);
         *io = block;

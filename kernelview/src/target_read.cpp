@@ -276,7 +276,9 @@ int ReadKernelKind(int kind)
         t.counts[kind] = 0;
         return 0;
     }
-    t.counts[kind] = static_cast<int32_t>(n);
+    // The count word is whatever the target holds (garbage before the
+    // kernel starts): never more than the table holds.
+    t.counts[kind] = static_cast<int32_t>(std::min<uint32_t>(n, TABLE_CAPACITY));
 
     Global head;
     uint32_t first = 0;
