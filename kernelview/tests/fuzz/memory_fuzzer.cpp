@@ -7,10 +7,10 @@
 #include <cstring>
 #include <memory>
 
+#include "../fake_memory.h"
 #include "corvane/corvane.h"
 #include "corvane/tables.h"
 #include "corvane/target_read.h"
-#include "../fake_memory.h"
 #include "quentor.h"
 #include "tarnel.h"
 
@@ -22,8 +22,7 @@ using namespace corvane;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool loaded =
-        LdrLoadWin(ZK_FIXTURE_DIR "/kernel_le.elf", 1, LDR_LOAD_SYMBOLS, nullptr) == LDR_OK;
+    static const bool loaded = LdrLoadWin(ZK_FIXTURE_DIR "/kernel_le.elf", 1, LDR_LOAD_SYMBOLS, nullptr) == LDR_OK;
     if (!loaded)
         return 0;
     test::FakeMemory& memory = test::Memory();
