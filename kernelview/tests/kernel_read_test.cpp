@@ -2,11 +2,15 @@
 // compared with what nm, objdump and readelf show.
 #include <cstring>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "corvane/corvane.h"
 #include "corvane/tables.h"
 #include "corvane/target_read.h"
+#include "host_tools.h"
 #include "kernel_session.h"
 
 namespace corvane::test {
@@ -152,6 +156,51 @@ TEST_P(KernelRead, TaskInfoBlocksAndTheRunningThread)
     EXPECT_EQ(IsOtherCurrent(0), 0);
     ASSERT_EQ(GetTaskInfo(TASK_INFO_REREAD, nullptr), 0);
     EXPECT_EQ(Tables().currentThread, -1);
+}
+
+// gdb's reading of the same ELF file as a second opinion: members of every
+// kind, the embedded timer parts and pointers, as unsigned numbers.
+TEST_P(KernelRead, GdbPrintsTheSameMembers)
+{
+    Load(GetParam());
+    ASSERT_EQ(ReadAllKinds(), 1);
+    const KernelTables& t = Tables();
+    const std::vector<std::pair<std::string, uint32_t>> cases = {
+        {"_tx_thread_created_count", uint32_t(t.counts[KIND_THREAD])},
+        {"thread_a.tx_run_count", t.threads[0].tx_run_count},
+        {"thread_a.tx_stack_ptr", t.threads[0].tx_stack_ptr},
+        {"thread_b.tx_thread_timer.tx_remaining_ticks", t.threads[1].tx_thread_timer.tx_remaining_ticks},
+        {"thread_a.tx_thread_timer.tx_timeout_function", t.threads[0].tx_thread_timer.tx_timeout_function},
+        {"thread_c.tx_priority_bit", t.threads[2].tx_priority_bit},
+        {"thread_c.tx_created_previous", t.threads[2].tx_created_previous},
+        {"queue_2.tx_queue_suspension_list", t.queues[1].tx_queue_suspension_list},
+        {"sem_2.tx_semaphore_suspended_count", t.semaphores[1].tx_semaphore_suspended_count},
+        {"timer_2.tx_timer_internal.tx_timeout_param", t.timers[1].tx_timer_internal.tx_timeout_param},
+        {"timer_1.tx_timer_created_next", t.timers[0].tx_timer_created_next},
+        {"events_1.tx_event_flags_current", t.eventFlags[0].tx_event_flags_current},
+        {"blocks_2.tx_block_pool_block_size", t.blockPools[1].tx_block_pool_block_size},
+        {"bytes_2.tx_byte_pool_owner", t.bytePools[1].tx_byte_pool_owner},
+    };
+    std::vector<std::string> argv = {"gdb-multiarch", "-nx", "-batch"};
+    for (const auto& c : cases) {
+        argv.push_back("-ex");
+        argv.push_back("print/u (unsigned long)(" + c.first + ")");
+    }
+    argv.push_back(path_);
+    const auto gdb = zk::test::RunProcess(argv);
+    ASSERT_EQ(gdb.exitStatus, 0) << gdb.err;
+    std::istringstream lines(gdb.out);
+    std::string line;
+    size_t i = 0;
+    while (std::getline(lines, line)) {
+        const size_t eq = line.find(" = ");
+        if (line.empty() || line[0] != '$' || eq == std::string::npos)
+            continue;
+        ASSERT_LT(i, cases.size());
+        EXPECT_EQ(std::stoul(line.substr(eq + 3)), cases[i].second) << cases[i].first;
+        ++i;
+    }
+    EXPECT_EQ(i, cases.size()) << gdb.out << gdb.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(ByteOrders, KernelRead, ::testing::Values("kernel_le", "kernel_be"),
