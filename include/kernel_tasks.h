@@ -10,9 +10,9 @@
 //   (-1 none); count zero-terminated names one after the other}.
 // - TASK_INFO_CONTROL_BLOCKS: *io receives a new block {int32 count; int32
 //   current; count uint32 control-block addresses}.
-// - TASK_INFO_IS_OTHER_CURRENT: *io holds a control-block address (a
-//   pointer-sized value) on entry; the result is 1 when the kernel's current
-//   thread is another one, else 0.
+// - TASK_INFO_IS_OTHER_CURRENT: io points at a uint32_t control-block
+//   address (a 32-bit target address, whatever the host's pointer width);
+//   the result is 1 when the kernel's current thread is another one, else 0.
 // The blocks of codes 1 and 2 are made with new[] and freed by the caller
 // with delete[].
 using GetTaskInfoFn = int (*)(unsigned code, void** io);

@@ -108,8 +108,8 @@ bool OtherTaskCurrent(const ADDR& access)
     const GetTaskInfoFn query = sarvik::Core().getTaskInfo;
     if (access.seg != ADDR_SPACE_TARGET || !query)
         return false;
-    void* controlBlock = reinterpret_cast<void*>(static_cast<uintptr_t>(access.off));
-    return query(TASK_INFO_IS_OTHER_CURRENT, &controlBlock) != 0;
+    uint32_t controlBlock = access.off;
+    return query(TASK_INFO_IS_OTHER_CURRENT, reinterpret_cast<void**>(&controlBlock)) != 0;
 }
 
 }  // namespace

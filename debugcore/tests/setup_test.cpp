@@ -67,7 +67,7 @@ TEST_F(SetupTest, WithTheKernelViewABreakpointHitsOnlyInItsThread)
     HMODULE corvane = LoadLibrary("Corvane.dll");
     ASSERT_NE(corvane, nullptr);
     EXPECT_EQ(reinterpret_cast<intptr_t>(GetProcAddress(corvane, "GetTaskInfo")), entry);
-    auto setCurrent = reinterpret_cast<void (*)(uintptr_t)>(GetProcAddress(corvane, "FakeCorvane_SetCurrent"));
+    auto setCurrent = reinterpret_cast<void (*)(uint32_t)>(GetProcAddress(corvane, "FakeCorvane_SetCurrent"));
     auto questions = reinterpret_cast<int (*)()>(GetProcAddress(corvane, "FakeCorvane_Questions"));
     ASSERT_TRUE(setCurrent && questions);
 
