@@ -1,14 +1,17 @@
 // quelm: the program. The application object runs its start-up on the Qt
-// loop; the main frame joins when its window classes do, and until then
-// start-up ends after the settings (a splash, when started, is shown out).
+// loop and opens the main frame in a lathris frame widget; when start-up
+// ends early a splash, when started, is shown out.
 #include <QApplication>
 #include <QPointer>
 
+#include "lathris/qt/widgets.h"
+#include "mainframe/main_frame.h"
 #include "platform/qt/hosts.h"
 #include "platform/qt/qt_loop.h"
 #include "platform/qt/qt_modal_ui.h"
 #include "shell/debugger_app.h"
 #include "shell/qt/splash_window.h"
+#include "shell/shell_ids.h"
 
 // The one application object of the process.
 shell::CDebuggerApp theApp;
@@ -29,6 +32,16 @@ int main(int argc, char** argv)
         for (size_t i = 0; i < texts.lines.size(); ++i)
             (i == 0 ? thread->AddFirstLine(texts.lines[i]) : thread->AddSecondLine(texts.lines[i]));
         splash = shell::qt::StartSplash(std::move(thread));
+    });
+
+    theApp.SetFrameMaker([](shell::CDebuggerApp&) -> CWnd* {
+        auto* frame = new CMainFrame;
+        if (!frame->LoadFrame(shell::IDR_MAINFRAME)) {
+            delete frame;
+            return nullptr;
+        }
+        new lathris::qt::LathrisFrameWidget(frame);  // lives as long as the frame
+        return frame;
     });
 
     int code = 0;
