@@ -15,8 +15,9 @@ void RegisterEditToolBarResource()
     if (platform::resources::LoadToolBar(IDR_EDIT_TOOLBAR))
         return;
     // Bookmarks, the find box, find next / in files, window arrangement.
-    platform::resources::AddToolBar(IDR_EDIT_TOOLBAR, {32921, 32920, 32934, 32926, 0, ID_FIND_BOX, 0, 32771, 32775, 0,
-                                                       57649, 57653, 57650, 57651, 57652});
+    platform::resources::AddToolBar(
+        IDR_EDIT_TOOLBAR,
+        {32921, 32920, 32934, 32926, 0, ID_FIND_BOX, 0, 32771, 32775, 0, 57649, 57653, 57650, 57651, 57652});
 }
 
 BOOL CEditToolBar::Create(CWnd* parent, DWORD style, UINT id)

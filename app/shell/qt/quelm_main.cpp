@@ -4,14 +4,12 @@
 #include <QApplication>
 #include <QPointer>
 
-#include "lathris/qt/widgets.h"
-#include "mainframe/main_frame.h"
+#include "mainframe/qt/frame_window.h"
 #include "platform/qt/hosts.h"
 #include "platform/qt/qt_loop.h"
 #include "platform/qt/qt_modal_ui.h"
 #include "shell/debugger_app.h"
 #include "shell/qt/splash_window.h"
-#include "shell/shell_ids.h"
 
 // The one application object of the process.
 shell::CDebuggerApp theApp;
@@ -34,15 +32,7 @@ int main(int argc, char** argv)
         splash = shell::qt::StartSplash(std::move(thread));
     });
 
-    theApp.SetFrameMaker([](shell::CDebuggerApp&) -> CWnd* {
-        auto* frame = new CMainFrame;
-        if (!frame->LoadFrame(shell::IDR_MAINFRAME)) {
-            delete frame;
-            return nullptr;
-        }
-        new lathris::qt::LathrisFrameWidget(frame);  // lives as long as the frame
-        return frame;
-    });
+    theApp.SetFrameMaker(mainframe::qt::MakeMainFrameWindow);
 
     int code = 0;
     if (theApp.InitInstance()) {
