@@ -120,8 +120,7 @@ TEST_F(QuelmStartTest, StartsAndClosesWithAndWithoutEachOptionalLibrary)
         std::string status;
         ASSERT_TRUE(RunOnce({"/D"}, &status)) << libs.size();
         EXPECT_EQ(status == missingText, !buildTool) << status;
-        EXPECT_EQ(shell::Modules().sorvel != nullptr,
-                  std::find(libs.begin(), libs.end(), "Sorvel") != libs.end());
+        EXPECT_EQ(shell::Modules().sorvel != nullptr, std::find(libs.begin(), libs.end(), "Sorvel") != libs.end());
         // Exit wrote the settings and the lists.
         EXPECT_EQ(Reg().GetString(kConfigKey, "toolchain"), "fendrix");
         EXPECT_TRUE(Reg().GetValue(kSettingsKey, "INCLUDE"));
@@ -135,8 +134,7 @@ TEST_F(QuelmStartTest, CommandLinesClosedByTheFrame)
         std::vector<const char*> args;
         bool started;
     } rows[] = {
-        {{"/S"}, false}, {{"/s"}, false},       {{"/B"}, true},
-        {{"/D"}, true},  {{"a.c", "/D"}, true}, {{"readme"}, true},
+        {{"/S"}, false}, {{"/s"}, false}, {{"/B"}, true}, {{"/D"}, true}, {{"a.c", "/D"}, true}, {{"readme"}, true},
     };
     for (const Row& r : rows) {
         std::string line;
