@@ -20,6 +20,21 @@ void RegisterEditToolBarResource()
         {32921, 32920, 32934, 32926, 0, ID_FIND_BOX, 0, 32771, 32775, 0, 57649, 57653, 57650, 57651, 57652});
 }
 
+namespace {
+
+// The names the buttons show until the menus that hold their commands exist.
+struct ButtonName {
+    UINT id;
+    const char* text;
+};
+constexpr ButtonName kButtonNames[] = {
+    {32921, "Toggle Bookmark"}, {32920, "Next Bookmark"},     {32934, "Previous Bookmark"}, {32926, "Delete Bookmark"},
+    {32771, "Find Next"},       {32775, "Find in Files"},     {57649, "Arrange Icons"},     {57653, "Split"},
+    {57650, "Cascade"},         {57651, "Tile Horizontally"}, {57652, "Tile Vertically"},
+};
+
+}  // namespace
+
 BOOL CEditToolBar::Create(CWnd* parent, DWORD style, UINT id)
 {
     m_createStyle = style;
@@ -28,6 +43,9 @@ BOOL CEditToolBar::Create(CWnd* parent, DWORD style, UINT id)
         return FALSE;
     if (!LoadToolBar(IDR_EDIT_TOOLBAR))
         return FALSE;
+    for (const ButtonName& name : kButtonNames)
+        if (int index = CommandToIndex(name.id); index >= 0)
+            GetButton(index)->m_strText = name.text;
     PutFindBox();
     // The find box belongs to the bar's default layout, so a reset keeps it.
     SetDefaultButtons();
