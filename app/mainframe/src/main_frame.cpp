@@ -61,10 +61,12 @@ int CMainFrame::OnCreate()
     return 0;
 }
 
-void CMainFrame::OnClose()
+void CMainFrame::OnDestroy()
 {
+    // Only a frame that really goes tells the modules (a close the user
+    // cancels keeps them open).
     shell::CloseFrameModules(shell::Modules());
-    CCJMDIFrameWnd::OnClose();
+    CCJMDIFrameWnd::OnDestroy();
 }
 
 void CMainFrame::OnConnected()

@@ -51,7 +51,7 @@ public:
 
 protected:
     int OnCreate() override;
-    void OnClose() override;
+    void OnDestroy() override;
 
 private:
     CSuperStatusBar statusBar_;
