@@ -3,6 +3,10 @@
 // ends early a splash, when started, is shown out.
 #include <QApplication>
 #include <QPointer>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <unistd.h>
 
 #include "mainframe/qt/frame_window.h"
 #include "platform/qt/hosts.h"
@@ -13,6 +17,20 @@
 
 // The one application object of the process.
 shell::CDebuggerApp theApp;
+
+namespace {
+
+// SIGTERM (a session's end) closes the main frame as WM_CLOSE does, so the
+// settings are written; the handler only writes to a pipe the loop watches.
+int g_termPipe[2] = {-1, -1};
+
+void OnTerm(int)
+{
+    char c = 1;
+    [[maybe_unused]] auto n = write(g_termPipe[1], &c, 1);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -33,6 +51,20 @@ int main(int argc, char** argv)
     });
 
     theApp.SetFrameMaker(mainframe::qt::MakeMainFrameWindow);
+
+    QSocketNotifier* term = nullptr;
+    if (pipe(g_termPipe) == 0) {
+        term = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, &qapp);
+        QObject::connect(term, &QSocketNotifier::activated, &qapp, [] {
+            char c;
+            [[maybe_unused]] auto n = read(g_termPipe[0], &c, 1);
+            if (theApp.m_pMainWnd)
+                theApp.m_pMainWnd->PostMessage(WM_CLOSE);
+            else
+                QApplication::quit();
+        });
+        std::signal(SIGTERM, OnTerm);
+    }
 
     int code = 0;
     if (theApp.InitInstance()) {
