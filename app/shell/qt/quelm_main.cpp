@@ -1,9 +1,14 @@
 // quelm: the program. The application object runs its start-up on the Qt
-// loop; the main frame joins when its window classes do, and until then
-// start-up ends after the settings (a splash, when started, is shown out).
+// loop and opens the main frame in a lathris frame widget; when start-up
+// ends early a splash, when started, is shown out.
 #include <QApplication>
 #include <QPointer>
+#include <QSocketNotifier>
 
+#include <csignal>
+#include <unistd.h>
+
+#include "mainframe/qt/frame_window.h"
 #include "platform/qt/hosts.h"
 #include "platform/qt/qt_loop.h"
 #include "platform/qt/qt_modal_ui.h"
@@ -12,6 +17,20 @@
 
 // The one application object of the process.
 shell::CDebuggerApp theApp;
+
+namespace {
+
+// SIGTERM (a session's end) closes the main frame as WM_CLOSE does, so the
+// settings are written; the handler only writes to a pipe the loop watches.
+int g_termPipe[2] = {-1, -1};
+
+void OnTerm(int)
+{
+    char c = 1;
+    [[maybe_unused]] auto n = write(g_termPipe[1], &c, 1);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -30,6 +49,22 @@ int main(int argc, char** argv)
             (i == 0 ? thread->AddFirstLine(texts.lines[i]) : thread->AddSecondLine(texts.lines[i]));
         splash = shell::qt::StartSplash(std::move(thread));
     });
+
+    theApp.SetFrameMaker(mainframe::qt::MakeMainFrameWindow);
+
+    QSocketNotifier* term = nullptr;
+    if (pipe(g_termPipe) == 0) {
+        term = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, &qapp);
+        QObject::connect(term, &QSocketNotifier::activated, &qapp, [] {
+            char c;
+            [[maybe_unused]] auto n = read(g_termPipe[0], &c, 1);
+            if (theApp.m_pMainWnd)
+                theApp.m_pMainWnd->PostMessage(WM_CLOSE);
+            else
+                QApplication::quit();
+        });
+        std::signal(SIGTERM, OnTerm);
+    }
 
     int code = 0;
     if (theApp.InitInstance()) {

@@ -152,8 +152,8 @@ BOOL CDebuggerApp::InitInstance()
     theSettings.Simulate = m_simulate;
     Step("settings");
 
-    // 12. The main frame. >>> Completed when the main frame class joins:
-    // CMainFrame::LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE).
+    // 12. The main frame, through the maker the program puts in
+    // (CMainFrame::LoadFrame of IDR_MAINFRAME).
     CWnd* frame = frameMaker_ ? frameMaker_(*this) : nullptr;
     if (!frame) {
         Step("no main frame");

@@ -121,13 +121,22 @@ TEST(SplashWindow, DisplayTimeEndsIt)
     QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 3000);
 }
 
-// Runs build/bin/quelm with its registry in `registryFile`.
-zk::test::ProcessResult RunQuelm(const std::vector<std::string>& args, const std::string& registryFile)
+// Runs build/bin/quelm with its registry in `registryFile`; with
+// `closeAfter` (seconds) it is sent SIGTERM then, which closes its frame.
+zk::test::ProcessResult RunQuelm(const std::vector<std::string>& args, const std::string& registryFile,
+                                 int closeAfter = 0)
 {
     std::string old = std::getenv("ZK_REGISTRY_FILE") ? std::getenv("ZK_REGISTRY_FILE") : "";
     setenv("ZK_REGISTRY_FILE", registryFile.c_str(), 1);
     std::vector<std::string> argv = {platform::ProgramFolder() + "/quelm"};
     argv.insert(argv.end(), args.begin(), args.end());
+    if (closeAfter > 0) {
+        std::string line;
+        for (const auto& a : argv)
+            line += "'" + a + "' ";
+        argv = {"/bin/sh", "-c",
+                line + "& pid=$!; sleep " + std::to_string(closeAfter) + "; kill -TERM $pid; wait $pid"};
+    }
     auto result = zk::test::RunProcess(argv, {}, std::chrono::seconds(30), {"QT_QPA_PLATFORM=offscreen"});
     setenv("ZK_REGISTRY_FILE", old.c_str(), 1);
     return result;
@@ -159,7 +168,7 @@ TEST(QuelmProgram, OrdinaryStartWritesTheSettingsRecord)
 {
     shell::test::TempFolder temp;
     const std::string file = temp.path() + "/registry";
-    auto run = RunQuelm({"/D"}, file);
+    auto run = RunQuelm({"/D"}, file, 2);
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     platform::Registry reg(file);
     EXPECT_EQ(reg.GetDword(shell::test::kConfigKey, "MaxUndoLen"), 4096u);
@@ -171,7 +180,7 @@ TEST(QuelmProgram, ServerStartShowsTheSplashAndEndsCleanly)
 {
     shell::test::TempFolder temp;
     auto start = std::chrono::steady_clock::now();
-    auto run = RunQuelm({"/Embedding"}, temp.path() + "/registry");
+    auto run = RunQuelm({"/Embedding"}, temp.path() + "/registry", 5);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_FALSE(run.timedOut);

@@ -1,0 +1,111 @@
+// The main frame's creation with and without each optional library: menu
+// items, the build-tool library's fallback and message, the title style,
+// and the ".inc" file handed over on the first connection.
+#include "mainframe/main_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/modules.h"
+#include "shell/debugger_app.h"
+#include "shell/modules.h"
+#include "shell/settings.h"
+#include "shell/shell_ids.h"
+#include "shell_test_support.h"
+
+using namespace shell;
+
+namespace mainframe {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainFrameTest : public shell::test::RegistryTest {
+protected:
+    void SetUp() override
+    {
+        RegistryTest::SetUp();
+        platform::SetModuleFolder(temp_.path());
+        shell::Modules().FreeAll();
+    }
+    void TearDown() override
+    {
+        shell::Modules().FreeAll();
+        RegistryTest::TearDown();
+    }
+    void Provide(const std::string& name)
+    {
+        fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + name + ".so", temp_.path() + "/lib" + name + ".so");
+    }
+};
+
+TEST_F(MainFrameTest, OpensWithEveryLibraryAndWithoutAnyBuildToolLibrary)
+{
+    struct Case {
+        std::vector<std::string> libs;
+        bool compare, record, corvane;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"Sorvel", "hook", "Corvane", "fendrix"}, true, true, true, ""},
+        {{"fendrix"}, false, false, false, ""},
+        {{"Sorvel", "hook", "Corvane"},
+         true,
+         true,
+         true,
+         "Build-tool library fendrix not found: builds through it are not available"},
+    };
+    for (const Case& c : cases) {
+        shell::Modules().FreeAll();
+        for (const auto& f : fs::directory_iterator(temp_.path()))
+            if (f.path().extension() == ".so")
+                fs::remove(f.path());
+        for (const auto& lib : c.libs)
+            Provide(lib);
+        theSettings.ToolChain = "fendrix";
+        auto* frame = new CMainFrame;
+        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME)) << c.libs.size();
+        EXPECT_EQ(frame->Style() & FWS_ADDTOTITLE, 0u);
+        std::shared_ptr<CMenu> menu = frame->GetDefaultMenu();
+        ASSERT_TRUE(menu);
+        EXPECT_EQ(menu->FindCommand(ID_EDIT_COMPARE) != nullptr, c.compare);
+        EXPECT_EQ(menu->FindCommand(ID_TOOLS_ACTION_RECORD) != nullptr, c.record);
+        EXPECT_EQ(menu->FindCommand(ID_TOOLS_CORVANE) != nullptr, c.corvane);
+        EXPECT_EQ(frame->StartMessage(), c.message);
+        EXPECT_EQ(frame->GetControlBar(1), &frame->EditToolBar());
+        EXPECT_NE(frame->GetControlBar(frame->StatusBar().GetDlgCtrlID()), nullptr);
+        EXPECT_EQ(theSettings.ToolChain, "fendrix");
+        frame->DestroyWindow();
+    }
+}
+
+TEST_F(MainFrameTest, FirstConnectionHandsTheKeptIncludeFileOnce)
+{
+    shell::CDebuggerApp app;
+    const char* args[] = {"quelm", "regs.inc", "/D"};
+    app.m_toolPath = temp_.path();
+    app.SetCommandLine(3, args);
+    std::vector<std::string> handed;
+    CMainFrame* made = nullptr;
+    app.SetFrameMaker([&](shell::CDebuggerApp&) -> CWnd* {
+        made = new CMainFrame;
+        if (!made->LoadFrame(IDR_MAINFRAME))
+            return nullptr;
+        made->SetIncludeHandler([&](const std::string& f) { handed.push_back(f); });
+        return made;
+    });
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_NE(made, nullptr);
+    made->OnConnected();
+    made->OnConnected();
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_NE(handed[0].find("regs.inc"), std::string::npos);
+    EXPECT_TRUE(made->m_bConnected);
+    made->SendMessage(WM_CLOSE);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    app.ExitInstance();
+}
+
+}  // namespace
+}  // namespace mainframe
