@@ -10,33 +10,16 @@
 #include "dwarf2_lines.h"
 #include "dwarf2_types.h"
 #include "dwarf2_units.h"
-#include "elf_reader.h"
-#include "load_state.h"
+#include "fuzz_load.h"
 #include "quinar/quinar.h"
-#include "section_pass.h"
 
 using namespace tarnel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    if (!StartFuzzLoad(data, size))
+        return 0;
     ElfLoadState& s = State();
-    s.file.Assign(std::vector<uint8_t>(data, data + size), "fuzz.elf");
-    ElfHeader header;
-    ImageFormat format;
-    if (DetectImageFormat(s.file.Bytes(), header, format) != LDR_OK || format != ImageFormat::Elf)
-        return 0;
-    if (ReadElfImage(s.file.Bytes(), s.image) != LDR_OK)
-        return 0;
-    s.bigEndian = header.BigEndian();
-    s.imagePath = "fuzz.elf";
-    s.messages.clear();
-    s.compilerKind = COMPILER_NONE;
-    s.tables.ClearPerLoad();
-    s.tables.units.clear();
-    SymClearSymbolTables(0);
-    StackNote stack;
-    if (NoteSections(s.file, s.image, true, s.notes, stack) != LDR_OK)
-        return 0;
 
     uint32_t modules = 0;
     ReaderCall call{s.file, 1, (size & 1) ? 1u : 3u, &modules};
