@@ -77,18 +77,16 @@ private:
 
 class Engine;
 
-// Receives one item's events and calls the procedure item_event.
-class EventSink final : public IDispatch, public automation::RefCounted {
+// An IDispatch without type information whose names come from the script:
+// the reference counting and the interfaces it answers, shared by the event
+// sinks and the script's own dispatch object.
+class PlainDispatch : public IDispatch, public automation::RefCounted {
 public:
-    EventSink(Engine* engine, std::string item, const IID& events)
-        : engine(engine), m_item(std::move(item)), m_events(events)
-    {}
-    Engine* engine;
     HRESULT QueryInterface(REFIID riid, void** object) override
     {
         if (!object)
             return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_events) {
+        if (riid == IID_IUnknown || riid == IID_IDispatch || AlsoAnswers(riid)) {
             AddRef();
             *object = static_cast<IDispatch*>(this);
             return S_OK;
@@ -105,10 +103,25 @@ public:
         return S_OK;
     }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+
+protected:
+    // An events interface the object stands for besides IDispatch.
+    virtual bool AlsoAnswers(REFIID) const { return false; }
+};
+
+// Receives one item's events and calls the procedure item_event.
+class EventSink final : public PlainDispatch {
+public:
+    EventSink(Engine* engine, std::string item, const IID& events)
+        : engine(engine), m_item(std::move(item)), m_events(events)
+    {}
+    Engine* engine;
     HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     HRESULT Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*, UINT*) override;
 
 private:
+    bool AlsoAnswers(REFIID riid) const override { return riid == m_events; }
+
     std::string m_item;
     IID m_events;
 };
@@ -743,33 +756,12 @@ HRESULT EventSink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params,
 }
 
 // The script's procedures and globals as a dispatch object for the host.
-class ScriptDispatch final : public IDispatch, public automation::RefCounted {
+class ScriptDispatch final : public PlainDispatch {
 public:
     explicit ScriptDispatch(Engine* engine) : engine(engine) {}
     Engine* engine;
     std::vector<std::string> names;
 
-    HRESULT QueryInterface(REFIID riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch) {
-            AddRef();
-            *object = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return AddRefImpl(); }
-    ULONG Release() override { return ReleaseImpl(); }
-    HRESULT GetTypeInfoCount(UINT* count) override
-    {
-        if (count)
-            *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR* n, UINT count, LCID, DISPID* ids) override
     {
         if (!n || !ids || count == 0)
