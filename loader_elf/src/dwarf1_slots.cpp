@@ -77,14 +77,7 @@ LdrResult ReadDwarf1Units(ReaderCall& call)
     Dwarf1ReadContext& cx = load.Context();
     ElfLoadState& s = load.Load();
     cx.detail = call.kind;
-    cx.unitReached = [&call, &s](uint64_t position) {
-        if (PollUserAbort())
-            return true;
-        call.file.SetPosition(position);
-        s.record.filePosition = position;
-        ReportLoadProgress();
-        return false;
-    };
+    cx.unitReached = [&call](uint64_t position) { return ReaderReached(call.file, position); };
     cx.unknownFormat = [&s] { MessageBox(s.progressWindow, "Unknown Formate, Please Check Palvenor", "Error", MB_OK); };
     return ReadDwarf1UnitPass(call, cx);
 }

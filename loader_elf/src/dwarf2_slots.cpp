@@ -35,7 +35,6 @@ public:
     LoadReadContext(const LoadReadContext&) = delete;
     LoadReadContext& operator=(const LoadReadContext&) = delete;
 
-    ElfLoadState& Load() { return s_; }
     Dwarf2ReadContext& Context() { return cx_; }
 
 private:
@@ -51,15 +50,7 @@ LdrResult ReadDwarf2Units(ReaderCall& call)
 {
     LoadReadContext load;
     Dwarf2ReadContext& cx = load.Context();
-    ElfLoadState& s = load.Load();
-    cx.unitReached = [&call, &s](uint64_t position) {
-        if (PollUserAbort())
-            return true;
-        call.file.SetPosition(position);
-        s.record.filePosition = position;
-        ReportLoadProgress();
-        return false;
-    };
+    cx.unitReached = [&call](uint64_t position) { return ReaderReached(call.file, position); };
     return ReadDwarf2UnitPass(call, cx);
 }
 

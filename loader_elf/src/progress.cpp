@@ -4,6 +4,7 @@
 
 #include <platform/messages.h>
 
+#include "image_file.h"
 #include "ldr_progress.h"
 #include "load_state.h"
 #include "quinar/symbol_store.h"
@@ -31,6 +32,16 @@ bool PollUserAbort()
     const bool pressed = TakeEscPress();
     platform::PumpPending();
     return pressed;
+}
+
+bool ReaderReached(ImageFile& file, uint64_t position)
+{
+    if (PollUserAbort())
+        return true;
+    file.SetPosition(position);
+    State().record.filePosition = position;
+    ReportLoadProgress();
+    return false;
 }
 
 void ReportLoadProgress()

@@ -13,6 +13,13 @@ namespace tarnel {
 // during a load.
 bool PollUserAbort();
 
+class ImageFile;
+
+// A debug reader reached a new place in the file (a unit, a module): Esc is
+// polled, the file and the load's record take the position and the bar
+// moves on. True when the user asked to stop.
+bool ReaderReached(ImageFile& file, uint64_t position);
+
 // Between phases and after every downloaded chunk: one PBM_SETPOS to the
 // load's progress window. Reading fills 0 to 40 %, the download 30 to 100 %.
 void ReportLoadProgress();

@@ -55,14 +55,7 @@ LdrResult ReadStabs(ReaderCall& call)
                     {},
                     0,
                     0};
-    cx.moduleReached = [&call, &s](uint64_t position) {
-        if (PollUserAbort())
-            return true;
-        call.file.SetPosition(position);
-        s.record.filePosition = position;
-        ReportLoadProgress();
-        return false;
-    };
+    cx.moduleReached = [&call](uint64_t position) { return ReaderReached(call.file, position); };
     const LdrResult r = ReadStabsPass(call, cx);
     s.record.functions += cx.functions;
     s.record.lineRows += cx.lineRows;
