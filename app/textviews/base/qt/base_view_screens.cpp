@@ -91,9 +91,8 @@ ScreenRegistrar preview("textviews_print_preview", []() -> QWidget* {
     auto* printer = new QPrinter(QPrinter::HighResolution);
     printer->setResolution(150);
     auto* page = new QPrintPreviewWidget(printer);
-    QObject::connect(page, &QPrintPreviewWidget::paintRequested, [view](QPrinter* p) {
-        platform::qt::PrintView(*view, *p);
-    });
+    QObject::connect(page, &QPrintPreviewWidget::paintRequested,
+                     [view](QPrinter* p) { platform::qt::PrintView(*view, *p); });
     page->resize(620, 800);
     page->setZoomMode(QPrintPreviewWidget::FitInView);
     widget->setParent(page);
