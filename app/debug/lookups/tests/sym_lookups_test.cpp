@@ -77,7 +77,7 @@ TEST_F(SymLookups, EveryLineOfTheTableGivesItsLowestAddress)
 TEST_F(SymLookups, LineWithoutCodeKeepsTheSourcePositionOnlyWhenAsked)
 {
     // The comment line inside add() has no row.
-    const int comment = 12;
+    const int comment = 13;
     ASSERT_EQ(lowest.count(comment), 0u);
     ADDR start, end;
     EXPECT_FALSE(SymGetLineAddrRange(comment, &start, &end, module, FALSE));
@@ -85,7 +85,7 @@ TEST_F(SymLookups, LineWithoutCodeKeepsTheSourcePositionOnlyWhenAsked)
     EXPECT_EQ(start, (ADDR{static_cast<uint32_t>(comment), ADDR_SPACE_NONE}));
     EXPECT_EQ(end, (ADDR{static_cast<uint32_t>(module), ADDR_SPACE_NONE}));
     // A module that doesn't exist is no source position.
-    EXPECT_FALSE(SymGetLineAddrRange(11, &start, &end, 0, TRUE));
+    EXPECT_FALSE(SymGetLineAddrRange(12, &start, &end, 0, TRUE));
 }
 
 TEST_F(SymLookups, AddressesOfTheTableMapBackToTheirLines)
@@ -116,8 +116,12 @@ TEST_F(SymLookups, ModuleOfFileByNameInAnyCaseAndFolder)
         bool found;
     };
     const Case cases[] = {
-        {"lookup_program.c", true},       {"LOOKUP_PROGRAM.C", true}, {"C:\\work\\src\\Lookup_Program.c", true},
-        {"/home/user/lookup_program.c", true}, {"other.c", false},    {"", false},
+        {"lookup_program.c", true},
+        {"LOOKUP_PROGRAM.C", true},
+        {"C:\\work\\src\\Lookup_Program.c", true},
+        {"/home/user/lookup_program.c", true},
+        {"other.c", false},
+        {"", false},
         {"C:\\work\\", false},
     };
     for (const Case& c : cases) {

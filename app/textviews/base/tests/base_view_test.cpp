@@ -101,15 +101,15 @@ TEST_F(TextViewTest, PaintRecordGivesTheCellsTheirFormatsAndInvertsTheSelection)
         {0, 2, keyword, 't'},
         {0, 3, text, ' '},
         {0, 4, text, 'x'},
-        {1, 3, paint.formats[2], 'n'},        // comment
+        {1, 3, paint.formats[2], 'n'},            // comment
         {2, 4, Inverted(paint.formats[3]), '4'},  // number, selected
-        {2, 1, paint.formats[8], ' '},        // operator run: blank, not selected
+        {2, 1, paint.formats[8], ' '},            // operator run: blank, not selected
         {2, 2, Inverted(paint.formats[8]), '='},
-        {3, 0, Inverted(text), 'a'},          // a line inside the selection: whole
+        {3, 0, Inverted(text), 'a'},  // a line inside the selection: whole
         {3, 3, Inverted(text), 'a'},
         {4, 1, Inverted(text), 'b'},
-        {4, 2, text, 'b'},                    // the selection's end column is not selected
-        {7, 4, text, 'z'},                    // a tab is four cells
+        {4, 2, text, 'b'},  // the selection's end column is not selected
+        {7, 4, text, 'z'},  // a tab is four cells
     };
     for (const Cell& c : cells) {
         const CellRow* row = RowOf(paint, c.row);

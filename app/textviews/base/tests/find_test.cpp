@@ -81,10 +81,10 @@ TEST_F(FindTest, DialogSearchesWithItsFlags)
         int line, column;  // the match selected
     };
     const Case cases[] = {
-        {"cat", false, true, true, 0, 0, 1, 4},   // not inside concatenate
-        {"CAT", true, false, true, 1, 0, 2, 8},   // case
-        {"cat", false, true, true, 2, 9, 3, 0},   // at the very start of a line
-        {"cat", false, true, true, 3, 1, 1, 4},   // wraps
+        {"cat", false, true, true, 0, 0, 1, 4},    // not inside concatenate
+        {"CAT", true, false, true, 1, 0, 2, 8},    // case
+        {"cat", false, true, true, 2, 9, 3, 0},    // at the very start of a line
+        {"cat", false, true, true, 3, 1, 1, 4},    // wraps
         {"cat", false, false, false, 1, 2, 0, 3},  // up, inside a word
         {"cat", false, true, false, 1, 2, 3, 0},   // up, whole word: wraps to the end
     };

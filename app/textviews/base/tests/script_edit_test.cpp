@@ -54,7 +54,7 @@ TEST_F(ScriptEditTest, BackspaceAndDeleteCountALineBreakAsOneCharacter)
         {VK_BACK, 3, 1, 1, {"abh", ""}, 0, 2},
         {VK_BACK, 9, 0, 2, {"c", "gh", ""}, 0, 0},  // stops at the start of the text
         {VK_DELETE, 1, 0, 3, {"abcgh", ""}, 0, 3},
-        {VK_DELETE, 4, 1, 1, {"abc", "g"}, 1, 1},   // stops at the end of the text
+        {VK_DELETE, 4, 1, 1, {"abc", "g"}, 1, 1},  // stops at the end of the text
     };
     for (const Case& c : cases) {
         auto* view = MakeView<CScriptEditView>();
