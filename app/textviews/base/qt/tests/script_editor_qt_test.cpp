@@ -56,7 +56,8 @@ protected:
     QPoint At(int line, int column) const
     {
         const QSize cell = widget->TextPainter().Cell();
-        return {view->leftMargin + column * cell.width() + 1, (line - view->topLine) * cell.height() + cell.height() / 2};
+        return {view->leftMargin + column * cell.width() + 1,
+                (line - view->topLine) * cell.height() + cell.height() / 2};
     }
     std::string Selected() const
     {

@@ -14,8 +14,8 @@
 
 #include "base_view_widget.h"
 #include "host_tools.h"
-#include "sim_session.h"
 #include "shell/settings.h"
+#include "sim_session.h"
 
 namespace textbase::qt {
 namespace {
@@ -110,7 +110,8 @@ protected:
         const QSize cell = widget->TextPainter().Cell();
         std::set<QRgb> colours;
         for (int y = row * cell.height(); y < (row + 1) * cell.height(); ++y)
-            for (int x = view->leftMargin + column * cell.width(); x < view->leftMargin + (column + 1) * cell.width(); ++x)
+            for (int x = view->leftMargin + column * cell.width(); x < view->leftMargin + (column + 1) * cell.width();
+                 ++x)
                 colours.insert(image.pixel(x, y) & 0xFFFFFF);
         return colours;
     }
