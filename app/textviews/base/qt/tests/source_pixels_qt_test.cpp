@@ -10,18 +10,15 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "base_view_widget.h"
+#include "decoded_lines.h"
 #include "host_tools.h"
 #include "shell/settings.h"
 #include "sim_session.h"
 
 namespace textbase::qt {
 namespace {
-
-using zk::test::FixturePath;
-using zk::test::RunProcess;
 
 class SourceView : public CBaseView {
 public:
@@ -43,7 +40,8 @@ protected:
     {
         SimSession::SetUp();
         Load("lookup_program");
-        ReadLineTable();
+        lineAddress = lookups::test::LowestLineAddresses(imagePath_, "lookup_program.c");
+        ASSERT_FALSE(lineAddress.empty()) << "readelf's decoded lines";
         theSettings.SetDefaultColors();
         theSettings.LineNumbe = 1;
         theSettings.CursorLink = 0;
@@ -58,24 +56,6 @@ protected:
         SetTextViewFrame(previous);
         document.reset();
         SimSession::TearDown();
-    }
-    // The lowest address of each line of the program's file.
-    void ReadLineTable()
-    {
-        auto r = RunProcess({"arm-none-eabi-readelf", "--debug-dump=decodedline", imagePath_});
-        ASSERT_EQ(r.exitStatus, 0) << r.err;
-        std::istringstream in(r.out);
-        for (std::string line; std::getline(in, line);) {
-            std::istringstream words(line);
-            std::string file, number, address;
-            if (!(words >> file >> number >> address) || file.find("lookup_program.c") == std::string::npos ||
-                address.rfind("0x", 0) != 0 || number.find_first_not_of("0123456789") != std::string::npos)
-                continue;
-            const int n = std::stoi(number);
-            const uint32_t a = static_cast<uint32_t>(std::stoul(address, nullptr, 16));
-            if (!lineAddress.count(n) || a < lineAddress[n])
-                lineAddress[n] = a;
-        }
     }
     void Open()
     {
