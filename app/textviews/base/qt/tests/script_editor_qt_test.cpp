@@ -76,8 +76,10 @@ TEST_F(ScriptEditorQt, TypingSelectingAndTheClipboard)
 {
     QTest::keyClicks(widget, "Dim total");
     QTest::keyClick(widget, Qt::Key_Return);
+    QTest::keyClick(widget, Qt::Key_Tab);
     QTest::keyClicks(widget, "total = 1");
-    EXPECT_EQ(view->GetLines(), (std::vector<std::string>{"Dim total", "total = 1"}));
+    EXPECT_EQ(view->GetLines(), (std::vector<std::string>{"Dim total", "\ttotal = 1"}));
+    EXPECT_TRUE(widget->hasFocus());
 
     // Shift+Left five times from the end of the line.
     for (int i = 0; i < 5; ++i)
@@ -86,8 +88,9 @@ TEST_F(ScriptEditorQt, TypingSelectingAndTheClipboard)
     QTest::keyClick(widget, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "l = 1");
     QTest::keyClick(widget, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(view->LineText(1), "tota");
+    EXPECT_EQ(view->LineText(1), "\ttota");
     QTest::keyClick(widget, Qt::Key_Home);
+    QTest::keyClick(widget, Qt::Key_Delete);
     QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(view->LineText(1), "l = 1tota");
 
