@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -75,6 +76,16 @@ protected:
 TEST_F(ScriptEditorQt, TypingSelectingAndTheClipboard)
 {
     QTest::keyClicks(widget, "Dim total");
+    // The caret: two pixels wide, one line high, after the last character.
+    widget->viewport()->repaint();
+    const QImage image = widget->viewport()->grab().toImage();
+    const QPoint caret = At(0, 9);
+    const int lh = widget->TextPainter().Cell().height();
+    for (int y : {1, lh / 2, lh - 2}) {
+        EXPECT_EQ(image.pixel(caret.x() - 1, y) & 0xFFFFFF, 0u) << y;
+        EXPECT_EQ(image.pixel(caret.x(), y) & 0xFFFFFF, 0u) << y;
+        EXPECT_EQ(image.pixel(caret.x() + 2, y) & 0xFFFFFF, 0xFFFFFFu) << y;
+    }
     QTest::keyClick(widget, Qt::Key_Return);
     QTest::keyClick(widget, Qt::Key_Tab);
     QTest::keyClicks(widget, "total = 1");
