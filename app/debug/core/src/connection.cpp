@@ -93,8 +93,8 @@ EMU_TARGET_CONFIG BuildTargetConfig(const shell::CDebuggerSettings& s)
 {
     EMU_TARGET_CONFIG c{};
     c.options = (s.IgnoreBP ? EMU_CFG_BREAK_IN_STEPS : 0) | (s.DisableStepOver ? EMU_CFG_STEP_CALLS : 0) |
-                (shell::CDebuggerSettings::UseWatchpointBP ? EMU_CFG_HW_BREAKPOINTS : 0) |
-                (static_cast<uint32_t>(s.SemiHosting) << EMU_CFG_SEMIHOST_SHIFT);
+        (shell::CDebuggerSettings::UseWatchpointBP ? EMU_CFG_HW_BREAKPOINTS : 0) |
+        (static_cast<uint32_t>(s.SemiHosting) << EMU_CFG_SEMIHOST_SHIFT);
     c.semihostVector = s.SemiHostVector;
     c.topOfMemory = s.TopMemory;
     c.protocol = ProtocolIndex(s.Protocol);

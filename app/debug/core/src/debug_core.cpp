@@ -100,8 +100,8 @@ void CDebugCore::MapCommands()
         ui->SetText("No Trace");
         ui->Enable(FALSE);
     });
-    for (const UINT id : {ID_DEBUG_TRACE_WINDOW, ID_DEBUG_MEMORY_MAP, ID_DEBUG_BIT_MEMORY, ID_DEBUG_UNNAMED_32947,
-                          ID_DEBUG_SYNC_HW})
+    for (const UINT id :
+         {ID_DEBUG_TRACE_WINDOW, ID_DEBUG_MEMORY_MAP, ID_DEBUG_BIT_MEMORY, ID_DEBUG_UNNAMED_32947, ID_DEBUG_SYNC_HW})
         OnUpdate(id, disabled);
 }
 
@@ -386,8 +386,8 @@ int CDebugCore::ExecShellCommand(const char* command)
 
 void CDebugCore::ReportTargetLost()
 {
-    if (ReportError(IDS_TARGET_LOST, IDS_CAPTION, MB_ABORTRETRYIGNORE | MB_ICONHAND) == IDABORT &&
-        m_pMainFrame && m_pMainFrame->FrameWindow())
+    if (ReportError(IDS_TARGET_LOST, IDS_CAPTION, MB_ABORTRETRYIGNORE | MB_ICONHAND) == IDABORT && m_pMainFrame &&
+        m_pMainFrame->FrameWindow())
         PostMessage(m_pMainFrame->FrameWindow(), WM_CLOSE, 0, 0);
 }
 

@@ -40,9 +40,9 @@ class StandInFrame;
 
 class StandInWindow : public DebugWindow {
 public:
-    StandInWindow(StandInFrame& frame, int kind, std::string title) : frame_(frame), kind_(kind), title(std::move(title))
-    {
-    }
+    StandInWindow(StandInFrame& frame, int kind, std::string title)
+        : frame_(frame), kind_(kind), title(std::move(title))
+    {}
     int Kind() const override { return kind_; }
     HWND Window() const override { return sink.hwnd; }
     bool IsVisible() const override { return visible; }

@@ -52,7 +52,7 @@ inline constexpr UINT ID_DEBUG_SYNC_HW = 59396;
 inline constexpr UINT ID_VIEW_REFRESH = 32802;
 
 // Message numbers of the error-text library used by the core.
-inline constexpr UINT IDS_CAPTION = 32769;       // the caption of every report
+inline constexpr UINT IDS_CAPTION = 32769;  // the caption of every report
 inline constexpr UINT IDS_RESET_QUESTION = 32794;
 inline constexpr UINT IDS_TARGET_LOST = 32799;
 
