@@ -154,8 +154,9 @@ TEST_F(CoreTest, ResetWithoutAnImageStartsAtZeroAndRunsTheInitFile)
     theSettings.IsLoadInitFile = 1;
     theSettings.InitFileName = "C:\\work\\board init.inc";
     core->Reset();
-    EXPECT_EQ(side.calls, (Calls{"EmuHalt", "LdrGetStartPC", "EmuResetTarget(0:1)",
-                                 "ShlExecuteCommand(>include \"C:\\work\\board init.inc)", "LdrGetStartPC"}));
+    EXPECT_EQ(side.calls,
+              (Calls{"EmuHalt", "LdrGetStartPC", "EmuResetTarget(0:1)",
+                     "ShlExecuteCommand(>include \"C:\\work\\board init.inc)", "LdrGetStartPC"}));
 }
 
 struct RestartRow {
@@ -170,7 +171,12 @@ struct RestartRow {
 TEST_F(CoreTest, RestartStopsAtTheStartOrRunsTillTheEntry)
 {
     const RestartRow rows[] = {
-        {"go till main", 0, 0, {{"#main", 0x8100}}, {"LdrGetStartPC", "SymServerSymToAddr(#main,2)", "EmuRestart(0,#main)"}, true},
+        {"go till main",
+         0,
+         0,
+         {{"#main", 0x8100}},
+         {"LdrGetStartPC", "SymServerSymToAddr(#main,2)", "EmuRestart(0,#main)"},
+         true},
         {"only start", 1, 0, {}, {"LdrGetStartPC", "EmuRestart(1,)"}, false},
         {"upper-case entry",
          0,
@@ -184,7 +190,12 @@ TEST_F(CoreTest, RestartStopsAtTheStartOrRunsTillTheEntry)
          {},
          {"LdrGetStartPC", "SymServerSymToAddr(#main,2)", "SymServerSymToAddr(#MAIN,2)", "EmuRestart(1,)"},
          false},
-        {"start is the entry", 0, 0, {{"#main", 0x8000}}, {"LdrGetStartPC", "SymServerSymToAddr(#main,2)", "EmuRestart(1,)"}, false},
+        {"start is the entry",
+         0,
+         0,
+         {{"#main", 0x8000}},
+         {"LdrGetStartPC", "SymServerSymToAddr(#main,2)", "EmuRestart(1,)"},
+         false},
         // A running target is halted first (EmuHalt waits for the stop).
         {"running", 1, 1, {}, {"EmuHalt", "LdrGetStartPC", "EmuRestart(1,)"}, false},
     };
@@ -241,7 +252,8 @@ TEST_F(CoreTest, CursorCommandsUseTheActiveChildsAddress)
 
 TEST_F(CoreTest, EnablingFollowsTheRunStateAndRunAccess)
 {
-    const UINT notRunning[] = {ID_DEBUG_GO, ID_DEBUG_STEP_INTO, ID_DEBUG_FREE_RUN, ID_DEBUG_JUMP, ID_DEBUG_GOTO_ADDRESS};
+    const UINT notRunning[] = {ID_DEBUG_GO, ID_DEBUG_STEP_INTO, ID_DEBUG_FREE_RUN, ID_DEBUG_JUMP,
+                               ID_DEBUG_GOTO_ADDRESS};
     const UINT always[] = {ID_DEBUG_HALT, ID_DEBUG_RESET, ID_DEBUG_RESTART};
     const UINT access[] = {ID_DEBUG_REGISTER_WINDOW, ID_DEBUG_MEMORY_WINDOW, ID_DEBUG_WATCH_WINDOW};
     const UINT never[] = {ID_DEBUG_TRACE_WINDOW, ID_DEBUG_MEMORY_MAP, ID_DEBUG_BIT_MEMORY, ID_DEBUG_SYNC_HW,
