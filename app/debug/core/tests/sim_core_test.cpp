@@ -21,13 +21,13 @@
 #include "platform/scripted_ui_gtest.h"
 #include "qemu_reference.h"
 #include "quentor.h"
-#include "tarnel.h"
 #include "quinar/quinar.h"
 #include "sarvik.h"
 #include "sarvik/frame_stop.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
 #include "talvis/talvis.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 namespace appdebug::test {
@@ -81,9 +81,8 @@ std::pair<uint32_t, std::string> TextBytes(const std::string& image)
         if (line.find(']') != std::string::npos && fields >> name >> type >> addr && name == ".text")
             address = static_cast<uint32_t>(std::stoul(addr, nullptr, 16));
     }
-    const std::string out = (std::filesystem::temp_directory_path() /
-                             ("zk-appdebug-text-" + std::to_string(getpid()) + ".bin"))
-                                .string();
+    const std::string out =
+        (std::filesystem::temp_directory_path() / ("zk-appdebug-text-" + std::to_string(getpid()) + ".bin")).string();
     Tool({"arm-none-eabi-objcopy", "-O", "binary", "-j", ".text", image, out});
     std::string bytes = zk::test::ReadFileBytes(out);
     std::filesystem::remove(out);
@@ -243,7 +242,7 @@ protected:
     bool WaitForStop(int refreshesBefore)
     {
         return platform::ModalWait([&] { return frame_.refreshes > refreshesBefore; }, kStopWaitMs) &&
-               (CpuGetCpuStatus(0, 1) & 1) == 0;
+            (CpuGetCpuStatus(0, 1) & 1) == 0;
     }
     uint32_t Pc()
     {
@@ -350,8 +349,8 @@ TEST_P(SimCoreTest, GotoAddressStopsAtTheFunctionWithQemusRegisters)
     ASSERT_EQ(CpuGetRegister(VEXLOR_REG_CPSR, &sim.cpsr), 0);
     uint8_t bytes[16];
     ASSERT_EQ(MemReadBlock(bytes, {heapBlock, 1}, sizeof bytes), 0);
-    const uint32_t simLimit = uint32_t{bytes[12]} | uint32_t{bytes[13]} << 8 | uint32_t{bytes[14]} << 16 |
-                              uint32_t{bytes[15]} << 24;
+    const uint32_t simLimit =
+        uint32_t{bytes[12]} | uint32_t{bytes[13]} << 8 | uint32_t{bytes[14]} << 16 | uint32_t{bytes[15]} << 24;
     EXPECT_EQ(sim.r[10], simLimit + 0x100);
     EXPECT_EQ(ref.atStop.r[10], ref.words[3] + 0x100);
     zk::test::ArmState expected = ref.atStop;
