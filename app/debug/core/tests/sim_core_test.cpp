@@ -402,6 +402,27 @@ TEST_P(SimCoreTest, SymbolLookUpAndModuleListAgreeWithTheTools)
     EXPECT_TRUE(std::count(listed.begin(), listed.end(), std::make_pair(std::string("core_helper.c"), Nm("twice"))));
 }
 
+TEST_P(SimCoreTest, RestartClosesTheProgramsHostFiles)
+{
+    const std::string code = std::string(GetParam()).substr(std::string("appdebug_").size());
+    const std::filesystem::path file = std::filesystem::current_path() / ("appdebug_host_file_" + code + ".txt");
+    std::filesystem::remove(file);
+    ResetToTheStart();
+    GotoAddress("#target_func");  // after the start-up cleared the flag
+    const uint8_t one[4] = {1, 0, 0, 0};
+    ASSERT_EQ(MemWriteBlock({Nm("write_host_file"), 1}, one, 4, 4), 0);
+    GotoAddress("#spin");
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const int before = frame_.refreshes;
+    Command(ID_DEBUG_RESTART);
+    ASSERT_TRUE(WaitForStop(before));
+    EXPECT_EQ(Pc(), Nm("main"));
+    // Closed: everything the program wrote is in the file, and the file can
+    // go while the program is restarted.
+    EXPECT_EQ(zk::test::ReadFileBytes(file.string()), "written before the restart");
+    EXPECT_TRUE(std::filesystem::remove(file));
+}
+
 INSTANTIATE_TEST_SUITE_P(Code, SimCoreTest, ::testing::Values("appdebug_arm", "appdebug_thumb"));
 
 }  // namespace
