@@ -316,19 +316,6 @@ TEST_P(SimCoreTest, RestartStopsAtMainOrWithOnlyStartAddrAtTheEntry)
     ExpectCodeIsObjcopys();
 }
 
-std::string SideBySide(const zk::test::ArmState& qemu, const zk::test::ArmState& sim)
-{
-    std::ostringstream out;
-    out << std::hex << std::setfill('0');
-    for (int i = 0; i < 17; ++i) {
-        const uint32_t q = i < 16 ? qemu.r[i] : qemu.cpsr;
-        const uint32_t s = i < 16 ? sim.r[i] : sim.cpsr;
-        out << (i < 16 ? "r" + std::to_string(i) : std::string("cpsr")) << "\tqemu " << std::setw(8) << q << "\tsim "
-            << std::setw(8) << s << (q != s ? "   <--" : "") << "\n";
-    }
-    return out.str();
-}
-
 TEST_P(SimCoreTest, GotoAddressStopsAtTheFunctionWithQemusRegisters)
 {
     // newlib's start-up sets r10 to the heap information's stack limit plus
@@ -357,7 +344,8 @@ TEST_P(SimCoreTest, GotoAddressStopsAtTheFunctionWithQemusRegisters)
     expected.r[10] = sim.r[10];
     expected.cpsr &= zk::test::CPSR_COMPARED_BITS;
     sim.cpsr &= zk::test::CPSR_COMPARED_BITS;
-    EXPECT_TRUE(std::equal(sim.r, sim.r + 16, expected.r) && sim.cpsr == expected.cpsr) << SideBySide(expected, sim);
+    EXPECT_TRUE(std::equal(sim.r, sim.r + 16, expected.r) && sim.cpsr == expected.cpsr)
+        << zk::test::SideBySide(expected, sim);
 }
 
 TEST_P(SimCoreTest, HaltInTheBusyLoopShowsTheAbortSwitch)
