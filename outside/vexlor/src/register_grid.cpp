@@ -30,15 +30,14 @@ constexpr DWORD kRegisterCount = 38;
 
 // The banked registers' names, index 18 on.
 constexpr const char* kBankedNames[] = {
-    "r8_fiq",  "r9_fiq",   "r10_fiq", "r11_fiq",  "r12_fiq", "r13_fiq",  "r14_fiq", "SPSR_fiq",
-    "r13_svc", "r14_svc",  "SPSR_svc", "r13_abt", "r14_abt", "SPSR_abt", "r13_irq", "r14_irq",
-    "SPSR_irq", "r13_und", "r14_und", "SPSR_und",
+    "r8_fiq",   "r9_fiq",  "r10_fiq", "r11_fiq",  "r12_fiq", "r13_fiq", "r14_fiq",  "SPSR_fiq", "r13_svc", "r14_svc",
+    "SPSR_svc", "r13_abt", "r14_abt", "SPSR_abt", "r13_irq", "r14_irq", "SPSR_irq", "r13_und",  "r14_und", "SPSR_und",
 };
 
 bool IsPsr(DWORD index)
 {
     return index == VEXLOR_REG_CPSR || index == VEXLOR_REG_SPSR || index == 25 || index == 28 || index == 31 ||
-           index == 34 || index == 37;
+        index == 34 || index == 37;
 }
 
 std::string RegisterName(DWORD index)
@@ -66,7 +65,7 @@ struct ModeName {
     const char* name;
     uint32_t bits;
 };
-constexpr ModeName kModes[] = {{"User32", 0x10}, {"FIQ32", 0x11},   {"IRQ32", 0x12},    {"SVC32", 0x13},
+constexpr ModeName kModes[] = {{"User32", 0x10},  {"FIQ32", 0x11},   {"IRQ32", 0x12},   {"SVC32", 0x13},
                                {"Abort32", 0x17}, {"Undef32", 0x1B}, {"System32", 0x1F}};
 
 // Reads the PSR text "NZCVIFT_Mode" (an upper-case letter: the bit set, a
@@ -126,8 +125,7 @@ int CpuGetNumRegs(DWORD* count, BYTE group)
     return 0;
 }
 
-int CpuGetRegisterInfo(DWORD index, char* name, size_t nameSize, WORD* auxiliary, WORD* decodeKind,
-                       WORD* displayWidth)
+int CpuGetRegisterInfo(DWORD index, char* name, size_t nameSize, WORD* auxiliary, WORD* decodeKind, WORD* displayWidth)
 {
     if (index >= kRegisterCount || !auxiliary || !decodeKind || !displayWidth)
         return VEXLOR_NOT_CONFIGURED;

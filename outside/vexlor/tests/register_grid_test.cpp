@@ -32,11 +32,11 @@ TEST_F(RegisterGridTest, GroupsCoverEveryRegisterOnceInTheSimulatorsOrder)
     }
     EXPECT_EQ(total, VEXLOR_REG_COUNT);
     const std::vector<std::string> expected = {
-        "r0",      "r1",      "r2",       "r3",      "r4",      "r5",       "r6",      "r7",
-        "r8",      "r9",      "r10",      "r11",     "r12",     "r13",      "r14",     "r15",
-        "CPSR*",   "SPSR*",   "r8_fiq",   "r9_fiq",  "r10_fiq", "r11_fiq",  "r12_fiq", "r13_fiq",
-        "r14_fiq", "SPSR_fiq*", "r13_svc", "r14_svc", "SPSR_svc*", "r13_abt", "r14_abt", "SPSR_abt*",
-        "r13_irq", "r14_irq", "SPSR_irq*", "r13_und", "r14_und",  "SPSR_und*"};
+        "r0",      "r1",        "r2",        "r3",      "r4",        "r5",       "r6",      "r7",
+        "r8",      "r9",        "r10",       "r11",     "r12",       "r13",      "r14",     "r15",
+        "CPSR*",   "SPSR*",     "r8_fiq",    "r9_fiq",  "r10_fiq",   "r11_fiq",  "r12_fiq", "r13_fiq",
+        "r14_fiq", "SPSR_fiq*", "r13_svc",   "r14_svc", "SPSR_svc*", "r13_abt",  "r14_abt", "SPSR_abt*",
+        "r13_irq", "r14_irq",   "SPSR_irq*", "r13_und", "r14_und",   "SPSR_und*"};
     EXPECT_EQ(all, expected);
     DWORD count = 0;
     EXPECT_NE(CpuGetNumRegs(&count, 6), 0);

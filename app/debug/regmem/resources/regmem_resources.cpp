@@ -50,27 +50,27 @@ std::shared_ptr<DialogTemplate> Page(const char* caption, std::vector<ControlTem
 
 void AddDialogs()
 {
-    AddDialog(IDD_MODIFY_MEMORY, Dialog("Modify Memory", 186, 62,
-                                        {
-                                            Control(ControlKind::Static, IDC_STATIC, "Modify data from:", 7, 9, 64, 8),
-                                            Control(ControlKind::Edit, IDC_MODIFY_ADDRESS, "", 74, 7, 50, 12,
-                                                    platform::ES_READONLY),
-                                            Control(ControlKind::Static, IDC_STATIC, "Data(Byte):", 7, 27, 64, 8),
-                                            Control(ControlKind::Edit, IDC_MODIFY_DATA, "", 74, 25, 50, 12),
-                                            Control(ControlKind::DefButton, IDC_MODIFY_OK, "OK", 131, 6, 48, 14),
-                                            Control(ControlKind::Button, IDC_MODIFY_MODIFY, "Modify", 131, 24, 48, 14),
-                                            Control(ControlKind::Button, IDC_MODIFY_CANCEL, "Cancel", 131, 42, 48, 14),
-                                        }));
-    AddDialog(IDD_ASSEMBLE, Dialog("Assemble", 250, 62,
-                                   {
-                                       Control(ControlKind::Static, IDC_STATIC, "Address:", 7, 9, 36, 8),
-                                       Control(ControlKind::Edit, IDC_ASSEMBLE_ADDRESS, "", 46, 7, 50, 12,
-                                               platform::ES_READONLY),
-                                       Control(ControlKind::Edit, IDC_ASSEMBLE_TEXT, "", 7, 25, 182, 12),
-                                       Control(ControlKind::DefButton, IDC_ASSEMBLE_OK, "OK", 195, 6, 48, 14),
-                                       Control(ControlKind::Button, IDC_ASSEMBLE_ACCEPT, "Accept", 195, 24, 48, 14),
-                                       Control(ControlKind::Button, IDC_ASSEMBLE_CANCEL, "Cancel", 195, 42, 48, 14),
-                                   }));
+    AddDialog(IDD_MODIFY_MEMORY,
+              Dialog("Modify Memory", 186, 62,
+                     {
+                         Control(ControlKind::Static, IDC_STATIC, "Modify data from:", 7, 9, 64, 8),
+                         Control(ControlKind::Edit, IDC_MODIFY_ADDRESS, "", 74, 7, 50, 12, platform::ES_READONLY),
+                         Control(ControlKind::Static, IDC_STATIC, "Data(Byte):", 7, 27, 64, 8),
+                         Control(ControlKind::Edit, IDC_MODIFY_DATA, "", 74, 25, 50, 12),
+                         Control(ControlKind::DefButton, IDC_MODIFY_OK, "OK", 131, 6, 48, 14),
+                         Control(ControlKind::Button, IDC_MODIFY_MODIFY, "Modify", 131, 24, 48, 14),
+                         Control(ControlKind::Button, IDC_MODIFY_CANCEL, "Cancel", 131, 42, 48, 14),
+                     }));
+    AddDialog(IDD_ASSEMBLE,
+              Dialog("Assemble", 250, 62,
+                     {
+                         Control(ControlKind::Static, IDC_STATIC, "Address:", 7, 9, 36, 8),
+                         Control(ControlKind::Edit, IDC_ASSEMBLE_ADDRESS, "", 46, 7, 50, 12, platform::ES_READONLY),
+                         Control(ControlKind::Edit, IDC_ASSEMBLE_TEXT, "", 7, 25, 182, 12),
+                         Control(ControlKind::DefButton, IDC_ASSEMBLE_OK, "OK", 195, 6, 48, 14),
+                         Control(ControlKind::Button, IDC_ASSEMBLE_ACCEPT, "Accept", 195, 24, 48, 14),
+                         Control(ControlKind::Button, IDC_ASSEMBLE_CANCEL, "Cancel", 195, 42, 48, 14),
+                     }));
     AddDialog(IDD_MEM_SEARCH,
               Page("Search", RangeFields(IDC_SEARCH_START, IDC_SEARCH_MODE, IDC_SEARCH_END),
                    {Control(ControlKind::Static, IDC_STATIC, "Pattern:", 7, 43, 56, 8),
@@ -86,16 +86,16 @@ void AddDialogs()
     AddDialog(IDD_MEM_CHECKSUM,
               Page("Checksum", RangeFields(IDC_CHECKSUM_START, IDC_CHECKSUM_MODE, IDC_CHECKSUM_END),
                    {Control(ControlKind::Edit, IDC_CHECKSUM_OUTPUT, "", 7, 45, 236, 14, platform::ES_READONLY)}));
-    AddDialog(IDD_MEM_COPY, Page("Copy", RangeFields(IDC_COPY_START, IDC_COPY_MODE, IDC_COPY_END),
-                                 {Control(ControlKind::Static, IDC_STATIC, "Destination:", 7, 43, 56, 8),
-                                  Control(ControlKind::Edit, IDC_COPY_DEST, "", 66, 41, 80, 12),
-                                  Control(ControlKind::Edit, IDC_COPY_OUTPUT, "", 7, 62, 236, 14,
-                                          platform::ES_READONLY)}));
-    AddDialog(IDD_MEM_FILL, Page("Fill", RangeFields(IDC_FILL_START, IDC_FILL_MODE, IDC_FILL_END),
-                                 {Control(ControlKind::Static, IDC_STATIC, "Pattern:", 7, 43, 56, 8),
-                                  Control(ControlKind::Edit, IDC_FILL_PATTERN, "", 66, 41, 177, 12),
-                                  Control(ControlKind::Edit, IDC_FILL_OUTPUT, "", 7, 62, 236, 14,
-                                          platform::ES_READONLY)}));
+    AddDialog(IDD_MEM_COPY,
+              Page("Copy", RangeFields(IDC_COPY_START, IDC_COPY_MODE, IDC_COPY_END),
+                   {Control(ControlKind::Static, IDC_STATIC, "Destination:", 7, 43, 56, 8),
+                    Control(ControlKind::Edit, IDC_COPY_DEST, "", 66, 41, 80, 12),
+                    Control(ControlKind::Edit, IDC_COPY_OUTPUT, "", 7, 62, 236, 14, platform::ES_READONLY)}));
+    AddDialog(IDD_MEM_FILL,
+              Page("Fill", RangeFields(IDC_FILL_START, IDC_FILL_MODE, IDC_FILL_END),
+                   {Control(ControlKind::Static, IDC_STATIC, "Pattern:", 7, 43, 56, 8),
+                    Control(ControlKind::Edit, IDC_FILL_PATTERN, "", 66, 41, 177, 12),
+                    Control(ControlKind::Edit, IDC_FILL_OUTPUT, "", 7, 62, 236, 14, platform::ES_READONLY)}));
     AddDialog(IDD_MEM_TEST,
               Page("Test", RangeFields(IDC_TEST_START, IDC_TEST_MODE, IDC_TEST_END),
                    {Control(ControlKind::Group, IDC_STATIC, "Action", 7, 42, 110, 56),

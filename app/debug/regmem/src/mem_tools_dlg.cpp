@@ -30,12 +30,9 @@ void ShowLines(DlgItems& items, int listId, const std::vector<std::string>& line
 }  // namespace
 
 CMemPage::CMemPage(UINT templateId, const std::string& caption, int startId, int comboId, int secondId)
-    : CPropertyPage((RegisterRegMemResources(), templateId), caption),
-      startId_(startId),
-      comboId_(comboId),
+    : CPropertyPage((RegisterRegMemResources(), templateId), caption), startId_(startId), comboId_(comboId),
       secondId_(secondId)
-{
-}
+{}
 
 BOOL CMemPage::OnInitDialog()
 {
@@ -54,7 +51,7 @@ BOOL CMemPage::OnCommand(WPARAM wParam, LPARAM lParam)
     const int id = LOWORD(wParam);
     const bool edit = code == EN_CHANGE && Items().Has(id) && Items().Kind(id) == ControlKind::Edit;
     const bool click = code == BN_CLICKED && Items().Has(id) &&
-                       (Items().Kind(id) == ControlKind::Check || Items().Kind(id) == ControlKind::Radio);
+        (Items().Kind(id) == ControlKind::Check || Items().Kind(id) == ControlKind::Radio);
     const bool select = code == CBN_SELCHANGE && id == comboId_;
     if (edit || click || select) {
         SetModified(TRUE);
@@ -105,8 +102,7 @@ void CMemPage::OnOK()
 }
 
 CMemSearchPage::CMemSearchPage() : CMemPage(IDD_MEM_SEARCH, "Search", IDC_SEARCH_START, IDC_SEARCH_MODE, IDC_SEARCH_END)
-{
-}
+{}
 
 bool CMemSearchPage::ReadFurther()
 {
@@ -122,8 +118,7 @@ void CMemSearchPage::Run()
 
 CMemComparePage::CMemComparePage()
     : CMemPage(IDD_MEM_COMPARE, "Compare ", IDC_COMPARE_START, IDC_COMPARE_MODE, IDC_COMPARE_END)
-{
-}
+{}
 
 bool CMemComparePage::ReadFurther()
 {
@@ -132,14 +127,14 @@ bool CMemComparePage::ReadFurther()
 
 void CMemComparePage::Run()
 {
-    ShowLines(Items(), IDC_COMPARE_OUTPUT,
-              RunCompare(start_, end_, destination, IsDlgButtonChecked(IDC_COMPARE_STOP) != 0, Services().AccessSize()));
+    ShowLines(
+        Items(), IDC_COMPARE_OUTPUT,
+        RunCompare(start_, end_, destination, IsDlgButtonChecked(IDC_COMPARE_STOP) != 0, Services().AccessSize()));
 }
 
 CMemChecksumPage::CMemChecksumPage()
     : CMemPage(IDD_MEM_CHECKSUM, "Checksum", IDC_CHECKSUM_START, IDC_CHECKSUM_MODE, IDC_CHECKSUM_END)
-{
-}
+{}
 
 void CMemChecksumPage::Run()
 {

@@ -35,9 +35,9 @@ std::string ValueText(Format format, Unit unit, uint32_t value)
     }
     case Format::Signed: {
         static constexpr const char* kFormats[] = {"%+04d", "%+06d", "%+011d"};
-        const int32_t v = unit == Unit::Byte   ? static_cast<int8_t>(value)
-                          : unit == Unit::Half ? static_cast<int16_t>(value)
-                                               : static_cast<int32_t>(value);
+        const int32_t v = unit == Unit::Byte ? static_cast<int8_t>(value)
+            : unit == Unit::Half             ? static_cast<int16_t>(value)
+                                             : static_cast<int32_t>(value);
         std::snprintf(text, sizeof text, kFormats[Row(unit)], v);
         break;
     }

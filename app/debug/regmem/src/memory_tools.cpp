@@ -99,9 +99,9 @@ std::vector<std::string> RunCompare(ADDR start, ADDR end, ADDR destination, bool
         if (r.end > 0xFFFFFFFFull)
             break;
         ADDR diff;
-        const int result = MemCompareBlock({static_cast<uint32_t>(r.start), start.seg},
-                                           {static_cast<uint32_t>(r.end), end.seg},
-                                           {static_cast<uint32_t>(r.destination), destination.seg}, &diff, 1);
+        const int result =
+            MemCompareBlock({static_cast<uint32_t>(r.start), start.seg}, {static_cast<uint32_t>(r.end), end.seg},
+                            {static_cast<uint32_t>(r.destination), destination.seg}, &diff, 1);
         if (result == EMU_TARGET_LOST) {
             Services().ReportTargetConnectionLost();
             return lines;

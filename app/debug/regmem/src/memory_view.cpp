@@ -11,8 +11,8 @@
 #include "dolmer/dolmer.h"
 #include "emu_messages.h"
 #include "falcrest.h"
-#include "pirell/pirell.h"
 #include "morwen/morwen.h"
+#include "pirell/pirell.h"
 #include "regmem/debug_services.h"
 #include "regmem/memory_input.h"
 #include "regmem/modify_dialogs.h"
@@ -370,7 +370,8 @@ void CMemoryView::MapCommands()
     } units[] = {{ID_MEM_BYTE, Unit::Byte}, {ID_MEM_WORD, Unit::Half}, {ID_MEM_LONG, Unit::Word}};
     for (const auto& u : units) {
         OnCommand(u.id, [this, v = u.unit] { SetUnit(v); });
-        OnUpdateCommandUI(u.id, [this, v = u.unit](CCmdUI* ui) { ui->SetCheck(unit == v && format != Format::Disassembly); });
+        OnUpdateCommandUI(u.id,
+                          [this, v = u.unit](CCmdUI* ui) { ui->SetCheck(unit == v && format != Format::Disassembly); });
     }
     const struct {
         UINT id;

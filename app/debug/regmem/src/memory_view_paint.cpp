@@ -80,8 +80,8 @@ void CMemoryView::PaintData(CellPaint& paint) const
             for (int b = 0; b < bpr; ++b) {
                 uint32_t v = 0;
                 const uint64_t a = rowAddress + static_cast<uint64_t>(b);
-                asciiText += a <= last_ && ValueAt(static_cast<uint32_t>(a), 1, v) ? AsciiChar(static_cast<uint8_t>(v))
-                                                                                  : ' ';
+                asciiText +=
+                    a <= last_ && ValueAt(static_cast<uint32_t>(a), 1, v) ? AsciiChar(static_cast<uint8_t>(v)) : ' ';
             }
             row.runs.push_back({asciiColumn, asciiText, kPaintText});
         }

@@ -20,9 +20,8 @@ CMemoryWindow::CMemoryWindow()
         return 1;
     });
     OnCommand(ID_MEM_TOOLBAR, [this] { toolbarVisible = !toolbarVisible; });
-    OnUpdate(ID_MEM_TOOLBAR, [this](CCmdUI* ui) {
-        ui->SetText(toolbarVisible ? "&Hide Memory Toolbar" : "&View Memory Toolbar");
-    });
+    OnUpdate(ID_MEM_TOOLBAR,
+             [this](CCmdUI* ui) { ui->SetText(toolbarVisible ? "&Hide Memory Toolbar" : "&View Memory Toolbar"); });
 }
 
 BOOL CMemoryWindow::OnCreateClient(CCreateContext* context)
@@ -63,7 +62,8 @@ void CMemoryWindow::RefreshView()
         if (!view_->DisTable().empty())
             end = view_->DisTable().back().address;
     } else {
-        const uint64_t bytes = static_cast<uint64_t>(view_->PageRows() - 1) * static_cast<uint64_t>(view_->BytesPerRow());
+        const uint64_t bytes =
+            static_cast<uint64_t>(view_->PageRows() - 1) * static_cast<uint64_t>(view_->BytesPerRow());
         end = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{top} + bytes - 1, 0xFFFFFFFFull));
     }
     AdrAddrToHex({top, view_->space}, first);

@@ -123,9 +123,9 @@ TEST_F(CpuViewTest, EditsWriteOnlyNumbersThatFitTheRegister)
         DWORD value;
     };
     const Case cases[] = {
-        {0, "0x1234", true, 0x1234},       {0, "abcd  ", true, 0xABCD},   {1, "4294967295", true, 0xFFFFFFFF},
-        {1, "12x", false, 0},              {1, "4294967296", false, 0},   {0, "0x1FFFFFFFF", false, 0},
-        {0, "", false, 0},                 {1, "-1", false, 0},           {0, "12 34", false, 0},
+        {0, "0x1234", true, 0x1234}, {0, "abcd  ", true, 0xABCD}, {1, "4294967295", true, 0xFFFFFFFF},
+        {1, "12x", false, 0},        {1, "4294967296", false, 0}, {0, "0x1FFFFFFFF", false, 0},
+        {0, "", false, 0},           {1, "-1", false, 0},         {0, "12 34", false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

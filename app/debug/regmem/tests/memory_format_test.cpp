@@ -50,13 +50,20 @@ TEST(MemoryFormat, TypedValuesOutsideTheirUnitAreRefused)
         const char* text;
     };
     const Case refused[] = {
-        {Format::Unsigned, Unit::Byte, "256"},       {Format::Unsigned, Unit::Half, "65536"},
-        {Format::Unsigned, Unit::Word, "4294967296"}, {Format::Unsigned, Unit::Word, "9999999999"},
-        {Format::Signed, Unit::Half, "+32768"},      {Format::Signed, Unit::Half, "-32769"},
-        {Format::Signed, Unit::Word, "+2147483648"}, {Format::Signed, Unit::Word, "-2147483649"},
-        {Format::Signed, Unit::Byte, "-001"},        {Format::Signed, Unit::Byte, "+256"},  // a byte takes no sign but +
-        {Format::Hex, Unit::Byte, "1G"},             {Format::Signed, Unit::Word, "12"},
-        {Format::Unsigned, Unit::Byte, "1 2"},       {Format::Hex, Unit::Word, ""},
+        {Format::Unsigned, Unit::Byte, "256"},
+        {Format::Unsigned, Unit::Half, "65536"},
+        {Format::Unsigned, Unit::Word, "4294967296"},
+        {Format::Unsigned, Unit::Word, "9999999999"},
+        {Format::Signed, Unit::Half, "+32768"},
+        {Format::Signed, Unit::Half, "-32769"},
+        {Format::Signed, Unit::Word, "+2147483648"},
+        {Format::Signed, Unit::Word, "-2147483649"},
+        {Format::Signed, Unit::Byte, "-001"},
+        {Format::Signed, Unit::Byte, "+256"},  // a byte takes no sign but +
+        {Format::Hex, Unit::Byte, "1G"},
+        {Format::Signed, Unit::Word, "12"},
+        {Format::Unsigned, Unit::Byte, "1 2"},
+        {Format::Hex, Unit::Word, ""},
     };
     for (const Case& c : refused)
         EXPECT_EQ(ParseCellText(c.format, c.unit, c.text), std::nullopt) << c.text;

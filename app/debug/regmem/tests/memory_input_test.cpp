@@ -27,13 +27,13 @@ TEST_F(MemoryInputTest, RangesByEndAndByLength)
     };
     const Case cases[] = {
         {"8000", RangeMode::EndAddress, "80FF", true, 0x8000, 0x80FF},
-        {"0x8000", RangeMode::Length, "100", true, 0x8000, 0x80FF},      // lengths are hexadecimal too
-        {"0", RangeMode::Length, "0x100000000", true, 0, 0xFFFFFFFF},     // the whole space
-        {"0", RangeMode::Length, "4294967296", true, 0, 0xFFFFFFFF},      // in decimal
+        {"0x8000", RangeMode::Length, "100", true, 0x8000, 0x80FF},    // lengths are hexadecimal too
+        {"0", RangeMode::Length, "0x100000000", true, 0, 0xFFFFFFFF},  // the whole space
+        {"0", RangeMode::Length, "4294967296", true, 0, 0xFFFFFFFF},   // in decimal
         {"FFFFFF00", RangeMode::Length, "100", true, 0xFFFFFF00, 0xFFFFFFFF},
-        {"FFFFFF00", RangeMode::Length, "101", false, 0, 0},              // past the space
+        {"FFFFFF00", RangeMode::Length, "101", false, 0, 0},  // past the space
         {"8000", RangeMode::Length, "0", false, 0, 0},
-        {"8000", RangeMode::EndAddress, "7FFF", false, 0, 0},             // end before start
+        {"8000", RangeMode::EndAddress, "7FFF", false, 0, 0},  // end before start
         {"xyz", RangeMode::EndAddress, "8000", false, 0, 0},
         {"8000", RangeMode::EndAddress, "", false, 0, 0},
         {"1", RangeMode::Length, "0x100000000", false, 0, 0},
@@ -74,8 +74,8 @@ TEST_F(MemoryInputTest, PatternsOfTextAndValues)
         (i < 32 ? values32 : values33) += std::to_string(i) + " ";
     values33 = values32 + "32";
     EXPECT_EQ(ReadPattern(values32, 32, 32, 1, false).size(), 32u);
-    const char* refused[] = {"",       "   ",   "\"abc",  "\"\"",   "\"",         "256",  "0x",
-                             "0x1G",   "-1",    "1.5",    "'ab'",   "4294967296", "0x100000000"};
+    const char* refused[] = {"",     "   ", "\"abc", "\"\"", "\"",         "256",        "0x",
+                             "0x1G", "-1",  "1.5",   "'ab'", "4294967296", "0x100000000"};
     for (const char* text : refused)
         EXPECT_THAT(ReadPattern(text, 32, 32, text == std::string("4294967296") ? 4 : 1, false), IsEmpty()) << text;
     EXPECT_THAT(ReadPattern(values33, 32, 32, 1, false), IsEmpty());

@@ -6,8 +6,8 @@
 #include "emu_messages.h"
 #include "falcrest.h"
 #include "quentor.h"
-#include "tarnel.h"
 #include "talvis/talvis.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 namespace regmem::test {

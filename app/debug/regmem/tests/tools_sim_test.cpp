@@ -1,11 +1,11 @@
 // The memory tools on the simulator's memory: search, compare, copy, fill,
 // checksum and the memory test, and the sheet's pages driven by control id.
 #include "emu_messages.h"
+#include "falcrest.h"
 #include "morwen/morwen.h"
 #include "regmem/mem_tools_dlg.h"
 #include "regmem/memory_tools.h"
 #include "regmem/regmem_ids.h"
-#include "falcrest.h"
 #include "regmem_session.h"
 #include "talvis/talvis.h"
 
@@ -56,8 +56,8 @@ TEST_F(MemoryToolsTest, CompareRoundsToTheAccessUnitAndStopsWhenAsked)
 {
     Write(0x1000, std::vector<uint8_t>(32, 0));
     Write(0x3000, std::vector<uint8_t>(32, 0));
-    Write(0x3000, {1});   // the word at 0x1000 differs
-    Write(0x3011, {2});   // the word at 0x1010
+    Write(0x3000, {1});  // the word at 0x1000 differs
+    Write(0x3011, {2});  // the word at 0x1010
     const UnitRange r = RoundToUnit(0x1001, 0x1011, 0x3001, 4);
     EXPECT_EQ(r.start, 0x1000u);
     EXPECT_EQ(r.end, 0x1013u);
@@ -129,36 +129,38 @@ TEST_F(MemoryToolsTest, PagesReadTheirFieldsAndRunOnApply)
     Write(0x9000, {1, 2, 9, 4});
     ASSERT_EQ(emuSetAccessSize(1), 0);
     CMemDlg sheet;
-    ui.RunSheet([&](platform::ScriptedSheet& s) {
-        auto page = s.active();  // Compare
-        EXPECT_EQ(page.items.GetItemText(IDC_COMPARE_MODE, 1), "Length");
-        page.set(IDC_COMPARE_START, "8000");
-        page.select(IDC_COMPARE_MODE, 1);
-        page.set(IDC_COMPARE_END, "4");
-        page.set(IDC_COMPARE_DEST, "9000");
-        EXPECT_TRUE(s.apply());
-        EXPECT_EQ(page.items.GetCount(IDC_COMPARE_OUTPUT), 2);
-        EXPECT_EQ(page.items.GetItemText(IDC_COMPARE_OUTPUT, 0), "Found difference at 0x00008002");
+    ui.RunSheet(
+        [&](platform::ScriptedSheet& s) {
+            auto page = s.active();  // Compare
+            EXPECT_EQ(page.items.GetItemText(IDC_COMPARE_MODE, 1), "Length");
+            page.set(IDC_COMPARE_START, "8000");
+            page.select(IDC_COMPARE_MODE, 1);
+            page.set(IDC_COMPARE_END, "4");
+            page.set(IDC_COMPARE_DEST, "9000");
+            EXPECT_TRUE(s.apply());
+            EXPECT_EQ(page.items.GetCount(IDC_COMPARE_OUTPUT), 2);
+            EXPECT_EQ(page.items.GetItemText(IDC_COMPARE_OUTPUT, 0), "Found difference at 0x00008002");
 
-        ASSERT_TRUE(s.page(2));  // Fill
-        auto fill = s.active();
-        fill.set(IDC_FILL_START, "A000");
-        fill.set(IDC_FILL_END, "A003");
-        fill.set(IDC_FILL_PATTERN, "256");  // too big for a byte
-        EXPECT_TRUE(s.apply());
-        EXPECT_EQ(fill.text(IDC_FILL_OUTPUT), "") << "a refused pattern runs nothing";
-        fill.set(IDC_FILL_PATTERN, "0x11 'x'");
-        EXPECT_TRUE(s.apply());
-        EXPECT_EQ(fill.text(IDC_FILL_OUTPUT), Text(ERR_MEM_FILL_DONE));
+            ASSERT_TRUE(s.page(2));  // Fill
+            auto fill = s.active();
+            fill.set(IDC_FILL_START, "A000");
+            fill.set(IDC_FILL_END, "A003");
+            fill.set(IDC_FILL_PATTERN, "256");  // too big for a byte
+            EXPECT_TRUE(s.apply());
+            EXPECT_EQ(fill.text(IDC_FILL_OUTPUT), "") << "a refused pattern runs nothing";
+            fill.set(IDC_FILL_PATTERN, "0x11 'x'");
+            EXPECT_TRUE(s.apply());
+            EXPECT_EQ(fill.text(IDC_FILL_OUTPUT), Text(ERR_MEM_FILL_DONE));
 
-        ASSERT_TRUE(s.page(3));  // Test, in the simulator
-        auto test = s.active();
-        test.set(IDC_TEST_START, "B000");
-        test.set(IDC_TEST_END, "B0FF");
-        EXPECT_TRUE(s.apply());
-        EXPECT_EQ(test.text(IDC_TEST_OUTPUT), "Can not support in simulator!");
-        s.cancel();
-    }, "Memory Group");
+            ASSERT_TRUE(s.page(3));  // Test, in the simulator
+            auto test = s.active();
+            test.set(IDC_TEST_START, "B000");
+            test.set(IDC_TEST_END, "B0FF");
+            EXPECT_TRUE(s.apply());
+            EXPECT_EQ(test.text(IDC_TEST_OUTPUT), "Can not support in simulator!");
+            s.cancel();
+        },
+        "Memory Group");
     ui.AnswerMessageBox(IDOK, Text(ERR_MEM_BAD_PATTERN));
     platform::RunModalSheet(sheet);
     EXPECT_EQ(Read(0xA000, 4), (std::vector<uint8_t>{0x11, 'x', 0x11, 'x'}));

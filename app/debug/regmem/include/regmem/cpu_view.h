@@ -36,8 +36,8 @@ public:
 
     struct Row {
         std::string name;
-        WORD index = 0;      // the CPU model's overall register index
-        WORD auxiliary = 0;  // + 1 on a decoded row
+        WORD index = 0;       // the CPU model's overall register index
+        WORD auxiliary = 0;   // + 1 on a decoded row
         WORD decodeKind = 0;  // 0: numeric row
         WORD displayWidth = 0;
     };

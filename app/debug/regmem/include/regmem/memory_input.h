@@ -34,8 +34,7 @@ bool ReadAddress(const std::string& text, ADDR& addr);
 // character literal 'c', 0x-hexadecimal or decimal digits and fitting the
 // unit. Values are stored in the target's byte order. At most `maxBytes`
 // bytes in all. Empty on refusal.
-std::vector<uint8_t> ReadPattern(const std::string& text, size_t maxValues, size_t maxBytes, int unit,
-                                 bool bigEndian);
+std::vector<uint8_t> ReadPattern(const std::string& text, size_t maxValues, size_t maxBytes, int unit, bool bigEndian);
 
 // The fields' limits of the dialogs.
 inline constexpr size_t kRangeFieldMax = 50;

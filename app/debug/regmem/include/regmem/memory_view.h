@@ -19,9 +19,9 @@
 namespace regmem {
 
 // Column positions of the row layout, in characters.
-inline constexpr int kDataColumn = 10;     // after "Address  " and a blank
-inline constexpr int kOpcodeWidth = 20;    // disassembly's "OP code" cell
-inline constexpr int kInstrColumn = 32;    // disassembly's "Instruction"
+inline constexpr int kDataColumn = 10;   // after "Address  " and a blank
+inline constexpr int kOpcodeWidth = 20;  // disassembly's "OP code" cell
+inline constexpr int kInstrColumn = 32;  // disassembly's "Instruction"
 inline constexpr int kInstrTextMax = 63;
 
 // Format classes of the paint record.
