@@ -34,10 +34,10 @@ std::shared_ptr<DialogTemplate> Dialog(const char* caption, int cx, int cy, std:
 std::vector<ControlTemplate> RangeFields(int start, int mode, int end)
 {
     return {
-        Control(ControlKind::Static, IDC_STATIC, "Start Address:", 7, 9, 56, 8),
-        Control(ControlKind::Edit, start, "", 66, 7, 80, 12),
-        Control(ControlKind::DropList, mode, "", 7, 25, 56, 40),
-        Control(ControlKind::Edit, end, "", 66, 25, 80, 12),
+        Control(ControlKind::Static, IDC_STATIC, "Start Address:", 7, 9, 66, 8),
+        Control(ControlKind::Edit, start, "", 78, 7, 80, 12),
+        Control(ControlKind::DropList, mode, "", 7, 25, 66, 40),
+        Control(ControlKind::Edit, end, "", 78, 25, 80, 12),
     };
 }
 
@@ -74,13 +74,13 @@ void AddDialogs()
     AddDialog(IDD_MEM_SEARCH,
               Page("Search", RangeFields(IDC_SEARCH_START, IDC_SEARCH_MODE, IDC_SEARCH_END),
                    {Control(ControlKind::Static, IDC_STATIC, "Pattern:", 7, 43, 56, 8),
-                    Control(ControlKind::Edit, IDC_SEARCH_PATTERN, "", 66, 41, 177, 12),
+                    Control(ControlKind::Edit, IDC_SEARCH_PATTERN, "", 78, 41, 165, 12),
                     Control(ControlKind::Check, IDC_SEARCH_CASE, "&Case sensitive", 7, 58, 100, 10),
                     Control(ControlKind::List, IDC_SEARCH_OUTPUT, "", 7, 72, 236, 72)}));
     AddDialog(IDD_MEM_COMPARE,
               Page("Compare ", RangeFields(IDC_COMPARE_START, IDC_COMPARE_MODE, IDC_COMPARE_END),
                    {Control(ControlKind::Static, IDC_STATIC, "Destination:", 7, 43, 56, 8),
-                    Control(ControlKind::Edit, IDC_COMPARE_DEST, "", 66, 41, 80, 12),
+                    Control(ControlKind::Edit, IDC_COMPARE_DEST, "", 78, 41, 80, 12),
                     Control(ControlKind::Check, IDC_COMPARE_STOP, "&Stop when mismatch is found", 7, 58, 140, 10),
                     Control(ControlKind::List, IDC_COMPARE_OUTPUT, "", 7, 72, 236, 72)}));
     AddDialog(IDD_MEM_CHECKSUM,
@@ -89,12 +89,12 @@ void AddDialogs()
     AddDialog(IDD_MEM_COPY,
               Page("Copy", RangeFields(IDC_COPY_START, IDC_COPY_MODE, IDC_COPY_END),
                    {Control(ControlKind::Static, IDC_STATIC, "Destination:", 7, 43, 56, 8),
-                    Control(ControlKind::Edit, IDC_COPY_DEST, "", 66, 41, 80, 12),
+                    Control(ControlKind::Edit, IDC_COPY_DEST, "", 78, 41, 80, 12),
                     Control(ControlKind::Edit, IDC_COPY_OUTPUT, "", 7, 62, 236, 14, platform::ES_READONLY)}));
     AddDialog(IDD_MEM_FILL,
               Page("Fill", RangeFields(IDC_FILL_START, IDC_FILL_MODE, IDC_FILL_END),
                    {Control(ControlKind::Static, IDC_STATIC, "Pattern:", 7, 43, 56, 8),
-                    Control(ControlKind::Edit, IDC_FILL_PATTERN, "", 66, 41, 177, 12),
+                    Control(ControlKind::Edit, IDC_FILL_PATTERN, "", 78, 41, 165, 12),
                     Control(ControlKind::Edit, IDC_FILL_OUTPUT, "", 7, 62, 236, 14, platform::ES_READONLY)}));
     AddDialog(IDD_MEM_TEST,
               Page("Test", RangeFields(IDC_TEST_START, IDC_TEST_MODE, IDC_TEST_END),

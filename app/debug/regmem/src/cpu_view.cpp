@@ -22,7 +22,10 @@ namespace {
 int gDisplayBase = 0;
 
 constexpr int kMargin = 6;
-constexpr int kColumnGap = 84;
+// A value cell is 68 pixels, columns 84 apart, in the system's variable
+// font; a wider font widens both so that the widest value text fits.
+constexpr int kValueWidth = 68;
+constexpr int kColumnSpace = 16;
 
 }  // namespace
 
@@ -90,6 +93,9 @@ void CCpuView::BuildRows()
     const SIZE cell = GetHost() ? GetHost()->CellSize() : SIZE{8, 16};
     nameW_ = nameChars * static_cast<int>(cell.cx);
     rowH_ = static_cast<int>(cell.cy) + 2;
+    // "0x%08X", or the widest decoded text.
+    const int valueChars = std::max<int>(10, widest_);
+    valueW_ = std::max(kValueWidth, valueChars * static_cast<int>(cell.cx) + 4);
 }
 
 int CCpuView::ReadValues(std::vector<DWORD>& values) const
@@ -136,12 +142,12 @@ std::vector<CCpuView::Cells> CCpuView::Layout() const
     int x = kMargin - hScroll_, y = kMargin;
     for (size_t i = 0; i < rows_.size(); ++i) {
         if (y + rowH_ > client.bottom && y != kMargin) {
-            x += nameW_ + kColumnGap;
+            x += nameW_ + valueW_ + kColumnSpace;
             y = kMargin;
         }
         Cells c;
         c.name = {x, y, x + nameW_, y + rowH_};
-        c.value = {x + nameW_ + 4, y, x + nameW_ + 72, y + rowH_};
+        c.value = {x + nameW_ + 4, y, x + nameW_ + 4 + valueW_, y + rowH_};
         cells.push_back(c);
         y += rowH_ + 2;
     }
@@ -292,7 +298,7 @@ int CCpuView::ScrollRange() const
         ++perColumn;
     const int count = static_cast<int>(rows_.size());
     const int columns = (count + perColumn - 1) / perColumn;
-    const int content = (nameW_ + kColumnGap) * columns + kMargin;
+    const int content = (nameW_ + valueW_ + kColumnSpace) * columns + kMargin;
     return std::max(0, content - static_cast<int>(client.Width()));
 }
 
@@ -314,7 +320,7 @@ void CCpuView::OnSize(UINT, int, int)
 
 void CCpuView::OnHScroll(UINT code, UINT pos)
 {
-    const int page = nameW_ + kColumnGap;
+    const int page = nameW_ + valueW_ + kColumnSpace;
     switch (code) {
     case SB_LINELEFT: SetHorizontal(hScroll_ - 1); break;
     case SB_LINERIGHT: SetHorizontal(hScroll_ + 1); break;

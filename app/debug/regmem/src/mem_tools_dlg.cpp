@@ -76,6 +76,8 @@ bool CMemPage::ReadDestination(int field, ADDR& destination)
 
 BOOL CMemPage::OnKillActive()
 {
+    if (!ready_)
+        return TRUE;  // nothing typed since the last run: nothing to check
     if (!UpdateData(TRUE)) {
         ready_ = false;
         return TRUE;

@@ -85,18 +85,22 @@ TEST_F(CpuViewTest, RowsWrapIntoColumnsThatScrollSideways)
 {
     const auto cells = view->Layout();
     EXPECT_EQ(cells[4].name.top, 86);
-    EXPECT_EQ(cells[5].name.left, 6 + 56 + 84);
+    EXPECT_EQ(view->ValueWidth(), 16 * 8 + 4) << "the widest text, NZCVIFT_System32, fits";
+    EXPECT_EQ(cells[5].name.left, 6 + 56 + 132 + 16);
     EXPECT_EQ(cells[5].name.top, 6);
     EXPECT_EQ(cells[0].value.left, 6 + 56 + 4);
-    EXPECT_EQ(cells[0].value.right, 6 + 56 + 72);
+    EXPECT_EQ(cells[0].value.right, 6 + 56 + 4 + 132);
     EXPECT_EQ(view->HitTest({10, 10}), 0x100);
     EXPECT_EQ(view->HitTest({6 + 56 + 3, 27}), 1) << "two pixels of slack round a value";
-    EXPECT_EQ(view->HitTest({140, 100}), -1);
+    EXPECT_EQ(view->HitTest({205, 100}), -1);
     view->SendMessage(WM_SIZE, 0, 0);
     view->SendMessage(WM_HSCROLL, SB_RIGHT, 0);
-    EXPECT_EQ(view->HorizontalOffset(), (56 + 84) * 4 + 6 - 400);
+    const int column = 56 + 132 + 16;
+    EXPECT_EQ(view->HorizontalOffset(), column * 4 + 6 - 400);
     view->SendMessage(WM_HSCROLL, SB_PAGELEFT, 0);
-    EXPECT_EQ(view->HorizontalOffset(), (56 + 84) * 4 + 6 - 400 - (56 + 84));
+    EXPECT_EQ(view->HorizontalOffset(), column * 4 + 6 - 400 - column);
+    view->SendMessage(WM_HSCROLL, SB_PAGELEFT, 0);
+    view->SendMessage(WM_HSCROLL, SB_PAGELEFT, 0);
     view->SendMessage(WM_HSCROLL, SB_PAGELEFT, 0);
     EXPECT_EQ(view->HorizontalOffset(), 0) << "clamped";
     view->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);

@@ -46,6 +46,7 @@ public:
     const std::vector<DWORD>& PreviousValues() const { return previous_; }
     int NameWidth() const { return nameW_; }
     int RowHeight() const { return rowH_; }
+    int ValueWidth() const { return valueW_; }
     int Selected() const { return selected_; }
     int HorizontalOffset() const { return hScroll_; }
 
@@ -107,6 +108,7 @@ private:
     int hScroll_ = 0;
     int nameW_ = 0;
     int rowH_ = 8;
+    int valueW_ = 68;
     InPlaceEdit edit_;
 };
 
