@@ -121,8 +121,7 @@ QWidget* MemoryScreen(UINT unit, UINT format, uint32_t top)
 
 ScreenRegistrar memoryBytes("regmem_memory_bytes", [] { return MemoryScreen(ID_MEM_BYTE, ID_MEM_HEX, 0); });
 ScreenRegistrar memoryWords("regmem_memory_words", [] { return MemoryScreen(ID_MEM_LONG, ID_MEM_HEX, 0); });
-ScreenRegistrar memorySigned("regmem_memory_signed_halves",
-                             [] { return MemoryScreen(ID_MEM_WORD, ID_MEM_SIGNED, 0); });
+ScreenRegistrar memorySigned("regmem_memory_signed_halves", [] { return MemoryScreen(ID_MEM_WORD, ID_MEM_SIGNED, 0); });
 ScreenRegistrar memoryCode("regmem_memory_disassembly",
                            [] { return MemoryScreen(ID_MEM_BYTE, ID_MEM_DISASSEMBLY, 0); });
 

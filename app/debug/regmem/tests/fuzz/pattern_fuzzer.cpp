@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (p.size() > maxBytes)
         std::abort();
     const bool quoted = text.find_first_not_of(' ') != std::string::npos && text[0] == '"';
-    if (!p.empty() && !quoted && (unit == 3 || p.size() % static_cast<size_t>(unit) != 0 ||
-                                  p.size() / static_cast<size_t>(unit) > maxValues))
+    if (!p.empty() && !quoted &&
+        (unit == 3 || p.size() % static_cast<size_t>(unit) != 0 || p.size() / static_cast<size_t>(unit) > maxValues))
         std::abort();
     return 0;
 }
