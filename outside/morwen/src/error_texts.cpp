@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "emu_types.h"
 #include "morwen/morwen.h"
 
 namespace {
@@ -26,6 +27,14 @@ constexpr ErrorText kTexts[] = {
     {ERR_MEM_COPY_DONE, "Copy done."},
     {ERR_MEM_FILL_FAILED, "Fill failed."},
     {ERR_MEM_FILL_DONE, "Fill done."},
+    {ERR_RESET_QUESTION, "Reset the target?"},
+    {ERR_TARGET_LOST, "The connection to the target is lost. Abort closes the program."},
+    // Run-control results (EmuResult) that are shown by their number.
+    {static_cast<UINT>(EMU_NO_BACKEND), "The target library is not loaded."},
+    {static_cast<UINT>(EMU_REFUSED), "The target refused the command."},
+    {static_cast<UINT>(EMU_ESC_STEPPING), "The step was stopped by Esc."},
+    {static_cast<UINT>(EMU_TARGET_LOST), "The target does not answer."},
+    {static_cast<UINT>(EMU_LINK_RECEIVE), "The target's answer was not received."},
 };
 
 }  // namespace
