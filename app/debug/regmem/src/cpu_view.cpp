@@ -12,6 +12,7 @@
 #include "emu_messages.h"
 #include "morwen/morwen.h"
 #include "regmem/debug_services.h"
+#include "regmem/register_wnd.h"
 #include "regmem/regmem_ids.h"
 #include "vexlor/vexlor.h"
 
@@ -58,6 +59,7 @@ CCpuView::CCpuView()
         }
     });
     OnUpdateCommandUI(ID_REG_VIEW_DECIMAL, [](CCmdUI* ui) { ui->SetRadio(gDisplayBase == 1); });
+    OnCommand(ID_REG_DOCK_TOGGLE, [this] { RequestDockToggle(CRegisterWnd::Current()); });
     OnCommand(ID_REG_ADD_WATCH, [this] {
         if (selected_ >= 0 && selected_ < static_cast<int>(rows_.size()))
             Services().AddWatch("@(" + rows_[static_cast<size_t>(selected_)].name + ")");

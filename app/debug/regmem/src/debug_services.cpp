@@ -6,6 +6,7 @@
 
 #include "emu_messages.h"
 #include "falcrest.h"
+#include "vexlor/vexlor.h"
 
 namespace regmem {
 
@@ -47,6 +48,12 @@ void UpdateAfterMemoryWrite(uint16_t space, bool all)
         UpdateViews(DVK_CALL_STACK);
         UpdateViews(DVK_WATCH);
     }
+}
+
+bool TargetBigEndian()
+{
+    int order = 0;
+    return ProcReturnByteOrder(&order) == 0 && order == 1;
 }
 
 void WarningBeep()

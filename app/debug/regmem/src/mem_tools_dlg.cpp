@@ -14,12 +14,6 @@ namespace regmem {
 
 namespace {
 
-bool TargetBigEndian()
-{
-    int order = 0;
-    return ProcReturnByteOrder(&order) == 0 && order == 1;
-}
-
 void ShowLines(DlgItems& items, int listId, const std::vector<std::string>& lines)
 {
     items.ResetContent(listId);

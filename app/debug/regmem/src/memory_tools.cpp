@@ -2,14 +2,13 @@
 // tools, on talvis.
 #include "regmem/memory_tools.h"
 
-#include <strings.h>
-
 #include <cstdio>
 
 #include "dolmer/dolmer.h"
 #include "emu_messages.h"
 #include "morwen/morwen.h"
 #include "regmem/debug_services.h"
+#include "talvis/block_walk.h"
 #include "talvis/talvis.h"
 
 namespace regmem {
@@ -39,6 +38,32 @@ std::string Formatted(UINT id, T arg)
     return line;
 }
 
+// A search's or compare's library result: a match lets the loop go on; a
+// lost target and the library's own error end it (the error with a line).
+enum class Step { Match, End, Lost };
+Step Classify(int r, std::vector<std::string>& lines, bool& errorLine)
+{
+    if (r == EMU_TARGET_LOST) {
+        Services().ReportTargetConnectionLost();
+        return Step::Lost;
+    }
+    if (r == MEM_LIBRARY_ERROR) {
+        lines.push_back(Text(ERR_MEM_LIBRARY));
+        errorLine = true;
+        return Step::End;
+    }
+    return r == 0 ? Step::Match : Step::End;
+}
+
+// The last line of a search or compare.
+void Close(std::vector<std::string>& lines, int matches, bool errorLine, const char* none)
+{
+    if (matches == 0 && !errorLine)
+        lines.push_back(none);
+    else if (!errorLine)
+        lines.push_back("*** the End ***");
+}
+
 }  // namespace
 
 UnitRange RoundToUnit(uint32_t start, uint32_t end, uint32_t destination, int unit)
@@ -57,16 +82,10 @@ std::vector<std::string> RunSearch(ADDR start, ADDR end, const std::vector<uint8
         ADDR found;
         const int r = MemSearchBlock({static_cast<uint32_t>(from), start.seg}, end, pattern.data(),
                                      static_cast<uint32_t>(pattern.size()), caseSensitive ? 0 : 1, &found, 1);
-        if (r == EMU_TARGET_LOST) {
-            Services().ReportTargetConnectionLost();
+        const Step step = Classify(r, lines, errorLine);
+        if (step == Step::Lost)
             return lines;
-        }
-        if (r == MEM_LIBRARY_ERROR) {
-            lines.push_back(Text(ERR_MEM_LIBRARY));
-            errorLine = true;
-            break;
-        }
-        if (r != 0)
+        if (step == Step::End)
             break;
         ++matches;
         lines.push_back(Formatted(ERR_MEM_FOUND_AT, AddressText(found).c_str()));
@@ -77,10 +96,7 @@ std::vector<std::string> RunSearch(ADDR start, ADDR end, const std::vector<uint8
         }
         from = uint64_t{found.off} + 1;
     }
-    if (matches == 0 && !errorLine)
-        lines.push_back("Search result: not found.");
-    else if (!errorLine)
-        lines.push_back("*** the End ***");
+    Close(lines, matches, errorLine, "Search result: not found.");
     return lines;
 }
 
@@ -102,16 +118,10 @@ std::vector<std::string> RunCompare(ADDR start, ADDR end, ADDR destination, bool
         const int result =
             MemCompareBlock({static_cast<uint32_t>(r.start), start.seg}, {static_cast<uint32_t>(r.end), end.seg},
                             {static_cast<uint32_t>(r.destination), destination.seg}, &diff, 1);
-        if (result == EMU_TARGET_LOST) {
-            Services().ReportTargetConnectionLost();
+        const Step step = Classify(result, lines, errorLine);
+        if (step == Step::Lost)
             return lines;
-        }
-        if (result == MEM_LIBRARY_ERROR) {
-            lines.push_back(Text(ERR_MEM_LIBRARY));
-            errorLine = true;
-            break;
-        }
-        if (result != 0)
+        if (step == Step::End)
             break;
         ++differences;
         lines.push_back("Found difference at " + AddressText(diff));
@@ -124,10 +134,7 @@ std::vector<std::string> RunCompare(ADDR start, ADDR end, ADDR destination, bool
         }
         from = uint64_t{diff.off} + static_cast<uint64_t>(unit == 2 || unit == 4 ? unit : 1);
     }
-    if (differences == 0 && !errorLine)
-        lines.push_back("No difference found!");
-    else if (!errorLine)
-        lines.push_back("*** the End ***");
+    Close(lines, differences, errorLine, "No difference found!");
     return lines;
 }
 
@@ -165,19 +172,6 @@ std::string RunFill(ADDR start, ADDR end, const std::vector<uint8_t>& pattern)
     return Text(r == 0 ? ERR_MEM_FILL_DONE : ERR_MEM_FILL_FAILED);
 }
 
-std::vector<TestBlock> TestBlocks(uint32_t start, uint32_t end)
-{
-    std::vector<TestBlock> blocks;
-    uint64_t from = start;
-    while (from <= end) {
-        const uint64_t boundaryEnd = (from | 0xFF);
-        const uint64_t to = boundaryEnd < end ? boundaryEnd : end;
-        blocks.push_back({static_cast<uint32_t>(from), static_cast<uint32_t>(to)});
-        from = to + 1;
-    }
-    return blocks;
-}
-
 std::string RunTest(ADDR start, ADDR end, int action, int width, const TestHooks& hooks)
 {
     if (Services().Simulate())
@@ -186,17 +180,9 @@ std::string RunTest(ADDR start, ADDR end, int action, int width, const TestHooks
     if (action == 1 || action == 2) {
         MemTestRange(start, end, result, action, width);
     } else {
-        const std::vector<TestBlock> blocks = TestBlocks(start.off, end.off);
-        for (size_t i = 0; i < blocks.size(); ++i) {
-            if (hooks.stop && hooks.stop())
-                break;
-            result[0] = '\0';
-            MemTestRange({blocks[i].start, start.seg}, {blocks[i].end, end.seg}, result, 0, width);
-            if (hooks.progress)
-                hooks.progress(static_cast<int>((i + 1) * 100 / blocks.size()));
-            if (i + 1 < blocks.size() && strcasecmp(result, "Test Successful!") != 0)
-                break;
-        }
+        const talvis::BlockWalkOutcome outcome =
+            talvis::TestRangeInBlocks(start, end, width, hooks.stop, hooks.progress);
+        std::snprintf(result, sizeof result, "%s", outcome.text.c_str());
     }
     result[sizeof result - 1] = '\0';
     UpdateViews(DVK_MEMORY1, start.seg);

@@ -52,8 +52,7 @@ SIZE CMemoryView::Cell() const
 
 bool CMemoryView::BigEndian() const
 {
-    int order = 0;
-    return ProcReturnByteOrder(&order) == 0 && order == 1;
+    return TargetBigEndian();
 }
 
 int CMemoryView::PageRows() const

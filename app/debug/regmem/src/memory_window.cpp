@@ -40,6 +40,35 @@ BOOL CMemoryWindow::OnCreateClient(CCreateContext* context)
     return TRUE;
 }
 
+void CMemoryWindow::ApplyPlacement(const appdebug::DebugWindowPlacement& placement)
+{
+    if (!placement.IsValid())
+        return;
+    SetStart(static_cast<uint16_t>(placement.Unit()), placement.StartAddress());
+    ApplyFormatWords(placement.FormatWords());
+}
+
+void CMemoryWindow::SetStart(uint16_t unit, uint32_t address)
+{
+    if (!view_)
+        return;
+    if (unit >= 1 && unit <= 3)
+        view_->unit = static_cast<Unit>(unit);
+    view_->SetTop(address);
+}
+
+void CMemoryWindow::ApplyFormatWords(const uint32_t* words)
+{
+    if (!view_ || !words)
+        return;
+    if (words[0] >= 1 && words[0] <= 4)
+        view_->format = static_cast<Format>(words[0]);
+    if (words[1] == 1 || words[1] == 2)
+        view_->divisor = static_cast<int>(words[1]);
+    view_->ascii = words[2] != 0;
+    view_->SetTop(view_->Top());
+}
+
 bool CMemoryWindow::Goto()
 {
     ADDR addr;

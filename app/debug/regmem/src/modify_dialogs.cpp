@@ -28,12 +28,6 @@ std::string Hex8Text(uint32_t v)
     return t;
 }
 
-bool TargetBigEndian()
-{
-    int order = 0;
-    return ProcReturnByteOrder(&order) == 0 && order == 1;
-}
-
 // The data edit's text as a hexadecimal number: at most 16 characters,
 // blanks around it, digits only, within 32 bits.
 bool ReadHexData(std::string text, uint32_t& value)
@@ -56,25 +50,40 @@ bool ReadHexData(std::string text, uint32_t& value)
 
 }  // namespace
 
+CAddressedMemDlg::CAddressedMemDlg(UINT templateId, int addressId, int inputId, ADDR address, CMemoryView* view,
+                                   CWnd* parent)
+    : CDialog((RegisterRegMemResources(), templateId), parent), address_(address), view_(view), addressId_(addressId),
+      inputId_(inputId)
+{}
+
+BOOL CAddressedMemDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    ShowAddress();
+    GotoDlgCtrl(inputId_);
+    return FALSE;
+}
+
+void CAddressedMemDlg::ShowAddress()
+{
+    SetDlgItemText(addressId_, Hex8Text(address_.off));
+}
+
+void CAddressedMemDlg::MoveOn(uint32_t length)
+{
+    if (view_)
+        view_->Refresh();
+    address_.off += length;
+    ShowAddress();
+    SetDlgItemText(inputId_, "");
+}
+
 CModifyMemDlg::CModifyMemDlg(ADDR address, CMemoryView* view, CWnd* parent)
-    : CDialog((RegisterRegMemResources(), IDD_MODIFY_MEMORY), parent), address_(address), view_(view)
+    : CAddressedMemDlg(IDD_MODIFY_MEMORY, IDC_MODIFY_ADDRESS, IDC_MODIFY_DATA, address, view, parent)
 {
     CCmdTarget::OnCommand(IDC_MODIFY_OK, [this] { Apply(true); });
     CCmdTarget::OnCommand(IDC_MODIFY_MODIFY, [this] { Apply(false); });
     CCmdTarget::OnCommand(IDC_MODIFY_CANCEL, [this] { EndDialog(0); });
-}
-
-BOOL CModifyMemDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    ShowAddress();
-    GotoDlgCtrl(IDC_MODIFY_DATA);
-    return FALSE;
-}
-
-void CModifyMemDlg::ShowAddress()
-{
-    SetDlgItemText(IDC_MODIFY_ADDRESS, Hex8Text(address_.off));
 }
 
 void CModifyMemDlg::Apply(bool close)
@@ -95,36 +104,18 @@ void CModifyMemDlg::Apply(bool close)
         return;
     }
     UpdateAfterMemoryWrite(address_.seg, close);
-    if (close) {
+    if (close)
         EndDialog(1);
-        return;
-    }
-    if (view_)
-        view_->Refresh();
-    address_.off += static_cast<uint32_t>(size);
-    ShowAddress();
-    SetDlgItemText(IDC_MODIFY_DATA, "");
+    else
+        MoveOn(static_cast<uint32_t>(size));
 }
 
 CAssembleDlg::CAssembleDlg(ADDR address, CMemoryView* view, CWnd* parent)
-    : CDialog((RegisterRegMemResources(), IDD_ASSEMBLE), parent), address_(address), view_(view)
+    : CAddressedMemDlg(IDD_ASSEMBLE, IDC_ASSEMBLE_ADDRESS, IDC_ASSEMBLE_TEXT, address, view, parent)
 {
     CCmdTarget::OnCommand(IDC_ASSEMBLE_OK, [this] { Apply(true); });
     CCmdTarget::OnCommand(IDC_ASSEMBLE_ACCEPT, [this] { Apply(false); });
     CCmdTarget::OnCommand(IDC_ASSEMBLE_CANCEL, [this] { EndDialog(0); });
-}
-
-BOOL CAssembleDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    ShowAddress();
-    GotoDlgCtrl(IDC_ASSEMBLE_TEXT);
-    return FALSE;
-}
-
-void CAssembleDlg::ShowAddress()
-{
-    SetDlgItemText(IDC_ASSEMBLE_ADDRESS, Hex8Text(address_.off));
 }
 
 void CAssembleDlg::Apply(bool close)
@@ -140,13 +131,8 @@ void CAssembleDlg::Apply(bool close)
         return;
     }
     UpdateAfterMemoryWrite(address_.seg, false);
-    if (r != 0)
-        return;  // the address and the text stay for a correction
-    if (view_)
-        view_->Refresh();
-    address_.off += length;
-    ShowAddress();
-    SetDlgItemText(IDC_ASSEMBLE_TEXT, "");
+    if (r == 0)
+        MoveOn(length);  // a refused line keeps the address and the text for a correction
 }
 
 }  // namespace regmem

@@ -13,6 +13,7 @@ namespace regmem {
 
 namespace {
 CWnd* gFloatOwner = nullptr;
+HWND gCurrent = nullptr;
 constexpr UINT kTabBarId = 0xE810;
 }  // namespace
 
@@ -28,16 +29,45 @@ void CRegisterWnd::SetFloatOwner(CWnd* owner)
     gFloatOwner = owner;
 }
 
+HWND CRegisterWnd::Current()
+{
+    return gCurrent;
+}
+
 CRegisterWnd::CRegisterWnd() : dock_(tabs_, gFloatOwner)
 {
     OnMessage(WM_EMU_DOCK_TOGGLE, [this](WPARAM, LPARAM view) { return dock_.OnDockToggle(view); });
     OnMessage(WM_EMU_REFRESH, [this](WPARAM, LPARAM) { return OnRefreshAll(); });
 }
 
+int CRegisterWnd::Kind() const
+{
+    return DVK_REGISTERS;
+}
+
+bool CRegisterWnd::IsVisible() const
+{
+    return GetHost() && GetHost()->IsVisible();
+}
+
+void CRegisterWnd::BringToTop()
+{
+    Show();
+    if (GetHost())
+        GetHost()->SetFocus();
+}
+
+void CRegisterWnd::Show()
+{
+    if (GetHost())
+        GetHost()->ShowWindow(SW_SHOW);
+}
+
 BOOL CRegisterWnd::OnCreateClient(CCreateContext* context)
 {
     if (!tabs_.Create(this, kTabBarId, "REGS", {200, 200}))
         return FALSE;
+    gCurrent = m_hWnd;
     int groups = 0;
     std::vector<ZkString> names;
     if (CpuGetRegGroupNumName(&groups, &names) != 0)
@@ -70,6 +100,8 @@ void CRegisterWnd::OnDestroy()
     for (CDockWnd* frame : frames)
         if (::IsWindow(frame->m_hWnd))
             frame->DestroyWindow();
+    if (gCurrent == m_hWnd)
+        gCurrent = nullptr;
     CCJMDIChildWnd::OnDestroy();
     if (HWND main = Services().MainWindow())
         ::SendMessage(main, WM_EMU_VIEW_CLOSED, DVK_REGISTERS, 0);

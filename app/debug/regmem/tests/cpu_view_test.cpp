@@ -208,6 +208,24 @@ TEST_F(CpuViewTest, TheWindowHasATabPerGroupAndRefreshesThemAll)
     CpuSetRegister(18, 0x4242);
     EXPECT_EQ(wnd->SendMessage(WM_EMU_REFRESH, 0, 0), 1);
     EXPECT_EQ(fiq->Values()[0], 0x4242u);
+
+    // Float the FIQ tab: a frame of its own, refreshed with the others.
+    fiq->SendMessage(WM_COMMAND, ID_REG_DOCK_TOGGLE, 0);
+    platform::PumpPending();
+    EXPECT_EQ(wnd->Tabs().GetTabCount(), 5);
+    ASSERT_EQ(wnd->Dock().FloatingFrames().size(), 1u);
+    auto* floating = dynamic_cast<CCpuView*>(wnd->Dock().FloatingFrames()[0]->m_pView);
+    ASSERT_NE(floating, nullptr);
+    EXPECT_EQ(floating->GetGroup(), 1);
+    CpuSetRegister(18, 0x4343);
+    wnd->SendMessage(WM_EMU_REFRESH, 0, 0);
+    EXPECT_EQ(floating->Values()[0], 0x4343u);
+    EXPECT_EQ(floating->PreviousValues()[0], 0x4242u);
+    // And back as the last tab.
+    floating->SendMessage(WM_COMMAND, ID_REG_DOCK_TOGGLE, 0);
+    platform::PumpPending();
+    EXPECT_EQ(wnd->Tabs().GetTabCount(), 6);
+    EXPECT_EQ(dynamic_cast<CCpuView*>(wnd->Tabs().GetView(5))->Rows().front().name, "r8_fiq");
     main->DestroyWindow();
     platform::PumpPending();
     CRegisterWnd::SetFloatOwner(nullptr);

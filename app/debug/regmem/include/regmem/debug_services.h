@@ -46,5 +46,7 @@ void UpdateViews(int kind, LPARAM parameter = 0);
 void UpdateAfterMemoryWrite(uint16_t space, bool all);
 // MessageBeep(0xFFFFFFFF) through the modal service.
 void WarningBeep();
+// The CPU model's byte order is big-endian (vexlor ProcReturnByteOrder).
+bool TargetBigEndian();
 
 }  // namespace regmem

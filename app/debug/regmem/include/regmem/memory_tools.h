@@ -26,16 +26,10 @@ std::string RunChecksum(ADDR start, ADDR end);
 std::string RunCopy(ADDR start, ADDR end, ADDR destination, int unit);
 std::string RunFill(ADDR start, ADDR end, const std::vector<uint8_t>& pattern);
 
-// The memory test's blocks: from start to the next 256-byte boundary, then
-// 256-byte blocks, none past `end`.
-struct TestBlock {
-    uint32_t start, end;
-};
-std::vector<TestBlock> TestBlocks(uint32_t start, uint32_t end);
 // Runs the test: "Can not support in simulator!" for the simulator; action
-// 0 memory (block by block, `progress` gets 0-100 after each block and
-// `stop` is asked before each), 1 data bus, 2 address bus; width 0 byte, 1
-// half word, 2 word.
+// 0 memory (talvis's walk over the range's 256-byte blocks: `progress` gets
+// 0-100 after each block and `stop` is asked before each), 1 data bus, 2
+// address bus; width 0 byte, 1 half word, 2 word.
 struct TestHooks {
     std::function<void(int percent)> progress;
     std::function<bool()> stop;

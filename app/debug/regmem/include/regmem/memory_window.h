@@ -4,14 +4,33 @@
 
 #include <string>
 
+#include "appdebug/debug_window.h"
 #include "lathris/frame.h"
 #include "regmem/memory_view.h"
 
 namespace regmem {
 
-class CMemoryWindow : public CCJMDIChildWnd {
+class CMemoryWindow : public CCJMDIChildWnd, public appdebug::DebugWindow {
 public:
     CMemoryWindow();
+    // The debugger core's view of the window.
+    int Kind() const override { return kind; }
+    HWND Window() const override { return m_hWnd; }
+    bool IsVisible() const override { return GetHost() && GetHost()->IsVisible(); }
+    void BringToTop() override { Show(); }
+    void Show() override
+    {
+        if (GetHost())
+            GetHost()->ShowWindow(SW_SHOW);
+    }
+    void ApplyPlacement(const appdebug::DebugWindowPlacement& placement) override;
+    void Destroy() override { DestroyWindow(); }
+    // unit: 1 byte, 2 half word, 3 word (0 keeps the view's).
+    void SetStart(uint16_t unit, uint32_t address) override;
+    // The saved format words: format, row divisor, ASCII column.
+    void ApplyFormatWords(const uint32_t* words) override;
+    int ViewSpace() const override { return view_ ? view_->space : 0; }
+    HWND ActiveViewWindow() const override { return view_ ? view_->GetSafeHwnd() : m_hWnd; }
     BOOL OnCreateClient(CCreateContext* context) override;
     CMemoryView* View() const { return view_; }
     int kind = 4;  // DVK_MEMORY1..3
