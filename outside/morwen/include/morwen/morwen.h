@@ -23,8 +23,8 @@ inline constexpr UINT ERR_MEM_DESTINATION_RANGE = 0x804F;  // a copy's destinati
 inline constexpr UINT ERR_MEM_COPY_DONE = 0x8050;
 inline constexpr UINT ERR_MEM_FILL_FAILED = 0x8051;
 inline constexpr UINT ERR_MEM_FILL_DONE = 0x8052;
-inline constexpr UINT ERR_RESET_QUESTION = 32794;          // the Reset command's question
-inline constexpr UINT ERR_TARGET_LOST = 32799;             // a run or access found the target lost
+inline constexpr UINT ERR_RESET_QUESTION = 32794;  // the Reset command's question
+inline constexpr UINT ERR_TARGET_LOST = 32799;     // a run or access found the target lost
 
 extern "C" {
 
