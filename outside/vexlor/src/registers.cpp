@@ -8,7 +8,8 @@
 
 namespace {
 
-// vexlor id -> simulator register number: r0-r15 are 0-15, then CPSR, SPSR.
+// vexlor id -> simulator register number: r0-r15 are 0-15, then CPSR, SPSR,
+// then the banked registers.
 bool SimNumber(DWORD id, int* number)
 {
     if (id <= 15)
@@ -17,6 +18,8 @@ bool SimNumber(DWORD id, int* number)
         *number = SIM_REG_CPSR;
     else if (id == VEXLOR_REG_SPSR)
         *number = SIM_REG_SPSR;
+    else if (id < VEXLOR_REG_COUNT)
+        *number = static_cast<int>(id);  // banked: the simulator's numbers 18-37
     else
         return false;
     return true;

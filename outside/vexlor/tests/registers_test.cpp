@@ -43,8 +43,8 @@ TEST_F(CpuRegistersTest, IdsMapToTheSimulatorsRegisterNumbers)
 
     sim().Clear();
     DWORD value = 7;
-    EXPECT_NE(CpuGetRegister(18, &value), EMU_OK);
-    EXPECT_NE(CpuSetRegister(18, 1), EMU_OK);
+    EXPECT_NE(CpuGetRegister(VEXLOR_REG_COUNT, &value), EMU_OK);
+    EXPECT_NE(CpuSetRegister(VEXLOR_REG_COUNT, 1), EMU_OK);
     EXPECT_EQ(value, 7u);
     EXPECT_THAT(sim().Trace(), IsEmpty());
 }

@@ -12,8 +12,19 @@ inline constexpr UINT ERR_CAPTION = 0x8001;                // the caption of the
 inline constexpr UINT ERR_BP_LIST_WHILE_RUNNING = 0x8005;  // the breakpoint list needs a stopped target
 inline constexpr UINT ERR_CONDITION_OPERATOR = 0x8006;     // a condition with a lone "="
 inline constexpr UINT ERR_CONDITION_TOO_LONG = 0x8007;     // more than 9 clauses
-inline constexpr UINT ERR_RESET_QUESTION = 32794;          // the Reset command's question
-inline constexpr UINT ERR_TARGET_LOST = 32799;             // a run or access found the target lost
+// The memory tools' texts; the two formats take one argument each.
+inline constexpr UINT ERR_MEM_BAD_PATTERN = 32804;         // a search or fill pattern the tools cannot read
+inline constexpr UINT ERR_MEM_BAD_ADDRESS = 32820;         // an address text or range the tools cannot use
+inline constexpr UINT ERR_MEM_FOUND_AT = 0x804B;           // format: the address of a match
+inline constexpr UINT ERR_MEM_LIBRARY = 0x804C;            // the memory library refused the operation
+inline constexpr UINT ERR_MEM_CHECKSUM = 0x804D;           // format: the 16-bit checksum
+inline constexpr UINT ERR_MEM_FAILED = 0x804E;             // the operation failed on the target
+inline constexpr UINT ERR_MEM_DESTINATION_RANGE = 0x804F;  // a copy's destination leaves the space
+inline constexpr UINT ERR_MEM_COPY_DONE = 0x8050;
+inline constexpr UINT ERR_MEM_FILL_FAILED = 0x8051;
+inline constexpr UINT ERR_MEM_FILL_DONE = 0x8052;
+inline constexpr UINT ERR_RESET_QUESTION = 32794;  // the Reset command's question
+inline constexpr UINT ERR_TARGET_LOST = 32799;     // a run or access found the target lost
 
 extern "C" {
 

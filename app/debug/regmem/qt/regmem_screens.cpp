@@ -1,0 +1,160 @@
+// The register and memory windows for tools/screens, over examples/hello
+// loaded into the real simulator: the register tabs after a few steps (the
+// changed values on yellow), the memory window in byte, word and
+// disassembly modes, each page of the memory tools, and the modify and
+// assemble dialogs.
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <vector>
+
+#include <platform/messages.h>
+#include <platform/qt/dialog_widget.h>
+#include <platform/qt/hosts.h>
+#include <platform/qt/screens.h>
+#include <platform/qt/sheet_widget.h>
+
+#include "dolmer/dolmer.h"
+#include "falcrest.h"
+#include "pirell/pirell.h"
+#include "quentor.h"
+#include "regmem/cpu_view.h"
+#include "regmem/mem_tools_dlg.h"
+#include "regmem/memory_view.h"
+#include "regmem/modify_dialogs.h"
+#include "regmem/qt/cpu_view_widget.h"
+#include "regmem/regmem_ids.h"
+#include "talvis/talvis.h"
+#include "tarnel.h"
+#include "vexlor/vexlor.h"
+
+namespace regmem::qt {
+namespace {
+
+using platform::qt::ScreenRegistrar;
+
+// The simulator with examples/hello loaded, a few instructions run from its
+// entry; the start address of its code.
+uint32_t Target()
+{
+    static const uint32_t start = [] {
+        static HWND frame = platform::CreateSink([](UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
+        InitDLL_CpuServer(0, frame, "ARM7TDMI", 0);
+        int port = 0;
+        NewABIDLL(1, "ARM7TDMI", &port, "Simulator", 1);
+        MemInitServer(frame);
+        LdrLoadWin(ZK_EXAMPLE_ELF, 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr);
+        ADDR entry{0x8000, ADDR_SPACE_TARGET};
+        LdrGetStartPC(&entry);
+        CpuSetPC(entry.off);
+        return entry.off;
+    }();
+    return start;
+}
+
+// The register tabs as the window shows them; the first one after two more
+// steps, so that the registers those steps changed are yellow.
+QWidget* RegisterScreen()
+{
+    Target();
+    auto* tabs = new QTabWidget;
+    tabs->setWindowTitle("REGS");
+    int groups = 0;
+    std::vector<ZkString> names;
+    CpuGetRegGroupNumName(&groups, &names);
+    std::vector<CCpuView*> views;
+    for (int g = 0; g < groups; ++g) {
+        auto* view = new CCpuView;
+        view->SetGroup(static_cast<BYTE>(g));
+        view->m_strName = names[static_cast<size_t>(g)];
+        auto* w = new CpuViewWidget(view);
+        w->resize(520, 300);
+        view->Create(nullptr, 1);
+        tabs->addTab(w, QString::fromStdString(names[static_cast<size_t>(g)]));
+        views.push_back(view);
+    }
+    for (int i = 0; i < 2; ++i)  // the third is the start code's semihosting call
+        emuStepOne(0);
+    views[0]->Refresh();
+    tabs->resize(560, 330);
+    return tabs;
+}
+
+ScreenRegistrar registers("regmem_register_window", RegisterScreen);
+
+// The memory window: its toolbar (address combo, Goto) over the view.
+QWidget* MemoryScreen(UINT unit, UINT format, uint32_t top)
+{
+    const uint32_t start = Target();
+    auto* window = new QWidget;
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QToolBar;
+    auto* combo = new QComboBox;
+    combo->setEditable(true);
+    combo->setMinimumWidth(140);
+    char text[16];
+    AdrAddrToHex({top ? top : start, ADDR_SPACE_TARGET}, text);
+    combo->setEditText(text);
+    bar->addWidget(combo);
+    bar->addWidget(new QPushButton("Goto"));
+    layout->addWidget(bar);
+    auto* view = new CMemoryView;
+    auto* widget = new platform::qt::ViewWidget(view);
+    widget->resize(760, 380);
+    view->Create(nullptr, 1);
+    layout->addWidget(widget);
+    view->SendMessage(WM_COMMAND, unit, 0);  // a unit leaves disassembly: it goes first
+    view->SendMessage(WM_COMMAND, format, 0);
+    if (format == ID_MEM_DISASSEMBLY)
+        view->SendMessage(WM_COMMAND, ID_MEM_MIX_ARM_THUMB, 0);
+    view->SetTop(top ? top : start);
+    window->setWindowTitle("Memory:Program");
+    window->resize(760, 420);
+    return window;
+}
+
+ScreenRegistrar memoryBytes("regmem_memory_bytes", [] { return MemoryScreen(ID_MEM_BYTE, ID_MEM_HEX, 0); });
+ScreenRegistrar memoryWords("regmem_memory_words", [] { return MemoryScreen(ID_MEM_LONG, ID_MEM_HEX, 0); });
+ScreenRegistrar memorySigned("regmem_memory_signed_halves", [] { return MemoryScreen(ID_MEM_WORD, ID_MEM_SIGNED, 0); });
+ScreenRegistrar memoryCode("regmem_memory_disassembly",
+                           [] { return MemoryScreen(ID_MEM_BYTE, ID_MEM_DISASSEMBLY, 0); });
+
+// The tools sheet with page `index` in front.
+QWidget* ToolsScreen(int index)
+{
+    Target();
+    static std::vector<std::unique_ptr<CMemDlg>> sheets;
+    sheets.push_back(std::make_unique<CMemDlg>());
+    auto* w = new platform::qt::SheetWidget(*sheets.back());
+    w->Tabs()->setCurrentIndex(index);
+    w->resize(480, 340);
+    return w;
+}
+
+ScreenRegistrar toolsCompare("regmem_tools_compare", [] { return ToolsScreen(0); });
+ScreenRegistrar toolsCopy("regmem_tools_copy", [] { return ToolsScreen(1); });
+ScreenRegistrar toolsFill("regmem_tools_fill", [] { return ToolsScreen(2); });
+ScreenRegistrar toolsTest("regmem_tools_test", [] { return ToolsScreen(3); });
+
+template <class Dialog>
+QWidget* DialogScreen()
+{
+    const uint32_t start = Target();
+    static std::vector<std::unique_ptr<Dialog>> dialogs;
+    dialogs.push_back(std::make_unique<Dialog>(ADDR{start, ADDR_SPACE_TARGET}, nullptr));
+    auto* w = new platform::qt::DialogWidget(*dialogs.back()->Template());
+    w->Attach(*dialogs.back());
+    return w;
+}
+
+ScreenRegistrar modify("regmem_modify_memory", [] { return DialogScreen<CModifyMemDlg>(); });
+ScreenRegistrar assemble("regmem_assemble", [] { return DialogScreen<CAssembleDlg>(); });
+
+}  // namespace
+}  // namespace regmem::qt
