@@ -23,9 +23,9 @@ struct DebugContext {
     uint64_t partStart = 0;
     uint64_t partEnd = 0;  // the data part's offset when it follows, else the file's end
     uint32_t toolKind = 0;
-    bool cppNames = false;  // the C++ compiler's names are reduced (tool kind 2)
-    uint32_t flags = 0;     // the load's flags (LOAD_ASM_MODULES)
-    unsigned mode = 0;      // the load's mode: 0 reads every source-line block
+    bool cppNames = false;                        // the C++ compiler's names are reduced (tool kind 2)
+    uint32_t flags = 0;                           // the load's flags (LOAD_ASM_MODULES)
+    unsigned mode = 0;                            // the load's mode: 0 reads every source-line block
     const std::vector<int>* registers = nullptr;  // compiler register -> ARM register, -1 none
     uint32_t codeSection = 0;
     uint32_t dataSection = 0;

@@ -326,14 +326,14 @@ std::vector<uint8_t> DebugProgram(bool sized)
 {
     Ieee695DebugWriter w;
     w.Begin(1, "types", sized);
-    w.Name(1, "").Type(256, 1, 'Z').Num(8).Num(9);            // int [10]
+    w.Name(1, "").Type(256, 1, 'Z').Num(8).Num(9);  // int [10]
     w.Name(2, "node").Type(257, 2, 'S').Num(8).Str("value").Num(8).Num(0).Str("next").Num(258).Num(4);
-    w.Name(3, "").Type(258, 3, 'P').Num(257);                  // struct node *
+    w.Name(3, "").Type(258, 3, 'P').Num(257);  // struct node *
     w.Name(4, "colour").Type(259, 4, 'N').Num(4).Str("red").Num(0).Str("blue").Num(2);
     w.Name(5, "myint").Type(260, 5, 'T').Num(8);
     w.Name(6, "").Type(261, 6, 'x').Num(8).Num(0).Num(2).Num(8).Num(258);  // int (int, struct node *)
     w.Name(7, "flags").Type(262, 7, 'g').Num(3).Num(5);
-    w.Name(8, "odd").Type(300, 8, 'Z').Num(2).Num(3);          // char [4] at index 300
+    w.Name(8, "odd").Type(300, 8, 'Z').Num(2).Num(3);  // char [4] at index 300
     w.Name(9, "").Type(263, 9, 'q').Num(1).Num(2).Str("skipped");
     w.End();
     w.Begin(77, "unknown", true).Raw({0xF0, 0xF0, 0xF8, 0x01}).End();
@@ -380,8 +380,8 @@ TEST_F(Ieee695Test, TheDebugPartBuildsTypesModulesFunctionsVariablesAndLines)
     const std::set<std::string> symbols = Rows(quinar::ListSymbols());
     EXPECT_TRUE(symbols.count("module 00001000-0000103f prog")) << ::testing::PrintToString(symbols);
     const std::vector<std::string> functions = quinar::ListFunctions();
-    EXPECT_EQ(functions, (std::vector<std::string>{"00001000-0000103f sum module prog",
-                                                   "00001010-0000101f inner module prog"}));
+    EXPECT_EQ(functions,
+              (std::vector<std::string>{"00001000-0000103f sum module prog", "00001010-0000101f inner module prog"}));
     // Lines: every row, with its address.
     EXPECT_EQ(quinar::ListLines().size(), 5u);
     EXPECT_EQ(s.SourceLineAt(0x1008).value.line, 4u);

@@ -1,0 +1,187 @@
+// IEEE-695 twins of gcc's images loaded through LdrLoadWin into the real
+// simulator library: memory equals `objcopy -O binary` with the bytes
+// around it untouched, the start equals `readelf -h`'s entry, the stack is
+// the twin's stack section, labels and data labels equal `readelf -s`'s
+// FUNC and OBJECT symbols, sections equal `readelf -S`'s allocated ones.
+// The newlib program's twin runs under simrun as its ELF runs on qemu.
+#include <gtest/gtest.h>
+
+#include <platform/messages.h>
+#include <platform/modules.h>
+
+#include <cstdio>
+#include <set>
+
+#include "falcrest.h"
+#include "host_tools.h"
+#include "ieee695_twin.h"
+#include "qemu_runner.h"
+#include "quentor.h"
+#include "quentor/load_messages.h"
+#include "quinar/listing.h"
+#include "quinar/symbol_store.h"
+#include "talvis/talvis.h"
+#include "tarnel.h"
+#include "vexlor/vexlor.h"
+
+namespace {
+
+using quentor::test::ElfFacts;
+using zk::test::FixturePath;
+
+constexpr uint8_t UNWRITTEN = 0xA5;
+
+std::string TempFile(const std::string& suffix)
+{
+    return ::testing::TempDir() + "quentor_twin_" + std::to_string(::getpid()) + "_" + suffix;
+}
+
+std::string Objcopy(const std::string& elf, const std::string& out)
+{
+    const zk::test::ProcessResult r = zk::test::RunProcess({"arm-none-eabi-objcopy", "-O", "binary", elf, out});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    return zk::test::ReadFileBytes(out);
+}
+
+class TwinTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void Connect(bool bigEndian)
+    {
+        frame_ = platform::CreateSink([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+        InitDLL_CpuServer(0, frame_, "ARM7TDMI", bigEndian ? 1 : 0);
+        int port = 0;
+        platform::SetModuleFolder("");
+        ASSERT_EQ(NewABIDLL(1, "ARM7TDMI", &port, "Simulator", 1), 1) << "libDorvel.so in the program's folder";
+        MemInitServer(frame_);
+        connected_ = true;
+        quinar::Symbols().Clear();
+    }
+    void TearDown() override
+    {
+        for (const std::string& f : files_)
+            std::remove(f.c_str());
+        quinar::Symbols().Clear();
+        if (connected_) {
+            MemExitServer();
+            ExitABIDLL();
+            platform::DestroySink(frame_);
+        }
+    }
+    std::string Keep(const std::string& path)
+    {
+        files_.push_back(path);
+        return path;
+    }
+
+    std::vector<std::string> files_;
+    HWND frame_ = nullptr;
+    bool connected_ = false;
+};
+
+TEST_P(TwinTest, TheTwinLoadsTheElfsMemoryStartStackSymbolsAndSections)
+{
+    const std::string elf = FixturePath(GetParam());
+    const ElfFacts facts = quentor::test::FactsOf(elf);
+    ASSERT_FALSE(facts.dump.sections.empty()) << "readelf of " << elf;
+    Connect(facts.bigEndian);
+    const zk::test::Ieee695ModuleDesc twin = quentor::test::TwinOf(elf, facts);
+    const std::string path = Keep(TempFile(std::string(GetParam()) + ".695"));
+    ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(twin)));
+    const std::string binary = Objcopy(elf, Keep(TempFile("bin")));
+    ASSERT_FALSE(binary.empty());
+
+    uint32_t base = 0xFFFFFFFF;
+    std::vector<std::pair<uint32_t, uint32_t>> loaded;
+    std::set<std::string> sections;
+    for (size_t i = 0; i < facts.dump.sections.size(); ++i) {
+        const tarnel::test::ReadelfSection& s = facts.dump.sections[i];
+        if (!(s.flags & 0x2) || s.size == 0)
+            continue;
+        const char kind = quentor::test::SectionKindOf(s.flags);
+        sections.insert("section " + std::to_string(i) + " " + s.name + " attribute " +
+                        std::to_string(kind == 'P' ? 1 : kind == 'D' ? 2 : 3));
+        if (s.type != 8) {
+            loaded.push_back({s.addr, s.addr + s.size});
+            base = std::min(base, s.addr);
+        }
+    }
+    const uint32_t margin = 64;
+    const uint32_t first = base >= margin ? base - margin : 0;
+    const uint32_t end = base + static_cast<uint32_t>(binary.size()) + margin;
+    ASSERT_EQ(MemFillBlock({first, 1}, {end - 1, 1}, &UNWRITTEN, 1, 1), 0);
+
+    ASSERT_EQ(LdrLoadWin(path.c_str(), 0, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_LOAD_EXTERNAL, nullptr), LDR_OK);
+    EXPECT_TRUE(quentor::LoadMessages().empty());
+
+    std::vector<uint8_t> memory(end - first);
+    ASSERT_EQ(MemReadBlock(memory.data(), {first, 1}, static_cast<uint32_t>(memory.size())), 0);
+    size_t wrong = 0;
+    for (uint32_t i = 0; i < memory.size(); ++i) {
+        const uint32_t address = first + i;
+        const bool inSection = std::any_of(loaded.begin(), loaded.end(),
+                                           [&](const auto& r) { return r.first <= address && address < r.second; });
+        const uint8_t expected = inSection ? static_cast<uint8_t>(binary[address - base]) : UNWRITTEN;
+        if (memory[i] != expected && ++wrong <= 5)
+            ADD_FAILURE() << std::hex << "0x" << address << ": 0x" << int(memory[i]) << " for 0x" << int(expected);
+    }
+    EXPECT_EQ(wrong, 0u);
+
+    ADDR start{};
+    LdrGetStartPC(&start);
+    EXPECT_EQ(start.off, facts.dump.HeaderNumber("Entry point address"));
+    int top = 0, size = 0;
+    LdrGetStack(&top, &size, nullptr, nullptr);
+    std::multiset<std::pair<uint32_t, std::string>> labels, dataLabels;
+    for (const tarnel::test::ReadelfSymbol& s : facts.symbols) {
+        if (s.name == "__stack_top") {
+            EXPECT_EQ(static_cast<uint32_t>(top), s.value);
+            EXPECT_EQ(static_cast<uint32_t>(size), quentor::test::TWIN_STACK_SIZE);
+            sections.insert("section " + std::to_string(twin.sections.back().index) + " stack attribute 2");
+        }
+        if (s.type == "FUNC" && !s.name.empty())
+            labels.insert({s.value, s.name});
+        if (s.type == "OBJECT" && !s.name.empty())
+            dataLabels.insert({s.value, s.name});
+    }
+    ASSERT_GT(labels.size(), 3u);
+
+    std::multiset<std::pair<uint32_t, std::string>> gotLabels, gotData;
+    std::set<std::string> gotSections;
+    for (const std::string& row : quinar::ListSymbols()) {
+        const std::vector<std::string> t = tarnel::test::Tokens(row);
+        if (t[0] == "label")
+            gotLabels.insert({tarnel::test::Hex(t[1]), t[2]});
+        else if (t[0] == "data")
+            gotData.insert({tarnel::test::Hex(t[1]), t[2]});
+        else if (t[0] == "section" && t[2].rfind("BASE_", 0) != 0)
+            gotSections.insert(row);
+    }
+    EXPECT_EQ(gotLabels, labels);
+    EXPECT_EQ(gotData, dataLabels);
+    EXPECT_EQ(gotSections, sections);
+}
+
+const char* const FIXTURES[] = {"ldr_interwork_O0", "ldr_thumb_O0", "ldr_le", "ldr_be", "d2_newlib"};
+INSTANTIATE_TEST_SUITE_P(Images, TwinTest, ::testing::ValuesIn(FIXTURES));
+
+// The newlib program's twin, run headless, prints what qemu prints for its
+// ELF and ends with the same status.
+TEST(TwinRunTest, TheNewlibTwinRunsUnderSimrunAsItsElfRunsOnQemu)
+{
+    const std::string elf = FixturePath("hello_rdimon");
+    const ElfFacts facts = quentor::test::FactsOf(elf);
+    ASSERT_FALSE(facts.dump.sections.empty());
+    const std::string path = TempFile("hello_rdimon.695");
+    ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(quentor::test::TwinOf(elf, facts))));
+
+    const zk::test::QemuRun qemu = zk::test::RunOnQemu(elf);
+    ASSERT_FALSE(qemu.timedOut);
+    const zk::test::ProcessResult sim =
+        zk::test::RunProcess({std::string(ZK_BIN_DIR) + "/simrun", path}, {}, std::chrono::seconds(60));
+    std::remove(path.c_str());
+    EXPECT_EQ(sim.out, qemu.console) << sim.err;
+    EXPECT_EQ(sim.exitStatus, qemu.exitStatus) << sim.err;
+    EXPECT_FALSE(qemu.console.empty());
+}
+
+}  // namespace
