@@ -55,8 +55,8 @@ inline void AddData(zk::test::Ieee695ModuleDesc& m, uint32_t address, const std:
         }
         const uint32_t where = address + static_cast<uint32_t>(at);
         if (run >= 8) {
-            m.data.push_back({where, std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + 4),
-                              static_cast<uint32_t>(run)});
+            m.data.push_back(
+                {where, std::vector<uint8_t>(bytes.begin() + at, bytes.begin() + at + 4), static_cast<uint32_t>(run)});
             at += 4 * run;
             continue;
         }

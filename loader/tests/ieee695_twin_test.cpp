@@ -99,7 +99,9 @@ TEST_P(TwinTest, TheTwinLoadsTheElfsMemoryStartStackSymbolsAndSections)
             continue;
         const char kind = quentor::test::SectionKindOf(s.flags);
         sections.insert("section " + std::to_string(i) + " " + s.name + " attribute " +
-                        std::to_string(kind == 'P' ? 1 : kind == 'D' ? 2 : 3));
+                        std::to_string(kind == 'P'       ? 1
+                                           : kind == 'D' ? 2
+                                                         : 3));
         if (s.type != 8) {
             loaded.push_back({s.addr, s.addr + s.size});
             base = std::min(base, s.addr);
