@@ -388,7 +388,6 @@ private:
             Complain(LDR_E_FUNCTION, "function " + name + " refused");
             return Skip(h);
         }
-        const quinar::Result<uint32_t> handle = symbols_.LookupNamedSymbol(0, name);
         for (auto& list : registerLists_)
             list.clear();
         bool ok = true;
@@ -411,8 +410,12 @@ private:
         }
         symbols_.EndSymbolBlock();
         if (end >= address) {
-            if (handle.ok())
-                symbols_.SetRange(handle.value, SymRange{address, end, 1, 1});
+            // A block of unknown size learnt its end only now.
+            if (!h.end) {
+                const quinar::Result<quinar::AddressInfo> at = symbols_.CodeAt(address);
+                if (at.ok() && at->kind == SYM_KIND_FUNCTION && at->start == address)
+                    symbols_.SetRange(at->handle, SymRange{address, end, 1, 1});
+            }
             low_ = std::min(low_, address);
             high_ = std::max(high_, end);
         }

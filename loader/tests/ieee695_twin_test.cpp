@@ -14,6 +14,7 @@
 
 #include "falcrest.h"
 #include "host_tools.h"
+#include "ieee695_debug_twin.h"
 #include "ieee695_twin.h"
 #include "qemu_runner.h"
 #include "quentor.h"
@@ -165,6 +166,78 @@ TEST_P(TwinTest, TheTwinLoadsTheElfsMemoryStartStackSymbolsAndSections)
 
 const char* const FIXTURES[] = {"ldr_interwork_O0", "ldr_thumb_O0", "ldr_le", "ldr_be", "d2_newlib"};
 INSTANTIATE_TEST_SUITE_P(Images, TwinTest, ::testing::ValuesIn(FIXTURES));
+
+// What a load put into quinar that the twin's debug part carries:
+// functions with their code ranges, global and static variables with their
+// addresses and type texts, and the source line of every line-table row.
+struct DebugFacts {
+    std::set<std::string> functions;
+    std::set<std::string> variables;
+    std::set<std::pair<uint32_t, uint32_t>> lines;  // address, line
+};
+
+DebugFacts DebugFactsOfStore()
+{
+    DebugFacts f;
+    quinar::SymbolStore& s = quinar::Symbols();
+    for (const std::string& row : quinar::ListFunctions())
+        f.functions.insert(row.substr(0, row.find(" module ")));
+    for (const std::string& row : quinar::ListSymbols()) {
+        const std::vector<std::string> t = tarnel::test::Tokens(row);
+        if (t[0] == "variable" && t.size() >= 5 && t[1].find_first_not_of("0123456789abcdef") == std::string::npos) {
+            const uint32_t type = tarnel::test::Hex(t[4]);
+            f.variables.insert(t[1] + " " + t[2] + " " + s.TypeText(type).value);
+        }
+    }
+    // Rows of line 0 (where tarnel marks the end of a sequence) are not
+    // written into the twin.
+    for (const std::string& row : quinar::ListLines()) {
+        const std::vector<std::string> t = tarnel::test::Tokens(row);
+        if (const uint32_t line = static_cast<uint32_t>(std::stoul(t.back())); line != 0)
+            f.lines.insert({tarnel::test::Hex(t[0]), line});
+    }
+    return f;
+}
+
+class DebugTwinTest : public TwinTest {};
+
+// The -O0 fixtures' twins give the functions, globals and lines of their
+// DWARF 2 ELF (what the twin cannot carry is listed in ieee695_debug_twin.h).
+TEST_P(DebugTwinTest, TheTwinsDebugPartGivesTheElfsFunctionsGlobalsAndLines)
+{
+    const std::string elf = FixturePath(GetParam());
+    Connect(false);
+    ASSERT_EQ(LdrLoadWin(elf.c_str(), 0, LDR_LOAD_SYMBOLS, nullptr), LDR_OK);
+    const DebugFacts expected = DebugFactsOfStore();
+    ASSERT_GT(expected.functions.size(), 2u);
+    ASSERT_FALSE(expected.variables.empty());
+    ASSERT_GT(expected.lines.size(), 10u);
+
+    const ElfFacts facts = quentor::test::FactsOf(elf);
+    zk::test::Ieee695ModuleDesc twin = quentor::test::TwinOf(elf, facts);
+    const tarnel::test::ReadelfDies dies = tarnel::test::ReadelfDiesOf(elf);
+    const tarnel::test::ReadelfDwarf dwarf = tarnel::test::ReadelfDwarfOf(elf);
+    twin.debug = quentor::test::DebugTwin(dies, dwarf).Write();
+    const std::string path = Keep(TempFile(std::string(GetParam()) + "_debug.695"));
+    ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(twin)));
+
+    quinar::Symbols().Clear();
+    ASSERT_EQ(LdrLoadWin(path.c_str(), 0, LDR_LOAD_SYMBOLS, nullptr), LDR_OK);
+    EXPECT_TRUE(quentor::LoadMessages().empty()) << quentor::LoadMessages()[0];
+    const DebugFacts got = DebugFactsOfStore();
+    EXPECT_EQ(got.functions, expected.functions);
+    EXPECT_EQ(got.variables, expected.variables);
+    EXPECT_EQ(got.lines, expected.lines);
+    std::vector<std::pair<uint32_t, uint32_t>> missing, extra;
+    std::set_difference(expected.lines.begin(), expected.lines.end(), got.lines.begin(), got.lines.end(),
+                        std::back_inserter(missing));
+    std::set_difference(got.lines.begin(), got.lines.end(), expected.lines.begin(), expected.lines.end(),
+                        std::back_inserter(extra));
+    EXPECT_TRUE(missing.empty() && extra.empty())
+        << "missing " << ::testing::PrintToString(missing) << " extra " << ::testing::PrintToString(extra);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, DebugTwinTest, ::testing::Values("d2_arm_o0", "d2_thumb_o0", "d2_types_o0"));
 
 // The newlib program's twin, run headless, prints what qemu prints for its
 // ELF and ends with the same status.
