@@ -280,7 +280,7 @@ TEST_F(FrontEndTest, TheFirstByteChoosesTheLoader)
         EXPECT_EQ(LdrFileFormat(), LDR_FORMAT_ELF);
     }
 
-    // IEEE-695 modules are not read: refused before anything is touched.
+    // An IEEE-695 module with a damaged header: refused before anything is touched.
     quinar::Symbols().OpenModule("kept", {});
     quinar::Symbols().CloseModule();
     EXPECT_EQ(Load(File("module.695",
