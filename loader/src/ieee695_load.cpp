@@ -441,10 +441,8 @@ private:
 
     LdrResult Fail(LdrResult result)
     {
-        if (symbolsBegun_) {
-            symbols_.EndLoad();
-            symbols_.Clear();
-        }
+        if (symbolsBegun_)
+            AbandonImageSymbols();
         return result;
     }
 

@@ -39,4 +39,10 @@ LdrResult BeginImageSymbols(const std::string& path, const ImageStamp& stamp)
     return LDR_OK;
 }
 
+void AbandonImageSymbols()
+{
+    quinar::Symbols().EndLoad();
+    quinar::Symbols().Clear();
+}
+
 }  // namespace quentor

@@ -11,5 +11,7 @@ namespace quentor {
 
 // 0, or LDR_S_UNCHANGED when the symbols are loaded and not to be loaded again.
 LdrResult BeginImageSymbols(const std::string& path, const ImageStamp& stamp);
+// A symbol load that failed after it began: ended and quinar emptied.
+void AbandonImageSymbols();
 
 }  // namespace quentor

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <set>
 
-#include "fake_sim_session.h"
+#include "front_end_fixture.h"
 #include "front_state.h"
 #include "ieee695_load.h"
 #include "ieee695_writer.h"
@@ -27,14 +27,6 @@ namespace {
 
 using zk::test::Ieee695DebugWriter;
 using zk::test::Ieee695ModuleDesc;
-
-std::vector<uint8_t> Ramp(uint8_t first, size_t count)
-{
-    std::vector<uint8_t> bytes(count);
-    for (size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<uint8_t>(first + i);
-    return bytes;
-}
 
 // Points a part pointer (E2 D7 part, 0x84 and four bytes) at offset.
 void SetPartPointer(std::vector<uint8_t>& bytes, uint8_t part, uint32_t offset)
@@ -65,40 +57,9 @@ Ieee695ModuleDesc Program()
     return m;
 }
 
-class Ieee695Test : public FakeSimTest {
+class Ieee695Test : public FrontEndFixture {
 protected:
-    void SetUp() override
-    {
-        FakeSimTest::SetUp();
-        InitDLL_CpuServer(0, nullptr, "ARM7TDMI", 0);
-        FrontState() = FrontEndState{};
-        quinar::Symbols().Clear();
-        ResetOnCloseELF();
-        platform::ResetKeyState();
-        window_ = platform::CreateSink([this](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
-            if (msg == PBM_SETPOS)
-                progress.push_back(static_cast<uint32_t>(wParam));
-            return 0;
-        });
-    }
-    void TearDown() override
-    {
-        platform::SetPumpHook(nullptr);
-        platform::DestroySink(window_);
-        for (const std::string& f : files_)
-            std::filesystem::remove(f);
-        quinar::Symbols().Clear();
-        FakeSimTest::TearDown();
-    }
-
-    std::string File(const std::vector<uint8_t>& bytes)
-    {
-        const std::string path = ::testing::TempDir() + "quentor_" + std::to_string(::getpid()) + "_" +
-            std::to_string(files_.size()) + ".695";
-        EXPECT_TRUE(zk::test::WriteBytesFile(path, bytes));
-        files_.push_back(path);
-        return path;
-    }
+    std::string File(const std::vector<uint8_t>& bytes) { return FrontEndFixture::File("module.695", bytes); }
     LdrResult Load(const Ieee695ModuleDesc& m, unsigned flags, unsigned mode = 0)
     {
         return LdrLoadWin(File(WriteIeee695(m)).c_str(), mode, flags, window_);
@@ -115,12 +76,6 @@ protected:
         const std::vector<int> codes = sim().Codes();
         return static_cast<size_t>(std::count(codes.begin(), codes.end(), SIM_CMD_WRITE_MEM));
     }
-
-    std::vector<uint32_t> progress;
-    HWND window_ = nullptr;
-
-private:
-    std::vector<std::string> files_;
 };
 
 constexpr unsigned ALL = LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_LOAD_EXTERNAL;

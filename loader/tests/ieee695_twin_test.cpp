@@ -16,6 +16,7 @@
 #include "host_tools.h"
 #include "ieee695_debug_twin.h"
 #include "ieee695_twin.h"
+#include "image_memory.h"
 #include "qemu_runner.h"
 #include "quentor.h"
 #include "quentor/load_messages.h"
@@ -30,7 +31,7 @@ namespace {
 using quentor::test::ElfFacts;
 using zk::test::FixturePath;
 
-constexpr uint8_t UNWRITTEN = 0xA5;
+using quentor::test::UNWRITTEN;
 
 std::string TempFile(const std::string& suffix)
 {
@@ -116,18 +117,7 @@ TEST_P(TwinTest, TheTwinLoadsTheElfsMemoryStartStackSymbolsAndSections)
     ASSERT_EQ(LdrLoadWin(path.c_str(), 0, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_LOAD_EXTERNAL, nullptr), LDR_OK);
     EXPECT_TRUE(quentor::LoadMessages().empty());
 
-    std::vector<uint8_t> memory(end - first);
-    ASSERT_EQ(MemReadBlock(memory.data(), {first, 1}, static_cast<uint32_t>(memory.size())), 0);
-    size_t wrong = 0;
-    for (uint32_t i = 0; i < memory.size(); ++i) {
-        const uint32_t address = first + i;
-        const bool inSection = std::any_of(loaded.begin(), loaded.end(),
-                                           [&](const auto& r) { return r.first <= address && address < r.second; });
-        const uint8_t expected = inSection ? static_cast<uint8_t>(binary[address - base]) : UNWRITTEN;
-        if (memory[i] != expected && ++wrong <= 5)
-            ADD_FAILURE() << std::hex << "0x" << address << ": 0x" << int(memory[i]) << " for 0x" << int(expected);
-    }
-    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(quentor::test::WrongBytes(first, end, base, binary, loaded), 0u);
 
     ADDR start{};
     LdrGetStartPC(&start);
