@@ -10,6 +10,7 @@
 #include <platform/modules.h>
 
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "falcrest.h"
@@ -189,16 +190,34 @@ DebugFacts DebugFactsOfStore()
     return f;
 }
 
+// SymEvaluateExpr of every global and static after the download: result,
+// size and value, by name.
+std::map<std::string, std::string> GlobalValues(const std::set<std::string>& variables)
+{
+    std::map<std::string, std::string> values;
+    for (const std::string& v : variables) {
+        const std::string name = tarnel::test::Tokens(v)[1];
+        const quinar::Result<SymExprValue> r = quinar::Symbols().Evaluate(name);
+        values[name] =
+            std::to_string(r.status) + " " + std::to_string(r.value.size) + " " + std::to_string(r.value.value);
+    }
+    return values;
+}
+
 class DebugTwinTest : public TwinTest {};
 
 // The -O0 fixtures' twins give the functions, globals and lines of their
-// DWARF 2 ELF (what the twin cannot carry is listed in ieee695_debug_twin.h).
+// DWARF 2 ELF (what the twin cannot carry is listed in ieee695_debug_twin.h),
+// and SymEvaluateExpr gives each global's downloaded value as for the ELF.
 TEST_P(DebugTwinTest, TheTwinsDebugPartGivesTheElfsFunctionsGlobalsAndLines)
 {
     const std::string elf = FixturePath(GetParam());
     Connect(false);
-    ASSERT_EQ(LdrLoadWin(elf.c_str(), 0, LDR_LOAD_SYMBOLS, nullptr), LDR_OK);
+    ASSERT_EQ(LdrLoadWin(elf.c_str(), 0, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr), LDR_OK);
     const DebugFacts expected = DebugFactsOfStore();
+    const std::map<std::string, std::string> values = GlobalValues(expected.variables);
+    EXPECT_TRUE(std::any_of(values.begin(), values.end(), [](const auto& v) { return v.second.rfind("0 4 ", 0) == 0; }))
+        << ::testing::PrintToString(values);
     ASSERT_GT(expected.functions.size(), 2u);
     ASSERT_FALSE(expected.variables.empty());
     ASSERT_GT(expected.lines.size(), 10u);
@@ -212,9 +231,10 @@ TEST_P(DebugTwinTest, TheTwinsDebugPartGivesTheElfsFunctionsGlobalsAndLines)
     ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(twin)));
 
     quinar::Symbols().Clear();
-    ASSERT_EQ(LdrLoadWin(path.c_str(), 0, LDR_LOAD_SYMBOLS, nullptr), LDR_OK);
+    ASSERT_EQ(LdrLoadWin(path.c_str(), 0, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE, nullptr), LDR_OK);
     EXPECT_TRUE(quentor::LoadMessages().empty()) << quentor::LoadMessages()[0];
     const DebugFacts got = DebugFactsOfStore();
+    EXPECT_EQ(GlobalValues(got.variables), values);
     EXPECT_EQ(got.functions, expected.functions);
     EXPECT_EQ(got.variables, expected.variables);
     EXPECT_EQ(got.lines, expected.lines);
