@@ -3,8 +3,10 @@
 #include <platform/file_time.h>
 #include <platform/paths.h>
 
+#include "ieee695_load.h"
 #include "load_progress.h"
 #include "quentor.h"
+#include "quentor/load_messages.h"
 #include "quinar/symbol_store.h"
 #include "srec_load.h"
 #include "talvis/talvis.h"
@@ -66,9 +68,11 @@ LdrResult Load(const std::string& path, bool& forwarded)
         return LoadSRecords(*file, path, StampOf(path), WriteTarget);
     }
     case ImageFormat::Ieee695:
-        // IEEE-695 modules (68000-family compilers) are not read by this
-        // system; the file is refused before anything is touched.
-        return LDR_E_UNKNOWN_FORMAT;
+        // A damaged header ends the load here (LDR_E_UNKNOWN_FORMAT and a
+        // message naming the damage): tarnel would only say "not an ELF file".
+        if (!file->Seek(0))
+            return LDR_E_READ;
+        return LoadIeee695(*file, path, StampOf(path), WriteTarget);
     default:
         file.reset();
         if (s.SymbolsWanted())
@@ -81,6 +85,12 @@ LdrResult Load(const std::string& path, bool& forwarded)
 }
 
 }  // namespace
+
+const std::vector<std::string>& LoadMessages()
+{
+    return FrontState().messages;
+}
+
 }  // namespace quentor
 
 using namespace quentor;
@@ -105,6 +115,7 @@ LdrResult LdrLoadWin(const char* path, unsigned mode, unsigned flags, HWND progr
     s.record = LoadProgressRecord{};
     s.record.pathTail = s.path.size() <= PATH_TAIL_MAX ? s.path : s.path.substr(s.path.size() - PATH_TAIL_MAX);
     s.last = LastReport{};
+    s.messages.clear();
 
     LdrResult result;
     bool forwarded = false;

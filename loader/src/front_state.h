@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ldr_types.h"
 #include "win_types.h"
@@ -14,7 +15,9 @@ namespace quentor {
 // Load flags of LdrLoadWin (passed on to tarnel unchanged).
 inline constexpr uint32_t LOAD_SYMBOLS = 0x1;
 inline constexpr uint32_t LOAD_CODE = 0x2;
-inline constexpr uint32_t LOAD_ASK_AGAIN = 0x8;  // ask before loading the same image's symbols again
+inline constexpr uint32_t LOAD_ASK_AGAIN = 0x8;     // ask before loading the same image's symbols again
+inline constexpr uint32_t LOAD_ASM_MODULES = 0x10;  // IEEE-695: every assembler module is a module of its own
+inline constexpr uint32_t LOAD_EXTERNAL = 0x800;    // IEEE-695: read the external part's public names
 
 enum class ImageFormat : uint32_t {
     None = 0,
@@ -63,6 +66,8 @@ struct FrontEndState {
 
     LoadProgressRecord record;
     LastReport last;
+    // What the readers found damaged in the image this load reads.
+    std::vector<std::string> messages;
 
     bool SymbolsWanted() const { return (flags & LOAD_SYMBOLS) != 0; }
     bool CodeWanted() const { return (flags & LOAD_CODE) != 0; }

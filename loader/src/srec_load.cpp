@@ -1,25 +1,14 @@
 #include "srec_load.h"
 
-#include <platform/modal_ui.h>
-
+#include "image_symbols.h"
 #include "load_progress.h"
 #include "quinar/symbol_store.h"
-#include "tarnel.h"
 
 namespace quentor {
 namespace {
 
 // The predefined types whose sizes S-record images assume.
 constexpr uint32_t WORD_SIZED_TYPES[] = {16, 17, 18};
-
-bool AskToLoadSymbolsAgain()
-{
-    platform::MessageBoxRequest request;
-    request.text = "The symbols of this image are loaded already.\nLoad them again?";
-    request.caption = "Load";
-    request.type = MB_YESNO | MB_ICONQUESTION;
-    return platform::ShowMessageBox(request) == IDYES;
-}
 
 class SrecLoader {
 public:
@@ -53,21 +42,10 @@ public:
 private:
     LdrResult BeginSymbols()
     {
-        // No clear in front of the first check: it would forget the image
-        // it asks about, and the question of LOAD_ASK_AGAIN could never
-        // come. quinar lets the symbols of another image go by itself.
-        if (symbols_.CheckImageLoaded(path_, stamp_) == SYM_S_IMAGE_LOADED) {
-            if ((s_.flags & LOAD_ASK_AGAIN) && !AskToLoadSymbolsAgain())
-                return LDR_S_UNCHANGED;
-            symbols_.Clear();
-            if (symbols_.CheckImageLoaded(path_, stamp_) == SYM_S_IMAGE_LOADED)
-                return LDR_S_UNCHANGED;
-        }
+        if (LdrResult r = BeginImageSymbols(path_, stamp_); r != LDR_OK)
+            return r;
         for (uint32_t type : WORD_SIZED_TYPES)
             symbols_.SetTypeSize(type, 4);
-        // This image's symbols replace those of an ELF image loaded before:
-        // tarnel's answers for that one (Thumb code, frames, sources) go too.
-        ResetOnCloseELF();
         return LDR_OK;
     }
 
@@ -136,10 +114,8 @@ private:
 
     LdrResult Fail(LdrResult result)
     {
-        if (symbolsBegun_) {
-            symbols_.EndLoad();
-            symbols_.Clear();
-        }
+        if (symbolsBegun_)
+            AbandonImageSymbols();
         return result;
     }
 

@@ -30,6 +30,10 @@ public:
         }
     }
     uint64_t Size() const override { return size_; }
+    bool Seek(uint64_t position) override
+    {
+        return position <= size_ && ::lseek(fd_, static_cast<off_t>(position), SEEK_SET) >= 0;
+    }
 
 private:
     int fd_;
@@ -48,6 +52,13 @@ public:
         return true;
     }
     uint64_t Size() const override { return bytes_.size(); }
+    bool Seek(uint64_t position) override
+    {
+        if (position > bytes_.size())
+            return false;
+        at_ = static_cast<size_t>(position);
+        return true;
+    }
 
 private:
     std::vector<uint8_t> bytes_;

@@ -27,6 +27,8 @@ public:
     // Up to `count` bytes; 0 at the end. False on a read error.
     virtual bool Read(uint8_t* buffer, size_t count, size_t* got) = 0;
     virtual uint64_t Size() const = 0;
+    // The next Read starts at this byte; false when it cannot.
+    virtual bool Seek(uint64_t position) = 0;
 };
 
 // A file opened for reading; null when it cannot be opened (or is no file).

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <set>
 
-#include "fake_sim_session.h"
+#include "front_end_fixture.h"
 #include "front_state.h"
 #include "host_tools.h"
 #include "quentor.h"
@@ -44,62 +44,7 @@ std::string Srec(char type, uint32_t address, const std::vector<uint8_t>& data)
     return line + hex + "\r\n";
 }
 
-std::vector<uint8_t> Ramp(uint8_t first, size_t count)
-{
-    std::vector<uint8_t> bytes(count);
-    for (size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<uint8_t>(first + i);
-    return bytes;
-}
-
-class FrontEndTest : public FakeSimTest {
-protected:
-    void SetUp() override
-    {
-        FakeSimTest::SetUp();
-        InitDLL_CpuServer(0, nullptr, "ARM7TDMI", 0);
-        FrontState() = FrontEndState{};
-        quinar::Symbols().Clear();
-        ResetOnCloseELF();
-        platform::ResetKeyState();
-        window_ = platform::CreateSink([this](UINT msg, WPARAM wParam, LPARAM) -> LRESULT {
-            if (msg == PBM_SETPOS)
-                progress.push_back(static_cast<uint32_t>(wParam));
-            return 0;
-        });
-    }
-    void TearDown() override
-    {
-        platform::SetPumpHook(nullptr);
-        platform::SetKeyStateQuery(nullptr);
-        platform::DestroySink(window_);
-        for (const std::string& f : files_)
-            std::filesystem::remove(f);
-        quinar::Symbols().Clear();
-        FakeSimTest::TearDown();
-    }
-
-    std::string File(const std::string& name, const std::string& text)
-    {
-        const std::string path = ::testing::TempDir() + "quentor_" + std::to_string(::getpid()) + "_" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        files_.push_back(path);
-        return path;
-    }
-    LdrResult Load(const std::string& path, unsigned flags) { return LdrLoadWin(path.c_str(), 0, flags, window_); }
-
-    static std::set<std::string> SymbolRows()
-    {
-        const std::vector<std::string> rows = quinar::ListSymbols();
-        return {rows.begin(), rows.end()};
-    }
-
-    std::vector<uint32_t> progress;
-    HWND window_ = nullptr;
-
-private:
-    std::vector<std::string> files_;
-};
+using FrontEndTest = FrontEndFixture;
 
 const std::string SYMBOL_HEADER = "$$ demo.sym\r\n _main $00001000 start $00001040\r\n  $t $1040\r\n$$ \r\n";
 
@@ -280,7 +225,7 @@ TEST_F(FrontEndTest, TheFirstByteChoosesTheLoader)
         EXPECT_EQ(LdrFileFormat(), LDR_FORMAT_ELF);
     }
 
-    // IEEE-695 modules are not read: refused before anything is touched.
+    // An IEEE-695 module with a damaged header: refused before anything is touched.
     quinar::Symbols().OpenModule("kept", {});
     quinar::Symbols().CloseModule();
     EXPECT_EQ(Load(File("module.695",

@@ -13,6 +13,7 @@
 
 #include "falcrest.h"
 #include "host_tools.h"
+#include "image_memory.h"
 #include "quentor.h"
 #include "quinar/listing.h"
 #include "quinar/symbol_store.h"
@@ -27,7 +28,7 @@ namespace {
 using tarnel::test::ReadelfSymbol;
 using zk::test::FixturePath;
 
-constexpr uint8_t UNWRITTEN = 0xA5;
+using quentor::test::UNWRITTEN;
 
 struct Variant {
     const char* name;
@@ -126,18 +127,7 @@ TEST_P(ObjcopyTest, TheMemoryWrittenEqualsObjcopysBinary)
     ASSERT_EQ(LdrLoadWin(srec.c_str(), 0, flags, nullptr), LDR_OK);
     EXPECT_EQ(LdrFileFormat(), LDR_FORMAT_SRECORDS);
 
-    std::vector<uint8_t> memory(end - first);
-    ASSERT_EQ(MemReadBlock(memory.data(), {first, 1}, static_cast<uint32_t>(memory.size())), 0);
-    size_t wrong = 0;
-    for (uint32_t i = 0; i < memory.size(); ++i) {
-        const uint32_t address = first + i;
-        const bool inSection = std::any_of(loaded.begin(), loaded.end(),
-                                           [&](const auto& r) { return r.first <= address && address < r.second; });
-        const uint8_t expected = inSection ? static_cast<uint8_t>(binary[address - base]) : UNWRITTEN;
-        if (memory[i] != expected && ++wrong <= 5)
-            ADD_FAILURE() << std::hex << "0x" << address << ": 0x" << int(memory[i]) << " for 0x" << int(expected);
-    }
-    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(quentor::test::WrongBytes(first, end, base, binary, loaded), 0u);
 }
 
 TEST_P(SymbolsrecTest, TheSymbolHeaderGivesReadelfsLabels)

@@ -151,6 +151,7 @@ TEST(LineReaderTest, AReadErrorIsNoEnd)
             return true;
         }
         uint64_t Size() const override { return 100; }
+        bool Seek(uint64_t) override { return false; }
 
     private:
         bool done_ = false;

@@ -1,5 +1,5 @@
 // ldrdump: loads an image through the loader front end (LdrLoadWin: ELF
-// images through tarnel, S-record files by the front end itself) into
+// images through tarnel, S-record and IEEE-695 files by the front end itself) into
 // quinar and prints what was loaded. The headers print in the columns of
 // `readelf -W -h -S -l`, so that the two can be compared line by line; the
 // symbol-library parts print the rows quinar holds; --code prints the ARM
@@ -14,7 +14,12 @@
 // What the readers found damaged goes to stderr.
 //
 //   ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]
-//           [--type-text] [--code] [--frames] [--download [--big-endian-target]] image
+//           [--type-text] [--code] [--frames] [--download [--big-endian-target]]
+//           [--mode=N] [--flags=N] image
+//
+// --mode and --flags give LdrLoadWin's mode (1 unless given; an IEEE-695
+// module's source lines need 0) and load flags (LDR_LOAD_SYMBOLS unless
+// given; 0x800 reads an IEEE-695 module's public names), decimal or 0x hex.
 //
 // Without a part named, every part prints (the ELF parts only for ELF
 // images). --download connects the simulator library (Dorvel.dll, found in
@@ -30,6 +35,7 @@
 #include "falcrest.h"
 #include "ldr_result_text.h"
 #include "quentor.h"
+#include "quentor/load_messages.h"
 #include "quinar/listing.h"
 #include "quinar/symbol_store.h"
 #include "tarnel.h"
@@ -239,8 +245,22 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: ldrdump [--sections] [--symbols] [--lines] [--types] [--functions]\n"
-                 "               [--type-text] [--code] [--frames] [--download [--big-endian-target]] image\n");
+                 "               [--type-text] [--code] [--frames] [--download [--big-endian-target]]\n"
+                 "               [--mode=N] [--flags=N] image\n");
     return 2;
+}
+
+// A decimal or 0x-hexadecimal number, the whole text.
+bool ParseNumber(const std::string& text, unsigned& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(text.c_str(), &end, 0);
+    if (*end != '\0' || v > 0xFFFFFFFFul)
+        return false;
+    value = static_cast<unsigned>(v);
+    return true;
 }
 
 }  // namespace
@@ -250,6 +270,8 @@ int main(int argc, char** argv)
     bool sections = false, symbols = false, lines = false, types = false, functions = false;
     bool code = false, frames = false, download = false, bigTarget = false, typeText = false;
     const char* path = nullptr;
+    unsigned mode = 1;
+    unsigned flags = LDR_LOAD_SYMBOLS;
     const std::pair<const char*, bool*> options[] = {
         {"--sections", &sections},  {"--symbols", &symbols},     {"--lines", &lines},
         {"--types", &types},        {"--functions", &functions}, {"--code", &code},
@@ -261,6 +283,10 @@ int main(int argc, char** argv)
         auto option = std::find_if(std::begin(options), std::end(options), [&](const auto& o) { return a == o.first; });
         if (option != std::end(options))
             *option->second = true;
+        else if (a.rfind("--mode=", 0) == 0 && ParseNumber(a.substr(7), mode))
+            continue;
+        else if (a.rfind("--flags=", 0) == 0 && ParseNumber(a.substr(8), flags))
+            continue;
         else if (a.rfind("--", 0) == 0 || path)
             return Usage();
         else
@@ -271,7 +297,6 @@ int main(int argc, char** argv)
     if (!sections && !symbols && !lines && !types && !functions && !code && !frames)
         sections = symbols = lines = types = functions = code = frames = true;
 
-    unsigned flags = LDR_LOAD_SYMBOLS;
     if (download) {
         if (NewABIDLL(1, "ARM7TDMI", nullptr, "Simulator", 1) != 1) {
             std::fprintf(stderr, "ldrdump: the simulator library cannot be loaded\n");
@@ -280,10 +305,12 @@ int main(int argc, char** argv)
         InitDLL_CpuServer(0, nullptr, "ARM7TDMI", bigTarget ? 1 : 0);
         flags |= LDR_LOAD_CODE | LDR_FLAG_SEGMENTS;
     }
-    const LdrResult result = LdrLoadWin(path, 1, flags, nullptr);
+    const LdrResult result = LdrLoadWin(path, mode, flags, nullptr);
     if (download)
         ExitABIDLL();
     for (const std::string& message : tarnel::LoadMessages())
+        std::fprintf(stderr, "ldrdump: %s\n", message.c_str());
+    for (const std::string& message : quentor::LoadMessages())
         std::fprintf(stderr, "ldrdump: %s\n", message.c_str());
     if (result != LDR_OK) {
         std::fprintf(stderr, "ldrdump: %s: %s\n", path, LdrResultText(result).c_str());

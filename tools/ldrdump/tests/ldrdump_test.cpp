@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "host_tools.h"
+#include "ieee695_writer.h"
 #include "readelf_dwarf.h"
 #include "readelf_parse.h"
 
@@ -71,6 +72,37 @@ TEST(Ldrdump, PrintsTheSymbolLibraryPartsAndFailsOnABadImage)
     EXPECT_EQ(bad.exitStatus, 1);
     EXPECT_NE(bad.err.find("0x8037"), std::string::npos) << bad.err;
     EXPECT_EQ(RunProcess({LDRDUMP}).exitStatus, 2);
+}
+
+// The mode and flags go to LdrLoadWin: an IEEE-695 module's source lines
+// need mode 0, its public names flag 0x800; the front end's messages about
+// a damaged debug part go to standard error.
+TEST(Ldrdump, TakesTheModeAndFlagsOfTheLoadAndPrintsTheFrontEndsMessages)
+{
+    zk::test::Ieee695ModuleDesc m;
+    m.sections = {{"code", 1, 'P', 0x100, 0x1000}};
+    m.publics = {{"_main", 15, 0x1000}};
+    zk::test::Ieee695DebugWriter w;
+    w.Begin(3, "main.c").Function(true, "main", 0, 8, 0x1000).EndFunction(0x10FF).End();
+    w.Begin(5, "main.c").Attribute(0, 0, 7).Num(12).Num(0).Assign(0, 0x1000).End();
+    w.Begin(1, "damaged").Raw({0xE6}).End();
+    m.debug = w.Bytes();
+    const std::string path = ::testing::TempDir() + "ldrdump_" + std::to_string(::getpid()) + ".695";
+    ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(m)));
+
+    auto plain = RunProcess({LDRDUMP, "--symbols", "--lines", path});
+    ASSERT_EQ(plain.exitStatus, 0) << plain.err;
+    EXPECT_NE(plain.out.find("Lines (0)"), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.out.find("label 00001000 main"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.err.find(path + ": debug part+0x"), std::string::npos) << plain.err;
+    EXPECT_NE(plain.err.find("unexpected record in a type block"), std::string::npos) << plain.err;
+
+    auto all = RunProcess({LDRDUMP, "--symbols", "--lines", "--mode=0", "--flags=0x801", path});
+    ASSERT_EQ(all.exitStatus, 0) << all.err;
+    EXPECT_NE(all.out.find("Lines (1)"), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find("label 00001000 main"), std::string::npos) << all.out;
+    EXPECT_EQ(RunProcess({LDRDUMP, "--mode=x", path}).exitStatus, 2);
+    std::remove(path.c_str());
 }
 
 // The instruction-set runs of an interworking image follow its FUNC
