@@ -23,6 +23,14 @@ Command* Find(const std::string& word)
     return nullptr;
 }
 
+// ShlIsBusy answers non-zero while a line executes.
+struct BusyScope {
+    BusyScope() { ++Server().busy; }
+    ~BusyScope() { --Server().busy; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+};
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -102,6 +110,13 @@ int ShlExecuteCommand(const char* text, int length, int* inputMode, int* waitFla
     std::vector<std::string> words = SplitLine(line);
     if (words.empty())
         return 0;
+    // The include command takes the rest of the line as it is (quotes,
+    // blanks inside the path).
+    if (strcasecmp(words[0].c_str(), "include") == 0) {
+        const BusyScope busy;
+        const size_t word = line.find_first_not_of(" \t\r\n>");
+        return RunIncludeFile(IncludePathOf(std::string_view(line).substr(word + 7)));
+    }
     const Command* c = Find(words[0]);
     if (!c) {
         ShlPrintMessage(kNoSuchCommand, SHL_PRINT_MESSAGE);
@@ -113,10 +128,7 @@ int ShlExecuteCommand(const char* text, int length, int* inputMode, int* waitFla
     for (std::string& w : words)
         argv.push_back(w.data());
     argv.push_back(nullptr);
-    struct Busy {
-        Busy() { ++Server().busy; }
-        ~Busy() { --Server().busy; }
-    } busy;
+    const BusyScope busy;
     return handler(static_cast<int>(words.size()), argv.data());
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "brevan/brevan.h"
@@ -24,5 +25,10 @@ struct ServerState {
 };
 
 ServerState& Server();
+
+// The include command: the path of the text after the word "include", and
+// the run of the file's lines (0, or -1 after its one message).
+std::string IncludePathOf(std::string_view rest);
+int RunIncludeFile(const std::string& path);
 
 }  // namespace brevan

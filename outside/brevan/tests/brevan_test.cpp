@@ -126,3 +126,108 @@ TEST_F(BrevanTest, UnknownWordsAndEmptyLines)
 }
 
 }  // namespace
+
+// The include command.
+#include <filesystem>
+#include <fstream>
+
+#include "brevan/brevan.h"
+
+namespace {
+
+class IncludeTest : public BrevanTest {
+protected:
+    void SetUp() override
+    {
+        BrevanTest::SetUp();
+        folder_ = std::filesystem::temp_directory_path() / ("zk-brevan-include-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder_);
+        brevan::AddCommand("SAY", "SAY words", [this](int argc, char** argv) {
+            std::string line;
+            for (int i = 1; i < argc; ++i)
+                line += std::string(i > 1 ? " " : "") + argv[i];
+            said_.push_back(line);
+            return 0;
+        });
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove_all(folder_);
+        BrevanTest::TearDown();
+    }
+    std::string File(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = (folder_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    int Run(const std::string& line)
+    {
+        return ShlExecuteCommand(line.c_str(), static_cast<int>(line.size()), nullptr, nullptr);
+    }
+
+    std::filesystem::path folder_;
+    std::vector<std::string> said_;
+};
+
+TEST_F(IncludeTest, QuotedPathsMayHoldBlanksAndLackTheClosingQuote)
+{
+    const std::string path = File("board init.inc", "SAY one\r\n\r\n  SAY two  \n>say three");
+    for (const std::string& line : {"include \"" + path + "\"", ">INCLUDE \"" + path, "Include   \"" + path + "\"  "}) {
+        said_.clear();
+        brevan::MessageCapture capture;
+        EXPECT_EQ(Run(line), 0) << line;
+        EXPECT_THAT(said_, ElementsAre("one", "two", "three")) << line;
+        EXPECT_TRUE(capture.texts.empty());
+    }
+    const std::string plain = File("plain.inc", "SAY four\n");
+    EXPECT_EQ(Run("include " + plain), 0);
+    EXPECT_THAT(said_, ElementsAre("one", "two", "three", "four"));
+}
+
+TEST_F(IncludeTest, MissingBinaryAndSelfIncludingFilesGiveOneMessage)
+{
+    const std::string binary = File("binary.inc",
+                                    std::string("SAY x\n\x7F"
+                                                "ELF\x01\x00\x00",
+                                                13));
+    const std::string self =
+        File("self.inc", "SAY before\ninclude \"" + (folder_ / "self.inc").string() + "\"\nSAY after\n");
+    const std::string a = File("a.inc", "include \"" + (folder_ / "b.inc").string() + "\"\nSAY after a\n");
+    File("b.inc", "SAY in b\ninclude \"" + a + "\"\n");
+    struct Row {
+        std::string line;
+        const char* message;
+        std::vector<std::string> said;
+    } const rows[] = {
+        {"include \"" + (folder_ / "none.inc").string() + "\"", "Cannot open include file", {}},
+        {"include \"" + binary + "\"", "Not a text file", {}},
+        {"include \"" + self + "\"", "includes itself", {"before"}},
+        {"include \"" + a + "\"", "includes itself", {"in b"}},
+        {"include", "no file given", {}},
+    };
+    for (const Row& row : rows) {
+        said_.clear();
+        brevan::MessageCapture capture;
+        EXPECT_EQ(Run(row.line), -1) << row.line;
+        ASSERT_EQ(capture.texts.size(), 1u) << row.line;
+        EXPECT_THAT(capture.texts[0], ::testing::HasSubstr(row.message));
+        EXPECT_EQ(said_, row.said) << row.line;
+    }
+}
+
+TEST_F(IncludeTest, NestingIsBounded)
+{
+    // 40 distinct files each including the next.
+    for (int i = 0; i < 40; ++i)
+        File("n" + std::to_string(i) + ".inc",
+             "include \"" + (folder_ / ("n" + std::to_string(i + 1) + ".inc")).string() + "\"\n");
+    File("n40.inc", "SAY bottom\n");
+    brevan::MessageCapture capture;
+    EXPECT_EQ(Run("include \"" + (folder_ / "n0.inc").string() + "\""), -1);
+    ASSERT_EQ(capture.texts.size(), 1u);
+    EXPECT_THAT(capture.texts[0], ::testing::HasSubstr("nested too deep"));
+    EXPECT_TRUE(said_.empty());
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "emu_types.h"
 #include "morwen/morwen.h"
 
 namespace {
@@ -16,6 +17,14 @@ constexpr ErrorText kTexts[] = {
     {ERR_BP_LIST_WHILE_RUNNING, "The breakpoint list can only be opened while the target is stopped."},
     {ERR_CONDITION_OPERATOR, "The condition has no valid comparison (use <, <=, <>, ==, >= or >)."},
     {ERR_CONDITION_TOO_LONG, "A condition may have at most 9 clauses."},
+    {ERR_RESET_QUESTION, "Reset the target?"},
+    {ERR_TARGET_LOST, "The connection to the target is lost. Abort closes the program."},
+    // Run-control results (EmuResult) that are shown by their number.
+    {static_cast<UINT>(EMU_NO_BACKEND), "The target library is not loaded."},
+    {static_cast<UINT>(EMU_REFUSED), "The target refused the command."},
+    {static_cast<UINT>(EMU_ESC_STEPPING), "The step was stopped by Esc."},
+    {static_cast<UINT>(EMU_TARGET_LOST), "The target does not answer."},
+    {static_cast<UINT>(EMU_LINK_RECEIVE), "The target's answer was not received."},
 };
 
 }  // namespace

@@ -94,3 +94,54 @@ TEST_F(MemoryTestTest, UnknownKindsAndWidthsAreNotSupported)
 }
 
 }  // namespace
+
+// The program's walk in 256-byte blocks.
+#include "talvis/block_walk.h"
+
+namespace {
+
+TEST(BlockWalkCountTest, BlocksAreCutOnTheBoundaries)
+{
+    struct Row {
+        uint32_t start, end, blocks;
+    } const rows[] = {
+        {0x20010, 0x20010, 1}, {0x20010, 0x200FF, 1}, {0x20010, 0x20100, 2},       {0x20000, 0x201FF, 2},
+        {0x20000, 0x20200, 3}, {0x20100, 0x200FF, 0}, {0xFFFFFF00, 0xFFFFFFFF, 1}, {0, 0xFFFFFFFF, 0x1000000},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(talvis::TestBlockCount(r.start, r.end), r.blocks) << std::hex << r.start << "-" << r.end;
+}
+
+class BlockWalkTest : public MemoryTestTest {};
+
+TEST_F(BlockWalkTest, WalksEveryBlockWithProgressAndStopsAtTheFirstFailure)
+{
+    std::vector<int> percents;
+    const auto out =
+        talvis::TestRangeInBlocks({0x20080, 1}, {0x20480, 1}, 2, nullptr, [&](int p) { percents.push_back(p); });
+    EXPECT_TRUE(out.passed);
+    EXPECT_EQ(out.text, "Test Successful!");
+    EXPECT_EQ(percents, (std::vector<int>{20, 40, 60, 80, 100}));  // 80-FF, 100-1FF, ..., 400-480
+    ExpectRestored();
+
+    sim().stuckBytes.insert(0x20000 + 0x290);
+    percents.clear();
+    const auto failed =
+        talvis::TestRangeInBlocks({0x20080, 1}, {0x20480, 1}, 0, nullptr, [&](int p) { percents.push_back(p); });
+    EXPECT_FALSE(failed.passed);
+    EXPECT_THAT(failed.text, HasSubstr("0x00020290"));
+    EXPECT_EQ(failed.blocks, 3u);
+    ExpectRestored();
+}
+
+TEST_F(BlockWalkTest, CancelEndsBeforeTheNextBlock)
+{
+    int asked = 0;
+    const auto out = talvis::TestRangeInBlocks(
+        {0x20000, 1}, {0x20FFF, 1}, 2, [&] { return ++asked > 2; }, nullptr);
+    EXPECT_TRUE(out.cancelled);
+    EXPECT_FALSE(out.passed);
+    EXPECT_EQ(out.blocks, 2u);
+}
+
+}  // namespace

@@ -12,6 +12,8 @@ inline constexpr UINT ERR_CAPTION = 0x8001;                // the caption of the
 inline constexpr UINT ERR_BP_LIST_WHILE_RUNNING = 0x8005;  // the breakpoint list needs a stopped target
 inline constexpr UINT ERR_CONDITION_OPERATOR = 0x8006;     // a condition with a lone "="
 inline constexpr UINT ERR_CONDITION_TOO_LONG = 0x8007;     // more than 9 clauses
+inline constexpr UINT ERR_RESET_QUESTION = 32794;          // the Reset command's question
+inline constexpr UINT ERR_TARGET_LOST = 32799;             // a run or access found the target lost
 
 extern "C" {
 

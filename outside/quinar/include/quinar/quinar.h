@@ -22,6 +22,7 @@
 
 #include "emu_types.h"
 #include "ldr_types.h"
+#include "win_types.h"
 #include "zk_string.h"
 
 using SymResult = int32_t;
@@ -473,6 +474,13 @@ SymResult FreeModuleDescMap();
 SymResult SymNotifyTargetHalted();
 // 0 (the default): names are compared without regard to case.
 SymResult SymSetCaseSensitive(int32_t flag);
+// The library's set-up at connect: keeps the main frame's window and the
+// case option of look-ups (non-zero: names compare with case).
+SymResult SymInitServer(HWND frame, int32_t caseSensitive);
+// The address of a symbol text ("#name" or "name"; space 1): a function's
+// first address, else a label's value. SYM_OK when found; *out unchanged
+// otherwise.
+SymResult SymServerSymToAddr(const char* text, ADDR* out);
 
 // ---- Frames -------------------------------------------------------------------
 

@@ -118,6 +118,15 @@ struct AddressInfo {
 };
 
 // The module of a code address.
+// What a module is: its source name and its inclusive code range (when the
+// reader gave one).
+struct ModuleInformation {
+    std::string name;
+    uint32_t start = 0;
+    uint32_t end = 0;
+    bool hasRange = false;
+};
+
 struct AddressModule {
     uint32_t module = 0;   // module handle
     uint32_t ordinal = 0;  // 1-based, in the order modules were made
@@ -205,6 +214,10 @@ public:
     SymResult AddModuleByName(std::string_view name, uint32_t value);
     uint32_t ModuleCount() const;
     Result<uint32_t> ModuleHandle(uint32_t ordinal) const;
+    Result<ModuleInformation> ModuleInfo(uint32_t handle) const;
+    // The window SymInitServer kept (null before).
+    HWND ServerWindow() const;
+    void InitServer(HWND frame, bool caseSensitive);
     // Source key of the n-th module holding a source file of that name.
     Result<uint32_t> FindModuleByFile(std::string_view fileName, uint32_t n = 0);
     // The name of a key's source file (a module: its first one, or its own name).

@@ -1,0 +1,94 @@
+// What the debugger core needs of the main frame and of the debug windows it
+// owns. The main frame and the window classes implement these; tests use
+// stand-ins. The core holds no toolkit object.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "emu_types.h"
+#include "platform/gdi.h"
+#include "win_types.h"
+
+namespace appdebug {
+
+// Window style of a debug MDI child: WS_CHILD | WS_OVERLAPPEDWINDOW.
+inline constexpr DWORD kDebugChildStyle = 0x40CF0000;
+// A floating inspector: WS_VISIBLE | WS_CAPTION | WS_SYSMENU | MFS_THICKFRAME.
+inline constexpr DWORD kInspectorStyle = 0x10C80400;
+
+// One saved window placement: a window placement (valid when `length` is
+// non-zero) and six per-window words. Memory windows keep their display
+// unit, start address and three format words there. 68 bytes.
+struct DebugWindowPlacement {
+    int32_t length = 0;
+    int32_t flags = 0;
+    int32_t showCmd = 0;
+    int32_t minPosition[2] = {};
+    int32_t maxPosition[2] = {};
+    int32_t normalPosition[4] = {};  // left, top, right, bottom
+    uint32_t words[6] = {};
+
+    bool IsValid() const { return length != 0; }
+    // Memory windows.
+    uint32_t Unit() const { return words[0]; }
+    uint32_t StartAddress() const { return words[1]; }
+    const uint32_t* FormatWords() const { return words + 2; }
+};
+static_assert(sizeof(DebugWindowPlacement) == 68);
+
+inline constexpr int kPlacementCount = 18;  // DebugViewKind 0 to 17
+// The saved placements, zeroed by the debugger core's constructor and
+// filled by the window layout block.
+extern DebugWindowPlacement g_windowPlacements[kPlacementCount];
+
+// A debug window the core opened and keeps. The window deletes its object
+// when it is destroyed (after it told the main frame WM_EMU_VIEW_CLOSED);
+// the core only forgets it then.
+class DebugWindow {
+public:
+    virtual ~DebugWindow() = default;
+    // The DebugViewKind it was made for.
+    virtual int Kind() const = 0;
+    virtual HWND Window() const = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void BringToTop() = 0;
+    virtual void Show() = 0;  // SW_SHOW
+    virtual void ApplyPlacement(const DebugWindowPlacement& placement) = 0;
+    // Destroys the window; its object is gone afterwards.
+    virtual void Destroy() = 0;
+
+    // Memory windows: the start, the format words of a saved record and the
+    // memory space its active view shows (the refresh selector).
+    virtual void SetStart(uint16_t unit, uint32_t address) {}
+    virtual void ApplyFormatWords(const uint32_t* words) {}
+    virtual int ViewSpace() const { return 0; }
+    // The active view's window (refresh commands go there); the frame's
+    // window when it has none.
+    virtual HWND ActiveViewWindow() const { return Window(); }
+};
+
+// Which frame is the main frame's active MDI child.
+enum class ChildFrameKind { None, Source, Disassembly, Other };
+
+// The main frame as the debugger core sees it.
+class DebugFrame {
+public:
+    virtual ~DebugFrame() = default;
+    // Receives WM_EMU_BUSY, WM_EMU_REFRESH, WM_EMU_UPDATE_VIEWS, WM_CLOSE.
+    virtual HWND FrameWindow() const = 0;
+    // Set after ConnectTarget returned TRUE.
+    virtual bool IsConnected() const = 0;
+    virtual ChildFrameKind ActiveChildKind() const = 0;
+    // The address of the caret's line in the active source or disassembly
+    // child; false when there is none.
+    virtual bool ActiveChildCursorAddress(ADDR* out) const = 0;
+    // Creates a debug window of the kind as an MDI child (title, style,
+    // default rectangle); null when no window class of the kind is known.
+    virtual DebugWindow* CreateDebugWindow(int kind, const std::string& title, DWORD style) = 0;
+    // WM_MDIACTIVATE with the window, then WM_MDIREFRESHMENU.
+    virtual void ActivateChild(DebugWindow* window) = 0;
+};
+
+}  // namespace appdebug
