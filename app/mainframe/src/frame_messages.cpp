@@ -78,7 +78,7 @@ std::string TextAt(const std::string& bytes, size_t from)
     return bytes.substr(from, strnlen(bytes.data() + from, bytes.size() - from));
 }
 
-const sarvik::StopEntries kStopEntries = {&EmuTargetStopped, &BptFindBp, &BptCheckHit,  &EmuIsHaltAction,
+const sarvik::StopEntries kStopEntries = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
                                           &EmuRun,           &EmuIsBusy, &RemoveTempBp};
 
 }  // namespace
@@ -121,9 +121,8 @@ void CMainFrame::MapMessages()
         return 1;
     });
     OnMessage(WM_EMU_ADD_WATCH, [this](WPARAM, LPARAM l) { return OnAddWatch(l); });
-    OnMessage(WM_EMU_VIEW_CLOSED, [this](WPARAM w, LPARAM) -> LRESULT {
-        return core_ ? core_->OnDebugWndClosed(static_cast<int>(w)) : 0;
-    });
+    OnMessage(WM_EMU_VIEW_CLOSED,
+              [this](WPARAM w, LPARAM) -> LRESULT { return core_ ? core_->OnDebugWndClosed(static_cast<int>(w)) : 0; });
 }
 
 LRESULT CMainFrame::OnUpdateViews(WPARAM wParam, LPARAM param)
@@ -170,8 +169,8 @@ LRESULT CMainFrame::OnUpdateViews(WPARAM wParam, LPARAM param)
         if (CView* symbols = workspaceBar_.GetView(2))
             symbols->SendMessage(WM_EMU_SYMBOLS_CHANGED);
         if (core_)
-            if (CWnd* watch = core_->WatchWindow())
-                watch->SendMessage(WM_EMU_REFRESH);
+            if (HWND watch = core_->WatchWindow())
+                ::SendMessage(watch, WM_EMU_REFRESH, 0, 0);
         break;
     case DVK_BIT_MEMORY:
         refresh(kind, -1);

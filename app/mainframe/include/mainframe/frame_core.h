@@ -40,14 +40,14 @@ public:
     // The fatal target error prompt (Abort closes the main frame).
     virtual void ReportTargetLost() = 0;
     // The watch window, null when it is not open.
-    virtual CWnd* WatchWindow() const { return nullptr; }
+    virtual HWND WatchWindow() const { return nullptr; }
     // Without a project: asks for a program file and loads it.
     virtual void LoadProgramFromDialog() {}
 };
 
 using FrameCoreMaker = std::function<std::unique_ptr<FrameDebugCore>(CMainFrame& frame)>;
-// The maker frames created from now on use (null: the frame's own
-// simulator core). Returns the previous one.
+// The maker frames created from now on use (null: CDebugCore). Returns the
+// previous one.
 FrameCoreMaker SetFrameCoreMaker(FrameCoreMaker maker);
 std::unique_ptr<FrameDebugCore> MakeFrameCore(CMainFrame& frame);
 
