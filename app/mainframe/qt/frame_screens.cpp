@@ -30,7 +30,7 @@ QWidget* FrameWindow()
     if (!window)
         return nullptr;
     window->setProperty("screened", true);
-    window->resize(1000, 620);
+    window->resize(1400, 640);
     return window;
 }
 

@@ -23,6 +23,11 @@ CWnd* MakeMainFrameWindow(shell::CDebuggerApp&)
     auto* window = new lathris::qt::LathrisFrameWidget(frame);
     window->setObjectName("mainframe");
     window->setWindowTitle(QString::fromStdString(frame->GetTitle()));
+    // The bars' labels are texts: Standard and Build share the first row,
+    // Edit (with its find box) and Debug get rows of their own.
+    for (UINT id : {frame->EditToolBar().GetDlgCtrlID(), ID_DEBUG_BAR})
+        if (QToolBar* bar = window->ToolBarOf(id))
+            window->insertToolBarBreak(bar);
     // The status bar is the shell's tinted widget (its panes, text pieces,
     // progress control and the PC pane's double click) filling the window's
     // status line.

@@ -146,6 +146,10 @@ BOOL CMainFrame::CreateBars()
         return FALSE;
     if (!buildBar_.Create(this, kToolBarStyle, ID_BUILD_BAR) || !buildBar_.LoadToolBar(shell::IDR_BUILD_TOOLBAR))
         return FALSE;
+    // The connect button keeps the resource's name; the menu item's text
+    // follows the connection.
+    if (int index = buildBar_.CommandToIndex(shell::ID_DEBUG_CONNECT); index >= 0)
+        buildBar_.GetButton(index)->m_strText = "Load";
     if (!statusBar_.Create(this))
         return FALSE;
     if (!editBar_.Create(this, 1, 1))
