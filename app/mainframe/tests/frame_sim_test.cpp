@@ -16,6 +16,7 @@
 #include "platform/scripted_ui_gtest.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
+#include "shell/settings.h"
 #include "shell/shell_ids.h"
 #include "shell_test_support.h"
 #include "vexlor/vexlor.h"
@@ -45,6 +46,19 @@ Symbol NmSymbol(const std::string& elf, const std::string& name)
     }
     ADD_FAILURE() << name << " not in nm's answer";
     return {};
+}
+
+// The entry point as arm-none-eabi-readelf prints it.
+uint32_t ReadelfEntry(const std::string& elf)
+{
+    auto r = zk::test::RunProcess({"arm-none-eabi-readelf", "-h", elf});
+    EXPECT_EQ(r.exitStatus, 0) << "arm-none-eabi-readelf is needed: " << r.err;
+    const size_t at = r.out.find("Entry point address:");
+    if (at == std::string::npos) {
+        ADD_FAILURE() << "no entry point in readelf's answer";
+        return 0;
+    }
+    return static_cast<uint32_t>(std::stoul(r.out.substr(r.out.find("0x", at)), nullptr, 16));
 }
 
 class FrameSimTest : public shell::test::RegistryTest {
@@ -158,6 +172,44 @@ TEST_F(FrameSimTest, HaltInABusyLoopShowsTheAbortSwitchAndTheRunState)
         app_->ExitInstance();
         app_.reset();
     }
+}
+
+TEST_F(FrameSimTest, ResetAndRestartByCommandIdShowTheEntryAndMain)
+{
+    const std::string elf = std::string(ZK_FIXTURE_DIR) + "/frame_busy_thumb.elf";
+    platform::GTestScriptedUi ui;
+    CMainFrame* frame = Start({"/D"});
+    ASSERT_NE(frame, nullptr);
+    QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+    ASSERT_TRUE(qt::LoadImageAtStart(*frame, elf));
+    const uint32_t main = NmSymbol(elf, "main").address & ~1u;
+
+    const uint32_t entry = ReadelfEntry(elf) & ~1u;
+
+    // Restart with "only the start address" (the default) shows the entry.
+    ASSERT_EQ(theSettings.OnlyStartAddr, 1);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESTART);
+    EXPECT_EQ(Globals().keptPc, entry);
+
+    // Otherwise it goes till main; its stop reaches the frame as a halt.
+    theSettings.OnlyStartAddr = 0;
+    CSuperStatusBar& bar = frame->StatusBar();
+    bar.SetPaneText(0, "");
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESTART);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !bar.GetPaneText(0).empty(); }, 5000));
+    EXPECT_EQ(bar.GetPaneText(0), "Halt by breakpoint!");
+    EXPECT_EQ(frame->SendMessage(WM_EMU_REFRESH), 1);
+    EXPECT_EQ(Globals().keptPc, main);
+    theSettings.OnlyStartAddr = 1;
+
+    // Reset asks first; No keeps the PC, Yes puts it at the image's entry
+    // and refreshes the frame.
+    ui.AnswerMessageBox(IDNO);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESET);
+    EXPECT_EQ(Globals().keptPc, main);
+    ui.AnswerMessageBox(IDYES);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESET);
+    EXPECT_EQ(Globals().keptPc, entry);
 }
 
 }  // namespace
