@@ -1,6 +1,8 @@
 // The main frame's command route, its own commands (bar toggles, the
 // connect command's text, the next child window), the status-bar
 // indicators and the one-second run-state timer.
+#include <string>
+
 #include "falcrest.h"
 #include "mainframe/frame_views.h"
 #include "mainframe/main_frame.h"
@@ -16,6 +18,10 @@ constexpr UINT ID_NEXT_CHILD = 32863;  // Ctrl+Tab
 constexpr UINT ID_ACCESS_WORD = 32950;
 constexpr UINT ID_ACCESS_BYTE = 32949;
 constexpr UINT ID_ACCESS_HALF = 32948;
+constexpr UINT ID_CLOSE_ALL = 32911;
+constexpr UINT ID_WINDOW_LIST_ITEM = 32908;
+constexpr UINT ID_USER_BAR_FIRST = 59400;
+constexpr UINT ID_USER_BAR_LAST = 59409;
 
 // The run-state pane's text for the low seven bits of the status word; null
 // leaves the pane as it is.
@@ -73,6 +79,30 @@ void CMainFrame::MapCommands()
     OnUpdate(shell::ID_DEBUG_CONNECT, [this](CCmdUI* ui) { ui->SetText(m_bConnected ? "Re&load" : "Init Debugger"); });
 
     OnCommand(ID_NEXT_CHILD, [this] { MDINext(); });
+    OnCommand(ID_CLOSE_ALL, [this] { CloseAllChildren(); });
+    OnUpdate(ID_CLOSE_ALL, [this](CCmdUI* ui) { ui->Enable(GetActiveFrame() != nullptr); });
+    OnUpdate(ID_WINDOW_LIST_ITEM, [](CCmdUI*) {});
+
+    // The user-defined toolbars: shown or hidden when they exist.
+    OnCommandRange(ID_USER_BAR_FIRST, ID_USER_BAR_LAST, [this](UINT id) {
+        if (CBCGToolBar* bar = m_Impl.GetUserBarByIndex(static_cast<int>(id - ID_USER_BAR_FIRST)))
+            ToggleBar(*bar);
+    });
+    OnUpdateRange(ID_USER_BAR_FIRST, ID_USER_BAR_LAST, [this](CCmdUI* ui) {
+        CBCGToolBar* bar = m_Impl.GetUserBarByIndex(static_cast<int>(ui->m_nID - ID_USER_BAR_FIRST));
+        ui->Enable(bar != nullptr);
+        ui->SetCheck(bar && bar->IsVisible() ? 1 : 0);
+    });
+    // A reset of the Edit toolbar brings its find box back.
+    OnMessage(lathris::BCGM_RESETTOOLBAR(), [this](WPARAM bar, LPARAM) -> LRESULT {
+        if (bar == IDR_EDIT_TOOLBAR || bar == editBar_.GetDlgCtrlID())
+            editBar_.Reset();
+        return 0;
+    });
+    OnMessage(lathris::BCGM_CUSTOMIZEHELP(), [](WPARAM page, LPARAM) -> LRESULT {
+        AfxMessageBox(("Help about page number " + std::to_string(page)).c_str());
+        return 0;
+    });
 
     // The memory access size: set only when the target takes it.
     struct Size {
@@ -108,6 +138,16 @@ void CMainFrame::UpdateIndicators()
     OnUpdate(shell::ID_INDICATOR_LINE, [](CCmdUI* ui) { ui->Enable(TRUE); });
     OnUpdate(shell::ID_INDICATOR_TRACE, [](CCmdUI*) {});
     OnUpdate(shell::ID_INDICATOR_BLANK, [](CCmdUI* ui) { ui->Enable(TRUE); });
+}
+
+void CMainFrame::CloseAllChildren()
+{
+    // Each child is asked once: one whose closing the user refuses stays
+    // and ends the command (asking it again would never end).
+    while (CMDIChildWnd* child = MDIGetActive()) {
+        if (child->SendMessage(WM_CLOSE) != 0 || MDIGetActive() == child)
+            break;
+    }
 }
 
 BOOL CMainFrame::OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info)

@@ -250,6 +250,13 @@ TEST_F(FrameMessagesTest, BarsTabsAndTheDebugToolbarBeforeAndAfterTheConnection)
     EXPECT_EQ(debugItem.checked, 0);
     EXPECT_EQ(frame_->QueryCommandState(shell::ID_DEBUG_CONNECT).text, "Init Debugger");
 
+    // A reset of the Edit toolbar (the frame is asked first) keeps its find box.
+    CEditToolBar& edit = frame_->EditToolBar();
+    edit.RemoveButton(edit.CommandToIndex(ID_FIND_BOX));
+    ASSERT_EQ(edit.GetComboButton(ID_FIND_BOX), nullptr);
+    frame_->m_Impl.ResetToolbar(&edit);
+    EXPECT_NE(edit.GetComboButton(ID_FIND_BOX), nullptr);
+
     // The output window's toggle.
     EXPECT_EQ(frame_->QueryCommandState(shell::ID_VIEW_OUTPUT_WINDOW).checked, 1);
     frame_->SendMessage(WM_COMMAND, shell::ID_VIEW_OUTPUT_WINDOW);
@@ -315,6 +322,28 @@ TEST_F(FrameMessagesTest, CloseAsksToSaveBeforeTearingAnythingDown)
     EXPECT_TRUE(fixture_.log.destroyed);
     EXPECT_EQ(app->m_pMainWnd, nullptr);
     frame_ = nullptr;
+}
+
+// A child window whose closing the user refuses.
+class StubbornChild : public CMDIChildWnd {
+protected:
+    void OnClose() override {}
+};
+
+TEST_F(FrameMessagesTest, CloseAllStopsAtAChildThatRefuses)
+{
+    auto open = [this](CMDIChildWnd* child) {
+        EXPECT_TRUE(child->LoadFrame(shell::IDR_MAINFRAME, frame_));
+        frame_->MDIActivate(child);
+        return child;
+    };
+    CMDIChildWnd* stubborn = open(new StubbornChild);
+    open(new CMDIChildWnd);
+    open(new CMDIChildWnd);
+    ASSERT_EQ(frame_->MDIChildren().size(), 3u);
+    frame_->SendMessage(WM_COMMAND, 32911);
+    ASSERT_EQ(frame_->MDIChildren().size(), 1u) << "the others closed, and the command ended";
+    EXPECT_EQ(frame_->MDIChildren()[0], stubborn);
 }
 
 TEST_F(FrameMessagesTest, FrameWithoutUserButtonImagesIsNotCreated)

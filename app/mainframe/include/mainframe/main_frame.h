@@ -109,6 +109,7 @@ private:
     void MapCommands();
     void MapMessages();
     void ToggleBar(CControlBar& bar);
+    void CloseAllChildren();
     void UpdateIndicators();
 
     LRESULT OnUpdateViews(WPARAM kind, LPARAM param);
