@@ -23,19 +23,6 @@ using zk::test::CPSR_COMPARED_BITS;
 constexpr int kStackLimitRegister = 10;
 constexpr uint32_t kStackLimitMargin = 0x100;
 
-std::string SideBySide(const ArmState& qemu, const ArmState& sim)
-{
-    std::ostringstream out;
-    out << std::hex << std::setfill('0');
-    for (int i = 0; i < 17; ++i) {
-        const uint32_t q = i < 16 ? qemu.r[i] : qemu.cpsr;
-        const uint32_t s = i < 16 ? sim.r[i] : sim.cpsr;
-        out << (i < 16 ? "r" + std::to_string(i) : std::string("cpsr")) << "\tqemu " << std::setw(8) << q << "\tsim "
-            << std::setw(8) << s << (q != s ? "   <--" : "") << "\n";
-    }
-    return out.str();
-}
-
 class GoTillAgainstQemu : public SimSession, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(GoTillAgainstQemu, TheRegistersAtTheStopAreQemus)
@@ -70,7 +57,8 @@ TEST_P(GoTillAgainstQemu, TheRegistersAtTheStopAreQemus)
     expected.r[kStackLimitRegister] = sim.r[kStackLimitRegister];
     expected.cpsr &= CPSR_COMPARED_BITS;
     sim.cpsr &= CPSR_COMPARED_BITS;
-    EXPECT_TRUE(std::equal(sim.r, sim.r + 16, expected.r) && sim.cpsr == expected.cpsr) << SideBySide(expected, sim);
+    EXPECT_TRUE(std::equal(sim.r, sim.r + 16, expected.r) && sim.cpsr == expected.cpsr)
+        << zk::test::SideBySide(expected, sim);
     EXPECT_EQ(console_, "before: 42 items, named\n");
 }
 

@@ -1,6 +1,7 @@
 #include "qemu_reference.h"
 
 #include <algorithm>
+#include <iomanip>
 #include <sstream>
 
 #include "host_tools.h"
@@ -153,6 +154,19 @@ QemuStop QemuStopAt(const std::string& image, const std::string& location, const
 QemuStop QemuStateAtNormalEnd(const std::string& image, const std::string& symbol, unsigned count)
 {
     return QemuStopAt(image, "*__normal_end", "&" + symbol, count);
+}
+
+std::string SideBySide(const ArmState& qemu, const ArmState& sim)
+{
+    std::ostringstream out;
+    out << std::hex << std::setfill('0');
+    for (int i = 0; i < 17; ++i) {
+        const uint32_t q = i < 16 ? qemu.r[i] : qemu.cpsr;
+        const uint32_t s = i < 16 ? sim.r[i] : sim.cpsr;
+        out << (i < 16 ? "r" + std::to_string(i) : std::string("cpsr")) << "\tqemu " << std::setw(8) << q << "\tsim "
+            << std::setw(8) << s << (q != s ? "   <--" : "") << "\n";
+    }
+    return out.str();
 }
 
 }  // namespace zk::test

@@ -49,6 +49,9 @@ ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::stri
 bool QemuPcsAfter(const std::string& image, const std::vector<uint32_t>& starts, const std::string& command,
                   std::vector<uint32_t>* pcs, std::string* error);
 
+// r0-r15 and the CPSR of both machines side by side, differences marked.
+std::string SideBySide(const ArmState& qemu, const ArmState& sim);
+
 // The CPSR bits both machines keep alike: NZCV, I, F, T and the mode (qemu
 // sets bit 8, the ARMv6 A bit, which an ARMv4T core does not have).
 inline constexpr uint32_t CPSR_COMPARED_BITS = 0xF00000FFu;

@@ -20,6 +20,7 @@ protected:
     void SetUp() override
     {
         shell::RegisterShellResources();
+        sinksAtStart_ = platform::SinkCount();
         theSettings.OnlyStartAddr = 0;
         theSettings.CMainEntry = "main";
         theSettings.IsLoadInitFile = 0;
@@ -31,7 +32,15 @@ protected:
                 core->OnDebugWndClosed(kind);
         };
     }
-    void TearDown() override { core.reset(); }
+    // Every window the core owned is gone with it: only the frame's handle
+    // is left.
+    void TearDown() override
+    {
+        core.reset();
+        EXPECT_TRUE(frame.windows.empty());
+        EXPECT_EQ(platform::SinkCount(), sinksAtStart_);
+    }
+    size_t sinksAtStart_ = 0;
 
     // Runs a command by id through the core's message map.
     void Command(UINT id) { ASSERT_TRUE(core->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr)) << id; }

@@ -15,8 +15,8 @@ TEST_F(CoreTest, SingleWindowIsCreatedOnceThenRaised)
     g_windowPlacements[DVK_REGISTERS].length = 44;
     g_windowPlacements[DVK_REGISTERS].normalPosition[0] = 77;
     Command(ID_DEBUG_REGISTER_WINDOW);
-    EXPECT_EQ(frame.log, (Log{"Create(1,Registers," + kStyle + ")", "Placement(1,77)", "Top(1)", "Show(1)",
-                              "Activate(1)"}));
+    EXPECT_EQ(frame.log,
+              (Log{"Create(1,Registers," + kStyle + ")", "Placement(1,77)", "Top(1)", "Show(1)", "Activate(1)"}));
     frame.log.clear();
     Command(ID_DEBUG_REGISTER_WINDOW);  // visible already: only raised
     EXPECT_EQ(frame.log, (Log{"Top(1)"}));
