@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "emu_messages.h"
 #include "win_types.h"
 
 // One link module of a project: its source path and the list it belongs to
@@ -56,7 +57,7 @@ struct CompilerInfo {
 // NUL-terminated chunk of output (the receiver frees it with GlobalFree);
 // wParam 1 when the build has ended, lParam the exit status of the build
 // command (128 + signal when a signal ended it, 127 when it could not start).
-inline constexpr UINT BuildOutputMessage = 0x479;
+// (BuildOutputMessage, 0x479, is listed with the other private messages.)
 
 // The request block: thread id (4 bytes), custom-build flag (2 bytes), then
 // 14 NUL-terminated strings back to back. The 1st string is the custom build

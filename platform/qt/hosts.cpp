@@ -441,6 +441,11 @@ void MainFrameWidget::SyncBars()
     if (!Wnd())
         return;
     for (CControlBar* bar : Frame()->ControlBars()) {
+        // A status bar that brings its own widget (a host) is drawn by it.
+        if (dynamic_cast<CStatusBar*>(bar) && bar->GetHost()) {
+            bars_.erase(bar);
+            continue;
+        }
         QWidget*& w = bars_[bar];
         if (auto* tb = dynamic_cast<CToolBar*>(bar)) {
             auto* q = static_cast<QToolBar*>(w);

@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -97,7 +98,14 @@ int QtModalUi::ResultOf(const QMessageBox& box, const QAbstractButton* clicked, 
 int QtModalUi::MessageBox(const MessageBoxRequest& request)
 {
     auto box = BuildMessageBox(request);
+    // The owner window may go while the box waits (a splash that ends):
+    // it takes the box with it, which then answers as if dismissed.
+    QPointer<QMessageBox> alive(box.get());
     box->exec();
+    if (!alive) {
+        box.release();
+        return ResultOf(QMessageBox(), nullptr, request.type);
+    }
     return ResultOf(*box, box->clickedButton(), request.type);
 }
 

@@ -1,31 +1,28 @@
-// The main frame for tools/screens: its menu bar, the Edit toolbar with the
-// find box holding a text, and the status bar; without a build-tool library
-// the message pane names the missing one.
-#include "mainframe/qt/frame_window.h"
+// The main frame for tools/screens: before the connection (the menu bar,
+// the toolbars with the find box holding a text, the tab bars and the
+// status bar; without a build-tool library the message pane names the
+// missing one), and connected to the simulator with examples/hello loaded
+// and run to its main.
 #include <QApplication>
 
+#include "emu_messages.h"
+#include "mainframe/qt/frame_window.h"
+#include "platform/messages.h"
 #include "platform/qt/screens.h"
 #include "platform/resources.h"
+#include "quinar/symbol_store.h"
+#include "sarvik.h"
 #include "shell/debugger_app.h"
+#include "shell/settings.h"
 #include "shell/shell_ids.h"
+#include "vexlor/vexlor.h"
 
 namespace mainframe::qt {
 namespace {
 
-platform::qt::ScreenRegistrar frame("mainframe", []() -> QWidget* {
-    static shell::CDebuggerApp* app = nullptr;
-    if (!app)
-        app = new shell::CDebuggerApp;  // the frame's settings and modules live as long as the process
-    CWnd* wnd = MakeMainFrameWindow(*app);
-    auto* frame = dynamic_cast<CMainFrame*>(wnd);
-    if (!frame)
-        return nullptr;
-    if (frame->StartMessage().empty())
-        frame->SetMessageText(platform::resources::LoadString(shell::IDS_IDLE_MESSAGE));
-    frame->EditToolBar().AddFindText("main");
-    if (auto* combo = frame->EditToolBar().GetComboButton(ID_FIND_BOX))
-        combo->SelectItem(0);
-    frame->EditToolBar().ButtonsChanged();
+// The frame's newest window, sized for the picture.
+QWidget* FrameWindow()
+{
     QWidget* window = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "mainframe" && !w->property("screened").toBool())
@@ -33,9 +30,64 @@ platform::qt::ScreenRegistrar frame("mainframe", []() -> QWidget* {
     if (!window)
         return nullptr;
     window->setProperty("screened", true);
-    window->resize(900, 560);
+    window->resize(1400, 640);
     return window;
+}
+
+shell::CDebuggerApp& ScreensApp()
+{
+    // The frames' settings and modules live as long as the process.
+    static auto* app = new shell::CDebuggerApp;
+    return *app;
+}
+
+CMainFrame* MakeFrame()
+{
+    CWnd* wnd = MakeMainFrameWindow(ScreensApp());
+    auto* frame = dynamic_cast<CMainFrame*>(wnd);
+    if (!frame)
+        return nullptr;
+    frame->EditToolBar().AddFindText("main");
+    if (auto* combo = frame->EditToolBar().GetComboButton(ID_FIND_BOX))
+        combo->SelectItem(0);
+    frame->EditToolBar().ButtonsChanged();
+    return frame;
+}
+
+platform::qt::ScreenRegistrar frame("mainframe", []() -> QWidget* {
+    CMainFrame* frame = MakeFrame();
+    if (!frame)
+        return nullptr;
+    if (frame->StartMessage().empty())
+        frame->SetMessageText(platform::resources::LoadString(shell::IDS_IDLE_MESSAGE));
+    return FrameWindow();
 });
+
+#ifdef ZK_EXAMPLE_ELF
+platform::qt::ScreenRegistrar connected("mainframe_connected", []() -> QWidget* {
+    shell::CDebuggerApp& app = ScreensApp();
+    app.m_simulate = TRUE;
+    app.m_noPrompt = TRUE;
+    theSettings.Simulate = 1;
+    CMainFrame* frame = MakeFrame();
+    if (!frame)
+        return nullptr;
+    app.m_pMainWnd = frame;
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);
+    if (!frame->m_bConnected || !LoadImageAtStart(*frame, ZK_EXAMPLE_ELF))
+        return nullptr;
+    // Run to main: the stop comes back as the frame's WM_EMU_ERROR.
+    if (quinar::Result<uint32_t> main = quinar::Symbols().AddressOfName("main")) {
+        EmuRun(EMU_RUN_GO_TILL, ADDR{*main, ADDR_SPACE_TARGET});
+        for (int i = 0; i < 100 && (CpuGetCpuStatus1() & 1); ++i)
+            platform::PumpWait(20);
+        platform::PumpPending();
+    }
+    frame->SendMessage(WM_TIMER, kFrameTimerId);
+    frame->OnIdleUpdateCmdUI();
+    return FrameWindow();
+});
+#endif
 
 }  // namespace
 }  // namespace mainframe::qt

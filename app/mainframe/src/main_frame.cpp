@@ -1,6 +1,11 @@
 #include "mainframe/main_frame.h"
 
+#include "brevan/brevan.h"
+#include "falcrest.h"
+#include "morwen/morwen.h"
+#include "platform/modules.h"
 #include "platform/resources.h"
+#include "sarvik.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
 #include "shell/settings.h"
@@ -10,7 +15,68 @@ namespace mainframe {
 
 IMPLEMENT_DYNCREATE(CMainFrame, CCJMDIFrameWnd)
 
-CMainFrame::CMainFrame() = default;
+// The page of a tab whose view class isn't there yet: empty.
+class CPendingView : public CView {
+    DECLARE_DYNCREATE(CPendingView)
+};
+IMPLEMENT_DYNCREATE(CPendingView, CView)
+
+namespace {
+
+constexpr UINT IDS_CAPTION = 32769;
+constexpr UINT IDS_NO_USER_IMAGES = 32795;
+constexpr UINT IDS_NO_TIMER = 32796;
+constexpr UINT IDS_SHELL_BUSY = 32800;
+constexpr UINT IDS_RUN_ACTIVE = 32801;
+constexpr UINT IDR_BAR_MENU = 114;
+constexpr DWORD kToolBarStyle = 0x2800;
+constexpr UINT kFirstUserBar = 59432;
+constexpr UINT kLastUserBar = 59441;
+
+std::string& UserImagesPath()
+{
+    static std::string path;
+    return path;
+}
+
+// Where the bars keep their states: the application's registry path.
+std::string ControlBarsPath()
+{
+    auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp());
+    std::string path = app && !app->m_registryPath.empty() ? app->m_registryPath : "Software\\Zelkor\\Zelkor for Arm";
+    return path + "\\Control Bars";
+}
+
+}  // namespace
+
+FrameGlobals& Globals()
+{
+    static FrameGlobals globals;
+    return globals;
+}
+
+std::string SetUserImagesFile(const std::string& path)
+{
+    std::string previous = UserImagesPath();
+    UserImagesPath() = path;
+    return previous;
+}
+
+std::string UserImagesFile()
+{
+    return UserImagesPath().empty() ? platform::ProgramFolder() + "/User Buttons.bmp" : UserImagesPath();
+}
+
+void ReportInvalidAddress()
+{
+    ReportError(ID_INVALID_ADDRESS, IDS_CAPTION, MB_ICONEXCLAMATION);
+}
+
+CMainFrame::CMainFrame()
+{
+    MapCommands();
+    MapMessages();
+}
 
 CMainFrame::~CMainFrame() = default;
 
@@ -45,10 +111,22 @@ int CMainFrame::OnCreate()
     if (CCJMDIFrameWnd::OnCreate() == -1)
         return -1;
 
-    if (!statusBar_.Create(this))
+    // The user-defined buttons' images; the frame needs them.
+    if (!userImages_.Load(UserImagesFile())) {
+        ReportError(IDS_NO_USER_IMAGES, IDS_CAPTION, MB_ICONHAND);
         return -1;
-    if (!editBar_.Create(this, 1, 1))
+    }
+    CBCGToolBar::SetUserImages(&userImages_);
+
+    if (!CreateBars())
         return -1;
+
+    m_timerId = SetTimer(kFrameTimerId, 1000);
+    if (m_timerId == 0) {
+        ReportError(IDS_NO_TIMER, IDS_CAPTION, MB_ICONHAND);
+        return -1;
+    }
+    core_ = MakeFrameCore(*this);
 
     // The optional modules and the build-tool library, once per process. A
     // missing build-tool library leaves its entry points null (every caller
@@ -61,8 +139,127 @@ int CMainFrame::OnCreate()
     return 0;
 }
 
+BOOL CMainFrame::CreateBars()
+{
+    if (!standardBar_.Create(this, kToolBarStyle, ID_STANDARD_BAR) ||
+        !standardBar_.LoadToolBar(shell::IDR_STANDARD_TOOLBAR))
+        return FALSE;
+    if (!buildBar_.Create(this, kToolBarStyle, ID_BUILD_BAR) || !buildBar_.LoadToolBar(shell::IDR_BUILD_TOOLBAR))
+        return FALSE;
+    // The connect button keeps the resource's name; the menu item's text
+    // follows the connection.
+    if (int index = buildBar_.CommandToIndex(shell::ID_DEBUG_CONNECT); index >= 0)
+        buildBar_.GetButton(index)->m_strText = "Load";
+    if (!statusBar_.Create(this))
+        return FALSE;
+    if (!editBar_.Create(this, 1, 1))
+        return FALSE;
+
+    workspaceBar_.SetMenuID(IDR_BAR_MENU);
+    if (!workspaceBar_.Create(this, ID_WORKSPACE_BAR, "Workspace", SIZE{220, 200}, lathris::CBRS_ALIGN_LEFT))
+        return FALSE;
+    AddTab(workspaceBar_, "Files", "CTreeViewFile");
+    AddTab(workspaceBar_, "Class", "CTreeViewClass");
+    AddTab(workspaceBar_, "Symbols", "CTreeViewSymbol");
+    outputBar_.SetMenuID(IDR_BAR_MENU);
+    if (!outputBar_.Create(this, ID_OUTPUT_BAR, "Output", SIZE{220, 200}, lathris::CBRS_ALIGN_BOTTOM))
+        return FALSE;
+    AddTab(outputBar_, "Build", "CBuildOutputView");
+    AddTab(outputBar_, "Find In Files", "CFindOutView");
+    AddTab(outputBar_, "Console", "CConsoleView");
+
+    // The toolbars' saved states, then their titles and the user bars.
+    const std::string path = ControlBarsPath();
+    standardBar_.LoadState(path);
+    buildBar_.LoadState(path);
+    editBar_.LoadState(path);
+    buildBar_.SetWindowText("Build");
+    editBar_.SetWindowText("Edit");
+    standardBar_.SetWindowText("Standard");
+    m_Impl.InitUserToobars(path, kFirstUserBar, kLastUserBar);
+    m_Impl.LoadUserToolbars();
+
+    EnableDockingSizeBar(lathris::CBRS_ALIGN_ANY);
+    workspaceBar_.EnableDockingOnSizeBar(lathris::CBRS_ALIGN_ANY);
+    outputBar_.EnableDockingOnSizeBar(lathris::CBRS_ALIGN_ANY);
+    DockSizeBar(&workspaceBar_);
+    DockSizeBar(&outputBar_);
+    workspaceBar_.ShowWindow(SW_SHOW);
+    outputBar_.ShowWindow(SW_SHOW);
+
+    if (!debugBar_.Create(this, kToolBarStyle, ID_DEBUG_BAR) || !debugBar_.LoadToolBar(shell::IDR_DEBUG_TOOLBAR))
+        return FALSE;
+    debugBar_.SetWindowText("Debug");
+    // The saved dock layout (refused whole when damaged); the Debug toolbar
+    // stays hidden until the debugger connects, whatever was saved.
+    m_Impl.LoadState(path);
+    ShowControlBar(&debugBar_, FALSE, FALSE);
+    return TRUE;
+}
+
+void CMainFrame::AddTab(CCJTabCtrlBar& bar, const char* label, const char* viewClass)
+{
+    // A view class that isn't there yet keeps its tab: the label over an
+    // empty page.
+    const CRuntimeClass* cls = CRuntimeClass::FromName(viewClass);
+    if (!cls || !bar.AddView(label, cls))
+        bar.AddView(label, RUNTIME_CLASS(CPendingView));
+}
+
+void CMainFrame::SaveBarLayout()
+{
+    const std::string path = ControlBarsPath();
+    m_Impl.SaveState(path);
+    standardBar_.SaveState(path);
+    editBar_.SaveState(path);
+    buildBar_.SaveState(path);
+    m_Impl.SaveUserToolbars();
+    userImages_.Save(UserImagesFile());
+}
+
+void CMainFrame::OnClose()
+{
+    if (ShlIsBusy()) {
+        ReportError(IDS_SHELL_BUSY, IDS_CAPTION, MB_ICONEXCLAMATION);
+        return;
+    }
+    if (Globals().busyTransfer)
+        return;
+    if (EmuIsBusy()) {
+        ReportError(IDS_RUN_ACTIVE, IDS_CAPTION, MB_ICONEXCLAMATION);
+        return;
+    }
+    // The user may still refuse in the save prompt: ask it before anything
+    // is torn down, so a refusal leaves the frame as it was.
+    CWinApp* app = AfxGetApp();
+    const bool mainWindow = app && app->m_pMainWnd == this;
+    if (mainWindow && !app->SaveAllModified())
+        return;
+
+    SaveBarLayout();
+    if (m_timerId) {
+        KillTimer(m_timerId);
+        m_timerId = 0;
+    }
+    if (theSettings.ExitOption && core_)
+        emuAbort(0);
+    if (!mainWindow) {
+        DestroyWindow();
+        return;
+    }
+    app->CloseAllDocuments(FALSE);
+    DestroyWindow();
+    PostQuitMessage(0);
+}
+
 void CMainFrame::OnDestroy()
 {
+    // The core's destruction takes the target connection down.
+    core_.reset();
+    if (m_timerId) {
+        KillTimer(m_timerId);
+        m_timerId = 0;
+    }
     // Only a frame that really goes tells the modules (a close the user
     // cancels keeps them open).
     shell::CloseFrameModules(shell::Modules());
@@ -77,9 +274,14 @@ void CMainFrame::OnConnected()
     auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp());
     if (!app)
         return;
+    // The ".inc" file named on the command line goes to the command shell.
     std::string include = app->TakePendingInclude();
-    if (!include.empty() && includeHandler_)
+    if (include.empty())
+        return;
+    if (includeHandler_)
         includeHandler_(include);
+    else if (core_)
+        core_->ExecShellCommand("include \"" + include + "\"");
 }
 
 }  // namespace mainframe

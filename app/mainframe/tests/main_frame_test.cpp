@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "frame_test_support.h"
 #include "platform/modules.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
@@ -38,6 +39,7 @@ protected:
     {
         fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + name + ".so", temp_.path() + "/lib" + name + ".so");
     }
+    test::FrameFixture fixture_;
 };
 
 TEST_F(MainFrameTest, OpensWithEveryLibraryAndWithoutAnyBuildToolLibrary)

@@ -18,8 +18,10 @@
 #include "lathris/qt/widgets.h"
 #include "mainframe/qt/frame_window.h"
 #include "platform/modules.h"
+#include "platform/scripted_ui.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
+#include "shell/qt/status_bar_widget.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
 #include "shell_test_support.h"
@@ -62,11 +64,17 @@ protected:
             fs::remove(f.path());
         for (const auto& name : libs)
             fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + name + ".so", modules_ + "/lib" + name + ".so");
+        // The simulator library, for the connection start-up makes.
+        fs::copy_file(std::string(ZK_BIN_DIR) + "/libDorvel.so", modules_ + "/libDorvel.so");
     }
     // Starts with `args`, lets the loop run, closes the frame with WM_CLOSE
-    // and exits; what InitInstance answered.
-    bool RunOnce(std::vector<const char*> args, std::string* statusText = nullptr)
+    // and exits; what InitInstance answered. The message boxes of the
+    // connection's failure are answered.
+    bool RunOnce(std::vector<const char*> args, std::string* statusText = nullptr, bool* connected = nullptr)
     {
+        platform::ScriptedUi ui;
+        ui.AnswerMessageBox(IDOK, "Cann't connect with hardware!");
+        platform::ModalUiScope scope(ui);
         args.insert(args.begin(), "quelm");
         shell::CDebuggerApp app;
         app.m_toolPath = temp_.path();
@@ -76,7 +84,11 @@ protected:
         if (started) {
             auto* frame = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
             EXPECT_NE(frame, nullptr);
+            if (statusText && frame)
+                *statusText = frame->StatusBar().GetPaneText(0);
             QApplication::processEvents();
+            if (connected && frame)
+                *connected = frame->m_bConnected;
             QWidget* window = nullptr;
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (w->objectName() == "mainframe")
@@ -86,10 +98,8 @@ protected:
                 EXPECT_TRUE(window->isVisible());
                 EXPECT_NE(window->findChild<QToolBar*>("bar_1"), nullptr) << "the Edit toolbar";
                 EXPECT_NE(window->findChild<QComboBox*>(QString("combo_%1").arg(ID_FIND_BOX)), nullptr);
-                if (statusText) {
-                    auto* pane = window->findChild<QLabel*>("pane_0");
-                    *statusText = pane ? pane->text().toStdString() : "(no pane)";
-                }
+                EXPECT_NE(window->findChild<shell::qt::StatusBarWidget*>(), nullptr) << "the tinted status bar";
+                EXPECT_EQ(window->findChild<QLabel*>("pane_0"), nullptr) << "no generic pane labels";
             }
             if (frame)
                 frame->PostMessage(WM_CLOSE);
@@ -118,8 +128,10 @@ TEST_F(QuelmStartTest, StartsAndClosesWithAndWithoutEachOptionalLibrary)
         shell::Modules().FreeAll();
         bool buildTool = std::find(libs.begin(), libs.end(), "fendrix") != libs.end();
         std::string status;
-        ASSERT_TRUE(RunOnce({"/D"}, &status)) << libs.size();
+        bool connected = false;
+        ASSERT_TRUE(RunOnce({"/D"}, &status, &connected)) << libs.size();
         EXPECT_EQ(status == missingText, !buildTool) << status;
+        EXPECT_TRUE(connected) << "simulation connects at start-up";
         EXPECT_EQ(shell::Modules().sorvel != nullptr, std::find(libs.begin(), libs.end(), "Sorvel") != libs.end());
         // Exit wrote the settings and the lists.
         EXPECT_EQ(Reg().GetString(kConfigKey, "toolchain"), "fendrix");
@@ -133,8 +145,10 @@ TEST_F(QuelmStartTest, CommandLinesClosedByTheFrame)
     struct Row {
         std::vector<const char*> args;
         bool started;
+        bool connected;  // simulation only with "/D" first; the default protocol reaches no hardware here
     } rows[] = {
-        {{"/S"}, false}, {{"/s"}, false}, {{"/B"}, true}, {{"/D"}, true}, {{"a.c", "/D"}, true}, {{"readme"}, true},
+        {{"/S"}, false, false}, {{"/s"}, false, false},       {{"/B"}, true, false},
+        {{"/D"}, true, true},   {{"a.c", "/D"}, true, false}, {{"readme"}, true, false},
     };
     for (const Row& r : rows) {
         std::string line;
@@ -142,7 +156,9 @@ TEST_F(QuelmStartTest, CommandLinesClosedByTheFrame)
             line += std::string(a) + " ";
         std::string file = temp_.path() + "/registry";
         std::string before = FileBytes(file);
-        EXPECT_EQ(RunOnce(r.args), r.started) << line;
+        bool connected = false;
+        EXPECT_EQ(RunOnce(r.args, nullptr, &connected), r.started) << line;
+        EXPECT_EQ(connected, r.connected) << line;
         if (!r.started) {
             EXPECT_EQ(FileBytes(file), before) << line << "a target-configuration start writes nothing";
         } else {

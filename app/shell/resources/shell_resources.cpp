@@ -52,8 +52,15 @@ void AddMenus()
                                  {"Cu&t\tCtrl+X", ID_EDIT_CUT},      {"&Copy\tCtrl+C", ID_EDIT_COPY},
                                  {"&Paste\tCtrl+V", ID_EDIT_PASTE},  {nullptr},
                                  {"&Find...\tCtrl+F", ID_EDIT_FIND}, {"R&eplace...\tCtrl+H", ID_EDIT_REPLACE}};
-    std::vector<MenuDef> view = {
-        {"&Toolbar", ID_VIEW_TOOLBAR}, {"&Status Bar", ID_VIEW_STATUS_BAR}, {nullptr}, {"View &Html", ID_VIEW_HTML}};
+    std::vector<MenuDef> view = {{"&Toolbar", ID_VIEW_TOOLBAR},
+                                 {"&Status Bar", ID_VIEW_STATUS_BAR},
+                                 {"&Debug Toolbar", ID_VIEW_DEBUG_TOOLBAR},
+                                 {"&Edit Toolbar", ID_VIEW_EDIT_TOOLBAR},
+                                 {nullptr},
+                                 {"&Project Window", ID_VIEW_PROJECT_WINDOW},
+                                 {"&Output Window", ID_VIEW_OUTPUT_WINDOW},
+                                 {nullptr},
+                                 {"View &Html", ID_VIEW_HTML}};
     std::vector<MenuDef> project = {{"&New...", ID_FILE_NEW_PROJECT},
                                     {"&Open...", ID_FILE_OPEN_PROJECT},
                                     {"&Save", ID_PROJECT_SAVE},
@@ -66,6 +73,30 @@ void AddMenus()
                                     {nullptr},
                                     {"Recent Project", ID_RECENT_PROJECT_FIRST}};
     std::vector<MenuDef> debug = {{"&Load", ID_DEBUG_CONNECT},
+                                  {nullptr},
+                                  {"Go", ID_DEBUG_GO},
+                                  {"Halt", ID_DEBUG_HALT},
+                                  {"Reset", ID_DEBUG_RESET},
+                                  {"Restart", ID_DEBUG_RESTART},
+                                  {nullptr},
+                                  {"Step Into", ID_DEBUG_STEP_INTO},
+                                  {"Step Over", ID_DEBUG_STEP_OVER},
+                                  {"Step Out", ID_DEBUG_STEP_OUT},
+                                  {"Goto Cursor", ID_DEBUG_GOTO_CURSOR},
+                                  {"Step Into Continuously", ID_DEBUG_STEP_CONT},
+                                  {"Free Run", ID_DEBUG_FREE_RUN},
+                                  {nullptr},
+                                  {"Jump", ID_DEBUG_JUMP},
+                                  {"Jump to Cursor\tShift+F7", ID_DEBUG_JUMP_TO_CURSOR},
+                                  {"Goto Address", ID_DEBUG_GOTO_ADDRESS},
+                                  {nullptr},
+                                  {"Breakpoint", ID_DEBUG_BREAKPOINT},
+                                  {"Brea&kpoints", ID_DEBUG_BREAKPOINTS},
+                                  {nullptr},
+                                  {"Register Window", ID_DEBUG_REGISTER_WINDOW},
+                                  {"Memory Window", ID_DEBUG_MEMORY_WINDOW},
+                                  {"Watch Window", ID_DEBUG_WATCH_WINDOW},
+                                  {"Call Stack Window", ID_DEBUG_CALL_STACK_WINDOW},
                                   {nullptr},
                                   {"Go to &Assembly", ID_GOTO_ASSEMBLY},
                                   {"Go to &Mixed Source", ID_GOTO_MIXED}};
@@ -89,6 +120,20 @@ void AddMenus()
                                   {"&Tools", 0, tools, MF_POPUP},
                                   {"&Window", 0, window},
                                   {"&Help", 0, help}});
+}
+
+// The main frame's Standard, Debug and Build toolbars (0: a gap).
+void AddToolBars()
+{
+    using platform::resources::AddToolBar;
+    AddToolBar(IDR_STANDARD_TOOLBAR,
+               {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_FIND,
+                0, ID_APP_ABOUT});
+    AddToolBar(IDR_DEBUG_TOOLBAR,
+               {ID_DEBUG_GO, ID_DEBUG_HALT, ID_DEBUG_RESET, ID_DEBUG_RESTART, 0, ID_DEBUG_STEP_INTO, ID_DEBUG_STEP_OVER,
+                ID_DEBUG_STEP_OUT, ID_DEBUG_GOTO_CURSOR, 0, ID_DEBUG_REGISTER_WINDOW, ID_DEBUG_MEMORY_WINDOW,
+                ID_DEBUG_WATCH_WINDOW, ID_DEBUG_CALL_STACK_WINDOW});
+    AddToolBar(IDR_BUILD_TOOLBAR, {ID_PROJECT_BUILD, ID_PROJECT_REBUILD, 0, ID_DEBUG_CONNECT});
 }
 
 // A control of a template with the default style.
@@ -150,6 +195,7 @@ void RegisterShellResources()
     static const bool done = [] {
         AddStrings();
         AddMenus();
+        AddToolBars();
         AddDialogs();
         return true;
     }();

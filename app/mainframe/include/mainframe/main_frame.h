@@ -1,7 +1,10 @@
 // The program's main window: a lathris multiple-document frame with the
-// status bar, the "Edit" toolbar and the optional modules bound at its
-// creation. A missing build-tool library doesn't stop it: the frame opens
-// and its message pane says which library is missing.
+// Standard, Build, Edit and Debug toolbars, the tinted status bar, the
+// Workspace and Output tab bars, the one-second run-state timer, the
+// debugger core and the optional modules bound at its creation. All private
+// messages addressed to the main window arrive here. A missing build-tool
+// library doesn't stop it: the frame opens and its message pane says which
+// library is missing.
 #pragma once
 
 #include <functional>
@@ -10,6 +13,7 @@
 
 #include "lathris/frame.h"
 #include "mainframe/edit_toolbar.h"
+#include "mainframe/frame_core.h"
 #include "shell/status_bar.h"
 
 namespace mainframe {
@@ -17,6 +21,34 @@ namespace mainframe {
 // Style bit of the frame: the title shows the active document's name.
 inline constexpr DWORD FWS_ADDTOTITLE = 0x8000;
 inline constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
+
+// Bar ids (the toolbar resources and the commands are the shell's).
+inline constexpr UINT ID_STANDARD_BAR = 0xE800;
+inline constexpr UINT ID_BUILD_BAR = 0xE805;
+inline constexpr UINT ID_DEBUG_BAR = 0xE807;
+inline constexpr UINT ID_WORKSPACE_BAR = 103;
+inline constexpr UINT ID_OUTPUT_BAR = 105;
+inline constexpr UINT kFrameTimerId = 1;
+
+// The message of an unreadable address text (also a command that does
+// nothing).
+inline constexpr UINT ID_INVALID_ADDRESS = 32820;
+
+// Process-wide values the frame owns.
+struct FrameGlobals {
+    BOOL busyTransfer = FALSE;  // an image or a memory transfer is loading
+    BOOL imageLoaded = TRUE;
+    BOOL freezeViews = FALSE;  // WM_EMU_UPDATE_VIEWS drops all but kind 2
+    int16_t accessSize = 2;
+    DWORD runStateHigh = 0;  // bit 0x80 of the last run-state word
+    DWORD keptPc = 0;        // the program counter of the last stop
+};
+FrameGlobals& Globals();
+
+// The file of the user-defined button images (default: "User Buttons.bmp"
+// in the program's folder). Returns the previous one.
+std::string SetUserImagesFile(const std::string& path);
+std::string UserImagesFile();
 
 class CMainFrame : public CCJMDIFrameWnd {
 public:
@@ -29,6 +61,10 @@ public:
     // module steps add their items to the menu the frame then shows.
     BOOL LoadFrame(UINT resourceId, CWnd* parent = nullptr, CCreateContext* context = nullptr) override;
     void OnUpdateFrameTitle(BOOL addToTitle) override;
+    // Refused: events, every command during a transfer; then the core's
+    // route while connected, then the frame's.
+    BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     // The first successful connection: the connected flag goes to 1 and
     // stays; the ".inc" file kept from the command line goes to the
@@ -37,8 +73,20 @@ public:
     using IncludeHandler = std::function<void(const std::string&)>;
     void SetIncludeHandler(IncludeHandler handler) { includeHandler_ = std::move(handler); }
 
+    // Command 32803: connect (once), then load.
+    void OnDebugConnect();
+    BOOL ConnectDebugger();
+    // The dock layout, the toolbars' states, the user bars and images.
+    void SaveBarLayout();
+
     CSuperStatusBar& StatusBar() { return statusBar_; }
     CEditToolBar& EditToolBar() { return editBar_; }
+    CBCGToolBar& StandardToolBar() { return standardBar_; }
+    CBCGToolBar& BuildToolBar() { return buildBar_; }
+    CBCGToolBar& DebugToolBar() { return debugBar_; }
+    CCJTabCtrlBar& WorkspaceBar() { return workspaceBar_; }
+    CCJTabCtrlBar& OutputBar() { return outputBar_; }
+    FrameDebugCore* DebugCore() const { return core_.get(); }
     // The text put in the message pane at creation (empty: none).
     const std::string& StartMessage() const { return startMessage_; }
     DWORD Style() const { return style_; }
@@ -52,15 +100,42 @@ public:
 protected:
     int OnCreate() override;
     void OnDestroy() override;
+    void OnClose() override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
+    BOOL CreateBars();
+    void AddTab(CCJTabCtrlBar& bar, const char* label, const char* viewClass);
+    void MapCommands();
+    void MapMessages();
+    void ToggleBar(CControlBar& bar);
+    void CloseAllChildren();
+    void UpdateIndicators();
+
+    LRESULT OnUpdateViews(WPARAM kind, LPARAM param);
+    void OnConsoleText(LPARAM block);
+    void OnBreakpointsChanged(LPARAM address);
+    LRESULT OnEmuRefresh();
+    LRESULT OnEmuError(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAddWatch(LPARAM block);
+
+    CBCGToolBar standardBar_;
+    CBCGToolBar debugBar_;
+    CBCGToolBarImages userImages_;
+    CBCGToolBar buildBar_;
     CSuperStatusBar statusBar_;
     CEditToolBar editBar_;
+    CCJTabCtrlBar workspaceBar_;
+    CCJTabCtrlBar outputBar_;
+    std::unique_ptr<FrameDebugCore> core_;
     std::shared_ptr<CMenu> menu_;
     std::string startMessage_;
     DWORD style_ = 0;
     IncludeHandler includeHandler_;
 };
+
+// The message that an address text can't be read (32820 over 32769).
+void ReportInvalidAddress();
 
 }  // namespace mainframe
 

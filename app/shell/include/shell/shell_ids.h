@@ -59,13 +59,44 @@ inline constexpr UINT ID_EDIT_COMPARE = 32951;
 inline constexpr UINT ID_TOOLS_CORVANE = 32984;
 inline constexpr UINT ID_RECENT_PROJECT_FIRST = 57628;
 
+// The Debug menu's commands (the debugger core's route) and the frame's bar
+// toggles.
+inline constexpr UINT ID_DEBUG_STEP_CONT = 32788;
+inline constexpr UINT ID_DEBUG_JUMP = 32796;
+inline constexpr UINT ID_DEBUG_RESTART = 32809;
+inline constexpr UINT ID_DEBUG_RESET = 32810;
+inline constexpr UINT ID_DEBUG_GO = 32811;
+inline constexpr UINT ID_DEBUG_HALT = 32812;
+inline constexpr UINT ID_DEBUG_STEP_INTO = 32813;
+inline constexpr UINT ID_DEBUG_STEP_OUT = 32814;
+inline constexpr UINT ID_DEBUG_STEP_OVER = 32815;
+inline constexpr UINT ID_DEBUG_GOTO_CURSOR = 32816;
+inline constexpr UINT ID_DEBUG_WATCH_WINDOW = 32817;
+inline constexpr UINT ID_DEBUG_CALL_STACK_WINDOW = 32831;
+inline constexpr UINT ID_DEBUG_MEMORY_WINDOW = 32832;
+inline constexpr UINT ID_DEBUG_REGISTER_WINDOW = 32834;
+inline constexpr UINT ID_DEBUG_FREE_RUN = 32838;
+inline constexpr UINT ID_DEBUG_BREAKPOINT = 32839;
+inline constexpr UINT ID_DEBUG_GOTO_ADDRESS = 32872;
+inline constexpr UINT ID_DEBUG_JUMP_TO_CURSOR = 32930;
+inline constexpr UINT ID_DEBUG_BREAKPOINTS = 32981;
+inline constexpr UINT ID_VIEW_PROJECT_WINDOW = 32784;
+inline constexpr UINT ID_VIEW_OUTPUT_WINDOW = 32786;
+inline constexpr UINT ID_VIEW_DEBUG_TOOLBAR = 32821;
+inline constexpr UINT ID_VIEW_EDIT_TOOLBAR = 32822;
+
+// The main frame's toolbars.
+inline constexpr UINT IDR_STANDARD_TOOLBAR = 1;
+inline constexpr UINT IDR_DEBUG_TOOLBAR = 156;
+inline constexpr UINT IDR_BUILD_TOOLBAR = 157;
+
 // Top-level menu positions other parts rely on.
 inline constexpr int kEditMenuPosition = 1;
 inline constexpr int kOptionMenuPosition = 5;
 inline constexpr int kBuildToolsItemPosition = 3;
 inline constexpr int kToolsMenuPosition = 6;
 
-// Registers the shell's strings, menu and dialog templates (once).
+// Registers the shell's strings, menu, toolbars and dialog templates (once).
 void RegisterShellResources();
 
 }  // namespace shell

@@ -1,0 +1,216 @@
+// The main frame offscreen on the real simulator library: start-up connects
+// as the settings say, a refused connection is offered again by the next
+// "&Load", and a program built by arm-none-eabi-gcc is run and halted by
+// command id with the stop shown in the status bar.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <sstream>
+
+#include "emu_messages.h"
+#include "host_tools.h"
+#include "mainframe/qt/frame_window.h"
+#include "platform/modules.h"
+#include "platform/scripted_ui_gtest.h"
+#include "shell/debugger_app.h"
+#include "shell/modules.h"
+#include "shell/settings.h"
+#include "shell/shell_ids.h"
+#include "shell_test_support.h"
+#include "vexlor/vexlor.h"
+
+namespace mainframe {
+namespace {
+
+using shell::test::kConfigKey;
+
+struct Symbol {
+    uint32_t address = 0;
+    uint32_t size = 0;
+};
+
+// A function's address and size as arm-none-eabi-nm prints them.
+Symbol NmSymbol(const std::string& elf, const std::string& name)
+{
+    auto r = zk::test::RunProcess({"arm-none-eabi-nm", "-S", elf});
+    EXPECT_EQ(r.exitStatus, 0) << "arm-none-eabi-nm is needed: " << r.err;
+    std::istringstream lines(r.out);
+    std::string address, size, type, symbol;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        if (words >> address >> size >> type >> symbol && symbol == name)
+            return {static_cast<uint32_t>(std::stoul(address, nullptr, 16)),
+                    static_cast<uint32_t>(std::stoul(size, nullptr, 16))};
+    }
+    ADD_FAILURE() << name << " not in nm's answer";
+    return {};
+}
+
+// The entry point as arm-none-eabi-readelf prints it.
+uint32_t ReadelfEntry(const std::string& elf)
+{
+    auto r = zk::test::RunProcess({"arm-none-eabi-readelf", "-h", elf});
+    EXPECT_EQ(r.exitStatus, 0) << "arm-none-eabi-readelf is needed: " << r.err;
+    const size_t at = r.out.find("Entry point address:");
+    if (at == std::string::npos) {
+        ADD_FAILURE() << "no entry point in readelf's answer";
+        return 0;
+    }
+    return static_cast<uint32_t>(std::stoul(r.out.substr(r.out.find("0x", at)), nullptr, 16));
+}
+
+class FrameSimTest : public shell::test::RegistryTest {
+protected:
+    void SetUp() override
+    {
+        RegistryTest::SetUp();
+        platform::SetModuleFolder(ZK_BIN_DIR);
+        shell::Modules().FreeAll();
+    }
+    void TearDown() override
+    {
+        if (app_) {
+            if (CMainFrame* frame = Frame())
+                frame->SendMessage(WM_CLOSE);
+            QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000);
+            QApplication::processEvents();
+            app_->ExitInstance();
+            app_.reset();
+        }
+        shell::Modules().FreeAll();
+        RegistryTest::TearDown();
+    }
+    // Starts the program in the process with `args` and runs the loop once,
+    // so the connect command start-up posts has run.
+    CMainFrame* Start(std::vector<const char*> args)
+    {
+        args.insert(args.begin(), "quelm");
+        app_ = std::make_unique<shell::CDebuggerApp>();
+        app_->m_toolPath = temp_.path();
+        app_->SetCommandLine(static_cast<int>(args.size()), args.data());
+        app_->SetFrameMaker(qt::MakeMainFrameWindow);
+        EXPECT_TRUE(app_->InitInstance());
+        QApplication::processEvents();
+        return Frame();
+    }
+    CMainFrame* Frame() const { return app_ ? dynamic_cast<CMainFrame*>(app_->m_pMainWnd) : nullptr; }
+
+    std::unique_ptr<shell::CDebuggerApp> app_;
+};
+
+TEST_F(FrameSimTest, StartUpConnectsTheSimulatorWhenTheProtocolSaysSo)
+{
+    Reg().SetString(kConfigKey, "Protocol", "Simulator");
+    platform::GTestScriptedUi ui;
+    CMainFrame* frame = Start({});
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->m_bConnected);
+    EXPECT_NE(frame->GetTitle().find(" -- Simulation"), std::string::npos) << frame->GetTitle();
+    // The simulator library answers through the CPU model.
+    char name[64] = {};
+    EXPECT_EQ(ProcReturnProcessorName(name), 0);
+    EXPECT_NE(std::string(name), "");
+    DWORD pc = 1;
+    EXPECT_EQ(CpuGetPC(&pc), 0);
+    EXPECT_TRUE(frame->DebugToolBar().IsVisible());
+}
+
+TEST_F(FrameSimTest, NoHardwareIsReportedAndTheNextLoadTriesAgain)
+{
+    platform::GTestScriptedUi ui;
+    ui.AnswerMessageBox(IDOK, "Cann't connect with hardware!");
+    ui.AnswerMessageBox(IDOK, "Cann't connect with hardware!");
+    CMainFrame* frame = Start({});
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(frame->m_bConnected);
+    EXPECT_EQ(ui.Unanswered(), 1u);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);
+    EXPECT_EQ(ui.Unanswered(), 0u);
+    EXPECT_FALSE(frame->m_bConnected);
+    EXPECT_FALSE(frame->DebugToolBar().IsVisible());
+}
+
+TEST_F(FrameSimTest, HaltInABusyLoopShowsTheAbortSwitchAndTheRunState)
+{
+    for (const char* name : {"frame_busy_arm", "frame_busy_thumb"}) {
+        SCOPED_TRACE(name);
+        const std::string elf = std::string(ZK_FIXTURE_DIR) + "/" + name + ".elf";
+        platform::GTestScriptedUi ui;
+        CMainFrame* frame = Start({"/D"});
+        ASSERT_NE(frame, nullptr);
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        ASSERT_TRUE(frame->m_bConnected);
+        ASSERT_TRUE(qt::LoadImageAtStart(*frame, elf));
+        CSuperStatusBar& bar = frame->StatusBar();
+
+        frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+        EXPECT_EQ(bar.GetPaneText(2), "Running");
+        EXPECT_FALSE(frame->QueryCommandState(shell::ID_DEBUG_GO).enabled) << "Go waits for the stop";
+        QTest::qWait(50);
+        frame->SendMessage(WM_TIMER, kFrameTimerId);
+        EXPECT_EQ(bar.GetPaneText(2), "Running");
+
+        frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_HALT);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bar.GetPaneText(0) == "Halt by Pressing Abort Switch!"; }, 5000))
+            << bar.GetPaneText(0);
+        frame->SendMessage(WM_TIMER, kFrameTimerId);
+        EXPECT_EQ(bar.GetPaneText(2), "Halt");
+
+        // The stop is in the loop of main, as nm places it.
+        EXPECT_EQ(frame->SendMessage(WM_EMU_REFRESH), 1);
+        const Symbol main = NmSymbol(elf, "main");
+        EXPECT_GE(Globals().keptPc, main.address & ~1u);
+        EXPECT_LT(Globals().keptPc, (main.address & ~1u) + main.size);
+        frame->OnIdleUpdateCmdUI();
+        EXPECT_EQ(bar.GetPaneText(bar.CommandToIndex(shell::ID_INDICATOR_PC)), shell::PcPaneText(Globals().keptPc));
+
+        frame->SendMessage(WM_CLOSE);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000));
+        QApplication::processEvents();
+        app_->ExitInstance();
+        app_.reset();
+    }
+}
+
+TEST_F(FrameSimTest, ResetAndRestartByCommandIdShowTheEntryAndMain)
+{
+    const std::string elf = std::string(ZK_FIXTURE_DIR) + "/frame_busy_thumb.elf";
+    platform::GTestScriptedUi ui;
+    CMainFrame* frame = Start({"/D"});
+    ASSERT_NE(frame, nullptr);
+    QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+    ASSERT_TRUE(qt::LoadImageAtStart(*frame, elf));
+    const uint32_t main = NmSymbol(elf, "main").address & ~1u;
+
+    const uint32_t entry = ReadelfEntry(elf) & ~1u;
+
+    // Restart with "only the start address" (the default) shows the entry.
+    ASSERT_EQ(theSettings.OnlyStartAddr, 1);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESTART);
+    EXPECT_EQ(Globals().keptPc, entry);
+
+    // Otherwise it goes till main; its stop reaches the frame as a halt.
+    theSettings.OnlyStartAddr = 0;
+    CSuperStatusBar& bar = frame->StatusBar();
+    bar.SetPaneText(0, "");
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESTART);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !bar.GetPaneText(0).empty(); }, 5000));
+    EXPECT_EQ(bar.GetPaneText(0), "Halt by breakpoint!");
+    EXPECT_EQ(frame->SendMessage(WM_EMU_REFRESH), 1);
+    EXPECT_EQ(Globals().keptPc, main);
+    theSettings.OnlyStartAddr = 1;
+
+    // Reset asks first; No keeps the PC, Yes puts it at the image's entry
+    // and refreshes the frame.
+    ui.AnswerMessageBox(IDNO);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESET);
+    EXPECT_EQ(Globals().keptPc, main);
+    ui.AnswerMessageBox(IDYES);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESET);
+    EXPECT_EQ(Globals().keptPc, entry);
+}
+
+}  // namespace
+}  // namespace mainframe
