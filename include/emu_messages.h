@@ -33,6 +33,7 @@ inline constexpr UINT WM_EMU_INVOKE_31 = WM_USER + 0x77;        // 0x477, thread
 inline constexpr UINT WM_EMU_INVOKE_30 = WM_USER + 0x78;        // 0x478, thread message
 inline constexpr UINT BuildOutputMessage = WM_USER + 0x79;      // 0x479, thread message
 inline constexpr UINT WM_EMU_VIEW_SETTINGS = WM_USER + 0x7A;    // 0x47A
+inline constexpr UINT WM_EMU_REFRESH_MARGIN = WM_USER + 0x7D;   // 0x47D
 inline constexpr UINT WM_EMU_SELECT_TAB = WM_USER + 0x96;       // 0x496
 inline constexpr UINT WM_EMU_CLASSES_CHANGED = WM_USER + 0xC8;  // 0x4C8
 

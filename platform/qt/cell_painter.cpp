@@ -1,6 +1,7 @@
 #include "platform/qt/cell_painter.h"
 
 #include <QFontMetrics>
+#include <QPen>
 #include <QPolygon>
 
 #include <vector>
@@ -46,11 +47,20 @@ void CellPainter::PaintRow(QPainter& p, const CellPaint& paint, const CellRow& r
     // Margin: its colours, line number, icons.
     if (paint.margin > 0) {
         p.fillRect(0, y, paint.margin, lh, ToQColor(paint.marginColors.bg));
+        if (paint.stripWidth > 0)
+            p.fillRect(0, y, std::min(paint.stripWidth, paint.margin), lh, ToQColor(paint.stripColor));
         if (!row.lineNumber.empty()) {
             p.setPen(ToQColor(paint.marginColors.fg));
             QFontMetrics m(font_);
             QString text = QString::fromStdString(row.lineNumber);
-            p.drawText(paint.margin - cw - m.horizontalAdvance(text), y + m.ascent(), text);
+            if (paint.lineNumberX >= 0) {
+                p.save();
+                p.setClipRect(paint.lineNumberX, y, std::max(0, paint.margin - paint.lineNumberX), lh);
+                p.drawText(paint.lineNumberX, y + m.ascent(), text);
+                p.restore();
+            } else {
+                p.drawText(paint.margin - cw - m.horizontalAdvance(text), y + m.ascent(), text);
+            }
         }
         for (const auto& icon : row.icons) {
             QRect r(icon.slot * cw + 1, y + 1, std::min(cw * 2, lh) - 2, lh - 2);
@@ -81,6 +91,22 @@ void CellPainter::PaintRow(QPainter& p, const CellPaint& paint, const CellRow& r
             case CellIcon::Error:
                 p.setBrush(QColor(255, 120, 0));
                 p.drawRect(r.adjusted(2, 4, -2, -4));
+                break;
+            case CellIcon::CursorLink:
+                p.setPen(QPen(QColor(0, 120, 0), 2));
+                p.drawLine(r.left() + 2, r.center().y(), r.right() - 2, r.center().y());
+                p.drawLine(r.right() - 5, r.center().y() - 3, r.right() - 2, r.center().y());
+                p.drawLine(r.right() - 5, r.center().y() + 3, r.right() - 2, r.center().y());
+                p.setPen(Qt::NoPen);
+                break;
+            case CellIcon::UnitBreakpoint:
+                p.setBrush(QColor(200, 0, 0));
+                p.drawRect(r.adjusted(2, 3, -2, -3));
+                break;
+            case CellIcon::DisabledUnitBreakpoint:
+                p.setBrush(Qt::NoBrush);
+                p.setPen(QColor(200, 0, 0));
+                p.drawRect(r.adjusted(2, 3, -3, -4));
                 break;
             }
         }

@@ -25,7 +25,16 @@ inline CellColors Inverted(CellColors c)
     return {c.fg ^ 0xFFFFFFu, c.bg ^ 0xFFFFFFu};
 }
 
-enum class CellIcon { Breakpoint, DisabledBreakpoint, ProgramCounter, Bookmark, Error };
+enum class CellIcon {
+    Breakpoint,
+    DisabledBreakpoint,
+    ProgramCounter,
+    Bookmark,
+    Error,
+    CursorLink,      // the position another window follows
+    UnitBreakpoint,  // a breakpoint of a watchpoint unit
+    DisabledUnitBreakpoint,
+};
 
 struct CellRow {
     struct Fill {
@@ -66,6 +75,12 @@ struct CellPaint {
     int columns = 0;                                // cells that fit; 0: computed from the width
     std::vector<CellColors> formats{CellColors{}};  // format class 0 is the default
     CellColors marginColors{RGB(0, 0, 0), RGB(240, 240, 240)};
+    // An icon strip of its own colour at the left of the margin (0: none).
+    int stripWidth = 0;
+    COLORREF stripColor = RGB(212, 208, 200);
+    // Pixels: line numbers drawn from here, clipped to the margin (-1: right
+    // aligned one cell before the text).
+    int lineNumberX = -1;
     std::vector<CellRow> rows;
 
     CellColors Colors(int format) const

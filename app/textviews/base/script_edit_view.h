@@ -1,0 +1,37 @@
+// CScriptEditView: the plain editor of script (macro) text, the code pane of
+// the form designer. The common text view on a text of its own (one empty
+// line when made), coloured as macro script, with typing, cut, paste and
+// replace. It is the only view of its text: no update hints go out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base_view.h"
+
+class CScriptEditView : public CBaseView {
+public:
+    CScriptEditView();
+
+    // The text as the form designer reads and writes it (lines without
+    // their line breaks).
+    std::vector<std::string> GetLines() const;
+    void SetLines(const std::vector<std::string>& lines);
+
+    void UpdateViewsOfDocument(int hint) override {}
+    void SetModified() override { modified = true; }
+    bool modified = false;
+
+    DECLARE_DYNCREATE(CScriptEditView)
+
+protected:
+    void OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
+
+private:
+    void OnEditCut();
+    void OnEditPaste();
+    // Deletes `count` characters before (Backspace) or after the caret, a
+    // line break counting as one.
+    void DeleteAround(int count, bool before);
+};
