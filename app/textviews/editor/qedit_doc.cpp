@@ -109,8 +109,8 @@ BOOL CQEditDoc::OnOpenDocument(const char* path)
         std::size_t wanted = kLinesAtOpen;
         std::size_t scanned = 0;
         std::size_t cut = std::string::npos;
-        std::string chunk(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(length, 1), kReadChunk)),
-                          '\0');
+        std::string chunk(
+            static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(length, 1), kReadChunk)), '\0');
         for (;;) {
             const UINT got = file->Read(chunk.data(), static_cast<UINT>(chunk.size()));
             if (got == 0)
@@ -221,8 +221,7 @@ BOOL CQEditDoc::OnSaveDocument(const char* path)
 {
     // A partly read document is read to its end first: the save writes the
     // whole file, not the lines loaded so far.
-    while (LoadRemainingLines(true)) {
-    }
+    while (LoadRemainingLines(true)) {}
     std::string temp;
     try {
         if (readFailed_)

@@ -25,8 +25,8 @@ int LanguageOfPath(const std::string& path)
         int language;
     };
     static constexpr Row kRows[] = {
-        {".c", LANG_C},          {".c51", LANG_C},      {".h", LANG_C},          {".inc", LANG_C},
-        {".cpp", LANG_CPP},      {".cxx", LANG_CPP},    {".hxx", LANG_CPP},      {".mac", LANG_MACRO},
+        {".c", LANG_C},           {".c51", LANG_C},       {".h", LANG_C},           {".inc", LANG_C},
+        {".cpp", LANG_CPP},       {".cxx", LANG_CPP},     {".hxx", LANG_CPP},       {".mac", LANG_MACRO},
         {".asm", LANG_ASSEMBLER}, {".s", LANG_ASSEMBLER}, {".a51", LANG_ASSEMBLER}, {".s03", LANG_ASSEMBLER},
         {".plm", LANG_PLM},
     };

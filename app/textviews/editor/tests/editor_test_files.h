@@ -78,8 +78,8 @@ inline long WcLines(const std::string& path)
 // holds at least `size` bytes. Empty when the headers are not installed.
 inline std::string NewlibHeaders(std::size_t size)
 {
-    const std::string all = RunCommand(
-        "find -L /usr/lib/arm-none-eabi/include -name '*.h' -type f -print0 | sort -z | xargs -0 cat");
+    const std::string all =
+        RunCommand("find -L /usr/lib/arm-none-eabi/include -name '*.h' -type f -print0 | sort -z | xargs -0 cat");
     if (all.empty())
         return {};
     std::string text;

@@ -28,7 +28,10 @@ public:
 };
 
 struct Hooks {
-    Hooks() { DocumentHooks().markSourcesModified = [this](bool m) { marks.push_back(m); }; }
+    Hooks()
+    {
+        DocumentHooks().markSourcesModified = [this](bool m) { marks.push_back(m); };
+    }
     ~Hooks() { DocumentHooks() = {}; }
     std::vector<bool> marks;
 };
