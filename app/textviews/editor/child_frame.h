@@ -17,8 +17,8 @@ public:
     BOOL OnCreateClient(CCreateContext* context) override;
 
     CSplitterWnd m_wndSplitter;
-    UINT m_nIDHelp = 0;    // the resource id the frame was loaded from
-    UINT m_bigIcon = 0;    // icon resource of WM_SETICON ICON_BIG
+    UINT m_nIDHelp = 0;  // the resource id the frame was loaded from
+    UINT m_bigIcon = 0;  // icon resource of WM_SETICON ICON_BIG
 
     DECLARE_DYNCREATE(CChildFrame)
 

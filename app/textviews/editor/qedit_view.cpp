@@ -34,10 +34,9 @@ bool SameFileName(const std::string& a, const std::string& b)
 {
     const std::string x = FileNameOf(a);
     const std::string y = FileNameOf(b);
-    return !x.empty() && x.size() == y.size() &&
-        std::equal(x.begin(), x.end(), y.begin(), [](char p, char q) {
-               return std::tolower(static_cast<unsigned char>(p)) == std::tolower(static_cast<unsigned char>(q));
-           });
+    return !x.empty() && x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](char p, char q) {
+        return std::tolower(static_cast<unsigned char>(p)) == std::tolower(static_cast<unsigned char>(q));
+    });
 }
 
 }  // namespace

@@ -69,7 +69,10 @@ public:
 
     // --- drag and drop -----------------------------------------------------
     DWORD OnDragOver(const std::string& text, DWORD keyState, POINT point) override;
-    DWORD OnDragEnter(const std::string& text, DWORD keyState, POINT point) { return OnDragOver(text, keyState, point); }
+    DWORD OnDragEnter(const std::string& text, DWORD keyState, POINT point)
+    {
+        return OnDragOver(text, keyState, point);
+    }
     void OnDragLeave() { dropEffect = 0; }
     BOOL OnDrop(const std::string& text, DWORD effect, POINT point) override;
 

@@ -59,8 +59,8 @@ protected:
         mainFrame = new CMDIFrameWnd;
         ASSERT_TRUE(mainFrame->Create(nullptr, 1));
         app->m_pMainWnd = mainFrame;
-        source = new CMultiDocTemplate(1, RUNTIME_CLASS(CQEditDoc), RUNTIME_CLASS(CChildFrame),
-                                       RUNTIME_CLASS(CQEditView));
+        source =
+            new CMultiDocTemplate(1, RUNTIME_CLASS(CQEditDoc), RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CQEditView));
         source->SetFilter(".c", "C Files (*.c)");
         app->AddDocTemplate(source);
     }

@@ -19,9 +19,9 @@
 #include <thread>
 
 #include "base_view_widget.h"
-#include "emu_messages.h"
-#include "editor_test_files.h"
 #include "child_frame.h"
+#include "editor_test_files.h"
+#include "emu_messages.h"
 #include "platform/messages.h"
 #include "platform/qt/hosts.h"
 #include "qedit_doc.h"
@@ -82,8 +82,8 @@ protected:
         mainFrame = new CMDIFrameWnd;
         ASSERT_TRUE(mainFrame->Create(nullptr, 1));
         app->m_pMainWnd = mainFrame;
-        source = new RecordingTemplate(1, RUNTIME_CLASS(CQEditDoc), RUNTIME_CLASS(CChildFrame),
-                                       RUNTIME_CLASS(CQEditView));
+        source =
+            new RecordingTemplate(1, RUNTIME_CLASS(CQEditDoc), RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CQEditView));
         app->AddDocTemplate(source);
         app->m_sourceTemplate = source;
         layer = std::make_unique<platform::qt::WindowLayer>(app.get());

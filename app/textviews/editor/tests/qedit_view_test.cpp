@@ -96,12 +96,9 @@ TEST_F(EditorTest, BackspaceAndDeleteJoinLinesCountingALineBreakAsOneCharacter)
         int line, column;
         const char* after;
     } cases[] = {
-        {VK_BACK, 1, 1, 0, "abcdef\nxy"},
-        {VK_BACK, 2, 1, 0, "abdef\nxy"},
-        {VK_DELETE, 1, 0, 3, "abcdef\nxy"},
-        {VK_DELETE, 3, 0, 2, "abef\nxy"},
-        {VK_BACK, 5, 0, 1, "bc\ndef\nxy"},      // stops at the start of the text
-        {VK_DELETE, 9, 2, 1, "abc\ndef\nx"},    // stops at its end
+        {VK_BACK, 1, 1, 0, "abcdef\nxy"},    {VK_BACK, 2, 1, 0, "abdef\nxy"},   {VK_DELETE, 1, 0, 3, "abcdef\nxy"},
+        {VK_DELETE, 3, 0, 2, "abef\nxy"},    {VK_BACK, 5, 0, 1, "bc\ndef\nxy"},  // stops at the start of the text
+        {VK_DELETE, 9, 2, 1, "abc\ndef\nx"},                                     // stops at its end
     };
     CQEditDoc* doc = Open("d.c", "abc\ndef\nxy");
     CQEditView* view = ViewOf(doc);
