@@ -21,6 +21,12 @@
 #include <vector>
 
 #include "platform/modal_ui.h"
+#ifdef ZK_TEXTBENCH_EDITOR
+#include <QApplication>
+
+#include "editor_figures.h"
+#include "platform/qt/qt_loop.h"
+#endif
 #include "text_line_reader.h"
 #include "text_view_core.h"
 
@@ -124,6 +130,11 @@ struct Row {
 
 int main(int argc, char** argv)
 {
+#ifdef ZK_TEXTBENCH_EDITOR
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication qtApp(argc, argv);
+    platform::qt::QtLoop loop;
+#endif
     std::string headersDir = "/usr/include/newlib";
     std::string outPath;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -309,6 +320,12 @@ int main(int argc, char** argv)
         }
         out << "\n";
     }
+#ifdef ZK_TEXTBENCH_EDITOR
+    out << "\n"
+        << textbench::EditorFigures(
+               {{texts[0].name, texts[0].bytes}, {texts[1].name, texts[1].bytes}, {texts[2].name, texts[2].bytes}},
+               dir);
+#endif
     std::fputs(out.str().c_str(), stdout);
     if (!outPath.empty())
         std::ofstream(outPath) << out.str();
