@@ -266,3 +266,36 @@ TEST_F(EditorTest, TypingABlockCommentMarkRepaintsEveryPaneAndEnterWidensTheLine
 
 }  // namespace
 }  // namespace editor::test
+
+namespace editor::test {
+namespace {
+
+TEST_F(EditorTest, StopFlagsScrollTheFirstViewOfTheStoppedSourceOnly)
+{
+    std::string text;
+    for (int i = 1; i <= 200; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    CQEditDoc* doc = Open("stop.c", text);
+    CQEditDoc* other = Open("other.c", text);
+    textFrame.stop = {folder / "stop.c", 150, 0x8000};
+    const LPARAM flags = kPcHasSourceLine | kPcThisDocument;
+    doc->UpdateAllViews(nullptr, flags);
+    other->UpdateAllViews(nullptr, flags);
+    EXPECT_EQ(ViewOf(doc)->topLine, 148);  // shown from the line above the PC's
+    EXPECT_EQ(ViewOf(doc)->firstColumn, 0);
+    EXPECT_EQ(ViewOf(other)->topLine, 0);
+    EXPECT_TRUE(ViewOf(doc)->IsAddressOnPage(ADDR{0, 1}));
+
+    // On the page: nothing moves.
+    textFrame.stop.line = 160;
+    doc->UpdateAllViews(nullptr, flags);
+    EXPECT_EQ(ViewOf(doc)->topLine, 148);
+    // Without the flag of this document nothing scrolls.
+    textFrame.stop.line = 20;
+    doc->UpdateAllViews(nullptr, kPcHasSourceLine);
+    EXPECT_EQ(ViewOf(doc)->topLine, 148);
+    EXPECT_FALSE(ViewOf(doc)->IsAddressOnPage(ADDR{0, 1}));
+}
+
+}  // namespace
+}  // namespace editor::test
