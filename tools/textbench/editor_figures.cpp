@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "base_view_widget.h"
+#include "bench_figures.h"
 #include "platform/messages.h"
 #include "qedit_doc.h"
 #include "qedit_view.h"
@@ -22,35 +23,6 @@
 
 namespace textbench {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
-
-struct Figure {
-    double min = 0;
-    double median = 0;
-};
-
-Figure Sample3(const std::function<double()>& sample)
-{
-    std::vector<double> values;
-    for (int i = 0; i < 3; ++i)
-        values.push_back(sample());
-    std::sort(values.begin(), values.end());
-    return {values[0], values[1]};
-}
-
-double TimeCommand(const std::string& command)
-{
-    const auto start = Clock::now();
-    if (std::system(command.c_str()) != 0)
-        std::fprintf(stderr, "textbench: '%s' failed\n", command.c_str());
-    return Seconds(Clock::now() - start);
-}
 
 // A document of the file with one view on a widget of 800 x 600, painted once.
 struct Editor {
@@ -95,10 +67,6 @@ std::string EditorFigures(const std::vector<EditorText>& texts, const std::strin
     if (theSettings.FormatColors[0].back == 0 && theSettings.FormatColors[0].fore == 0)
         theSettings.SetDefaultColors();
     theSettings.LineNumbe = 1;
-    struct Row {
-        std::string name;
-        std::vector<Figure> figures;
-    };
     std::vector<Row> rows = {{"open to first paint (ms)", {}},
                              {"open and load through idle steps (ms)", {}},
                              {"  the text engine's complete load (ms)", {}},
@@ -194,27 +162,10 @@ std::string EditorFigures(const std::vector<EditorText>& texts, const std::strin
     }
     app.m_sourceTemplate = nullptr;
 
-    std::ostringstream out;
-    char cell[64];
-    out << "| source editor, offscreen (min / median of 3) |";
+    std::vector<std::string> columns;
     for (const EditorText& text : texts)
-        out << " " << text.name << " |";
-    out << "\n|---|";
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        out << "---|";
-    out << "\n";
-    for (const Row& row : rows) {
-        out << "| " << row.name << " |";
-        for (const Figure& figure : row.figures) {
-            if (row.name == "idle steps")
-                std::snprintf(cell, sizeof cell, " %.0f |", figure.min);
-            else
-                std::snprintf(cell, sizeof cell, " %.2f / %.2f |", figure.min, figure.median);
-            out << cell;
-        }
-        out << "\n";
-    }
-    return out.str();
+        columns.push_back(text.name);
+    return FormatTable("source editor, offscreen (min / median of 3)", columns, rows, "idle steps");
 }
 
 }  // namespace textbench
