@@ -244,6 +244,7 @@ int PrintView(CView& view, QPrinter& printer)
     // The printer font: the same cells scaled to the printer's resolution.
     int dpi = printer.resolution();
     FontSpec spec;
+    spec.family = "DejaVu Sans Mono";
     spec.pixelSize = std::max(8, 14 * dpi / 96);
     QFont font = MakeFont(spec);
     font.setStyleStrategy(QFont::PreferDefault);

@@ -99,5 +99,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "screens: no windows registered\n");
         return 1;
     }
-    return failures ? 1 : 0;
+    // The screens' windows live to the end of the tool, some in function
+    // statics: leave without static destructors, which would destroy those
+    // windows after the thread's message queue has gone.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(failures ? 1 : 0);
 }

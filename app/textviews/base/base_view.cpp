@@ -69,6 +69,10 @@ void CBaseView::OnDestroy()
 {
     if (TextViewFrame* frame = GetTextViewFrame())
         frame->RemoveView(this);
+    if (CFindReplaceDlg* dialog = OpenedFindDialog(); dialog && dialog->NotifyTarget() == this) {
+        dialog->DropOwner();
+        CloseFindDialog();
+    }
     CView::OnDestroy();
 }
 

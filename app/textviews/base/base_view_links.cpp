@@ -185,8 +185,7 @@ private:
 
 BaseViewLinks::BaseViewLinks(CBaseView& view)
     : coreHost_(std::make_unique<CoreHost>(view)), coreServices_(std::make_unique<CoreServices>(view))
-{
-}
+{}
 
 BaseViewLinks::~BaseViewLinks() = default;
 

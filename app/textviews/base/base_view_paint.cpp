@@ -141,9 +141,11 @@ void CBaseView::OnDraw(CDC* dc)
 
 // --- the print protocol ----------------------------------------------------
 
+// The window layer's standard preparation: the host that prints has chosen
+// the printer (and shown its dialog) already.
 BOOL CBaseView::OnPreparePrinting(CPrintInfo* info)
 {
-    return info != nullptr;
+    return info != nullptr && CView::OnPreparePrinting(info);
 }
 
 void CBaseView::OnBeginPrinting(CDC* dc, CPrintInfo* info)

@@ -33,14 +33,9 @@ ControlTemplate Ctl(ControlKind kind, int id, const char* text, int x, int y, in
 
 }  // namespace
 
-CFindReplaceDlg::CFindReplaceDlg(bool findOnly, std::string findText, std::string replaceText, DWORD flags,
-                                 CWnd* owner)
-    : CDialog(MakeTemplate(findOnly), owner),
-      findOnly_(findOnly),
-      findText_(std::move(findText)),
-      replaceText_(std::move(replaceText)),
-      flags_(flags & (FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD)),
-      owner_(owner)
+CFindReplaceDlg::CFindReplaceDlg(bool findOnly, std::string findText, std::string replaceText, DWORD flags, CWnd* owner)
+    : CDialog(MakeTemplate(findOnly), owner), findOnly_(findOnly), findText_(std::move(findText)),
+      replaceText_(std::move(replaceText)), flags_(flags & (FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD)), owner_(owner)
 {
     CCmdTarget::OnCommand(IDC_REPLACE, [this] { Notify(FR_REPLACE); });
     CCmdTarget::OnCommand(IDC_REPLACE_ALL, [this] { Notify(FR_REPLACEALL); });

@@ -18,9 +18,8 @@ public:
     std::vector<std::string> GetLines() const;
     void SetLines(const std::vector<std::string>& lines);
 
+    // The only view of its text: no hints go out.
     void UpdateViewsOfDocument(int hint) override {}
-    void SetModified() override { modified = true; }
-    bool modified = false;
 
     DECLARE_DYNCREATE(CScriptEditView)
 

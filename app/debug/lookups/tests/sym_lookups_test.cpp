@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "decoded_lines.h"
 #include "host_tools.h"
 #include "lookups/sym_lookups.h"
 #include "quentor.h"
@@ -18,7 +18,6 @@ namespace lookups {
 namespace {
 
 using zk::test::FixturePath;
-using zk::test::RunProcess;
 
 class SymLookups : public ::testing::Test {
 protected:
@@ -26,8 +25,8 @@ protected:
     {
         elf = FixturePath("lookup_program");
         ASSERT_EQ(LdrLoadWin(elf.c_str(), 1, LDR_LOAD_SYMBOLS, nullptr), LDR_OK);
-        ReadLines();
-        ASSERT_FALSE(lowest.empty());
+        lowest = test::LowestLineAddresses(elf, "lookup_program.c");
+        ASSERT_FALSE(lowest.empty()) << "readelf's decoded lines";
         ASSERT_TRUE(SymFindModuleOfFile("lookup_program.c", &module));
     }
     void TearDown() override
@@ -36,30 +35,8 @@ protected:
         SetLoadedModuleFinder({});
     }
 
-    // Rows "<file> <line> <address> ..." of the program's own file.
-    void ReadLines()
-    {
-        auto r = RunProcess({"arm-none-eabi-readelf", "--debug-dump=decodedline", elf});
-        ASSERT_EQ(r.exitStatus, 0) << r.err;
-        std::istringstream in(r.out);
-        for (std::string line; std::getline(in, line);) {
-            std::istringstream words(line);
-            std::string file, number, address;
-            if (!(words >> file >> number >> address) || file.find("lookup_program.c") == std::string::npos ||
-                address.rfind("0x", 0) != 0 || number.find_first_not_of("0123456789") != std::string::npos)
-                continue;
-            const int n = std::stoi(number);
-            const uint32_t a = static_cast<uint32_t>(std::stoul(address, nullptr, 16));
-            auto it = lowest.find(n);
-            if (it == lowest.end() || a < it->second)
-                lowest[n] = a;
-            rows.push_back({n, a});
-        }
-    }
-
     std::string elf;
     std::map<int, uint32_t> lowest;  // line -> its lowest address
-    std::vector<std::pair<int, uint32_t>> rows;
     int module = 0;
 };
 
@@ -77,7 +54,7 @@ TEST_F(SymLookups, EveryLineOfTheTableGivesItsLowestAddress)
 TEST_F(SymLookups, LineWithoutCodeKeepsTheSourcePositionOnlyWhenAsked)
 {
     // The comment line inside add() has no row.
-    const int comment = 12;
+    const int comment = 13;
     ASSERT_EQ(lowest.count(comment), 0u);
     ADDR start, end;
     EXPECT_FALSE(SymGetLineAddrRange(comment, &start, &end, module, FALSE));
@@ -85,7 +62,7 @@ TEST_F(SymLookups, LineWithoutCodeKeepsTheSourcePositionOnlyWhenAsked)
     EXPECT_EQ(start, (ADDR{static_cast<uint32_t>(comment), ADDR_SPACE_NONE}));
     EXPECT_EQ(end, (ADDR{static_cast<uint32_t>(module), ADDR_SPACE_NONE}));
     // A module that doesn't exist is no source position.
-    EXPECT_FALSE(SymGetLineAddrRange(11, &start, &end, 0, TRUE));
+    EXPECT_FALSE(SymGetLineAddrRange(12, &start, &end, 0, TRUE));
 }
 
 TEST_F(SymLookups, AddressesOfTheTableMapBackToTheirLines)
@@ -116,8 +93,12 @@ TEST_F(SymLookups, ModuleOfFileByNameInAnyCaseAndFolder)
         bool found;
     };
     const Case cases[] = {
-        {"lookup_program.c", true},       {"LOOKUP_PROGRAM.C", true}, {"C:\\work\\src\\Lookup_Program.c", true},
-        {"/home/user/lookup_program.c", true}, {"other.c", false},    {"", false},
+        {"lookup_program.c", true},
+        {"LOOKUP_PROGRAM.C", true},
+        {"C:\\work\\src\\Lookup_Program.c", true},
+        {"/home/user/lookup_program.c", true},
+        {"other.c", false},
+        {"", false},
         {"C:\\work\\", false},
     };
     for (const Case& c : cases) {

@@ -34,13 +34,12 @@ const std::vector<std::string> kMacro = {
     "StepToLimit 10",
 };
 
-// Views of the screens live as long as the tool runs.
+// Views of the screens live as long as the tool runs; they are never
+// destroyed (a window destroyed at exit would outlive the thread's queue).
 template <class View>
 View* KeepView()
 {
-    static std::vector<std::unique_ptr<View>> views;
-    views.push_back(std::make_unique<View>());
-    return views.back().get();
+    return new View;
 }
 
 void PrepareColours()
@@ -65,10 +64,10 @@ ScreenRegistrar scriptEditor("textviews_script_editor", []() -> QWidget* {
 
 QWidget* FindScreen(bool findOnly)
 {
-    static std::vector<std::unique_ptr<CFindReplaceDlg>> dialogs;
-    dialogs.push_back(std::make_unique<CFindReplaceDlg>(findOnly, "count", "total", FR_DOWN, nullptr));
-    auto* widget = new platform::qt::DialogWidget(*dialogs.back()->Template());
-    widget->Attach(*dialogs.back());
+    // Kept to the end of the tool, like the views.
+    auto* dialog = new CFindReplaceDlg(findOnly, "count", "total", FR_DOWN, nullptr);
+    auto* widget = new platform::qt::DialogWidget(*dialog->Template());
+    widget->Attach(*dialog);
     return widget;
 }
 
@@ -91,9 +90,8 @@ ScreenRegistrar preview("textviews_print_preview", []() -> QWidget* {
     auto* printer = new QPrinter(QPrinter::HighResolution);
     printer->setResolution(150);
     auto* page = new QPrintPreviewWidget(printer);
-    QObject::connect(page, &QPrintPreviewWidget::paintRequested, [view](QPrinter* p) {
-        platform::qt::PrintView(*view, *p);
-    });
+    QObject::connect(page, &QPrintPreviewWidget::paintRequested,
+                     [view](QPrinter* p) { platform::qt::PrintView(*view, *p); });
     page->resize(620, 800);
     page->setZoomMode(QPrintPreviewWidget::FitInView);
     widget->setParent(page);

@@ -7,9 +7,9 @@
 #include <QScrollBar>
 
 #include "emu_messages.h"
+#include "find_dialog.h"
 #include "platform/messages.h"
 #include "platform/qt/dialog_widget.h"
-#include "find_dialog.h"
 
 namespace textbase::qt {
 

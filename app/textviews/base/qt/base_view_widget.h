@@ -38,6 +38,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent*) override;
     void wheelEvent(QWheelEvent*) override;
     void focusOutEvent(QFocusEvent*) override;
+    // Tab is a character of the text, not a move to the next widget.
+    bool focusNextPrevChild(bool) override { return false; }
 
 private:
     void SendMouse(UINT msg, QMouseEvent* e);
