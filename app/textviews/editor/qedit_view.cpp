@@ -149,6 +149,7 @@ void CQEditView::UpdateViewsOfDocument(int hint)
 void CQEditView::OnLineNumberFormatChanged()
 {
     RecalcMetrics();
+    ComputeMargin(false);
     UpdateScrollInfo(clientWidth, clientHeight);
     UpdateCaretPos();
     Invalidate();
@@ -187,6 +188,7 @@ void CQEditView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject)
     case kHintDisplaySettings:
         SetScreenFont(theSettings.EditorFont);
         RecalcMetrics();
+        ComputeMargin(false);
         UpdateScrollInfo(clientWidth, clientHeight);
         UpdateCaretPos();
         Invalidate();
@@ -463,6 +465,21 @@ LRESULT CQEditView::OnSetPcLine(WPARAM wParam, LPARAM lParam)
         return 1;
     }
     ShowLineAtTop(pcMarkLine - 1);
+    return 1;
+}
+
+LRESULT CQEditView::OnViewSettings(WPARAM wParam, LPARAM)
+{
+    CQEditDoc* doc = GetDocument();
+    if (!doc)
+        return 1;
+    if (wParam == 1) {
+        doc->RecomputeLineNumberFormat();
+        doc->RefreshAllViews();
+        doc->UpdateAllViews(nullptr, kHintRepaintAll);
+    } else if (wParam == 0) {
+        doc->UpdateAllViews(nullptr, kHintDisplaySettings);
+    }
     return 1;
 }
 

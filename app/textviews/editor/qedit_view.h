@@ -104,6 +104,9 @@ protected:
     void OnLButtonDown(UINT flags, POINT point) override;
     int OnSetCursorAt(POINT point) override;
     LRESULT OnSetPcLine(WPARAM wParam, LPARAM lParam) override;
+    // Display options changed: 1 the line numbers (hint -2), 0 font and
+    // colours (hint -3), to every view of the document.
+    LRESULT OnViewSettings(WPARAM wParam, LPARAM lParam) override;
     // A click in the icon strip (the debugging commands toggle a breakpoint).
     virtual void OnMarginClick(int line) {}
 

@@ -3,8 +3,6 @@
 // line numbers on, breakpoints set by sarvik on two of its lines, the
 // program counter stopped on a third (read back from the simulator) and a
 // selection.
-#include <memory>
-
 #include "base_view_widget.h"
 #include "emu_types.h"
 #include "falcrest.h"
@@ -90,7 +88,8 @@ platform::qt::ScreenRegistrar sourceEditor("textviews_source_editor", []() -> QW
         theSettings.SetDefaultColors();
     theSettings.LineNumbe = 1;
 
-    static auto doc = std::make_unique<CQEditDoc>();
+    // Kept to the end of the tool with its view, never destroyed.
+    auto* doc = new CQEditDoc;
     if (!doc->OnOpenDocument(ZK_EXAMPLE_SOURCE))
         return nullptr;
     doc->SetPathName(ZK_EXAMPLE_SOURCE, FALSE);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "editor_fixture.h"
+#include "emu_messages.h"
+#include "shell/settings.h"
 
 namespace editor::test {
 namespace {
@@ -295,6 +297,35 @@ TEST_F(EditorTest, StopFlagsScrollTheFirstViewOfTheStoppedSourceOnly)
     doc->UpdateAllViews(nullptr, kPcHasSourceLine);
     EXPECT_EQ(ViewOf(doc)->topLine, 148);
     EXPECT_FALSE(ViewOf(doc)->IsAddressOnPage(ADDR{0, 1}));
+}
+
+}  // namespace
+}  // namespace editor::test
+
+namespace editor::test {
+namespace {
+
+TEST_F(EditorTest, ChangedLineNumberOptionsLayOutEveryPaneAgain)
+{
+    CQEditDoc* doc = Open("opt.c", "int a;\nint b;\n");
+    auto* frame = static_cast<CChildFrame*>(ViewOf(doc)->GetParentFrame());
+    ASSERT_TRUE(frame->m_wndSplitter.SplitRow());
+    CQEditView* top = ViewOf(doc, 0);
+    CQEditView* bottom = Host(ViewOf(doc, 1));
+    const bool saved = theSettings.LineNumbe != 0;
+    theSettings.LineNumbe = 0;
+    top->ComputeMargin(false);
+    bottom->ComputeMargin(false);
+    const int narrow = bottom->leftMargin;
+    theSettings.LineNumbe = 1;
+    EXPECT_EQ(top->SendMessage(WM_EMU_VIEW_SETTINGS, 1, 1), 1);
+    EXPECT_GT(bottom->leftMargin, narrow);  // the line numbers' column
+    const int oneDigit = bottom->leftMargin;
+    for (int i = 0; i < 8; ++i)
+        Type(top, "\r");  // 10 lines: "%2d"
+    EXPECT_EQ(bottom->leftMargin, oneDigit + bottom->charWidth);
+    EXPECT_EQ(top->SendMessage(WM_EMU_VIEW_SETTINGS, 0, 0), 1);
+    theSettings.LineNumbe = saved;
 }
 
 }  // namespace
