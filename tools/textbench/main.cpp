@@ -20,14 +20,21 @@
 #include <string>
 #include <vector>
 
+#include "bench_figures.h"
 #include "platform/modal_ui.h"
+#ifdef ZK_TEXTBENCH_EDITOR
+#include <QApplication>
+
+#include "editor_figures.h"
+#include "platform/qt/qt_loop.h"
+#endif
 #include "text_line_reader.h"
 #include "text_view_core.h"
 
 namespace {
 
 using namespace textcore;
-using Clock = std::chrono::steady_clock;
+using namespace textbench;
 
 class NullHost : public TextViewHost {
 public:
@@ -53,36 +60,6 @@ public:
 };
 
 class NullServices : public TextViewServices {};
-
-double Seconds(Clock::duration d)
-{
-    return std::chrono::duration<double>(d).count();
-}
-
-struct Figure {
-    double min = 0;
-    double median = 0;
-};
-
-// min and median of 3 samples (seconds)
-Figure Sample3(const std::function<double()>& sample)
-{
-    std::vector<double> values;
-    for (int i = 0; i < 3; ++i)
-        values.push_back(sample());
-    std::sort(values.begin(), values.end());
-    return {values[0], values[1]};
-}
-
-double TimeCommand(const std::string& command)
-{
-    const auto start = Clock::now();
-    const int status = std::system(command.c_str());
-    const double seconds = Seconds(Clock::now() - start);
-    if (status != 0 && command.find("grep") == std::string::npos)
-        std::fprintf(stderr, "textbench: '%s' failed\n", command.c_str());
-    return seconds;
-}
 
 std::string ReadFile(const std::string& path)
 {
@@ -115,15 +92,15 @@ std::string CutText(const std::string& headers, std::size_t size)
 constexpr const char* kNeedle = "NEEDLE_TEXTBENCH";
 constexpr const char* kAbsent = "zq_no_such_text_zq";
 
-struct Row {
-    std::string name;
-    std::vector<Figure> figures;  // one per text
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef ZK_TEXTBENCH_EDITOR
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication qtApp(argc, argv);
+    platform::qt::QtLoop loop;
+#endif
     std::string headersDir = "/usr/include/newlib";
     std::string outPath;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -289,26 +266,17 @@ int main(int argc, char** argv)
         std::filesystem::remove(path);
     }
 
-    std::ostringstream out;
-    char cell[64];
-    out << "| figure (min / median of 3) |";
+    std::vector<std::string> columns;
     for (const Text& text : texts)
-        out << " " << text.name << " |";
-    out << "\n|---|";
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        out << "---|";
-    out << "\n";
-    for (const Row& row : rows) {
-        out << "| " << row.name << " |";
-        for (const Figure& figure : row.figures) {
-            if (row.name == "lines")
-                std::snprintf(cell, sizeof cell, " %.0f |", figure.min);
-            else
-                std::snprintf(cell, sizeof cell, " %.2f / %.2f |", figure.min, figure.median);
-            out << cell;
-        }
-        out << "\n";
-    }
+        columns.push_back(text.name);
+    std::ostringstream out;
+    out << FormatTable("figure (min / median of 3)", columns, rows, "lines");
+#ifdef ZK_TEXTBENCH_EDITOR
+    out << "\n"
+        << textbench::EditorFigures(
+               {{texts[0].name, texts[0].bytes}, {texts[1].name, texts[1].bytes}, {texts[2].name, texts[2].bytes}},
+               dir);
+#endif
     std::fputs(out.str().c_str(), stdout);
     if (!outPath.empty())
         std::ofstream(outPath) << out.str();

@@ -1,12 +1,15 @@
 #include "shell/debugger_app.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "morwen/morwen.h"
 #include "platform/frame_wnd.h"
+#include "platform/messages.h"
 #include "platform/modules.h"
 #include "platform/paths.h"
 #include "platform/runtime_class.h"
+#include "shell/incremental_source.h"
 #include "shell/path_functions.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
@@ -28,6 +31,7 @@ namespace {
 
 constexpr char kRegistryKey[] = "Zelkor";
 constexpr int ERR_PROJECT_UNREADABLE = 32823;
+constexpr UINT kWakeIdle = 0;  // WM_NULL: a thread message nobody handles
 
 }  // namespace
 
@@ -194,6 +198,7 @@ BOOL CDebuggerApp::InitInstance()
 void CDebuggerApp::MakeTemplates()
 {
     m_templatesMade.clear();
+    m_sourceTemplate = nullptr;
     for (const TemplateRow& row : kTemplateRows) {
         using platform::CRuntimeClass;
         const CRuntimeClass* doc = CRuntimeClass::FromName(row.docClass);
@@ -203,6 +208,8 @@ void CDebuggerApp::MakeTemplates()
             continue;
         auto t = std::make_unique<CMultiDocTemplate>(row.resourceId, doc, frame, view);
         m_templatesMade.push_back(row.name);
+        if (std::string_view(row.name) == "source")
+            m_sourceTemplate = t.get();
         if (row.registered)
             AddDocTemplate(t.release());
         else
@@ -251,6 +258,22 @@ void CDebuggerApp::OnAppAbout(BOOL connected)
 {
     CAboutDlg dlg(connected);
     dlg.DoModal();
+}
+
+BOOL CDebuggerApp::OnIdle(LONG count)
+{
+    bool more = false;
+    if (m_sourceTemplate && !platform::InNestedPump()) {
+        for (CDocument* doc : std::vector<CDocument*>(m_sourceTemplate->Documents()))
+            if (auto* source = dynamic_cast<CIncrementalSource*>(doc)) {
+                source->LoadRemainingLines(false);
+                more = more || !source->IsComplete();
+            }
+    }
+    // Messages that wait are dispatched before the next step, in their order.
+    if (more)
+        ::PostThreadMessage(platform::GuiThreadId(), kWakeIdle, 0, 0);
+    return CWinApp::OnIdle(count) || more;
 }
 
 int CDebuggerApp::ExitInstance()

@@ -55,6 +55,10 @@ public:
     void SetCommandLine(int argc, const char* const* argv);
     BOOL InitInstance() override;
     int ExitInstance() override;
+    // The idle turn: one loading step for every source document that is
+    // still partly read, then the class library's idle work. While one
+    // stays partly read, a posted empty message brings the next turn.
+    BOOL OnIdle(LONG count) override;
 
     // Start-up step 12: the main frame. Until the frame class exists this
     // fails, so start-up ends there; the program's Qt part (and tests) put
@@ -92,6 +96,7 @@ public:
     std::unique_ptr<CRecentFileList> m_recentProjects;
     std::vector<std::unique_ptr<CDocTemplate>> m_unregisteredTemplates;
     std::vector<std::string> m_templatesMade;
+    CDocTemplate* m_sourceTemplate = nullptr;  // the source template, when made
     // The tool chain is searched on this PATH (the environment's by default).
     std::string m_toolPath;
 
