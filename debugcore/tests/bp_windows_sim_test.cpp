@@ -1,0 +1,164 @@
+// The breakpoint dialog and list window on the real simulator, driven
+// offscreen through their widgets (ctl_<id>, typed text and clicks): a
+// counted breakpoint on func set by the dialog stops at its third pass with
+// the main frame's stop handling; the dialog's line and the list's Symbol
+// column give the source position arm-none-eabi-addr2line gives; a line
+// disabled in the dialog stops nothing.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <sstream>
+
+#include "bp_dialog.h"
+#include "bp_line.h"
+#include "bp_list_wnd.h"
+#include "host_tools.h"
+#include "platform/frame_wnd.h"
+#include "platform/qt/dialog_widget.h"
+#include "quinar/quinar.h"
+#include "sarvik_qt/bp_list_widget.h"
+#include "sim_session.h"
+#include "talvis/talvis.h"
+
+namespace sarvik::test {
+namespace {
+
+using namespace sarvik::ui;
+using platform::qt::DialogWidget;
+
+class BpWindowsSim : public SimSession, public ::testing::WithParamInterface<const char*> {
+protected:
+    void TearDown() override
+    {
+        SimSession::TearDown();
+        SymClearSymbolTables(0);
+    }
+    uint32_t Calls()
+    {
+        uint8_t b[4] = {};
+        EXPECT_EQ(MemReadBlock(b, {Symbol("calls"), 1}, 4), 0);
+        return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+    }
+    // "#file#line" as arm-none-eabi-addr2line gives it for the address.
+    std::string Addr2Line(uint32_t address)
+    {
+        std::ostringstream hex;
+        hex << "0x" << std::hex << address;
+        const auto run = zk::test::RunProcess({"arm-none-eabi-addr2line", "-e", imagePath_, hex.str()});
+        EXPECT_EQ(run.exitStatus, 0) << "arm-none-eabi-addr2line: " << run.err;
+        std::string out = run.out;
+        out = out.substr(0, out.find('\n'));
+        const size_t colon = out.rfind(':');
+        std::string file = out.substr(0, colon);
+        std::string line = out.substr(colon + 1, out.find(' ', colon) - colon - 1);
+        return "#" + file + "#" + line;
+    }
+    template <class W>
+    static W* Control(DialogWidget& w, int id)
+    {
+        auto* c = w.findChild<W*>(QString("ctl_%1").arg(id));
+        EXPECT_NE(c, nullptr) << id;
+        return c;
+    }
+    static void Type(DialogWidget& w, int id, const QString& text)
+    {
+        auto* edit = Control<QLineEdit>(w, id);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+    static void Click(DialogWidget& w, int id) { QTest::mouseClick(Control<QPushButton>(w, id), Qt::LeftButton); }
+    // Runs the breakpoint dialog on its widgets: the script, then OK.
+    void RunDialog(const std::function<void(DialogWidget&, CBreakpointDlg&)>& script)
+    {
+        CBreakpointDlg dialog;
+        DialogWidget widget(*dialog.Template());
+        widget.Attach(dialog);
+        widget.show();
+        script(widget, dialog);
+        Click(widget, IDOK);
+        EXPECT_TRUE(dialog.IsEnded());
+        EXPECT_EQ(dialog.Result(), IDOK);
+        dialog.FinishDialog();
+    }
+    // Goes from the PC to the next shown stop; the calls counted there.
+    uint32_t GoToStop()
+    {
+        EXPECT_EQ(EmuRun(EMU_RUN_GO, {}), EMU_OK);
+        EXPECT_TRUE(WaitForStop());
+        return Calls();
+    }
+};
+
+TEST_P(BpWindowsSim, TheDialogSetsACountedBreakpointThatStopsAtItsThirdPass)
+{
+    Load(GetParam());
+    const uint32_t func = Symbol("func");
+    std::string line;
+    RunDialog([&](DialogWidget& w, CBreakpointDlg&) {
+        Type(w, IDC_BP_LOCATION, "#func");
+        Type(w, IDC_BP_COUNT, "3");
+        Click(w, IDC_BP_ADD);
+        auto* list = Control<QListWidget>(w, IDC_BP_LIST);
+        ASSERT_EQ(list->count(), 1);
+        line = list->item(0)->text().toStdString();
+        EXPECT_EQ(list->font().family(), "DejaVu Sans Mono");
+    });
+    ASSERT_EQ(BptGetList()->size(), 1u);
+    const CBpDataEx& record = *(*BptGetList())[0];
+    EXPECT_EQ(record.GetAddr().off, func) << "nm's address of func";
+    EXPECT_EQ(record.GetCount(), 3u);
+    EXPECT_EQ(record.GetSymbol(), "#func");
+    BpLine read;
+    ASSERT_TRUE(ReadBpLine(line, read)) << line;
+    EXPECT_EQ(read.position, Addr2Line(func)) << line;
+
+    // The list window's Symbol column gives the same position.
+    auto* frame = new CMDIFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, 1));
+    BptShowBpListW(1, frame);
+    ASSERT_NE(OpenBkptWnd(), nullptr);
+    CBkptView* view = OpenBkptWnd()->View();
+    ASSERT_EQ(view->Rows().size(), 1u);
+    EXPECT_EQ(view->Rows()[0].text[3], " " + Addr2Line(func));
+    qt::BkptListWidget widget(view);
+    EXPECT_EQ(widget.item(0, 3)->text().toStdString(), " " + Addr2Line(func));
+
+    // Runs with the frame's stop handling: the first stop is the third pass.
+    EXPECT_EQ(GoToStop(), 2u) << "func has run twice when its third call stops at its entry";
+    EXPECT_EQ(Pc(), func);
+    EXPECT_EQ(GoToStop(), 5u);
+    ExpectImageIntact();
+    BptShowBpListW(0, frame);
+    platform::DispatchPending();
+    frame->DestroyWindow();
+    platform::DispatchPending();
+}
+
+TEST_P(BpWindowsSim, ALineDisabledInTheDialogStopsNothing)
+{
+    Load(GetParam());
+    RunDialog([&](DialogWidget& w, CBreakpointDlg&) {
+        Type(w, IDC_BP_LOCATION, "#func");
+        Click(w, IDC_BP_ADD);
+        Click(w, IDC_BP_ENABLE);
+        EXPECT_EQ(Control<QPushButton>(w, IDC_BP_ENABLE)->text(), "Enable");
+        EXPECT_EQ(Control<QListWidget>(w, IDC_BP_LIST)->item(0)->text().toStdString().substr(0, 2), " -");
+    });
+    ASSERT_EQ(BptGetList()->size(), 1u);
+    EXPECT_FALSE((*BptGetList())[0]->IsEnable());
+    // The program runs to its end without a stop at func.
+    EXPECT_EQ(EmuRun(EMU_RUN_GO, {}), EMU_OK);
+    EXPECT_TRUE(WaitForStop());
+    EXPECT_EQ(Calls(), 10u);
+    EXPECT_NE(Pc(), Symbol("func"));
+}
+
+INSTANTIATE_TEST_SUITE_P(ArmAndThumb, BpWindowsSim, ::testing::Values("bpui_arm", "bpui_thumb"));
+
+}  // namespace
+}  // namespace sarvik::test
