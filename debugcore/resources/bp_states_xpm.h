@@ -5,28 +5,26 @@
 
 namespace sarvik::res {
 
-inline const char* const kBpStatesXpm[] = {
-    "48 16 4 1",
-    "y c #FFFF00",
-    "w c #FFFFFF",
-    "r c #A00000",
-    "R c #E02020",
-    "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy",
-    "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy",
-    "yyyyyyyyyyyyyyyyyyyyyrrrrrryyyyyyyyyyrrrrrryyyyy",
-    "yyyyyyyyyyyyyyyyyyyrrrwwwwrrryyyyyyrrrRRRRrrryyy",
-    "yyyyyyyyyyyyyyyyyyyrrwwwwwwrryyyyyyrrRRRRRRrryyy",
-    "yyyyyyyyyyyyyyyyyyrrwrwwwwwwrryyyyrrRRRRRRRRrryy",
-    "yyyyyyyyyyyyyyyyyyrwwwrwwwwwwryyyyrRRRRRRRRRRryy",
-    "yyyyyyyyyyyyyyyyyyrwwwwrwwwwwryyyyrRRRRRRRRRRryy",
-    "yyyyyyyyyyyyyyyyyyrwwwwwrwwwwryyyyrRRRRRRRRRRryy",
-    "yyyyyyyyyyyyyyyyyyrwwwwwwrwwwryyyyrRRRRRRRRRRryy",
-    "yyyyyyyyyyyyyyyyyyrrwwwwwwrwrryyyyrrRRRRRRRRrryy",
-    "yyyyyyyyyyyyyyyyyyyrrwwwwwwrryyyyyyrrRRRRRRrryyy",
-    "yyyyyyyyyyyyyyyyyyyrrrwwwwrrryyyyyyrrrRRRRrrryyy",
-    "yyyyyyyyyyyyyyyyyyyyyrrrrrryyyyyyyyyyrrrrrryyyyy",
-    "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy",
-    "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy"
-};
+inline const char* const kBpStatesXpm[] = {"48 16 4 1",
+                                           "y c #FFFF00",
+                                           "w c #FFFFFF",
+                                           "r c #A00000",
+                                           "R c #E02020",
+                                           "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy",
+                                           "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy",
+                                           "yyyyyyyyyyyyyyyyyyyyyrrrrrryyyyyyyyyyrrrrrryyyyy",
+                                           "yyyyyyyyyyyyyyyyyyyrrrwwwwrrryyyyyyrrrRRRRrrryyy",
+                                           "yyyyyyyyyyyyyyyyyyyrrwwwwwwrryyyyyyrrRRRRRRrryyy",
+                                           "yyyyyyyyyyyyyyyyyyrrwrwwwwwwrryyyyrrRRRRRRRRrryy",
+                                           "yyyyyyyyyyyyyyyyyyrwwwrwwwwwwryyyyrRRRRRRRRRRryy",
+                                           "yyyyyyyyyyyyyyyyyyrwwwwrwwwwwryyyyrRRRRRRRRRRryy",
+                                           "yyyyyyyyyyyyyyyyyyrwwwwwrwwwwryyyyrRRRRRRRRRRryy",
+                                           "yyyyyyyyyyyyyyyyyyrwwwwwwrwwwryyyyrRRRRRRRRRRryy",
+                                           "yyyyyyyyyyyyyyyyyyrrwwwwwwrwrryyyyrrRRRRRRRRrryy",
+                                           "yyyyyyyyyyyyyyyyyyyrrwwwwwwrryyyyyyrrRRRRRRrryyy",
+                                           "yyyyyyyyyyyyyyyyyyyrrrwwwwrrryyyyyyrrrRRRRrrryyy",
+                                           "yyyyyyyyyyyyyyyyyyyyyrrrrrryyyyyyyyyyrrrrrryyyyy",
+                                           "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy",
+                                           "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy"};
 
 }  // namespace sarvik::res

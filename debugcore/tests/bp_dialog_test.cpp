@@ -89,10 +89,10 @@ TEST_F(BpDialogTest, AddThenOkSetsTheLinesInListOrder)
                   // The same address and count replaces, another count adds.
                   Add(d, "#func", "3");
                   Add(d, "0x8108", "2");
-                  EXPECT_THAT(Lines(d), ElementsAre(" +  (0x00008000)  <COUNT=1>",
-                                                    " +  (0x00008100 #app.c#20)  <COUNT=3>",
-                                                    " +  (0x00008108 #app.c#21)  <COUNT=1>",
-                                                    " +  (0x00008108 #app.c#21)  <COUNT=2>"));
+                  EXPECT_THAT(Lines(d),
+                              ElementsAre(" +  (0x00008000)  <COUNT=1>", " +  (0x00008100 #app.c#20)  <COUNT=3>",
+                                          " +  (0x00008108 #app.c#21)  <COUNT=1>",
+                                          " +  (0x00008108 #app.c#21)  <COUNT=2>"));
                   auto& dlg = static_cast<CBreakpointDlg&>(d.dialog);
                   EXPECT_EQ(dlg.HorizontalExtent(), static_cast<int>(Lines(d)[1].size()) * 8 + 8);
                   d.click(IDOK);
@@ -181,7 +181,7 @@ TEST_F(BpDialogTest, BadTextsAreRefusedAndKeepTheDialogOpen)
     const std::string overlong(BP_TEXT_LIMIT + 1, '1');
     ui.RunDialog(
           [&](ScriptedDialog& d) {
-              Add(d, "#nosuch");   // no address: nothing added, no message
+              Add(d, "#nosuch");  // no address: nothing added, no message
               Add(d, "0x8000", "0");
               Add(d, "0x8000", "65537");
               Add(d, "0x8000", "3x");

@@ -229,8 +229,7 @@ TEST_F(BpListTest, AddAndDoubleClickOpenTheDialog)
     // The context menu offers the seven commands; the chosen one runs.
     View()->SendMessage(WM_CONTEXTMENU, 0, 0);
     ASSERT_EQ(ui.Requests().size(), 3u);
-    EXPECT_EQ(ui.Requests()[2].described,
-              "Ena&ble\nD&isable\nE&nable All\nDisable A&ll\n&Delete\n&Add\nD&elete All\n");
+    EXPECT_EQ(ui.Requests()[2].described, "Ena&ble\nD&isable\nE&nable All\nDisable A&ll\n&Delete\n&Add\nD&elete All\n");
     EXPECT_FALSE((*BptGetList())[0]->IsEnable());
 }
 

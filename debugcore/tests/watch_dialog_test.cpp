@@ -49,10 +49,7 @@ protected:
         ui.RunDialog(std::move(script), "Watchpoint");
         return WhptOpenWindow(nullptr, 0);
     }
-    static void Leave(ScriptedDialog& d, int id)
-    {
-        d.dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), 0);
-    }
+    static void Leave(ScriptedDialog& d, int id) { d.dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), 0); }
     static void HwMode()
     {
         const EMU_TARGET_CONFIG config = Config(0x005);
@@ -173,17 +170,17 @@ TEST_F(WatchDialogTest, AFieldThatIsNoNumberStopsOk)
     HwMode();
     GTestScriptedUi ui;
     ui.RunDialog(
-          [](ScriptedDialog& d) {
-              d.click(kWatchUnitIds[0].activate);
-              for (const char* bad : {"12G", "", "-1", "123456789"}) {
-                  d.set(kWatchUnitIds[0].dataMask, bad);
-                  d.click(IDC_WATCH_OK);
-                  EXPECT_FALSE(d.dialog.IsEnded()) << bad;
-                  EXPECT_EQ(d.items.GetFocus(), kWatchUnitIds[0].dataMask);
-              }
-              d.click(IDC_WATCH_CANCEL);
-          },
-          "Watchpoint");
+        [](ScriptedDialog& d) {
+            d.click(kWatchUnitIds[0].activate);
+            for (const char* bad : {"12G", "", "-1", "123456789"}) {
+                d.set(kWatchUnitIds[0].dataMask, bad);
+                d.click(IDC_WATCH_OK);
+                EXPECT_FALSE(d.dialog.IsEnded()) << bad;
+                EXPECT_EQ(d.items.GetFocus(), kWatchUnitIds[0].dataMask);
+            }
+            d.click(IDC_WATCH_CANCEL);
+        },
+        "Watchpoint");
     for (int i = 0; i < 4; ++i)
         ui.AnswerMessageBox(IDOK, "unsigned");
     EXPECT_EQ(WhptOpenWindow(nullptr, 0), IDCANCEL);

@@ -77,31 +77,30 @@ std::shared_ptr<const DialogTemplate> WatchpointDialogTemplate()
         auto unit = [&d](int base, int check, const char* name, int y) {
             const int addr = base == 0 ? 203 : 213;
             const int rw = base == 0 ? 204 : 214;
-            d->controls.insert(
-                d->controls.end(),
-                {C(ControlKind::Check, check, name, 7, y, 80, 12),
-                 C(ControlKind::Check, base == 0 ? 241 : 251, "Enable", 95, y, 60, 12),
-                 C(ControlKind::Static, IDC_STATIC, "Address:", 14, y + 17, 45, 10),
-                 C(ControlKind::Edit, addr, "", 62, y + 15, 70, 13),
-                 C(ControlKind::Static, IDC_STATIC, "Mask:", 140, y + 17, 30, 10),
-                 C(ControlKind::Edit, base == 0 ? 227 : 237, "", 172, y + 15, 70, 13),
-                 C(ControlKind::Static, IDC_STATIC, "Data:", 14, y + 34, 45, 10),
-                 C(ControlKind::Edit, base == 0 ? 224 : 234, "", 62, y + 32, 70, 13),
-                 C(ControlKind::Static, IDC_STATIC, "Mask:", 140, y + 34, 30, 10),
-                 C(ControlKind::Edit, base == 0 ? 225 : 235, "", 172, y + 32, 70, 13),
-                 C(ControlKind::Static, IDC_STATIC, "Read/Write:", 14, y + 51, 45, 10),
-                 C(ControlKind::DropList, rw, "", 62, y + 49, 70, 60),
-                 C(ControlKind::Static, IDC_STATIC, "Size:", 140, y + 51, 30, 10),
-                 C(ControlKind::DropList, base == 0 ? 226 : 236, "", 172, y + 49, 70, 60),
-                 C(ControlKind::Static, IDC_STATIC, "Access:", 14, y + 68, 45, 10),
-                 C(ControlKind::DropList, base == 0 ? 228 : 238, "", 62, y + 66, 100, 60)});
+            d->controls.insert(d->controls.end(),
+                               {C(ControlKind::Check, check, name, 7, y, 80, 12),
+                                C(ControlKind::Check, base == 0 ? 241 : 251, "Enable", 95, y, 60, 12),
+                                C(ControlKind::Static, IDC_STATIC, "Address:", 14, y + 17, 45, 10),
+                                C(ControlKind::Edit, addr, "", 62, y + 15, 70, 13),
+                                C(ControlKind::Static, IDC_STATIC, "Mask:", 140, y + 17, 30, 10),
+                                C(ControlKind::Edit, base == 0 ? 227 : 237, "", 172, y + 15, 70, 13),
+                                C(ControlKind::Static, IDC_STATIC, "Data:", 14, y + 34, 45, 10),
+                                C(ControlKind::Edit, base == 0 ? 224 : 234, "", 62, y + 32, 70, 13),
+                                C(ControlKind::Static, IDC_STATIC, "Mask:", 140, y + 34, 30, 10),
+                                C(ControlKind::Edit, base == 0 ? 225 : 235, "", 172, y + 32, 70, 13),
+                                C(ControlKind::Static, IDC_STATIC, "Read/Write:", 14, y + 51, 45, 10),
+                                C(ControlKind::DropList, rw, "", 62, y + 49, 70, 60),
+                                C(ControlKind::Static, IDC_STATIC, "Size:", 140, y + 51, 30, 10),
+                                C(ControlKind::DropList, base == 0 ? 226 : 236, "", 172, y + 49, 70, 60),
+                                C(ControlKind::Static, IDC_STATIC, "Access:", 14, y + 68, 45, 10),
+                                C(ControlKind::DropList, base == 0 ? 228 : 238, "", 62, y + 66, 100, 60)});
         };
         unit(0, 1007, "Watchpoint 0", 7);
         unit(1, 1008, "Watchpoint 1", 100);
         d->controls.push_back(C(ControlKind::Static, IDC_STATIC,
-                               "Watchpoint 1 is reserved for software breakpoint, you can not use it for other "
-                               "purpose.",
-                               7, 186, 240, 20));
+                                "Watchpoint 1 is reserved for software breakpoint, you can not use it for other "
+                                "purpose.",
+                                7, 186, 240, 20));
         d->controls.push_back(C(ControlKind::DefButton, 260, "&OK", 258, 7, 64, 15));
         d->controls.push_back(C(ControlKind::Button, 261, "&Cancel", 258, 25, 64, 15));
         d->controls.push_back(C(ControlKind::Button, 1009, "&Reset", 258, 43, 64, 15));

@@ -2,8 +2,8 @@
 #include "watch_dialog.h"
 
 #include "falcrest.h"
-#include <platform/modal_ui.h>
 #include "tarnel.h"
+#include <platform/modal_ui.h>
 
 #include <cerrno>
 #include <cstdio>

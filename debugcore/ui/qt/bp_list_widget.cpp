@@ -77,9 +77,9 @@ void BkptListWidget::Invalidate()
             auto* item = new QTableWidgetItem(QString::fromLatin1(rows[r].text[c].c_str()));
             const int align = kBkptColumns[c].align;
             item->setTextAlignment(Qt::AlignVCenter |
-                                   (align == 1   ? Qt::AlignRight
-                                    : align == 2 ? Qt::AlignHCenter
-                                                 : Qt::AlignLeft));
+                                   (align == 1       ? Qt::AlignRight
+                                        : align == 2 ? Qt::AlignHCenter
+                                                     : Qt::AlignLeft));
             if (c == 0)
                 item->setIcon(StateImage(rows[r].image));
             setItem(r, c, item);
