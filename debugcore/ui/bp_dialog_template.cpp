@@ -73,7 +73,7 @@ std::shared_ptr<const DialogTemplate> WatchpointDialogTemplate()
         auto d = std::make_shared<DialogTemplate>();
         d->caption = "Watchpoint";
         d->cx = 330;
-        d->cy = 232;
+        d->cy = 204;
         auto unit = [&d](int base, int check, const char* name, int y) {
             const int addr = base == 0 ? 203 : 213;
             const int rw = base == 0 ? 204 : 214;
@@ -100,7 +100,7 @@ std::shared_ptr<const DialogTemplate> WatchpointDialogTemplate()
         d->controls.push_back(C(ControlKind::Static, IDC_STATIC,
                                 "Watchpoint 1 is reserved for software breakpoint, you can not use it for other "
                                 "purpose.",
-                                7, 186, 240, 20));
+                                7, 186, 315, 12));
         d->controls.push_back(C(ControlKind::DefButton, 260, "&OK", 258, 7, 64, 15));
         d->controls.push_back(C(ControlKind::Button, 261, "&Cancel", 258, 25, 64, 15));
         d->controls.push_back(C(ControlKind::Button, 1009, "&Reset", 258, 43, 64, 15));
