@@ -50,13 +50,6 @@ protected:
         d.set(IDC_BP_COUNT, count);
         d.click(IDC_BP_ADD);
     }
-    size_t UpdateViews() const
-    {
-        size_t n = 0;
-        for (const MainMessage& m : messages_)
-            n += m.msg == WM_EMU_UPDATE_VIEWS && m.wParam == DVK_BREAKPOINTS && m.lParam == -1;
-        return n;
-    }
     // "func" at 0x8100 with lines 20 (0x8100) and 21 (0x8108) of "app.c".
     static void DeclareFunc()
     {
@@ -103,7 +96,7 @@ TEST_F(BpDialogTest, AddThenOkSetsTheLinesInListOrder)
     EXPECT_EQ((*BptGetList())[1]->GetCount(), 3u);
     EXPECT_EQ((*BptGetList())[1]->GetSymbol(), "#func");
     EXPECT_EQ((*BptGetList())[3]->GetCount(), 2u);
-    EXPECT_EQ(UpdateViews(), 1u);
+    EXPECT_EQ(BreakpointUpdates(), 1u);
 }
 
 TEST_F(BpDialogTest, EnableDeleteAndCancel)
@@ -121,7 +114,7 @@ TEST_F(BpDialogTest, EnableDeleteAndCancel)
               }),
               IDCANCEL);
     EXPECT_EQ(ListOffsets(), (std::vector<uint32_t>{0x8000, 0x8010, 0x8020}));
-    EXPECT_EQ(UpdateViews(), 0u);
+    EXPECT_EQ(BreakpointUpdates(), 0u);
 
     Run([](ScriptedDialog& d) {
         EXPECT_EQ(d.text(IDC_BP_ENABLE), "Disable") << "the first line is selected and enabled";

@@ -49,13 +49,6 @@ protected:
             out.push_back(r.text[c]);
         return out;
     }
-    size_t UpdateViews() const
-    {
-        size_t n = 0;
-        for (const MainMessage& m : messages_)
-            n += m.msg == WM_EMU_UPDATE_VIEWS && m.wParam == DVK_BREAKPOINTS && m.lParam == -1;
-        return n;
-    }
     void Command(UINT id) { View()->SendMessage(WM_COMMAND, id, 0); }
     CMDIFrameWnd* frame_ = nullptr;
 };
@@ -133,35 +126,35 @@ TEST_F(BpListTest, EachChangeIsAnnouncedOnce)
 
     Command(ID_BPLIST_DISABLE);
     EXPECT_THAT(Fake().calls, IsEmpty()) << "no selection: nothing";
-    EXPECT_EQ(UpdateViews(), 0u);
+    EXPECT_EQ(BreakpointUpdates(), 0u);
 
     View()->SetSelected(0);
     Command(ID_BPLIST_DISABLE);
-    EXPECT_EQ(UpdateViews(), 1u);
+    EXPECT_EQ(BreakpointUpdates(), 1u);
     EXPECT_EQ(View()->Rows()[0].image, BPLIST_IMAGE_DISABLED);
     EXPECT_EQ(View()->Rows()[0].text[0], " Disabled");
     EXPECT_FALSE((*BptGetList())[0]->IsEnable());
     EXPECT_THAT(Fake().calls, ElementsAre("emuClrBp(0x8000)"));
     Command(ID_BPLIST_ENABLE);
-    EXPECT_EQ(UpdateViews(), 2u);
+    EXPECT_EQ(BreakpointUpdates(), 2u);
     EXPECT_TRUE((*BptGetList())[0]->IsEnable());
 
     Command(ID_BPLIST_DISABLE_ALL);
-    EXPECT_EQ(UpdateViews(), 3u);
+    EXPECT_EQ(BreakpointUpdates(), 3u);
     for (const CBpDataEx* r : *BptGetList())
         EXPECT_FALSE(r->IsEnable());
     Command(ID_BPLIST_ENABLE_ALL);
-    EXPECT_EQ(UpdateViews(), 4u);
+    EXPECT_EQ(BreakpointUpdates(), 4u);
 
     // Delete takes every record at the address; the rows follow the list.
     View()->SetSelected(1);
     Command(ID_BPLIST_DELETE);
-    EXPECT_EQ(UpdateViews(), 5u);
+    EXPECT_EQ(BreakpointUpdates(), 5u);
     EXPECT_EQ(ListOffsets(), (std::vector<uint32_t>{0x8000}));
     EXPECT_EQ(View()->Rows().size(), 1u);
 
     Command(ID_BPLIST_DELETE_ALL);
-    EXPECT_EQ(UpdateViews(), 6u);
+    EXPECT_EQ(BreakpointUpdates(), 6u);
     EXPECT_TRUE(ListOffsets().empty());
     EXPECT_TRUE(View()->Rows().empty());
 }
@@ -187,7 +180,7 @@ TEST_F(BpListTest, WhileTheTargetRunsNothingChanges)
     }
     FakeRun().running = false;
     EXPECT_THAT(Fake().calls, IsEmpty());
-    EXPECT_EQ(UpdateViews(), 0u);
+    EXPECT_EQ(BreakpointUpdates(), 0u);
     EXPECT_EQ(ListOffsets(), (std::vector<uint32_t>{0x8000}));
     EXPECT_TRUE((*BptGetList())[0]->IsEnable());
 }

@@ -162,6 +162,18 @@ TEST_P(BpWindowsSim, ALineDisabledInTheDialogStopsNothing)
     EXPECT_NE(Pc(), Symbol("func"));
 }
 
+TEST(BpStateImages, TwoDrawnImagesOnAMaskedGround)
+{
+    const QImage disabled = qt::StateImage(BPLIST_IMAGE_DISABLED).toImage();
+    const QImage enabled = qt::StateImage(BPLIST_IMAGE_ENABLED).toImage();
+    ASSERT_EQ(disabled.size(), QSize(16, 16));
+    ASSERT_EQ(enabled.size(), QSize(16, 16));
+    EXPECT_EQ(qAlpha(enabled.pixel(0, 0)), 0) << "the mask colour is transparent";
+    EXPECT_EQ(enabled.pixel(8, 8) & 0xFFFFFF, 0xE02020u) << "enabled: a red disc";
+    EXPECT_EQ(disabled.pixel(5, 8) & 0xFFFFFF, 0xFFFFFFu) << "disabled: a ring, white inside";
+    EXPECT_NE(disabled, enabled);
+}
+
 INSTANTIATE_TEST_SUITE_P(ArmAndThumb, BpWindowsSim, ::testing::Values("bpui_arm", "bpui_thumb"));
 
 }  // namespace

@@ -344,38 +344,39 @@ void CBreakpointDlg::OnMoreLess()
     SetCollapsed(!collapsed_);
 }
 
-void CBreakpointDlg::OnSave()
+// The file dialog of Save... and Restore...; the chosen path, or empty.
+std::string CBreakpointDlg::AskBpFile(bool open)
 {
     platform::FileDialogRequest request;
-    request.open = false;
-    request.title = "Save Breakpoint";
+    request.open = open;
+    request.title = open ? "Restore Breakpoint" : "Save Breakpoint";
     request.filter = res::String(res::IDS_BPT_FILTER);
     request.defaultExt = ".bpt";
     request.fileName = "default.bpt";
-    request.flags = platform::OFN_HIDEREADONLY | platform::OFN_OVERWRITEPROMPT;
+    request.flags = platform::OFN_HIDEREADONLY | (open ? platform::OFN_FILEMUSTEXIST : platform::OFN_OVERWRITEPROMPT);
     platform::FileDialogResult result;
     if (!platform::ShowFileDialog(request, result) || result.paths.empty())
-        return;
-    SaveBpFile(result.paths.front().c_str());
+        return {};
+    return result.paths.front();
+}
+
+void CBreakpointDlg::OnSave()
+{
+    const std::string path = AskBpFile(false);
+    if (!path.empty())
+        SaveBpFile(path.c_str());
 }
 
 void CBreakpointDlg::OnRestore()
 {
-    platform::FileDialogRequest request;
-    request.open = true;
-    request.title = "Restore Breakpoint";
-    request.filter = res::String(res::IDS_BPT_FILTER);
-    request.defaultExt = ".bpt";
-    request.fileName = "default.bpt";
-    request.flags = platform::OFN_HIDEREADONLY | platform::OFN_FILEMUSTEXIST;
-    platform::FileDialogResult result;
-    if (!platform::ShowFileDialog(request, result) || result.paths.empty())
+    const std::string path = AskBpFile(true);
+    if (path.empty())
         return;
     std::error_code error;
-    const auto size = std::filesystem::file_size(result.paths.front(), error);
+    const auto size = std::filesystem::file_size(path, error);
     if (error || size < kSmallestRestoreFile)
         return;
-    RestoreBpFile(result.paths.front().c_str());
+    RestoreBpFile(path.c_str());
     FillFromBreakpoints();
     ShowEntry(Selected());
     UpdateButtons();

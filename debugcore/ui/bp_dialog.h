@@ -91,6 +91,7 @@ private:
     void OnMoreLess();
     void OnSave();
     void OnRestore();
+    std::string AskBpFile(bool open);
     int Selected();
     void SetCollapsed(bool collapsed);
 
