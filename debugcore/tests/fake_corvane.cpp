@@ -1,7 +1,7 @@
 // A stand-in for the kernel view: GetTaskInfo lists three tasks "A", "B"
-// and "C" (codes 1 and 2, control blocks FAKE_TASK_BLOCK_A + 0x100 * n),
+// and "C" (codes 1 and 2, control blocks 0x21000 + 0x100 * n),
 // answers code 3 from a current control block that the test sets, and
-// counts the questions. FakeCorvane_FailLists makes codes 1 and 2 fail.
+// counts the questions.
 #include <cstdint>
 #include <cstring>
 
@@ -10,7 +10,6 @@
 namespace {
 uint32_t g_current = 0;
 int g_questions = 0;
-bool g_failLists = false;
 constexpr uint32_t kTaskBlockA = 0x00021000;
 constexpr char kNames[] = "A\0B\0C";
 }  // namespace
@@ -20,8 +19,6 @@ extern "C" {
 int GetTaskInfo(unsigned code, void** io)
 {
     if ((code == TASK_INFO_NAMES || code == TASK_INFO_CONTROL_BLOCKS) && io) {
-        if (g_failLists)
-            return 1;
         const int32_t head[2] = {3, 0};
         const size_t body = code == TASK_INFO_NAMES ? sizeof kNames : 3 * sizeof(uint32_t);
         char* block = new char[sizeof head + body];
@@ -47,10 +44,6 @@ int GetTaskInfo(unsigned code, void** io)
 void FakeCorvane_SetCurrent(uint32_t controlBlock)
 {
     g_current = controlBlock;
-}
-void FakeCorvane_FailLists(int fail)
-{
-    g_failLists = fail != 0;
 }
 int FakeCorvane_Questions(void)
 {

@@ -51,8 +51,8 @@ CBkptView::CBkptView()
             Announce();
         }
     });
-    for (auto [id, enable] : {std::pair{ID_BPLIST_ENABLE_ALL, true}, std::pair{ID_BPLIST_DISABLE_ALL, false}})
-        OnCommand(id, [this, enable] {
+    for (auto [command, state] : {std::pair{ID_BPLIST_ENABLE_ALL, true}, std::pair{ID_BPLIST_DISABLE_ALL, false}})
+        OnCommand(command, [this, enable = state] {
             if (!TargetStopped())
                 return;
             for (int i = 0; i < static_cast<int>(rows_.size()); ++i)
