@@ -146,6 +146,8 @@ TEST_P(BpWindowsSim, ALineDisabledInTheDialogStopsNothing)
 {
     Load(GetParam());
     RunDialog([&](DialogWidget& w, CBreakpointDlg&) {
+        // The dialog opens folded to its "Collapsed" marker.
+        EXPECT_EQ(w.height(), DialogWidget::UnitsToY(BreakpointDialogTemplate()->Find(IDC_BP_COLLAPSED)->y));
         Type(w, IDC_BP_LOCATION, "#func");
         Click(w, IDC_BP_ADD);
         Click(w, IDC_BP_ENABLE);

@@ -336,6 +336,8 @@ void CBreakpointDlg::SetCollapsed(bool collapsed)
         if (c.id != platform::IDC_STATIC && c.id != IDC_BP_LESS && c.y >= marker->y)
             items.Show(c.id, !collapsed);
     items.Show(IDC_BP_LESS, false);
+    // The "Collapsed" marker gives the folded height.
+    items.SetDialogHeight(collapsed ? marker->y : t->cy);
     items.SetText(IDC_BP_MORE, collapsed ? "More >>" : t->Find(IDC_BP_LESS)->text);
 }
 
