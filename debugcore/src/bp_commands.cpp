@@ -14,6 +14,8 @@
 #include "core.h"
 #include "dolmer/dolmer.h"
 #include "emu_messages.h"
+#include "ids.h"
+#include "sarvik_strings.h"
 #include "tarnel.h"
 #include "watch_units.h"
 
@@ -21,11 +23,7 @@ namespace sarvik {
 
 namespace {
 
-// The library's string resources 14 to 17 and 22.
-constexpr const char* kBreakpointAt = "Breakpoint at %s, ";
-constexpr const char* kEnable = "Enable";
-constexpr const char* kDisable = "Disable";
-constexpr const char* kTotalBreakpoints = "Total Breakpoint number: %d";
+// The library's string resource 22 (14 to 17 come from the string table).
 constexpr const char* kAllCleared = "All of the breakpoints are cleared";
 constexpr const char* kAlreadyExisted = "The breakpoint has already existed";
 
@@ -42,7 +40,8 @@ std::string BreakpointLine(const CBpData& bp)
     char hex[16];
     if (AdrAddrToHex(bp.GetAddr(), hex) != 1)
         return {};
-    return Format(kBreakpointAt, hex) + (bp.IsEnable() ? kEnable : kDisable);
+    return Format(res::String(res::IDS_BREAKPOINT_AT).c_str(), hex) +
+        res::String(bp.IsEnable() ? res::IDS_ENABLE : res::IDS_DISABLE);
 }
 
 // Clears a watchpoint unit for "BC HW0" / "BC HW1".
@@ -114,7 +113,8 @@ bool CBptCommand::ParseLocation(const char* text)
 EmuResult CBptCommand::Set(int argc, char** argv)
 {
     if (argc == 1) {
-        PrintToShell(Format(kTotalBreakpoints, static_cast<int>(Core().breakpoints.Records().size())));
+        PrintToShell(Format(res::String(res::IDS_TOTAL_BREAKPOINTS).c_str(),
+                            static_cast<int>(Core().breakpoints.Records().size())));
         for (const CBpDataEx* r : Core().breakpoints.Records()) {
             if (const std::string line = BreakpointLine(*r); !line.empty())
                 PrintToShell(line);

@@ -294,6 +294,11 @@ DWORD CpuGetCpuStatus(int, int)
     return FakeRun().running ? 1 : 0;
 }
 
+DWORD CpuGetCpuStatus1(void)
+{
+    return FakeRun().running ? 1 : 0;
+}
+
 DWORD CpuGetStopCount(void)
 {
     return FakeRun().stops;

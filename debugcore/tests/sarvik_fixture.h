@@ -74,6 +74,14 @@ protected:
     {
         return {options, 8, 0x80000, EMU_PROTOCOL_SIMULATOR, catchMask};
     }
+    // The WM_EMU_UPDATE_VIEWS (12, -1) the main window received.
+    size_t BreakpointUpdates() const
+    {
+        size_t n = 0;
+        for (const MainMessage& m : messages_)
+            n += m.msg == WM_EMU_UPDATE_VIEWS && m.wParam == DVK_BREAKPOINTS && m.lParam == -1;
+        return n;
+    }
     std::vector<MainMessage> Messages(UINT msg) const
     {
         std::vector<MainMessage> out;

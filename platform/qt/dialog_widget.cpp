@@ -38,6 +38,8 @@ DialogWidget::DialogWidget(const DialogTemplate& t, QWidget* parent) : QDialog(p
             e->setReadOnly(c.style & ES_READONLY);
             int id = c.id;
             connect(e, &QLineEdit::textChanged, this, [this, id] { Fire(id, EN_CHANGE); });
+            // Leaving a changed edit (or Return in it).
+            connect(e, &QLineEdit::editingFinished, this, [this, id] { Fire(id, EN_KILLFOCUS); });
             w = e;
             break;
         }
@@ -79,6 +81,14 @@ DialogWidget::DialogWidget(const DialogTemplate& t, QWidget* parent) : QDialog(p
             auto* l = new QListWidget(this);
             int id = c.id;
             connect(l, &QListWidget::itemClicked, this, [this, id] { Fire(id, LBN_SELCHANGE); });
+            connect(l, &QListWidget::itemDoubleClicked, this, [this, id] { Fire(id, LBN_DBLCLK); });
+            // "FixedFont": the list shows its lines in the ANSI fixed font.
+            if (c.className == "FixedFont") {
+                QFont fixed("DejaVu Sans Mono");
+                fixed.setPixelSize(13);
+                fixed.setStyleHint(QFont::TypeWriter);
+                l->setFont(fixed);
+            }
             w = l;
             break;
         }
@@ -113,8 +123,9 @@ void DialogWidget::Attach(CDialog& dialog)
     // A title the dialog set while it started replaces the template's.
     if (!dialog.GetWindowText().empty())
         setWindowTitle(Q(dialog.GetWindowText()));
-    for (int id : {IDOK, IDCANCEL})
-        if (auto* b = qobject_cast<QPushButton*>(Control(id)))
+    // Any button may end the dialog (OK and Cancel need not have ids 1 and 2).
+    for (const auto& [id, entry] : controls_)
+        if (auto* b = qobject_cast<QPushButton*>(entry.widget))
             connect(b, &QPushButton::clicked, this, [this] {
                 if (dialog_ && dialog_->IsEnded())
                     done(dialog_->Result());

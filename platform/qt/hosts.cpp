@@ -1,4 +1,5 @@
 #include "platform/qt/hosts.h"
+#include "platform/qt/widget_factory.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -277,6 +278,8 @@ ChildFrameWidget::ChildFrameWidget(CFrameWnd* frame) : HostBase(this, frame)
 
 QWidget* ChildFrameWidget::WidgetFor(CWnd* wnd, QWidget* parent)
 {
+    if (QWidget* registered = WidgetFactory::Make(wnd, parent))
+        return registered;
     if (auto* view = dynamic_cast<CView*>(wnd)) {
         if (view->GetHost())
             if (auto* existing = dynamic_cast<ViewWidget*>(view->GetHost())) {

@@ -69,6 +69,9 @@ public:
     virtual int GetFocus() const = 0;
     // Selects the whole text of an edit (after a failed exchange).
     virtual void SelectAll(int id) {}
+    // The dialog's height in dialog units (a dialog that folds part of
+    // itself away); nothing where the controls have no window.
+    virtual void SetDialogHeight(int units) {}
 
     // The user's actions (the widgets and ScriptedUi call them).
     void UserClick(int id);

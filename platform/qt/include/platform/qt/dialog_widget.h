@@ -40,6 +40,7 @@ public:
     void SetFocus(int id) override;
     int GetFocus() const override;
     void SelectAll(int id) override;
+    void SetDialogHeight(int units) override { setFixedHeight(UnitsToY(units)); }
 
     static int UnitsToX(int units) { return units * 7 / 4; }
     static int UnitsToY(int units) { return units * 14 / 8; }
