@@ -229,10 +229,6 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
         const InstructionHandler handler = s.handler;
         const uint32_t w = s.word;
         ++n;
-        // The record is written before the instruction runs (nothing it does
-        // reads the ring) so that only its code is left to fill in.
-        HistoryRecord& record = history.Slot(static_cast<unsigned>(n));
-        record = {at, w, 0, true};
         cpu.nextPc = at + kStep;
         cpu.r[kRegPc] = at + 2 * kStep;
         if constexpr (kThumb) {
@@ -241,8 +237,11 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
             const unsigned cond = w >> 28;
             result = cond == 0xE || ConditionPasses(cond, cpu.cpsr) ? handler(core_, w) : kConditionFailed;
         }
-        history.Slot(static_cast<unsigned>(n)).code = result;
-        if (IsEvent(result) && result != kConditionFailed) [[unlikely]] {
+        // Nothing an instruction does reads the ring: its record is written
+        // whole once it ran.
+        history.Slot(static_cast<unsigned>(n)) = {at, w, result, true};
+        // Thumb handlers never answer kConditionFailed.
+        if (IsEvent(result) && (kThumb || result != kConditionFailed)) [[unlikely]] {
             cpu.pc = at;
             switch (result) {
             case kUndefined: cpu.EnterException(Exception::Undefined); break;
