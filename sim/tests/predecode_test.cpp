@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "simcore/simulator.h"
+#include "snippet_runner.h"
 
 namespace zk::sim {
 namespace {
@@ -150,28 +151,8 @@ void ExpectSameState(Simulator& a, Simulator& b, const Program& p)
         ASSERT_EQ(a.Memory().Store().Read(kCode + width * i, width), b.Memory().Store().Read(kCode + width * i, width))
             << "code unit " << i;
     }
-    if (!a.Memory().GetProtectionUnit().Enabled())
-        return;
-    for (Side side : {Side::Instruction, Side::Data}) {
-        const Cache& ca = a.Memory().CacheOf(side);
-        const Cache& cb = b.Memory().CacheOf(side);
-        for (uint32_t set = 0; set < ca.Sets(); ++set) {
-            for (uint32_t way = 0; way < ca.Ways(); ++way) {
-                SCOPED_TRACE(::testing::Message()
-                             << (side == Side::Data ? "data" : "instruction") << " set " << set << " way " << way);
-                const CacheLine& la = ca.Line(set, way);
-                const CacheLine& lb = cb.Line(set, way);
-                ASSERT_EQ(la.valid, lb.valid);
-                if (!la.valid)
-                    continue;
-                ASSERT_EQ(la.tag, lb.tag);
-                ASSERT_EQ(la.age, lb.age);
-                ASSERT_EQ(la.dirty, lb.dirty);
-                for (unsigned i = 0; i < 4; ++i)
-                    ASSERT_EQ(la.words[i], lb.words[i]);
-            }
-        }
-    }
+    if (a.Memory().GetProtectionUnit().Enabled())
+        test::ExpectSameCaches(a, b);
 }
 
 // Runs the program in both simulators in chunks of random length (after
@@ -222,13 +203,7 @@ TEST(Predecode, GeneratedSelfModifyingProgramsRunAsWhenDecodedAfresh)
 // vector at 0x10 counts in r12 and returns from past the load.
 void ProtectWithTinyCaches(Simulator& sim, Protection dataPolicy, bool refusePool, bool thumb)
 {
-    ProtectionSettings s;
-    s.enabled = true;
-    s.cacheEnabled = {true, true};
-    s.regions[0] = {true, 0, uint64_t{1} << 32};
-    s.permission[0][0] = s.permission[1][0] = Permission::Full;
-    s.policy[0][0] = Protection::WriteBack;
-    s.policy[1][0] = dataPolicy;
+    ProtectionSettings s = test::AllMemoryCached(dataPolicy);
     if (refusePool) {
         s.regions[1] = {true, kPool, 0x1000};
         s.permission[0][1] = Permission::Full;
@@ -240,8 +215,7 @@ void ProtectWithTinyCaches(Simulator& sim, Protection dataPolicy, bool refusePoo
     // load's address + 8).
     sim.Memory().Store().WriteWord(0x10, 0xE28CC001u);                        // add r12, r12, #1
     sim.Memory().Store().WriteWord(0x14, thumb ? 0xE25EF006u : 0xE25EF004u);  // subs pc, lr, #6 / #4
-    sim.Memory().CacheOf(Side::Instruction).Allocate({64, 2});
-    sim.Memory().CacheOf(Side::Data).Allocate({128, 2});
+    test::UseTinyCaches(sim);
     sim.Memory().ConfigureProtection(s);
 }
 
@@ -291,13 +265,7 @@ TEST(Predecode, AStaleInstructionLineWinsOverItsSlot)
         SCOPED_TRACE(predecode ? "pre-decoded" : "decoded afresh");
         Simulator sim;
         sim.SetPredecode(predecode);
-        ProtectionSettings s;
-        s.enabled = true;
-        s.cacheEnabled = {true, true};
-        s.regions[0] = {true, 0, uint64_t{1} << 32};
-        s.permission[0][0] = s.permission[1][0] = Permission::Full;
-        s.policy[0][0] = Protection::WriteBack;
-        s.policy[1][0] = Protection::WriteThrough;
+        ProtectionSettings s = test::AllMemoryCached(Protection::WriteThrough);
         auto runFromCode = [&](uint32_t expected) {
             sim.WriteRegister(16, kCode);
             ASSERT_EQ(sim.Run(0), kNormalEnd);
