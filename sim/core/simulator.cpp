@@ -220,12 +220,17 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
                     break;
                 DecodeInto<kThumb>(s, fetched);
             }
-        } else if (!s.handler) [[unlikely]] {
-            DecodeInto<kThumb>(s, core_.mem.Store().Read(at, kStep));
         }
-        const unsigned flags = s.flags;
-        if (!flags) [[unlikely]]
-            break;
+        unsigned flags = s.flags;
+        if (!flags) [[unlikely]] {
+            // Not decoded yet, or a word the full pass takes.
+            if (kThrough || s.handler)
+                break;
+            DecodeInto<kThumb>(s, core_.mem.Store().Read(at, kStep));
+            flags = s.flags;
+            if (!flags)
+                break;
+        }
         const InstructionHandler handler = s.handler;
         const uint32_t w = s.word;
         ++n;
