@@ -13,7 +13,8 @@
 //   buffer is missing, or when the protection unit refused any part of the
 //   block (refused bytes read as 0; refused writes are skipped; the rest of
 //   the block is still transferred);
-// - READ_REG, WRITE_REG and STATUS return -1 for a missing result pointer.
+// - READ_REG, WRITE_REG, STATUS and INSTRUCTION_COUNT return -1 for a missing
+//   result pointer.
 // Codes that are not listed do nothing and return 0.
 enum SimCommandCode : int {
     SIM_CMD_INIT = 0,
@@ -36,6 +37,9 @@ enum SimCommandCode : int {
     SIM_CMD_STATUS = 45,          // a1 char*: 1 stopped, 0 running
     SIM_CMD_HALT = 46,            // stops the run and waits for the run thread to end
     SIM_CMD_CLOSE = 47,           // halts a run, then releases the simulator's resources
+    // a1 uint32_t*: the instructions executed since the processor's last
+    // reset (counting on modulo 2^32)
+    SIM_CMD_INSTRUCTION_COUNT = 48,
 };
 
 // Why a free run ended, from the run loop's last result code: 1008 (the

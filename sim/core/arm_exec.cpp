@@ -1,6 +1,7 @@
-// ARM executor. Each row kind of the encoding table has one handler template;
-// the bits of the dispatch key that select a variant (opcode, S, shift type,
-// P/U/B/W/L ...) are template parameters, the rest is read from the word.
+// ARM executor. Each row kind of the encoding table has one handler template
+// whose parameters are named by the bits that select its behaviour (opcode,
+// S, shift type, P/U/B/W/L ...); the dispatch table reads those bits of each
+// key through the rows' layouts, and the handlers read the rest of the word.
 #include <bit>
 #include <utility>
 
@@ -40,16 +41,12 @@ constexpr bool IsTest(unsigned op)
     return op >= 8 && op <= 11;
 }
 
-template <unsigned kKey>
+// kImmediate: a rotated 8-bit immediate operand; else Rm shifted by kShiftType,
+// by Rs when kRegisterShift, else by an immediate amount.
+template <unsigned kOpcode, bool kSetFlags, bool kImmediate, bool kRegisterShift, unsigned kShiftType>
 int DataProcessing(Core& c, uint32_t w)
 {
-    constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr auto& kL = L::kDataProcessing;
-    constexpr bool kImm = Get<kL, F::ImmediateForm>(kw);
-    constexpr unsigned kOp = Get<kL, F::Opcode>(kw);
-    constexpr bool kS = Get<kL, F::SetFlags>(kw);
-    constexpr bool kRegShift = !kImm && Get<kL, F::RegisterShift>(kw);
-    constexpr unsigned kType = Get<kL, F::ShiftType>(kw);
 
     CpuState& cpu = c.cpu;
     const unsigned rn = Get<kL, F::Rn>(w);
@@ -58,57 +55,57 @@ int DataProcessing(Core& c, uint32_t w)
     const uint32_t cpsrBefore = cpu.cpsr;
     uint32_t a;
     Shifted op2;
-    if constexpr (kImm) {
+    if constexpr (kImmediate) {
         const unsigned rot = Get<kL, F::Rotate>(w) * 2;
         const uint32_t value = std::rotr(Get<kL, F::Imm>(w), static_cast<int>(rot));
         op2 = {value, rot ? value >> 31 : cin};
         a = cpu.r[rn];
-    } else if constexpr (kRegShift) {
+    } else if constexpr (kRegisterShift) {
         // With a register-specified shift the PC reads 12 ahead (the shift
         // takes an extra cycle before the operands are read).
         const unsigned rm = Get<kL, F::Rm>(w);
         const uint32_t vm = rm == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rm];
-        op2 = ShiftByRegister<kType>(vm, cpu.r[Get<kL, F::Rs>(w)] & 0xFFu, cin);
+        op2 = ShiftByRegister<kShiftType>(vm, cpu.r[Get<kL, F::Rs>(w)] & 0xFFu, cin);
         a = rn == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rn];
     } else {
-        op2 = ShiftByImmediate<kType>(cpu.r[Get<kL, F::Rm>(w)], Get<kL, F::ShiftAmount>(w), cin);
+        op2 = ShiftByImmediate<kShiftType>(cpu.r[Get<kL, F::Rm>(w)], Get<kL, F::ShiftAmount>(w), cin);
         a = cpu.r[rn];
     }
     const uint32_t b = op2.value;
 
     // With S and Rd = r15 the CPSR comes from the SPSR afterwards, so the
     // flags computed here are never seen.
-    constexpr bool kFlags = kS;
+    constexpr bool kFlags = kSetFlags;
     uint32_t r;
-    if constexpr (kOp == 0 || kOp == 8)
+    if constexpr (kOpcode == 0 || kOpcode == 8)
         r = a & b;
-    else if constexpr (kOp == 1 || kOp == 9)
+    else if constexpr (kOpcode == 1 || kOpcode == 9)
         r = a ^ b;
-    else if constexpr (kOp == 2 || kOp == 10)
+    else if constexpr (kOpcode == 2 || kOpcode == 10)
         r = Sub<kFlags>(cpu, a, b, 1);
-    else if constexpr (kOp == 3)
+    else if constexpr (kOpcode == 3)
         r = Sub<kFlags>(cpu, b, a, 1);
-    else if constexpr (kOp == 4 || kOp == 11)
+    else if constexpr (kOpcode == 4 || kOpcode == 11)
         r = Add<kFlags>(cpu, a, b, 0);
-    else if constexpr (kOp == 5)
+    else if constexpr (kOpcode == 5)
         r = Add<kFlags>(cpu, a, b, cin);
-    else if constexpr (kOp == 6)
+    else if constexpr (kOpcode == 6)
         r = Sub<kFlags>(cpu, a, b, cin);
-    else if constexpr (kOp == 7)
+    else if constexpr (kOpcode == 7)
         r = Sub<kFlags>(cpu, b, a, cin);
-    else if constexpr (kOp == 12)
+    else if constexpr (kOpcode == 12)
         r = a | b;
-    else if constexpr (kOp == 13)
+    else if constexpr (kOpcode == 13)
         r = b;
-    else if constexpr (kOp == 14)
+    else if constexpr (kOpcode == 14)
         r = a & ~b;
     else
         r = ~b;
-    if constexpr (kS && IsLogical(kOp))
+    if constexpr (kSetFlags && IsLogical(kOpcode))
         SetNZC(cpu, r, op2.carry);
 
-    if constexpr (!IsTest(kOp)) {
-        if constexpr (kS) {
+    if constexpr (!IsTest(kOpcode)) {
+        if constexpr (kSetFlags) {
             if (rd == kRegPc) {
                 // MOVS pc, ... returns from an exception: CPSR := SPSR. Modes
                 // without an SPSR keep the CPSR of before the instruction.
@@ -124,38 +121,36 @@ int DataProcessing(Core& c, uint32_t w)
 
 // ---- multiply ------------------------------------------------------------
 
-template <unsigned kKey>
+template <bool kAccumulate, bool kSetFlags>
 int Multiply(Core& c, uint32_t w)
 {
-    constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr auto& kL = L::kMultiply;
     CpuState& cpu = c.cpu;
     uint32_t r = cpu.r[Get<kL, F::Rm>(w)] * cpu.r[Get<kL, F::Rs>(w)];
-    if constexpr (Get<kL, F::Accumulate>(kw))
+    if constexpr (kAccumulate)
         r += cpu.r[Get<kL, F::Rn>(w)];
-    if constexpr (Get<kL, F::SetFlags>(kw))
+    if constexpr (kSetFlags)
         SetNZ(cpu, r);
     cpu.SetReg(Get<kL, F::Rd>(w), r);
     return kArmMultiply;
 }
 
-template <unsigned kKey>
+template <bool kSigned, bool kAccumulate, bool kSetFlags>
 int MultiplyLong(Core& c, uint32_t w)
 {
-    constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr auto& kL = L::kMultiplyLong;
     CpuState& cpu = c.cpu;
     const unsigned lo = Get<kL, F::RdLo>(w), hi = Get<kL, F::RdHi>(w);
     const uint32_t m = cpu.r[Get<kL, F::Rm>(w)], s = cpu.r[Get<kL, F::Rs>(w)];
     uint64_t product;
-    if constexpr (Get<kL, F::Signed>(kw)) {
+    if constexpr (kSigned) {
         product = static_cast<uint64_t>(int64_t{static_cast<int32_t>(m)} * int64_t{static_cast<int32_t>(s)});
     } else {
         product = uint64_t{m} * s;
     }
-    if constexpr (Get<kL, F::Accumulate>(kw))
+    if constexpr (kAccumulate)
         product += (uint64_t{cpu.r[hi]} << 32) | cpu.r[lo];
-    if constexpr (Get<kL, F::SetFlags>(kw)) {
+    if constexpr (kSetFlags) {
         cpu.cpsr = (cpu.cpsr & ~(kFlagN | kFlagZ)) | (static_cast<uint32_t>(product >> 32) & kFlagN) |
             (product == 0 ? kFlagZ : 0u);
     }
@@ -177,21 +172,23 @@ inline void WriteBack(CpuState& cpu, unsigned rn, uint32_t value)
 // The addressing, access and base write-back that single and halfword
 // transfers share: the access uses the offset address when pre-indexed, else
 // the base; `extend` turns the loaded bytes into the register value.
-template <const armdecode::FieldLayout& kLayout, bool kP, bool kU, bool kW, bool kL, unsigned kWidth, typename Extend>
+template <const armdecode::FieldLayout& kLayout, bool kPre, bool kAdd, bool kWriteBack, bool kLoad, unsigned kWidth,
+          typename Extend>
 int TransferAt(Core& c, uint32_t w, uint32_t offset, Mode mode, int code, Extend extend)
 {
     CpuState& cpu = c.cpu;
     const unsigned rn = Get<kLayout, F::Rn>(w), rd = Get<kLayout, F::Rd>(w);
     const uint32_t base = cpu.r[rn];
-    const uint32_t offsetAddr = kU ? base + offset : base - offset;
-    const uint32_t addr = kP ? offsetAddr : base;
-    constexpr bool kWriteBack = !kP || kW;
-    if constexpr (kL) {
+    const uint32_t offsetAddr = kAdd ? base + offset : base - offset;
+    const uint32_t addr = kPre ? offsetAddr : base;
+    // Post-indexed transfers always write the base back.
+    constexpr bool kBaseWritten = !kPre || kWriteBack;
+    if constexpr (kLoad) {
         uint32_t v;
         if (!c.mem.Load(addr, mode, kWidth, v))
             return kDataAbort;
         v = extend(v, addr);
-        if (kWriteBack && rn != rd)
+        if (kBaseWritten && rn != rd)
             WriteBack(cpu, rn, offsetAddr);
         cpu.SetReg(rd, v);
     } else {
@@ -199,76 +196,68 @@ int TransferAt(Core& c, uint32_t w, uint32_t offset, Mode mode, int code, Extend
         const uint32_t v = rd == kRegPc ? cpu.r[kRegPc] + 4 : cpu.r[rd];
         if (!c.mem.StoreData(addr, mode, kWidth, v))
             return kDataAbort;
-        if (kWriteBack)
+        if (kBaseWritten)
             WriteBack(cpu, rn, offsetAddr);
     }
     return code;
 }
 
-template <unsigned kKey>
+// LDR, STR, LDRB, STRB; kImmediate: a 12-bit offset, else Rm shifted by
+// kShiftType.
+template <bool kPre, bool kAdd, bool kImmediate, bool kWriteBack, bool kLoad, bool kByte, unsigned kShiftType>
 int SingleTransfer(Core& c, uint32_t w)
 {
-    constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr auto& kImmLayout = L::kSingleTransferImm;
     constexpr auto& kRegLayout = L::kSingleTransferReg;
-    constexpr bool kRegOffset = Get<kImmLayout, F::ImmediateForm>(kw);
-    constexpr auto& kLayout = kRegOffset ? kRegLayout : kImmLayout;
-    constexpr bool kP = Get<kLayout, F::PreIndex>(kw), kU = Get<kLayout, F::Up>(kw), kB = Get<kLayout, F::Byte>(kw),
-                   kW = Get<kLayout, F::WriteBack>(kw), kL = Get<kLayout, F::Load>(kw);
+    constexpr auto& kLayout = kImmediate ? kImmLayout : kRegLayout;
 
     CpuState& cpu = c.cpu;
     uint32_t offset;
-    if constexpr (kRegOffset) {
-        constexpr unsigned kType = Get<kRegLayout, F::ShiftType>(kw);
-        offset = ShiftByImmediate<kType>(cpu.r[Get<kRegLayout, F::Rm>(w)], Get<kRegLayout, F::ShiftAmount>(w),
-                                         CarryFlag(cpu))
+    if constexpr (!kImmediate) {
+        offset = ShiftByImmediate<kShiftType>(cpu.r[Get<kRegLayout, F::Rm>(w)], Get<kRegLayout, F::ShiftAmount>(w),
+                                              CarryFlag(cpu))
                      .value;
     } else {
         offset = Get<kImmLayout, F::Imm>(w);
     }
     // LDRT/STRT (post-indexed with W) check the permissions of USER mode.
-    const Mode mode = (!kP && kW) ? Mode::User : cpu.mode;
-    return TransferAt < kLayout, kP, kU, kW, kL,
-           kB ? 1
-              : 4 > (c, w, offset, mode, kRegOffset ? kArmTransferReg : kArmTransferImm,
-                     [](uint32_t v, uint32_t addr) { return kB ? v : RotateLoaded(v, addr); });
+    const Mode mode = (!kPre && kWriteBack) ? Mode::User : cpu.mode;
+    constexpr unsigned kWidth = kByte ? 1 : 4;
+    return TransferAt<kLayout, kPre, kAdd, kWriteBack, kLoad, kWidth>(
+        c, w, offset, mode, kImmediate ? kArmTransferImm : kArmTransferReg,
+        [](uint32_t v, uint32_t addr) { return kByte ? v : RotateLoaded(v, addr); });
 }
 
-template <unsigned kKey>
+// LDRH, STRH, LDRSB, LDRSH; kSH is 1 H, 2 SB, 3 SH; kImmediate: an 8-bit
+// offset, else Rm.
+template <bool kPre, bool kAdd, bool kImmediate, bool kWriteBack, bool kLoad, unsigned kSH>
 int HalfwordTransfer(Core& c, uint32_t w)
 {
-    constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr auto& kImmLayout = L::kHalfwordImm;
     constexpr auto& kRegLayout = L::kHalfwordReg;
-    constexpr bool kImm = Get<kImmLayout, F::ImmediateForm>(kw);
-    constexpr auto& kLayout = kImm ? kImmLayout : kRegLayout;
-    constexpr bool kP = Get<kLayout, F::PreIndex>(kw), kU = Get<kLayout, F::Up>(kw),
-                   kW = Get<kLayout, F::WriteBack>(kw), kL = Get<kLayout, F::Load>(kw);
-    constexpr unsigned kSH = Get<kLayout, F::SignedHalf>(kw);  // 1 H, 2 SB, 3 SH
+    constexpr auto& kLayout = kImmediate ? kImmLayout : kRegLayout;
     uint32_t offset;
-    if constexpr (kImm)
+    if constexpr (kImmediate)
         offset = (Get<kImmLayout, F::ImmHigh>(w) << 4) | Get<kImmLayout, F::ImmLow>(w);
     else
         offset = c.cpu.r[Get<kRegLayout, F::Rm>(w)];
-    return TransferAt < kLayout, kP, kU, kW, kL,
-           kSH == 2
-               ? 1
-               : 2 > (c, w, offset, c.cpu.mode, kImm ? kArmHalfwordImm : kArmHalfwordReg, [](uint32_t v, uint32_t) {
-                     if constexpr (kSH == 2)
-                         return SignExtend(v, 8);
-                     if constexpr (kSH == 3)
-                         return SignExtend(v, 16);
-                     return v;
-                 });
+    constexpr unsigned kWidth = kSH == 2 ? 1 : 2;
+    return TransferAt<kLayout, kPre, kAdd, kWriteBack, kLoad, kWidth>(
+        c, w, offset, c.cpu.mode, kImmediate ? kArmHalfwordImm : kArmHalfwordReg, [](uint32_t v, uint32_t) {
+            if constexpr (kSH == 2)
+                return SignExtend(v, 8);
+            if constexpr (kSH == 3)
+                return SignExtend(v, 16);
+            return v;
+        });
 }
 
-template <unsigned kKey>
+// LDM and STM; kUserBank is the S bit (the USER bank, or CPSR := SPSR for a
+// load that includes r15).
+template <bool kPre, bool kAdd, bool kUserBank, bool kWriteBack, bool kLoad>
 int BlockTransfer(Core& c, uint32_t w)
 {
-    constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
     constexpr auto& kLayout = L::kBlockTransfer;
-    constexpr bool kP = Get<kLayout, F::PreIndex>(kw), kU = Get<kLayout, F::Up>(kw), kS = Get<kLayout, F::SetFlags>(kw),
-                   kW = Get<kLayout, F::WriteBack>(kw), kL = Get<kLayout, F::Load>(kw);
 
     CpuState& cpu = c.cpu;
     const unsigned rn = Get<kLayout, F::Rn>(w);
@@ -277,14 +266,14 @@ int BlockTransfer(Core& c, uint32_t w)
     if (list == 0)
         list = 1;  // an empty list transfers r0, with n taken as 0
     const uint32_t base = cpu.r[rn];
-    const uint32_t final = kU ? base + 4 * n : base - 4 * n;
-    uint32_t addr = kU ? (kP ? base + 4 : base) : (kP ? final : final + 4);
+    const uint32_t final = kAdd ? base + 4 * n : base - 4 * n;
+    uint32_t addr = kAdd ? (kPre ? base + 4 : base) : (kPre ? final : final + 4);
     const bool pcInList = list & 0x8000u;
     // With S the USER bank is transferred, except by a load that includes r15.
-    const bool userBank = kS && !(kL && pcInList);
+    const bool userBank = kUserBank && !(kLoad && pcInList);
     const auto lowest = static_cast<unsigned>(std::countr_zero(list));
 
-    if constexpr (kL) {
+    if constexpr (kLoad) {
         for (uint32_t rest = list; rest; rest &= rest - 1) {
             const auto i = static_cast<unsigned>(std::countr_zero(rest));
             uint32_t v;
@@ -299,10 +288,10 @@ int BlockTransfer(Core& c, uint32_t w)
         }
         // A base in the list keeps the value loaded into it, wherever it
         // stands in the list (as the ARM7TDMI does).
-        if (kW && !(list & (1u << rn)))
+        if (kWriteBack && !(list & (1u << rn)))
             WriteBack(cpu, rn, final);
         // LDM with S and r15 returns from an exception.
-        if (kS && pcInList && HasSpsr(cpu.mode))
+        if (kUserBank && pcInList && HasSpsr(cpu.mode))
             cpu.WriteCpsr(cpu.Spsr());
     } else {
         for (uint32_t rest = list; rest; rest &= rest - 1) {
@@ -310,7 +299,7 @@ int BlockTransfer(Core& c, uint32_t w)
             uint32_t v;
             if (i == kRegPc) {
                 v = cpu.r[kRegPc] + 4;
-            } else if (kW && i == rn) {
+            } else if (kWriteBack && i == rn) {
                 // A written-back base stores its original value when it is
                 // the lowest register of the list (gcc's "push {sp, lr}"
                 // relies on it), else the final address.
@@ -322,7 +311,7 @@ int BlockTransfer(Core& c, uint32_t w)
                 return kDataAbort;
             addr += 4;
         }
-        if (kW)
+        if (kWriteBack)
             WriteBack(cpu, rn, final);
     }
     return kArmBlockTransfer;
@@ -389,10 +378,9 @@ int Bx(Core& c, uint32_t w)
     return kArmBx;
 }
 
-template <unsigned kKey>
+template <bool kLink>
 int Branch(Core& c, uint32_t w)
 {
-    constexpr bool kLink = Get<L::kBranch, F::Link>(armdecode::ArmKeyWord(kKey));
     CpuState& cpu = c.cpu;
     if constexpr (kLink)
         cpu.SetReg(kRegLr, cpu.nextPc);
@@ -429,69 +417,79 @@ int CoprocRegister(Core& c, uint32_t w)
 
 // ---- dispatch ------------------------------------------------------------
 
-// The key bits a kind's handler depends on; the others are cleared so that
-// keys that differ only in operand bits share one instantiation.
-constexpr unsigned CanonicalKey(ArmKind kind, unsigned key)
+int Swi(Core&, uint32_t)
 {
-    switch (kind) {
-    case ArmKind::DataProcessing:
-        if (key & 0x200)
-            return key & 0xFF0;  // immediate operand: bits 4-7 are the rotation
-        if (key & 0x1)
-            return key;      // shift by register
-        return key & 0xFF7;  // shift by immediate: bit 7 is the amount
-    case ArmKind::SingleTransferImm: return key & 0xFF0;
-    case ArmKind::SingleTransferReg: return key & 0xFF6;
-    case ArmKind::HalfwordImm:
-    case ArmKind::HalfwordReg: return key & 0xFF6;
-    case ArmKind::BlockTransfer:
-    case ArmKind::Multiply:
-    case ArmKind::MultiplyLong: return key & 0xFF0;
-    case ArmKind::Branch: return key & 0xF00;
-    default: return 0;
-    }
+    return kSwi;
 }
 
-template <ArmKind kKind, unsigned kKey>
-int ArmImpl(Core& c, uint32_t w)
+// LDC, STC, CDP, the undefined space and rejected encodings.
+int Undefined(Core&, uint32_t)
 {
-    if constexpr (kKind == ArmKind::DataProcessing)
-        return DataProcessing<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::Multiply)
-        return Multiply<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::MultiplyLong)
-        return MultiplyLong<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::Swap)
-        return Swap(c, w);
-    else if constexpr (kKind == ArmKind::HalfwordImm || kKind == ArmKind::HalfwordReg)
-        return HalfwordTransfer<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::Mrs)
-        return Mrs(c, w);
-    else if constexpr (kKind == ArmKind::MsrImm)
-        return Msr<true>(c, w);
-    else if constexpr (kKind == ArmKind::MsrReg)
-        return Msr<false>(c, w);
-    else if constexpr (kKind == ArmKind::Bx)
-        return Bx(c, w);
-    else if constexpr (kKind == ArmKind::SingleTransferImm || kKind == ArmKind::SingleTransferReg)
-        return SingleTransfer<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::BlockTransfer)
-        return BlockTransfer<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::Branch)
-        return Branch<kKey>(c, w);
-    else if constexpr (kKind == ArmKind::CoprocRegister)
-        return CoprocRegister(c, w);
-    else if constexpr (kKind == ArmKind::Swi)
-        return kSwi;
-    else
-        return kUndefined;  // LDC, STC, CDP, the undefined space and rejected encodings
+    return kUndefined;
+}
+
+// The handler of a row kind for the words of a dispatch key: the bits that
+// select its behaviour are read from the key's word through the row's
+// layout. Bits a variant ignores are passed as 0, so that keys differing
+// only there share one handler.
+template <ArmKind kKind, unsigned kKey>
+constexpr ArmHandler Select()
+{
+    constexpr uint32_t kw = armdecode::ArmKeyWord(kKey);
+    if constexpr (kKind == ArmKind::DataProcessing) {
+        constexpr auto& kL = L::kDataProcessing;
+        constexpr bool kImm = Get<kL, F::ImmediateForm>(kw);
+        constexpr bool kRegShift = !kImm && Get<kL, F::RegisterShift>(kw);
+        constexpr unsigned kType = kImm ? 0 : Get<kL, F::ShiftType>(kw);
+        return &DataProcessing<Get<kL, F::Opcode>(kw), Get<kL, F::SetFlags>(kw) != 0, kImm, kRegShift, kType>;
+    } else if constexpr (kKind == ArmKind::Multiply) {
+        constexpr auto& kL = L::kMultiply;
+        return &Multiply<Get<kL, F::Accumulate>(kw) != 0, Get<kL, F::SetFlags>(kw) != 0>;
+    } else if constexpr (kKind == ArmKind::MultiplyLong) {
+        constexpr auto& kL = L::kMultiplyLong;
+        return &MultiplyLong<Get<kL, F::Signed>(kw) != 0, Get<kL, F::Accumulate>(kw) != 0,
+                             Get<kL, F::SetFlags>(kw) != 0>;
+    } else if constexpr (kKind == ArmKind::Swap) {
+        return &Swap;
+    } else if constexpr (kKind == ArmKind::HalfwordImm || kKind == ArmKind::HalfwordReg) {
+        constexpr bool kImm = kKind == ArmKind::HalfwordImm;
+        constexpr auto& kL = kImm ? L::kHalfwordImm : L::kHalfwordReg;
+        return &HalfwordTransfer<Get<kL, F::PreIndex>(kw) != 0, Get<kL, F::Up>(kw) != 0, kImm,
+                                 Get<kL, F::WriteBack>(kw) != 0, Get<kL, F::Load>(kw) != 0, Get<kL, F::SignedHalf>(kw)>;
+    } else if constexpr (kKind == ArmKind::SingleTransferImm || kKind == ArmKind::SingleTransferReg) {
+        constexpr bool kImm = kKind == ArmKind::SingleTransferImm;
+        constexpr auto& kL = kImm ? L::kSingleTransferImm : L::kSingleTransferReg;
+        constexpr unsigned kType = kImm ? 0 : Get<L::kSingleTransferReg, F::ShiftType>(kw);
+        return &SingleTransfer<Get<kL, F::PreIndex>(kw) != 0, Get<kL, F::Up>(kw) != 0, kImm,
+                               Get<kL, F::WriteBack>(kw) != 0, Get<kL, F::Load>(kw) != 0, Get<kL, F::Byte>(kw) != 0,
+                               kType>;
+    } else if constexpr (kKind == ArmKind::BlockTransfer) {
+        constexpr auto& kL = L::kBlockTransfer;
+        return &BlockTransfer<Get<kL, F::PreIndex>(kw) != 0, Get<kL, F::Up>(kw) != 0, Get<kL, F::SetFlags>(kw) != 0,
+                              Get<kL, F::WriteBack>(kw) != 0, Get<kL, F::Load>(kw) != 0>;
+    } else if constexpr (kKind == ArmKind::Branch) {
+        return &Branch<Get<L::kBranch, F::Link>(kw) != 0>;
+    } else if constexpr (kKind == ArmKind::Mrs) {
+        return &Mrs;
+    } else if constexpr (kKind == ArmKind::MsrImm) {
+        return &Msr<true>;
+    } else if constexpr (kKind == ArmKind::MsrReg) {
+        return &Msr<false>;
+    } else if constexpr (kKind == ArmKind::Bx) {
+        return &Bx;
+    } else if constexpr (kKind == ArmKind::CoprocRegister) {
+        return &CoprocRegister;
+    } else if constexpr (kKind == ArmKind::Swi) {
+        return &Swi;
+    } else {
+        return &Undefined;
+    }
 }
 
 template <int kRow, unsigned kKey>
 constexpr ArmHandler RowHandler()
 {
-    constexpr ArmKind kind = kArmRows[kRow].kind;
-    return &ArmImpl<kind, CanonicalKey(kind, kKey)>;
+    return Select<kArmRows[kRow].kind, kKey>();
 }
 
 // Keys whose first candidate row tests bits outside the key try the rows in

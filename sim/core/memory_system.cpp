@@ -20,7 +20,8 @@ constexpr bool Cacheable(Protection p)
 
 void MemorySystem::UpdateDirect()
 {
-    direct_ = !protection_.Enabled() && !writeHook_ && !selfModifyOn_;
+    observed_ = writeHook_ || selfModifyOn_;
+    direct_ = !protection_.Enabled() && !observed_;
 }
 
 void MemorySystem::ConfigureProtection(const ProtectionSettings& settings)
@@ -50,31 +51,6 @@ bool MemorySystem::Read(uint32_t addr, Mode mode, AccessKind kind, unsigned widt
     case AccessKind::DebugData: return ReadSide<Side::Data, false>(addr, mode, width, out);
     default: out = store_.Read(addr, width); return true;
     }
-}
-
-// Write-back: into the line, marked dirty, allocating on a miss; the store
-// only when no way can be allocated. Write-through: into the line when it
-// is there (not dirty), and always the store.
-template <Side kSide>
-bool MemorySystem::WriteCached(uint32_t addr, Mode mode, unsigned width, uint32_t value)
-{
-    const Protection p = protection_.Check(kSide, addr, mode, true);
-    if (p == Protection::Refused)
-        return false;
-    Cache& cache = CacheOf(kSide);
-    if (p == Protection::WriteBack) {
-        CacheLine* line = cache.Lookup(addr);
-        if (!line)
-            line = cache.Fill(addr);
-        if (line) {
-            Cache::WriteInto(*line, addr, width, value, true);
-            return true;
-        }
-    } else if (p == Protection::WriteThrough) {
-        if (CacheLine* line = cache.Lookup(addr))
-            Cache::WriteInto(*line, addr, width, value, false);
-    }
-    return store_.Write(addr, width, value);
 }
 
 template <Side kSide>

@@ -134,21 +134,55 @@ int Simulator::Run(uint32_t count)
     return code;
 }
 
-// A run of instructions from the decoded slots of one page in one state,
-// while every access goes straight to the store and no hook or self-modify
-// check is on. It ends before an instruction not decoded yet or one that may
-// end the whole run (the full pass takes those), and after a change of state,
-// page or access path, the limit, a reset request or a stop request. An
-// instruction whose slot says it goes on with the next one moves the PC on
-// without looking at the processor state; only the others are followed by
-// the checks for a change of state, page or access path and for a stop
-// request. Inside the run the PC and the instruction count live in
+namespace {
+
+// Fills a slot from the word (ARM) or halfword (Thumb) the store holds.
+template <bool kThumb>
+void DecodeInto(DecodedSlot& s, uint32_t word)
+{
+    s.word = word;
+    if constexpr (kThumb) {
+        s.handler = kThumbHandlers[armdecode::ThumbKey(word)];
+        s.flags = ThumbSlotFlags(word);
+    } else {
+        s.handler = kArmHandlers[armdecode::ArmKey(word)];
+        s.flags = ArmSlotFlags(word);
+    }
+}
+
+}  // namespace
+
+// The decoded slots of the page holding addr in the state; false when no
+// memory could be had for them.
+template <bool kThumb>
+bool Simulator::EnterPage(uint32_t addr, DecodedSlot*& slots, uint32_t& pageNumber)
+{
+    DecodedPage* page = core_.mem.Store().Decoded(addr);
+    if (!page) [[unlikely]]
+        return false;
+    slots = kThumb ? page->thumb : page->arm;
+    pageNumber = addr >> SparseStore::kPageBits;
+    return true;
+}
+
+// A run of instructions from the decoded slots in one state, while no hook
+// or self-modify check is on; kThrough: every fetch goes through the
+// protection unit and the instruction cache, else every access goes straight
+// to the store. Slots not decoded yet are filled as the run reaches them.
+// It ends before an instruction that may end the whole run or that a slot
+// cannot serve (the full pass takes those), and after a change of state or
+// access path, the limit, a reset request or a stop request; it follows
+// branches and straight-line code into other pages. An instruction whose
+// slot says it goes on with the next one moves the PC on without looking at
+// the processor state; only the others, and a step into the next page, are
+// followed by the checks for a change of state, page or access path and
+// for a stop request. Inside the run the PC and the instruction count live in
 // registers, and the history head follows from the count (one record per
 // instruction); everything is back in the processor state before an
 // exception is entered and when the run ends. True when the full pass is to
 // go on, false when Run is to return `code`; `ran` tells whether any
 // instruction executed.
-template <bool kThumb>
+template <bool kThumb, bool kThrough>
 bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t limit, uint64_t& executed,
                            unsigned& headInOut, int& code, bool& ran)
 {
@@ -170,17 +204,36 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
     bool goOn = true;
     int result = 0;
     for (;;) {
-        const DecodedSlot& s = slots[(at >> kSlotShift) & kSlotMask];
-        const unsigned flags = s.flags;
-        if (!flags) [[unlikely]]
-            break;
+        DecodedSlot& s = slots[(at >> kSlotShift) & kSlotMask];
+        if constexpr (kThrough) {
+            // The fetch goes through the protection unit and the instruction
+            // cache as in the full pass; the slot serves when it holds the
+            // fetched word. A refused fetch, a slot of another word (a stale
+            // cache line) and a word whose slot cannot be filled from the
+            // store are left to the full pass, whose repeated fetch finds the
+            // same answer and changes no line.
+            uint32_t fetched;
+            if (!core_.mem.Fetch(at, cpu.mode, kStep, fetched)) [[unlikely]]
+                break;
+            if (s.word != fetched || !s.handler) [[unlikely]] {
+                if (s.handler || core_.mem.Store().Read(at, kStep) != fetched)
+                    break;
+                DecodeInto<kThumb>(s, fetched);
+            }
+        }
+        unsigned flags = s.flags;
+        if (!flags) [[unlikely]] {
+            // Not decoded yet, or a word the full pass takes.
+            if (kThrough || s.handler)
+                break;
+            DecodeInto<kThumb>(s, core_.mem.Store().Read(at, kStep));
+            flags = s.flags;
+            if (!flags)
+                break;
+        }
         const InstructionHandler handler = s.handler;
         const uint32_t w = s.word;
         ++n;
-        // The record is written before the instruction runs (nothing it does
-        // reads the ring) so that only its code is left to fill in.
-        HistoryRecord& record = history.Slot(static_cast<unsigned>(n));
-        record = {at, w, 0, true};
         cpu.nextPc = at + kStep;
         cpu.r[kRegPc] = at + 2 * kStep;
         if constexpr (kThumb) {
@@ -189,8 +242,11 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
             const unsigned cond = w >> 28;
             result = cond == 0xE || ConditionPasses(cond, cpu.cpsr) ? handler(core_, w) : kConditionFailed;
         }
-        history.Slot(static_cast<unsigned>(n)).code = result;
-        if (IsEvent(result) && result != kConditionFailed) [[unlikely]] {
+        // Nothing an instruction does reads the ring: its record is written
+        // whole once it ran.
+        history.Slot(static_cast<unsigned>(n)) = {at, w, result, true};
+        // Thumb handlers never answer kConditionFailed.
+        if (IsEvent(result) && (kThumb || result != kConditionFailed)) [[unlikely]] {
             cpu.pc = at;
             switch (result) {
             case kUndefined: cpu.EnterException(Exception::Undefined); break;
@@ -220,8 +276,15 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
                 goOn = false;
                 break;
             }
-            if ((at & kPageOffsetMask) == 0) [[unlikely]]
-                break;
+            if ((at & kPageOffsetMask) == 0) [[unlikely]] {
+                if (stopRequest_.load(std::memory_order_relaxed)) {
+                    stopRequest_.store(false, std::memory_order_relaxed);
+                    goOn = false;
+                    break;
+                }
+                if (!EnterPage<kThumb>(at, slots, pageNumber))
+                    break;
+            }
             continue;
         }
         const bool thumb = cpu.thumb;
@@ -235,7 +298,9 @@ bool Simulator::RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t lim
             goOn = false;
             break;
         }
-        if (thumb != kThumb || (at >> SparseStore::kPageBits) != pageNumber || !core_.mem.Direct()) [[unlikely]]
+        if (thumb != kThumb || core_.mem.Direct() == kThrough) [[unlikely]]
+            break;
+        if ((at >> SparseStore::kPageBits) != pageNumber && !EnterPage<kThumb>(at, slots, pageNumber)) [[unlikely]]
             break;
     }
     const uint64_t done = n - first;
@@ -309,12 +374,25 @@ int Simulator::RunLoop(uint64_t limit)
             // A stop request made before the run is taken by the full pass
             // (after one instruction); the runs look at requests only after
             // instructions that may leave the straight line.
-            if (codePage && (cpu.pc >> SparseStore::kPageBits) == codePageNumber && predecode_ && mem.Direct() &&
+            // With the protection unit, the caches or a write observer on,
+            // the run fetches every instruction through them.
+            if (predecode_ && (cpu.pc >> SparseStore::kPageBits) != codePageNumber) {
+                codePage = mem.Store().Decoded(cpu.pc);
+                codePageNumber = codePage ? cpu.pc >> SparseStore::kPageBits : kNoCodePage;
+            }
+            if (codePage && (cpu.pc >> SparseStore::kPageBits) == codePageNumber && predecode_ &&
                 !stopRequest_.load(std::memory_order_relaxed)) {
                 bool ran = false;
-                const bool goOn = cpu.thumb
-                    ? RunDecoded<true>(codePage->thumb, codePageNumber, limit, executed, head, code, ran)
-                    : RunDecoded<false>(codePage->arm, codePageNumber, limit, executed, head, code, ran);
+                bool goOn;
+                if (mem.Direct()) {
+                    goOn = cpu.thumb
+                        ? RunDecoded<true, false>(codePage->thumb, codePageNumber, limit, executed, head, code, ran)
+                        : RunDecoded<false, false>(codePage->arm, codePageNumber, limit, executed, head, code, ran);
+                } else {
+                    goOn = cpu.thumb
+                        ? RunDecoded<true, true>(codePage->thumb, codePageNumber, limit, executed, head, code, ran)
+                        : RunDecoded<false, true>(codePage->arm, codePageNumber, limit, executed, head, code, ran);
+                }
                 if (!goOn)
                     return code;
                 if (ran)
@@ -339,19 +417,13 @@ int Simulator::RunLoop(uint64_t limit)
             if (codePage) [[likely]] {
                 if (!cpu.thumb) {
                     DecodedSlot& s = codePage->arm[(pc >> 2) & (DecodedPage::kArmSlots - 1)];
-                    if (!s.handler) [[unlikely]] {
-                        s.word = mem.Store().ReadWord(pc);
-                        s.handler = kArmHandlers[armdecode::ArmKey(s.word)];
-                        s.flags = ArmSlotFlags(s.word);
-                    }
+                    if (!s.handler) [[unlikely]]
+                        DecodeInto<false>(s, mem.Store().ReadWord(pc));
                     slot = &s;
                 } else {
                     DecodedSlot& s = codePage->thumb[(pc >> 1) & (DecodedPage::kThumbSlots - 1)];
-                    if (!s.handler) [[unlikely]] {
-                        s.word = mem.Store().Read(pc, 2);
-                        s.handler = kThumbHandlers[armdecode::ThumbKey(s.word)];
-                        s.flags = ThumbSlotFlags(s.word);
-                    }
+                    if (!s.handler) [[unlikely]]
+                        DecodeInto<true>(s, mem.Store().Read(pc, 2));
                     slot = &s;
                 }
             }

@@ -1,5 +1,7 @@
 // Thumb executor (ARMv4T). Handlers per row kind of the shared encoding
-// table, specialised on the key bits that select the operation.
+// table, with template parameters named by the bits that select their
+// behaviour; the dispatch table reads those bits of each key through the
+// rows' layouts.
 #include <bit>
 #include <utility>
 
@@ -33,11 +35,11 @@ constexpr uint32_t KeyGet(unsigned key)
     return Get<kLayout, kId>(key << 6);
 }
 
-template <unsigned kKey>
+// kOp: LSL, LSR, ASR.
+template <unsigned kOp>
 int ShiftImm(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kShiftImm;
-    constexpr unsigned kOp = KeyGet<kL, F::Opcode>(kKey);  // LSL, LSR, ASR
     CpuState& cpu = c.cpu;
     const Shifted s = ShiftByImmediate<kOp>(cpu.r[Get<kL, F::Rs>(h)], Get<kL, F::Imm>(h), CarryFlag(cpu));
     SetNZC(cpu, s.value, s.carry);
@@ -46,11 +48,10 @@ int ShiftImm(Core& c, uint32_t h)
 }
 
 // kImm: the immediate row (third operand #imm3), else the register row.
-template <bool kImm, unsigned kKey>
+template <bool kImm, bool kSub>
 int AddSub(Core& c, uint32_t h)
 {
     constexpr auto& kL = kImm ? L::kAddSubImm : L::kAddSubReg;
-    constexpr bool kSub = KeyGet<kL, F::Opcode>(kKey);
     CpuState& cpu = c.cpu;
     const uint32_t a = cpu.r[Get<kL, F::Rs>(h)];
     uint32_t b;
@@ -65,11 +66,10 @@ int AddSub(Core& c, uint32_t h)
     return kThumbAddSubReg;
 }
 
-template <unsigned kKey>
+template <unsigned kOp>
 int MovCmpAddSubImm(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kMovCmpAddSubImm;
-    constexpr unsigned kOp = KeyGet<kL, F::Opcode>(kKey);
     CpuState& cpu = c.cpu;
     const unsigned rd = Get<kL, F::Rd>(h);
     const uint32_t imm = Get<kL, F::Imm>(h);
@@ -89,10 +89,9 @@ int MovCmpAddSubImm(Core& c, uint32_t h)
     }
 }
 
-template <unsigned kKey>
+template <unsigned kOp>
 int Alu(Core& c, uint32_t h)
 {
-    constexpr unsigned kOp = KeyGet<L::kAlu, F::Opcode>(kKey);
     CpuState& cpu = c.cpu;
     const unsigned rd = Get<L::kAlu, F::Rd>(h);
     const uint32_t a = cpu.r[rd];
@@ -142,14 +141,13 @@ int Alu(Core& c, uint32_t h)
 }
 
 // ADD, CMP, MOV with high registers: r15 reads PC + 4, not word-aligned.
-template <unsigned kKey>
+template <unsigned kOp, bool kHighRd, bool kHighRs>
 int HiRegOp(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kHiReg;
-    constexpr unsigned kOp = KeyGet<kL, F::Opcode>(kKey);
     CpuState& cpu = c.cpu;
-    const unsigned rd = Get<kL, F::Rd>(h) | (KeyGet<kL, F::HighRd>(kKey) << 3);
-    const unsigned rs = Get<kL, F::Rs>(h) | (KeyGet<kL, F::HighRs>(kKey) << 3);
+    const unsigned rd = Get<kL, F::Rd>(h) | (kHighRd ? 8u : 0u);
+    const unsigned rs = Get<kL, F::Rs>(h) | (kHighRs ? 8u : 0u);
     if constexpr (kOp == 0)
         cpu.SetReg(rd, cpu.r[rd] + cpu.r[rs]);
     else if constexpr (kOp == 1)
@@ -159,11 +157,11 @@ int HiRegOp(Core& c, uint32_t h)
     return kThumbHiReg;
 }
 
-template <unsigned kKey>
+template <bool kHighRs>
 int HiRegBx(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
-    const uint32_t target = cpu.r[Get<L::kHiReg, F::Rs>(h) | (KeyGet<L::kHiReg, F::HighRs>(kKey) << 3)];
+    const uint32_t target = cpu.r[Get<L::kHiReg, F::Rs>(h) | (kHighRs ? 8u : 0u)];
     cpu.SetThumb(target & 1);
     cpu.WritePc(target);
     return kThumbHiReg;
@@ -200,31 +198,29 @@ int Transfer(Core& c, unsigned rd, uint32_t addr, int code)
     return code;
 }
 
-template <unsigned kKey>
+template <bool kLoad, bool kByte>
 int LoadStoreReg(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kLoadStoreReg;
     const uint32_t addr = c.cpu.r[Get<kL, F::Rb>(h)] + c.cpu.r[Get<kL, F::Ro>(h)];
-    return Transfer<KeyGet<kL, F::Load>(kKey), KeyGet<kL, F::Byte>(kKey)>(c, Get<kL, F::Rd>(h), addr,
-                                                                          kThumbTransferReg);
+    return Transfer<kLoad, kByte>(c, Get<kL, F::Rd>(h), addr, kThumbTransferReg);
 }
 
-template <unsigned kKey>
+template <bool kLoad, bool kByte>
 int LoadStoreImm(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kLoadStoreImm;
-    constexpr bool kByte = KeyGet<kL, F::Byte>(kKey);
     const uint32_t imm = Get<kL, F::Imm>(h);
     const uint32_t addr = c.cpu.r[Get<kL, F::Rb>(h)] + (kByte ? imm : imm * 4);
-    return Transfer<KeyGet<kL, F::Load>(kKey), kByte>(c, Get<kL, F::Rd>(h), addr, kThumbTransferImm);
+    return Transfer<kLoad, kByte>(c, Get<kL, F::Rd>(h), addr, kThumbTransferImm);
 }
 
-template <unsigned kKey>
+template <bool kLoad>
 int LoadStoreSpRel(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kLoadStoreSpRel;
     const uint32_t addr = c.cpu.r[kRegSp] + Get<kL, F::Imm>(h) * 4;
-    return Transfer<KeyGet<kL, F::Load>(kKey), false>(c, Get<kL, F::Rd>(h), addr, kThumbSpRel);
+    return Transfer<kLoad, false>(c, Get<kL, F::Rd>(h), addr, kThumbSpRel);
 }
 
 // STRH, LDSB, LDRH, LDSH (op 0-3) at addr.
@@ -248,46 +244,46 @@ int TransferHalf(Core& c, unsigned rd, uint32_t addr, int code)
     return code;
 }
 
-template <unsigned kKey>
+template <unsigned kOp>
 int LoadStoreSignedReg(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kLoadStoreSignedReg;
     const uint32_t addr = c.cpu.r[Get<kL, F::Rb>(h)] + c.cpu.r[Get<kL, F::Ro>(h)];
-    return TransferHalf<KeyGet<kL, F::Opcode>(kKey)>(c, Get<kL, F::Rd>(h), addr, kThumbHalfSignedReg);
+    return TransferHalf<kOp>(c, Get<kL, F::Rd>(h), addr, kThumbHalfSignedReg);
 }
 
-template <unsigned kKey>
+template <bool kLoad>
 int LoadStoreHalfImm(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kLoadStoreHalfImm;
     const uint32_t addr = c.cpu.r[Get<kL, F::Rb>(h)] + Get<kL, F::Imm>(h) * 2;
-    return TransferHalf < KeyGet<kL, F::Load>(kKey) ? 2 : 0 > (c, Get<kL, F::Rd>(h), addr, kThumbHalfImm);
+    constexpr unsigned kOp = kLoad ? 2 : 0;  // LDRH or STRH
+    return TransferHalf<kOp>(c, Get<kL, F::Rd>(h), addr, kThumbHalfImm);
 }
 
-template <unsigned kKey>
+template <bool kSpBase>
 int LoadAddress(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
     constexpr auto& kL = L::kLoadAddress;
-    const uint32_t base = KeyGet<kL, F::SpBase>(kKey) ? cpu.r[kRegSp] : (cpu.r[kRegPc] & ~3u);
+    const uint32_t base = kSpBase ? cpu.r[kRegSp] : (cpu.r[kRegPc] & ~3u);
     cpu.SetReg(Get<kL, F::Rd>(h), base + Get<kL, F::Imm>(h) * 4);
     return kThumbLoadAddress;
 }
 
-template <unsigned kKey>
+template <bool kNegative>
 int AdjustSp(Core& c, uint32_t h)
 {
     CpuState& cpu = c.cpu;
     const uint32_t imm = Get<L::kAdjustSp, F::Imm>(h) * 4;
-    cpu.SetReg(kRegSp, KeyGet<L::kAdjustSp, F::Negative>(kKey) ? cpu.r[kRegSp] - imm : cpu.r[kRegSp] + imm);
+    cpu.SetReg(kRegSp, kNegative ? cpu.r[kRegSp] - imm : cpu.r[kRegSp] + imm);
     return kThumbAdjustSp;
 }
 
-template <unsigned kKey>
+// kPop: POP, else PUSH; kExtra: LR for PUSH, PC for POP.
+template <bool kPop, bool kExtra>
 int PushPop(Core& c, uint32_t h)
 {
-    constexpr bool kPop = KeyGet<L::kPushPop, F::Load>(kKey);
-    constexpr bool kExtra = KeyGet<L::kPushPop, F::PcOrLr>(kKey);  // LR for PUSH, PC for POP
     CpuState& cpu = c.cpu;
     uint32_t list = Get<L::kPushPop, F::RegisterList>(h);
     const auto n = static_cast<uint32_t>(std::popcount(list)) + (kExtra ? 1 : 0);
@@ -327,11 +323,10 @@ int PushPop(Core& c, uint32_t h)
     return kThumbPushPop;
 }
 
-template <unsigned kKey>
+template <bool kLoad>
 int LoadStoreMultiple(Core& c, uint32_t h)
 {
     constexpr auto& kL = L::kLoadStoreMultiple;
-    constexpr bool kLoad = KeyGet<kL, F::Load>(kKey);
     CpuState& cpu = c.cpu;
     const unsigned rb = Get<kL, F::Rb>(h);
     uint32_t list = Get<kL, F::RegisterList>(h);
@@ -367,10 +362,9 @@ int LoadStoreMultiple(Core& c, uint32_t h)
     return kThumbMultiple;
 }
 
-template <unsigned kKey>
+template <unsigned kCond>
 int CondBranch(Core& c, uint32_t h)
 {
-    constexpr unsigned kCond = KeyGet<L::kCondBranch, F::Cond>(kKey);
     CpuState& cpu = c.cpu;
     if (ConditionPasses(kCond, cpu.cpsr)) {
         cpu.WritePc(cpu.r[kRegPc] + (SignExtend(Get<L::kCondBranch, F::Imm>(h), 8) << 1));
@@ -401,84 +395,77 @@ int BlSecond(Core& c, uint32_t h)
     return kThumbBlSecond;
 }
 
-constexpr unsigned CanonicalKey(ThumbKind kind, unsigned key)
+int Swi(Core&, uint32_t)
 {
-    switch (kind) {
-    case ThumbKind::ShiftImm:
-    case ThumbKind::MovCmpAddSubImm:
-    case ThumbKind::LoadStoreImm:
-    case ThumbKind::LoadStoreHalfImm:
-    case ThumbKind::LoadStoreSpRel:
-    case ThumbKind::LoadAddress:
-    case ThumbKind::LoadStoreMultiple: return key & 0x3E0;  // bits 11-15
-    case ThumbKind::AddSubReg:
-    case ThumbKind::AddSubImm:
-    case ThumbKind::LoadStoreReg:
-    case ThumbKind::LoadStoreSignedReg: return key & 0x3F8;  // bits 9-15
-    case ThumbKind::Alu:
-    case ThumbKind::HiRegOp:
-    case ThumbKind::HiRegBx: return key;
-    case ThumbKind::AdjustSp: return key & 0x3FE;  // bits 7-15
-    case ThumbKind::PushPop:
-    case ThumbKind::CondBranch: return key & 0x3FC;  // bits 8-15
-    default: return 0;
-    }
+    return kSwi;
 }
 
+int Undefined(Core&, uint32_t)
+{
+    return kUndefined;
+}
+
+// The handler of a row kind for the halfwords of a dispatch key: the bits
+// that select its behaviour are read from the key's halfword through the
+// row's layout.
 template <ThumbKind kKind, unsigned kKey>
-int ThumbImpl(Core& c, uint32_t h)
+constexpr ThumbHandler Select()
 {
     if constexpr (kKind == ThumbKind::ShiftImm)
-        return ShiftImm<kKey>(c, h);
-    else if constexpr (kKind == ThumbKind::AddSubReg || kKind == ThumbKind::AddSubImm)
-        return AddSub<kKind == ThumbKind::AddSubImm, kKey>(c, h);
+        return &ShiftImm<KeyGet<L::kShiftImm, F::Opcode>(kKey)>;
+    else if constexpr (kKind == ThumbKind::AddSubReg)
+        return &AddSub<false, KeyGet<L::kAddSubReg, F::Opcode>(kKey) != 0>;
+    else if constexpr (kKind == ThumbKind::AddSubImm)
+        return &AddSub<true, KeyGet<L::kAddSubImm, F::Opcode>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::MovCmpAddSubImm)
-        return MovCmpAddSubImm<kKey>(c, h);
+        return &MovCmpAddSubImm<KeyGet<L::kMovCmpAddSubImm, F::Opcode>(kKey)>;
     else if constexpr (kKind == ThumbKind::Alu)
-        return Alu<kKey>(c, h);
+        return &Alu<KeyGet<L::kAlu, F::Opcode>(kKey)>;
     else if constexpr (kKind == ThumbKind::HiRegOp)
-        return HiRegOp<kKey>(c, h);
+        return &HiRegOp<KeyGet<L::kHiReg, F::Opcode>(kKey), KeyGet<L::kHiReg, F::HighRd>(kKey) != 0,
+                        KeyGet<L::kHiReg, F::HighRs>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::HiRegBx)
-        return HiRegBx<kKey>(c, h);
+        return &HiRegBx<KeyGet<L::kHiReg, F::HighRs>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::LoadPcRel)
-        return LoadPcRel(c, h);
+        return &LoadPcRel;
     else if constexpr (kKind == ThumbKind::LoadStoreReg)
-        return LoadStoreReg<kKey>(c, h);
+        return &LoadStoreReg<KeyGet<L::kLoadStoreReg, F::Load>(kKey) != 0,
+                             KeyGet<L::kLoadStoreReg, F::Byte>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::LoadStoreSignedReg)
-        return LoadStoreSignedReg<kKey>(c, h);
+        return &LoadStoreSignedReg<KeyGet<L::kLoadStoreSignedReg, F::Opcode>(kKey)>;
     else if constexpr (kKind == ThumbKind::LoadStoreImm)
-        return LoadStoreImm<kKey>(c, h);
+        return &LoadStoreImm<KeyGet<L::kLoadStoreImm, F::Load>(kKey) != 0,
+                             KeyGet<L::kLoadStoreImm, F::Byte>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::LoadStoreHalfImm)
-        return LoadStoreHalfImm<kKey>(c, h);
+        return &LoadStoreHalfImm<KeyGet<L::kLoadStoreHalfImm, F::Load>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::LoadStoreSpRel)
-        return LoadStoreSpRel<kKey>(c, h);
+        return &LoadStoreSpRel<KeyGet<L::kLoadStoreSpRel, F::Load>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::LoadAddress)
-        return LoadAddress<kKey>(c, h);
+        return &LoadAddress<KeyGet<L::kLoadAddress, F::SpBase>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::AdjustSp)
-        return AdjustSp<kKey>(c, h);
+        return &AdjustSp<KeyGet<L::kAdjustSp, F::Negative>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::PushPop)
-        return PushPop<kKey>(c, h);
+        return &PushPop<KeyGet<L::kPushPop, F::Load>(kKey) != 0, KeyGet<L::kPushPop, F::PcOrLr>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::LoadStoreMultiple)
-        return LoadStoreMultiple<kKey>(c, h);
+        return &LoadStoreMultiple<KeyGet<L::kLoadStoreMultiple, F::Load>(kKey) != 0>;
     else if constexpr (kKind == ThumbKind::CondBranch)
-        return CondBranch<kKey>(c, h);
+        return &CondBranch<KeyGet<L::kCondBranch, F::Cond>(kKey)>;
     else if constexpr (kKind == ThumbKind::Swi)
-        return kSwi;
+        return &Swi;
     else if constexpr (kKind == ThumbKind::Branch)
-        return Branch(c, h);
+        return &Branch;
     else if constexpr (kKind == ThumbKind::BlPrefix)
-        return BlFirst(c, h);
+        return &BlFirst;
     else if constexpr (kKind == ThumbKind::BlSuffix)
-        return BlSecond(c, h);
+        return &BlSecond;
     else
-        return kUndefined;
+        return &Undefined;
 }
 
 template <unsigned kKey>
 constexpr ThumbHandler ThumbHandlerFor()
 {
-    constexpr ThumbKind kind = kThumbRows[armdecode::ThumbRowIndexForKey(kKey)].kind;
-    return &ThumbImpl<kind, CanonicalKey(kind, kKey)>;
+    return Select<kThumbRows[armdecode::ThumbRowIndexForKey(kKey)].kind, kKey>();
 }
 
 template <size_t... kKeys>

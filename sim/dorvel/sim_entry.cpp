@@ -70,6 +70,13 @@ int Command(Dorvel& d, int cmd, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t 
         }
         return 0;
     }
+    case SIM_CMD_INSTRUCTION_COUNT: {
+        if (a1 == 0)
+            return -1;
+        const uint32_t count = d.simulator.InstructionCount();
+        std::memcpy(reinterpret_cast<void*>(a1), &count, sizeof count);
+        return 0;
+    }
     case SIM_CMD_WRITE_REG:
         d.simulator.WriteRegister(static_cast<int16_t>(a1 & 0xFFFF), static_cast<uint32_t>(a2));
         return 0;

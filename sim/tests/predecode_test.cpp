@@ -2,13 +2,16 @@
 // afresh: generated looping programs (fixed seeds) in ARM and Thumb state
 // that store instructions into their own code, run in chunks of random
 // length side by side; registers, flags, count, history and code must agree
-// after every chunk. Also the slots' invalidation by each kind of write.
+// after every chunk; with the protection unit and small caches on, every
+// cache line (contents, age, dirty) must agree too. Also the slots'
+// invalidation by each kind of write.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
 #include "simcore/simulator.h"
+#include "snippet_runner.h"
 
 namespace zk::sim {
 namespace {
@@ -148,12 +151,17 @@ void ExpectSameState(Simulator& a, Simulator& b, const Program& p)
         ASSERT_EQ(a.Memory().Store().Read(kCode + width * i, width), b.Memory().Store().Read(kCode + width * i, width))
             << "code unit " << i;
     }
+    if (a.Memory().GetProtectionUnit().Enabled())
+        test::ExpectSameCaches(a, b);
 }
 
 // Runs the program in both simulators in chunks of random length (after
-// `prepare` on each) and compares the state after every chunk.
+// `prepare` on each) and compares the state after every chunk. With
+// `aborts` (a program whose abort handler counts in r12) the count of
+// handled aborts is returned there, and Run(N) is not held to N counted
+// instructions (aborted ones are not counted).
 template <typename Prepare>
-void RunSideBySide(const Program& p, unsigned seed, Prepare prepare)
+void RunSideBySide(const Program& p, unsigned seed, Prepare prepare, uint32_t* aborts = nullptr)
 {
     Simulator fast, fresh;
     fresh.SetPredecode(false);
@@ -169,10 +177,12 @@ void RunSideBySide(const Program& p, unsigned seed, Prepare prepare)
         codeFast = fast.Run(n);
         codeFresh = fresh.Run(n);
         ASSERT_EQ(codeFast, codeFresh);
-        if (codeFast != kNormalEnd)
+        if (codeFast != kNormalEnd && !aborts)
             ASSERT_EQ(fast.InstructionCount() - before, n) << "Run(N) executes exactly N";
         ExpectSameState(fast, fresh, p);
     }
+    if (aborts)
+        fast.ReadRegister(1 + 12, *aborts);
     EXPECT_EQ(codeFast, kNormalEnd);
 }
 
@@ -183,6 +193,99 @@ TEST(Predecode, GeneratedSelfModifyingProgramsRunAsWhenDecodedAfresh)
             SCOPED_TRACE(::testing::Message() << (thumb ? "thumb" : "arm") << " seed " << seed);
             RunSideBySide(Generate(thumb, seed), seed, [](Simulator&) {});
         }
+    }
+}
+
+// The protection unit with tiny caches (evictions and write-backs all the
+// time): region 0 all memory, full access, cacheable on both sides with the
+// given data policy; with `refusePool` the pool's page is privileged only,
+// so the program's loads from it (in USER mode) take data aborts, which the
+// vector at 0x10 counts in r12 and returns from past the load.
+void ProtectWithTinyCaches(Simulator& sim, Protection dataPolicy, bool refusePool, bool thumb)
+{
+    ProtectionSettings s = test::AllMemoryCached(dataPolicy);
+    if (refusePool) {
+        s.regions[1] = {true, kPool, 0x1000};
+        s.permission[0][1] = Permission::Full;
+        s.permission[1][1] = Permission::Privileged;
+        s.policy[0][1] = Protection::WriteBack;
+        s.policy[1][1] = dataPolicy;
+    }
+    // An aborted load returns to the instruction after it (LR is the
+    // load's address + 8).
+    sim.Memory().Store().WriteWord(0x10, 0xE28CC001u);                        // add r12, r12, #1
+    sim.Memory().Store().WriteWord(0x14, thumb ? 0xE25EF006u : 0xE25EF004u);  // subs pc, lr, #6 / #4
+    test::UseTinyCaches(sim);
+    sim.Memory().ConfigureProtection(s);
+}
+
+// With the protection unit and the caches on, a decoded run fetches every
+// instruction through them and uses its slot only when the fetched word is
+// the slot's: line ages, dirty lines, stale instruction lines after stores
+// into the code, and data aborts all agree with decoding afresh.
+TEST(Predecode, CachedAndProtectedRunsAgreeWithDecodingAfresh)
+{
+    struct Case {
+        Protection dataPolicy;
+        bool refusePool;
+    } cases[] = {
+        {Protection::WriteBack, false}, {Protection::WriteThrough, false}, {Protection::NonCacheable, false},
+        {Protection::WriteBack, true},  {Protection::WriteThrough, true},
+    };
+    for (const Case& c : cases) {
+        for (bool thumb : {false, true}) {
+            uint32_t aborts = 0;
+            for (unsigned seed = 1; seed <= 40; ++seed) {
+                SCOPED_TRACE(::testing::Message()
+                             << (thumb ? "thumb" : "arm") << " seed " << seed << " policy "
+                             << static_cast<int>(c.dataPolicy) << " refused pool " << c.refusePool);
+                uint32_t handled = 0;
+                RunSideBySide(
+                    Generate(thumb, seed), seed,
+                    [&](Simulator& sim) { ProtectWithTinyCaches(sim, c.dataPolicy, c.refusePool, thumb); },
+                    c.refusePool ? &handled : nullptr);
+                if (::testing::Test::HasFatalFailure())
+                    return;
+                aborts += handled;
+            }
+            if (c.refusePool)
+                EXPECT_GT(aborts, 0u) << "the refused loads abort";
+        }
+    }
+}
+
+// A slot decoded from the store while the instruction side was not cached,
+// then a stale instruction line that still holds the word the store had
+// before: the cached fetch gives the line's word, and the run executes
+// that word, not the slot's.
+TEST(Predecode, AStaleInstructionLineWinsOverItsSlot)
+{
+    const uint32_t movR0_1 = 0xE3A00001, movR0_2 = 0xE3A00002;
+    for (bool predecode : {true, false}) {
+        SCOPED_TRACE(predecode ? "pre-decoded" : "decoded afresh");
+        Simulator sim;
+        sim.SetPredecode(predecode);
+        ProtectionSettings s = test::AllMemoryCached(Protection::WriteThrough);
+        auto runFromCode = [&](uint32_t expected) {
+            sim.WriteRegister(16, kCode);
+            ASSERT_EQ(sim.Run(0), kNormalEnd);
+            uint32_t r0 = 0;
+            sim.ReadRegister(1, r0);
+            EXPECT_EQ(r0, expected);
+        };
+        SparseStore& store = sim.Memory().Store();
+        store.Write(kCode, 4, movR0_1);
+        store.Write(kCode + 4, 4, kNormalEndWord);
+        sim.Memory().ConfigureProtection(s);
+        runFromCode(1);  // the line of kCode is in the instruction cache
+        store.Write(kCode, 4, movR0_2);
+        s.policy[0][0] = Protection::NonCacheable;
+        sim.Memory().ConfigureProtection(s);
+        runFromCode(2);  // fetched from the store: the slot holds mov r0, #2
+        s.policy[0][0] = Protection::WriteBack;
+        sim.Memory().ConfigureProtection(s);
+        runFromCode(1);  // the stale line's mov r0, #1
+        EXPECT_EQ(sim.GetHistory().Back(2).word, movR0_1);
     }
 }
 

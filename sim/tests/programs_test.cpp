@@ -8,6 +8,7 @@
 #include "elf_image.h"
 #include "host_tools.h"
 #include "simcore/simulator.h"
+#include "snippet_runner.h"
 
 extern "C" {
 int program_crc32(void);
@@ -72,6 +73,34 @@ TEST_P(Programs, EndNormallyWithTheHostResult)
     EXPECT_EQ(r0, HostResult(b.program)) << fixture;
     EXPECT_FALSE(sim.Cpu().thumb);
     EXPECT_EQ(sim.Cpu().mode, Mode::Svc);
+}
+
+// With the protection unit on and tiny caches (write-back and
+// write-through data), the program runs alike from its decoded slots and
+// decoding every instruction afresh: the host's result, the count, the PC
+// and every cache line.
+TEST_P(Programs, CachedRunsAgreeWithDecodingAfresh)
+{
+    const Build& b = GetParam();
+    const std::string fixture = std::string("sim_") + b.program.name + "_" + b.variant;
+    for (Protection policy : {Protection::WriteBack, Protection::WriteThrough}) {
+        SCOPED_TRACE(policy == Protection::WriteBack ? "write-back" : "write-through");
+        Simulator fast, fresh;
+        fresh.SetPredecode(false);
+        for (Simulator* sim : {&fast, &fresh}) {
+            std::string error;
+            ASSERT_TRUE(tools::LoadElfFile(zk::test::FixturePath(fixture), *sim, error)) << error;
+            test::UseTinyCaches(*sim);
+            sim->Memory().ConfigureProtection(test::AllMemoryCached(policy));
+            ASSERT_EQ(sim->Run(50'000'000), kNormalEnd) << fixture;
+        }
+        uint32_t r0 = 0;
+        fast.ReadRegister(1, r0);
+        EXPECT_EQ(r0, HostResult(b.program)) << fixture;
+        EXPECT_EQ(fast.InstructionCount(), fresh.InstructionCount());
+        EXPECT_EQ(fast.Cpu().pc, fresh.Cpu().pc);
+        test::ExpectSameCaches(fast, fresh);
+    }
 }
 
 std::vector<Build> AllBuilds(std::initializer_list<const char*> variants)

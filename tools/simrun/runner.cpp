@@ -1,6 +1,7 @@
 #include "runner.h"
 
 #include <platform/messages.h>
+#include <platform/win32.h>
 
 #include <strings.h>
 
@@ -19,6 +20,7 @@
 #include "quinar/symbol_store.h"
 #include "sarvik.h"
 #include "sarvik/frame_stop.h"
+#include "sim_command.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
 #include "tarnel/elf_image.h"
@@ -100,6 +102,21 @@ public:
     void Refresh() override { stopped_ = true; }
 
 private:
+    // The simulator's instruction count, asked of the library the target
+    // library loaded (the same module: loading it again only counts a use).
+    static bool InstructionCount(uint32_t& count)
+    {
+        HMODULE module = LoadLibrary(SIM_LIBRARY_NAME);
+        if (!module)
+            return false;
+        using Command = int (*)(int, intptr_t, intptr_t, intptr_t, intptr_t);
+        const auto command = reinterpret_cast<Command>(GetProcAddress(module, SIM_COMMAND_ENTRY));
+        const bool read =
+            command && command(SIM_CMD_INSTRUCTION_COUNT, reinterpret_cast<intptr_t>(&count), 0, 0, 0) == 0;
+        FreeLibrary(module);
+        return read;
+    }
+
     bool Connect()
     {
         InitDLL_CpuServer(0, window_, kProcessor, 0);
@@ -164,9 +181,14 @@ private:
         }
         if (options_.stats) {
             using Us = std::chrono::duration<double, std::micro>;
+            const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
             std::fprintf(stderr, "simrun: EmuRun returned after %.1f us; run %.3f s; %d semihosting stops\n",
-                         Us(running - begin).count(), std::chrono::duration<double>(Clock::now() - begin).count(),
-                         served_);
+                         Us(running - begin).count(), seconds, served_);
+            uint32_t count = 0;
+            if (InstructionCount(count)) {
+                std::fprintf(stderr, "simrun: %u instructions, %.1f M instructions/s\n", count,
+                             seconds > 0 ? count / seconds / 1e6 : 0.0);
+            }
         }
         return Outcome(timedOut);
     }

@@ -12,7 +12,7 @@ struct RunOptions {
     std::string image;
     std::vector<std::string> args;  // the program's command line after the image
     double maxSeconds = 0;          // 0: no bound
-    bool stats = false;             // timings to standard error
+    bool stats = false;             // timings, instruction count and rate to standard error
     std::string script;             // shell command lines to run in place of a free run
     bool sourceLevel = false;       // the script's step commands go by source line
     std::string breakpointFile;     // where the bp command saves; empty: nowhere

@@ -104,7 +104,7 @@ TEST_F(SimCommandTest, CodesThatAreNotListedDoNothing)
     Write(0x100, {0x12345678});
     Cmd(SIM_CMD_WRITE_REG, 1, 0x55);
     const auto before = AllRegisters();
-    for (int code : {4, 5, 8, 9, 20, 40, 48, 99, 1000, -1, -47}) {
+    for (int code : {4, 5, 8, 9, 20, 40, 49, 99, 1000, -1, -47}) {
         EXPECT_EQ(Cmd(code, 1, 2, 3, 4), 0) << code;
     }
     EXPECT_EQ(AllRegisters(), before);
@@ -249,6 +249,11 @@ TEST_F(SimCommandTest, ARunThatEndsByItselfTellsWhy)
         EXPECT_EQ(stops[0].lastResult, 1008);
         EXPECT_EQ(stops[0].pc, c.cpsr == 0xF3 ? 0x406u : 0x404u);
         EXPECT_EQ(Reg(1), 1u);
+        // The mov ran; the word that ended the run is not counted.
+        uint32_t count = 0;
+        EXPECT_EQ(Cmd(SIM_CMD_INSTRUCTION_COUNT, reinterpret_cast<intptr_t>(&count)), 0);
+        EXPECT_EQ(count, 1u);
+        EXPECT_EQ(Cmd(SIM_CMD_INSTRUCTION_COUNT, 0), -1);
     }
 }
 

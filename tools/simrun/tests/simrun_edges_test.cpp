@@ -127,6 +127,27 @@ TEST_P(Edges, TheProgramsEndGivesTheExitStatus)
     }
 }
 
+// --stats reports the simulator's instruction count and rate on standard
+// error; the program runs the same instructions every time.
+TEST_P(Edges, StatsGiveTheInstructionCount)
+{
+    const std::string image = FixturePath(GetParam());
+    unsigned long counts[2] = {};
+    for (unsigned long& count : counts) {
+        Folder folder;
+        const auto sim = RunSimrun(folder, image, {"--stats", "exit", "3"});
+        EXPECT_EQ(sim.exitStatus, 3);
+        const size_t at = sim.err.find(" instructions, ");
+        ASSERT_NE(at, std::string::npos) << sim.err;
+        const size_t from = sim.err.rfind("simrun: ", at);
+        ASSERT_NE(from, std::string::npos);
+        count = std::stoul(sim.err.substr(from + 8, at - from - 8));
+        EXPECT_THAT(sim.err.substr(at), ::testing::MatchesRegex(" instructions, [0-9.]+ M instructions/s\n"));
+    }
+    EXPECT_GT(counts[0], 1000u);
+    EXPECT_EQ(counts[0], counts[1]);
+}
+
 // The program runs in SVC mode (as on the reference machine); ENTER SVC
 // masks IRQ and FIQ and returns after the SWI, in Thumb code too.
 TEST_P(Edges, EnterSvcMasksInterruptsAndReturns)

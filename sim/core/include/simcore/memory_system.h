@@ -73,6 +73,10 @@ public:
     {
         if (direct_) [[likely]]
             return store_.Write(addr, width, value);
+        // Through the protection unit and the data cache; a write observer
+        // or the self-modify check takes the full path.
+        if (!observed_)
+            return WriteCached<Side::Data>(addr, mode, width, width == 4 ? value : value & ((1u << 8 * width) - 1));
         return Write(addr, mode, AccessKind::Data, width, value);
     }
     // True when every access goes straight to the store.
@@ -116,6 +120,7 @@ private:
     bool selfModifyOn_ = false;
     SelfModifyList selfModified_;
     bool direct_ = true;
+    bool observed_ = false;  // a write observer or the self-modify check is on
 };
 
 // A read through one side: refused, or served by the side's cache when the
@@ -137,6 +142,31 @@ inline bool MemorySystem::ReadSide(uint32_t addr, Mode mode, unsigned width, uin
         return false;
     out = store_.Read(addr, width);
     return true;
+}
+
+// Write-back: into the line, marked dirty, allocating on a miss; the store
+// only when no way can be allocated. Write-through: into the line when it
+// is there (not dirty), and always the store.
+template <Side kSide>
+inline bool MemorySystem::WriteCached(uint32_t addr, Mode mode, unsigned width, uint32_t value)
+{
+    const Protection p = protection_.Check(kSide, addr, mode, true);
+    if (p == Protection::Refused)
+        return false;
+    Cache& cache = CacheOf(kSide);
+    if (p == Protection::WriteBack) {
+        CacheLine* line = cache.Lookup(addr);
+        if (!line)
+            line = cache.Fill(addr);
+        if (line) {
+            Cache::WriteInto(*line, addr, width, value, true);
+            return true;
+        }
+    } else if (p == Protection::WriteThrough) {
+        if (CacheLine* line = cache.Lookup(addr))
+            Cache::WriteInto(*line, addr, width, value, false);
+    }
+    return store_.Write(addr, width, value);
 }
 
 }  // namespace zk::sim

@@ -107,9 +107,11 @@ public:
     bool SetCacheGeometry(Side side, const CacheGeometry& geometry);
     const CacheGeometry& ConfiguredCacheGeometry(Side side) const { return geometry_[static_cast<unsigned>(side)]; }
 
-    // Pre-decoding (on by default): while every access goes straight to the
-    // store, instructions run from their decoded slots. Off, every
-    // instruction is fetched and decoded afresh; the results are the same.
+    // Pre-decoding (on by default): instructions run from their decoded
+    // slots; with the protection unit, the caches or a write observer on,
+    // each is still fetched through them in program order and its slot used
+    // when it holds the fetched word. Off, every instruction is fetched and
+    // decoded afresh; the results are the same.
     void SetPredecode(bool on) { predecode_ = on; }
     bool Predecode() const { return predecode_; }
 
@@ -123,6 +125,8 @@ private:
     template <bool kChecked>
     int RunLoop(uint64_t limit);
     template <bool kThumb>
+    bool EnterPage(uint32_t addr, DecodedSlot*& slots, uint32_t& pageNumber);
+    template <bool kThumb, bool kThrough>
     bool RunDecoded(DecodedSlot* slots, uint32_t pageNumber, uint64_t limit, uint64_t& executed, unsigned& head,
                     int& code, bool& ran);
     bool Initialise(bool secondCp15Reset);
