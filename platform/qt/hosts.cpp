@@ -43,6 +43,31 @@ RECT HostBase::GetClientRect() const
     return {0, 0, widget_->width(), widget_->height()};
 }
 
+RECT HostBase::GetWindowRect() const
+{
+    if (!widget_)
+        return {};
+    const QRect r =
+        widget_->isWindow() ? widget_->frameGeometry() : QRect(widget_->mapToGlobal(QPoint(0, 0)), widget_->size());
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+POINT HostBase::ClientOrigin() const
+{
+    if (!widget_)
+        return {};
+    const QPoint p = widget_->mapToGlobal(QPoint(0, 0));
+    return {p.x(), p.y()};
+}
+
+void HostBase::MoveTo(POINT screen)
+{
+    if (!widget_)
+        return;
+    const QPoint p(screen.x, screen.y);
+    widget_->move(widget_->isWindow() || !widget_->parentWidget() ? p : widget_->parentWidget()->mapFromGlobal(p));
+}
+
 void HostBase::SetWindowText(const std::string& text)
 {
     if (widget_)

@@ -73,7 +73,8 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandle(HWND hwnd)
 {
-    return dynamic_cast<CWnd*>(SinkObject(hwnd));
+    MessageSink* sink = SinkObject(hwnd);
+    return sink ? sink->SinkWindow() : nullptr;
 }
 
 BOOL CWnd::Create(CWnd* parent, UINT id, const std::string& text)
@@ -176,6 +177,24 @@ void CWnd::Invalidate(BOOL)
 void CWnd::GetClientRect(RECT* rect) const
 {
     *rect = host_ ? host_->GetClientRect() : RECT{};
+}
+
+void CWnd::GetWindowRect(RECT* rect) const
+{
+    *rect = host_ ? host_->GetWindowRect() : RECT{};
+}
+
+void CWnd::ClientToScreen(POINT* point) const
+{
+    const POINT origin = host_ ? host_->ClientOrigin() : POINT{};
+    point->x += origin.x;
+    point->y += origin.y;
+}
+
+void CWnd::MoveWindowTo(POINT screen)
+{
+    if (host_)
+        host_->MoveTo(screen);
 }
 
 int CWnd::SetScrollInfo(int bar, const SCROLLINFO& info, BOOL)

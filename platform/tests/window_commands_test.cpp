@@ -119,6 +119,12 @@ TEST_F(CommandTest, MdiOrderActivationNextAndSharedMenu)
     frame->SendMessage(WM_MDINEXT, 0, 1);  // previous: the backmost comes forward
     EXPECT_EQ(frame->MDIGetActive(), childOf(b));
     EXPECT_EQ(frame->GetActiveDocument(), b);
+    // Activation by handle finds the child window behind it.
+    EXPECT_EQ(CWnd::FromHandle(childOf(a)->m_hWnd), childOf(a));
+    frame->SendMessage(WM_MDIACTIVATE, reinterpret_cast<WPARAM>(childOf(a)->m_hWnd), 0);
+    EXPECT_EQ(frame->MDIGetActive(), childOf(a));
+    EXPECT_EQ(CWnd::FromHandle(platform::CreateSink([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; })), nullptr);
+    frame->SendMessage(WM_MDIACTIVATE, reinterpret_cast<WPARAM>(childOf(b)->m_hWnd), 0);
     childOf(b)->DestroyWindow();
     EXPECT_EQ(frame->MDIChildren().size(), 2u);
     EXPECT_NE(frame->MDIGetActive(), nullptr);

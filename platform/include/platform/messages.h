@@ -22,10 +22,15 @@
 
 namespace platform {
 
+class CWnd;
+
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    // The window behind the sink (a window is a private sink, so a cast
+    // cannot find it); null for other sinks.
+    virtual CWnd* SinkWindow() { return nullptr; }
 };
 
 using MessageHandler = std::function<LRESULT(UINT msg, WPARAM wParam, LPARAM lParam)>;

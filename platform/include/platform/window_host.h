@@ -66,6 +66,12 @@ public:
     // Cell size of the view's font: width and line height in pixels.
     virtual SIZE CellSize() const { return {8, 16}; }
     virtual void Notify(HostEvent event, CWnd* about) {}
+    // The window's outer rectangle and its client origin in screen
+    // coordinates; a move keeps the size and puts the outer top-left corner
+    // at a screen point.
+    virtual RECT GetWindowRect() const { return GetClientRect(); }
+    virtual POINT ClientOrigin() const { return {}; }
+    virtual void MoveTo(POINT screen) {}
 };
 
 // The host of Qt-free tests: a client area of the given size, scroll bars
@@ -85,9 +91,18 @@ public:
     void Detach() override { detached = true; }
     SIZE CellSize() const override { return cell; }
     void Notify(HostEvent event, CWnd* about) override { events.push_back(event); }
+    RECT GetWindowRect() const override { return window.right > window.left ? window : client; }
+    POINT ClientOrigin() const override { return origin; }
+    void MoveTo(POINT screen) override
+    {
+        const RECT r = GetWindowRect();
+        window = {screen.x, screen.y, screen.x + r.Width(), screen.y + r.Height()};
+    }
 
     std::vector<HostEvent> events;
     RECT client;
+    RECT window;  // empty: the client rectangle
+    POINT origin;
     SIZE cell{8, 16};
     SCROLLINFO bars[2];
     std::string text;

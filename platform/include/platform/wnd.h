@@ -56,6 +56,11 @@ public:
     // Window operations through the host (no-ops without one).
     void Invalidate(BOOL erase = TRUE);
     void GetClientRect(RECT* rect) const;
+    // Screen coordinates: the outer rectangle, a client point; a move of the
+    // outer top-left corner that keeps the size.
+    void GetWindowRect(RECT* rect) const;
+    void ClientToScreen(POINT* point) const;
+    void MoveWindowTo(POINT screen);
     int SetScrollInfo(int bar, const SCROLLINFO& info, BOOL redraw = TRUE);
     BOOL GetScrollInfo(int bar, SCROLLINFO* info, UINT mask = SIF_ALL) const;
     int GetScrollPos(int bar) const;
@@ -117,6 +122,7 @@ protected:
 
 private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    CWnd* SinkWindow() override { return this; }
     void AddChild(CWnd* child);
     void RemoveChild(CWnd* child);
 

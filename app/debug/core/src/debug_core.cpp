@@ -12,6 +12,7 @@
 #include "platform/messages.h"
 #include "platform/modal_ui.h"
 #include "platform/win32.h"
+#include "platform/win_app.h"
 #include "sarvik.h"
 #include "shell/settings.h"
 #include "shell/small_dialogs.h"
@@ -451,6 +452,21 @@ int ReportTargetConnectionLost()
 int ReportErrorStop(UINT id)
 {
     return ReportError(id, IDS_CAPTION, MB_ICONHAND);
+}
+
+void CenterInMainFrame(HWND hwnd)
+{
+    CWnd* wnd = CWnd::FromHandle(hwnd);
+    CWnd* main = AfxGetMainWnd();
+    if (!wnd || !main || wnd == main)
+        return;
+    RECT client, outer;
+    main->GetClientRect(&client);
+    wnd->GetWindowRect(&outer);
+    POINT corner{client.left + (client.Width() - outer.Width()) / 2,
+                 client.top + (client.Height() - outer.Height()) / 2};
+    main->ClientToScreen(&corner);
+    wnd->MoveWindowTo(corner);
 }
 
 }  // namespace appdebug

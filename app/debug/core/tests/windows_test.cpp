@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core_fixture.h"
+#include "platform/win_app.h"
+#include "platform/window_host.h"
+#include "platform/wnd.h"
 
 namespace appdebug::test {
 namespace {
@@ -164,6 +167,38 @@ TEST_F(CoreTest, DestructorDestroysMemoryWindowsFromTheTailThenTheSingleOnes)
     core.reset();
     EXPECT_EQ(frame.destroyed, (std::vector<int>{5, 4, 9, 8, 1}));
     EXPECT_TRUE(frame.windows.empty());
+}
+
+TEST(CenterInMainFrame, MovesTheWindowToTheMiddleOfTheMainClientAreaKeepingItsSize)
+{
+    platform::CWinApp app("Center");
+    platform::CWnd main, dialog;
+    ASSERT_TRUE(main.Create(nullptr));
+    ASSERT_TRUE(dialog.Create(nullptr));
+    platform::FakeHost mainHost({0, 0, 800, 600}), dialogHost({0, 0, 200, 100});
+    mainHost.origin = {100, 50};
+    dialogHost.window = {5, 5, 215, 125};  // frame and caption around the client
+    main.SetHost(&mainHost);
+    dialog.SetHost(&dialogHost);
+
+    ASSERT_EQ(platform::CWnd::FromHandle(dialog.GetSafeHwnd()), &dialog);
+    CenterInMainFrame(dialog.GetSafeHwnd());  // no main window yet: stays
+    EXPECT_EQ(dialogHost.window.left, 5);
+
+    app.m_pMainWnd = &main;
+    ASSERT_EQ(AfxGetMainWnd(), &main);
+    CenterInMainFrame(dialog.GetSafeHwnd());
+    EXPECT_EQ(dialogHost.window.left, 100 + (800 - 210) / 2);
+    EXPECT_EQ(dialogHost.window.top, 50 + (600 - 120) / 2);
+    EXPECT_EQ(dialogHost.window.Width(), 210);
+    EXPECT_EQ(dialogHost.window.Height(), 120);
+
+    CenterInMainFrame(nullptr);  // unknown handles and the main window itself do nothing
+    CenterInMainFrame(main.GetSafeHwnd());
+    EXPECT_EQ(mainHost.window.Width(), 0);
+    app.m_pMainWnd = nullptr;
+    main.SetHost(nullptr);
+    dialog.SetHost(nullptr);
 }
 
 }  // namespace

@@ -179,4 +179,8 @@ CDebugCore* CurrentDebugCore();
 // The error-text library's box with caption 32769 and a hand icon.
 int ReportErrorStop(UINT id);
 
+// Moves a window, keeping its size, to the centre of the main window's
+// client area; nothing without a main window or for an unknown handle.
+void CenterInMainFrame(HWND hwnd);
+
 }  // namespace appdebug

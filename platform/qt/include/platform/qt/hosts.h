@@ -43,6 +43,9 @@ public:
     void SetFocus() override;
     bool HasFocus() const override;
     void Detach() override;
+    RECT GetWindowRect() const override;
+    POINT ClientOrigin() const override;
+    void MoveTo(POINT screen) override;
     // Null once the logic's window was destroyed.
     CWnd* Wnd() const { return wnd_; }
 
