@@ -104,6 +104,16 @@ protected:
         return Frame();
     }
     CMainFrame* Frame() const { return app_ ? dynamic_cast<CMainFrame*>(app_->m_pMainWnd) : nullptr; }
+    // Starts in simulation and loads the image; null when either failed.
+    CMainFrame* StartConnectedWith(const std::string& elf)
+    {
+        CMainFrame* frame = Start({"/D"});
+        if (!frame)
+            return nullptr;
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        EXPECT_TRUE(frame->m_bConnected);
+        return frame->m_bConnected && qt::LoadImageAtStart(*frame, elf) ? frame : nullptr;
+    }
 
     std::unique_ptr<shell::CDebuggerApp> app_;
 };
@@ -186,10 +196,8 @@ TEST_F(FrameSimTest, ResetAndRestartByCommandIdShowTheEntryAndMain)
 {
     const std::string elf = std::string(ZK_FIXTURE_DIR) + "/frame_busy_thumb.elf";
     platform::GTestScriptedUi ui;
-    CMainFrame* frame = Start({"/D"});
+    CMainFrame* frame = StartConnectedWith(elf);
     ASSERT_NE(frame, nullptr);
-    QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
-    ASSERT_TRUE(qt::LoadImageAtStart(*frame, elf));
     const uint32_t main = NmSymbol(elf, "main").address & ~1u;
 
     const uint32_t entry = ReadelfEntry(elf) & ~1u;
@@ -224,10 +232,8 @@ TEST_F(FrameSimTest, RegisterAndMemoryCommandsOpenTheirWindowsInTheFrame)
 {
     const std::string elf = std::string(ZK_FIXTURE_DIR) + "/frame_busy_thumb.elf";
     platform::GTestScriptedUi ui;
-    CMainFrame* frame = Start({"/D"});
+    CMainFrame* frame = StartConnectedWith(elf);
     ASSERT_NE(frame, nullptr);
-    QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
-    ASSERT_TRUE(qt::LoadImageAtStart(*frame, elf));
     DWORD pc = 0;
     ASSERT_EQ(CpuGetPC(&pc), 0);
 
@@ -249,6 +255,11 @@ TEST_F(FrameSimTest, RegisterAndMemoryCommandsOpenTheirWindowsInTheFrame)
 
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_MEMORY_WINDOW);
     EXPECT_NE(dynamic_cast<regmem::CMemoryWindow*>(frame->MDIGetActive()), nullptr);
+
+    // sarvik's breakpoint list opens in the frame too, and closes with it.
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_BREAKPOINTS);
+    ASSERT_NE(frame->MDIGetActive(), nullptr);
+    EXPECT_EQ(frame->MDIGetActive()->GetTitle(), "Breakpoints");
 }
 
 TEST_F(FrameSimTest, SourceFilesOpenInTheTextViewsWidget)
