@@ -21,6 +21,7 @@
 #include "qedit_view.h"
 #include "regmem/cpu_view.h"
 #include "regmem/memory_window.h"
+#include "regmem/qt/cpu_view_widget.h"
 #include "regmem/register_wnd.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
@@ -252,6 +253,11 @@ TEST_F(FrameSimTest, RegisterAndMemoryCommandsOpenTheirWindowsInTheFrame)
     std::string text;
     ASSERT_TRUE(first->ValueText(pcRow, text));
     EXPECT_EQ(std::stoul(text, nullptr, 16), pc) << text;
+    // In the program's window the tabs are the register grid's widgets.
+    QApplication::processEvents();
+    auto* grid = dynamic_cast<regmem::qt::CpuViewWidget*>(first->GetHost());
+    ASSERT_NE(grid, nullptr) << "the register tab has the grid's widget";
+    EXPECT_TRUE(grid->isVisible());
 
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_MEMORY_WINDOW);
     EXPECT_NE(dynamic_cast<regmem::CMemoryWindow*>(frame->MDIGetActive()), nullptr);
