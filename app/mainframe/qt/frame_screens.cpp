@@ -64,7 +64,10 @@ platform::qt::ScreenRegistrar frame("mainframe", []() -> QWidget* {
 });
 
 #ifdef ZK_EXAMPLE_ELF
-platform::qt::ScreenRegistrar connected("mainframe_connected", []() -> QWidget* {
+// The frame connected to the simulator with the example run to main; null
+// when the connection or the load failed.
+CMainFrame* ConnectedFrame()
+{
     shell::CDebuggerApp& app = ScreensApp();
     app.m_simulate = TRUE;
     app.m_noPrompt = TRUE;
@@ -85,6 +88,22 @@ platform::qt::ScreenRegistrar connected("mainframe_connected", []() -> QWidget* 
     }
     frame->SendMessage(WM_TIMER, kFrameTimerId);
     frame->OnIdleUpdateCmdUI();
+    return frame;
+}
+
+platform::qt::ScreenRegistrar connected("mainframe_connected",
+                                        []() -> QWidget* { return ConnectedFrame() ? FrameWindow() : nullptr; });
+
+// The register and memory windows opened by their commands, tiled in the
+// frame's MDI area.
+platform::qt::ScreenRegistrar debugWindows("mainframe_debug_windows", []() -> QWidget* {
+    CMainFrame* frame = ConnectedFrame();
+    if (!frame)
+        return nullptr;
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_REGISTER_WINDOW);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_MEMORY_WINDOW);
+    frame->MDITile(TRUE);
+    platform::PumpPending();
     return FrameWindow();
 });
 #endif

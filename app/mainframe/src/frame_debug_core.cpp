@@ -5,6 +5,7 @@
 #include "appdebug/debug_core.h"
 #include "mainframe/frame_core.h"
 #include "mainframe/main_frame.h"
+#include "regmem/core_link.h"
 
 namespace mainframe {
 
@@ -30,9 +31,19 @@ public:
     // The source and disassembly views give their caret's address once
     // they are there.
     bool ActiveChildCursorAddress(ADDR*) const override { return false; }
-    // No debug window class is registered with the frame yet.
-    appdebug::DebugWindow* CreateDebugWindow(int, const std::string&, DWORD) override { return nullptr; }
-    void ActivateChild(appdebug::DebugWindow*) override {}
+    // The register window (kind 1) and the memory windows (4 to 6); the
+    // other kinds have no window class yet.
+    appdebug::DebugWindow* CreateDebugWindow(int kind, const std::string& title, DWORD) override
+    {
+        return regmem::CreateRegMemWindow(kind, &frame_, title);
+    }
+    void RunMemoryTools() override { regmem::RunMemoryTools(&frame_); }
+    void ActivateChild(appdebug::DebugWindow* window) override
+    {
+        if (auto* child = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandle(window->Window())))
+            frame_.MDIActivate(child);
+    }
+    platform::CWnd* MdiFrame() const override { return &frame_; }
 
 private:
     CMainFrame& frame_;
@@ -40,11 +51,20 @@ private:
 
 class CoreLink : public FrameDebugCore {
 public:
-    explicit CoreLink(CMainFrame& frame) : side_(frame), core_(&side_) { appdebug::SetCurrentDebugCore(&core_); }
+    // The register and memory windows ask their services of this frame's
+    // core while it lives.
+    explicit CoreLink(CMainFrame& frame)
+        : services_(std::make_unique<regmem::CoreServices>(frame.m_hWnd)), side_(frame), core_(&side_)
+    {
+        appdebug::SetCurrentDebugCore(&core_);
+        previousServices_ = regmem::SetServices(services_.get());
+    }
     ~CoreLink() override
     {
         if (appdebug::CurrentDebugCore() == &core_)
             appdebug::SetCurrentDebugCore(nullptr);
+        if (&regmem::Services() == services_.get())
+            regmem::SetServices(previousServices_);
     }
     BOOL ConnectTarget(BOOL useSimulator) override { return core_.ConnectTarget(useSimulator); }
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override
@@ -59,8 +79,11 @@ public:
     void ReportTargetLost() override { core_.ReportTargetLost(); }
     HWND WatchWindow() const override { return core_.WatchWnd() ? core_.WatchWnd()->Window() : nullptr; }
     void LoadProgramFromDialog() override { core_.OnLoadProgram(); }
+    void ShowBreakpointList(int mode) override { core_.ShowBreakpointList(mode); }
 
 private:
+    std::unique_ptr<regmem::CoreServices> services_;
+    regmem::DebugServices* previousServices_ = nullptr;
     FrameSide side_;
     appdebug::CDebugCore core_;
 };

@@ -176,7 +176,11 @@ LRESULT CMainFrame::OnUpdateViews(WPARAM wParam, LPARAM param)
         refresh(kind, -1);
         OnBreakpointsChanged(param);
         break;
-    case DVK_BREAKPOINTS: OnBreakpointsChanged(param); break;
+    case DVK_BREAKPOINTS:
+        OnBreakpointsChanged(param);
+        if (core_)
+            core_->ShowBreakpointList(2);
+        break;
     case DVK_CLASSES:
         if (CView* classes = workspaceBar_.GetView(1))
             classes->SendMessage(WM_EMU_CLASSES_CHANGED);

@@ -254,7 +254,10 @@ void CMainFrame::OnClose()
 
 void CMainFrame::OnDestroy()
 {
-    // The core's destruction takes the target connection down.
+    // The breakpoint list goes with the frame; the core's destruction takes
+    // the target connection down.
+    if (core_)
+        core_->ShowBreakpointList(0);
     core_.reset();
     if (m_timerId) {
         KillTimer(m_timerId);

@@ -108,6 +108,12 @@ TEST_F(FrameMessagesTest, UpdateViewsRefreshesByKind)
     };
     for (const Row& r : rows)
         EXPECT_EQ(RefreshesOf(static_cast<WPARAM>(r.kind), r.param), r.expected) << r.kind;
+    // Breakpoint changes refresh the breakpoint list after the marks; the
+    // list closes with the frame.
+    EXPECT_EQ(fixture_.log.listModes, (std::vector<int>{2}));
+    frame_->DestroyWindow();
+    frame_ = nullptr;
+    EXPECT_EQ(fixture_.log.listModes, (std::vector<int>{2, 0}));
 }
 
 TEST_F(FrameMessagesTest, FreezeTogglesAndLetsConsoleTextThrough)

@@ -7,13 +7,22 @@
 #include <QApplication>
 #include <QTest>
 
+#include <strings.h>
+
+#include <fstream>
 #include <sstream>
 
+#include "base_view_widget.h"
 #include "emu_messages.h"
 #include "host_tools.h"
 #include "mainframe/qt/frame_window.h"
 #include "platform/modules.h"
 #include "platform/scripted_ui_gtest.h"
+#include "qedit_view.h"
+#include "regmem/cpu_view.h"
+#include "regmem/memory_window.h"
+#include "regmem/qt/cpu_view_widget.h"
+#include "regmem/register_wnd.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
 #include "shell/settings.h"
@@ -96,6 +105,16 @@ protected:
         return Frame();
     }
     CMainFrame* Frame() const { return app_ ? dynamic_cast<CMainFrame*>(app_->m_pMainWnd) : nullptr; }
+    // Starts in simulation and loads the image; null when either failed.
+    CMainFrame* StartConnectedWith(const std::string& elf)
+    {
+        CMainFrame* frame = Start({"/D"});
+        if (!frame)
+            return nullptr;
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        EXPECT_TRUE(frame->m_bConnected);
+        return frame->m_bConnected && qt::LoadImageAtStart(*frame, elf) ? frame : nullptr;
+    }
 
     std::unique_ptr<shell::CDebuggerApp> app_;
 };
@@ -178,10 +197,8 @@ TEST_F(FrameSimTest, ResetAndRestartByCommandIdShowTheEntryAndMain)
 {
     const std::string elf = std::string(ZK_FIXTURE_DIR) + "/frame_busy_thumb.elf";
     platform::GTestScriptedUi ui;
-    CMainFrame* frame = Start({"/D"});
+    CMainFrame* frame = StartConnectedWith(elf);
     ASSERT_NE(frame, nullptr);
-    QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
-    ASSERT_TRUE(qt::LoadImageAtStart(*frame, elf));
     const uint32_t main = NmSymbol(elf, "main").address & ~1u;
 
     const uint32_t entry = ReadelfEntry(elf) & ~1u;
@@ -210,6 +227,67 @@ TEST_F(FrameSimTest, ResetAndRestartByCommandIdShowTheEntryAndMain)
     ui.AnswerMessageBox(IDYES);
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESET);
     EXPECT_EQ(Globals().keptPc, entry);
+}
+
+TEST_F(FrameSimTest, RegisterAndMemoryCommandsOpenTheirWindowsInTheFrame)
+{
+    const std::string elf = std::string(ZK_FIXTURE_DIR) + "/frame_busy_thumb.elf";
+    platform::GTestScriptedUi ui;
+    CMainFrame* frame = StartConnectedWith(elf);
+    ASSERT_NE(frame, nullptr);
+    DWORD pc = 0;
+    ASSERT_EQ(CpuGetPC(&pc), 0);
+
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_REGISTER_WINDOW);
+    ASSERT_NE(regmem::CRegisterWnd::Current(), nullptr) << "no register window";
+    auto* registers = dynamic_cast<regmem::CRegisterWnd*>(frame->MDIGetActive());
+    ASSERT_NE(registers, nullptr);
+    auto* first = dynamic_cast<regmem::CCpuView*>(registers->Tabs().GetView(0));
+    ASSERT_NE(first, nullptr);
+    int pcRow = -1;
+    for (size_t row = 0; row < first->Rows().size(); ++row)
+        if (strcasecmp(first->Rows()[row].name.c_str(), "pc") == 0 ||
+            strcasecmp(first->Rows()[row].name.c_str(), "r15") == 0)
+            pcRow = static_cast<int>(row);
+    ASSERT_GE(pcRow, 0) << "no PC row in the first tab";
+    std::string text;
+    ASSERT_TRUE(first->ValueText(pcRow, text));
+    EXPECT_EQ(std::stoul(text, nullptr, 16), pc) << text;
+    // In the program's window the tabs are the register grid's widgets.
+    QApplication::processEvents();
+    auto* grid = dynamic_cast<regmem::qt::CpuViewWidget*>(first->GetHost());
+    ASSERT_NE(grid, nullptr) << "the register tab has the grid's widget";
+    EXPECT_TRUE(grid->isVisible());
+
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_MEMORY_WINDOW);
+    EXPECT_NE(dynamic_cast<regmem::CMemoryWindow*>(frame->MDIGetActive()), nullptr);
+
+    // sarvik's breakpoint list opens in the frame too, and closes with it.
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_BREAKPOINTS);
+    ASSERT_NE(frame->MDIGetActive(), nullptr);
+    EXPECT_EQ(frame->MDIGetActive()->GetTitle(), "Breakpoints");
+}
+
+TEST_F(FrameSimTest, SourceFilesOpenInTheTextViewsWidget)
+{
+    const std::string path = temp_.path() + "/blink.c";
+    {
+        std::ofstream out(path);
+        out << "int main(void)\n{\n    return 0;\n}\n";
+    }
+    platform::GTestScriptedUi ui;
+    CMainFrame* frame = Start({"/D"});
+    ASSERT_NE(frame, nullptr);
+    CDocument* doc = app_->OpenDocumentFile(path.c_str());
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->Views().size(), 1u);
+    auto* view = dynamic_cast<editor::CQEditView*>(doc->Views().front());
+    ASSERT_NE(view, nullptr);
+    QApplication::processEvents();
+    auto* widget = dynamic_cast<textbase::qt::BaseViewWidget*>(view->GetHost());
+    ASSERT_NE(widget, nullptr) << "the editor has the text views' widget";
+    EXPECT_EQ(widget->BaseView(), view);
+    EXPECT_GT(widget->CellSize().cx, 0);
 }
 
 }  // namespace

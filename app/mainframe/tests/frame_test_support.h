@@ -26,6 +26,7 @@ struct CoreLog {
     std::vector<std::pair<int, short>> events;
     std::vector<UINT> commands;
     int lost = 0;
+    std::vector<int> listModes;  // the breakpoint list's
 };
 
 class RecordingCore : public CCmdTarget, public FrameDebugCore {
@@ -58,6 +59,7 @@ public:
     void ExecShellCommand(const std::string& c) override { log_.shellCommands.push_back(c); }
     void FireEvent(int event, short value) override { log_.events.emplace_back(event, value); }
     void ReportTargetLost() override { ++log_.lost; }
+    void ShowBreakpointList(int mode) override { log_.listModes.push_back(mode); }
 
 private:
     CoreLog& log_;

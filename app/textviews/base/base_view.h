@@ -146,6 +146,11 @@ protected:
     void OnFindNextCmd();
     // Clamps caret and selection to the text.
     void ClampToText();
+    // Backspace (VK_BACK) and Delete: the selection, else `repeat` (at
+    // least one) characters before or after the caret, a line break
+    // counting as one. False for any other key.
+    bool DeleteForKey(UINT vk, UINT repeat);
+    void DeleteAround(int count, bool before);
     TextWindowHost* TextHost() const;
 
 private:

@@ -42,43 +42,7 @@ void CScriptEditView::SetLines(const std::vector<std::string>& lines)
 void CScriptEditView::OnKeyDown(UINT vk, UINT repeat, UINT flags)
 {
     CBaseView::OnKeyDown(vk, repeat, flags);
-    if (vk != VK_BACK && vk != VK_DELETE)
-        return;
-    if (HasSelection())
-        DeleteSelection(true);
-    else
-        DeleteAround(std::max<int>(static_cast<int>(repeat), 1), vk == VK_BACK);
-}
-
-void CScriptEditView::DeleteAround(int count, bool before)
-{
-    textcore::TextPos caret{std::clamp(caretLine, 0, std::max(LineCount() - 1, 0)), caretColumn};
-    caret.column = std::clamp(caret.column, 0, GetLineLength(caret.line));
-    textcore::TextPos other = caret;
-    for (int i = 0; i < count; ++i) {
-        const std::string_view text = LineText(other.line);
-        if (before) {
-            if (other.column > 0)
-                other.column = static_cast<int>(textcore::PrevCharPos(text, static_cast<size_t>(other.column)));
-            else if (other.line > 0)
-                other = {other.line - 1, GetLineLength(other.line - 1)};
-            else
-                break;
-        } else {
-            if (other.column < static_cast<int>(text.size()))
-                other.column = static_cast<int>(textcore::NextCharPos(text, static_cast<size_t>(other.column)));
-            else if (other.line + 1 < LineCount())
-                other = {other.line + 1, 0};
-            else
-                break;
-        }
-    }
-    if (other == caret)
-        return;
-    const textcore::TextPos from = std::min(caret, other);
-    const textcore::TextPos to = std::max(caret, other);
-    SetSelection(from.line, from.column, to.line, to.column, false);
-    DeleteSelection(true);
+    DeleteForKey(vk, repeat);
 }
 
 void CScriptEditView::OnChar(UINT ch, UINT repeat, UINT flags)

@@ -30,7 +30,4 @@ protected:
 private:
     void OnEditCut();
     void OnEditPaste();
-    // Deletes `count` characters before (Backspace) or after the caret, a
-    // line break counting as one.
-    void DeleteAround(int count, bool before);
 };

@@ -114,7 +114,6 @@ private:
     void OnEditCut();
     void OnEditPaste();
     void OnSelectAll();
-    void DeleteAround(int count, bool before);
     void RepaintMarginRows(int firstLine, int lastLine);
     void InvalidateArea(int x, int y, int width, int height);
     void ShowLineAtTop(int line);

@@ -7,9 +7,19 @@
 #include <QVBoxLayout>
 
 #include "lathris/qt/widgets.h"
+#include "platform/qt/widget_factory.h"
 
 namespace lathris::qt {
 namespace {
+
+// A tab bar that is a child frame's client (the register window's tabs):
+// the tabs fill the frame, without a dock title of their own.
+const platform::qt::WidgetRegistrar kClientTabBars(RUNTIME_CLASS(CCJTabCtrlBar), [](CWnd* wnd, QWidget* parent) {
+    auto* bar = new TabBarWidget(static_cast<CCJTabCtrlBar*>(wnd), parent);
+    bar->setTitleBarWidget(new QWidget(bar));
+    bar->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    return static_cast<QWidget*>(bar);
+});
 
 QString Q(const std::string& s)
 {
@@ -246,19 +256,22 @@ void TabBarWidget::Rebuild()
 {
     syncing_ = true;
     // Take every page out (the view widgets stay alive), then show the tabs
-    // in the logic's order.
-    std::map<CWnd*, ViewWidget*> pages;
+    // in the logic's order. A view class with a widget of its own (the
+    // window layer's factory) gets that one.
+    std::map<CWnd*, QWidget*> pages;
     while (tabs_->count() > 0) {
-        auto* page = dynamic_cast<ViewWidget*>(tabs_->widget(0));
+        QWidget* page = tabs_->widget(0);
         tabs_->removeTab(0);
-        if (page && page->Wnd())
-            pages[page->Wnd()] = page;
+        if (auto* host = dynamic_cast<HostBase*>(page); host && host->Wnd())
+            pages[host->Wnd()] = page;
     }
     if (Wnd()) {
         for (const auto& tab : Bar()->Tabs()) {
-            ViewWidget* page = pages.count(tab.view) ? pages[tab.view] : nullptr;
+            QWidget* page = pages.count(tab.view) ? pages[tab.view] : nullptr;
             if (!page) {
-                page = dynamic_cast<ViewWidget*>(tab.view->GetHost());
+                page = dynamic_cast<QWidget*>(tab.view->GetHost());
+                if (!page)
+                    page = platform::qt::WidgetFactory::Make(tab.view, tabs_);
                 if (!page)
                     page = new ViewWidget(tab.view, tabs_);
             }

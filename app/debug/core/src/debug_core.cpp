@@ -85,6 +85,12 @@ void CDebugCore::MapCommands()
         {ID_DEBUG_MEMORY_WINDOW, [this] { OpenMemoryWindow(); }, access},
         {ID_DEBUG_REGISTER_WINDOW, [this] { OpenRegisterWindow(); }, access},
         {ID_DEBUG_KERNEL_VIEW, [this] { OnKernelView(); }, nullptr},
+        {ID_DEBUG_MEMORY_ACTIONS, [this] { OnMemoryActions(); }, nullptr},
+        {ID_DEBUG_BREAKPOINT, [this] { OnBreakpoint(); }, notRunning},
+        {ID_DEBUG_BREAKPOINT_LIST, [this] { OnBreakpointList(); }, always},
+        // The watchpoint units are the hardware's: none on the simulator.
+        {ID_DEBUG_WATCHPOINT, [this] { OnWatchpoint(); },
+         [this](CCmdUI* ui) { ui->Enable(Connected() && theSettings.Simulate == 0); }},
     };
     for (const Row& row : rows) {
         OnCommand(row.id, row.action);
@@ -354,15 +360,44 @@ void CDebugCore::OnKernelView()
     side_.TaskOpenWindow(0);
 }
 
+// The breakpoint dialog starts at the caret's address (none: space 0);
+// after OK every view shows the new marks.
+void CDebugCore::OnBreakpoint()
+{
+    ADDR address{0, 0};
+    if (!GetCursorAddress(&address))
+        address = {0, 0};
+    if (side_.BptOpenWindow(nullptr, address) != 0)
+        Send(WM_EMU_UPDATE_VIEWS, DVK_BREAKPOINTS, -1);
+}
+
+void CDebugCore::OnBreakpointList()
+{
+    ShowBreakpointList(1);
+}
+
+void CDebugCore::ShowBreakpointList(int mode)
+{
+    side_.BptShowBpListW(mode, m_pMainFrame ? m_pMainFrame->MdiFrame() : nullptr);
+}
+
+void CDebugCore::OnWatchpoint()
+{
+    if (side_.WhptOpenWindow(m_pMainFrame ? m_pMainFrame->FrameWindow() : nullptr) != 0)
+        Send(WM_EMU_UPDATE_VIEWS, DVK_BREAKPOINTS, -1);
+}
+
+void CDebugCore::OnMemoryActions()
+{
+    if (m_pMainFrame)
+        m_pMainFrame->RunMemoryTools();
+}
+
 // Mapped by the libraries of their windows and dialogs as they come.
-void CDebugCore::OnBreakpoint() {}
-void CDebugCore::OnBreakpointList() {}
-void CDebugCore::OnWatchpoint() {}
 void CDebugCore::OnPeripheralWindow() {}
 void CDebugCore::OnFlashProgramming() {}
 void CDebugCore::OnUploadMemory() {}
 void CDebugCore::OnDownloadMemory() {}
-void CDebugCore::OnMemoryActions() {}
 void CDebugCore::OnLoadProgram() {}
 void CDebugCore::OnTraceControl() {}
 

@@ -9,6 +9,7 @@
 #include "quentor.h"
 #include "quinar/quinar.h"
 #include "sarvik.h"
+#include "sarvik/bp_windows.h"
 #include "shell/modules.h"
 #include "talvis/talvis.h"
 #include "vexlor/vexlor.h"
@@ -30,6 +31,9 @@ public:
         return ::EmuRestart(0, 0);
     }
     EmuResult AddTempBp(ADDR address) override { return ::AddTempBp(address.off, address.seg); }
+    int BptOpenWindow(HWND owner, ADDR address) override { return ::BptOpenWindow(owner, address); }
+    int WhptOpenWindow(HWND owner) override { return ::WhptOpenWindow(owner, 0); }
+    void BptShowBpListW(int mode, platform::CWnd* mdiFrame) override { ::BptShowBpListW(mode, mdiFrame); }
     void EmuInit(HWND frame) override { ::EmuInit(frame); }
     void EmuSetTargetConfig(const EMU_TARGET_CONFIG& config) override { ::EmuSetTargetConfig(&config); }
 

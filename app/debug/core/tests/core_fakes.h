@@ -84,6 +84,18 @@ public:
         Note("AddTempBp(" + Addr(a) + ")");
         return Result("AddTempBp");
     }
+    int dialogResult = 1;  // the modal result of the breakpoint dialogs
+    int BptOpenWindow(HWND, ADDR a) override
+    {
+        Note("BptOpenWindow(" + Addr(a) + ")");
+        return dialogResult;
+    }
+    int WhptOpenWindow(HWND owner) override
+    {
+        Note(std::string("WhptOpenWindow(") + (owner ? "frame" : "none") + ")");
+        return dialogResult;
+    }
+    void BptShowBpListW(int mode, platform::CWnd*) override { Note("BptShowBpListW(" + std::to_string(mode) + ")"); }
     void EmuInit(HWND) override { Note("EmuInit"); }
     EMU_TARGET_CONFIG config{};
     void EmuSetTargetConfig(const EMU_TARGET_CONFIG& c) override

@@ -252,9 +252,9 @@ TEST_F(CoreTest, CursorCommandsUseTheActiveChildsAddress)
 
 TEST_F(CoreTest, EnablingFollowsTheRunStateAndRunAccess)
 {
-    const UINT notRunning[] = {ID_DEBUG_GO, ID_DEBUG_STEP_INTO, ID_DEBUG_FREE_RUN, ID_DEBUG_JUMP,
-                               ID_DEBUG_GOTO_ADDRESS};
-    const UINT always[] = {ID_DEBUG_HALT, ID_DEBUG_RESET, ID_DEBUG_RESTART};
+    const UINT notRunning[] = {ID_DEBUG_GO,   ID_DEBUG_STEP_INTO,    ID_DEBUG_FREE_RUN,
+                               ID_DEBUG_JUMP, ID_DEBUG_GOTO_ADDRESS, ID_DEBUG_BREAKPOINT};
+    const UINT always[] = {ID_DEBUG_HALT, ID_DEBUG_RESET, ID_DEBUG_RESTART, ID_DEBUG_BREAKPOINT_LIST};
     const UINT access[] = {ID_DEBUG_REGISTER_WINDOW, ID_DEBUG_MEMORY_WINDOW, ID_DEBUG_WATCH_WINDOW};
     const UINT never[] = {ID_DEBUG_TRACE_WINDOW, ID_DEBUG_MEMORY_MAP, ID_DEBUG_BIT_MEMORY, ID_DEBUG_SYNC_HW,
                           ID_DEBUG_TRACE_CONTROL};
@@ -273,6 +273,50 @@ TEST_F(CoreTest, EnablingFollowsTheRunStateAndRunAccess)
         }
     }
     EXPECT_EQ(core->QueryCommandState(ID_DEBUG_TRACE_OFF).text, "No Trace");
+}
+
+TEST_F(CoreTest, WatchpointNeedsTheConnectionAndTheHardware)
+{
+    struct Row {
+        bool connected;
+        int simulate;
+        bool enabled;
+    } rows[] = {{true, 0, true}, {true, 1, false}, {false, 0, false}, {false, 1, false}};
+    for (const Row& row : rows) {
+        frame.connected = row.connected;
+        theSettings.Simulate = row.simulate;
+        EXPECT_EQ(Enabled(ID_DEBUG_WATCHPOINT), row.enabled) << row.connected << row.simulate;
+    }
+}
+
+TEST_F(CoreTest, BreakpointCommandsOpenSarviksWindowsAndRefreshTheMarksAfterOk)
+{
+    const SentMessage marks{WM_EMU_UPDATE_VIEWS, DVK_BREAKPOINTS, static_cast<LPARAM>(-1)};
+    struct Row {
+        UINT id;
+        bool hasCursor;
+        int result;
+        Calls calls;
+        int updates;
+    } rows[] = {
+        {ID_DEBUG_BREAKPOINT, false, 1, {"BptOpenWindow(0:0)"}, 1},
+        {ID_DEBUG_BREAKPOINT, true, 1, {"BptOpenWindow(1234:1)"}, 1},
+        {ID_DEBUG_BREAKPOINT, true, 0, {"BptOpenWindow(1234:1)"}, 0},
+        {ID_DEBUG_BREAKPOINT_LIST, false, 1, {"BptShowBpListW(1)"}, 0},
+        {ID_DEBUG_WATCHPOINT, false, 2, {"WhptOpenWindow(frame)"}, 1},
+        {ID_DEBUG_WATCHPOINT, false, 0, {"WhptOpenWindow(frame)"}, 0},
+    };
+    frame.childKind = ChildFrameKind::Source;
+    frame.cursor = {0x1234, 1};
+    for (const Row& row : rows) {
+        side.calls.clear();
+        frame.sink.messages.clear();
+        frame.hasCursor = row.hasCursor;
+        side.dialogResult = row.result;
+        Command(row.id);
+        EXPECT_EQ(side.calls, row.calls) << row.id;
+        EXPECT_EQ(frame.sink.messages, std::vector<SentMessage>(row.updates, marks)) << row.id;
+    }
 }
 
 TEST_F(CoreTest, BuildQuestionsGuardTheRunCommands)

@@ -7,10 +7,16 @@
 
 #include <platform/gdi.h>
 #include <platform/qt/cell_painter.h>
+#include <platform/qt/widget_factory.h>
 
 namespace regmem::qt {
 
 namespace {
+
+// The register tabs of a register window get this widget.
+const platform::qt::WidgetRegistrar kRegisterViewWidgets(RUNTIME_CLASS(CCpuView), [](CWnd* wnd, QWidget* parent) {
+    return static_cast<QWidget*>(new CpuViewWidget(static_cast<CCpuView*>(wnd), parent));
+});
 
 // The stock variable-pitch font of the grid.
 QFont GridFont()

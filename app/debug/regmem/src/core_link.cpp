@@ -47,11 +47,15 @@ appdebug::DebugWindow* CreateRegMemWindow(int kind, CMDIFrameWnd* frame, const s
     } else {
         return nullptr;
     }
-    if (!child->CWnd::Create(frame, static_cast<UINT>(kind), title) || !child->OnCreateClient(nullptr)) {
+    // An MDI child of the frame (its list of children, its window menu and
+    // the program's MDI area), as the frame's other children are.
+    child->SetTitle(title);
+    if (!child->LoadFrame(static_cast<UINT>(kind), frame, nullptr)) {
         if (::IsWindow(child->m_hWnd))
             child->DestroyWindow();
         return nullptr;
     }
+    child->SetWindowText(title);
     if (auto* memory = dynamic_cast<CMemoryWindow*>(child))
         memory->RefreshView();
     return dynamic_cast<appdebug::DebugWindow*>(child);

@@ -43,6 +43,8 @@ public:
     virtual HWND WatchWindow() const { return nullptr; }
     // Without a project: asks for a program file and loads it.
     virtual void LoadProgramFromDialog() {}
+    // The breakpoint list window: 0 closes it, 2 refreshes it when open.
+    virtual void ShowBreakpointList(int mode) {}
 };
 
 using FrameCoreMaker = std::function<std::unique_ptr<FrameDebugCore>(CMainFrame& frame)>;

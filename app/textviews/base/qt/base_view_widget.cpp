@@ -10,6 +10,7 @@
 #include "find_dialog.h"
 #include "platform/messages.h"
 #include "platform/qt/dialog_widget.h"
+#include "platform/qt/widget_factory.h"
 
 namespace textbase::qt {
 
@@ -36,6 +37,12 @@ void TrackModifiers(Qt::KeyboardModifiers m)
     platform::SetKeyDown(VK_SHIFT, (m & Qt::ShiftModifier) != 0);
     platform::SetKeyDown(VK_CONTROL, (m & Qt::ControlModifier) != 0);
 }
+
+// Every text view (and every class derived from it) that a child frame
+// shows gets this widget: its caret, font and keys.
+const platform::qt::WidgetRegistrar kTextViewWidgets(RUNTIME_CLASS(CBaseView), [](CWnd* wnd, QWidget* parent) {
+    return static_cast<QWidget*>(new BaseViewWidget(static_cast<CBaseView*>(wnd), parent));
+});
 
 }  // namespace
 

@@ -80,6 +80,9 @@ public:
     void OnGotoAddress();
     void OnBreakpoint();
     void OnBreakpointList();
+    // The breakpoint list window in the main frame: 0 closes it, 1 opens or
+    // raises it, 2 refreshes it when open.
+    void ShowBreakpointList(int mode);
     void OnWatchpoint();
     void OnPeripheralWindow();
     void OnFlashProgramming();

@@ -11,6 +11,10 @@
 #include "platform/gdi.h"
 #include "win_types.h"
 
+namespace platform {
+class CWnd;
+}
+
 namespace appdebug {
 
 // Window style of a debug MDI child: WS_CHILD | WS_OVERLAPPEDWINDOW.
@@ -89,6 +93,10 @@ public:
     virtual DebugWindow* CreateDebugWindow(int kind, const std::string& title, DWORD style) = 0;
     // WM_MDIACTIVATE with the window, then WM_MDIREFRESHMENU.
     virtual void ActivateChild(DebugWindow* window) = 0;
+    // The MDI frame window the breakpoint list opens in; null without one.
+    virtual platform::CWnd* MdiFrame() const { return nullptr; }
+    // The memory tools' modal sheet over the frame; nothing without one.
+    virtual void RunMemoryTools() {}
 };
 
 }  // namespace appdebug

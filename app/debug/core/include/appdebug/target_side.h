@@ -10,6 +10,10 @@
 #include "emu_types.h"
 #include "win_types.h"
 
+namespace platform {
+class CWnd;
+}
+
 namespace appdebug {
 
 class TargetSide {
@@ -26,6 +30,12 @@ public:
     // refresh (stopAtStart) or a go till the function.
     virtual EmuResult EmuRestart(int stopAtStart, const std::string& function) = 0;
     virtual EmuResult AddTempBp(ADDR address) = 0;
+    // sarvik's windows: the modal breakpoint and watchpoint dialogs (their
+    // modal results) and the breakpoint list window (mode 0 closes, 2
+    // refreshes, others open it as a child of the MDI frame).
+    virtual int BptOpenWindow(HWND owner, ADDR address) = 0;
+    virtual int WhptOpenWindow(HWND owner) = 0;
+    virtual void BptShowBpListW(int mode, platform::CWnd* mdiFrame) = 0;
     virtual void EmuInit(HWND frame) = 0;
     virtual void EmuSetTargetConfig(const EMU_TARGET_CONFIG& config) = 0;
 
