@@ -123,7 +123,9 @@ TEST_F(CommandTest, MdiOrderActivationNextAndSharedMenu)
     EXPECT_EQ(CWnd::FromHandle(childOf(a)->m_hWnd), childOf(a));
     frame->SendMessage(WM_MDIACTIVATE, reinterpret_cast<WPARAM>(childOf(a)->m_hWnd), 0);
     EXPECT_EQ(frame->MDIGetActive(), childOf(a));
-    EXPECT_EQ(CWnd::FromHandle(platform::CreateSink([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; })), nullptr);
+    HWND plain = platform::CreateSink([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+    EXPECT_EQ(CWnd::FromHandle(plain), nullptr);  // a sink that is no window
+    platform::DestroySink(plain);
     frame->SendMessage(WM_MDIACTIVATE, reinterpret_cast<WPARAM>(childOf(b)->m_hWnd), 0);
     childOf(b)->DestroyWindow();
     EXPECT_EQ(frame->MDIChildren().size(), 2u);
