@@ -29,8 +29,13 @@ DialogWidget::DialogWidget(const DialogTemplate& t, QWidget* parent) : QDialog(p
     setFixedSize(UnitsToX(t.cx), UnitsToY(t.cy));
     int anon = 0;
     QLabel* pendingLabel = nullptr;  // a label's mnemonic goes to the next control
+    // Radio buttons are exclusive within their group: from a control with
+    // WS_GROUP up to the next one (all radios of the dialog when none has it).
+    QButtonGroup* radios = nullptr;
     for (const ControlTemplate& c : t.controls) {
         QWidget* w = nullptr;
+        if (c.style & WS_GROUP)
+            radios = nullptr;
         switch (c.kind) {
         case ControlKind::Static: w = new QLabel(Q(c.text), this); break;
         case ControlKind::Edit: {
@@ -62,6 +67,9 @@ DialogWidget::DialogWidget(const DialogTemplate& t, QWidget* parent) : QDialog(p
         }
         case ControlKind::Radio: {
             auto* b = new QRadioButton(Q(c.text), this);
+            if (!radios)
+                radios = new QButtonGroup(this);
+            radios->addButton(b);
             int id = c.id;
             connect(b, &QRadioButton::clicked, this, [this, id] { Fire(id, BN_CLICKED); });
             w = b;

@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace platform::qt {
 
 SheetWidget::SheetWidget(CPropertySheet& sheet, QWidget* parent) : QDialog(parent), sheet_(sheet)
@@ -31,6 +33,20 @@ SheetWidget::SheetWidget(CPropertySheet& sheet, QWidget* parent) : QDialog(paren
     layout->addWidget(buttons);
     sheet.Start();
     tabs_->setCurrentIndex(sheet.GetActiveIndex());
+    // The sheet may hide, disable or rename its buttons as it starts.
+    const std::pair<int, QPushButton*> sheetButtons[] = {{IDOK, buttons->button(QDialogButtonBox::Ok)},
+                                                         {IDCANCEL, buttons->button(QDialogButtonBox::Cancel)},
+                                                         {ID_APPLY_NOW, buttons->button(QDialogButtonBox::Apply)}};
+    MemoryDlgItems state;
+    for (const auto& [id, button] : sheetButtons)
+        state.Add(ControlKind::Button, id, button->text().toStdString());
+    sheet.OnInitSheet(state);
+    for (const auto& [id, button] : sheetButtons) {
+        button->setObjectName(QString("ctl_%1").arg(id));
+        button->setText(QString::fromStdString(state.GetText(id)));
+        button->setEnabled(state.IsEnabled(id));
+        button->setVisible(state.IsVisible(id));
+    }
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (switching_)
             return;

@@ -183,4 +183,10 @@ void MemoryDlgItems::Show(int id, bool show)
         c->visible = show;
 }
 
+bool MemoryDlgItems::IsVisible(int id) const
+{
+    const Control* c = Find(id);
+    return c && c->visible;
+}
+
 }  // namespace platform

@@ -135,6 +135,9 @@ private:
     CPropertySheet* sheet_ = nullptr;
 };
 
+// The sheet's Apply button.
+inline constexpr int ID_APPLY_NOW = 0x3021;
+
 class CPropertySheet : public CWnd {
 public:
     explicit CPropertySheet(const std::string& caption, CWnd* parent = nullptr, UINT selectPage = 0);
@@ -152,6 +155,9 @@ public:
 
     // Shows the first page (or the selected one).
     BOOL Start();
+    // The sheet's own buttons (IDOK, IDCANCEL, ID_APPLY_NOW) once it shows:
+    // a sheet may hide, disable or rename them.
+    virtual void OnInitSheet(DlgItems& buttons) {}
     // FALSE when the active page refused to let go.
     BOOL SetActivePage(int index);
     // OK / Apply: the active page's OnKillActive, then OnApply of every made

@@ -110,6 +110,7 @@ public:
     void Enable(int id, bool enable) override;
     bool IsEnabled(int id) const override;
     void Show(int id, bool show) override;
+    bool IsVisible(int id) const;
     void SetFocus(int id) override { focus_ = id; }
     int GetFocus() const override { return focus_; }
     void SelectAll(int id) override { selectedAll_ = id; }

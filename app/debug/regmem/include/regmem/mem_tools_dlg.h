@@ -112,7 +112,7 @@ public:
     CMemFillPage fill;
     CMemTestPage test;
     // The sheet's start: OK hidden and disabled, Cancel renamed "Close".
-    void OnInitSheet(DlgItems& buttons);
+    void OnInitSheet(DlgItems& buttons) override;
 };
 
 }  // namespace regmem
