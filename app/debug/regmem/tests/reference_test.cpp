@@ -63,9 +63,12 @@ std::map<uint32_t, uint8_t> ObjdumpS(const std::string& image, const std::vector
     return bytes;
 }
 
+// Per process and test: CTest runs the tests of this file side by side.
 std::string TempPath(const std::string& name)
 {
-    return ::testing::TempDir() + "regmem_" + name;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return ::testing::TempDir() + "regmem_" + std::to_string(::getpid()) + "_" + (test ? test->name() : "none") + "_" +
+        name;
 }
 
 std::vector<uint8_t> BinaryOf(const std::string& image, const std::string& section = {})
