@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/clipboard.h"
+
 #include "emu_messages.h"
 #include "find_dialog.h"
 #include "shell/settings.h"
@@ -249,6 +251,36 @@ bool CBaseView::DeleteForKey(UINT vk, UINT repeat)
         DeleteSelection(true);
     else
         DeleteAround(std::max<int>(static_cast<int>(repeat), 1), vk == VK_BACK);
+    return true;
+}
+
+bool CBaseView::TypeCharacter(UINT ch, UINT repeat)
+{
+    if (ch < 32 && ch != '\t' && ch != '\r')
+        return false;
+    const std::string text(1, static_cast<char>(ch));
+    const int count = std::max<int>(static_cast<int>(repeat), 1);
+    for (int i = 0; i < count; ++i)
+        if (!InsertText(text, static_cast<int>(ch)))
+            break;
+    return true;
+}
+
+bool CBaseView::CutSelection()
+{
+    if (!HasSelection())
+        return false;
+    OnEditCopy();
+    DeleteSelection(true);
+    return true;
+}
+
+bool CBaseView::PasteClipboard()
+{
+    const std::string text = platform::GetClipboard().GetText();
+    if (text.empty())
+        return false;
+    InsertText(text, 0);
     return true;
 }
 

@@ -151,6 +151,14 @@ protected:
     // counting as one. False for any other key.
     bool DeleteForKey(UINT vk, UINT repeat);
     void DeleteAround(int count, bool before);
+    // A typed character (code 32 and above, tab or Enter) inserted as many
+    // times as the key repeated, each a typed character of its own. False
+    // for other codes.
+    bool TypeCharacter(UINT ch, UINT repeat);
+    // Cut: the selection to the clipboard, then deleted (recorded). Paste:
+    // the clipboard's text at the caret. False when nothing changed.
+    bool CutSelection();
+    bool PasteClipboard();
     TextWindowHost* TextHost() const;
 
 private:

@@ -47,29 +47,15 @@ void CScriptEditView::OnKeyDown(UINT vk, UINT repeat, UINT flags)
 
 void CScriptEditView::OnChar(UINT ch, UINT repeat, UINT flags)
 {
-    if (ch < 32 && ch != '\t' && ch != '\r')
-        return;
-    // The character as many times as the key repeated: each one a typed
-    // character of its own, whatever the count.
-    const std::string text(1, static_cast<char>(ch));
-    const int count = std::max<int>(static_cast<int>(repeat), 1);
-    for (int i = 0; i < count; ++i)
-        if (!InsertText(text, static_cast<int>(ch)))
-            break;
+    TypeCharacter(ch, repeat);
 }
 
 void CScriptEditView::OnEditCut()
 {
-    if (!HasSelection())
-        return;
-    OnEditCopy();
-    DeleteSelection(true);
+    CutSelection();
 }
 
 void CScriptEditView::OnEditPaste()
 {
-    const std::string text = platform::GetClipboard().GetText();
-    if (text.empty())
-        return;
-    InsertText(text, 0);
+    PasteClipboard();
 }

@@ -224,14 +224,8 @@ void CQEditView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject)
 
 void CQEditView::OnChar(UINT ch, UINT repeat, UINT)
 {
-    if (ch < 32 && ch != '\t' && ch != '\r')
+    if (!TypeCharacter(ch, repeat))
         return;
-    // The character as often as the key repeated, each a typed character.
-    const std::string text(1, static_cast<char>(ch));
-    const int count = std::max<int>(static_cast<int>(repeat), 1);
-    for (int i = 0; i < count; ++i)
-        if (!InsertText(text, static_cast<int>(ch)))
-            break;
     if (ch == '\r') {
         if (LineCount() % 10 == 0)
             Invalidate();
@@ -262,20 +256,14 @@ void CQEditView::OnKeyDown(UINT vk, UINT repeat, UINT flags)
 
 void CQEditView::OnEditCut()
 {
-    if (!HasSelection())
-        return;
-    OnEditCopy();
-    DeleteSelection(true);
-    UpdateViewsOfDocument(kHintRepaintAll);
+    if (CutSelection())
+        UpdateViewsOfDocument(kHintRepaintAll);
 }
 
 void CQEditView::OnEditPaste()
 {
-    const std::string text = platform::GetClipboard().GetText();
-    if (text.empty())
-        return;
-    InsertText(text, 0);
-    UpdateViewsOfDocument(kHintRepaintAll);
+    if (PasteClipboard())
+        UpdateViewsOfDocument(kHintRepaintAll);
 }
 
 void CQEditView::OnSelectAll()
