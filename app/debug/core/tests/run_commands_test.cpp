@@ -306,7 +306,7 @@ TEST_F(CoreTest, BreakpointCommandsOpenSarviksWindowsAndRefreshTheMarksAfterOk)
         {ID_DEBUG_WATCHPOINT, false, 2, {"WhptOpenWindow(frame)"}, 1},
         {ID_DEBUG_WATCHPOINT, false, 0, {"WhptOpenWindow(frame)"}, 0},
     };
-    frame.childKind = ChildFrameKind::Source;
+    frame.childKind = ChildFrameKind::Disassembly;
     frame.cursor = {0x1234, 1};
     for (const Row& row : rows) {
         side.calls.clear();
