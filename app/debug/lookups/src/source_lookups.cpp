@@ -1,21 +1,40 @@
 // The look-ups from a source file's name: a line's code range, a module's
 // source name and the path of its existing file.
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "links.h"
 #include "lookups/sym_lookups.h"
+#include "platform/paths.h"
 #include "quinar/symbol_store.h"
+#include "tarnel.h"
 
 namespace lookups {
 
 namespace {
 
+// Paths of the debug information and of the loaded-module list may use
+// either separator; the one handed out opens on this system.
 bool IsExistingFile(const std::string& path)
 {
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error);
+    return !path.empty() && platform::IsRegularFile(platform::ToNativePath(path));
+}
+
+std::string FilePart(const std::string& path)
+{
+    const size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// The path the ELF loader resolved for a module's source file of that name
+// (the name as the debug information gives it, case counting).
+bool LoaderResolvedPath(uint32_t module, const std::string& name, std::string& path)
+{
+    const DWORD handle = module;
+    ZkString resolved;
+    if (LdrGetSrcInfo(name.c_str(), &handle, &resolved) != 0 || !IsExistingFile(resolved))
+        return false;
+    path = resolved;
+    return true;
 }
 
 }  // namespace
@@ -62,10 +81,10 @@ BOOL FindSourceFilePath(const char* fileName, std::string& fullPath)
     // The loaded-module list's resolved path of that file.
     std::string path;
     if (Links().resolvedPath && Links().resolvedPath(given, path) && IsExistingFile(path)) {
-        fullPath = path;
+        fullPath = platform::ToNativePath(path);
         return TRUE;
     }
-    // The path the loader gave the symbol library for the file's modules.
+    // The path the loader resolved for the file's modules.
     const std::string name = LowerFileName(given);
     for (uint32_t n = 0; !name.empty(); ++n) {
         auto key = quinar::Symbols().FindModuleByFile(name, n);
@@ -73,12 +92,17 @@ BOOL FindSourceFilePath(const char* fileName, std::string& fullPath)
             break;
         auto text = quinar::Symbols().SourceFileName(*key);
         if (text && LowerFileName(*text) == name && IsExistingFile(*text)) {
-            fullPath = *text;
+            fullPath = platform::ToNativePath(*text);
+            return TRUE;
+        }
+        if (LoaderResolvedPath(*key, FilePart(given), path) ||
+            (text && LoaderResolvedPath(*key, FilePart(*text), path))) {
+            fullPath = platform::ToNativePath(path);
             return TRUE;
         }
     }
     if (IsExistingFile(given)) {
-        fullPath = given;
+        fullPath = platform::ToNativePath(given);
         return TRUE;
     }
     return FALSE;
