@@ -1,0 +1,169 @@
+// Erase and Flash through the engine on the real simulator: the test
+// device's ARM routine in target RAM, the debugger core's go till, and the
+// main frame's stop handling (the shared set-up of the debugger core's
+// simulator tests), with the chunk worker on its own thread.
+#include <gtest/gtest.h>
+
+#include "falcrest.h"
+#include "mirobel/flash_engine.h"
+#include "mirobel/flash_files.h"
+#include "mirobel/flash_protocol.h"
+#include "scratch_folder.h"
+#include "sim_session.h"
+#include "talvis/talvis.h"
+#include "test_clock.h"
+#include "vexlor/vexlor.h"
+
+namespace mirobel {
+namespace {
+
+constexpr uint32_t kFlash = 0x00100000;
+constexpr uint32_t kFlashSize = 0x20000;
+constexpr uint32_t kRam = 0x00200000;
+constexpr uint32_t kGuard = 0x100;
+
+std::vector<uint8_t> Pattern(size_t size, unsigned seed)
+{
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 13 + seed + i / 509);
+    return bytes;
+}
+
+class SimFlash : public sarvik::test::SimSession {
+protected:
+    void SetUp() override
+    {
+        SimSession::SetUp();
+        SetLibraryFolder(ZK_FLASH_TESTLIB);
+        DeviceTable table;
+        ASSERT_TRUE(LoadDeviceTable(table));
+        request_.device = table.DeviceAt(0, 0);
+        ASSERT_EQ(request_.device, "TESTDEV");
+        request_.info.flashStart = kFlash;
+        request_.info.flashSize = kFlashSize;
+        request_.info.flashOffset = kFlash;
+        request_.info.ramStart = kRam;
+        request_.info.ramEnd = kRam + 0xFFFF;
+        // Guards on both sides of the flash and of the RAM area.
+        for (uint32_t at : {kFlash - kGuard, kFlash + kFlashSize, kRam - kGuard, kRam + 0x10000})
+            Write(at, Pattern(kGuard, at));
+    }
+    void TearDown() override
+    {
+        SetLibraryFolder("");
+        SimSession::TearDown();
+    }
+
+    void Write(uint32_t at, const std::vector<uint8_t>& bytes)
+    {
+        ASSERT_EQ(MemWriteBlock({at, ADDR_SPACE_TARGET}, bytes.data(), static_cast<uint32_t>(bytes.size()), 4), 0);
+    }
+    std::vector<uint8_t> Read(uint32_t at, uint32_t size)
+    {
+        std::vector<uint8_t> bytes(size);
+        EXPECT_EQ(MemReadBlock(bytes.data(), {at, ADDR_SPACE_TARGET}, size), 0);
+        return bytes;
+    }
+    uint32_t Flash(const std::vector<uint8_t>& image)
+    {
+        request_.imagePath = scratch_.Write("image.bin", std::string(image.begin(), image.end()));
+        EXPECT_TRUE(engine_.StartFlash(request_));
+        EXPECT_TRUE(engine_.WaitUntilDone(60000));
+        return engine_.Result();
+    }
+    // Stopped, the go-till's break word out of the routine's entry, the
+    // guards as they were.
+    void ExpectTargetClean()
+    {
+        EXPECT_EQ(CpuGetCpuStatus(0, 0) & 1, 0u);
+        const std::vector<uint8_t> entry = Read(kRam + kRoutineOffset, 4);
+        EXPECT_EQ(entry, (std::vector<uint8_t>{0x00, 0x00, 0xA0, 0xE1})) << "mov r0, r0 at the entry";
+        for (uint32_t at : {kFlash - kGuard, kFlash + kFlashSize, kRam - kGuard, kRam + 0x10000})
+            EXPECT_EQ(Read(at, kGuard), Pattern(kGuard, at)) << std::hex << at;
+    }
+
+    FlashEngine engine_{LibraryTarget()};
+    FlashRequest request_;
+    test::ScratchFolder scratch_;
+};
+
+TEST_F(SimFlash, EraseFillsTheFlashWithFF)
+{
+    Write(kFlash, Pattern(kFlashSize, 1));
+    std::string message;
+    ASSERT_EQ(engine_.Erase(request_, &message), FLASH_OK) << message;
+    EXPECT_EQ(Read(kFlash, kFlashSize), std::vector<uint8_t>(kFlashSize, 0xFF));
+    ExpectTargetClean();
+    EXPECT_GE(Count(WM_EMU_ERROR), 1);
+}
+
+// The Part's sizes: one byte, one whole chunk, a chunk and one byte, and an
+// image of five chunks placed at an offset into the flash.
+TEST_F(SimFlash, FlashedImagesEqualTheFileByteForByte)
+{
+    const struct {
+        size_t size;
+        uint32_t offset;
+    } cases[] = {{1, 0}, {20480, 0}, {20481, 0}, {100000, 0x1230}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(engine_.Erase(request_), FLASH_OK);
+        request_.info.flashOffset = kFlash + c.offset;
+        const std::vector<uint8_t> image = Pattern(c.size, static_cast<unsigned>(c.size));
+        ASSERT_EQ(Flash(image), FLASH_OK) << c.size << " " << engine_.Message();
+        EXPECT_EQ(engine_.Percent(), 100);
+        EXPECT_EQ(Read(kFlash + c.offset, static_cast<uint32_t>(c.size)), image) << c.size;
+        // Nothing programmed past the image.
+        const uint32_t after = kFlash + c.offset + static_cast<uint32_t>(c.size);
+        EXPECT_EQ(Read(after, 64), std::vector<uint8_t>(64, 0xFF)) << c.size;
+        if (c.offset > 0)
+            EXPECT_EQ(Read(kFlash, c.offset), std::vector<uint8_t>(c.offset, 0xFF));
+        ExpectTargetClean();
+    }
+}
+
+// The routine answers 1 for a chunk that passes the flash's end: programming
+// stops at that chunk.
+TEST_F(SimFlash, ANonZeroAnswerStopsAtThatChunk)
+{
+    request_.info.flashSize = 30000;
+    ASSERT_EQ(engine_.Erase(request_), FLASH_OK);
+    const std::vector<uint8_t> image = Pattern(50000, 3);
+    EXPECT_EQ(Flash(image), 1u);
+    EXPECT_EQ(Read(kFlash, 20480), std::vector<uint8_t>(image.begin(), image.begin() + 20480));
+    EXPECT_EQ(Read(kFlash + 20480, 30000 - 20480), std::vector<uint8_t>(30000 - 20480, 0xFF));
+    ExpectTargetClean();
+}
+
+// A routine that never comes back ("mov r0, r0" then "b ."): 3, the target
+// halted, on the test clock (the time-outs pass at once).
+TEST_F(SimFlash, ARoutineThatNeverComesBackGivesThreeAndIsHalted)
+{
+    scratch_.Write("flash/HANGDEV.o", std::string("\x00\x00\xA0\xE1\xFE\xFF\xFF\xEA", 8));
+    SetLibraryFolder(scratch_.path());
+    request_.device = "HANGDEV";
+    test::TestClock clock;
+    std::string message;
+    EXPECT_EQ(engine_.Erase(request_, &message), FLASH_TIMED_OUT) << message;
+    EXPECT_EQ(CpuGetCpuStatus(0, 0) & 1, 0u);
+    EXPECT_EQ(Flash(Pattern(100, 0)), FLASH_TIMED_OUT);
+    EXPECT_EQ(CpuGetCpuStatus(0, 0) & 1, 0u);
+    DWORD pc = 0;
+    ASSERT_EQ(CpuGetPC(&pc), 0);
+    EXPECT_EQ(pc, kRam + kRoutineOffset + 4);
+    ExpectTargetClean();
+}
+
+// The routine's end would pass the RAM end: refused with the end it needs,
+// nothing written.
+TEST_F(SimFlash, ARoutinePastTheRamEndIsRefused)
+{
+    request_.info.ramEnd = kRam + kRoutineOffset + 8;
+    std::string message;
+    EXPECT_EQ(engine_.Erase(request_, &message), FLASH_REFUSED);
+    EXPECT_NE(message.find("up to 0x"), std::string::npos) << message;
+    EXPECT_EQ(Read(kRam, 16), std::vector<uint8_t>(16, 0));
+}
+
+}  // namespace
+}  // namespace mirobel
