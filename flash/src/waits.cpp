@@ -8,7 +8,7 @@ namespace mirobel {
 namespace {
 
 // Between two looks at the target.
-constexpr uint32_t kPollMs = 5;
+constexpr uint32_t kPollMs = 1;
 
 }  // namespace
 
