@@ -8,6 +8,7 @@
 #include "mirobel/flash_engine.h"
 #include "mirobel/flash_files.h"
 #include "mirobel/flash_protocol.h"
+#include "platform/messages.h"
 #include "scratch_folder.h"
 #include "sim_session.h"
 #include "talvis/talvis.h"
@@ -120,6 +121,31 @@ TEST_F(SimFlash, FlashedImagesEqualTheFileByteForByte)
             EXPECT_EQ(Read(kFlash, c.offset), std::vector<uint8_t>(c.offset, 0xFF));
         ExpectTargetClean();
     }
+}
+
+// While the worker programs, the GUI thread reads the target as the views
+// do: every call reaches the simulator under the target library's lock (a
+// read while a chunk runs is refused by the simulator, never torn).
+TEST_F(SimFlash, TheGuiThreadReadsTheTargetWhileTheWorkerPrograms)
+{
+    ASSERT_EQ(engine_.Erase(request_), FLASH_OK);
+    int reads = 0;
+    const platform::PumpHook saved = platform::SetPumpHook([&] {
+        if (!platform::IsGuiThread())
+            return;
+        std::vector<uint8_t> bytes(256);
+        if (MemReadBlock(bytes.data(), {kFlash, ADDR_SPACE_TARGET}, 256) == 0)
+            ++reads;
+        DWORD pc = 0;
+        CpuGetPC(&pc);
+    });
+    const std::vector<uint8_t> image = Pattern(100000, 9);
+    const uint32_t result = Flash(image);
+    platform::SetPumpHook(saved);
+    EXPECT_EQ(result, FLASH_OK);
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(Read(kFlash, static_cast<uint32_t>(image.size())), image);
+    ExpectTargetClean();
 }
 
 // The routine answers 1 for a chunk that passes the flash's end: programming
