@@ -9,9 +9,11 @@ namespace platform {
 
 namespace {
 
+// A stray '\r' counts as a blank, so that a value reads the same after the
+// file is written again.
 bool IsBlank(char c)
 {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
 std::string_view Trim(std::string_view s)
@@ -51,7 +53,7 @@ IniStore IniStore::Parse(std::string_view text)
         const size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
+        while (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
 
         const std::string_view trimmed = Trim(line);
@@ -114,7 +116,8 @@ void IniStore::Set(std::string_view section, std::string_view key, std::string_v
     key = Trim(OneLine(key));
     key = Trim(key.substr(0, key.find('=')));
     value = Trim(OneLine(value));
-    if (key.empty())
+    // Such a line would read back as a comment or a section.
+    if (key.empty() || key.front() == ';' || key.front() == '[')
         return;
     if (sections_.empty())
         sections_.push_back({});

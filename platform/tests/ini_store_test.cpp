@@ -33,6 +33,14 @@ TEST(IniStore, SetKeepsTheFileAndReplacesOrAddsInPlace)
     EXPECT_EQ(store.Serialize(),
               "; kept\n[current]\nFlashFile=new\nFlashInfo=00\n\n; before next\n[next]\nx=1\n[added]\nk=v\n");
     EXPECT_EQ(IniStore::Parse(store.Serialize()).Serialize(), store.Serialize());
+
+    // Stray carriage returns are blanks; keys that would read back as a
+    // comment or a section are not set.
+    IniStore crlf = IniStore::Parse("[s]\r\r\nk=v\r \r\r\nkept \r\r\n");
+    EXPECT_EQ(crlf.Get("s", "k"), "v");
+    crlf.Set("s", ";k", "x");
+    crlf.Set("s", "[k]", "x");
+    EXPECT_EQ(crlf.Serialize(), "[s]\nk=v\nkept \n");
 }
 
 // Two digits per byte, then the 8-bit sum of the bytes.
