@@ -8,6 +8,7 @@
 #include "mirobel/flash_engine.h"
 #include "mirobel/flash_files.h"
 #include "mirobel/flash_protocol.h"
+#include "mirobel/flash_record.h"
 #include "platform/messages.h"
 #include "scratch_folder.h"
 #include "sim_session.h"
@@ -97,6 +98,17 @@ TEST_F(SimFlash, EraseFillsTheFlashWithFF)
     EXPECT_EQ(Read(kFlash, kFlashSize), std::vector<uint8_t>(kFlashSize, 0xFF));
     ExpectTargetClean();
     EXPECT_GE(Count(WM_EMU_ERROR), 1);
+
+    // In target RAM, in the order written: the block with its words
+    // byte-reversed (operation 0, the result word 0 as the routine wrote
+    // it), and the routine file byte for byte.
+    FlashInfo erase = request_.info;
+    erase.operation = FLASH_OP_ERASE;
+    const FlashBytes block = ToTargetBlock(erase);
+    EXPECT_EQ(Read(kRam, 60), std::vector<uint8_t>(block.begin(), block.end()));
+    std::vector<uint8_t> routine;
+    ASSERT_TRUE(ReadRoutine("TESTDEV", routine, message)) << message;
+    EXPECT_EQ(Read(kRam + kRoutineOffset, static_cast<uint32_t>(routine.size())), routine);
 }
 
 // The Part's sizes: one byte, one whole chunk, a chunk and one byte, and an
