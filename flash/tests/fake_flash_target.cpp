@@ -52,6 +52,12 @@ RunMark FakeFlashTarget::Mark()
     return {handled_, started_};
 }
 
+size_t FakeFlashTarget::RunCount() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return runs.size();
+}
+
 uint8_t FakeFlashTarget::Peek(uint32_t address) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -86,9 +92,9 @@ int FakeFlashTarget::GoTill(uint32_t address)
     const uint32_t start = BigEndianWord(r + 0);
     const uint32_t size = BigEndianWord(r + 4);
     const Run run{BigEndianWord(r + 24), BigEndianWord(r + kDestinationOffset), BigEndianWord(r + kLengthOffset)};
+    std::lock_guard<std::mutex> lock(mutex_);
     const size_t index = runs.size();
     runs.push_back(run);
-    std::lock_guard<std::mutex> lock(mutex_);
     ++started_;
     if (hangFrom && index >= hangAt) {
         running_ = true;

@@ -32,6 +32,8 @@ public:
     bool Settled(const RunMark& mark) override;
     int Halt() override;
 
+    // While a worker runs (the records below are read once it has ended).
+    size_t RunCount() const;
     uint8_t Peek(uint32_t address) const;
     std::vector<uint8_t> PeekRange(uint32_t address, uint32_t size) const;
     void Poke(uint32_t address, const std::vector<uint8_t>& bytes);

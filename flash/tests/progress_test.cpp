@@ -94,7 +94,7 @@ TEST_F(FlashProgressTest, CancelWaitsForTheCurrentChunk)
     FlashEngine engine(target_);
     FlashProgress progress(engine, frame_);
     ASSERT_TRUE(progress.Open(request_));
-    ASSERT_TRUE(platform::ModalWait([&] { return target_.runs.size() == 2; }, 10000));
+    ASSERT_TRUE(platform::ModalWait([&] { return target_.RunCount() == 2; }, 10000));
     std::vector<FlashProgress::State> seen;
     const platform::PumpHook saved = platform::SetPumpHook([&] { seen.push_back(progress.state()); });
     progress.Cancel();
