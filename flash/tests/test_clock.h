@@ -20,7 +20,6 @@ public:
         platform::TheClock().nowMs = [this] { return now_.load(); };
         platform::TheClock().sleepMs = [this](uint32_t ms) {
             now_ += ms;
-            slept_ += ms;
             std::this_thread::yield();
         };
     }
@@ -33,11 +32,9 @@ public:
     TestClock& operator=(const TestClock&) = delete;
 
     uint64_t now() const { return now_.load(); }
-    uint64_t slept() const { return slept_.load(); }
 
 private:
     std::atomic<uint64_t> now_{1000};
-    std::atomic<uint64_t> slept_{0};
     platform::Clock saved_;
     platform::PumpHook savedHook_;
 };
