@@ -76,10 +76,12 @@ uint32_t FlashEngine::Erase(const FlashRequest& request, std::string* message)
             *message = kBusyText;
         return FLASH_REFUSED;
     }
+    SuspendBreakpoints(request.info);
     FlashProtocol protocol(target_, &WaitPumping, request.info, FLASH_OP_ERASE);
     uint32_t result = PrepareRoutine(protocol, request, text);
     if (result == FLASH_OK)
         result = protocol.Erase();
+    ResumeBreakpoints();
     busy_.store(false, std::memory_order_release);
     if (message)
         *message = text;
@@ -92,6 +94,7 @@ bool FlashEngine::StartFlash(const FlashRequest& request)
     if (!busy_.compare_exchange_strong(idle, true, std::memory_order_acq_rel))
         return false;
     Join();  // a worker that ended before
+    ResumeBreakpoints();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         percent_ = 0;
@@ -101,10 +104,12 @@ bool FlashEngine::StartFlash(const FlashRequest& request)
     cancel_.store(false, std::memory_order_release);
     done_.store(false, std::memory_order_release);
 
+    SuspendBreakpoints(request.info);
     FlashProtocol protocol(target_, &WaitPumping, request.info, FLASH_OP_PROGRAM);
     std::string text;
     const uint32_t prepared = PrepareRoutine(protocol, request, text);
     if (prepared != FLASH_OK) {
+        ResumeBreakpoints();
         Finish(prepared, text);
         return true;
     }
@@ -184,10 +189,31 @@ std::string FlashEngine::Message() const
     return message_;
 }
 
+void FlashEngine::SuspendBreakpoints(const FlashInfo& info)
+{
+    target_.SuspendBreakpoints(
+        {{info.flashStart, uint64_t{info.flashStart} + info.flashSize}, {info.ramStart, uint64_t{info.ramEnd} + 1}});
+    suspended_ = true;
+}
+
+void FlashEngine::ResumeBreakpoints()
+{
+    if (!suspended_)
+        return;
+    suspended_ = false;
+    if (platform::IsGuiThread())
+        target_.ResumeBreakpoints();
+    else
+        platform::InvokeOnGuiThread([this] { target_.ResumeBreakpoints(); });
+}
+
 bool FlashEngine::WaitUntilDone(int timeoutMs)
 {
-    if (!worker_.joinable())
+    if (!worker_.joinable()) {
+        if (!Busy())
+            ResumeBreakpoints();
         return true;
+    }
     // On the GUI thread the worker's go and halt run here: serve them while
     // waiting.
     if (platform::IsGuiThread() && !platform::ModalWait([this] { return !Busy(); }, timeoutMs)) {
@@ -198,6 +224,7 @@ bool FlashEngine::WaitUntilDone(int timeoutMs)
             platform::PumpWait(10);
     }
     Join();
+    ResumeBreakpoints();
     return true;
 }
 

@@ -61,6 +61,36 @@ public:
         return static_cast<int32_t>(handled - started) >= 0;
     }
     int Halt() override { return OnGuiThread(&EmuHalt); }
+
+    void SuspendBreakpoints(const std::vector<AddressRange>& ranges) override
+    {
+        const CBpList* list = BptGetList();
+        if (!list)
+            return;
+        std::vector<ADDR> inside;
+        for (const CBpDataEx* record : *list) {
+            const ADDR at = record->GetAddr();
+            if (!record->IsEnable() || record->GetLife() == BPLIFE_TEMPORARY || at.seg != ADDR_SPACE_TARGET)
+                continue;
+            // The widest break word: an ARM word at the aligned address.
+            const uint32_t site = at.off & ~3u;
+            for (const AddressRange& r : ranges)
+                if (site < r.end && uint64_t{site} + 4 > r.first)
+                    inside.push_back(at);
+        }
+        for (const ADDR& at : inside)
+            if (BptEnableBp(&at, 0, 0) == EMU_OK)
+                suspended_.push_back(at);
+    }
+    void ResumeBreakpoints() override
+    {
+        for (const ADDR& at : suspended_)
+            BptEnableBp(&at, 0, 1);
+        suspended_.clear();
+    }
+
+private:
+    std::vector<ADDR> suspended_;
 };
 
 }  // namespace

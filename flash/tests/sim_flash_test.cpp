@@ -192,6 +192,27 @@ TEST_F(SimFlash, ARoutineThatNeverComesBackGivesThreeAndIsHalted)
     ExpectTargetClean();
 }
 
+// The user's breakpoints in the flash and in the RAM area are kept out of
+// target memory while the routine runs (a break word restored at the stop
+// would overwrite what was programmed, or be programmed itself with a
+// chunk), and are back, enabled, afterwards; one elsewhere stays planted.
+TEST_F(SimFlash, BreakpointsInTheFlashAndTheRamAreaAreKeptOut)
+{
+    const ADDR inFlash{kFlash + 0x100, ADDR_SPACE_TARGET};
+    const ADDR inChunk{kRam + kChunkOffset + 0x20, ADDR_SPACE_TARGET};
+    const ADDR outside{kFlash - 0x1000, ADDR_SPACE_TARGET};
+    for (const ADDR& at : {inFlash, inChunk, outside})
+        ASSERT_EQ(BptSetBp(&at, "", 1, 0, 1, static_cast<DWORD>(-1)), 0);
+    ASSERT_EQ(engine_.Erase(request_), FLASH_OK);
+    EXPECT_EQ(Read(kFlash + 0xF8, 16), std::vector<uint8_t>(16, 0xFF));
+    const std::vector<uint8_t> image = Pattern(1000, 5);
+    ASSERT_EQ(Flash(image), FLASH_OK);
+    EXPECT_EQ(Read(kFlash, 1000), image);
+    for (const ADDR& at : {inFlash, inChunk, outside})
+        EXPECT_EQ(BptFindBp(&at, {}, nullptr), BPT_MARK_SW_ENABLED) << std::hex << at.off;
+    BptDeleteAllObjects();
+}
+
 // The routine's end would pass the RAM end: refused with the end it needs,
 // nothing written.
 TEST_F(SimFlash, ARoutinePastTheRamEndIsRefused)

@@ -69,13 +69,16 @@ public:
     void Cancel() { cancel_.store(true, std::memory_order_release); }
     // Waits until the flash is done and its worker has ended; on the GUI
     // thread it pumps messages meanwhile. False when `timeoutMs` passed
-    // first (-1: no limit).
+    // first (-1: no limit). Then the breakpoints kept out of the flash and
+    // the RAM area for the operation are back (on the GUI thread).
     bool WaitUntilDone(int timeoutMs = -1);
 
 private:
     void Worker(FlashRequest request);
     void Finish(uint32_t result, const std::string& message);
     void Join();
+    void SuspendBreakpoints(const FlashInfo& info);
+    void ResumeBreakpoints();
 
     FlashTarget& target_;
     ImageSourceFactory images_;
@@ -83,6 +86,7 @@ private:
     std::atomic<bool> busy_{false};
     std::atomic<bool> done_{false};
     std::atomic<bool> cancel_{false};
+    bool suspended_ = false;  // GUI thread only
     // The progress, result and message, as the worker publishes them.
     mutable std::mutex mutex_;
     int percent_ = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace mirobel {
 
@@ -15,6 +16,12 @@ namespace mirobel {
 struct RunMark {
     uint32_t stopsHandled = 0;
     uint32_t runsStarted = 0;
+};
+
+// [first, end) of target addresses.
+struct AddressRange {
+    uint32_t first = 0;
+    uint64_t end = 0;
 };
 
 class FlashTarget {
@@ -35,6 +42,14 @@ public:
     virtual bool Settled(const RunMark& mark) = 0;
     // Stops a run that goes on (the debugger core's halt).
     virtual int Halt() = 0;
+
+    // The user's breakpoints whose break words would lie in the ranges (the
+    // flash and the RAM area) stay out of target memory until resumed:
+    // planted there for a run, a break word would be written back over
+    // what the routine programmed, or copied into the flash with a chunk,
+    // at the run's stop. Both on the GUI thread.
+    virtual void SuspendBreakpoints(const std::vector<AddressRange>& ranges) {}
+    virtual void ResumeBreakpoints() {}
 };
 
 // How a thread waits for the target: true when `done` became true within
