@@ -64,6 +64,13 @@ public:
 
     void SuspendBreakpoints(const std::vector<AddressRange>& ranges) override
     {
+        // The debugger core adds breakpoints of its own (the semihosting
+        // trap, the exception catches on the vectors) as it plants for a
+        // go: planted and taken out again now, with no run between, they
+        // are records that can be kept out like the user's (a flash at
+        // address 0 holds the vectors).
+        if (BptLoadBreakpoints(1) == EMU_OK)
+            BptUnloadBreakpoints();
         const CBpList* list = BptGetList();
         if (!list)
             return;

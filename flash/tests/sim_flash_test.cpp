@@ -213,6 +213,19 @@ TEST_F(SimFlash, BreakpointsInTheFlashAndTheRamAreaAreKeptOut)
     BptDeleteAllObjects();
 }
 
+// A flash at address 0 holds the vectors, where the debugger core plants
+// its semihosting trap and exception catches for a go: they are kept out too.
+TEST_F(SimFlash, AFlashAtAddressZeroKeepsNoBreakWordOnTheVectors)
+{
+    request_.info.flashStart = request_.info.flashOffset = 0;
+    request_.info.flashSize = 0x1000;
+    ASSERT_EQ(engine_.Erase(request_), FLASH_OK);
+    EXPECT_EQ(Read(0, 0x1000), std::vector<uint8_t>(0x1000, 0xFF));
+    const std::vector<uint8_t> image = Pattern(0x800, 5);
+    ASSERT_EQ(Flash(image), FLASH_OK);
+    EXPECT_EQ(Read(0, 0x800), image);
+}
+
 // The routine's end would pass the RAM end: refused with the end it needs,
 // nothing written.
 TEST_F(SimFlash, ARoutinePastTheRamEndIsRefused)
