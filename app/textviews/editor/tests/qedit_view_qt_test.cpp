@@ -24,6 +24,7 @@
 #include "emu_messages.h"
 #include "platform/messages.h"
 #include "platform/qt/hosts.h"
+#include "platform/scripted_ui_gtest.h"
 #include "qedit_doc.h"
 #include "qedit_view.h"
 #include "shell/debugger_app.h"
@@ -224,6 +225,20 @@ TEST_F(EditorQtTest, ADoubleClickInTheIconStripSendsGotoCursorUpTheRoute)
     QTest::mouseDClick(Target(), Qt::LeftButton, {}, QPoint(5, View()->lineHeight + 3));
 
     EXPECT_EQ(source->commands, (std::vector<UINT>{textcore::ID_GOTO_CURSOR}));
+}
+
+TEST_F(EditorQtTest, ARightClickOnTheTextTracksTheContextMenuAndInTheStripOpensNone)
+{
+    Open("menu.c", "int x;\nint y;\n");
+    theSettings.Simulate = 0;
+    platform::GTestScriptedUi ui;
+    ui.AnswerPopup(ID_EDIT_SELECT_ALL_TEXT, "&Select All");
+    QTest::mouseClick(Target(), Qt::RightButton, {}, QPoint(View()->leftMargin + 12, 4));
+    EXPECT_TRUE(View()->HasSelection());
+    // The strip: a hardware breakpoint on a line without code beeps, no menu.
+    QTest::mouseClick(Target(), Qt::RightButton, {}, QPoint(5, 4));
+    EXPECT_EQ(ui.Requests().size(), 1u);
+    EXPECT_EQ(ui.Beeps(), 1);
 }
 
 TEST_F(EditorQtTest, AForeignDropWithoutKeysSearchesAndWithCtrlInserts)
