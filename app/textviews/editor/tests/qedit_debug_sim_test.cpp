@@ -278,6 +278,17 @@ TEST_F(EditorSimTest, DataTipsShowTheValuesGdbPrintsOverQemu)
     EXPECT_EQ(TipAt(16, "queue_init"), "");
     EXPECT_FALSE(view->tipTimerArmed);
     EXPECT_EQ(textFrame.lostReports, 0);
+
+    // A 10,000-character identifier in another file: asked as it is, no
+    // tip, no menu item for it.
+    CQEditDoc* other = Open("long.c", "int " + std::string(10000, 'x') + ";\n");
+    ASSERT_NE(other, nullptr);
+    view = ViewOf(other);
+    EXPECT_EQ(TipAt(1, "xxx"), "");
+    EXPECT_FALSE(view->tipTimerArmed);
+    std::shared_ptr<CMenu> menu = view->BuildContextMenu(At(1, 10));
+    EXPECT_EQ(menu->FindCommand(ID_WATCH_VARIABLE), nullptr);
+    EXPECT_EQ(menu->FindCommand(ID_INSPECT_SOURCE), nullptr);
 }
 
 TEST_F(EditorSimTest, ViewAddressRangeOfMainIsNmsStartToStartPlusSizeMinusOne)
