@@ -163,9 +163,10 @@ bool RunToLine(ScreenFrame& frame, int line)
     EmuResetTarget(start);
     if (!address)
         return false;
-    // The breakpoints of the first screen stop the run on the way.
+    // Breakpoints of this and other screens (in the same process) stop the
+    // run on the way.
     DWORD pc = 0;
-    for (int go = 0; go < 4 && pc != address; ++go) {
+    for (int go = 0; go < 50 && pc != address; ++go) {
         if (EmuRun(EMU_RUN_GO_TILL, ADDR{address, ADDR_SPACE_TARGET}) != EMU_OK)
             return false;
         for (int i = 0; i < 250 && (CpuGetCpuStatus1() & 1); ++i)
