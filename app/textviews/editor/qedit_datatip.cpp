@@ -139,13 +139,18 @@ int CQEditView::TestDataTipWord(POINT pointer)
 {
     std::string word;
     GetWordAt(pointer.x, pointer.y, word, tipWord);
-    if (word.empty() || pointer.x >= clientWidth || pointer.y >= clientHeight || !Queries().IsSymbolLoaded())
+    if (word.empty() || !Queries().IsSymbolLoaded())
         return -1;
     const int answer = Queries().CheckVariableAtLine(word, tipWord.line + 1);
     if (answer == 0)
         return 0;
-    if (answer == kTargetLost)
+    if (answer == kTargetLost) {
+        // The prompt is modal and timers tick on under it: no tick may ask
+        // (and prompt) again.
+        KillTimer(kDataTipTimer);
+        tipTimerArmed = false;
         ReportLostTarget();
+    }
     return -1;
 }
 

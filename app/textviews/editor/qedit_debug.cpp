@@ -95,7 +95,10 @@ void CQEditView::GetWordAt(int x, int y, std::string& word, textcore::TextPos& p
 {
     word.clear();
     position = {-1, -1};
-    if (lineHeight <= 0 || y < topOffset || x < leftMargin)
+    // Only points over the text: the mapping of a point beyond it scrolls
+    // the view while a selection is being dragged.
+    const textcore::PaintRect area = GetTextRect();
+    if (lineHeight <= 0 || x < area.x || y < area.y || x >= area.x + area.width || y >= area.y + area.height)
         return;
     const int line = topLine + (y - topOffset) / lineHeight;
     if (line >= LineCount())

@@ -46,7 +46,12 @@ public:
         inspected.push_back(name);
         return 1;
     }
-    void ReportTargetConnectionLost() override { ++lostReports; }
+    void ReportTargetConnectionLost() override
+    {
+        ++lostReports;
+        if (whileLostPrompt)
+            whileLostPrompt();
+    }
 
     bool connected = false;
     TextViewStop stop;
@@ -55,6 +60,8 @@ public:
     std::vector<std::string> watches;
     std::vector<std::string> inspected;
     int lostReports = 0;
+    // Runs while the lost-target prompt is up (its modal loop).
+    std::function<void()> whileLostPrompt;
 };
 
 // The main frame window: the debugger's commands that reach its route are

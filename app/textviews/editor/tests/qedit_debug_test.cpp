@@ -405,9 +405,11 @@ TEST_F(EditorDebugTest, TipTextsForMissingValuesLongNamesAndALostTarget)
     EXPECT_TRUE(TipShown());
     EXPECT_EQ(TipText(), "3");
 
-    // A lost target: the prompt once, no tip, the timer stopped.
+    // A lost target: the prompt once (timers tick on under it), no tip, the
+    // timer stopped.
     Relay(WM_KEYDOWN, VK_F5, 1);
     queries.variableAnswer = -27;
+    textFrame.whileLostPrompt = [this] { Tick(3); };
     MoveTo(At(0, 40));
     Tick(15);
     EXPECT_EQ(textFrame.lostReports, 1);
