@@ -128,7 +128,8 @@ void CQEditView::ToggleBreakpointAtRow(int row, const std::string& fileName, int
     const int line = topLine + row + 1;
     ADDR start;
     ADDR end;
-    if (row >= 0 && Queries().FileLineToAddrRange(line, start, end, fileName))
+    // A row above the page (a context line scrolled away) still names its line.
+    if (line > 0 && Queries().FileLineToAddrRange(line, start, end, fileName))
         Queries().ToggleBreakpointAtAddr(start, unit);
     else
         Beep();

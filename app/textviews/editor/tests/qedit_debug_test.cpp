@@ -237,13 +237,20 @@ TEST_F(EditorDebugTest, SetClearBreakpointTakesTheContextLineElseTheCaretLine)
     Command(view, ID_TOGGLE_BREAKPOINT);
     EXPECT_EQ(view->contextLine, -1);
     EXPECT_TRUE(view->contextWord.empty());
-    view->SetCaret(2, 0);
+    // A context line scrolled above the page still names its line.
+    view->BuildContextMenu(At(2, 0));
+    view->SendMessage(WM_VSCROLL, MAKEWPARAM(textcore::SB_THUMBPOSITION, 4), 0);
+    ASSERT_EQ(view->topLine, 4);
     Command(view, ID_TOGGLE_HW_BREAKPOINT);
     EXPECT_EQ(queries.toggles, (std::vector<Toggle>{{0x108, 0}, {0x100, 2}}));
+    // Without a context line: the caret's line (the comment line beeps).
+    view->SendMessage(WM_VSCROLL, MAKEWPARAM(textcore::SB_THUMBPOSITION, 0), 0);
+    view->SetCaret(5, 0);
+    Command(view, ID_TOGGLE_BREAKPOINT);
     view->SetCaret(0, 0);
     Command(view, ID_TOGGLE_BREAKPOINT);
     EXPECT_EQ(ui.Beeps(), 1);
-    EXPECT_EQ(queries.toggles.size(), 2u);
+    EXPECT_EQ(queries.toggles, (std::vector<Toggle>{{0x108, 0}, {0x100, 2}, {0x110, 0}}));
 }
 
 TEST_F(EditorDebugTest, InspectSourceOpensTheFunctionsFileAtItsLineOrDisassemblesWithoutSource)
