@@ -109,6 +109,17 @@ TEST_F(TipWindowQt, ATipMadeAfterTheViewsWidgetGetsAWidgetAndGoesWithTheView)
     EXPECT_EQ(noteWidget->geometry(), QRect(100, 100, 250, 100));
     EXPECT_TRUE(noteWidget->isVisible());
 
+    // An empty text paints a plain white box with its border.
+    note->SetWindowText("");
+    note->Invalidate();
+    const QImage blank = noteWidget->grab().toImage();
+    int black = 0, white = 0;
+    for (int y = 0; y < blank.height(); ++y)
+        for (int x = 0; x < blank.width(); ++x)
+            (QColor(blank.pixel(x, y)) == QColor(Qt::white) ? white : black) += 1;
+    EXPECT_EQ(black, 2 * (blank.width() + blank.height()) - 4);
+    EXPECT_EQ(white, (blank.width() - 2) * (blank.height() - 2));
+
     QPointer<QWidget> viewTip = WidgetOf(view->TipWindow());
     note->DestroyWindow();
     view->DestroyWindow();  // the view deletes itself, its widget goes
