@@ -8,11 +8,13 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "appdebug/debug_window.h"
 #include "appdebug/layout_block.h"
+#include "platform/doc_view.h"
 #include "platform/messages.h"
 
 namespace appdebug {
@@ -305,6 +307,67 @@ TEST_F(LayoutFileTest, WithoutChildrenTheSavedBlockIsEmpty)
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
     EXPECT_EQ(LoadDebugLayout(path, context), LayoutLoad::Skipped);
     EXPECT_TRUE(std::filesystem::exists(path));
+    frame->DestroyWindow();
+    platform::PumpPending();
+}
+
+// The disassembly frame and the mixed view of the text views, by their class
+// names.
+class CAsmFrame : public CMDIChildWnd {
+public:
+    DECLARE_DYNCREATE(CAsmFrame)
+};
+IMPLEMENT_DYNCREATE(CAsmFrame, CMDIChildWnd)
+class CMixedView : public CView {
+public:
+    DECLARE_DYNCREATE(CMixedView)
+};
+IMPLEMENT_DYNCREATE(CMixedView, CView)
+
+TEST_F(LayoutFileTest, DisassemblyFramesAreStoredByTheirViewWithTheCornerInTheMainWindowsClientArea)
+{
+    platform::FakeHost mainHost, mixedHost, asmHost;
+    mainHost.origin = {100, 50};
+    mixedHost.placement.showCmd = SW_SHOWMAXIMIZED;
+    mixedHost.placement.rcNormalPosition = {130, 90, 530, 390};
+    asmHost.placement.rcNormalPosition = {100, 50, 300, 250};
+    auto* frame = new CMDIFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, 1));
+    frame->SetHost(&mainHost);
+    auto* asmFrame = new CAsmFrame;
+    ASSERT_TRUE(asmFrame->LoadFrame(1, frame));
+    asmFrame->SetHost(&asmHost);
+    CCreateContext mixed;
+    mixed.m_pNewViewClass = RUNTIME_CLASS(CMixedView);
+    auto* mixedFrame = new CAsmFrame;
+    ASSERT_TRUE(mixedFrame->LoadFrame(1, frame, &mixed));
+    mixedFrame->SetHost(&mixedHost);
+    auto* view = dynamic_cast<CView*>(mixedFrame->GetDescendantWindow(AFX_IDW_PANE_FIRST));
+    ASSERT_NE(view, nullptr);
+    mixedFrame->SetActiveView(view);
+    frame->MDIActivate(mixedFrame);
+    LayoutContext context;
+    context.mainFrame = frame;
+
+    SaveDebugLayout(path, context);
+    std::ifstream in(path, std::ios::binary);
+    const auto records = ReadAll(Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].frameClass, kLayoutAsmFrame);
+    EXPECT_EQ(records[0].subKind, kLayoutMixedView);
+    EXPECT_EQ(records[0].placement.flags, WPF_RESTORETOMAXIMIZED);
+    EXPECT_EQ(records[0].placement.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
+    const RECT r = records[0].placement.rcNormalPosition;
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}), std::vector<LONG>({30, 40, 430, 340}));
+    EXPECT_EQ(records[1].subKind, kLayoutAsmView);
+    EXPECT_EQ(records[1].placement.flags, 0u);
+    EXPECT_EQ(records[1].placement.rcNormalPosition.left, 0);
+
+    // Read back: the placement entries take the stored values as they are.
+    EXPECT_EQ(LoadDebugLayout(path, context), LayoutLoad::Restored);
+    EXPECT_EQ(g_windowPlacements[15].normalPosition[0], 30);
+    EXPECT_EQ(g_windowPlacements[15].showCmd, SW_SHOWMAXIMIZED);
+    EXPECT_EQ(g_windowPlacements[14].normalPosition[2], 200);
     frame->DestroyWindow();
     platform::PumpPending();
 }

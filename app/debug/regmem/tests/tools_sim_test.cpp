@@ -3,10 +3,10 @@
 #include "emu_messages.h"
 #include "falcrest.h"
 #include "morwen/morwen.h"
+#include "platform/timers.h"
 #include "regmem/mem_tools_dlg.h"
 #include "regmem/memory_tools.h"
 #include "regmem/regmem_ids.h"
-#include "platform/timers.h"
 #include "regmem_session.h"
 #include "talvis/talvis.h"
 

@@ -357,6 +357,26 @@ TEST_F(LayoutQtTest, DebugWindowRecordsWaitForAConnectionAndSourcesOpenOnce)
     EXPECT_EQ(p.rcNormalPosition.Width(), 400);
 }
 
+TEST_F(LayoutQtTest, OnlyTheFirstMemoryWindowKeepsItsWords)
+{
+    core->OpenMemoryWindow(0x8000, 3);
+    core->OpenMemoryWindow(0x9000, 2);
+    ASSERT_EQ(core->MemoryWnds().size(), 2u);
+    appdebug::SaveDebugLayout(blockPath, context);
+    const auto records = Records();
+    ASSERT_EQ(records.size(), 2u);
+    for (const appdebug::LayoutRecord& r : records) {
+        ASSERT_EQ(r.frameClass, appdebug::kLayoutDebugFrame);
+        const std::vector<uint32_t> words(r.words, r.words + 6);
+        if (r.subKind == DVK_MEMORY1) {
+            EXPECT_EQ(words, (std::vector<uint32_t>{0x8000, 3, 0xFFFFFF, 0, 0, 0}));
+        } else {
+            EXPECT_EQ(r.subKind, DVK_MEMORY2);
+            EXPECT_EQ(words, std::vector<uint32_t>(6, 0));
+        }
+    }
+}
+
 using MemoryWindowQtTest = LayoutQtTest;
 
 TEST_F(MemoryWindowQtTest, ToolbarGoesToTheTypedAddressAndHidesByTheFramesCommand)
