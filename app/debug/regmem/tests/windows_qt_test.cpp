@@ -439,5 +439,26 @@ TEST_F(MemoryWindowQtTest, AClosedMemoryWindowOpensAgainWhereItWasWithItsColours
     EXPECT_EQ(p.rcNormalPosition.Height(), 300);
 }
 
+TEST_F(MemoryWindowQtTest, AClosedRegisterWindowOpensAgainWhereItWas)
+{
+    core->OpenRegisterWindow();
+    ASSERT_NE(core->RegisterWnd(), nullptr);
+    Place(CWnd::FromHandle(core->RegisterWnd()->Window()), {15, 25, 415, 325}, SW_SHOWNORMAL);
+    core->RegisterWnd()->Destroy();
+    platform::PumpPending();
+    QApplication::processEvents();
+    ASSERT_EQ(core->RegisterWnd(), nullptr);
+    EXPECT_TRUE(appdebug::g_windowPlacements[DVK_REGISTERS].IsValid());
+
+    core->OpenRegisterWindow();
+    QApplication::processEvents();
+    ASSERT_NE(core->RegisterWnd(), nullptr);
+    const WINDOWPLACEMENT p = ClientPlacement(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    EXPECT_EQ(p.rcNormalPosition.left, 15);
+    EXPECT_EQ(p.rcNormalPosition.top, 25);
+    EXPECT_EQ(p.rcNormalPosition.Width(), 400);
+    EXPECT_EQ(p.rcNormalPosition.Height(), 300);
+}
+
 }  // namespace
 }  // namespace regmem::test
