@@ -329,7 +329,7 @@ bool ChildFrameWidget::GetPlacement(WINDOWPLACEMENT* out) const
     else if (state & Qt::WindowMaximized)
         out->showCmd = SW_SHOWMAXIMIZED;
     else
-        out->showCmd = sub_->isHidden() ? SW_HIDE : SW_SHOWNORMAL;
+        out->showCmd = SW_SHOWNORMAL;  // hidden or not: restoring shows it
     const QRect normal = (state & (Qt::WindowMaximized | Qt::WindowMinimized)) ? normal_ : sub_->geometry();
     const QPoint corner = sub_->parentWidget()->mapToGlobal(normal.topLeft());
     out->rcNormalPosition = {corner.x(), corner.y(), corner.x() + normal.width(), corner.y() + normal.height()};

@@ -128,9 +128,15 @@ CWnd* RestoreDebugWindow(const LayoutRecord& record, const LayoutContext& contex
     case DVK_CALL_STACK: core->OpenCallStackWindow(); return WindowOf(core->StackWnd());
     case DVK_WATCH: core->OpenWatchWindow(); return WindowOf(core->WatchWnd());
     case DVK_BIT_MEMORY: return WindowOf(core->BitWnd());
-    case DVK_AUX_WINDOW:
+    case DVK_AUX_WINDOW: {
+        // Halvek's window comes to the front; only a frame of its own (none
+        // the block knows) takes the placement, so a peripheral window that
+        // did not open leaves the others where they are.
         core->OnPeripheralWindow();
-        return context.mainFrame ? context.mainFrame->MDIGetActive() : nullptr;
+        CMDIChildWnd* active = context.mainFrame ? context.mainFrame->MDIGetActive() : nullptr;
+        LayoutRecord probe;
+        return active && !DescribeFrame(active, context, probe) ? active : nullptr;
+    }
     default: return nullptr;  // other kinds are not reopened; their records place nothing
     }
 }

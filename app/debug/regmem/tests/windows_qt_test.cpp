@@ -377,6 +377,29 @@ TEST_F(LayoutQtTest, OnlyTheFirstMemoryWindowKeepsItsWords)
     }
 }
 
+TEST_F(LayoutQtTest, APeripheralWindowRecordMovesNoOtherWindow)
+{
+    CMDIChildWnd* util = OpenSource(folder / "util.c");
+    ASSERT_NE(util, nullptr);
+    Place(util, {40, 30, 440, 330}, SW_SHOWNORMAL);
+    {
+        appdebug::LayoutRecord r;
+        r.frameClass = appdebug::kLayoutDebugFrame;
+        r.subKind = DVK_AUX_WINDOW;
+        r.placement.showCmd = SW_SHOWNORMAL;
+        r.placement.rcNormalPosition = {300, 200, 500, 400};
+        CFile file(blockPath.c_str(), CFile::modeCreate | CFile::modeWrite);
+        CArchive ar(&file, CArchive::store);
+        appdebug::WriteLayoutRecord(r, ar);
+        ar.Close();
+    }
+    ASSERT_EQ(appdebug::LoadDebugLayout(blockPath, context), appdebug::LayoutLoad::Restored);
+    QApplication::processEvents();
+    const WINDOWPLACEMENT p = ClientPlacement(util);
+    EXPECT_EQ(p.rcNormalPosition.left, 40);
+    EXPECT_EQ(p.rcNormalPosition.top, 30);
+}
+
 using MemoryWindowQtTest = LayoutQtTest;
 
 TEST_F(MemoryWindowQtTest, ToolbarGoesToTheTypedAddressAndHidesByTheFramesCommand)
