@@ -118,6 +118,7 @@ private:
     LRESULT OnEmuRefresh();
     LRESULT OnEmuError(WPARAM wParam, LPARAM lParam);
     LRESULT OnAddWatch(LPARAM block);
+    LRESULT OnMemoryTest(WPARAM wParam, LPARAM lParam);  // frame_memory_test.cpp
 
     CBCGToolBar standardBar_;
     CBCGToolBar debugBar_;
