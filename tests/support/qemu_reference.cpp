@@ -82,7 +82,21 @@ ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::stri
     argv.push_back("-ex");
     argv.push_back("kill");
     argv.push_back(image);
-    return RunProcess(argv, {}, GDB_TIMEOUT, {"QEMU_AUDIO_DRV=none"});
+    // On a heavily loaded machine the pipe to qemu's stub now and then breaks
+    // ("Remote communication error", "Broken pipe"): that says nothing about
+    // the program, so the whole session is run again (at most three times).
+    // Any other failure is the caller's to report.
+    ProcessResult p;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        p = RunProcess(argv, {}, GDB_TIMEOUT, {"QEMU_AUDIO_DRV=none"});
+        const std::string all = p.out + p.err;
+        const bool transport = all.find("Remote communication error") != std::string::npos ||
+                               all.find("Broken pipe") != std::string::npos ||
+                               all.find("Remote connection closed") != std::string::npos;
+        if (p.timedOut || !transport)
+            break;
+    }
+    return p;
 }
 
 bool QemuPcsAfter(const std::string& image, const std::vector<uint32_t>& starts, const std::string& command,
