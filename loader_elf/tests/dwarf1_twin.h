@@ -149,8 +149,7 @@ private:
         case Kind::Structure:
         case Kind::Class:
         case Kind::Union: {
-            w_.Begin(t.kind == Kind::Union ? 0x17 : t.kind == Kind::Class ? 0x02 : 0x13, label)
-                .Sibling(label + "e");
+            w_.Begin(t.kind == Kind::Union ? 0x17 : t.kind == Kind::Class ? 0x02 : 0x13, label).Sibling(label + "e");
             if (!t.name.empty())
                 w_.Name(t.name);
             w_.U32(0x00B6, t.size).End();
