@@ -46,7 +46,7 @@ struct FactType {
         std::string name;
         uint32_t type = 0;  // 0: void
         uint32_t offset = 0;
-        uint32_t byteSize = 0;  // of the storage unit of a bit field
+        uint32_t byteSize = 0;   // of the storage unit of a bit field
         uint32_t bitOffset = 0;  // from the unit's most significant bit
         uint32_t bitSize = 0;    // 0: not a bit field
     };
@@ -60,14 +60,14 @@ struct FactType {
     Kind kind = Kind::Other;
     std::string name;
     uint32_t size = 0;
-    bool declaration = false;           // an incomplete structure, union or class
-    uint32_t target = 0;                // pointed to, qualified, aliased, element or result type; 0: void
-    std::vector<Member> members;        // structures, unions and classes
-    std::vector<Member> bases;          // inherited classes (name empty)
-    std::vector<Method> methods;        // member functions of classes
-    std::vector<uint32_t> bounds;       // upper bound of each dimension, outermost first
+    bool declaration = false;      // an incomplete structure, union or class
+    uint32_t target = 0;           // pointed to, qualified, aliased, element or result type; 0: void
+    std::vector<Member> members;   // structures, unions and classes
+    std::vector<Member> bases;     // inherited classes (name empty)
+    std::vector<Method> methods;   // member functions of classes
+    std::vector<uint32_t> bounds;  // upper bound of each dimension, outermost first
     std::vector<std::pair<std::string, int64_t>> enumerators;  // in the order gcc gives them
-    std::vector<uint32_t> parameters;   // procedure types
+    std::vector<uint32_t> parameters;                          // procedure types
     bool prototyped = false;
 };
 
@@ -90,13 +90,13 @@ struct FactScope {
 };
 
 struct FactFunction {
-    std::string name, linkage;
+    std::string name, linkage;   // a member function's name with its class's
     uint32_t low = 0, high = 0;  // high: the first address after the function
     bool external = false;
-    uint32_t returns = 0;  // 0: void
+    uint32_t returns = 0;        // 0: void
     uint32_t frameRegister = 0;  // 0: gcc names none
     std::vector<FactVariable> parameters;
-    FactScope body;  // locals, statics and nested scopes (its range is the function's)
+    FactScope body;        // locals, statics and nested scopes (its range is the function's)
     bool inlined = false;  // an inlined call with a range of its own
 };
 
@@ -105,9 +105,9 @@ struct FactUnit {
     uint32_t low = 0, high = 0;
     bool cplusplus = false;
     std::vector<tarnel::test::ReadelfRow> rows;  // the unit's line table, in order
-    std::vector<FactFunction> functions;  // with code, in entry order
-    std::vector<FactVariable> globals;    // at fixed addresses, external and static
-    std::vector<uint32_t> types;          // every type entry of the unit, in entry order
+    std::vector<FactFunction> functions;         // with code, in entry order
+    std::vector<FactVariable> globals;           // at fixed addresses, external and static
+    std::vector<uint32_t> types;                 // every type entry of the unit, in entry order
 };
 
 struct ProgramFacts {
@@ -235,9 +235,9 @@ private:
     static bool IsType(const ReadelfDie& d)
     {
         static const char* const TAGS[] = {
-            "DW_TAG_base_type",      "DW_TAG_pointer_type",   "DW_TAG_reference_type",   "DW_TAG_const_type",
-            "DW_TAG_volatile_type",  "DW_TAG_typedef",        "DW_TAG_structure_type",   "DW_TAG_union_type",
-            "DW_TAG_class_type",     "DW_TAG_enumeration_type", "DW_TAG_array_type",     "DW_TAG_subroutine_type",
+            "DW_TAG_base_type",     "DW_TAG_pointer_type",     "DW_TAG_reference_type", "DW_TAG_const_type",
+            "DW_TAG_volatile_type", "DW_TAG_typedef",          "DW_TAG_structure_type", "DW_TAG_union_type",
+            "DW_TAG_class_type",    "DW_TAG_enumeration_type", "DW_TAG_array_type",     "DW_TAG_subroutine_type",
         };
         return std::find(std::begin(TAGS), std::end(TAGS), d.tag) != std::end(TAGS);
     }
@@ -356,6 +356,10 @@ private:
     {
         FactFunction f;
         f.name = NameOf(d);
+        // A member function is named by its class ("Counter::Add").
+        if (const ReadelfDie* owner = dies_.At(Specification(d).parent);
+            owner && (owner->tag == "DW_TAG_class_type" || owner->tag == "DW_TAG_structure_type"))
+            f.name = owner->Text("DW_AT_name") + "::" + f.name;
         f.linkage = LinkageOf(d);
         f.low = UnsignedOf(d, "DW_AT_low_pc");
         f.high = UnsignedOf(d, "DW_AT_high_pc", f.low + 1);
@@ -441,7 +445,7 @@ private:
     const ReadelfDies& dies_;
     const tarnel::test::ReadelfDwarf& dwarf_;
     ProgramFacts facts_;
-    int32_t frameOffset_ = 0;  // what the frame base adds to the frame register
+    int32_t frameOffset_ = 0;                 // what the frame base adds to the frame register
     std::vector<const ReadelfDie*> inlined_;  // the inlined calls met in a function
 };
 

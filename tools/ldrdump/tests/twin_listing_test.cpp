@@ -37,13 +37,25 @@ const ListingRewrite IEEE695[] = {
     {"the file of a row: every row of a unit is the unit's", nullptr, "^  ([0-9a-f]{8}) .* ([0-9]+)$", "  $1 $2"},
 };
 
+// What an IEEE-695 debug part cannot carry of C++ classes: a class is a
+// structure of its data members (no access, no member functions), and a
+// reference a pointer.
+const ListingRewrite IEEE695_CLASSES[] = {
+    {"member functions of classes", "^    slot [a-z]+ [A-Za-z_:~]+ code ", nullptr, nullptr},
+    {"classes: structures", nullptr, "\\bclass ", "struct "},
+    {"member access", nullptr, "^    slot [a-z]+ ", "    member "},
+    {"references: pointers", nullptr, " reference size 4 (.*) & ", " pointer size 4 $1 * "},
+    {"reference texts: pointer texts", nullptr, " &", " *"},
+    {"bits of class members: given only by their bit-field type", nullptr, " bits [0-9]+:[0-9]+$", ""},
+};
+
 // What the DWARF 1 twin does not carry.
 const ListingRewrite DWARF1[] = {
     {"frame bases: locals count from the frame pointer", "^    frame base ", nullptr, nullptr},
-    {"variables whose place changes with the address: left out", "^    local .* list (none|\\[(?!.*fbreg))",
-     nullptr, nullptr},
-    {"parameters without one place: kept for the function's type, without a place", "^    local (?!.* list )",
-     nullptr, nullptr},
+    {"variables whose place changes with the address: left out", "^    local .* list (none|\\[(?!.*fbreg))", nullptr,
+     nullptr},
+    {"parameters without one place: kept for the function's type, without a place", "^    local (?!.* list )", nullptr,
+     nullptr},
     {"location descriptions: one piece over all addresses", nullptr, " list .*$", ""},
     {"frame offsets: from the frame pointer, not from the frame base", nullptr, "frame[-+][0-9]+", "frame"},
     {"the file of a row: every row of a unit is the unit's", nullptr, "^  ([0-9a-f]{8}) .* ([0-9]+)$", "  $1 $2"},
@@ -79,14 +91,16 @@ TEST_P(Ieee695TwinListingTest, LinesFunctionsAndTypesAreTheDwarf2Images)
         ::testing::TempDir() + "ldrdump_twin_" + std::to_string(::getpid()) + "_" + GetParam() + ".695";
     ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(twin)));
 
-    const std::vector<ListingRewrite> rewrites = Rewrites(IEEE695);
+    std::vector<ListingRewrite> rewrites = Rewrites(IEEE695);
+    rewrites.insert(rewrites.end(), std::begin(IEEE695_CLASSES), std::end(IEEE695_CLASSES));
     const ListingParts expected = ListingPartsOf(Listing({}, elf), rewrites);
     const ListingParts got = ListingPartsOf(Listing({"--mode=0"}, path), rewrites);
     std::remove(path.c_str());
     ExpectSameListing(expected, got);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, Ieee695TwinListingTest, ::testing::Values("d2_arm_o0", "d2_thumb_o0", "d2_types_o0"));
+INSTANTIATE_TEST_SUITE_P(Fixtures, Ieee695TwinListingTest,
+                         ::testing::Values("d2_arm_o0", "d2_thumb_o0", "d2_types_o0", "d2_class_o0"));
 
 class Dwarf1TwinListingTest : public ::testing::TestWithParam<const char*> {};
 
