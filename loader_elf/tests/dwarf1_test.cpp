@@ -357,6 +357,37 @@ TEST_F(Dwarf1Test, ClassMembersAndLinkageNames)
               }));
 }
 
+// A class derived from another: the inheritance entry names the base and
+// where it lies, and the derived class's own members keep their offsets
+// past it (the base is not a slot of its own).
+TEST_F(Dwarf1Test, ClassWithABaseKeepsItsMembersOffsets)
+{
+    Dwarf1Writer w;
+    w.Begin(0x11).Sibling("u-end").Name("derived.cc").Str(0x0258, "GNU C++ 2.95").Pcs(0x100, 0x200).End();
+    w.Begin(0x02, "base").Sibling("base-end").Name("Base").U32(0x00B6, 4).End();
+    w.Begin(0x0D).Name("b").FundType(INT).AtMember(0).End();
+    w.Null().Label("base-end");
+    w.Begin(0x02, "derived").Sibling("derived-end").Name("Derived").U32(0x00B6, 8).End();
+    w.Begin(0x1C).UserType("base").AtMember(0).End();
+    w.Begin(0x0D).Name("d").FundType(INT).AtMember(4).End();
+    w.Null().Label("derived-end");
+    w.Begin(0x07).Name("object").UserType("derived").AtAddress(0x3000).End();
+    w.Null().Label("u-end");
+
+    ASSERT_EQ(Load(Dwarf1Image(w.Build(), {})), LDR_OK);
+    EXPECT_EQ(unitResult, LDR_OK);
+    EXPECT_EQ(quinar::ListTypesWithItems(),
+              (std::vector<std::string>{
+                  "10001 class size 4 class Base",
+                  "  slot public b type 8 offset 0",
+                  "10002 class size 8 class Derived",
+                  "  slot public d type 8 offset 4",
+              }));
+    const std::vector<std::string> symbols = quinar::ListSymbols();
+    EXPECT_NE(std::find(symbols.begin(), symbols.end(), "variable 00003000 object type 10002"), symbols.end())
+        << ::testing::PrintToString(symbols);
+}
+
 // A load of reduced detail: functions and globals, no parameters, locals
 // or line rows.
 TEST_F(Dwarf1Test, ReducedDetailAddsFunctionsOnly)
