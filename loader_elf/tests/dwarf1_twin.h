@@ -6,9 +6,10 @@
 // pointers as modifiers of the type they point to), its global and static
 // variables, and its functions with parameters, locals, statics and
 // lexical blocks at the frame pointer gcc sets up (r11 ARM, r7 Thumb); and
-// one .line table per unit. Entries refer to each other by labels, which
-// the linker relocates; code addresses are the DWARF 2 image's (the twin
-// is linked from the same objects in the same order).
+// one .line table per unit. Entries refer to each other by labels, and to
+// code and data by a symbol of the image plus an offset, which the linker
+// relocates (the twin is linked from the same objects in the same order,
+// so that the addresses are the DWARF 2 image's).
 //
 // An inlined call with a range of its own is a function of the unit.
 //
@@ -57,7 +58,12 @@ inline uint16_t FundamentalCodeOf(const std::string& name)
 
 class Dwarf1Twin {
 public:
-    explicit Dwarf1Twin(const zk::test::ProgramFacts& facts) : facts_(facts) {}
+    // anchor: a symbol of the image and its address, which code and data
+    // addresses are written from (so that the linker relocates them); no
+    // anchor: addresses as numbers.
+    explicit Dwarf1Twin(const zk::test::ProgramFacts& facts, std::string anchor = {}, uint32_t anchorAddress = 0)
+        : facts_(facts), anchor_(std::move(anchor)), anchorAddress_(anchorAddress)
+    {}
 
     std::string Source()
     {
@@ -78,6 +84,14 @@ private:
         uint16_t fundamental = VOID;
         std::string label;
     };
+
+    std::string Address(uint32_t address) const
+    {
+        if (anchor_.empty())
+            return Dwarf1AsmWriter::Hex(address);
+        return address >= anchorAddress_ ? anchor_ + "+" + Dwarf1AsmWriter::Hex(address - anchorAddress_)
+                                         : anchor_ + "-" + Dwarf1AsmWriter::Hex(anchorAddress_ - address);
+    }
 
     static std::string LabelOf(uint32_t id) { return "t" + std::to_string(id); }
 
@@ -212,7 +226,7 @@ private:
         w_.Begin(tag).Name(v.name);
         TypeAttribute(v.type);
         switch (v.where) {
-        case Where::Address: w_.AtAddress(Dwarf1AsmWriter::Hex(v.address)); break;
+        case Where::Address: w_.AtAddress(Address(v.address)); break;
         case Where::Register: w_.AtRegister(v.reg); break;
         case Where::Frame: w_.AtFrame(v.reg, v.offset); break;
         case Where::Elsewhere: break;
@@ -226,7 +240,7 @@ private:
             VariableEntry(0x0C, v);
         for (const zk::test::FactScope& inner : s.scopes) {
             const std::string end = "b" + std::to_string(blocks_++);
-            w_.Begin(0x0B).Sibling(end).U32(0x0111, inner.low).U32(0x0121, inner.high).End();
+            w_.Begin(0x0B).Sibling(end).Word(0x0111, Address(inner.low)).Word(0x0121, Address(inner.high)).End();
             Scope(inner);
             w_.Null().Label(end);
         }
@@ -250,7 +264,7 @@ private:
         w_.Begin(0x11).Sibling(end).Name(unit.name).Str(0x0258, unit.producer);
         if (!unit.directory.empty())
             w_.Str(0x01B8, unit.directory);
-        w_.U32(0x0111, low).U32(0x0121, high);
+        w_.Word(0x0111, Address(low)).Word(0x0121, Address(high));
         if (!unit.rows.empty())
             w_.Word(0x0106, w_.NextLineTable());
         w_.End();
@@ -262,7 +276,7 @@ private:
             const std::string fend = "f" + std::to_string(functions_++);
             w_.Begin(f.external ? 0x06 : 0x14).Sibling(fend).Name(f.name);
             TypeAttribute(f.returns);
-            w_.U32(0x0111, f.low).U32(0x0121, f.high).End();
+            w_.Word(0x0111, Address(f.low)).Word(0x0121, Address(f.high)).End();
             for (const zk::test::FactVariable& p : f.parameters)
                 VariableEntry(0x05, p);
             Scope(f.body);
@@ -279,10 +293,12 @@ private:
             if (!r.endOfSequence && r.line != 0)
                 rows.push_back({r.line, 0xFFFF, r.address - low});
         rows.push_back({0, 0xFFFF, high - low});
-        w_.LineTable(Dwarf1AsmWriter::Hex(low), rows);
+        w_.LineTable(Address(low), rows);
     }
 
     const zk::test::ProgramFacts& facts_;
+    const std::string anchor_;
+    const uint32_t anchorAddress_;
     Dwarf1AsmWriter w_;
     mutable uint32_t elements_ = 0;
     uint32_t blocks_ = 0, functions_ = 0;

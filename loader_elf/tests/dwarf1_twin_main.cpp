@@ -7,6 +7,7 @@
 
 #include "dwarf1_twin.h"
 #include "readelf_parse.h"
+#include "tool_listings.h"
 
 int main(int argc, char** argv)
 {
@@ -23,7 +24,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "dwarf1_twin: %s has no DWARF 2 unit\n", argv[1]);
         return 1;
     }
+    // Addresses from the start code's entry symbol when the image has one.
+    std::string anchor;
+    uint32_t anchorAddress = 0;
+    for (const tarnel::test::ReadelfSymbol& s : tarnel::test::ReadelfSymbols(argv[1]))
+        if (s.name == "_start") {
+            anchor = s.name;
+            anchorAddress = s.value & ~1u;
+        }
     std::ofstream out(argv[2]);
-    out << tarnel::test::Dwarf1Twin(facts).Source();
+    out << tarnel::test::Dwarf1Twin(facts, anchor, anchorAddress).Source();
     return out ? 0 : 1;
 }
