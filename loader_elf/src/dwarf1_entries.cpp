@@ -56,7 +56,6 @@ Dwarf1Entry Dwarf1Section::Read(uint32_t offset, uint32_t limit) const
     e.length = length;
     ByteCursor body = Cursor(offset + 4, length - 4);
     e.tag = body.U16();
-    e.attributes.reserve(8);
     while (body.Ok() && !body.AtEnd()) {
         Dwarf1Attribute a;
         a.code = body.U16();
