@@ -177,7 +177,9 @@ inline int32_t Sleb(const std::vector<uint8_t>& bytes, size_t at)
 
 class FactsReader {
 public:
-    FactsReader(const ReadelfDies& dies, const tarnel::test::ReadelfDwarf& dwarf) : dies_(dies), dwarf_(dwarf) {}
+    FactsReader(const ReadelfDies& dies, const tarnel::test::ReadelfDwarf& dwarf, bool bigEndian)
+        : dies_(dies), dwarf_(dwarf), bigEndian_(bigEndian)
+    {}
 
     ProgramFacts Read()
     {
@@ -438,12 +440,9 @@ private:
         return t;
     }
 
-public:
-    bool bigEndian_ = false;
-
-private:
     const ReadelfDies& dies_;
     const tarnel::test::ReadelfDwarf& dwarf_;
+    const bool bigEndian_;
     ProgramFacts facts_;
     int32_t frameOffset_ = 0;                 // what the frame base adds to the frame register
     std::vector<const ReadelfDie*> inlined_;  // the inlined calls met in a function
@@ -456,9 +455,7 @@ private:
 inline ProgramFacts ProgramFactsOf(const tarnel::test::ReadelfDies& dies, const tarnel::test::ReadelfDwarf& dwarf,
                                    bool bigEndian = false)
 {
-    detail::FactsReader r(dies, dwarf);
-    r.bigEndian_ = bigEndian;
-    return r.Read();
+    return detail::FactsReader(dies, dwarf, bigEndian).Read();
 }
 
 inline ProgramFacts ProgramFactsOf(const std::string& image, bool bigEndian = false)
