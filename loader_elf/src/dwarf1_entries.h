@@ -100,7 +100,7 @@ struct Dwarf1Attribute {
     std::string_view text;           // strings
 };
 
-// An entry's attributes in file order: the first dozen held in place (an
+// An entry's attributes in file order: the first eight held in place (an
 // entry is read for every child walk, so most reads need no heap block).
 class Dwarf1Attributes {
 public:
@@ -122,7 +122,7 @@ public:
     const Dwarf1Attribute& front() const { return *begin(); }
 
 private:
-    static constexpr size_t INLINE = 12;
+    static constexpr size_t INLINE = 8;
     std::array<Dwarf1Attribute, INLINE> inline_{};
     std::vector<Dwarf1Attribute> more_;
     size_t size_ = 0;
