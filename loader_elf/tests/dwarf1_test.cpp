@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "debug_dispatch.h"
+#include "dwarf1_entries.h"
 #include "dwarf1_program.h"
 #include "dwarf1_slots.h"
 #include "dwarf1_writer.h"
@@ -127,6 +128,31 @@ TEST_F(Dwarf1Test, UnitFunctionsVariablesTypesAndLines)
 
 // The first producer of the load sets the compiler kind (and may be
 // renamed); a unit whose producer is "THUMB C" gives a Thumb range.
+// An entry of more attributes than are held in place keeps them all, in
+// file order, in both byte orders.
+TEST(Dwarf1Entries, AnEntryOfManyAttributesKeepsThemAll)
+{
+    for (const bool big : {false, true}) {
+        Dwarf1Writer w(big);
+        w.Begin(0x0D).Name("wide");
+        for (uint16_t i = 0; i < 11; ++i)
+            w.U32(static_cast<uint16_t>(0x0806 + 0x10 * i), 100 + i);  // data4 attributes of no meaning here
+        w.End();
+        const std::vector<uint8_t> bytes = w.Build();
+        const Dwarf1Section section{bytes, 0, big};
+        const Dwarf1Entry e = section.Read(0, section.Size());
+        ASSERT_EQ(e.attributes.size(), 12u);
+        EXPECT_EQ(e.Text(DW1_AT_NAME), "wide");
+        uint32_t expected = 100;
+        for (const Dwarf1Attribute& a : e.attributes)
+            if (a.code != DW1_AT_NAME)
+                EXPECT_EQ(a.value, expected++);
+        ASSERT_NE(e.Find(0x0806 + 0x10 * 10), nullptr);
+        EXPECT_EQ(e.Find(0x0806 + 0x10 * 10)->value, 110u);
+        EXPECT_EQ(e.End(), bytes.size());
+    }
+}
+
 TEST_F(Dwarf1Test, ProducersSetTheKindAndThumbRanges)
 {
     struct Row {
