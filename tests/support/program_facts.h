@@ -210,7 +210,7 @@ public:
                     continue;
                 if (d.tag == "DW_TAG_variable" && AddressOf(d)) {
                     FactVariable v = VariableOf(d, 0);
-                    v.external = d.Has("DW_AT_external") || Specification(d).Has("DW_AT_external");
+                    v.external = d.Has("DW_AT_external") || DeclarationOf(d).Has("DW_AT_external");
                     f.globals.push_back(v);
                 } else if (d.tag == "DW_TAG_subprogram" && d.Has("DW_AT_low_pc")) {
                     // A function, then the inlined calls in it (a function each).
@@ -246,22 +246,22 @@ private:
 
     // The declaration an entry completes (DW_AT_specification,
     // DW_AT_abstract_origin), else the entry itself.
-    const ReadelfDie& Specification(const ReadelfDie& d) const
+    const ReadelfDie& DeclarationOf(const ReadelfDie& d) const
     {
         for (const char* a : {"DW_AT_specification", "DW_AT_abstract_origin"})
             if (const ReadelfDie* s = d.Has(a) ? dies_.At(d.Ref(a)) : nullptr)
-                return Specification(*s);
+                return DeclarationOf(*s);
         return d;
     }
 
     std::string NameOf(const ReadelfDie& d) const
     {
-        return d.Has("DW_AT_name") ? d.Text("DW_AT_name") : Specification(d).Text("DW_AT_name");
+        return d.Has("DW_AT_name") ? d.Text("DW_AT_name") : DeclarationOf(d).Text("DW_AT_name");
     }
 
     std::string LinkageOf(const ReadelfDie& d) const
     {
-        for (const ReadelfDie* e : {&d, &Specification(d)})
+        for (const ReadelfDie* e : {&d, &DeclarationOf(d)})
             for (const char* a : {"DW_AT_linkage_name", "DW_AT_MIPS_linkage_name"})
                 if (e->Has(a))
                     return e->Text(a);
@@ -272,7 +272,7 @@ private:
     {
         if (d.Has("DW_AT_type"))
             return d.Ref("DW_AT_type");
-        const ReadelfDie& s = Specification(d);
+        const ReadelfDie& s = DeclarationOf(d);
         return s.Has("DW_AT_type") ? s.Ref("DW_AT_type") : 0;
     }
 
@@ -359,13 +359,13 @@ private:
         FactFunction f;
         f.name = NameOf(d);
         // A member function is named by its class ("Counter::Add").
-        if (const ReadelfDie* owner = dies_.At(Specification(d).parent);
+        if (const ReadelfDie* owner = dies_.At(DeclarationOf(d).parent);
             owner && (owner->tag == "DW_TAG_class_type" || owner->tag == "DW_TAG_structure_type"))
             f.name = owner->Text("DW_AT_name") + "::" + f.name;
         f.linkage = LinkageOf(d);
         f.low = UnsignedOf(d, "DW_AT_low_pc");
         f.high = UnsignedOf(d, "DW_AT_high_pc", f.low + 1);
-        f.external = d.Has("DW_AT_external") || Specification(d).Has("DW_AT_external");
+        f.external = d.Has("DW_AT_external") || DeclarationOf(d).Has("DW_AT_external");
         f.returns = TypeRef(d);
         if (caller)
             f.frameRegister = caller->frameRegister;
