@@ -143,7 +143,12 @@ bool DebugTypes::Record(const std::string& name)
             if (!in_.Name(member) || !in_.Number(b) || !in_.Number(offset))
                 return false;
             const std::string kept = cx_.cppNames ? MemberNameOf(member) : member;
-            const SymStructMember m{kept.c_str(), Shift(b), offset, 0, 0, 0};
+            SymStructMember m{kept.c_str(), Shift(b), offset, 0, 0, 0};
+            if (auto field = bitFields_.find(m.type); field != bitFields_.end()) {
+                m.byteSize = field->second.byteSize;
+                m.bitOffset = field->second.bitOffset;
+                m.bitSize = field->second.bitSize;
+            }
             if (r == SYM_OK)
                 r = symbols_.AddStructMember(index, m);
         }
@@ -195,8 +200,11 @@ bool DebugTypes::Record(const std::string& name)
             return false;
         base = Shift(base);
         r = add(SYM_TYPE_BITFIELD, sizeOf(base));
+        const SymBitFieldInfo field{sizeOf(base), a, b, base};
         if (r == SYM_OK)
-            r = symbols_.SetBitField(index, SymBitFieldInfo{sizeOf(base), a, b, base});
+            r = symbols_.SetBitField(index, field);
+        if (r == SYM_OK)
+            bitFields_[index] = field;
         break;
     }
     default:

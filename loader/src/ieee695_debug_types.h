@@ -6,12 +6,15 @@
 //   'T' base                 'X' 'x' result attributes count {type}
 //   'Z' element bound        'g' bit-offset width [base]
 //
+// A member whose type is a bit field ('g') carries that field's bits.
+//
 // Indexes of 256 and above are the module's own types, shifted to the
 // indexes quinar hands out for this load; smaller ones are quinar's
 // predefined types.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "ieee695_debug.h"
@@ -42,6 +45,9 @@ private:
     uint32_t firstBase_ = 0;
     bool anyBlock_ = false;
     bool globalSeen_ = false;
+    // The bit-field types read ('g'), by store index: a member of such a
+    // type gets its bits as well.
+    std::map<uint32_t, SymBitFieldInfo> bitFields_;
 };
 
 }  // namespace quentor

@@ -38,14 +38,14 @@ bool Ieee695Input::Seek(uint64_t position)
     return true;
 }
 
-int Ieee695Input::Peek()
+int Ieee695Input::PeekFilling()
 {
     if (Failed() || position_ >= limit_ || !Fill())
         return -1;
     return buffer_[at_];
 }
 
-bool Ieee695Input::Byte(uint8_t& b)
+bool Ieee695Input::ByteFilling(uint8_t& b)
 {
     const int next = Peek();
     if (next < 0)

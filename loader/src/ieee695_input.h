@@ -35,9 +35,16 @@ public:
 
     bool Seek(uint64_t position);
     // The next byte, or -1 at the limit (or after a failure).
-    int Peek();
+    int Peek() { return Buffered() ? buffer_[at_] : PeekFilling(); }
     // Takes the next byte; false at the limit.
-    bool Byte(uint8_t& b);
+    bool Byte(uint8_t& b)
+    {
+        if (!Buffered())
+            return ByteFilling(b);
+        b = buffer_[at_++];
+        ++position_;
+        return true;
+    }
     // Takes the next byte when it equals b.
     bool Accept(uint8_t b);
     // Takes the next two bytes when they are first, second.
@@ -65,6 +72,10 @@ public:
     }
 
 private:
+    // The next byte is in the buffer and may be read.
+    bool Buffered() const { return at_ < filled_ && position_ < limit_ && fault_.empty(); }
+    int PeekFilling();
+    bool ByteFilling(uint8_t& b);
     bool Fill();
 
     ByteSource& source_;

@@ -224,9 +224,7 @@ TEST_P(DebugTwinTest, TheTwinsDebugPartGivesTheElfsFunctionsGlobalsAndLines)
 
     const ElfFacts facts = quentor::test::FactsOf(elf);
     zk::test::Ieee695ModuleDesc twin = quentor::test::TwinOf(elf, facts);
-    const tarnel::test::ReadelfDies dies = tarnel::test::ReadelfDiesOf(elf);
-    const tarnel::test::ReadelfDwarf dwarf = tarnel::test::ReadelfDwarfOf(elf);
-    twin.debug = quentor::test::DebugTwin(dies, dwarf).Write();
+    twin.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(elf)).Write();
     const std::string path = Keep(TempFile(std::string(GetParam()) + "_debug.695"));
     ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(twin)));
 

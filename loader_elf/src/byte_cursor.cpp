@@ -42,18 +42,6 @@ uint64_t ByteCursor::Fixed(unsigned width)
     return value;
 }
 
-uint8_t ByteCursor::U8()
-{
-    return static_cast<uint8_t>(Fixed(1));
-}
-uint16_t ByteCursor::U16()
-{
-    return static_cast<uint16_t>(Fixed(2));
-}
-uint32_t ByteCursor::U32()
-{
-    return static_cast<uint32_t>(Fixed(4));
-}
 uint64_t ByteCursor::U64()
 {
     return Fixed(8);

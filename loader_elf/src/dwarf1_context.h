@@ -5,6 +5,7 @@
 // reach nothing process-wide.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -38,13 +39,28 @@ struct Dwarf1PendingArray {
 
 // A variable whose type the store did not know yet; retried at the end
 // of its unit.
+// A location as one DWARF expression, held in place (the longest, a
+// register number and offset as LEB128 numbers, takes 11 bytes).
+struct Dwarf1Expression {
+    std::array<uint8_t, 16> bytes{};
+    uint8_t size = 0;
+
+    void push_back(uint8_t b)
+    {
+        if (size < bytes.size())
+            bytes[size++] = b;
+    }
+    bool empty() const { return size == 0; }
+    std::span<const uint8_t> Span() const { return {bytes.data(), size}; }
+};
+
 struct Dwarf1PendingVariable {
     std::string name;
     uint32_t type = 0;
     uint32_t storage = 0;
     bool inRegister = false;
     uint32_t location[3] = {0, 0, 0};
-    std::vector<uint8_t> expression;
+    Dwarf1Expression expression;
     std::optional<uint32_t> reference;  // the type's entry, while it waits for it
 };
 

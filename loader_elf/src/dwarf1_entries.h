@@ -7,6 +7,7 @@
 // entry's offset in it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -99,12 +100,40 @@ struct Dwarf1Attribute {
     std::string_view text;           // strings
 };
 
+// An entry's attributes in file order: the first eight held in place (an
+// entry is read for every child walk, so most reads need no heap block).
+class Dwarf1Attributes {
+public:
+    void push_back(const Dwarf1Attribute& a)
+    {
+        if (size_ < INLINE) {
+            inline_[size_++] = a;
+            return;
+        }
+        if (more_.empty())
+            more_.assign(inline_.begin(), inline_.end());
+        more_.push_back(a);
+        ++size_;
+    }
+    const Dwarf1Attribute* begin() const { return size_ <= INLINE ? inline_.data() : more_.data(); }
+    const Dwarf1Attribute* end() const { return begin() + size_; }
+    bool empty() const { return size_ == 0; }
+    size_t size() const { return size_; }
+    const Dwarf1Attribute& front() const { return *begin(); }
+
+private:
+    static constexpr size_t INLINE = 8;
+    std::array<Dwarf1Attribute, INLINE> inline_{};
+    std::vector<Dwarf1Attribute> more_;
+    size_t size_ = 0;
+};
+
 struct Dwarf1Entry {
     uint32_t offset = 0;  // in .debug
     uint32_t length = 0;  // the bytes the entry takes, null entries included
     bool null = false;
     uint16_t tag = 0;
-    std::vector<Dwarf1Attribute> attributes;
+    Dwarf1Attributes attributes;
 
     uint32_t End() const { return offset + length; }
     const Dwarf1Attribute* Find(uint16_t code) const;

@@ -68,7 +68,7 @@ Location LocationOf(const Dwarf1ReadContext& cx, const Dwarf1Entry& e)
     return l;
 }
 
-void PutLeb(std::vector<uint8_t>& out, uint64_t v)
+void PutLeb(Dwarf1Expression& out, uint64_t v)
 {
     do {
         const uint8_t b = v & 0x7F;
@@ -77,7 +77,7 @@ void PutLeb(std::vector<uint8_t>& out, uint64_t v)
     } while (v);
 }
 
-void PutSleb(std::vector<uint8_t>& out, int64_t v)
+void PutSleb(Dwarf1Expression& out, int64_t v)
 {
     for (bool more = true; more;) {
         const uint8_t b = v & 0x7F;
@@ -90,9 +90,9 @@ void PutSleb(std::vector<uint8_t>& out, int64_t v)
 // The location as one DWARF expression: DW_OP_bregN offset for a base
 // register and offset, DW_OP_regN for a register, DW_OP_addr for an
 // address (in the image's byte order).
-std::vector<uint8_t> ExpressionOf(const Location& l, bool bigEndian)
+Dwarf1Expression ExpressionOf(const Location& l, bool bigEndian)
 {
-    std::vector<uint8_t> out;
+    Dwarf1Expression out;
     switch (l.place) {
     case Place::Register:
         if (l.reg < 32) {
@@ -128,7 +128,7 @@ bool TryAdd(Dwarf1ReadContext& cx, Dwarf1PendingVariable& v, uint32_t* handle = 
     if (!h)
         return false;
     if (!v.expression.empty())
-        cx.records.SetLocation(*h, {LocationPiece{0, 0xFFFFFFFF, v.expression}});
+        cx.records.SetLocation(*h, LocationPiece{0, 0xFFFFFFFF, v.expression.Span()});
     if (v.storage == SYM_STORAGE_EXTERNAL)
         cx.tables.globalNames.insert_or_assign(v.name, NamedSymbol{*h, v.name});
     if (handle)

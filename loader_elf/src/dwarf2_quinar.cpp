@@ -174,6 +174,12 @@ void QuinarRecords::SetLocation(uint32_t handle, const std::vector<LocationPiece
     Store().SetLocationList(handle, out);
 }
 
+void QuinarRecords::SetLocation(uint32_t handle, const LocationPiece& piece)
+{
+    const SymLocationPiece out{piece.low, piece.high, piece.expr.data(), static_cast<uint32_t>(piece.expr.size())};
+    Store().SetLocationList(handle, std::span(&out, 1));
+}
+
 LdrResult QuinarRecords::AddToModule(uint32_t module, const ModuleRecord& m)
 {
     return static_cast<LdrResult>(Store().ReopenModule(module, m.name, Opening(stamp_, m)));

@@ -62,6 +62,7 @@ public:
     std::optional<uint32_t> AddVariable(const VariableRecord& v);
     // Handle 0: the open function's frame base.
     void SetLocation(uint32_t handle, const std::vector<LocationPiece>& pieces);
+    void SetLocation(uint32_t handle, const LocationPiece& piece);
 
     // --- Modules ---
     // A unit of a name met before adds to that module; the store's result.

@@ -77,6 +77,22 @@ public:
     }
     Dwarf1AsmWriter& AtAddress(const std::string& symbol) { return Location({"3", symbol}); }
 
+    // An attribute of block form: its length (two bytes, or four for the
+    // element list 0x00F4) counted by labels around `body` (asm lines).
+    Dwarf1AsmWriter& Block(uint16_t code, const std::string& body)
+    {
+        const std::string n = std::to_string(blocks_++);
+        debug_ += "\t.2byte " + Hex(code) + ((code & 0xF) == 4 ? "\n\t.4byte" : "\n\t.2byte") + " .Lk" + n + "e-.Lk" +
+            n + "\n.Lk" + n + ":\n" + body + ".Lk" + n + "e:\n";
+        return *this;
+    }
+    Dwarf1AsmWriter& AtMember(uint32_t offset)
+    {
+        return Block(0x23, "\t.byte 4\n\t.4byte " + Hex(offset) + "\n\t.byte 7\n");
+    }
+    // The label the next LineTable gets (for the unit's 0x0106).
+    std::string NextLineTable() const { return ".Lt" + std::to_string(tables_); }
+
     // One table of ".line" at `symbol`: rows of (line, position, offset).
     struct Row {
         uint32_t line;
@@ -95,7 +111,6 @@ public:
 
     std::string Source() const { return "\t.section .debug,\"\"\n" + debug_ + "\n\t.section .line,\"\"\n" + line_; }
 
-private:
     // A label as a local symbol of the assembler.
     static std::string Symbol(std::string label)
     {
@@ -110,6 +125,8 @@ private:
         std::snprintf(text, sizeof text, "0x%x", v);
         return text;
     }
+
+private:
     Dwarf1AsmWriter& Location(const std::vector<std::string>& atom)
     {
         debug_ += "\t.2byte 0x23\n\t.2byte 5\n\t.byte " + atom[0] + "\n\t.4byte " + atom[1] + "\n";
@@ -118,7 +135,7 @@ private:
 
     std::string debug_, line_;
     std::vector<std::string> open_;
-    uint32_t entries_ = 0, tables_ = 0;
+    uint32_t entries_ = 0, tables_ = 0, blocks_ = 0;
 };
 
 }  // namespace tarnel::test

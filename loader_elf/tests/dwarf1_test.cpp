@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "debug_dispatch.h"
+#include "dwarf1_entries.h"
 #include "dwarf1_program.h"
 #include "dwarf1_slots.h"
 #include "dwarf1_writer.h"
@@ -127,6 +128,31 @@ TEST_F(Dwarf1Test, UnitFunctionsVariablesTypesAndLines)
 
 // The first producer of the load sets the compiler kind (and may be
 // renamed); a unit whose producer is "THUMB C" gives a Thumb range.
+// An entry of more attributes than are held in place keeps them all, in
+// file order, in both byte orders.
+TEST(Dwarf1Entries, AnEntryOfManyAttributesKeepsThemAll)
+{
+    for (const bool big : {false, true}) {
+        Dwarf1Writer w(big);
+        w.Begin(0x0D).Name("wide");
+        for (uint16_t i = 0; i < 11; ++i)
+            w.U32(static_cast<uint16_t>(0x0806 + 0x10 * i), 100 + i);  // data4 attributes of no meaning here
+        w.End();
+        const std::vector<uint8_t> bytes = w.Build();
+        const Dwarf1Section section{bytes, 0, big};
+        const Dwarf1Entry e = section.Read(0, section.Size());
+        ASSERT_EQ(e.attributes.size(), 12u);
+        EXPECT_EQ(e.Text(DW1_AT_NAME), "wide");
+        uint32_t expected = 100;
+        for (const Dwarf1Attribute& a : e.attributes)
+            if (a.code != DW1_AT_NAME)
+                EXPECT_EQ(a.value, expected++);
+        ASSERT_NE(e.Find(0x0806 + 0x10 * 10), nullptr);
+        EXPECT_EQ(e.Find(0x0806 + 0x10 * 10)->value, 110u);
+        EXPECT_EQ(e.End(), bytes.size());
+    }
+}
+
 TEST_F(Dwarf1Test, ProducersSetTheKindAndThumbRanges)
 {
     struct Row {
@@ -355,6 +381,37 @@ TEST_F(Dwarf1Test, ClassMembersAndLinkageNames)
                   "  param type 8",
                   "10005 proc size 0 int (void) returns 8",
               }));
+}
+
+// A class derived from another: the inheritance entry names the base and
+// where it lies, and the derived class's own members keep their offsets
+// past it (the base is not a slot of its own).
+TEST_F(Dwarf1Test, ClassWithABaseKeepsItsMembersOffsets)
+{
+    Dwarf1Writer w;
+    w.Begin(0x11).Sibling("u-end").Name("derived.cc").Str(0x0258, "GNU C++ 2.95").Pcs(0x100, 0x200).End();
+    w.Begin(0x02, "base").Sibling("base-end").Name("Base").U32(0x00B6, 4).End();
+    w.Begin(0x0D).Name("b").FundType(INT).AtMember(0).End();
+    w.Null().Label("base-end");
+    w.Begin(0x02, "derived").Sibling("derived-end").Name("Derived").U32(0x00B6, 8).End();
+    w.Begin(0x1C).UserType("base").AtMember(0).End();
+    w.Begin(0x0D).Name("d").FundType(INT).AtMember(4).End();
+    w.Null().Label("derived-end");
+    w.Begin(0x07).Name("object").UserType("derived").AtAddress(0x3000).End();
+    w.Null().Label("u-end");
+
+    ASSERT_EQ(Load(Dwarf1Image(w.Build(), {})), LDR_OK);
+    EXPECT_EQ(unitResult, LDR_OK);
+    EXPECT_EQ(quinar::ListTypesWithItems(),
+              (std::vector<std::string>{
+                  "10001 class size 4 class Base",
+                  "  slot public b type 8 offset 0",
+                  "10002 class size 8 class Derived",
+                  "  slot public d type 8 offset 4",
+              }));
+    const std::vector<std::string> symbols = quinar::ListSymbols();
+    EXPECT_NE(std::find(symbols.begin(), symbols.end(), "variable 00003000 object type 10002"), symbols.end())
+        << ::testing::PrintToString(symbols);
 }
 
 // A load of reduced detail: functions and globals, no parameters, locals

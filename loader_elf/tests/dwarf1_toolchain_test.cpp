@@ -20,6 +20,7 @@
 #include "dwarf1_entries.h"
 #include "elf_writer.h"
 #include "host_tools.h"
+#include "program_facts.h"
 #include "quinar/listing.h"
 #include "tarnel.h"
 #include "tarnel_fixture.h"
@@ -190,6 +191,64 @@ TEST_P(Dwarf1ToolchainTest, TwinOfACompiledProgram)
 
 INSTANTIATE_TEST_SUITE_P(ByteOrders, Dwarf1ToolchainTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Big" : "Little"; });
+
+// The DWARF 1 twins of the DWARF 2 fixtures (built next to them, d1_* of
+// d2_*): readelf lists .debug and .line and no DWARF 2 section but
+// .debug_frame; their code is the fixture's (objcopy -O binary); every
+// function of the fixture is an entry of .debug (objdump's bytes) whose
+// low pc is nm's address of it.
+class Dwarf1TwinImageTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Dwarf1TwinImageTest, SectionsCodeAndPcsAreTheFixturesAndNms)
+{
+    const std::string twin = zk::test::FixturePath(GetParam());
+    const std::string fixture = zk::test::FixturePath("d2" + std::string(GetParam()).substr(2));
+    auto sections = RunProcess({"arm-none-eabi-readelf", "-S", "-W", twin});
+    ASSERT_EQ(sections.exitStatus, 0) << sections.err;
+    EXPECT_NE(sections.out.find(" .debug "), std::string::npos) << sections.out;
+    EXPECT_NE(sections.out.find(" .line "), std::string::npos) << sections.out;
+    EXPECT_NE(sections.out.find(" .debug_frame "), std::string::npos) << sections.out;
+    for (const char* gone : {" .debug_info ", " .debug_line ", " .debug_abbrev ", " .debug_loc "})
+        EXPECT_EQ(sections.out.find(gone), std::string::npos) << gone;
+
+    const std::string base = ::testing::TempDir() + "d1_twin_" + std::to_string(::getpid()) + "_";
+    for (const auto& [image, out] : {std::pair{twin, base + "twin.bin"}, std::pair{fixture, base + "fixture.bin"}})
+        ASSERT_EQ(RunProcess({"arm-none-eabi-objcopy", "-O", "binary", image, out}).exitStatus, 0);
+    const std::string code = zk::test::ReadFileBytes(base + "twin.bin");
+    EXPECT_FALSE(code.empty());
+    EXPECT_TRUE(code == zk::test::ReadFileBytes(base + "fixture.bin"));
+    std::remove((base + "twin.bin").c_str());
+    std::remove((base + "fixture.bin").c_str());
+
+    // (name, low pc) of every subroutine entry, and nm's (name, address).
+    const bool big = RunProcess({"arm-none-eabi-readelf", "-h", twin}).out.find("big endian") != std::string::npos;
+    const std::vector<uint8_t> debug = ObjdumpBytes(twin, ".debug");
+    const Dwarf1Section section{debug, 0, big};
+    std::set<std::pair<std::string, uint32_t>> entries, nm;
+    for (uint32_t at = 0; at < section.Size();) {
+        const Dwarf1Entry e = section.Read(at, section.Size());
+        if (const Dwarf1Attribute* low = e.Find(DW1_AT_LOW_PC); low && (e.tag == 0x06 || e.tag == 0x14))
+            entries.insert({std::string(e.Text(DW1_AT_NAME)), low->value});
+        at = e.End();
+    }
+    std::istringstream in(RunProcess({"arm-none-eabi-nm", twin}).out);
+    for (std::string address, kind, name; in >> address >> kind >> name;)
+        nm.insert({name, static_cast<uint32_t>(std::stoul(address, nullptr, 16)) & ~1u});
+    size_t functions = 0;
+    for (const zk::test::FactUnit& u : zk::test::ProgramFactsOf(fixture, big).units)
+        for (const zk::test::FactFunction& f : u.functions) {
+            if (f.inlined)
+                continue;
+            EXPECT_TRUE(entries.count({f.name, f.low})) << f.name;
+            EXPECT_TRUE(nm.count({f.name, f.low})) << f.name;
+            ++functions;
+        }
+    EXPECT_GE(functions, 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Twins, Dwarf1TwinImageTest,
+                         ::testing::Values("d1_arm_o0", "d1_arm_o2", "d1_thumb_o0", "d1_thumb_o2", "d1_be_o1",
+                                           "d1_types_o0"));
 
 }  // namespace
 }  // namespace tarnel::test

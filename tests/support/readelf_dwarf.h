@@ -24,7 +24,7 @@ namespace tarnel::test {
 struct ReadelfUnit {
     uint32_t offset = 0;
     uint16_t version = 0;
-    std::string name, producer;
+    std::string name, producer, directory;
     std::optional<uint32_t> lowPc, highPc, stmtList, ranges;
 };
 
@@ -123,6 +123,8 @@ inline void ParseUnits(const std::string& info, ReadelfDwarf& d)
             unit->name = value;
         else if (name == "DW_AT_producer")
             unit->producer = value;
+        else if (name == "DW_AT_comp_dir")
+            unit->directory = value;
         else if (name == "DW_AT_low_pc")
             unit->lowPc = Number(value);
         else if (name == "DW_AT_high_pc")

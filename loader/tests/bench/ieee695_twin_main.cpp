@@ -21,9 +21,7 @@ int main(int argc, char** argv)
     const quentor::test::ElfFacts facts = quentor::test::FactsOf(elf);
     zk::test::Ieee695ModuleDesc twin = quentor::test::TwinOf(elf, facts);
     if (debug) {
-        const tarnel::test::ReadelfDies dies = tarnel::test::ReadelfDiesOf(elf);
-        const tarnel::test::ReadelfDwarf dwarf = tarnel::test::ReadelfDwarfOf(elf);
-        twin.debug = quentor::test::DebugTwin(dies, dwarf).Write();
+        twin.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(elf, facts.bigEndian)).Write();
     }
     return zk::test::WriteBytesFile(argv[debug ? 3 : 2], zk::test::WriteIeee695(twin)) ? 0 : 1;
 }

@@ -24,6 +24,8 @@ using namespace tarnel;
 const std::string IMAGE = ZK_BIG_IMAGE;
 // The same sources built with -gstabs.
 const std::string STABS_IMAGE = ZK_BIG_STABS_IMAGE;
+// The DWARF 1 twin of IMAGE: its program facts written as DWARF 1.
+const std::string DWARF1_IMAGE = ZK_BIG_DWARF1_IMAGE;
 
 int NoWrite(ADDR, const void*, uint32_t, int)
 {
@@ -50,6 +52,12 @@ void LoadHeaders(benchmark::State& state)
 void LoadSymbols(benchmark::State& state)
 {
     Load(state, LDR_FLAG_SYMBOLS);
+}
+
+// The DWARF 1 twin of the same program, with symbols.
+void LoadSymbolsDwarf1Twin(benchmark::State& state)
+{
+    Load(state, LDR_FLAG_SYMBOLS, DWARF1_IMAGE);
 }
 
 // The stabs build of the same program, with symbols.
@@ -180,6 +188,7 @@ void LoadSymbolsDwarf1(benchmark::State& state)
 BENCHMARK(LoadHeaders)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadSymbols)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadSymbolsDwarf1)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadSymbolsDwarf1Twin)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadSymbolsStabs)->Unit(benchmark::kMillisecond);
 BENCHMARK(DownloadAllSegments)->Unit(benchmark::kMillisecond);
 BENCHMARK(CursorOverDebugSections)->Unit(benchmark::kMillisecond);
