@@ -3,6 +3,9 @@
 #include <cstring>
 
 #include "appdebug/debug_core.h"
+#include "appdebug/program_load.h"
+#include "appdebug/source_lookups.h"
+#include "base_view.h"
 #include "mainframe/frame_core.h"
 #include "mainframe/main_frame.h"
 #include "regmem/core_link.h"
@@ -28,9 +31,19 @@ public:
             return appdebug::ChildFrameKind::Disassembly;
         return appdebug::ChildFrameKind::Other;
     }
-    // The source and disassembly views give their caret's address once
-    // they are there.
-    bool ActiveChildCursorAddress(ADDR*) const override { return false; }
+    // A source window: the lowest code address of the caret's line in the
+    // module of the document's file. The disassembly view gives its own
+    // once it is there.
+    bool ActiveChildCursorAddress(ADDR* out) const override
+    {
+        CMDIChildWnd* child = frame_.MDIGetActive();
+        if (ActiveChildKind() != appdebug::ChildFrameKind::Source || !child)
+            return false;
+        auto* view = dynamic_cast<CBaseView*>(child->GetActiveView());
+        if (!view || !view->GetDocument())
+            return false;
+        return appdebug::SourceLineToAddr(view->GetDocument()->GetPathName(), view->caretLine + 1, out) != FALSE;
+    }
     // The register window (kind 1) and the memory windows (4 to 6); the
     // other kinds have no window class yet.
     appdebug::DebugWindow* CreateDebugWindow(int kind, const std::string& title, DWORD) override
@@ -78,7 +91,11 @@ public:
     void FireEvent(int event, short value) override { core_.FireEvent(event, value); }
     void ReportTargetLost() override { core_.ReportTargetLost(); }
     HWND WatchWindow() const override { return core_.WatchWnd() ? core_.WatchWnd()->Window() : nullptr; }
-    void LoadProgramFromDialog() override { core_.OnLoadProgram(); }
+    void LoadProgramFromDialog() override { core_.LoadProgramFromDialog(); }
+    LdrResult LoadProgramImage(const std::string& path, DWORD flags) override
+    {
+        return appdebug::LoadTargetProgram(path, flags);
+    }
     void ShowBreakpointList(int mode) override { core_.ShowBreakpointList(mode); }
 
 private:

@@ -236,6 +236,12 @@ int& CProgressBar::SharedPercent()
 CProgressBar::CProgressBar(const std::string& caption, int sizePercent, int maxValue, BOOL, int pane)
     : caption_(caption), size_(sizePercent), pane_(pane), high_(maxValue)
 {
+    // The position a long operation (an image load) sends to the control.
+    OnMessage(PBM_SETPOS, [this](WPARAM pos, LPARAM) -> LRESULT {
+        const int previous = pos_;
+        SetPos(static_cast<int>(pos));
+        return previous;
+    });
     bar_ = FindStatusBar();
     if (!bar_ || pane < 0 || pane >= bar_->GetCount()) {
         bar_ = nullptr;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "ldr_types.h"
 #include "platform/wnd.h"
 
 namespace mainframe {
@@ -43,6 +44,9 @@ public:
     virtual HWND WatchWindow() const { return nullptr; }
     // Without a project: asks for a program file and loads it.
     virtual void LoadProgramFromDialog() {}
+    // Loads a program image into the target (LoadTargetProgram): the
+    // loader's result (a refusal while running was shown already).
+    virtual LdrResult LoadProgramImage(const std::string& path, DWORD flags) { return LDR_E_OPEN; }
     // The breakpoint list window: 0 closes it, 2 refreshes it when open.
     virtual void ShowBreakpointList(int mode) {}
 };
