@@ -55,6 +55,7 @@ std::string ProgramFolder()
 
 bool RunQuietly(const std::vector<std::string>& argv)
 {
+    std::fflush(stdout);
     const pid_t pid = fork();
     if (pid == 0) {
         std::freopen("/dev/null", "w", stdout);
