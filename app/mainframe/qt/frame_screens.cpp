@@ -9,6 +9,7 @@
 
 #include "appdebug/source_lookups.h"
 #include "emu_messages.h"
+#include "lookups/sym_lookups.h"
 #include "mainframe/qt/frame_window.h"
 #include "platform/messages.h"
 #include "platform/qt/screens.h"
@@ -151,8 +152,9 @@ platform::qt::ScreenRegistrar breakpointStop("mainframe_breakpoint_stop", []() -
     if (frame->SendMessage(WM_EMU_OPEN_IMAGE, flags, reinterpret_cast<LPARAM>(block)) != 0)
         return nullptr;
     ADDR at{};
-    if (!appdebug::SourceLineToAddr("main.c", 21, &at) || BptSetBp(&at, "", 1, 0, 1, static_cast<DWORD>(-1)) != 0)
+    if (!appdebug::SourceLineToAddr("main.c", 21, &at))
         return nullptr;
+    lookups::ToggleBreakpointAtAddr(at, 0);
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
     for (int i = 0; i < 250 && ((CpuGetCpuStatus1() & 1) || CurrentStop().line != 21); ++i)
         platform::PumpWait(20);

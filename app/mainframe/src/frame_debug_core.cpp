@@ -9,6 +9,7 @@
 #include "mainframe/frame_core.h"
 #include "mainframe/main_frame.h"
 #include "regmem/core_link.h"
+#include "shell/settings.h"
 
 namespace mainframe {
 
@@ -31,10 +32,11 @@ public:
             return appdebug::ChildFrameKind::Disassembly;
         return appdebug::ChildFrameKind::Other;
     }
-    // A source window: the lowest code address of the caret's line in the
-    // module of the document's file. The disassembly view gives its own
-    // once it is there.
-    bool ActiveChildCursorAddress(ADDR* out) const override
+    // The disassembly view gives its caret's address once it is there.
+    bool ActiveChildCursorAddress(ADDR*) const override { return false; }
+    // A source window: the caret's line of its active view and the path of
+    // its document.
+    bool ActiveSourceCaret(int& line, std::string& path) const override
     {
         CMDIChildWnd* child = frame_.MDIGetActive();
         if (ActiveChildKind() != appdebug::ChildFrameKind::Source || !child)
@@ -42,7 +44,9 @@ public:
         auto* view = dynamic_cast<CBaseView*>(child->GetActiveView());
         if (!view || !view->GetDocument())
             return false;
-        return appdebug::SourceLineToAddr(view->GetDocument()->GetPathName(), view->caretLine + 1, out) != FALSE;
+        line = view->GetCaretLine();
+        path = view->GetDocument()->GetPathName();
+        return true;
     }
     // The register window (kind 1) and the memory windows (4 to 6); the
     // other kinds have no window class yet.
@@ -71,6 +75,13 @@ public:
     {
         appdebug::SetCurrentDebugCore(&core_);
         previousServices_ = regmem::SetServices(services_.get());
+        // The look-ups reach the loaded-module list, this frame and its
+        // transfer flag while the core lives.
+        lookups::ProgramLinks links = appdebug::LoadedModuleLinks();
+        HWND window = frame.m_hWnd;
+        links.mainWindow = [window] { return window; };
+        links.transferBusy = [] { return shell::g_loadingImage != 0 || Globals().busyTransfer != FALSE; };
+        previousLinks_ = lookups::SetProgramLinks(std::move(links));
     }
     ~CoreLink() override
     {
@@ -78,6 +89,7 @@ public:
             appdebug::SetCurrentDebugCore(nullptr);
         if (&regmem::Services() == services_.get())
             regmem::SetServices(previousServices_);
+        lookups::SetProgramLinks(std::move(previousLinks_));
     }
     BOOL ConnectTarget(BOOL useSimulator) override { return core_.ConnectTarget(useSimulator); }
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override
@@ -87,6 +99,7 @@ public:
     void RefreshDebugWindows(int kind, LPARAM param) override { core_.RefreshDebugWindows(kind, param); }
     LRESULT OnDebugWndClosed(int kind) override { return core_.OnDebugWndClosed(kind); }
     int AddWatch(const std::string& expression) override { return core_.AddWatch(expression); }
+    int OpenInspectWindow(const std::string& name) override { return core_.OpenInspectWindow(name.c_str()); }
     void ExecShellCommand(const std::string& command) override { core_.ExecShellCommand(command.c_str()); }
     void FireEvent(int event, short value) override { core_.FireEvent(event, value); }
     void ReportTargetLost() override { core_.ReportTargetLost(); }
@@ -101,6 +114,7 @@ public:
 private:
     std::unique_ptr<regmem::CoreServices> services_;
     regmem::DebugServices* previousServices_ = nullptr;
+    lookups::ProgramLinks previousLinks_;
     FrameSide side_;
     appdebug::CDebugCore core_;
 };

@@ -78,6 +78,27 @@ void CMainFrame::AddFindText(const std::string& text)
     editBar_.AddFindText(text);
 }
 
+void CMainFrame::GoToAssembly(const ADDR* from)
+{
+    ShowDisassemblyAt(from ? *from : CurrentStop().pc);
+}
+
+int CMainFrame::AddWatch(const std::string& expression)
+{
+    return core_ ? core_->AddWatch(expression) : 0;
+}
+
+int CMainFrame::OpenInspectWindow(const std::string& name)
+{
+    return core_ ? core_->OpenInspectWindow(name) : 0;
+}
+
+void CMainFrame::ReportTargetConnectionLost()
+{
+    if (core_)
+        core_->ReportTargetLost();
+}
+
 bool CMainFrame::ActiveIsDisassembly() const
 {
     return IsFrameClass(MDIGetActive(), "CAsmFrame");

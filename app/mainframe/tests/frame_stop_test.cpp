@@ -19,6 +19,7 @@
 #include "base_view.h"
 #include "decoded_lines.h"
 #include "emu_messages.h"
+#include "lookups/sym_lookups.h"
 #include "frame_sim_fixture.h"
 #include "ldr_result_text.h"
 #include "platform/scripted_ui_gtest.h"
@@ -166,10 +167,11 @@ TEST_F(FrameStopTest, LoadFileThenABreakpointAndGotoCursorStopAtTheirLines)
         // A breakpoint on line 16 of main.c, then Go.
         const std::map<int, uint32_t> lines = lookups::test::LowestLineAddresses(elf, "main.c");
         ASSERT_TRUE(lines.count(16) && lines.count(23)) << "readelf's decoded lines of main.c";
-        ADDR at{};
-        ASSERT_TRUE(appdebug::SourceLineToAddr("main.c", 16, &at));
+        ADDR at{}, end{};
+        ASSERT_TRUE(lookups::SymFileLineToAddrRange(16, &at, &end, "main.c"));
         EXPECT_EQ(at.off, lines.at(16));
-        ASSERT_EQ(BptSetBp(&at, "", 1, 0, 1, static_cast<DWORD>(-1)), 0);
+        lookups::ToggleBreakpointAtAddr(at, 0);
+        ASSERT_EQ(BptFindBp(&at, ADDR{0, 0}, nullptr), BPT_MARK_SW_ENABLED) << "the toggle set a breakpoint";
         CSuperStatusBar& bar = frame->StatusBar();
         frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
         ASSERT_TRUE(WaitForStop(frame, 16)) << frame->GetStopPosition().line;

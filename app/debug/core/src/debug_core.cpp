@@ -9,6 +9,7 @@
 #include "appdebug/program_load.h"
 #include "appdebug/symbol_records.h"
 #include "emu_messages.h"
+#include "lookups/sym_lookups.h"
 #include "morwen/morwen.h"
 #include "platform/messages.h"
 #include "platform/modal_ui.h"
@@ -433,7 +434,19 @@ BOOL CDebugCore::GetCursorAddress(ADDR* out)
     if (!m_pMainFrame || !out)
         return FALSE;
     const ChildFrameKind kind = m_pMainFrame->ActiveChildKind();
-    if (kind != ChildFrameKind::Source && kind != ChildFrameKind::Disassembly)
+    if (kind == ChildFrameKind::Source) {
+        // The caret's line of the source file, through the file's modules.
+        int line = 0;
+        std::string path;
+        if (!m_pMainFrame->ActiveSourceCaret(line, path))
+            return FALSE;
+        ADDR start{}, end{};
+        if (!lookups::SymFileLineToAddrRange(line, &start, &end, path.c_str()))
+            return FALSE;
+        *out = start;
+        return TRUE;
+    }
+    if (kind != ChildFrameKind::Disassembly)
         return FALSE;
     return m_pMainFrame->ActiveChildCursorAddress(out) ? TRUE : FALSE;
 }

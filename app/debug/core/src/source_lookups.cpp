@@ -3,7 +3,9 @@
 #include "appdebug/program_load.h"
 #include "appdebug/symbol_records.h"
 #include "lookups/sym_lookups.h"
+#include "platform/win_app.h"
 #include "quinar/symbol_store.h"
+#include "shell/debugger_app.h"
 
 namespace appdebug {
 
@@ -13,6 +15,23 @@ std::string& ImagePath()
 {
     static std::string path;
     return path;
+}
+
+// The file name after the last '/' or '\', lower-cased (ASCII).
+std::string LowerFileName(const std::string& path)
+{
+    const size_t cut = path.find_last_of("/\\");
+    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
 }  // namespace
@@ -74,15 +93,56 @@ int SourceLineOfAddr(uint32_t address)
 
 BOOL SourceLineToAddr(const std::string& file, int line, ADDR* address)
 {
-    int module = 0;
-    if (!lookups::SymFindModuleOfFile(file.c_str(), &module))
-        return FALSE;
     ADDR start{}, end{};
-    if (!lookups::SymGetLineAddrRange(line, &start, &end, module, FALSE))
+    if (!lookups::SymFileLineToAddrRange(line, &start, &end, file.c_str()))
         return FALSE;
     if (address)
         *address = start;
     return TRUE;
+}
+
+lookups::ProgramLinks LoadedModuleLinks()
+{
+    lookups::ProgramLinks links;
+    links.moduleOfFile = [](const std::string& lowerName, int& module) {
+        LoadedModuleList& modules = LoadedModules();
+        for (size_t i = 0; i < modules.Count(); ++i)
+            if (LowerFileName(modules.Module(i)->m_name) == lowerName) {
+                module = static_cast<int>(modules.Module(i)->m_handle);
+                return true;
+            }
+        return false;
+    };
+    links.moduleName = [](int module, std::string& name) {
+        for (const CModuleInfo* record : LoadedModules().Modules())
+            if (static_cast<int>(record->m_handle) == module) {
+                name = record->m_name;
+                return true;
+            }
+        return false;
+    };
+    links.resolvedPath = [](const std::string& fileName, std::string& path) {
+        const std::string lower = LowerFileName(fileName);
+        LoadedModuleList& modules = LoadedModules();
+        for (size_t i = 0; i < modules.Count(); ++i)
+            if (!modules.ResolvedPath(i).empty() && LowerFileName(modules.Module(i)->m_name) == lower) {
+                path = modules.ResolvedPath(i);
+                return true;
+            }
+        return false;
+    };
+    links.sourceFolders = [] {
+        std::vector<std::string> folders;
+        if (auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp())) {
+            for (const std::string& folder : app->m_lists.src)
+                folders.push_back(folder);
+            if (app->ActiveProject())
+                folders.push_back(FolderOf(app->ActiveProject()->path));
+        }
+        folders.push_back(FolderOf(LoadedImagePath()));
+        return folders;
+    };
+    return links;
 }
 
 }  // namespace appdebug

@@ -84,6 +84,14 @@ public:
         *out = cursor;
         return true;
     }
+    bool ActiveSourceCaret(int& line, std::string& path) const override
+    {
+        if (caretLine <= 0)
+            return false;
+        line = caretLine;
+        path = caretPath;
+        return true;
+    }
     DebugWindow* CreateDebugWindow(int kind, const std::string& title, DWORD style) override
     {
         log.push_back("Create(" + std::to_string(kind) + "," + title + "," + std::to_string(style) + ")");
@@ -108,6 +116,8 @@ public:
     ChildFrameKind childKind = ChildFrameKind::None;
     bool hasCursor = false;
     ADDR cursor{};
+    int caretLine = 0;  // a source child's caret (0: none)
+    std::string caretPath;
     std::vector<std::string> log;
     std::vector<StandInWindow*> windows;  // alive
     std::vector<int> destroyed;           // kinds, in order

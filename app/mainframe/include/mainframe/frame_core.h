@@ -34,6 +34,8 @@ public:
     virtual LRESULT OnDebugWndClosed(int kind) = 0;
     // Opens or raises the watch window and adds the expression.
     virtual int AddWatch(const std::string& expression) = 0;
+    // A floating inspector titled "Inspect-" + name; 1 when done.
+    virtual int OpenInspectWindow(const std::string& name) { return 0; }
     // A command line for the command shell.
     virtual void ExecShellCommand(const std::string& command) = 0;
     // An automation event to the connected sinks.

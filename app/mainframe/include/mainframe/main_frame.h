@@ -112,6 +112,10 @@ public:
     TextViewStop GetStopPosition() const override;
     bool GetFindText(std::string& text) const override;
     void AddFindText(const std::string& text) override;
+    void GoToAssembly(const ADDR* from) override;
+    int AddWatch(const std::string& expression) override;
+    int OpenInspectWindow(const std::string& name) override;
+    void ReportTargetConnectionLost() override;
 
     CSuperStatusBar& StatusBar() { return statusBar_; }
     CEditToolBar& EditToolBar() { return editBar_; }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "emu_types.h"
+#include "lookups/sym_lookups.h"
 #include "win_types.h"
 
 namespace appdebug {
@@ -31,6 +32,12 @@ int SourceLineOfAddr(uint32_t address);
 // belongs to a loaded module. FALSE when the file is no module's or the
 // line has no code.
 BOOL SourceLineToAddr(const std::string& file, int line, ADDR* address);
+
+// The look-ups' links to the loaded-module list (a file's module, a
+// module's name, a file's resolved path) and the source folders (the
+// application's SRC list, the active project's folder, the image's folder).
+// The program adds its main window and its transfer flag.
+lookups::ProgramLinks LoadedModuleLinks();
 
 // The path of the image loaded last (empty before the first load).
 const std::string& LoadedImagePath();
