@@ -3,9 +3,14 @@
 // the "Load File" dialog's path to the main frame.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "appdebug/program_load.h"
+#include "appdebug/source_lookups.h"
 #include "appdebug/symbol_records.h"
 #include "core_fixture.h"
 #include "platform/win32.h"
@@ -191,6 +196,28 @@ TEST_F(ProgramLoadTest, LoadFileSendsThePathAndReportsAFailureOnce)
     EXPECT_TRUE(Enabled(ID_DEBUG_LOAD_PROGRAM));
     side.runState = 1;
     EXPECT_FALSE(Enabled(ID_DEBUG_LOAD_PROGRAM));
+}
+
+TEST_F(ProgramLoadTest, ASourceFileIsFoundBesideTheLoadedImage)
+{
+    // A file the loader resolved nowhere: the folder of the image loaded
+    // last holds it ('\\' separates too).
+    const std::string folder = ::testing::TempDir() + "zk-source-" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/blink.c") << "int main(void) { return 0; }\n";
+    const lookups::ProgramLinks previous = lookups::SetProgramLinks(LoadedModuleLinks());
+    const std::string image = LoadedImagePath();
+    for (const std::string& loaded : {folder + "/prog.elf", folder + "\\prog.elf"}) {
+        SCOPED_TRACE(loaded);
+        SetLoadedImagePath(loaded);
+        std::string path;
+        EXPECT_TRUE(lookups::FindSourceFilePath("src\\blink.c", path));
+        EXPECT_EQ(path, folder + "/blink.c");
+        EXPECT_FALSE(lookups::FindSourceFilePath("absent.c", path));
+    }
+    SetLoadedImagePath(image);
+    lookups::SetProgramLinks(previous);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

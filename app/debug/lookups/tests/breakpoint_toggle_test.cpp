@@ -42,7 +42,7 @@ protected:
     {
         return static_cast<int>(std::count_if(messages_.begin(), messages_.end(), [&](const Message& m) {
             return m.msg == WM_EMU_UPDATE_VIEWS && m.wParam == DVK_BREAKPOINTS &&
-                   m.lParam == static_cast<LPARAM>(address.off);
+                m.lParam == static_cast<LPARAM>(address.off);
         }));
     }
 
