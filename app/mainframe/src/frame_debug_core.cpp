@@ -82,6 +82,7 @@ public:
         links.mainWindow = [window] { return window; };
         links.transferBusy = [] { return shell::g_loadingImage != 0 || Globals().busyTransfer != FALSE; };
         previousLinks_ = lookups::SetProgramLinks(std::move(links));
+        previousQuery_ = CProgressBar::SetLoadStatusQuery(&appdebug::SymGetLoadStatus);
     }
     ~CoreLink() override
     {
@@ -90,6 +91,7 @@ public:
         if (&regmem::Services() == services_.get())
             regmem::SetServices(previousServices_);
         lookups::SetProgramLinks(std::move(previousLinks_));
+        CProgressBar::SetLoadStatusQuery(previousQuery_);
     }
     BOOL ConnectTarget(BOOL useSimulator) override { return core_.ConnectTarget(useSimulator); }
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<regmem::CoreServices> services_;
     regmem::DebugServices* previousServices_ = nullptr;
     lookups::ProgramLinks previousLinks_;
+    CProgressBar::LoadStatusQuery previousQuery_ = nullptr;
     FrameSide side_;
     appdebug::CDebugCore core_;
 };
