@@ -152,5 +152,28 @@ TEST_F(FrameLoadTest, LoadWithAnActiveProjectReloadsItsImageAndReportsAFailure)
     EXPECT_EQ(ui.MessageTexts().size(), 1u);
 }
 
+TEST_F(FrameLoadTest, TheFrameServesTheTextViews)
+{
+    ASSERT_EQ(GetTextViewFrame(), frame_);
+    EXPECT_TRUE(frame_->IsConnected());
+    // The editor's requests reach the debugger core.
+    EXPECT_EQ(frame_->AddWatch("total"), 1);
+    EXPECT_EQ(fixture_.log.watches, std::vector<std::string>{"total"});
+    frame_->ReportTargetConnectionLost();
+    EXPECT_EQ(fixture_.log.lost, 1);
+    // The stop position the views read is the frame's.
+    CurrentStop().sourcePath = "/work/main.c";
+    CurrentStop().line = 16;
+    CurrentStop().pc = {0x8324, ADDR_SPACE_TARGET};
+    const TextViewStop stop = GetTextViewFrame()->GetStopPosition();
+    EXPECT_EQ(stop.sourcePath, "/work/main.c");
+    EXPECT_EQ(stop.line, 16);
+    EXPECT_EQ(stop.pc, 0x8324u);
+    CurrentStop() = StopPosition{};
+    frame_->DestroyWindow();
+    frame_ = nullptr;
+    EXPECT_EQ(GetTextViewFrame(), nullptr);
+}
+
 }  // namespace
 }  // namespace mainframe

@@ -23,6 +23,7 @@
 #include "ldr_result_text.h"
 #include "lookups/sym_lookups.h"
 #include "platform/scripted_ui_gtest.h"
+#include "qedit_view.h"
 #include "sarvik.h"
 #include "shell/shell_ids.h"
 #include "talvis/talvis.h"
@@ -182,6 +183,15 @@ TEST_F(FrameStopTest, LoadFileThenABreakpointAndGotoCursorStopAtTheirLines)
         EXPECT_EQ(frame->GetStopPosition().line, line16);
         EXPECT_EQ(frame->GetStopPosition().pc, Pc());
         ExpectSourceInFront(frame, mainSource, 16);
+
+        // WM_SETPCLINE with an address goes to its source document's view;
+        // with space 0 every text view clears its mark.
+        auto* editorView = dynamic_cast<editor::CQEditView*>(frame->MDIGetActive()->GetActiveView());
+        ASSERT_NE(editorView, nullptr);
+        EXPECT_EQ(frame->SendMessage(WM_SETPCLINE, ADDR_SPACE_TARGET, lines.at(23)), 1);
+        EXPECT_EQ(editorView->pcMarkLine, 22);
+        EXPECT_EQ(frame->SendMessage(WM_SETPCLINE, 0, 0), 1);
+        EXPECT_EQ(editorView->pcMarkLine, -1);
 
         // Goto Cursor from the source window: the caret on line 23.
         CBaseView* view = dynamic_cast<CBaseView*>(frame->MDIGetActive()->GetActiveView());
