@@ -2,11 +2,11 @@
 // project (kept in memory until project files exist) and loads its image
 // through the debugger core; LoadProjectImage is that load.
 #include <cstring>
-#include <filesystem>
 
 #include "appdebug/program_load.h"
 #include "emu_messages.h"
 #include "mainframe/main_frame.h"
+#include "platform/paths.h"
 #include "quinar/quinar.h"
 #include "shell/debugger_app.h"
 #include "shell/settings.h"
@@ -23,17 +23,7 @@ constexpr LdrResult kTargetLost = static_cast<LdrResult>(-27);
 // folder's name does not count).
 std::string ProjectPathOfImage(const std::string& image)
 {
-    const size_t slash = image.find_last_of("/\\");
-    const size_t dot = image.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        return image.substr(0, dot) + ".mpj";
-    return image + ".mpj";
-}
-
-bool FileExists(const std::string& path)
-{
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
+    return platform::ReplaceExtension(image, ".mpj");
 }
 
 }  // namespace
@@ -54,7 +44,7 @@ LRESULT CMainFrame::OnOpenImage(WPARAM loadOption, LPARAM block)
     if (!app)
         return -1;
     int openResult = -1;
-    if (FileExists(project)) {
+    if (platform::IsRegularFile(project)) {
         CDocument* doc = nullptr;
         openResult = app->OpenProject(project, &doc, image.c_str(), 1);
         if (openResult == 0)

@@ -267,8 +267,7 @@ std::string CDebuggerApp::GetProjectImagePath() const
     const std::string& name = activeProject_->outputName;
     if (IsFullPath(name))
         return name;
-    const size_t cut = activeProject_->path.find_last_of("/\\");
-    return cut == std::string::npos ? name : activeProject_->path.substr(0, cut + 1) + name;
+    return platform::JoinPath(platform::FolderOf(activeProject_->path), name);
 }
 
 std::string CDebuggerApp::TakePendingInclude()

@@ -3,7 +3,6 @@
 #include "appdebug/program_load.h"
 
 #include <cstring>
-#include <filesystem>
 
 #include "appdebug/source_lookups.h"
 #include "appdebug/symbol_records.h"
@@ -12,6 +11,7 @@
 #include "morwen/morwen.h"
 #include "platform/messages.h"
 #include "platform/modal_ui.h"
+#include "platform/paths.h"
 #include "platform/win32.h"
 #include "platform/win_app.h"
 #include "shell/settings.h"
@@ -27,40 +27,6 @@ constexpr UINT IDS_CAPTION = 32769;
 // The progress bar of the load that runs (null: none).
 CProgressBar* g_loadBar = nullptr;
 bool g_loadRunning = false;
-
-// The part after the last '/' or '\'.
-std::string FilePart(const std::string& path)
-{
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string FolderPart(const std::string& path)
-{
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-// A file's path with '\' read as a separator too (images built elsewhere).
-bool IsFile(const std::string& path)
-{
-    if (path.empty())
-        return false;
-    std::string native = path;
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
-    std::error_code ec;
-    return std::filesystem::is_regular_file(native, ec);
-}
-
-std::string Native(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
 
 // Marks the load as running for SymGetLoadStatus and the loading flag.
 class LoadRunning {
@@ -191,25 +157,22 @@ void AfterProgramLoad(BOOL rebuildModules, const std::string& path)
 BOOL ResolveSourcePath(std::string& path, uint32_t module, const std::string& imagePath)
 {
     const std::string name = path;
-    const std::string file = FilePart(name);
+    const std::string file = platform::FileNameOf(name);
     path.clear();
     if (file.empty())
         return FALSE;
     std::string resolved;
     const DWORD handle = module;
-    if (LdrGetSrcInfo(file.c_str(), &handle, &resolved) == 0 && IsFile(resolved)) {
-        path = Native(resolved);
+    // tarnel's: the compilation directory, else the image's folder.
+    if (LdrGetSrcInfo(file.c_str(), &handle, &resolved) == 0 && platform::IsRegularFile(resolved)) {
+        path = platform::ToNativePath(resolved);
         return TRUE;
     }
-    if (IsFile(name)) {
-        path = Native(name);
-        return TRUE;
-    }
-    const std::string folder = FolderPart(imagePath);
-    const std::string beside = folder.empty() ? file : folder + "/" + file;
-    if (IsFile(beside)) {
-        path = Native(beside);
-        return TRUE;
+    for (const std::string& candidate : {name, platform::JoinPath(platform::FolderOf(imagePath), file)}) {
+        if (platform::IsRegularFile(candidate)) {
+            path = platform::ToNativePath(candidate);
+            return TRUE;
+        }
     }
     return FALSE;
 }

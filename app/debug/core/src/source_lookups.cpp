@@ -3,6 +3,7 @@
 #include "appdebug/program_load.h"
 #include "appdebug/symbol_records.h"
 #include "lookups/sym_lookups.h"
+#include "platform/paths.h"
 #include "platform/win_app.h"
 #include "quinar/symbol_store.h"
 #include "shell/debugger_app.h"
@@ -20,18 +21,11 @@ std::string& ImagePath()
 // The file name after the last '/' or '\', lower-cased (ASCII).
 std::string LowerFileName(const std::string& path)
 {
-    const size_t cut = path.find_last_of("/\\");
-    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    std::string name = platform::FileNameOf(path);
     for (char& c : name)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return name;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
 }  // namespace
@@ -137,9 +131,9 @@ lookups::ProgramLinks LoadedModuleLinks()
             for (const std::string& folder : app->m_lists.src)
                 folders.push_back(folder);
             if (app->ActiveProject())
-                folders.push_back(FolderOf(app->ActiveProject()->path));
+                folders.push_back(platform::FolderOf(app->ActiveProject()->path));
         }
-        folders.push_back(FolderOf(LoadedImagePath()));
+        folders.push_back(platform::FolderOf(LoadedImagePath()));
         return folders;
     };
     return links;
