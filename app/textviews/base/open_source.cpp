@@ -9,12 +9,21 @@ bool OpenSourceAtLine(int line, const std::string& path)
     if (!app || path.empty())
         return false;
     CDocument* doc = app->OpenDocumentFile(path.c_str());
-    if (!doc || doc->Views().empty())
-        return doc != nullptr;
+    if (!doc)
+        return false;
+    if (doc->Views().empty())
+        return true;
     CView* view = doc->Views().front();
-    // The line at the top of the first view, at the left edge.
     const int top = line > 0 ? line - 1 : 0;
-    view->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, static_cast<WORD>(top)), 0);
-    view->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    if (auto* text = dynamic_cast<CBaseView*>(view)) {
+        // WM_VSCROLL carries 16 bits of position: a text view takes the
+        // line whole, reading a partly loaded file up to it first.
+        if (text->IsPartlyLoaded() && top >= text->LineCount())
+            text->ReadMoreLines(true);
+        text->TextViewCore::OnVScroll(textcore::SB_THUMBPOSITION, top);
+    } else {
+        view->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, static_cast<WORD>(top)), 0);
+    }
+    view->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
     return true;
 }

@@ -1,9 +1,10 @@
-// CPopupTipWnd: the tip window, a borderless pop-up that shows a line (or a
+// CPopupTipWnd: the tip window, a pop-up without caption that shows a line (or a
 // few lines) of text over a view. Each text view creates one when its window
 // is created and keeps it for its lifetime; the source editor also keeps one
 // shared tip for its address-range display. The owner sets the text, moves,
 // shows and hides the window itself; the tip never takes the focus and is
-// shown without activation.
+// shown without activation: a top-most bordered pop-up (WS_POPUP |
+// WS_BORDER, WS_EX_TOPMOST) without title, cursor or background brush.
 //
 // Painting: a white box with a one-pixel border, the text centred in it (a
 // tip without text is a plain white box). The widget (qt/) measures the text
@@ -16,12 +17,6 @@
 
 #include "platform/window_host.h"
 #include "platform/wnd.h"
-
-// Window style of the tip: WS_POPUP | WS_BORDER, extended WS_EX_TOPMOST, and
-// its window class style CS_SAVEBITS | CS_HREDRAW.
-inline constexpr DWORD kTipWindowStyle = 0x80800000;
-inline constexpr DWORD kTipWindowExStyle = 0x00000008;
-inline constexpr UINT kTipClassStyle = 0x0802;
 
 // What the tip needs of its widget beyond `WindowHost`: text measures in
 // the tip's font and its place on the screen.

@@ -35,7 +35,7 @@ void ToggleBreakpointAtAddr(ADDR address, int hwUnit)
     if (Links().transferBusy && Links().transferBusy())
         return;
     bool set = true;
-    if (BptFindBp(&address, ADDR{0, 0}, nullptr) != 0)
+    if (BptFindBp(&address, ADDR{0, 0}, nullptr) != BPT_MARK_NONE)
         set = BptClearBp(&address, hwUnit) != EMU_OK;
     if (set)
         BptSetBp(&address, "", 1, hwUnit, TRUE, static_cast<DWORD>(-1));

@@ -1,7 +1,8 @@
 // Set/Clear Breakpoint at an address on the real simulator with the example
 // built at -O0: the toggle sets and clears in sarvik's list at the address
 // of a line of readelf's decoded line table, tells the main window with the
-// kind-12 update, and does nothing while an image or memory transfer runs.
+// kind-12 update, refuses with message 32773 while the target runs, and does
+// nothing while an image or memory transfer runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +10,11 @@
 #include "decoded_lines.h"
 #include "emu_messages.h"
 #include "lookups/sym_lookups.h"
+#include "morwen/morwen.h"
+#include "platform/scripted_ui_gtest.h"
 #include "sim_session.h"
+#include "talvis/talvis.h"
+#include "vexlor/vexlor.h"
 
 namespace lookups {
 namespace {
@@ -78,6 +83,31 @@ TEST_F(BreakpointToggle, NothingWhileATransferRuns)
     ToggleBreakpointAtAddr(address, 0);
     EXPECT_FALSE(Marked());
     EXPECT_EQ(MarkUpdates(), 0);
+}
+
+TEST_F(BreakpointToggle, WhileTheTargetRunsOnlyTheRunningMessage)
+{
+    // The target spins on "b ." in free memory until the halt.
+    const ADDR spin{0x00100000, ADDR_SPACE_TARGET};
+    const uint32_t branchToSelf = 0xEAFFFFFE;
+    ASSERT_EQ(MemWriteBlock(spin, &branchToSelf, 4, 4), 0);
+    ASSERT_EQ(EmuSetPC(spin), EMU_OK);
+    ASSERT_EQ(EmuRun(EMU_RUN_FREE, spin), EMU_OK);
+    ASSERT_EQ(CpuGetCpuStatus(0, 1) & 1, 1u) << "the target runs";
+    {
+        platform::GTestScriptedUi ui;
+        ui.AnswerMessageBox(IDOK);
+        ToggleBreakpointAtAddr(address, 0);
+        ZkString running, caption;
+        ErrGetText(32773, &running);
+        ErrGetText(32769, &caption);
+        ASSERT_EQ(ui.Requests().size(), 1u);
+        EXPECT_EQ(ui.Requests()[0].messageBox.text, running);
+        EXPECT_EQ(ui.Requests()[0].messageBox.caption, caption);
+    }
+    EXPECT_EQ(MarkUpdates(), 0);
+    ASSERT_EQ(EmuHalt(), EMU_OK);
+    EXPECT_FALSE(Marked());
 }
 
 }  // namespace
