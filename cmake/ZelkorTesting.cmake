@@ -10,7 +10,7 @@ find_package(Threads REQUIRED)
 
 # The readers' unit tests, which the clang tree also builds and runs once
 # under the address and undefined-behaviour sanitizers (bounded in time).
-set(ZK_SANITIZED_TESTS tarnel_unit_tests quentor_unit_tests quinar_tests script_tests)
+set(ZK_SANITIZED_TESTS tarnel_unit_tests quentor_unit_tests quinar_tests script_tests sarvik_automation_tests)
 
 # zk_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [QT] [LABELS l] [TIMEOUT s])
 function(zk_add_test name)

@@ -91,10 +91,14 @@ inline constexpr int SEMIHOST_EXITED = 2;  // the program reported its end
 // Semihosting exit reasons (ARM semihosting, ADP_Stopped_*).
 inline constexpr uint32_t SEMIHOST_REASON_APPLICATION_EXIT = 0x20026;
 
+class IDispatch;
+
 extern "C" {
 
 // --- Library set-up --------------------------------------------------------
-// Keeps the main window for every notification and binds the kernel view's
+// Keeps the main window for every notification, makes the breakpoint
+// collection of the connection (65535 slots from 0, holding the records
+// already set) and binds the kernel view's
 // GetTaskInfo ("Corvane.dll"); returns its address, or 0 when the kernel
 // view or the entry is missing (task-qualified breakpoints then act as
 // plain ones).
@@ -138,6 +142,9 @@ EmuResult BptResetHitCounts(void);
 // breakpoints there count. BPT_HIT_* or 0.
 int BptCheckHit(const ADDR* pc);
 EmuResult BptEnableBp(const ADDR* addr, int reserved, int enable);
+// The breakpoint collection's dispatch interface (the caller owns the
+// reference), or null before EmuInit.
+IDispatch* BptGetBkptCollection(void);
 
 // --- Temporary breakpoints (go-till, Step Over) ----------------------------
 EmuResult AddTempBp(DWORD offset, DWORD space);

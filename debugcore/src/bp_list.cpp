@@ -1,11 +1,36 @@
 #include "bp_list.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "bp_collection.h"
 #include "planting.h"
 #include "quinar/symbol_store.h"
 
 namespace sarvik {
+
+void BreakpointList::Append(CBpDataEx* record)
+{
+    records_.push_back(record);
+    // A failing Add leaves the record to the list's reference alone.
+    if (collection_)
+        collection_->Add(record->GetIDispatch(FALSE));
+}
+
+void BreakpointList::AttachCollection(BreakpointCollection* collection)
+{
+    ReleaseCollection();
+    collection_ = collection;
+    if (collection_)
+        for (CBpDataEx* record : records_)
+            collection_->Add(record->GetIDispatch(FALSE));
+}
+
+void BreakpointList::ReleaseCollection()
+{
+    if (BreakpointCollection* c = std::exchange(collection_, nullptr))
+        c->Release();
+}
 
 void BreakpointList::RemoveIf(const std::function<bool(const CBpDataEx&)>& drop)
 {
@@ -14,7 +39,9 @@ void BreakpointList::RemoveIf(const std::function<bool(const CBpDataEx&)>& drop)
     for (CBpDataEx* record : records_) {
         if (drop(*record)) {
             ForgetPlantedRecord(record);
-            delete record;
+            if (collection_)
+                collection_->RemoveItem(record->GetIDispatch(FALSE));
+            record->ExternalRelease();
         } else {
             kept.push_back(record);
         }

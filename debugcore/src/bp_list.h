@@ -8,19 +8,33 @@
 
 namespace sarvik {
 
+class BreakpointCollection;
+
+// The records with the list's reference to each (a record goes when its last
+// reference does: a script may keep one after the list let go). When the
+// breakpoint collection exists it holds one more reference to every record,
+// in list order.
 class BreakpointList {
 public:
     const CBpList& Records() const { return records_; }
     bool Full() const { return records_.size() >= BPT_LIST_CAPACITY; }
-    void Append(CBpDataEx* record) { records_.push_back(record); }
-    // Removes and deletes the records for which `drop` holds, in list order.
+    // Takes over the creator's reference of the record.
+    void Append(CBpDataEx* record);
+    // Removes and releases the records for which `drop` holds, in list order.
     void RemoveIf(const std::function<bool(const CBpDataEx&)>& drop);
     void RemoveAll();
-    // Removes and deletes one record.
+    // Removes and releases one record.
     void Remove(const CBpDataEx* record);
+
+    // Takes over the creator's reference of a new collection (releasing the
+    // one before) and fills it with the records of the list.
+    void AttachCollection(BreakpointCollection* collection);
+    void ReleaseCollection();
+    BreakpointCollection* Collection() const { return collection_; }
 
 private:
     CBpList records_;
+    BreakpointCollection* collection_ = nullptr;
 };
 
 // An address range query: from..to with the range flag of BptFindBp, or a

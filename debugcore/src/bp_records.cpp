@@ -3,7 +3,6 @@
 #include "conditions.h"
 #include "core.h"
 
-IMPLEMENT_DYNAMIC(CBkptObj, CObject)
 IMPLEMENT_SERIAL(CBpData, CBkptObj, 1)
 IMPLEMENT_SERIAL(CBpDataEx, CBpData, 1)
 

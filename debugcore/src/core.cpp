@@ -32,6 +32,7 @@ void DebugCore::FreeKernelView()
 void DebugCore::Reset()
 {
     planted.clear();
+    breakpoints.ReleaseCollection();
     breakpoints.RemoveAll();
     units.Reset();
     FreeKernelView();

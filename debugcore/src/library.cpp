@@ -4,6 +4,7 @@
 
 #include <platform/win32.h>
 
+#include "bp_collection.h"
 #include "exception_catch.h"
 
 using namespace sarvik;
@@ -14,6 +15,9 @@ intptr_t EmuInit(HWND mainWindow)
 {
     DebugCore& lib = Core();
     lib.mainWindow = mainWindow;
+    // The breakpoint collection of this connection, holding the records
+    // already set (a new connection replaces the one before).
+    lib.breakpoints.AttachCollection(new BreakpointCollection(kBreakpointCollectionSlots, 0));
     SemihostProgramStarts();
     lib.FreeKernelView();
     lib.kernelView = LoadLibrary("Corvane.dll");
@@ -42,6 +46,17 @@ int EmuSetTargetConfig(const EMU_TARGET_CONFIG* record)
     PlantCatchBreakpoints(true);
     Core().units.ReserveUnit1();
     return static_cast<int>(options);
+}
+
+IDispatch* BptGetBkptCollection(void)
+{
+    BreakpointCollection* collection = Core().breakpoints.Collection();
+    if (!collection)
+        return nullptr;
+    IDispatch* dispatch = nullptr;
+    if (FAILED(collection->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
+        return nullptr;
+    return dispatch;
 }
 
 int EmuIsBusy(void)

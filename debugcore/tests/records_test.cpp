@@ -144,7 +144,7 @@ TEST(BpDataArchive, RecordsAreMadeByClassName)
         EXPECT_TRUE(object->IsKindOf(RUNTIME_CLASS(CBkptObj)));
         delete object;
     }
-    EXPECT_EQ(CRuntimeClass::FromName("CBkptObj")->m_pBaseClass, RUNTIME_CLASS(CObject));
+    EXPECT_EQ(CRuntimeClass::FromName("CBkptObj")->m_pBaseClass, RUNTIME_CLASS(CCmdTarget));
 }
 
 // Conditions through the evaluator seam: answers from a script, scope recorded.

@@ -4,6 +4,9 @@ namespace platform {
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
+// The constructor and destructor live beside the automation part
+// (automation/cmd_target_automation.cpp), whose type only that file knows.
+
 void CCmdUI::Enable(BOOL on)
 {
     enabled = on != FALSE;

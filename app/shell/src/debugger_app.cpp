@@ -7,10 +7,12 @@
 #include "platform/frame_wnd.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
+#include "platform/ole.h"
 #include "platform/paths.h"
 #include "platform/runtime_class.h"
 #include "shell/incremental_source.h"
 #include "shell/path_functions.h"
+#include "shell/qedit_proxy.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
 #include "shell/small_dialogs.h"
@@ -102,6 +104,9 @@ BOOL CDebuggerApp::InitInstance()
     bool server = info.m_bRunEmbedded || info.m_bRunAutomated;
     if (info.m_nShellCommand == CCommandLineInfo::FileOpen || server)
         m_noPrompt = TRUE;
+    // A program run for automation ends with its last client (CQEditProxy).
+    if (server)
+        AfxOleSetUserCtrl(FALSE);
 
     // 2. A switch counts only in the first two characters.
     switch (FirstSwitch(raw_)) {
@@ -127,7 +132,8 @@ BOOL CDebuggerApp::InitInstance()
         Step("splash");
     }
 
-    // 4. (OLE and automation registration have no counterpart here.)
+    // 4. The automation class factories, in the in-process class registry.
+    COleObjectFactory::RegisterAll();
     SetRegistryKey(kRegistryKey);
     LoadStdProfileSettings(4);
     Step("profile");
@@ -299,8 +305,18 @@ BOOL CDebuggerApp::OnIdle(LONG count)
     return CWinApp::OnIdle(count) || more;
 }
 
+CCmdTarget* CDebuggerApp::ScriptServer() const
+{
+    return dynamic_cast<CCmdTarget*>(static_cast<CObject*>(m_scriptServer));
+}
+
 int CDebuggerApp::ExitInstance()
 {
+    // 1. A live automation object no longer ends the program when it goes.
+    if (m_pAutomationProxy) {
+        m_pAutomationProxy->m_pApp = nullptr;
+        m_pAutomationProxy = nullptr;
+    }
     // 2. A "/S" start writes nothing.
     if (m_configOnly) {
         Step("exit without saving");

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "platform/frame_wnd.h"
+#include "platform/ole.h"
 #include "platform/scripted_ui_gtest.h"
 #include "shell/reg_key.h"
 #include "shell/settings.h"
@@ -85,6 +86,9 @@ TEST_F(DebuggerAppTest, CommandLines)
         EXPECT_EQ(app->m_simulate != 0, r.simulate) << line;
         EXPECT_EQ(theSettings.Simulate, r.simulate ? 1 : 0) << line;
         EXPECT_EQ(!splashTitle_.empty(), r.splash) << line;
+        // A program run for automation ends with its last client.
+        EXPECT_EQ(AfxOleGetUserCtrl() == FALSE, r.splash) << line;
+        AfxOleSetUserCtrl(TRUE);
         if (r.splash) {
             EXPECT_EQ(splashTitle_, "Zelkor");
         }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <platform/archive.h>
+#include <platform/cmd_target.h>
 #include <platform/runtime_class.h>
 
 #include <cstdint>
@@ -64,17 +65,23 @@ struct WHPT_UNIT {
     friend bool operator==(const WHPT_UNIT&, const WHPT_UNIT&) = default;
 };
 
-// The automation base of every breakpoint record; its dispatch properties
-// come with the automation objects.
-class CBkptObj : public CObject {
+// The automation base of every breakpoint record: a dispatch object of the
+// breakpoint item interface with the properties "Type" (1, 16-bit, read
+// only), "Address" (2, read only) and "Enable" (3; a put changes the flag
+// only, the target is not told). The record deletes itself when the last
+// reference goes (the list's or the breakpoint collection's, and a
+// script's).
+class CBkptObj : public CCmdTarget {
     DECLARE_DYNAMIC(CBkptObj)
 public:
-    CBkptObj() = default;
+    CBkptObj();
+    BOOL GetDispatchIID(IID* iid) override;
 
 protected:
-    ~CBkptObj() override = default;
-    CBkptObj(const CBkptObj&) = default;
-    CBkptObj& operator=(const CBkptObj&) = default;
+    ~CBkptObj() override;
+    // A copy is a new automation object: nothing of the dispatch side is copied.
+    CBkptObj(const CBkptObj&) : CBkptObj() {}
+    CBkptObj& operator=(const CBkptObj&) { return *this; }
 };
 
 class CBpData : public CBkptObj {

@@ -29,6 +29,9 @@ constexpr ErrorText kTexts[] = {
     {ERR_MEM_FILL_DONE, "Fill done."},
     {ERR_RESET_QUESTION, "Reset the target?"},
     {ERR_TARGET_LOST, "The connection to the target is lost. Abort closes the program."},
+    {ERR_MACRO_NO_NAME, "Choose a macro to run."},
+    {ERR_MACRO_NO_END_SUB, "The macro file ends inside a procedure: its \"End Sub\" is missing."},
+    {ERR_MACRO_FILE_READ, "A macro file could not be read."},
     // Run-control results (EmuResult) that are shown by their number.
     {static_cast<UINT>(EMU_NO_BACKEND), "The target library is not loaded."},
     {static_cast<UINT>(EMU_REFUSED), "The target refused the command."},

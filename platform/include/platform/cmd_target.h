@@ -11,21 +11,44 @@
 // OnCmdMsg(id, code, extra, info) serves three uses with one route: execute
 // (code CN_COMMAND or a control notification), update (CN_UPDATE_COMMAND_UI,
 // extra = the CCmdUI*) and probe (info set: is there a handler, nothing runs).
+//
+// The automation side: a dispatch map, filled in the constructor like the
+// message map, and reference counting by clients.
+//
+//   CBkptObj::CBkptObj() {
+//       EnableAutomation();
+//       DispProperty("Address", VT_I4, [this](DispatchCall& c) { ... });  // DISPID 1
+//       DispMethod("Clear", VT_EMPTY, VTS_NONE, [this](DispatchCall&) { ... });  // DISPID 2
+//   }
+//
+// DISPIDs go by position in the map, from 1, unless a member names its own
+// (DISPID_VALUE, DISPID_NEWENUM). The object's external reference count
+// starts at one, the creator's; GetIDispatch(TRUE) and clients add to it, and
+// the last ExternalRelease calls OnFinalRelease, which deletes the object.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "command_ids.h"
+#include "platform/automation_types.h"
 #include "platform/runtime_class.h"
 #include "platform/win32.h"
 #include "win_ui.h"
+
+class IDispatch;
+class IConnectionPoint;
+namespace zk::automation {
+class DispatchCall;
+}
 
 namespace platform {
 
 class CCmdTarget;
 class CMenu;
+struct CmdTargetAutomation;
 
 inline constexpr int CN_COMMAND = 0;
 inline constexpr int CN_UPDATE_COMMAND_UI = -1;
@@ -65,8 +88,10 @@ public:
 
 class CCmdTarget : public CObject {
 public:
-    CCmdTarget() = default;
-    ~CCmdTarget() override = default;
+    CCmdTarget();
+    ~CCmdTarget() override;
+    CCmdTarget(const CCmdTarget&) = delete;
+    CCmdTarget& operator=(const CCmdTarget&) = delete;
 
     // The route: this object's map; derived classes pass on to the next
     // target. True when a handler took the command.
@@ -77,7 +102,51 @@ public:
 
     DECLARE_DYNAMIC(CCmdTarget)
 
+    // --- Automation ---
+    // Makes the object answer IDispatch from its dispatch map.
+    void EnableAutomation();
+    // Adds the connection-point container (IConnectionPointContainer), whose
+    // points are GetConnectionHook's and GetExtraConnectionPoints'.
+    void EnableConnections();
+    bool IsAutomationEnabled() const;
+    // The object's dispatch interface (one more reference when addRef), or
+    // null without automation.
+    IDispatch* GetIDispatch(BOOL addRef);
+    // The object behind a dispatch interface of this layer's objects, else null.
+    static CCmdTarget* FromIDispatch(IDispatch* dispatch);
+    ULONG ExternalAddRef();
+    // At zero: OnFinalRelease. A release at zero does nothing.
+    ULONG ExternalRelease();
+    HRESULT ExternalQueryInterface(REFIID iid, void** object);
+    ULONG ExternalRefCount() const;
+    // The last client let go: deletes the object.
+    virtual void OnFinalRelease();
+    // The object's own dispatch interface, answered by QueryInterface like
+    // IDispatch; FALSE when it has none.
+    virtual BOOL GetDispatchIID(IID* iid);
+    // The connection point of an events interface (not referenced), or null.
+    virtual IConnectionPoint* GetConnectionHook(REFIID iid);
+    // Appends further connection points (not referenced); TRUE when it did.
+    virtual BOOL GetExtraConnectionPoints(std::vector<IConnectionPoint*>* points);
+    // Further interfaces of the object (referenced by the caller's
+    // QueryInterface, which adds the reference), or null.
+    virtual void* GetInterfaceHook(REFIID iid);
+
+    using DispHandler = std::function<HRESULT(zk::automation::DispatchCall&)>;
+
 protected:
+    // Dispatch map entries, numbered by position. A get writes
+    // call.Result(); a put reads call.Value(), already of the property's
+    // type. A property without a put is read-only.
+    void DispProperty(const char* name, VARTYPE type, DispHandler get, DispHandler put = {});
+    void DispMethod(const char* name, VARTYPE result, const char* params, DispHandler method, uint8_t optional = 0);
+    // The same under a fixed DISPID.
+    void DispPropertyId(const char* name, DISPID dispid, VARTYPE type, DispHandler get, DispHandler put = {});
+    void DispMethodId(const char* name, DISPID dispid, VARTYPE result, const char* params, DispHandler method,
+                      uint8_t optional = 0);
+    // The source named in the exception information of failed calls.
+    void SetAutomationSource(const char* source);
+
     using Command = std::function<void()>;
     using CommandEx = std::function<BOOL(UINT id)>;  // FALSE: routing goes on
     using Update = std::function<void(CCmdUI*)>;
@@ -109,6 +178,9 @@ private:
     };
     std::vector<Entry> entries_;
     std::vector<std::pair<UINT, Message>> messages_;
+    friend struct CmdTargetAutomation;
+    CmdTargetAutomation& Automation();
+    std::unique_ptr<CmdTargetAutomation> automation_;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // and the in-process class registry.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -50,7 +51,7 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* reserved, REFIID r
 namespace zk::automation {
 
 // A new object with one reference, or null.
-using ClassCreator = IUnknown* (*)();
+using ClassCreator = std::function<IUnknown*()>;
 // Registers (or replaces) a class; progId may be null.
 void RegisterClass(const CLSID& clsid, const char* progId, ClassCreator create);
 void UnregisterClass(const CLSID& clsid);
@@ -88,6 +89,8 @@ public:
     void FireEvent(DISPID dispid, const char* paramTypes, ...);
     void FireEventV(DISPID dispid, const char* paramTypes, va_list arguments);
     size_t SinkCount() const { return m_sinks.size(); }
+    // The events interface, when its owner learns it after making the point.
+    void SetInterface(const IID& events) { m_events = events; }
     // The owner calls this when it goes, so the point never names it again.
     void Detach();
 

@@ -70,6 +70,8 @@ using DispatchTable = std::span<const DispatchMember>;
 class DispatchCall {
 public:
     size_t Count() const { return m_count; }
+    // The member called (its DISPID).
+    DISPID Member() const { return m_dispid; }
     bool Missing(size_t i) const { return i >= m_count || m_args[i].vt == VT_ERROR; }
     VARIANT& Arg(size_t i) { return m_args[i]; }
     LONG I4(size_t i) const { return m_args[i].lVal; }
@@ -88,6 +90,7 @@ private:
     static constexpr size_t kMaxParams = 16;
     VARIANT m_args[kMaxParams];
     size_t m_count = 0;
+    DISPID m_dispid = DISPID_UNKNOWN;
     VARIANT m_value;
     VARIANT m_result;
     EXCEPINFO* m_excepInfo = nullptr;

@@ -135,6 +135,11 @@ HRESULT TestSite::OnLeaveScript()
 
 RunResult RunScript(const std::string& text)
 {
+    return RunScriptWith(text, {}, nullptr);
+}
+
+RunResult RunScriptWith(const std::string& text, const std::string& itemName, IUnknown* item)
+{
     automation::testing::RegisterTestObject();
     auto* site = new TestSite;
     IDispatch* out = NewOutput(&site->output);
@@ -143,6 +148,8 @@ RunResult RunScript(const std::string& text)
     site->Put("Obj", obj);
     out->Release();
     obj->Release();
+    if (item)
+        site->Put(itemName, item);
     IActiveScript* engine = NewVBScriptEngine();
     IActiveScriptParse* parse = nullptr;
     engine->QueryInterface(IID_IActiveScriptParse, reinterpret_cast<void**>(&parse));
@@ -150,6 +157,8 @@ RunResult RunScript(const std::string& text)
     parse->InitNew();
     engine->AddNamedItem("Out", SCRIPTITEM_ISVISIBLE);
     engine->AddNamedItem("Obj", SCRIPTITEM_ISVISIBLE | SCRIPTITEM_ISSOURCE);
+    if (item)
+        engine->AddNamedItem(itemName.c_str(), SCRIPTITEM_ISVISIBLE | SCRIPTITEM_ISSOURCE);
     engine->SetScriptState(SCRIPTSTATE_CONNECTED);
     parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0, 0, nullptr, nullptr);
     engine->Close();

@@ -58,6 +58,9 @@ struct RunResult {
     std::vector<ReportedError> errors;
 };
 RunResult RunScript(const std::string& text);
+// The same with one more visible item of the caller's (the site holds a
+// reference while the script runs).
+RunResult RunScriptWith(const std::string& text, const std::string& itemName, IUnknown* item);
 std::string Joined(const std::vector<std::string>& lines);
 
 }  // namespace zk::script::testing

@@ -21,10 +21,12 @@ struct Registry {
     std::vector<ClassEntry> classes;
 };
 
+// Never destroyed: static class factories leave it in their destructors,
+// which may run after this file's statics at the end of the process.
 Registry& Classes()
 {
-    static Registry registry;
-    return registry;
+    static auto* registry = new Registry;
+    return *registry;
 }
 
 bool SameProgId(const std::string& a, const char* b)

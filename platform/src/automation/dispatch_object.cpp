@@ -213,6 +213,7 @@ HRESULT DispatchObject::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DIS
     VariantInit(&call.m_result);
     call.m_excepInfo = excepInfo;
     call.m_source = SourceName();
+    call.m_dispid = dispid;
     const size_t declared = member->params ? std::strlen(member->params) : 0;
     if (declared > DispatchCall::kMaxParams)
         return E_UNEXPECTED;

@@ -17,7 +17,11 @@
 #include "platform/win_app.h"
 #include "shell/directory_lists.h"
 
+class IDispatch;
+
 namespace shell {
+
+class CQEditProxy;
 
 // The switch of the raw command line's first two characters.
 enum class StartSwitch { None, ConfigOnly, NoPrompt, Simulate };
@@ -98,6 +102,15 @@ public:
     // successful connection; taking it empties it.
     std::string TakePendingInclude();
 
+    // The debug core's automation interface (referenced) while the main
+    // frame reports a connected target, else null: what the installed
+    // source answers (none until the debug core is an automation object).
+    using DispatchSource = std::function<IDispatch*()>;
+    void SetDebuggerDispatch(DispatchSource source) { debuggerDispatch_ = std::move(source); }
+    IDispatch* DebuggerDispatch() const { return debuggerDispatch_ ? debuggerDispatch_() : nullptr; }
+    // The script server as a command target, or null.
+    CCmdTarget* ScriptServer() const;
+
     // What start-up and shut-down did, in order ("parse", "switch /S", ...).
     const std::vector<std::string>& Steps() const { return steps_; }
 
@@ -106,6 +119,9 @@ public:
     BOOL m_configOnly = FALSE;
     BOOL m_splashStarted = FALSE;
     void* m_scriptServer = nullptr;
+    // The live application automation object, or null (it enters and
+    // clears itself).
+    CQEditProxy* m_pAutomationProxy = nullptr;
     DirectoryLists m_lists;
     std::string m_registryPath;
     std::unique_ptr<CRecentFileList> m_recentProjects;
@@ -125,6 +141,7 @@ private:
     std::string raw_;
     FrameMaker frameMaker_;
     SplashStarter splashStarter_;
+    DispatchSource debuggerDispatch_;
     std::string pendingInclude_;
     std::unique_ptr<Project> activeProject_;
     std::vector<std::string> steps_;

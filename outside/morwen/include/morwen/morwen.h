@@ -23,8 +23,11 @@ inline constexpr UINT ERR_MEM_DESTINATION_RANGE = 0x804F;  // a copy's destinati
 inline constexpr UINT ERR_MEM_COPY_DONE = 0x8050;
 inline constexpr UINT ERR_MEM_FILL_FAILED = 0x8051;
 inline constexpr UINT ERR_MEM_FILL_DONE = 0x8052;
-inline constexpr UINT ERR_RESET_QUESTION = 32794;  // the Reset command's question
-inline constexpr UINT ERR_TARGET_LOST = 32799;     // a run or access found the target lost
+inline constexpr UINT ERR_RESET_QUESTION = 32794;    // the Reset command's question
+inline constexpr UINT ERR_TARGET_LOST = 32799;       // a run or access found the target lost
+inline constexpr UINT ERR_MACRO_NO_NAME = 32825;     // Run in the macro dialog without a procedure name
+inline constexpr UINT ERR_MACRO_NO_END_SUB = 32826;  // a macro file ends inside a procedure
+inline constexpr UINT ERR_MACRO_FILE_READ = 32856;   // a macro file could not be read
 
 extern "C" {
 
