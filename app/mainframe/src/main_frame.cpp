@@ -127,7 +127,9 @@ int CMainFrame::OnCreate()
         return -1;
     }
     core_ = MakeFrameCore(*this);
-    // The text views read the connection and the stop position here.
+    // The text views read the connection and the stop position here; no
+    // stop has been shown yet.
+    CurrentStop() = StopPosition{};
     SetTextViewFrame(this);
 
     // The optional modules and the build-tool library, once per process. A
