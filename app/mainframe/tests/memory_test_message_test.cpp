@@ -89,6 +89,7 @@ protected:
     {
         std::vector<const char*> args{"quelm", "/D"};
         app_ = std::make_unique<shell::CDebuggerApp>();
+        app_->m_noPrompt = TRUE;  // the start's "&Load" asks for no file: the test loads its own
         app_->m_toolPath = temp_.path();
         app_->SetCommandLine(static_cast<int>(args.size()), args.data());
         app_->SetFrameMaker(qt::MakeMainFrameWindow);

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "appdebug/program_load.h"
 #include "appdebug/symbol_records.h"
 #include "emu_messages.h"
 #include "lookups/sym_lookups.h"
@@ -81,6 +82,7 @@ void CDebugCore::MapCommands()
         {ID_DEBUG_JUMP, [this] { OnJump(); }, notRunning},
         {ID_DEBUG_JUMP_TO_CURSOR, [this] { OnJumpToCursor(); }, notRunning},
         {ID_DEBUG_GOTO_ADDRESS, [this] { OnGotoAddress(); }, notRunning},
+        {ID_DEBUG_LOAD_PROGRAM, [this] { OnLoadProgram(); }, notRunning},
         {ID_DEBUG_WATCH_WINDOW, [this] { OpenWatchWindow(); }, access},
         {ID_DEBUG_CALL_STACK_WINDOW, [this] { OpenCallStackWindow(); }, access},
         {ID_DEBUG_MEMORY_WINDOW, [this] { OpenMemoryWindow(); }, access},
@@ -399,8 +401,31 @@ void CDebugCore::OnPeripheralWindow() {}
 void CDebugCore::OnFlashProgramming() {}
 void CDebugCore::OnUploadMemory() {}
 void CDebugCore::OnDownloadMemory() {}
-void CDebugCore::OnLoadProgram() {}
 void CDebugCore::OnTraceControl() {}
+
+void CDebugCore::OnLoadProgram()
+{
+    LoadProgramFromDialog();
+}
+
+int CDebugCore::LoadProgramFromDialog()
+{
+    HWND frame = m_pMainFrame ? m_pMainFrame->FrameWindow() : nullptr;
+    HGLOBAL block = PromptLoadFile(frame);
+    if (!block)
+        return 0;
+    if (!frame) {
+        GlobalFree(block);
+        return 0;
+    }
+    // The frame frees the block and answers the loader's result.
+    const auto reply = static_cast<LdrResult>(SendMessage(
+        frame, WM_EMU_OPEN_IMAGE, static_cast<WPARAM>(theSettings.SrcLoadOption), reinterpret_cast<LPARAM>(block)));
+    if (LoadResultIsReported(reply))
+        ReportLoadFailure(reply);
+    // The common dialogs report no extended error here.
+    return 0;
+}
 
 // --- services ---------------------------------------------------------------
 

@@ -73,7 +73,8 @@ private:
 
 class StandInFrame : public DebugFrame {
 public:
-    HWND FrameWindow() const override { return sink.hwnd; }
+    HWND FrameWindow() const override { return window ? window : sink.hwnd; }
+    HWND window = nullptr;  // a window of the test's own in place of the sink
     bool IsConnected() const override { return connected; }
     ChildFrameKind ActiveChildKind() const override { return childKind; }
     bool ActiveChildCursorAddress(ADDR* out) const override

@@ -105,6 +105,17 @@ BOOL FindSourceFilePath(const char* fileName, std::string& fullPath)
         fullPath = platform::ToNativePath(given);
         return TRUE;
     }
+    // The known source folders.
+    if (Links().sourceFolders) {
+        const std::string file = FilePart(given);
+        for (const std::string& folder : Links().sourceFolders()) {
+            const std::string candidate = folder.empty() ? file : folder + "/" + file;
+            if (!file.empty() && IsExistingFile(candidate)) {
+                fullPath = platform::ToNativePath(candidate);
+                return TRUE;
+            }
+        }
+    }
     return FALSE;
 }
 

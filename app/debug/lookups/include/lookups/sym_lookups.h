@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "emu_types.h"
 #include "win_types.h"
@@ -34,8 +35,9 @@ BOOL SymFileLineToAddrRange(int line, ADDR* start, ADDR* end, const char* file);
 BOOL SymGetModuleSourceName(int module, std::string& name);
 
 // The full path of an existing source file: the path the loader resolved
-// for it (the loaded-module list's resolved path, else the name itself when
-// it names an existing file). FALSE when no existing file is known.
+// for it (the loaded-module list's resolved path, else the loader's), else
+// the name itself when it names an existing file, else the file of that name
+// in the source folders. FALSE when no existing file is known.
 BOOL FindSourceFilePath(const char* fileName, std::string& fullPath);
 
 // Set/Clear Breakpoint at an address; hwUnit 0 software, 2 hardware. While
@@ -80,6 +82,9 @@ struct ProgramLinks {
     // The window that gets WM_EMU_UPDATE_VIEWS (empty: the application's
     // main window).
     std::function<HWND()> mainWindow;
+    // The folders a source file is looked for in, in order (the source
+    // directory list, the project's and the image's folders).
+    std::function<std::vector<std::string>()> sourceFolders;
 };
 // Installs the links; returns the previous ones.
 ProgramLinks SetProgramLinks(ProgramLinks links);
