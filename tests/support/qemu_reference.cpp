@@ -91,8 +91,7 @@ ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::stri
         p = RunProcess(argv, {}, GDB_TIMEOUT, {"QEMU_AUDIO_DRV=none"});
         const std::string all = p.out + p.err;
         const bool transport = all.find("Remote communication error") != std::string::npos ||
-                               all.find("Broken pipe") != std::string::npos ||
-                               all.find("Remote connection closed") != std::string::npos;
+            all.find("Broken pipe") != std::string::npos || all.find("Remote connection closed") != std::string::npos;
         if (p.timedOut || !transport)
             break;
     }
