@@ -225,6 +225,9 @@ void CMainFrame::OnClose()
     }
     if (Globals().busyTransfer)
         return;
+    // The program waits inside its semihosting call for the console's line.
+    if (ConsoleInputWaits())
+        return;
     if (EmuIsBusy()) {
         ReportError(IDS_RUN_ACTIVE, IDS_CAPTION, MB_ICONEXCLAMATION);
         return;
