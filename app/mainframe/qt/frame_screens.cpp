@@ -109,6 +109,13 @@ platform::qt::ScreenRegistrar debugWindows("mainframe_debug_windows", []() -> QW
 
 // The example run to its end with Go: its output in the Console tab.
 platform::qt::ScreenRegistrar console("mainframe_console", []() -> QWidget* {
+    // The settings' defaults for the target's semihosting calls (the
+    // screens never load the settings record).
+    theSettings.SemiHosting = 1;
+    theSettings.SemiHostVector = 8;
+    if (theSettings.Protocol.empty())
+        theSettings.Protocol = "Simulator";
+    theSettings.SetDefaultColors();
     CMainFrame* frame = ConnectedFrame();
     if (!frame)
         return nullptr;
@@ -117,6 +124,7 @@ platform::qt::ScreenRegistrar console("mainframe_console", []() -> QWidget* {
     for (int i = 0; i < 250 && SemihostGetExit(&reason, &status) == 0; ++i)
         platform::PumpWait(20);
     platform::PumpPending();
+    frame->SendMessage(WM_TIMER, kFrameTimerId);
     frame->OnIdleUpdateCmdUI();
     return FrameWindow();
 });

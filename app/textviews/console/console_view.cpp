@@ -24,6 +24,18 @@ CConsoleView::CConsoleView()
     OnUpdateCommandUI(ID_CONSOLE_CLEAR, [this](CCmdUI* ui) { ui->Enable(LineCount() > 0); });
 }
 
+void CConsoleView::OnSize(UINT type, int cx, int cy)
+{
+    if (!metricsSet_ && charWidth == 0 && TextHost()) {
+        metricsSet_ = true;
+        OnInitialUpdate();
+    }
+    CBaseView::OnSize(type, cx, cy);
+    // The end of the text stays in view.
+    if (metricsSet_ && LineCount() > 0 && caretLine == LineCount() - 1)
+        ShowEnd();
+}
+
 void CConsoleView::AppendText(std::string_view text)
 {
     if (text.empty())

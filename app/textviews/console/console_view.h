@@ -46,6 +46,9 @@ public:
     DECLARE_DYNCREATE(CConsoleView)
 
 protected:
+    // The output bar makes its views without an initial update: the first
+    // size on the widget gives the view its font and metrics.
+    void OnSize(UINT type, int cx, int cy) override;
     void OnChar(UINT ch, UINT repeat, UINT flags) override;
     void OnRButtonDown(UINT flags, POINT point) override;
 
@@ -54,4 +57,5 @@ private:
     bool TypeIntoText(UINT ch, UINT repeat);
     void ShowEnd();
     textconsole::ConsoleLineWriter writer_;
+    bool metricsSet_ = false;
 };
