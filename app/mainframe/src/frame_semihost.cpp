@@ -110,6 +110,8 @@ LRESULT CMainFrame::OnSemihostIo(WPARAM wParam, LPARAM lParam)
     // A read: nothing can be typed without the console.
     if (!console)
         return 0;
+    // The prompt is on screen before the wait.
+    console->ShowOutput();
     ConsoleInput& input = ConsoleInputState();
     if (!input.waiting) {
         input.waiting = 1;

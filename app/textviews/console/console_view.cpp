@@ -41,7 +41,33 @@ void CConsoleView::AppendText(std::string_view text)
     if (text.empty())
         return;
     writer_.Append(text, Buffer());
+    // Output is no edit: typing before it can't be undone across it.
+    Buffer().UndoList().Clear();
+    selStart = selEnd = {};
+    caretLine = std::max(LineCount() - 1, 0);
+    caretColumn = GetLineLength(caretLine);
+    if (showPending_)
+        return;
+    showPending_ = GetSafeHwnd() && SetTimer(kShowTimer, kShowInterval) != 0;
+    if (!showPending_)
+        ShowEnd();
+}
+
+void CConsoleView::ShowOutput()
+{
+    if (!showPending_)
+        return;
+    KillTimer(kShowTimer);
+    showPending_ = false;
     ShowEnd();
+}
+
+void CConsoleView::OnTimer(UINT_PTR id)
+{
+    if (id == kShowTimer)
+        ShowOutput();
+    else
+        CBaseView::OnTimer(id);
 }
 
 void CConsoleView::AppendChar(char ch)
@@ -51,11 +77,6 @@ void CConsoleView::AppendChar(char ch)
 
 void CConsoleView::ShowEnd()
 {
-    // Output is no edit: typing before it can't be undone across it.
-    Buffer().UndoList().Clear();
-    selStart = selEnd = {};
-    caretLine = std::max(LineCount() - 1, 0);
-    caretColumn = GetLineLength(caretLine);
     // The last line at the bottom of the window, whole.
     UpdateScrollInfo(clientWidth, clientHeight);
     const int fullRows = lineHeight > 0 ? std::max(clientHeight / lineHeight, 1) : 1;
@@ -71,6 +92,10 @@ void CConsoleView::ShowEnd()
 
 void CConsoleView::Clear()
 {
+    if (showPending_) {
+        KillTimer(kShowTimer);
+        showPending_ = false;
+    }
     Buffer().Clear();
     writer_.Reset();
     selStart = selEnd = {};
@@ -109,6 +134,7 @@ bool CConsoleView::TypeIntoText(UINT ch, UINT repeat)
 
 void CConsoleView::OnChar(UINT ch, UINT repeat, UINT)
 {
+    ShowOutput();
     if (TypeIntoText(ch, repeat))
         writer_.AfterTyping(caretLine == LineCount() - 1);
     ConsoleInput& input = ConsoleInputState();

@@ -33,10 +33,15 @@ public:
     CConsoleView();
 
     // The program's output: cut into lines as a terminal shows it (see
-    // console_lines.h); the view then shows the end of the text. The window
-    // repaints when the loop next goes idle, not per append.
+    // console_lines.h), the caret after it. The view shows the end of the
+    // text at most every kShowInterval ms (a program writing line by line
+    // would otherwise repaint the console per line), or at once by
+    // ShowOutput().
     void AppendText(std::string_view text);
     void AppendChar(char ch);
+    void ShowOutput();
+    static constexpr UINT_PTR kShowTimer = 0x4F55;
+    static constexpr UINT kShowInterval = 50;
     // Removes every line.
     void Clear();
 
@@ -50,6 +55,7 @@ protected:
     // size on the widget gives the view its font and metrics.
     void OnSize(UINT type, int cx, int cy) override;
     void OnChar(UINT ch, UINT repeat, UINT flags) override;
+    void OnTimer(UINT_PTR id) override;
     void OnRButtonDown(UINT flags, POINT point) override;
 
 private:
@@ -58,4 +64,5 @@ private:
     void ShowEnd();
     textconsole::ConsoleLineWriter writer_;
     bool metricsSet_ = false;
+    bool showPending_ = false;  // output not shown yet: the timer runs
 };

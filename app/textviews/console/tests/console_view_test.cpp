@@ -93,12 +93,18 @@ TEST_F(ConsoleViewTest, ALineOver255CharactersGoesOnOnTheNextLine)
                             std::string(254, 'd'), "^A"));
 }
 
-TEST_F(ConsoleViewTest, TheEndOfTheOutputIsShownWithTheCaretAfterIt)
+TEST_F(ConsoleViewTest, TheEndOfTheOutputIsShownOnceForABurstWithTheCaretAfterIt)
 {
     auto* view = MakeView<CConsoleView>();
+    FakeTextWindow& window = *windows.back();
+    const int before = window.invalidations;
     for (int i = 0; i < 100; ++i)
         view->AppendText("line " + std::to_string(i) + "\n");
     view->AppendText("prompt> ");
+    EXPECT_EQ(window.invalidations, before) << "no repaint per append";
+    EXPECT_EQ(view->topLine, 0);
+    view->SendMessage(WM_TIMER, CConsoleView::kShowTimer);
+    EXPECT_GT(window.invalidations, before);
     // Ten whole rows of 16 pixels: the last ten lines fill the window.
     EXPECT_EQ(view->topLine, 101 - 10);
     EXPECT_EQ(view->caretLine, 100);
@@ -156,6 +162,7 @@ TEST_F(ConsoleViewTest, TheContextMenuOffersCopyAndClearAsTheTextAllows)
     EXPECT_FALSE(view->QueryCommandState(ID_CONSOLE_CLEAR).enabled);
 
     view->AppendText("one\ntwo\n");
+    view->ShowOutput();
     view->SetSelection(0, 0, 0, 3, false);
     ui.AnswerPopup(ID_CONSOLE_CLEAR, "Clea&r");
     view->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
