@@ -132,8 +132,10 @@ TEST_F(FrameSemihostTest, WhileTheReadWaitsRunStepAndLoadAreRefusedAndTheFrameSt
         for (UINT id : refused)
             EXPECT_FALSE(frame_->QueryCommandState(id).enabled) << id;
         frame_->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+        frame_->OutputBar().SetActiveView(0);
         frame_->SendMessage(WM_CLOSE);
         EXPECT_NE(frame_->m_hWnd, nullptr) << "the close is refused";
+        EXPECT_EQ(frame_->OutputBar().GetActiveView(), Console()) << "the console shows why";
         EXPECT_TRUE(ConsoleInputWaits());
         Type("go\r");
     });
