@@ -35,6 +35,7 @@ struct RunState {
     int runCommandActive = 0;            // a step command runs its loop (EmuIsBusy)
     int stepping = 0;                    // a step loop may go on
     int haltAction = 0;                  // a halt was given since the last go
+    unsigned halts = 0;                  // halts given: one given while a semihosting call waited stops there
     bool freeRun = false;                // the current run plants nothing
     bool tillActive = false;             // a go-till's temporary breakpoint is set (AddTempBp)
     uint32_t tillOffset = 0;             // ... at this address

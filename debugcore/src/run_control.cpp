@@ -71,6 +71,7 @@ EmuResult RunSequence(RunRequest& request)
     // target there) is served in place of the step; otherwise one step off
     // the PC, and a call that step reached is served.
     int state = SEMIHOST_NOT_SERVED;
+    const unsigned halts = Core().run.halts;
     HandleSemiHosting(&state);
     if (state == SEMIHOST_NOT_SERVED) {
         r = emuStepOne(0);
@@ -81,6 +82,11 @@ EmuResult RunSequence(RunRequest& request)
     if (state == SEMIHOST_EXITED) {
         Refresh();
         return EndWith(EMU_OK, request, EMU_STOP_EXITED);
+    }
+    // A halt given while a call waited (a console read): the run ends there.
+    if (Core().run.halts != halts) {
+        Refresh();
+        return EndWith(EMU_OK, request);
     }
     r = CpuGetPC(&pc);
     if (r != EMU_OK)
@@ -207,6 +213,7 @@ EmuResult HaltTarget(bool toShell)
     run.runCommandActive = 0;
     // Set first: the stop entry serves no semihosting call after a halt.
     run.haltAction = 1;
+    ++run.halts;
     const EmuResult r = emuAbort(0);
     if (r != EMU_OK) {
         if (toShell)

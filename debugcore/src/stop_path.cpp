@@ -21,10 +21,15 @@ int Entry(bool serveSemihosting)
     if (Core().run.haltAction || !serveSemihosting)
         return EMU_STOP_HALTED;
     int state = SEMIHOST_NOT_SERVED;
+    const unsigned halts = Core().run.halts;
     HandleSemiHosting(&state);
     if (state == SEMIHOST_EXITED)
         return EMU_STOP_EXITED;
     if (state != SEMIHOST_SERVED)
+        return EMU_STOP_HALTED;
+    // A halt given while the call waited (a console read) keeps the target
+    // stopped after it.
+    if (Core().run.halts != halts)
         return EMU_STOP_HALTED;
     return PlantAndGo() == EMU_OK ? EMU_STOP_RESUMED : EMU_STOP_HALTED;
 }

@@ -2,7 +2,7 @@
 // the toolbars with the find box holding a text, the tab bars and the
 // status bar; without a build-tool library the message pane names the
 // missing one), and connected to the simulator with examples/hello loaded
-// and run to its main.
+// and run to its main, or to its end with its output in the Console tab.
 #include <QApplication>
 
 #include <cstring>
@@ -110,6 +110,28 @@ platform::qt::ScreenRegistrar debugWindows("mainframe_debug_windows", []() -> QW
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_MEMORY_WINDOW);
     frame->MDITile(TRUE);
     platform::PumpPending();
+    return FrameWindow();
+});
+
+// The example run to its end with Go: its output in the Console tab.
+platform::qt::ScreenRegistrar console("mainframe_console", []() -> QWidget* {
+    // The settings' defaults for the target's semihosting calls (the
+    // screens never load the settings record).
+    theSettings.SemiHosting = 1;
+    theSettings.SemiHostVector = 8;
+    if (theSettings.Protocol.empty())
+        theSettings.Protocol = "Simulator";
+    theSettings.SetDefaultColors();
+    CMainFrame* frame = ConnectedFrame();
+    if (!frame)
+        return nullptr;
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+    DWORD reason = 0, status = 0;
+    for (int i = 0; i < 250 && SemihostGetExit(&reason, &status) == 0; ++i)
+        platform::PumpWait(20);
+    platform::PumpPending();
+    frame->SendMessage(WM_TIMER, kFrameTimerId);
+    frame->OnIdleUpdateCmdUI();
     return FrameWindow();
 });
 

@@ -158,6 +158,8 @@ BOOL CMainFrame::OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* in
     // nothing runs.
     if (Globals().busyTransfer)
         return FALSE;
+    if (FilterCommandWhileInputWaits(id, code, extra, info))
+        return TRUE;
     if (m_bConnected && core_ && core_->OnCmdMsg(id, code, extra, info))
         return TRUE;
     return CCJMDIFrameWnd::OnCmdMsg(id, code, extra, info);

@@ -229,6 +229,12 @@ void CMainFrame::OnClose()
     }
     if (Globals().busyTransfer)
         return;
+    // The program waits inside its semihosting call for the console's line:
+    // the console comes to the front instead.
+    if (ConsoleInputWaits()) {
+        ShowConsole();
+        return;
+    }
     if (EmuIsBusy()) {
         ReportError(IDS_RUN_ACTIVE, IDS_CAPTION, MB_ICONEXCLAMATION);
         return;

@@ -10,12 +10,15 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "lathris/frame.h"
 #include "mainframe/edit_toolbar.h"
 #include "mainframe/frame_core.h"
 #include "shell/status_bar.h"
 #include "text_view_frame.h"
+
+class CConsoleView;
 
 namespace mainframe {
 
@@ -125,6 +128,8 @@ public:
     CCJTabCtrlBar& WorkspaceBar() { return workspaceBar_; }
     CCJTabCtrlBar& OutputBar() { return outputBar_; }
     FrameDebugCore* DebugCore() const { return core_.get(); }
+    // The "Console" tab brought in front; null when its view isn't there.
+    CConsoleView* ShowConsole();
     // The text put in the message pane at creation (empty: none).
     const std::string& StartMessage() const { return startMessage_; }
     DWORD Style() const { return style_; }
@@ -162,6 +167,10 @@ private:
     LRESULT OnEmuError(WPARAM wParam, LPARAM lParam);
     LRESULT OnAddWatch(LPARAM block);
     LRESULT OnMemoryTest(WPARAM wParam, LPARAM lParam);  // frame_memory_test.cpp
+    LRESULT OnSemihostIo(WPARAM wParam, LPARAM lParam);
+    // While a semihosting read waits: refuses what would re-enter the
+    // target (TRUE), lets Halt end the wait.
+    BOOL FilterCommandWhileInputWaits(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info);
 
     CBCGToolBar standardBar_;
     CBCGToolBar debugBar_;
@@ -180,6 +189,14 @@ private:
 
 // The message that an address text can't be read (32820 over 32769).
 void ReportInvalidAddress();
+
+// Sees each piece of the program's output before the console shows it:
+// the WM_EMU_SEMIHOST_IO kind (1 and 2 standard output, 3 and 4 standard
+// error) and its text. Returns the previous tap.
+using SemihostOutputTap = std::function<void(BYTE kind, std::string_view text)>;
+SemihostOutputTap SetSemihostOutputTap(SemihostOutputTap tap);
+// A semihosting read waits for the console's input line.
+bool ConsoleInputWaits();
 
 }  // namespace mainframe
 
