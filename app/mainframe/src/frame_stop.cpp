@@ -12,6 +12,7 @@
 #include "frame_templates.h"
 #include "mainframe/main_frame.h"
 #include "platform/frame_wnd.h"
+#include "platform/paths.h"
 #include "quentor.h"
 #include "quinar/quinar.h"
 #include "shell/debugger_app.h"
@@ -122,6 +123,11 @@ bool CMainFrame::FindStopSource(StopPosition& stop)
     std::string path;
     if (!appdebug::SymFindSourceFileOfAddr(&stop.pc, path, &stop.word))
         return false;
+    // A source the machine does not hold (a library built elsewhere, its
+    // compilation folder gone) is no source to show: the stop goes to the
+    // disassembly instead of a failed open at every stop inside it.
+    if (!platform::PathExists(path))
+        return false;
     stop.sourcePath = path;
     stop.line = appdebug::SourceLineOfAddr(stop.pc.off);
     return stop.line > 0;
@@ -227,7 +233,7 @@ LRESULT CMainFrame::OnSetPcLine(WPARAM wParam, LPARAM lParam)
     const ADDR address{static_cast<uint32_t>(lParam), static_cast<uint16_t>(wParam & 0xFF)};
     std::string path;
     int word = 0;
-    if (LdrIsSymbolLoaded() && appdebug::SymFindSourceFileOfAddr(&address, path, &word)) {
+    if (LdrIsSymbolLoaded() && appdebug::SymFindSourceFileOfAddr(&address, path, &word) && platform::PathExists(path)) {
         CDocument* doc = SourceDocumentOf(path);
         if (doc && !doc->Views().empty()) {
             // The document stays where it is in the Z order (the platform
