@@ -25,6 +25,9 @@ protected:
     void SetUp() override
     {
         RegistryTest::SetUp();
+        // A quit an earlier frame of this process posted would end the
+        // waits early: the queue starts empty.
+        while (!platform::DispatchPending(nullptr)) {}
         platform::SetModuleFolder(temp_.path());
         shell::Modules().FreeAll();
         Globals() = FrameGlobals{};

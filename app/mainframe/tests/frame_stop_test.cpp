@@ -213,6 +213,56 @@ TEST_F(FrameStopTest, LoadFileThenABreakpointAndGotoCursorStopAtTheirLines)
     }
 }
 
+// Jump to Cursor from the source window moves the PC to the caret's line
+// without running; a reload (32803 with the image's project active) puts
+// back the image's bytes and entry and keeps the breakpoint, which the next
+// Go stops at again: the entry's ARM code runs as ARM although the CPU last
+// stopped in Thumb code.
+TEST_F(FrameStopTest, JumpToCursorAndAReloadFromTheSourceWindow)
+{
+    const std::string elf = HelloElf("thumb");
+    CMainFrame* frame = StartWithLoadFile(elf);
+    ASSERT_NE(frame, nullptr);
+    const std::map<int, uint32_t> lines = lookups::test::LowestLineAddresses(elf, "main.c");
+    ASSERT_TRUE(lines.count(16) && lines.count(23));
+    ADDR at{lines.at(16), ADDR_SPACE_TARGET};
+    lookups::ToggleBreakpointAtAddr(at, 0);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+    ASSERT_TRUE(WaitForStop(frame, 16)) << frame->GetStopPosition().line;
+    frame->MDITile(TRUE);
+    QApplication::processEvents();
+    auto* view = dynamic_cast<editor::CQEditView*>(frame->MDIGetActive()->GetActiveView());
+    ASSERT_NE(view, nullptr) << "main.c is in front";
+
+    view->SetCaret(22, 0);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_JUMP_TO_CURSOR);
+    EXPECT_EQ(Pc(), lines.at(23));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->GetStopPosition().line == 23; }, 5000))
+        << frame->GetStopPosition().line;
+    EXPECT_EQ(CpuGetCpuStatus1() & 1, 0u) << "the jump does not run";
+
+    // A byte of the program changed in memory comes back with the reload.
+    const auto [base, bytes] = ObjcopyImage(elf, temp_.path() + "/reload-" + std::to_string(getpid()) + ".bin");
+    ASSERT_FALSE(bytes.empty());
+    const char changed = static_cast<char>(~bytes[0]);
+    ASSERT_EQ(MemWriteBlock({base, ADDR_SPACE_TARGET}, &changed, 1, 1), 0);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);
+    EXPECT_EQ(ui_.Unanswered(), 0u);
+    EXPECT_TRUE(ui_.MessageTexts().empty()) << ui_.MessageTexts().front();
+    EXPECT_EQ(Pc(), test::ReadelfEntry(elf) & ~1u);
+    std::string memory(bytes.size(), '\0');
+    ASSERT_EQ(MemReadBlock(memory.data(), {base, ADDR_SPACE_TARGET}, static_cast<uint32_t>(memory.size())), 0);
+    EXPECT_TRUE(memory == bytes) << "target memory differs from objcopy's image after the reload";
+    EXPECT_EQ(appdebug::LoadedImagePath(), elf);
+    EXPECT_GT(appdebug::LoadedModules().Count(), 0u);
+
+    ASSERT_EQ(BptFindBp(&at, ADDR{0, 0}, nullptr), BPT_MARK_SW_ENABLED) << "the breakpoint stays";
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+    ASSERT_TRUE(WaitForStop(frame, 16)) << frame->GetStopPosition().line << " pc " << std::hex << Pc();
+    EXPECT_EQ(Pc(), lines.at(16));
+    BptDeleteAllObjects();
+}
+
 TEST_F(FrameStopTest, AnImageThatDoesNotLoadIsReportedAndChangesNothing)
 {
     const std::string elf = HelloElf("thumb");

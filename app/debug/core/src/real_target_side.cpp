@@ -12,6 +12,7 @@
 #include "sarvik/bp_windows.h"
 #include "shell/modules.h"
 #include "talvis/talvis.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 namespace appdebug {
@@ -52,7 +53,21 @@ public:
         ::CpuGetPC(&pc);
         return pc;
     }
-    void CpuSetPC(DWORD pc) override { ::CpuSetPC(pc); }
+    void CpuSetPC(DWORD pc) override
+    {
+        // The start of an image runs in the instruction set of its code: a
+        // stop in Thumb code before a reload must not leave the CPU running
+        // the entry's ARM code as Thumb (or the other way round).
+        const bool thumb = (pc & 1u) != 0 || ::LdrIsInThumbRange(pc & ~1u) != 0;
+        constexpr DWORD kThumbState = 0x20;  // CPSR T bit
+        DWORD cpsr = 0;
+        if (::CpuGetRegister(VEXLOR_REG_CPSR, &cpsr) == 0) {
+            const DWORD state = thumb ? cpsr | kThumbState : cpsr & ~kThumbState;
+            if (state != cpsr)
+                ::CpuSetRegister(VEXLOR_REG_CPSR, state);
+        }
+        ::CpuSetPC(pc & ~1u);
+    }
 
     int NewABIDLL(int useSimulator, const std::string& port, int* portAddress, const std::string& protocol,
                   int ocdLogPlusOne) override

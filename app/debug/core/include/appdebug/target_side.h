@@ -51,6 +51,8 @@ public:
     virtual DWORD CpuGetCpuStatus1() = 0;  // the last known state
     virtual void CpuSetCpuStatus(int running) = 0;
     virtual DWORD CpuGetPC() = 0;
+    // The start PC of the image: the CPU takes the instruction set of the
+    // code there (Thumb for an odd address or one in Thumb code).
     virtual void CpuSetPC(DWORD pc) = 0;
 
     // Falcrest.
