@@ -83,7 +83,11 @@ CMainFrame* ConnectedFrame()
         return nullptr;
     app.m_pMainWnd = frame;
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);
-    if (!frame->m_bConnected || !LoadImageAtStart(*frame, ZK_EXAMPLE_ELF))
+    if (!frame->m_bConnected)
+        return nullptr;
+    // Breakpoints that earlier screens of this process set stay out of this run.
+    BptClearAll();
+    if (!LoadImageAtStart(*frame, ZK_EXAMPLE_ELF))
         return nullptr;
     // Run to main: the stop comes back as the frame's WM_EMU_ERROR.
     if (quinar::Result<uint32_t> main = quinar::Symbols().AddressOfName("main")) {
@@ -166,6 +170,7 @@ platform::qt::ScreenRegistrar breakpointStop("mainframe_breakpoint_stop", []() -
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);
     if (!frame->m_bConnected)
         return nullptr;
+    BptClearAll();
     const std::string image = ZK_EXAMPLE_ELF;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size() + 1);
     std::memcpy(GlobalLock(block), image.c_str(), image.size() + 1);
