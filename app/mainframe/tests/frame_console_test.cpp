@@ -254,6 +254,31 @@ TEST_F(FrameConsoleTest, ANewlibProgramTalksThroughTheConsoleAsOnQemu)
     }
 }
 
+// After the program's end a reload (32803 with the image's project active)
+// makes it run again from its start: a new exit, the new input, its host
+// file written anew.
+TEST_F(FrameConsoleTest, AReloadAfterTheEndRunsTheProgramAgain)
+{
+    const std::string elf = zk::test::FixturePath("frame_console_thumb");
+    platform::GTestScriptedUi ui;
+    CMainFrame* frame = StartWith(ui, elf);
+    ASSERT_NE(frame, nullptr);
+    const fs::path folder = Folder("sim");
+    const FrameRun first = Go(*frame, folder, "Ann");
+    ASSERT_TRUE(first.ended) << first.all;
+    EXPECT_EQ(first.status, 3u);
+
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);
+    EXPECT_EQ(ui.Unanswered(), 0u);
+    DWORD reason = 0, status = 0;
+    EXPECT_EQ(SemihostGetExit(&reason, &status), 0) << "the reload forgets the last exit";
+    const FrameRun second = Go(*frame, folder, "Bo");
+    ASSERT_TRUE(second.ended) << second.all;
+    EXPECT_EQ(second.status, 2u);
+    EXPECT_THAT(second.out, ::testing::StartsWith("Name: Hello Bo\n\nfile: Bo\n"));
+    EXPECT_EQ(FilesIn(folder)["console-notes.txt"], "Bo\nsecond line\n");
+}
+
 TEST_F(FrameConsoleTest, HaltEndsTheReadAndTheTargetStaysHalted)
 {
     const std::string elf = zk::test::FixturePath("frame_console_thumb");
