@@ -219,6 +219,9 @@ void SemihostSetCommandLine(const char* line);
 int SemihostGetExit(DWORD* reason, DWORD* status);
 // The console line of a reported end's reason ("Stop Emulation for ...").
 const char* SemihostExitText(DWORD reason);
+// A new program image is in target memory: the previous program's host
+// files are closed and its reported end is forgotten, as at a reset.
+void SemihostProgramLoaded(void);
 
 // --- The breakpoint file -------------------------------------------------------
 // Writes every breakpoint and both watchpoint units to path, replacing the

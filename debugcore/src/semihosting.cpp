@@ -162,6 +162,11 @@ void SemihostSetCommandLine(const char* line)
     Core().semihost.commandLine = line ? line : "";
 }
 
+void SemihostProgramLoaded(void)
+{
+    SemihostProgramStarts();
+}
+
 int SemihostGetExit(DWORD* reason, DWORD* status)
 {
     const SemihostState& s = Core().semihost;

@@ -5,16 +5,22 @@
 // and run to its main.
 #include <QApplication>
 
+#include <cstring>
+
+#include "appdebug/source_lookups.h"
 #include "emu_messages.h"
+#include "lookups/sym_lookups.h"
 #include "mainframe/qt/frame_window.h"
 #include "platform/messages.h"
 #include "platform/qt/screens.h"
 #include "platform/resources.h"
+#include "quentor.h"
 #include "quinar/symbol_store.h"
 #include "sarvik.h"
 #include "shell/debugger_app.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 namespace mainframe::qt {
@@ -104,6 +110,58 @@ platform::qt::ScreenRegistrar debugWindows("mainframe_debug_windows", []() -> QW
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_MEMORY_WINDOW);
     frame->MDITile(TRUE);
     platform::PumpPending();
+    return FrameWindow();
+});
+
+// examples/hello loaded through WM_EMU_OPEN_IMAGE (as "Load File" sends it)
+// and run with Go to a breakpoint on a line of main.c in the loop: main.c in
+// front at the stop with the PC line marked, "Halt by breakpoint!" in the
+// status bar.
+platform::qt::ScreenRegistrar breakpointStop("mainframe_breakpoint_stop", []() -> QWidget* {
+    shell::CDebuggerApp& app = ScreensApp();
+    // The source template of the program, made from the editor's classes.
+    if (app.DocManager()->Templates().empty()) {
+        using platform::CRuntimeClass;
+        const shell::TemplateRow& row = shell::kTemplateRows[0];
+        const CRuntimeClass* doc = CRuntimeClass::FromName(row.docClass);
+        const CRuntimeClass* child = CRuntimeClass::FromName(row.frameClass);
+        const CRuntimeClass* view = CRuntimeClass::FromName(row.viewClass);
+        if (!doc || !child || !view)
+            return nullptr;
+        app.AddDocTemplate(new CMultiDocTemplate(row.resourceId, doc, child, view));
+    }
+    app.m_simulate = TRUE;
+    app.m_noPrompt = TRUE;
+    theSettings.Simulate = 1;
+    // The editor's colours and line numbers as a first start sets them.
+    if (theSettings.FormatColors[0].back == 0 && theSettings.FormatColors[0].fore == 0)
+        theSettings.SetDefaultColors();
+    theSettings.LineNumbe = 1;
+    CMainFrame* frame = MakeFrame();
+    if (!frame)
+        return nullptr;
+    app.m_pMainWnd = frame;
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);
+    if (!frame->m_bConnected)
+        return nullptr;
+    const std::string image = ZK_EXAMPLE_ELF;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size() + 1);
+    std::memcpy(GlobalLock(block), image.c_str(), image.size() + 1);
+    GlobalUnlock(block);
+    const DWORD flags = LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS;
+    if (frame->SendMessage(WM_EMU_OPEN_IMAGE, flags, reinterpret_cast<LPARAM>(block)) != 0)
+        return nullptr;
+    ADDR at{};
+    if (!appdebug::SourceLineToAddr("main.c", 21, &at))
+        return nullptr;
+    lookups::ToggleBreakpointAtAddr(at, 0);
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+    for (int i = 0; i < 250 && ((CpuGetCpuStatus1() & 1) || CurrentStop().line != 21); ++i)
+        platform::PumpWait(20);
+    platform::PumpPending();
+    frame->MDITile(TRUE);
+    frame->SendMessage(WM_TIMER, kFrameTimerId);
+    frame->OnIdleUpdateCmdUI();
     return FrameWindow();
 });
 #endif

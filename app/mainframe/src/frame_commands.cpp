@@ -171,6 +171,8 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg)
     if (CMDIChildWnd* child = MDIGetActive())
         if (auto* editor = dynamic_cast<HoverRelay*>(child->GetActiveView()))
             editor->RelayEvent(*msg);
+    // The text views' data tips.
+    RelayDataTipEvent(*msg);
     return CCJMDIFrameWnd::PreTranslateMessage(msg);
 }
 

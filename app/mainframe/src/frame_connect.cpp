@@ -1,5 +1,6 @@
 // Command 32803: the first time it connects the debugger (the core brings
 // the target side up), then the program is loaded.
+#include "appdebug/program_load.h"
 #include "falcrest.h"
 #include "mainframe/main_frame.h"
 #include "shell/debugger_app.h"
@@ -28,9 +29,15 @@ void CMainFrame::OnDebugConnect()
             SetWindowText(GetTitle());
         }
     }
-    // Projects load their image once they exist; without one the core asks
-    // for a program unless the start said not to.
+    // The active project's image is loaded again; without a project the
+    // core asks for a program unless the start said not to.
     auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp());
+    if (app && app->ActiveProject()) {
+        const LdrResult result = LoadProjectImage(TRUE);
+        if (appdebug::LoadResultIsReported(result))
+            appdebug::ReportLoadFailure(result);
+        return;
+    }
     if (core_ && !(app && app->m_noPrompt))
         core_->LoadProgramFromDialog();
 }

@@ -3,9 +3,13 @@
 #include <cstring>
 
 #include "appdebug/debug_core.h"
+#include "appdebug/program_load.h"
+#include "appdebug/source_lookups.h"
+#include "base_view.h"
 #include "mainframe/frame_core.h"
 #include "mainframe/main_frame.h"
 #include "regmem/core_link.h"
+#include "shell/settings.h"
 
 namespace mainframe {
 
@@ -28,9 +32,22 @@ public:
             return appdebug::ChildFrameKind::Disassembly;
         return appdebug::ChildFrameKind::Other;
     }
-    // The source and disassembly views give their caret's address once
-    // they are there.
+    // The disassembly view gives its caret's address once it is there.
     bool ActiveChildCursorAddress(ADDR*) const override { return false; }
+    // A source window: the caret's line of its active view and the path of
+    // its document.
+    bool ActiveSourceCaret(int& line, std::string& path) const override
+    {
+        CMDIChildWnd* child = frame_.MDIGetActive();
+        if (ActiveChildKind() != appdebug::ChildFrameKind::Source || !child)
+            return false;
+        auto* view = dynamic_cast<CBaseView*>(child->GetActiveView());
+        if (!view || !view->GetDocument())
+            return false;
+        line = view->GetCaretLine();
+        path = view->GetDocument()->GetPathName();
+        return true;
+    }
     // The register window (kind 1) and the memory windows (4 to 6); the
     // other kinds have no window class yet.
     appdebug::DebugWindow* CreateDebugWindow(int kind, const std::string& title, DWORD) override
@@ -58,6 +75,14 @@ public:
     {
         appdebug::SetCurrentDebugCore(&core_);
         previousServices_ = regmem::SetServices(services_.get());
+        // The look-ups reach the loaded-module list, this frame and its
+        // transfer flag while the core lives.
+        lookups::ProgramLinks links = appdebug::LoadedModuleLinks();
+        HWND window = frame.m_hWnd;
+        links.mainWindow = [window] { return window; };
+        links.transferBusy = [] { return shell::g_loadingImage != 0 || Globals().busyTransfer != FALSE; };
+        previousLinks_ = lookups::SetProgramLinks(std::move(links));
+        previousQuery_ = CProgressBar::SetLoadStatusQuery(&appdebug::SymGetLoadStatus);
     }
     ~CoreLink() override
     {
@@ -65,6 +90,8 @@ public:
             appdebug::SetCurrentDebugCore(nullptr);
         if (&regmem::Services() == services_.get())
             regmem::SetServices(previousServices_);
+        lookups::SetProgramLinks(std::move(previousLinks_));
+        CProgressBar::SetLoadStatusQuery(previousQuery_);
     }
     BOOL ConnectTarget(BOOL useSimulator) override { return core_.ConnectTarget(useSimulator); }
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override
@@ -74,16 +101,23 @@ public:
     void RefreshDebugWindows(int kind, LPARAM param) override { core_.RefreshDebugWindows(kind, param); }
     LRESULT OnDebugWndClosed(int kind) override { return core_.OnDebugWndClosed(kind); }
     int AddWatch(const std::string& expression) override { return core_.AddWatch(expression); }
+    int OpenInspectWindow(const std::string& name) override { return core_.OpenInspectWindow(name.c_str()); }
     void ExecShellCommand(const std::string& command) override { core_.ExecShellCommand(command.c_str()); }
     void FireEvent(int event, short value) override { core_.FireEvent(event, value); }
     void ReportTargetLost() override { core_.ReportTargetLost(); }
     HWND WatchWindow() const override { return core_.WatchWnd() ? core_.WatchWnd()->Window() : nullptr; }
-    void LoadProgramFromDialog() override { core_.OnLoadProgram(); }
+    void LoadProgramFromDialog() override { core_.LoadProgramFromDialog(); }
+    LdrResult LoadProgramImage(const std::string& path, DWORD flags) override
+    {
+        return appdebug::LoadTargetProgram(path, flags);
+    }
     void ShowBreakpointList(int mode) override { core_.ShowBreakpointList(mode); }
 
 private:
     std::unique_ptr<regmem::CoreServices> services_;
     regmem::DebugServices* previousServices_ = nullptr;
+    lookups::ProgramLinks previousLinks_;
+    CProgressBar::LoadStatusQuery previousQuery_ = nullptr;
     FrameSide side_;
     appdebug::CDebugCore core_;
 };

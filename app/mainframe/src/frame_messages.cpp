@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "emu_messages.h"
+#include "frame_templates.h"
 #include "mainframe/frame_views.h"
 #include "mainframe/main_frame.h"
 #include "sarvik.h"
@@ -14,13 +15,6 @@
 
 namespace mainframe {
 
-namespace {
-
-constexpr LPARAM kBreakpointsHint = 0x01010101;
-constexpr LPARAM kCodeViewsHint = 0xFFFF;
-
-// The template made for a row of the application's table ("source",
-// "assembly", "mixed"), null when its classes are not there.
 CDocTemplate* TemplateOf(const char* name)
 {
     auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp());
@@ -46,6 +40,11 @@ CDocTemplate* TemplateOf(const char* name)
     }
     return nullptr;
 }
+
+namespace {
+
+constexpr LPARAM kBreakpointsHint = 0x01010101;
+constexpr LPARAM kCodeViewsHint = 0xFFFF;
 
 void UpdateDocuments(CDocTemplate* t, LPARAM hint, CObject* hintObject)
 {
@@ -111,6 +110,8 @@ void CMainFrame::MapMessages()
 {
     OnMessage(WM_EMU_UPDATE_VIEWS, [this](WPARAM w, LPARAM l) { return OnUpdateViews(w, l); });
     OnMessage(WM_EMU_REFRESH, [this](WPARAM, LPARAM) { return OnEmuRefresh(); });
+    OnMessage(WM_SETPCLINE, [this](WPARAM w, LPARAM l) { return OnSetPcLine(w, l); });
+    OnMessage(WM_EMU_OPEN_IMAGE, [this](WPARAM w, LPARAM l) { return OnOpenImage(w, l); });
     OnMessage(WM_EMU_ERROR, [this](WPARAM w, LPARAM l) { return OnEmuError(w, l); });
     OnMessage(WM_EMU_BUSY, [this](WPARAM w, LPARAM l) -> LRESULT {
         statusBar_.SetPaneText(static_cast<int>(w), l == 0 ? "Running" : "Halt");
@@ -229,22 +230,6 @@ void CMainFrame::OnBreakpointsChanged(LPARAM address)
         UpdateDocuments(app->DocManager()->Templates().front(), kBreakpointsHint, &hint);
     UpdateDocuments(TemplateOf("assembly"), kBreakpointsHint, &hint);
     UpdateDocuments(TemplateOf("mixed"), kBreakpointsHint, &hint);
-}
-
-LRESULT CMainFrame::OnEmuRefresh()
-{
-    DWORD pc = 0;
-    const int result = CpuGetPC(&pc);
-    if (result != 0) {
-        if (result == EMU_TARGET_LOST && core_)
-            core_->ReportTargetLost();
-        return -1;
-    }
-    Globals().keptPc = pc;
-    if (core_)
-        for (int kind : {4, 9, 8, 1, 3, 11, 13, 20})
-            core_->RefreshDebugWindows(kind, -1);
-    return 1;
 }
 
 LRESULT CMainFrame::OnEmuError(WPARAM wParam, LPARAM lParam)

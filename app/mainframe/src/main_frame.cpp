@@ -127,6 +127,8 @@ int CMainFrame::OnCreate()
         return -1;
     }
     core_ = MakeFrameCore(*this);
+    // The text views read the connection and the stop position here.
+    SetTextViewFrame(this);
 
     // The optional modules and the build-tool library, once per process. A
     // missing build-tool library leaves its entry points null (every caller
@@ -259,6 +261,8 @@ void CMainFrame::OnDestroy()
     if (core_)
         core_->ShowBreakpointList(0);
     core_.reset();
+    if (GetTextViewFrame() == this)
+        SetTextViewFrame(nullptr);
     if (m_timerId) {
         KillTimer(m_timerId);
         m_timerId = 0;

@@ -26,7 +26,9 @@ struct CoreLog {
     std::vector<std::pair<int, short>> events;
     std::vector<UINT> commands;
     int lost = 0;
-    std::vector<int> listModes;  // the breakpoint list's
+    std::vector<int> listModes;                        // the breakpoint list's
+    std::vector<std::pair<std::string, DWORD>> loads;  // path, load-option word
+    LdrResult loadAnswer = 0;
 };
 
 class RecordingCore : public CCmdTarget, public FrameDebugCore {
@@ -60,6 +62,11 @@ public:
     void FireEvent(int event, short value) override { log_.events.emplace_back(event, value); }
     void ReportTargetLost() override { ++log_.lost; }
     void ShowBreakpointList(int mode) override { log_.listModes.push_back(mode); }
+    LdrResult LoadProgramImage(const std::string& path, DWORD flags) override
+    {
+        log_.loads.emplace_back(path, flags);
+        return log_.loadAnswer;
+    }
 
 private:
     CoreLog& log_;

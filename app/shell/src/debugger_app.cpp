@@ -253,6 +253,29 @@ int CDebuggerApp::OpenProject(const std::string&, CDocument** out, const char*, 
     return ERR_PROJECT_UNREADABLE;
 }
 
+CDebuggerApp::Project* CDebuggerApp::NewProject(const std::string& path, const char* outputName)
+{
+    if (activeProject_ && platform::EqualNoCase(activeProject_->path, path))
+        return activeProject_.get();
+    if (!outputName)
+        return nullptr;
+    auto project = std::make_unique<Project>();
+    project->path = path;
+    project->outputName = outputName;
+    activeProject_ = std::move(project);
+    return activeProject_.get();
+}
+
+std::string CDebuggerApp::GetProjectImagePath() const
+{
+    if (!activeProject_ || activeProject_->outputName.empty())
+        return {};
+    const std::string& name = activeProject_->outputName;
+    if (IsFullPath(name))
+        return name;
+    return platform::JoinPath(platform::FolderOf(activeProject_->path), name);
+}
+
 std::string CDebuggerApp::TakePendingInclude()
 {
     std::string file = std::move(pendingInclude_);

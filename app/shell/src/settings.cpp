@@ -10,6 +10,7 @@ namespace shell {
 
 CDebuggerSettings theSettings;
 int g_loadOption = 0;
+int g_loadingImage = 0;
 
 namespace {
 

@@ -227,6 +227,23 @@ CStatusBar* FindStatusBar()
 
 }  // namespace
 
+namespace {
+
+CProgressBar::LoadStatusQuery& LoadQuery()
+{
+    static CProgressBar::LoadStatusQuery query = nullptr;
+    return query;
+}
+
+}  // namespace
+
+CProgressBar::LoadStatusQuery CProgressBar::SetLoadStatusQuery(LoadStatusQuery query)
+{
+    const LoadStatusQuery previous = LoadQuery();
+    LoadQuery() = query;
+    return previous;
+}
+
 int& CProgressBar::SharedPercent()
 {
     static int percent = 0;
@@ -236,6 +253,12 @@ int& CProgressBar::SharedPercent()
 CProgressBar::CProgressBar(const std::string& caption, int sizePercent, int maxValue, BOOL, int pane)
     : caption_(caption), size_(sizePercent), pane_(pane), high_(maxValue)
 {
+    // The position a long operation (an image load) sends to the control.
+    OnMessage(PBM_SETPOS, [this](WPARAM pos, LPARAM) -> LRESULT {
+        const int previous = pos_;
+        SetPos(static_cast<int>(pos));
+        return previous;
+    });
     bar_ = FindStatusBar();
     if (!bar_ || pane < 0 || pane >= bar_->GetCount()) {
         bar_ = nullptr;
@@ -309,10 +332,11 @@ void CProgressBar::OnTimer(UINT_PTR id)
     int& shared = SharedPercent();
     SetPos(shared);
     shared = 0;
-    // The symbol library's load-state query is not there yet: the timer ends
-    // at its first tick, as when the query fails.
-    ::KillTimer(m_hWnd, timer_);
-    timer_ = 0;
+    const LoadStatusQuery query = LoadQuery();
+    if (!query || !query(&shared) || shared == 100) {
+        ::KillTimer(m_hWnd, timer_);
+        timer_ = 0;
+    }
     if (shared >= 100)
         shared = 0;
     SetPos(shared);

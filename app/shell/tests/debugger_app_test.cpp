@@ -101,6 +101,33 @@ TEST_F(DebuggerAppTest, CommandLines)
     }
 }
 
+// A project of an image, in memory: its image path against the project's
+// folder, the same project again for the same path in any case.
+TEST(DebuggerAppProject, NewProjectKeepsThePathAndTheImage)
+{
+    CDebuggerApp app;
+    EXPECT_EQ(app.NewProject("/w/p.mpj", nullptr), nullptr) << "no settings to ask for";
+    EXPECT_EQ(app.GetProjectImagePath(), "");
+    struct Row {
+        const char* project;
+        const char* output;
+        const char* image;
+    } rows[] = {
+        {"/w/p.mpj", "out/p.elf", "/w/out/p.elf"},
+        {"/w/q.mpj", "/images/q.elf", "/images/q.elf"},
+        {"C:\\w\\r.mpj", "r.elf", "C:\\w\\r.elf"},
+    };
+    for (const Row& r : rows) {
+        CDebuggerApp::Project* project = app.NewProject(r.project, r.output);
+        ASSERT_NE(project, nullptr) << r.project;
+        EXPECT_EQ(app.ActiveProject(), project);
+        EXPECT_EQ(app.GetProjectImagePath(), r.image);
+    }
+    CDebuggerApp::Project* active = app.ActiveProject();
+    EXPECT_EQ(app.NewProject("c:\\W\\R.MPJ", "other.elf"), active);
+    EXPECT_EQ(active->outputName, "r.elf");
+}
+
 TEST_F(DebuggerAppTest, StepsRunInOrder)
 {
     auto app = Start({"setup.inc"});

@@ -218,6 +218,47 @@ TEST_F(StatusBarTest, ProgressTimerEndsAtItsFirstTickWithoutALoadQuery)
         EXPECT_NE(t.hwnd, bar.m_hWnd);
 }
 
+// A load's progress: the loader's PBM_SETPOS moves the control; the timer
+// follows the load query while a load runs and ends at 100 or when none runs.
+TEST_F(StatusBarTest, ProgressFollowsTheLoaderAndTheLoadQuery)
+{
+    static int answer = 0;
+    static BOOL running = TRUE;
+    const auto previous = CProgressBar::SetLoadStatusQuery([](int* percent) -> BOOL {
+        *percent = answer;
+        return running;
+    });
+    CProgressBar bar("Loading", 90, 100, 1, 0);
+    ASSERT_NE(bar.m_hWnd, nullptr);
+    SendMessage(bar.m_hWnd, PBM_SETPOS, 55, 0);
+    EXPECT_EQ(bar.GetPos(), 55);
+    EXPECT_EQ(bar_.Panes()[0].progress, 55);
+
+    const auto timerAlive = [&] {
+        for (const auto& t : platform::ActiveTimers())
+            if (t.hwnd == bar.m_hWnd && t.id == 1)
+                return true;
+        return false;
+    };
+    struct Step {
+        int answer;
+        BOOL running;
+        int position;
+        bool alive;
+    } steps[] = {{40, TRUE, 40, true}, {100, TRUE, 0, false}};
+    for (const Step& step : steps) {
+        answer = step.answer;
+        running = step.running;
+        ASSERT_TRUE(platform::FireTimer(bar.m_hWnd, 1));
+        MSG msg{};
+        while (PeekMessage(&msg, bar.m_hWnd, 0, 0, PM_REMOVE))
+            DispatchMessage(&msg);
+        EXPECT_EQ(bar.GetPos(), step.position) << step.answer;
+        EXPECT_EQ(timerAlive(), step.alive) << step.answer;
+    }
+    CProgressBar::SetLoadStatusQuery(previous);
+}
+
 TEST(ProgressWithoutAWindow, IsInert)
 {
     {

@@ -65,13 +65,23 @@ int CBaseView::OnCreate()
 {
     if (TextViewFrame* frame = GetTextViewFrame())
         frame->AddView(this);
-    return CView::OnCreate();
+    const int result = CView::OnCreate();
+    if (result != -1) {
+        tip_ = std::make_unique<CPopupTipWnd>();
+        if (!tip_->CreateTip(this))
+            tip_.reset();
+    }
+    return result;
 }
 
 void CBaseView::OnDestroy()
 {
     if (TextViewFrame* frame = GetTextViewFrame())
         frame->RemoveView(this);
+    if (tip_) {
+        tip_->DestroyWindow();
+        tip_.reset();
+    }
     if (CFindReplaceDlg* dialog = OpenedFindDialog(); dialog && dialog->NotifyTarget() == this) {
         dialog->DropOwner();
         CloseFindDialog();

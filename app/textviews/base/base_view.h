@@ -12,6 +12,7 @@
 
 #include "platform/doc_view.h"
 #include "platform/gdi.h"
+#include "popup_tip_wnd.h"
 #include "text_view_core.h"
 #include "text_view_frame.h"
 
@@ -112,6 +113,17 @@ public:
     virtual void SetModified();
     virtual void UpdateViewsOfDocument(int hint);
 
+    // --- the debugger's use of the view ----------------------------------
+    // The one-based line of the caret (source views: the line whose address
+    // `CDebugCore::GetCursorAddress` and the breakpoint commands take).
+    int GetCaretLine() const { return caretLine + 1; }
+    // The tip window made with the view's window (null before and after).
+    CPopupTipWnd* TipWindow() const { return tip_.get(); }
+    // Every message the main frame is about to dispatch (its relay, through
+    // `TextViewFrame::RelayDataTipEvent`); the source editor shows and hides
+    // its data tips here. The base view does nothing.
+    virtual void RelayDataTipEvent(const MSG& msg) {}
+
     // The print paging of the last OnBeginPrinting.
     const textcore::PrintPaging& Paging() const { return paging_; }
     int PrintLineHeight() const { return printLineHeight_; }
@@ -164,8 +176,15 @@ protected:
 private:
     friend class textbase::detail::BaseViewLinks;
     HFONT screenFont_ = nullptr;
+    std::unique_ptr<CPopupTipWnd> tip_;
     textcore::PrintPaging paging_;
     int printLineHeight_ = 0;
     int currentPrintPage_ = 1;
     int savedCharWidth_ = 0;  // the screen's while printing
 };
+
+// Opens a source file as a document of the application and scrolls its
+// first view so that the one-based line is at the top, at the left edge
+// (WM_VSCROLL SB_THUMBPOSITION line - 1, WM_HSCROLL SB_TOP). False when no
+// document opened (no application, no such file).
+bool OpenSourceAtLine(int line, const std::string& path);

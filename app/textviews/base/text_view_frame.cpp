@@ -26,6 +26,16 @@ void TextViewFrame::RemoveView(CBaseView* view)
     std::erase(views_, view);
 }
 
+void TextViewFrame::RelayDataTipEvent(const MSG& msg)
+{
+    // A view's handling may close another view (a lost-target prompt ends
+    // the frame): walk a copy and skip views that left meanwhile.
+    const std::vector<CBaseView*> views = views_;
+    for (CBaseView* view : views)
+        if (std::find(views_.begin(), views_.end(), view) != views_.end() && view->GetSafeHwnd())
+            view->RelayDataTipEvent(msg);
+}
+
 LRESULT TextViewFrame::RelaySetPcLine(WPARAM wParam, LPARAM lParam)
 {
     // A view may close while another handles the message: walk a copy and

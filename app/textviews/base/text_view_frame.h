@@ -1,9 +1,12 @@
 // What the main frame gives the text views: whether a target is connected,
-// the stop position (source file, line, program counter), and the two
-// relays of the frame's handlers — `WM_SETPCLINE` to every text view, and a
-// breakpoint refresh (the kind-12 view update) as the update hint 0x01010101
-// to the documents the text views show. `CMainFrame` implements the first
-// two and calls the relays; tests play the frame with a fake.
+// the stop position (source file, line, program counter), the debugger
+// services the source editor's commands reach through it (Go to Assembly,
+// the watch window, inspectors, the lost-target prompt), and the relays of
+// the frame's handlers — every message before dispatch to the views' data
+// tips, `WM_SETPCLINE` to every text view, and a breakpoint refresh (the
+// kind-12 view update) as the update hint 0x01010101 to the documents the
+// text views show. `CMainFrame` implements it and calls the relays; tests
+// play the frame with a fake.
 #pragma once
 
 #include <cstdint>
@@ -43,12 +46,30 @@ public:
     virtual bool GetFindText(std::string& text) const = 0;
     virtual void AddFindText(const std::string& text) = 0;
 
+    // --- The debugger's services (a frame without a debugger core answers
+    // as below: nothing done) --------------------------------------------
+    // Go to Assembly: the disassembly window opens (or comes to the top);
+    // with an address, its view disassembles from there.
+    virtual void GoToAssembly(const ADDR* from) {}
+    // `CDebugCore::AddWatch`: the watch window opens or comes up and the
+    // expression is added; 1 when done, 0 without a debugger core.
+    virtual int AddWatch(const std::string& expression) { return 0; }
+    // `CDebugCore::OpenInspectWindow`: a floating inspector titled
+    // "Inspect-" + name; 1 when done, 0 without a debugger core.
+    virtual int OpenInspectWindow(const std::string& name) { return 0; }
+    // A symbol query answered -27: the fatal target prompt (Abort closes the
+    // main frame); nothing without a debugger core.
+    virtual void ReportTargetConnectionLost() {}
+
     // Text views reach the relays while they live (`CBaseView` registers
     // itself on creation and leaves on destruction).
     void AddView(CBaseView* view);
     void RemoveView(CBaseView* view);
     const std::vector<CBaseView*>& Views() const { return views_; }
 
+    // Every message the frame is about to dispatch, to every text view's
+    // data-tip handling (`CBaseView::RelayDataTipEvent`).
+    void RelayDataTipEvent(const MSG& msg);
     // `WM_SETPCLINE` (wParam low byte: address space, 0 clears; lParam: the
     // address) sent to every text view; returns 1.
     LRESULT RelaySetPcLine(WPARAM wParam, LPARAM lParam);

@@ -14,7 +14,7 @@ struct ErrorText {
 
 constexpr ErrorText kTexts[] = {
     {ERR_CAPTION, "Zelkor for Arm"},
-    {ERR_BP_LIST_WHILE_RUNNING, "The breakpoint list can only be opened while the target is stopped."},
+    {ERR_BP_LIST_WHILE_RUNNING, "The target is running: stop it first."},
     {ERR_CONDITION_OPERATOR, "The condition has no valid comparison (use <, <=, <>, ==, >= or >)."},
     {ERR_CONDITION_TOO_LONG, "A condition may have at most 9 clauses."},
     {ERR_MEM_BAD_PATTERN, "Invalid pattern: use a quoted text or up to 32 values of the access size."},

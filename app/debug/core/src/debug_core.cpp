@@ -6,8 +6,10 @@
 #include <cctype>
 #include <cstring>
 
+#include "appdebug/program_load.h"
 #include "appdebug/symbol_records.h"
 #include "emu_messages.h"
+#include "lookups/sym_lookups.h"
 #include "morwen/morwen.h"
 #include "platform/messages.h"
 #include "platform/modal_ui.h"
@@ -80,6 +82,7 @@ void CDebugCore::MapCommands()
         {ID_DEBUG_JUMP, [this] { OnJump(); }, notRunning},
         {ID_DEBUG_JUMP_TO_CURSOR, [this] { OnJumpToCursor(); }, notRunning},
         {ID_DEBUG_GOTO_ADDRESS, [this] { OnGotoAddress(); }, notRunning},
+        {ID_DEBUG_LOAD_PROGRAM, [this] { OnLoadProgram(); }, notRunning},
         {ID_DEBUG_WATCH_WINDOW, [this] { OpenWatchWindow(); }, access},
         {ID_DEBUG_CALL_STACK_WINDOW, [this] { OpenCallStackWindow(); }, access},
         {ID_DEBUG_MEMORY_WINDOW, [this] { OpenMemoryWindow(); }, access},
@@ -398,8 +401,31 @@ void CDebugCore::OnPeripheralWindow() {}
 void CDebugCore::OnFlashProgramming() {}
 void CDebugCore::OnUploadMemory() {}
 void CDebugCore::OnDownloadMemory() {}
-void CDebugCore::OnLoadProgram() {}
 void CDebugCore::OnTraceControl() {}
+
+void CDebugCore::OnLoadProgram()
+{
+    LoadProgramFromDialog();
+}
+
+int CDebugCore::LoadProgramFromDialog()
+{
+    HWND frame = m_pMainFrame ? m_pMainFrame->FrameWindow() : nullptr;
+    HGLOBAL block = PromptLoadFile(frame);
+    if (!block)
+        return 0;
+    if (!frame) {
+        GlobalFree(block);
+        return 0;
+    }
+    // The frame frees the block and answers the loader's result.
+    const auto reply = static_cast<LdrResult>(SendMessage(
+        frame, WM_EMU_OPEN_IMAGE, static_cast<WPARAM>(theSettings.SrcLoadOption), reinterpret_cast<LPARAM>(block)));
+    if (LoadResultIsReported(reply))
+        ReportLoadFailure(reply);
+    // The common dialogs report no extended error here.
+    return 0;
+}
 
 // --- services ---------------------------------------------------------------
 
@@ -408,7 +434,19 @@ BOOL CDebugCore::GetCursorAddress(ADDR* out)
     if (!m_pMainFrame || !out)
         return FALSE;
     const ChildFrameKind kind = m_pMainFrame->ActiveChildKind();
-    if (kind != ChildFrameKind::Source && kind != ChildFrameKind::Disassembly)
+    if (kind == ChildFrameKind::Source) {
+        // The caret's line of the source file, through the file's modules.
+        int line = 0;
+        std::string path;
+        if (!m_pMainFrame->ActiveSourceCaret(line, path))
+            return FALSE;
+        ADDR start{}, end{};
+        if (!lookups::SymFileLineToAddrRange(line, &start, &end, path.c_str()))
+            return FALSE;
+        *out = start;
+        return TRUE;
+    }
+    if (kind != ChildFrameKind::Disassembly)
         return FALSE;
     return m_pMainFrame->ActiveChildCursorAddress(out) ? TRUE : FALSE;
 }

@@ -35,6 +35,8 @@ public:
     int WhptOpenWindow(HWND owner) override { return ::WhptOpenWindow(owner, 0); }
     void BptShowBpListW(int mode, platform::CWnd* mdiFrame) override { ::BptShowBpListW(mode, mdiFrame); }
     void EmuInit(HWND frame) override { ::EmuInit(frame); }
+    EmuResult BptClearBp(ADDR address, int hwUnit) override { return ::BptClearBp(&address, hwUnit); }
+    void SemihostProgramLoaded() override { ::SemihostProgramLoaded(); }
     void EmuSetTargetConfig(const EMU_TARGET_CONFIG& config) override { ::EmuSetTargetConfig(&config); }
 
     void InitDLL_CpuServer(intptr_t appValue, HWND frame, const std::string& cpu, int endian) override
@@ -61,6 +63,11 @@ public:
     void MemCacheDisable(int disable, int disable2) override { ::MemCacheDisable(disable, disable2); }
 
     int LdrGetStartPC(ADDR* out) override { return ::LdrGetStartPC(out); }
+    LdrResult LdrLoadWin(const std::string& path, unsigned flags, HWND progress) override
+    {
+        return ::LdrLoadWin(path.c_str(), 0, flags, progress);
+    }
+    int LdrIsSymbolLoaded() override { return ::LdrIsSymbolLoaded(); }
 
     void MemInitServer(HWND frame) override { ::MemInitServer(frame); }
     void MemExitServer() override { ::MemExitServer(); }

@@ -97,6 +97,12 @@ public:
     }
     void BptShowBpListW(int mode, platform::CWnd*) override { Note("BptShowBpListW(" + std::to_string(mode) + ")"); }
     void EmuInit(HWND) override { Note("EmuInit"); }
+    EmuResult BptClearBp(ADDR a, int unit) override
+    {
+        Note("BptClearBp(" + Addr(a) + "," + std::to_string(unit) + ")");
+        return Result("BptClearBp");
+    }
+    void SemihostProgramLoaded() override { Note("SemihostProgramLoaded"); }
     EMU_TARGET_CONFIG config{};
     void EmuSetTargetConfig(const EMU_TARGET_CONFIG& c) override
     {
@@ -136,6 +142,16 @@ public:
             out->off = start.off;
         return startResult;
     }
+    std::function<void()> duringLoad;  // called inside LdrLoadWin
+    LdrResult LdrLoadWin(const std::string& path, unsigned flags, HWND) override
+    {
+        Note("LdrLoadWin(" + path + "," + Hex(flags) + ")");
+        if (duringLoad)
+            duringLoad();
+        return Result("LdrLoadWin");
+    }
+    int symbolsLoaded = 0;
+    int LdrIsSymbolLoaded() override { return symbolsLoaded; }
     void MemInitServer(HWND) override { Note("MemInitServer"); }
     void MemExitServer() override { Note("MemExitServer"); }
     void AdrSetExtAddrRange() override { Note("AdrSetExtAddrRange"); }

@@ -73,7 +73,8 @@ private:
 
 class StandInFrame : public DebugFrame {
 public:
-    HWND FrameWindow() const override { return sink.hwnd; }
+    HWND FrameWindow() const override { return window ? window : sink.hwnd; }
+    HWND window = nullptr;  // a window of the test's own in place of the sink
     bool IsConnected() const override { return connected; }
     ChildFrameKind ActiveChildKind() const override { return childKind; }
     bool ActiveChildCursorAddress(ADDR* out) const override
@@ -81,6 +82,14 @@ public:
         if (!hasCursor)
             return false;
         *out = cursor;
+        return true;
+    }
+    bool ActiveSourceCaret(int& line, std::string& path) const override
+    {
+        if (caretLine <= 0)
+            return false;
+        line = caretLine;
+        path = caretPath;
         return true;
     }
     DebugWindow* CreateDebugWindow(int kind, const std::string& title, DWORD style) override
@@ -107,6 +116,8 @@ public:
     ChildFrameKind childKind = ChildFrameKind::None;
     bool hasCursor = false;
     ADDR cursor{};
+    int caretLine = 0;  // a source child's caret (0: none)
+    std::string caretPath;
     std::vector<std::string> log;
     std::vector<StandInWindow*> windows;  // alive
     std::vector<int> destroyed;           // kinds, in order

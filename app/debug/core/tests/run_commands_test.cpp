@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core_fixture.h"
+#include "quinar/quinar.h"
 
 namespace appdebug::test {
 namespace {
@@ -250,6 +251,45 @@ TEST_F(CoreTest, CursorCommandsUseTheActiveChildsAddress)
     EXPECT_EQ(side.calls, (Calls{"EmuRun(3,4000:1)", "EmuSetPC(4000:1)"}));
 }
 
+TEST_F(CoreTest, CursorCommandsInASourceChildTakeTheCaretLinesCode)
+{
+    // prog.c: lines 10, 11 and 13 have code; 12 is a comment.
+    SymClearSymbolTables(0);
+    SymModuleDesc desc{2, 0xFFFFFFFF, 0};
+    const ImageStamp stamp{};
+    uint32_t module = 0;
+    ASSERT_EQ(SymOpenModule("prog.c", &stamp, &desc, 0, 1, 0, &module, 0), SYM_OK);
+    ASSERT_EQ(SymBeginLineTable(module), SYM_OK);
+    for (const auto& [line, address] : {std::pair{10u, 0x100u}, {11u, 0x108u}, {13u, 0x110u}})
+        ASSERT_EQ(SymAddLineRow(line, 0, address, 0), SYM_OK);
+    ASSERT_EQ(SymEndLineTable(), SYM_S_LINE_TABLE_ENDED);
+    SymCloseModule(0);
+
+    frame.childKind = ChildFrameKind::Source;
+    frame.hasCursor = true;  // a source child's address never comes from here
+    frame.cursor = {0x4000, 1};
+    struct Row {
+        int line;
+        const char* path;
+        Calls calls;
+    } rows[] = {
+        {11, "C:\\Work\\PROG.C", {"EmuRun(3,108:1)", "EmuSetPC(108:1)"}},
+        {13, "/home/user/prog.c", {"EmuRun(3,110:1)", "EmuSetPC(110:1)"}},
+        {12, "prog.c", {}},  // no code: nothing runs
+        {10, "other.c", {}},
+        {0, "prog.c", {}},  // no caret
+    };
+    for (const Row& row : rows) {
+        side.calls.clear();
+        frame.caretLine = row.line;
+        frame.caretPath = row.path;
+        Command(ID_DEBUG_GOTO_CURSOR);
+        Command(ID_DEBUG_JUMP_TO_CURSOR);
+        EXPECT_EQ(side.calls, row.calls) << row.line << " " << row.path;
+    }
+    SymClearSymbolTables(0);
+}
+
 TEST_F(CoreTest, EnablingFollowsTheRunStateAndRunAccess)
 {
     const UINT notRunning[] = {ID_DEBUG_GO,   ID_DEBUG_STEP_INTO,    ID_DEBUG_FREE_RUN,
@@ -306,7 +346,7 @@ TEST_F(CoreTest, BreakpointCommandsOpenSarviksWindowsAndRefreshTheMarksAfterOk)
         {ID_DEBUG_WATCHPOINT, false, 2, {"WhptOpenWindow(frame)"}, 1},
         {ID_DEBUG_WATCHPOINT, false, 0, {"WhptOpenWindow(frame)"}, 0},
     };
-    frame.childKind = ChildFrameKind::Source;
+    frame.childKind = ChildFrameKind::Disassembly;
     frame.cursor = {0x1234, 1};
     for (const Row& row : rows) {
         side.calls.clear();

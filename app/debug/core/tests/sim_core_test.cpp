@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "appdebug/debug_core.h"
+#include "appdebug/program_load.h"
 #include "appdebug/symbol_records.h"
 #include "core_fakes.h"
 #include "host_tools.h"
@@ -409,6 +410,30 @@ TEST_P(SimCoreTest, RestartClosesTheProgramsHostFiles)
     // go while the program is restarted.
     EXPECT_EQ(zk::test::ReadFileBytes(file.string()), "written before the restart");
     EXPECT_TRUE(std::filesystem::remove(file));
+}
+
+// A reload of the image ends the old program: its host files are closed
+// as at a restart, and the new program starts at the entry.
+TEST_P(SimCoreTest, AReloadClosesTheProgramsHostFiles)
+{
+    const std::string code = std::string(GetParam()).substr(std::string("appdebug_").size());
+    const std::filesystem::path file = std::filesystem::current_path() / ("appdebug_host_file_" + code + ".txt");
+    std::filesystem::remove(file);
+    ResetToTheStart();
+    GotoAddress("#target_func");
+    const uint8_t one[4] = {1, 0, 0, 0};
+    ASSERT_EQ(MemWriteBlock({Nm("write_host_file"), 1}, one, 4, 4), 0);
+    GotoAddress("#spin");
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const int before = frame_.refreshes;
+    ASSERT_EQ(ProgramLoader(RealTargetSide(), frame_.FrameWindow())
+                  .LoadTargetProgram(image_, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS),
+              LDR_OK);
+    EXPECT_GT(frame_.refreshes, before) << "the load shows the new stop";
+    EXPECT_EQ(Pc(), ReadelfEntry(image_) & ~1u);
+    EXPECT_EQ(zk::test::ReadFileBytes(file.string()), "written before the restart");
+    EXPECT_TRUE(std::filesystem::remove(file));
+    ExpectCodeIsObjcopys();
 }
 
 INSTANTIATE_TEST_SUITE_P(Code, SimCoreTest, ::testing::Values("appdebug_arm", "appdebug_thumb"));

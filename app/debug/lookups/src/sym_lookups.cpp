@@ -4,16 +4,26 @@
 #include <string>
 #include <string_view>
 
+#include "links.h"
 #include "quinar/symbol_store.h"
 
 namespace lookups {
 
 namespace {
 
-ModuleFinder& Finder()
+template <class T>
+void Put(T* out, T value)
 {
-    static ModuleFinder finder;
-    return finder;
+    if (out)
+        *out = value;
+}
+
+}  // namespace
+
+ProgramLinks& Links()
+{
+    static ProgramLinks links;
+    return links;
 }
 
 std::string LowerFileName(std::string_view path)
@@ -26,19 +36,17 @@ std::string LowerFileName(std::string_view path)
     return name;
 }
 
-template <class T>
-void Put(T* out, T value)
+ProgramLinks SetProgramLinks(ProgramLinks links)
 {
-    if (out)
-        *out = value;
+    ProgramLinks previous = std::move(Links());
+    Links() = std::move(links);
+    return previous;
 }
-
-}  // namespace
 
 ModuleFinder SetLoadedModuleFinder(ModuleFinder finder)
 {
-    ModuleFinder previous = std::move(Finder());
-    Finder() = std::move(finder);
+    ModuleFinder previous = std::move(Links().moduleOfFile);
+    Links().moduleOfFile = std::move(finder);
     return previous;
 }
 
@@ -55,7 +63,7 @@ BOOL SymFindModuleOfFile(const char* fileName, int* module)
         return TRUE;
     }
     int listed = 0;
-    if (Finder() && Finder()(name, listed) && listed != 0) {
+    if (Links().moduleOfFile && Links().moduleOfFile(name, listed) && listed != 0) {
         Put(module, listed);
         return TRUE;
     }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "ldr_types.h"
 #include "platform/wnd.h"
 
 namespace mainframe {
@@ -33,6 +34,8 @@ public:
     virtual LRESULT OnDebugWndClosed(int kind) = 0;
     // Opens or raises the watch window and adds the expression.
     virtual int AddWatch(const std::string& expression) = 0;
+    // A floating inspector titled "Inspect-" + name; 1 when done.
+    virtual int OpenInspectWindow(const std::string& name) { return 0; }
     // A command line for the command shell.
     virtual void ExecShellCommand(const std::string& command) = 0;
     // An automation event to the connected sinks.
@@ -43,6 +46,9 @@ public:
     virtual HWND WatchWindow() const { return nullptr; }
     // Without a project: asks for a program file and loads it.
     virtual void LoadProgramFromDialog() {}
+    // Loads a program image into the target (LoadTargetProgram): the
+    // loader's result (a refusal while running was shown already).
+    virtual LdrResult LoadProgramImage(const std::string& path, DWORD flags) { return LDR_E_OPEN; }
     // The breakpoint list window: 0 closes it, 2 refreshes it when open.
     virtual void ShowBreakpointList(int mode) {}
 };

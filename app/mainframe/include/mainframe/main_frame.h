@@ -15,6 +15,7 @@
 #include "mainframe/edit_toolbar.h"
 #include "mainframe/frame_core.h"
 #include "shell/status_bar.h"
+#include "text_view_frame.h"
 
 namespace mainframe {
 
@@ -50,7 +51,24 @@ FrameGlobals& Globals();
 std::string SetUserImagesFile(const std::string& path);
 std::string UserImagesFile();
 
-class CMainFrame : public CCJMDIFrameWnd {
+// The stop position of the process: the program counter of the last stop
+// (or load) with its source file and line, and the previous stop's, taken
+// at the start of each stop before anything is read.
+struct StopPosition {
+    ADDR pc{0, ADDR_SPACE_TARGET};
+    std::string sourcePath;  // empty: none
+    int line = -1;           // one-based, -1: none
+    int word = 0;            // the source key the look-up found
+    struct Previous {
+        std::string file;
+        uint32_t pc = 0;
+        uint16_t space = ADDR_SPACE_TARGET;
+        int line = -1;
+    } previous;
+};
+StopPosition& CurrentStop();
+
+class CMainFrame : public CCJMDIFrameWnd, public TextViewFrame {
 public:
     CMainFrame();
     ~CMainFrame() override;
@@ -78,6 +96,26 @@ public:
     BOOL ConnectDebugger();
     // The dock layout, the toolbars' states, the user bars and images.
     void SaveBarLayout();
+
+    // The active project's image through the debugger core's loader with
+    // the current load-option word (0 at once when not connected): the
+    // loader's result; -27 brings up the target-lost prompt and answers 0.
+    // Without `reloadOnly` a project would restore its debug state.
+    LdrResult LoadProjectImage(BOOL reloadOnly);
+    // WM_EMU_OPEN_IMAGE: the image's project (kept in memory), then its load.
+    LRESULT OnOpenImage(WPARAM loadOption, LPARAM block);
+    // The disassembly window at an address (nothing until it exists).
+    void ShowDisassemblyAt(ADDR address);
+
+    // What the text views read of the frame.
+    bool IsConnected() const override { return m_bConnected != FALSE; }
+    TextViewStop GetStopPosition() const override;
+    bool GetFindText(std::string& text) const override;
+    void AddFindText(const std::string& text) override;
+    void GoToAssembly(const ADDR* from) override;
+    int AddWatch(const std::string& expression) override;
+    int OpenInspectWindow(const std::string& name) override;
+    void ReportTargetConnectionLost() override;
 
     CSuperStatusBar& StatusBar() { return statusBar_; }
     CEditToolBar& EditToolBar() { return editBar_; }
@@ -116,6 +154,11 @@ private:
     void OnConsoleText(LPARAM block);
     void OnBreakpointsChanged(LPARAM address);
     LRESULT OnEmuRefresh();
+    LRESULT OnSetPcLine(WPARAM wParam, LPARAM lParam);
+    // The stop's source look-up (flag S of the stop display).
+    bool FindStopSource(StopPosition& stop);
+    bool ActiveIsDisassembly() const;
+    bool PcIsAtMain(uint32_t pc) const;
     LRESULT OnEmuError(WPARAM wParam, LPARAM lParam);
     LRESULT OnAddWatch(LPARAM block);
 

@@ -80,6 +80,21 @@ public:
     // error-text message (32823 while the project document class is missing).
     virtual int OpenProject(const std::string& path, CDocument** out, const char* outputName, int reserved);
 
+    // A new project as the active one (the same path, without regard to
+    // case: the active project itself). Until the project document exists a
+    // project is its file's path and its output image, kept in memory only:
+    // nothing is written and no debug state is restored. Without an output
+    // name the project settings would be asked; there are none yet: null.
+    struct Project {
+        std::string path;        // the project file (".mpj")
+        std::string outputName;  // the output image as the project names it
+    };
+    virtual Project* NewProject(const std::string& path, const char* outputName);
+    Project* ActiveProject() const { return activeProject_.get(); }
+    // The active project's output image made absolute against the project
+    // file's folder ('/' and '\' both separate); empty without a project.
+    std::string GetProjectImagePath() const;
+
     // The about box (command 57664).
     void OnAppAbout(BOOL connected);
 
@@ -128,6 +143,7 @@ private:
     SplashStarter splashStarter_;
     DispatchSource debuggerDispatch_;
     std::string pendingInclude_;
+    std::unique_ptr<Project> activeProject_;
     std::vector<std::string> steps_;
 };
 

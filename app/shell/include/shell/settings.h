@@ -90,6 +90,10 @@ extern CDebuggerSettings theSettings;
 // SrcLoadOption into it.
 extern int g_loadOption;
 
+// The application's loading flag: set while a program image load or a
+// memory download runs (breakpoint toggles and the shell's Enter wait).
+extern int g_loadingImage;
+
 // Where Load hands the restart option: the debugger core library's
 // SetRestartOption unless a test puts a recorder in its place.
 using RestartOptionFn = void (*)(int stopAtEntry, const char* symbol);

@@ -103,6 +103,11 @@ public:
 
     // The shared percent value of the symbol-load query.
     static int& SharedPercent();
+    // The symbol-load query the timer asks (SymGetLoadStatus: TRUE while a
+    // load runs, the percent written); null: none, the timer ends at its
+    // first tick. Returns the previous one.
+    using LoadStatusQuery = BOOL (*)(int* percent);
+    static LoadStatusQuery SetLoadStatusQuery(LoadStatusQuery query);
 
     DECLARE_DYNAMIC(CProgressBar)
 

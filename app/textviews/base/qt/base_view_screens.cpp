@@ -11,6 +11,7 @@
 #include "find_dialog.h"
 #include "platform/qt/dialog_widget.h"
 #include "platform/qt/screens.h"
+#include "popup_tip_widget.h"
 #include "script_edit_view.h"
 #include "shell/settings.h"
 
@@ -97,6 +98,44 @@ ScreenRegistrar preview("textviews_print_preview", []() -> QWidget* {
     widget->setParent(page);
     widget->hide();
     return page;
+});
+
+// The view's tip window over its text, as a data tip shows a value under the
+// pointer resting on "count", and the two-line note of a tip near the
+// window's right edge (moved left to stay inside).
+ScreenRegistrar tipWindow("textviews_tip_window", []() -> QWidget* {
+    PrepareColours();
+    auto* window = new QWidget;
+    window->resize(560, 260);
+    auto* view = KeepView<CScriptEditView>();
+    if (!view->Create(nullptr))
+        return nullptr;
+    view->SetLines(kMacro);
+    auto* widget = new BaseViewWidget(view, window);
+    widget->setGeometry(0, 0, 560, 260);
+    view->OnInitialUpdate();
+    view->SendMessage(WM_SIZE, 0, MAKELPARAM(widget->viewport()->width(), widget->viewport()->height()));
+    CPopupTipWnd* tip = view->TipWindow();
+    if (!tip)
+        return nullptr;
+    // The pointer rests on "count" of line 7.
+    const int cellWidth = widget->CellSize().cx, lineHeight = widget->CellSize().cy;
+    QPoint pointer = widget->viewport()->mapToGlobal(QPoint(view->leftMargin + 9 * cellWidth, 6 * lineHeight + 8));
+    tip->ShowTipAt({pointer.x(), pointer.y()}, "count=7");
+    auto* tipWidget = dynamic_cast<PopupTipWidget*>(tip->GetHost());
+    if (!tipWidget)
+        return nullptr;
+    tipWidget->EmbedIn(window);
+
+    // A second tip of the same view class: a note near the right edge.
+    auto* note = new CPopupTipWnd;
+    if (!note->CreateTip(view))
+        return nullptr;
+    pointer = widget->viewport()->mapToGlobal(QPoint(540, 2 * lineHeight));
+    note->ShowTipAt({pointer.x(), pointer.y()}, "Function Name:\n       StepToLimit");
+    if (auto* noteWidget = dynamic_cast<PopupTipWidget*>(note->GetHost()))
+        noteWidget->EmbedIn(window);
+    return window;
 });
 
 }  // namespace

@@ -53,6 +53,17 @@ BaseViewWidget::BaseViewWidget(CBaseView* view, QWidget* parent)
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::IBeamCursor);
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    // The tip made with the view's window, before this widget existed.
+    if (CPopupTipWnd* tip = view->TipWindow())
+        platform::qt::WidgetFactory::Make(tip, this);
+}
+
+void BaseViewWidget::Notify(platform::HostEvent event, CWnd* about)
+{
+    if (event == platform::HostEvent::ChildAdded && dynamic_cast<CPopupTipWnd*>(about))
+        platform::qt::WidgetFactory::Make(about, this);
+    else
+        ViewWidget::Notify(event, about);
 }
 
 void BaseViewWidget::CaretChanged()

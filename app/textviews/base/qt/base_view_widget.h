@@ -24,6 +24,8 @@ public:
     void UpdateNow() override;
     void ScrollContents(int dx, int dy, const RECT* area) override;
     void InvalidateRect(const RECT& rect) override;
+    // A window the view made (its tip) gets its registered widget.
+    void Notify(platform::HostEvent event, CWnd* about) override;
 
     // The cursor of the icon strip (resource 163), drawn by code.
     static QCursor MarginCursor();

@@ -9,7 +9,7 @@
 
 // Numbers that callers name.
 inline constexpr UINT ERR_CAPTION = 0x8001;                // the caption of the program's messages
-inline constexpr UINT ERR_BP_LIST_WHILE_RUNNING = 0x8005;  // the breakpoint list needs a stopped target
+inline constexpr UINT ERR_BP_LIST_WHILE_RUNNING = 0x8005;  // the command needs a stopped target (list, load, toggle)
 inline constexpr UINT ERR_CONDITION_OPERATOR = 0x8006;     // a condition with a lone "="
 inline constexpr UINT ERR_CONDITION_TOO_LONG = 0x8007;     // more than 9 clauses
 // The memory tools' texts; the two formats take one argument each.

@@ -90,6 +90,9 @@ public:
     void OnDownloadMemory();
     void OnMemoryActions();
     void OnLoadProgram();
+    // The "Load File" dialog, then WM_EMU_OPEN_IMAGE to the frame with the
+    // path; a failing load is reported here. The dialog's extended error (0).
+    int LoadProgramFromDialog();
     void OnKernelView();
     void OnTraceControl();
 

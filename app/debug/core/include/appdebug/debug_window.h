@@ -85,9 +85,12 @@ public:
     // Set after ConnectTarget returned TRUE.
     virtual bool IsConnected() const = 0;
     virtual ChildFrameKind ActiveChildKind() const = 0;
-    // The address of the caret's line in the active source or disassembly
-    // child; false when there is none.
+    // The address of the caret's line in the active disassembly child;
+    // false when there is none.
     virtual bool ActiveChildCursorAddress(ADDR* out) const = 0;
+    // The active source child's caret: the one-based line at the caret of
+    // its active view and its document's path; false when there is none.
+    virtual bool ActiveSourceCaret(int& line, std::string& path) const { return false; }
     // Creates a debug window of the kind as an MDI child (title, style,
     // default rectangle); null when no window class of the kind is known.
     virtual DebugWindow* CreateDebugWindow(int kind, const std::string& title, DWORD style) = 0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "emu_types.h"
+#include "ldr_types.h"
 #include "win_types.h"
 
 namespace platform {
@@ -37,6 +38,11 @@ public:
     virtual int WhptOpenWindow(HWND owner) = 0;
     virtual void BptShowBpListW(int mode, platform::CWnd* mdiFrame) = 0;
     virtual void EmuInit(HWND frame) = 0;
+    // Every breakpoint with {0, 0}; the target call's result.
+    virtual EmuResult BptClearBp(ADDR address, int hwUnit) = 0;
+    // A new program goes into target memory: the previous one's host files
+    // are closed.
+    virtual void SemihostProgramLoaded() = 0;
     virtual void EmuSetTargetConfig(const EMU_TARGET_CONFIG& config) = 0;
 
     // vexlor.
@@ -55,6 +61,9 @@ public:
 
     // Quentor.
     virtual int LdrGetStartPC(ADDR* out) = 0;
+    // LdrLoadWin(path, 0, flags, progress): the loader's result.
+    virtual LdrResult LdrLoadWin(const std::string& path, unsigned flags, HWND progress) = 0;
+    virtual int LdrIsSymbolLoaded() = 0;
 
     // talvis.
     virtual void MemInitServer(HWND frame) = 0;

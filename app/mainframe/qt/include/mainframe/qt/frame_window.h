@@ -16,9 +16,10 @@ namespace mainframe::qt {
 // Start-up's frame maker: the frame, or null when its creation fails.
 CWnd* MakeMainFrameWindow(shell::CDebuggerApp& app);
 
-// For the screens and the tests until the program load joins the frame: an
-// image loaded through the loader front end into the connected target, the
-// target reset at the image's start and the stop shown (WM_EMU_REFRESH).
+// For the screens and the tests that need no project and no "Load File" (the
+// program's own path is WM_EMU_OPEN_IMAGE): an image loaded through the
+// loader front end into the connected target, the target reset at the
+// image's start and the stop shown (WM_EMU_REFRESH).
 // False when the image cannot be loaded or the target not reset.
 bool LoadImageAtStart(CMainFrame& frame, const std::string& path);
 

@@ -1,0 +1,256 @@
+// The program load and the stop display in the frame offscreen, on the real
+// simulator library with examples/hello built at -O0 by its makefile (ARM
+// and Thumb): "Load File" answered by the scripted service, memory against
+// `objcopy -O binary`, a breakpoint on a line of main.c and Go, Goto Cursor
+// from the source window, each stop against readelf's decoded line table and
+// addr2line; images that don't load change nothing.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+#include "appdebug/debug_ids.h"
+#include "appdebug/program_load.h"
+#include "appdebug/source_lookups.h"
+#include "appdebug/symbol_records.h"
+#include "base_view.h"
+#include "decoded_lines.h"
+#include "emu_messages.h"
+#include "frame_sim_fixture.h"
+#include "ldr_result_text.h"
+#include "lookups/sym_lookups.h"
+#include "platform/scripted_ui_gtest.h"
+#include "qedit_view.h"
+#include "sarvik.h"
+#include "shell/shell_ids.h"
+#include "talvis/talvis.h"
+#include "vexlor/vexlor.h"
+
+namespace mainframe {
+namespace {
+
+using test::FrameSimTest;
+
+const char* const kImages[] = {"arm", "thumb"};
+
+std::string HelloElf(const char* kind)
+{
+    return std::string(ZK_FRAME_HELLO) + "/" + kind + "/hello.elf";
+}
+
+std::string Tool(const std::vector<std::string>& argv)
+{
+    auto r = zk::test::RunProcess(argv);
+    EXPECT_EQ(r.exitStatus, 0) << argv[0] << " is needed: " << r.err;
+    return r.out;
+}
+
+// The image as `objcopy -O binary` writes it, and the lowest load address
+// of its loaded segments (where that file begins).
+std::pair<uint32_t, std::string> ObjcopyImage(const std::string& elf, const std::string& scratch)
+{
+    uint32_t lowest = UINT32_MAX;
+    std::istringstream in(Tool({"arm-none-eabi-readelf", "-l", "-W", elf}));
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream f(line);
+        std::string type, offset, virt, phys, fileSize;
+        if (f >> type >> offset >> virt >> phys >> fileSize && type == "LOAD" && std::stoul(fileSize, nullptr, 16) > 0)
+            lowest = std::min(lowest, static_cast<uint32_t>(std::stoul(phys, nullptr, 16)));
+    }
+    Tool({"arm-none-eabi-objcopy", "-O", "binary", elf, scratch});
+    std::string bytes = zk::test::ReadFileBytes(scratch);
+    std::filesystem::remove(scratch);
+    return {lowest, bytes};
+}
+
+// addr2line's file and line of an address.
+std::pair<std::string, int> Addr2Line(const std::string& elf, uint32_t address)
+{
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%x", address);
+    std::string out = Tool({"arm-none-eabi-addr2line", "-e", elf, hex});
+    out = out.substr(0, out.find_first_of("\n "));
+    const size_t colon = out.rfind(':');
+    if (colon == std::string::npos)
+        return {};
+    return {out.substr(0, colon), std::atoi(out.c_str() + colon + 1)};
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
+class FrameStopTest : public FrameSimTest {
+protected:
+    // Started in simulation; the connect command's "Load File" is answered
+    // with the image.
+    CMainFrame* StartWithLoadFile(const std::string& elf)
+    {
+        ui_.AnswerFileDialog({elf});
+        CMainFrame* frame = Start({"/D"}, true);
+        if (!frame)
+            return nullptr;
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        EXPECT_TRUE(frame->m_bConnected);
+        // The window at a working size, so a source window has room for
+        // its lines.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "mainframe") {
+                w->resize(1400, 900);
+                w->show();
+            }
+        QApplication::processEvents();
+        EXPECT_EQ(ui_.Unanswered(), 0u) << "the load asked for its file";
+        return frame;
+    }
+    DWORD Pc()
+    {
+        DWORD pc = 0;
+        EXPECT_EQ(CpuGetPC(&pc), 0);
+        return pc;
+    }
+    // Waits for the stop: the target halted and the stop shown.
+    bool WaitForStop(CMainFrame* frame, int line)
+    {
+        return QTest::qWaitFor([&] { return (CpuGetCpuStatus1() & 1) == 0 && frame->GetStopPosition().line == line; },
+                               10000);
+    }
+    // The source window in front, its view showing `line` (one-based).
+    void ExpectSourceInFront(CMainFrame* frame, const std::string& source, int line)
+    {
+        // A new child window opens at the platform's small default size;
+        // tiled, it has room for a page of lines.
+        frame->MDITile(TRUE);
+        QApplication::processEvents();
+        CMDIChildWnd* child = frame->MDIGetActive();
+        ASSERT_NE(child, nullptr);
+        auto* view = dynamic_cast<CBaseView*>(child->GetActiveView());
+        ASSERT_NE(view, nullptr) << "a source window is in front";
+        ASSERT_NE(view->GetDocument(), nullptr);
+        EXPECT_TRUE(SameFile(view->GetDocument()->GetPathName(), source)) << view->GetDocument()->GetPathName();
+        EXPECT_LE(view->topLine, line - 1) << "lines per page " << view->linesPerPage;
+        EXPECT_LT(line - 1, view->topLine + view->linesPerPage) << "top " << view->topLine;
+    }
+
+    platform::GTestScriptedUi ui_;
+};
+
+TEST_F(FrameStopTest, LoadFileThenABreakpointAndGotoCursorStopAtTheirLines)
+{
+    for (const char* kind : kImages) {
+        SCOPED_TRACE(kind);
+        const std::string elf = HelloElf(kind);
+        const std::string mainSource = std::string(ZK_HELLO_SOURCE) + "/main.c";
+        CMainFrame* frame = StartWithLoadFile(elf);
+        ASSERT_NE(frame, nullptr);
+
+        // The load: PC at the entry, the modules with their sources resolved
+        // through the compilation directory, memory as objcopy writes it.
+        EXPECT_EQ(Pc(), test::ReadelfEntry(elf) & ~1u);
+        EXPECT_EQ(appdebug::LoadedImagePath(), elf);
+        bool mainResolved = false;
+        appdebug::LoadedModuleList& modules = appdebug::LoadedModules();
+        for (size_t i = 0; i < modules.Count(); ++i)
+            mainResolved |= SameFile(modules.ResolvedPath(i), mainSource);
+        EXPECT_TRUE(mainResolved) << "main.c resolves to the example's folder";
+        const auto [base, bytes] =
+            ObjcopyImage(elf, temp_.path() + "/image-" + std::to_string(getpid()) + "-" + kind + ".bin");
+        ASSERT_FALSE(bytes.empty());
+        std::string memory(bytes.size(), '\0');
+        ASSERT_EQ(MemReadBlock(memory.data(), {base, ADDR_SPACE_TARGET}, static_cast<uint32_t>(memory.size())), 0);
+        EXPECT_TRUE(memory == bytes) << "target memory differs from objcopy's image";
+
+        // A breakpoint on line 16 of main.c, then Go.
+        const std::map<int, uint32_t> lines = lookups::test::LowestLineAddresses(elf, "main.c");
+        ASSERT_TRUE(lines.count(16) && lines.count(23)) << "readelf's decoded lines of main.c";
+        ADDR at{}, end{};
+        ASSERT_TRUE(lookups::SymFileLineToAddrRange(16, &at, &end, "main.c"));
+        EXPECT_EQ(at.off, lines.at(16));
+        lookups::ToggleBreakpointAtAddr(at, 0);
+        ASSERT_EQ(BptFindBp(&at, ADDR{0, 0}, nullptr), BPT_MARK_SW_ENABLED) << "the toggle set a breakpoint";
+        CSuperStatusBar& bar = frame->StatusBar();
+        frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+        ASSERT_TRUE(WaitForStop(frame, 16)) << frame->GetStopPosition().line;
+        EXPECT_EQ(bar.GetPaneText(0), "Halt by breakpoint!");
+        EXPECT_EQ(Pc(), lines.at(16));
+        const auto [file16, line16] = Addr2Line(elf, Pc());
+        EXPECT_TRUE(SameFile(frame->GetStopPosition().sourcePath, file16)) << frame->GetStopPosition().sourcePath;
+        EXPECT_EQ(frame->GetStopPosition().line, line16);
+        EXPECT_EQ(frame->GetStopPosition().pc, Pc());
+        ExpectSourceInFront(frame, mainSource, 16);
+
+        // WM_SETPCLINE with an address goes to its source document's view;
+        // with space 0 every text view clears its mark.
+        auto* editorView = dynamic_cast<editor::CQEditView*>(frame->MDIGetActive()->GetActiveView());
+        ASSERT_NE(editorView, nullptr);
+        EXPECT_EQ(frame->SendMessage(WM_SETPCLINE, ADDR_SPACE_TARGET, lines.at(23)), 1);
+        EXPECT_EQ(editorView->pcMarkLine, 22);
+        EXPECT_EQ(frame->SendMessage(WM_SETPCLINE, 0, 0), 1);
+        EXPECT_EQ(editorView->pcMarkLine, -1);
+
+        // Goto Cursor from the source window: the caret on line 23.
+        CBaseView* view = dynamic_cast<CBaseView*>(frame->MDIGetActive()->GetActiveView());
+        ASSERT_NE(view, nullptr);
+        view->SetCaret(22, 0);
+        frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GOTO_CURSOR);
+        ASSERT_TRUE(WaitForStop(frame, 23)) << frame->GetStopPosition().line;
+        EXPECT_EQ(Pc(), lines.at(23));
+        EXPECT_EQ(Addr2Line(elf, Pc()).second, 23);
+        ExpectSourceInFront(frame, mainSource, 23);
+        EXPECT_EQ(frame->GetStopPosition().pc, Pc());
+
+        frame->SendMessage(WM_CLOSE);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000));
+        QApplication::processEvents();
+        app_->ExitInstance();
+        app_.reset();
+        BptDeleteAllObjects();
+    }
+}
+
+TEST_F(FrameStopTest, AnImageThatDoesNotLoadIsReportedAndChangesNothing)
+{
+    const std::string elf = HelloElf("thumb");
+    CMainFrame* frame = StartWithLoadFile(elf);
+    ASSERT_NE(frame, nullptr);
+    const DWORD pc = Pc();
+    const size_t modules = appdebug::LoadedModules().Count();
+    ASSERT_GT(modules, 0u);
+    const size_t children = frame->MDIChildren().size();
+
+    std::string whole = zk::test::ReadFileBytes(elf);
+    const std::string truncated = temp_.path() + "/truncated.elf";
+    std::ofstream(truncated, std::ios::binary) << whole.substr(0, whole.size() / 3);
+    const std::string foreign = temp_.path() + "/foreign.elf";
+    std::ofstream(foreign, std::ios::binary)
+        << std::string(40, '#') + "\nA text file, not a program image.\n" + std::string(200, '-') + "\n";
+    struct Case {
+        std::string path;
+        LdrResult expected;
+    } cases[] = {
+        {temp_.path() + "/missing.elf", LDR_E_OPEN},
+        {foreign, LDR_E_NOT_IMAGE},
+        {truncated, LDR_E_READ},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        ui_.AnswerFileDialog({c.path});
+        ui_.AnswerMessageBox(IDOK);
+        frame->SendMessage(WM_COMMAND, appdebug::ID_DEBUG_LOAD_PROGRAM);
+        EXPECT_EQ(ui_.Unanswered(), 0u) << "the failure is shown once";
+        const std::vector<std::string> texts = ui_.MessageTexts();
+        ASSERT_FALSE(texts.empty());
+        EXPECT_NE(texts.back().find(LdrResultText(c.expected)), std::string::npos) << texts.back();
+        EXPECT_EQ(Pc(), pc);
+        EXPECT_EQ(appdebug::LoadedModules().Count(), modules);
+        EXPECT_EQ(frame->MDIChildren().size(), children);
+    }
+}
+
+}  // namespace
+}  // namespace mainframe
