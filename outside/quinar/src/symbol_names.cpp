@@ -25,21 +25,29 @@ Result<std::string> SymbolStore::AddressSymbolName(uint32_t address, uint32_t mo
 {
     if (mode != SYM_NAME_CODE_OR_DATA && mode != SYM_NAME_WITH_OFFSET)
         return {SYM_E_ARGUMENT, {}};
-    // Code first (a module alone names no symbol), then data.
-    Result<AddressInfo> at = CodeAt(address);
-    if (!at || at->kind == SYM_KIND_MODULE)
-        at = DataAt(address);
-    if (!at || at->kind == SYM_KIND_MODULE)
-        return {SYM_E_NOT_FOUND, {}};
-    Result<std::string> name = SymbolName(at->handle);
-    if (!name)
+    const Result<AddressInfo> code = CodeAt(address);
+    const Result<AddressInfo> data = DataAt(address);
+    // A function or a variable first, then a label; the assembler's mapping
+    // symbols ("$a", "$d", "$t") and a module alone name nothing.
+    const Result<AddressInfo>* order[] = {&code, &data, &code, &data};
+    for (size_t i = 0; i < 4; ++i) {
+        const Result<AddressInfo>& at = *order[i];
+        if (!at || at->kind == SYM_KIND_MODULE)
+            continue;
+        const bool named = at->kind == SYM_KIND_FUNCTION || at->kind == SYM_KIND_VARIABLE;
+        if (i < 2 && !named)
+            continue;
+        Result<std::string> name = SymbolName(at->handle);
+        if (!name || name.value.empty() || name.value[0] == '$')
+            continue;
+        if (mode == SYM_NAME_WITH_OFFSET && at->offset != 0) {
+            char offset[16];
+            std::snprintf(offset, sizeof offset, "+0x%X", at->offset);
+            name.value += offset;
+        }
         return name;
-    if (mode == SYM_NAME_WITH_OFFSET && at->offset != 0) {
-        char offset[16];
-        std::snprintf(offset, sizeof offset, "+0x%X", at->offset);
-        name.value += offset;
     }
-    return name;
+    return {SYM_E_NOT_FOUND, {}};
 }
 
 }  // namespace quinar

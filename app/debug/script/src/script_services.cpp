@@ -102,8 +102,14 @@ void CScriptServer::Wait(LONG seconds)
         if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
             break;
         if (msg.hwnd != ticker) {
-            TranslateMessage(&msg);
-            DispatchMessage(&msg);
+            // As the program's loop does: the pre-translate hook first
+            // (thread messages reach only it), then the window.
+            platform::PreTranslateHook hook = platform::SetPreTranslateHook(nullptr);
+            platform::SetPreTranslateHook(hook);
+            if (!hook || !hook(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessage(&msg);
+            }
         }
         if (NowMs() - start >= wanted)
             break;

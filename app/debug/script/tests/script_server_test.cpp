@@ -3,10 +3,6 @@
 // and "Debugger" as scripts call them, events to handlers, forms and waits.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
-
 #include "core_fixture.h"
 #include "morwen/morwen.h"
 #include "platform/dispatch.h"
@@ -15,6 +11,7 @@
 #include "scriptsrv/script_server.h"
 #include "scriptsrv/wait_clock.h"
 #include "talvis/talvis.h"
+#include "ticking_timers.h"
 #include "win_messages.h"
 
 namespace scriptsrv {
@@ -27,39 +24,6 @@ using zk::automation::DispatchObject;
 using zk::automation::DispatchTable;
 using zk::automation::LiveObjects;
 using zk::automation::MemberKind;
-
-// Timers that tick by themselves: a thread posts WM_TIMER while one runs.
-class TickingTimers : public platform::TimerBackend {
-public:
-    TickingTimers() : previous_(platform::SetTimerBackend(this)) {}
-    ~TickingTimers() override
-    {
-        Stop(nullptr, 0);
-        platform::SetTimerBackend(previous_);
-    }
-    void Start(HWND hwnd, UINT_PTR id, UINT) override
-    {
-        Stop(nullptr, 0);
-        running_ = true;
-        thread_ = std::thread([this, hwnd, id] {
-            while (running_) {
-                PostMessage(hwnd, WM_TIMER, id, 0);
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-        });
-    }
-    void Stop(HWND, UINT_PTR) override
-    {
-        running_ = false;
-        if (thread_.joinable())
-            thread_.join();
-    }
-
-private:
-    platform::TimerBackend* previous_;
-    std::atomic<bool> running_{false};
-    std::thread thread_;
-};
 
 class ScriptServerTest : public appdebug::test::CoreTest {
 protected:
@@ -363,7 +327,7 @@ TEST_F(ScriptServerTest, FormControlsAreItemsHeldWhileTheFormRunsAndDroppedWhenI
 
 TEST_F(ScriptServerTest, WaitCountsTotalSecondsAndEndsOnEscOrAtOnceForZero)
 {
-    TickingTimers timers;
+    test::TickingTimers timers;
     int64_t now = 0;
     SetWaitClock([&now] { return now += 10'000; });  // each look: 10 s later
     server->Wait(61);                                // the seconds component alone never reaches 61
