@@ -11,9 +11,11 @@
 #include "platform/frame_wnd.h"
 #include "platform/scripted_ui_gtest.h"
 #include "shell/debugger_app.h"
+#include "shell/macro_dialog.h"
 #include "shell/reg_key.h"
 #include "shell/script_host.h"
 #include "shell/settings.h"
+#include "shell/shell_ids.h"
 #include "shell_test_support.h"
 
 namespace standin {
@@ -146,6 +148,24 @@ TEST_F(MacroAppTest, TheListIsLoadedAtStartOnlyWithTheFlagAndKeepsTheNamesOfEver
     app->CloseMacros();
     EXPECT_EQ(g_calls, (std::vector<std::string>{"execute:B", "stop"}));
     EXPECT_TRUE(app->m_lists.macroFiles.empty());
+    Exit(*app);
+}
+
+TEST_F(MacroAppTest, Command32880OpensTheMacroDialogWhoseRunRunsTheProcedure)
+{
+    const std::string a = Write("board.mac", "Sub Reset()\nEnd Sub\nSub Dump()\nEnd Sub\n");
+    StoreList({a}, 1);
+    auto app = Start({});
+    g_calls.clear();
+    ui.RunDialog([](platform::ScriptedDialog& d) {
+        ASSERT_EQ(d.items.GetCount(IDC_MACRO_NAME), 2);
+        d.set(IDC_MACRO_NAME, "Dump");
+        d.click(IDC_MACRO_RUN);
+        d.click(IDC_MACRO_CLOSE);
+    });
+    // Routed as the main frame routes it: to the application last.
+    EXPECT_TRUE(app->OnCmdMsg(ID_EDIT_MACRO, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"execute:Dump"}));
     Exit(*app);
 }
 
