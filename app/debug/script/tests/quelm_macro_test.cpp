@@ -1,7 +1,8 @@
 // The program itself, offscreen: "quelm /D demo.mac" loads the user's macro
 // file and runs its AutoDebug, which connects the simulator, loads the
-// example, sets a breakpoint on a line of main.c and runs; the Halt handler
-// and the end of AutoDebug each start a program of the user's, the last one
+// example (its LoadEnd handler runs), sets a breakpoint on a line of main.c
+// and runs; the handlers and the end of AutoDebug each start a program of
+// the user's, the last one
 // ending quelm as a session's end does (SIGTERM to its parent).
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@ TEST(QuelmMacroTest, AutoDebugOfTheCommandLinesMacroFileDrivesTheExample)
         return path.string();
     };
     const std::string halted = script("halted.sh", "touch " + (dir / "halted").string());
+    const std::string loaded = script("loaded.sh", "touch " + (dir / "loaded").string());
     const std::string done = script("done.sh", "touch " + (dir / "done").string() + "\nkill -TERM $PPID");
     std::ofstream(dir / "demo.mac") << "' Start-up macro of the example.\n"
                                        "Sub AutoDebug()\n"
@@ -39,6 +41,10 @@ TEST(QuelmMacroTest, AutoDebugOfTheCommandLinesMacroFileDrivesTheExample)
                                     << done
                                     << "\"\n"
                                        "End Sub\n\n"
+                                       "Sub Debugger_LoadEnd(sRSV)\n"
+                                       "    ExecuteCommand \""
+                                    << loaded
+                                    << "\"\nEnd Sub\n\n"
                                        "Sub Debugger_Halt(sType)\n"
                                        "    If sType = 128 Then ExecuteCommand \""
                                     << halted << "\"\nEnd Sub\n";
@@ -47,6 +53,7 @@ TEST(QuelmMacroTest, AutoDebugOfTheCommandLinesMacroFileDrivesTheExample)
         {"/bin/sh", "-c", "cd '" + dir.string() + "' && exec '" ZK_BIN_DIR "/quelm' /D demo.mac"}, {},
         std::chrono::seconds(60), {"HOME=" + (dir / "home").string(), "QT_QPA_PLATFORM=offscreen"});
     EXPECT_FALSE(r.timedOut) << r.err;
+    EXPECT_TRUE(fs::exists(dir / "loaded")) << "LoadImage did not fire LoadEnd\n" << r.err;
     EXPECT_TRUE(fs::exists(dir / "halted")) << "the Halt handler did not run at the breakpoint\n" << r.err;
     EXPECT_TRUE(fs::exists(dir / "done")) << "AutoDebug did not run to its end\n" << r.err;
     fs::remove_all(dir);
