@@ -1,5 +1,7 @@
 #include "sarvik/frame_stop.h"
 
+#include <atomic>
+
 #include "emu_messages.h"
 #include "sarvik.h"
 #include "vexlor/vexlor.h"
@@ -12,6 +14,14 @@ bool Enabled(BPT_MARK mark)
 {
     return mark == BPT_MARK_SW_ENABLED || mark == BPT_MARK_UNIT_ENABLED;
 }
+
+std::atomic<uint32_t> g_stopsFinished{0};
+
+// Counts the handler's end on every path. Release: what the handler did to
+// the debugger core and the target is seen by whoever reads the new count.
+struct FinishedStop {
+    ~FinishedStop() { g_stopsFinished.fetch_add(1, std::memory_order_release); }
+};
 
 }  // namespace
 
@@ -39,8 +49,14 @@ const char* HaltCauseText(unsigned cause)
     }
 }
 
+uint32_t FrameStopsFinished()
+{
+    return g_stopsFinished.load(std::memory_order_acquire);
+}
+
 StopOutcome HandleTargetStop(const StopEntries& core, StopDisplay& display, WPARAM wParam, LPARAM lParam)
 {
+    const FinishedStop finished;
     const unsigned cause = static_cast<unsigned>(lParam) & 0xFFFFu;
     if (core.isBusy())
         return StopOutcome::StepEngine;

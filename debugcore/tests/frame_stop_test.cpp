@@ -96,8 +96,12 @@ TEST_P(FrameStop, DecidesAndCallsInOrder)
 {
     g_script = GetParam().script;
     Display display;
+    const uint32_t finished = FrameStopsFinished();
     EXPECT_EQ(HandleTargetStop(kEntries, display, EMU_ERROR_REFRESH_AFTER, GetParam().cause), GetParam().outcome);
     EXPECT_EQ(g_script.calls, GetParam().calls);
+    // Every outcome counts once, the run that goes on included: a waiter
+    // compares the count with the runs started.
+    EXPECT_EQ(FrameStopsFinished() - finished, 1u);
 }
 
 Script With(void (*change)(Script&))

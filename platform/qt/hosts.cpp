@@ -1,6 +1,8 @@
 #include "platform/qt/hosts.h"
 #include "platform/qt/widget_factory.h"
 
+#include <algorithm>
+
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
@@ -301,6 +303,69 @@ ChildFrameWidget::ChildFrameWidget(CFrameWnd* frame) : HostBase(this, frame)
     Rebuild();
 }
 
+void ChildFrameWidget::WatchFrame(QMdiSubWindow* sub)
+{
+    sub_ = sub;
+    normal_ = sub->geometry();
+    sub->installEventFilter(this);
+}
+
+bool ChildFrameWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == sub_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+        !(sub_->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+        normal_ = sub_->geometry();
+    return QWidget::eventFilter(watched, event);
+}
+
+bool ChildFrameWidget::GetPlacement(WINDOWPLACEMENT* out) const
+{
+    if (!sub_ || !sub_->parentWidget())
+        return false;
+    *out = WINDOWPLACEMENT{};
+    const Qt::WindowStates state = sub_->windowState();
+    if (state & Qt::WindowMinimized)
+        out->showCmd = SW_SHOWMINIMIZED;
+    else if (state & Qt::WindowMaximized)
+        out->showCmd = SW_SHOWMAXIMIZED;
+    else
+        out->showCmd = SW_SHOWNORMAL;  // hidden or not: restoring shows it
+    const QRect normal = (state & (Qt::WindowMaximized | Qt::WindowMinimized)) ? normal_ : sub_->geometry();
+    const QPoint corner = sub_->parentWidget()->mapToGlobal(normal.topLeft());
+    out->rcNormalPosition = {corner.x(), corner.y(), corner.x() + normal.width(), corner.y() + normal.height()};
+    return true;
+}
+
+bool ChildFrameWidget::SetPlacement(const WINDOWPLACEMENT& p)
+{
+    if (!sub_ || !sub_->parentWidget())
+        return false;
+    const RECT& r = p.rcNormalPosition;
+    const QPoint corner = sub_->parentWidget()->mapFromGlobal(QPoint(r.left, r.top));
+    const QRect normal(corner, QSize(std::max<LONG>(r.Width(), 0), std::max<LONG>(r.Height(), 0)));
+    switch (p.showCmd) {
+    case SW_HIDE: sub_->hide(); break;
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case 7:  // SW_SHOWMINNOACTIVE
+        sub_->showNormal();
+        sub_->setGeometry(normal);
+        sub_->showMinimized();
+        break;
+    case SW_SHOWMAXIMIZED:
+        sub_->showNormal();
+        sub_->setGeometry(normal);
+        sub_->showMaximized();
+        break;
+    default:
+        sub_->showNormal();
+        sub_->setGeometry(normal);
+        break;
+    }
+    normal_ = normal;
+    return true;
+}
+
 QWidget* ChildFrameWidget::WidgetFor(CWnd* wnd, QWidget* parent)
 {
     if (QWidget* registered = WidgetFactory::Make(wnd, parent))
@@ -552,6 +617,7 @@ void MainFrameWidget::AddChild(CMDIChildWnd* child)
     sub->setObjectName(QString("child_%1").arg(subs_.size() + 1));
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowTitle(Q(child->GetWindowText()));
+    client->WatchFrame(sub);
     subs_[child] = sub;
     connect(client, &QObject::destroyed, sub, &QObject::deleteLater);
 }

@@ -191,6 +191,29 @@ void CWnd::ClientToScreen(POINT* point) const
     point->y += origin.y;
 }
 
+void CWnd::ScreenToClient(POINT* point) const
+{
+    const POINT origin = host_ ? host_->ClientOrigin() : POINT{};
+    point->x -= origin.x;
+    point->y -= origin.y;
+}
+
+BOOL CWnd::GetWindowPlacement(WINDOWPLACEMENT* placement) const
+{
+    return host_ && host_->GetPlacement(placement);
+}
+
+BOOL CWnd::SetWindowPlacement(const WINDOWPLACEMENT* placement)
+{
+    return host_ && placement && host_->SetPlacement(*placement);
+}
+
+BOOL CWnd::IsZoomed() const
+{
+    WINDOWPLACEMENT p;
+    return GetWindowPlacement(&p) && p.showCmd == SW_SHOWMAXIMIZED;
+}
+
 void CWnd::MoveWindowTo(POINT screen)
 {
     if (host_)

@@ -58,8 +58,12 @@ int ExitABIDLL(void)
     // to a program that is shutting the connection down.
     if (s.simSetStopHook)
         s.simSetStopHook(nullptr, nullptr);
-    if (s.simCommand)
-        s.simCommand(SIM_CMD_CLOSE, 0, 0, 0, 0);
+    if (s.simCommand) {
+        // The close halts a run and waits for it: the halt goes first,
+        // outside the lock, so the close itself never waits under it.
+        Send(SIM_CMD_HALT);
+        Send(SIM_CMD_CLOSE);
+    }
     s.simCommand = nullptr;
     s.simSetStopHook = nullptr;
     if (s.simLibrary)

@@ -1,9 +1,14 @@
 // Falcrest's process-wide state: the bound simulator, the access size, the
 // peripheral base record and the hooks registered by the libraries above.
-// Touched only on the GUI thread.
+// Set up and changed on the GUI thread. Calls into the simulator may come
+// from the GUI thread and from a worker (the flash programmer's chunk
+// worker): one lock serialises them. The run state and the halt do not take
+// it: the simulator's stop hook asks the state on its run thread, and a halt
+// waits for that thread, so neither may wait behind a caller that holds it.
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "falcrest.h"
 
@@ -32,6 +37,9 @@ struct Session {
     void* stopContext = nullptr;
     EmuRunStateHook runStateHook = nullptr;
     EmuPeriResetHook periResetHook = nullptr;
+
+    // Serialises every simulator command but the run state and the halt.
+    std::mutex simLock;
 };
 
 Session& State();
@@ -43,10 +51,22 @@ inline bool Bound()
     return s.simulatorSelected && s.simCommand != nullptr;
 }
 
-// Sends one command; the caller has checked Bound().
+// Whether a command goes to the simulator without the lock: the run state is
+// one atomic word there, and the halt waits for the run thread.
+inline bool LockFree(int code)
+{
+    return code == SIM_CMD_STATUS || code == SIM_CMD_HALT;
+}
+
+// Sends one command; the caller has checked Bound(). No lock is held across
+// two commands, so no caller of Falcrest ever waits on it for long.
 inline int Send(int code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0)
 {
-    return State().simCommand(code, a1, a2, a3, a4);
+    Session& s = State();
+    if (LockFree(code))
+        return s.simCommand(code, a1, a2, a3, a4);
+    std::lock_guard<std::mutex> lock(s.simLock);
+    return s.simCommand(code, a1, a2, a3, a4);
 }
 
 // One command when bound, else no back end.

@@ -129,7 +129,7 @@ TEST_F(SessionTest, ExitClosesOnceAndLeavesNoBackEnd)
     emuSetAccessSize(2);
     EXPECT_EQ(ExitABIDLL(), 1);
     EXPECT_EQ(ExitABIDLL(), 1);
-    EXPECT_THAT(sim().Trace(), ElementsAre("47"));
+    EXPECT_THAT(sim().Trace(), ElementsAre("46", "47"));
     int16_t size = 0;
     emuGetAccessSize(&size);
     EXPECT_EQ(size, 2);

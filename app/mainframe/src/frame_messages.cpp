@@ -122,6 +122,7 @@ void CMainFrame::MapMessages()
         return 1;
     });
     OnMessage(WM_EMU_ADD_WATCH, [this](WPARAM, LPARAM l) { return OnAddWatch(l); });
+    OnMessage(WM_EMU_MEMORY_TEST, [this](WPARAM w, LPARAM l) { return OnMemoryTest(w, l); });
     OnMessage(WM_EMU_VIEW_CLOSED,
               [this](WPARAM w, LPARAM) -> LRESULT { return core_ ? core_->OnDebugWndClosed(static_cast<int>(w)) : 0; });
 }

@@ -167,6 +167,12 @@ LRESULT CMainFrame::OnEmuRefresh()
             if (hasSource && shell::CompareSourceFileNames(doc->GetPathName(), stop.sourcePath) == 0) {
                 shown = true;
                 docHint |= kHintThisDocument;
+                // A source view scrolled past the stop line shows it again
+                // from the top.
+                auto* view = doc->Views().empty() ? nullptr : dynamic_cast<CBaseView*>(doc->Views().front());
+                if (view && std::strcmp(view->GetRuntimeClass()->m_lpszClassName, "CQEditView") == 0 &&
+                    view->topLine + 1 >= stop.line)
+                    OpenSourceAtLine(stop.line, doc->GetPathName());
             }
             doc->UpdateAllViews(nullptr, docHint, nullptr);
         }

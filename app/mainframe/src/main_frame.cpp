@@ -133,7 +133,9 @@ int CMainFrame::OnCreate()
     if (auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp()))
         app->SetDebuggerDispatch(
             [this]() -> IDispatch* { return m_bConnected && core_ ? core_->Dispatch() : nullptr; });
-    // The text views read the connection and the stop position here.
+    // The text views read the connection and the stop position here; no
+    // stop has been shown yet.
+    CurrentStop() = StopPosition{};
     SetTextViewFrame(this);
 
     // The optional modules and the build-tool library, once per process. A

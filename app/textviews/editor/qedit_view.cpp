@@ -61,6 +61,7 @@ CQEditView::CQEditView()
             FindNext(text, true, wParam != 0, false);
         return 1;
     });
+    MapDebugCommands();
 }
 
 int CQEditView::OnCreate()
@@ -281,7 +282,8 @@ void CQEditView::OnSelectAll()
 void CQEditView::OnLButtonDown(UINT flags, POINT point)
 {
     if (point.x >= 0 && point.x < kMarginConstant) {
-        OnMarginClick(topLine + (point.y - topOffset) / std::max(lineHeight, 1));
+        if (lineHeight > 0)
+            ToggleBreakpointAtRow((point.y - topOffset) / lineHeight, DocumentFileName(), kSoftwareBreakpoint);
         CBaseView::OnLButtonDown(flags, point);
         return;
     }
@@ -398,6 +400,8 @@ void CQEditView::ShowLineAtTop(int line)
 
 LRESULT CQEditView::OnSetPcLine(WPARAM wParam, LPARAM lParam)
 {
+    // The target stopped or was reset: a tip shows an old value.
+    HideStaleDataTip();
     pcMarkLine = -1;
     if ((wParam & 0xFF) != 0) {
         // The whole source line of the address (not its low 16 bits), and

@@ -33,6 +33,20 @@ struct SCROLLINFO {
     int nTrackPos = 0;
 };
 
+// A window's placement (Win32's WINDOWPLACEMENT, 44 bytes): its show
+// command and its normal (restored) rectangle. Here the rectangle is in
+// screen coordinates for every window, MDI children included.
+inline constexpr UINT WPF_RESTORETOMAXIMIZED = 2;
+struct WINDOWPLACEMENT {
+    UINT length = 44;
+    UINT flags = 0;
+    UINT showCmd = 0;
+    POINT ptMinPosition;
+    POINT ptMaxPosition;
+    RECT rcNormalPosition;
+};
+static_assert(sizeof(WINDOWPLACEMENT) == 44);
+
 class CWnd;
 
 // What a frame or splitter tells its widget beyond painting.
@@ -72,6 +86,10 @@ public:
     virtual RECT GetWindowRect() const { return GetClientRect(); }
     virtual POINT ClientOrigin() const { return {}; }
     virtual void MoveTo(POINT screen) {}
+    // The placement of the window (an MDI child: of its frame in the MDI
+    // area); false when the host keeps none.
+    virtual bool GetPlacement(WINDOWPLACEMENT* out) const { return false; }
+    virtual bool SetPlacement(const WINDOWPLACEMENT& placement) { return false; }
 };
 
 // The host of Qt-free tests: a client area of the given size, scroll bars
@@ -98,11 +116,26 @@ public:
         const RECT r = GetWindowRect();
         window = {screen.x, screen.y, screen.x + r.Width(), screen.y + r.Height()};
     }
+    bool GetPlacement(WINDOWPLACEMENT* out) const override
+    {
+        *out = placement;
+        return true;
+    }
+    bool SetPlacement(const WINDOWPLACEMENT& p) override
+    {
+        placement = p;
+        return true;
+    }
 
     std::vector<HostEvent> events;
     RECT client;
     RECT window;  // empty: the client rectangle
     POINT origin;
+    WINDOWPLACEMENT placement = [] {
+        WINDOWPLACEMENT p;
+        p.showCmd = SW_SHOWNORMAL;
+        return p;
+    }();
     SIZE cell{8, 16};
     SCROLLINFO bars[2];
     std::string text;
@@ -118,3 +151,5 @@ using platform::POINT;
 using platform::RECT;
 using platform::SCROLLINFO;
 using platform::SIZE;
+using platform::WINDOWPLACEMENT;
+using platform::WPF_RESTORETOMAXIMIZED;

@@ -61,6 +61,12 @@ public:
     void GetWindowRect(RECT* rect) const;
     void ClientToScreen(POINT* point) const;
     void MoveWindowTo(POINT screen);
+    void ScreenToClient(POINT* point) const;
+    // The placement through the host (rectangle in screen coordinates);
+    // FALSE without a host that keeps one.
+    BOOL GetWindowPlacement(WINDOWPLACEMENT* placement) const;
+    BOOL SetWindowPlacement(const WINDOWPLACEMENT* placement);
+    BOOL IsZoomed() const;
     int SetScrollInfo(int bar, const SCROLLINFO& info, BOOL redraw = TRUE);
     BOOL GetScrollInfo(int bar, SCROLLINFO* info, UINT mask = SIF_ALL) const;
     int GetScrollPos(int bar) const;

@@ -62,11 +62,12 @@ LdrResult ProgramLoader::LoadTargetProgram(const std::string& path, DWORD flags)
     {
         CProgressBar bar("Loading", 90, 100, 1, 0);
         LoadRunning running(&bar);
-        // The new image replaces the program: files the previous one opened
-        // on the host are closed now, not at the next reset.
-        side_.SemihostProgramLoaded();
         result = side_.LdrLoadWin(path, flags, bar.m_hWnd);
         if (result == LDR_OK) {
+            // The new image replaces the program: files the previous one
+            // opened on the host are closed now, not at the next reset. (A
+            // failed load leaves the previous program as it was.)
+            side_.SemihostProgramLoaded();
             SetLoadedImagePath(path);
             AfterProgramLoad(true, path);
         }

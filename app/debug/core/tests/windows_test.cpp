@@ -62,12 +62,12 @@ TEST_F(CoreTest, FourthMemoryWindowBeepsAndClosingOneFreesItsKind)
 TEST_F(CoreTest, MemoryWindowStartComesFromTheArgumentsOrTheSavedRecord)
 {
     DebugWindowPlacement& saved = g_windowPlacements[DVK_MEMORY1];
-    saved.words[0] = 4;
-    saved.words[1] = 0x1000;
+    saved.words[0] = 0x1000;
+    saved.words[1] = 0x50004;  // the unit in the low 16 bits
     saved.words[2] = 7;
     saved.words[3] = 8;
     saved.words[4] = 9;
-    g_windowPlacements[DVK_MEMORY2].words[1] = 0x2000;  // unit 0: 1
+    g_windowPlacements[DVK_MEMORY2].words[0] = 0x2000;  // unit 0: 1
     core->OpenMemoryWindow();
     core->OpenMemoryWindow();
     core->OpenMemoryWindow(0x3000, 0x10002);  // unit in the low 16 bits

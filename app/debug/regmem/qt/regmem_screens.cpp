@@ -3,12 +3,7 @@
 // changed values on yellow), the memory window in byte, word and
 // disassembly modes, each page of the memory tools, and the modify and
 // assemble dialogs.
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QToolBar>
-#include <QVBoxLayout>
 
 #include <memory>
 #include <vector>
@@ -20,12 +15,16 @@
 #include <platform/qt/sheet_widget.h>
 
 #include "dolmer/dolmer.h"
+#include "emu_messages.h"
 #include "falcrest.h"
+#include "lathris/frame.h"
 #include "pirell/pirell.h"
 #include "quentor.h"
+#include "regmem/core_link.h"
 #include "regmem/cpu_view.h"
 #include "regmem/mem_tools_dlg.h"
 #include "regmem/memory_view.h"
+#include "regmem/memory_window.h"
 #include "regmem/modify_dialogs.h"
 #include "regmem/qt/cpu_view_widget.h"
 #include "regmem/regmem_ids.h"
@@ -87,35 +86,30 @@ QWidget* RegisterScreen()
 
 ScreenRegistrar registers("regmem_register_window", RegisterScreen);
 
-// The memory window: its toolbar (address combo, Goto) over the view.
+// The memory window: the frame (an MDI child of a frame of its own) with
+// its toolbar (address combo, Goto) over the view.
 QWidget* MemoryScreen(UINT unit, UINT format, uint32_t top)
 {
     const uint32_t start = Target();
-    auto* window = new QWidget;
-    auto* layout = new QVBoxLayout(window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* bar = new QToolBar;
-    auto* combo = new QComboBox;
-    combo->setEditable(true);
-    combo->setMinimumWidth(140);
+    static auto* main = [] {
+        auto* frame = new lathris::CCJMDIFrameWnd;
+        frame->Create(nullptr, 1);
+        return frame;
+    }();
+    auto* frame = dynamic_cast<CMemoryWindow*>(CreateRegMemWindow(DVK_MEMORY1, main, "Memory"));
     char text[16];
     AdrAddrToHex({top ? top : start, ADDR_SPACE_TARGET}, text);
-    combo->setEditText(text);
-    bar->addWidget(combo);
-    bar->addWidget(new QPushButton("Goto"));
-    layout->addWidget(bar);
-    auto* view = new CMemoryView;
-    auto* widget = new platform::qt::ViewWidget(view);
-    widget->resize(760, 380);
-    view->Create(nullptr, 1);
-    layout->addWidget(widget);
+    frame->addressText = text;
+    auto* window = new platform::qt::ChildFrameWidget(frame);
+    window->resize(760, 420);
+    CMemoryView* view = frame->View();
     view->SendMessage(WM_COMMAND, unit, 0);  // a unit leaves disassembly: it goes first
     view->SendMessage(WM_COMMAND, format, 0);
     if (format == ID_MEM_DISASSEMBLY)
         view->SendMessage(WM_COMMAND, ID_MEM_MIX_ARM_THUMB, 0);
     view->SetTop(top ? top : start);
-    window->setWindowTitle("Memory:Program");
-    window->resize(760, 420);
+    frame->RefreshView();
+    window->setWindowTitle(QString::fromStdString(frame->GetWindowText()));
     return window;
 }
 

@@ -10,6 +10,7 @@
 #include <platform/modal_ui.h>
 
 #include "emu_messages.h"
+#include "lathris/tab_bar.h"
 #include "morwen/morwen.h"
 #include "regmem/debug_services.h"
 #include "regmem/register_wnd.h"
@@ -60,6 +61,7 @@ CCpuView::CCpuView()
     });
     OnUpdateCommandUI(ID_REG_VIEW_DECIMAL, [](CCmdUI* ui) { ui->SetRadio(gDisplayBase == 1); });
     OnCommand(ID_REG_DOCK_TOGGLE, [this] { RequestDockToggle(CRegisterWnd::Current()); });
+    OnCommand(ID_REG_REMOVE_FROM_WORKSPACE, [this] { RemoveFromWorkspace(); });
     OnCommand(ID_REG_ADD_WATCH, [this] {
         if (selected_ >= 0 && selected_ < static_cast<int>(rows_.size()))
             Services().AddWatch("@(" + rows_[static_cast<size_t>(selected_)].name + ")");
@@ -368,6 +370,23 @@ void CCpuView::OnContextMenu(POINT point)
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, ID_REG_DOCK_TOGGLE, m_nFloating == 1 ? "Dock &View" : "Float &View");
     menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
+}
+
+void CCpuView::RemoveFromWorkspace()
+{
+    auto* main = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(Services().MainWindow()));
+    if (!main)
+        return;
+    // The workspace bar is the main frame's tab bar that holds the view.
+    for (CControlBar* bar : std::vector<CControlBar*>(main->ControlBars())) {
+        auto* tabs = dynamic_cast<CCJTabCtrlBar*>(bar);
+        if (!tabs || !tabs->GetView(RUNTIME_CLASS(CCpuView)))
+            continue;
+        tabs->DeleteView(RUNTIME_CLASS(CCpuView));
+        if (const CRuntimeClass* symbols = CRuntimeClass::FromName("CTreeViewSymbol"))
+            tabs->SetActiveView(symbols);
+        return;
+    }
 }
 
 }  // namespace regmem

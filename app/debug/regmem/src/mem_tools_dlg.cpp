@@ -3,11 +3,15 @@
 
 #include <platform/resources.h>
 
+#include <memory>
+
 #include "morwen/morwen.h"
 #include "regmem/debug_services.h"
 #include "regmem/memory_input.h"
 #include "regmem/modify_dialogs.h"
 #include "regmem/regmem_ids.h"
+#include "shell/path_functions.h"
+#include "shell/status_bar.h"
 #include "vexlor/vexlor.h"
 
 namespace regmem {
@@ -182,7 +186,27 @@ void CMemTestPage::DoDataExchange(CDataExchange* dx)
 
 void CMemTestPage::Run()
 {
-    SetDlgItemText(IDC_TEST_OUTPUT, RunTest(start_, end_, action, width, hooks));
+    SetTimer(kResultTimer, 5000);
+    TestHooks used = hooks;
+    std::unique_ptr<CProgressBar> progress;
+    if (action == 0 && !Services().Simulate()) {
+        if (!used.progress) {
+            progress = std::make_unique<CProgressBar>("Test", 90, 100, TRUE, 0);
+            used.progress = [bar = progress.get()](int percent) { bar->SetPos(percent); };
+        }
+        if (!used.stop)
+            used.stop = [] { return shell::PeekKeyDown(VK_CANCEL) != FALSE; };
+    }
+    result_ = RunTest(start_, end_, action, width, used);
+    SetDlgItemText(IDC_TEST_OUTPUT, result_);
+}
+
+void CMemTestPage::OnTimer(UINT_PTR id)
+{
+    if (id == kResultTimer)
+        SetDlgItemText(IDC_TEST_OUTPUT, result_);
+    else
+        CMemPage::OnTimer(id);
 }
 
 CMemDlg::CMemDlg(CWnd* parent) : CPropertySheet((RegisterRegMemResources(), "Memory Group"), parent)

@@ -19,7 +19,11 @@ CMemoryWindow::CMemoryWindow()
         RefreshView();
         return 1;
     });
-    OnCommand(ID_MEM_TOOLBAR, [this] { toolbarVisible = !toolbarVisible; });
+    OnCommand(ID_MEM_TOOLBAR, [this] {
+        toolbarVisible = !toolbarVisible;
+        if (toolbarChanged)
+            toolbarChanged();
+    });
     OnUpdate(ID_MEM_TOOLBAR,
              [this](CCmdUI* ui) { ui->SetText(toolbarVisible ? "&Hide Memory Toolbar" : "&View Memory Toolbar"); });
 }
@@ -42,10 +46,8 @@ BOOL CMemoryWindow::OnCreateClient(CCreateContext* context)
 
 void CMemoryWindow::ApplyPlacement(const appdebug::DebugWindowPlacement& placement)
 {
-    if (!placement.IsValid())
-        return;
-    SetStart(static_cast<uint16_t>(placement.Unit()), placement.StartAddress());
-    ApplyFormatWords(placement.FormatWords());
+    // The start and the format words were taken when the core opened it.
+    appdebug::ApplySavedPlacement(*this, GetMDIFrame(), placement);
 }
 
 void CMemoryWindow::SetStart(uint16_t unit, uint32_t address)
@@ -59,14 +61,36 @@ void CMemoryWindow::SetStart(uint16_t unit, uint32_t address)
 
 void CMemoryWindow::ApplyFormatWords(const uint32_t* words)
 {
-    if (!view_ || !words)
+    if (words)
+        SetColors(words[0], words[1], words[2]);
+}
+
+void CMemoryWindow::LayoutWords(uint32_t* words) const
+{
+    if (!view_) {
+        words[0] = 0;
+        words[1] = 1;
         return;
-    if (words[0] >= 1 && words[0] <= 4)
-        view_->format = static_cast<Format>(words[0]);
-    if (words[1] == 1 || words[1] == 2)
-        view_->divisor = static_cast<int>(words[1]);
-    view_->ascii = words[2] != 0;
-    view_->SetTop(view_->Top());
+    }
+    words[0] = view_->Top();
+    words[1] = static_cast<uint32_t>(view_->unit);
+    words[2] = view_->background;
+    words[3] = view_->textColor;
+    words[4] = view_->thirdColor;
+}
+
+void CMemoryWindow::SetColors(uint32_t background, uint32_t text, uint32_t third)
+{
+    if (!view_)
+        return;
+    if (background == text) {
+        background = RGB(255, 255, 255);
+        text = RGB(0, 0, 0);
+    }
+    view_->background = background;
+    view_->textColor = text;
+    view_->thirdColor = third;
+    view_->Invalidate();
 }
 
 bool CMemoryWindow::Goto()
@@ -111,6 +135,13 @@ void CMemoryWindow::OnClose()
 
 void CMemoryWindow::OnDestroy()
 {
+    // The next window of this kind opens where this one was, at its start,
+    // unit and colours.
+    if (kind >= DVK_MEMORY1 && kind <= DVK_MEMORY3) {
+        appdebug::DebugWindowPlacement& saved = appdebug::g_windowPlacements[kind];
+        appdebug::SaveWindowPlacement(*this, GetMDIFrame(), saved);
+        LayoutWords(saved.words);
+    }
     CCJMDIChildWnd::OnDestroy();
     view_ = nullptr;
     if (HWND main = Services().MainWindow())

@@ -94,8 +94,14 @@ LRESULT CRegisterWnd::OnRefreshAll()
     return 1;
 }
 
+void CRegisterWnd::ApplyPlacement(const appdebug::DebugWindowPlacement& placement)
+{
+    appdebug::ApplySavedPlacement(*this, GetMDIFrame(), placement);
+}
+
 void CRegisterWnd::OnDestroy()
 {
+    appdebug::SaveWindowPlacement(*this, GetMDIFrame(), appdebug::g_windowPlacements[DVK_REGISTERS]);
     const std::vector<CDockWnd*> frames = dock_.FloatingFrames();
     for (CDockWnd* frame : frames)
         if (::IsWindow(frame->m_hWnd))

@@ -36,16 +36,23 @@ TEST_F(CoreLinkTest, WindowsAreMadeByKindAndReportTheirClosing)
     EXPECT_EQ(frame->View()->Top(), 0x9100u);
     EXPECT_EQ(frame->View()->unit, Unit::Word);
     EXPECT_NE(memory->ActiveViewWindow(), memory->Window());
-    const uint32_t words[3] = {2, 2, 0};  // unsigned, short lines, no ASCII column
+    // The format words of a saved record: background, text, third colour;
+    // equal colours (a record never filled) give white and black.
+    const uint32_t words[3] = {0xE0E0E0, 0x800000, 3};
     memory->ApplyFormatWords(words);
-    EXPECT_EQ(frame->View()->format, Format::Unsigned);
-    EXPECT_EQ(frame->View()->BytesPerRow(), 8);
+    EXPECT_EQ(frame->View()->background, 0xE0E0E0u);
+    EXPECT_EQ(frame->View()->textColor, 0x800000u);
+    EXPECT_EQ(frame->View()->thirdColor, 3u);
+    const uint32_t unset[3] = {0, 0, 0};
+    memory->ApplyFormatWords(unset);
+    EXPECT_EQ(frame->View()->background, 0xFFFFFFu);
+    EXPECT_EQ(frame->View()->textColor, 0u);
 
     frame->addressText = "#nothing_by_this_name";
     EXPECT_FALSE(frame->Goto());
-    frame->addressText = "9108";
+    frame->addressText = "9110";
     EXPECT_TRUE(frame->Goto());
-    EXPECT_EQ(frame->View()->Top(), 0x9108u);
+    EXPECT_EQ(frame->View()->Top(), 0x9110u);
 
     ClearMessages();
     memory->Destroy();

@@ -5,6 +5,7 @@
 
 #include "emu_messages.h"
 #include "lathris/frame.h"
+#include "lathris/tab_bar.h"
 #include "regmem/cpu_view.h"
 #include "regmem/register_wnd.h"
 #include "regmem/regmem_ids.h"
@@ -233,6 +234,41 @@ TEST_F(CpuViewTest, TheWindowHasATabPerGroupAndRefreshesThemAll)
     for (const Message& m : messages)
         closed = closed || (m.msg == WM_EMU_VIEW_CLOSED && m.wParam == DVK_REGISTERS);
     EXPECT_TRUE(closed);
+}
+
+// The symbol tree's tab of the workspace bar, by its class name.
+class CTreeViewSymbol : public CView {
+public:
+    DECLARE_DYNCREATE(CTreeViewSymbol)
+};
+IMPLEMENT_DYNCREATE(CTreeViewSymbol, CView)
+
+TEST_F(CpuViewTest, RemoveFromWorkspaceTakesTheRegisterTabOutAndShowsTheSymbols)
+{
+    auto* main = new CFrameWnd;
+    ASSERT_TRUE(main->Create(nullptr, 1));
+    CCJTabCtrlBar workspace;
+    ASSERT_TRUE(workspace.Create(main, 103, "Workspace", SIZE{220, 200}));
+    main->AddControlBar(&workspace);
+    ASSERT_TRUE(workspace.AddView("Symbols", RUNTIME_CLASS(CTreeViewSymbol)));
+    ASSERT_TRUE(workspace.AddView("Registers", RUNTIME_CLASS(CCpuView)));
+    workspace.SetActiveView(1);
+    auto* regs = dynamic_cast<CCpuView*>(workspace.GetView(1));
+    ASSERT_NE(regs, nullptr);
+
+    const HWND recorder = window_;
+    window_ = main->m_hWnd;
+    regs->SendMessage(WM_COMMAND, ID_REG_REMOVE_FROM_WORKSPACE, 0);
+    platform::PumpPending();
+    window_ = recorder;
+    EXPECT_EQ(workspace.GetTabCount(), 1);
+    EXPECT_EQ(workspace.GetView(RUNTIME_CLASS(CCpuView)), nullptr);
+    EXPECT_EQ(workspace.GetActiveView(), workspace.GetView(RUNTIME_CLASS(CTreeViewSymbol)));
+
+    main->RemoveControlBar(&workspace);
+    workspace.DestroyWindow();
+    main->DestroyWindow();
+    platform::PumpPending();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "emu_messages.h"
 #include "falcrest.h"
 #include "morwen/morwen.h"
+#include "platform/timers.h"
 #include "regmem/mem_tools_dlg.h"
 #include "regmem/memory_tools.h"
 #include "regmem/regmem_ids.h"
@@ -149,6 +150,19 @@ TEST_F(MemoryToolsTest, PagesReadTheirFieldsAndRunOnApply)
             test.set(IDC_TEST_END, "B0FF");
             EXPECT_TRUE(s.apply());
             EXPECT_EQ(test.text(IDC_TEST_OUTPUT), "Can not support in simulator!");
+            // Off the simulator the test runs; the page's timer puts the
+            // result back into the output field.
+            simulate = false;
+            test.set(IDC_TEST_END, "B1FF");
+            EXPECT_TRUE(s.apply());
+            EXPECT_STRCASEEQ(test.text(IDC_TEST_OUTPUT).c_str(), "Test Successful!");
+            bool timer = false;
+            for (const platform::TimerEntry& t : platform::ActiveTimers())
+                timer = timer || (t.hwnd == sheet.test.m_hWnd && t.id == CMemTestPage::kResultTimer && t.ms == 5000);
+            EXPECT_TRUE(timer);
+            test.set(IDC_TEST_OUTPUT, "");
+            sheet.test.SendMessage(WM_TIMER, CMemTestPage::kResultTimer, 0);
+            EXPECT_STRCASEEQ(test.text(IDC_TEST_OUTPUT).c_str(), "Test Successful!");
             s.cancel();
         },
         "Memory Group");

@@ -161,6 +161,7 @@ private:
     bool PcIsAtMain(uint32_t pc) const;
     LRESULT OnEmuError(WPARAM wParam, LPARAM lParam);
     LRESULT OnAddWatch(LPARAM block);
+    LRESULT OnMemoryTest(WPARAM wParam, LPARAM lParam);  // frame_memory_test.cpp
 
     CBCGToolBar standardBar_;
     CBCGToolBar debugBar_;

@@ -2,8 +2,14 @@
 // view of its document, with the example loaded into the real simulator,
 // line numbers on, breakpoints set by sarvik on two of its lines, the
 // program counter stopped on a third (read back from the simulator) and a
-// selection.
+// selection; then the example run to the sum's printf with a data tip on
+// `total`, and the address note of View Address Range on `main`.
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+
 #include "base_view_widget.h"
+#include "emu_messages.h"
 #include "emu_types.h"
 #include "falcrest.h"
 #include "lookups/sym_lookups.h"
@@ -13,6 +19,7 @@
 #include "qedit_view.h"
 #include "quentor.h"
 #include "sarvik.h"
+#include "sarvik/frame_stop.h"
 #include "shell/settings.h"
 #include "talvis/talvis.h"
 #include "tarnel.h"
@@ -40,9 +47,27 @@ std::uint32_t LineAddress(int module, int line)
     return lookups::SymGetLineAddrRange(line, &start, &end, module, FALSE) ? start.off : 0;
 }
 
+// The main frame's part at a stop: sarvik's stop entry and the count and
+// condition test; nothing is shown.
+class NoDisplay : public sarvik::StopDisplay {
+public:
+    void ShowHalt(uint16_t, const char*) override {}
+    void Refresh() override {}
+};
+
+LRESULT FrameMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    static const sarvik::StopEntries core = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
+                                             &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+    static NoDisplay display;
+    if (msg == WM_EMU_ERROR)
+        sarvik::HandleTargetStop(core, display, wParam, lParam);
+    return 0;
+}
+
 bool ConnectExample(ScreenFrame& frame)
 {
-    static HWND window = platform::CreateSink([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+    static HWND window = platform::CreateSink(&FrameMessage);
     const char* processor = "ARM7TDMI";
     InitDLL_CpuServer(0, window, processor, 0);
     int port = 0;
@@ -50,7 +75,9 @@ bool ConnectExample(ScreenFrame& frame)
         return false;
     MemInitServer(window);
     EmuInit(window);
-    const EMU_TARGET_CONFIG config{EMU_CFG_BREAK_IN_STEPS, 8, 0x08000000, EMU_PROTOCOL_SIMULATOR, EMU_CATCH_DEFAULT};
+    // Semihosting on: the example prints through it when it runs.
+    const EMU_TARGET_CONFIG config{EMU_CFG_BREAK_IN_STEPS | (1u << EMU_CFG_SEMIHOST_SHIFT), 8, 0x08000000,
+                                   EMU_PROTOCOL_SIMULATOR, EMU_CATCH_DEFAULT};
     EmuSetTargetConfig(&config);
     SetBpSaveFile("");
     if (LdrLoadWin(ZK_EXAMPLE_ELF, 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr) != LDR_OK)
@@ -78,7 +105,9 @@ bool ConnectExample(ScreenFrame& frame)
     return true;
 }
 
-platform::qt::ScreenRegistrar sourceEditor("textviews_source_editor", []() -> QWidget* {
+// The frame of the screens, connected once for the process.
+ScreenFrame* ExampleFrame()
+{
     static ScreenFrame frame;
     static bool connected = ConnectExample(frame);
     if (!connected)
@@ -87,8 +116,13 @@ platform::qt::ScreenRegistrar sourceEditor("textviews_source_editor", []() -> QW
     if (theSettings.FormatColors[0].back == 0 && theSettings.FormatColors[0].fore == 0)
         theSettings.SetDefaultColors();
     theSettings.LineNumbe = 1;
+    return &frame;
+}
 
-    // Kept to the end of the tool with its view, never destroyed.
+// main.c in a view of its own document and its widget, both kept to the end
+// of the tool, never destroyed.
+textbase::qt::BaseViewWidget* ExampleEditor(QWidget* parent = nullptr)
+{
     auto* doc = new CQEditDoc;
     if (!doc->OnOpenDocument(ZK_EXAMPLE_SOURCE))
         return nullptr;
@@ -97,12 +131,129 @@ platform::qt::ScreenRegistrar sourceEditor("textviews_source_editor", []() -> QW
     doc->AddView(view);
     if (!view->Create(nullptr))
         return nullptr;
-    auto* widget = new textbase::qt::BaseViewWidget(view);
+    auto* widget = new textbase::qt::BaseViewWidget(view, parent);
     widget->resize(640, 420);
     view->OnInitialUpdate();
     view->SendMessage(WM_SIZE, 0, MAKELPARAM(widget->viewport()->width(), widget->viewport()->height()));
-    view->SetSelection(19, 8, 20, 23, true);
     return widget;
+}
+
+platform::qt::ScreenRegistrar sourceEditor("textviews_source_editor", []() -> QWidget* {
+    if (!ExampleFrame())
+        return nullptr;
+    textbase::qt::BaseViewWidget* widget = ExampleEditor();
+    if (!widget)
+        return nullptr;
+    static_cast<CQEditView*>(widget->BaseView())->SetSelection(19, 8, 20, 23, true);
+    return widget;
+});
+
+// Runs the example from its start to a line of main.c (a go till its first
+// address); the stop comes back to the frame's sink, which hands it to sarvik. The stop
+// position is kept and relayed to the views.
+bool RunToLine(ScreenFrame& frame, int line)
+{
+    int module = 0;
+    if (!lookups::SymFindModuleOfFile("main.c", &module))
+        return false;
+    const std::uint32_t address = LineAddress(module, line);
+    // From the image's start: the start-up code sets the stack and the heap.
+    ADDR start{0, ADDR_SPACE_TARGET};
+    LdrGetStartPC(&start);
+    EmuResetTarget(start);
+    if (!address)
+        return false;
+    // Breakpoints of this and other screens (in the same process) stop the
+    // run on the way.
+    DWORD pc = 0;
+    for (int go = 0; go < 50 && pc != address; ++go) {
+        if (EmuRun(EMU_RUN_GO_TILL, ADDR{address, ADDR_SPACE_TARGET}) != EMU_OK)
+            return false;
+        for (int i = 0; i < 250 && (CpuGetCpuStatus1() & 1); ++i)
+            platform::PumpWait(20);
+        platform::PumpPending();
+        CpuGetPC(&pc);
+    }
+    frame.stop = {ZK_EXAMPLE_SOURCE, line, static_cast<std::uint32_t>(pc)};
+    frame.RelaySetPcLine(1, static_cast<LPARAM>(pc));
+    return pc == address;
+}
+
+// The tool grabs one widget; the tips are windows of their own. The editor
+// goes into a container and each shown tip is drawn where it stands.
+QWidget* EditorWithTips(QWidget* container, std::initializer_list<CPopupTipWnd*> tips)
+{
+    for (CPopupTipWnd* tip : tips) {
+        auto* tipWidget = tip ? dynamic_cast<QWidget*>(tip->GetHost()) : nullptr;
+        if (!tipWidget || !tip->IsTipShown())
+            continue;
+        const RECT at = tip->TipRect();
+        tipWidget->resize(at.right - at.left, at.bottom - at.top);
+        auto* picture = new QLabel(container);
+        picture->setPixmap(tipWidget->grab());
+        picture->move(container->mapFromGlobal(QPoint(at.left, at.top)));
+        picture->resize(picture->pixmap().size());
+        picture->show();
+    }
+    return container;
+}
+
+// A container of the editor's size with the editor in it, shown (so that
+// screen positions hold).
+QWidget* Container(textbase::qt::BaseViewWidget*& editor)
+{
+    auto* container = new QWidget;
+    container->resize(640, 420);
+    editor = ExampleEditor(container);
+    if (!editor)
+        return nullptr;
+    container->move(0, 0);
+    container->show();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    return container;
+}
+
+// Stopped before the sum is printed, the pointer at rest on `total`.
+platform::qt::ScreenRegistrar dataTip("textviews_source_editor_datatip", []() -> QWidget* {
+    ScreenFrame* frame = ExampleFrame();
+    static bool stopped = frame && RunToLine(*frame, 23);
+    if (!stopped)
+        return nullptr;
+    theSettings.DataTip = 1;
+    textbase::qt::BaseViewWidget* editor = nullptr;
+    QWidget* container = Container(editor);
+    if (!container)
+        return nullptr;
+    auto* view = static_cast<CQEditView*>(editor->BaseView());
+    const int line = 22;
+    const int column = static_cast<int>(std::string(view->LineText(line)).find("total")) + 2;
+    const QPoint at(view->TextPosToX(column, line) + 2,
+                    (line - view->topLine) * view->lineHeight + view->lineHeight / 2);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), editor->viewport()->mapToGlobal(QPointF(at)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    frame->RelayDataTipEvent(MSG{view->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(at.x(), at.y()), 0});
+    QApplication::sendEvent(editor->viewport(), &move);
+    for (int i = 0; i < CQEditView::kDataTipDelayTicks && !(view->TipWindow() && view->TipWindow()->IsTipShown()); ++i)
+        view->SendMessage(WM_TIMER, kDataTipTimer, 0);
+    return EditorWithTips(container, {view->TipWindow()});
+});
+
+// The address note of View Address Range on `main`, chosen from the
+// context menu.
+platform::qt::ScreenRegistrar addressNote("textviews_source_editor_address_range", []() -> QWidget* {
+    if (!ExampleFrame())
+        return nullptr;
+    textbase::qt::BaseViewWidget* editor = nullptr;
+    QWidget* container = Container(editor);
+    if (!container)
+        return nullptr;
+    auto* view = static_cast<CQEditView*>(editor->BaseView());
+    const int line = 9;  // int main(void)
+    const int column = static_cast<int>(std::string(view->LineText(line)).find("main")) + 1;
+    view->BuildContextMenu({view->TextPosToX(column, line) + 2, (line - view->topLine) * view->lineHeight + 4});
+    view->SendMessage(WM_COMMAND, ID_VIEW_ADDRESS_RANGE);
+    return EditorWithTips(container, {CQEditView::AddressRangeTip()});
 });
 
 }  // namespace

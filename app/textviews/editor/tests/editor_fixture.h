@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <list>
 #include <memory>
+#include <vector>
 
 #include "child_frame.h"
 #include "editor_test_files.h"
@@ -21,6 +23,8 @@
 
 namespace editor::test {
 
+// The main frame as the text views see it; the debugger's services record
+// what they were asked.
 class FakeTextFrame : public TextViewFrame {
 public:
     bool IsConnected() const override { return connected; }
@@ -31,9 +35,52 @@ public:
         return !text.empty();
     }
     void AddFindText(const std::string& text) override { findText = text; }
+    void GoToAssembly(const ADDR* from) override { assemblyFrom.push_back(from ? from->off : 0xFFFFFFFFu); }
+    int AddWatch(const std::string& expression) override
+    {
+        watches.push_back(expression);
+        return 1;
+    }
+    int OpenInspectWindow(const std::string& name) override
+    {
+        inspected.push_back(name);
+        return 1;
+    }
+    void ReportTargetConnectionLost() override
+    {
+        ++lostReports;
+        if (whileLostPrompt)
+            whileLostPrompt();
+    }
+
     bool connected = false;
     TextViewStop stop;
     std::string findText;
+    std::vector<std::uint32_t> assemblyFrom;
+    std::vector<std::string> watches;
+    std::vector<std::string> inspected;
+    int lostReports = 0;
+    // Runs while the lost-target prompt is up (its modal loop).
+    std::function<void()> whileLostPrompt;
+};
+
+// The main frame window: the debugger's commands that reach its route are
+// recorded (the debugger core's place), or handed to `route` when set.
+class RecordingMainFrame : public CMDIFrameWnd {
+public:
+    BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override
+    {
+        if (route && route(id, code, extra, info))
+            return TRUE;
+        if (id == 32816 || id == 32930 || id == 32823 || id == 32861) {
+            if (code == CN_COMMAND && !info && !extra)
+                commands.push_back(id);
+            return TRUE;
+        }
+        return CMDIFrameWnd::OnCmdMsg(id, code, extra, info);
+    }
+    std::function<BOOL(UINT, int, void*, AFX_CMDHANDLERINFO*)> route;
+    std::vector<UINT> commands;
 };
 
 class MemoryClipboard : public platform::Clipboard {
@@ -48,15 +95,21 @@ public:
     EditorApp() : CWinApp("EditorTest") {}
 };
 
-class EditorTest : public ::testing::Test {
+// The application and its source template on top of a test base (plain,
+// or a simulator session).
+template <class Base>
+class EditorFixture : public Base {
 protected:
     void SetUp() override
     {
+        Base::SetUp();
+        if (::testing::Test::HasFatalFailure())
+            return;
         sinksBefore = platform::SinkCount();
         previousFrame = SetTextViewFrame(&textFrame);
         previousClipboard = platform::SetClipboard(&clipboard);
         app = std::make_unique<EditorApp>();
-        mainFrame = new CMDIFrameWnd;
+        mainFrame = new RecordingMainFrame;
         ASSERT_TRUE(mainFrame->Create(nullptr, 1));
         app->m_pMainWnd = mainFrame;
         source =
@@ -66,12 +119,15 @@ protected:
     }
     void TearDown() override
     {
-        app->CloseAllDocuments(TRUE);
-        mainFrame->DestroyWindow();
-        app.reset();
-        platform::SetClipboard(previousClipboard);
-        SetTextViewFrame(previousFrame);
-        EXPECT_EQ(platform::SinkCount(), sinksBefore) << "window handles left behind";
+        if (app) {
+            app->CloseAllDocuments(TRUE);
+            mainFrame->DestroyWindow();
+            app.reset();
+            platform::SetClipboard(previousClipboard);
+            SetTextViewFrame(previousFrame);
+            EXPECT_EQ(platform::SinkCount(), sinksBefore) << "window handles left behind";
+        }
+        Base::TearDown();
     }
 
     // Opens a file of the given bytes; its first view gets a host.
@@ -112,11 +168,13 @@ protected:
     MemoryClipboard clipboard;
     std::list<platform::FakeHost> hosts;
     std::unique_ptr<EditorApp> app;
-    CMDIFrameWnd* mainFrame = nullptr;
+    RecordingMainFrame* mainFrame = nullptr;
     CMultiDocTemplate* source = nullptr;
     TextViewFrame* previousFrame = nullptr;
     platform::Clipboard* previousClipboard = nullptr;
     std::size_t sinksBefore = 0;
 };
+
+using EditorTest = EditorFixture<::testing::Test>;
 
 }  // namespace editor::test

@@ -22,8 +22,10 @@
 #include "child_frame.h"
 #include "editor_test_files.h"
 #include "emu_messages.h"
+#include "fake_debug_queries.h"
 #include "platform/messages.h"
 #include "platform/qt/hosts.h"
+#include "platform/scripted_ui_gtest.h"
 #include "qedit_doc.h"
 #include "qedit_view.h"
 #include "shell/debugger_app.h"
@@ -35,7 +37,7 @@ namespace {
 
 class QtTextFrame : public TextViewFrame {
 public:
-    bool IsConnected() const override { return false; }
+    bool IsConnected() const override { return connected; }
     TextViewStop GetStopPosition() const override { return {}; }
     bool GetFindText(std::string& text) const override
     {
@@ -44,6 +46,7 @@ public:
     }
     void AddFindText(const std::string& text) override { findText = text; }
     std::string findText;
+    bool connected = false;
 };
 
 // The source template, last on a view's command route, recording Goto Cursor.
@@ -224,6 +227,55 @@ TEST_F(EditorQtTest, ADoubleClickInTheIconStripSendsGotoCursorUpTheRoute)
     QTest::mouseDClick(Target(), Qt::LeftButton, {}, QPoint(5, View()->lineHeight + 3));
 
     EXPECT_EQ(source->commands, (std::vector<UINT>{textcore::ID_GOTO_CURSOR}));
+}
+
+TEST_F(EditorQtTest, ARightClickOnTheTextTracksTheContextMenuAndInTheStripOpensNone)
+{
+    Open("menu.c", "int x;\nint y;\n");
+    theSettings.Simulate = 0;
+    platform::GTestScriptedUi ui;
+    ui.AnswerPopup(ID_EDIT_SELECT_ALL_TEXT, "&Select All");
+    QTest::mouseClick(Target(), Qt::RightButton, {}, QPoint(View()->leftMargin + 12, 4));
+    EXPECT_TRUE(View()->HasSelection());
+    // The strip: a hardware breakpoint on a line without code beeps, no menu.
+    QTest::mouseClick(Target(), Qt::RightButton, {}, QPoint(5, 4));
+    EXPECT_EQ(ui.Requests().size(), 1u);
+    EXPECT_EQ(ui.Beeps(), 1);
+}
+
+TEST_F(EditorQtTest, ADataTipComesWithTheTimerOfTheLoopAndLeavesTheFocusInTheEditor)
+{
+    Open("tip.c", "int total;\nint f(void) { return total; }\n");
+    FakeDebugQueries queries;
+    queries.file = "tip.c";
+    queries.variables = {"total"};
+    queries.values = {{"total", "15"}};
+    CQEditView* view = View();
+    view->SetDebugQueries(&queries);
+    textFrame.connected = true;
+    theSettings.DataTip = 1;
+    QWidget* editor = widgets.front();
+    editor->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), editor);
+
+    // The frame relays the move, the widget delivers it; the pointer rests.
+    const QPoint at(view->TextPosToX(6, 0) + 2, view->lineHeight / 2);
+    textFrame.RelayDataTipEvent(MSG{view->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(at.x(), at.y()), 0});
+    QTest::mouseMove(Target(), at);
+    CPopupTipWnd* tip = view->TipWindow();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->IsTipShown(); }, 5000));
+    EXPECT_EQ(tip->GetWindowText(), "total=15");
+    auto* tipWidget = dynamic_cast<QWidget*>(tip->GetHost());
+    ASSERT_NE(tipWidget, nullptr);
+    EXPECT_TRUE(tipWidget->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), editor);
+
+    textFrame.RelayDataTipEvent(MSG{view->m_hWnd, WM_KEYDOWN, 0x1B, 1, 0});
+    EXPECT_FALSE(tipWidget->isVisible());
+    theSettings.DataTip = 0;
+    textFrame.connected = false;
+    view->SetDebugQueries(nullptr);
 }
 
 TEST_F(EditorQtTest, AForeignDropWithoutKeysSearchesAndWithCtrlInserts)

@@ -3,7 +3,8 @@
 // entry (break words out, semihosting served), then the count and condition
 // test of the breakpoint at the PC, which may start the run again, then the
 // halt display. Qt-free: the program's main frame and the headless runner
-// share it. Stops during a step command belong to the step engine.
+// share it, and the libraries that wait for a stop's handling read its count
+// (one copy per process: a shared library). Stops during a step command belong to the step engine.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +46,13 @@ enum class StopOutcome {
 
 // The handler of WM_EMU_ERROR (wParam, lParam as posted).
 StopOutcome HandleTargetStop(const StopEntries& core, StopDisplay& display, WPARAM wParam, LPARAM lParam);
+
+// The number of stops the handler has finished in this process (whatever
+// their outcome; it moves after the halt display and the refresh). Another
+// thread that started a run waits for it to move as far as the CPU model's
+// run count: then the stop's break words and go-till breakpoint are out of
+// target memory and the views have read the target.
+uint32_t FrameStopsFinished();
 
 // The text of a halt cause (the low 16 bits of the message's lParam).
 const char* HaltCauseText(unsigned cause);

@@ -23,8 +23,10 @@ inline constexpr DWORD kDebugChildStyle = 0x40CF0000;
 inline constexpr DWORD kInspectorStyle = 0x10C80400;
 
 // One saved window placement: a window placement (valid when `length` is
-// non-zero) and six per-window words. Memory windows keep their display
-// unit, start address and three format words there. 68 bytes.
+// non-zero; its rectangle in client coordinates of the main window) and six
+// per-window words, in the order of the window layout block: memory windows
+// keep their start address, display unit and three format words (background,
+// text and third colour word) there. 68 bytes.
 struct DebugWindowPlacement {
     int32_t length = 0;
     int32_t flags = 0;
@@ -36,11 +38,18 @@ struct DebugWindowPlacement {
 
     bool IsValid() const { return length != 0; }
     // Memory windows.
-    uint32_t Unit() const { return words[0]; }
-    uint32_t StartAddress() const { return words[1]; }
+    uint32_t StartAddress() const { return words[0]; }
+    uint32_t Unit() const { return words[1] & 0xFFFF; }
     const uint32_t* FormatWords() const { return words + 2; }
 };
 static_assert(sizeof(DebugWindowPlacement) == 68);
+
+// The placement of `frame` as a saved record: flags 2 when maximised, the
+// rectangle's corner in client coordinates of `mainWindow`; the words stay.
+// False (nothing changed) when the window keeps no placement.
+bool SaveWindowPlacement(const platform::CWnd& frame, const platform::CWnd* mainWindow, DebugWindowPlacement& out);
+// Gives `frame` a valid saved record's placement; false otherwise.
+bool ApplySavedPlacement(platform::CWnd& frame, const platform::CWnd* mainWindow, const DebugWindowPlacement& saved);
 
 inline constexpr int kPlacementCount = 18;  // DebugViewKind 0 to 17
 // The saved placements, zeroed by the debugger core's constructor and
@@ -63,11 +72,20 @@ public:
     // Destroys the window; its object is gone afterwards.
     virtual void Destroy() = 0;
 
-    // Memory windows: the start, the format words of a saved record and the
-    // memory space its active view shows (the refresh selector).
+    // Memory windows: the start, the format words of a saved record
+    // (background, text and third colour word) and the memory space its
+    // active view shows (the refresh selector).
     virtual void SetStart(uint16_t unit, uint32_t address) {}
     virtual void ApplyFormatWords(const uint32_t* words) {}
     virtual int ViewSpace() const { return 0; }
+    // The words the window layout block keeps of it: a memory window gives
+    // its start address, display unit, background, text and third colour
+    // word in words 0 to 4; the Bit window its view's two words in 2 and 3.
+    // Others leave the words as they are.
+    virtual void LayoutWords(uint32_t* words) const {}
+    // A memory window's colours from a layout record; equal background and
+    // text colours give white and black.
+    virtual void SetColors(uint32_t background, uint32_t text, uint32_t third) {}
     // The active view's window (refresh commands go there); the frame's
     // window when it has none.
     virtual HWND ActiveViewWindow() const { return Window(); }

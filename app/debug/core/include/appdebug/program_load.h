@@ -46,9 +46,9 @@ public:
 
     // Pending messages are handled first; refused while the target runs.
     // Otherwise the image goes through the loader front end with the
-    // "Loading" progress bar in the status bar and, on success,
-    // AfterProgramLoad(true). The previous program's semihosting host
-    // files are closed before the new image is written. The loader's result.
+    // "Loading" progress bar in the status bar and, on success, the
+    // previous program's semihosting host files closed and
+    // AfterProgramLoad(true). The loader's result.
     LdrResult LoadTargetProgram(const std::string& path, DWORD flags);
     void AfterProgramLoad(bool rebuildModules, const std::string& path);
 

@@ -82,6 +82,9 @@ public:
     void CancelEdit();
 
     void Refresh();
+    // Command 32959: the main frame's tab bar that holds a register view
+    // loses it and shows its "CTreeViewSymbol" tab instead.
+    void RemoveFromWorkspace();
 
     int OnCreate() override;
     void OnSize(UINT type, int cx, int cy) override;

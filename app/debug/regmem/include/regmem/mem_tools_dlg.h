@@ -93,13 +93,22 @@ public:
     BOOL OnInitDialog() override;
     int action = 0;  // 0 memory, 1 data bus, 2 address bus
     int width = 0;   // 0 byte, 1 half word, 2 word
-    // The test's progress and Ctrl+Break: the status bar's progress bar and
-    // the key check of the program (none in the tests).
+    // The test's progress and Ctrl+Break. Left empty, the memory test shows
+    // the status bar's "Test" progress bar and takes Ctrl+Break from the
+    // queue.
     TestHooks hooks;
+    // The page timer (5000 ms) started with each run: its tick puts the
+    // last result text into the output field.
+    static constexpr UINT_PTR kResultTimer = 1;
+    const std::string& LastResult() const { return result_; }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     void Run() override;
+    void OnTimer(UINT_PTR id) override;
+
+private:
+    std::string result_;
 };
 
 class CMemDlg : public CPropertySheet {

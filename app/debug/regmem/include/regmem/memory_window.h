@@ -2,6 +2,7 @@
 // with the "Memory Toolbar" (197): the address combo 32903 and Goto 32904.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "appdebug/debug_window.h"
@@ -27,8 +28,11 @@ public:
     void Destroy() override { DestroyWindow(); }
     // unit: 1 byte, 2 half word, 3 word (0 keeps the view's).
     void SetStart(uint16_t unit, uint32_t address) override;
-    // The saved format words: format, row divisor, ASCII column.
+    // The saved format words: background, text and third colour word.
     void ApplyFormatWords(const uint32_t* words) override;
+    // Start address, display unit, background, text and third colour word.
+    void LayoutWords(uint32_t* words) const override;
+    void SetColors(uint32_t background, uint32_t text, uint32_t third) override;
     int ViewSpace() const override { return view_ ? view_->space : 0; }
     HWND ActiveViewWindow() const override { return view_ ? view_->GetSafeHwnd() : m_hWnd; }
     BOOL OnCreateClient(CCreateContext* context) override;
@@ -37,6 +41,9 @@ public:
     // The address combo's text (the toolbar's widget keeps it here).
     std::string addressText;
     bool toolbarVisible = true;
+    // Called when the toolbar command changed `toolbarVisible` (the frame's
+    // widget shows or hides its bar).
+    std::function<void()> toolbarChanged;
     // Goto: the combo's text as an address; a text dolmer refuses leaves
     // the view where it is. True when the view moved.
     bool Goto();

@@ -19,7 +19,9 @@ public:
     bool IsVisible() const override;
     void BringToTop() override;
     void Show() override;
-    void ApplyPlacement(const appdebug::DebugWindowPlacement& placement) override { placement_ = placement; }
+    // The saved record's rectangle and state (it stores its own there when
+    // it is destroyed).
+    void ApplyPlacement(const appdebug::DebugWindowPlacement& placement) override;
     void Destroy() override { DestroyWindow(); }
     BOOL OnCreateClient(CCreateContext* context) override;
     CViewTabBar& Tabs() { return tabs_; }
@@ -39,7 +41,6 @@ protected:
 private:
     LRESULT OnRefreshAll();
     CViewTabBar tabs_;
-    appdebug::DebugWindowPlacement placement_;
     dockview::DockToggleHost dock_;
 };
 

@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
 #include <QSplitter>
@@ -91,9 +92,20 @@ class ChildFrameWidget : public QWidget, public HostBase {
 public:
     explicit ChildFrameWidget(CFrameWnd* frame);
     void Notify(HostEvent event, CWnd* about) override;
+    // The placement of the MDI sub-window that holds this client; its normal
+    // rectangle is kept while the sub-window is maximised or minimised.
+    bool GetPlacement(WINDOWPLACEMENT* out) const override;
+    bool SetPlacement(const WINDOWPLACEMENT& placement) override;
+    // The sub-window the MDI area made for this client.
+    void WatchFrame(QMdiSubWindow* sub);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Rebuild();
+    QPointer<QMdiSubWindow> sub_;
+    QRect normal_;  // in the MDI area's viewport
     QWidget* WidgetFor(CWnd* wnd, QWidget* parent);
 };
 
