@@ -94,7 +94,7 @@ const char kUserMacros[] = R"(' Checks of the example program.
 Dim halts, cause, mainAt, squaresAt, mainName, squaresName
 Dim b1, b2, b4, t1, t2, t4, listing, asmResult, asmWord
 Dim bpResult, goResult, waited, bps, pcAtLine, pcAfterStep, total, value
-Dim shellBp, shellList
+Dim shellBp, shellList, found
 
 Sub Debugger_Halt(sType)
     halts = halts + 1
@@ -113,6 +113,8 @@ Sub Memory
     b2 = Debugger.MemDump(mainAt, 2) : t2 = VarType(b2)
     b4 = Debugger.MemDump(mainAt, 8) : t4 = VarType(b4)
     listing = Debugger.Disasm(mainAt, 1)
+    ' A length past the pattern's is taken as the pattern's.
+    found = Debugger.MemSearch(mainAt - 16, mainAt + 64, Chr(b1), 1000, True)
 End Sub
 
 Sub Assemble(at)
@@ -293,6 +295,11 @@ TEST_F(ScriptSimTest, SymbolsMemoryAndTheListingAgreeWithTheTools)
     EXPECT_EQ(Word("b2") & 0xFFFF, byte(0) | byte(1) << 8);
     const uint32_t word = byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
     EXPECT_EQ(Word("b4"), word);
+    // The first byte equal to main's first, from 16 bytes before it.
+    size_t first = at - 16;
+    while (bytes[first] != bytes[at])
+        ++first;
+    EXPECT_EQ(Word("found"), textStart + first);
 
     // objdump's line of main: its address and opcode lead the listing.
     std::istringstream dump(Tool({"arm-none-eabi-objdump", "-d", "--start-address=" + std::to_string(nm.at("main")),
