@@ -10,7 +10,9 @@
 #include "platform/timers.h"
 #include "scriptsrv/script_server.h"
 #include "scriptsrv/wait_clock.h"
+#include "shell/hint_box_dlg.h"
 #include "talvis/talvis.h"
+#include "test_object.h"
 #include "ticking_timers.h"
 #include "win_messages.h"
 
@@ -357,6 +359,30 @@ TEST_F(ScriptServerTest, ProgramsStartByPathWithoutAShellAndErrorTextsComeFromTh
     ErrGetText(32856, &text);
     EXPECT_EQ(String("t"), text);
     EXPECT_EQ(Number("c"), 0);
+}
+
+TEST_F(ScriptServerTest, HostCreateObjectTakesARegisteredProgIdTextOnly)
+{
+    zk::automation::testing::RegisterTestObject();
+    Run(std::string("Set o = HostCreateObject(\"") + zk::automation::testing::kTestProgId +
+        "\")\nmade = Not (o Is Nothing)\nSet o = Nothing");
+    EXPECT_EQ(Number("made"), -1);
+    for (const char* call : {"Set o = HostCreateObject(5)", "Set o = HostCreateObject(\"No.Such.Class\")"}) {
+        ui.AnswerMessageBox(IDOK, "Scode:80070057");  // E_INVALIDARG
+        Run(call);
+    }
+}
+
+TEST_F(ScriptServerTest, HintBoxShowsTheTextModallyUntilItEnds)
+{
+    ui.RunDialog([](platform::ScriptedDialog& d) {
+        EXPECT_EQ(d.text(shell::IDC_HINT_TEXT), "Halted at main");
+        auto& box = static_cast<CHintBoxDlg&>(d.dialog);
+        EXPECT_EQ(box.Interval(), 10u);  // lDelay 1: ticks of 10 ms
+        d.dialog.OnCancel();             // Esc
+    });
+    Run("HintBox \"Halted at main\", 1, 4\ndone = 1");
+    EXPECT_EQ(Number("done"), 1);
 }
 
 TEST_F(ScriptServerTest, StartDebugAnswersTheFramesConnectedFlag)
