@@ -104,6 +104,7 @@ public:
     int OpenInspectWindow(const std::string& name) override { return core_.OpenInspectWindow(name.c_str()); }
     void ExecShellCommand(const std::string& command) override { core_.ExecShellCommand(command.c_str()); }
     void FireEvent(int event, short value) override { core_.FireEvent(event, value); }
+    IDispatch* Dispatch() override { return core_.GetIDispatch(TRUE); }
     void ReportTargetLost() override { core_.ReportTargetLost(); }
     HWND WatchWindow() const override { return core_.WatchWnd() ? core_.WatchWnd()->Window() : nullptr; }
     void LoadProgramFromDialog() override { core_.LoadProgramFromDialog(); }

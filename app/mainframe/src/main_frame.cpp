@@ -8,6 +8,7 @@
 #include "sarvik.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
+#include "shell/script_host.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
 
@@ -28,6 +29,7 @@ constexpr UINT IDS_NO_USER_IMAGES = 32795;
 constexpr UINT IDS_NO_TIMER = 32796;
 constexpr UINT IDS_SHELL_BUSY = 32800;
 constexpr UINT IDS_RUN_ACTIVE = 32801;
+constexpr UINT IDS_SCRIPT_RUNNING = 32802;
 constexpr UINT IDR_BAR_MENU = 114;
 constexpr DWORD kToolBarStyle = 0x2800;
 constexpr UINT kFirstUserBar = 59432;
@@ -127,6 +129,10 @@ int CMainFrame::OnCreate()
         return -1;
     }
     core_ = MakeFrameCore(*this);
+    // Scripts reach the core as the application's "Debugger" while connected.
+    if (auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp()))
+        app->SetDebuggerDispatch(
+            [this]() -> IDispatch* { return m_bConnected && core_ ? core_->Dispatch() : nullptr; });
     // The text views read the connection and the stop position here; no
     // stop has been shown yet.
     CurrentStop() = StopPosition{};
@@ -239,6 +245,12 @@ void CMainFrame::OnClose()
         ReportError(IDS_RUN_ACTIVE, IDS_CAPTION, MB_ICONEXCLAMATION);
         return;
     }
+    auto* debuggerApp = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp());
+    shell::CScriptHost* scripts = debuggerApp ? debuggerApp->ScriptHost() : nullptr;
+    if (scripts && !scripts->IsScriptIdle()) {
+        ReportError(IDS_SCRIPT_RUNNING, IDS_CAPTION, MB_ICONEXCLAMATION);
+        return;
+    }
     // The user may still refuse in the save prompt: ask it before anything
     // is torn down, so a refusal leaves the frame as it was.
     CWinApp* app = AfxGetApp();
@@ -247,6 +259,12 @@ void CMainFrame::OnClose()
         return;
 
     SaveBarLayout();
+    // The macro settings are written, the script engine closed.
+    if (debuggerApp && mainWindow) {
+        debuggerApp->SaveMacroSettings(debuggerApp->m_registryPath);
+        if (scripts)
+            scripts->CloseScriptEngine();
+    }
     if (m_timerId) {
         KillTimer(m_timerId);
         m_timerId = 0;
@@ -268,6 +286,8 @@ void CMainFrame::OnDestroy()
     // the target connection down.
     if (core_)
         core_->ShowBreakpointList(0);
+    if (auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp()))
+        app->SetDebuggerDispatch({});
     core_.reset();
     if (GetTextViewFrame() == this)
         SetTextViewFrame(nullptr);

@@ -11,8 +11,11 @@
 #include "platform/paths.h"
 #include "platform/runtime_class.h"
 #include "shell/incremental_source.h"
+#include "shell/macro_dialog.h"
+#include "shell/macro_files.h"
 #include "shell/path_functions.h"
 #include "shell/qedit_proxy.h"
+#include "shell/script_host.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
 #include "shell/small_dialogs.h"
@@ -67,6 +70,7 @@ CDebuggerApp::CDebuggerApp() : CWinApp("Zelkor for Arm")
     g_findReplaceMessage = RegisterWindowMessage("commdlg_FindReplace");
     const char* path = std::getenv("PATH");
     m_toolPath = path ? path : "";
+    OnCommand(ID_EDIT_MACRO, [this] { OnEditMacro(); });
 }
 
 CDebuggerApp::~CDebuggerApp() = default;
@@ -190,13 +194,18 @@ BOOL CDebuggerApp::InitInstance()
     if (m_scriptServer)
         Step("script server");
 
-    // 17. The file named on the command line.
+    // 17. The file named on the command line; a macro file is loaded and
+    // its "AutoDebug" run.
+    bool macroRun = false;
     if (info.m_nShellCommand == CCommandLineInfo::FileOpen)
-        OpenCommandLineFile(info.m_strFileName);
+        macroRun = OpenCommandLineFile(info.m_strFileName);
 
-    // 18. The macro files stay listed; they are read into the script engine
-    // only with the flag set and a script server to read them (an unloaded
-    // list is kept, so the frame's close writes it back whole).
+    // 18. The listed macro files are read when the flag asks for it. An
+    // unloaded list is kept, so that the frame's close writes it back whole.
+    if (!macroRun && m_lists.loadMacroOnStart && ScriptHost()) {
+        LoadMacros();
+        Step("macros loaded");
+    }
     Step("ready");
     return TRUE;
 }
@@ -223,13 +232,13 @@ void CDebuggerApp::MakeTemplates()
     }
 }
 
-void CDebuggerApp::OpenCommandLineFile(const std::string& file)
+bool CDebuggerApp::OpenCommandLineFile(const std::string& file)
 {
     std::string name = GetFileNameOfPath(file);
     size_t dot = name.rfind('.');
     if (dot == std::string::npos) {
         Step("file without extension");
-        return;
+        return false;
     }
     std::string ext = name.substr(dot);
     if (platform::EqualNoCase(ext, ".mpj")) {
@@ -238,12 +247,19 @@ void CDebuggerApp::OpenCommandLineFile(const std::string& file)
     } else if (platform::EqualNoCase(ext, ".mac")) {
         m_lists.macroFiles = {file};
         Step("macro file");
+        if (ScriptHost()) {
+            LoadMacros();
+            RunScript("AutoDebug");
+            Step("AutoDebug");
+            return true;
+        }
     } else if (platform::EqualNoCase(ext, ".inc")) {
         pendingInclude_ = file;
         Step("include file kept");
     } else {
         Step(OpenDocumentFile(file.c_str()) ? "open source" : "source not opened");
     }
+    return false;
 }
 
 int CDebuggerApp::OpenProject(const std::string&, CDocument** out, const char*, int)
@@ -310,6 +326,61 @@ CCmdTarget* CDebuggerApp::ScriptServer() const
     return dynamic_cast<CCmdTarget*>(static_cast<CObject*>(m_scriptServer));
 }
 
+CScriptHost* CDebuggerApp::ScriptHost() const
+{
+    return dynamic_cast<CScriptHost*>(static_cast<CObject*>(m_scriptServer));
+}
+
+int CDebuggerApp::LoadMacros()
+{
+    const MacroLoad load = ReadMacroFiles(m_lists.macroFiles);
+    if (!load.ok)
+        return 0;
+    m_macroProcedures = load.procedures;
+    if (load.script.empty())
+        return 1;
+    CScriptHost* host = ScriptHost();
+    return host ? host->LoadScriptText(load.script) : 0;
+}
+
+void CDebuggerApp::CloseMacros()
+{
+    if (CScriptHost* host = ScriptHost())
+        host->StopScript();
+    m_lists.macroFiles.clear();
+    m_macroProcedures.clear();
+}
+
+void CDebuggerApp::RunScript(const std::string& text)
+{
+    if (CScriptHost* host = ScriptHost())
+        host->ExecuteScript(text);
+}
+
+void CDebuggerApp::SaveMacroSettings(const std::string& root)
+{
+    shell::SaveMacroSettings(m_lists, root + "\\Settings");
+}
+
+void CDebuggerApp::OnEditMacro()
+{
+    CMacroDialog dialog(m_lists.macroFiles, m_pMainWnd);
+    dialog.m_runMacro = [this](const std::string& procedure) { RunScript(procedure); };
+    dialog.DoModal();
+}
+
+void CDebuggerApp::CloseScriptServer()
+{
+    CCmdTarget* server = ScriptServer();
+    if (!server)
+        return;
+    if (CScriptHost* host = ScriptHost())
+        host->CloseScriptEngine();
+    m_scriptServer = nullptr;
+    // The creator's reference: the server goes when no script holds it.
+    server->ExternalRelease();
+}
+
 int CDebuggerApp::ExitInstance()
 {
     // 1. A live automation object no longer ends the program when it goes.
@@ -317,6 +388,7 @@ int CDebuggerApp::ExitInstance()
         m_pAutomationProxy->m_pApp = nullptr;
         m_pAutomationProxy = nullptr;
     }
+    CloseScriptServer();
     // 2. A "/S" start writes nothing.
     if (m_configOnly) {
         Step("exit without saving");

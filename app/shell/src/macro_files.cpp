@@ -113,6 +113,9 @@ MacroLoad ReadMacroFiles(const std::vector<std::string>& files)
         for (const std::string& path : files) {
             std::string text = ReadWhole(path);
             load.script += text;
+            // A file's last line never runs into the next file's first.
+            if (!text.empty() && text.back() != '\n')
+                load.script += '\n';
             CMacroFileReader reader = CMacroFileReader::FromText(std::move(text));
             for (std::string& name : MacroProcedures(reader))
                 load.procedures.push_back(std::move(name));

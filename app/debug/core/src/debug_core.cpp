@@ -33,7 +33,7 @@ constexpr EmuResult kTargetLost = -27;
 
 }  // namespace
 
-IMPLEMENT_DYNAMIC(CDebugCore, CCmdTarget)
+IMPLEMENT_DYNAMIC(CDebugCore, CCmdTargetPlus)
 
 CDebugCore::CDebugCore(DebugFrame* frame, TargetSide* side)
     : m_pMainFrame(frame), side_(side ? *side : RealTargetSide())
@@ -42,6 +42,7 @@ CDebugCore::CDebugCore(DebugFrame* frame, TargetSide* side)
     if (!g_currentCore)
         g_currentCore = this;
     MapCommands();
+    MapAutomation();
 }
 
 CDebugCore::~CDebugCore()
@@ -147,6 +148,7 @@ void CDebugCore::FireEvent(int event, short argument)
 {
     if (eventSink_)
         eventSink_(event, argument);
+    CCmdTargetPlus::FireEvent(event, VTS_I2, static_cast<int>(argument));
 }
 
 // --- run commands -----------------------------------------------------------
@@ -217,7 +219,7 @@ void CDebugCore::OnGo()
 int CDebugCore::Go(int mode, int32_t address)
 {
     if (!Connected())
-        return 0;
+        return -1;
     g_lastAutomationResult = 0;
     const ADDR at{static_cast<uint32_t>(address), ADDR_SPACE_TARGET};
     EmuResult result = 0;
@@ -229,7 +231,7 @@ int CDebugCore::Go(int mode, int32_t address)
         const EmuResult set = side_.AddTempBp(at);
         if (set != 0) {
             g_lastAutomationResult = set;
-            return 0;
+            return set;
         }
         result = side_.EmuRun(EMU_RUN_GO, at);
     }
@@ -237,7 +239,7 @@ int CDebugCore::Go(int mode, int32_t address)
     g_lastAutomationResult = result;
     if (result == kTargetLost)
         ReportTargetLost();
-    return 0;
+    return result;
 }
 
 void CDebugCore::FreeRun()

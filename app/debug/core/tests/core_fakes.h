@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "appdebug/debug_core.h"
+#include "brevan/brevan.h"
 #include "emu_messages.h"
 #include "platform/messages.h"
 #include "platform/registry.h"
@@ -171,8 +172,12 @@ public:
     int ShlExecuteCommand(const std::string& text) override
     {
         Note("ShlExecuteCommand(" + text + ")");
+        // The shell's answer, printed as the shell prints.
+        for (const std::string& line : shellAnswer)
+            ShlPrintMessage(line.c_str(), SHL_PRINT_MESSAGE);
         return 0;
     }
+    std::vector<std::string> shellAnswer;
     void SymInitServer(HWND, int c) override { Note("SymInitServer(" + std::to_string(c) + ")"); }
     int SymServerSymToAddr(const std::string& text, ADDR* out) override
     {

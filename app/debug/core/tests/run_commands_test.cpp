@@ -121,7 +121,7 @@ TEST_F(CoreTest, GoRunsFromThePcOrTillAnAddressOrFree)
 TEST_F(CoreTest, GoWithAFailingTemporaryBreakpointRunsNothingAndKeepsTheResult)
 {
     side.results["AddTempBp"] = 5;
-    core->Go(0, 0x2000);
+    EXPECT_EQ(core->Go(0, 0x2000), 5);
     EXPECT_EQ(side.calls, (Calls{"AddTempBp(2000:1)"}));
     EXPECT_EQ(g_lastAutomationResult, 5);
 }

@@ -51,6 +51,8 @@ public:
     virtual LdrResult LoadProgramImage(const std::string& path, DWORD flags) { return LDR_E_OPEN; }
     // The breakpoint list window: 0 closes it, 2 refreshes it when open.
     virtual void ShowBreakpointList(int mode) {}
+    // The core's automation interface (referenced), or null.
+    virtual IDispatch* Dispatch() { return nullptr; }
 };
 
 using FrameCoreMaker = std::function<std::unique_ptr<FrameDebugCore>(CMainFrame& frame)>;

@@ -22,6 +22,7 @@ class IDispatch;
 namespace shell {
 
 class CQEditProxy;
+class CScriptHost;
 
 // The switch of the raw command line's first two characters.
 enum class StartSwitch { None, ConfigOnly, NoPrompt, Simulate };
@@ -110,6 +111,25 @@ public:
     IDispatch* DebuggerDispatch() const { return debuggerDispatch_ ? debuggerDispatch_() : nullptr; }
     // The script server as a command target, or null.
     CCmdTarget* ScriptServer() const;
+    // Its engine operations, or null.
+    CScriptHost* ScriptHost() const;
+
+    // --- Macro files ---------------------------------------------------------
+    // Reads every listed macro file into the script engine: the server's
+    // load result, 1 when there was nothing to load, 0 after a file error
+    // (reported with 32856; nothing is loaded then). The procedure names of
+    // every file are kept (m_macroProcedures).
+    int LoadMacros();
+    // Stops the engine and empties the macro file list.
+    void CloseMacros();
+    // Runs a text (a procedure's name) in the running engine.
+    void RunScript(const std::string& text);
+    // Writes "Macro" and "LoadMacroOnStart" under `root` + "\Settings".
+    void SaveMacroSettings(const std::string& root);
+    // The macro dialog (command 32880): its Run runs the procedure.
+    void OnEditMacro();
+    // Shut-down of the script server: its engine closed, the server gone.
+    void CloseScriptServer();
 
     // What start-up and shut-down did, in order ("parse", "switch /S", ...).
     const std::vector<std::string>& Steps() const { return steps_; }
@@ -119,6 +139,8 @@ public:
     BOOL m_configOnly = FALSE;
     BOOL m_splashStarted = FALSE;
     void* m_scriptServer = nullptr;
+    // The procedure names of the loaded macro files, in file order.
+    std::vector<std::string> m_macroProcedures;
     // The live application automation object, or null (it enters and
     // clears itself).
     CQEditProxy* m_pAutomationProxy = nullptr;
@@ -134,7 +156,8 @@ public:
 private:
     void Step(std::string what) { steps_.push_back(std::move(what)); }
     void MakeTemplates();
-    void OpenCommandLineFile(const std::string& file);
+    // True when a macro file was loaded and its AutoDebug run.
+    bool OpenCommandLineFile(const std::string& file);
 
     int argc_ = 0;
     std::vector<std::string> args_;

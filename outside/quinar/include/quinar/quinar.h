@@ -482,6 +482,19 @@ SymResult SymInitServer(HWND frame, int32_t caseSensitive);
 // otherwise.
 SymResult SymServerSymToAddr(const char* text, ADDR* out);
 
+// Modes of SymGetAddrSymbolName.
+inline constexpr uint32_t SYM_NAME_CODE_OR_DATA = 1;  // the function or label holding it, else the variable
+inline constexpr uint32_t SYM_NAME_WITH_OFFSET = 2;   // the same, "+0x<offset>" appended when not at the start
+// The name of what lies at an address, cut to fit size bytes with its NUL
+// (an empty text when nothing is found). SYM_E_NOT_FOUND when no function,
+// label, variable or data label holds the address; SYM_E_ARGUMENT for a
+// null buffer, a zero size or an unknown mode.
+SymResult SymGetAddrSymbolName(uint32_t address, char* buffer, uint32_t size, uint32_t mode);
+// The target address of a symbol ("#name" or "name"): a function's first
+// address, a label's value or a data label's address, else the address of
+// a global or static variable. *address unchanged when not found.
+SymResult SymGetSymbolAddr(const char* name, uint32_t* address);
+
 // ---- Frames -------------------------------------------------------------------
 
 // The rows of the code range [start, end) (bytes copied), in address order,

@@ -256,6 +256,13 @@ public:
     // text: a function's first address, else the value of a label or the
     // address of a data label (ELF symbols without debug information).
     Result<uint32_t> AddressOfName(std::string_view name) const;
+    // The address of a symbol name for scripts: a function's first address,
+    // a label's value, a data label's address, else a global or static
+    // variable's address in target memory.
+    Result<uint32_t> SymbolAddress(std::string_view name);
+    // The name of what lies at an address (SYM_NAME_* mode); SYM_E_NOT_FOUND
+    // when nothing named holds it.
+    Result<std::string> AddressSymbolName(uint32_t address, uint32_t mode);
     Result<SymbolDetails> Details(uint32_t handle);
     static uint16_t AddressSpaceOf(uint32_t attribute);
     // SYM_ADDR_CODE: innermost function, else the nearest label below in the

@@ -22,6 +22,7 @@
 #include "appdebug/target_side.h"
 #include "emu_types.h"
 #include "platform/cmd_target.h"
+#include "shell/cmd_target_plus.h"
 
 namespace appdebug {
 
@@ -33,11 +34,30 @@ extern int g_lastAutomationResult;
 // The program counter read at connect; the main frame keeps it at each stop.
 extern DWORD g_lastPc;
 
-// The automation events the core raises.
+// The automation events the core raises (IDebugEvents).
 inline constexpr int kEventHalt = 1;     // argument: the halt cause
 inline constexpr int kEventLoadEnd = 2;  // argument: 0
 
-class CDebugCore : public CCmdTarget {
+// The identities of the core's automation interfaces.
+extern const IID IID_IDebugCore;
+extern const IID IID_IDebugEvents;
+extern const CLSID CLSID_DebugCore;
+
+// The go parameter of IDebugCore::Go.
+enum RUN_MODE {
+    NORMAL_RUN = 0,
+    FREE_RUN = 1,
+    RUN_AFTER_RET = 2,
+    RUN_TILL_RET = 3,
+    RUN_AFTER_CALL = 4,
+    RUN_TILL_CALL = 5,
+    RUN_FROM = 0x100,
+};
+
+// The core is also the automation object "Debugger" of scripts
+// (IDebugCore, members in debug_automation.cpp); its events go to the
+// script's handlers through the events interface and to the hook below.
+class CDebugCore : public CCmdTargetPlus {
 public:
     // The frame outlives the core; `side` defaults to the real libraries.
     explicit CDebugCore(DebugFrame* frame, TargetSide* side = nullptr);
@@ -62,7 +82,8 @@ public:
     // --- Run commands (menu and automation) ----------------------------------
     void OnGo();  // CheckBuildBeforeRun, then Go(0, -1)
     // mode non-zero: free run; address -1: go from the PC; otherwise a go
-    // till the address. Returns 0; the failure is in g_lastAutomationResult.
+    // till the address. -1 when not connected, else the run's result (also
+    // kept in g_lastAutomationResult).
     int Go(int mode, int32_t address);
     void Halt();
     void OnReset();  // asks first
@@ -132,7 +153,22 @@ public:
     // The automation events: one hook, connected by the automation layer.
     using EventSink = std::function<void(int event, short argument)>;
     void SetEventSink(EventSink sink) { eventSink_ = std::move(sink); }
+    // To the hook, then to every connected events sink (script handlers).
     void FireEvent(int event, short argument);
+    zk::automation::DispatchTable GetEventMap() const override;
+    HRESULT GetClassID(CLSID* clsid) override;
+
+    // --- Automation (IDebugCore) -------------------------------------------------
+    // The text the shell printed during the last ShellCmd.
+    const std::string& ShellResult() const { return shellResult_; }
+    // ShellCmd: -1 when not connected (ShellResult unchanged); else the
+    // shell's printing is collected into ShellResult, and 0.
+    int ShellCommand(const std::string& command);
+    // The window names of OpenDebugWnd and RefreshDebugWnd.
+    int OpenDebugWnd(const std::string& name, BOOL open);
+    void RefreshDebugWnd(const std::string& name);
+    // LoadImage: "Close All", then WM_EMU_OPEN_IMAGE with the path; the frame's reply.
+    int LoadImage(const std::string& path, int type);
 
     // Read by tests and the layout block.
     DebugWindow* RegisterWnd() const { return m_pRegisterWnd; }
@@ -157,6 +193,10 @@ private:
     void ShowDebugWindow(DebugWindow* window, int kind);
     void RefreshMemoryWindows(intptr_t param);
     void Send(UINT msg, WPARAM w, LPARAM l);
+    LRESULT SendResult(UINT msg, WPARAM w, LPARAM l);
+    void MapAutomation();
+    // BpAddOnAddr: sets or clears the breakpoint; sarvik's result.
+    int AddBreakpoint(uint32_t address, bool add);
 
     DebugWindow* m_pBitWnd = nullptr;
     DebugFrame* m_pMainFrame;
@@ -174,6 +214,7 @@ private:
     BuildQuestion askSave_;
     BuildQuestion askRebuild_;
     EventSink eventSink_;
+    std::string shellResult_;
 };
 
 // The target-lost prompt of the main window's debugger core; 0 when none
