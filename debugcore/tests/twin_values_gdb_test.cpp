@@ -4,7 +4,6 @@
 // through the symbol library equals arm-none-eabi-addr2line's on the DWARF 2
 // image, and every parameter, local and global that gdb-multiarch prints as
 // a number over qemu-system-arm at the same PC evaluates to that number.
-// (The IEEE-695 twin is of ARM code only: its automatics count from r11.)
 #include <unistd.h>
 
 #include <cstdio>
@@ -203,7 +202,7 @@ TEST_P(TwinValues, LinesAndValuesAtStatementsAreTheDwarf2ImagesOnQemu)
         Load(fixture);
         const quentor::test::ElfFacts elfFacts = quentor::test::FactsOf(elf);
         zk::test::Ieee695ModuleDesc twin = quentor::test::TwinOf(elf, elfFacts);
-        twin.debug = quentor::test::DebugTwin(facts).Write();
+        twin.debug = quentor::test::DebugTwin(facts, elfFacts.symbols).Write();
         twinPath_ = ::testing::TempDir() + "twin_values_" + std::to_string(::getpid()) + "_" + fixture + ".695";
         ASSERT_TRUE(zk::test::WriteBytesFile(twinPath_, zk::test::WriteIeee695(twin)));
         ASSERT_EQ(LdrLoadWin(twinPath_.c_str(), 0, LDR_LOAD_SYMBOLS, nullptr), LDR_OK);
@@ -241,7 +240,7 @@ TEST_P(TwinValues, LinesAndValuesAtStatementsAreTheDwarf2ImagesOnQemu)
 
 INSTANTIATE_TEST_SUITE_P(Images, TwinValues,
                          ::testing::Values("d1_arm_o0", "d1_thumb_o0", "d1_types_o0", "ieee:d2_arm_o0",
-                                           "ieee:d2_types_o0", "ieee:d2_class_o0"),
+                                           "ieee:d2_thumb_o0", "ieee:d2_types_o0", "ieee:d2_class_o0"),
                          [](const ::testing::TestParamInfo<const char*>& i) {
                              std::string name = i.param;
                              for (char& c : name)

@@ -46,8 +46,11 @@ enum : uint32_t {
     VAR_ASSIGNMENTS = 64,
 };
 
-// The ARM frame pointer, which automatic variables' offsets count from.
-constexpr uint32_t FRAME_REGISTER = 11;
+// The frame pointers automatic variables' offsets count from: r11 in ARM
+// code, r7 in Thumb code (where gcc keeps its frame pointer; r11 is a high
+// register most Thumb instructions cannot reach).
+constexpr uint32_t ARM_FRAME_REGISTER = 11;
+constexpr uint32_t THUMB_FRAME_REGISTER = 7;
 
 struct BlockHeader {
     uint64_t start = 0;
@@ -318,7 +321,7 @@ private:
                 return false;
             if (inFunction) {
                 v.location[0] = n;
-                std::vector<uint8_t> e{static_cast<uint8_t>(0x70 + FRAME_REGISTER)};  // DW_OP_bregN
+                std::vector<uint8_t> e{static_cast<uint8_t>(0x70 + frameRegister_)};  // DW_OP_bregN
                 PutSleb(e, static_cast<int32_t>(n));
                 AddVariable(v, std::move(e));
             }
@@ -376,6 +379,11 @@ private:
         uint32_t address = 0;
         if (!in_.Number(frameSize) || !in_.Number(typeIndex) || !in_.Number(address))
             return false;
+        // A code address with bit 0 set is Thumb code (ARM's interworking
+        // address, as ELF gives Thumb functions): the function starts at the
+        // even address and its automatics count from r7.
+        const bool thumb = (address & 1) != 0;
+        address &= ~1u;
         uint32_t end = address;
         if (h.end && !EndAddressAt(h.end, end))
             return false;
@@ -390,6 +398,8 @@ private:
         }
         for (auto& list : registerLists_)
             list.clear();
+        const uint32_t outerFrameRegister = frameRegister_;
+        frameRegister_ = thumb ? THUMB_FRAME_REGISTER : ARM_FRAME_REGISTER;
         bool ok = true;
         for (;;) {
             if (in_.Accept(BLOCK_END)) {
@@ -409,6 +419,7 @@ private:
                 break;
         }
         symbols_.EndSymbolBlock();
+        frameRegister_ = outerFrameRegister;
         if (end >= address) {
             // A block of unknown size learnt its end only now.
             if (!h.end) {
@@ -418,6 +429,10 @@ private:
             }
             low_ = std::min(low_, address);
             high_ = std::max(high_, end);
+            if (thumb && cx_.thumbCode) {
+                cx_.thumbCode->push_back(address);
+                cx_.thumbCode->push_back(end);
+            }
         }
         return ok;
     }
@@ -581,6 +596,7 @@ private:
     uint32_t high_ = 0;
     std::string compilerName_;
     std::array<std::vector<std::string>, 32> registerLists_;
+    uint32_t frameRegister_ = ARM_FRAME_REGISTER;
 };
 
 }  // namespace

@@ -30,6 +30,9 @@ struct DebugContext {
     uint32_t codeSection = 0;
     uint32_t dataSection = 0;
     bool bigEndian = false;  // the address descriptor's byte order (addresses in location expressions)
+    // Receives {first, last} of every Thumb function (a code address with
+    // bit 0 set); may be null.
+    std::vector<uint32_t>* thumbCode = nullptr;
     // Damage of one record or block, at an offset into the part; the
     // reading goes on with the next record or block.
     std::function<void(uint64_t offset, const std::string& what)> message;

@@ -9,6 +9,7 @@
 #include "image_symbols.h"
 #include "load_progress.h"
 #include "quinar/symbol_store.h"
+#include "tarnel.h"
 #include "vexlor/vexlor.h"
 
 namespace quentor {
@@ -393,7 +394,12 @@ private:
         cx.dataSection = dataSection_;
         cx.bigEndian = header_.bigEndian;
         cx.message = [this](uint64_t offset, const std::string& what) { Message("debug part", offset, what); };
-        return ReadDebugPart(in_, cx);
+        std::vector<uint32_t> thumbCode;
+        cx.thumbCode = &thumbCode;
+        const LdrResult result = ReadDebugPart(in_, cx);
+        // The debugger plants and steps by the instruction set of the code.
+        LdrSetThumbCode(thumbCode.data(), static_cast<unsigned>(thumbCode.size() / 2));
+        return result;
     }
 
     void ExternalPart()

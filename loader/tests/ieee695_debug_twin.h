@@ -12,19 +12,22 @@
 //
 // What the format cannot carry: lexical scopes (their locals belong to the
 // whole function), class-ness, bases and member functions (a class is a
-// structure of its data members), frame bases (automatics count from r11,
-// the ARM frame pointer: Thumb code's r7 has no place), variables whose
+// structure of its data members), frame bases (automatics count from the frame
+// pointer gcc sets up: r11 in ARM code, r7 in Thumb code, whose functions'
+// code addresses carry bit 0 as the ELF's FUNC symbols do), variables whose
 // place changes with the address, and the file of a row (all rows of a
 // unit are its own file's).
 #pragma once
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "ieee695_writer.h"
 #include "program_facts.h"
+#include "tool_listings.h"
 
 namespace quentor::test {
 
@@ -55,7 +58,15 @@ inline uint32_t PredefinedTypeOf(const std::string& name)
 
 class DebugTwin {
 public:
-    explicit DebugTwin(const zk::test::ProgramFacts& facts) : facts_(facts) {}
+    // symbols: the image's (readelf -s); a FUNC symbol with bit 0 set marks
+    // a Thumb function.
+    DebugTwin(const zk::test::ProgramFacts& facts, const std::vector<tarnel::test::ReadelfSymbol>& symbols)
+        : facts_(facts)
+    {
+        for (const tarnel::test::ReadelfSymbol& s : symbols)
+            if (s.type == "FUNC" && (s.value & 1))
+                thumb_.insert(s.value & ~1u);
+    }
 
     std::vector<uint8_t> Write()
     {
@@ -249,7 +260,7 @@ private:
         }
         for (size_t i = 0; i < unit.functions.size(); ++i) {
             const zk::test::FactFunction& f = unit.functions[i];
-            w_.Function(f.external, f.name, 0, procedures[i], f.low);
+            w_.Function(f.external, f.name, 0, procedures[i], thumb_.count(f.low) ? f.low | 1 : f.low);
             for (const zk::test::FactVariable& p : f.parameters)
                 LocalRecord(p, name);
             EachVariable(f.body, [&](const zk::test::FactVariable& v) { LocalRecord(v, name); });
@@ -265,6 +276,7 @@ private:
     std::map<uint32_t, uint32_t> index_;
     std::vector<uint32_t> pending_;
     uint32_t next_ = 256;
+    std::set<uint32_t> thumb_;  // the starts of Thumb functions
 };
 
 }  // namespace quentor::test

@@ -353,6 +353,50 @@ TEST_F(Ieee695Test, TheDebugPartBuildsTypesModulesFunctionsVariablesAndLines)
     EXPECT_NE(all.find("reg4"), std::string::npos) << all;
 }
 
+// A code address with bit 0 set is a Thumb function: its range starts at
+// the even address, its automatics count from r7 (ARM code's from r11, also
+// after a Thumb function nested in it), and the debugger sees Thumb code there
+// until the next image's symbols are loaded.
+TEST_F(Ieee695Test, ThumbFunctionsCountTheirAutomaticsFromR7AndAreThumbCode)
+{
+    Ieee695DebugWriter w;
+    w.Begin(3, "mixed.c", true);
+    w.Function(true, "outer", 16, 8, 0x1000, true);
+    w.Variable(1, "before", 8, 1).Num(0xFFFFFFF8);
+    w.Function(false, "inner", 8, 8, 0x1021, true);
+    w.Variable(2, "t", 8, 1).Num(4);
+    w.EndFunction(0x102F);
+    w.Variable(3, "after", 8, 1).Num(0xFFFFFFF4);
+    w.EndFunction(0x103F);
+    w.Function(true, "leaf", 8, 8, 0x1041, true).EndFunction(0x104F);
+    w.End();
+    Ieee695ModuleDesc m = Program();
+    m.debug = w.Bytes();
+    ASSERT_EQ(Load(m, LDR_LOAD_SYMBOLS), LDR_OK);
+    EXPECT_TRUE(Messages().empty()) << Messages()[0];
+
+    EXPECT_EQ(quinar::ListFunctions(),
+              (std::vector<std::string>{"00001000-0000103f outer module mixed", "00001020-0000102f inner module mixed",
+                                        "00001040-0000104f leaf module mixed"}));
+    const std::set<std::string> variables = Rows(quinar::ListFunctionsWithVariables());
+    for (const char* local : {"  local before type 8 frame-8 list breg11 -8", "  local t type 8 frame+4 list breg7 +4",
+                              "  local after type 8 frame-12 list breg11 -12"})
+        EXPECT_TRUE(variables.count(local)) << local << " in " << ::testing::PrintToString(variables);
+    for (auto [address, thumb] : {std::pair{0x1000u, 0},
+                                  {0x101Eu, 0},
+                                  {0x1020u, 1},
+                                  {0x102Eu, 1},
+                                  {0x1030u, 0},
+                                  {0x1040u, 1},
+                                  {0x104Eu, 1},
+                                  {0x1050u, 0}})
+        EXPECT_EQ(LdrIsInThumbRange(address), thumb) << std::hex << address;
+
+    m.debug = DebugProgram(true);
+    ASSERT_EQ(Load(m, LDR_LOAD_SYMBOLS), LDR_OK);
+    EXPECT_EQ(LdrIsInThumbRange(0x1020), 0);
+}
+
 TEST_F(Ieee695Test, SourceLinesNeedModeZeroOrASizelessBlockAndTheFirstToolKeepsGrowingLinesOnly)
 {
     Ieee695ModuleDesc m = Program();

@@ -224,7 +224,7 @@ TEST_P(DebugTwinTest, TheTwinsDebugPartGivesTheElfsFunctionsGlobalsAndLines)
 
     const ElfFacts facts = quentor::test::FactsOf(elf);
     zk::test::Ieee695ModuleDesc twin = quentor::test::TwinOf(elf, facts);
-    twin.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(elf)).Write();
+    twin.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(elf), facts.symbols).Write();
     const std::string path = Keep(TempFile(std::string(GetParam()) + "_debug.695"));
     ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(twin)));
 

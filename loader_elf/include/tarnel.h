@@ -66,6 +66,12 @@ int LdrIsInCode(unsigned address);
 // ranges of the debug information and STT_ARM_TFUNC symbols, then the EABI
 // marks: the mapping symbols "$a", "$t", "$d" and FUNC symbols with bit 0 set.
 int LdrIsInThumbRange(unsigned address);
+// The Thumb code of an image another reader loaded (the front end's
+// IEEE-695 modules): `count` pairs {first, last} (inclusive) in `ranges`,
+// which LdrIsInThumbRange answers 1 for until the next load or
+// ResetOnCloseELF. Replaces the Thumb ranges given before; the compiler
+// kind (LdrGetMachineType) becomes COMPILER_NONE.
+void LdrSetThumbCode(const DWORD* ranges, unsigned count);
 // range = {low, high} of the class's member functions, {0, 0} when unknown. Returns 0.
 LdrResult LdrGetClsFuncRange(const char* className, DWORD range[2]);
 void LdrClearClsFuncRange();

@@ -160,3 +160,14 @@ extern "C" int LdrIsInThumbRange(unsigned address)
 {
     return LoadedCodeRanges().IsThumb(address, State().compilerKind) ? 1 : 0;
 }
+
+extern "C" void LdrSetThumbCode(const DWORD* ranges, unsigned count)
+{
+    std::vector<ThumbRange> thumb;
+    thumb.reserve(count);
+    for (unsigned i = 0; ranges && i < count; ++i)
+        thumb.push_back({ranges[2 * i], ranges[2 * i + 1]});
+    // The image is none of the ARM tools', whose start tables would answer.
+    State().compilerKind = COMPILER_NONE;
+    LoadedCodeRanges().Sort(thumb);
+}

@@ -186,6 +186,47 @@ TEST_F(Dwarf1Test, ProducersSetTheKindAndThumbRanges)
     EXPECT_EQ(State().tables.dwarf1ThumbRanges[0].end, 0x1BFu);
 }
 
+// Tables grow with the image: over a thousand units, each of its own Thumb
+// range, keep every module and range, and names longer than 127 characters
+// stay whole.
+TEST_F(Dwarf1Test, ManyUnitsThumbRangesAndLongNamesAreKept)
+{
+    constexpr uint32_t UNITS = 1100;
+    const std::string longName(200, 'n');
+    Dwarf1Writer w;
+    for (uint32_t i = 0; i < UNITS; ++i) {
+        const uint32_t low = 0x10000 + 0x40 * i;  // ranges apart: none merge
+        Unit(w, longName + std::to_string(i) + ".c", i == 0 ? "GNU C 2.95" : "THUMB C", low, low + 0x20);
+    }
+    ASSERT_EQ(Load(Dwarf1Image(w.Build(), {})), LDR_OK);
+    EXPECT_EQ(unitResult, LDR_OK);
+    const std::vector<std::string> modules = ModuleRows();
+    ASSERT_EQ(modules.size(), UNITS);
+    EXPECT_EQ(modules.back(), "000212c0-000212df " + longName + "1099");
+    EXPECT_EQ(State().tables.dwarf1ThumbRanges.size(), UNITS - 1);
+    for (auto [address, thumb] : {std::pair{0x10000u, 0}, {0x10040u, 1}, {0x212C0u, 1}, {0x212DEu, 1}, {0x212E0u, 0}})
+        EXPECT_EQ(LdrIsInThumbRange(address), thumb) << std::hex << address;
+}
+
+// A variable whose type never resolves is retried at the unit's end and
+// then reported, once for the unit; the variables around it load.
+TEST_F(Dwarf1Test, VariablesStillWithoutTypeAtTheUnitsEndAreReported)
+{
+    Dwarf1Writer w;
+    w.Begin(0x11).Sibling("u-end").Name("pend.c").Pcs(0x100, 0x180).End();
+    w.Begin(0x0B, "tag").Sibling("tag-end").Name("notatype").End().Label("tag-end");
+    w.Begin(0x07).Name("lost").UserType("tag").AtAddress(0x3000).End();
+    w.Begin(0x07).Name("lost2").UserType("tag").AtAddress(0x3004).End();
+    w.Begin(0x07).Name("kept").FundType(INT).AtAddress(0x3008).End();
+    w.Label("u-end");
+    Unit(w, "next.c", "", 0x200, 0x280);
+    ASSERT_EQ(Load(Dwarf1Image(w.Build(), {})), LDR_OK);
+    EXPECT_EQ(LoadMessages(),
+              (std::vector<std::string>{Where(".debug+0x0: 2 variables of the unit not added: type unknown")}));
+    EXPECT_EQ(ModuleRows().size(), 2u);
+    EXPECT_TRUE(quinar::Symbols().LookupNamedSymbol(0, "kept").ok());
+}
+
 // Null entries and length 5 are stepped over; a unit of one byte is
 // skipped; a unit without pcs has no range; the module is the base name
 // up to its first dot; a vendor entry with a sibling sets kind 3.

@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     const quentor::test::ElfFacts facts = quentor::test::FactsOf(elf);
     zk::test::Ieee695ModuleDesc twin = quentor::test::TwinOf(elf, facts);
     if (debug) {
-        twin.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(elf, facts.bigEndian)).Write();
+        twin.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(elf, facts.bigEndian), facts.symbols).Write();
     }
     return zk::test::WriteBytesFile(argv[debug ? 3 : 2], zk::test::WriteIeee695(twin)) ? 0 : 1;
 }

@@ -35,7 +35,7 @@ struct Files {
         srec = base + ".srec";
         const quentor::test::ElfFacts facts = quentor::test::FactsOf(IMAGE);
         zk::test::Ieee695ModuleDesc m = quentor::test::TwinOf(IMAGE, facts);
-        m.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(IMAGE, facts.bigEndian)).Write();
+        m.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(IMAGE, facts.bigEndian), facts.symbols).Write();
         zk::test::WriteBytesFile(twin, zk::test::WriteIeee695(m));
         zk::test::RunProcess({"arm-none-eabi-objcopy", "-O", "srec", IMAGE, srec});
     }

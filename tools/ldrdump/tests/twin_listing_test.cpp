@@ -86,7 +86,7 @@ TEST_P(Ieee695TwinListingTest, LinesFunctionsAndTypesAreTheDwarf2Images)
     const std::string elf = FixturePath(GetParam());
     const quentor::test::ElfFacts facts = quentor::test::FactsOf(elf);
     zk::test::Ieee695ModuleDesc twin = quentor::test::TwinOf(elf, facts);
-    twin.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(elf, facts.bigEndian)).Write();
+    twin.debug = quentor::test::DebugTwin(zk::test::ProgramFactsOf(elf, facts.bigEndian), facts.symbols).Write();
     const std::string path =
         ::testing::TempDir() + "ldrdump_twin_" + std::to_string(::getpid()) + "_" + GetParam() + ".695";
     ASSERT_TRUE(zk::test::WriteBytesFile(path, zk::test::WriteIeee695(twin)));
