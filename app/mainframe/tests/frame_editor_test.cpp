@@ -54,7 +54,7 @@ protected:
                 w->show();
             }
         theSettings.DataTip = 1;
-        theSettings.Simulate = 0;
+        ASSERT_EQ(theSettings.Simulate, 1) << "started in simulation";
         ASSERT_TRUE(OpenSourceAtLine(1, std::string(ZK_HELLO_SOURCE) + "/main.c"));
         frame->MDITile(TRUE);
         QApplication::processEvents();
@@ -173,6 +173,13 @@ TEST_F(FrameEditorTest, MarginClicksGoAndGotoCursorFromTheContextMenu)
     QTest::mouseClick(viewport, Qt::LeftButton, {}, Strip(20));
     EXPECT_FALSE(HasBreakpoint(20));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, At(23, "printf"));
+    // A right click in the strip in simulation: no hardware breakpoint, no
+    // menu, no beep.
+    const int beepsBefore = ui.Beeps();
+    QTest::mouseClick(window, Qt::RightButton, {}, viewport->mapTo(viewport->window(), Strip(23)));
+    EXPECT_FALSE(HasBreakpoint(23));
+    EXPECT_EQ(ui.Beeps(), beepsBefore);
+
     // Through the window as the platform delivers it: the press opens the
     // menu, Qt's context-menu event that follows opens no second one.
     ui.AnswerPopup(editor::ID_GOTO_CURSOR_CMD, "Goto Cu&rsor");
