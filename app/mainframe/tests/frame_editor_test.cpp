@@ -136,7 +136,7 @@ protected:
     QWidget* viewport = nullptr;
 };
 
-TEST_F(FrameEditorTest, MarginClicksGoAndGotoCursorFromTheContextMenu)
+TEST_F(FrameEditorTest, MarginClicksGoAndTheContextMenusGotoCursorAndInspectSource)
 {
     // A click in the icon strip of a line with code sets a breakpoint there;
     // a line without code beeps and sets none.
@@ -188,6 +188,21 @@ TEST_F(FrameEditorTest, MarginClicksGoAndGotoCursorFromTheContextMenu)
     ASSERT_TRUE(WaitForStop(23)) << frame->GetStopPosition().line;
     EXPECT_EQ(Addr2Line(Pc()), 23);
     EXPECT_EQ(PcIconRows(), std::set<int>{22});
+
+    // Inspect Source on queue_put: queue.c in front at addr2line's line of
+    // the function's first address (nm's).
+    const test::Symbol put = test::NmSymbol(elf, "queue_put");
+    const int putLine = Addr2Line(put.address);
+    ASSERT_GT(putLine, 0);
+    ui.AnswerPopup(editor::ID_INSPECT_SOURCE, "&Inspect Source");
+    QTest::mouseClick(window, Qt::RightButton, {}, viewport->mapTo(viewport->window(), At(17, "queue_put")));
+    EXPECT_EQ(ui.Unanswered(), 0u);
+    QApplication::processEvents();
+    auto* opened = dynamic_cast<CBaseView*>(frame->MDIGetActive()->GetActiveView());
+    ASSERT_NE(opened, nullptr);
+    ASSERT_NE(opened->GetDocument(), nullptr);
+    EXPECT_EQ(opened->GetDocument()->GetPathName(), std::string(ZK_HELLO_SOURCE) + "/queue.c");
+    EXPECT_EQ(opened->topLine, putLine - 1);
 }
 
 TEST_F(FrameEditorTest, APointerRestingOnAVariableShowsGdbsValueUntilAKeyOrAClick)
@@ -202,7 +217,11 @@ TEST_F(FrameEditorTest, APointerRestingOnAVariableShowsGdbsValueUntilAKeyOrAClic
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
     ASSERT_TRUE(WaitForStop(23)) << frame->GetStopPosition().line;
 
+    QWidget* focus = QApplication::focusWidget();
+    EXPECT_NE(focus, nullptr);
     EXPECT_EQ(RestOn(23, "total"), "total=" + m[1].str());
+    // Shown without activation: the keyboard stays with the editor.
+    EXPECT_EQ(QApplication::focusWidget(), focus);
     // A key hides it.
     QTest::keyClick(viewport, Qt::Key_Shift);
     EXPECT_FALSE(TipShown());
