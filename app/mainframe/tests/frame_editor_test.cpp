@@ -118,7 +118,8 @@ protected:
     {
         QTest::mouseMove(viewport, At(line, word));
         CPopupTipWnd* tip = view->TipWindow();
-        QTest::qWaitFor([&] { return tip && tip->IsTipShown(); }, 3000);
+        // The timer stops at once over a word that names no variable.
+        QTest::qWaitFor([&] { return (tip && tip->IsTipShown()) || !view->tipTimerArmed; }, 10000);
         return tip && tip->IsTipShown() ? tip->GetWindowText() : std::string();
     }
     bool TipShown()
@@ -228,6 +229,11 @@ TEST_F(FrameEditorTest, APointerRestingOnAVariableShowsGdbsValueUntilAKeyOrAClic
     // Another variable: its own value, gone with a click.
     EXPECT_EQ(RestOn(20, "value"), "value=" + m[2].str());
     QTest::mouseClick(viewport, Qt::LeftButton, {}, At(20, "value"));
+    EXPECT_FALSE(TipShown());
+    // The pointer going over to another part of the frame takes the tip.
+    EXPECT_EQ(RestOn(23, "total"), "total=" + m[1].str());
+    QWidget* top = viewport->window();
+    QTest::mouseMove(top->windowHandle(), top->rect().bottomLeft() + QPoint(10, -5));
     EXPECT_FALSE(TipShown());
     // A word that names no variable: no tip.
     EXPECT_EQ(RestOn(15, "Hello"), "");
