@@ -137,7 +137,7 @@ protected:
     QWidget* viewport = nullptr;
 };
 
-TEST_F(FrameEditorTest, MarginClicksGoAndTheContextMenusGotoCursorAndInspectSource)
+TEST_F(FrameEditorTest, MarginClicksGoAndTheContextMenusCommands)
 {
     // A click in the icon strip of a line with code sets a breakpoint there;
     // a line without code beeps and sets none.
@@ -189,6 +189,24 @@ TEST_F(FrameEditorTest, MarginClicksGoAndTheContextMenusGotoCursorAndInspectSour
     ASSERT_TRUE(WaitForStop(23)) << frame->GetStopPosition().line;
     EXPECT_EQ(Addr2Line(Pc()), 23);
     EXPECT_EQ(PcIconRows(), std::set<int>{22});
+
+    // View Address Range of main: nm's start to start + size - 1 in the
+    // shared note, gone with the next key.
+    const test::Symbol mainSymbol = test::NmSymbol(elf, "main");
+    char range[128];
+    std::snprintf(range, sizeof range, "Function Name:\n       #main\nAddress Range:\n       0x%08X--0x%08X",
+                  mainSymbol.address, mainSymbol.address + mainSymbol.size - 1);
+    // (The menu takes the release of a real click: the press alone here.)
+    ui.AnswerPopup(editor::ID_VIEW_ADDRESS_RANGE, "&View Address Range");
+    const QPoint onMain = viewport->mapTo(viewport->window(), At(10, "main"));
+    QTest::mousePress(window, Qt::RightButton, {}, onMain);
+    CPopupTipWnd* note = editor::CQEditView::AddressRangeTip();
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->IsTipShown());
+    EXPECT_EQ(note->GetWindowText(), range);
+    QTest::keyClick(viewport, Qt::Key_Shift);
+    EXPECT_FALSE(note->IsTipShown());
+    QTest::mouseRelease(window, Qt::RightButton, {}, onMain);
 
     // Inspect Source on queue_put: queue.c in front at addr2line's line of
     // the function's first address (nm's).
