@@ -19,19 +19,20 @@ LPARAM PointParam(QPoint p)
 
 UINT ButtonMessage(QEvent::Type type, Qt::MouseButton button)
 {
-    const int column = button == Qt::RightButton ? 1 : button == Qt::MiddleButton ? 2 : 0;
     if (button != Qt::LeftButton && button != Qt::RightButton && button != Qt::MiddleButton)
         return 0;
-    // Down, up and double click of the left, right and middle buttons.
+    const int column = button == Qt::RightButton ? 1 : button == Qt::MiddleButton ? 2 : 0;
+    // Down, up and double click of the left, right and middle buttons (the
+    // middle button's double click has no message here).
     static constexpr UINT kMessages[3][3] = {
         {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN},
         {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP},
-        {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_LBUTTONDBLCLK},
+        {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, 0},
     };
     switch (type) {
     case QEvent::MouseButtonPress: return kMessages[0][column];
     case QEvent::MouseButtonRelease: return kMessages[1][column];
-    case QEvent::MouseButtonDblClick: return column == 2 ? 0 : kMessages[2][column];
+    case QEvent::MouseButtonDblClick: return kMessages[2][column];
     default: return 0;
     }
 }
