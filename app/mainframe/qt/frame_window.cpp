@@ -5,6 +5,7 @@
 
 #include "emu_messages.h"
 #include "lathris/qt/widgets.h"
+#include "mainframe/qt/frame_input_relay.h"
 #include "quentor.h"
 #include "sarvik.h"
 #include "shell/qt/status_bar_widget.h"
@@ -23,6 +24,8 @@ CWnd* MakeMainFrameWindow(shell::CDebuggerApp&)
     auto* window = new lathris::qt::LathrisFrameWidget(frame);
     window->setObjectName("mainframe");
     window->setWindowTitle(QString::fromStdString(frame->GetTitle()));
+    // Mouse input passes the frame's PreTranslateMessage before its widget.
+    new FrameInputRelay(window);
     // The bars' labels are texts: Standard and Build share the first row,
     // Edit (with its find box) and Debug get rows of their own.
     for (UINT id : {frame->EditToolBar().GetDlgCtrlID(), ID_DEBUG_BAR})
