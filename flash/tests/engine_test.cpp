@@ -119,7 +119,7 @@ struct ChunkCase {
     std::vector<uint32_t> lengths;
 };
 
-// The Part's edge cases: 20480 bytes in one chunk, 20481 in two (the second
+// Chunk edges: 20480 bytes in one chunk, 20481 in two (the second
 // of one byte at offset + 20480 - start), destination 0 when start = offset.
 TEST_F(FlashEngineTest, ChunksTheirDestinationsAndTheFlashBytes)
 {

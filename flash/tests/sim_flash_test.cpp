@@ -111,7 +111,7 @@ TEST_F(SimFlash, EraseFillsTheFlashWithFF)
     EXPECT_EQ(Read(kRam + kRoutineOffset, static_cast<uint32_t>(routine.size())), routine);
 }
 
-// The Part's sizes: one byte, one whole chunk, a chunk and one byte, and an
+// Sizes around the chunk: one byte, one whole chunk, a chunk and one byte, and an
 // image of five chunks placed at an offset into the flash.
 TEST_F(SimFlash, FlashedImagesEqualTheFileByteForByte)
 {

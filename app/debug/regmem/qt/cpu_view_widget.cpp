@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 #include <platform/gdi.h>
 #include <platform/qt/cell_painter.h>
 #include <platform/qt/widget_factory.h>
@@ -31,7 +33,7 @@ QFont GridFont()
 }  // namespace
 
 CpuViewWidget::CpuViewWidget(CCpuView* view, QWidget* parent)
-    : QWidget(parent), HostBase(this, view), edit_(new QLineEdit(this)), bar_(new QScrollBar(Qt::Horizontal, this))
+    : QWidget(parent), HostBase(this, view), edit_(new AutoSizeEdit(this)), bar_(new QScrollBar(Qt::Horizontal, this))
 {
     setFont(GridFont());
     edit_->setFont(font());
@@ -39,6 +41,11 @@ CpuViewWidget::CpuViewWidget(CCpuView* view, QWidget* parent)
     edit_->hide();
     bar_->hide();
     setFocusPolicy(Qt::StrongFocus);
+    edit_->onEscape = [this] {
+        if (Wnd())
+            View()->CancelEdit();
+        SyncEdit();
+    };
     connect(edit_, &QLineEdit::editingFinished, this, [this] {
         if (Wnd() && View()->Edit().visible)
             View()->EndEdit(edit_->text().toStdString());
@@ -96,12 +103,18 @@ void CpuViewWidget::SyncEdit()
         return;
     }
     const auto& e = View()->Edit();
-    if (!edit_->isVisible()) {
+    // A running edit keeps the width its text has grown it to.
+    int width = e.rect.Width();
+    if (edit_->isVisible()) {
+        width = std::max(width, edit_->width());
+    } else {
+        edit_->setGeometry(e.rect.left, e.rect.top, width, e.rect.Height());
         edit_->setMaxLength(e.limit);
         edit_->setText(QString::fromStdString(e.text));
         edit_->selectAll();
+        width = std::max(width, edit_->width());
     }
-    edit_->setGeometry(e.rect.left, e.rect.top, e.rect.Width(), e.rect.Height());
+    edit_->setGeometry(e.rect.left, e.rect.top, width, e.rect.Height());
     edit_->show();
     edit_->setFocus();
 }

@@ -5,6 +5,7 @@
 // assemble dialogs.
 #include <QTabWidget>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -119,14 +120,39 @@ ScreenRegistrar memorySigned("regmem_memory_signed_halves", [] { return MemorySc
 ScreenRegistrar memoryCode("regmem_memory_disassembly",
                            [] { return MemoryScreen(ID_MEM_BYTE, ID_MEM_DISASSEMBLY, 0); });
 
-// The tools sheet with page `index` in front.
+// Types a field of a tools page as the user does.
+void Type(CMemPage& page, int id, const std::string& text)
+{
+    page.SetDlgItemText(id, text);
+    page.SendMessage(WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), 0);
+}
+
+// The tools sheet with page `index` in front; Compare and Fill after a run
+// over the hello image (its code against the code one word on, a fill of a
+// free RAM area).
 QWidget* ToolsScreen(int index)
 {
-    Target();
+    const uint32_t start = Target();
     static std::vector<std::unique_ptr<CMemDlg>> sheets;
     sheets.push_back(std::make_unique<CMemDlg>());
-    auto* w = new platform::qt::SheetWidget(*sheets.back());
+    CMemDlg& sheet = *sheets.back();
+    auto* w = new platform::qt::SheetWidget(sheet);
     w->Tabs()->setCurrentIndex(index);
+    char from[16], to[16], dest[16];
+    std::snprintf(from, sizeof from, "%X", start);
+    std::snprintf(to, sizeof to, "%X", start + 0x3F);
+    std::snprintf(dest, sizeof dest, "%X", start + 4);
+    if (index == 0) {
+        Type(sheet.compare, IDC_COMPARE_START, from);
+        Type(sheet.compare, IDC_COMPARE_END, to);
+        Type(sheet.compare, IDC_COMPARE_DEST, dest);
+        sheet.PressApply();
+    } else if (index == 2) {
+        Type(sheet.fill, IDC_FILL_START, "100000");
+        Type(sheet.fill, IDC_FILL_END, "1000FF");
+        Type(sheet.fill, IDC_FILL_PATTERN, "0x12345678");
+        sheet.PressApply();
+    }
     w->resize(480, 340);
     return w;
 }

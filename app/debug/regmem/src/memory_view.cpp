@@ -321,12 +321,16 @@ bool CMemoryView::FindNext()
     }
     // Again at a match: the next one is searched, not the same.
     const uint64_t from = uint64_t{CaretAddress()} + (haveFound_ && CaretAddress() == lastFound_ ? 1 : 0);
-    if (from > last_) {
+    // To the end of the space as it is now (its range may have changed
+    // since the page was read).
+    uint32_t first = first_, last = last_;
+    AdrGetAddrRange(space, &first, &last);
+    if (from > last) {
         platform::ShowMessageBox({GetSafeHwnd(), "Not Found!", platform::AppName(), MB_OK});
         return false;
     }
     ADDR found;
-    const int r = MemSearchBlock({static_cast<uint32_t>(from), space}, {last_, space}, pattern.data(),
+    const int r = MemSearchBlock({static_cast<uint32_t>(from), space}, {last, space}, pattern.data(),
                                  static_cast<uint32_t>(pattern.size()), 0, &found, 1);
     if (r == EMU_TARGET_LOST) {
         Services().ReportTargetConnectionLost();
@@ -409,10 +413,14 @@ void CMemoryView::MapCommands()
             ui->SetCheck(DadGetDisMod() == m);
         });
     }
-    OnCommand(ID_MEM_FIND_NEXT, [this] {
-        if (!Refused())
-            FindNext();
-    });
+    // Find and Find Next both search on with the Edit toolbar's text.
+    for (UINT id : {ID_MEM_FIND, ID_MEM_FIND_NEXT}) {
+        OnCommand(id, [this] {
+            if (!Refused())
+                FindNext();
+        });
+        OnUpdateCommandUI(id, [this](CCmdUI* ui) { ui->Enable(!Refused()); });
+    }
 }
 
 }  // namespace regmem

@@ -203,6 +203,10 @@ TEST_F(MemoryViewTest, FindNextMovesToTheMatchOrSaysNotFound)
     ui.AnswerMessageBox(IDOK, "Not Found!");
     Command(ID_MEM_FIND_NEXT);
     EXPECT_EQ(view->CaretAddress(), 0xC031u);
+    findText = "\"zq\"";
+    view->SetCaretAddress(0xC000);
+    Command(ID_MEM_FIND);  // Find searches the same way
+    EXPECT_EQ(view->CaretAddress(), 0xC023u);
 }
 
 }  // namespace

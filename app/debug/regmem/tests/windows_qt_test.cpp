@@ -32,13 +32,16 @@
 #include "qedit_doc.h"
 #include "qedit_view.h"
 #include "regmem/core_link.h"
+#include "regmem/cpu_view.h"
 #include "regmem/memory_window.h"
+#include "regmem/qt/auto_size_edit.h"
 #include "regmem/qt/cpu_view_widget.h"
 #include "regmem/register_wnd.h"
 #include "regmem/regmem_ids.h"
 #include "regmem_session.h"
 #include "shell/debugger_app.h"
 #include "text_view_frame.h"
+#include "vexlor/vexlor.h"
 
 namespace regmem::test {
 namespace {
@@ -481,6 +484,55 @@ TEST_F(MemoryWindowQtTest, AClosedRegisterWindowOpensAgainWhereItWas)
     EXPECT_EQ(p.rcNormalPosition.top, 25);
     EXPECT_EQ(p.rcNormalPosition.Width(), 400);
     EXPECT_EQ(p.rcNormalPosition.Height(), 300);
+}
+
+// The register grid's in-place edit on its widget: the field grows as the
+// text runs past its right edge and never narrows; Enter writes the
+// register, Escape drops the edit and the focus leaving then writes nothing.
+using RegisterWindowQtTest = LayoutQtTest;
+
+TEST_F(RegisterWindowQtTest, TheRegisterEditWidensWritesOnEnterAndDropsOnEscape)
+{
+    qt::AutoSizeEdit alone;
+    alone.resize(40, 20);
+    QTest::keyClicks(&alone, "0x0123456789ABCDEF");
+    const int grown = alone.width();
+    EXPECT_GT(grown, 40);
+    EXPECT_GE(grown, alone.TextEnd() - 10);
+    alone.clear();
+    EXPECT_EQ(alone.width(), grown);
+
+    core->OpenRegisterWindow();
+    QApplication::processEvents();
+    auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    ASSERT_NE(registers, nullptr);
+    auto* view = dynamic_cast<CCpuView*>(registers->Tabs().GetView(0));
+    ASSERT_NE(view, nullptr);
+    auto* grid = dynamic_cast<qt::CpuViewWidget*>(view->GetHost());
+    ASSERT_NE(grid, nullptr);
+    qt::AutoSizeEdit* edit = grid->InPlaceEdit();
+    ASSERT_EQ(CpuSetRegister(1, 0x11), 0);
+
+    view->StartEdit(1);
+    ASSERT_TRUE(edit->isVisible());
+    edit->selectAll();
+    QTest::keyClicks(edit, "0x1234");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_FALSE(edit->isVisible());
+    DWORD value = 0;
+    ASSERT_EQ(CpuGetRegister(1, &value), 0);
+    EXPECT_EQ(value, 0x1234u);
+
+    view->StartEdit(1);
+    ASSERT_TRUE(edit->isVisible());
+    edit->selectAll();
+    QTest::keyClicks(edit, "0x5678");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(edit->isVisible());
+    EXPECT_FALSE(view->Edit().visible);
+    emit edit->editingFinished();
+    ASSERT_EQ(CpuGetRegister(1, &value), 0);
+    EXPECT_EQ(value, 0x1234u);
 }
 
 }  // namespace

@@ -1,15 +1,16 @@
 // The register view on Qt: replays the view's drawing (fills and texts in
 // client pixels), turns mouse and scroll events into the view's messages,
-// and shows a line edit over the cell while the view edits in place.
+// and shows the auto-sizing edit over the cell while the view edits in
+// place (Escape drops the edit, Enter or leaving the field writes it).
 #pragma once
 
-#include <QLineEdit>
 #include <QScrollBar>
 #include <QWidget>
 
 #include <platform/qt/hosts.h>
 
 #include "regmem/cpu_view.h"
+#include "regmem/qt/auto_size_edit.h"
 
 namespace regmem::qt {
 
@@ -17,6 +18,7 @@ class CpuViewWidget : public QWidget, public platform::qt::HostBase {
 public:
     explicit CpuViewWidget(CCpuView* view, QWidget* parent = nullptr);
     CCpuView* View() const { return static_cast<CCpuView*>(Wnd()); }
+    AutoSizeEdit* InPlaceEdit() const { return edit_; }
 
     void Invalidate() override;
     RECT GetClientRect() const override;
@@ -33,7 +35,7 @@ protected:
 
 private:
     void SyncEdit();
-    QLineEdit* edit_;
+    AutoSizeEdit* edit_;
     QScrollBar* bar_;
     SCROLLINFO info_;
 };
