@@ -73,8 +73,9 @@ std::vector<SourceLine> Addr2Line(const std::string& elf, const std::vector<uint
     for (std::string out; std::getline(in, out);) {
         out = out.substr(0, out.find(' '));
         const size_t colon = out.rfind(':');
-        lines.push_back(colon == std::string::npos ? SourceLine{}
-                                                   : SourceLine{out.substr(0, colon), std::atoi(out.c_str() + colon + 1)});
+        lines.push_back(colon == std::string::npos
+                            ? SourceLine{}
+                            : SourceLine{out.substr(0, colon), std::atoi(out.c_str() + colon + 1)});
     }
     return lines;
 }
@@ -315,9 +316,13 @@ TEST_P(FrameSoakTest, DataTipsAreGdbsPrintAtTheSamePc)
     // is run_sorting's n, which gcc keeps at -O2 only as a constant
     // (DW_AT_const_value): the symbol store has no constant-valued variables.
     const Stop stops[] = {
-        {"shapes.c", "printf(\"shapes: total area", {"n", "total_area", "total_perimeter", "far", "g_shapes_made"},
+        {"shapes.c",
+         "printf(\"shapes: total area",
+         {"n", "total_area", "total_perimeter", "far", "g_shapes_made"},
          {"s", "big"}},
-        {"main.c", "printf(\"sorted %d numbers", {"before", "after", "g_sort_calls", "g_total", "g_checkpoints"},
+        {"main.c",
+         "printf(\"sorted %d numbers",
+         {"before", "after", "g_sort_calls", "g_total", "g_checkpoints"},
          {"g_phase"}},
         {"records.c", "printf(\"records: %d", {"shown"}, {"r", "g_records"}},
         {"calc.c", "*value = parse_or(&sc);", {"g_calc_errors"}, {"text"}},
@@ -380,8 +385,8 @@ TEST_P(FrameSoakTest, DataTipsAreGdbsPrintAtTheSamePc)
     EXPECT_EQ(DataTip("records.c", LineOf("records.c", "printf(\"records: %d"), "g_record_stats"), "{...}");
 }
 
-// Step Into from a stop in functions whose helpers gcc inlines: every step
-// shows addr2line's file and line of the PC, never another file's.
+// The step commands from a stop in functions whose helpers gcc inlines:
+// every step shows addr2line's file and line of the PC, never another file's.
 TEST_P(FrameSoakTest, SteppingThroughInlinedCodeShowsAddr2LinesFile)
 {
     CMainFrame* frame = StartWithLoadFile();
@@ -395,8 +400,12 @@ TEST_P(FrameSoakTest, SteppingThroughInlinedCodeShowsAddr2LinesFile)
         ASSERT_TRUE(RunUntilStop(frame, shell::ID_DEBUG_GO));
         lookups::ToggleBreakpointAtAddr(start, 0);
         ExpectStopIsAddr2Lines(frame);
-        for (int step = 0; step < 25; ++step) {
-            if (!RunUntilStop(frame, shell::ID_DEBUG_STEP_INTO))
+        // Step Into, then Step Over and a Step Out from where that left.
+        std::vector<UINT> steps(25, shell::ID_DEBUG_STEP_INTO);
+        steps.insert(steps.end(), 8, shell::ID_DEBUG_STEP_OVER);
+        steps.push_back(shell::ID_DEBUG_STEP_OUT);
+        for (UINT command : steps) {
+            if (!RunUntilStop(frame, command))
                 break;
             ExpectStopIsAddr2Lines(frame);
             shown.insert(FileName(frame->GetStopPosition().sourcePath));
