@@ -37,7 +37,8 @@ namespace {
 
 using test::FrameSimTest;
 
-const char* const kSources[] = {"main.c", "shapes.c", "sorting.c", "checks.c", "calc.c", "records.c", "machine.c"};
+const char* const kSources[] = {"main.c", "shapes.c",  "sorting.c", "checks.c",
+                                "calc.c", "records.c", "machine.c", "ledger.c"};
 
 constexpr char kExitText[] = "Stop Emulation for Application Exit!\n";
 
@@ -327,6 +328,11 @@ TEST_P(FrameSoakTest, DataTipsAreGdbsPrintAtTheSamePc)
         {"records.c", "printf(\"records: %d", {"shown"}, {"r", "g_records"}},
         {"calc.c", "*value = parse_or(&sc);", {"g_calc_errors"}, {"text"}},
         {"machine.c", "printf(\"machine program %d", {"i", "status", "result", "g_machine_steps"}, {}},
+        {"ledger.c",
+         "printf(\"%s\\n\", line);",
+         {"count", "posted", "worst", "low", "i", "g_balance", "g_turnover", "g_entries", "g_last_code", "g_last_kind",
+          "g_rate", "g_average"},
+         {}},
     };
     CMainFrame* frame = StartWithLoadFile();
     ASSERT_NE(frame, nullptr);
