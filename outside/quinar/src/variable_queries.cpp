@@ -10,19 +10,22 @@ namespace quinar {
 namespace {
 
 // The stopped function when its source lines hold `line` (in the file of
-// `key` when key is not 0); kNone otherwise.
+// `key` when key is not 0); kNone otherwise. Stopped in code inlined into a
+// function (a nested function record, in the same frame), the line may be
+// one of the function around it: those are asked in turn, innermost first.
 uint32_t StoppedFunctionAtLine(Store& s, uint32_t pc, uint32_t key, uint32_t line)
 {
-    const uint32_t f = s.FunctionAt(pc);
-    if (f == kNone)
-        return kNone;
-    const Function& function = s.Functions()[f];
-    LineIndex::Span span{};
-    if (!s.Lines().SpanWithin(function.start, function.end, &span))
-        return kNone;
-    if (key != 0 && s.FileOfKey(key) != span.file)
-        return kNone;
-    return line >= span.first && line <= span.last ? f : kNone;
+    for (uint32_t f = s.FunctionAt(pc); f != kNone; f = s.Functions()[f].parent) {
+        const Function& function = s.Functions()[f];
+        LineIndex::Span span{};
+        if (!s.Lines().SpanWithin(function.start, function.end, &span))
+            continue;
+        if (key != 0 && s.FileOfKey(key) != span.file)
+            continue;
+        if (line >= span.first && line <= span.last)
+            return f;
+    }
+    return kNone;
 }
 
 bool IsGlobalVariable(const Store& s, uint32_t handle)
