@@ -391,6 +391,115 @@ TEST_P(FrameSoakTest, DataTipsAreGdbsPrintAtTheSamePc)
     EXPECT_EQ(DataTip("records.c", LineOf("records.c", "printf(\"records: %d"), "g_record_stats"), "{...}");
 }
 
+// Through whole functions: at the first reach of each line-table address of
+// the function (every one a breakpoint, each taken out when hit; gdb with a
+// temporary breakpoint on each), the data tips of its locals are gdb's print
+// there. At -O2 the locals move between registers and the stack through
+// their location lists, and some addresses lie in inlined code.
+TEST_P(FrameSoakTest, DataTipsFollowTheLocalsThroughAFunction)
+{
+    // Names the helpers inlined into the function do not use too: gdb's
+    // print takes the innermost block's variable, a data tip the variable of
+    // the line's function.
+    struct Walk {
+        const char* function;
+        const char* file;
+        std::vector<const char*> names;
+    };
+    const Walk walks[] = {
+        {"shapes_report", "shapes.c", {"total_area", "total_perimeter", "far"}},
+        // (not ledger_run's long long `low`: gcc keeps it in two 4-byte
+        // pieces, DW_OP_piece, which the store does not put together)
+        {"ledger_run", "ledger.c", {"i", "count", "posted", "worst"}},
+    };
+    CMainFrame* frame = StartWithLoadFile();
+    ASSERT_NE(frame, nullptr);
+    const std::string decoded = Tool({"arm-none-eabi-readelf", "--debug-dump=decodedline", elf_});
+
+    for (const Walk& w : walks) {
+        SCOPED_TRACE(w.function);
+        const test::Symbol function = test::NmSymbol(elf_, w.function);
+        const uint32_t start = function.address & ~1u;
+        std::set<uint32_t> addresses;
+        std::istringstream rows(decoded);
+        for (std::string row; std::getline(rows, row);) {
+            std::istringstream words(row);
+            std::string file, line, address;
+            if (words >> file >> line >> address && address.rfind("0x", 0) == 0) {
+                const uint32_t a = static_cast<uint32_t>(std::stoul(address, nullptr, 16));
+                if (a >= start && a < start + function.size)
+                    addresses.insert(a);
+            }
+        }
+        ASSERT_GT(addresses.size(), 5u);
+        for (uint32_t a : addresses)
+            lookups::ToggleBreakpointAtAddr({a, ADDR_SPACE_TARGET}, 0);
+        // A line of the function's body: its first row's.
+        const int line = Addr2Line(elf_, start).line;
+
+        std::vector<std::string> commands = {"handle SIGINT nostop noprint pass"};
+        for (uint32_t a : addresses) {
+            char at[32];
+            std::snprintf(at, sizeof at, "tbreak *0x%x", a);
+            commands.push_back(at);
+        }
+        for (size_t n = 0; n < addresses.size(); ++n) {
+            // The tip names the variables of the line's function: gdb in
+            // that function's frame, also where the PC is in code inlined
+            // into it.
+            commands.push_back("continue");
+            commands.push_back(std::string("frame function ") + w.function);
+            commands.push_back("echo @@$pc\\n");
+            commands.push_back("print/x $pc");
+            for (const char* name : w.names) {
+                commands.push_back(std::string("echo @@") + name + "\\n");
+                commands.push_back(std::string("print ") + name);
+            }
+        }
+        // gdb's answers by PC: split at each "@@$pc".
+        const zk::test::ProcessResult gdb = zk::test::RunGdbOnQemu(elf_, commands);
+        std::map<uint32_t, std::map<std::string, std::string>> byPc;
+        size_t from = gdb.out.find("@@$pc\n");
+        while (from != std::string::npos) {
+            const size_t next = gdb.out.find("@@$pc\n", from + 1);
+            const auto printed = PrintedValues(gdb.out.substr(from, next == std::string::npos ? next : next - from));
+            if (printed.count("$pc"))
+                byPc[static_cast<uint32_t>(std::stoul(printed.at("$pc"), nullptr, 16))] = printed;
+            from = next;
+        }
+        ASSERT_GT(byPc.size(), addresses.size() / 2) << gdb.out << gdb.err;
+
+        // Until every address gdb reached was reached here too (an address
+        // never reached would let the program run on to its end).
+        size_t compared = 0;
+        size_t reached = 0;
+        while (reached < byPc.size() && RunUntilStop(frame, shell::ID_DEBUG_GO)) {
+            const DWORD pc = Pc();
+            ASSERT_TRUE(addresses.count(pc)) << std::hex << pc;
+            lookups::ToggleBreakpointAtAddr({pc, ADDR_SPACE_TARGET}, 0);
+            const auto it = byPc.find(pc);
+            if (it == byPc.end())
+                continue;
+            ++reached;
+            for (const char* name : w.names) {
+                const auto value = it->second.find(name);
+                if (value == it->second.end())
+                    continue;
+                const std::string tip = DataTip(w.file, line, name);
+                if (value->second == "<optimized out>") {
+                    EXPECT_THAT(tip, ::testing::AnyOf("???", "<optimized out>")) << name << std::hex << " at " << pc;
+                } else {
+                    EXPECT_EQ(tip, value->second) << name << std::hex << " at " << pc;
+                    ++compared;
+                }
+            }
+        }
+        EXPECT_EQ(reached, byPc.size()) << "the addresses gdb reached";
+        EXPECT_GT(compared, byPc.size()) << "values compared";
+        BptDeleteAllObjects();
+    }
+}
+
 // The step commands from a stop in functions whose helpers gcc inlines:
 // every step shows addr2line's file and line of the PC, never another file's.
 TEST_P(FrameSoakTest, SteppingThroughInlinedCodeShowsAddr2LinesFile)
