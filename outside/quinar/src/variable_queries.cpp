@@ -10,19 +10,22 @@ namespace quinar {
 namespace {
 
 // The stopped function when its source lines hold `line` (in the file of
-// `key` when key is not 0); kNone otherwise.
+// `key` when key is not 0); kNone otherwise. Stopped in code inlined into a
+// function (a nested function record, in the same frame), the line may be
+// one of the function around it: those are asked in turn, innermost first.
 uint32_t StoppedFunctionAtLine(Store& s, uint32_t pc, uint32_t key, uint32_t line)
 {
-    const uint32_t f = s.FunctionAt(pc);
-    if (f == kNone)
-        return kNone;
-    const Function& function = s.Functions()[f];
-    LineIndex::Span span{};
-    if (!s.Lines().SpanWithin(function.start, function.end, &span))
-        return kNone;
-    if (key != 0 && s.FileOfKey(key) != span.file)
-        return kNone;
-    return line >= span.first && line <= span.last ? f : kNone;
+    for (uint32_t f = s.FunctionAt(pc); f != kNone; f = s.Functions()[f].parent) {
+        const Function& function = s.Functions()[f];
+        LineIndex::Span span{};
+        if (!s.Lines().SpanWithin(function.start, function.end, &span))
+            continue;
+        if (key != 0 && s.FileOfKey(key) != span.file)
+            continue;
+        if (line >= span.first && line <= span.last)
+            return f;
+    }
+    return kNone;
 }
 
 bool IsGlobalVariable(const Store& s, uint32_t handle)
@@ -67,6 +70,23 @@ bool FindGlobal(Store& s, std::string_view name, uint32_t* handle)
     });
 }
 
+// A variable the line can name: a parameter, local or static of the stopped
+// function f (or of a function around it), a static of `module` (kNone: of
+// any module), a global; or a data label.
+bool IsVisibleVariable(const Store& s, uint32_t handle, uint32_t f, uint32_t module)
+{
+    if (KindOf(handle) == SYM_KIND_DATA_LABEL)
+        return true;
+    if (f != kNone)
+        return IsVariableOf(s, handle, f);
+    if (KindOf(handle) != SYM_KIND_VARIABLE)
+        return false;
+    const uint32_t at = s.VariablePosition(handle);
+    if (at == kNone || s.Variables()[at].function != kNone)
+        return false;
+    return s.Variables()[at].storage == SYM_STORAGE_EXTERNAL || module == kNone || s.Variables()[at].module == module;
+}
+
 }  // namespace
 
 int SymbolStore::CheckVariableAtLine(std::string_view name, uint32_t line)
@@ -97,23 +117,35 @@ Result<std::string> SymbolStore::VariableValueText(uint32_t module, uint32_t lin
     // statics and the globals count.
     uint32_t scope = 0;
     const uint32_t* at = nullptr;
+    uint32_t stopped = kNone;
     if (pcResult == 0) {
         if (uint32_t f = StoppedFunctionAtLine(s, pc, module, line); f != kNone) {
             scope = s.FunctionHandle(f);
             at = &pc;
+            stopped = f;
         }
     }
-    if (scope == 0 && module != 0) {
+    uint32_t ownModule = kNone;
+    if (stopped != kNone) {
+        ownModule = s.Functions()[stopped].module;
+    } else if (module != 0) {
         const uint32_t file = s.FileOfKey(module);
         if (file == kNone)
             return {SYM_E_BAD_HANDLE, {}};
-        scope = s.Modules()[s.Files()[file].module].handle;
+        ownModule = s.Files()[file].module;
+        scope = s.Modules()[ownModule].handle;
     }
     uint32_t handle = 0;
     if (SymResult r = quinar::FindSymbol(s, scope, name, &handle, at); r != SYM_OK)
         return {r, {}};
     if (KindOf(handle) != SYM_KIND_VARIABLE && KindOf(handle) != SYM_KIND_DATA_LABEL)
         return {SYM_E_WRONG_TYPE, {}};
+    // The name search ends anywhere in the store: a local or static of
+    // another function, or another module's static, is not the variable on
+    // this line (a local optimised away here must not show some other
+    // function's variable of that name). Only a global stands in for it.
+    if (!IsVisibleVariable(s, handle, stopped, ownModule) && !FindGlobal(s, name, &handle))
+        return {SYM_E_NOT_FOUND, {}};
     Place place;
     uint32_t type = 0;
     if (SymResult r = PlaceOfSymbol(s, handle, at, &place, &type); r != SYM_OK)

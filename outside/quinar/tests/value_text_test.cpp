@@ -90,7 +90,8 @@ TEST(ValueText, EachShapeFormatsItsBits)
 
 // app.c (0x100-0x2FF, lines 1-40):
 //   int counter (0x8000); static short level (0x8010); struct pair duo (0x8020);
-//   void worker(char arg /* r4 */) { int counter; /* frame -8 */ }  0x100-0x1FF, lines 10-20
+//   void worker(char arg /* r4 */) { int counter; /* frame -8 */ static int hits; /* 0x8030 */ }
+//                                                                    0x100-0x1FF, lines 10-20
 //   void idle(void)                                                  0x200-0x2FF, lines 30-35
 // lib.c (0x300-0x3FF, lines 50-52): static short level (0x9000); int total (0x9004)
 // worker's frame base is r11.
@@ -111,6 +112,7 @@ protected:
         ASSERT_EQ(SymAddVariable("arg", 3, SYM_STORAGE_LOCAL, 1, r4, 0, 1, &handle), SYM_OK);
         const uint32_t frameAt[3] = {static_cast<uint32_t>(-8), 0, 0};
         ASSERT_EQ(SymAddVariable("counter", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, frameAt, 0, 1, &handle), SYM_OK);
+        Global("hits", SYM_TYPE_INT, 0x8030, SYM_STORAGE_STATIC);  // a static of worker
         ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
         AddFunction("idle", 0x200, 0x2FF);
         ASSERT_EQ(SymEndSymbolBlock(), SYM_OK);
@@ -210,6 +212,19 @@ TEST_F(SourceNamesTest, ValuesComeFromTheStoppedFrameOnlyAtItsLines)
     EXPECT_EQ(Value(app, 15, "worker", SYM_E_WRONG_TYPE), "unchanged");
     Value(0x7FFFFFF, 15, "total", SYM_E_BAD_HANDLE);
     EXPECT_EQ(SymGetVariableValueText(app, 15, "total", nullptr), SYM_E_ARGUMENT);
+
+    // A line names no other function's variable: not worker's static from
+    // idle's lines or another file's, not worker's parameter (whose register
+    // holds something else now); for worker's local the global of that name.
+    Stop().PokeWord(0x8030, 9);
+    EXPECT_EQ(Value(app, 15, "hits"), "9");
+    Value(lib, 51, "hits", SYM_E_NOT_FOUND);
+    Stop().regs[15] = 0x250;
+    Value(app, 33, "hits", SYM_E_NOT_FOUND);
+    Value(app, 33, "arg", SYM_E_NOT_FOUND);
+    EXPECT_EQ(Value(app, 33, "counter"), "1234");
+    EXPECT_EQ(Value(app, 33, "level"), "-2");
+    Stop().regs[15] = 0x150;
 
     Stop().unreadable.insert(0x9004);
     Value(app, 15, "total", SYM_E_NO_VALUE);
