@@ -147,7 +147,7 @@ const Case kCases[] = {
     {"BSTR number to DATE", S("3.5"), VT_DATE, S_OK, 3.5, nullptr},
     {"R8 1e7 to DATE", N(VT_R8, 1e7), VT_DATE, DISP_E_OVERFLOW, 0, nullptr},
     {"DATE 1.5 to R8", N(VT_DATE, 1.5), VT_R8, S_OK, 1.5, nullptr},
-    // Between the number types the Parts pass.
+    // Between the number types the callers pass.
     {"I2 -5 to R4", N(VT_I2, -5), VT_R4, S_OK, -5, nullptr},
     {"UI1 255 to I2", N(VT_UI1, 255), VT_I2, S_OK, 255, nullptr},
     {"I4 -1 to UI1", N(VT_I4, -1), VT_UI1, DISP_E_OVERFLOW, 0, nullptr},
