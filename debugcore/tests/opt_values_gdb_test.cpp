@@ -43,69 +43,17 @@ std::vector<uint32_t> StatementAddresses(const std::string& image)
 }
 
 using Values = std::map<std::string, int64_t>;
-struct Stop {
-    uint32_t pc = 0;
-    Values values;  // the names gdb prints a number for
-};
+using Stop = zk::test::GdbValueStop;
 
 // gdb over qemu: a temporary breakpoint at every address; at each stop the
 // PC and every name with a location that gdb prints as a number (not
-// optimized out).
+// optimized out; a constant, DW_AT_const_value, has no location).
 std::vector<Stop> GdbStops(const std::string& image, const std::vector<uint32_t>& addresses, std::string* output)
 {
-    char path[] = "/tmp/opt_values_XXXXXX.py";
-    const int fd = mkstemps(path, 3);
-    EXPECT_GE(fd, 0);
-    close(fd);
-    {
-        std::ofstream py(path);
-        py << "import gdb\npcs = set()\n";
-        for (uint32_t a : addresses)
-            py << "gdb.Breakpoint('*" << a << "', temporary=True)\npcs.add(" << a << ")\n";
-        py << "names = [";
-        for (const char* n : kNames)
-            py << "'" << n << "',";
-        py << "]\n"
-              "while pcs:\n"
-              "    gdb.execute('continue', to_string=True)\n"
-              "    pc = int(gdb.parse_and_eval('$pc')) & 0xFFFFFFFE\n"
-              "    if pc not in pcs:\n"
-              "        break\n"
-              "    pcs.discard(pc)\n"
-              "    print('AT %x' % pc)\n"
-              "    for n in names:\n"
-              "        try:\n"
-              // A constant (DW_AT_const_value) has no location.
-              "            sym = gdb.lookup_symbol(n)[0]\n"
-              "            if sym is None or sym.addr_class == gdb.SYMBOL_LOC_CONST:\n"
-              "                continue\n"
-              "            v = gdb.parse_and_eval(n)\n"
-              "            if not v.is_optimized_out:\n"
-              "                print('V %s %d' % (n, int(v)))\n"
-              "        except Exception:\n"
-              "            pass\n";
-    }
-    const zk::test::ProcessResult p = zk::test::RunGdbOnQemu(image, {std::string("source ") + path});
-    std::remove(path);
-    *output = p.out + p.err;
-    std::vector<Stop> stops;
-    std::istringstream lines(p.out);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream in(line);
-        std::string tag, name;
-        if (!(in >> tag))
-            continue;
-        if (tag == "AT") {
-            Stop s;
-            in >> std::hex >> s.pc;
-            stops.push_back(s);
-        } else if (tag == "V" && !stops.empty() && in >> name) {
-            int64_t v = 0;
-            if (in >> v)
-                stops.back().values[name] = v;
-        }
-    }
-    return stops;
+    return zk::test::GdbValuesAt(image, addresses, {std::begin(kNames), std::end(kNames)},
+                                 "gdb.lookup_symbol(n)[0] is not None and "
+                                 "gdb.lookup_symbol(n)[0].addr_class != gdb.SYMBOL_LOC_CONST",
+                                 output);
 }
 
 class OptimisedValues : public SimSession, public ::testing::WithParamInterface<const char*> {};

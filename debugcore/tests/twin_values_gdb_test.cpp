@@ -25,10 +25,7 @@
 namespace sarvik::test {
 namespace {
 
-struct Stop {
-    uint32_t pc = 0;
-    std::map<std::string, int64_t> values;  // the names gdb prints a number for
-};
+using Stop = zk::test::GdbValueStop;
 
 // Every name of the program's variables and parameters.
 std::set<std::string> NamesOf(const zk::test::ProgramFacts& facts)
@@ -91,64 +88,15 @@ std::vector<uint32_t> StatementAddresses(const zk::test::ProgramFacts& facts)
 }
 
 // gdb over qemu: a temporary breakpoint at every address; at each stop the
-// PC and every name that gdb prints as a number.
+// PC and every name that gdb prints as a number (a float's int() is not its
+// bits).
 std::vector<Stop> GdbStops(const std::string& image, const std::vector<uint32_t>& addresses,
                            const std::set<std::string>& names, std::string* output)
 {
-    char path[] = "/tmp/twin_values_XXXXXX.py";
-    const int fd = mkstemps(path, 3);
-    EXPECT_GE(fd, 0);
-    close(fd);
-    {
-        std::ofstream py(path);
-        py << "import gdb\npcs = set()\n";
-        for (uint32_t a : addresses)
-            py << "gdb.Breakpoint('*" << a << "', temporary=True)\npcs.add(" << a << ")\n";
-        py << "names = [";
-        for (const std::string& n : names)
-            py << "'" << n << "',";
-        py << "]\n"
-              "kinds = (gdb.TYPE_CODE_INT, gdb.TYPE_CODE_PTR, gdb.TYPE_CODE_ENUM, gdb.TYPE_CODE_BOOL, "
-              "gdb.TYPE_CODE_CHAR)\n"
-              "while pcs:\n"
-              "    gdb.execute('continue', to_string=True)\n"
-              "    pc = int(gdb.parse_and_eval('$pc')) & 0xFFFFFFFE\n"
-              "    if pc not in pcs:\n"
-              "        break\n"
-              "    pcs.discard(pc)\n"
-              "    print('AT %x' % pc)\n"
-              "    for n in names:\n"
-              "        try:\n"
-              "            v = gdb.parse_and_eval(n)\n"
-              // Numbers and addresses (a float's int() is not its bits).
-              "            if v.type.strip_typedefs().code not in kinds:\n"
-              "                continue\n"
-              "            if not v.is_optimized_out:\n"
-              "                print('V %s %d' % (n, int(v)))\n"
-              "        except Exception:\n"
-              "            pass\n";
-    }
-    const zk::test::ProcessResult p = zk::test::RunGdbOnQemu(image, {std::string("source ") + path});
-    std::remove(path);
-    *output = p.out + p.err;
-    std::vector<Stop> stops;
-    std::istringstream lines(p.out);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream in(line);
-        std::string tag, name;
-        if (!(in >> tag))
-            continue;
-        if (tag == "AT") {
-            Stop s;
-            in >> std::hex >> s.pc;
-            stops.push_back(s);
-        } else if (tag == "V" && !stops.empty() && in >> name) {
-            int64_t v = 0;
-            if (in >> v)
-                stops.back().values[name] = v;
-        }
-    }
-    return stops;
+    return zk::test::GdbValuesAt(image, addresses, {names.begin(), names.end()},
+                                 "v.type.strip_typedefs().code in (gdb.TYPE_CODE_INT, gdb.TYPE_CODE_PTR, "
+                                 "gdb.TYPE_CODE_ENUM, gdb.TYPE_CODE_BOOL, gdb.TYPE_CODE_CHAR)",
+                                 output);
 }
 
 // addr2line's line of each address.

@@ -31,31 +31,6 @@
 
 namespace quentor::test {
 
-// gcc's base type names and the store's predefined indexes for them.
-inline uint32_t PredefinedTypeOf(const std::string& name)
-{
-    static const std::map<std::string, uint32_t> types = {
-        {"char", 3},  // unsigned on ARM
-        {"signed char", 2},
-        {"unsigned char", 3},
-        {"short int", 4},
-        {"short unsigned int", 6},
-        {"int", 8},
-        {"unsigned int", 9},
-        {"long int", 10},
-        {"long unsigned int", 12},
-        {"float", 14},
-        {"double", 15},
-        {"long double", 16},
-        {"_Bool", 21},
-        {"bool", 21},
-        {"long long int", 70},
-        {"long long unsigned int", 72},
-    };
-    auto it = types.find(name);
-    return it == types.end() ? 0 : it->second;
-}
-
 class DebugTwin {
 public:
     // symbols: the image's (readelf -s); a FUNC symbol with bit 0 set marks
@@ -93,7 +68,7 @@ private:
         if (!t)
             return VOID;
         if (t->kind == Kind::Base) {
-            if (uint32_t p = PredefinedTypeOf(t->name))
+            if (uint32_t p = zk::test::PredefinedTypeIndex(t->name))
                 return p;
         }
         if (t->kind == Kind::Const || t->kind == Kind::Volatile)

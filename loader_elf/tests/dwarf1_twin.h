@@ -30,30 +30,11 @@
 
 namespace tarnel::test {
 
-// gcc's base type names and the store's predefined indexes for them, which
-// the DWARF 1 reader takes as fundamental type codes.
+// The fundamental type code of a gcc base type name (int for one without).
 inline uint16_t FundamentalCodeOf(const std::string& name)
 {
-    static const std::map<std::string, uint16_t> codes = {
-        {"char", 3},  // unsigned on ARM
-        {"signed char", 2},
-        {"unsigned char", 3},
-        {"short int", 4},
-        {"short unsigned int", 6},
-        {"int", 8},
-        {"unsigned int", 9},
-        {"long int", 10},
-        {"long unsigned int", 12},
-        {"float", 14},
-        {"double", 15},
-        {"long double", 16},
-        {"_Bool", 21},
-        {"bool", 21},
-        {"long long int", 70},
-        {"long long unsigned int", 72},
-    };
-    auto it = codes.find(name);
-    return it == codes.end() ? 8 : it->second;
+    const uint32_t index = zk::test::PredefinedTypeIndex(name);
+    return static_cast<uint16_t>(index ? index : 8);
 }
 
 class Dwarf1Twin {

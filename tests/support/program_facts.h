@@ -121,6 +121,33 @@ struct ProgramFacts {
     }
 };
 
+// gcc's base type names and the symbol store's predefined type indexes for
+// them (which the DWARF 1 reader also takes as fundamental type codes); 0
+// for a name without one.
+inline uint32_t PredefinedTypeIndex(const std::string& name)
+{
+    static const std::map<std::string, uint32_t> types = {
+        {"char", 3},  // unsigned on ARM
+        {"signed char", 2},
+        {"unsigned char", 3},
+        {"short int", 4},
+        {"short unsigned int", 6},
+        {"int", 8},
+        {"unsigned int", 9},
+        {"long int", 10},
+        {"long unsigned int", 12},
+        {"float", 14},
+        {"double", 15},
+        {"long double", 16},
+        {"_Bool", 21},
+        {"bool", 21},
+        {"long long int", 70},
+        {"long long unsigned int", 72},
+    };
+    auto it = types.find(name);
+    return it == types.end() ? 0 : it->second;
+}
+
 namespace detail {
 
 using tarnel::test::ReadelfDie;

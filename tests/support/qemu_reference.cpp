@@ -1,8 +1,13 @@
 #include "qemu_reference.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iomanip>
 #include <sstream>
+
+#include <unistd.h>
 
 #include "host_tools.h"
 #include "qemu_runner.h"
@@ -103,6 +108,68 @@ ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::stri
         }
     }
     return p;
+}
+
+std::vector<GdbValueStop> GdbValuesAt(const std::string& image, const std::vector<uint32_t>& addresses,
+                                      const std::vector<std::string>& names, const std::string& keep,
+                                      std::string* output)
+{
+    char path[] = "/tmp/gdb_values_XXXXXX.py";
+    const int fd = mkstemps(path, 3);
+    if (fd < 0) {
+        *output = "cannot make a script file";
+        return {};
+    }
+    close(fd);
+    {
+        std::ofstream py(path);
+        py << "import gdb\npcs = set()\n";
+        for (uint32_t a : addresses)
+            py << "gdb.Breakpoint('*" << a << "', temporary=True)\npcs.add(" << a << ")\n";
+        py << "names = [";
+        for (const std::string& n : names)
+            py << "'" << n << "',";
+        py << "]\n"
+              "while pcs:\n"
+              "    gdb.execute('continue', to_string=True)\n"
+              "    pc = int(gdb.parse_and_eval('$pc')) & 0xFFFFFFFE\n"
+              "    if pc not in pcs:\n"
+              "        break\n"
+              "    pcs.discard(pc)\n"
+              "    print('AT %x' % pc)\n"
+              "    for n in names:\n"
+              "        try:\n"
+              "            v = gdb.parse_and_eval(n)\n"
+              "            if not ("
+           << (keep.empty() ? std::string("True") : keep)
+           << "):\n"
+              "                continue\n"
+              "            if not v.is_optimized_out:\n"
+              "                print('V %s %d' % (n, int(v)))\n"
+              "        except Exception:\n"
+              "            pass\n";
+    }
+    const ProcessResult p = RunGdbOnQemu(image, {std::string("source ") + path});
+    std::remove(path);
+    *output = p.out + p.err;
+    std::vector<GdbValueStop> stops;
+    std::istringstream lines(p.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream in(line);
+        std::string tag, name;
+        if (!(in >> tag))
+            continue;
+        if (tag == "AT") {
+            GdbValueStop s;
+            in >> std::hex >> s.pc;
+            stops.push_back(s);
+        } else if (tag == "V" && !stops.empty() && in >> name) {
+            int64_t v = 0;
+            if (in >> v)
+                stops.back().values[name] = v;
+        }
+    }
+    return stops;
 }
 
 bool QemuPcsAfter(const std::string& image, const std::vector<uint32_t>& starts, const std::string& command,

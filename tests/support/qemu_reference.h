@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,21 @@ ProcessResult RunGdbOnQemu(const std::string& image, const std::vector<std::stri
 // gdb's output in `error` when a start is not reached or no PC is printed.
 bool QemuPcsAfter(const std::string& image, const std::vector<uint32_t>& starts, const std::string& command,
                   std::vector<uint32_t>* pcs, std::string* error);
+
+// A stop of `GdbValuesAt`: the PC and the names gdb printed a number for.
+struct GdbValueStop {
+    uint32_t pc = 0;
+    std::map<std::string, int64_t> values;
+};
+
+// gdb over qemu: a temporary breakpoint at every address (in the order the
+// program reaches them or not); at each stop the PC and the value of every
+// name that gdb evaluates there, is not optimized out and passes `keep` (a
+// Python condition on the name `n` and its gdb.Value `v`; empty: all). gdb's
+// whole output in `output`.
+std::vector<GdbValueStop> GdbValuesAt(const std::string& image, const std::vector<uint32_t>& addresses,
+                                      const std::vector<std::string>& names, const std::string& keep,
+                                      std::string* output);
 
 // r0-r15 and the CPSR of both machines side by side, differences marked.
 std::string SideBySide(const ArmState& qemu, const ArmState& sim);
