@@ -12,6 +12,7 @@
 #include "host_tools.h"
 #include "mainframe/qt/frame_window.h"
 #include "platform/modules.h"
+#include "platform/scripted_ui.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
 #include "shell_test_support.h"
@@ -91,6 +92,26 @@ protected:
         return Frame();
     }
     CMainFrame* Frame() const { return app_ ? dynamic_cast<CMainFrame*>(app_->m_pMainWnd) : nullptr; }
+    // Starts in simulation with the connect command's "Load File" answered
+    // through `ui` with the image; the window at a working size, so a source
+    // window has room for its lines.
+    CMainFrame* StartWithLoadFile(platform::ScriptedUi& ui, const std::string& elf)
+    {
+        ui.AnswerFileDialog({elf});
+        CMainFrame* frame = Start({"/D"}, true);
+        if (!frame)
+            return nullptr;
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        EXPECT_TRUE(frame->m_bConnected);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "mainframe") {
+                w->resize(1400, 900);
+                w->show();
+            }
+        QApplication::processEvents();
+        EXPECT_EQ(ui.Unanswered(), 0u) << "the load asked for its file";
+        return frame;
+    }
     // Starts in simulation and loads the image; null when either failed.
     CMainFrame* StartConnectedWith(const std::string& elf)
     {

@@ -150,19 +150,9 @@ protected:
     }
     CMainFrame* StartWithLoadFile()
     {
-        ui_.AnswerFileDialog({elf_});
-        CMainFrame* frame = Start({"/D"}, true);
+        CMainFrame* frame = FrameSimTest::StartWithLoadFile(ui_, elf_);
         if (!frame)
             return nullptr;
-        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
-        EXPECT_TRUE(frame->m_bConnected);
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == "mainframe") {
-                w->resize(1400, 900);
-                w->show();
-            }
-        QApplication::processEvents();
-        EXPECT_EQ(ui_.Unanswered(), 0u) << "the load asked for its file";
         EXPECT_EQ(appdebug::LoadedImagePath(), elf_);
         return frame->m_bConnected ? frame : nullptr;
     }

@@ -87,27 +87,7 @@ bool SameFile(const std::string& a, const std::string& b)
 
 class FrameStopTest : public FrameSimTest {
 protected:
-    // Started in simulation; the connect command's "Load File" is answered
-    // with the image.
-    CMainFrame* StartWithLoadFile(const std::string& elf)
-    {
-        ui_.AnswerFileDialog({elf});
-        CMainFrame* frame = Start({"/D"}, true);
-        if (!frame)
-            return nullptr;
-        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
-        EXPECT_TRUE(frame->m_bConnected);
-        // The window at a working size, so a source window has room for
-        // its lines.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == "mainframe") {
-                w->resize(1400, 900);
-                w->show();
-            }
-        QApplication::processEvents();
-        EXPECT_EQ(ui_.Unanswered(), 0u) << "the load asked for its file";
-        return frame;
-    }
+    CMainFrame* StartWithLoadFile(const std::string& elf) { return FrameSimTest::StartWithLoadFile(ui_, elf); }
     DWORD Pc()
     {
         DWORD pc = 0;
