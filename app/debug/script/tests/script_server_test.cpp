@@ -224,6 +224,21 @@ TEST_F(ScriptServerTest, HaltAndLoadEndReachTheDebuggerHandlersAndAFailingHandle
     EXPECT_EQ(Number("halts"), 2);
 }
 
+TEST_F(ScriptServerTest, AMacroTextThatDoesNotCompileRunsNothing)
+{
+    // A procedure without its End Sub, and one whose End Sub follows a NUL.
+    static const char kCut[] = "Dim ran\nSub AutoDebug\nran = 2\n\0End Sub\n";
+    for (const std::string& text :
+         {std::string("Dim ran\nran = 1\nSub AutoDebug\nran = 2\n"), std::string(kCut, sizeof kCut - 1)}) {
+        ui.AnswerMessageBox(IDOK, "Line:");  // the engine's compile error
+        ASSERT_TRUE(server->LoadScriptText(text));
+        ui.AnswerMessageBox(IDOK, "Line:");  // no such procedure
+        server->ExecuteScript("AutoDebug");
+        EXPECT_EQ(Global("ran").vt, VT_EMPTY);
+        EXPECT_TRUE(server->CloseScriptEngine());
+    }
+}
+
 // A designed form as LoadForm reads it: the form's default property is the
 // control collection; each control has a name.
 class StandInControl : public DispatchObject {
