@@ -154,6 +154,7 @@ TEST(HintBox, TheTimerEndsTheBoxAfterItsTicksAndNeverAfterAMinute)
             auto& box = static_cast<CHintBoxDlg&>(d.dialog);
             EXPECT_EQ(d.text(IDC_HINT_TEXT), "Loading...");
             EXPECT_EQ(box.Interval(), r.interval);
+            box.SendMessage(WM_TIMER, kHintTimer + 1);  // another timer's tick counts nothing
             for (LONG i = 1; i < r.ticks; ++i)
                 box.SendMessage(WM_TIMER, kHintTimer);
             EXPECT_FALSE(d.dialog.IsEnded());
