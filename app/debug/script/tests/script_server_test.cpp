@@ -134,7 +134,7 @@ TEST_F(ScriptServerTest, PropertiesIgnoreOrRefuseTheirSettersAsScriptsSeeThem)
 {
     g_lastAutomationResult = 7;
     Run("ExePath = \"x\"\ne = ExePath\nle = LastError\nap = AppPath\n"
-        "Set p = ActiveProject\npn = p Is Nothing");
+        "Set ActiveProject = Nothing\nSet p = ActiveProject\npn = p Is Nothing");
     EXPECT_EQ(String("e"), "");
     EXPECT_EQ(Number("le"), 7);
     const std::string app = String("ap");
