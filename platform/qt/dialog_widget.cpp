@@ -37,7 +37,15 @@ DialogWidget::DialogWidget(const DialogTemplate& t, QWidget* parent) : QDialog(p
         if (c.style & WS_GROUP)
             radios = nullptr;
         switch (c.kind) {
-        case ControlKind::Static: w = new QLabel(Q(c.text), this); break;
+        case ControlKind::Static: {
+            auto* label = new QLabel(Q(c.text), this);
+            if (c.style & SS_CENTER) {
+                label->setAlignment(Qt::AlignCenter);
+                label->setWordWrap(true);
+            }
+            w = label;
+            break;
+        }
         case ControlKind::Edit: {
             auto* e = new QLineEdit(this);
             e->setReadOnly(c.style & ES_READONLY);

@@ -12,7 +12,9 @@
 #include "platform/modules.h"
 #include "platform/scripted_ui_gtest.h"
 #include "platform/win_app.h"
+#include "shell/debugger_app.h"
 #include "shell/modules.h"
+#include "shell/script_host.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
 #include "shell_test_support.h"
@@ -328,6 +330,45 @@ TEST_F(FrameMessagesTest, CloseAsksToSaveBeforeTearingAnythingDown)
     EXPECT_TRUE(fixture_.log.destroyed);
     EXPECT_EQ(app->m_pMainWnd, nullptr);
     frame_ = nullptr;
+}
+
+// The script server's engine as the frame's close sees it.
+class RecordingScripts : public CCmdTarget, public shell::CScriptHost {
+public:
+    BOOL LoadScriptText(const std::string&) override { return TRUE; }
+    HRESULT StopScript() override { return S_OK; }
+    void ExecuteScript(const std::string&) override {}
+    BOOL IsScriptIdle() override { return idle; }
+    BOOL CloseScriptEngine() override
+    {
+        ++closes;
+        return TRUE;
+    }
+    BOOL idle = FALSE;
+    int closes = 0;
+};
+
+TEST_F(FrameMessagesTest, CloseIsRefusedWhileAScriptRunsAndClosesTheEngineOtherwise)
+{
+    shell::CDebuggerApp app;
+    RecordingScripts scripts;
+    app.m_scriptServer = static_cast<CObject*>(&scripts);
+    app.m_pMainWnd = frame_;
+    {
+        platform::GTestScriptedUi ui;
+        ui.AnswerMessageBox(IDOK, "A script is running");
+        frame_->SendMessage(WM_CLOSE);
+    }
+    EXPECT_NE(frame_->m_hWnd, nullptr) << "a running script keeps the frame";
+    EXPECT_FALSE(fixture_.log.destroyed);
+    EXPECT_EQ(scripts.closes, 0);
+
+    scripts.idle = TRUE;
+    frame_->SendMessage(WM_CLOSE);
+    EXPECT_TRUE(fixture_.log.destroyed);
+    EXPECT_EQ(scripts.closes, 1);
+    frame_ = nullptr;
+    app.m_scriptServer = nullptr;
 }
 
 // A child window whose closing the user refuses.

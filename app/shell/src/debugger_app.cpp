@@ -1,6 +1,7 @@
 #include "shell/debugger_app.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
 
 #include "morwen/morwen.h"
@@ -245,7 +246,11 @@ bool CDebuggerApp::OpenCommandLineFile(const std::string& file)
         OpenProject(file, nullptr, nullptr, 0);
         Step("open project");
     } else if (platform::EqualNoCase(ext, ".mac")) {
-        m_lists.macroFiles = {file};
+        // The list keeps full paths: it is written back when the frame
+        // closes, and read at the next start from any folder.
+        std::error_code error;
+        const std::filesystem::path full = std::filesystem::absolute(file, error);
+        m_lists.macroFiles = {error ? file : full.lexically_normal().string()};
         Step("macro file");
         if (ScriptHost()) {
             LoadMacros();

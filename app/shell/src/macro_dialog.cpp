@@ -16,9 +16,9 @@ using platform::ControlTemplate;
 using platform::DialogTemplate;
 using platform::IDC_STATIC;
 
-ControlTemplate Control(ControlKind kind, int id, const char* text, int x, int y, int cx, int cy)
+ControlTemplate Control(ControlKind kind, int id, const char* text, int x, int y, int cx, int cy, DWORD style = 0)
 {
-    return {kind, id, text, x, y, cx, cy, 0, {}};
+    return {kind, id, text, x, y, cx, cy, style, {}};
 }
 
 std::string Trimmed(const std::string& s)
@@ -53,9 +53,9 @@ void RegisterMacroDialogs()
 
         auto hint = std::make_shared<DialogTemplate>();
         hint->caption = "Hint";
-        hint->cx = 160;
-        hint->cy = 30;
-        hint->controls = {Control(ControlKind::Static, IDC_HINT_TEXT, "", 7, 7, 146, 16)};
+        hint->cx = 168;
+        hint->cy = 64;
+        hint->controls = {Control(ControlKind::Static, IDC_HINT_TEXT, "", 9, 9, 151, 48, platform::SS_CENTER)};
         AddDialog(IDD_HINT_BOX, hint);
         return true;
     }();

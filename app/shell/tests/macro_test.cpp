@@ -2,8 +2,12 @@
 // files, the macro dialog and the script hint box, through the scripted
 // modal service.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "platform/file.h"
@@ -75,6 +79,18 @@ TEST_F(MacroTest, FilesAreReadOnlyAndProceduresAccumulateOverTheFiles)
     EXPECT_TRUE(load.ok);
     EXPECT_EQ(load.procedures, (Names{"AutoDebug", "One()", "Two"}));
     EXPECT_EQ(load.script, "Sub AutoDebug\nEnd Sub\nSub One()\nEnd Sub\nSub Two\nEnd Sub\n");
+
+    // The image of a running program may not be opened for writing, by
+    // root either: the reader still reads it (as binary text).
+    const std::string busy = temp_.path() + "/busy.mac";
+    std::filesystem::copy_file("/bin/sleep", busy);
+    chmod(busy.c_str(), 0755);
+    pid_t pid = 0;
+    char* argv[] = {const_cast<char*>(busy.c_str()), const_cast<char*>("30"), nullptr};
+    ASSERT_EQ(posix_spawn(&pid, busy.c_str(), nullptr, nullptr, argv, environ), 0);
+    EXPECT_NO_THROW(CMacroFileReader{busy});
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
 
     EXPECT_THROW(CMacroFileReader(temp_.path() + "/missing.mac"), platform::CFileException);
     ui_.AnswerMessageBox(IDOK);  // 32856
@@ -154,6 +170,7 @@ TEST(HintBox, TheTimerEndsTheBoxAfterItsTicksAndNeverAfterAMinute)
             auto& box = static_cast<CHintBoxDlg&>(d.dialog);
             EXPECT_EQ(d.text(IDC_HINT_TEXT), "Loading...");
             EXPECT_EQ(box.Interval(), r.interval);
+            box.SendMessage(WM_TIMER, kHintTimer + 1);  // another timer's tick counts nothing
             for (LONG i = 1; i < r.ticks; ++i)
                 box.SendMessage(WM_TIMER, kHintTimer);
             EXPECT_FALSE(d.dialog.IsEnded());

@@ -30,6 +30,7 @@ struct ControlTemplate {
     std::string className;  // Custom
 };
 
+inline constexpr DWORD SS_CENTER = 0x0001;  // a static text centred in its box
 inline constexpr DWORD ES_MULTILINE = 0x0004;
 inline constexpr DWORD ES_READONLY = 0x0800;
 inline constexpr DWORD WS_GROUP = 0x00020000;

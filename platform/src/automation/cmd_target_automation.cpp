@@ -108,6 +108,9 @@ struct CmdTargetAutomation {
         DispatchMember m{e.name.c_str(), dispid, kind, e.params.c_str(), type, optional};
         m.invoke = e.invoke ? &CallInvoke : nullptr;
         m.put = e.put ? &CallPut : nullptr;
+        // An object property is assigned with Set (a put by reference).
+        if (kind == MemberKind::Property && (type == VT_DISPATCH || type == VT_UNKNOWN))
+            m.putref = m.put;
         members.push_back(m);
     }
 

@@ -18,7 +18,8 @@ const IID IID_ICounterEvents = {0x1F00AA02, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7
 const CLSID CLSID_Counter = {0x1F00AA03, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}};
 
 // "Value" (1, get and put), "Name" (2, read-only), "Add" (3, method),
-// "Item" (DISPID_VALUE, indexed by the default member's call).
+// "Item" (DISPID_VALUE, indexed by the default member's call), "Parent" (5,
+// an object property: get and put).
 class CCounter : public CCmdTarget {
     DECLARE_DYNCREATE(CCounter)
 public:
@@ -45,6 +46,17 @@ public:
                 return c.Raise(hresult(0x800A0009), "Subscript out of range");
             return Set(c.Result(), c.I4(0) * 10);
         });
+        DispProperty(
+            "Parent", VT_DISPATCH,
+            [](DispatchCall& c) {
+                c.Result().vt = VT_DISPATCH;
+                c.Result().pdispVal = nullptr;
+                return S_OK;
+            },
+            [this](DispatchCall& c) {
+                parentNull = c.Value().vt == VT_DISPATCH && !c.Value().pdispVal;
+                return S_OK;
+            });
         ++alive;
     }
     ~CCounter() override { --alive; }
@@ -60,6 +72,7 @@ public:
         return S_OK;
     }
     LONG value = 0;
+    bool parentNull = false;
     static inline int alive = 0;
 };
 IMPLEMENT_DYNCREATE(CCounter, CCmdTarget)
@@ -133,6 +146,18 @@ TEST_F(CmdTargetAutomation, DispatchMapNumbersMembersByPositionAndServesGetPutAn
     EXPECT_EQ(name, "counter");
     driver.InvokeHelper(DISPID_VALUE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, VT_I4, &n, VTS_I4, 4);
     EXPECT_EQ(n, 40);
+
+    // An object property takes its put by reference (a script's Set); a
+    // property of another type refuses it.
+    IDispatch* none = nullptr;
+    driver.SetProperty(5, VT_DISPATCH, none);
+    EXPECT_TRUE(counter->parentNull);
+    try {
+        driver.InvokeHelper(1, DISPATCH_PROPERTYPUTREF, VT_EMPTY, nullptr, VTS_I4, 7);
+        ADD_FAILURE() << "put by reference of a number succeeded";
+    } catch (const COleDispatchException& e) {
+        EXPECT_EQ(e.m_hr, DISP_E_MEMBERNOTFOUND);
+    }
 
     // A read-only property refuses a put; a raised error carries its texts.
     try {

@@ -134,7 +134,7 @@ TEST_F(ScriptServerTest, PropertiesIgnoreOrRefuseTheirSettersAsScriptsSeeThem)
 {
     g_lastAutomationResult = 7;
     Run("ExePath = \"x\"\ne = ExePath\nle = LastError\nap = AppPath\n"
-        "Set p = ActiveProject\npn = p Is Nothing");
+        "Set ActiveProject = Nothing\nSet p = ActiveProject\npn = p Is Nothing");
     EXPECT_EQ(String("e"), "");
     EXPECT_EQ(Number("le"), 7);
     const std::string app = String("ap");
@@ -222,6 +222,21 @@ TEST_F(ScriptServerTest, HaltAndLoadEndReachTheDebuggerHandlersAndAFailingHandle
     EXPECT_EQ(Number("loads"), 1);
     core->FireEvent(appdebug::kEventHalt, 1);  // the handlers still run
     EXPECT_EQ(Number("halts"), 2);
+}
+
+TEST_F(ScriptServerTest, AMacroTextThatDoesNotCompileRunsNothing)
+{
+    // A procedure without its End Sub, and one whose End Sub follows a NUL.
+    static const char kCut[] = "Dim ran\nSub AutoDebug\nran = 2\n\0End Sub\n";
+    for (const std::string& text :
+         {std::string("Dim ran\nran = 1\nSub AutoDebug\nran = 2\n"), std::string(kCut, sizeof kCut - 1)}) {
+        ui.AnswerMessageBox(IDOK, "Line:");  // the engine's compile error
+        ASSERT_TRUE(server->LoadScriptText(text));
+        ui.AnswerMessageBox(IDOK, "Line:");  // no such procedure
+        server->ExecuteScript("AutoDebug");
+        EXPECT_EQ(Global("ran").vt, VT_EMPTY);
+        EXPECT_TRUE(server->CloseScriptEngine());
+    }
 }
 
 // A designed form as LoadForm reads it: the form's default property is the
