@@ -27,6 +27,7 @@ struct ParamRecord {
     uint32_t type = 0;
     LocationWords words;
     std::vector<LocationPiece> pieces;  // empty: no location
+    std::vector<uint8_t> constant;      // DW_AT_const_value: the value, in place of a location
     bool artificial = false;
     uint64_t entry = 0;
 };
@@ -59,6 +60,36 @@ std::vector<LocationPiece> PiecesIn(const Dwarf2Unit& unit, const std::optional<
             p.high = range.high;
         }
     return pieces;
+}
+
+// The value of an object the compiler keeps only as a constant, laid out
+// as in target memory: a block as given, a number in the type's size and
+// the image's byte order. Empty when there is none, or a number's type has
+// no size up to 8 bytes.
+std::vector<uint8_t> ConstantOf(const Dwarf2Unit& unit, const EntryAttributes& a, uint32_t type)
+{
+    if (!a.constValue || a.location)
+        return {};
+    const FormValue& value = *a.constValue;
+    if (value.kind == FormClass::Block)
+        return {value.block.begin(), value.block.end()};
+    if (value.kind != FormClass::Constant)
+        return {};
+    const std::optional<uint32_t> size = Context(unit).records.TypeSize(type);
+    if (!size || *size == 0 || *size > 8)
+        return {};
+    const bool bigEndian = Context(unit).bigEndian;
+    std::vector<uint8_t> bytes(*size);
+    for (uint32_t i = 0; i < *size; ++i)
+        bytes[bigEndian ? *size - 1 - i : i] = static_cast<uint8_t>(value.number >> (8 * i));
+    return bytes;
+}
+
+// Where a constant holds: its lexical block (the piece's expression is
+// not used).
+LocationPiece InScope(Scope scope)
+{
+    return {scope.block.low, scope.block.high, {}};
 }
 
 LocationWords WordsOf(const Dwarf2Unit& unit, const std::optional<FormValue>& location)
@@ -104,6 +135,9 @@ ParamRecord ReadParameter(Dwarf2Unit& unit, uint32_t offset, const Dwarf2Abbrev&
     p.type = ResolveTypeRef(unit, typeEntry);
     p.words = WordsOf(unit, a.location);
     p.pieces = PiecesIn(unit, a.location, scope);
+    p.constant = ConstantOf(unit, a, p.type);
+    if (!p.constant.empty())
+        p.pieces = {InScope(scope)};
     p.artificial = a.artificial;
     p.entry = EntryKey(unit, offset);
     return p;
@@ -118,6 +152,8 @@ LdrResult AddLocal(QuinarRecords& records, const ParamRecord& p)
     if (!handle)
         return LDR_E_SYMBOL_CALL;
     records.SetLocation(*handle, p.pieces);
+    if (!p.constant.empty())
+        records.SetConstValue(*handle, p.constant);
     return LDR_OK;
 }
 
@@ -159,7 +195,10 @@ LdrResult ReadVariable(Dwarf2Unit& unit, uint32_t offset, const Dwarf2Abbrev& ab
         return LDR_E_SYMBOL_CALL;
     if (storage == STORAGE_EXTERNAL)
         cx.tables.externalVariables.insert_or_assign(name, NamedSymbol{*handle, name});
-    if (storage == STORAGE_LOCAL || !IsLoneAddress(unit, a.location))
+    if (const std::vector<uint8_t> constant = ConstantOf(unit, a, type); !constant.empty()) {
+        cx.records.SetLocation(*handle, InScope(scope));
+        cx.records.SetConstValue(*handle, constant);
+    } else if (storage == STORAGE_LOCAL || !IsLoneAddress(unit, a.location))
         cx.records.SetLocation(*handle, PiecesIn(unit, a.location, scope));
     return LDR_OK;
 }
@@ -392,6 +431,17 @@ private:
                 children.Enter(*child, block);
                 break;
             }
+            case DW_TAG_formal_parameter:
+                // gcc puts a parameter it keeps only as a constant after
+                // the locals: it joins them.
+                if (made) {
+                    const ParamRecord p = ReadParameter(unit_, offset, *child, {code_, {}});
+                    if (!p.name.empty() && unit_.entries.Ok())
+                        r = AddLocal(cx_.records, p);
+                } else {
+                    SkipEntry(unit_, *child);
+                }
+                break;
             case DW_TAG_subprogram:
             case DW_TAG_inlined_subroutine: {
                 Dwarf2Entry nested{offset, *child};

@@ -180,6 +180,11 @@ void QuinarRecords::SetLocation(uint32_t handle, const LocationPiece& piece)
     Store().SetLocationList(handle, std::span(&out, 1));
 }
 
+void QuinarRecords::SetConstValue(uint32_t handle, std::span<const uint8_t> bytes)
+{
+    Store().SetConstValue(handle, bytes);
+}
+
 LdrResult QuinarRecords::AddToModule(uint32_t module, const ModuleRecord& m)
 {
     return static_cast<LdrResult>(Store().ReopenModule(module, m.name, Opening(stamp_, m)));

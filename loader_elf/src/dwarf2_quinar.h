@@ -63,6 +63,8 @@ public:
     // Handle 0: the open function's frame base.
     void SetLocation(uint32_t handle, const std::vector<LocationPiece>& pieces);
     void SetLocation(uint32_t handle, const LocationPiece& piece);
+    // A variable kept only as a constant: its bytes as in target memory.
+    void SetConstValue(uint32_t handle, std::span<const uint8_t> bytes);
 
     // --- Modules ---
     // A unit of a name met before adds to that module; the store's result.

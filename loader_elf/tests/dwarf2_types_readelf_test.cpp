@@ -212,6 +212,13 @@ protected:
                 EXPECT_EQ(pieces[i].high, expected[i].end) << i;
                 EXPECT_EQ(ReadelfExpression(pieces[i].expr, pieces[i].length), expected[i].expression) << i;
             }
+        } else if (attribute == "DW_AT_location" && die.Has("DW_AT_const_value")) {
+            // A constant: it holds in its block (no expression), its value
+            // beside the location.
+            ASSERT_EQ(pieces.size(), 1u);
+            EXPECT_EQ(pieces[0].length, 0u);
+            EXPECT_EQ(pieces[0].low, blockLow);
+            EXPECT_EQ(pieces[0].high, blockHigh);
         } else {
             EXPECT_TRUE(pieces.empty());
         }

@@ -140,25 +140,48 @@ public:
             stack_.push_back(m.initial);
     }
 
-    SymResult Run(DwarfLocation* out)
+    // A simple location in *out; with `pieces`, a composite one (each
+    // DW_OP_piece ends the simple location before it) there instead.
+    SymResult Run(DwarfLocation* out, std::vector<DwarfPiece>* pieces)
     {
         if (c_.AtEnd())
             return SYM_E_NO_VALUE;
+        bool composite = false;
         for (int steps = 0; !c_.AtEnd(); ++steps) {
             if (steps > kMaxSteps)
                 return SYM_E_NO_VALUE;
             const uint8_t op = c_.U8();
-            // A register location is the whole expression's last operation.
+            // A register location ends the expression or the piece.
             if ((op >= OP_reg0 && op <= OP_reg31) || op == OP_regx) {
                 const uint32_t reg = op == OP_regx ? c_.ULeb() : op - OP_reg0;
-                if (!c_.Ok() || !c_.AtEnd())
+                if (!c_.Ok())
                     return SYM_E_NO_VALUE;
-                *out = {true, reg};
-                return SYM_OK;
+                if (c_.AtEnd() && !composite) {
+                    *out = {true, reg};
+                    return SYM_OK;
+                }
+                if (c_.AtEnd() || c_.U8() != OP_piece || !pieces)
+                    return SYM_E_NO_VALUE;
+                if (!Piece(DwarfPiece::Register, reg, pieces))
+                    return SYM_E_NO_VALUE;
+                composite = true;
+                continue;
+            }
+            if (op == OP_piece) {
+                // Nothing computed before the piece: that part of the
+                // object is optimised out.
+                const bool missing = stack_.empty();
+                if (!pieces ||
+                    !Piece(missing ? DwarfPiece::Missing : DwarfPiece::Memory, missing ? 0 : stack_.back(), pieces))
+                    return SYM_E_NO_VALUE;
+                composite = true;
+                continue;
             }
             if (!Step(op) || !c_.Ok())
                 return SYM_E_NO_VALUE;
         }
+        if (composite)
+            return stack_.empty() ? SYM_OK : SYM_E_NO_VALUE;  // operations after the last piece
         if (stack_.empty())
             return SYM_E_NO_VALUE;
         *out = {false, stack_.back()};
@@ -166,6 +189,16 @@ public:
     }
 
 private:
+    // The piece's size follows; the next piece starts from an empty stack.
+    bool Piece(DwarfPiece::Kind kind, uint32_t where, std::vector<DwarfPiece>* pieces)
+    {
+        const uint32_t size = c_.ULeb();
+        if (!c_.Ok() || size == 0 || pieces->size() >= kMaxStack)
+            return false;
+        pieces->push_back({kind, where, size});
+        stack_.clear();
+        return true;
+    }
     bool Push(uint32_t v)
     {
         if (stack_.size() >= kMaxStack)
@@ -316,7 +349,7 @@ private:
         case OP_le:
         case OP_lt:
         case OP_ne: return Binary(op);
-        default: return false;  // xderef, piece, and operations of later versions
+        default: return false;  // xderef, and operations of later versions
         }
     }
 
@@ -332,7 +365,16 @@ SymResult EvaluateDwarfLocation(const uint8_t* expr, uint32_t length, const Dwar
 {
     if (!expr || !location)
         return SYM_E_NO_VALUE;
-    return Machine(expr, length, machine).Run(location);
+    return Machine(expr, length, machine).Run(location, nullptr);
+}
+
+SymResult EvaluateDwarfPieces(const uint8_t* expr, uint32_t length, const DwarfMachine& machine,
+                              DwarfLocation* location, std::vector<DwarfPiece>* pieces)
+{
+    if (!expr || !location || !pieces)
+        return SYM_E_NO_VALUE;
+    pieces->clear();
+    return Machine(expr, length, machine).Run(location, pieces);
 }
 
 SymResult EvaluateDwarfFrameBase(const uint8_t* expr, uint32_t length, const DwarfMachine& machine, uint32_t* base)

@@ -1,12 +1,13 @@
 // DWARF location expressions evaluated at a stop: where a variable lives
 // (a register, or a target address computed on the expression stack), and
-// a function's frame base. The DWARF 2 operations of a 32-bit target;
-// composite locations (DW_OP_piece) and later versions' operations have no
-// single place and are refused.
+// a function's frame base. The DWARF 2 operations of a 32-bit target
+// (later versions' operations are refused); a composite location
+// (DW_OP_piece) is a list of the places of the object's parts.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "quinar/quinar.h"
 
@@ -37,6 +38,21 @@ struct DwarfLocation {
 // read); SYM_OK with the place otherwise.
 SymResult EvaluateDwarfLocation(const uint8_t* expr, uint32_t length, const DwarfMachine& machine,
                                 DwarfLocation* location);
+
+// One part of an object in a composite location, the first part at the
+// object's lowest address.
+struct DwarfPiece {
+    enum Kind : uint8_t { Register, Memory, Missing };  // Missing: optimised out
+    Kind kind = Missing;
+    uint32_t where = 0;  // register number or target address
+    uint32_t size = 0;   // bytes
+};
+
+// The same, taking composite locations too: an expression with DW_OP_piece
+// gives its parts in `pieces` (a simple location leaves them empty and
+// gives *location). A piece's expression is evaluated from an empty stack.
+SymResult EvaluateDwarfPieces(const uint8_t* expr, uint32_t length, const DwarfMachine& machine,
+                              DwarfLocation* location, std::vector<DwarfPiece>* pieces);
 
 // A frame base: a register location stands for the register's value.
 SymResult EvaluateDwarfFrameBase(const uint8_t* expr, uint32_t length, const DwarfMachine& machine, uint32_t* base);

@@ -215,6 +215,14 @@ private:
 SymResult ReadPlace(const Place& place, uint32_t size, uint64_t* bits)
 {
     *bits = 0;
+    if (place.isValue) {
+        if (size == 0 || size > 8)
+            return SYM_E_WRONG_TYPE;
+        if (size > place.size)
+            return SYM_E_NO_VALUE;
+        *bits = size < 8 ? place.bits & ((uint64_t{1} << (8 * size)) - 1) : place.bits;
+        return SYM_OK;
+    }
     if (!place.inRegister)
         return ReadTargetMemory(place.where, size, bits);
     uint32_t low = 0, high = 0;

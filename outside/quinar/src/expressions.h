@@ -29,6 +29,12 @@ SymResult FindSymbol(Store& s, uint32_t scope, std::string_view name, uint32_t* 
 struct Place {
     bool inRegister = false;
     uint32_t where = 0;  // target address, or register id (DWARF 0-15 and the CPU model's agree)
+    // A value with no single place (a constant, or parts from several
+    // places put together), already read: its first `size` bytes (at most
+    // 8) as a number in `bits`.
+    bool isValue = false;
+    uint32_t size = 0;
+    uint64_t bits = 0;
 };
 // The place of a variable at a stop at *pc (null: the PC is not known): its
 // location description where the image gives one (registers, memory and
@@ -44,7 +50,8 @@ bool LocationHoldsAt(Store& s, uint32_t handle, uint32_t pc);
 // module (an address, not a value).
 SymResult PlaceOfSymbol(Store& s, uint32_t handle, const uint32_t* pc, Place* place, uint32_t* type);
 // size bytes (1 to 8) at a place as a number: a register's low bytes (8:
-// the next register is the high word), memory in the target's byte order.
+// the next register is the high word), memory in the target's byte order;
+// of a value, SYM_E_NO_VALUE when it has fewer bytes.
 SymResult ReadPlace(const Place& place, uint32_t size, uint64_t* bits);
 // The function (else the module) at the PC: where the names of an
 // expression are looked up. 0 when nothing holds the PC.

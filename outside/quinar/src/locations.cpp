@@ -36,6 +36,7 @@ SymResult Store::SetLocationList(uint32_t handle, std::span<const SymLocationPie
         if (at == kNone)
             return SYM_E_BAD_HANDLE;
         ref = &variables_[at].locationList;
+        variables_[at].hasConstValue = false;
     }
     for (uint32_t i = 0; i < count; ++i)
         if (pieces[i].length != 0 && !pieces[i].expr)
@@ -49,6 +50,21 @@ SymResult Store::SetLocationList(uint32_t handle, std::span<const SymLocationPie
         locationPieces_.push_back({p.low, p.high, static_cast<uint32_t>(locationBytes_.size()), p.length});
         locationBytes_.insert(locationBytes_.end(), p.expr, p.expr + p.length);
     }
+    return SYM_OK;
+}
+
+SymResult Store::SetConstValue(uint32_t handle, std::span<const uint8_t> bytes)
+{
+    if (KindOf(handle) != SYM_KIND_VARIABLE)
+        return SYM_E_BAD_HANDLE;
+    const uint32_t at = variableHandles_.PositionIn(handle, variables_);
+    if (at == kNone)
+        return SYM_E_BAD_HANDLE;
+    Variable& v = variables_[at];
+    v.hasConstValue = true;
+    v.constOffset = static_cast<uint32_t>(locationBytes_.size());
+    v.constLength = static_cast<uint32_t>(bytes.size());
+    locationBytes_.insert(locationBytes_.end(), bytes.begin(), bytes.end());
     return SYM_OK;
 }
 
@@ -118,6 +134,13 @@ SymResult SymSetLocationList(uint32_t handle, const SymLocationPiece* pieces, ui
     if (count != 0 && !pieces)
         return SYM_E_ARGUMENT;
     return Symbols().SetLocationList(handle, {pieces, count});
+}
+
+SymResult SymSetConstValue(uint32_t handle, const uint8_t* bytes, uint32_t length)
+{
+    if (length == 0 || !bytes)
+        return SYM_E_ARGUMENT;
+    return Symbols().SetConstValue(handle, {bytes, length});
 }
 
 SymResult SymGetLocationPiece(uint32_t handle, uint32_t n, SymLocationPiece* out)

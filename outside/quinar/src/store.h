@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -125,6 +126,11 @@ struct Variable {
     uint32_t end = 0;
     uint32_t nextInScope = kNone;
     LocationRef locationList;  // the image's own location description
+    // A variable kept only as a constant: its bytes in the byte pool
+    // (SymSetConstValue); its location list only says where it holds.
+    bool hasConstValue = false;
+    uint32_t constOffset = 0;
+    uint32_t constLength = 0;
     uint32_t Attribute() const { return isRegister ? SYM_ATTR_REGISTER : storage; }
     bool HasAddress() const { return !isRegister && storage != SYM_STORAGE_LOCAL; }
 };
@@ -183,6 +189,13 @@ public:
     // the handle names neither.
     const LocationRef* LocationOf(uint32_t handle) const;
     SymLocationPiece Piece(const LocationRef& ref, uint32_t n) const;
+    SymResult SetConstValue(uint32_t handle, std::span<const uint8_t> bytes);
+    // The bytes of a constant-valued variable (empty for others).
+    std::span<const uint8_t> ConstValueOf(const Variable& v) const
+    {
+        return v.hasConstValue ? std::span(locationBytes_).subspan(v.constOffset, v.constLength)
+                               : std::span<const uint8_t>{};
+    }
     Result<FunctionVariable> FunctionVariableAt(uint32_t function, uint32_t n) const;
     // Position of the first function of that name (via the function-name
     // map as well); kNone when none.

@@ -235,6 +235,11 @@ SymResult SymbolStore::SetLocationList(uint32_t handle, std::span<const SymLocat
     return TheStore().SetLocationList(handle, pieces);
 }
 
+SymResult SymbolStore::SetConstValue(uint32_t handle, std::span<const uint8_t> bytes)
+{
+    return TheStore().SetConstValue(handle, bytes);
+}
+
 Result<FunctionVariable> SymbolStore::FunctionVariableAt(uint32_t function, uint32_t n) const
 {
     return TheStore().FunctionVariableAt(function, n);

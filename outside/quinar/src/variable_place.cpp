@@ -1,6 +1,11 @@
 // Where a variable lives at a stop: its DWARF location description at the
 // PC, with registers, memory and the frame base read from the target; or
-// the location words of a reader that gives no description.
+// the location words of a reader that gives no description. A constant, or
+// an object in parts at several places, is its value instead.
+#include <algorithm>
+#include <span>
+#include <vector>
+
 #include "dwarf_location.h"
 #include "expressions.h"
 
@@ -27,6 +32,43 @@ DwarfMachine TargetMachine(Store& s, uint32_t function, uint32_t pc)
     return m;
 }
 
+// Bytes laid out as in target memory (at most 8): a value place.
+Place ValueOf(std::span<const uint8_t> bytes, bool bigEndian)
+{
+    Place place;
+    place.isValue = true;
+    place.size = static_cast<uint32_t>(std::min<size_t>(bytes.size(), 8));
+    for (uint32_t i = 0; i < place.size; ++i)
+        place.bits = (place.bits << 8) | bytes[bigEndian ? i : place.size - 1 - i];
+    return place;
+}
+
+// The first 8 bytes of an object in parts (the rest is not read: no value
+// this library reads is longer); SYM_E_NO_VALUE when a part among them is
+// optimised out or unreadable.
+SymResult ComposePieces(const std::vector<DwarfPiece>& pieces, bool bigEndian, Place* place)
+{
+    uint8_t bytes[8] = {};
+    uint32_t filled = 0;
+    for (const DwarfPiece& piece : pieces) {
+        if (filled == sizeof bytes)
+            break;
+        if (piece.kind == DwarfPiece::Missing)
+            return SYM_E_NO_VALUE;
+        if (piece.kind == DwarfPiece::Register && piece.where >= kDwarfCoreRegisters)
+            return SYM_E_NO_VALUE;
+        const uint32_t size = std::min<uint32_t>(piece.size, sizeof bytes - filled);
+        uint64_t v = 0;
+        if (SymResult r = ReadPlace({piece.kind == DwarfPiece::Register, piece.where}, size, &v); r != SYM_OK)
+            return r;
+        for (uint32_t i = 0; i < size; ++i)
+            bytes[filled + i] = static_cast<uint8_t>(v >> (8 * (bigEndian ? size - 1 - i : i)));
+        filled += size;
+    }
+    *place = ValueOf({bytes, filled}, bigEndian);
+    return SYM_OK;
+}
+
 SymResult FrameBaseAt(Store& s, uint32_t function, uint32_t pc, uint32_t* base)
 {
     const uint8_t* expr = nullptr;
@@ -50,15 +92,25 @@ SymResult PlaceOfVariable(Store& s, uint32_t handle, const uint32_t* pc, Place* 
     if (at == kNone)
         return SYM_E_BAD_HANDLE;
     const Variable& v = s.Variables()[at];
+    if (v.hasConstValue) {
+        if (pc && !LocationHoldsAt(s, handle, *pc))
+            return SYM_E_NO_VALUE;
+        *place = ValueOf(s.ConstValueOf(v), TargetBigEndian());
+        return SYM_OK;
+    }
     const LocationRef* ref = s.LocationOf(handle);
     if (ref && ref->stored) {
         const uint8_t* expr = nullptr;
         uint32_t length = 0;
         if (!pc || SymGetLocationAt(handle, *pc, &expr, &length) != SYM_OK)
             return SYM_E_NO_VALUE;
+        const DwarfMachine machine = TargetMachine(s, v.function, *pc);
         DwarfLocation where;
-        if (SymResult r = EvaluateDwarfLocation(expr, length, TargetMachine(s, v.function, *pc), &where); r != SYM_OK)
+        std::vector<DwarfPiece> pieces;
+        if (SymResult r = EvaluateDwarfPieces(expr, length, machine, &where, &pieces); r != SYM_OK)
             return r;
+        if (!pieces.empty())
+            return ComposePieces(pieces, machine.bigEndian, place);
         if (where.inRegister && where.where >= kDwarfCoreRegisters)
             return SYM_E_NO_VALUE;
         *place = {where.inRegister, where.where};

@@ -142,5 +142,58 @@ TEST(DwarfLocation, WhatHasNoSinglePlaceIsRefused)
     Place(stop, {0x03, 0x00, 0x00, 0x01, 0x00, 0x06}, SYM_E_NO_VALUE);  // a read that fails
 }
 
+// An object in parts (DW_OP_piece): each part's place in order, a part
+// with nothing computed before its piece optimised out.
+TEST(DwarfLocation, CompositeLocationsListTheirParts)
+{
+    Stop stop;
+    stop.regs = {{13, 0x1000}};
+    using K = DwarfPiece::Kind;
+    const struct {
+        Bytes expr;
+        std::vector<DwarfPiece> parts;
+    } cases[] = {
+        {{0x54, 0x93, 0x04, 0x55, 0x93, 0x04}, {{K::Register, 4, 4}, {K::Register, 5, 4}}},    // a long long in r4:r5
+        {{0x7D, 0x08, 0x93, 0x04, 0x93, 0x04}, {{K::Memory, 0x1008, 4}, {K::Missing, 0, 4}}},  // [sp+8], then gone
+        {{0x93, 0x02, 0x90, 0x03, 0x93, 0x02}, {{K::Missing, 0, 2}, {K::Register, 3, 2}}},
+        {{0x53, 0x93, 0x01}, {{K::Register, 3, 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.expr));
+        DwarfLocation at{};
+        std::vector<DwarfPiece> parts;
+        ASSERT_EQ(EvaluateDwarfPieces(c.expr.data(), static_cast<uint32_t>(c.expr.size()), stop.Machine(), &at, &parts),
+                  SYM_OK);
+        ASSERT_EQ(parts.size(), c.parts.size());
+        for (size_t n = 0; n < parts.size(); ++n) {
+            EXPECT_EQ(parts[n].kind, c.parts[n].kind) << n;
+            EXPECT_EQ(parts[n].where, c.parts[n].where) << n;
+            EXPECT_EQ(parts[n].size, c.parts[n].size) << n;
+        }
+    }
+
+    // A simple location gives no parts, its place as before.
+    DwarfLocation at{};
+    std::vector<DwarfPiece> parts{{K::Missing, 0, 1}};
+    const Bytes reg7{0x57};
+    ASSERT_EQ(EvaluateDwarfPieces(reg7.data(), 1, stop.Machine(), &at, &parts), SYM_OK);
+    EXPECT_TRUE(parts.empty());
+    EXPECT_TRUE(at.inRegister);
+    EXPECT_EQ(at.where, 7u);
+
+    for (const Bytes& expr : std::vector<Bytes>{
+             {0x54, 0x93, 0x04, 0x55},  // a register after the last piece
+             {0x54, 0x93, 0x04, 0x31},  // a value after the last piece
+             {0x54, 0x55, 0x93, 0x04},  // a register location followed by another
+             {0x54, 0x93},              // a cut piece size
+             {0x54, 0x93, 0x00},        // a piece of no bytes
+             {0x72, 0x00, 0x93, 0x04},  // a part whose register cannot be read
+         }) {
+        SCOPED_TRACE(testing::PrintToString(expr));
+        EXPECT_EQ(EvaluateDwarfPieces(expr.data(), static_cast<uint32_t>(expr.size()), stop.Machine(), &at, &parts),
+                  SYM_E_NO_VALUE);
+    }
+}
+
 }  // namespace
 }  // namespace quinar::test

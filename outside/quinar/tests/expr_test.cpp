@@ -301,6 +301,69 @@ TEST_F(ExprTest, LocalsArePlacedByTheirLocationsAtThePc)
     EXPECT_EQ(Eval("counter").value, 0u) << "the frame base is read at every evaluation";
 }
 
+// Values with no single place, in worker3 (0x300-0x3FF): a constant of
+// the first half's block (a located local of the same name in the second
+// half), a long long in r4 and r5, and one whose high half is optimised out.
+TEST_F(ExprTest, ConstantsAndPartsAreValuesOfTheirOwn)
+{
+    constexpr uint32_t kLongLong = 71;
+    SymModuleDesc again{2, 0x100, 0x3FF};
+    ASSERT_EQ(SymAddModuleOpenByDescNew(app, "app.c", &kStamp, &again, 0, 1, 0), SYM_OK);
+    SymModuleDesc range{2, 0x300, 0x3FF};
+    ASSERT_EQ(SymAddPublicSymbol("worker3", 0, 0, &range, 0), SYM_OK);
+    // (Location words apart: equal fields would make the two limits one.)
+    const uint32_t noWords[3] = {}, otherWords[3] = {4, 0, 0};
+    uint32_t constant = 0, located = 0, wide = 0, half = 0;
+    ASSERT_EQ(SymAddVariable("limit", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, noWords, 0, 1, &constant), SYM_OK);
+    ASSERT_EQ(SymAddVariable("limit", SYM_TYPE_INT, SYM_STORAGE_LOCAL, 0, otherWords, 0, 1, &located), SYM_OK);
+    ASSERT_EQ(SymAddVariable("wide", kLongLong, SYM_STORAGE_LOCAL, 0, noWords, 0, 1, &wide), SYM_OK);
+    ASSERT_EQ(SymAddVariable("half", kLongLong, SYM_STORAGE_LOCAL, 0, noWords, 0, 1, &half), SYM_OK);
+    const uint8_t reg6[] = {0x56}, inPieces[] = {0x54, 0x93, 0x04, 0x55, 0x93, 0x04},
+                  lowOnly[] = {0x54, 0x93, 0x04, 0x93, 0x04};
+    const SymLocationPiece firstHalf{0x300, 0x380, nullptr, 0}, secondHalf{0x380, 0x400, reg6, 1},
+        parts{0x300, 0x400, inPieces, sizeof inPieces}, partly{0x300, 0x400, lowOnly, sizeof lowOnly};
+    ASSERT_EQ(SymSetLocationList(constant, &firstHalf, 1), SYM_OK);
+    const uint8_t forty[] = {0x28, 0x00, 0x00, 0x00};
+    ASSERT_EQ(SymSetConstValue(constant, forty, sizeof forty), SYM_OK);
+    ASSERT_EQ(SymSetLocationList(located, &secondHalf, 1), SYM_OK);
+    ASSERT_EQ(SymSetLocationList(wide, &parts, 1), SYM_OK);
+    ASSERT_EQ(SymSetLocationList(half, &partly, 1), SYM_OK);
+    EXPECT_EQ(SymSetConstValue(worker, forty, sizeof forty), SYM_E_BAD_HANDLE) << "a function";
+    EXPECT_EQ(SymSetConstValue(constant, nullptr, 4), SYM_E_ARGUMENT);
+    SymEndSymbolBlock();
+    SymCloseModule(0);
+    SymEndLoad();
+
+    Stop().regs[4] = 0x89ABCDEF;
+    Stop().regs[5] = 0x01234567;
+    Stop().regs[6] = 66;
+    const struct {
+        uint32_t pc;
+        const char* text;
+        SymResult result;
+        uint64_t value;
+    } cases[] = {
+        {0x310, "limit", SYM_OK, 40},
+        {0x390, "limit", SYM_OK, 66},  // the constant holds in its block only
+        {0x310, "wide", SYM_OK, 0x0123456789ABCDEFull},
+        {0x310, "half", SYM_E_NO_VALUE, 0},  // never a number made of what is left
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text << " at 0x" << std::hex << c.pc);
+        Stop().regs[15] = c.pc;
+        const SymExprValue v = Eval(c.text, c.result);
+        if (c.result == SYM_OK) {
+            EXPECT_EQ(v.value, c.value);
+        }
+    }
+
+    // Big-endian: the constant's bytes and the first part are the high end.
+    Stop().bigEndian = true;
+    Stop().regs[15] = 0x310;
+    EXPECT_EQ(Eval("limit").value, 0x28000000u);
+    EXPECT_EQ(Eval("wide").value, 0x89ABCDEF01234567ull);
+}
+
 TEST_F(ExprTest, PointersAreFollowedToTheirType)
 {
     Stop().Poke(0x8028, {0x00, 0x70, 0x00, 0x00});

@@ -74,7 +74,11 @@ const char* const kPointers[] = {"g_ptr", "g_null", "text", "where"};
 
 class ValuesAgainstGdb : public ::testing::TestWithParam<const char*> {
 protected:
-    void SetUp() override
+    void SetUp() override { Start("quinar_values.c", QUINAR_VALUES_SOURCE, -1); }
+
+    // The image of the parameter loaded into the simulator, to stop at the
+    // line of the source's "stop here" plus `lineOffset`.
+    void Start(const char* moduleFile, const char* source, int lineOffset)
     {
         image = zk::test::FixturePath(GetParam());
         frame = platform::CreateSink([this](UINT msg, WPARAM, LPARAM) -> LRESULT {
@@ -86,8 +90,8 @@ protected:
         ASSERT_EQ(NewABIDLL(1, kProcessor, &port, "Simulator", 1), 1) << "libDorvel.so in the program's folder";
         MemInitServer(frame);
         ASSERT_EQ(LdrLoadWin(image.c_str(), 1, LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS, nullptr), LDR_OK);
-        ASSERT_EQ(SymFindModuleByIndex("quinar_values.c", 0, &module), SYM_OK);
-        line = LineOf(QUINAR_VALUES_SOURCE, "stop here") - 1;  // the statement's first line
+        ASSERT_EQ(SymFindModuleByIndex(moduleFile, 0, &module), SYM_OK);
+        line = LineOf(source, "stop here") + lineOffset;
         ASSERT_GT(line, 1u);
         ASSERT_EQ(SymSourceLineToAddr(module, line, &stopPc), SYM_OK);
     }
@@ -173,6 +177,52 @@ TEST_P(ValuesAgainstGdb, NamesAreVariablesAtTheStoppedFunctionsLines)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ValuesAgainstGdb, ::testing::Values("quinar_values_arm", "quinar_values_thumb"));
+
+// gcc -O2 keeps some values only as constants (DW_AT_const_value: numbers
+// and a double's bytes), and a long long in two registers (DW_OP_piece).
+class PartsAgainstGdb : public ValuesAgainstGdb {
+protected:
+    void SetUp() override { Start("quinar_parts.c", QUINAR_PARTS_SOURCE, 0); }
+};
+
+TEST_P(PartsAgainstGdb, ConstantsAndPartsAreGdbsPrintAtTheSamePc)
+{
+    ASSERT_NO_FATAL_FAILURE(RunToStop());
+    // `a` (in r0 until the first call) is gone at the stop.
+    const char* const names[] = {"step", "down", "scale", "wide", "ratio", "a"};
+    const size_t integers = 4;  // the names before ratio
+    const size_t gone = 5;
+
+    char breakAt[32];
+    std::snprintf(breakAt, sizeof breakAt, "break *0x%x", stopPc);
+    std::vector<std::string> commands = {breakAt, "continue"};
+    for (const char* name : names)
+        commands.push_back(std::string("print ") + name);
+    const zk::test::ProcessResult gdb = zk::test::RunGdbOnQemu(image, commands);
+    const std::vector<std::string> printed = PrintedValues(gdb.out);
+    ASSERT_EQ(printed.size(), std::size(names)) << gdb.out << gdb.err;
+
+    for (size_t n = 0; n < std::size(names); ++n) {
+        SCOPED_TRACE(names[n]);
+        if (n == gone) {
+            ASSERT_EQ(printed[n], "<optimized out>");
+            EXPECT_THAT(Value(names[n]), ::testing::StartsWith("<no value")) << "never a number";
+            continue;
+        }
+        ASSERT_NE(printed[n], "<optimized out>") << "the fixture's value is gone at the stop";
+        EXPECT_EQ(Value(names[n]), printed[n]);
+        // The expression evaluator reads the same value.
+        SymExprValue value{};
+        ASSERT_EQ(SymEvaluateExpr(names[n], &value), SYM_OK);
+        if (n < integers) {
+            const uint64_t mask = value.size >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * value.size)) - 1;
+            EXPECT_EQ(value.value, static_cast<uint64_t>(std::stoll(printed[n])) & mask);
+        }
+    }
+    EXPECT_GT(std::stoll(printed[3]), int64_t{1} << 32) << "wide's high part counts";
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, PartsAgainstGdb, ::testing::Values("quinar_parts_arm", "quinar_parts_thumb"));
 
 }  // namespace
 }  // namespace quinar::test

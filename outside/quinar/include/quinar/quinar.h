@@ -399,6 +399,12 @@ SymResult SymAddVariable(const char* name, uint32_t type, uint32_t storage, uint
 // base). A count of 0 stores that the object has no location (optimized
 // away). A later call replaces what was stored.
 SymResult SymSetLocationList(uint32_t handle, const SymLocationPiece* pieces, uint32_t count);
+// Stores the value of a variable the compiler keeps only as a constant
+// (bytes copied, as the object would lie in target memory): its value is
+// these bytes wherever its location list (stored before, the expressions
+// unused) holds, or everywhere without one. A later call replaces what was
+// stored; SymSetLocationList drops it.
+SymResult SymSetConstValue(uint32_t handle, const uint8_t* bytes, uint32_t length);
 // The n-th stored piece (0-based); its bytes stay valid until the store
 // changes. SYM_E_NOT_FOUND past the last piece or when none is stored.
 SymResult SymGetLocationPiece(uint32_t handle, uint32_t n, SymLocationPiece* out);

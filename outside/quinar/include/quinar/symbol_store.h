@@ -274,6 +274,7 @@ public:
 
     // ---- Locations
     SymResult SetLocationList(uint32_t handle, std::span<const SymLocationPiece> pieces);
+    SymResult SetConstValue(uint32_t handle, std::span<const uint8_t> bytes);
     Result<SymLocationPiece> LocationPiece(uint32_t handle, uint32_t n) const;
     // The expression that holds at pc; valid until the store changes.
     Result<std::span<const uint8_t>> LocationAt(uint32_t handle, uint32_t pc) const;

@@ -1,9 +1,11 @@
 // Any bytes as a DWARF location expression (an image's bytes reach the
-// machine unchanged): evaluated as a location and as a frame base against
+// machine unchanged): evaluated as a location, as a composite location
+// (DW_OP_piece) and as a frame base against
 // a stop whose registers and memory answer, or fail for odd addresses.
 // Never a crash, a hang or a read outside the bytes.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "dwarf_location.h"
 
@@ -30,6 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto length = static_cast<uint32_t>(size);
     DwarfLocation at;
     EvaluateDwarfLocation(data, length, m, &at);
+    std::vector<DwarfPiece> pieces;
+    EvaluateDwarfPieces(data, length, m, &at, &pieces);
     uint32_t base = 0;
     EvaluateDwarfFrameBase(data, length, m, &base);
     return 0;
