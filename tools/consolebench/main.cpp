@@ -4,7 +4,8 @@
 // program's end and the console's paint after it; the console's paints are
 // counted: a burst of output repaints once per idle loop, not per line; the
 // time of each quarter of the output is shown: work that grows with the
-// console's length slows the later quarters), under simrun and under
+// console's length slows the later quarters; then the same lines go into the
+// console directly, without the target), under simrun and under
 // qemu-system-arm. N runs of each (default 3); each time, then the minimum
 // and the median.
 #include <QApplication>
@@ -61,7 +62,36 @@ struct FrameFigures {
     // The time each quarter of the output took: work that grows with the
     // console's length makes the later quarters slower.
     double quarters[4] = {};
+    // The same lines appended to the console directly (no target, no idle
+    // turn; the console's timer and paints run), in quarters too.
+    double aloneSeconds = -1;
+    double aloneQuarters[4] = {};
 };
+
+// Appends `count` lines to the cleared console as the program's output
+// would, letting timers and paints run after each.
+void AppendAlone(CConsoleView& console, int count, FrameFigures& figures)
+{
+    console.Clear();
+    const Clock::time_point start = Clock::now();
+    Clock::time_point quarterStart = start;
+    int quarter = 0;
+    char line[64];
+    for (int i = 1; i <= count; ++i) {
+        std::snprintf(line, sizeof line, "line %5d of the console's output\n", i);
+        console.AppendText(line);
+        QCoreApplication::processEvents();
+        if (quarter < 4 && i >= count * (quarter + 1) / 4) {
+            const Clock::time_point now = Clock::now();
+            figures.aloneQuarters[quarter++] = std::chrono::duration<double>(now - quarterStart).count();
+            quarterStart = now;
+        }
+    }
+    console.ShowOutput();
+    if (auto* widget = dynamic_cast<textbase::qt::BaseViewWidget*>(console.GetHost()))
+        widget->viewport()->repaint();
+    figures.aloneSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // One run in a fresh frame; seconds < 0 on failure.
 FrameFigures RunInFrame(const std::string& image, int outputLines)
@@ -120,6 +150,7 @@ FrameFigures RunInFrame(const std::string& image, int outputLines)
             figures.paints = counter.paints;
             figures.lines = console->LineCount();
             widget->viewport()->removeEventFilter(&counter);
+            AppendAlone(*console, outputLines, figures);
         }
     }
     if (app.m_pMainWnd)
@@ -194,14 +225,17 @@ int main(int argc, char** argv)
         std::string(CONSOLEBENCH_IMAGE_DIR) + "/consolebench_lines_" + std::to_string(lines) + ".elf";
     char lastLine[64];
     std::snprintf(lastLine, sizeof lastLine, "line %5d of the console's output\n", lines);
-    std::vector<double> frameTimes, simrunTimes, qemuTimes;
+    std::vector<double> frameTimes, aloneTimes, simrunTimes, qemuTimes;
     for (int i = 0; i < runs; ++i) {
         // Connected without a program, quelm asks for one: no.
         ui.CancelFileDialog();
         const FrameFigures f = RunInFrame(image, lines);
         frameTimes.push_back(f.seconds);
+        aloneTimes.push_back(f.aloneSeconds);
         std::printf("quelm run %d: %.3f s, %d console lines, %d console paints; quarters %.3f %.3f %.3f %.3f s\n",
                     i + 1, f.seconds, f.lines, f.paints, f.quarters[0], f.quarters[1], f.quarters[2], f.quarters[3]);
+        std::printf("  console alone: %.3f s; quarters %.3f %.3f %.3f %.3f s\n", f.aloneSeconds, f.aloneQuarters[0],
+                    f.aloneQuarters[1], f.aloneQuarters[2], f.aloneQuarters[3]);
         std::vector<std::string> simrun{std::string(ZK_BIN_DIR) + "/simrun", image};
         simrunTimes.push_back(RunProcessTimed(simrun, lastLine));
         std::vector<std::string> qemu = zk::test::QemuCommand();
@@ -209,6 +243,7 @@ int main(int argc, char** argv)
         qemuTimes.push_back(RunProcessTimed(qemu, lastLine));
     }
     Report("quelm", frameTimes);
+    Report("console", aloneTimes);
     Report("simrun", simrunTimes);
     Report("qemu", qemuTimes);
     std::filesystem::remove_all(folder);
