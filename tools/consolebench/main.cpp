@@ -1,12 +1,17 @@
-// consolebench [--runs N]: the semihosting console's speed. A program prints
-// 20,000 lines; it runs with Go in quelm's main frame offscreen (timed from
-// the command to the program's end and the console's paint after it; the
-// console's paints are counted: a burst of output repaints once per idle
-// loop, not per line), under simrun and under qemu-system-arm. N runs of
-// each (default 3); each time, then the minimum and the median.
+// consolebench [--runs N] [--lines 5000|20000|80000]: the semihosting
+// console's speed. A program prints that many lines (default 20,000); it
+// runs with Go in quelm's main frame offscreen (timed from the command to the
+// program's end and the console's paint after it; the console's paints are
+// counted: a burst of output repaints once per idle loop, not per line; the
+// time of each quarter of the output is shown: work that grows with the
+// console's length slows the later quarters; then the same lines go into the
+// console directly, without the target), under simrun and under
+// qemu-system-arm. N runs of each (default 3); each time, then the minimum
+// and the median.
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QTimer>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,12 +20,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base_view_widget.h"
 #include "console_view.h"
 #include "emu_messages.h"
 #include "host_tools.h"
+#include "mainframe/main_frame.h"
 #include "mainframe/qt/frame_window.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
@@ -52,10 +59,42 @@ struct FrameFigures {
     double seconds = -1;
     int paints = 0;
     int lines = 0;
+    // The time each quarter of the output took: work that grows with the
+    // console's length makes the later quarters slower.
+    double quarters[4] = {};
+    // The same lines appended to the console directly (no target, no idle
+    // turn; the console's timer and paints run), in quarters too.
+    double aloneSeconds = -1;
+    double aloneQuarters[4] = {};
 };
 
+// Appends `count` lines to the cleared console as the program's output
+// would, letting timers and paints run after each.
+void AppendAlone(CConsoleView& console, int count, FrameFigures& figures)
+{
+    console.Clear();
+    const Clock::time_point start = Clock::now();
+    Clock::time_point quarterStart = start;
+    int quarter = 0;
+    char line[64];
+    for (int i = 1; i <= count; ++i) {
+        std::snprintf(line, sizeof line, "line %5d of the console's output\n", i);
+        console.AppendText(line);
+        QCoreApplication::processEvents();
+        if (quarter < 4 && i >= count * (quarter + 1) / 4) {
+            const Clock::time_point now = Clock::now();
+            figures.aloneQuarters[quarter++] = std::chrono::duration<double>(now - quarterStart).count();
+            quarterStart = now;
+        }
+    }
+    console.ShowOutput();
+    if (auto* widget = dynamic_cast<textbase::qt::BaseViewWidget*>(console.GetHost()))
+        widget->viewport()->repaint();
+    figures.aloneSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+}
+
 // One run in a fresh frame; seconds < 0 on failure.
-FrameFigures RunInFrame(const std::string& image)
+FrameFigures RunInFrame(const std::string& image, int outputLines)
 {
     FrameFigures figures;
     shell::CDebuggerApp app;
@@ -77,20 +116,41 @@ FrameFigures RunInFrame(const std::string& image)
             QApplication::processEvents();
             counter.paints = 0;
             const Clock::time_point start = Clock::now();
+            Clock::time_point quarterStart = start;
+            int seen = 0;
+            int quarter = 0;
+            const mainframe::SemihostOutputTap previousTap =
+                mainframe::SetSemihostOutputTap([&](BYTE, std::string_view text) {
+                    seen += static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+                    if (quarter < 4 && seen >= outputLines * (quarter + 1) / 4) {
+                        const Clock::time_point now = Clock::now();
+                        figures.quarters[quarter++] = std::chrono::duration<double>(now - quarterStart).count();
+                        quarterStart = now;
+                    }
+                });
             frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
             DWORD reason = 0, status = 0;
             const Clock::time_point limit = start + std::chrono::seconds(300);
-            // The program's outer loop (timers run, as in quelm).
+            // The program's outer loop, as in quelm: it sleeps until an event
+            // comes (processEvents with a time limit never sleeps, and the
+            // spinning thread would take the processor from the run thread
+            // it waits for, and skip quelm's idle turn). A short timer bounds
+            // each sleep.
+            QTimer watch;
+            watch.start(5);
             while (SemihostGetExit(&reason, &status) == 0 && Clock::now() < limit)
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            watch.stop();
             // The end on screen.
             console->ShowOutput();
             widget->viewport()->repaint();
             if (SemihostGetExit(&reason, &status) == 1)
                 figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            mainframe::SetSemihostOutputTap(previousTap);
             figures.paints = counter.paints;
             figures.lines = console->LineCount();
             widget->viewport()->removeEventFilter(&counter);
+            AppendAlone(*console, outputLines, figures);
         }
     }
     if (app.m_pMainWnd)
@@ -135,9 +195,18 @@ void Report(const char* name, std::vector<double> times)
 int main(int argc, char** argv)
 {
     int runs = 3;
-    for (int i = 1; i < argc; ++i)
+    int lines = 20000;
+    for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--runs" && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (std::string(argv[i]) == "--lines" && i + 1 < argc)
+            lines = std::atoi(argv[++i]);
+    }
+    // One image per count (built with the fixtures).
+    if (lines != 5000 && lines != 20000 && lines != 80000) {
+        std::fprintf(stderr, "consolebench: --lines takes 5000, 20000 or 80000\n");
+        return 2;
+    }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::string folder = std::filesystem::temp_directory_path() / ("consolebench_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
@@ -152,13 +221,21 @@ int main(int argc, char** argv)
         [](const std::string& failure) { std::fprintf(stderr, "consolebench: %s\n", failure.c_str()); });
     platform::ModalUiScope scope(ui);
 
-    const std::string image = CONSOLEBENCH_IMAGE;
-    const std::string lastLine = "line 20000 of the console's output\n";
-    std::vector<double> frameTimes, simrunTimes, qemuTimes;
+    const std::string image =
+        std::string(CONSOLEBENCH_IMAGE_DIR) + "/consolebench_lines_" + std::to_string(lines) + ".elf";
+    char lastLine[64];
+    std::snprintf(lastLine, sizeof lastLine, "line %5d of the console's output\n", lines);
+    std::vector<double> frameTimes, aloneTimes, simrunTimes, qemuTimes;
     for (int i = 0; i < runs; ++i) {
-        const FrameFigures f = RunInFrame(image);
+        // Connected without a program, quelm asks for one: no.
+        ui.CancelFileDialog();
+        const FrameFigures f = RunInFrame(image, lines);
         frameTimes.push_back(f.seconds);
-        std::printf("quelm run %d: %.3f s, %d console lines, %d console paints\n", i + 1, f.seconds, f.lines, f.paints);
+        aloneTimes.push_back(f.aloneSeconds);
+        std::printf("quelm run %d: %.3f s, %d console lines, %d console paints; quarters %.3f %.3f %.3f %.3f s\n",
+                    i + 1, f.seconds, f.lines, f.paints, f.quarters[0], f.quarters[1], f.quarters[2], f.quarters[3]);
+        std::printf("  console alone: %.3f s; quarters %.3f %.3f %.3f %.3f s\n", f.aloneSeconds, f.aloneQuarters[0],
+                    f.aloneQuarters[1], f.aloneQuarters[2], f.aloneQuarters[3]);
         std::vector<std::string> simrun{std::string(ZK_BIN_DIR) + "/simrun", image};
         simrunTimes.push_back(RunProcessTimed(simrun, lastLine));
         std::vector<std::string> qemu = zk::test::QemuCommand();
@@ -166,6 +243,7 @@ int main(int argc, char** argv)
         qemuTimes.push_back(RunProcessTimed(qemu, lastLine));
     }
     Report("quelm", frameTimes);
+    Report("console", aloneTimes);
     Report("simrun", simrunTimes);
     Report("qemu", qemuTimes);
     std::filesystem::remove_all(folder);
