@@ -152,3 +152,18 @@ TEST(BoxProtocol, SpeedIndexFollowsTheSpeed)
         EXPECT_EQ(port.Box()->Commands().back(), c.command) << c.speed;
     }
 }
+
+TEST(BoxProtocol, TheSimulatedPortsTraceStaysBoundedAndKeepsTheLatestOperations)
+{
+    portio::SimulatedPort& port = FreshPort(portio::DeviceKind::Box, {.eppWithoutSetup = true});
+    const size_t limit = portio::SimulatedPort::kTraceLimit;
+    for (size_t i = 0; i < limit + 10; ++i)
+        port.Write(0x378, static_cast<uint8_t>(i));
+    port.Read(0x379);
+    EXPECT_LE(port.Trace().size(), limit);
+    EXPECT_GE(port.Trace().size(), limit / 2);
+    ASSERT_FALSE(port.Trace().empty());
+    EXPECT_FALSE(port.Trace().back().write);
+    const portio::PortOp beforeLast = port.Trace()[port.Trace().size() - 2];
+    EXPECT_EQ(beforeLast.value, static_cast<uint8_t>(limit + 9));
+}

@@ -181,16 +181,23 @@ bool SimulatedPort::OpenAccess(uint16_t port)
     return true;
 }
 
+void SimulatedPort::Record(const PortOp& op)
+{
+    if (trace_.size() >= kTraceLimit)
+        trace_.erase(trace_.begin(), trace_.begin() + static_cast<std::ptrdiff_t>(kTraceLimit / 2));
+    trace_.push_back(op);
+}
+
 void SimulatedPort::Write(uint16_t port, uint8_t value)
 {
-    trace_.push_back({true, port, value});
+    Record({true, port, value});
     WriteRegister(port, value);
 }
 
 uint8_t SimulatedPort::Read(uint16_t port)
 {
     const uint8_t value = ReadRegister(port);
-    trace_.push_back({false, port, value});
+    Record({false, port, value});
     return value;
 }
 

@@ -69,6 +69,10 @@ public:
     Tap& TargetTap() { return tap_; }
     EppBox* Box();  // null unless the box is attached
 
+    // The latest operations: at most kTraceLimit are kept (the older half
+    // is dropped when the trace is full), so a long session on the simulated
+    // port does not grow without bound.
+    static constexpr size_t kTraceLimit = size_t{1} << 22;
     const std::vector<PortOp>& Trace() const { return trace_; }
     void ClearTrace() { trace_.clear(); }
     std::vector<uint16_t> AccessOpened() const { return opened_; }
@@ -79,6 +83,7 @@ private:
     uint8_t ReadRegister(uint16_t port);
     void WriteRegister(uint16_t port, uint8_t value);
     void WriteSmc(uint16_t port, uint8_t value);
+    void Record(const PortOp& op);
 
     DeviceKind kind_;
     uint16_t base_;
