@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "appdebug/debug_core.h"
 #include "appdebug/program_load.h"
 #include "appdebug/symbol_records.h"
@@ -391,9 +393,33 @@ TEST_P(SimCoreTest, SymbolLookUpAndModuleListAgreeWithTheTools)
     EXPECT_TRUE(std::count(listed.begin(), listed.end(), std::make_pair(std::string("core_helper.c"), Nm("twice"))));
 }
 
+// The program names its host file without a folder: each test that lets it
+// write one runs in a folder of its own (CTest runs the tests of this binary
+// side by side).
+class OwnFolder {
+public:
+    explicit OwnFolder(const std::string& name)
+        : previous_(std::filesystem::current_path()),
+          path_(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(getpid())))
+    {
+        std::filesystem::create_directories(path_);
+        std::filesystem::current_path(path_);
+    }
+    ~OwnFolder()
+    {
+        std::error_code ec;
+        std::filesystem::current_path(previous_, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+
+private:
+    std::filesystem::path previous_, path_;
+};
+
 TEST_P(SimCoreTest, RestartClosesTheProgramsHostFiles)
 {
     const std::string code = std::string(GetParam()).substr(std::string("appdebug_").size());
+    const OwnFolder folder("appdebug_restart_" + code);
     const std::filesystem::path file = std::filesystem::current_path() / ("appdebug_host_file_" + code + ".txt");
     std::filesystem::remove(file);
     ResetToTheStart();
@@ -417,6 +443,7 @@ TEST_P(SimCoreTest, RestartClosesTheProgramsHostFiles)
 TEST_P(SimCoreTest, AReloadClosesTheProgramsHostFiles)
 {
     const std::string code = std::string(GetParam()).substr(std::string("appdebug_").size());
+    const OwnFolder folder("appdebug_reload_" + code);
     const std::filesystem::path file = std::filesystem::current_path() / ("appdebug_host_file_" + code + ".txt");
     std::filesystem::remove(file);
     ResetToTheStart();
