@@ -8,6 +8,7 @@
 #include "platform/dispatch.h"
 #include "platform/messages.h"
 #include "platform/timers.h"
+#include "script_globals.h"
 #include "scriptsrv/script_server.h"
 #include "scriptsrv/wait_clock.h"
 #include "shell/hint_box_dlg.h"
@@ -47,22 +48,7 @@ protected:
     }
 
     // A global variable of the running script.
-    VARIANT Global(const char* name)
-    {
-        VARIANT v{};
-        IDispatch* globals = nullptr;
-        if (FAILED(server->Engine()->GetScriptDispatch(nullptr, &globals)) || !globals)
-            return v;
-        std::string n = name;
-        LPOLESTR names[] = {n.data()};
-        DISPID id = 0;
-        if (SUCCEEDED(globals->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
-            DISPPARAMS none{};
-            globals->Invoke(id, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
-        }
-        globals->Release();
-        return v;
-    }
+    VARIANT Global(const char* name) { return test::ScriptGlobal(server->Engine(), name); }
     LONG Number(const char* name)
     {
         VARIANT v = Global(name);

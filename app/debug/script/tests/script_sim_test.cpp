@@ -24,6 +24,7 @@
 #include "quentor.h"
 #include "sarvik.h"
 #include "sarvik/frame_stop.h"
+#include "script_globals.h"
 #include "scriptsrv/script_server.h"
 #include "shell/macro_files.h"
 #include "shell/settings.h"
@@ -214,22 +215,7 @@ protected:
         std::filesystem::remove(macroFile_);
     }
 
-    VARIANT Global(const char* name)
-    {
-        VARIANT v{};
-        IDispatch* globals = nullptr;
-        if (FAILED(server_->Engine()->GetScriptDispatch(nullptr, &globals)) || !globals)
-            return v;
-        std::string n = name;
-        LPOLESTR names[] = {n.data()};
-        DISPID id = 0;
-        if (SUCCEEDED(globals->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
-            DISPPARAMS none{};
-            globals->Invoke(id, GUID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
-        }
-        globals->Release();
-        return v;
-    }
+    VARIANT Global(const char* name) { return test::ScriptGlobal(server_->Engine(), name); }
     uint32_t Word(const char* name)
     {
         VARIANT v = Global(name);
