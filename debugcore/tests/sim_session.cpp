@@ -17,8 +17,7 @@ namespace {
 
 constexpr const char* kProcessor = "ARM7TDMI";
 
-const StopEntries kCore = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
-                           &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+const StopEntries kCore = LinkedStopEntries();
 
 }  // namespace
 

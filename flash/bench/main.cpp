@@ -110,8 +110,7 @@ int main(int argc, char** argv)
     const std::string folder = argc > 2 ? argv[2] : ZK_FLASH_TESTLIB;
     mirobel::SetLibraryFolder(folder);
 
-    const sarvik::StopEntries core = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
-                                      &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+    const sarvik::StopEntries core = sarvik::LinkedStopEntries();
     Display display;
     HWND frame = platform::CreateSink([&](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
         if (msg == WM_EMU_ERROR)

@@ -30,8 +30,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const sarvik::StopEntries kCore = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
-                                   &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+const sarvik::StopEntries kCore = sarvik::LinkedStopEntries();
 
 double Seconds(Clock::duration d)
 {

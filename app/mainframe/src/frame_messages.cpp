@@ -77,8 +77,7 @@ std::string TextAt(const std::string& bytes, size_t from)
     return bytes.substr(from, strnlen(bytes.data() + from, bytes.size() - from));
 }
 
-const sarvik::StopEntries kStopEntries = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
-                                          &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+const sarvik::StopEntries kStopEntries = sarvik::LinkedStopEntries();
 
 }  // namespace
 

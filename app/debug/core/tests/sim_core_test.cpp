@@ -41,8 +41,7 @@ using zk::test::RunProcess;
 constexpr int kStopWaitMs = 10000;
 constexpr uint32_t kTopMemory = 0x08000000;
 
-const sarvik::StopEntries kCore = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
-                                   &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+const sarvik::StopEntries kCore = sarvik::LinkedStopEntries();
 
 // --- the reference tools -----------------------------------------------------
 

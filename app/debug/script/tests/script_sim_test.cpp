@@ -41,8 +41,7 @@ using zk::test::RunProcess;
 
 constexpr int kBreakLine = 20;  // "total += value;" in main.c
 
-const sarvik::StopEntries kCore = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
-                                   &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+const sarvik::StopEntries kCore = sarvik::LinkedStopEntries();
 
 std::string Tool(const std::vector<std::string>& argv)
 {

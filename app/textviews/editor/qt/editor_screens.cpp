@@ -57,8 +57,7 @@ public:
 
 LRESULT FrameMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    static const sarvik::StopEntries core = {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction,
-                                             &EmuRun,           &EmuIsBusy, &RemoveTempBp};
+    static const sarvik::StopEntries core = sarvik::LinkedStopEntries();
     static NoDisplay display;
     if (msg == WM_EMU_ERROR)
         sarvik::HandleTargetStop(core, display, wParam, lParam);

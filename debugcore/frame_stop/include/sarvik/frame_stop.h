@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "emu_types.h"
+#include "sarvik.h"
 #include "sarvik/bp_records.h"
 #include "win_types.h"
 
@@ -26,6 +27,13 @@ struct StopEntries {
     int (*isBusy)(void);                               // EmuIsBusy
     EmuResult (*removeTempBp)(ADDR);                   // RemoveTempBp
 };
+
+// The entries of the sarvik library the program links (only a caller that
+// links it may call this; the handler itself needs only the headers).
+inline StopEntries LinkedStopEntries()
+{
+    return {&EmuTargetStopped, &BptFindBp, &BptCheckHit, &EmuIsHaltAction, &EmuRun, &EmuIsBusy, &RemoveTempBp};
+}
 
 // The frame's side of a shown stop.
 class StopDisplay {
