@@ -33,6 +33,18 @@ BlockTable& Blocks()
 
 }  // namespace
 
+HGLOBAL GlobalTextBlock(std::string_view text)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+    if (!block)
+        return nullptr;
+    if (void* data = GlobalLock(block)) {
+        std::memcpy(data, text.data(), text.size());
+        GlobalUnlock(block);
+    }
+    return block;
+}
+
 void* AllocHandleBlock(size_t bytes)
 {
     if (bytes > SIZE_MAX - 4)

@@ -11,6 +11,7 @@
 #include "emu_messages.h"
 #include "lookups/sym_lookups.h"
 #include "mainframe/qt/frame_window.h"
+#include "platform/global_memory.h"
 #include "platform/messages.h"
 #include "platform/qt/screens.h"
 #include "platform/resources.h"
@@ -172,9 +173,7 @@ platform::qt::ScreenRegistrar breakpointStop("mainframe_breakpoint_stop", []() -
         return nullptr;
     BptClearAll();
     const std::string image = ZK_EXAMPLE_ELF;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size() + 1);
-    std::memcpy(GlobalLock(block), image.c_str(), image.size() + 1);
-    GlobalUnlock(block);
+    HGLOBAL block = platform::GlobalTextBlock(image);
     const DWORD flags = LDR_LOAD_SYMBOLS | LDR_LOAD_CODE | LDR_FLAG_SEGMENTS;
     if (frame->SendMessage(WM_EMU_OPEN_IMAGE, flags, reinterpret_cast<LPARAM>(block)) != 0)
         return nullptr;

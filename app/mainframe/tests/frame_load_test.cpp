@@ -10,6 +10,7 @@
 #include "emu_messages.h"
 #include "frame_test_support.h"
 #include "mainframe/main_frame.h"
+#include "platform/global_memory.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
 #include "platform/scripted_ui_gtest.h"
@@ -24,10 +25,7 @@ namespace {
 
 LPARAM PathBlock(const std::string& path)
 {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, path.size() + 1);
-    std::memcpy(GlobalLock(h), path.c_str(), path.size() + 1);
-    GlobalUnlock(h);
-    return reinterpret_cast<LPARAM>(h);
+    return reinterpret_cast<LPARAM>(platform::GlobalTextBlock(path));
 }
 
 class FrameLoadTest : public shell::test::RegistryTest {

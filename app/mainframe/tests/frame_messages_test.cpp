@@ -39,10 +39,7 @@ public:
 // A block as the senders make it: `bytes` with a terminating zero.
 LPARAM Block(const std::string& bytes)
 {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size() + 1);
-    std::memcpy(GlobalLock(h), bytes.data(), bytes.size());
-    GlobalUnlock(h);
-    return reinterpret_cast<LPARAM>(h);
+    return reinterpret_cast<LPARAM>(platform::GlobalTextBlock(bytes));
 }
 
 class FrameMessagesTest : public shell::test::RegistryTest {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "platform/win32.h"
 
@@ -18,6 +19,9 @@ void* AllocHandleBlock(size_t bytes);
 void FreeHandleBlock(void* data);
 // The handle stored in front of a block's data, null when it is not one.
 HGLOBAL HandleOfBlock(const void* data);
+// A movable global memory block holding `text` and a terminating zero (a
+// path or a text handed to a window by handle); null when memory runs out.
+HGLOBAL GlobalTextBlock(std::string_view text);
 // Live global memory blocks, for tests that look for leaks.
 size_t GlobalBlockCount();
 

@@ -236,13 +236,9 @@ int CDebugCore::LoadImage(const std::string& path, int type)
     HWND frame = m_pMainFrame ? m_pMainFrame->FrameWindow() : nullptr;
     if (!frame)
         return -1;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, path.size() + 1);
+    HGLOBAL block = platform::GlobalTextBlock(path);
     if (!block)
         return -1;
-    if (void* data = GlobalLock(block)) {
-        std::memcpy(data, path.c_str(), path.size() + 1);
-        GlobalUnlock(block);
-    }
     SendMessage(frame, WM_COMMAND, ID_CLOSE_ALL, 0);
     const WPARAM option = type != 0 ? 1 : static_cast<WPARAM>(theSettings.SrcLoadOption);
     // The frame frees the block.

@@ -1,6 +1,7 @@
 // The program load: the "Load File" dialog, LoadTargetProgram with its
 // progress bar, and the steps after a load.
 #include "appdebug/program_load.h"
+#include "platform/global_memory.h"
 
 #include <cstring>
 
@@ -125,14 +126,7 @@ HGLOBAL PromptLoadFile(HWND owner)
     if (!platform::ShowFileDialog(request, answer) || answer.paths.empty() || answer.paths.front().empty())
         return nullptr;
     const std::string& path = answer.paths.front();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, path.size() + 1);
-    if (!block)
-        return nullptr;
-    if (void* data = GlobalLock(block)) {
-        std::memcpy(data, path.c_str(), path.size() + 1);
-        GlobalUnlock(block);
-    }
-    return block;
+    return platform::GlobalTextBlock(path);
 }
 
 namespace {
