@@ -1,7 +1,6 @@
 // The program load: the "Load File" dialog, LoadTargetProgram with its
 // progress bar, and the steps after a load.
 #include "appdebug/program_load.h"
-#include "platform/global_memory.h"
 
 #include <cstring>
 
@@ -10,6 +9,7 @@
 #include "emu_messages.h"
 #include "ldr_result_text.h"
 #include "morwen/morwen.h"
+#include "platform/global_memory.h"
 #include "platform/messages.h"
 #include "platform/modal_ui.h"
 #include "platform/paths.h"
