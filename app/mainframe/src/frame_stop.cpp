@@ -55,6 +55,15 @@ CMDIChildWnd* FrameOfDocument(CDocument* doc)
     return dynamic_cast<CMDIChildWnd*>(doc->Views().front()->GetParentFrame());
 }
 
+// The source file of an address that a window can show. A source the
+// machine does not hold (a library built elsewhere, its compilation folder
+// gone) is none: the stop goes to the disassembly instead of a failed open at
+// every stop inside it.
+bool ShownSourceOf(const ADDR& address, std::string& path, int* word)
+{
+    return appdebug::SymFindSourceFileOfAddr(&address, path, word) && platform::PathExists(path);
+}
+
 }  // namespace
 
 StopPosition& CurrentStop()
@@ -121,12 +130,7 @@ bool CMainFrame::FindStopSource(StopPosition& stop)
     if (!LdrIsSymbolLoaded() || !appdebug::SymIsAddrInModule(&stop.pc))
         return false;
     std::string path;
-    if (!appdebug::SymFindSourceFileOfAddr(&stop.pc, path, &stop.word))
-        return false;
-    // A source the machine does not hold (a library built elsewhere, its
-    // compilation folder gone) is no source to show: the stop goes to the
-    // disassembly instead of a failed open at every stop inside it.
-    if (!platform::PathExists(path))
+    if (!ShownSourceOf(stop.pc, path, &stop.word))
         return false;
     stop.sourcePath = path;
     stop.line = appdebug::SourceLineOfAddr(stop.pc.off);
@@ -233,7 +237,7 @@ LRESULT CMainFrame::OnSetPcLine(WPARAM wParam, LPARAM lParam)
     const ADDR address{static_cast<uint32_t>(lParam), static_cast<uint16_t>(wParam & 0xFF)};
     std::string path;
     int word = 0;
-    if (LdrIsSymbolLoaded() && appdebug::SymFindSourceFileOfAddr(&address, path, &word) && platform::PathExists(path)) {
+    if (LdrIsSymbolLoaded() && ShownSourceOf(address, path, &word)) {
         CDocument* doc = SourceDocumentOf(path);
         if (doc && !doc->Views().empty()) {
             // The document stays where it is in the Z order (the platform
