@@ -54,6 +54,22 @@ uint32_t FrameStopsFinished()
     return g_stopsFinished.load(std::memory_order_acquire);
 }
 
+RunMark MarkRuns()
+{
+    return {FrameStopsFinished(), CpuGetRunCount()};
+}
+
+bool RunsSettled(const RunMark& mark)
+{
+    // In this order: a run started again by a stop's handling counts before
+    // the handling does.
+    const uint32_t handled = FrameStopsFinished() - mark.stopsFinished;
+    const uint32_t started = CpuGetRunCount() - mark.runsStarted;
+    if (CpuGetCpuStatus(0, 0) & 1)
+        return false;
+    return static_cast<int32_t>(handled - started) >= 0;
+}
+
 StopOutcome HandleTargetStop(const StopEntries& core, StopDisplay& display, WPARAM wParam, LPARAM lParam)
 {
     const FinishedStop finished;

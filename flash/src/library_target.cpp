@@ -42,7 +42,11 @@ public:
         pc = value;
         return r;
     }
-    RunMark Mark() override { return {sarvik::FrameStopsFinished(), CpuGetRunCount()}; }
+    RunMark Mark() override
+    {
+        const sarvik::RunMark mark = sarvik::MarkRuns();
+        return {mark.stopsFinished, mark.runsStarted};
+    }
     int GoTill(uint32_t address) override
     {
         EmuResult r = EMU_REFUSED;
@@ -50,16 +54,7 @@ public:
             return EMU_REFUSED;
         return r;
     }
-    bool Settled(const RunMark& mark) override
-    {
-        // In this order: a run started again by the stop's handling counts
-        // before the handling does.
-        const uint32_t handled = sarvik::FrameStopsFinished() - mark.stopsHandled;
-        const uint32_t started = CpuGetRunCount() - mark.runsStarted;
-        if (CpuGetCpuStatus(0, 0) & 1)
-            return false;
-        return static_cast<int32_t>(handled - started) >= 0;
-    }
+    bool Settled(const RunMark& mark) override { return sarvik::RunsSettled({mark.stopsHandled, mark.runsStarted}); }
     int Halt() override { return OnGuiThread(&EmuHalt); }
 
     void SuspendBreakpoints(const std::vector<AddressRange>& ranges) override

@@ -18,6 +18,7 @@
 #include "quentor.h"
 #include "quinar/symbol_store.h"
 #include "sarvik.h"
+#include "sarvik/frame_stop.h"
 #include "shell/debugger_app.h"
 #include "shell/settings.h"
 #include "shell/shell_ids.h"
@@ -92,8 +93,10 @@ CMainFrame* ConnectedFrame()
         return nullptr;
     // Run to main: the stop comes back as the frame's WM_EMU_ERROR.
     if (quinar::Result<uint32_t> main = quinar::Symbols().AddressOfName("main")) {
+        // The start-up code's semihosting calls stop the run on the way.
+        const sarvik::RunMark mark = sarvik::MarkRuns();
         EmuRun(EMU_RUN_GO_TILL, ADDR{*main, ADDR_SPACE_TARGET});
-        for (int i = 0; i < 100 && (CpuGetCpuStatus1() & 1); ++i)
+        for (int i = 0; i < 500 && !sarvik::RunsSettled(mark); ++i)
             platform::PumpWait(20);
         platform::PumpPending();
     }

@@ -164,11 +164,14 @@ bool RunToLine(ScreenFrame& frame, int line)
         return false;
     // Breakpoints of this and other screens (in the same process) stop the
     // run on the way.
+    // The example prints on the way: each semihosting call stops the run
+    // and its handling runs it on.
     DWORD pc = 0;
     for (int go = 0; go < 50 && pc != address; ++go) {
+        const sarvik::RunMark mark = sarvik::MarkRuns();
         if (EmuRun(EMU_RUN_GO_TILL, ADDR{address, ADDR_SPACE_TARGET}) != EMU_OK)
             return false;
-        for (int i = 0; i < 250 && (CpuGetCpuStatus1() & 1); ++i)
+        for (int i = 0; i < 500 && !sarvik::RunsSettled(mark); ++i)
             platform::PumpWait(20);
         platform::PumpPending();
         CpuGetPC(&pc);

@@ -62,6 +62,20 @@ StopOutcome HandleTargetStop(const StopEntries& core, StopDisplay& display, WPAR
 // target memory and the views have read the target.
 uint32_t FrameStopsFinished();
 
+// The counts before a run is started on the GUI thread: the stops handled
+// and the CPU model's runs started.
+struct RunMark {
+    uint32_t stopsFinished;
+    uint32_t runsStarted;
+};
+RunMark MarkRuns();
+
+// True once the target is stopped and every run started since the mark has
+// had its stop handled. A semihosting call stops the target and its
+// handling runs it on: until then the target's state alone would say the
+// run is over.
+bool RunsSettled(const RunMark& mark);
+
 // The text of a halt cause (the low 16 bits of the message's lParam).
 const char* HaltCauseText(unsigned cause);
 
