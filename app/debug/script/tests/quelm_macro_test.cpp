@@ -28,7 +28,10 @@ TEST(QuelmMacroTest, AutoDebugOfTheCommandLinesMacroFileDrivesTheExample)
     const std::string halted = script("halted.sh", "touch " + (dir / "halted").string());
     const std::string loaded = script("loaded.sh", "touch " + (dir / "loaded").string());
     const std::string done = script("done.sh", "touch " + (dir / "done").string() + "\nkill -TERM $PPID");
+    // AutoDebug waits for the Halt handler (a second at a time, at most 30 s)
+    // before it ends the session: the run's time depends on the machine's load.
     std::ofstream(dir / "demo.mac") << "' Start-up macro of the example.\n"
+                                       "Dim haltSeen\n"
                                        "Sub AutoDebug()\n"
                                        "    If Not StartDebug() Then Exit Sub\n"
                                        "    Debugger.LoadImage \""
@@ -36,7 +39,10 @@ TEST(QuelmMacroTest, AutoDebugOfTheCommandLinesMacroFileDrivesTheExample)
                                     << "\", 1\n"
                                        "    Debugger.BpAddOnLine 20, \"main.c\", True\n"
                                        "    Debugger.Go 0, -1\n"
-                                       "    Wait 2\n"
+                                       "    For i = 1 To 30\n"
+                                       "        If haltSeen Then Exit For\n"
+                                       "        Wait 1\n"
+                                       "    Next\n"
                                        "    ExecuteCommand \""
                                     << done
                                     << "\"\n"
@@ -46,8 +52,10 @@ TEST(QuelmMacroTest, AutoDebugOfTheCommandLinesMacroFileDrivesTheExample)
                                     << loaded
                                     << "\"\nEnd Sub\n\n"
                                        "Sub Debugger_Halt(sType)\n"
-                                       "    If sType = 128 Then ExecuteCommand \""
-                                    << halted << "\"\nEnd Sub\n";
+                                       "    If sType = 128 Then\n"
+                                       "        haltSeen = True\n"
+                                       "        ExecuteCommand \""
+                                    << halted << "\"\n    End If\nEnd Sub\n";
 
     const zk::test::ProcessResult r = zk::test::RunProcess(
         {"/bin/sh", "-c", "cd '" + dir.string() + "' && exec '" ZK_BIN_DIR "/quelm' /D demo.mac"}, {},
