@@ -66,12 +66,29 @@ private:
     CMainFrame& frame_;
 };
 
+// The register and memory windows' services with the frame's Edit toolbar:
+// the memory view searches for the find box's text.
+class FrameRegMemServices : public regmem::CoreServices {
+public:
+    explicit FrameRegMemServices(CMainFrame& frame) : CoreServices(frame.m_hWnd), frame_(frame) {}
+    std::string FindText() override
+    {
+        std::string text;
+        frame_.GetFindText(text);
+        return text;
+    }
+    void AddFindText(const std::string& text) override { frame_.AddFindText(text); }
+
+private:
+    CMainFrame& frame_;
+};
+
 class CoreLink : public FrameDebugCore {
 public:
     // The register and memory windows ask their services of this frame's
     // core while it lives.
     explicit CoreLink(CMainFrame& frame)
-        : services_(std::make_unique<regmem::CoreServices>(frame.m_hWnd)), side_(frame), core_(&side_)
+        : services_(std::make_unique<FrameRegMemServices>(frame)), side_(frame), core_(&side_)
     {
         appdebug::SetCurrentDebugCore(&core_);
         previousServices_ = regmem::SetServices(services_.get());
@@ -115,7 +132,7 @@ public:
     void ShowBreakpointList(int mode) override { core_.ShowBreakpointList(mode); }
 
 private:
-    std::unique_ptr<regmem::CoreServices> services_;
+    std::unique_ptr<FrameRegMemServices> services_;
     regmem::DebugServices* previousServices_ = nullptr;
     lookups::ProgramLinks previousLinks_;
     CProgressBar::LoadStatusQuery previousQuery_ = nullptr;

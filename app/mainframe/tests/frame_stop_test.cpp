@@ -24,6 +24,8 @@
 #include "lookups/sym_lookups.h"
 #include "platform/scripted_ui_gtest.h"
 #include "qedit_view.h"
+#include "regmem/memory_window.h"
+#include "regmem/regmem_ids.h"
 #include "sarvik.h"
 #include "shell/shell_ids.h"
 #include "talvis/talvis.h"
@@ -280,6 +282,43 @@ TEST_F(FrameStopTest, AnImageThatDoesNotLoadIsReportedAndChangesNothing)
         EXPECT_EQ(appdebug::LoadedModules().Count(), modules);
         EXPECT_EQ(frame->MDIChildren().size(), children);
     }
+}
+
+// The memory window searches for the Edit toolbar's find text; with an
+// empty box Find asks for the pattern and puts it into the box. The matches
+// are where the texts stand in the image as objcopy writes it.
+TEST_F(FrameStopTest, TheMemoryWindowFindsTheEditToolbarsText)
+{
+    const std::string elf = HelloElf("arm");
+    CMainFrame* frame = StartWithLoadFile(elf);
+    ASSERT_NE(frame, nullptr);
+    const auto [lowest, image] = ObjcopyImage(elf, temp_.path() + "/hello.bin");
+    const size_t hello = image.find("Hello from the ARM target");
+    const size_t sum = image.find("sum of squares");
+    ASSERT_NE(hello, std::string::npos);
+    ASSERT_NE(sum, std::string::npos);
+
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_MEMORY_WINDOW);
+    auto* window = dynamic_cast<regmem::CMemoryWindow*>(frame->MDIGetActive());
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(window->View(), nullptr);
+    regmem::CMemoryView& view = *window->View();
+    CBCGToolbarComboBoxButton* box = frame->EditToolBar().GetComboButton(ID_FIND_BOX);
+    ASSERT_NE(box, nullptr);
+
+    box->SetText("\"Hello from\"");
+    view.SetCaretAddress(lowest);
+    view.SendMessage(WM_COMMAND, regmem::ID_MEM_FIND);
+    EXPECT_EQ(view.CaretAddress(), lowest + hello);
+
+    box->SetText("");
+    view.SetCaretAddress(lowest);
+    ui_.AnswerText("\"sum of\"", "Find what");
+    view.SendMessage(WM_COMMAND, regmem::ID_MEM_FIND);
+    EXPECT_EQ(ui_.Unanswered(), 0u);
+    EXPECT_EQ(view.CaretAddress(), lowest + sum);
+    ASSERT_GT(box->GetCount(), 0);
+    EXPECT_EQ(box->GetItem(box->GetCount() - 1), "\"sum of\"");
 }
 
 }  // namespace

@@ -306,13 +306,40 @@ void CMemoryView::ChooseColor(bool text)
     Invalidate();
 }
 
+namespace {
+
+std::string TrimmedFindText(const std::string& text)
+{
+    const size_t b = text.find_first_not_of(" \t"), e = text.find_last_not_of(" \t");
+    return b == std::string::npos ? std::string() : text.substr(b, e - b + 1);
+}
+
+}  // namespace
+
+bool CMemoryView::Find()
+{
+    if (!TrimmedFindText(Services().FindText()).empty())
+        return FindNext();
+    std::string text;
+    if (!platform::GetModalUi().TextInput({GetSafeHwnd(), "Find what:", "Find", ""}, text))
+        return false;
+    text = TrimmedFindText(text);
+    if (text.empty())
+        return false;
+    Services().AddFindText(text);
+    return Search(text);
+}
+
 bool CMemoryView::FindNext()
 {
-    std::string text = Services().FindText();
-    const size_t b = text.find_first_not_of(" \t"), e = text.find_last_not_of(" \t");
-    if (b == std::string::npos)
-        return false;  // the find command asks for a text instead
-    text = text.substr(b, e - b + 1);
+    const std::string text = TrimmedFindText(Services().FindText());
+    if (text.empty())
+        return Find();  // the find command asks for a text instead
+    return Search(text);
+}
+
+bool CMemoryView::Search(const std::string& text)
+{
     const std::vector<uint8_t> pattern =
         ReadPattern(text, kSearchPatternMax, kSearchPatternMax * 4, Services().AccessSize(), BigEndian());
     if (pattern.empty()) {
@@ -413,14 +440,18 @@ void CMemoryView::MapCommands()
             ui->SetCheck(DadGetDisMod() == m);
         });
     }
-    // Find and Find Next both search on with the Edit toolbar's text.
-    for (UINT id : {ID_MEM_FIND, ID_MEM_FIND_NEXT}) {
-        OnCommand(id, [this] {
-            if (!Refused())
-                FindNext();
-        });
+    // Find and Find Next both search on with the Edit toolbar's text; with
+    // an empty box Find asks for one.
+    OnCommand(ID_MEM_FIND, [this] {
+        if (!Refused())
+            Find();
+    });
+    OnCommand(ID_MEM_FIND_NEXT, [this] {
+        if (!Refused())
+            FindNext();
+    });
+    for (UINT id : {ID_MEM_FIND, ID_MEM_FIND_NEXT})
         OnUpdateCommandUI(id, [this](CCmdUI* ui) { ui->Enable(!Refused()); });
-    }
 }
 
 }  // namespace regmem

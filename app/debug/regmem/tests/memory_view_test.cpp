@@ -207,6 +207,22 @@ TEST_F(MemoryViewTest, FindNextMovesToTheMatchOrSaysNotFound)
     view->SetCaretAddress(0xC000);
     Command(ID_MEM_FIND);  // Find searches the same way
     EXPECT_EQ(view->CaretAddress(), 0xC023u);
+
+    // An empty box: Find (and Find Next) ask for the pattern, which goes
+    // into the box; cancelled or blank, nothing is searched.
+    findText = " ";
+    ui.AnswerText("\"zq\"", "Find what");
+    Command(ID_MEM_FIND);
+    EXPECT_EQ(view->CaretAddress(), 0xC031u);
+    EXPECT_EQ(findText, "\"zq\"");
+    findText.clear();
+    ui.CancelText("Find what");
+    Command(ID_MEM_FIND_NEXT);
+    ui.AnswerText("   ", "Find what");
+    Command(ID_MEM_FIND);
+    EXPECT_EQ(view->CaretAddress(), 0xC031u);
+    EXPECT_EQ(findText, "");
+    EXPECT_EQ(ui.Unanswered(), 0u);
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ protected:
     bool Simulate() override { return simulate; }
     bool AccessRefused() override { return refused; }
     std::string FindText() override { return findText; }
+    // The find box shows the text added last.
+    void AddFindText(const std::string& text) override { findText = text; }
 
     // WM_EMU_UPDATE_VIEWS kinds with their parameter, and other messages.
     struct Message {

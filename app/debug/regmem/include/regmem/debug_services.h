@@ -31,6 +31,8 @@ public:
     virtual int AccessSize();
     // The Edit toolbar's find text (CEditToolBar::GetFindText).
     virtual std::string FindText() { return {}; }
+    // Puts a text searched for into the Edit toolbar's find box.
+    virtual void AddFindText(const std::string& text) {}
 };
 
 DebugServices& Services();

@@ -80,8 +80,12 @@ public:
     // "Instruction". The default opens "Modify Memory" or "Assemble".
     std::function<void(int column, ADDR address)> openDisassemblyDialog;
 
-    // What Find Next found, for the tests: the message box text otherwise.
+    // Find Next: searches for the Edit toolbar's find text from the caret;
+    // true when it moved the caret to a match (a message box otherwise).
     bool FindNext();
+    // Find: as Find Next; with an empty find box it first asks for the
+    // pattern, which then goes into the box.
+    bool Find();
 
     void OnChar(UINT ch, UINT repeat, UINT flags) override;
     void OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
@@ -94,6 +98,8 @@ public:
     DECLARE_DYNCREATE(CMemoryView)
 
 private:
+    // Searches for a pattern text from the caret to the end of the space.
+    bool Search(const std::string& text);
     void MapCommands();
     void SetUnit(Unit u);
     void SetFormat(Format f);
