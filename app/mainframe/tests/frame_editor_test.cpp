@@ -9,6 +9,8 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QWindow>
 
@@ -18,6 +20,7 @@
 #include "base_view.h"
 #include "decoded_lines.h"
 #include "emu_messages.h"
+#include "find_dialog.h"
 #include "frame_sim_fixture.h"
 #include "platform/qt/hosts.h"
 #include "platform/scripted_ui_gtest.h"
@@ -255,6 +258,45 @@ TEST_F(FrameEditorTest, APointerRestingOnAVariableShowsGdbsValueUntilAKeyOrAClic
     EXPECT_FALSE(TipShown());
     // A word that names no variable: no tip.
     EXPECT_EQ(RestOn(15, "Hello"), "");
+}
+
+// Ctrl+F in the source window and the Edit menu's Replace open the find and
+// the replace dialog on screen (as the program has them once its libraries
+// are loaded), and the dialog searches the source.
+TEST_F(FrameEditorTest, FindAndReplaceShowTheirDialogsWhichSearchTheSource)
+{
+    auto shownDialog = [](const char* name) -> QWidget* {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == name && w->isVisible())
+                return w;
+        return nullptr;
+    };
+    // The caret on "total" of its declaration: the dialog starts with it.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, At(13, "total"));
+    QTest::keyClick(viewport, Qt::Key_F, Qt::ControlModifier);
+    QWidget* find = shownDialog("find_dialog");
+    ASSERT_NE(find, nullptr) << "Ctrl+F showed no find dialog";
+    auto* what = find->findChild<QLineEdit*>("ctl_1152");
+    auto* next = find->findChild<QPushButton*>("ctl_1");
+    ASSERT_TRUE(what && next);
+    EXPECT_EQ(what->text(), "total");
+    QTest::mouseClick(next, Qt::LeftButton);
+    const int column = static_cast<int>(std::string(view->LineText(19)).find("total"));
+    EXPECT_EQ(view->selStart, (textcore::TextPos{19, column}));
+    EXPECT_EQ(view->selEnd, (textcore::TextPos{19, column + 5}));
+
+    // Replace (through the frame to the active view): the replace dialog
+    // takes the find dialog's place.
+    frame->SendMessage(WM_COMMAND, ID_EDIT_REPLACE);
+    QApplication::processEvents();
+    EXPECT_EQ(shownDialog("find_dialog"), nullptr);
+    QWidget* replace = shownDialog("replace_dialog");
+    ASSERT_NE(replace, nullptr) << "Replace showed no replace dialog";
+    EXPECT_NE(replace->findChild<QLineEdit*>("ctl_1153"), nullptr);
+    auto* cancel = replace->findChild<QPushButton*>("ctl_2");
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_EQ(OpenedFindDialog(), nullptr);
 }
 
 }  // namespace

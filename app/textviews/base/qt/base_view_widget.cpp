@@ -44,6 +44,11 @@ const platform::qt::WidgetRegistrar kTextViewWidgets(RUNTIME_CLASS(CBaseView), [
     return static_cast<QWidget*>(new BaseViewWidget(static_cast<CBaseView*>(wnd), parent));
 });
 
+// The find and replace dialog of the views shows on widgets as soon as the
+// views have theirs (without a runner it would run on controls in memory,
+// never seen).
+[[maybe_unused]] const bool kFindDialogOnWidgets = (InstallFindDialogRunner(), true);
+
 }  // namespace
 
 BaseViewWidget::BaseViewWidget(CBaseView* view, QWidget* parent)

@@ -52,7 +52,8 @@ private:
 };
 
 // Installs the runner that shows the find and replace dialog on widgets
-// (modeless, beside the main window). Once per process is enough.
+// (modeless, beside the main window). The library installs it when it is
+// loaded; tests that put another runner in place call it to restore it.
 void InstallFindDialogRunner();
 
 }  // namespace textbase::qt
