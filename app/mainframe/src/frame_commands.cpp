@@ -6,6 +6,7 @@
 #include "falcrest.h"
 #include "mainframe/frame_views.h"
 #include "mainframe/main_frame.h"
+#include "shell/modules.h"
 #include "shell/shell_ids.h"
 #include "vexlor/vexlor.h"
 
@@ -77,6 +78,18 @@ void CMainFrame::MapCommands()
 
     OnCommand(shell::ID_DEBUG_CONNECT, [this] { OnDebugConnect(); });
     OnUpdate(shell::ID_DEBUG_CONNECT, [this](CCmdUI* ui) { ui->SetText(m_bConnected ? "Re&load" : "Init Debugger"); });
+
+    // The items the optional libraries added: their window entry points
+    // with this frame's window.
+    OnCommand(shell::ID_EDIT_COMPARE, [this] {
+        if (shell::WindowEntryProc sorvelMain = shell::Modules().SorvelMain())
+            sorvelMain(m_hWnd);
+    });
+    OnUpdate(shell::ID_EDIT_COMPARE, [](CCmdUI* ui) { ui->Enable(TRUE); });
+    OnCommand(shell::ID_TOOLS_ACTION_RECORD, [this] {
+        if (shell::WindowEntryProc hookOpen = shell::Modules().HookOpen())
+            hookOpen(m_hWnd);
+    });
 
     OnCommand(ID_NEXT_CHILD, [this] { MDINext(); });
     OnCommand(ID_CLOSE_ALL, [this] { CloseAllChildren(); });

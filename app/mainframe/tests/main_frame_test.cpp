@@ -82,6 +82,33 @@ TEST_F(MainFrameTest, OpensWithEveryLibraryAndWithoutAnyBuildToolLibrary)
     }
 }
 
+// The items the optional libraries add are enabled and call the library's
+// window entry point with the frame's window.
+TEST_F(MainFrameTest, CompareAndActionRecordCallTheirLibrariesWithTheFrame)
+{
+    Provide("Sorvel");
+    Provide("hook");
+    auto* frame = new CMainFrame;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME));
+    struct Case {
+        UINT id;
+        HMODULE module;
+    };
+    for (const Case c :
+         {Case{ID_EDIT_COMPARE, shell::Modules().sorvel}, Case{ID_TOOLS_ACTION_RECORD, shell::Modules().hook}}) {
+        ASSERT_NE(c.module, nullptr) << c.id;
+        auto* calls = reinterpret_cast<int*>(GetProcAddress(c.module, "zk_standin_calls"));
+        auto* window = reinterpret_cast<HWND*>(GetProcAddress(c.module, "zk_standin_window"));
+        ASSERT_TRUE(calls && window);
+        EXPECT_TRUE(frame->QueryCommandState(c.id).enabled) << c.id;
+        const int before = *calls;
+        frame->SendMessage(WM_COMMAND, c.id);
+        EXPECT_EQ(*calls, before + 1) << c.id;
+        EXPECT_EQ(*window, frame->m_hWnd) << c.id;
+    }
+    frame->DestroyWindow();
+}
+
 TEST_F(MainFrameTest, FirstConnectionHandsTheKeptIncludeFileOnce)
 {
     shell::CDebuggerApp app;

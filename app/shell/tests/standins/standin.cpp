@@ -7,15 +7,19 @@
 #define ZK_EXPORT extern "C" __attribute__((visibility("default")))
 
 ZK_EXPORT int zk_standin_calls = 0;
+// The window the last window entry point was given.
+ZK_EXPORT HWND zk_standin_window = nullptr;
 
 #if defined(STANDIN_SORVEL)
-ZK_EXPORT int Sorvel_Main(HWND)
+ZK_EXPORT int Sorvel_Main(HWND window)
 {
+    zk_standin_window = window;
     return ++zk_standin_calls;
 }
 #elif defined(STANDIN_HOOK)
-ZK_EXPORT int HookOpen(HWND)
+ZK_EXPORT int HookOpen(HWND window)
 {
+    zk_standin_window = window;
     return ++zk_standin_calls;
 }
 #elif defined(STANDIN_HALVEK)
