@@ -6,6 +6,7 @@
 #include "falcrest.h"
 #include "mainframe/frame_views.h"
 #include "mainframe/main_frame.h"
+#include "shell/debugger_app.h"
 #include "shell/modules.h"
 #include "shell/shell_ids.h"
 #include "vexlor/vexlor.h"
@@ -89,6 +90,13 @@ void CMainFrame::MapCommands()
     OnCommand(shell::ID_TOOLS_ACTION_RECORD, [this] {
         if (shell::WindowEntryProc hookOpen = shell::Modules().HookOpen())
             hookOpen(m_hWnd);
+    });
+
+    // Help > About: the application's about box, told whether this frame
+    // has a connected target.
+    OnCommand(ID_APP_ABOUT, [this] {
+        if (auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp()))
+            app->OnAppAbout(m_bConnected);
     });
 
     OnCommand(ID_NEXT_CHILD, [this] { MDINext(); });

@@ -58,6 +58,27 @@ TEST_F(FrameSimTest, StartUpConnectsTheSimulatorWhenTheProtocolSaysSo)
     EXPECT_TRUE(frame->DebugToolBar().IsVisible());
 }
 
+// Help > About while connected: the about box names the simulator's
+// processor.
+TEST_F(FrameSimTest, HelpAboutShowsTheConnectedProcessor)
+{
+    Reg().SetString(kConfigKey, "Protocol", "Simulator");
+    platform::GTestScriptedUi ui;
+    CMainFrame* frame = Start({});
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(frame->m_bConnected);
+    char name[65] = {};
+    ASSERT_EQ(ProcReturnProcessorName(name), 0);
+    EXPECT_TRUE(frame->QueryCommandState(ID_APP_ABOUT).enabled);
+    ui.RunDialog([&](platform::ScriptedDialog& d) {
+        EXPECT_EQ(d.text(shell::IDC_ABOUT_PROCESSOR), name);
+        EXPECT_EQ(d.text(shell::IDC_ABOUT_FOURTH), "no");
+        d.click(IDOK);
+    });
+    frame->SendMessage(WM_COMMAND, ID_APP_ABOUT);
+    EXPECT_EQ(ui.Unanswered(), 0u);
+}
+
 TEST_F(FrameSimTest, NoHardwareIsReportedAndTheNextLoadTriesAgain)
 {
     platform::GTestScriptedUi ui;
