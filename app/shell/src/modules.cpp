@@ -1,5 +1,7 @@
 #include "shell/modules.h"
 
+#include <strings.h>
+
 #include "shell/shell_ids.h"
 
 namespace shell {
@@ -51,6 +53,43 @@ bool BindBuildToolLibrary(std::string& toolChain, BuildToolLibrary& out, std::st
     out.stopBuild = Bind<TCStopBuildProc>(out.module, "TCStopBuild");
     out.handleCompilerInfo = Bind<TCHandleCompilerInfoProc>(out.module, "TCHandleCompilerInfo");
     return true;
+}
+
+namespace {
+
+// The row's library; null past the table.
+const char* BuildToolOfRow(size_t row)
+{
+    for (size_t i = 0; kBuildTools[i].library; ++i)
+        if (i == row)
+            return kBuildTools[i].library;
+    return nullptr;
+}
+
+}  // namespace
+
+bool IsChosenBuildTool(size_t row, const std::string& toolChain)
+{
+    const char* library = BuildToolOfRow(row);
+    return library && strcasecmp(library, toolChain.c_str()) == 0;
+}
+
+bool ChooseBuildTool(size_t row, std::string& toolChain, BuildToolLibrary& library)
+{
+    const char* chosen = BuildToolOfRow(row);
+    if (!chosen || IsChosenBuildTool(row, toolChain))
+        return false;
+    Free(library.module);
+    library = {};
+    std::string message;
+    if ((library.module = LoadLibrary(chosen))) {
+        toolChain = chosen;
+        BindBuildToolLibrary(toolChain, library, message);
+        return true;
+    }
+    if ((library.module = LoadLibrary(toolChain.c_str())))
+        BindBuildToolLibrary(toolChain, library, message);
+    return false;
 }
 
 void ShellModules::LoadSorvel()

@@ -129,6 +129,47 @@ TEST_F(ModulesTest, BuildToolLibraryFallsBackAndReportsWhenNoneLoads)
     }
 }
 
+// Choosing a row of the build-tool table: the row's library replaces the
+// bound one and becomes the tool chain; a library that does not load leaves
+// the tool chain's own bound again; the tool chain's row and rows past the
+// table change nothing.
+TEST_F(ModulesTest, ChoosingABuildToolBindsItsLibraryOrKeepsTheToolChain)
+{
+    struct Row {
+        std::vector<std::string> present;
+        std::string setting;
+        size_t row;
+        bool chosen;
+        std::string settingAfter, boundAfter;
+    } rows[] = {
+        {{"mybuild", "fendrix"}, "mybuild", 0, true, "fendrix", "fendrix"},
+        {{"mybuild"}, "mybuild", 0, false, "mybuild", "mybuild"},
+        {{"mybuild", "fendrix"}, "FENDRIX", 0, false, "FENDRIX", "fendrix"},
+        {{"mybuild", "fendrix"}, "mybuild", 1, false, "mybuild", "mybuild"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.setting + " row " + std::to_string(r.row));
+        shell::test::TempFolder folder;
+        platform::SetModuleFolder(folder.path());
+        for (const auto& name : r.present)
+            fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + name + ".so",
+                          folder.path() + "/lib" + name + ".so");
+        BuildToolLibrary lib;
+        std::string toolChain = r.setting, message;
+        ASSERT_TRUE(BindBuildToolLibrary(toolChain, lib, message));
+        EXPECT_EQ(ChooseBuildTool(r.row, toolChain, lib), r.chosen);
+        EXPECT_EQ(toolChain, r.settingAfter);
+        EXPECT_EQ(IsChosenBuildTool(0, toolChain), r.settingAfter == "fendrix" || r.settingAfter == "FENDRIX");
+        // The library loaded already: the same handle.
+        HMODULE expected = LoadLibrary(r.boundAfter.c_str());
+        ASSERT_NE(expected, nullptr);
+        EXPECT_EQ(lib.module, expected);
+        EXPECT_NE(lib.build, nullptr);
+        FreeLibrary(expected);
+        FreeLibrary(lib.module);
+    }
+}
+
 // The menu items each present module adds, for every mix of them.
 TEST_F(ModulesTest, FrameStartAddsTheItemsOfThePresentModules)
 {

@@ -38,6 +38,15 @@ bool BindBuildToolLibrary(std::string& toolChain, BuildToolLibrary& out, std::st
 // "Build-tool library <name> not found: builds through it are not available"
 std::string BuildToolMissingText(const std::string& name);
 
+// The choice of the table's row `row` ("&Build Tools" item ID_BUILD_TOOL_FIRST
+// + row): nothing (false) for a row past the table or the tool chain's own
+// row (compared without case). Otherwise the bound library is freed and the
+// row's library bound; it becomes the tool chain (true). When it does not
+// load, the tool chain's library is bound again and the tool chain stays.
+bool ChooseBuildTool(size_t row, std::string& toolChain, BuildToolLibrary& library);
+// The row's library is the tool chain (its item's check mark).
+bool IsChosenBuildTool(size_t row, const std::string& toolChain);
+
 using Peri32Proc = uint32_t (*)();
 using PeriOpenWindowProc = uint32_t (*)(HWND mainFrame, HWND* window);
 struct HalvekEntries {
