@@ -8,6 +8,7 @@
 #include "mainframe/main_frame.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
+#include "shell/settings.h"
 #include "shell/shell_ids.h"
 #include "vexlor/vexlor.h"
 
@@ -97,6 +98,16 @@ void CMainFrame::MapCommands()
     OnCommand(ID_APP_ABOUT, [this] {
         if (auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp()))
             app->OnAppAbout(m_bConnected);
+    });
+
+    // "&Build Tools": a row's library becomes the tool chain; the item of
+    // the tool chain's row is checked.
+    const UINT lastBuildTool = shell::ID_BUILD_TOOL_FIRST + 4;
+    OnCommandRange(shell::ID_BUILD_TOOL_FIRST, lastBuildTool, [](UINT id) {
+        shell::ChooseBuildTool(id - shell::ID_BUILD_TOOL_FIRST, theSettings.ToolChain, shell::Modules().buildTool);
+    });
+    OnUpdateRange(shell::ID_BUILD_TOOL_FIRST, lastBuildTool, [](CCmdUI* ui) {
+        ui->SetCheck(shell::IsChosenBuildTool(ui->m_nID - shell::ID_BUILD_TOOL_FIRST, theSettings.ToolChain) ? 1 : 0);
     });
 
     OnCommand(ID_NEXT_CHILD, [this] { MDINext(); });

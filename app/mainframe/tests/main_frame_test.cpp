@@ -109,6 +109,28 @@ TEST_F(MainFrameTest, CompareAndActionRecordCallTheirLibrariesWithTheFrame)
     frame->DestroyWindow();
 }
 
+// Option > Build Tools: the table's row is enabled and checked while its
+// library is the tool chain; choosing it from another tool chain binds it.
+TEST_F(MainFrameTest, TheBuildToolItemChoosesItsLibrary)
+{
+    Provide("mybuild");
+    Provide("fendrix");
+    theSettings.ToolChain = "mybuild";
+    auto* frame = new CMainFrame;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME));
+    ASSERT_NE(frame->GetDefaultMenu()->FindCommand(ID_BUILD_TOOL_FIRST), nullptr);
+    CCmdUI before = frame->QueryCommandState(ID_BUILD_TOOL_FIRST);
+    EXPECT_TRUE(before.enabled);
+    EXPECT_EQ(before.checked, 0);
+    const HMODULE mybuild = shell::Modules().buildTool.module;
+    frame->SendMessage(WM_COMMAND, ID_BUILD_TOOL_FIRST);
+    EXPECT_EQ(theSettings.ToolChain, "fendrix");
+    EXPECT_NE(shell::Modules().buildTool.module, mybuild);
+    EXPECT_NE(shell::Modules().buildTool.build, nullptr);
+    EXPECT_EQ(frame->QueryCommandState(ID_BUILD_TOOL_FIRST).checked, 1);
+    frame->DestroyWindow();
+}
+
 TEST_F(MainFrameTest, FirstConnectionHandsTheKeptIncludeFileOnce)
 {
     shell::CDebuggerApp app;
