@@ -62,7 +62,8 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& info, int argc, const char* con
 {
     for (int i = 1; i < argc; ++i) {
         const char* p = argv[i];
-        bool flag = p[0] == '/' || p[0] == '-';
+        // A switch never holds a second slash: "/home/a/main.c" is a file.
+        bool flag = p[0] == '-' || (p[0] == '/' && std::strchr(p + 1, '/') == nullptr);
         info.ParseParam(flag ? p + 1 : p, flag, i == argc - 1);
     }
     // Started by automation, the program opens no empty document.

@@ -40,7 +40,10 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLineCase{{"proj.zpj"}, CCommandLineInfo::FileOpen, "proj.zpj", false, false},
                       CommandLineCase{{"/Embedding"}, CCommandLineInfo::FileNothing, "", true, false},
                       CommandLineCase{{"-automation"}, CCommandLineInfo::FileNothing, "", false, true},
-                      CommandLineCase{{"/Automation", "a b.c"}, CCommandLineInfo::FileOpen, "a b.c", false, true}));
+                      CommandLineCase{{"/Automation", "a b.c"}, CCommandLineInfo::FileOpen, "a b.c", false, true},
+                      // An absolute path is a file, not a switch.
+                      CommandLineCase{
+                          {"/D", "/srv/p/main.c"}, CCommandLineInfo::FileOpen, "/srv/p/main.c", false, false}));
 
 TEST(ProfileTest, RecentFilesLiveUnderTheRegistryKey)
 {

@@ -211,6 +211,27 @@ TEST_F(FrameSimTest, RegisterAndMemoryCommandsOpenTheirWindowsInTheFrame)
     EXPECT_EQ(frame->MDIGetActive()->GetTitle(), "Breakpoints");
 }
 
+// A source file named on the command line by its absolute path opens in its
+// window (the path's slash is no switch).
+TEST_F(FrameSimTest, AnAbsolutePathOnTheCommandLineOpensTheSource)
+{
+    const std::string path = temp_.path() + "/blink.c";
+    ASSERT_EQ(path[0], '/');
+    {
+        std::ofstream out(path);
+        out << "int main(void)\n{\n    return 0;\n}\n";
+    }
+    platform::GTestScriptedUi ui;
+    CMainFrame* frame = Start({"/D", path.c_str()});
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(app_->m_simulate);
+    CMDIChildWnd* child = frame->MDIGetActive();
+    ASSERT_NE(child, nullptr);
+    ASSERT_NE(child->GetActiveView(), nullptr);
+    ASSERT_NE(child->GetActiveView()->GetDocument(), nullptr);
+    EXPECT_EQ(child->GetActiveView()->GetDocument()->GetPathName(), path);
+}
+
 TEST_F(FrameSimTest, SourceFilesOpenInTheTextViewsWidget)
 {
     const std::string path = temp_.path() + "/blink.c";

@@ -45,6 +45,11 @@ StartSwitch FirstSwitch(const std::string& raw)
 {
     if (raw.size() < 2 || raw[0] != '/')
         return StartSwitch::None;
+    // A first argument with a second slash is a file's path ("/srv/a.c"),
+    // not a switch.
+    const std::string first = raw.substr(0, raw.find(' '));
+    if (first.find('/', 1) != std::string::npos)
+        return StartSwitch::None;
     switch (raw[1]) {
     case 'S':
     case 's': return StartSwitch::ConfigOnly;

@@ -72,6 +72,10 @@ TEST_F(DebuggerAppTest, CommandLines)
         {{"readme"}, true, true, false, false, "file without extension"},
         {{"prj/demo.mpj"}, true, true, false, false, "open project"},
         {{"setup.inc"}, true, true, false, false, "include file kept"},
+        // An absolute path is a file, whatever its first letter.
+        {{"/srv/p/a.c"}, true, true, false, false, "source not opened"},
+        {{"/data/demo.mpj"}, true, true, false, false, "open project"},
+        {{"/D", "/boot/setup.inc"}, true, true, true, false, "include file kept"},
         {{"/Embedding"}, true, true, false, true, nullptr},
         {{"/Automation"}, true, true, false, true, nullptr},
     };

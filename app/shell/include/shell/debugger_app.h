@@ -24,7 +24,8 @@ namespace shell {
 class CQEditProxy;
 class CScriptHost;
 
-// The switch of the raw command line's first two characters.
+// The switch of the raw command line's first two characters (none when the
+// first argument is a path: it holds a second slash).
 enum class StartSwitch { None, ConfigOnly, NoPrompt, Simulate };
 StartSwitch FirstSwitch(const std::string& rawCommandLine);
 // The command line as one text, arguments joined by blanks.
