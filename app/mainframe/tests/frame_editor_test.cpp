@@ -260,9 +260,9 @@ TEST_F(FrameEditorTest, APointerRestingOnAVariableShowsGdbsValueUntilAKeyOrAClic
     EXPECT_EQ(RestOn(15, "Hello"), "");
 }
 
-// Ctrl+F in the source window and the Edit menu's Replace open the find and
-// the replace dialog on screen (as the program has them once its libraries
-// are loaded), and the dialog searches the source.
+// Ctrl+F and Ctrl+H in the source window open the find and the replace
+// dialog on screen (as the program has them once its libraries are loaded),
+// and the dialog searches the source.
 TEST_F(FrameEditorTest, FindAndReplaceShowTheirDialogsWhichSearchTheSource)
 {
     auto shownDialog = [](const char* name) -> QWidget* {
@@ -285,13 +285,12 @@ TEST_F(FrameEditorTest, FindAndReplaceShowTheirDialogsWhichSearchTheSource)
     EXPECT_EQ(view->selStart, (textcore::TextPos{19, column}));
     EXPECT_EQ(view->selEnd, (textcore::TextPos{19, column + 5}));
 
-    // Replace (through the frame to the active view): the replace dialog
-    // takes the find dialog's place.
-    frame->SendMessage(WM_COMMAND, ID_EDIT_REPLACE);
+    // Ctrl+H: the replace dialog takes the find dialog's place.
+    QTest::keyClick(viewport, Qt::Key_H, Qt::ControlModifier);
     QApplication::processEvents();
     EXPECT_EQ(shownDialog("find_dialog"), nullptr);
     QWidget* replace = shownDialog("replace_dialog");
-    ASSERT_NE(replace, nullptr) << "Replace showed no replace dialog";
+    ASSERT_NE(replace, nullptr) << "Ctrl+H showed no replace dialog";
     EXPECT_NE(replace->findChild<QLineEdit*>("ctl_1153"), nullptr);
     auto* cancel = replace->findChild<QPushButton*>("ctl_2");
     ASSERT_NE(cancel, nullptr);

@@ -142,6 +142,7 @@ void BaseViewWidget::keyPressEvent(QKeyEvent* e)
         case Qt::Key_V: command = ID_EDIT_PASTE; break;
         case Qt::Key_Z: command = ID_EDIT_UNDO; break;
         case Qt::Key_F: command = ID_EDIT_FIND; break;
+        case Qt::Key_H: command = ID_EDIT_REPLACE; break;
         default: break;
         }
         if (command) {
