@@ -111,7 +111,7 @@ void RunControl::RunThread()
 
 void RunControl::RunOnce()
 {
-    language_.Dispatch("run");
+    language_.Run();
     const Simulator& sim = language_.Sim();
     const int code = language_.LastRunResult();
     const uint32_t pc = sim.Cpu().pc;
