@@ -6,6 +6,12 @@
 
 namespace zk::sim {
 
+namespace {
+
+constexpr int kYieldsBeforeSleep = 50;
+
+}  // namespace
+
 SimStopReason StopReasonFor(int lastResult, uint32_t fetchedWord)
 {
     switch (lastResult) {
@@ -35,7 +41,17 @@ bool RunControl::WaitUntilIdle(std::unique_lock<std::mutex>& lock)
     const uint64_t handed = runsHanded_;
     // Another thread's go during the wait ends it too: its run is not the
     // one waited for.
-    idle_.wait(lock, [&] { return !underWay_ || runsHanded_ != handed; });
+    const auto over = [&] { return !underWay_ || runsHanded_ != handed; };
+    // The usual wait is a go that came while the last run's hook was
+    // returning (the hook's post woke this thread): the thread gives way a
+    // few times before it sleeps, which spares the run thread a wake-up and
+    // this one a sleep at most semihosting calls.
+    for (int i = 0; i < kYieldsBeforeSleep && !over(); ++i) {
+        lock.unlock();
+        std::this_thread::yield();
+        lock.lock();
+    }
+    idle_.wait(lock, over);
     return runsHanded_ == handed;
 }
 
