@@ -10,8 +10,9 @@
 // whoever reads 1 (acquire) may use the simulator again. A run is over once
 // its hook has returned: a go waits for that (the hook of the last run may
 // still be running when the state says stopped) before it hands the run
-// thread the next run. Go and halt may come from any thread but the run
-// thread; the simulator itself is meant for one controlling thread.
+// thread the next run. Go and halt may come from several threads at once
+// (on the run thread a go is refused and a halt only asks for the stop);
+// the simulator itself is meant for one controlling thread.
 #pragma once
 
 #include <atomic>
