@@ -43,6 +43,24 @@ int CommandLanguage::Dispatch(std::string_view line, std::string* area)
     return DispatchLine(*session_, line, area);
 }
 
+void CommandLanguage::Run()
+{
+    RunToTheEnd(*session_);
+    session_->output.Flush();
+}
+
+void CommandLanguage::InsertBreak(uint32_t address)
+{
+    zk::sim::InsertBreak(*session_, address, 0xFFFFFFFFu, nullptr);
+    session_->output.Flush();
+}
+
+void CommandLanguage::DisableAllBreaks()
+{
+    zk::sim::DisableAllBreaks(*session_);
+    session_->output.Flush();
+}
+
 void CommandLanguage::Init()
 {
     if (UserSymbols::Symbol* symbol = session_->symbols.Find(kInstructionCountSymbol)) {

@@ -103,6 +103,12 @@ int DoSymbolAccess(Session&, const ParsedCommand&, std::string*);
 int DoStep(Session&, const ParsedCommand&, std::string*);
 int DoRun(Session&, const ParsedCommand&, std::string*);
 int DoBreak(Session&, const ParsedCommand&, std::string*);
+
+// The work of "run" and of "break ADDR [-m MASK]" and "break -da", for the
+// callers that know the command without a line to read.
+void RunToTheEnd(Session& s);
+bool InsertBreak(Session& s, uint32_t address, uint32_t mask, std::string* area);
+void DisableAllBreaks(Session& s);
 int DoRead(Session&, const ParsedCommand&, std::string*);
 int DoWrite(Session&, const ParsedCommand&, std::string*);
 int DoReadCache(Session&, const ParsedCommand&, std::string*);

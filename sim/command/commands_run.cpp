@@ -99,7 +99,7 @@ int DoStep(Session& s, const ParsedCommand& c, std::string*)
     return kNextCommand;
 }
 
-int DoRun(Session& s, const ParsedCommand&, std::string*)
+void RunToTheEnd(Session& s)
 {
     const uint32_t before = s.sim.InstructionCount();
     const auto started = std::chrono::steady_clock::now();
@@ -107,15 +107,41 @@ int DoRun(Session& s, const ParsedCommand&, std::string*)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     s.lastRunResult = code;
     const uint32_t pc = s.sim.Cpu().pc;
-    if (code == kNormalEnd)
+    // The end's lines are made only for an output that takes them; the
+    // fetch at the PC is made either way (it fills the instruction cache).
+    const bool heard = s.output.Heard();
+    if (heard && code == kNormalEnd)
         s.Print(NormalEndText(pc));
-    if (code == kSelfModify)
+    if (heard && code == kSelfModify)
         s.Print(SelfModifyText(pc));
     // A reset by the coprocessor restarted the count.
     const uint32_t executed = code == kReset ? s.sim.InstructionCount() : s.sim.InstructionCount() - before;
-    s.Print(NextLine(s) + Format("| Program execute %u instructions takes %f seconds.\n", executed, seconds));
+    const uint32_t next = FetchAtPc(s);
+    if (heard) {
+        s.Print(NextInstructionLine(pc, next, s.sim.Cpu().thumb) +
+                Format("| Program execute %u instructions takes %f seconds.\n", executed, seconds));
+    }
     s.UpdateInstructionCountSymbol();
+}
+
+int DoRun(Session& s, const ParsedCommand&, std::string*)
+{
+    RunToTheEnd(s);
     return kDropLine;
+}
+
+bool InsertBreak(Session& s, uint32_t address, uint32_t mask, std::string* area)
+{
+    const bool done = s.sim.Breakpoints().Insert(address, mask);
+    if (area || s.output.Heard())
+        s.Report(Format("Insert 0x%08X software instruction break %s!!!\n", address, done ? "OK" : "FAIL"), area);
+    return done;
+}
+
+void DisableAllBreaks(Session& s)
+{
+    s.sim.Breakpoints().DisableAll();
+    s.Print("Disable all software instruction breaks OK!!!\n");
 }
 
 int DoBreak(Session& s, const ParsedCommand& c, std::string* area)
@@ -166,7 +192,7 @@ int DoBreak(Session& s, const ParsedCommand& c, std::string* area)
         {"-e", &BreakpointList::Enable, "Enable"},
         {"-d", &BreakpointList::Disable, "Disable"},
     };
-    const char* verb = "Insert";
+    const char* verb = nullptr;
     bool done = false;
     for (const One& o : kOne) {
         if (!c.Has(o.option))
@@ -177,9 +203,10 @@ int DoBreak(Session& s, const ParsedCommand& c, std::string* area)
     }
     if (!done) {
         const Operand& mask = c.Option("-m");
-        done = list.Insert(addr, mask.present ? mask.value : 0xFFFFFFFFu);
+        InsertBreak(s, addr, mask.present ? mask.value : 0xFFFFFFFFu, area);
+        return kNextCommand;
     }
-    s.Report(Format("%s 0x%08X software instruction break %s!!!\n", verb, addr, done ? "OK" : "FAIL"), area);
+    s.Report(Format("%s 0x%08X software instruction break OK!!!\n", verb, addr), area);
     return kNextCommand;
 }
 

@@ -1,10 +1,10 @@
 // libDorvel.so: the one process-wide simulator and its entry Sim_Command.
 //
-// The entry drives a CommandLanguage over the simulator: the break, step and
-// run codes run their command lines through the dispatcher (print and log
-// off unless a command line turns them on; none of the codes does), the
-// register and memory codes work on the simulator directly, and go runs the
-// "run" command on the run thread. While a run goes only status and halt
+// The entry drives a CommandLanguage over the simulator: the break and run
+// codes do what their commands do (the step code runs its command line
+// through the dispatcher; print and log off unless a command line turns them
+// on; none of the codes does), the register and memory codes work on the
+// simulator directly, and go runs the "run" command on the run thread. While a run goes only status and halt
 // act; close halts the run first.
 #include <cstring>
 
@@ -14,7 +14,6 @@
 #include "simcmd/target_memory.h"
 #include "simcore/simulator.h"
 #include "simdisasm/console_text.h"
-#include "simdisasm/text_format.h"
 
 namespace {
 
@@ -82,9 +81,9 @@ int Command(Dorvel& d, int cmd, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t 
         return 0;
     case SIM_CMD_READ_MEM: return MemoryTransfer(d, false, a1, a2, a3, a4);
     case SIM_CMD_WRITE_MEM: return MemoryTransfer(d, true, a1, a2, a3, a4);
-    case SIM_CMD_SET_BREAK: d.language.Dispatch(zk::sim::Format("break 0x%08x", static_cast<uint32_t>(a1))); return 0;
+    case SIM_CMD_SET_BREAK: d.language.InsertBreak(static_cast<uint32_t>(a1)); return 0;
     case SIM_CMD_HELP: return 0;
-    case SIM_CMD_DISABLE_BREAKS: d.language.Dispatch("break -da"); return 0;
+    case SIM_CMD_DISABLE_BREAKS: d.language.DisableAllBreaks(); return 0;
     case SIM_CMD_STEP: d.language.Dispatch("step"); return 0;
     case SIM_CMD_CLOSE:
         d.language.Close();

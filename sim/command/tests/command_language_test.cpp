@@ -38,6 +38,52 @@ TEST_F(CommandLanguageTest, OutputAreaReceivesReadItemsBreakMessagesAndUnknownWo
               "| Unrecognised command: <nonsense>\n");
 }
 
+// Run, InsertBreak and DisableAllBreaks do what their lines do: the same
+// text (printing on or off), the same breakpoint list, count and PC.
+TEST(CommandLanguageCalls, ActAsTheirLines)
+{
+    struct Side {
+        Simulator sim;
+        CommandLanguage language{sim};
+        std::string console;
+    };
+    for (const bool printing : {true, false}) {
+        SCOPED_TRACE(printing ? "printing" : "silent");
+        Side lines, calls;
+        for (Side* side : {&lines, &calls}) {
+            side->language.Init();
+            side->language.Output().SetConsole([side](std::string_view text) { side->console += text; });
+            side->language.Output().SetPrinting(printing);
+            test::LoadWords(side->sim, 0, {0xE3A00005, 0xE2800001, test::kNormalEnd});
+        }
+        lines.language.Dispatch("break 0x40; break 0x44; break -da; break 0x48; run");
+        calls.language.InsertBreak(0x40);
+        calls.language.InsertBreak(0x44);
+        calls.language.DisableAllBreaks();
+        calls.language.InsertBreak(0x48);
+        calls.language.Run();
+        // The run's time differs.
+        const auto timeless = [](std::string text) {
+            const size_t at = text.find("takes ");
+            return at == std::string::npos ? text : text.substr(0, at);
+        };
+        EXPECT_EQ(timeless(calls.console), timeless(lines.console));
+        EXPECT_EQ(calls.console.empty(), !printing);
+        const auto list = [](Side& side) {
+            std::string text;
+            for (const SoftwareBreakpoint& b : side.sim.Breakpoints().Records())
+                text += std::to_string(b.address) + (b.enabled ? "+ " : "- ");
+            return text;
+        };
+        EXPECT_EQ(list(calls), "64- 68- 72+ ");
+        EXPECT_EQ(list(calls), list(lines));
+        EXPECT_EQ(calls.language.LastRunResult(), lines.language.LastRunResult());
+        EXPECT_EQ(calls.sim.Cpu().pc, lines.sim.Cpu().pc);
+        EXPECT_EQ(calls.language.Symbols().Find("ICount")->value, 2u);
+        EXPECT_EQ(lines.language.Symbols().Find("ICount")->value, 2u);
+    }
+}
+
 TEST_F(CommandLanguageTest, QuitEndsTheLineAndReportsIt)
 {
     EXPECT_EQ(language.Dispatch("r0 = 1; quit; r0 = 2"), CommandLanguage::kQuit);

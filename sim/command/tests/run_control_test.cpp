@@ -2,6 +2,9 @@
 // reason for each kind of end.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
 #include <vector>
 
 #include "simcmd/command_language.h"
@@ -159,28 +162,114 @@ TEST_F(RunControlTest, HaltAfterTheRunEndedByItselfDoesNotCutTheNextRun)
     EXPECT_EQ(stops[1].reason, SIM_STOP_NORMAL_END);
 }
 
-TEST_F(RunControlTest, DestructionHaltsARunThatStillGoes)
+TEST_F(RunControlTest, DestructionEndsTheRunThreadWhetherItRunsOrWaits)
 {
-    auto local = std::make_unique<RunControl>(language);
     test::LoadWords(sim, 0, {test::kLoopForever});
-    ASSERT_TRUE(local->Go());
-    local.reset();
+    auto running = std::make_unique<RunControl>(language);
+    ASSERT_TRUE(running->Go());
+    running.reset();
     EXPECT_EQ(sim.Cpu().pc, 0u);
+
+    test::LoadWords(sim, 0, {test::kNormalEnd});
+    sim.WriteRegister(16, 0);
+    auto waiting = std::make_unique<RunControl>(language);
+    waiting->SetStopHook(RecordStop, this);
+    ASSERT_TRUE(waiting->Go());
+    ASSERT_TRUE(stopLog.WaitFor(1));
+    waiting.reset();
+    EXPECT_EQ(stopLog.Size(), 1u);
 }
 
-TEST_F(RunControlTest, TheHookMayAskForAHaltOnTheRunThread)
+TEST_F(RunControlTest, TheHookMayAskForAHaltOnTheRunThreadButNotForAGo)
 {
     run.SetStopHook(
         [](void* context, int reason, int lastResult, uint32_t pc) {
-            static_cast<RunControlTest*>(context)->run.Halt();
-            RecordStop(context, reason, lastResult, pc);
+            RunControlTest& self = *static_cast<RunControlTest*>(context);
+            self.run.Halt();
+            // Recorded as the pc: the go's answer.
+            RecordStop(context, reason, lastResult, self.run.Go() ? 1 : 0);
         },
         this);
     test::LoadWords(sim, 0, {test::kNormalEnd});
+    for (int i = 0; i < 2; ++i) {  // the run thread serves the next go as before
+        sim.WriteRegister(16, 0);
+        ASSERT_TRUE(run.Go());
+        WaitForEnd(i + 1);
+        EXPECT_FALSE(run.Running());
+        EXPECT_EQ(Stops().back().pc, 0u) << "a go from the hook is refused";
+        EXPECT_FALSE(sim.StopRequested()) << "the halt after the end clears the hook's request";
+    }
+}
+
+// A go while the last run's hook still goes (the state says stopped) waits
+// for the hook: the run is over only then, and a halt of the next run must
+// not take the hook's return for that run's end.
+TEST_F(RunControlTest, AGoWaitsForTheLastRunsHook)
+{
+    struct Gate {
+        RunControlTest* test = nullptr;
+        std::atomic<int> hooks{0};
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+    } gate;
+    gate.test = this;
+    run.SetStopHook(
+        [](void* context, int reason, int lastResult, uint32_t pc) {
+            Gate& g = *static_cast<Gate*>(context);
+            if (g.hooks++ == 0)
+                g.released.wait();
+            RecordStop(g.test, reason, lastResult, pc);
+        },
+        &gate);
+    test::LoadWords(sim, 0, {test::kNormalEnd, test::kLoopForever});
     ASSERT_TRUE(run.Go());
-    WaitForEnd();
+    while (gate.hooks == 0)
+        std::this_thread::yield();
     EXPECT_FALSE(run.Running());
-    sim.ClearStopRequest();
+    sim.WriteRegister(16, 4);
+    std::promise<pid_t> goer;
+    std::future<pid_t> goerId = goer.get_future();
+    std::future<bool> went = std::async(std::launch::async, [&] {
+        goer.set_value(zk::test::KernelThreadId());
+        return run.Go();
+    });
+    EXPECT_TRUE(zk::test::WaitUntilBlocked(goerId.get())) << "the go did not wait for the hook";
+    EXPECT_EQ(stopLog.Size(), 0u);
+    gate.release.set_value();
+    ASSERT_TRUE(went.get());
+    run.Halt();
+    EXPECT_FALSE(run.Running());
+    const std::vector<Stop> stops = Stops();
+    ASSERT_EQ(stops.size(), 2u);
+    EXPECT_EQ(stops[1].reason, SIM_STOP_HALT_REQUEST);
+    EXPECT_EQ(stops[1].pc, 4u);
+}
+
+// Two controlling threads go and halt an endless run over and over: each go
+// taken gives one run and one stop, none is lost or doubled, nothing hangs.
+TEST_F(RunControlTest, GoAndHaltFromTwoThreadsPairEveryRunWithOneStop)
+{
+    test::LoadWords(sim, 0, {test::kLoopForever});
+    std::atomic<int> taken{0};
+    const auto cycles = [&] {
+        for (int i = 0; i < 300; ++i) {
+            if (run.Go())
+                ++taken;
+            if (i % 3 != 2)  // now and then a go meets a run that still goes
+                run.Halt();
+        }
+        run.Halt();
+    };
+    std::thread other(cycles);
+    cycles();
+    other.join();
+    run.Halt();
+    EXPECT_FALSE(run.Running());
+    EXPECT_FALSE(sim.StopRequested());
+    EXPECT_GT(taken.load(), 0);
+    EXPECT_EQ(stopLog.Size(), static_cast<size_t>(taken.load()));
+    for (const Stop& stop : Stops())
+        EXPECT_EQ(stop.reason, SIM_STOP_HALT_REQUEST);
 }
 
 }  // namespace

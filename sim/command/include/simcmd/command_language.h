@@ -39,6 +39,11 @@ public:
     // "read" items, the break messages and "Unrecognised command" are also
     // appended to `area` when it is given.
     int Dispatch(std::string_view line, std::string* area = nullptr);
+    // As the lines "run", "break ADDRESS" and "break -da", without reading
+    // a line.
+    void Run();
+    void InsertBreak(uint32_t address);
+    void DisableAllBreaks();
 
     // The user symbol "ICount" := 0, created when missing (the simulator's
     // init); the other symbols stay.

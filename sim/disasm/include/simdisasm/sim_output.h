@@ -36,6 +36,10 @@ public:
     // logging is on and a log file is open.
     void Print(std::string_view text);
 
+    // Whether a Print now reaches the console or the log file (a caller may
+    // skip making a text no one takes).
+    bool Heard() const { return printing_ || (logging_ && log_); }
+
     void SetPrinting(bool on) { printing_ = on; }
     bool Printing() const { return printing_; }
     void SetLogging(bool on) { logging_ = on; }
