@@ -289,6 +289,45 @@ TEST_F(FrameStopTest, TheBarsShowARunUntilItsStopIsHandled)
     BptDeleteAllObjects();
 }
 
+// At the program's end (SYS_EXIT) the message pane shows the end's line,
+// not the stop at the semihosting vector's breakpoint, however the end came:
+// at the end of a run, or at once from a breakpoint on the exit call's SWI
+// (a go's first step or a step command ends the program, with no stop
+// announced).
+TEST_F(FrameStopTest, TheMessagePaneShowsTheProgramsEnd)
+{
+    const std::string elf = HelloElf("thumb");
+    CMainFrame* frame = StartWithLoadFile(elf);
+    ASSERT_NE(frame, nullptr);
+    CSuperStatusBar& bar = frame->StatusBar();
+    const std::string kEnd = "Stop Emulation for Application Exit!";
+    const auto ended = [&] { return SemihostGetExit(nullptr, nullptr) == 1 && (CpuGetCpuStatus1() & 1) == 0; };
+
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended() && bar.GetPaneText(0) == kEnd; }, 10000)) << bar.GetPaneText(0);
+    // The PC stays on the exit call's SWI.
+    const ADDR swi{Pc(), ADDR_SPACE_TARGET};
+
+    for (const UINT command : {shell::ID_DEBUG_GO, shell::ID_DEBUG_STEP_INTO}) {
+        SCOPED_TRACE(command);
+        frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);  // the reload
+        ASSERT_EQ(Pc(), test::ReadelfEntry(elf) & ~1u);
+        lookups::ToggleBreakpointAtAddr(swi, 0);
+        ASSERT_EQ(BptFindBp(&swi, ADDR{0, 0}, nullptr), BPT_MARK_SW_ENABLED);
+        frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return (CpuGetCpuStatus1() & 1) == 0 && bar.GetPaneText(0) == "Halt by breakpoint!"; }, 10000))
+            << bar.GetPaneText(0);
+        ASSERT_EQ(Pc(), swi.off);
+        ASSERT_EQ(SemihostGetExit(nullptr, nullptr), 0);
+
+        frame->SendMessage(WM_COMMAND, command);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ended() && bar.GetPaneText(0) == kEnd; }, 10000))
+            << bar.GetPaneText(0);
+        BptDeleteAllObjects();
+    }
+}
+
 TEST_F(FrameStopTest, AnImageThatDoesNotLoadIsReportedAndChangesNothing)
 {
     const std::string elf = HelloElf("thumb");

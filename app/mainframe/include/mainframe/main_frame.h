@@ -20,6 +20,9 @@
 #include "text_view_frame.h"
 
 class CConsoleView;
+namespace sarvik {
+class TargetSubscription;
+}
 
 namespace mainframe {
 
@@ -165,6 +168,9 @@ private:
     void ToggleBar(CControlBar& bar);
     void CloseAllChildren();
     void UpdateIndicators();
+    // Status pane 0 at the program's end (SYS_EXIT and the like): the
+    // debugger's line for the end's reason, as the console shows it.
+    void ShowProgramEnd();
 
     LRESULT OnUpdateViews(WPARAM kind, LPARAM param);
     void OnConsoleText(LPARAM block);
@@ -197,6 +203,7 @@ private:
     DWORD style_ = 0;
     IncludeHandler includeHandler_;
     std::optional<DWORD> idleRunState_;  // during the idle update
+    std::unique_ptr<sarvik::TargetSubscription> targetNotices_;
 };
 
 // The message that an address text can't be read (32820 over 32769).
