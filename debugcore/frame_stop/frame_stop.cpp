@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "emu_messages.h"
+#include "platform/win32.h"
 #include "sarvik.h"
 #include "vexlor/vexlor.h"
 
@@ -52,6 +53,12 @@ const char* HaltCauseText(unsigned cause)
 uint32_t FrameStopsFinished()
 {
     return g_stopsFinished.load(std::memory_order_acquire);
+}
+
+bool StopAwaitsHandling()
+{
+    MSG waiting;
+    return PeekMessage(&waiting, nullptr, WM_EMU_ERROR, WM_EMU_ERROR, PM_NOREMOVE) != FALSE;
 }
 
 RunMark MarkRuns()

@@ -1,11 +1,13 @@
 // The main frame's command route, its own commands (bar toggles, the
 // connect command's text, the next child window), the status-bar
-// indicators and the one-second run-state timer.
+// indicators, the one-second run-state timer and the run state the idle
+// update shows.
 #include <string>
 
 #include "falcrest.h"
 #include "mainframe/frame_views.h"
 #include "mainframe/main_frame.h"
+#include "sarvik/frame_stop.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
 #include "shell/settings.h"
@@ -42,6 +44,13 @@ const char* RunStateText(DWORD state)
     case 65: return "Idle";
     default: return nullptr;
     }
+}
+
+// The target's run state word with a stop that still waits for its
+// handling counted as a run.
+DWORD RunStateWithPendingStop(DWORD state)
+{
+    return (state & 1) == 0 && sarvik::StopAwaitsHandling() ? state | 1 : state;
 }
 
 }  // namespace
@@ -163,7 +172,7 @@ void CMainFrame::UpdateIndicators()
         if (!m_bConnected)
             return;
         ui->Enable(TRUE);
-        if ((CpuGetCpuStatus1() & 1) == 0)
+        if ((RunStateShown() & 1) == 0)
             ui->SetText(shell::PcPaneText(Globals().keptPc).c_str());
     });
     // The line pane (the editor gives the caret's line once it exists).
@@ -197,6 +206,22 @@ BOOL CMainFrame::OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* in
     return CCJMDIFrameWnd::OnCmdMsg(id, code, extra, info);
 }
 
+void CMainFrame::OnIdleUpdateCmdUI()
+{
+    // Read once, before any button asks: a run that stops during the update
+    // is still a run to every button (its stop is handled after the update
+    // at the earliest), as is a stop whose announcement waits in the queue.
+    const std::optional<DWORD> outer = idleRunState_;
+    idleRunState_ = RunStateWithPendingStop(CpuGetCpuStatus1());
+    CCJMDIFrameWnd::OnIdleUpdateCmdUI();
+    idleRunState_ = outer;
+}
+
+DWORD CMainFrame::RunStateShown() const
+{
+    return idleRunState_ ? *idleRunState_ : CpuGetCpuStatus1();
+}
+
 BOOL CMainFrame::PreTranslateMessage(MSG* msg)
 {
     // The symbol tree's and the editor's tool tips see the message first.
@@ -216,7 +241,7 @@ void CMainFrame::OnTimer(UINT_PTR id)
     if (!m_bPoll)
         return;
     if (id == m_timerId && m_timerId != 0 && m_bConnected) {
-        const DWORD status = CpuGetCpuStatus(0, 1);
+        const DWORD status = RunStateWithPendingStop(CpuGetCpuStatus(0, 1));
         Globals().runStateHigh = status & 0x80;
         if (const char* text = RunStateText(status))
             statusBar_.SetPaneText(shell::kRunStatePane, text);

@@ -240,7 +240,12 @@ LRESULT CMainFrame::OnEmuError(WPARAM wParam, LPARAM lParam)
         explicit Display(CMainFrame& frame) : frame_(frame) {}
         void ShowHalt(uint16_t cause, const char* text) override
         {
-            frame_.statusBar_.SetPaneText(0, text);
+            // A run that ended the program stopped at the semihosting
+            // vector's breakpoint: the pane shows the end, not that stop.
+            if (SemihostGetExit(nullptr, nullptr))
+                frame_.ShowProgramEnd();
+            else
+                frame_.statusBar_.SetPaneText(0, text);
             if (frame_.core_)
                 frame_.core_->FireEvent(kEventHalt, static_cast<short>(cause));
         }

@@ -2,7 +2,8 @@
 // counter, finds its source line, updates (or opens) the source document at
 // it and the code views, and refreshes the debug windows; WM_SETPCLINE is
 // relayed to the text views and to the document of the address's source.
-// The stop position is what the text views read through TextViewFrame.
+// The stop position is what the text views read through TextViewFrame. At
+// the program's end the message pane shows the end's line.
 #include <cstring>
 
 #include "appdebug/source_lookups.h"
@@ -15,6 +16,7 @@
 #include "platform/paths.h"
 #include "quentor.h"
 #include "quinar/quinar.h"
+#include "sarvik.h"
 #include "shell/debugger_app.h"
 #include "shell/path_functions.h"
 #include "vexlor/vexlor.h"
@@ -228,6 +230,17 @@ LRESULT CMainFrame::OnEmuRefresh()
             core_->RefreshDebugWindows(kind, -1);
     // No trace module exists in this system (its "TrcRefresh" would follow).
     return 1;
+}
+
+void CMainFrame::ShowProgramEnd()
+{
+    DWORD reason = 0;
+    if (!SemihostGetExit(&reason, nullptr))
+        return;
+    std::string text = SemihostExitText(reason);
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    statusBar_.SetPaneText(0, text);
 }
 
 LRESULT CMainFrame::OnSetPcLine(WPARAM wParam, LPARAM lParam)

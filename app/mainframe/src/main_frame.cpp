@@ -6,6 +6,7 @@
 #include "platform/modules.h"
 #include "platform/resources.h"
 #include "sarvik.h"
+#include "sarvik/target_events.h"
 #include "shell/debugger_app.h"
 #include "shell/modules.h"
 #include "shell/script_host.h"
@@ -129,6 +130,12 @@ int CMainFrame::OnCreate()
         return -1;
     }
     core_ = MakeFrameCore(*this);
+    // The program's end, however it came (a run's stop, a go or a step
+    // command that ended at once), shows in the message pane.
+    targetNotices_ = std::make_unique<sarvik::TargetSubscription>([this](const sarvik::TargetNotice& notice) {
+        if (notice.event == sarvik::TargetEvent::Stopped && notice.stop == EMU_STOP_EXITED)
+            ShowProgramEnd();
+    });
     // Scripts reach the core as the application's "Debugger" while connected.
     if (auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp()))
         app->SetDebuggerDispatch(
@@ -289,6 +296,7 @@ void CMainFrame::OnDestroy()
     if (auto* app = dynamic_cast<shell::CDebuggerApp*>(AfxGetApp()))
         app->SetDebuggerDispatch({});
     core_.reset();
+    targetNotices_.reset();
     if (GetTextViewFrame() == this)
         SetTextViewFrame(nullptr);
     if (m_timerId) {

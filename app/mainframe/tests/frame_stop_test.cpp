@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "appdebug/debug_ids.h"
 #include "appdebug/program_load.h"
@@ -243,6 +244,90 @@ TEST_F(FrameStopTest, JumpToCursorAndAReloadFromTheSourceWindow)
     ASSERT_TRUE(WaitForStop(frame, 16)) << frame->GetStopPosition().line << " pc " << std::hex << Pc();
     EXPECT_EQ(Pc(), lines.at(16));
     BptDeleteAllObjects();
+}
+
+// A stop the target made but the frame has not handled yet (its
+// WM_EMU_ERROR waits in the queue) may be a semihosting call that the
+// handling runs on: the idle update keeps showing a run (Go disabled, the
+// run-state pane "Running") until the stop is handled and shown.
+TEST_F(FrameStopTest, TheBarsShowARunUntilItsStopIsHandled)
+{
+    const std::string elf = HelloElf("thumb");
+    CMainFrame* frame = StartWithLoadFile(elf);
+    ASSERT_NE(frame, nullptr);
+    const std::map<int, uint32_t> lines = lookups::test::LowestLineAddresses(elf, "main.c");
+    ASSERT_TRUE(lines.count(16));
+    lookups::ToggleBreakpointAtAddr(ADDR{lines.at(16), ADDR_SPACE_TARGET}, 0);
+    CBCGToolBar& debugBar = frame->DebugToolBar();
+    const int go = debugBar.CommandToIndex(shell::ID_DEBUG_GO);
+    ASSERT_GE(go, 0);
+    const auto goEnabled = [&] { return (debugBar.GetButton(go)->m_nStyle & platform::TBBS_DISABLED) == 0; };
+    CSuperStatusBar& bar = frame->StatusBar();
+    frame->OnIdleUpdateCmdUI();
+    ASSERT_TRUE(goEnabled());
+
+    // The stop at the breakpoint, its announcement queued: nothing is
+    // dispatched meanwhile.
+    const DWORD runs = CpuGetRunCount();
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+    const auto announced = [&] {
+        return (CpuGetCpuStatus1() & 1) == 0 && CpuGetRunCount() != runs &&
+            static_cast<int32_t>(CpuGetStopCount() - CpuGetRunCount()) >= 0;
+    };
+    for (int i = 0; i < 10000 && !announced(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(announced());
+    frame->OnIdleUpdateCmdUI();
+    EXPECT_FALSE(goEnabled()) << "the stop is not handled yet";
+    frame->SendMessage(WM_TIMER, kFrameTimerId);
+    EXPECT_EQ(bar.GetPaneText(2), "Running");
+
+    ASSERT_TRUE(WaitForStop(frame, 16)) << frame->GetStopPosition().line;
+    EXPECT_EQ(bar.GetPaneText(0), "Halt by breakpoint!");
+    frame->OnIdleUpdateCmdUI();
+    EXPECT_TRUE(goEnabled());
+    frame->SendMessage(WM_TIMER, kFrameTimerId);
+    EXPECT_EQ(bar.GetPaneText(2), "Halt");
+    BptDeleteAllObjects();
+}
+
+// At the program's end (SYS_EXIT) the message pane shows the end's line,
+// not the stop at the semihosting vector's breakpoint, however the end came:
+// at the end of a run, or at once from a breakpoint on the exit call's SWI
+// (a go's first step or a step command ends the program, with no stop
+// announced).
+TEST_F(FrameStopTest, TheMessagePaneShowsTheProgramsEnd)
+{
+    const std::string elf = HelloElf("thumb");
+    CMainFrame* frame = StartWithLoadFile(elf);
+    ASSERT_NE(frame, nullptr);
+    CSuperStatusBar& bar = frame->StatusBar();
+    const std::string kEnd = "Stop Emulation for Application Exit!";
+    const auto ended = [&] { return SemihostGetExit(nullptr, nullptr) == 1 && (CpuGetCpuStatus1() & 1) == 0; };
+
+    frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended() && bar.GetPaneText(0) == kEnd; }, 10000)) << bar.GetPaneText(0);
+    // The PC stays on the exit call's SWI.
+    const ADDR swi{Pc(), ADDR_SPACE_TARGET};
+
+    for (const UINT command : {shell::ID_DEBUG_GO, shell::ID_DEBUG_STEP_INTO}) {
+        SCOPED_TRACE(command);
+        frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_CONNECT);  // the reload
+        ASSERT_EQ(Pc(), test::ReadelfEntry(elf) & ~1u);
+        lookups::ToggleBreakpointAtAddr(swi, 0);
+        ASSERT_EQ(BptFindBp(&swi, ADDR{0, 0}, nullptr), BPT_MARK_SW_ENABLED);
+        frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return (CpuGetCpuStatus1() & 1) == 0 && bar.GetPaneText(0) == "Halt by breakpoint!"; }, 10000))
+            << bar.GetPaneText(0);
+        ASSERT_EQ(Pc(), swi.off);
+        ASSERT_EQ(SemihostGetExit(nullptr, nullptr), 0);
+
+        frame->SendMessage(WM_COMMAND, command);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ended() && bar.GetPaneText(0) == kEnd; }, 10000))
+            << bar.GetPaneText(0);
+        BptDeleteAllObjects();
+    }
 }
 
 TEST_F(FrameStopTest, AnImageThatDoesNotLoadIsReportedAndChangesNothing)

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,9 @@
 #include "text_view_frame.h"
 
 class CConsoleView;
+namespace sarvik {
+class TargetSubscription;
+}
 
 namespace mainframe {
 
@@ -86,6 +90,16 @@ public:
     // route while connected, then the frame's.
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override;
     BOOL PreTranslateMessage(MSG* msg) override;
+    // The idle update of the bars and panes, with the run state read once
+    // for the whole update (RunStateShown).
+    void OnIdleUpdateCmdUI() override;
+    // The run state word (bit 0: running) the commands' and panes' states
+    // follow. During the idle update: the target's at the update's start,
+    // a stop whose announcement still waits in the queue counted as a run
+    // (a semihosting call's handling runs the target on), so every button
+    // of one update sees one state and the bars don't flip at each call of
+    // a program that prints. Otherwise the target's own.
+    DWORD RunStateShown() const;
 
     // The first successful connection: the connected flag goes to 1 and
     // stays; the ".inc" file kept from the command line goes to the
@@ -154,6 +168,9 @@ private:
     void ToggleBar(CControlBar& bar);
     void CloseAllChildren();
     void UpdateIndicators();
+    // Status pane 0 at the program's end (SYS_EXIT and the like): the
+    // debugger's line for the end's reason, as the console shows it.
+    void ShowProgramEnd();
 
     LRESULT OnUpdateViews(WPARAM kind, LPARAM param);
     void OnConsoleText(LPARAM block);
@@ -185,6 +202,8 @@ private:
     std::string startMessage_;
     DWORD style_ = 0;
     IncludeHandler includeHandler_;
+    std::optional<DWORD> idleRunState_;  // during the idle update
+    std::unique_ptr<sarvik::TargetSubscription> targetNotices_;
 };
 
 // The message that an address text can't be read (32820 over 32769).

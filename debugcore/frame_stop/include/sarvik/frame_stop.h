@@ -76,6 +76,13 @@ RunMark MarkRuns();
 // run is over.
 bool RunsSettled(const RunMark& mark);
 
+// True while the end of a run waits in the calling (GUI) thread's queue
+// for this handler: the target is stopped, but its stop is not handled yet.
+// The handling of a semihosting call runs the target on, and the break
+// words stay in target memory until the handling takes them out: until then
+// the program's windows may go on treating the target as running.
+bool StopAwaitsHandling();
+
 // The text of a halt cause (the low 16 bits of the message's lParam).
 const char* HaltCauseText(unsigned cause);
 
