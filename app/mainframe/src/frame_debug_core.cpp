@@ -1,12 +1,11 @@
 // The frame's debugger core: CDebugCore, seen from the frame through
-// FrameDebugCore, with the frame as the DebugFrame it reports to and the
-// libraries as its target side, but for the run state the frame shows.
+// FrameDebugCore, with the frame as the DebugFrame it reports to (and the
+// run state the frame shows, which the core's commands follow).
 #include <cstring>
 
 #include "appdebug/debug_core.h"
 #include "appdebug/program_load.h"
 #include "appdebug/source_lookups.h"
-#include "appdebug/target_side.h"
 #include "base_view.h"
 #include "mainframe/frame_core.h"
 #include "mainframe/main_frame.h"
@@ -63,6 +62,11 @@ public:
             frame_.MDIActivate(child);
     }
     platform::CWnd* MdiFrame() const override { return &frame_; }
+    bool ShownRunState(DWORD& state) const override
+    {
+        state = frame_.RunStateShown();
+        return true;
+    }
 
 private:
     CMainFrame& frame_;
@@ -85,79 +89,12 @@ private:
     CMainFrame& frame_;
 };
 
-// The libraries' side of the frame's core, but for the run state its
-// commands follow: the one the frame shows (CMainFrame::RunStateShown).
-class FrameTargetSide final : public appdebug::TargetSide {
-public:
-    explicit FrameTargetSide(const CMainFrame& frame) : frame_(frame), lib_(appdebug::RealTargetSide()) {}
-
-    DWORD CpuGetCpuStatus1() override { return frame_.RunStateShown(); }
-
-    EmuResult EmuStep(int mode, int sourceLevel) override { return lib_.EmuStep(mode, sourceLevel); }
-    EmuResult EmuRun(int mode, ADDR address) override { return lib_.EmuRun(mode, address); }
-    EmuResult EmuSetPC(ADDR address) override { return lib_.EmuSetPC(address); }
-    EmuResult EmuHalt() override { return lib_.EmuHalt(); }
-    EmuResult EmuResetTarget(ADDR pc) override { return lib_.EmuResetTarget(pc); }
-    EmuResult EmuRestart(int stopAtStart, const std::string& function) override
-    {
-        return lib_.EmuRestart(stopAtStart, function);
-    }
-    EmuResult AddTempBp(ADDR address) override { return lib_.AddTempBp(address); }
-    int BptOpenWindow(HWND owner, ADDR address) override { return lib_.BptOpenWindow(owner, address); }
-    int WhptOpenWindow(HWND owner) override { return lib_.WhptOpenWindow(owner); }
-    void BptShowBpListW(int mode, platform::CWnd* mdiFrame) override { lib_.BptShowBpListW(mode, mdiFrame); }
-    void EmuInit(HWND frame) override { lib_.EmuInit(frame); }
-    EmuResult BptClearBp(ADDR address, int hwUnit) override { return lib_.BptClearBp(address, hwUnit); }
-    void SemihostProgramLoaded() override { lib_.SemihostProgramLoaded(); }
-    void EmuSetTargetConfig(const EMU_TARGET_CONFIG& config) override { lib_.EmuSetTargetConfig(config); }
-    void InitDLL_CpuServer(intptr_t appValue, HWND frame, const std::string& cpu, int endian) override
-    {
-        lib_.InitDLL_CpuServer(appValue, frame, cpu, endian);
-    }
-    DWORD CpuGetCpuStatus() override { return lib_.CpuGetCpuStatus(); }
-    void CpuSetCpuStatus(int running) override { lib_.CpuSetCpuStatus(running); }
-    DWORD CpuGetPC() override { return lib_.CpuGetPC(); }
-    void CpuSetPC(DWORD pc) override { lib_.CpuSetPC(pc); }
-    int NewABIDLL(int useSimulator, const std::string& port, int* portAddress, const std::string& protocol,
-                  int ocdLogPlusOne) override
-    {
-        return lib_.NewABIDLL(useSimulator, port, portAddress, protocol, ocdLogPlusOne);
-    }
-    void ExitABIDLL() override { lib_.ExitABIDLL(); }
-    void MemCacheDisable(int disable, int disable2) override { lib_.MemCacheDisable(disable, disable2); }
-    int LdrGetStartPC(ADDR* out) override { return lib_.LdrGetStartPC(out); }
-    LdrResult LdrLoadWin(const std::string& path, unsigned flags, HWND progress) override
-    {
-        return lib_.LdrLoadWin(path, flags, progress);
-    }
-    int LdrIsSymbolLoaded() override { return lib_.LdrIsSymbolLoaded(); }
-    void MemInitServer(HWND frame) override { lib_.MemInitServer(frame); }
-    void MemExitServer() override { lib_.MemExitServer(); }
-    void AdrSetExtAddrRange() override { lib_.AdrSetExtAddrRange(); }
-    int AdrTextToAddr(const std::string& text, ADDR* out) override { return lib_.AdrTextToAddr(text, out); }
-    void ShlInitServer(HWND frame, int flags) override { lib_.ShlInitServer(frame, flags); }
-    void ShlStartServer() override { lib_.ShlStartServer(); }
-    void ShlExitServer() override { lib_.ShlExitServer(); }
-    int ShlExecuteCommand(const std::string& text) override { return lib_.ShlExecuteCommand(text); }
-    void SymInitServer(HWND frame, int caseSensitive) override { lib_.SymInitServer(frame, caseSensitive); }
-    int SymServerSymToAddr(const std::string& text, ADDR* out) override { return lib_.SymServerSymToAddr(text, out); }
-    void SymNotifyTargetHalted() override { lib_.SymNotifyTargetHalted(); }
-    void PeriInit() override { lib_.PeriInit(); }
-    void PeriRefreshWindow() override { lib_.PeriRefreshWindow(); }
-    bool TaskOpenWindow(int mode) override { return lib_.TaskOpenWindow(mode); }
-
-private:
-    const CMainFrame& frame_;
-    appdebug::TargetSide& lib_;
-};
-
 class CoreLink : public FrameDebugCore {
 public:
     // The register and memory windows ask their services of this frame's
     // core while it lives.
     explicit CoreLink(CMainFrame& frame)
-        : services_(std::make_unique<FrameRegMemServices>(frame)), side_(frame), targetSide_(frame),
-          core_(&side_, &targetSide_)
+        : services_(std::make_unique<FrameRegMemServices>(frame)), side_(frame), core_(&side_)
     {
         appdebug::SetCurrentDebugCore(&core_);
         previousServices_ = regmem::SetServices(services_.get());
@@ -206,7 +143,6 @@ private:
     lookups::ProgramLinks previousLinks_;
     CProgressBar::LoadStatusQuery previousQuery_ = nullptr;
     FrameSide side_;
-    FrameTargetSide targetSide_;
     appdebug::CDebugCore core_;
 };
 

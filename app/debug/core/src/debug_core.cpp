@@ -125,7 +125,10 @@ bool CDebugCore::Connected() const
 
 bool CDebugCore::IsRunning() const
 {
-    return (side_.CpuGetCpuStatus1() & 1) != 0;
+    DWORD state = 0;
+    if (!m_pMainFrame || !m_pMainFrame->ShownRunState(state))
+        state = side_.CpuGetCpuStatus1();
+    return (state & 1) != 0;
 }
 
 bool CDebugCore::AccessAllowed() const

@@ -118,6 +118,10 @@ public:
     virtual platform::CWnd* MdiFrame() const { return nullptr; }
     // The memory tools' modal sheet over the frame; nothing without one.
     virtual void RunMemoryTools() {}
+    // The run state (CpuGetCpuStatus1's word) the frame shows, when it
+    // shows one of its own (a stop whose handling is still queued counts as
+    // a run): the core's commands then follow it. False: the target's own.
+    virtual bool ShownRunState(DWORD& state) const { return false; }
 };
 
 }  // namespace appdebug
