@@ -118,7 +118,7 @@ TEST(SplashWindow, DisplayTimeEndsIt)
     thread->SetDisplayTime(50);
     QPointer<shell::qt::SplashWindow> w = shell::qt::StartSplash(std::move(thread));
     ASSERT_TRUE(w);
-    QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 30000);
 }
 
 // Runs build/bin/quelm with its registry in `registryFile`; with
