@@ -2,6 +2,7 @@
 // running the update pass, MDI order, splitter views, cell pixels, printing
 // to PDF and Qt timers.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -131,7 +132,7 @@ TEST_F(DemoQtTest, PopupsRunTheUpdatePassBeforeTheyShow)
 TEST_F(DemoQtTest, MdiOrderFollowsActivationAndMdiNext)
 {
     CSourceView* a = OpenHello();
-    std::string copy = ::testing::TempDir() + "copy.c";
+    std::string copy = ::testing::TempDir() + "copy-" + std::to_string(getpid()) + ".c";
     std::ifstream(HelloSource()) >> std::noskipws;
     {
         std::ifstream in(HelloSource());
