@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -225,7 +226,10 @@ TEST_F(DemoQtTest, ScrollBarActionsBecomeScrollCodes)
 TEST_F(DemoQtTest, PrintedPdfHasTheLogicsPagesAndLines)
 {
     // A document long enough for several pages.
-    std::string path = ::testing::TempDir() + "long.c";
+    // In a folder of this process (the name is printed on the pages).
+    const std::string folder = ::testing::TempDir() + "zk-demo-" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    std::string path = folder + "/long.c";
     {
         std::ofstream out(path);
         for (int i = 1; i <= 150; ++i)
@@ -366,7 +370,7 @@ TEST_F(DemoQtTest, ARightClickAsksTheViewForItsContextMenuWhichRunsTheUpdatePass
 TEST_F(DemoQtTest, WindowMenuListsTheChildrenAndChoosingOneActivatesIt)
 {
     CSourceView* a = OpenHello();
-    std::string copy = ::testing::TempDir() + "second.c";
+    std::string copy = ::testing::TempDir() + "second-" + std::to_string(getpid()) + ".c";
     {
         std::ifstream in(HelloSource());
         std::ofstream(copy) << in.rdbuf();
