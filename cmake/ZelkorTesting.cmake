@@ -54,8 +54,12 @@ function(zk_add_test name)
     add_dependencies(${name} arm_fixtures)
   endif()
   # Tests never touch the user's own registry file (platform/registry.h).
-  set(props ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;QEMU_AUDIO_DRV=none;ZK_REGISTRY_FILE=${ZK_TEST_DIR}/registry/${name}")
+  # One variable a property: gtest_discover_tests flattens list values, and
+  # of an ENVIRONMENT of several variables only the first reached the tests.
+  # (The qemu harnesses set QEMU_AUDIO_DRV themselves.)
+  set(props
+    ENVIRONMENT "ZK_REGISTRY_FILE=${ZK_TEST_DIR}/registry/${name}"
+    ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen")
   if(T_TIMEOUT)
     list(APPEND props TIMEOUT ${T_TIMEOUT})
   endif()

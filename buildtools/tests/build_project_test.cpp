@@ -1,6 +1,7 @@
 // Projects written from the defaults, built with GNU make and Debian's
 // arm-none-eabi tools through TCBuild, and run on the simulator and qemu.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -34,13 +35,14 @@ struct Project {
     std::string Elf() const { return Path("demo.elf"); }
 };
 
-// A project in `folder` (under the test's temporary folder) with the given
+// A project in `folder` (under the test's temporary folder, with this
+// process's id: other runs of the tests build theirs side by side) with the given
 // sources of the demo, kind 0 unless named in `thumb`.
 Project MakeProject(const std::string& folder, int type, const std::vector<std::string>& sources,
                     const std::vector<std::string>& thumb = {}, bool libraries = true)
 {
     Project p;
-    p.dir = testing::TempDir() + folder;
+    p.dir = testing::TempDir() + folder + "-" + std::to_string(getpid());
     fs::remove_all(p.dir);
     fs::create_directories(p.dir);
     const std::string from = std::string(ZK_SOURCE_DIR) + "/buildtools/tests/project/";

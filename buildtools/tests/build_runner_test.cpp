@@ -1,10 +1,14 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <thread>
 
 #include "build_support.h"
 #include "buildtools/build_runner.h"
@@ -15,9 +19,10 @@ namespace {
 using fendrix::test::ReceiveBuild;
 using fendrix::test::StartBuild;
 
+// A folder of this process: other runs of these tests use their own.
 std::string Folder(const std::string& name)
 {
-    const std::string dir = testing::TempDir() + name;
+    const std::string dir = testing::TempDir() + name + "-" + std::to_string(getpid());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
@@ -40,6 +45,26 @@ int ProcessesWith(const std::string& word)
             ++count;
     }
     return count;
+}
+
+// True once no process's command line holds `word` (false after 20 s): a
+// process killed with its group lingers until the kernel has ended it.
+bool NoneLeftWith(const std::string& word)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (ProcessesWith(word) != 0) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// A sleep whose command line no other process has: its seconds carry this
+// process's id as a fraction.
+std::string UniqueSleep(int seconds)
+{
+    return "sleep " + std::to_string(seconds) + "." + std::to_string(getpid());
 }
 
 TEST(BuildCommand, ArgvFromTheRequest)
@@ -82,7 +107,8 @@ TEST(BuildRunner, BurstOfThreeMegabytesArrivesWhole)
 TEST(BuildRunner, StopEndsTheWholeGroupWithOneFinishedMessage)
 {
     const std::string dir = Folder("fendrix_stop");
-    Write(dir + "/stop.mak", "all:\n\t@echo started; sleep 37; echo never\n");
+    const std::string sleep = UniqueSleep(37);
+    Write(dir + "/stop.mak", "all:\n\t@echo started; " + sleep + "; echo never\n");
     ASSERT_NE(StartBuild(dir + "/p.mpj", true, dir + "/stop.mak"), nullptr);
     EXPECT_EQ(StartBuild(dir + "/p.mpj", true, dir + "/stop.mak"), nullptr);  // one build at a time
     bool stopped = false;
@@ -97,7 +123,7 @@ TEST(BuildRunner, StopEndsTheWholeGroupWithOneFinishedMessage)
     EXPECT_NE(outcome.status, 0);
     EXPECT_NE(outcome.text.find("Build stopped."), std::string::npos);
     EXPECT_EQ(outcome.text.find("never"), std::string::npos);
-    EXPECT_EQ(ProcessesWith("sleep 37"), 0);
+    EXPECT_TRUE(NoneLeftWith(sleep));
 }
 
 TEST(BuildRunner, FailuresReachTheHost)
@@ -130,7 +156,8 @@ namespace {
 TEST(BuildRunner, GraceOnTheClockThenKill)
 {
     const std::string dir = Folder("fendrix_grace");
-    Write(dir + "/stubborn.sh", "trap '' TERM\necho started\nsleep 39\n");
+    const std::string sleep = UniqueSleep(39);
+    Write(dir + "/stubborn.sh", "trap '' TERM\necho started\n" + sleep + "\n");
     platform::Clock saved = platform::TheClock();
     auto now = std::make_shared<std::atomic<uint64_t>>(0);
     platform::TheClock().nowMs = [now] { return now->load(); };
@@ -146,7 +173,7 @@ TEST(BuildRunner, GraceOnTheClockThenKill)
     EXPECT_EQ(outcome.finished, 1);
     EXPECT_EQ(outcome.status, 128 + 9);
     EXPECT_GE(now->load(), 60000u);
-    EXPECT_EQ(ProcessesWith("sleep 39"), 0);
+    EXPECT_TRUE(NoneLeftWith(sleep));
 }
 
 }  // namespace

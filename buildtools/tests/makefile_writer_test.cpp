@@ -128,7 +128,7 @@ TEST(LinkScript, HundredTenLinesWithTheStackTop)
 
 TEST(Makefile, UnwritableMakefileLeavesTheOldOneWhole)
 {
-    const std::string dir = testing::TempDir() + "fendrix_ro";
+    const std::string dir = testing::TempDir() + "fendrix_ro" + "-" + std::to_string(getpid());
     std::filesystem::create_directories(dir);
     CompilerInfo info = Project(0, {{"a.c", 0}});
     info.projectPath = dir + "/alpha.mpj";
@@ -146,7 +146,7 @@ TEST(Makefile, UnwritableMakefileLeavesTheOldOneWhole)
 
 TEST(Makefile, AnUnchangedMakefileKeepsItsTimeAndAChangedOneIsRewritten)
 {
-    const std::string dir = testing::TempDir() + "fendrix_same";
+    const std::string dir = testing::TempDir() + "fendrix_same" + "-" + std::to_string(getpid());
     std::filesystem::create_directories(dir);
     CompilerInfo info = Project(0, {{"a.c", 0}});
     info.projectPath = dir + "/alpha.mpj";

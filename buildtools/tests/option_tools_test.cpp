@@ -2,6 +2,7 @@
 // the real arm-none-eabi tools, and a project whose settings come from the
 // page models built with real make and run on the simulator.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -59,7 +60,7 @@ std::vector<std::string> Words(const std::string& text)
 
 TEST(OptionTools, EverySwitchPassesTheTools)
 {
-    const std::string dir = testing::TempDir() + "fendrix switches";
+    const std::string dir = testing::TempDir() + "fendrix switches" + "-" + std::to_string(getpid());
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::ofstream(dir + "/t.c") << "int g;\nint main(void) { return g; }\nvoid _start(void) { main(); }\n";
@@ -112,7 +113,7 @@ std::string SectionAddress(const std::string& elf, const std::string& section)
 
 TEST(OptionTools, PageSettingsReachTheBuiltImage)
 {
-    const std::string dir = testing::TempDir() + "fendrix pages project";
+    const std::string dir = testing::TempDir() + "fendrix pages project" + "-" + std::to_string(getpid());
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string project = dir + "/demo.mpj";

@@ -2,6 +2,7 @@
 // output, the joined option lines, cancel, and the refresh behind
 // TCUpdateLinkModules.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -31,8 +32,10 @@ struct Fixture : testing::Test {
     CompilerInfo info;
     void SetUp() override
     {
-        // A folder of each test's own: ctest runs the tests side by side.
-        dir = testing::TempDir() + "setting project " + testing::UnitTest::GetInstance()->current_test_info()->name();
+        // A folder of each test's own: ctest runs the tests side by side,
+        // other runs of them too.
+        dir = testing::TempDir() + "setting project " + testing::UnitTest::GetInstance()->current_test_info()->name() +
+            "-" + std::to_string(getpid());
         project = dir + "/demo.mpj";
         fs::remove_all(dir);
         fs::create_directories(dir);

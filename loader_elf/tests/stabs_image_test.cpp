@@ -5,6 +5,7 @@
 // `addr2line` gives on the DWARF 2 build (or another row readelf shows at
 // that address), and the type texts of the globals.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -95,7 +96,8 @@ std::map<uint32_t, std::set<uint32_t>> LineRows(const std::vector<StabRow>& stab
 
 std::vector<uint8_t> TextSection(const std::string& image)
 {
-    const std::string out = ::testing::TempDir() + "stabs_text_" + std::to_string(std::hash<std::string>{}(image));
+    const std::string out = ::testing::TempDir() + "stabs_text_" + std::to_string(::getpid()) + "_" +
+        std::to_string(std::hash<std::string>{}(image));
     ToolOutput({"arm-none-eabi-objcopy", "-O", "binary", "-j", ".text", image, out});
     std::ifstream f(out, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());

@@ -1,6 +1,9 @@
 // Documents: opening and saving through Serialize, failures that leave
 // nothing half open, splitter views on one document.
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/scripted_ui_gtest.h"
@@ -11,9 +14,13 @@ namespace {
 
 using DocumentTest = WindowTest;
 
+// In a folder of this process: other runs of the tests write theirs side by
+// side.
 std::string TempPath(const char* name)
 {
-    return std::string(::testing::TempDir()) + name;
+    const std::string folder = std::string(::testing::TempDir()) + "zk-documents-" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    return folder + "/" + name;
 }
 
 TEST_F(DocumentTest, SaveAndOpenRoundTripThroughSerialize)

@@ -72,6 +72,11 @@ platform::qt::ScreenRegistrar frame("mainframe", []() -> QWidget* {
 });
 
 #ifdef ZK_EXAMPLE_ELF
+// How long a screen waits for the example's run: bounded in time, not in
+// passes of the pump (every posted stop ends a pass early), and far beyond
+// what a loaded machine needs.
+constexpr int kRunWaitMs = 60000;
+
 // The frame connected to the simulator with the example run to main; null
 // when the connection or the load failed.
 CMainFrame* ConnectedFrame()
@@ -96,8 +101,8 @@ CMainFrame* ConnectedFrame()
         // The start-up code's semihosting calls stop the run on the way.
         const sarvik::RunMark mark = sarvik::MarkRuns();
         EmuRun(EMU_RUN_GO_TILL, ADDR{*main, ADDR_SPACE_TARGET});
-        for (int i = 0; i < 500 && !sarvik::RunsSettled(mark); ++i)
-            platform::PumpWait(20);
+        if (!platform::ModalWait([&] { return sarvik::RunsSettled(mark); }, kRunWaitMs))
+            return nullptr;
         platform::PumpPending();
     }
     frame->SendMessage(WM_TIMER, kFrameTimerId);
@@ -133,10 +138,14 @@ platform::qt::ScreenRegistrar console("mainframe_console", []() -> QWidget* {
     CMainFrame* frame = ConnectedFrame();
     if (!frame)
         return nullptr;
+    // The exit is recorded while its call is served; the output before it
+    // and the stop it makes are handled once the runs have settled.
+    const sarvik::RunMark mark = sarvik::MarkRuns();
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
     DWORD reason = 0, status = 0;
-    for (int i = 0; i < 250 && SemihostGetExit(&reason, &status) == 0; ++i)
-        platform::PumpWait(20);
+    if (!platform::ModalWait([&] { return SemihostGetExit(&reason, &status) != 0 && sarvik::RunsSettled(mark); },
+                             kRunWaitMs))
+        return nullptr;
     platform::PumpPending();
     frame->SendMessage(WM_TIMER, kFrameTimerId);
     frame->OnIdleUpdateCmdUI();
@@ -184,9 +193,12 @@ platform::qt::ScreenRegistrar breakpointStop("mainframe_breakpoint_stop", []() -
     if (!appdebug::SourceLineToAddr("main.c", 21, &at))
         return nullptr;
     lookups::ToggleBreakpointAtAddr(at, 0);
+    // The example prints before the loop: its semihosting calls stop the run
+    // on the way.
+    const sarvik::RunMark mark = sarvik::MarkRuns();
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_GO);
-    for (int i = 0; i < 250 && ((CpuGetCpuStatus1() & 1) || CurrentStop().line != 21); ++i)
-        platform::PumpWait(20);
+    if (!platform::ModalWait([&] { return sarvik::RunsSettled(mark) && CurrentStop().line == 21; }, kRunWaitMs))
+        return nullptr;
     platform::PumpPending();
     frame->MDITile(TRUE);
     frame->SendMessage(WM_TIMER, kFrameTimerId);

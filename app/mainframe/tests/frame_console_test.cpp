@@ -107,7 +107,7 @@ protected:
         if (app_) {
             if (CMainFrame* frame = Frame())
                 frame->SendMessage(WM_CLOSE);
-            QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000);
+            QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 30000);
             QApplication::processEvents();
             app_->ExitInstance();
             app_.reset();
@@ -133,7 +133,7 @@ protected:
         CMainFrame* frame = Frame();
         if (!frame)
             return nullptr;
-        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 30000);
         EXPECT_TRUE(frame->m_bConnected);
         const bool loaded = ui.Unanswered() == 0;
         EXPECT_TRUE(loaded) << "the load asked for its file";
@@ -247,7 +247,7 @@ TEST_F(FrameConsoleTest, ANewlibProgramTalksThroughTheConsoleAsOnQemu)
         EXPECT_THAT(FilesIn(simFolder), ::testing::ElementsAre(::testing::Key("console-notes.txt")));
 
         frame->SendMessage(WM_CLOSE);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 30000));
         QApplication::processEvents();
         app_->ExitInstance();
         app_.reset();

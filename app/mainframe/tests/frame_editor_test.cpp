@@ -48,7 +48,7 @@ protected:
         ui.AnswerFileDialog({elf});
         frame = Start({"/D"}, true);
         ASSERT_NE(frame, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->m_bConnected; }, 30000));
         // Qt timers and the key filter, as the program has them.
         layer = std::make_unique<platform::qt::WindowLayer>(app_.get());
         for (QWidget* w : QApplication::topLevelWidgets())

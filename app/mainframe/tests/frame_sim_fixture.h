@@ -67,7 +67,7 @@ protected:
         if (app_) {
             if (CMainFrame* frame = Frame())
                 frame->SendMessage(WM_CLOSE);
-            QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000);
+            QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 30000);
             QApplication::processEvents();
             app_->ExitInstance();
             app_.reset();
@@ -101,7 +101,7 @@ protected:
         CMainFrame* frame = Start({"/D"}, true);
         if (!frame)
             return nullptr;
-        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 30000);
         EXPECT_TRUE(frame->m_bConnected);
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->objectName() == "mainframe") {
@@ -118,7 +118,7 @@ protected:
         CMainFrame* frame = Start({"/D"});
         if (!frame)
             return nullptr;
-        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 30000);
         EXPECT_TRUE(frame->m_bConnected);
         return frame->m_bConnected && qt::LoadImageAtStart(*frame, elf) ? frame : nullptr;
     }

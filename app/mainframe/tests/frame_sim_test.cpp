@@ -102,7 +102,7 @@ TEST_F(FrameSimTest, HaltInABusyLoopShowsTheAbortSwitchAndTheRunState)
         platform::GTestScriptedUi ui;
         CMainFrame* frame = Start({"/D"});
         ASSERT_NE(frame, nullptr);
-        QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000);
+        QTest::qWaitFor([&] { return frame->m_bConnected; }, 30000);
         ASSERT_TRUE(frame->m_bConnected);
         ASSERT_TRUE(qt::LoadImageAtStart(*frame, elf));
         CSuperStatusBar& bar = frame->StatusBar();
@@ -115,7 +115,7 @@ TEST_F(FrameSimTest, HaltInABusyLoopShowsTheAbortSwitchAndTheRunState)
         EXPECT_EQ(bar.GetPaneText(2), "Running");
 
         frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_HALT);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return bar.GetPaneText(0) == "Halt by Pressing Abort Switch!"; }, 5000))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bar.GetPaneText(0) == "Halt by Pressing Abort Switch!"; }, 30000))
             << bar.GetPaneText(0);
         frame->SendMessage(WM_TIMER, kFrameTimerId);
         EXPECT_EQ(bar.GetPaneText(2), "Halt");
@@ -129,7 +129,7 @@ TEST_F(FrameSimTest, HaltInABusyLoopShowsTheAbortSwitchAndTheRunState)
         EXPECT_EQ(bar.GetPaneText(bar.CommandToIndex(shell::ID_INDICATOR_PC)), shell::PcPaneText(Globals().keptPc));
 
         frame->SendMessage(WM_CLOSE);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 30000));
         QApplication::processEvents();
         app_->ExitInstance();
         app_.reset();
@@ -156,7 +156,7 @@ TEST_F(FrameSimTest, ResetAndRestartByCommandIdShowTheEntryAndMain)
     CSuperStatusBar& bar = frame->StatusBar();
     bar.SetPaneText(0, "");
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_RESTART);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !bar.GetPaneText(0).empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !bar.GetPaneText(0).empty(); }, 30000));
     EXPECT_EQ(bar.GetPaneText(0), "Halt by breakpoint!");
     EXPECT_EQ(frame->SendMessage(WM_EMU_REFRESH), 1);
     EXPECT_EQ(Globals().keptPc, main);

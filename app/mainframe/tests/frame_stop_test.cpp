@@ -188,7 +188,7 @@ TEST_F(FrameStopTest, LoadFileThenABreakpointAndGotoCursorStopAtTheirLines)
         EXPECT_EQ(frame->GetStopPosition().pc, Pc());
 
         frame->SendMessage(WM_CLOSE);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 30000));
         QApplication::processEvents();
         app_->ExitInstance();
         app_.reset();
@@ -220,7 +220,7 @@ TEST_F(FrameStopTest, JumpToCursorAndAReloadFromTheSourceWindow)
     view->SetCaret(22, 0);
     frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_JUMP_TO_CURSOR);
     EXPECT_EQ(Pc(), lines.at(23));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->GetStopPosition().line == 23; }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->GetStopPosition().line == 23; }, 30000))
         << frame->GetStopPosition().line;
     EXPECT_EQ(CpuGetCpuStatus1() & 1, 0u) << "the jump does not run";
 

@@ -76,7 +76,7 @@ protected:
         if (app_) {
             if (auto* frame = dynamic_cast<CMainFrame*>(app_->m_pMainWnd))
                 frame->SendMessage(WM_CLOSE);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 5000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 30000));
             QApplication::processEvents();
             app_->ExitInstance();
             app_.reset();
@@ -98,7 +98,7 @@ protected:
         auto* frame = dynamic_cast<CMainFrame*>(app_->m_pMainWnd);
         if (!frame)
             return nullptr;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return frame->m_bConnected; }, 3000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return frame->m_bConnected; }, 30000));
         return frame->m_bConnected && qt::LoadImageAtStart(*frame, elf) ? frame : nullptr;
     }
     std::vector<uint8_t> Memory(uint32_t address, uint32_t count)

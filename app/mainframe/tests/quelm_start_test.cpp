@@ -103,7 +103,7 @@ protected:
             }
             if (frame)
                 frame->PostMessage(WM_CLOSE);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return app.m_pMainWnd == nullptr; }, 5000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return app.m_pMainWnd == nullptr; }, 30000));
             QApplication::processEvents();
         }
         app.ExitInstance();

@@ -3,6 +3,7 @@
 #include "shell/directory_lists.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -91,7 +92,9 @@ for arg in ("-print-file-name=libc.a", "-print-libgcc-file-name"):
     f = subprocess.run([gcc, arg], capture_output=True, text=True).stdout.strip()
     print("LIB", os.path.normpath(os.path.dirname(f)))
 )PY";
-    std::string file = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/zk-toolchain.py";
+    // A name of this process: tests of other runs write theirs side by side.
+    std::string file = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/zk-toolchain-" +
+        std::to_string(getpid()) + ".py";
     std::ofstream(file) << script;
     std::string command = "python3 " + file + " '" + path + "'";
     std::string out;
@@ -103,6 +106,7 @@ for arg in ("-print-file-name=libc.a", "-print-libgcc-file-name"):
     while ((n = fread(buffer, 1, sizeof buffer, p)) > 0)
         out.append(buffer, n);
     EXPECT_EQ(pclose(p), 0) << "python3 is needed for this test";
+    std::remove(file.c_str());
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "shell/path_functions.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -146,8 +147,10 @@ for p in sys.stdin.read().split("\n")[:-1]:
     if len(d) >= 2 and d[1] == ":" and stripped == d[:1]: stripped = d[:2]
     print("\t".join([ntpath.basename(p), ntpath.splitext(p)[1][1:], stripped, ntpath.normcase(d)]))
 )PY";
+    // Names of this process: tests of other runs write theirs side by side.
     std::string dir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
-    std::string scriptFile = dir + "/zk-ntpath.py", input = dir + "/zk-ntpath.txt";
+    const std::string base = dir + "/zk-ntpath-" + std::to_string(getpid());
+    std::string scriptFile = base + ".py", input = base + ".txt";
     std::ofstream(scriptFile) << script;
     {
         std::ofstream in(input);
@@ -164,6 +167,8 @@ for p in sys.stdin.read().split("\n")[:-1]:
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
         out.append(buffer, n);
     EXPECT_EQ(pclose(pipe), 0) << "python3 is needed for this test";
+    std::remove(scriptFile.c_str());
+    std::remove(input.c_str());
     std::stringstream lines(out);
     std::string line;
     while (std::getline(lines, line)) {

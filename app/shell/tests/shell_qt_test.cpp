@@ -118,11 +118,13 @@ TEST(SplashWindow, DisplayTimeEndsIt)
     thread->SetDisplayTime(50);
     QPointer<shell::qt::SplashWindow> w = shell::qt::StartSplash(std::move(thread));
     ASSERT_TRUE(w);
-    QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 30000);
 }
 
 // Runs build/bin/quelm with its registry in `registryFile`; with
-// `closeAfter` (seconds) it is sent SIGTERM then, which closes its frame.
+// `closeAfter` (seconds) it is sent SIGTERM that long after it catches the
+// signal (a SIGTERM before, on a slow start, would kill it outright), which
+// closes its frame.
 zk::test::ProcessResult RunQuelm(const std::vector<std::string>& args, const std::string& registryFile,
                                  int closeAfter = 0)
 {
@@ -134,10 +136,15 @@ zk::test::ProcessResult RunQuelm(const std::vector<std::string>& args, const std
         std::string line;
         for (const auto& a : argv)
             line += "'" + a + "' ";
+        // SIGTERM is bit 14 of the caught-signals mask (a minute at most).
+        const std::string caught = "i=0; while [ $i -lt 1200 ]; do "
+                                   "m=$(sed -n 's/^SigCgt:[[:space:]]*//p' /proc/$pid/status 2>/dev/null); "
+                                   "[ -n \"$m\" ] && [ $((0x$m & 16384)) -ne 0 ] && break; "
+                                   "i=$((i + 1)); sleep 0.05; done; ";
         argv = {"/bin/sh", "-c",
-                line + "& pid=$!; sleep " + std::to_string(closeAfter) + "; kill -TERM $pid; wait $pid"};
+                line + "& pid=$!; " + caught + "sleep " + std::to_string(closeAfter) + "; kill -TERM $pid; wait $pid"};
     }
-    auto result = zk::test::RunProcess(argv, {}, std::chrono::seconds(30), {"QT_QPA_PLATFORM=offscreen"});
+    auto result = zk::test::RunProcess(argv, {}, std::chrono::seconds(120), {"QT_QPA_PLATFORM=offscreen"});
     setenv("ZK_REGISTRY_FILE", old.c_str(), 1);
     return result;
 }

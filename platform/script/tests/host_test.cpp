@@ -4,7 +4,7 @@
 // reference counts; and the inputs that must not bring it down.
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -182,15 +182,20 @@ TEST_F(Host, MsgBoxAndInputBoxGoThroughTheModalService)
 
 TEST_F(Host, InterruptEndsAnEndlessLoop)
 {
+    // The script says when it has printed and entered its loop: an interrupt
+    // from another thread that came earlier would end it before the print.
+    auto* ready = new Hook;
+    std::atomic<bool> looping{false};
+    ready->action = [&looping] { looping = true; };
+    m_site->Put("Ready", ready);
+    m_engine->AddNamedItem("Ready", SCRIPTITEM_ISVISIBLE);
     m_engine->SetScriptState(SCRIPTSTATE_CONNECTED);
-    std::thread stopper([this] {
-        SCRIPTTHREADSTATE s = SCRIPTTHREADSTATE_NOTINSCRIPT;
-        while (s != SCRIPTTHREADSTATE_RUNNING)
-            m_engine->GetScriptThreadState(SCRIPTTHREADID_BASE, &s);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::thread stopper([this, &looping] {
+        while (!looping)
+            std::this_thread::yield();
         m_engine->InterruptScriptThread(SCRIPTTHREADID_BASE, nullptr, 0);
     });
-    HRESULT hr = Parse("Out.Print \"start\"\nDo\nLoop\nOut.Print \"never\"");
+    HRESULT hr = Parse("Out.Print \"start\"\nReady.Run\nDo\nLoop\nOut.Print \"never\"");
     stopper.join();
     EXPECT_TRUE(FAILED(hr));
     EXPECT_EQ(Output(), "start");
@@ -198,18 +203,18 @@ TEST_F(Host, InterruptEndsAnEndlessLoop)
     m_engine->GetScriptThreadState(SCRIPTTHREADID_BASE, &s);
     EXPECT_EQ(s, SCRIPTTHREADSTATE_NOTINSCRIPT);
     // A For loop with a zero step and an empty body heeds the interrupt too.
-    std::thread again([this] {
-        SCRIPTTHREADSTATE s = SCRIPTTHREADSTATE_NOTINSCRIPT;
-        while (s != SCRIPTTHREADSTATE_RUNNING)
-            m_engine->GetScriptThreadState(SCRIPTTHREADID_BASE, &s);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    looping = false;
+    std::thread again([this, &looping] {
+        while (!looping)
+            std::this_thread::yield();
         m_engine->InterruptScriptThread(SCRIPTTHREADID_BASE, nullptr, 0);
     });
-    EXPECT_TRUE(FAILED(Parse("For i = 1 To 2 Step 0 : Next")));
+    EXPECT_TRUE(FAILED(Parse("Ready.Run\nFor i = 1 To 2 Step 0 : Next")));
     again.join();
     m_engine->InterruptScriptThread(SCRIPTTHREADID_BASE, nullptr, 0);  // nothing runs: no effect
     Parse("Out.Print \"again\"");                                      // the next script runs
     EXPECT_EQ(Output(), "start|again");
+    ready->Release();
 }
 
 TEST_F(Host, ScriptDispatchCallsProceduresAndOutlivesTheEngine)

@@ -1,6 +1,7 @@
 // The command language through its library interface: what reaches the
 // caller's output area, dispatch results, the history, init and close.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "simcmd/command_language.h"
 #include "test_programs.h"
@@ -163,7 +164,7 @@ TEST_F(CommandLanguageTest, RunEndsTheCommandLine)
 
 TEST_F(CommandLanguageTest, CloseFreesSymbolsAndClosesScriptAndLog)
 {
-    const std::string log = std::string(ZK_BIN_DIR) + "/../tests/close_test.log";
+    const std::string log = std::string(ZK_BIN_DIR) + "/../tests/close_test_" + std::to_string(getpid()) + ".log";
     language.Dispatch("config -logfile " + log + "; script " + log);
     ASSERT_TRUE(language.Output().LogFileOpen());
     ASSERT_TRUE(language.ScriptOpen());

@@ -2,6 +2,7 @@
 // running the update pass, MDI order, splitter views, cell pixels, printing
 // to PDF and Qt timers.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,6 +20,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -131,7 +133,7 @@ TEST_F(DemoQtTest, PopupsRunTheUpdatePassBeforeTheyShow)
 TEST_F(DemoQtTest, MdiOrderFollowsActivationAndMdiNext)
 {
     CSourceView* a = OpenHello();
-    std::string copy = ::testing::TempDir() + "copy.c";
+    std::string copy = ::testing::TempDir() + "copy-" + std::to_string(getpid()) + ".c";
     std::ifstream(HelloSource()) >> std::noskipws;
     {
         std::ifstream in(HelloSource());
@@ -224,7 +226,10 @@ TEST_F(DemoQtTest, ScrollBarActionsBecomeScrollCodes)
 TEST_F(DemoQtTest, PrintedPdfHasTheLogicsPagesAndLines)
 {
     // A document long enough for several pages.
-    std::string path = ::testing::TempDir() + "long.c";
+    // In a folder of this process (the name is printed on the pages).
+    const std::string folder = ::testing::TempDir() + "zk-demo-" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    std::string path = folder + "/long.c";
     {
         std::ofstream out(path);
         for (int i = 1; i <= 150; ++i)
@@ -298,14 +303,13 @@ TEST_F(DemoQtTest, QtTimersDeliverWmTimerThroughTheQueue)
 {
     frame->log.clear();
     frame->SetTimer(1, 10);  // replaces the one-second timer
-    QTest::qWaitFor([&] { return !frame->log.empty(); }, 2000);
-    ASSERT_FALSE(frame->log.empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->log.empty(); }, 20000));
     EXPECT_EQ(frame->log.front(), "tick");
     // Inside a nested pump the timer is taken, not dispatched.
     frame->log.clear();
     bool done = false;
     QTimer::singleShot(60, [&] { done = true; });
-    platform::ModalWait([&] { return done; }, 2000);
+    ASSERT_TRUE(platform::ModalWait([&] { return done; }, 20000));
     EXPECT_TRUE(frame->log.empty());
 }
 
@@ -366,7 +370,7 @@ TEST_F(DemoQtTest, ARightClickAsksTheViewForItsContextMenuWhichRunsTheUpdatePass
 TEST_F(DemoQtTest, WindowMenuListsTheChildrenAndChoosingOneActivatesIt)
 {
     CSourceView* a = OpenHello();
-    std::string copy = ::testing::TempDir() + "second.c";
+    std::string copy = ::testing::TempDir() + "second-" + std::to_string(getpid()) + ".c";
     {
         std::ifstream in(HelloSource());
         std::ofstream(copy) << in.rdbuf();

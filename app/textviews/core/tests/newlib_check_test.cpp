@@ -3,6 +3,7 @@
 // arm-none-eabi-gcc's assembler output. The tools are required: a missing one
 // fails the test.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -130,7 +131,7 @@ TEST(NewlibCheck, LexerAgreesWithClangTokens)
     ASSERT_GT(all.size(), 50u);
     // The headers hold no string literal outside their directives: a source
     // of ours adds some, with comment markers and quotes inside.
-    const std::string strings = ::testing::TempDir() + "/textcore_strings.c";
+    const std::string strings = ::testing::TempDir() + "/textcore_strings_" + std::to_string(getpid()) + ".c";
     std::ofstream(strings) << "const char *a = \"it's\", *b = \"/* no comment */\";\n"
                               "const char *c[] = {\"x // y\", \"#define\", \"\", \"'\"};\n"
                               "int n = sizeof(\"abc\") + 0x10 + 077;\n";
@@ -197,7 +198,7 @@ TEST(NewlibCheck, LexerAgreesWithClangTokens)
 TEST(NewlibCheck, AssemblerModeOverGccOutput)
 {
     const std::string dir = ::testing::TempDir();
-    const std::string source = dir + "/textcore_asm.c";
+    const std::string source = dir + "/textcore_asm_" + std::to_string(getpid()) + ".c";
     std::ofstream(source) << "int table[4] = {1, 2, 3, 4};\n"
                              "static int counter;\n"
                              "int sum(int n) { int s = 0; for (int i = 0; i < n; ++i) s += table[i & 3]; return s; }\n"

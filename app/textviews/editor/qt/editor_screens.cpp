@@ -171,8 +171,10 @@ bool RunToLine(ScreenFrame& frame, int line)
         const sarvik::RunMark mark = sarvik::MarkRuns();
         if (EmuRun(EMU_RUN_GO_TILL, ADDR{address, ADDR_SPACE_TARGET}) != EMU_OK)
             return false;
-        for (int i = 0; i < 500 && !sarvik::RunsSettled(mark); ++i)
-            platform::PumpWait(20);
+        // Bounded in time, not in passes of the pump: every posted stop
+        // ends a pass early.
+        if (!platform::ModalWait([&] { return sarvik::RunsSettled(mark); }, 60000))
+            return false;
         platform::PumpPending();
         CpuGetPC(&pc);
     }

@@ -264,7 +264,7 @@ TEST_F(EditorQtTest, ADataTipComesWithTheTimerOfTheLoopAndLeavesTheFocusInTheEdi
     QTest::mouseMove(Target(), at);
     CPopupTipWnd* tip = view->TipWindow();
     ASSERT_NE(tip, nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->IsTipShown(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->IsTipShown(); }, 30000));
     EXPECT_EQ(tip->GetWindowText(), "total=15");
     auto* tipWidget = dynamic_cast<QWidget*>(tip->GetHost());
     ASSERT_NE(tipWidget, nullptr);

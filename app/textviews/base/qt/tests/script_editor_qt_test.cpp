@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "platform/win_app.h"
 #include "script_edit_view.h"
 #include "shell/settings.h"
+#include "text_view_host.h"
 
 namespace textbase::qt {
 namespace {
@@ -134,12 +136,19 @@ TEST_F(ScriptEditorQt, DragBelowTheViewKeepsScrolling)
     view->SetLines(lines);
     QTest::mousePress(widget->viewport(), Qt::LeftButton, Qt::NoModifier, At(1, 2));
     const QPoint below(At(1, 2).x(), widget->viewport()->height() + 30);
+    // The clock runs from before the move that starts the timer.
+    QElapsedTimer clock;
+    clock.start();
     QTest::mouseMove(widget->viewport(), below);
     const int top = view->topLine;
-    QTest::qWait(400);  // about six ticks of 60 ms
+    // Each tick of the timer scrolls a line: several ticks come, however
+    // late a loaded machine delivers them.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->topLine - top >= 3; }, 20000)) << view->topLine - top;
+    QTest::qWait(200);
     const int scrolled = view->topLine - top;
-    EXPECT_GE(scrolled, 3);
-    EXPECT_LE(scrolled, 8);
+    // A timer never fires before its period (a coarse one at most 5% early):
+    // no more lines than ticks could have come.
+    EXPECT_LE(scrolled, clock.elapsed() * 100 / (95 * textcore::kAutoScrollMs) + 1) << clock.elapsed() << " ms";
     QTest::mouseRelease(widget->viewport(), Qt::LeftButton, Qt::NoModifier, below);
     const int stopped = view->topLine;
     QTest::qWait(200);
