@@ -25,9 +25,10 @@ protected:
         platform::SetModuleFolder("");
     }
     // Puts the stand-in lib<name>.so into the module folder.
-    void Provide(const std::string& name)
+    void Provide(const std::string& name) { ProvideIn(temp_, name); }
+    static void ProvideIn(const shell::test::TempFolder& folder, const std::string& name)
     {
-        fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + name + ".so", temp_.path() + "/lib" + name + ".so");
+        fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + name + ".so", folder.path() + "/lib" + name + ".so");
     }
     shell::test::TempFolder temp_;
 };
@@ -106,8 +107,7 @@ TEST_F(ModulesTest, BuildToolLibraryFallsBackAndReportsWhenNoneLoads)
         shell::test::TempFolder folder;
         platform::SetModuleFolder(folder.path());
         for (const auto& name : r.present)
-            fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + name + ".so",
-                          folder.path() + "/lib" + name + ".so");
+            ProvideIn(folder, name);
         BuildToolLibrary lib;
         std::string toolChain = r.setting, message;
         EXPECT_EQ(BindBuildToolLibrary(toolChain, lib, message), r.bound) << r.setting;
@@ -152,8 +152,7 @@ TEST_F(ModulesTest, ChoosingABuildToolBindsItsLibraryOrKeepsTheToolChain)
         shell::test::TempFolder folder;
         platform::SetModuleFolder(folder.path());
         for (const auto& name : r.present)
-            fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + name + ".so",
-                          folder.path() + "/lib" + name + ".so");
+            ProvideIn(folder, name);
         BuildToolLibrary lib;
         std::string toolChain = r.setting, message;
         ASSERT_TRUE(BindBuildToolLibrary(toolChain, lib, message));
@@ -180,8 +179,7 @@ TEST_F(ModulesTest, FrameStartAddsTheItemsOfThePresentModules)
         platform::SetModuleFolder(folder.path());
         for (int i = 0; i < 4; ++i)
             if (mask & (1 << i))
-                fs::copy_file(std::string(SHELL_STANDIN_DIR) + "/lib" + names[i] + ".so",
-                              folder.path() + "/lib" + names[i] + ".so");
+                ProvideIn(folder, names[i]);
         auto menu = platform::resources::LoadMenu(IDR_MAINFRAME);
         ShellModules modules;
         std::string toolChain = "fendrix", message;
