@@ -614,6 +614,12 @@ void MainFrameWidget::AddChild(CMDIChildWnd* child)
         return;
     auto* client = new ChildFrameWidget(child);
     QMdiSubWindow* sub = mdi_->addSubWindow(client);
+    // A child window made with the default rectangle gets the window
+    // system's default size, three quarters of the client area: its views
+    // come after it, so the size of its contents now would be a title bar.
+    const QSize area = mdi_->viewport()->size();
+    if (!area.isEmpty())
+        sub->resize(area * 3 / 4);
     sub->setObjectName(QString("child_%1").arg(subs_.size() + 1));
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowTitle(Q(child->GetWindowText()));

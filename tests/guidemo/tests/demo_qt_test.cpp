@@ -155,6 +155,20 @@ TEST_F(DemoQtTest, MdiOrderFollowsActivationAndMdiNext)
     std::remove(copy.c_str());
 }
 
+// A document opened into a shown main window gets a child window of a
+// working size, not one sized to its contents before its views existed.
+TEST_F(DemoQtTest, NewChildWindowTakesThreeQuartersOfTheClientArea)
+{
+    CSourceView* view = OpenHello();
+    ASSERT_NE(view, nullptr);
+    QMdiArea* mdi = window->MdiArea();
+    ASSERT_EQ(mdi->subWindowList().size(), 1);
+    const QSize area = mdi->viewport()->size();
+    const QMdiSubWindow* sub = mdi->subWindowList().front();
+    EXPECT_EQ(sub->size(), area * 3 / 4);
+    EXPECT_GT(WidgetOf(view)->height(), area.height() / 2);
+}
+
 TEST_F(DemoQtTest, SplitterShowsTwoViewsOfOneDocument)
 {
     CSourceView* view = OpenHello();
