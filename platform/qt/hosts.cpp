@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -617,9 +618,18 @@ void MainFrameWidget::AddChild(CMDIChildWnd* child)
     // A child window made with the default rectangle gets the window
     // system's default size, three quarters of the client area: its views
     // come after it, so the size of its contents now would be a title bar.
+    // Each further one cascades by a title bar from the last one made, back
+    // to the corner when it would leave the client area.
     const QSize area = mdi_->viewport()->size();
-    if (!area.isEmpty())
+    if (!area.isEmpty()) {
         sub->resize(area * 3 / 4);
+        const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+        QPoint corner = lastPlaced_ ? lastPlaced_->geometry().topLeft() + QPoint(step, step) : QPoint(0, 0);
+        if (!QRect(QPoint(0, 0), area).contains(QRect(corner, sub->size())))
+            corner = QPoint(0, 0);
+        sub->move(corner);
+        lastPlaced_ = sub;
+    }
     sub->setObjectName(QString("child_%1").arg(subs_.size() + 1));
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowTitle(Q(child->GetWindowText()));

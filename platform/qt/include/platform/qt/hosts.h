@@ -126,6 +126,7 @@ private:
     QMdiArea* mdi_;
     std::map<CWnd*, QMdiSubWindow*> subs_;
     std::map<CControlBar*, QWidget*> bars_;
+    QPointer<QMdiSubWindow> lastPlaced_;  // the child window placed last
     bool syncing_ = false;
 };
 
