@@ -6,6 +6,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -434,6 +435,27 @@ void ChildFrameWidget::Rebuild()
             delete w;
 }
 
+// The close buttons are WM_CLOSE to the frame's logic: it asks to save a
+// changed document and may refuse; when it closes, its window's end takes
+// the widget (and the sub-window) away.
+namespace {
+void CloseThroughLogic(CWnd* wnd, QCloseEvent* event)
+{
+    event->ignore();
+    if (wnd && wnd->m_hWnd)
+        wnd->SendMessage(WM_CLOSE);
+}
+}  // namespace
+
+void ChildFrameWidget::closeEvent(QCloseEvent* event)
+{
+    if (!Wnd()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    CloseThroughLogic(Wnd(), event);
+}
+
 void ChildFrameWidget::Notify(HostEvent event, CWnd*)
 {
     if (event == HostEvent::ChildAdded || event == HostEvent::Layout)
@@ -607,6 +629,15 @@ void MainFrameWidget::SyncBars()
             q->setVisible(bar->IsVisible());
         }
     }
+}
+
+void MainFrameWidget::closeEvent(QCloseEvent* event)
+{
+    if (!Wnd()) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    CloseThroughLogic(Wnd(), event);
 }
 
 void MainFrameWidget::AddChild(CMDIChildWnd* child)

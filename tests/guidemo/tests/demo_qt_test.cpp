@@ -198,6 +198,41 @@ TEST_F(DemoQtTest, NewChildWindowsTakeThreeQuartersOfTheClientAreaAndCascade)
         std::remove(copy.c_str());
 }
 
+// The close buttons of a child window and of the main window go through the
+// frames' closing: a changed document asks to be saved, and a refusal keeps
+// the window.
+TEST_F(DemoQtTest, CloseButtonsAskToSaveAChangedDocumentAndMayBeRefused)
+{
+    CSourceView* view = OpenHello();
+    ASSERT_NE(view, nullptr);
+    CDocument* doc = view->GetDocument();
+    doc->SetModifiedFlag(TRUE);
+    QMdiArea* mdi = window->MdiArea();
+    ASSERT_EQ(mdi->subWindowList().size(), 1);
+    QPointer<QMdiSubWindow> sub = mdi->subWindowList().front();
+
+    GTestScriptedUi ui;
+    ui.AnswerMessageBox(IDCANCEL, "Save changes");
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(app.m_pMainWnd, frame);
+    ui.AnswerMessageBox(IDCANCEL, "Save changes");
+    EXPECT_FALSE(sub->close());
+    QApplication::processEvents();
+    ASSERT_FALSE(sub.isNull());
+    EXPECT_TRUE(sub->isVisible());
+    EXPECT_EQ(view->GetDocument(), doc);
+
+    ui.AnswerMessageBox(IDNO, "Save changes");
+    sub->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_TRUE(sub.isNull()) << "the sub-window goes with its frame";
+    EXPECT_TRUE(mdi->subWindowList().isEmpty());
+    EXPECT_EQ(frame->MDIGetActive(), nullptr);
+    EXPECT_EQ(ui.MessageTexts().size(), 3u);
+}
+
 TEST_F(DemoQtTest, SplitterShowsTwoViewsOfOneDocument)
 {
     CSourceView* view = OpenHello();

@@ -101,6 +101,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Rebuild();
@@ -119,6 +120,9 @@ public:
     // Builds the menu bar from the frame's shown menu.
     void RebuildMenus();
     void SyncBars();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QMenu* BuildMenu(CMenu* menu, QWidget* parent);
