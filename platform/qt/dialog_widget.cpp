@@ -131,10 +131,75 @@ DialogWidget::DialogWidget(const DialogTemplate& t, QWidget* parent) : QDialog(p
     }
 }
 
+// The dialog's calls on its own window: its rectangle on the screen and
+// moving itself (a dialog that opens at a point of another window places
+// itself in OnInitDialog), its title and repaints. The widget belongs to
+// whoever runs the dialog, so the window's end deletes nothing here.
+class DialogWidget::WindowCalls : public WindowHost {
+public:
+    explicit WindowCalls(QDialog* widget) : widget_(widget) {}
+    void Invalidate() override
+    {
+        if (widget_)
+            widget_->update();
+    }
+    void SetScrollInfo(int, const SCROLLINFO&) override {}
+    SCROLLINFO GetScrollInfo(int) const override { return {}; }
+    RECT GetClientRect() const override { return widget_ ? RECT{0, 0, widget_->width(), widget_->height()} : RECT{}; }
+    void SetWindowText(const std::string& text) override
+    {
+        if (widget_)
+            widget_->setWindowTitle(QString::fromStdString(text));
+    }
+    void ShowWindow(int) override {}
+    bool IsVisible() const override { return widget_ && widget_->isVisible(); }
+    void SetFocus() override {}
+    bool HasFocus() const override { return false; }
+    void Detach() override
+    {
+        widget_ = nullptr;
+        detached = true;
+    }
+    RECT GetWindowRect() const override
+    {
+        if (!widget_)
+            return {};
+        const QRect r = widget_->frameGeometry();
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
+    POINT ClientOrigin() const override
+    {
+        if (!widget_)
+            return {};
+        const QPoint p = widget_->mapToGlobal(QPoint(0, 0));
+        return {p.x(), p.y()};
+    }
+    void MoveTo(POINT screen) override
+    {
+        if (widget_)
+            widget_->move(screen.x, screen.y);
+    }
+    bool detached = false;
+
+private:
+    QDialog* widget_;
+};
+
+DialogWidget::~DialogWidget()
+{
+    // A dialog whose window ended has dropped this host already.
+    if (host_ && !host_->detached && dialog_ && dialog_->GetHost() == host_.get())
+        dialog_->SetHost(nullptr);
+}
+
 void DialogWidget::Attach(CDialog& dialog)
 {
     dialog_ = &dialog;
     dialog.AttachItems(this);
+    if (!dialog.GetHost()) {
+        host_ = std::make_unique<WindowCalls>(this);
+        dialog.SetHost(host_.get());
+    }
     dialog.StartDialog();
     // A title the dialog set while it started replaces the template's.
     if (!dialog.GetWindowText().empty())

@@ -6,6 +6,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -433,6 +435,27 @@ void ChildFrameWidget::Rebuild()
             delete w;
 }
 
+// The close buttons are WM_CLOSE to the frame's logic: it asks to save a
+// changed document and may refuse; when it closes, its window's end takes
+// the widget (and the sub-window) away.
+namespace {
+void CloseThroughLogic(CWnd* wnd, QCloseEvent* event)
+{
+    event->ignore();
+    if (wnd && wnd->m_hWnd)
+        wnd->SendMessage(WM_CLOSE);
+}
+}  // namespace
+
+void ChildFrameWidget::closeEvent(QCloseEvent* event)
+{
+    if (!Wnd()) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    CloseThroughLogic(Wnd(), event);
+}
+
 void ChildFrameWidget::Notify(HostEvent event, CWnd*)
 {
     if (event == HostEvent::ChildAdded || event == HostEvent::Layout)
@@ -608,12 +631,36 @@ void MainFrameWidget::SyncBars()
     }
 }
 
+void MainFrameWidget::closeEvent(QCloseEvent* event)
+{
+    if (!Wnd()) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    CloseThroughLogic(Wnd(), event);
+}
+
 void MainFrameWidget::AddChild(CMDIChildWnd* child)
 {
     if (subs_.count(child))
         return;
     auto* client = new ChildFrameWidget(child);
     QMdiSubWindow* sub = mdi_->addSubWindow(client);
+    // A child window made with the default rectangle gets the window
+    // system's default size, three quarters of the client area: its views
+    // come after it, so the size of its contents now would be a title bar.
+    // Each further one cascades by a title bar from the last one made, back
+    // to the corner when it would leave the client area.
+    const QSize area = mdi_->viewport()->size();
+    if (!area.isEmpty()) {
+        sub->resize(area * 3 / 4);
+        const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+        QPoint corner = lastPlaced_ ? lastPlaced_->geometry().topLeft() + QPoint(step, step) : QPoint(0, 0);
+        if (!QRect(QPoint(0, 0), area).contains(QRect(corner, sub->size())))
+            corner = QPoint(0, 0);
+        sub->move(corner);
+        lastPlaced_ = sub;
+    }
     sub->setObjectName(QString("child_%1").arg(subs_.size() + 1));
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowTitle(Q(child->GetWindowText()));

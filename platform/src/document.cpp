@@ -205,7 +205,11 @@ BOOL CDocument::SaveModified()
 {
     if (!modified_)
         return TRUE;
+    // A document on disk is named by its file, not by its title (which may
+    // carry marks such as the editor's "*" for unsaved changes).
     std::string name = title_.empty() ? std::string("Untitled") : title_;
+    if (!path_.empty())
+        name = path_.substr(path_.find_last_of("/\\") + 1);
     MessageBoxRequest request;
     request.text = "Save changes to " + name + "?";
     request.caption = platform::AppName();

@@ -47,8 +47,12 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, CWnd* parent, CCreateContext* context
         SetDefaultMenu(menu);
     if (auto accel = resources::LoadAccelerators(resourceId))
         accel_ = accel;
-    if (title_.empty())
-        title_ = resources::LoadString(resourceId);
+    // The frame's string resource lists its title first, then the document
+    // template's strings, one a line: only the first line is the title.
+    if (title_.empty()) {
+        const std::string text = resources::LoadString(resourceId);
+        title_ = text.substr(0, text.find('\n'));
+    }
     if (!OnCreateClient(context)) {
         DestroyWindow();
         return FALSE;

@@ -131,9 +131,22 @@ void Beep(UINT type)
         0);
 }
 
+namespace {
+int g_popupMenus = 0;
+}
+
 UINT ShowPopupMenu(const PopupRequest& request)
 {
+    struct Tracking {
+        Tracking() { ++g_popupMenus; }
+        ~Tracking() { --g_popupMenus; }
+    } tracking;
     return Call([&](ModalUi& ui) { return ui.TrackPopupMenu(request); }, 0u);
+}
+
+bool PopupMenuTracked()
+{
+    return g_popupMenus > 0;
 }
 
 DWORD StartDragDrop(const DragRequest& request)

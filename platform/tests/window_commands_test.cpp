@@ -98,6 +98,28 @@ TEST_F(CommandTest, BarsAndPanesFollowTheUpdatePassOnIdleButNotInNestedPumps)
     app->m_pMainWnd = nullptr;
 }
 
+// A frame's string resource holds its title and then the document strings
+// of its template, one a line; the title is the first line alone.
+TEST_F(CommandTest, LoadedFrameTitleIsTheFirstLineOfItsString)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Target IDE\nIDE\nIDE Source File\nSource Files(*.c)\n.c\nIde.Document\nSource", "Target IDE"},
+        {"Plain title", "Plain title"},
+        {"\nNo title", ""},
+    };
+    UINT id = 0x7200;
+    for (const auto& [text, title] : cases) {
+        SCOPED_TRACE(text);
+        resources::AddString(++id, text);
+        auto* f = new CFrameWnd;  // frames delete themselves
+        ASSERT_TRUE(f->LoadFrame(id));
+        EXPECT_EQ(f->GetTitle(), title);
+        f->OnUpdateFrameTitle(TRUE);
+        EXPECT_EQ(f->GetWindowText(), title);
+        f->DestroyWindow();
+    }
+}
+
 TEST_F(CommandTest, MdiOrderActivationNextAndSharedMenu)
 {
     resources::AddMenu(200, {{"&File", 0, {{"&Open", ID_FILE_OPEN}}}, {"&Edit", 0, {{"&Copy", ID_EDIT_COPY}}}});

@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
 
 #include "platform/scripted_ui_gtest.h"
 #include "window_fixture.h"
@@ -81,6 +85,25 @@ TEST_F(DocumentTest, ClosingAModifiedDocumentAsksAndCancelKeepsIt)
     child->SendMessage(WM_CLOSE);
     EXPECT_EQ(app->DocManager()->GetOpenDocumentCount(), 0);
     EXPECT_TRUE(frame->MDIChildren().empty());
+    EXPECT_EQ(ui.MessageTexts().front(), "Save changes to Untitled1?");
+}
+
+// A document from a file is named by the file's name in the prompt, whatever
+// its title shows (an editor marks unsaved changes in the title).
+TEST_F(DocumentTest, TheSavePromptNamesTheFileNotTheTitle)
+{
+    const std::string path = ::testing::TempDir() + "prompt_" + std::to_string(getpid()) + ".tst";
+    std::ofstream(path) << "abcd";  // one DWORD
+    GTestScriptedUi ui;
+    ui.AnswerMessageBox(IDNO, "Save changes to");
+    CDocument* doc = tmpl->OpenDocumentFile(path.c_str());
+    ASSERT_NE(doc, nullptr);
+    doc->SetTitle(doc->GetTitle() + "*");
+    doc->SetModifiedFlag();
+    doc->Views().front()->GetParentFrame()->SendMessage(WM_CLOSE);
+    EXPECT_EQ(ui.MessageTexts(),
+              std::vector<std::string>{"Save changes to prompt_" + std::to_string(getpid()) + ".tst?"});
+    std::remove(path.c_str());
 }
 
 class SplitChild : public CMDIChildWnd {

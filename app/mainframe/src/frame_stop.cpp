@@ -77,7 +77,7 @@ StopPosition& CurrentStop()
 TextViewStop CMainFrame::GetStopPosition() const
 {
     const StopPosition& stop = CurrentStop();
-    return {stop.sourcePath, stop.line, stop.pc.off};
+    return {stop.sourcePath, stop.line, stop.pc.off, stop.previous.file};
 }
 
 bool CMainFrame::GetFindText(std::string& text) const

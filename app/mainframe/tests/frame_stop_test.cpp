@@ -106,8 +106,7 @@ protected:
     // The source window in front, its view showing `line` (one-based).
     void ExpectSourceInFront(CMainFrame* frame, const std::string& source, int line)
     {
-        // A new child window opens at the platform's small default size;
-        // tiled, it has room for a page of lines.
+        // Tiled, the child window has room for a page of lines.
         frame->MDITile(TRUE);
         QApplication::processEvents();
         CMDIChildWnd* child = frame->MDIGetActive();
@@ -186,6 +185,9 @@ TEST_F(FrameStopTest, LoadFileThenABreakpointAndGotoCursorStopAtTheirLines)
         EXPECT_EQ(Addr2Line(elf, Pc()).second, 23);
         ExpectSourceInFront(frame, mainSource, 23);
         EXPECT_EQ(frame->GetStopPosition().pc, Pc());
+        // The views learn the file of the stop before (its mark goes).
+        EXPECT_TRUE(SameFile(frame->GetStopPosition().previousPath, mainSource))
+            << frame->GetStopPosition().previousPath;
 
         frame->SendMessage(WM_CLOSE);
         EXPECT_TRUE(QTest::qWaitFor([&] { return app_->m_pMainWnd == nullptr; }, 30000));

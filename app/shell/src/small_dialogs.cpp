@@ -42,6 +42,10 @@ CChangePCDlg::CChangePCDlg(POINT screen, CWnd* parent) : CDialog(IDD_CHANGE_PC, 
 BOOL CChangePCDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // Over the point it was asked at (the status bar's PC pane), size kept.
+    RECT r;
+    GetWindowRect(&r);
+    MoveWindowTo(PlaceAbovePoint(m_point, {r.Width(), r.Height()}));
     DWORD pc = 0;
     CpuGetPC(&pc);
     char text[256] = {};

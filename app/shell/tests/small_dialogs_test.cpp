@@ -6,6 +6,7 @@
 
 #include "platform/resources.h"
 #include "platform/scripted_ui_gtest.h"
+#include "platform/window_host.h"
 #include "shell/shell_ids.h"
 
 using namespace shell;
@@ -56,9 +57,22 @@ TEST_F(SmallDialogsTest, ChangePcAcceptsAnAddressAndKeepsItsDialogOnBadText)
 
 TEST_F(SmallDialogsTest, ChangePcCentresOverThePointWithItsBottomOnIt)
 {
-    POINT p = PlaceAbovePoint({300, 400}, {151, 60});
-    EXPECT_EQ(p.x, 300 - 75);
-    EXPECT_EQ(p.y, 340);
+    CChangePCDlg dlg({300, 400});
+    platform::FakeHost host;
+    host.window = {10, 20, 10 + 151, 20 + 60};
+    dlg.SetHost(&host);
+    ui_.RunDialog(
+        [](ScriptedDialog& d) {
+            RECT r;
+            d.dialog.GetWindowRect(&r);
+            EXPECT_EQ(r.left, 300 - 75);
+            EXPECT_EQ(r.top, 340);
+            EXPECT_EQ(r.Width(), 151);
+            EXPECT_EQ(r.Height(), 60);
+            d.click(IDCANCEL);
+        },
+        "Change Program Counter");
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
 TEST_F(SmallDialogsTest, AddressDialogTitlesByMode)

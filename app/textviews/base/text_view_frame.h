@@ -24,6 +24,7 @@ struct TextViewStop {
     std::string sourcePath;  // source file of the PC, or empty
     int line = -1;           // one-based, -1 none
     std::uint32_t pc = 0;
+    std::string previousPath;  // source file of the stop before, or empty
 };
 
 // The update hint of breakpoint marks near an address (offset -1: all).

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/frame_wnd.h"
+#include "platform/modal_ui.h"
 #include "platform/win_app.h"
 #include "qedit_view.h"
 #include "shell/settings.h"
@@ -113,6 +114,12 @@ void CQEditView::OnTimer(UINT_PTR id)
 {
     if (id != kDataTipTimer) {
         CBaseView::OnTimer(id);
+        return;
+    }
+    // No tip over a context menu: while a popup menu is tracked the pointer
+    // rests on the menu, not on a word, and the count starts again after it.
+    if (platform::PopupMenuTracked()) {
+        tipTicks = 0;
         return;
     }
     const POINT pointer = PointerPos();

@@ -203,8 +203,14 @@ void CQEditView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject)
     if (!frame || !doc)
         return;
     const TextViewStop stop = frame->GetStopPosition();
-    if (!SameFileName(stop.sourcePath, doc->GetPathName()))
+    if (!SameFileName(stop.sourcePath, doc->GetPathName())) {
+        // The program counter left this file: its mark goes.
+        if (SameFileName(stop.previousPath, doc->GetPathName())) {
+            RepaintMarginRows(topLine, topLine + linesPerPage);
+            TextViewCore::host_.UpdateWindow();
+        }
         return;
+    }
     RepaintMarginRows(topLine, topLine + linesPerPage);
     if (hint & kPcHasSourceLine) {
         if (IsAddressOnPage(ADDR{stop.pc, ADDR_SPACE_TARGET})) {

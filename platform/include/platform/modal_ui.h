@@ -144,6 +144,8 @@ int RunModalDialog(CDialog& dialog);
 int RunModalSheet(CPropertySheet& sheet);
 void Beep(UINT type);
 UINT ShowPopupMenu(const PopupRequest& request);
+// True while a popup menu is tracked (its modal loop runs; timers tick on).
+bool PopupMenuTracked();
 DWORD StartDragDrop(const DragRequest& request);
 bool ShowFontDialog(HWND owner, LOGFONT& font, bool fixedOnly);
 bool ShowColorDialog(HWND owner, COLORREF& color);

@@ -41,6 +41,45 @@ TEST(DialogWidgetTest, RadioButtonsAreExclusiveWithinTheirGroupOnly)
     EXPECT_FALSE(Radio(w, 21)->isChecked());
 }
 
+// A dialog that places itself as it starts (over a point of another
+// window): its window calls reach the widget, which is not centred over
+// its parent afterwards; the widget outlives the dialog's window.
+class PlacedDialog : public CDialog {
+public:
+    explicit PlacedDialog(std::shared_ptr<DialogTemplate> t) : CDialog(std::move(t)) {}
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        GetWindowRect(&before);
+        MoveWindowTo({120, 90});
+        return TRUE;
+    }
+    RECT before{};
+};
+
+TEST(DialogWidgetTest, ADialogMovesItsWindowAsItStarts)
+{
+    auto t = std::make_shared<DialogTemplate>();
+    t->caption = "Placed";
+    t->cx = 120;
+    t->cy = 40;
+    PlacedDialog dlg(t);
+    {
+        qt::DialogWidget w(*t);
+        w.Attach(dlg);
+        EXPECT_EQ(dlg.before.right - dlg.before.left, w.frameGeometry().width());
+        EXPECT_EQ(w.pos(), QPoint(120, 90));
+        RECT now;
+        dlg.GetWindowRect(&now);
+        EXPECT_EQ(now.left, w.frameGeometry().left());
+        EXPECT_EQ(now.top, w.frameGeometry().top());
+        w.show();
+        EXPECT_EQ(w.pos(), QPoint(120, 90)) << "kept where the dialog put itself";
+        dlg.FinishDialog();
+        EXPECT_EQ(dlg.GetHost(), nullptr);
+    }
+}
+
 }  // namespace
 
 namespace {

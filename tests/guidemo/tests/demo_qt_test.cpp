@@ -157,6 +157,84 @@ TEST_F(DemoQtTest, MdiOrderFollowsActivationAndMdiNext)
     std::remove(copy.c_str());
 }
 
+// A document opened into a shown main window gets a child window of a
+// working size, not one sized to its contents before its views existed,
+// and where it can be seen: inside the client area, cascading.
+TEST_F(DemoQtTest, NewChildWindowsTakeThreeQuartersOfTheClientAreaAndCascade)
+{
+    CSourceView* view = OpenHello();
+    ASSERT_NE(view, nullptr);
+    QMdiArea* mdi = window->MdiArea();
+    ASSERT_EQ(mdi->subWindowList().size(), 1);
+    const QSize area = mdi->viewport()->size();
+    const QMdiSubWindow* sub = mdi->subWindowList().front();
+    EXPECT_EQ(sub->size(), area * 3 / 4);
+    EXPECT_GT(WidgetOf(view)->height(), area.height() / 2);
+    EXPECT_EQ(sub->pos(), QPoint(0, 0));
+
+    // Further ones cascade inside the client area, back to the corner when
+    // the next step would leave it.
+    QPoint last = sub->pos();
+    bool wrapped = false;
+    std::vector<std::string> copies;
+    for (int i = 0; i < 12 && !wrapped; ++i) {
+        copies.push_back(::testing::TempDir() + "cascade" + std::to_string(i) + ".c");
+        {
+            std::ifstream in(HelloSource());
+            std::ofstream(copies.back()) << in.rdbuf();
+        }
+        ASSERT_NE(app.OpenDocumentFile(copies.back().c_str()), nullptr);
+        QApplication::processEvents();
+        ASSERT_EQ(mdi->subWindowList().size(), i + 2);
+        const QMdiSubWindow* next = mdi->subWindowList().back();
+        EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(next->geometry())) << i;
+        wrapped = next->pos() == QPoint(0, 0);
+        if (!wrapped) {
+            EXPECT_GT(next->pos().x(), last.x()) << i;
+            EXPECT_GT(next->pos().y(), last.y()) << i;
+        }
+        last = next->pos();
+    }
+    EXPECT_TRUE(wrapped);
+    for (const std::string& copy : copies)
+        std::remove(copy.c_str());
+}
+
+// The close buttons of a child window and of the main window go through the
+// frames' closing: a changed document asks to be saved, and a refusal keeps
+// the window.
+TEST_F(DemoQtTest, CloseButtonsAskToSaveAChangedDocumentAndMayBeRefused)
+{
+    CSourceView* view = OpenHello();
+    ASSERT_NE(view, nullptr);
+    CDocument* doc = view->GetDocument();
+    doc->SetModifiedFlag(TRUE);
+    QMdiArea* mdi = window->MdiArea();
+    ASSERT_EQ(mdi->subWindowList().size(), 1);
+    QPointer<QMdiSubWindow> sub = mdi->subWindowList().front();
+
+    GTestScriptedUi ui;
+    ui.AnswerMessageBox(IDCANCEL, "Save changes");
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(app.m_pMainWnd, frame);
+    ui.AnswerMessageBox(IDCANCEL, "Save changes");
+    EXPECT_FALSE(sub->close());
+    QApplication::processEvents();
+    ASSERT_FALSE(sub.isNull());
+    EXPECT_TRUE(sub->isVisible());
+    EXPECT_EQ(view->GetDocument(), doc);
+
+    ui.AnswerMessageBox(IDNO, "Save changes");
+    sub->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_TRUE(sub.isNull()) << "the sub-window goes with its frame";
+    EXPECT_TRUE(mdi->subWindowList().isEmpty());
+    EXPECT_EQ(frame->MDIGetActive(), nullptr);
+    EXPECT_EQ(ui.MessageTexts().size(), 3u);
+}
+
 TEST_F(DemoQtTest, SplitterShowsTwoViewsOfOneDocument)
 {
     CSourceView* view = OpenHello();

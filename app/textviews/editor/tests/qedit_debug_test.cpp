@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "editor_fixture.h"
 #include "emu_messages.h"
@@ -360,6 +361,37 @@ TEST_F(EditorDebugTest, ADataTipComesAfterFifteenTicksAtRestAndGoesWithKeysClick
     EXPECT_TRUE(TimerRuns());
     Relay(WM_LBUTTONDOWN, MK_LBUTTON, Param(At(4, 6)));
     EXPECT_FALSE(TipShown());
+}
+
+// The timer ticks on under a tracked context menu with the pointer on the
+// word that was clicked: no tip may come up over the menu.
+TEST_F(EditorDebugTest, NoDataTipWhileTheContextMenuIsOpen)
+{
+    textFrame.connected = true;
+    struct TickingUi : PopupUi {
+        UINT TrackPopupMenu(const platform::PopupRequest& request) override
+        {
+            duringMenu();
+            return PopupUi::TrackPopupMenu(request);
+        }
+        std::function<void()> duringMenu;
+    } ui;
+    bool shownUnderMenu = false;
+    ui.duringMenu = [&] {
+        Tick(30);
+        shownUnderMenu = TipShown();
+    };
+    ui.AnswerPopup(0, "");
+    const POINT p = At(4, 6);
+    MoveTo(p);
+    Tick(3);
+    Relay(WM_RBUTTONDOWN, MK_RBUTTON, Param(p));
+    EXPECT_FALSE(shownUnderMenu);
+    // Closed, the pointer resting on the word brings the tip after the delay.
+    Tick(14);
+    EXPECT_FALSE(TipShown());
+    Tick();
+    EXPECT_TRUE(TipShown());
 }
 
 TEST_F(EditorDebugTest, ATipNeverOutlivesItsValue)

@@ -299,6 +299,27 @@ TEST_F(EditorTest, StopFlagsScrollTheFirstViewOfTheStoppedSourceOnly)
     EXPECT_FALSE(ViewOf(doc)->IsAddressOnPage(ADDR{0, 1}));
 }
 
+// Stepping out of a file into another: the file left repaints its margin
+// so its program-counter mark goes; files the stop never was in don't.
+TEST_F(EditorTest, StopFlagsRepaintTheMarginOfTheFileThePcLeft)
+{
+    CQEditDoc* left = Open("queue.c", "int a;\nint b;\n");
+    CQEditDoc* stopped = Open("main.c", "int c;\nint d;\n");
+    CQEditDoc* untouched = Open("format.c", "int e;\n");
+    textFrame.stop = {folder / "main.c", 2, 0x8000, folder / "queue.c"};
+    auto invalidations = [](CQEditDoc* doc) {
+        return static_cast<platform::FakeHost*>(ViewOf(doc)->GetHost())->invalidations;
+    };
+    std::vector<int> before;
+    for (CQEditDoc* doc : {left, stopped, untouched})
+        before.push_back(invalidations(doc));
+    for (CQEditDoc* doc : {left, stopped, untouched})
+        doc->UpdateAllViews(nullptr, doc == stopped ? kPcHasSourceLine | kPcThisDocument : kPcHasSourceLine);
+    EXPECT_GT(invalidations(left), before[0]);
+    EXPECT_GT(invalidations(stopped), before[1]);
+    EXPECT_EQ(invalidations(untouched), before[2]);
+}
+
 }  // namespace
 }  // namespace editor::test
 

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <map>
+#include <memory>
 
 #include "platform/dialog.h"
 
@@ -17,6 +18,7 @@ namespace platform::qt {
 class DialogWidget : public QDialog, public DlgItems {
 public:
     explicit DialogWidget(const DialogTemplate& t, QWidget* parent = nullptr);
+    ~DialogWidget() override;
     // Runs `dialog` on these widgets: OnInitDialog now; OK/Cancel clicks end
     // the QDialog when the logic ended.
     void Attach(CDialog& dialog);
@@ -50,8 +52,10 @@ private:
         ControlKind kind;
         QWidget* widget;
     };
+    class WindowCalls;
     std::map<int, Entry> controls_;
     CDialog* dialog_ = nullptr;
+    std::unique_ptr<WindowCalls> host_;  // the dialog's own window calls
     bool programmatic_ = false;
 };
 

@@ -101,6 +101,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Rebuild();
@@ -120,12 +121,16 @@ public:
     void RebuildMenus();
     void SyncBars();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QMenu* BuildMenu(CMenu* menu, QWidget* parent);
     void AddChild(CMDIChildWnd* child);
     QMdiArea* mdi_;
     std::map<CWnd*, QMdiSubWindow*> subs_;
     std::map<CControlBar*, QWidget*> bars_;
+    QPointer<QMdiSubWindow> lastPlaced_;  // the child window placed last
     bool syncing_ = false;
 };
 
