@@ -24,7 +24,7 @@ inline constexpr const char* kKinds[] = {kInto, kOver, kOut, kGo};
 //   loop has thousands of rounds of short lines and a call).
 struct Plan {
     std::string image;
-    std::string mainSource;  // main.c of the workload
+    std::string sources;  // the workload's folder
     int steps = 100;
     bool verbose = false;  // each stop and the windows open to standard error
 };

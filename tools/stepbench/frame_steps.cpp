@@ -1,4 +1,4 @@
-// The plan in quelm's main frame offscreen: the image loaded, main.c, the
+// The plan in quelm's main frame offscreen: the image loaded, its sources,
 // register window and a memory window open, tiled; each command sent as the
 // menu sends it and timed until its stop is shown and the queue drained.
 #include <QApplication>
@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <string>
 
 #include "appdebug/debug_ids.h"
 #include "bench.h"
@@ -32,13 +34,23 @@ using Clock = std::chrono::steady_clock;
 
 class PaintCounter : public QObject {
 public:
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* object, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+            std::string name = object->metaObject()->className();
+            if (getenv("STEPBENCH_PAINT_PATHS"))
+                for (QObject* o = object; o; o = o->parent())
+                    name += "<" + o->objectName().toStdString() +
+                        (o->isWidgetType() ? "[" + static_cast<QWidget*>(o)->windowTitle().toStdString() + "]" : "");
+            if (getenv("STEPBENCH_PAINT_PATHS"))
+                std::fprintf(stderr, "  paint %s\n", name.c_str());
+            ++byClass[name];
+        }
         return false;
     }
     long paints = 0;
+    std::map<std::string, int> byClass;  // the painted widgets' classes
 };
 
 double ProcessSeconds()
@@ -109,9 +121,13 @@ public:
         }
         if (verbose_) {
             const TextViewStop stop = frame_.GetStopPosition();
-            std::fprintf(stderr, "%s: %s:%d (PC 0x%08x)\n", what, stop.sourcePath.c_str(), stop.line,
-                         static_cast<unsigned>(stop.pc));
+            std::string painted;
+            for (const auto& [name, count] : counter_.byClass)
+                painted += " " + name + " " + std::to_string(count);
+            std::fprintf(stderr, "%s: %s:%d (PC 0x%08x); painted:%s\n", what, stop.sourcePath.c_str(), stop.line,
+                         static_cast<unsigned>(stop.pc), painted.c_str());
         }
+        counter_.byClass.clear();
         if (kind) {
             m_.ms[kind].push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
             m_.paints += counter_.paints - paintsBefore;
@@ -201,17 +217,23 @@ Measured StepInFrame(const Plan& plan)
             }
         frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_REGISTER_WINDOW);
         frame->SendMessage(WM_COMMAND, shell::ID_DEBUG_MEMORY_WINDOW);
-        CDocument* source = app.OpenDocumentFile(plan.mainSource.c_str());
+        // Every source of the workload open (a window a stop opens comes at
+        // the platform's small default size), main.c in front, all tiled.
+        bool opened = true;
+        for (const char* name : {"mix.h", "ledger.c", "values.c", "rounds.c", "main.c"})
+            opened = app.OpenDocumentFile((plan.sources + "/" + name).c_str()) != nullptr && opened;
         frame->MDITile(TRUE);
         QApplication::processEvents();
-        if (!source) {
-            m.error = "main.c did not open";
+        if (!opened) {
+            m.error = "the sources did not open";
         } else {
             FrameSteps steps(*frame, m, plan.verbose);
             m.ok = steps.Run(plan.steps);
             if (plan.verbose)
-                for (CMDIChildWnd* child : frame->MDIChildren())
-                    std::fprintf(stderr, "window: %s\n", child->GetTitle().c_str());
+                for (QWidget* w : QApplication::allWidgets())
+                    if (w->inherits("QMdiSubWindow"))
+                        std::fprintf(stderr, "window: %s %s at %d,%d %dx%d\n", w->windowTitle().toStdString().c_str(),
+                                     w->isVisible() ? "shown" : "hidden", w->x(), w->y(), w->width(), w->height());
         }
     }
     if (app.m_pMainWnd)

@@ -5,7 +5,8 @@
 // plan (bench.h): N Step Into in round_of_work, N Step Out of next_value
 // each followed by a Go to its breakpoint, N Step Over in ledger's loop.
 // Three ways: headless (simrun --script --source-level --stats), in quelm's
-// main frame offscreen with main.c, the register and a memory window open
+// main frame offscreen with the sources, the register and a memory window open
+// (tiled)
 // (the command to its stop shown and the queue drained), and gdb-multiarch's
 // step, finish, continue and next over qemu-system-arm's gdb stub as the
 // reference. N runs of each (default 3, 100 commands each way); each run's
@@ -107,8 +108,7 @@ int main(int argc, char** argv)
     platform::qt::QtLoop loop;
     // Nothing may ask: a question is answered at once and reported.
     platform::ScriptedUi ui;
-    ui.SetFailureHandler(
-        [](const std::string& failure) { std::fprintf(stderr, "stepbench: %s\n", failure.c_str()); });
+    ui.SetFailureHandler([](const std::string& failure) { std::fprintf(stderr, "stepbench: %s\n", failure.c_str()); });
     platform::ModalUiScope scope(ui);
 
     std::printf("%d run(s) of %d commands each way; min / median in ms per command\n", runs, steps);
@@ -116,7 +116,7 @@ int main(int argc, char** argv)
     for (const std::string& name : images) {
         stepbench::Plan plan;
         plan.image = std::string(STEPBENCH_IMAGE_DIR) + "/stepbench_" + name + ".elf";
-        plan.mainSource = std::string(STEPBENCH_WORKLOAD) + "/main.c";
+        plan.sources = STEPBENCH_WORKLOAD;
         plan.steps = steps;
         plan.verbose = verbose;
         std::printf("\n%s\n  %-16s", plan.image.c_str(), "");

@@ -51,8 +51,7 @@ bool EveryGoStopped(const std::string& out, std::string* error)
             halted = command.rfind("go", 0) != 0;
         } else if (line.rfind("Halt by breakpoint!", 0) == 0) {
             halted = true;
-        } else if (line.find("The program has ended") != std::string::npos ||
-                   line.rfind("Program ended", 0) == 0) {
+        } else if (line.find("The program has ended") != std::string::npos || line.rfind("Program ended", 0) == 0) {
             *error = "the program ended at '" + command + "'";
             return false;
         }
@@ -100,8 +99,8 @@ Measured StepHeadless(const Plan& plan)
         if (const char* kind = KindOfCommand(line.substr(colon + 5)))
             m.ms[kind].push_back(ms);
     }
-    m.ok = m.ms[kInto].size() == static_cast<size_t>(plan.steps) &&
-        m.ms[kOver].size() == static_cast<size_t>(plan.steps);
+    m.ok =
+        m.ms[kInto].size() == static_cast<size_t>(plan.steps) && m.ms[kOver].size() == static_cast<size_t>(plan.steps);
     if (!m.ok)
         m.error = "simrun's times are missing: " + r.err.substr(0, 2000);
     return m;

@@ -17,7 +17,7 @@ struct account {
 
 /* values.c: a pseudo-random source kept out of line at every level, and a
    recursive depth count. */
-uint32_t next_value(uint32_t *state) __attribute__((noinline));
+uint32_t next_value(uint32_t* state) __attribute__((noinline));
 int tree_depth(uint32_t key, int limit) __attribute__((noinline));
 
 /* rounds.c */
