@@ -12,7 +12,9 @@
 // reference. N runs of each (default 3, 100 commands each way); each run's
 // minimum and median per command, then over all runs. NAME: arm_o0, arm_o2,
 // thumb_o0, thumb_o2 (default all); WAY: headless, frame, gdb (default
-// all). --verbose: the frame's stops and windows on standard error.
+// all). --verbose: the frame's stops, the widgets each command painted and
+// the windows on standard error (STEPBENCH_PAINT_PATHS=1: every paint with
+// its widget's path).
 #include <QApplication>
 #include <unistd.h>
 
