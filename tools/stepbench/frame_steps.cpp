@@ -1,5 +1,5 @@
 // The plan in quelm's main frame offscreen: the image loaded, its sources,
-// register window and a memory window open, tiled; each command sent as the
+// the register window and a memory window open, tiled; each command sent as the
 // menu sends it and timed until its stop is shown and the queue drained.
 #include <QApplication>
 #include <QEvent>
@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -32,25 +33,33 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Counts the paints of every widget, by class; with STEPBENCH_PAINT_PATHS
+// set each paint goes to standard error with its widget's path (object
+// names and window titles up to the top).
 class PaintCounter : public QObject {
 public:
     bool eventFilter(QObject* object, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint) {
-            ++paints;
-            std::string name = object->metaObject()->className();
-            if (getenv("STEPBENCH_PAINT_PATHS"))
-                for (QObject* o = object; o; o = o->parent())
-                    name += "<" + o->objectName().toStdString() +
-                        (o->isWidgetType() ? "[" + static_cast<QWidget*>(o)->windowTitle().toStdString() + "]" : "");
-            if (getenv("STEPBENCH_PAINT_PATHS"))
-                std::fprintf(stderr, "  paint %s\n", name.c_str());
-            ++byClass[name];
+        if (event->type() != QEvent::Paint)
+            return false;
+        ++paints;
+        ++byClass[object->metaObject()->className()];
+        if (paths_) {
+            std::string path = object->metaObject()->className();
+            for (QObject* o = object; o; o = o->parent()) {
+                path += "<" + o->objectName().toStdString();
+                if (o->isWidgetType())
+                    path += "[" + static_cast<QWidget*>(o)->windowTitle().toStdString() + "]";
+            }
+            std::fprintf(stderr, "  paint %s\n", path.c_str());
         }
         return false;
     }
     long paints = 0;
     std::map<std::string, int> byClass;  // the painted widgets' classes
+
+private:
+    const bool paths_ = std::getenv("STEPBENCH_PAINT_PATHS") != nullptr;
 };
 
 double ProcessSeconds()
