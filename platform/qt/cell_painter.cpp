@@ -32,20 +32,25 @@ QColor ToQColor(COLORREF c)
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-void CellPainter::Paint(QPainter& p, const CellPaint& paint, int width) const
+void CellPainter::Paint(QPainter& p, const CellPaint& paint, int width, const QRegion& dirty) const
 {
     p.setFont(font_);
+    const int lh = cell_.height();
     for (const CellRow& row : paint.rows)
-        PaintRow(p, paint, row, width);
+        if (dirty.isEmpty() || dirty.intersects(QRect(0, row.row * lh, std::max(width, 1), lh)))
+            PaintRow(p, paint, row, width, dirty);
 }
 
-void CellPainter::PaintRow(QPainter& p, const CellPaint& paint, const CellRow& row, int width) const
+void CellPainter::PaintRow(QPainter& p, const CellPaint& paint, const CellRow& row, int width,
+                           const QRegion& dirty) const
 {
     const int cw = cell_.width(), lh = cell_.height();
     const int y = row.row * lh;
     const int columns = paint.columns > 0 ? paint.columns : std::max(0, (width - paint.margin + cw - 1) / cw);
+    // Whether a part of the row is to be drawn (all of it without a region).
+    const auto wanted = [&](int x, int w) { return dirty.isEmpty() || dirty.intersects(QRect(x, y, w, lh)); };
     // Margin: its colours, line number, icons.
-    if (paint.margin > 0) {
+    if (paint.margin > 0 && wanted(0, paint.margin)) {
         p.fillRect(0, y, paint.margin, lh, ToQColor(paint.marginColors.bg));
         if (paint.stripWidth > 0)
             p.fillRect(0, y, std::min(paint.stripWidth, paint.margin), lh, ToQColor(paint.stripColor));
@@ -142,6 +147,10 @@ void CellPainter::PaintRow(QPainter& p, const CellPaint& paint, const CellRow& r
         while (end < columns && colors[end] == colors[c])
             ++end;
         int x = paint.margin + c * cw;
+        if (!wanted(x, (end - c) * cw)) {
+            c = end;
+            continue;
+        }
         p.fillRect(x, y, (end - c) * cw, lh, ToQColor(colors[c].bg));
         int lastChar = end;
         while (lastChar > c && chars[lastChar - 1] == ' ')

@@ -122,6 +122,10 @@ ViewWidget::ViewWidget(CView* view, QWidget* parent, const FontSpec& font)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     viewport()->setAutoFillBackground(false);
+    // Every paint of a view fills its whole viewport: an update of the view
+    // repaints the view alone, not the child frame, splitters and scroll
+    // bars behind and around it.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int action) { OnAction(verticalScrollBar(), action, WM_VSCROLL); });
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
@@ -167,7 +171,7 @@ void ViewWidget::SetScrollInfo(int bar, const SCROLLINFO& info)
     sb->setRange(s.nMin, maxPos);
     sb->setPageStep(std::max<int>(1, static_cast<int>(s.nPage)));
     sb->setValue(s.nPos);
-    viewport()->update();
+    Invalidate();
 }
 
 SCROLLINFO ViewWidget::GetScrollInfo(int bar) const
@@ -186,7 +190,7 @@ int ViewWidget::VisibleRows() const
     return (viewport()->height() + lh - 1) / lh;
 }
 
-void ViewWidget::paintEvent(QPaintEvent*)
+void ViewWidget::paintEvent(QPaintEvent* event)
 {
     QPainter p(viewport());
     CellPaint paint;
@@ -195,7 +199,7 @@ void ViewWidget::paintEvent(QPaintEvent*)
         return;
     }
     p.fillRect(viewport()->rect(), ToQColor(paint.Colors(0).bg));
-    painter_.Paint(p, paint, viewport()->width());
+    painter_.Paint(p, paint, viewport()->width(), event->region());
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* e)
@@ -552,6 +556,12 @@ void MainFrameWidget::RebuildMenus()
     }
 }
 
+bool MainFrameWidget::DrawnByItself(CWnd* about) const
+{
+    auto* bar = dynamic_cast<CStatusBar*>(about);
+    return bar && bar->GetHost() && !bars_.count(bar);
+}
+
 void MainFrameWidget::SyncBars()
 {
     if (!Wnd())
@@ -691,7 +701,11 @@ void MainFrameWidget::Notify(HostEvent event, CWnd* about)
         RebuildMenus();
         SyncBars();
         break;
-    case HostEvent::BarsChanged: SyncBars(); break;
+    case HostEvent::BarsChanged:
+        // A status bar's text changes at every stop; its widget shows it.
+        if (!DrawnByItself(about))
+            SyncBars();
+        break;
     case HostEvent::Cascade: mdi_->cascadeSubWindows(); break;
     case HostEvent::TileHorizontal:
     case HostEvent::TileVertical: mdi_->tileSubWindows(); break;

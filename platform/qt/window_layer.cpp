@@ -210,7 +210,7 @@ WindowLayer::~WindowLayer()
 
 // --- Printing ---------------------------------------------------------------------
 
-void ReplayDC(QPainter& p, const CDC& dc, const CellPainter& painter, int width)
+void ReplayDC(QPainter& p, const CDC& dc, const CellPainter& painter, int width, const QRegion& dirty)
 {
     for (const CDC::Op& op : dc.Ops()) {
         switch (op.kind) {
@@ -226,7 +226,7 @@ void ReplayDC(QPainter& p, const CDC& dc, const CellPainter& painter, int width)
         case CDC::Op::Cells:
             p.save();
             p.translate(op.x, op.y);
-            painter.Paint(p, op.cells, width - op.x);
+            painter.Paint(p, op.cells, width - op.x, dirty.translated(-op.x, -op.y));
             p.restore();
             break;
         }

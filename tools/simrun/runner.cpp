@@ -233,6 +233,7 @@ private:
                     continue;
                 ended_ = false;
             }
+            const Clock::time_point lineStart = Clock::now();
             const int shownBefore = shown_;
             const bool endedBefore = SemihostGetExit(nullptr, nullptr) != 0;
             const DWORD runsBefore = CpuGetRunCount(), stopsBefore = CpuGetStopCount();
@@ -258,6 +259,11 @@ private:
             if (shown_ != shownBefore || (!endedBefore && SemihostGetExit(nullptr, nullptr)))
                 ReportStop();
             std::fflush(stdout);
+            if (options_.stats) {
+                // From the line's start to its stop shown and reported.
+                const double ms = std::chrono::duration<double, std::milli>(Clock::now() - lineStart).count();
+                std::fprintf(stderr, "simrun: %.3f ms: %s\n", ms, line.c_str());
+            }
         }
         brevan::SetMessageSink(previous);
         ShlExitServer();

@@ -12,7 +12,8 @@ struct RunOptions {
     std::string image;
     std::vector<std::string> args;  // the program's command line after the image
     double maxSeconds = 0;          // 0: no bound
-    bool stats = false;             // timings, instruction count and rate to standard error
+    bool stats = false;             // timings, instruction count and rate to standard error;
+                                    // with a script, each line's time
     std::string script;             // shell command lines to run in place of a free run
     bool sourceLevel = false;       // the script's step commands go by source line
     std::string breakpointFile;     // where the bp command saves; empty: nowhere

@@ -98,7 +98,8 @@ void LathrisFrameWidget::Notify(HostEvent event, CWnd* about)
         return;
     }
     MainFrameWidget::Notify(event, about);
-    if (event == HostEvent::ChildAdded || event == HostEvent::BarsChanged || event == HostEvent::MenuChanged)
+    if (event == HostEvent::ChildAdded || event == HostEvent::MenuChanged ||
+        (event == HostEvent::BarsChanged && !DrawnByItself(about)))
         SyncLathrisBars();
     if (event == HostEvent::MenuChanged)
         for (auto& [bar, w] : lathrisBars_)

@@ -145,6 +145,25 @@ TEST(Script, NoBreakpointFileUnlessAsked)
     EXPECT_EQ(folder.Files().count("_envbpsave.sav"), 0u);
 }
 
+// With --stats each script line's time goes to standard error, in the
+// script's order; standard output is as without it.
+TEST(Script, StatsTimeEachLine)
+{
+    Folder folder;
+    const std::string image = FixturePath("step_thumb");
+    const std::string script = "go till #twice\nstep\nstep out\n";
+    const auto plain = RunScript(folder, image, script, {"--source-level"});
+    const auto timed = RunScript(folder, image, script, {"--source-level", "--stats"});
+    EXPECT_EQ(timed.exitStatus, 0) << timed.err;
+    EXPECT_EQ(timed.out, plain.out);
+    std::vector<std::string> commands;
+    for (const std::string& line : Lines(timed.err)) {
+        EXPECT_THAT(line, ::testing::MatchesRegex("simrun: [0-9]+\\.[0-9]{3} ms: .*")) << timed.err;
+        commands.push_back(line.substr(line.find(" ms: ") + 5));
+    }
+    EXPECT_THAT(commands, ElementsAreArray({"go till #twice", "step", "step out"}));
+}
+
 // --max-seconds bounds every line: steps that would run on for minutes end
 // at the bound as Esc ends them, and the script goes on.
 TEST(Script, TheBoundHoldsForSteps)

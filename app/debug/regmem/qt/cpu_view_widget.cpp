@@ -41,6 +41,10 @@ CpuViewWidget::CpuViewWidget(CCpuView* view, QWidget* parent)
     edit_->hide();
     bar_->hide();
     setFocusPolicy(Qt::StrongFocus);
+    // The view's paint fills its client area, and the scroll bar paints
+    // the rest: a refresh repaints the grid alone, not the tabs and the
+    // frame behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     edit_->onEscape = [this] {
         if (Wnd())
             View()->CancelEdit();
@@ -70,7 +74,18 @@ CpuViewWidget::CpuViewWidget(CCpuView* view, QWidget* parent)
 
 void CpuViewWidget::Invalidate()
 {
-    update();
+    // The grid's area (the scroll bar below it changes only with its
+    // range), or the cells a refresh changed.
+    const RECT client = GetClientRect();
+    const QRect grid(0, 0, client.right, client.bottom);
+    QRegion cells;
+    if (Wnd())
+        for (const RECT& r : View()->RefreshedCells())
+            cells += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    if (cells.isEmpty())
+        update(grid);
+    else
+        update(cells & grid);
     SyncEdit();
 }
 
@@ -119,7 +134,7 @@ void CpuViewWidget::SyncEdit()
     edit_->setFocus();
 }
 
-void CpuViewWidget::paintEvent(QPaintEvent*)
+void CpuViewWidget::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     if (!Wnd()) {
@@ -128,11 +143,17 @@ void CpuViewWidget::paintEvent(QPaintEvent*)
     }
     platform::CDC dc;
     View()->Paint(dc);
-    const int ascent = QFontMetrics(font()).ascent();
+    const QFontMetrics metrics(font());
+    const int ascent = metrics.ascent();
+    const QRegion& dirty = event->region();
     for (const auto& op : dc.Ops()) {
         if (op.kind == platform::CDC::Op::Fill) {
             p.fillRect(QRect(QPoint(op.x, op.y), QPoint(op.x2 - 1, op.y2 - 1)), platform::qt::ToQColor(op.bg));
         } else if (op.kind == platform::CDC::Op::Text) {
+            // Texts of cells outside the repainted area are not laid out.
+            const int width = static_cast<int>(op.text.size()) * metrics.maxWidth() + 1;
+            if (!dirty.intersects(QRect(op.x, op.y, width, metrics.height())))
+                continue;
             p.setPen(platform::qt::ToQColor(op.fg));
             p.drawText(op.x, op.y + ascent, QString::fromLatin1(op.text.c_str()));
         }

@@ -133,9 +133,23 @@ void CCpuView::Refresh()
         ReportError(static_cast<UINT>(r), ERR_CAPTION, MB_ICONHAND);
         return;
     }
+    // A value cell shows its value and whether it differs from the one
+    // before: those that change either are repainted.
+    std::vector<RECT> cells;
+    const bool sameRows = fresh.size() == current_.size() && previous_.size() == current_.size();
+    if (sameRows) {
+        const std::vector<Cells> layout = Layout();
+        for (size_t i = 0; i < fresh.size() && i < layout.size(); ++i)
+            if (fresh[i] != current_[i] || current_[i] != previous_[i])
+                cells.push_back(layout[i].value);
+    }
     previous_ = current_;
     current_ = std::move(fresh);
+    if (sameRows && cells.empty())
+        return;
+    refreshed_ = std::move(cells);
     Invalidate();
+    refreshed_.clear();
 }
 
 std::vector<CCpuView::Cells> CCpuView::Layout() const

@@ -174,6 +174,28 @@ void CMemoryView::Refresh()
         Invalidate();
 }
 
+void CMemoryView::RefreshChanged()
+{
+    if (format == Format::Disassembly || !haveRead_) {
+        Refresh();
+        return;
+    }
+    const std::vector<uint8_t> shown = buffer_, shownPrevious = previous_;
+    const uint32_t shownFirst = bufferFirst_, shownPreviousFirst = previousFirst_;
+    const uint16_t shownPreviousSpace = previousSpace_;
+    const bool shownHavePrevious = havePrevious_;
+    const int r = ReadMemory();
+    if (r == EMU_TARGET_LOST) {
+        Services().ReportTargetConnectionLost();
+        return;
+    }
+    const bool same = buffer_ == shown && bufferFirst_ == shownFirst && previous_ == shownPrevious &&
+        previousFirst_ == shownPreviousFirst && previousSpace_ == shownPreviousSpace &&
+        havePrevious_ == shownHavePrevious;
+    if (r == 0 && !same)
+        Invalidate();
+}
+
 bool CMemoryView::ValueAt(uint32_t address, int size, uint32_t& value) const
 {
     const uint64_t off = uint64_t{address} - bufferFirst_;
@@ -378,7 +400,7 @@ void CMemoryView::MapCommands()
 {
     OnCommand(ID_MEM_REFRESH, [this] {
         emuHardRefresh(2);
-        Refresh();
+        RefreshChanged();
     });
     OnCommand(ID_MEM_SHORT_LINE, [this] {
         if (format == Format::Disassembly)

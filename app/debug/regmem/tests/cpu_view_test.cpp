@@ -119,6 +119,50 @@ TEST_F(CpuViewTest, OnlyChangedValuesAreYellowUntilTheNextRefresh)
     EXPECT_EQ(ValueFill(3), kRegUnchanged);
 }
 
+// A refresh repaints the value cells whose text or changed mark differs:
+// none when nothing changed, else those cells alone (a changed cell once
+// more when its mark goes).
+TEST_F(CpuViewTest, ARefreshInvalidatesOnlyTheCellsThatLookDifferent)
+{
+    struct CellsHost : platform::FakeHost {
+        using FakeHost::FakeHost;
+        void Invalidate() override
+        {
+            std::vector<int> rows;
+            for (const RECT& r : view->RefreshedCells())
+                for (size_t i = 0; i < layout.size(); ++i)
+                    if (layout[i].value.left == r.left && layout[i].value.top == r.top &&
+                        layout[i].value.right == r.right && layout[i].value.bottom == r.bottom)
+                        rows.push_back(static_cast<int>(i));
+            invalidated.push_back(rows);
+        }
+        CCpuView* view = nullptr;
+        std::vector<CCpuView::Cells> layout;
+        std::vector<std::vector<int>> invalidated;  // the rows of each invalidation
+    };
+    CellsHost cells{{0, 0, 400, 106}};
+    cells.view = view;
+    cells.layout = view->Layout();
+    view->SetHost(&cells);
+    struct Restore {
+        CCpuView* view;
+        platform::FakeHost* host;
+        ~Restore() { view->SetHost(host); }
+    } restore{view, &host};
+
+    view->Refresh();
+    EXPECT_TRUE(cells.invalidated.empty()) << "nothing changed";
+    CpuSetRegister(7, 0x1);
+    CpuSetRegister(3, 0xABC);
+    view->Refresh();
+    CpuSetRegister(5, 0x2);
+    view->Refresh();
+    view->Refresh();
+    EXPECT_THAT(cells.invalidated, ElementsAre(ElementsAre(3, 7), ElementsAre(3, 5, 7), ElementsAre(5)));
+    EXPECT_TRUE(view->RefreshedCells().empty()) << "only while the refresh invalidates";
+    EXPECT_EQ(ValueFill(5), kRegUnchanged);
+}
+
 TEST_F(CpuViewTest, EditsWriteOnlyNumbersThatFitTheRegister)
 {
     struct Case {

@@ -93,6 +93,28 @@ TEST_F(MemoryViewTest, ChangedValuesAreRedUntilAReadWithoutChange)
     EXPECT_EQ(Colours(1, kDataColumn + 3 + 1).fg, view->textColor);
 }
 
+// The refresh command (every stop sends it) redraws the rows only when
+// what they show changed: a new value, then its red mark going.
+TEST_F(MemoryViewTest, TheRefreshCommandRedrawsOnlyChangedRows)
+{
+    Write(0x9000, std::vector<uint8_t>(16, 0));
+    view->SetTop(0x9000);
+    // The bytes before the move were read elsewhere: one redraw more.
+    Command(ID_MEM_REFRESH);
+    const int before = host.invalidations;
+    Command(ID_MEM_REFRESH);
+    EXPECT_EQ(host.invalidations, before) << "nothing changed";
+    Write(0x9001, {0x55});
+    Command(ID_MEM_REFRESH);
+    EXPECT_EQ(host.invalidations, before + 1);
+    EXPECT_EQ(Colours(1, kDataColumn + 3 + 1).fg, RGB(255, 0, 0));
+    Command(ID_MEM_REFRESH);
+    EXPECT_EQ(host.invalidations, before + 2) << "the red mark goes";
+    EXPECT_EQ(Colours(1, kDataColumn + 3 + 1).fg, view->textColor);
+    Command(ID_MEM_REFRESH);
+    EXPECT_EQ(host.invalidations, before + 2);
+}
+
 TEST_F(MemoryViewTest, TypingWritesInTheTargetsByteOrderWithinRange)
 {
     Write(0xA000, std::vector<uint8_t>(16, 0));

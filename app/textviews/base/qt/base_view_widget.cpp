@@ -71,40 +71,55 @@ void BaseViewWidget::Notify(platform::HostEvent event, CWnd* about)
         ViewWidget::Notify(event, about);
 }
 
+void BaseViewWidget::Dirty(const QRect& area)
+{
+    dirty_ += area;
+    viewport()->update(area);
+}
+
+void BaseViewWidget::Invalidate()
+{
+    Dirty(viewport()->rect());
+}
+
 void BaseViewWidget::CaretChanged()
 {
-    viewport()->update(caretRect_);
+    Dirty(caretRect_);
     CBaseView* view = BaseView();
     if (!view)
         return;
     caretRect_ = QRect(view->caretX, view->caretY, 2, painter_.Cell().height());
-    viewport()->update(caretRect_);
+    Dirty(caretRect_);
 }
 
 void BaseViewWidget::FontChanged(const platform::FontSpec& font)
 {
     painter_ = PainterFor(font);
-    viewport()->update();
+    Invalidate();
 }
 
 void BaseViewWidget::UpdateNow()
 {
-    viewport()->repaint();
+    // As a window's update paints its invalid area: what was invalidated
+    // since the last paint, not the whole view.
+    if (!dirty_.isEmpty())
+        viewport()->repaint(dirty_);
 }
 
 void BaseViewWidget::ScrollContents(int, int, const RECT*)
 {
     // Repainting costs one page of cells: no need to move pixels.
-    viewport()->update();
+    Invalidate();
 }
 
 void BaseViewWidget::InvalidateRect(const RECT& r)
 {
-    viewport()->update(QRect(r.left, r.top, r.Width(), r.Height()));
+    Dirty(QRect(r.left, r.top, r.Width(), r.Height()));
 }
 
-void BaseViewWidget::paintEvent(QPaintEvent*)
+void BaseViewWidget::paintEvent(QPaintEvent* event)
 {
+    dirty_ = QRegion();
     QPainter p(viewport());
     CBaseView* view = BaseView();
     if (!view) {
@@ -118,7 +133,7 @@ void BaseViewWidget::paintEvent(QPaintEvent*)
         if (op.kind == CDC::Op::Cells && !op.cells.formats.empty())
             base = op.cells.formats[0];
     p.fillRect(viewport()->rect(), ToQColor(base.bg));
-    platform::qt::ReplayDC(p, dc, painter_, viewport()->width());
+    platform::qt::ReplayDC(p, dc, painter_, viewport()->width(), event->region());
     if (view->caretVisible && view->hasFocus && hasFocus()) {
         caretRect_ = QRect(view->caretX, view->caretY, 2, painter_.Cell().height());
         p.fillRect(caretRect_, ToQColor(base.fg));

@@ -4,6 +4,7 @@
 // characters (tab and Enter too) and the standard edit keys.
 #pragma once
 
+#include <QRegion>
 #include <QTimer>
 
 #include "base_view.h"
@@ -21,6 +22,7 @@ public:
     void CaretChanged() override;
     POINT CursorPos() const override { return pointer_; }
     void FontChanged(const platform::FontSpec& font) override;
+    void Invalidate() override;
     void UpdateNow() override;
     void ScrollContents(int dx, int dy, const RECT* area) override;
     void InvalidateRect(const RECT& rect) override;
@@ -44,11 +46,14 @@ protected:
     bool focusNextPrevChild(bool) override { return false; }
 
 private:
+    // An area to repaint: UpdateNow paints what gathered since the last paint.
+    void Dirty(const QRect& area);
     void SendMouse(UINT msg, QMouseEvent* e);
     void SetCursorShape();
     platform::qt::CellPainter painter_;
     POINT pointer_;
     QRect caretRect_;
+    QRegion dirty_;
 };
 
 // Installs the runner that shows the find and replace dialog on widgets

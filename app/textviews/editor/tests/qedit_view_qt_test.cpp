@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -188,6 +189,33 @@ TEST_F(EditorQtTest, KeysTypeSelectCutCopyPasteUndoAndDeleteAcrossLines)
     QTest::keyClick(target, Qt::Key_Backspace);
     EXPECT_EQ(Text(doc), "int y;int x;");
     EXPECT_EQ(doc->GetTitle(), "keys.c*");
+}
+
+// UpdateNow paints what was invalidated since the last paint, as a
+// window's update does: not the whole view, and nothing when nothing was.
+TEST_F(EditorQtTest, UpdateNowPaintsOnlyWhatWasInvalidated)
+{
+    Open("paint.c", "int a;\nint b;\nint c;\n");
+    textbase::qt::BaseViewWidget* widget = widgets.front();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    widget->viewport()->repaint();
+    struct PaintRegions : QObject {
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                regions.push_back(static_cast<QPaintEvent*>(e)->region());
+            return false;
+        }
+        std::vector<QRegion> regions;
+    } seen;
+    widget->viewport()->installEventFilter(&seen);
+    widget->InvalidateRect({0, 16, 50, 32});
+    widget->UpdateNow();
+    ASSERT_EQ(seen.regions.size(), 1u);
+    EXPECT_EQ(seen.regions[0].boundingRect(), QRect(0, 16, 50, 16));
+    widget->UpdateNow();
+    EXPECT_EQ(seen.regions.size(), 1u) << "nothing was invalidated";
+    widget->viewport()->removeEventFilter(&seen);
 }
 
 TEST_F(EditorQtTest, AnEditInOnePaneIsUndoneWithCtrlZInTheOther)

@@ -81,7 +81,12 @@ public:
     // Escape: hide the field; nothing is written.
     void CancelEdit();
 
+    // The values read again: the value cells whose text or changed mark
+    // differs are invalidated (none when none differs).
     void Refresh();
+    // While a refresh invalidates the view: those value cells (a host may
+    // repaint just them); empty otherwise (the whole view).
+    const std::vector<RECT>& RefreshedCells() const { return refreshed_; }
     // Command 32959: the main frame's tab bar that holds a register view
     // loses it and shows its "CTreeViewSymbol" tab instead.
     void RemoveFromWorkspace();
@@ -106,6 +111,7 @@ private:
     std::vector<Row> rows_;
     WORD widest_ = 0;
     std::vector<DWORD> current_, previous_;
+    std::vector<RECT> refreshed_;
     int selected_ = 0;
     int editRow_ = -1;
     int hScroll_ = 0;

@@ -56,6 +56,10 @@ public:
     // Refresh: read, and redraw after a successful read; -27 goes to the
     // lost-target prompt.
     void Refresh();
+    // The refresh command (a stop, or the user's): as Refresh, but the rows
+    // are redrawn only when what they show changed (their bytes, or the
+    // changed marks of the bytes before).
+    void RefreshChanged();
 
     struct DisLine {
         uint32_t address = 0;

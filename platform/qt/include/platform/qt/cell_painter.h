@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QRegion>
 #include <QSize>
 
 #include "platform/cell_paint.h"
@@ -20,11 +21,14 @@ class CellPainter {
 public:
     CellPainter(QFont font, QSize cell) : font_(std::move(font)), cell_(cell) {}
     QSize Cell() const { return cell_; }
-    // Paints the rows of `paint` into a rectangle of `width` pixels.
-    void Paint(QPainter& p, const CellPaint& paint, int width) const;
+    // Paints the rows of `paint` into a rectangle of `width` pixels. With a
+    // `dirty` region (in the painter's coordinates) only what meets it is
+    // drawn: a paint that repaints a few rows or a margin does not lay out
+    // the text of the rest.
+    void Paint(QPainter& p, const CellPaint& paint, int width, const QRegion& dirty = {}) const;
 
 private:
-    void PaintRow(QPainter& p, const CellPaint& paint, const CellRow& row, int width) const;
+    void PaintRow(QPainter& p, const CellPaint& paint, const CellRow& row, int width, const QRegion& dirty) const;
     QFont font_;
     QSize cell_;
 };

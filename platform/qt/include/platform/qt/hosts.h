@@ -123,6 +123,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A bar whose own widget draws it (a status bar with a host): its
+    // changes need no sync of the frame's bars.
+    bool DrawnByItself(CWnd* about) const;
 
 private:
     QMenu* BuildMenu(CMenu* menu, QWidget* parent);
@@ -162,7 +165,8 @@ private:
 // Prints a view through the print protocol on `printer`: pages as the
 // logic counts them. Returns the pages printed.
 int PrintView(CView& view, QPrinter& printer);
-// Replays a display list.
-void ReplayDC(QPainter& p, const CDC& dc, const CellPainter& painter, int width);
+// Replays a display list; with a `dirty` region only the cells that meet it
+// (see CellPainter::Paint).
+void ReplayDC(QPainter& p, const CDC& dc, const CellPainter& painter, int width, const QRegion& dirty = {});
 
 }  // namespace platform::qt
