@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <QWidgetAction>
 
 #include "lathris/qt/widgets.h"
 #include "platform/qt/widget_factory.h"
@@ -93,7 +94,17 @@ QString ToolBarWidget::LabelOf(const CBCGToolbarButton& b) const
 
 void ToolBarWidget::Rebuild()
 {
+    // clear() only takes the actions off the bar; they would stay its
+    // children under their names, and the update pass, which finds a
+    // button's action by name, would set the old one's state.
+    const QList<QAction*> old = actions();
     clear();
+    for (QAction* a : old) {
+        a->setObjectName({});
+        if (auto* w = qobject_cast<QWidgetAction*>(a); w && w->defaultWidget())
+            w->defaultWidget()->setObjectName({});
+        a->deleteLater();  // it may be the action whose command got here
+    }
     shape_.clear();
     for (int i = 0; i < bar_->GetCount(); ++i) {
         CBCGToolbarButton* b = bar_->GetButton(i);
@@ -199,7 +210,13 @@ void CoolBarWidget::Sync()
 {
     if (revision_ != bar_->Revision()) {
         revision_ = bar_->Revision();
+        // The old layout's actions go with their widgets (clear() only
+        // takes them off the bar).
+        const QList<QAction*> old = actions();
         clear();
+        for (QAction* a : old)
+            a->deleteLater();
+        inner_.clear();
         QPalette pal = palette();
         pal.setColor(QPalette::Window, platform::qt::ToQColor(bar_->BackgroundColor()));
         pal.setColor(QPalette::WindowText, platform::qt::ToQColor(bar_->TextColor()));
@@ -215,11 +232,13 @@ void CoolBarWidget::Sync()
                 auto* inner = new ToolBarWidget(tb, frame_, this);
                 inner->setMinimumWidth(band.minimum.cx);
                 addWidget(inner);
+                inner_.emplace_back(inner);
             }
         }
     }
-    for (ToolBarWidget* inner : findChildren<ToolBarWidget*>())
-        inner->Sync();
+    for (const QPointer<ToolBarWidget>& inner : inner_)
+        if (inner)
+            inner->Sync();
     setVisible(bar_->IsVisible());
 }
 

@@ -133,6 +133,22 @@ TEST_F(LathrisQtTest, TheUpdatePassDisablesButtonsWithoutAHandler)
     QAction* find = window->findChild<QAction*>(QString("cmd_%1").arg(ID_FIND_COMBO));
     ASSERT_NE(find, nullptr);
     EXPECT_TRUE(find->isEnabled());
+
+    // After the bar is laid out again (a button more), the buttons shown
+    // follow the update pass: no action of the earlier layout is left to
+    // take the state in their place.
+    toolbar.InsertButton(CBCGToolbarButton(ID_FILE_OPEN, 0, "Open"));
+    frame->OnIdleUpdateCmdUI();
+    ToolBarWidget* bar = window->ToolBarOf(AFX_IDW_TOOLBAR);
+    ASSERT_NE(bar, nullptr);
+    int shown = 0;
+    for (QAction* a : bar->actions())
+        if (a->objectName() == QString("cmd_%1").arg(ID_FILE_SAVE)) {
+            ++shown;
+            EXPECT_FALSE(a->isEnabled());
+        }
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(bar->findChildren<QAction*>(QString("cmd_%1").arg(ID_FILE_SAVE)).size(), 1);
 }
 
 TEST_F(LathrisQtTest, UserImagesAreWrittenAsBmpAndReadBack)

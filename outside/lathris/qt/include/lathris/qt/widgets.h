@@ -7,10 +7,12 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QTabWidget>
 #include <QToolBar>
 
 #include <map>
+#include <vector>
 
 #include "lathris/customize.h"
 #include "lathris/frame.h"
@@ -95,6 +97,7 @@ private:
     CCoolBar* bar_;
     CFrameWnd* frame_;
     unsigned revision_ = ~0u;
+    std::vector<QPointer<ToolBarWidget>> inner_;  // the bands' toolbars of the current layout
 };
 
 class LathrisFrameWidget : public platform::qt::MainFrameWidget, public DockLayoutHost {
