@@ -234,6 +234,8 @@ void WaitForWork(ThreadQueue& queue, int ms)
 {
     if (HasWork(queue) || WaitInBackend(queue, ms))
         return;
+    if (ms != 0 && zk::SpinBriefly(queue.spin, [&] { return HasWork(queue); }))
+        return;
     WaitOn(queue, ms, [&] { return !queue.posted.empty() || !queue.sent.empty(); });
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 
+#include "brief_spin.h"
 #include "platform/messages.h"
 
 namespace platform::detail {
@@ -37,6 +38,7 @@ struct ThreadQueue {
     const DWORD threadId;
     std::mutex mutex;
     std::condition_variable cv;
+    zk::SpinState spin;  // the brief spin before a wait for work sleeps
     std::deque<MSG> posted;
     uint64_t postCount = 0;  // posts ever made, to wait for a new one
     std::deque<std::shared_ptr<SentCall>> sent;

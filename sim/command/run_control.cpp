@@ -113,6 +113,7 @@ void RunControl::RunThread()
     runThreadId_.store(std::this_thread::get_id());
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
+        zk::SpinBriefly(spin_, lock, [&] { return runPending_ || ending_; });
         wake_.wait(lock, [&] { return runPending_ || ending_; });
         if (!runPending_)
             return;

@@ -4,9 +4,11 @@
 
 #include <atomic>
 #include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
+#include "brief_spin.h"
 #include "simcmd/command_language.h"
 #include "simcmd/run_control.h"
 #include "test_programs.h"
@@ -274,3 +276,24 @@ TEST_F(RunControlTest, GoAndHaltFromTwoThreadsPairEveryRunWithOneStop)
 
 }  // namespace
 }  // namespace zk::sim
+
+// The brief spin before a hand-off's sleep: it ends as soon as the other
+// thread is ready, gives up after its bound, and a wait it did not end
+// shortens the next spin (never below its floor); one it ended restores it.
+TEST(BriefSpin, EndsWhenReadyGivesUpAfterItsBoundAndAdapts)
+{
+    zk::SpinState state;
+    int asked = 0;
+    EXPECT_TRUE(zk::SpinBriefly(state, [&] { return ++asked == 3; }));
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(state.bound.load(), zk::SpinState::kMax);
+
+    std::mutex m;
+    std::unique_lock<std::mutex> lock(m);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_FALSE(zk::SpinBriefly(state, lock, [] { return false; }));
+    EXPECT_TRUE(lock.owns_lock()) << "the lock is held again on return";
+    EXPECT_EQ(state.bound.load(), zk::SpinState::kFloor);
+    EXPECT_TRUE(zk::SpinBriefly(state, lock, [] { return true; }));
+    EXPECT_EQ(state.bound.load(), zk::SpinState::kMax);
+}

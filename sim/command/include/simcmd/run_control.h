@@ -15,6 +15,7 @@
 // the simulator itself is meant for one controlling thread.
 #pragma once
 
+#include "brief_spin.h"
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -73,6 +74,7 @@ private:
     std::condition_variable idle_;  // go and halt: a run is over
     bool runPending_ = false;       // a go handed a run the thread has not taken
     bool underWay_ = false;         // from a go to the return of its run's hook
+    zk::SpinState spin_;            // the run thread's brief spin before it sleeps
     bool ending_ = false;           // the destructor asks the thread to end
     uint64_t runsHanded_ = 0;       // goes taken, to tell a wait that another go came
     std::thread thread_;            // started by the first go
