@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -533,6 +534,45 @@ TEST_F(RegisterWindowQtTest, TheRegisterEditWidensWritesOnEnterAndDropsOnEscape)
     emit edit->editingFinished();
     ASSERT_EQ(CpuGetRegister(1, &value), 0);
     EXPECT_EQ(value, 0x1234u);
+}
+
+// A right click on the register grid opens its menu at the pointer on the
+// screen (it opened at the click's place in the grid taken as a screen
+// position, near the display's top left corner).
+TEST_F(RegisterWindowQtTest, TheContextMenuOpensAtThePointer)
+{
+    struct PopupAt : platform::ModalUi {
+        int MessageBox(const platform::MessageBoxRequest&) override { return IDCANCEL; }
+        bool FileDialog(const platform::FileDialogRequest&, platform::FileDialogResult&) override { return false; }
+        bool FolderDialog(const platform::FolderDialogRequest&, std::string&) override { return false; }
+        UINT TrackPopupMenu(const platform::PopupRequest& request) override
+        {
+            at = QPoint(request.x, request.y);
+            return 0;
+        }
+        QPoint at{-1, -1};
+    } popup;
+    platform::ModalUiScope scope(popup);
+
+    core->OpenRegisterWindow();
+    QApplication::processEvents();
+    auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    ASSERT_NE(registers, nullptr);
+    auto* view = dynamic_cast<CCpuView*>(registers->Tabs().GetView(0));
+    ASSERT_NE(view, nullptr);
+    auto* grid = dynamic_cast<qt::CpuViewWidget*>(view->GetHost());
+    ASSERT_NE(grid, nullptr);
+    const QPoint inGrid(30, 12);
+    const QPoint onScreen = grid->mapToGlobal(inGrid);
+    ASSERT_NE(onScreen, inGrid);
+
+    QContextMenuEvent click(QContextMenuEvent::Mouse, inGrid, onScreen);
+    QApplication::sendEvent(grid, &click);
+    EXPECT_EQ(popup.at, onScreen);
+
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), grid->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(grid, &key);
+    EXPECT_EQ(popup.at, grid->mapToGlobal(QPoint(0, 0)));
 }
 
 }  // namespace
