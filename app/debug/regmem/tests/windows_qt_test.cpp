@@ -29,6 +29,7 @@
 #include "core_fakes.h"
 #include "emu_messages.h"
 #include "lathris/frame.h"
+#include "lathris/qt/widgets.h"
 #include "platform/qt/hosts.h"
 #include "qedit_doc.h"
 #include "qedit_view.h"
@@ -573,6 +574,34 @@ TEST_F(RegisterWindowQtTest, TheContextMenuOpensAtThePointer)
     QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), grid->mapToGlobal(QPoint(0, 0)));
     QApplication::sendEvent(grid, &key);
     EXPECT_EQ(popup.at, grid->mapToGlobal(QPoint(0, 0)));
+}
+
+// A register tab floated by its menu's command is shown in its floating
+// window by the register grid's widget (the plain view widget showed an
+// empty white area).
+TEST_F(RegisterWindowQtTest, AFloatedRegisterTabShowsItsGrid)
+{
+    core->OpenRegisterWindow();
+    QApplication::processEvents();
+    auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    ASSERT_NE(registers, nullptr);
+    auto* view = dynamic_cast<CCpuView*>(registers->Tabs().GetView(0));
+    ASSERT_NE(view, nullptr);
+    view->SendMessage(WM_COMMAND, ID_REG_DOCK_TOGGLE, 0);
+    QApplication::processEvents();
+
+    ASSERT_EQ(registers->Dock().FloatingFrames().size(), 1u);
+    dockview::CDockWnd* frame = registers->Dock().FloatingFrames()[0];
+    auto* floated = dynamic_cast<CCpuView*>(frame->GetActiveView());
+    ASSERT_NE(floated, nullptr);
+    // The program's frame widget makes this window for a floating frame.
+    lathris::qt::FloatingFrameWidget window(frame, widget);
+    window.show();
+    QApplication::processEvents();
+    auto* grid = dynamic_cast<qt::CpuViewWidget*>(floated->GetHost());
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_GT(grid->height(), 0);
 }
 
 }  // namespace
