@@ -7,6 +7,7 @@
 // window closed and opened again comes back where it was.
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -438,6 +439,33 @@ TEST_F(MemoryWindowQtTest, ToolbarGoesToTheTypedAddressAndHidesByTheFramesComman
     EXPECT_EQ(memory->QueryCommandState(ID_MEM_TOOLBAR).text, "&View Memory Toolbar");
     memory->SendMessage(WM_COMMAND, ID_MEM_TOOLBAR, 0);
     EXPECT_TRUE(bar->isVisible());
+}
+
+// A double click on a disassembly row's instruction reaches the view on its
+// widget (the widget passed presses only, so the Assemble and Modify Memory
+// dialogs never opened).
+TEST_F(MemoryWindowQtTest, ADoubleClickOnADisassemblyRowOpensItsDialog)
+{
+    core->OpenMemoryWindow(0x8000, 1);
+    CMemoryWindow* memory = MemoryWindow();
+    ASSERT_NE(memory, nullptr);
+    QApplication::processEvents();
+    CMemoryView* view = memory->View();
+    view->SendMessage(WM_COMMAND, ID_MEM_DISASSEMBLY, 0);
+    std::vector<std::pair<int, uint32_t>> opened;
+    view->openDisassemblyDialog = [&](int column, ADDR address) { opened.emplace_back(column, address.off); };
+    auto* area = dynamic_cast<QAbstractScrollArea*>(view->GetHost());
+    ASSERT_NE(area, nullptr);
+    QWidget* grid = area->viewport();
+    const SIZE cell = view->GetHost()->CellSize();
+    const int y = static_cast<int>(cell.cy + cell.cy / 2);  // the first row under the heading
+    QTest::mouseDClick(grid, Qt::LeftButton, Qt::NoModifier,
+                       QPoint(static_cast<int>(4 + kInstrColumn * cell.cx + 2), y));
+    QTest::mouseDClick(grid, Qt::LeftButton, Qt::NoModifier,
+                       QPoint(static_cast<int>(4 + kDataColumn * cell.cx + 2), y));
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], std::make_pair(1, 0x8000u)) << "Assemble";
+    EXPECT_EQ(opened[1], std::make_pair(0, 0x8000u)) << "Modify Memory";
 }
 
 TEST_F(MemoryWindowQtTest, AClosedMemoryWindowOpensAgainWhereItWasWithItsColours)
