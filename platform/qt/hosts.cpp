@@ -226,6 +226,18 @@ void ViewWidget::mousePressEvent(QMouseEvent* e)
                         MAKELPARAM(static_cast<WORD>(pt.x()), static_cast<WORD>(pt.y())));
 }
 
+// A second press of the left button within the double-click time: the
+// view's double click (a view's own press handler saw the first press).
+void ViewWidget::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (!Wnd() || e->button() != Qt::LeftButton) {
+        QWidget::mouseDoubleClickEvent(e);
+        return;
+    }
+    const QPoint pt = e->position().toPoint();
+    View()->SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(pt.x()), static_cast<WORD>(pt.y())));
+}
+
 void ViewWidget::contextMenuEvent(QContextMenuEvent* e)
 {
     if (!Wnd())

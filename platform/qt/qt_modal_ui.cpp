@@ -195,12 +195,11 @@ int QtModalUi::DoModal(CDialog& dialog)
 
 int QtModalUi::DoModal(CPropertySheet& sheet)
 {
-    int result;
-    {
-        SheetWidget widget(sheet, QApplication::activeWindow());
-        widget.exec();
-        result = sheet.IsEnded() ? sheet.Result() : IDCANCEL;
-    }
+    // The pages end on their widgets, as a dialog does: the sheet's window
+    // deletes them when it goes.
+    SheetWidget widget(sheet, QApplication::activeWindow());
+    widget.exec();
+    const int result = sheet.IsEnded() ? sheet.Result() : IDCANCEL;
     sheet.Finish();
     return result;
 }

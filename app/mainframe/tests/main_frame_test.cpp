@@ -82,6 +82,22 @@ TEST_F(MainFrameTest, OpensWithEveryLibraryAndWithoutAnyBuildToolLibrary)
     }
 }
 
+// The debugger core's commands that have no toolbar button are reached
+// through the Debug menu: loading another program, the step modes, the
+// watchpoint dialog and the memory tools.
+TEST_F(MainFrameTest, TheDebugMenuReachesTheCoresOtherCommands)
+{
+    auto* frame = new CMainFrame;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME));
+    std::shared_ptr<CMenu> menu = frame->GetDefaultMenu();
+    ASSERT_TRUE(menu);
+    for (const UINT id : {shell::ID_DEBUG_LOAD_FILE, shell::ID_DEBUG_STEP_OVER_CONT, shell::ID_DEBUG_GO_TILL_CALL,
+                          shell::ID_DEBUG_GO_INTO_CALL, shell::ID_DEBUG_GO_TILL_RETURN, shell::ID_DEBUG_GO_OVER_RETURN,
+                          shell::ID_DEBUG_WATCHPOINT, shell::ID_DEBUG_MEMORY_ACTIONS})
+        EXPECT_NE(menu->FindCommand(id), nullptr) << id;
+    frame->DestroyWindow();
+}
+
 // The items the optional libraries add are enabled and call the library's
 // window entry point with the frame's window.
 TEST_F(MainFrameTest, CompareAndActionRecordCallTheirLibrariesWithTheFrame)

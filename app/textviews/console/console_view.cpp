@@ -156,6 +156,9 @@ void CConsoleView::OnRButtonDown(UINT flags, POINT point)
     menu.AppendMenu(MF_STRING | (HasSelection() ? 0 : MF_GRAYED), ID_EDIT_COPY, "&Copy");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (LineCount() > 0 ? 0 : MF_GRAYED), ID_CONSOLE_CLEAR, "Clea&r");
-    menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
+    // The menu opens at the pointer: a screen position.
+    POINT screen = point;
+    ClientToScreen(&screen);
+    menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, this);
     CBaseView::OnRButtonDown(flags, point);
 }

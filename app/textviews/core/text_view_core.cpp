@@ -558,7 +558,9 @@ void TextViewCore::OnKeyDown(int vk, int repeat)
         ClearSelection(true);
         selecting = false;
     }
-    if (vk == VK_SHIFT && !selecting && !HasSelection()) {
+    // Without a selection Shift anchors one at the caret: a selection left
+    // "in progress" by an edit (typing cleared it) keeps no anchor to go on.
+    if (vk == VK_SHIFT && !HasSelection()) {
         StartSelection(caretLine, caretColumn, false);
         caretShown = true;
     }
@@ -587,8 +589,9 @@ void TextViewCore::OnKeyDown(int vk, int repeat)
     default: break;
     }
     if (shift && navigation) {
-        if (!selecting) {
-            // Shift went down outside this view: the selection starts where
+        if (!selecting || !HasSelection()) {
+            // Shift went down outside this view, or an edit cleared the
+            // selection while Shift was held: the selection starts where
             // the caret stood before the move.
             StartSelection(before.line, before.column, false);
         }

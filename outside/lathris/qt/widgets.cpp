@@ -349,10 +349,15 @@ void FloatingFrameWidget::Rebuild()
 {
     if (!Wnd())
         return;
-    for (CWnd* c : Wnd()->Children())
-        if (auto* view = dynamic_cast<CView*>(c))
-            if (!dynamic_cast<ViewWidget*>(view->GetHost()))
-                layout()->addWidget(new ViewWidget(view, this));
+    // A view gets the widget of its class, as in a tab bar (the register
+    // grid draws itself only in its own widget), else the plain one.
+    for (CWnd* c : Wnd()->Children()) {
+        auto* view = dynamic_cast<CView*>(c);
+        if (!view || dynamic_cast<QWidget*>(view->GetHost()))
+            continue;
+        QWidget* widget = platform::qt::WidgetFactory::Make(view, this);
+        layout()->addWidget(widget ? widget : new ViewWidget(view, this));
+    }
 }
 
 void FloatingFrameWidget::Notify(HostEvent event, CWnd*)

@@ -7,6 +7,7 @@
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -18,7 +19,9 @@
 #include <functional>
 #include <thread>
 
+#include "platform/dialog.h"
 #include "platform/messages.h"
+#include "platform/qt/dialog_widget.h"
 #include "platform/qt/qt_modal_ui.h"
 
 using namespace platform;
@@ -246,6 +249,40 @@ TEST(QtModalUiTest, PrintDialogTakesAndReturnsThePageRange)
     PrintDialogRequest kept = r;
     EXPECT_FALSE(ui.PrintDialog(r));
     EXPECT_EQ(r.fromPage, kept.fromPage);
+}
+
+// A sheet's pages end while their widgets are still there: a page that
+// reads its controls as its window goes (as pages keep what was typed)
+// reached the widgets after the sheet's window had deleted them.
+TEST(QtModalUiTest, ASheetsPagesEndBeforeTheirWidgetsGo)
+{
+    struct Page : CPropertyPage {
+        Page() : CPropertyPage(std::make_shared<DialogTemplate>(DialogTemplate{}), "Page") {}
+        BOOL OnInitDialog() override
+        {
+            widget = dynamic_cast<platform::qt::DialogWidget*>(&Items());
+            return CPropertyPage::OnInitDialog();
+        }
+        void OnDestroy() override
+        {
+            ++destroyed;
+            widgetAtDestroy = !widget.isNull();
+        }
+        QPointer<platform::qt::DialogWidget> widget;
+        int destroyed = 0;
+        bool widgetAtDestroy = false;
+    };
+    struct Sheet : CPropertySheet {
+        Sheet() : CPropertySheet("Tools") { AddPage(&page); }
+        Page page;
+    } sheet;
+
+    WhenModal<QDialog>([](QDialog& d) { d.reject(); });
+    QtModalUi ui;
+    ui.DoModal(sheet);
+    ASSERT_EQ(sheet.page.destroyed, 1);
+    EXPECT_TRUE(sheet.page.widgetAtDestroy);
+    EXPECT_FALSE(sheet.page.HasItems());
 }
 
 }  // namespace

@@ -189,7 +189,8 @@ void CpuViewWidget::contextMenuEvent(QContextMenuEvent* e)
 {
     if (!Wnd())
         return;
-    const QPoint at = e->reason() == QContextMenuEvent::Keyboard ? QPoint(0, 0) : e->pos();
+    // The view's handler takes a screen position, as the menu opens there.
+    const QPoint at = e->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(0, 0)) : e->globalPos();
     View()->OnContextMenu({at.x(), at.y()});
 }
 

@@ -13,8 +13,10 @@
 #include "falcrest.h"
 #include "morwen/morwen.h"
 #include "pirell/pirell.h"
+#include "regmem/core_link.h"
 #include "regmem/debug_services.h"
 #include "regmem/memory_input.h"
+#include "regmem/memory_window.h"
 #include "regmem/modify_dialogs.h"
 #include "regmem/regmem_ids.h"
 #include "talvis/talvis.h"
@@ -396,6 +398,58 @@ bool CMemoryView::Search(const std::string& text)
     return true;
 }
 
+// The context menu, built at each right click with the items' states of
+// the moment. A point of (-1, -1) (the keyboard's menu key) opens it at
+// the client area's top left corner.
+void CMemoryView::OnContextMenu(POINT point)
+{
+    if (point.x == -1 && point.y == -1) {
+        point = {0, 0};
+        ClientToScreen(&point);
+    }
+    CMenu menu;
+    // The toolbar belongs to the window: its command goes there.
+    CFrameWnd* frame = GetParentFrame();
+    const auto targetOf = [&](UINT id) -> CCmdTarget* {
+        return id == ID_MEM_TOOLBAR && frame ? static_cast<CCmdTarget*>(frame) : this;
+    };
+    const auto add = [&](UINT id, const char* text) {
+        const CCmdUI state = targetOf(id)->QueryCommandState(id);
+        menu.AppendMenu(MF_STRING | (state.enabled ? 0 : MF_GRAYED) | (state.checked ? MF_CHECKED : 0), id, text);
+    };
+    add(ID_MEM_REFRESH, "&Refresh");
+    add(ID_MEM_ACTION, "&Action...");
+    menu.AppendMenu(MF_SEPARATOR);
+    add(ID_MEM_SHORT_LINE, "Sh&ort line mode");
+    add(ID_MEM_BYTE, "&Byte");
+    add(ID_MEM_WORD, "&Word");
+    add(ID_MEM_LONG, "&Long");
+    menu.AppendMenu(MF_SEPARATOR);
+    add(ID_MEM_HEX, "&Hexadecimal");
+    add(ID_MEM_SIGNED, "&Signed");
+    add(ID_MEM_UNSIGNED, "&Unsigned");
+    add(ID_MEM_DISASSEMBLY, "D&isassembly");
+    add(ID_MEM_VIEW_ASCII, "View Ascii");
+    if (format == Format::Disassembly) {
+        menu.AppendMenu(MF_SEPARATOR);
+        add(ID_MEM_MIX_ARM_THUMB, "&Mix ARM/Thumb");
+        add(ID_MEM_ARM_ONLY, "&ARM Only");
+        add(ID_MEM_THUMB_ONLY, "&Thumb Only");
+    }
+    menu.AppendMenu(MF_SEPARATOR);
+    add(ID_MEM_ADD_WATCH, "Add &Watch");
+    add(ID_MEM_BACKGROUND_COLOR, "Back&ground Color");
+    add(ID_MEM_TEXT_COLOR, "&Text Color");
+    const auto* window = dynamic_cast<CMemoryWindow*>(frame);
+    add(ID_MEM_TOOLBAR, window && !window->toolbarVisible ? "&View Memory Toolbar" : "&Hide Memory Toolbar");
+    add(ID_MEM_AUTO_UPDATE, "Auto Up&date");
+    const UINT id = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this);
+    if (id == ID_MEM_TOOLBAR && frame)
+        frame->SendMessage(WM_COMMAND, id, 0);
+    else if (id != 0)
+        SendMessage(WM_COMMAND, id, 0);
+}
+
 void CMemoryView::MapCommands()
 {
     OnCommand(ID_MEM_REFRESH, [this] {
@@ -449,6 +503,11 @@ void CMemoryView::MapCommands()
     OnCommand(ID_MEM_AUTO_UPDATE, [this] { autoUpdate = !autoUpdate; });
     OnUpdateCommandUI(ID_MEM_AUTO_UPDATE, [this](CCmdUI* ui) { ui->SetCheck(autoUpdate); });
     OnCommand(ID_MEM_ADD_WATCH, [this] { AddWatch(); });
+    // The memory tools run modally; the views show what they changed.
+    OnCommand(ID_MEM_ACTION, [this] {
+        RunMemoryTools(GetParentFrame());
+        RefreshChanged();
+    });
     OnCommand(ID_MEM_BACKGROUND_COLOR, [this] { ChooseColor(false); });
     OnCommand(ID_MEM_TEXT_COLOR, [this] { ChooseColor(true); });
     const UINT modes[] = {ID_MEM_MIX_ARM_THUMB, ID_MEM_ARM_ONLY, ID_MEM_THUMB_ONLY};

@@ -247,5 +247,36 @@ TEST_F(MemoryViewTest, FindNextMovesToTheMatchOrSaysNotFound)
     EXPECT_EQ(ui.Unanswered(), 0u);
 }
 
+// A right click opens the view's menu at the pointer, its unit and format
+// checked; a chosen item runs in the view, and "Action..." opens the memory
+// tools, whose fill the view then shows.
+TEST_F(MemoryViewTest, TheContextMenuRunsItsItemsAndOpensTheMemoryTools)
+{
+    Write(0xA000, std::vector<uint8_t>(16, 0));
+    view->SetTop(0xA000);
+    ui.AnswerPopup(ID_MEM_LONG, "&Long");
+    view->SendMessage(WM_CONTEXTMENU, 0, MAKELPARAM(300, 200));
+    ASSERT_EQ(ui.Requests().size(), 1u);
+    const std::string items = ui.Requests()[0].described;
+    EXPECT_NE(items.find("&Action...\n"), std::string::npos) << items;
+    EXPECT_EQ(view->unit, Unit::Word);
+
+    ASSERT_EQ(emuSetAccessSize(1), 0);
+    ui.AnswerPopup(ID_MEM_ACTION, "&Action...");
+    ui.RunSheet(
+        [](platform::ScriptedSheet& s) {
+            ASSERT_TRUE(s.page(2));  // Fill
+            auto fill = s.active();
+            fill.set(IDC_FILL_START, "A000");
+            fill.set(IDC_FILL_END, "A003");
+            fill.set(IDC_FILL_PATTERN, "0x11");
+            EXPECT_TRUE(s.apply());
+            s.cancel();
+        },
+        "Memory Group");
+    view->SendMessage(WM_CONTEXTMENU, 0, MAKELPARAM(300, 200));
+    EXPECT_EQ(Cells(1, kDataColumn, 8), "11111111");
+}
+
 }  // namespace
 }  // namespace regmem::test

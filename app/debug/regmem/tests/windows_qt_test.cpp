@@ -7,9 +7,11 @@
 // window closed and opened again comes back where it was.
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -28,6 +30,7 @@
 #include "core_fakes.h"
 #include "emu_messages.h"
 #include "lathris/frame.h"
+#include "lathris/qt/widgets.h"
 #include "platform/qt/hosts.h"
 #include "qedit_doc.h"
 #include "qedit_view.h"
@@ -438,6 +441,33 @@ TEST_F(MemoryWindowQtTest, ToolbarGoesToTheTypedAddressAndHidesByTheFramesComman
     EXPECT_TRUE(bar->isVisible());
 }
 
+// A double click on a disassembly row's instruction reaches the view on its
+// widget (the widget passed presses only, so the Assemble and Modify Memory
+// dialogs never opened).
+TEST_F(MemoryWindowQtTest, ADoubleClickOnADisassemblyRowOpensItsDialog)
+{
+    core->OpenMemoryWindow(0x8000, 1);
+    CMemoryWindow* memory = MemoryWindow();
+    ASSERT_NE(memory, nullptr);
+    QApplication::processEvents();
+    CMemoryView* view = memory->View();
+    view->SendMessage(WM_COMMAND, ID_MEM_DISASSEMBLY, 0);
+    std::vector<std::pair<int, uint32_t>> opened;
+    view->openDisassemblyDialog = [&](int column, ADDR address) { opened.emplace_back(column, address.off); };
+    auto* area = dynamic_cast<QAbstractScrollArea*>(view->GetHost());
+    ASSERT_NE(area, nullptr);
+    QWidget* grid = area->viewport();
+    const SIZE cell = view->GetHost()->CellSize();
+    const int y = static_cast<int>(cell.cy + cell.cy / 2);  // the first row under the heading
+    QTest::mouseDClick(grid, Qt::LeftButton, Qt::NoModifier,
+                       QPoint(static_cast<int>(4 + kInstrColumn * cell.cx + 2), y));
+    QTest::mouseDClick(grid, Qt::LeftButton, Qt::NoModifier,
+                       QPoint(static_cast<int>(4 + kDataColumn * cell.cx + 2), y));
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], std::make_pair(1, 0x8000u)) << "Assemble";
+    EXPECT_EQ(opened[1], std::make_pair(0, 0x8000u)) << "Modify Memory";
+}
+
 TEST_F(MemoryWindowQtTest, AClosedMemoryWindowOpensAgainWhereItWasWithItsColours)
 {
     core->OpenMemoryWindow(0x8040, 3);
@@ -533,6 +563,73 @@ TEST_F(RegisterWindowQtTest, TheRegisterEditWidensWritesOnEnterAndDropsOnEscape)
     emit edit->editingFinished();
     ASSERT_EQ(CpuGetRegister(1, &value), 0);
     EXPECT_EQ(value, 0x1234u);
+}
+
+// A right click on the register grid opens its menu at the pointer on the
+// screen (it opened at the click's place in the grid taken as a screen
+// position, near the display's top left corner).
+TEST_F(RegisterWindowQtTest, TheContextMenuOpensAtThePointer)
+{
+    struct PopupAt : platform::ModalUi {
+        int MessageBox(const platform::MessageBoxRequest&) override { return IDCANCEL; }
+        bool FileDialog(const platform::FileDialogRequest&, platform::FileDialogResult&) override { return false; }
+        bool FolderDialog(const platform::FolderDialogRequest&, std::string&) override { return false; }
+        UINT TrackPopupMenu(const platform::PopupRequest& request) override
+        {
+            at = QPoint(request.x, request.y);
+            return 0;
+        }
+        QPoint at{-1, -1};
+    } popup;
+    platform::ModalUiScope scope(popup);
+
+    core->OpenRegisterWindow();
+    QApplication::processEvents();
+    auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    ASSERT_NE(registers, nullptr);
+    auto* view = dynamic_cast<CCpuView*>(registers->Tabs().GetView(0));
+    ASSERT_NE(view, nullptr);
+    auto* grid = dynamic_cast<qt::CpuViewWidget*>(view->GetHost());
+    ASSERT_NE(grid, nullptr);
+    const QPoint inGrid(30, 12);
+    const QPoint onScreen = grid->mapToGlobal(inGrid);
+    ASSERT_NE(onScreen, inGrid);
+
+    QContextMenuEvent click(QContextMenuEvent::Mouse, inGrid, onScreen);
+    QApplication::sendEvent(grid, &click);
+    EXPECT_EQ(popup.at, onScreen);
+
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), grid->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(grid, &key);
+    EXPECT_EQ(popup.at, grid->mapToGlobal(QPoint(0, 0)));
+}
+
+// A register tab floated by its menu's command is shown in its floating
+// window by the register grid's widget (the plain view widget showed an
+// empty white area).
+TEST_F(RegisterWindowQtTest, AFloatedRegisterTabShowsItsGrid)
+{
+    core->OpenRegisterWindow();
+    QApplication::processEvents();
+    auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    ASSERT_NE(registers, nullptr);
+    auto* view = dynamic_cast<CCpuView*>(registers->Tabs().GetView(0));
+    ASSERT_NE(view, nullptr);
+    view->SendMessage(WM_COMMAND, ID_REG_DOCK_TOGGLE, 0);
+    QApplication::processEvents();
+
+    ASSERT_EQ(registers->Dock().FloatingFrames().size(), 1u);
+    dockview::CDockWnd* frame = registers->Dock().FloatingFrames()[0];
+    auto* floated = dynamic_cast<CCpuView*>(frame->GetActiveView());
+    ASSERT_NE(floated, nullptr);
+    // The program's frame widget makes this window for a floating frame.
+    lathris::qt::FloatingFrameWidget window(frame, widget);
+    window.show();
+    QApplication::processEvents();
+    auto* grid = dynamic_cast<qt::CpuViewWidget*>(floated->GetHost());
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_GT(grid->height(), 0);
 }
 
 }  // namespace

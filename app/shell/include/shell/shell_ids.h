@@ -62,6 +62,14 @@ inline constexpr UINT ID_RECENT_PROJECT_FIRST = 57628;
 // The Debug menu's commands (the debugger core's route) and the frame's bar
 // toggles.
 inline constexpr UINT ID_DEBUG_STEP_CONT = 32788;
+inline constexpr UINT ID_DEBUG_LOAD_FILE = 32807;  // a program file, chosen in the dialog
+inline constexpr UINT ID_DEBUG_GO_TILL_CALL = 32874;
+inline constexpr UINT ID_DEBUG_GO_TILL_RETURN = 32875;
+inline constexpr UINT ID_DEBUG_GO_INTO_CALL = 32876;
+inline constexpr UINT ID_DEBUG_GO_OVER_RETURN = 32877;
+inline constexpr UINT ID_DEBUG_STEP_OVER_CONT = 32932;
+inline constexpr UINT ID_DEBUG_MEMORY_ACTIONS = 32941;
+inline constexpr UINT ID_DEBUG_WATCHPOINT = 59156;
 inline constexpr UINT ID_DEBUG_JUMP = 32796;
 inline constexpr UINT ID_DEBUG_RESTART = 32809;
 inline constexpr UINT ID_DEBUG_RESET = 32810;

@@ -174,5 +174,28 @@ TEST_F(ConsoleViewTest, TheContextMenuOffersCopyAndClearAsTheTextAllows)
     EXPECT_THAT(Lines(*view), ElementsAre("again"));
 }
 
+// The menu opens at the pointer on the screen, not at the pointer's place
+// in the view taken as a screen position (top left of the display).
+TEST_F(ConsoleViewTest, TheContextMenuOpensAtThePointerOnTheScreen)
+{
+    struct PopupAt : platform::ModalUi {
+        int MessageBox(const platform::MessageBoxRequest&) override { return IDCANCEL; }
+        bool FileDialog(const platform::FileDialogRequest&, platform::FileDialogResult&) override { return false; }
+        bool FolderDialog(const platform::FolderDialogRequest&, std::string&) override { return false; }
+        UINT TrackPopupMenu(const platform::PopupRequest& request) override
+        {
+            at = {request.x, request.y};
+            return 0;
+        }
+        POINT at{-1, -1};
+    } ui;
+    platform::ModalUiScope scope(ui);
+    auto* view = MakeView<CConsoleView>();
+    windows.back()->origin = {300, 500};
+    view->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(40, 20));
+    EXPECT_EQ(ui.at.x, 340);
+    EXPECT_EQ(ui.at.y, 520);
+}
+
 }  // namespace
 }  // namespace textbase::test

@@ -105,6 +105,21 @@ TEST(TextView, ShiftSelects)
     g.view.OnKeyDown(VK_LEFT, 1);
     EXPECT_FALSE(g.view.HasSelection());
     EXPECT_TRUE(g.host.caretVisible);
+
+    // A character typed with Shift (a capital, a '*') and then Shift with an
+    // arrow: the selection starts at the caret, not at the top of the file.
+    ViewFixture h(text);
+    h.view.SetCaret(2, 4);
+    keys.Down(VK_SHIFT);
+    h.view.OnKeyDown(VK_SHIFT, 1);
+    ASSERT_TRUE(h.view.InsertText("*", '*'));
+    keys.Down(VK_SHIFT, false);
+    keys.Down(VK_SHIFT);
+    h.view.OnKeyDown(VK_SHIFT, 1);
+    h.view.OnKeyDown(VK_LEFT, 1);
+    h.view.OnKeyDown(VK_LEFT, 1);
+    EXPECT_EQ(h.view.selStart, (TextPos{2, 5}));
+    EXPECT_EQ(h.view.selEnd, (TextPos{2, 3}));
 }
 
 TEST(TextView, WheelAwayFromTheUserScrollsUp)

@@ -97,6 +97,7 @@ public:
     void OnSize(UINT type, int cx, int cy) override;
     void OnLButtonDown(UINT flags, POINT point) override;
     void OnLButtonDblClk(UINT flags, POINT point) override;
+    void OnContextMenu(POINT point) override;
     int OnCreate() override;
 
     DECLARE_DYNCREATE(CMemoryView)

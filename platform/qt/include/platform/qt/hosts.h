@@ -72,6 +72,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
     // WM_CONTEXTMENU to the logic: the view's handle and the screen point
     // ((-1, -1) when the keyboard asked).
     void contextMenuEvent(QContextMenuEvent*) override;
