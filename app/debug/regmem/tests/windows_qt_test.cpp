@@ -203,6 +203,16 @@ protected:
     {
         return core->MemoryWnds().empty() ? nullptr : dynamic_cast<CMemoryWindow*>(core->MemoryWnds().front());
     }
+    // The register window opened by the core (null when it is not there)
+    // and the view of its first tab (null without one).
+    CRegisterWnd* OpenRegisters(CCpuView** first)
+    {
+        core->OpenRegisterWindow();
+        QApplication::processEvents();
+        auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+        *first = registers ? dynamic_cast<CCpuView*>(registers->Tabs().GetView(0)) : nullptr;
+        return registers;
+    }
 
     std::filesystem::path folder;
     std::string blockPath;
@@ -532,11 +542,9 @@ TEST_F(RegisterWindowQtTest, TheRegisterEditWidensWritesOnEnterAndDropsOnEscape)
     alone.clear();
     EXPECT_EQ(alone.width(), grown);
 
-    core->OpenRegisterWindow();
-    QApplication::processEvents();
-    auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    CCpuView* view = nullptr;
+    CRegisterWnd* registers = OpenRegisters(&view);
     ASSERT_NE(registers, nullptr);
-    auto* view = dynamic_cast<CCpuView*>(registers->Tabs().GetView(0));
     ASSERT_NE(view, nullptr);
     auto* grid = dynamic_cast<qt::CpuViewWidget*>(view->GetHost());
     ASSERT_NE(grid, nullptr);
@@ -583,11 +591,9 @@ TEST_F(RegisterWindowQtTest, TheContextMenuOpensAtThePointer)
     } popup;
     platform::ModalUiScope scope(popup);
 
-    core->OpenRegisterWindow();
-    QApplication::processEvents();
-    auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    CCpuView* view = nullptr;
+    CRegisterWnd* registers = OpenRegisters(&view);
     ASSERT_NE(registers, nullptr);
-    auto* view = dynamic_cast<CCpuView*>(registers->Tabs().GetView(0));
     ASSERT_NE(view, nullptr);
     auto* grid = dynamic_cast<qt::CpuViewWidget*>(view->GetHost());
     ASSERT_NE(grid, nullptr);
@@ -609,11 +615,9 @@ TEST_F(RegisterWindowQtTest, TheContextMenuOpensAtThePointer)
 // empty white area).
 TEST_F(RegisterWindowQtTest, AFloatedRegisterTabShowsItsGrid)
 {
-    core->OpenRegisterWindow();
-    QApplication::processEvents();
-    auto* registers = dynamic_cast<CRegisterWnd*>(CWnd::FromHandle(core->RegisterWnd()->Window()));
+    CCpuView* view = nullptr;
+    CRegisterWnd* registers = OpenRegisters(&view);
     ASSERT_NE(registers, nullptr);
-    auto* view = dynamic_cast<CCpuView*>(registers->Tabs().GetView(0));
     ASSERT_NE(view, nullptr);
     view->SendMessage(WM_COMMAND, ID_REG_DOCK_TOGGLE, 0);
     QApplication::processEvents();
