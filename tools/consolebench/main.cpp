@@ -31,11 +31,10 @@
 #include "host_tools.h"
 #include "mainframe/main_frame.h"
 #include "mainframe/qt/frame_window.h"
+#include "offscreen_quelm.h"
 #include "platform/messages.h"
-#include "platform/modules.h"
 #include "platform/qt/hosts.h"
 #include "platform/qt/qt_loop.h"
-#include "platform/registry.h"
 #include "platform/scripted_ui.h"
 #include "qemu_runner.h"
 #include "sarvik.h"
@@ -173,12 +172,7 @@ FrameFigures RunInFrame(const std::string& image, int outputLines)
             AppendAlone(*console, outputLines, figures);
         }
     }
-    if (app.m_pMainWnd)
-        app.m_pMainWnd->SendMessage(WM_CLOSE);
-    for (int i = 0; i < 50 && app.m_pMainWnd; ++i)
-        platform::PumpWait(10);
-    QApplication::processEvents();
-    app.ExitInstance();
+    benchsupport::CloseQuelm(app);
     return figures;
 }
 
@@ -227,11 +221,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "consolebench: --lines takes 5000, 20000 or 80000\n");
         return 2;
     }
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::string folder = std::filesystem::temp_directory_path() / ("consolebench_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    platform::Registry::Global().SetFile(folder + "/registry");
-    platform::SetModuleFolder(ZK_BIN_DIR);
+    const std::string folder = benchsupport::PrepareOffscreenProcess("consolebench");
 
     QApplication qapp(argc, argv);
     platform::qt::QtLoop loop;

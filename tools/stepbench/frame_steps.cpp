@@ -20,6 +20,7 @@
 #include "dolmer/dolmer.h"
 #include "mainframe/main_frame.h"
 #include "mainframe/qt/frame_window.h"
+#include "offscreen_quelm.h"
 #include "platform/messages.h"
 #include "platform/qt/hosts.h"
 #include "sarvik.h"
@@ -245,12 +246,7 @@ Measured StepInFrame(const Plan& plan)
                                      w->isVisible() ? "shown" : "hidden", w->x(), w->y(), w->width(), w->height());
         }
     }
-    if (app.m_pMainWnd)
-        app.m_pMainWnd->SendMessage(WM_CLOSE);
-    for (int i = 0; i < 50 && app.m_pMainWnd; ++i)
-        platform::PumpWait(10);
-    QApplication::processEvents();
-    app.ExitInstance();
+    benchsupport::CloseQuelm(app);
     return m;
 }
 

@@ -27,9 +27,8 @@
 #include <vector>
 
 #include "bench.h"
-#include "platform/modules.h"
+#include "offscreen_quelm.h"
 #include "platform/qt/qt_loop.h"
-#include "platform/registry.h"
 #include "platform/scripted_ui.h"
 
 namespace {
@@ -101,11 +100,7 @@ int main(int argc, char** argv)
         if (std::find(std::begin(kWays), std::end(kWays), way) == std::end(kWays))
             return Usage();
 
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::string folder = std::filesystem::temp_directory_path() / ("stepbench_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    platform::Registry::Global().SetFile(folder + "/registry");
-    platform::SetModuleFolder(ZK_BIN_DIR);
+    const std::string folder = benchsupport::PrepareOffscreenProcess("stepbench");
     QApplication qapp(argc, argv);
     platform::qt::QtLoop loop;
     // Nothing may ask: a question is answered at once and reported.
